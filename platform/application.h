@@ -1,0 +1,23 @@
+#pragma once
+// The application object: nothing escaping an event handler may end the event loop; it is handed to a
+// replaceable handler (a message box until the detailed exception dialog installs itself).
+#include <QApplication>
+#include <exception>
+#include <functional>
+
+namespace platform {
+
+using ExceptionHandler = std::function<void(const std::exception &)>;
+
+class Application : public QApplication {
+    Q_OBJECT
+public:
+    Application(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    static void SetExceptionHandler(ExceptionHandler handler);
+    // Reports an exception the way an escaped one is reported (for code that catches to stay alive).
+    static void HandleException(const std::exception &e);
+};
+
+} // namespace platform

@@ -1,0 +1,108 @@
+#include "dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+namespace {
+
+MessageAnswerer messageAnswerer;
+ModalAnswerer modalAnswerer;
+QString title = QStringLiteral("Kestrova 5");
+
+struct ButtonSpec {
+    QMessageBox::ButtonRole role;
+    const char *text;
+    int result;
+};
+
+QList<ButtonSpec> buttonsFor(unsigned flags)
+{
+    switch (flags & 0xF) {
+    case MB_OKCANCEL: return {{QMessageBox::AcceptRole, "OK", IDOK}, {QMessageBox::RejectRole, "Cancel", IDCANCEL}};
+    case MB_ABORTRETRYIGNORE:
+        return {{QMessageBox::RejectRole, "&Abort", IDABORT}, {QMessageBox::AcceptRole, "&Retry", IDRETRY},
+                {QMessageBox::AcceptRole, "&Ignore", IDIGNORE}};
+    case MB_YESNOCANCEL:
+        return {{QMessageBox::YesRole, "&Yes", IDYES}, {QMessageBox::NoRole, "&No", IDNO},
+                {QMessageBox::RejectRole, "Cancel", IDCANCEL}};
+    case MB_YESNO: return {{QMessageBox::YesRole, "&Yes", IDYES}, {QMessageBox::NoRole, "&No", IDNO}};
+    case MB_RETRYCANCEL: return {{QMessageBox::AcceptRole, "&Retry", IDRETRY}, {QMessageBox::RejectRole, "Cancel", IDCANCEL}};
+    default: return {{QMessageBox::AcceptRole, "OK", IDOK}};
+    }
+}
+
+} // namespace
+
+int MessageBox(QWidget *parent, const QString &text, const QString &caption, unsigned flags)
+{
+    if (messageAnswerer)
+        return messageAnswerer(MessageRequest{text, caption, flags});
+    QMessageBox box(parent ? parent : QApplication::activeWindow());
+    box.setWindowTitle(caption.isEmpty() ? title : caption);
+    box.setText(text);
+    switch (flags & 0xF0) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    const auto specs = buttonsFor(flags);
+    QList<QPushButton *> buttons;
+    for (const ButtonSpec &s : specs)
+        buttons << box.addButton(QString::fromLatin1(s.text), s.role);
+    const int def = (flags & MB_DEFBUTTON3) ? 2 : (flags & MB_DEFBUTTON2) ? 1 : 0;
+    if (def < buttons.size())
+        box.setDefaultButton(buttons[def]);
+    // Escape answers Cancel where there is one, else the only button.
+    for (int i = 0; i < specs.size(); ++i)
+        if (specs[i].result == IDCANCEL || specs.size() == 1)
+            box.setEscapeButton(buttons[i]);
+    box.exec();
+    for (int i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return specs[i].result;
+    return (flags & 0xF) == MB_OK ? IDOK : IDCANCEL;
+}
+
+void ShowMessage(const QString &text)
+{
+    MessageBox(nullptr, text, title, MB_OK);
+}
+
+int ShowModal(QDialog *dialog)
+{
+    if (modalAnswerer)
+        return modalAnswerer(dialog);
+    return dialog->exec();
+}
+
+void SetMessageAnswerer(MessageAnswerer answerer)
+{
+    messageAnswerer = std::move(answerer);
+}
+
+void SetModalAnswerer(ModalAnswerer answerer)
+{
+    modalAnswerer = std::move(answerer);
+}
+
+bool HasMessageAnswerer()
+{
+    return bool(messageAnswerer);
+}
+
+QString ApplicationTitle()
+{
+    return title;
+}
+
+void SetApplicationTitle(const QString &t)
+{
+    title = t;
+}
+
+} // namespace platform

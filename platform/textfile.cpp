@@ -1,0 +1,182 @@
+#include "textfile.h"
+
+#include "error.h"
+#include "fileio.h"
+
+#include <QDir>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace platform {
+namespace {
+
+// 0x80..0x9F of Windows-1252; zero marks the five undefined bytes.
+const char16_t cp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+bool validUtf8(const QByteArray &bytes)
+{
+    QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(dec(bytes));
+    return !dec.hasError();
+}
+
+} // namespace
+
+QString FromWindows1252(const QByteArray &bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes[i]);
+        if (b >= 0x80 && b < 0xA0 && cp1252High[b - 0x80])
+            d[i] = QChar(cp1252High[b - 0x80]);
+        else
+            d[i] = QChar(b);
+    }
+    return out;
+}
+
+bool ToWindows1252(const QString &text, QByteArray *out)
+{
+    out->resize(text.size());
+    char *d = out->data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100) ||
+            (c >= 0x80 && c < 0xA0 && cp1252High[c - 0x80] == 0)) {
+            d[i] = char(c);
+            continue;
+        }
+        int found = -1;
+        for (int k = 0; k < 32; ++k)
+            if (cp1252High[k] == c && c != 0)
+                found = k;
+        if (found < 0)
+            return false;
+        d[i] = char(0x80 + found);
+    }
+    return true;
+}
+
+QString EncodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8: return QStringLiteral("UTF-8");
+    case TextEncoding::Utf16LE: return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16BE: return QStringLiteral("UTF-16BE");
+    case TextEncoding::Windows1252: return QStringLiteral("Windows-1252");
+    }
+    return QString();
+}
+
+TextDocument DecodeText(const QByteArray &bytes, const QString &name)
+{
+    TextDocument doc;
+    if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) {
+        doc.encoding = TextEncoding::Utf16LE;
+        doc.bom = true;
+        doc.text = QStringDecoder(QStringDecoder::Utf16LE)(bytes.mid(2));
+        return doc;
+    }
+    if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFE && uchar(bytes[1]) == 0xFF) {
+        doc.encoding = TextEncoding::Utf16BE;
+        doc.bom = true;
+        doc.text = QStringDecoder(QStringDecoder::Utf16BE)(bytes.mid(2));
+        return doc;
+    }
+    if (bytes.contains('\0'))
+        throw FileError(QStringLiteral("\"%1\" is not a text document: it contains NUL characters.")
+                            .arg(QDir::toNativeSeparators(name)));
+    if (bytes.size() >= 3 && uchar(bytes[0]) == 0xEF && uchar(bytes[1]) == 0xBB && uchar(bytes[2]) == 0xBF) {
+        doc.bom = true;
+        doc.encoding = TextEncoding::Utf8;
+        const QByteArray body = bytes.mid(3);
+        if (validUtf8(body)) {
+            doc.text = QString::fromUtf8(body);
+            return doc;
+        }
+        doc.bom = false; // a stray mark on a Windows-1252 file: keep its bytes as they are
+    }
+    if (validUtf8(bytes)) {
+        doc.encoding = TextEncoding::Utf8;
+        doc.text = QString::fromUtf8(bytes);
+        return doc;
+    }
+    doc.encoding = TextEncoding::Windows1252;
+    doc.bom = false;
+    doc.text = FromWindows1252(bytes);
+    return doc;
+}
+
+TextDocument LoadTextDocument(const QString &path)
+{
+    return DecodeText(ReadWholeFile(path), path);
+}
+
+QString ToCrLf(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 32);
+    const QChar *p = text.constData();
+    const qsizetype n = text.size();
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        out.append(p + run, i - run);
+        out += QStringLiteral("\r\n");
+        if (c == u'\r' && i + 1 < n && p[i + 1].unicode() == u'\n')
+            ++i;
+        run = i + 1;
+    }
+    out.append(p + run, n - run);
+    return out;
+}
+
+QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, TextEncoding *used)
+{
+    const QString crlf = ToCrLf(text);
+    QByteArray out;
+    switch (encoding) {
+    case TextEncoding::Windows1252:
+        if (ToWindows1252(crlf, &out)) {
+            if (used)
+                *used = encoding;
+            return out;
+        }
+        encoding = TextEncoding::Utf8;
+        bom = false;
+        [[fallthrough]];
+    case TextEncoding::Utf8:
+        out = crlf.toUtf8();
+        if (bom)
+            out.prepend("\xEF\xBB\xBF");
+        break;
+    case TextEncoding::Utf16LE:
+        out = QStringEncoder(QStringEncoder::Utf16LE)(crlf);
+        if (bom)
+            out.prepend("\xFF\xFE");
+        break;
+    case TextEncoding::Utf16BE:
+        out = QStringEncoder(QStringEncoder::Utf16BE)(crlf);
+        if (bom)
+            out.prepend("\xFE\xFF");
+        break;
+    }
+    if (used)
+        *used = encoding;
+    return out;
+}
+
+TextEncoding SaveTextDocument(const QString &path, const QString &text, TextEncoding encoding, bool bom)
+{
+    TextEncoding used = encoding;
+    WriteFileAtomic(path, EncodeText(text, encoding, bom, &used));
+    return used;
+}
+
+} // namespace platform

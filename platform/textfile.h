@@ -1,0 +1,37 @@
+#pragma once
+// Text documents: read as UTF-8 when the bytes are valid UTF-8, UTF-16 when they start with its byte
+// order mark, else Windows-1252; written back in the encoding they were read in, atomically.
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+
+struct TextDocument {
+    QString text;
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool bom = false;
+};
+
+// Decodes bytes; raises FileError for a file holding NUL bytes that is not UTF-16 (the text control
+// would cut it at the NUL and a later save would destroy the file).
+TextDocument DecodeText(const QByteArray &bytes, const QString &nameForMessages = QString());
+TextDocument LoadTextDocument(const QString &path);
+
+// Line ends become CR LF. A text that Windows-1252 cannot hold is written as UTF-8 instead of losing
+// characters; the encoding actually used is returned.
+QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, TextEncoding *used = nullptr);
+TextEncoding SaveTextDocument(const QString &path, const QString &text, TextEncoding encoding, bool bom);
+
+// CR, LF and CR LF all become CR LF.
+QString ToCrLf(const QString &text);
+
+// Windows-1252 conversions (undefined bytes map to the C1 control of the same number and back).
+QString FromWindows1252(const QByteArray &bytes);
+// False when a character has no Windows-1252 byte.
+bool ToWindows1252(const QString &text, QByteArray *out);
+
+QString EncodingName(TextEncoding encoding);
+
+} // namespace platform

@@ -1,0 +1,172 @@
+#include "k5test.h"
+
+#include "platform/folders.h"
+#include "platform/registry.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <cstdlib>
+
+namespace k5test {
+namespace {
+
+QString root;
+
+void setEnv(const char *name, const QString &value)
+{
+    qputenv(name, QFile::encodeName(value));
+}
+
+} // namespace
+
+QString IsolateEnvironment()
+{
+    QByteArray templ = QFile::encodeName(QDir::tempPath() + QStringLiteral("/k5test-XXXXXX"));
+    if (!mkdtemp(templ.data()))
+        qFatal("cannot create a temporary folder");
+    root = QFile::decodeName(templ);
+    for (const char *sub : {"home", "config", "data", "program", "tmp"})
+        QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub));
+    setEnv("HOME", root + QStringLiteral("/home"));
+    setEnv("XDG_CONFIG_HOME", root + QStringLiteral("/config"));
+    setEnv("XDG_DATA_HOME", root + QStringLiteral("/data"));
+    setEnv("KESTROVA_HOME", root + QStringLiteral("/program"));
+    setEnv("TMPDIR", root + QStringLiteral("/tmp"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::ResetFolders();
+    return root;
+}
+
+QString Root()
+{
+    return root;
+}
+
+void ResetEnvironment()
+{
+    for (const char *sub : {"config", "program"}) {
+        QDir d(root + QLatin1Char('/') + QLatin1String(sub));
+        d.removeRecursively();
+        QDir().mkpath(d.path());
+    }
+    platform::ResetFolders();
+    platform::Registry::ResetStore();
+    platform::Registry::ClearLocalMachine();
+}
+
+void RemoveEnvironment()
+{
+    if (!root.isEmpty() && root.contains(QLatin1String("k5test-")))
+        QDir(root).removeRecursively();
+}
+
+Answerer::Answerer()
+{
+    platform::SetMessageAnswerer([this](const platform::MessageRequest &r) {
+        messages_ << r;
+        if (answers_.empty())
+            return int(platform::IDOK);
+        const int a = answers_.front();
+        answers_.pop_front();
+        return a;
+    });
+    platform::SetModalAnswerer([this](QDialog *d) {
+        ++modals_;
+        return modal_ ? modal_(d) : int(platform::mrCancel);
+    });
+}
+
+Answerer::~Answerer()
+{
+    platform::SetMessageAnswerer(nullptr);
+    platform::SetModalAnswerer(nullptr);
+}
+
+QStringList Answerer::Texts() const
+{
+    QStringList out;
+    for (const auto &m : messages_)
+        out << m.text;
+    return out;
+}
+
+quint16 FreePort()
+{
+    QTcpServer s;
+    if (!s.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return s.serverPort();
+}
+
+PythonServer::~PythonServer()
+{
+    Stop();
+}
+
+bool PythonServer::Start(const QString &script, const QStringList &args, quint16 port, int timeoutMs)
+{
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-u"), script} + args);
+    if (!process_.waitForStarted(timeoutMs))
+        return false;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        if (process_.state() != QProcess::Running)
+            return false;
+        QTcpSocket sock;
+        sock.connectToHost(QHostAddress::LocalHost, port);
+        if (sock.waitForConnected(200)) {
+            sock.disconnectFromHost();
+            return true;
+        }
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+void PythonServer::Stop()
+{
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.terminate();
+    if (!process_.waitForFinished(3000)) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+bool PythonServer::Running() const
+{
+    return process_.state() == QProcess::Running;
+}
+
+QString PythonServer::Output() const
+{
+    return QString::fromLocal8Bit(const_cast<QProcess &>(process_).readAll());
+}
+
+QString WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write test file");
+    return path;
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+} // namespace k5test

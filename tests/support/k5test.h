@@ -1,0 +1,83 @@
+#pragma once
+// Shared test support: isolated folders, answers for message boxes and modal dialogs, and local
+// servers run with Debian's /usr/bin/python3.
+#include "platform/application.h"
+#include "platform/dialogs.h"
+
+#include <QDialog>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+#include <deque>
+#include <functional>
+
+namespace k5test {
+
+// Points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME, KESTROVA_HOME and TMPDIR at a fresh temporary tree and
+// returns its root. Called by K5_TEST_MAIN before the application object exists.
+QString IsolateEnvironment();
+// Empties the config and program folders between cases and forgets cached stores.
+void ResetEnvironment();
+// The isolated root of this test run.
+QString Root();
+// Removes the isolated tree (at exit).
+void RemoveEnvironment();
+
+// Answers message boxes from a queue (IDOK when empty) and modal dialogs with a callback (mrCancel when
+// none); records every message box shown. Restores the previous state when destroyed.
+class Answerer {
+public:
+    Answerer();
+    ~Answerer();
+    void Queue(int answer) { answers_.push_back(answer); }
+    void OnModal(std::function<int(QDialog *)> f) { modal_ = std::move(f); }
+    const QList<platform::MessageRequest> &Messages() const { return messages_; }
+    QStringList Texts() const;
+    int ModalCount() const { return modals_; }
+    void Clear() { messages_.clear(); }
+
+private:
+    std::deque<int> answers_;
+    std::function<int(QDialog *)> modal_;
+    QList<platform::MessageRequest> messages_;
+    int modals_ = 0;
+};
+
+// A free TCP port on 127.0.0.1.
+quint16 FreePort();
+
+// Runs /usr/bin/python3 with a script and arguments; Start() waits until 127.0.0.1:port accepts.
+class PythonServer {
+public:
+    PythonServer() = default;
+    ~PythonServer();
+    bool Start(const QString &script, const QStringList &args, quint16 port, int timeoutMs = 15000);
+    void Stop();
+    bool Running() const;
+    QString Output() const;
+
+private:
+    QProcess process_;
+};
+
+// Writes a file (creating folders); returns its path.
+QString WriteFile(const QString &path, const QByteArray &bytes);
+QByteArray ReadFile(const QString &path);
+
+} // namespace k5test
+
+#define K5_TEST_MAIN(TestClass)                                                                            \
+    int main(int argc, char **argv)                                                                        \
+    {                                                                                                      \
+        k5test::IsolateEnvironment();                                                                      \
+        platform::Application app(argc, argv);                                                             \
+        int rc = 0;                                                                                        \
+        {                                                                                                  \
+            TestClass t;                                                                                   \
+            rc = QTest::qExec(&t, argc, argv);                                                             \
+        }                                                                                                  \
+        k5test::RemoveEnvironment();                                                                       \
+        return rc;                                                                                         \
+    }
