@@ -45,6 +45,20 @@ bool isPrefixOf(const QString &parent, const QString &child)
            child.at(parent.size()) == QLatin1Char('\\');
 }
 
+// Creates the key and every missing key above it, in one write.
+void ensurePath(IniFile &s, const QString &path)
+{
+    const QStringList parts = path.split(QLatin1Char('\\'));
+    s.BeginUpdate();
+    QString sofar = parts.value(0);
+    for (int i = 1; i < parts.size(); ++i) {
+        sofar += QLatin1Char('\\') + parts[i];
+        if (!s.SectionExists(sofar))
+            s.WriteSection(sofar, {});
+    }
+    s.EndUpdate();
+}
+
 } // namespace
 
 Registry::Registry(RootKey root) : root_(root), current_(rootName(root)) {}
@@ -72,9 +86,14 @@ bool Registry::OpenKey(const QString &key, bool canCreate)
     QMutexLocker lock(&storeMutex);
     IniFile &s = store(root_);
     if (!s.SectionExists(path)) {
-        if (!canCreate || root_ == RootKey::LocalMachine)
-            return false;
-        s.WriteSection(path, {});
+        bool parentOfSome = false;
+        for (const QString &sec : s.ReadSections())
+            parentOfSome = parentOfSome || isPrefixOf(path, sec);
+        if (!parentOfSome) {
+            if (!canCreate || root_ == RootKey::LocalMachine)
+                return false;
+            ensurePath(s, path);
+        }
     }
     current_ = path;
     open_ = true;
@@ -98,9 +117,7 @@ bool Registry::CreateKey(const QString &key)
         return false;
     const QString path = resolve(key);
     QMutexLocker lock(&storeMutex);
-    IniFile &s = store(root_);
-    if (!s.SectionExists(path))
-        s.WriteSection(path, {});
+    ensurePath(store(root_), path);
     return true;
 }
 

@@ -1,0 +1,99 @@
+#include "k5test.h"
+
+#include "platform/error.h"
+#include "platform/textfile.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace platform;
+
+class TestTextFile : public QObject {
+    Q_OBJECT
+    QString path(const QString &name) { return k5test::Root() + QStringLiteral("/tmp/") + name; }
+
+private slots:
+    void decodesEachEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<bool>("bom");
+        QTest::newRow("ascii") << QByteArray("<P>x</P>\r\n") << QStringLiteral("<P>x</P>\r\n") << int(TextEncoding::Utf8) << false;
+        QTest::newRow("utf8") << QByteArray("caf\xc3\xa9 \xe2\x82\xac") << QStringLiteral("caf\u00e9 \u20ac") << int(TextEncoding::Utf8) << false;
+        QTest::newRow("utf8 bom") << QByteArray("\xef\xbb\xbfok") << QStringLiteral("ok") << int(TextEncoding::Utf8) << true;
+        QTest::newRow("cp1252") << QByteArray("caf\xe9 \x80 \x93q\x94 \x81") << QStringLiteral("caf\u00e9 \u20ac \u201cq\u201d \u0081")
+                                << int(TextEncoding::Windows1252) << false;
+        QTest::newRow("utf16le") << QByteArray("\xff\xfe" "a\0\xe9\0\r\0\n\0", 10) << QStringLiteral("a\u00e9\r\n") << int(TextEncoding::Utf16LE) << true;
+        QTest::newRow("utf16be") << QByteArray("\xfe\xff\0a\0\xe9", 6) << QStringLiteral("a\u00e9") << int(TextEncoding::Utf16BE) << true;
+    }
+    void decodesEachEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(int, encoding);
+        QFETCH(bool, bom);
+        const QString p = k5test::WriteFile(path(QStringLiteral("doc.htm")), bytes);
+        const TextDocument doc = LoadTextDocument(p);
+        QCOMPARE(doc.text, text);
+        QCOMPARE(int(doc.encoding), encoding);
+        QCOMPARE(doc.bom, bom);
+        // Written back in the same encoding: the same bytes (these samples already use CR LF or no ends).
+        SaveTextDocument(p, doc.text, doc.encoding, doc.bom);
+        QCOMPARE(k5test::ReadFile(p), bytes);
+    }
+
+    void lineEndsBecomeCrLf()
+    {
+        QCOMPARE(ToCrLf(QStringLiteral("a\nb\rc\r\nd\n\re")), QStringLiteral("a\r\nb\r\nc\r\nd\r\n\r\ne"));
+        const QString p = path(QStringLiteral("ends.htm"));
+        SaveTextDocument(p, QStringLiteral("1\n2\r3\r\n"), TextEncoding::Utf8, false);
+        QCOMPARE(k5test::ReadFile(p), QByteArray("1\r\n2\r\n3\r\n"));
+        SaveTextDocument(p, QStringLiteral("x\ny"), TextEncoding::Utf16LE, true);
+        QCOMPARE(k5test::ReadFile(p), QByteArray("\xff\xfex\0\r\0\n\0y\0", 10));
+    }
+
+    void nulBytesAreRefused()
+    {
+        const QString p = k5test::WriteFile(path(QStringLiteral("bin.htm")), QByteArray("ab\0cd", 5));
+        try {
+            LoadTextDocument(p);
+            QFAIL("no error");
+        } catch (const FileError &e) {
+            QVERIFY(e.message().contains(QStringLiteral("NUL")));
+            QVERIFY(e.message().contains(QStringLiteral("bin.htm")));
+        }
+    }
+
+    void textThatWindows1252CannotHoldIsSavedAsUtf8()
+    {
+        const QString p = path(QStringLiteral("wide.htm"));
+        const TextEncoding used = SaveTextDocument(p, QStringLiteral("\u0101 \u20ac"), TextEncoding::Windows1252, false);
+        QCOMPARE(int(used), int(TextEncoding::Utf8));
+        QCOMPARE(LoadTextDocument(p).text, QStringLiteral("\u0101 \u20ac"));
+        QCOMPARE(int(SaveTextDocument(p, QStringLiteral("\u20ac"), TextEncoding::Windows1252, false)), int(TextEncoding::Windows1252));
+        QCOMPARE(k5test::ReadFile(p), QByteArray("\x80"));
+    }
+
+    void everyWindows1252ByteRoundTrips()
+    {
+        QByteArray all;
+        for (int b = 1; b < 256; ++b)
+            all.append(char(b));
+        QByteArray back;
+        QVERIFY(ToWindows1252(FromWindows1252(all), &back));
+        QCOMPARE(back, all);
+    }
+
+    void failedSaveKeepsTheOldFile()
+    {
+        const QString p = k5test::WriteFile(path(QStringLiteral("keep.htm")), "old");
+        // The folder of the target is a file: the temporary cannot be created, whatever our rights are.
+        QVERIFY_THROWS_EXCEPTION(FileError, SaveTextDocument(p + QStringLiteral("/x.htm"), QStringLiteral("new"), TextEncoding::Utf8, false));
+        QCOMPARE(k5test::ReadFile(p), QByteArray("old"));
+        QVERIFY_THROWS_EXCEPTION(FileError, LoadTextDocument(path(QStringLiteral("missing.htm"))));
+    }
+};
+
+K5_TEST_MAIN(TestTextFile)
+#include "test_textfile.moc"
