@@ -1,0 +1,70 @@
+#include "filedialogs.h"
+
+#include "platform/dialogs.h"
+#include "platform/shell/masks.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace platform {
+
+bool ExecuteFileDialog(QWidget *parent, FileDialogRequest &r)
+{
+    QString title = r.title;
+    if (title.isEmpty())
+        title = r.save ? QStringLiteral("Save As") : QStringLiteral("Open");
+    QString dir = r.initialDir;
+    if (dir.isEmpty() && !r.fileName.isEmpty() && QFileInfo(r.fileName).isAbsolute())
+        dir = QFileInfo(r.fileName).absolutePath();
+    if (dir.isEmpty())
+        dir = QDir::currentPath();
+
+    QFileDialog dialog(parent, title, dir);
+    dialog.setObjectName(r.save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
+    dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (r.save)
+        dialog.setFileMode(QFileDialog::AnyFile);
+    else if (r.options & ofAllowMultiSelect)
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    else if (r.options & ofFileMustExist)
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    else
+        dialog.setFileMode(QFileDialog::AnyFile);
+    if (r.options & ofNoDereferenceLinks)
+        dialog.setOption(QFileDialog::DontResolveSymlinks);
+    if (r.save && !(r.options & ofOverwritePrompt))
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (r.options & ofReadOnly)
+        dialog.setOption(QFileDialog::ReadOnly);
+    const QStringList filters = FilterToNameFilters(r.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = r.filterIndex >= 1 && r.filterIndex <= filters.size() ? r.filterIndex - 1 : 0;
+        dialog.selectNameFilter(filters[index]);
+    }
+    if (!r.defaultExt.isEmpty())
+        dialog.setDefaultSuffix(r.defaultExt.startsWith(QLatin1Char('.')) ? r.defaultExt.mid(1) : r.defaultExt);
+    if (!r.fileName.isEmpty())
+        dialog.selectFile(r.fileName);
+
+    if (ShowModal(&dialog) != QDialog::Accepted)
+        return false;
+    QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return false;
+    if (!r.defaultExt.isEmpty()) {
+        const QString ext = r.defaultExt.startsWith(QLatin1Char('.')) ? r.defaultExt : QLatin1Char('.') + r.defaultExt;
+        for (QString &f : files)
+            if (QFileInfo(f).suffix().isEmpty() && !QFileInfo(f).isDir())
+                f += ext;
+    }
+    r.files = files;
+    r.fileName = files.first();
+    const int index = filters.indexOf(dialog.selectedNameFilter());
+    if (index >= 0)
+        r.filterIndex = index + 1;
+    return true;
+}
+
+} // namespace platform

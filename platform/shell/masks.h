@@ -1,0 +1,23 @@
+#pragma once
+// File masks as the class library writes them: "*.htm", "*.htm;*.html", "*.*" (every file).
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+// Splits "*.htm;*.html" at ';' (spaces around parts dropped, empty parts skipped).
+QStringList SplitMasks(const QString &masks);
+// Whether a bare file name matches one mask, ignoring case; "*.*" and "*" match every name, also
+// names without a dot.
+bool MatchesMask(const QString &name, const QString &mask);
+// Whether the name matches any of the masks.
+bool MatchesAnyMask(const QString &name, const QStringList &masks);
+// Whether a name holds wildcard characters.
+bool HasWildcards(const QString &name);
+// The class library's filter "Gif Files|*.gif|All Files|*.*" as Qt name filters
+// ("Gif Files (*.gif)", "All Files (*)"); a description without its mask part is dropped.
+QStringList FilterToNameFilters(const QString &filter);
+// Case-insensitive name order of the class library's sorted string lists.
+bool NameLess(const QString &a, const QString &b);
+
+} // namespace platform

@@ -1,0 +1,23 @@
+#pragma once
+// Small shell services: the system beep, the "open" verb and the trash. Each has a seam for tests.
+#include <QString>
+#include <functional>
+
+namespace platform {
+
+// MessageBeep types.
+enum BeepType : unsigned {
+    BeepDefault = 0, BeepHand = 0x10, BeepQuestion = 0x20, BeepExclamation = 0x30, BeepAsterisk = 0x40,
+};
+void MessageBeep(unsigned type = BeepDefault);
+// Tests count beeps instead of hearing them.
+void SetBeepHook(std::function<void(unsigned)> hook);
+
+// Opens a file, folder or address with the desktop's handler ("open" verb); false when none took it.
+bool OpenWithShell(const QString &fileOrUrl);
+void SetOpenHook(std::function<bool(const QString &)> hook);
+
+// Moves a file or folder to the desktop's trash; false (and the item untouched) when that fails.
+bool MoveToTrash(const QString &path);
+
+} // namespace platform
