@@ -1,0 +1,44 @@
+"""A small FTP server for tests: one user with full rights on a root folder, on 127.0.0.1.
+
+Usage: ftpserver.py PORT ROOT [--user NAME] [--password WORD] [--no-mlsd] [--throttle BYTES_PER_SECOND]
+"""
+import argparse
+import logging
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("port", type=int)
+    parser.add_argument("root")
+    parser.add_argument("--user", default="k5")
+    parser.add_argument("--password", default="secret")
+    parser.add_argument("--no-mlsd", action="store_true", help="answer MLSD as unknown (LIST only)")
+    parser.add_argument("--throttle", type=int, default=0, help="upload speed limit in bytes per second")
+    args = parser.parse_args()
+
+    logging.basicConfig(level=logging.ERROR)
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+
+    class Handler(FTPHandler):
+        pass
+
+    Handler.authorizer = authorizer
+    Handler.timeout = 60
+    if args.no_mlsd:
+        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k not in ("MLSD", "MLST")}
+    if args.throttle:
+        class Throttled(ThrottledDTPHandler):
+            read_limit = args.throttle
+        Handler.dtp_handler = Throttled
+
+    server = FTPServer(("127.0.0.1", args.port), Handler)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,41 @@
+#pragma once
+// A real FTP server for tests: Debian's pyftpdlib (tests/support/ftpserver.py) on 127.0.0.1 with a free
+// port, serving a fresh folder with full rights for one user.
+#include "k5test.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace k5test {
+
+class FtpServer {
+public:
+    QString user = QStringLiteral("k5");
+    QString password = QStringLiteral("secret");
+
+    // extra: "--no-mlsd", "--throttle", "N" ...
+    bool Start(const QStringList &extra = {})
+    {
+        if (!dir_.isValid())
+            return false;
+        port_ = FreePort();
+        const QString script = QStringLiteral(K5_SOURCE_DIR "/tests/support/ftpserver.py");
+        return server_.Start(script,
+                             QStringList{QString::number(port_), dir_.path(), QStringLiteral("--user"), user,
+                                         QStringLiteral("--password"), password} + extra,
+                             port_);
+    }
+    void Stop() { server_.Stop(); }
+    bool Running() const { return server_.Running(); }
+    quint16 Port() const { return port_; }
+    // The folder the server shows as "/".
+    QString Root() const { return dir_.path(); }
+    QString Path(const QString &relative) const { return dir_.path() + QLatin1Char('/') + relative; }
+
+private:
+    QTemporaryDir dir_;
+    PythonServer server_;
+    quint16 port_ = 0;
+};
+
+} // namespace k5test
