@@ -1,0 +1,448 @@
+#include "htmlcompressor.h"
+
+#include "platform/error.h"
+#include "platform/fileio.h"
+
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace publish {
+
+namespace {
+
+// Every pass reads the text and builds its result in a second buffer, so a pass is linear in the
+// length of the text however much it removes.
+constexpr size_t npos = std::string::npos;
+
+inline char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
+}
+
+inline bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+inline bool IsBlankOrBreak(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// Part of a word when shown: not white space and not a tag bracket.
+inline bool IsWordChar(char c)
+{
+    return !IsBlankOrBreak(c) && c != '<' && c != '>';
+}
+
+// The text at p equals the lower-case pattern, ignoring case.
+bool At(const char *s, size_t n, size_t p, std::string_view pattern)
+{
+    if (n - p < pattern.size())
+        return false;
+    for (size_t i = 0; i < pattern.size(); ++i)
+        if (Lower(s[p + i]) != pattern[i])
+            return false;
+    return true;
+}
+
+// First position at or after `from` where the lower-case pattern starts; its first character is no letter.
+size_t Find(const char *s, size_t n, size_t from, std::string_view pattern)
+{
+    while (from < n) {
+        const void *hit = std::memchr(s + from, pattern[0], n - from);
+        if (!hit)
+            return npos;
+        const size_t p = size_t(static_cast<const char *>(hit) - s);
+        if (At(s, n, p, pattern))
+            return p;
+        from = p + 1;
+    }
+    return npos;
+}
+
+// A "<" that opens markup; a "<" before a blank, a digit or the end is text.
+inline bool IsTagStart(const char *s, size_t n, size_t p)
+{
+    if (s[p] != '<' || p + 1 >= n)
+        return false;
+    const char c = s[p + 1];
+    return IsLetter(c) || c == '/' || c == '!' || c == '?';
+}
+
+// Position of the ">" that ends the tag opening at p, or npos. A ">" inside a quoted attribute value
+// does not end the tag; a comment ends at "-->".
+size_t TagEnd(const char *s, size_t n, size_t p)
+{
+    if (At(s, n, p, "<!--")) {
+        const size_t e = Find(s, n, p + 2, "-->");
+        return e == npos ? npos : e + 2;
+    }
+    char last = 0; // last character that is not white space
+    for (size_t i = p + 1; i < n; ++i) {
+        const char c = s[i];
+        if (c == '>')
+            return i;
+        if ((c == '"' || c == '\'') && last == '=') {
+            const void *close = std::memchr(s + i + 1, c, n - i - 1);
+            if (!close)
+                return npos;
+            i = size_t(static_cast<const char *>(close) - s);
+            last = c;
+            continue;
+        }
+        if (!IsBlankOrBreak(c))
+            last = c;
+    }
+    return npos;
+}
+
+// An attribute value that may go without quotes: not empty, nothing that would end or split it.
+bool MayDropQuotes(const char *value, size_t length, char next)
+{
+    if (length == 0)
+        return false;
+    if (!IsBlankOrBreak(next) && next != '>')
+        return false; // "a"b=.. or "a"/> would run into what follows
+    for (size_t i = 0; i < length; ++i) {
+        const char c = value[i];
+        if (IsBlankOrBreak(c) || c == '<' || c == '>' || c == '=' || c == '`')
+            return false;
+    }
+    return true;
+}
+
+// A protected block starting at p ("<pre" ... "</pre>"): the position after its end, or npos when the
+// end tag is missing. Returns p itself when no block starts there.
+struct Block {
+    std::string_view open;
+    std::string_view close;
+};
+
+constexpr Block kPre{"<pre", "</pre>"};
+constexpr Block kTextArea{"<textarea", "</textarea>"};
+constexpr Block kScript{"<script", "</script>"};
+
+size_t SkipBlock(const char *s, size_t n, size_t p, const Block &block)
+{
+    if (!At(s, n, p, block.open))
+        return p;
+    const size_t e = Find(s, n, p + block.open.size(), block.close);
+    return e == npos ? npos : e + block.close.size();
+}
+
+class Passes {
+public:
+    explicit Passes(const QByteArray &bytes) : text_(bytes.constData(), size_t(bytes.size())) { out_.reserve(text_.size()); }
+
+    QByteArray Result() const { return QByteArray(text_.data(), qsizetype(text_.size())); }
+
+    // Removes quotes around attribute values that can stand without them.
+    void Quotes()
+    {
+        Begin();
+        while (p_ < n_) {
+            if (At(s_, n_, p_, "<script")) {
+                const size_t e = Find(s_, n_, p_ + 7, "</script");
+                if (e == npos)
+                    return End();
+                Copy(e);
+                continue;
+            }
+            if (s_[p_] == '<' && p_ + 1 < n_ && (IsLetter(s_[p_ + 1]) || s_[p_ + 1] == '/')) {
+                const size_t e = TagEnd(s_, n_, p_);
+                if (e == npos)
+                    return End();
+                if (std::memchr(s_ + p_, '\'', e - p_))
+                    Copy(e + 1);
+                else
+                    Tag(e);
+                continue;
+            }
+            out_.push_back(s_[p_++]);
+        }
+        End();
+    }
+
+    // The replacement engine: every occurrence of `pattern` becomes `replacement`; an empty replacement
+    // deletes a line break where it touches a tag or a blank.
+    void Replace(std::string_view pattern, std::string_view replacement, bool insidePre, bool skipScripts,
+                 bool webbots)
+    {
+        const bool crPattern = pattern[0] == '\r';
+        const char first = pattern[0];
+        Begin();
+        while (p_ < n_) {
+            const char c = s_[p_];
+            if (c == '<') {
+                size_t e = p_;
+                if (!insidePre) {
+                    e = SkipBlock(s_, n_, p_, kTextArea);
+                    if (e == p_)
+                        e = SkipBlock(s_, n_, p_, kPre);
+                }
+                if (e == p_ && skipScripts)
+                    e = SkipBlock(s_, n_, p_, kScript);
+                if (e == npos)
+                    return End(); // an unterminated block ends the pass
+                if (e != p_) {
+                    Copy(e);
+                    continue;
+                }
+            }
+            if (Lower(s_[p_]) == first && At(s_, n_, p_, pattern)) {
+                if (!replacement.empty()) {
+                    // The replacement is shorter: write it at the end of the matched text and look again.
+                    p_ += pattern.size() - replacement.size();
+                    std::memcpy(s_ + p_, replacement.data(), replacement.size());
+                    continue;
+                }
+                if (DeleteBreak(pattern.size()))
+                    continue;
+            }
+            if (crPattern && IsTagStart(s_, n_, p_)) {
+                const size_t e = TagEnd(s_, n_, p_);
+                if (e == npos)
+                    return End();
+                if (webbots && At(s_, n_, p_, "<!--webbot"))
+                    p_ = e + 1;
+                else
+                    Copy(e + 1);
+                continue;
+            }
+            out_.push_back(s_[p_++]);
+        }
+        End();
+    }
+
+    // "<strong>" becomes "<b>", and the "</strong>" that closes it "</b>". A closing tag of an opening
+    // tag with attributes keeps its long name, or that element would stay open to the end of the page.
+    void ShortTags(std::string_view name, std::string_view shortName)
+    {
+        const std::string open = "<" + std::string(name);
+        const std::string close = "</" + std::string(name) + ">";
+        const std::string shortOpen = "<" + std::string(shortName) + ">";
+        const std::string shortClose = "</" + std::string(shortName) + ">";
+        std::vector<bool> shortened; // per open element: was its opening tag shortened
+        Begin();
+        while (p_ < n_) {
+            if (s_[p_] == '<') {
+                const size_t e = SkipBlock(s_, n_, p_, kScript);
+                if (e == npos)
+                    return End();
+                if (e != p_) {
+                    Copy(e);
+                    continue;
+                }
+                if (At(s_, n_, p_, close)) {
+                    const bool wasShortened = !shortened.empty() && shortened.back();
+                    if (!shortened.empty())
+                        shortened.pop_back();
+                    if (wasShortened) {
+                        out_ += shortClose;
+                        p_ += close.size();
+                    } else {
+                        Copy(p_ + close.size());
+                    }
+                    continue;
+                }
+                if (At(s_, n_, p_, open) && p_ + open.size() < n_) {
+                    const char next = s_[p_ + open.size()];
+                    if (next == '>') {
+                        out_ += shortOpen;
+                        p_ += open.size() + 1;
+                        shortened.push_back(true);
+                        continue;
+                    }
+                    if (IsBlankOrBreak(next) || next == '/')
+                        shortened.push_back(false);
+                }
+            }
+            out_.push_back(s_[p_++]);
+        }
+        End();
+    }
+
+    // "<p align=center>" ... "</p>" becomes "<center>" ... "</center>"; an opening without its closing
+    // tag is left alone.
+    void CenterPairs(std::string_view open)
+    {
+        Begin();
+        for (;;) {
+            const size_t o = Find(s_, n_, p_, open);
+            if (o == npos)
+                break;
+            const size_t c = Find(s_, n_, o + open.size(), "</p>");
+            if (c == npos)
+                break;
+            Copy(o);
+            out_ += "<center>";
+            p_ = o + open.size();
+            Copy(c);
+            out_ += "</center>";
+            p_ = c + 4;
+        }
+        End();
+    }
+
+private:
+    void Begin()
+    {
+        s_ = text_.data();
+        n_ = text_.size();
+        p_ = 0;
+        out_.clear();
+    }
+
+    // Copies the rest unchanged and makes the result the text of the next pass.
+    void End()
+    {
+        Copy(n_);
+        text_.swap(out_);
+    }
+
+    void Copy(size_t to)
+    {
+        out_.append(s_ + p_, to - p_);
+        p_ = to;
+    }
+
+    bool DeleteBreak(size_t length)
+    {
+        const bool hasBefore = !out_.empty();
+        const char before = hasBefore ? out_.back() : 0;
+        const size_t q = p_ + length;
+        const bool hasAfter = q < n_;
+        const char after = hasAfter ? s_[q] : 0;
+        const bool byBefore = hasBefore && (before == '>' || before == ' ');
+        const bool byAfter = hasAfter && (after == '<' || after == ' ' || after == '\r' || after == '\n');
+        if (!byBefore && !byAfter)
+            return false;
+        // Text joined straight to a tag would run two words together.
+        if ((hasBefore && IsWordChar(before) && after == '<') || (before == '>' && hasAfter && IsWordChar(after)))
+            out_.push_back(' ');
+        p_ = q;
+        return true;
+    }
+
+    // Copies one tag (ending at e) without its needless quotes.
+    void Tag(size_t e)
+    {
+        char last = 0;
+        while (p_ <= e) {
+            const char c = s_[p_];
+            if (c == '"') {
+                if (last == '=') {
+                    // TagEnd has seen the closing quote before e.
+                    const void *hit = std::memchr(s_ + p_ + 1, '"', e - p_);
+                    if (!hit) {
+                        Copy(e + 1);
+                        return;
+                    }
+                    const size_t close = size_t(static_cast<const char *>(hit) - s_);
+                    const char *value = s_ + p_ + 1;
+                    const size_t length = close - p_ - 1;
+                    if (MayDropQuotes(value, length, s_[close + 1]))
+                        out_.append(value, length);
+                    else
+                        out_.append(s_ + p_, length + 2);
+                    p_ = close + 1;
+                    last = '"';
+                } else {
+                    ++p_; // a stray quote
+                }
+                continue;
+            }
+            out_.push_back(c);
+            if (!IsBlankOrBreak(c))
+                last = c;
+            ++p_;
+        }
+    }
+
+    std::string text_;
+    std::string out_;
+    char *s_ = nullptr;
+    size_t n_ = 0;
+    size_t p_ = 0;
+};
+
+} // namespace
+
+THTMLCompressor::THTMLCompressor(QObject *owner) : QObject(owner) {}
+
+bool THTMLCompressor::Load(const QString &fileName)
+{
+    QByteArray bytes;
+    try {
+        bytes = platform::ReadWholeFile(fileName);
+    } catch (const platform::Error &) {
+        return false;
+    }
+    if (quint64(bytes.size()) > std::numeric_limits<quint32>::max())
+        return false;
+    LoadFromBytes(bytes);
+    return true;
+}
+
+void THTMLCompressor::LoadFromBytes(const QByteArray &bytes)
+{
+    buffer_ = bytes;
+    loadedSize_ = quint32(bytes.size());
+    compressedSize_ = 0;
+    compressed_ = false;
+}
+
+void THTMLCompressor::Compress()
+{
+    if (buffer_.isEmpty() || compressed_)
+        return;
+    Passes text(buffer_);
+    if (InvCommas)
+        text.Quotes();
+    if (AllReturns || Returns) {
+        text.Replace("\r\r", "\r", false, false, Webbots);
+        text.Replace("\n\n", "\n", false, false, Webbots);
+    }
+    if (AllReturns) {
+        text.Replace("\r\n", "", false, true, Webbots);
+        text.Replace("\r", "", false, true, Webbots);
+        text.Replace("\n", "", false, true, Webbots);
+    }
+    if (Spaces) {
+        text.Replace("    ", " ", false, true, false);
+        text.Replace("   ", " ", false, true, false);
+        text.Replace("  ", " ", false, true, false);
+        text.Replace("  ", " ", false, true, false);
+        text.Replace(" >", ">", false, true, false);
+    }
+    if (SimpleTags) {
+        text.ShortTags("strong", "b");
+        text.ShortTags("em", "i");
+        text.ShortTags("strike", "s");
+    }
+    if (Center) {
+        text.CenterPairs("<p align=center>");
+        text.CenterPairs("<p align=\"center\">");
+    }
+    buffer_ = text.Result();
+    compressedSize_ = quint32(buffer_.size());
+    compressed_ = true;
+}
+
+bool THTMLCompressor::Save(const QString &fileName) const
+{
+    if (buffer_.isEmpty())
+        return false;
+    try {
+        platform::WriteFileAtomic(fileName, buffer_);
+    } catch (const platform::Error &) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace publish
