@@ -1,0 +1,176 @@
+#pragma once
+// One electronic business card in five groups, read and written as vCard text ("VERSION:1.2").
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+namespace publish {
+
+// A set of enumeration values (the enumerations count from 0).
+template <typename E>
+class TmsSet {
+public:
+    TmsSet() = default;
+    TmsSet(std::initializer_list<E> members)
+    {
+        for (E e : members)
+            Include(e);
+    }
+    bool Contains(E e) const { return bits_ & Bit(e); }
+    void Include(E e) { bits_ |= Bit(e); }
+    void Exclude(E e) { bits_ &= ~Bit(e); }
+    bool IsEmpty() const { return bits_ == 0; }
+    bool operator==(const TmsSet &) const = default;
+
+private:
+    static quint32 Bit(E e) { return quint32(1) << int(e); }
+    quint32 bits_ = 0;
+};
+
+enum TmsAddressType { msaDomestic, msaInternational, msaPostal, msaParcel, msaHome, msaWork };
+enum TmsPhoneType {
+    mstPreferred, mstWork, mstHome, mstVoice, mstFax, mstMessaging, mstCellular, mstPager, mstBBS, mstModem, mstCar,
+    mstISDN, mstVideo,
+};
+enum TmsEmailType {
+    mseDefault, mseAOL, mseAppleLink, mseATTMail, mseCompuserve, mseeWorld, mseInternet, mseIBM, mseMCI, msePowerShare,
+    mseProdigy, mseTelex, mseX400,
+};
+constexpr int kAddressTypeCount = msaWork + 1;
+constexpr int kPhoneTypeCount = mstVideo + 1;
+constexpr int kEmailTypeCount = mseX400 + 1;
+
+using TmsAddressTypes = TmsSet<TmsAddressType>;
+using TmsPhoneTypes = TmsSet<TmsPhoneType>;
+
+// The words written after ";" for each type, in enumeration order.
+extern const char *const AddressTypeTokens[kAddressTypeCount];
+extern const char *const PhoneTypeTokens[kPhoneTypeCount];
+extern const char *const EmailTypeTokens[kEmailTypeCount];
+
+struct TmsNameRec {
+    QString FamilyName, GivenName, AdditionalNames, Prefix, Suffix;
+    void Assign(const TmsNameRec &source) { *this = source; }
+    void Clear() { *this = TmsNameRec(); }
+    bool operator==(const TmsNameRec &) const = default;
+};
+
+struct TmsIdentification {
+    TmsNameRec Name;
+    QString FormattedName;
+    void Assign(const TmsIdentification &source) { *this = source; }
+    void Clear() { *this = TmsIdentification(); }
+    bool operator==(const TmsIdentification &) const = default;
+};
+
+struct TmsAddressRec {
+    TmsAddressTypes Attributes;
+    QString POAddress, ExtendedAddress, Street, Locality, Region, PostalCode, Country;
+    void Assign(const TmsAddressRec &source) { *this = source; }
+    void Clear() { *this = TmsAddressRec(); }
+    bool operator==(const TmsAddressRec &) const = default;
+};
+
+struct TmsDeliveryInfo {
+    TmsAddressRec Address1, Address2;
+    void Assign(const TmsDeliveryInfo &source) { *this = source; }
+    void Clear() { *this = TmsDeliveryInfo(); }
+    bool operator==(const TmsDeliveryInfo &) const = default;
+};
+
+struct TmsPhoneRec {
+    TmsPhoneTypes Attributes;
+    QString Number;
+    void Assign(const TmsPhoneRec &source) { *this = source; }
+    void Clear() { *this = TmsPhoneRec(); }
+    bool operator==(const TmsPhoneRec &) const = default;
+};
+
+struct TmsEmailRec {
+    TmsEmailType EmailType = mseDefault;
+    QString Address;
+    void Assign(const TmsEmailRec &source) { *this = source; }
+    void Clear() { *this = TmsEmailRec(); }
+    bool operator==(const TmsEmailRec &) const = default;
+};
+
+struct TmsTelecomInfo {
+    TmsPhoneRec Phone1, Phone2, Phone3;
+    TmsEmailRec Email1, Email2;
+    void Assign(const TmsTelecomInfo &source) { *this = source; }
+    void Clear() { *this = TmsTelecomInfo(); }
+    bool operator==(const TmsTelecomInfo &) const = default;
+};
+
+struct TmsCompanyRec {
+    QString Name, AUnit;
+    void Assign(const TmsCompanyRec &source) { *this = source; }
+    void Clear() { *this = TmsCompanyRec(); }
+    bool operator==(const TmsCompanyRec &) const = default;
+};
+
+struct TmsBusinessInfo {
+    QString Title, Role;
+    TmsCompanyRec Company;
+    void Assign(const TmsBusinessInfo &source) { *this = source; }
+    void Clear() { *this = TmsBusinessInfo(); }
+    bool operator==(const TmsBusinessInfo &) const = default;
+};
+
+struct TmsExplanatoryInfo {
+    QStringList Comment;
+    QString URL1, URL2;
+    void Assign(const TmsExplanatoryInfo &source) { *this = source; }
+    void Clear() { *this = TmsExplanatoryInfo(); }
+    bool operator==(const TmsExplanatoryInfo &) const = default;
+};
+
+// Finds one property in the card's lines, joins its continuation lines, removes them from the lines
+// and splits it into parameters and values.
+class TmsPropertyParser {
+public:
+    QStringList *Lines = nullptr; // not owned
+    QString Name;                 // the property to look for
+    QStringList Params;           // the property name first, then its parameters
+    QStringList Values;           // the value part split at ";"
+    QString Value;                // the whole value part
+
+    int Find() const;
+    void Extract();
+    void Split();
+    // Extract then Split; false when the property is absent (the lists are then empty).
+    bool Parse();
+    const QString &Property() const { return buffer_; }
+
+private:
+    QString buffer_;
+};
+
+class TmsVCard : public QObject {
+    Q_OBJECT
+public:
+    explicit TmsVCard(QObject *owner = nullptr);
+
+    TmsIdentification Identification;
+    TmsDeliveryInfo DeliveryInfo;
+    TmsTelecomInfo TelecomInfo;
+    TmsBusinessInfo BusinessInfo;
+    TmsExplanatoryInfo ExplanatoryInfo;
+
+    void Assign(const TmsVCard &source);
+    void Clear();
+
+    // Raise platform::FileError when the stream or file cannot be written or read.
+    void SaveToStream(QIODevice &stream) const;
+    void LoadFromStream(QIODevice &stream);
+    void SaveToFile(const QString &fileName) const;
+    void LoadFromFile(const QString &fileName);
+
+    // The card's text with CR LF line ends, and reading it back.
+    QString Text() const;
+    void SetText(const QString &text);
+};
+
+} // namespace publish
