@@ -50,80 +50,68 @@ extern const char *const AddressTypeTokens[kAddressTypeCount];
 extern const char *const PhoneTypeTokens[kPhoneTypeCount];
 extern const char *const EmailTypeTokens[kEmailTypeCount];
 
-struct TmsNameRec {
+// Assign copies field by field; Clear empties every text and set and sets the default mail type.
+template <typename T>
+struct TmsPersistent {
+    void Assign(const T &source) { static_cast<T &>(*this) = source; }
+    void Clear() { static_cast<T &>(*this) = T(); }
+    bool operator==(const TmsPersistent &) const = default;
+};
+
+struct TmsNameRec : TmsPersistent<TmsNameRec> {
     QString FamilyName, GivenName, AdditionalNames, Prefix, Suffix;
-    void Assign(const TmsNameRec &source) { *this = source; }
-    void Clear() { *this = TmsNameRec(); }
     bool operator==(const TmsNameRec &) const = default;
 };
 
-struct TmsIdentification {
+struct TmsIdentification : TmsPersistent<TmsIdentification> {
     TmsNameRec Name;
     QString FormattedName;
-    void Assign(const TmsIdentification &source) { *this = source; }
-    void Clear() { *this = TmsIdentification(); }
     bool operator==(const TmsIdentification &) const = default;
 };
 
-struct TmsAddressRec {
+struct TmsAddressRec : TmsPersistent<TmsAddressRec> {
     TmsAddressTypes Attributes;
     QString POAddress, ExtendedAddress, Street, Locality, Region, PostalCode, Country;
-    void Assign(const TmsAddressRec &source) { *this = source; }
-    void Clear() { *this = TmsAddressRec(); }
     bool operator==(const TmsAddressRec &) const = default;
 };
 
-struct TmsDeliveryInfo {
+struct TmsDeliveryInfo : TmsPersistent<TmsDeliveryInfo> {
     TmsAddressRec Address1, Address2;
-    void Assign(const TmsDeliveryInfo &source) { *this = source; }
-    void Clear() { *this = TmsDeliveryInfo(); }
     bool operator==(const TmsDeliveryInfo &) const = default;
 };
 
-struct TmsPhoneRec {
+struct TmsPhoneRec : TmsPersistent<TmsPhoneRec> {
     TmsPhoneTypes Attributes;
     QString Number;
-    void Assign(const TmsPhoneRec &source) { *this = source; }
-    void Clear() { *this = TmsPhoneRec(); }
     bool operator==(const TmsPhoneRec &) const = default;
 };
 
-struct TmsEmailRec {
+struct TmsEmailRec : TmsPersistent<TmsEmailRec> {
     TmsEmailType EmailType = mseDefault;
     QString Address;
-    void Assign(const TmsEmailRec &source) { *this = source; }
-    void Clear() { *this = TmsEmailRec(); }
     bool operator==(const TmsEmailRec &) const = default;
 };
 
-struct TmsTelecomInfo {
+struct TmsTelecomInfo : TmsPersistent<TmsTelecomInfo> {
     TmsPhoneRec Phone1, Phone2, Phone3;
     TmsEmailRec Email1, Email2;
-    void Assign(const TmsTelecomInfo &source) { *this = source; }
-    void Clear() { *this = TmsTelecomInfo(); }
     bool operator==(const TmsTelecomInfo &) const = default;
 };
 
-struct TmsCompanyRec {
+struct TmsCompanyRec : TmsPersistent<TmsCompanyRec> {
     QString Name, AUnit;
-    void Assign(const TmsCompanyRec &source) { *this = source; }
-    void Clear() { *this = TmsCompanyRec(); }
     bool operator==(const TmsCompanyRec &) const = default;
 };
 
-struct TmsBusinessInfo {
+struct TmsBusinessInfo : TmsPersistent<TmsBusinessInfo> {
     QString Title, Role;
     TmsCompanyRec Company;
-    void Assign(const TmsBusinessInfo &source) { *this = source; }
-    void Clear() { *this = TmsBusinessInfo(); }
     bool operator==(const TmsBusinessInfo &) const = default;
 };
 
-struct TmsExplanatoryInfo {
+struct TmsExplanatoryInfo : TmsPersistent<TmsExplanatoryInfo> {
     QStringList Comment;
     QString URL1, URL2;
-    void Assign(const TmsExplanatoryInfo &source) { *this = source; }
-    void Clear() { *this = TmsExplanatoryInfo(); }
     bool operator==(const TmsExplanatoryInfo &) const = default;
 };
 

@@ -26,8 +26,12 @@ QString Wrapped(QStringList lines)
 void FillEverything(TmsVCard &c)
 {
     c.Identification.FormattedName = QStringLiteral("Dr. Ann Lee");
-    c.Identification.Name = {QStringLiteral("Lee"), QStringLiteral("Ann"), QStringLiteral("M"), QStringLiteral("Dr."),
-                             QStringLiteral("PhD")};
+    TmsNameRec &n = c.Identification.Name;
+    n.FamilyName = QStringLiteral("Lee");
+    n.GivenName = QStringLiteral("Ann");
+    n.AdditionalNames = QStringLiteral("M");
+    n.Prefix = QStringLiteral("Dr.");
+    n.Suffix = QStringLiteral("PhD");
     TmsAddressRec &a1 = c.DeliveryInfo.Address1;
     a1.Attributes = {msaWork, msaDomestic, msaPostal};
     a1.POAddress = QStringLiteral("PO 1");
@@ -36,11 +40,16 @@ void FillEverything(TmsVCard &c)
     a1.Country = QStringLiteral("Denmark");
     c.DeliveryInfo.Address2.Attributes = {msaHome};
     c.DeliveryInfo.Address2.PostalCode = QStringLiteral("8000");
-    c.TelecomInfo.Phone1 = {{mstVoice, mstWork}, QStringLiteral("+45 1234")};
-    c.TelecomInfo.Phone3 = {{mstFax}, QStringLiteral("555")};
-    c.TelecomInfo.Email1 = {mseInternet, QStringLiteral("ann@example.org")};
-    c.TelecomInfo.Email2 = {mseDefault, QStringLiteral("lee@example.org")};
-    c.BusinessInfo.Company = {QStringLiteral("Acme"), QStringLiteral("Research")};
+    TmsTelecomInfo &t = c.TelecomInfo;
+    t.Phone1.Attributes = {mstVoice, mstWork};
+    t.Phone1.Number = QStringLiteral("+45 1234");
+    t.Phone3.Attributes = {mstFax};
+    t.Phone3.Number = QStringLiteral("555");
+    t.Email1.EmailType = mseInternet;
+    t.Email1.Address = QStringLiteral("ann@example.org");
+    t.Email2.Address = QStringLiteral("lee@example.org");
+    c.BusinessInfo.Company.Name = QStringLiteral("Acme");
+    c.BusinessInfo.Company.AUnit = QStringLiteral("Research");
     c.BusinessInfo.Title = QStringLiteral("Chief");
     c.BusinessInfo.Role = QStringLiteral("Lead");
     c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("first"), QStringLiteral("second")};
