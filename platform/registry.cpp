@@ -313,6 +313,18 @@ void Registry::WriteBinaryData(const QString &name, const QByteArray &value)
     write(name, QStringLiteral("hex:") + QString::fromLatin1(value.toHex()));
 }
 
+void Registry::BeginUpdate()
+{
+    QMutexLocker lock(&storeMutex);
+    store(RootKey::CurrentUser).BeginUpdate();
+}
+
+void Registry::EndUpdate()
+{
+    QMutexLocker lock(&storeMutex);
+    store(RootKey::CurrentUser).EndUpdate();
+}
+
 void Registry::SeedLocalMachine(const QString &keyPath, const QString &name, const QString &rawValue)
 {
     QMutexLocker lock(&storeMutex);

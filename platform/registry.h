@@ -47,6 +47,11 @@ public:
     void WriteBool(const QString &name, bool value);
     void WriteBinaryData(const QString &name, const QByteArray &value);
 
+    // Batches the writes of several calls into one atomic save of the store: nested; the outermost
+    // EndUpdate writes (FileError when that fails, and then the old store is untouched on disk).
+    static void BeginUpdate();
+    static void EndUpdate();
+
     // Tests: seed a value under HKEY_LOCAL_MACHINE ("sz:..." style raw text), or clear all seeds.
     static void SeedLocalMachine(const QString &keyPath, const QString &name, const QString &rawValue);
     static void ClearLocalMachine();

@@ -1,0 +1,284 @@
+#include "zelformsaver.h"
+
+#include "platform/error.h"
+
+#include <QWindowStateChangeEvent>
+
+namespace zel {
+namespace {
+
+QWidget *ownerWidget(QObject *owner)
+{
+    if (!owner || !owner->isWidgetType())
+        throw platform::Error(QStringLiteral("Invalid class typecast"));
+    return static_cast<QWidget *>(owner);
+}
+
+// The controls placed directly on a widget, in creation order; other windows parented to it are not.
+QList<QWidget *> controlsOf(QWidget *parent)
+{
+    QList<QWidget *> out;
+    for (QObject *child : parent->children()) {
+        if (!child->isWidgetType())
+            continue;
+        auto *w = static_cast<QWidget *>(child);
+        // Qt's own inner widgets (scroll area viewports and the like) are the widget's business.
+        if (w->isWindow() || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        out.append(w);
+    }
+    return out;
+}
+
+int stateValue(Qt::WindowState state)
+{
+    switch (state) {
+    case Qt::WindowMinimized:
+        return 1;
+    case Qt::WindowMaximized:
+        return 3;
+    default:
+        return 2;
+    }
+}
+
+} // namespace
+
+// TZELHookComponent
+
+TZELHookComponent::TZELHookComponent(QObject *owner) : TZELSystemsComponent(owner), owner_(ownerWidget(owner))
+{
+    hook();
+}
+
+TZELHookComponent::~TZELHookComponent()
+{
+    unhook();
+}
+
+void TZELHookComponent::hook()
+{
+    if (hooked_ || !owner_)
+        return;
+    owner_->installEventFilter(this);
+    hooked_ = true;
+}
+
+void TZELHookComponent::unhook()
+{
+    if (hooked_ && owner_)
+        owner_->removeEventFilter(this);
+    hooked_ = false;
+}
+
+void TZELHookComponent::Loaded()
+{
+    // A filter stays on the widget when its window is re-created; only a lost hook is put back.
+    hook();
+}
+
+void TZELHookComponent::WndProc(qv::TMessage &msg)
+{
+    msg.Result = false;
+}
+
+bool TZELHookComponent::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != owner_)
+        return false;
+    qv::TMessage msg{event, event->type(), false};
+    WndProc(msg);
+    return msg.Result;
+}
+
+// TZELFormSaver
+
+TZELFormSaver::TZELFormSaver(QObject *owner) : TZELHookComponent(owner), form_(platform::Form::FromWidget(owner))
+{
+    if (!form_)
+        throw platform::Error(QStringLiteral("Invalid class typecast"));
+    savedOnShow_ = form_->OnShow;
+    savedOnClose_ = form_->OnClose;
+    form_->OnShow = [this](QObject *sender) { restoreHandler(sender); };
+    form_->OnClose = [this](QObject *sender, platform::TCloseAction &action) { storeHandler(sender, action); };
+    destroyListener_ = form_->AddDestroyListener([this](platform::Form *) { form_ = nullptr; });
+}
+
+TZELFormSaver::~TZELFormSaver()
+{
+    if (form_) {
+        form_->OnShow = savedOnShow_;
+        form_->OnClose = savedOnClose_;
+        form_->RemoveDestroyListener(destroyListener_);
+    }
+}
+
+void TZELFormSaver::WndProc(qv::TMessage &msg)
+{
+    if (msg.Msg == QEvent::WindowStateChange && form_) {
+        const auto *e = static_cast<QWindowStateChangeEvent *>(msg.Event);
+        const Qt::WindowStates minMax = Qt::WindowMinimized | Qt::WindowMaximized;
+        const Qt::WindowStates now = OwnerForm()->windowState() & minMax;
+        // Entering the maximised or minimised state: remember the bounds it leaves.
+        if (now && now != (e->oldState() & minMax)) {
+            QRect bounds;
+            if (form_->NormalBounds(&bounds)) {
+                snapshot_ = bounds;
+                snapshotTaken_ = true;
+            }
+        }
+    }
+    TZELHookComponent::WndProc(msg);
+}
+
+int TZELFormSaver::readInteger(const QString &name, int def)
+{
+    store_.ErrorInt = def;
+    return store_.ReadInteger(name);
+}
+
+bool TZELFormSaver::readBool(const QString &name, bool def)
+{
+    store_.ErrorBool = def;
+    return store_.ReadBool(name);
+}
+
+void TZELFormSaver::storeHandler(QObject *sender, platform::TCloseAction &action)
+{
+    if (savedOnClose_)
+        savedOnClose_(sender, action);
+    if (!store_.Enabled)
+        return;
+    if (OnStore)
+        OnStore(sender);
+    for (platform::Form *f : platform::Form::Forms())
+        storeForm(f);
+}
+
+bool TZELFormSaver::normalBounds(platform::Form *form, QRect *bounds) const
+{
+    if (form->State() == Qt::WindowNoState) {
+        *bounds = form->Bounds();
+        return true;
+    }
+    // The saver's own form: the bounds it had before it was last maximised or minimised. Another form
+    // keeps its own normal bounds (never the saver form's).
+    if (form == form_) {
+        *bounds = snapshot_;
+        return snapshotTaken_;
+    }
+    return form->NormalBounds(bounds);
+}
+
+void TZELFormSaver::storeForm(platform::Form *form)
+{
+    const QString name = form->ClassName();
+    if (StoreState)
+        store_.WriteInteger(name + QStringLiteral("_WindowState"), stateValue(form->State()));
+    QRect bounds;
+    const bool known = normalBounds(form, &bounds);
+    if (StoreSize && known) {
+        store_.WriteInteger(name + QStringLiteral("_Width"), bounds.width());
+        store_.WriteInteger(name + QStringLiteral("_Height"), bounds.height());
+    }
+    if (StoreLocation && known) {
+        store_.WriteInteger(name + QStringLiteral("_Top"), bounds.top());
+        store_.WriteInteger(name + QStringLiteral("_Left"), bounds.left());
+    }
+    if (StoreVisible)
+        store_.WriteBool(name + QStringLiteral("_Visible"), form->Frame()->isVisible());
+    if (StoreControls)
+        for (QWidget *c : controlsOf(form->Widget()))
+            storeControl(c);
+}
+
+void TZELFormSaver::storeControl(QWidget *control)
+{
+    bool result = true;
+    if (OnStoreControl)
+        OnStoreControl(control, result);
+    if (!result)
+        return;
+    const QString name = control->objectName();
+    // An unnamed control has no key of its own; what it holds may have.
+    if (!name.isEmpty()) {
+        if (StoreSize) {
+            store_.WriteInteger(name + QStringLiteral("_Width"), control->width());
+            store_.WriteInteger(name + QStringLiteral("_Height"), control->height());
+        }
+        if (StoreLocation) {
+            store_.WriteInteger(name + QStringLiteral("_Top"), control->y());
+            store_.WriteInteger(name + QStringLiteral("_Left"), control->x());
+        }
+        if (StoreVisible)
+            store_.WriteBool(name + QStringLiteral("_Visible"), control->isVisibleTo(control->parentWidget()));
+    }
+    for (QWidget *c : controlsOf(control))
+        storeControl(c);
+}
+
+void TZELFormSaver::restoreHandler(QObject *sender)
+{
+    if (savedOnShow_)
+        savedOnShow_(sender);
+    if (store_.Enabled)
+        for (platform::Form *f : platform::Form::Forms())
+            restoreForm(f);
+    if (OnRestore)
+        OnRestore(sender);
+}
+
+void TZELFormSaver::restoreForm(platform::Form *form)
+{
+    const QString name = form->ClassName();
+    QWidget *frame = form->Frame();
+    if (StoreSize && form->State() == Qt::WindowNoState) {
+        frame->resize(readInteger(name + QStringLiteral("_Width"), frame->width()), frame->height());
+        frame->resize(frame->width(), readInteger(name + QStringLiteral("_Height"), frame->height()));
+    }
+    if (StoreLocation) {
+        frame->move(frame->x(), readInteger(name + QStringLiteral("_Top"), frame->y()));
+        frame->move(readInteger(name + QStringLiteral("_Left"), frame->x()), frame->y());
+    }
+    if (StoreVisible)
+        frame->setVisible(readBool(name + QStringLiteral("_Visible"), frame->isVisible()));
+    if (StoreState) {
+        switch (readInteger(name + QStringLiteral("_WindowState"), 2)) {
+        case 1:
+            form->SetState(Qt::WindowMinimized);
+            break;
+        case 2:
+            form->SetState(Qt::WindowNoState);
+            break;
+        case 3:
+            form->SetState(Qt::WindowMaximized);
+            break;
+        default:
+            break; // not a state: left as it is
+        }
+    }
+    if (StoreControls)
+        for (QWidget *c : controlsOf(form->Widget()))
+            restoreControl(c);
+}
+
+void TZELFormSaver::restoreControl(QWidget *control)
+{
+    const QString name = control->objectName();
+    if (!name.isEmpty()) {
+        if (StoreSize) {
+            control->resize(readInteger(name + QStringLiteral("_Width"), control->width()), control->height());
+            control->resize(control->width(), readInteger(name + QStringLiteral("_Height"), control->height()));
+        }
+        if (StoreLocation) {
+            control->move(control->x(), readInteger(name + QStringLiteral("_Top"), control->y()));
+            control->move(readInteger(name + QStringLiteral("_Left"), control->x()), control->y());
+        }
+        if (StoreVisible)
+            control->setVisible(readBool(name + QStringLiteral("_Visible"), control->isVisibleTo(control->parentWidget())));
+    }
+    for (QWidget *c : controlsOf(control))
+        restoreControl(c);
+}
+
+} // namespace zel
