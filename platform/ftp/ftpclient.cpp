@@ -162,6 +162,7 @@ bool FtpFind::FindNextFile(FtpFindData *data)
 
 struct FtpConnection::Impl {
     CURL *curl = nullptr;
+    CURLM *multi = nullptr; // holds the live connection between calls
     QByteArray base;       // "ftp://host:port/"
     QByteArray user, password, agent;
     QList<QByteArray> replies; // server reply lines of the last call
@@ -173,6 +174,32 @@ struct FtpConnection::Impl {
         curl_slist_free_all(quote);
         if (curl)
             curl_easy_cleanup(curl);
+        if (multi)
+            curl_multi_cleanup(multi);
+    }
+
+    // Runs one call. libcurl's own blocking loop can sit for a second after it starts a data
+    // connection without watching that socket, so we drive it with a short poll instead.
+    CURLcode perform()
+    {
+        if (curl_multi_add_handle(multi, curl) != CURLM_OK)
+            return CURLE_OUT_OF_MEMORY;
+        int running = 1;
+        CURLcode result = CURLE_OK;
+        while (running) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                result = CURLE_OUT_OF_MEMORY;
+                break;
+            }
+            if (running)
+                curl_multi_poll(multi, nullptr, 0, 10, nullptr);
+        }
+        int queued = 0;
+        while (CURLMsg *m = curl_multi_info_read(multi, &queued))
+            if (m->msg == CURLMSG_DONE && m->easy_handle == curl)
+                result = m->data.result;
+        curl_multi_remove_handle(multi, curl);
+        return result;
     }
 
     static size_t header(char *data, size_t size, size_t count, void *user)
@@ -199,7 +226,6 @@ struct FtpConnection::Impl {
         curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.constData());
         curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXCONNECTS, 1L);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(o.connectTimeoutMs));
         curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, long(o.connectTimeoutMs));
         curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(std::max(1, (o.connectTimeoutMs + 999) / 1000)));
@@ -248,10 +274,12 @@ std::shared_ptr<FtpConnection> FtpConnection::Open(const FtpConnectOptions &opti
     std::shared_ptr<FtpConnection> c(new FtpConnection(options));
     Impl &d = *c->d_;
     d.curl = curl_easy_init();
-    if (!d.curl) {
+    d.multi = curl_multi_init();
+    if (!d.curl || !d.multi) {
         setError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
+    curl_multi_setopt(d.multi, CURLMOPT_MAXCONNECTS, 1L);
     const QString host = options.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + options.host + QLatin1Char(']')
                                                                   : options.host;
     d.base = "ftp://" + host.toUtf8() + ':' + QByteArray::number(options.port) + '/';
@@ -287,7 +315,7 @@ bool FtpConnection::login()
 {
     d_->prepare(options_, d_->base);
     curl_easy_setopt(d_->curl, CURLOPT_NOBODY, 1L);
-    const CURLcode rc = curl_easy_perform(d_->curl);
+    const CURLcode rc = d_->perform();
     if (rc != CURLE_OK)
         return failCurl(rc);
     const char *entry = nullptr;
@@ -336,7 +364,7 @@ bool FtpConnection::commands(const QList<QByteArray> &cmds)
         d_->quote = curl_slist_append(d_->quote, c.constData());
     curl_easy_setopt(d_->curl, CURLOPT_QUOTE, d_->quote);
     curl_easy_setopt(d_->curl, CURLOPT_NOBODY, 1L);
-    const CURLcode rc = curl_easy_perform(d_->curl);
+    const CURLcode rc = d_->perform();
     if (rc != CURLE_OK)
         return failCurl(rc);
     setError(ERROR_SUCCESS);
@@ -377,7 +405,7 @@ bool FtpConnection::listing(const QByteArray &dir, QList<FtpFindData> *entries)
         curl_easy_setopt(d_->curl, CURLOPT_CUSTOMREQUEST, useMlsd ? "MLSD" : "LIST");
         curl_easy_setopt(d_->curl, CURLOPT_WRITEFUNCTION, &appendBody);
         curl_easy_setopt(d_->curl, CURLOPT_WRITEDATA, &body);
-        const CURLcode rc = curl_easy_perform(d_->curl);
+        const CURLcode rc = d_->perform();
         if (rc == CURLE_WRITE_ERROR)
             return fail(ERROR_NOT_ENOUGH_MEMORY);
         if (rc != CURLE_OK) {
@@ -421,7 +449,7 @@ bool FtpConnection::GetFile(const QByteArray &remote, const QString &localPath, 
     d_->prepare(options_, urlFor(d_->base, absolute(remote), false));
     curl_easy_setopt(d_->curl, CURLOPT_WRITEFUNCTION, &writeFile);
     curl_easy_setopt(d_->curl, CURLOPT_WRITEDATA, &file);
-    const CURLcode rc = curl_easy_perform(d_->curl);
+    const CURLcode rc = d_->perform();
     if (rc != CURLE_OK)
         return failCurl(rc); // the temporary goes; the old local file stays
     if (!file.commit())
@@ -445,7 +473,7 @@ bool FtpConnection::PutFile(const QString &localPath, const QByteArray &remote)
     curl_easy_setopt(d_->curl, CURLOPT_READFUNCTION, &readFile);
     curl_easy_setopt(d_->curl, CURLOPT_READDATA, &file);
     curl_easy_setopt(d_->curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
-    const CURLcode rc = curl_easy_perform(d_->curl);
+    const CURLcode rc = d_->perform();
     if (rc != CURLE_OK)
         return failCurl(rc);
     setError(ERROR_SUCCESS);

@@ -29,6 +29,7 @@ def main():
 
     Handler.authorizer = authorizer
     Handler.timeout = 60
+    Handler.auth_failed_timeout = 0  # answer a wrong password at once
     if args.no_mlsd:
         Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k not in ("MLSD", "MLST")}
     if args.throttle:
