@@ -65,9 +65,10 @@ void TZozeZONode::destroyNode()
     TZozeZONodes *nodes = owner_;
     TCustomZozeZO *tree = nodes->owner_;
     nodes->selection_.Remove(this);
+    if (parent_ && !parent_->deleting_)
+        tree->nodeRemoving(this);
     tree->nodeDestroyed(this);
     if (parent_ && !parent_->deleting_) {
-        tree->nodeRemoving(this);
         TZozeZONode *parent = parent_;
         const int row = Index();
         const bool live = tree->model_->Live();
