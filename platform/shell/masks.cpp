@@ -1,5 +1,8 @@
 #include "masks.h"
 
+#include <QCollator>
+#include <QLocale>
+
 
 namespace platform {
 
@@ -84,8 +87,17 @@ QStringList FilterToNameFilters(const QString &filter)
 
 bool NameLess(const QString &a, const QString &b)
 {
-    const int c = QString::compare(a, b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
+    // Letters with accents sort beside their base letter, as in the system's sorted lists.
+    static thread_local QCollator collator = [] {
+        QCollator c{QLocale(QLocale::English, QLocale::UnitedStates)};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const int c = collator.compare(a, b);
+    if (c != 0)
+        return c < 0;
+    const int d = QString::compare(a, b, Qt::CaseInsensitive);
+    return d != 0 ? d < 0 : a < b;
 }
 
 } // namespace platform
