@@ -1,0 +1,473 @@
+#include "qvgiflzw.h"
+
+#include "platform/error.h"
+#include "platform/graphics/bytereader.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/color.h"
+
+#include <cstring>
+#include <vector>
+
+namespace gfx {
+
+bool GIFTolerateCorruptData = true;
+
+void GIFError(const char *message) { throw platform::InvalidGraphicOperation(QString::fromLatin1(message)); }
+
+int TGIFColorTable::IndexOf(uint32_t c) const
+{
+    for (int i = 0; i < Count; ++i)
+        if (Color(i) == (c & 0xFFFFFF))
+            return i;
+    return -1;
+}
+
+int BitsForCount(int count)
+{
+    int b = 1;
+    while (b < 8 && (1 << b) < count)
+        ++b;
+    return b;
+}
+
+void InterlaceOrder::Next()
+{
+    static constexpr int kStep[4] = {8, 8, 4, 2};
+    static constexpr int kStart[4] = {0, 4, 2, 1};
+    if (!interlaced_) {
+        ++row_;
+        return;
+    }
+    row_ += kStep[pass_];
+    while (row_ >= height_ && pass_ < 3) {
+        ++pass_;
+        row_ = kStart[pass_];
+    }
+}
+
+namespace {
+
+constexpr int kMaxCodes = 4096;
+
+// Writes decoded pixels row by row into the buffer.
+class PixelWriter {
+public:
+    PixelWriter(uint8_t *base, qsizetype stride, const TGIFHeader &h, bool bottomUp, bool interlaced)
+        : base_(base), stride_(stride), width_(h.Width), height_(h.Height), bits_(h.BitsPerPixel),
+          bottomUp_(bottomUp), order_(h.Height, interlaced),
+          remaining_(h.Width > 0 && h.Height > 0 ? qint64(h.Width) * h.Height : 0)
+    {
+        setLine();
+    }
+    qint64 Remaining() const { return remaining_; }
+    // Room for a string of this length in the current row (8-bit buffers only).
+    bool FitsInRow(int length) const { return bits_ == 8 && col_ + length <= width_; }
+    // The bytes at the current column, for a string written backwards by the caller.
+    uint8_t *Reserve(int length)
+    {
+        uint8_t *p = line_ + col_;
+        col_ += length;
+        remaining_ -= length;
+        if (col_ == width_)
+            nextRow();
+        return p;
+    }
+    void Put(uint8_t v)
+    {
+        switch (bits_) {
+        case 8: line_[col_] = v; break;
+        case 4:
+            if (col_ & 1)
+                line_[col_ >> 1] |= v & 15;
+            else
+                line_[col_ >> 1] = uint8_t(v << 4);
+            break;
+        default:
+            if (col_ & 7)
+                line_[col_ >> 3] |= uint8_t((v & 1) << (7 - (col_ & 7)));
+            else
+                line_[col_ >> 3] = uint8_t(v << 7);
+        }
+        --remaining_;
+        if (++col_ == width_)
+            nextRow();
+    }
+
+private:
+    void nextRow()
+    {
+        col_ = 0;
+        order_.Next();
+        setLine();
+    }
+    void setLine()
+    {
+        if (order_.Done())
+            line_ = nullptr;
+        else
+            line_ = base_ + (bottomUp_ ? height_ - 1 - order_.Row() : order_.Row()) * stride_;
+    }
+
+    uint8_t *base_;
+    qsizetype stride_;
+    int width_, height_, bits_;
+    bool bottomUp_;
+    InterlaceOrder order_;
+    qint64 remaining_;
+    uint8_t *line_ = nullptr;
+    int col_ = 0;
+};
+
+// The sub-blocks' bytes joined into one run, followed by zero padding for word-sized reads.
+std::vector<uint8_t> joinSubBlocks(const QByteArray &source, qsizetype from)
+{
+    std::vector<uint8_t> out;
+    out.reserve(size_t(source.size()) + 8);
+    const auto *p = reinterpret_cast<const uint8_t *>(source.constData());
+    qsizetype pos = from;
+    while (pos < source.size()) {
+        const int len = p[pos++];
+        if (len == 0)
+            break;
+        const qsizetype take = qMin<qsizetype>(len, source.size() - pos);
+        out.insert(out.end(), p + pos, p + pos + take);
+        pos += take;
+    }
+    const size_t bytes = out.size();
+    out.resize(bytes + 8, 0);
+    out.resize(bytes);
+    return out;
+}
+
+class Corrupt {};
+
+// The ending stage with the message of the error that stops the work.
+void progressFailed(const LZWProgress &progress, const std::exception &e)
+{
+    if (!progress)
+        return;
+    const auto *err = dynamic_cast<const platform::Error *>(&e);
+    progress(platform::ProgressStage::psEnding, 0, err ? err->message() : QString::fromLocal8Bit(e.what()));
+}
+
+} // namespace
+
+void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
+            bool &corrupted, uint8_t *pixels, qsizetype stride, bool bottomUp, int tableBits, bool tolerant)
+{
+    using platform::ProgressStage;
+    if (progress)
+        progress(ProgressStage::psStarting, 0, QString());
+    try {
+        PixelWriter out(pixels, stride, header, bottomUp, interlaced);
+        try {
+            if (source.isEmpty())
+                throw Corrupt();
+            const int minSize = uint8_t(source[0]);
+            if (minSize < 2 || minSize > 8) {
+                if (!tolerant)
+                    GIFError(sGIFCodeSize);
+                throw Corrupt();
+            }
+            std::vector<uint8_t> data = joinSubBlocks(source, 1);
+            const uint8_t *bytes = data.data();
+            const qint64 totalBits = qint64(data.size()) * 8;
+            qint64 bitPos = 0;
+
+            const int clear = 1 << minSize, end = clear + 1, firstFree = clear + 2;
+            int codeSize = minSize + 1;
+            int mask = (1 << codeSize) - 1;
+            int limit = 1 << codeSize;
+            int next = firstFree;
+            bool full = false;
+            const int tableMask = (1 << qBound(1, tableBits, 8)) - 1;
+
+            std::vector<uint16_t> prefix(kMaxCodes), length(kMaxCodes);
+            std::vector<uint8_t> suffix(kMaxCodes), first(kMaxCodes), stack(kMaxCodes + 1);
+            for (int c = 0; c < clear; ++c) {
+                suffix[size_t(c)] = first[size_t(c)] = uint8_t(c & tableMask);
+                length[size_t(c)] = 1;
+            }
+            int lastPercent = -1;
+            auto readCode = [&]() -> int {
+                if (bitPos + codeSize > totalBits)
+                    return -1;
+                const qint64 at = bitPos >> 3;
+                const uint32_t word = uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16;
+                const int code = int(word >> (bitPos & 7)) & mask;
+                bitPos += codeSize;
+                if (progress) {
+                    const int percent = int(bitPos * 100 / qMax<qint64>(totalBits, 1));
+                    if (percent != lastPercent) {
+                        lastPercent = percent;
+                        progress(ProgressStage::psRunning, qMin(percent, 100), QString());
+                    }
+                }
+                return code;
+            };
+            // The string of a code, last pixel first.
+            auto unwind = [&](int code) {
+                int n = 0;
+                while (code >= clear) {
+                    stack[size_t(n++)] = suffix[size_t(code)];
+                    code = prefix[size_t(code)];
+                }
+                stack[size_t(n++)] = suffix[size_t(code)];
+                return n;
+            };
+            auto output = [&](int code) {
+                const int len = length[size_t(code)];
+                if (out.FitsInRow(len)) {
+                    uint8_t *p = out.Reserve(len) + len - 1;
+                    while (code >= clear) {
+                        *p-- = suffix[size_t(code)];
+                        code = prefix[size_t(code)];
+                    }
+                    *p = suffix[size_t(code)];
+                    return;
+                }
+                const bool overrun = len > out.Remaining();
+                int n = unwind(code);
+                while (n > 0 && out.Remaining() > 0)
+                    out.Put(stack[size_t(--n)]);
+                if (overrun)
+                    throw Corrupt(); // the string runs past the last pixel: its head is kept
+            };
+
+            int code = readCode();
+            if (code != clear) {
+                if (!tolerant)
+                    GIFError(sGIFCorruptData);
+                corrupted = true; // decoding goes on as if a clear code had come first
+            }
+            int old = -1;
+            while (code >= 0 && code != end && out.Remaining() > 0) {
+                if (code == clear) {
+                    codeSize = minSize + 1;
+                    mask = (1 << codeSize) - 1;
+                    limit = 1 << codeSize;
+                    next = firstFree;
+                    full = false;
+                    old = -1;
+                } else if (old < 0) {
+                    if (code >= clear)
+                        throw Corrupt();
+                    output(code);
+                    old = code;
+                } else {
+                    if (code > next || (code == next && full))
+                        throw Corrupt();
+                    if (!full) {
+                        prefix[size_t(next)] = uint16_t(old);
+                        suffix[size_t(next)] = code == next ? first[size_t(old)] : first[size_t(code)];
+                        first[size_t(next)] = first[size_t(old)];
+                        length[size_t(next)] = uint16_t(length[size_t(old)] + 1);
+                        if (++next == limit) {
+                            if (codeSize < 12) {
+                                ++codeSize;
+                                mask = (1 << codeSize) - 1;
+                                limit <<= 1;
+                            } else {
+                                full = true;
+                            }
+                        }
+                    }
+                    output(code);
+                    old = code;
+                }
+                if (out.Remaining() == 0)
+                    break;
+                code = readCode();
+            }
+            if (out.Remaining() > 0)
+                throw Corrupt(); // the data ended (or an end code came) before every pixel was given
+        } catch (const Corrupt &) {
+            if (!tolerant)
+                GIFError(sGIFCorruptData);
+            corrupted = true;
+        }
+    } catch (const std::exception &e) {
+        progressFailed(progress, e);
+        throw;
+    }
+    if (progress)
+        progress(ProgressStage::psEnding, 100, QString());
+}
+
+namespace {
+
+// Packs codes least significant bit first into 255-byte sub-blocks.
+class BitPacker {
+public:
+    explicit BitPacker(QByteArray &out) : out_(out) {}
+    void Put(int code, int size)
+    {
+        acc_ |= uint64_t(code) << bits_;
+        bits_ += size;
+        while (bits_ >= 8) {
+            block_[len_++] = uint8_t(acc_);
+            acc_ >>= 8;
+            bits_ -= 8;
+            if (len_ == 255)
+                flushBlock();
+        }
+    }
+    void Finish()
+    {
+        if (bits_ > 0) {
+            block_[len_++] = uint8_t(acc_);
+            bits_ = 0;
+        }
+        if (len_ > 0)
+            flushBlock();
+        out_.append('\0');
+    }
+
+private:
+    void flushBlock()
+    {
+        out_.append(char(len_));
+        out_.append(reinterpret_cast<const char *>(block_), len_);
+        len_ = 0;
+    }
+    QByteArray &out_;
+    uint64_t acc_ = 0;
+    int bits_ = 0;
+    uint8_t block_[256] = {};
+    int len_ = 0;
+};
+
+constexpr int kHashSlots = 17777;
+
+} // namespace
+
+void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
+            const uint8_t *pixels)
+{
+    using platform::ProgressStage;
+    const int w = header.Width, h = header.Height, bits = header.BitsPerPixel;
+    const qsizetype stride = GIFStride(w, bits);
+    const int initial = bits == 1 ? 3 : bits + 1;
+    dest.append(char(initial - 1));
+    const int clear = 1 << (initial - 1), end = clear + 1;
+    int last = end, limit = 1 << initial, codeSize = initial;
+    // Slot keys are (prefix << 8 | suffix) + 1; 0 marks an empty slot.
+    std::vector<uint32_t> keys(kHashSlots, 0);
+    std::vector<uint16_t> codes(kHashSlots, 0);
+    BitPacker packer(dest);
+    packer.Put(clear, codeSize);
+    if (progress)
+        progress(ProgressStage::psStarting, 0, QString());
+    try {
+        int prefix = 0, hash = 0;
+        uint16_t length = 0;
+        int rowsDone = 0;
+        for (InterlaceOrder order(h, interlaced); !order.Done(); order.Next()) {
+            const uint8_t *row = pixels + (h - 1 - order.Row()) * stride;
+            for (int x = 0; x < w; ++x) {
+                int pixel;
+                if (bits == 8)
+                    pixel = row[x];
+                else if (bits == 4)
+                    pixel = (x & 1) ? row[x >> 1] & 15 : row[x >> 1] >> 4;
+                else
+                    pixel = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                ++length;
+                if (length == 1) {
+                    prefix = pixel;
+                    hash = (pixel + 3) * 301;
+                    continue;
+                }
+                hash = ((pixel + length + 4) * hash) % kHashSlots;
+                const uint32_t key = (uint32_t(prefix) << 8 | uint32_t(pixel)) + 1;
+                int slot = hash;
+                while (keys[size_t(slot)] && keys[size_t(slot)] != key)
+                    slot = slot == kHashSlots - 1 ? 0 : slot + 1;
+                if (keys[size_t(slot)]) {
+                    prefix = codes[size_t(slot)];
+                    continue;
+                }
+                packer.Put(prefix, codeSize);
+                ++last;
+                keys[size_t(slot)] = key;
+                codes[size_t(slot)] = uint16_t(last);
+                prefix = pixel;
+                hash = (pixel + 3) * 301;
+                length = 1;
+                if (last == limit) {
+                    limit <<= 1;
+                    ++codeSize;
+                } else if (last == 4094) {
+                    packer.Put(prefix, codeSize);
+                    packer.Put(clear, codeSize);
+                    length = 0;
+                    last = end;
+                    codeSize = initial;
+                    limit = 1 << initial;
+                    std::fill(keys.begin(), keys.end(), 0u);
+                }
+            }
+            ++rowsDone;
+            if (progress)
+                progress(ProgressStage::psRunning, int(qint64(rowsDone) * 100 / h), QString());
+        }
+        if (length > 0)
+            packer.Put(prefix, codeSize);
+        packer.Put(end, codeSize);
+        packer.Finish();
+    } catch (const std::exception &e) {
+        progressFailed(progress, e);
+        throw;
+    }
+    if (progress)
+        progress(ProgressStage::psEnding, 100, QString());
+}
+
+QByteArray BuildBitmapFile(const TGIFColorTable &table, int tableBits, int width, int height, bool interlaced,
+                           const QByteArray &encoded, const LZWProgress &progress, bool tolerant, bool &corrupted)
+{
+    int bits;
+    if (tableBits == 1)
+        bits = 1;
+    else if (tableBits >= 2 && tableBits <= 4)
+        bits = 4;
+    else if (tableBits >= 5 && tableBits <= 8)
+        bits = 8;
+    else
+        GIFError(sGIFColorCount);
+    const qsizetype stride = GIFStride(width, bits);
+    const qsizetype imageSize = stride * height;
+    const int colours = 1 << bits;
+    QByteArray out;
+    out.reserve(54 + 4 * colours + imageSize);
+    platform::WriteBitmapFileHeaders(out, width, height, bits, imageSize, colours);
+    platform::ByteWriter wr(out);
+    for (int i = 0; i < colours; ++i) {
+        if (i < table.Count) {
+            wr.U8(table.Colors[3 * i + 2]);
+            wr.U8(table.Colors[3 * i + 1]);
+            wr.U8(table.Colors[3 * i]);
+            wr.U8(0);
+        } else {
+            wr.U32(0x80808080u);
+        }
+    }
+    const qsizetype start = out.size();
+    out.resize(start + imageSize);
+    std::memset(out.data() + start, 0, size_t(imageSize));
+    bool bad = false;
+    Decode(encoded, TGIFHeader{width, height, bits}, interlaced, progress, bad,
+           reinterpret_cast<uint8_t *>(out.data() + start), stride, true, tableBits, tolerant);
+    corrupted = corrupted || bad;
+    return out;
+}
+
+void ColourTableFromPalette(TGIFColorTable &table, const QVector<QRgb> &palette, int count)
+{
+    table.Clear();
+    table.Count = qBound(0, qMin<int>(count, int(palette.size())), 256);
+    for (int i = 0; i < table.Count; ++i)
+        table.SetColor(i, platform::FromQRgb(palette[i]));
+}
+
+} // namespace gfx

@@ -1,0 +1,349 @@
+// The LZW codec, the interlace order and the frame bitmap file, on bytes worked out by hand.
+#include "graphics/qv/qvgiflzw.h"
+
+#include "k5test.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace gfx;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> list)
+{
+    QByteArray out;
+    for (int b : list)
+        out.append(char(b));
+    return out;
+}
+
+// A bottom-up buffer of 8-bit rows from top-down rows.
+QByteArray buffer8(const QList<QByteArray> &rows)
+{
+    const int w = int(rows.first().size());
+    const qsizetype stride = GIFStride(w, 8);
+    QByteArray out(stride * rows.size(), '\0');
+    for (int y = 0; y < rows.size(); ++y)
+        std::memcpy(out.data() + (rows.size() - 1 - y) * stride, rows[y].constData(), size_t(w));
+    return out;
+}
+
+// Decodes 8-bit pixels top-down without padding.
+QByteArray decode8(const QByteArray &data, int w, int h, bool interlaced, bool &corrupted, int tableBits = 8)
+{
+    QByteArray out(qsizetype(w) * h, '\0');
+    Decode(data, TGIFHeader{w, h, 8}, interlaced, {}, corrupted, reinterpret_cast<uint8_t *>(out.data()), w, false,
+           tableBits, true);
+    return out;
+}
+
+QByteArray encode8(const QByteArray &topDown, int w, int h, bool interlaced)
+{
+    QList<QByteArray> rows;
+    for (int y = 0; y < h; ++y)
+        rows.append(topDown.mid(qsizetype(y) * w, w));
+    const QByteArray buf = buffer8(rows);
+    QByteArray out;
+    Encode(out, TGIFHeader{w, h, 8}, interlaced, {}, reinterpret_cast<const uint8_t *>(buf.constData()));
+    return out;
+}
+
+QByteArray randomPixels(int n, int range, quint32 seed)
+{
+    QRandomGenerator rng(seed);
+    QByteArray out(n, '\0');
+    for (char &c : out)
+        c = char(rng.bounded(range));
+    return out;
+}
+
+// The codes of an encoded stream, read with the decoder's width rules (test-side reader).
+QList<int> codesOf(const QByteArray &data)
+{
+    QByteArray joined;
+    qsizetype pos = 1;
+    while (pos < data.size() && data[pos] != 0) {
+        const int len = uint8_t(data[pos]);
+        joined.append(data.mid(pos + 1, len));
+        pos += 1 + len;
+    }
+    const int min = data[0];
+    const int clear = 1 << min;
+    int width = min + 1, next = clear + 2;
+    bool afterClear = true;
+    QList<int> codes;
+    qint64 bit = 0;
+    while (bit + width <= joined.size() * 8) {
+        int code = 0;
+        for (int i = 0; i < width; ++i, ++bit)
+            code |= ((uint8_t(joined[bit >> 3]) >> (bit & 7)) & 1) << i;
+        codes.append(code);
+        if (code == clear) {
+            width = min + 1;
+            next = clear + 2;
+            afterClear = true;
+            continue;
+        }
+        if (code == clear + 1)
+            break;
+        if (afterClear) {
+            afterClear = false;
+            continue;
+        }
+        if (next < 4096 && ++next == (1 << width) && width < 12)
+            ++width;
+    }
+    return codes;
+}
+
+} // namespace
+
+class TestQvGIFLZW : public QObject {
+    Q_OBJECT
+
+private slots:
+    void encodesGoldenBytes()
+    {
+        // 1 bit, pixels 0 0 0 1: codes clear(4) 0 6 1 end(5) at 3 bits.
+        const QByteArray oneBit = bytes({0x10, 0, 0, 0});
+        QByteArray out;
+        Encode(out, TGIFHeader{4, 1, 1}, false, {}, reinterpret_cast<const uint8_t *>(oneBit.constData()));
+        QCOMPARE(out, bytes({0x02, 0x02, 0x84, 0x53, 0x00}));
+        // 4 bits, pixels 1 2 1: codes clear(16) 1 2 1 end(17) at 5 bits, minimum code size 4.
+        const QByteArray fourBit = bytes({0x12, 0x10, 0, 0});
+        out.clear();
+        Encode(out, TGIFHeader{3, 1, 4}, false, {}, reinterpret_cast<const uint8_t *>(fourBit.constData()));
+        QCOMPARE(out, bytes({0x04, 0x04, 0x30, 0x88, 0x10, 0x01, 0x00}));
+    }
+
+    void decodesGoldenBytesIntoEveryDepth()
+    {
+        bool corrupted = false;
+        QCOMPARE(decode8(bytes({0x02, 0x02, 0x84, 0x53, 0x00}), 4, 1, false, corrupted), bytes({0, 0, 0, 1}));
+        QVERIFY(!corrupted);
+        // The same pixels packed 1 bit per pixel, bottom-up with 4-byte rows.
+        QByteArray packed(4, '\0');
+        Decode(bytes({0x02, 0x02, 0x84, 0x53, 0x00}), TGIFHeader{4, 1, 1}, false, {}, corrupted,
+               reinterpret_cast<uint8_t *>(packed.data()), 4, true, 1, true);
+        QCOMPARE(packed, bytes({0x10, 0, 0, 0}));
+        QByteArray nibbles(4, '\0');
+        Decode(bytes({0x04, 0x04, 0x30, 0x88, 0x10, 0x01, 0x00}), TGIFHeader{3, 1, 4}, false, {}, corrupted,
+               reinterpret_cast<uint8_t *>(nibbles.data()), 4, true, 4, true);
+        QCOMPARE(nibbles, bytes({0x12, 0x10, 0, 0}));
+        QVERIFY(!corrupted);
+    }
+
+    void oneBitDataUsesMinimumCodeSizeTwo()
+    {
+        const QByteArray buf(GIFStride(16, 1) * 2, '\xA5');
+        QByteArray out;
+        Encode(out, TGIFHeader{16, 2, 1}, false, {}, reinterpret_cast<const uint8_t *>(buf.constData()));
+        QCOMPARE(int(out[0]), 2);
+        const QList<int> codes = codesOf(out);
+        QCOMPARE(codes.first(), 4); // clear code
+        QCOMPARE(codes.last(), 5);  // end code
+    }
+
+    void roundTripsRandomPixelsAtEveryDepthAndInterlace()
+    {
+        for (bool interlaced : {false, true})
+            for (int range : {2, 16, 256}) {
+                const int w = 97, h = 61;
+                const QByteArray px = randomPixels(w * h, range, quint32(range * 7 + interlaced));
+                const QByteArray enc = encode8(px, w, h, interlaced);
+                bool corrupted = false;
+                QCOMPARE(decode8(enc, w, h, interlaced, corrupted), px);
+                QVERIFY(!corrupted);
+            }
+    }
+
+    void clearsAfterCode4094AndRestartsAtTheInitialSize()
+    {
+        const int w = 5000;
+        const QByteArray px = randomPixels(w, 256, 42);
+        const QByteArray enc = encode8(px, w, 1, false);
+        const QList<int> codes = codesOf(enc);
+        QCOMPARE(codes.first(), 256);
+        // Codes 258..4094 are assigned by the first 3837 emissions; then the pixel and a clear follow.
+        const qsizetype clearAt = codes.indexOf(256, 1);
+        QVERIFY(clearAt > 0);
+        QCOMPARE(clearAt, qsizetype(1 + 3837 + 1));
+        bool corrupted = false;
+        QCOMPARE(decode8(enc, w, 1, false, corrupted), px);
+        QVERIFY(!corrupted);
+    }
+
+    void subBlocksAreFullExceptTheLast()
+    {
+        const QByteArray px = randomPixels(200 * 100, 256, 7);
+        const QByteArray enc = encode8(px, 200, 100, false);
+        qsizetype pos = 1;
+        QList<int> sizes;
+        while (enc[pos] != 0) {
+            sizes.append(uint8_t(enc[pos]));
+            pos += 1 + uint8_t(enc[pos]);
+        }
+        QCOMPARE(pos, enc.size() - 1);
+        QVERIFY(sizes.size() > 2);
+        for (qsizetype i = 0; i + 1 < sizes.size(); ++i)
+            QCOMPARE(sizes[i], 255);
+        QVERIFY(sizes.last() >= 1 && sizes.last() <= 255);
+    }
+
+    void interlaceOrderVisitsEveryRowOnce_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("1") << 1 << QList<int>{0};
+        QTest::newRow("2") << 2 << QList<int>{0, 1};
+        QTest::newRow("3") << 3 << QList<int>{0, 2, 1};
+        QTest::newRow("5") << 5 << QList<int>{0, 4, 2, 1, 3};
+        QTest::newRow("9") << 9 << QList<int>{0, 8, 4, 2, 6, 1, 3, 5, 7};
+    }
+    void interlaceOrderVisitsEveryRowOnce()
+    {
+        QFETCH(int, height);
+        QFETCH(QList<int>, rows);
+        QList<int> seen;
+        for (InterlaceOrder o(height, true); !o.Done(); o.Next())
+            seen.append(o.Row());
+        QCOMPARE(seen, rows);
+        // Row r of an interlaced frame holds the value r after a round trip.
+        QByteArray px;
+        for (int r = 0; r < height; ++r)
+            px.append(QByteArray(3, char(r)));
+        bool corrupted = false;
+        QCOMPARE(decode8(encode8(px, 3, height, true), 3, height, true, corrupted), px);
+    }
+
+    void damagedDataIsMarkedAndStaysInBounds()
+    {
+        const QByteArray px = randomPixels(40 * 10, 256, 3);
+        const QByteArray good = encode8(px, 40, 10, false);
+        bool corrupted = false;
+
+        // A code size outside 2..8.
+        for (int size : {0, 1, 9, 12}) {
+            QByteArray bad = good;
+            bad[0] = char(size);
+            corrupted = false;
+            decode8(bad, 40, 10, false, corrupted);
+            QVERIFY2(corrupted, qPrintable(QString::number(size)));
+        }
+        // Data that ends early: the pixels given stay, the rest is 0.
+        QByteArray cut = good.left(60);
+        cut[1] = char(58);
+        corrupted = false;
+        const QByteArray partial = decode8(cut, 40, 10, false, corrupted);
+        QVERIFY(corrupted);
+        QVERIFY(partial.left(40) == px.left(40));
+        QVERIFY(partial.endsWith(QByteArray(40, '\0')));
+        // No data at all.
+        corrupted = false;
+        QCOMPARE(decode8(QByteArray(), 4, 4, false, corrupted), QByteArray(16, '\0'));
+        QVERIFY(corrupted);
+        // A first code that is not a clear code (clear omitted: codes 0 6 1 end).
+        corrupted = false;
+        QCOMPARE(decode8(bytes({0x02, 0x02, 0x70, 0x0A, 0x00}), 4, 1, false, corrupted), bytes({0, 0, 0, 1}));
+        QVERIFY(corrupted);
+        // A code above the next free code: clear, 0, then 7 (next free is 6).
+        corrupted = false;
+        QCOMPARE(decode8(bytes({0x02, 0x02, 0xC4, 0x01, 0x00}), 4, 1, false, corrupted), bytes({0, 0, 0, 0}));
+        QVERIFY(corrupted);
+        // A string longer than the pixels left: "0" then "00" into a 2-pixel frame keeps the head.
+        corrupted = false;
+        QCOMPARE(decode8(bytes({0x02, 0x02, 0x84, 0x53, 0x00}), 2, 1, false, corrupted), bytes({0, 0}));
+        QVERIFY(corrupted);
+        // Pixel values beyond the colour table are masked to it.
+        corrupted = false;
+        QCOMPARE(decode8(bytes({0x04, 0x04, 0x30, 0x88, 0x10, 0x01, 0x00}), 3, 1, false, corrupted, 1),
+                 bytes({1, 0, 1}));
+    }
+
+    void intolerantDecodingRaises()
+    {
+        QByteArray out(4, '\0');
+        bool corrupted = false;
+        try {
+            Decode(bytes({0x01, 0x02, 0x84, 0x53, 0x00}), TGIFHeader{4, 1, 8}, false, {}, corrupted,
+                   reinterpret_cast<uint8_t *>(out.data()), 4, false, 8, false);
+            QFAIL("no error");
+        } catch (const platform::InvalidGraphicOperation &e) {
+            QCOMPARE(e.message(), QStringLiteral("GIF code size not in range 2 to 9"));
+        }
+        try {
+            Decode(bytes({0x02, 0x02, 0xC4, 0x01, 0x00}), TGIFHeader{4, 1, 8}, false, {}, corrupted,
+                   reinterpret_cast<uint8_t *>(out.data()), 4, false, 8, false);
+            QFAIL("no error");
+        } catch (const platform::InvalidGraphicOperation &e) {
+            QCOMPARE(e.message(), QStringLiteral("GIF encoded data is corrupt"));
+        }
+    }
+
+    void progressReportsStagesAndAbortStops()
+    {
+        const QByteArray px = randomPixels(64 * 64, 256, 9);
+        const QByteArray enc = encode8(px, 64, 64, false);
+        QList<int> stages;
+        int last = -1;
+        bool corrupted = false;
+        QByteArray out(64 * 64, '\0');
+        Decode(enc, TGIFHeader{64, 64, 8}, false,
+               [&](platform::ProgressStage s, int p, const QString &) {
+                   if (stages.isEmpty() || stages.last() != int(s))
+                       stages.append(int(s));
+                   last = p;
+               },
+               corrupted, reinterpret_cast<uint8_t *>(out.data()), 64, false, 8, true);
+        QCOMPARE(stages, (QList<int>{0, 1, 2}));
+        QCOMPARE(last, 100);
+        QString endMessage;
+        try {
+            Decode(enc, TGIFHeader{64, 64, 8}, false,
+                   [&](platform::ProgressStage s, int p, const QString &m) {
+                       if (s == platform::ProgressStage::psRunning && p > 50)
+                           throw platform::Abort();
+                       if (s == platform::ProgressStage::psEnding)
+                           endMessage = m;
+                   },
+                   corrupted, reinterpret_cast<uint8_t *>(out.data()), 64, false, 8, true);
+            QFAIL("not aborted");
+        } catch (const platform::Abort &) {
+        }
+        QCOMPARE(endMessage, platform::Abort().message());
+    }
+
+    void bitmapFileOfAFrame()
+    {
+        TGIFColorTable table;
+        table.Count = 2;
+        table.SetColor(0, 0x0000FF); // red
+        table.SetColor(1, 0xFF0000); // blue
+        bool corrupted = false;
+        const QByteArray file =
+            BuildBitmapFile(table, 1, 4, 1, false, bytes({0x02, 0x02, 0x84, 0x53, 0x00}), {}, true, corrupted);
+        QByteArray expected = bytes({'B', 'M', 66, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0, // file header
+                                     40, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 4, 0, 0, 0});
+        expected.append(QByteArray(16, '\0'));
+        expected.append(bytes({0, 0, 255, 0, 255, 0, 0, 0})); // blue, green, red, 0
+        expected.append(bytes({0x10, 0, 0, 0}));
+        QCOMPARE(file, expected);
+        QVERIFY(!corrupted);
+        // Table bits 2..4 give 4-bit files whose palette is padded with 128s.
+        const QByteArray four =
+            BuildBitmapFile(table, 3, 3, 1, false, bytes({0x04, 0x04, 0x30, 0x88, 0x10, 0x01, 0x00}), {}, true, corrupted);
+        QCOMPARE(uint8_t(four[28]), uint8_t(4));
+        QCOMPARE(four.mid(54 + 8, 4), bytes({128, 128, 128, 128}));
+        QCOMPARE(four.mid(54 + 64, 4), bytes({0x12, 0x10, 0, 0}));
+        try {
+            BuildBitmapFile(table, 9, 3, 1, false, QByteArray(), {}, true, corrupted);
+            QFAIL("no error");
+        } catch (const platform::InvalidGraphicOperation &e) {
+            QCOMPARE(e.message(), QStringLiteral("Wrong number of colors; must be a power of 2"));
+        }
+    }
+};
+
+K5_TEST_MAIN(TestQvGIFLZW)
+#include "test_qvgiflzw.moc"
