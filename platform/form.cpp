@@ -299,7 +299,10 @@ bool Form::dispatchEvent(QEvent *event, const std::function<bool(QEvent *)> &han
     default:
         break;
     }
+    const QPointer<QWidget> alive(widget_);
     bool result = handled(event);
+    if (!alive)
+        return result; // deleted by its own handling
     if (!destroying_ && !observers_.isEmpty()) {
         const auto observers = observers_;
         for (EventObserver *o : observers)

@@ -143,6 +143,31 @@ bool TZELFormSaver::readBool(const QString &name, bool def)
     return store_.ReadBool(name);
 }
 
+void TZELFormSaver::writeBounds(const QString &name, const QRect &bounds)
+{
+    if (StoreSize) {
+        store_.WriteInteger(name + QStringLiteral("_Width"), bounds.width());
+        store_.WriteInteger(name + QStringLiteral("_Height"), bounds.height());
+    }
+    if (StoreLocation) {
+        store_.WriteInteger(name + QStringLiteral("_Top"), bounds.top());
+        store_.WriteInteger(name + QStringLiteral("_Left"), bounds.left());
+    }
+}
+
+void TZELFormSaver::readBounds(const QString &name, QWidget *widget, bool size)
+{
+    // Each value is read with the current one as default, one after the other.
+    if (StoreSize && size) {
+        widget->resize(readInteger(name + QStringLiteral("_Width"), widget->width()), widget->height());
+        widget->resize(widget->width(), readInteger(name + QStringLiteral("_Height"), widget->height()));
+    }
+    if (StoreLocation) {
+        widget->move(widget->x(), readInteger(name + QStringLiteral("_Top"), widget->y()));
+        widget->move(readInteger(name + QStringLiteral("_Left"), widget->x()), widget->y());
+    }
+}
+
 void TZELFormSaver::storeHandler(QObject *sender, platform::TCloseAction &action)
 {
     if (savedOnClose_)
@@ -176,15 +201,8 @@ void TZELFormSaver::storeForm(platform::Form *form)
     if (StoreState)
         store_.WriteInteger(name + QStringLiteral("_WindowState"), stateValue(form->State()));
     QRect bounds;
-    const bool known = normalBounds(form, &bounds);
-    if (StoreSize && known) {
-        store_.WriteInteger(name + QStringLiteral("_Width"), bounds.width());
-        store_.WriteInteger(name + QStringLiteral("_Height"), bounds.height());
-    }
-    if (StoreLocation && known) {
-        store_.WriteInteger(name + QStringLiteral("_Top"), bounds.top());
-        store_.WriteInteger(name + QStringLiteral("_Left"), bounds.left());
-    }
+    if (normalBounds(form, &bounds))
+        writeBounds(name, bounds);
     if (StoreVisible)
         store_.WriteBool(name + QStringLiteral("_Visible"), form->Frame()->isVisible());
     if (StoreControls)
@@ -202,14 +220,7 @@ void TZELFormSaver::storeControl(QWidget *control)
     const QString name = control->objectName();
     // An unnamed control has no key of its own; what it holds may have.
     if (!name.isEmpty()) {
-        if (StoreSize) {
-            store_.WriteInteger(name + QStringLiteral("_Width"), control->width());
-            store_.WriteInteger(name + QStringLiteral("_Height"), control->height());
-        }
-        if (StoreLocation) {
-            store_.WriteInteger(name + QStringLiteral("_Top"), control->y());
-            store_.WriteInteger(name + QStringLiteral("_Left"), control->x());
-        }
+        writeBounds(name, control->geometry());
         if (StoreVisible)
             store_.WriteBool(name + QStringLiteral("_Visible"), control->isVisibleTo(control->parentWidget()));
     }
@@ -232,14 +243,7 @@ void TZELFormSaver::restoreForm(platform::Form *form)
 {
     const QString name = form->ClassName();
     QWidget *frame = form->Frame();
-    if (StoreSize && form->State() == Qt::WindowNoState) {
-        frame->resize(readInteger(name + QStringLiteral("_Width"), frame->width()), frame->height());
-        frame->resize(frame->width(), readInteger(name + QStringLiteral("_Height"), frame->height()));
-    }
-    if (StoreLocation) {
-        frame->move(frame->x(), readInteger(name + QStringLiteral("_Top"), frame->y()));
-        frame->move(readInteger(name + QStringLiteral("_Left"), frame->x()), frame->y());
-    }
+    readBounds(name, frame, form->State() == Qt::WindowNoState);
     if (StoreVisible)
         frame->setVisible(readBool(name + QStringLiteral("_Visible"), frame->isVisible()));
     if (StoreState) {
@@ -266,14 +270,7 @@ void TZELFormSaver::restoreControl(QWidget *control)
 {
     const QString name = control->objectName();
     if (!name.isEmpty()) {
-        if (StoreSize) {
-            control->resize(readInteger(name + QStringLiteral("_Width"), control->width()), control->height());
-            control->resize(control->width(), readInteger(name + QStringLiteral("_Height"), control->height()));
-        }
-        if (StoreLocation) {
-            control->move(control->x(), readInteger(name + QStringLiteral("_Top"), control->y()));
-            control->move(readInteger(name + QStringLiteral("_Left"), control->x()), control->y());
-        }
+        readBounds(name, control, true);
         if (StoreVisible)
             control->setVisible(readBool(name + QStringLiteral("_Visible"), control->isVisibleTo(control->parentWidget())));
     }

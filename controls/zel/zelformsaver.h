@@ -72,6 +72,9 @@ private:
     void restoreForm(platform::Form *form);
     void restoreControl(QWidget *control);
     bool normalBounds(platform::Form *form, QRect *bounds) const;
+    void writeBounds(const QString &name, const QRect &bounds);
+    // size: whether the size may be read (a form only in the normal state).
+    void readBounds(const QString &name, QWidget *widget, bool size);
     int readInteger(const QString &name, int def);
     bool readBool(const QString &name, bool def);
 
