@@ -1,0 +1,757 @@
+// The text control's core without a window: storage, streams, key lists, highlighting, wrapping,
+// the edit core and undo.
+#include "k5test.h"
+
+#include "platform/error.h"
+#include "platform/formstream.h"
+#include "textcontrol/htmlrules.h"
+#include "textcontrol/memocore.h"
+#include "textcontrol/rilostrings.h"
+
+#include <QBuffer>
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace textcontrol;
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+// A memo that formats at once, wraps at `width` fixed-width characters.
+struct Memo : MemoCore {
+    explicit Memo(const QString &text = QString(), int width = 200)
+    {
+        SetUpdateMode(TUpdateMode::umImmediate);
+        SetClientSize(width + 16, 100);
+        if (!text.isEmpty())
+            SetTextBuf(text);
+    }
+    void Type(const QString &s)
+    {
+        for (QChar c : s)
+            SetSelText(QString(c));
+    }
+    void Html() { FillHtmlRules(Keywords(), StartStopKeys()); ReApplyKeys(); }
+    qint16 Ctx(int offset) const { return StateAt(offset).IsContext() ? StateAt(offset).context : 0; }
+};
+
+QString Load(MemoCore &m, const QByteArray &bytes)
+{
+    QBuffer b;
+    b.setData(bytes);
+    b.open(QIODevice::ReadOnly);
+    m.LoadFromStream(b);
+    return m.Text();
+}
+
+QByteArray Save(MemoCore &m)
+{
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    m.SaveToStream(b);
+    return b.data();
+}
+
+QString HtmlDoc(int lines)
+{
+    QString s;
+    for (int i = 0; i < lines; ++i) {
+        switch (i % 5) {
+        case 0: s += QStringLiteral("<p class=\"c%1\">Some text %1 here</p>").arg(i); break;
+        case 1: s += QStringLiteral("<!-- comment %1 -->").arg(i); break;
+        case 2: s += QStringLiteral("<a href=\"x%1.html\">link</a> and < more >").arg(i); break;
+        case 3: s += QStringLiteral("<SCRIPT>var a = {b: \"%1\"}; // note").arg(i); break;
+        default: s += QStringLiteral("</SCRIPT> plain words %1").arg(i); break;
+        }
+        s += CRLF;
+    }
+    return s;
+}
+
+// Every position's state of two memos holding the same text.
+bool SameHighlighting(MemoCore &a, MemoCore &b, QString *where)
+{
+    a.FormatRange(0, a.ParagraphCount() - 1);
+    b.FormatRange(0, b.ParagraphCount() - 1);
+    if (a.Text() != b.Text()) {
+        *where = QStringLiteral("text");
+        return false;
+    }
+    for (int o = 0; o <= a.CharCount(); ++o) {
+        const TContextState x = a.StateAt(o), y = b.StateAt(o);
+        if (x.IsContext() != y.IsContext() || (x.IsContext() && (x.context != y.context || !SameContext(x, y)))) {
+            *where = QStringLiteral("offset %1: %2 vs %3").arg(o).arg(x.context).arg(y.context);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+class TestTextCore : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyMemo()
+    {
+        MemoCore m;
+        QCOMPARE(m.CharCount(), 0);
+        QCOMPARE(m.ParagraphCount(), 1);
+        QCOMPARE(m.LineCount(), 1);
+        m.SelectAll();
+        QCOMPARE(m.SelStart(), 0);
+        QCOMPARE(m.SelLength(), 0);
+        QCOMPARE(m.Progress(), -1);
+        QVERIFY(!m.Modified());
+        m.SetTextBuf(QString());
+        QVERIFY(!m.Modified()); // empty into empty changes nothing
+        m.SetTextBuf(QStringLiteral("x"));
+        QVERIFY(m.Modified());
+    }
+
+    void loadingSplitsParagraphs()
+    {
+        Memo m;
+        QCOMPARE(Load(m, "a\r\nb"), QStringLiteral("a\r\nb"));
+        QCOMPARE(m.ParagraphCount(), 2);
+        Load(m, "a\n\rb");
+        QCOMPARE(m.ParagraphCount(), 2);
+        Load(m, "a\r\rb");
+        QCOMPARE(m.ParagraphCount(), 3);
+        QCOMPARE(m.ParagraphText(1), QString());
+        Load(m, "abc\r\n");
+        QCOMPARE(m.ParagraphCount(), 2);
+        QCOMPARE(m.Lines().Count(), 1);
+        QCOMPARE(m.CharCount(), 5);
+        QCOMPARE(m.CharAt(3), QLatin1Char('\r'));
+        QCOMPARE(m.CharAt(4), QLatin1Char('\n'));
+        QCOMPARE(m.ParagraphStart(1), 5);
+        QCOMPARE(m.GetTextPart(-5, 100), QStringLiteral("abc\r\n"));
+        QCOMPARE(m.GetTextPart(3, 2), QString());
+    }
+
+    void loadingReplacesReservedCharacters()
+    {
+        Memo m;
+        Load(m, QByteArray("a\x05" "b", 3));
+        QCOMPARE(m.Text(), QString(QStringLiteral("a") + QChar(167) + QStringLiteral("b")));
+        Load(m, QByteArray("ab\0cd", 5));
+        QCOMPARE(m.Text(), QStringLiteral("ab"));
+        m.SetNullReplacement(QLatin1Char('?'));
+        Load(m, QByteArray("ab\0cd", 5));
+        QCOMPARE(m.Text(), QStringLiteral("ab?cd"));
+        // Non-ASCII bytes are read as UTF-8 and kept whole.
+        QCOMPARE(Load(m, QStringLiteral("\u00e6\u4e2d\r\nx").toUtf8()), QStringLiteral("\u00e6\u4e2d\r\nx"));
+        QCOMPARE(Save(m), QStringLiteral("\u00e6\u4e2d\r\nx").toUtf8());
+    }
+
+    void savingDropsEmptyCodePairsAndTrailingBlanks()
+    {
+        Memo m;
+        m.SetTextBuf(QStringLiteral("x\x02\x02y\r\n\x02\x01\x02z  \t"));
+        QCOMPARE(Save(m), QByteArray("xy\r\n\x01z  \t"));
+        m.DropEmptyCodePairs = false;
+        m.SetOptions(m.Options() | rmoDiscardTrailingSpaces);
+        QCOMPARE(Save(m), QByteArray("x\x02\x02y\r\n\x02\x01\x02z"));
+    }
+
+    void largeTextKeepsOffsetsAcrossBlocks()
+    {
+        // Random edits against a plain string: offsets, paragraphs and text must always agree.
+        QString model;
+        for (int i = 0; i < 6000; ++i)
+            model += QStringLiteral("line %1 with some words in it\r\n").arg(i);
+        Memo m(model, 40);
+        QRandomGenerator rng(7);
+        const QString inserts[] = {QStringLiteral("x"), QStringLiteral("\r\n"), QStringLiteral("ab\r\ncd\r\nef"),
+                                   QStringLiteral("\u4e2d"), QString(), QStringLiteral("\r\n\r\n")};
+        for (int round = 0; round < 300; ++round) {
+            int a = int(rng.bounded(model.size() + 1)), b = std::min<int>(int(model.size()), a + int(rng.bounded(round % 7 == 0 ? 70000 : 40)));
+            // Keep CR LF pairs whole.
+            if (a > 0 && a < model.size() && model[a] == QLatin1Char('\n'))
+                --a;
+            if (b > 0 && b < model.size() && model[b] == QLatin1Char('\n'))
+                ++b;
+            const QString ins = inserts[rng.bounded(6)];
+            m.Select(a, b - a);
+            m.SetSelText(ins);
+            model.replace(a, b - a, ins);
+            QCOMPARE(m.CharCount(), int(model.size()));
+            QCOMPARE(m.SelStart(), a + int(ins.size()));
+            if (round % 25 == 0) {
+                QCOMPARE(m.Text(), model);
+                m.CheckConsistency();
+                const int probe = int(rng.bounded(model.size() + 1));
+                const int p = m.Storage().ParagraphAt(probe);
+                QVERIFY(m.ParagraphStart(p) <= probe);
+                QCOMPARE(m.ParagraphCount(), int(model.count(CRLF)) + 1);
+            }
+        }
+        QCOMPARE(m.Text(), model);
+        m.CheckConsistency();
+    }
+
+    void navigatorsFollowEdits()
+    {
+        Memo m(QStringLiteral("0123456789\r\nabcdef"));
+        TRiloNavigator before(&m), inside(&m), after(&m);
+        before.SetOffset(2);
+        inside.SetOffset(5);
+        after.SetOffset(14);
+        m.Select(4, 3);
+        m.SetSelText(QStringLiteral("XYZW\r\nQ"));
+        QCOMPARE(before.Offset(), 2);
+        QCOMPARE(inside.Offset(), 4);
+        QCOMPARE(after.Offset(), 14 + 4);
+        QCOMPARE(m.GetTextPart(after.Offset(), after.Offset() + 2), QStringLiteral("cd"));
+        QCOMPARE(after.Paragraph(), 2);
+        TRiloNavigator free;
+        free.SetOffset(99);
+        QCOMPARE(free.Offset(), 99); // a free position is not clamped to any text
+    }
+
+    void linesStreamInPieces()
+    {
+        Memo m;
+        m.SetTextBuf(QString(600, QLatin1Char('a')) + CRLF + CRLF + QStringLiteral("end"));
+        platform::FormWriter w;
+        m.Lines().WriteData(w);
+        platform::FormReader r(w.Data());
+        r.ReadListBegin();
+        QStringList pieces;
+        while (!r.EndOfList())
+            pieces << r.ReadString();
+        QCOMPARE(pieces.size(), 5);
+        QCOMPARE(pieces[0].size(), 255);
+        QCOMPARE(pieces[0].back(), QChar(5));
+        QCOMPARE(pieces[1].size(), 255);
+        QCOMPARE(pieces[2].size(), 92);
+        QCOMPARE(pieces[3], QString());
+        QCOMPARE(pieces[4], QStringLiteral("end"));
+        Memo back;
+        platform::FormReader r2(w.Data());
+        back.Lines().ReadData(r2);
+        QCOMPARE(back.Text(), m.Text());
+    }
+
+    void stringViews()
+    {
+        Memo m(QStringLiteral("one\r\ntwo\r\nthree"));
+        QCOMPARE(m.Paragraphs().Count(), 3);
+        m.Paragraphs().Put(1, QStringLiteral("TWO"));
+        m.Paragraphs().Insert(0, QStringLiteral("zero"));
+        m.Paragraphs().Delete(3);
+        QCOMPARE(m.Text(), QStringLiteral("zero\r\none\r\nTWO\r\n")); // the last paragraph goes without its end
+        m.Lines().Add(QStringLiteral("last"));
+        QCOMPARE(m.Lines().Get(3), QStringLiteral("last"));
+        QCOMPARE(m.SelStart(), m.CharCount());
+        m.Lines().Delete(0);
+        QCOMPARE(m.Lines().ToStringList(), QStringList({"one", "TWO", "last"}));
+        m.Lines().Assign({QStringLiteral("a"), QStringLiteral("b")});
+        QCOMPARE(m.Text(), QStringLiteral("a\r\nb\r\n"));
+        QCOMPARE(m.Lines().Count(), 2);
+        m.Lines().Insert(2, QStringLiteral("c"));
+        QCOMPARE(m.Text(), QStringLiteral("a\r\nb\r\nc\r\n"));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, m.Lines().Get(99));
+    }
+
+    void keyListsAndTheirStreams()
+    {
+        TKeywordList kw;
+        TKeyStyle st{1, fsBold | fsItalic, 7, -3, RGBColor(1, 2, 3), RGBColor(4, 5, 6)};
+        kw.Add(QStringLiteral("Begin"), st);
+        kw.Add(QStringLiteral("end"), TKeyStyle());
+        kw.Assign(QStringList({"x"})); // only keyword lists are taken
+        QCOMPARE(kw.Count(), 2);
+        platform::FormWriter w;
+        kw.WriteData(w);
+        TKeywordList back;
+        platform::FormReader r(w.Data());
+        back.ReadData(r);
+        QVERIFY(back == kw);
+        TKeyStyle got;
+        back.GetKeyStyle(0, got);
+        QVERIFY(got == st);
+        back.GetKeyStyle(5, got);
+        QVERIFY(got == TKeyStyle());
+
+        TStartStopKeyList keys;
+        keys.Add(QStringLiteral("<"), QStringLiteral(">"), false, 0, 0, 0, 1, 0, 0);
+        keys.Add(QStringLiteral("<"), QStringLiteral(">"), false, 0, 0, 0, 1, 0, 0);
+        QCOMPARE(keys[1].link, qint16(0));
+        QCOMPARE(keys[0].link, qint16(-1));
+        keys.Add(QStringLiteral("rem"), QString(), true, 0, 0, 0, 3, 0, 0);
+        QCOMPARE(keys[2].start, QStringLiteral("REM"));
+        QCOMPARE(keys.LongestStop(), 2);
+        keys.Add(QString(), QStringLiteral("x"), false, 0, 0, 0, 0, 0, 0); // ignored
+        QCOMPARE(keys.Count(), 3);
+        QVERIFY_THROWS_EXCEPTION(platform::Error, keys.Add(QString(256, QLatin1Char('k')), QString(), false, 0, 0, 0, 0, 0, 0));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, kw.Add(QString(256, QLatin1Char('k')), TKeyStyle()));
+        platform::FormWriter kwr;
+        keys.WriteData(kwr);
+        TStartStopKeyList keysBack;
+        platform::FormReader kr(kwr.Data());
+        keysBack.ReadData(kr);
+        QVERIFY(keysBack == keys);
+        QCOMPARE(keysBack[1].link, qint16(0));
+    }
+
+    void contextsOpenAndClose()
+    {
+        Memo m(QStringLiteral("text <b class=\"x\">bold</b> tail"));
+        m.Html();
+        QCOMPARE(m.Ctx(0), qint16(0));
+        QCOMPARE(m.Ctx(14), qint16(2));  // inside the quotes
+        QCOMPARE(m.Ctx(18), qint16(1));  // between > and <
+        QCOMPARE(m.Ctx(m.CharCount() - 1), qint16(1)); // > ... paragraph end
+        QVERIFY(m.StateAt(14).style & fsBold);
+        QCOMPARE(m.StateAt(14).color, RGBColor(0, 128, 192));
+        // Typing a < before the text opens nothing of its own; a quote opens a string to the next quote.
+        m.Select(0, 0);
+        m.SetSelText(QStringLiteral("\""));
+        QCOMPARE(m.Ctx(3), qint16(2));
+        QCOMPARE(m.Ctx(16), qint16(0)); // the old opening quote now closes, the old string is outside
+        m.Select(0, 1);
+        m.SetSelText(QString());
+        QCOMPARE(m.Ctx(14), qint16(2));
+        QCOMPARE(m.Ctx(0), qint16(0));
+        qint16 ctx = 0;
+        int a = 0, b = 0;
+        QVERIFY(m.ContextAt(14, ctx, a, b));
+        QCOMPARE(ctx, qint16(2));
+        QCOMPARE(a, 14);
+        QCOMPARE(b, 17);
+    }
+
+    void unclosedContextsRunOverParagraphs()
+    {
+        Memo m(QStringLiteral("a <!-- open\r\nstill\r\nend --> out\r\nfree"));
+        m.Html();
+        QCOMPARE(m.Ctx(m.ParagraphStart(1) + 1), qint16(2));
+        QCOMPARE(m.Ctx(m.ParagraphStart(2) + 1), qint16(2));
+        QCOMPARE(m.Ctx(m.ParagraphStart(2) + 9), qint16(0));
+        QCOMPARE(m.Ctx(m.ParagraphStart(3) + 1), qint16(0));
+        qint16 ctx;
+        int a, b;
+        QVERIFY(m.ContextAt(m.ParagraphStart(1) + 1, ctx, a, b));
+        QCOMPARE(a, 2);
+        QCOMPARE(b, m.ParagraphStart(2) + 7);
+        // The line comment pair ends at the paragraph end (its stop key is empty).
+        m.SetTextBuf(QStringLiteral("x // note \"q\r\nnext"));
+        QCOMPARE(m.Ctx(5), qint16(3));
+        QCOMPARE(m.Ctx(10), qint16(3));
+        QCOMPARE(m.Ctx(m.ParagraphStart(1)), qint16(0));
+        // A quote never closed stays open into the next paragraph.
+        m.SetTextBuf(QStringLiteral("x \"open\r\nnext"));
+        QCOMPARE(m.Ctx(m.ParagraphStart(1) + 1), qint16(2));
+    }
+
+    void startKeysInsideContextsOpenNothing()
+    {
+        Memo m(QStringLiteral("<!-- \"quoted\" {x} -->"));
+        m.Html();
+        QCOMPARE(m.StateAt(8).depth, qint8(0));
+        QCOMPARE(m.Ctx(8), qint16(2));
+        QCOMPARE(m.Ctx(15), qint16(2));
+    }
+
+    void wholeWordPairs()
+    {
+        Memo m(QStringLiteral("remark here\r\nrem note\r\nx rem y"));
+        m.StartStopKeys().Add(QStringLiteral("rem"), QString(), true, RGBColor(9, 9, 9), 0, 0, 4, 0, kfWholeWords);
+        m.ReApplyKeys();
+        QCOMPARE(m.Ctx(3), qint16(0));
+        QCOMPARE(m.Ctx(m.ParagraphStart(1) + 5), qint16(4));
+        QCOMPARE(m.Ctx(m.ParagraphStart(2) + 4), qint16(4));
+        QCOMPARE(m.Ctx(m.ParagraphStart(2) + 1), qint16(0));
+    }
+
+    void nestingStopsAtDepthFifteen()
+    {
+        Memo m(QStringLiteral("abcdefgh \"q\" \"r\""));
+        m.StartStopKeys().Add(QStringLiteral("\""), QStringLiteral("\""), false, 0, 0, 0, 2, 0, 0);
+        m.Keywords().Add(QStringLiteral("kw"), TKeyStyle{0, 0, 9, 0, 0, 0});
+        // A keyword context 14 deep over the whole text: start keys may still open one more level.
+        TContextState deep;
+        deep.style = csStyled | csInContext;
+        deep.depth = 13;
+        deep.context = 9;
+        TRiloNavigator a(&m), b(&m);
+        a.SetOffset(0);
+        b.SetOffset(m.CharCount());
+        m.ApplyContexts(a, b, true, true, deep);
+        QCOMPARE(m.StateAt(3).depth, qint8(13));
+        a.SetOffset(1);
+        m.HighlightRange(a, b);
+        QCOMPARE(m.StateAt(10).depth, qint8(14));
+        QCOMPARE(m.Ctx(10), qint16(2));
+        StateId s = 0;
+        for (int i = 0; i < 20; ++i)
+            s = m.PushPair(s, 0);
+        QCOMPARE(m.States().Get(s).depth, qint8(15));
+        QCOMPARE(m.States().Get(m.Pop(s)).depth, qint8(14));
+    }
+
+    void keywordsAndStaleStyling()
+    {
+        Memo m(QStringLiteral("a < b and \"x < y\""));
+        m.Html();
+        QCOMPARE(m.Ctx(2), qint16(1)); // the keyword <
+        QVERIFY(m.StateAt(2).InKeyword());
+        QCOMPARE(m.Ctx(13), qint16(2)); // inside a string: no keyword
+        QVERIFY(!m.StateAt(13).InKeyword());
+        // Typing right after the keyword makes it part of a word: the styling goes.
+        m.Select(3, 0);
+        m.SetSelText(QStringLiteral("b"));
+        QVERIFY(!m.StateAt(2).InKeyword());
+        m.Select(3, 1);
+        m.SetSelText(QString());
+        QVERIFY(m.StateAt(2).InKeyword());
+        // Case rules: keywords without the case flag match any case.
+        Memo k(QStringLiteral("Begin begin BEGIN begins"));
+        k.Keywords().Add(QStringLiteral("begin"), TKeyStyle{0, fsBold, 5, 0, 0, 0});
+        k.Keywords().Add(QStringLiteral("Begin"), TKeyStyle{kfCaseSensitive, 0, 6, 0, 0, 0});
+        k.ReApplyKeys();
+        QCOMPARE(k.Ctx(0), qint16(5)); // the first keyword in list order wins
+        QCOMPARE(k.Ctx(7), qint16(5));
+        QCOMPARE(k.Ctx(13), qint16(5));
+        QCOMPARE(k.Ctx(19), qint16(0));
+        k.SetApplyKeyWords(false);
+        k.ReApplyKeys();
+        QCOMPARE(k.Ctx(0), qint16(0));
+    }
+
+    void convergenceAfterAFlipNearTheTop()
+    {
+        QString doc;
+        for (int i = 0; i < 400; ++i)
+            doc += QStringLiteral("<p class=\"c%1\">text %1</p> // x\r\n").arg(i);
+        Memo m(doc, 500);
+        m.Html();
+        m.SetUpdateMode(TUpdateMode::umBackground);
+        m.SetClientSize(516, 10); // a few visible lines only
+        m.Select(0, 0);
+        m.SetSelText(QStringLiteral("<!--"));
+        // Only the visible paragraphs follow at once; the rest waits for the background.
+        QCOMPARE(m.Ctx(m.ParagraphStart(1) + 2), qint16(2));
+        QCOMPARE(m.Ctx(m.ParagraphStart(300) + 1), qint16(0));
+        QVERIFY(m.Progress() < 100);
+        QTRY_COMPARE(m.Progress(), 100);
+        Memo fresh(m.Text(), 500);
+        fresh.Html();
+        QString where;
+        QVERIFY2(SameHighlighting(m, fresh, &where), qPrintable(where));
+        // Closing it again converges back to the original colours.
+        m.Select(0, 4);
+        m.SetSelText(QString());
+        QTRY_COMPARE(m.Progress(), 100);
+        Memo orig(doc, 500);
+        orig.Html();
+        QVERIFY2(SameHighlighting(m, orig, &where), qPrintable(where));
+    }
+
+    void incrementalEditsMatchFreshHighlighting()
+    {
+        QString model = HtmlDoc(60);
+        Memo m(model, 60);
+        m.Html();
+        QRandomGenerator rng(11);
+        const QString inserts[] = {QStringLiteral("\""), QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("-->"),
+                                   QStringLiteral("<!--"), QStringLiteral(" < "), QStringLiteral("}"), QStringLiteral("{"),
+                                   QStringLiteral("\r\n"), QStringLiteral("</SCRIPT>"), QStringLiteral("//"), QString()};
+        for (int round = 0; round < 120; ++round) {
+            int a = int(rng.bounded(model.size() + 1));
+            int b = std::min<int>(int(model.size()), a + int(rng.bounded(6)));
+            if (a > 0 && a < model.size() && model[a] == QLatin1Char('\n'))
+                --a;
+            if (b > 0 && b < model.size() && model[b] == QLatin1Char('\n'))
+                ++b;
+            const QString ins = inserts[rng.bounded(12)];
+            m.Select(a, b - a);
+            m.SetSelText(ins);
+            model.replace(a, b - a, ins);
+        }
+        Memo fresh(model, 60);
+        fresh.Html();
+        QString where;
+        QVERIFY2(SameHighlighting(m, fresh, &where), qPrintable(where));
+    }
+
+    void wrapping()
+    {
+        Memo m(QString(25, QLatin1Char('w')), 10);
+        QCOMPARE(m.LineCount(), 3);
+        QCOMPARE(m.LineText(2), QStringLiteral("wwwww"));
+        m.SetTextBuf(QStringLiteral("aaaa bbbb         cccc"));
+        QCOMPARE(m.LineText(0), QStringLiteral("aaaa bbbb         "));
+        QCOMPARE(m.LineText(1), QStringLiteral("cccc"));
+        // Tabs go to the next multiple of TabStops space widths.
+        m.SetTabStops(4);
+        m.SetTextBuf(QStringLiteral("ab\tc\td"));
+        QCOMPARE(m.LineCount(), 1); // 0..2, tab to 4, c, tab to 8, d = 9
+        m.SetTextBuf(QStringLiteral("ab\tcdef\tg"));
+        QCOMPARE(m.LineCount(), 2);
+        QCOMPARE(m.LineText(1), QStringLiteral("g"));
+        m.SetTabStops(0); // clamped, no division by zero
+        QCOMPARE(m.TabStops(), 1);
+        // Margins narrow the width.
+        m.SetTextBuf(QStringLiteral("aaaa bbbb cccc"));
+        QCOMPARE(m.LineCount(), 2);
+        m.SetLeftMargin(12);
+        QCOMPARE(m.LineCount(), 3);
+        // Without word wrap the width is practically unlimited.
+        m.SetWordWrap(false);
+        QCOMPARE(m.LineCount(), 1);
+        // A zero-width measurer is never a divisor.
+        FixedMeasurer zero(0);
+        m.SetMeasurer(&zero);
+        m.SetWordWrap(true);
+        m.SetTextBuf(QStringLiteral("a\tb"));
+        QCOMPARE(m.LineCount(), 1);
+        m.SetMeasurer(nullptr);
+    }
+
+    void wrappingKeepsLineNumbersConsistent()
+    {
+        Memo m(HtmlDoc(50), 12);
+        m.Html();
+        const int lines = m.LineCount();
+        QVERIFY(lines > 50);
+        m.CheckConsistency();
+        int total = 0;
+        for (int l = 0; l < m.LineCount(); ++l)
+            total += int(m.LineText(l).size());
+        QCOMPARE(total + 2 * (m.ParagraphCount() - 1), m.CharCount());
+        m.Select(m.ParagraphStart(10) + 3, 0);
+        m.SetSelText(QStringLiteral("a very long inserted sentence"));
+        QVERIFY(m.LineCount() > lines);
+        m.CheckConsistency();
+        QCOMPARE(m.LineOfOffset(m.ParagraphStart(11)), m.Storage().FirstLine(11));
+    }
+
+    void editCoreKeepsStyles()
+    {
+        // Deleting a selection holding one bold code inside bold text keeps the tail bold.
+        Memo m(QStringLiteral("a\x02" "bold\x02" "c"));
+        QCOMPARE(int(m.StyleAt(3)), int(fsBold));
+        m.Select(3, 4); // "old" and the closing code
+        m.SetSelText(QString());
+        QCOMPARE(m.Text(), QStringLiteral("a\x02" "b\x02" "c"));
+        QCOMPARE(int(m.StyleAt(4)), 0);
+        // Byte 5 typed becomes 165; LF alone stays inside the paragraph; CR LF splits.
+        m.SetTextBuf(QString());
+        m.Type(QString(QChar(5)));
+        QCOMPARE(m.Text(), QString(QChar(165)));
+        m.SetTextBuf(QString());
+        m.Type(QStringLiteral("a\nb"));
+        QCOMPARE(m.ParagraphCount(), 1);
+        m.SetTextBuf(QString());
+        m.SetSelText(QStringLiteral("a\r\nb"));
+        QCOMPARE(m.ParagraphCount(), 2);
+        // Style toggles wrap the selection and keep it selected.
+        m.SetTextBuf(QStringLiteral("word"));
+        m.Select(0, 4);
+        m.ToggleBold();
+        QCOMPARE(m.Text(), QStringLiteral("\x02word\x02"));
+        QCOMPARE(m.SelLength(), 6);
+        m.Select(6, 0);
+        m.ToggleItalic();
+        QCOMPARE(m.Text(), QStringLiteral("\x02word\x02\x01\x01"));
+        QCOMPARE(m.SelStart(), 7);
+        // Style codes carry into the next paragraph.
+        m.SetTextBuf(QStringLiteral("\x02" "a\r\nb"));
+        QCOMPARE(int(m.StyleAt(m.ParagraphStart(1))), int(fsBold));
+    }
+
+    void undoGroupsTyping()
+    {
+        Memo m;
+        m.Type(QStringLiteral("abc"));
+        QCOMPARE(m.UndoCount(), 1);
+        m.Undo();
+        QCOMPARE(m.Text(), QString());
+        m.Redo();
+        QCOMPARE(m.Text(), QStringLiteral("abc"));
+        m.Select(1, 0); // a caret move starts a new record
+        m.Type(QStringLiteral("X"));
+        m.Select(m.CharCount(), 0);
+        m.Type(QStringLiteral("Y"));
+        QCOMPARE(m.UndoCount(), 3);
+        m.Undo();
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("abc"));
+        m.Type(QStringLiteral("Z")); // drops the redo records
+        QVERIFY(!m.CanRedo());
+        m.Redo();
+        QCOMPARE(m.Text(), QStringLiteral("aZbc"));
+        // A replaced selection comes back with Undo.
+        m.Select(0, 4);
+        m.SetSelText(QStringLiteral("new"));
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("aZbc"));
+        QCOMPARE(m.SelStart(), 4);
+    }
+
+    void undoLimits()
+    {
+        Memo m;
+        for (int i = 0; i < 5; ++i) {
+            m.ForceNewRecord();
+            m.Type(QString::number(i));
+        }
+        QCOMPARE(m.UndoCount(), 5);
+        m.SetUndoMaxLevel(2);
+        QCOMPARE(m.UndoCount(), 2);
+        m.Undo();
+        m.Undo();
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("012"));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, m.SetUndoMaxLevel(134217728));
+        try {
+            m.SetUndoMaxLevel(134217728);
+        } catch (const platform::Error &e) {
+            QCOMPARE(e.message(), QStringLiteral("Undo set too high"));
+        }
+        m.SetUndoMaxSpace(0);
+        m.Type(QStringLiteral("x"));
+        QCOMPARE(m.UndoCount(), 0);
+        // An edit larger than the budget leaves no half record behind.
+        m.SetUndoMaxSpace(100);
+        m.Type(QStringLiteral("y"));
+        QCOMPARE(m.UndoCount(), 1);
+        m.SelectAll();
+        m.SetSelText(QString(200, QLatin1Char('z')));
+        m.Select(0, 150);
+        m.SetSelText(QString());
+        QCOMPARE(m.UndoCount(), 0);
+        m.Undo();
+        QCOMPARE(m.CharCount(), 50);
+    }
+
+    void groupedUndo()
+    {
+        Memo m(QStringLiteral("hello world"));
+        // A move: delete, then insert elsewhere grouped with the deletion.
+        m.Select(0, 6);
+        const QString moved = m.SelText();
+        m.SetSelText(QString());
+        m.Select(m.CharCount(), 0);
+        m.ForceNewRecord();
+        m.SetSelText(QStringLiteral(" ") + moved.trimmed());
+        m.GroupLastRecord();
+        QCOMPARE(m.Text(), QStringLiteral("world hello"));
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("hello world"));
+        m.Redo();
+        QCOMPARE(m.Text(), QStringLiteral("world hello"));
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("hello world"));
+        // Trimming the partner away leaves a single step.
+        m.Redo();
+        m.SetUndoMaxLevel(1);
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("world"));
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("world"));
+    }
+
+    void selection()
+    {
+        Memo m(QString(1000, QLatin1Char('x')));
+        m.Select(990, 0);
+        m.SetSelLength(1000);
+        QCOMPARE(m.SelLength(), 10);
+        m.SetSelStart(995); // keeps the length, clamped
+        QCOMPARE(m.SelLength(), 5);
+        m.SetSelLength(-2000);
+        QCOMPARE(m.SelLength(), -995);
+        QCOMPARE(m.SelLower(), 0);
+        m.SelectAll();
+        QCOMPARE(m.SelStart(), 1000);
+        QCOMPARE(m.SelLength(), -1000);
+        QCOMPARE(m.SelText().size(), 1000);
+        QChar buf[8];
+        QCOMPARE(m.GetSelTextBuf(buf, 8), 7);
+        QCOMPARE(buf[7], QChar(0));
+        m.SetTextBuf(QStringLiteral("ab\r\ncd\r\nef"));
+        m.SetSelPar(2);
+        QCOMPARE(m.SelStart(), 8);
+        m.SetSelLine(1);
+        QCOMPARE(m.SelStart(), 4);
+        QCOMPARE(m.SelLine(), 1);
+        m.Select(5, 0);
+        QCOMPARE(m.SelCol(), 1);
+    }
+
+    void findText()
+    {
+        Memo m(QStringLiteral("xab\r\nab"));
+        m.Select(0, 0);
+        QVERIFY(m.FindText(QStringLiteral("ab"), true, false, true));
+        QCOMPARE(m.SelLower(), 1);
+        QCOMPARE(m.SelStart(), 3);
+        QCOMPARE(m.SelLength(), -2);
+        QVERIFY(m.FindText(QStringLiteral("AB"), true, false, false));
+        QCOMPARE(m.SelLower(), 5);
+        QVERIFY(!m.FindText(QStringLiteral("AB"), true, false, true));
+        QVERIFY(!m.FindText(QString(), true, false, false));
+        // Backward: a match must end at or before the caret.
+        m.Select(6, 0);
+        QVERIFY(m.FindText(QStringLiteral("ab"), false, false, true));
+        QCOMPARE(m.SelStart(), 1);
+        QCOMPARE(m.SelLength(), 2);
+        m.Select(2, 0); // inside the first match
+        QVERIFY(!m.FindText(QStringLiteral("ab"), false, false, true));
+        m.SetTextBuf(QStringLiteral("print in"));
+        m.Select(0, 0);
+        QVERIFY(m.FindText(QStringLiteral("in"), true, true, false));
+        QCOMPARE(m.SelLower(), 6);
+        m.Select(3, 0);
+        QCOMPARE(m.WordAtCaret(), QStringLiteral("print"));
+        m.Select(5, 0);
+        QCOMPARE(m.WordAtCaret(), QStringLiteral("print"));
+        m.SetSeparators(QStringLiteral(" n"));
+        QCOMPARE(m.Separators(), QStringLiteral(" n"));
+        m.Select(3, 0);
+        QCOMPARE(m.WordAtCaret(), QStringLiteral("pri"));
+    }
+
+    void eventsAndProgress()
+    {
+        MemoCore m;
+        int changes = 0, progress = 0, moves = 0, parses = 0;
+        QList<int> progressValues;
+        m.OnChange = [&](MemoCore *) { ++changes; };
+        m.OnProgress = [&](MemoCore *s) { ++progress; progressValues << s->Progress(); };
+        m.OnSelMove = [&](MemoCore *) { ++moves; };
+        m.OnParse = [&](MemoCore *, int a, int b) { ++parses; QVERIFY(a <= b); };
+        m.SetTextBuf(HtmlDoc(3000));
+        QCOMPARE(parses, 1);
+        QCOMPARE(m.Progress(), -1);
+        QTRY_COMPARE(m.Progress(), 100);
+        QVERIFY(!m.BackgroundRunning());
+        QCOMPARE(progressValues.back(), 100);
+        for (int i = 0; i + 1 < progressValues.size(); ++i)
+            QVERIFY(progressValues[i] < 100 || progressValues[i] == -1);
+        m.SetSelText(QStringLiteral("x"));
+        QCOMPARE(changes, 1);
+        QCOMPARE(parses, 2);
+        QVERIFY(moves >= 1);
+        QVERIFY(m.LongestSlice() < 1000);
+    }
+
+    void consistencyCheck()
+    {
+        Memo m(HtmlDoc(20), 30);
+        m.CheckConsistency();
+        m.SelectAll();
+        m.SetSelText(QString());
+        m.CheckConsistency();
+        QCOMPARE(m.ParagraphCount(), 1);
+        QCOMPARE(m.LineCount(), 1);
+    }
+};
+
+K5_TEST_MAIN(TestTextCore)
+#include "test_textcore.moc"

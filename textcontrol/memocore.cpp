@@ -1,0 +1,1912 @@
+#include "textcontrol/memocore.h"
+
+#include "platform/error.h"
+#include "textcontrol/rilostrings.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <algorithm>
+#include <cstring>
+
+namespace textcontrol {
+
+namespace {
+constexpr int kSliceMs = 25;
+constexpr int kProgressMs = 300;
+constexpr int kMaxUndoRecord = 2147483547;
+constexpr QEvent::Type kBackgroundEvent = QEvent::Type(QEvent::User + 1);
+
+inline ushort Up(ushort c)
+{
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') ? ushort(c - 32) : c;
+    return QChar(c).toUpper().unicode();
+}
+// Whether key matches the text at i (upper-cased unless cs) with separators where asked.
+template <class Ch, class Sep>
+bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool needBefore, bool needAfter, const Sep &isSep)
+{
+    const int m = int(key.size());
+    if (i + m > len)
+        return false;
+    for (int j = 0; j < m; ++j) {
+        const ushort d = ushort(s[i + j]);
+        if ((cs ? d : Up(d)) != key[j].unicode())
+            return false;
+    }
+    if (needBefore && i > 0 && !isSep(ushort(s[i - 1])))
+        return false;
+    return !(needAfter && i + m < len && !isSep(ushort(s[i + m])));
+}
+} // namespace
+
+// Receives the posted background steps.
+class MemoCore::Pump : public QObject {
+public:
+    explicit Pump(MemoCore &memo) : memo_(memo) {}
+    bool event(QEvent *e) override
+    {
+        if (e->type() == kBackgroundEvent) {
+            memo_.backgroundPosted_ = false;
+            memo_.BackgroundStep();
+            return true;
+        }
+        return QObject::event(e);
+    }
+
+private:
+    MemoCore &memo_;
+};
+
+// ---- navigators ------------------------------------------------------------------------------------
+
+TRiloNavigator::TRiloNavigator(MemoCore *owner) : owner_(owner)
+{
+    if (owner_)
+        owner_->Register(this);
+}
+
+TRiloNavigator::~TRiloNavigator() { Detach(); }
+
+void TRiloNavigator::Detach()
+{
+    if (owner_)
+        owner_->Unregister(this);
+    owner_ = nullptr;
+}
+
+void TRiloNavigator::SetOffset(int offset)
+{
+    offset_ = owner_ ? std::clamp(offset, 0, owner_->CharCount()) : std::max(0, offset);
+}
+
+int TRiloNavigator::Paragraph() const { return owner_ ? owner_->text_.ParagraphAt(offset_) : 0; }
+
+int TRiloNavigator::Column() const { return owner_ ? offset_ - owner_->text_.Start(Paragraph()) : offset_; }
+
+int TRiloNavigator::Line() const { return owner_ ? owner_->LineOfOffset(offset_) : 0; }
+
+void MemoCore::Unregister(TRiloNavigator *n)
+{
+    auto it = std::find(navigators_.begin(), navigators_.end(), n);
+    if (it != navigators_.end())
+        navigators_.erase(it);
+}
+
+void MemoCore::AdjustNavigators(int lower, int upper, int delta)
+{
+    for (TRiloNavigator *n : navigators_) {
+        if (n->offset_ >= lower && n->offset_ <= upper)
+            n->offset_ = lower;
+        else if (n->offset_ > upper)
+            n->offset_ += delta;
+    }
+}
+
+TRiloHighlighter::~TRiloHighlighter()
+{
+    for (MemoCore *m : memos_)
+        m->highlighter_ = nullptr;
+}
+
+// ---- construction ----------------------------------------------------------------------------------
+
+MemoCore::MemoCore()
+    : topLine_(this), lower_(this), upper_(this), lines_(std::make_unique<TRiloLinesStrings>(*this)),
+      paragraphs_(std::make_unique<TRiloParaStrings>(*this)), pump_(std::make_unique<Pump>(*this))
+{
+    SetSeparators(QStringLiteral("\t ,.:;"));
+    keywords_.OnChange = [this] { KeyListsChanged(); };
+    startStop_.OnChange = [this] { KeyListsChanged(); };
+    progressTimer_.start();
+}
+
+MemoCore::~MemoCore()
+{
+    SetHighlighter(nullptr);
+    for (TRiloNavigator *n : navigators_)
+        n->owner_ = nullptr;
+    navigators_.clear();
+}
+
+void MemoCore::KeyListsChanged()
+{
+    keyTablesValid_ = false;
+    pushCache_.clear();
+    popCache_.clear();
+    stripCache_.clear();
+}
+
+int MemoCore::ParagraphStart(int index) const
+{
+    index = std::clamp(index, 0, ParagraphCount() - 1);
+    return text_.Start(index);
+}
+
+QChar MemoCore::CharAt(int offset) const
+{
+    if (offset < 0 || offset >= CharCount())
+        return QChar(0);
+    const int p = text_.ParagraphAt(offset);
+    const int i = offset - text_.Start(p);
+    const ParaText t = text_.Text(p);
+    if (i < t.length)
+        return QChar(t[i]);
+    return i == t.length ? QLatin1Char('\r') : QLatin1Char('\n');
+}
+
+QString MemoCore::ParagraphText(int index) const
+{
+    if (index < 0 || index >= ParagraphCount())
+        throw platform::Error(QStringLiteral("List index out of bounds"));
+    return text_.ParagraphString(index);
+}
+
+// ---- loading and saving ----------------------------------------------------------------------------
+
+namespace {
+
+template <class Ch> struct Scanner {
+    TextStorage::Builder &b;
+    ushort nullReplacement;
+    std::vector<uchar> narrow;
+    std::vector<char16_t> wide;
+    QElapsedTimer *timer;
+    const std::function<void()> *progress;
+
+    void Run(const Ch *d, qsizetype n)
+    {
+        quint8 style = 0;
+        qsizetype i = 0;
+        qint64 lastReport = timer->elapsed();
+        int count = 0;
+        for (;;) {
+            const qsizetype s = i;
+            const quint8 paraStyle = style;
+            bool dirty = false, isWide = false, ended = false;
+            for (; i < n; ++i) {
+                const auto c = ushort(d[i]);
+                if (c < 32) {
+                    if (c == 13 || c == 10)
+                        break;
+                    if (c == 0) {
+                        if (!nullReplacement) {
+                            ended = true;
+                            break;
+                        }
+                        dirty = true;
+                    } else if (c == 5) {
+                        dirty = true;
+                    } else if (IsStyleCode(c)) {
+                        style = ToggleCode(style, c);
+                    }
+                } else if (c > 0xFF) {
+                    isWide = true;
+                }
+            }
+            Add(d + s, i - s, paraStyle, dirty, isWide);
+            if (ended || i >= n)
+                break;
+            const auto c = ushort(d[i++]);
+            if (i < n && ((c == 13 && ushort(d[i]) == 10) || (c == 10 && ushort(d[i]) == 13)))
+                ++i;
+            if ((++count & 4095) == 0 && *progress && timer->elapsed() - lastReport >= kProgressMs) {
+                lastReport = timer->elapsed();
+                (*progress)();
+            }
+        }
+    }
+
+    void Add(const Ch *d, qsizetype n, quint8 style, bool dirty, bool isWide)
+    {
+        auto fix = [&](ushort c) -> ushort { return c == 0 ? nullReplacement : c == 5 ? ushort(167) : c; };
+        if (isWide) {
+            wide.resize(size_t(n));
+            for (qsizetype k = 0; k < n; ++k)
+                wide[size_t(k)] = char16_t(fix(ushort(d[k])));
+            b.AddWide(wide.data(), n, style);
+            return;
+        }
+        if constexpr (sizeof(Ch) == 1) {
+            if (!dirty) {
+                b.AddNarrow(reinterpret_cast<const uchar *>(d), n, style);
+                return;
+            }
+        }
+        narrow.resize(size_t(n));
+        for (qsizetype k = 0; k < n; ++k)
+            narrow[size_t(k)] = uchar(fix(ushort(d[k])));
+        b.AddNarrow(narrow.data(), n, style);
+    }
+};
+
+} // namespace
+
+void MemoCore::LoadText(QStringView text)
+{
+    modified_ = true;
+    ClearUndo();
+    try {
+        TextStorage::Builder b(text_);
+        std::function<void()> progress = [this] {
+            if (OnProgress)
+                OnProgress(this);
+        };
+        Scanner<char16_t> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
+        sc.Run(reinterpret_cast<const char16_t *>(text.utf16()), text.size());
+        b.Finish();
+    } catch (...) {
+        text_.Reset();
+        AfterLoad();
+        throw;
+    }
+    AfterLoad();
+}
+
+void MemoCore::LoadAscii(const char *data, qsizetype n)
+{
+    modified_ = true;
+    ClearUndo();
+    try {
+        TextStorage::Builder b(text_);
+        std::function<void()> progress = [this] {
+            if (OnProgress)
+                OnProgress(this);
+        };
+        Scanner<char> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
+        sc.Run(data, n);
+        b.Finish();
+    } catch (...) {
+        text_.Reset();
+        AfterLoad();
+        throw;
+    }
+    AfterLoad();
+}
+
+void MemoCore::AfterLoad()
+{
+    states_.Clear();
+    KeyListsChanged();
+    selLength_ = 0;
+    virtualSpaces_ = 0;
+    for (TRiloNavigator *n : navigators_)
+        n->offset_ = 0;
+    caretLower_ = true;
+    firstDirty_ = lastDirty_ = -1;
+    ctxMark_ = -1;
+    firstUnformatted_ = 0;
+    widest_ = 0;
+    if (OnParse)
+        OnParse(this, 0, CharCount());
+    if (OnProgress)
+        OnProgress(this);
+    TextReset();
+    if (updateCount_ == 0) {
+        FormatAll();
+        InvalidateAll();
+        UpdateCaret();
+    } else {
+        text_.ClearFlagsAll(pfWrapped);
+        MarkDirty(0, ParagraphCount() - 1);
+    }
+}
+
+void MemoCore::SetTextBuf(const QString &text)
+{
+    if (text.isEmpty() && CharCount() == 0)
+        return;
+    LoadText(text);
+}
+
+void MemoCore::LoadFromStream(QIODevice &stream)
+{
+    const QByteArray bytes = stream.readAll();
+    const char *d = bytes.constData();
+    const qsizetype n = bytes.size();
+    bool ascii = true;
+    for (qsizetype i = 0; i < n; ++i)
+        if (uchar(d[i]) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii)
+        LoadAscii(d, n);
+    else
+        LoadText(QString::fromUtf8(bytes));
+}
+
+QByteArray MemoCore::SaveToBytes()
+{
+    QByteArray out;
+    out.reserve(CharCount());
+    const int n = ParagraphCount();
+    const bool trim = HasOption(rmoDiscardTrailingSpaces);
+    qint64 lastReport = progressTimer_.elapsed();
+    QString scratch;
+    for (int p = 0; p < n; ++p) {
+        const ParaText t = text_.Text(p);
+        int len = t.length;
+        if (trim)
+            while (len > 0 && (t[len - 1] == ' ' || t[len - 1] == '\t'))
+                --len;
+        bool plain = t.narrow != nullptr;
+        for (int i = 0; plain && i < len; ++i)
+            if (t.narrow[i] >= 0x80 || (DropEmptyCodePairs && IsStyleCode(t.narrow[i])))
+                plain = false;
+        if (plain) {
+            out.append(reinterpret_cast<const char *>(t.narrow), len);
+        } else {
+            scratch = t.Mid(0, len);
+            if (DropEmptyCodePairs) {
+                QString kept;
+                kept.reserve(scratch.size());
+                for (qsizetype i = 0; i < scratch.size();) {
+                    if (!IsStyleCode(scratch[i].unicode())) {
+                        kept += scratch[i++];
+                        continue;
+                    }
+                    qsizetype e = i;
+                    while (e < scratch.size() && IsStyleCode(scratch[e].unicode()))
+                        ++e;
+                    // Within a run of codes, pairs of the same code cancel out.
+                    for (qsizetype k = i; k < e; ++k) {
+                        const QChar c = scratch[k];
+                        if (scratch.mid(i, k - i).contains(c))
+                            continue;
+                        if (scratch.mid(i, e - i).count(c) % 2)
+                            kept += c;
+                    }
+                    i = e;
+                }
+                scratch = kept;
+            }
+            out.append(scratch.toUtf8());
+        }
+        if (p + 1 < n)
+            out.append("\r\n", 2);
+        if ((p & 4095) == 0 && OnProgress && progressTimer_.elapsed() - lastReport >= kProgressMs) {
+            lastReport = progressTimer_.elapsed();
+            OnProgress(this);
+        }
+    }
+    if (OnProgress)
+        OnProgress(this);
+    return out;
+}
+
+void MemoCore::SaveToStream(QIODevice &stream)
+{
+    const QByteArray bytes = SaveToBytes();
+    if (stream.write(bytes) != bytes.size())
+        throw platform::StreamError(QStringLiteral("Stream write error"));
+}
+
+// ---- selection -------------------------------------------------------------------------------------
+
+void MemoCore::SetSelStart(int value)
+{
+    value = std::clamp(value, 0, CharCount());
+    const int len = selLength_;
+    const int oldLo = lower_.offset_, oldHi = upper_.offset_;
+    virtualSpaces_ = 0;
+    lower_.offset_ = upper_.offset_ = value;
+    selLength_ = 0;
+    caretLower_ = true;
+    if (len)
+        SetSelLength(len);
+    forceNewRecord_ = true;
+    if (HasWindow() && oldLo != oldHi && !updateCount_)
+        InvalidateLines(LineOfOffset(oldLo), LineOfOffset(oldHi));
+    UpdateCaret();
+}
+
+void MemoCore::SetSelLength(int value)
+{
+    const int c = SelStart();
+    value = std::clamp(value, -c, CharCount() - c);
+    if (value == selLength_)
+        return;
+    const int oldMoving = selLength_ < 1 ? lower_.offset_ : upper_.offset_;
+    if (value < 1) {
+        lower_.offset_ = c + value;
+        upper_.offset_ = c;
+        caretLower_ = false;
+    } else {
+        lower_.offset_ = c;
+        upper_.offset_ = c + value;
+        caretLower_ = true;
+    }
+    selLength_ = value;
+    forceNewRecord_ = true;
+    const int newMoving = value < 1 ? lower_.offset_ : upper_.offset_;
+    if (HasWindow() && !updateCount_)
+        InvalidateLines(LineOfOffset(oldMoving), LineOfOffset(newMoving));
+}
+
+void MemoCore::Select(int caret, int length)
+{
+    SetSelLength(0);
+    SetSelStart(caret);
+    SetSelLength(length);
+}
+
+QString MemoCore::SelText() const
+{
+    if (selLength_ == 0)
+        return QString();
+    return text_.Copy(lower_.offset_, upper_.offset_);
+}
+
+int MemoCore::GetSelTextBuf(QChar *buffer, int size) const
+{
+    if (size <= 0 || !buffer)
+        return 0;
+    const QString s = SelText().left(size - 1);
+    std::copy(s.begin(), s.end(), buffer);
+    buffer[s.size()] = QChar(0);
+    return int(s.size());
+}
+
+void MemoCore::SetSelText(const QString &text)
+{
+    if (selLength_ == 0 && virtualSpaces_ > 0 && HasOption(rmoPutExtraSpaces) && !text.isEmpty()) {
+        SetSelTextBuf(QString(virtualSpaces_, QLatin1Char(' ')) + text);
+        return;
+    }
+    SetSelTextBuf(text);
+}
+
+void MemoCore::SelectAll()
+{
+    SetSelLength(0);
+    SetSelStart(CharCount());
+    SetSelLength(-CharCount());
+}
+
+int MemoCore::SelLine() { return LineOfOffset(SelStart()); }
+
+void MemoCore::SetSelLine(int line)
+{
+    line = std::clamp(line, 0, LineCount() - 1);
+    Select(LineStart(line), 0);
+}
+
+int MemoCore::SelCol()
+{
+    const int line = SelLine();
+    return SelStart() - LineStart(line) + virtualSpaces_;
+}
+
+void MemoCore::SetSelPar(int par)
+{
+    par = std::clamp(par, 0, ParagraphCount() - 1);
+    Select(text_.Start(par), 0);
+}
+
+void MemoCore::WrapSelection(ushort code)
+{
+    if (std::abs(selLength_) >= 2147483545)
+        return;
+    const int len = std::abs(selLength_);
+    const int sign = selLength_;
+    const int lower = SelLower();
+    const QString wrapped = QChar(code) + SelText() + QChar(code);
+    styleWrap_ = true;
+    try {
+        SetSelTextBuf(wrapped);
+    } catch (...) {
+        styleWrap_ = false;
+        throw;
+    }
+    styleWrap_ = false;
+    if (sign == 0)
+        Select(SelStart() - 1, 0);
+    else if (sign > 0)
+        Select(lower, len + 2);
+    else
+        Select(lower + len + 2, -(len + 2));
+}
+
+// ---- edit core -------------------------------------------------------------------------------------
+
+void MemoCore::SetSelTextBuf(QStringView textIn)
+{
+    if (selLength_ == 0 && textIn.isEmpty())
+        return;
+    virtualSpaces_ = 0;
+    int lower = lower_.offset_, upper = upper_.offset_;
+    int p0 = text_.ParagraphAt(lower), p1 = text_.ParagraphAt(upper);
+    int i0 = lower - text_.Start(p0), i1 = upper - text_.Start(p1);
+    // An end between CR and LF counts as the start of the next paragraph.
+    if (i0 > text_.Length(p0) && p0 + 1 < ParagraphCount()) {
+        ++p0;
+        i0 = 0;
+        ++lower;
+    }
+    if (i1 > text_.Length(p1) && p1 + 1 < ParagraphCount()) {
+        ++p1;
+        i1 = 0;
+        ++upper;
+    }
+    if (lower > upper) {
+        upper = lower;
+        p1 = p0;
+        i1 = i0;
+    }
+    i0 = std::min(i0, text_.Length(p0));
+    i1 = std::min(i1, text_.Length(p1));
+    const bool hadSelection = upper > lower;
+    if (!hadSelection && textIn.isEmpty())
+        return;
+    modified_ = true;
+
+    QString t = textIn.toString();
+    quint8 toggle = 0;
+    for (QChar &c : t) {
+        if (c.unicode() == 5)
+            c = QChar(165);
+        toggle = ToggleCode(toggle, c.unicode());
+    }
+    const bool keepText = undoing_ || (upper - lower) + 13 <= undoMaxSpace_;
+    QString removed;
+    if (keepText) {
+        removed = text_.Copy(lower, upper);
+        for (QChar c : removed)
+            toggle = ToggleCode(toggle, c.unicode());
+    } else {
+        for (int p = p0; p <= p1; ++p) {
+            const ParaText pt = text_.Text(p);
+            const int a = p == p0 ? i0 : 0, e = p == p1 ? i1 : pt.length;
+            for (int i = a; i < e; ++i)
+                toggle = ToggleCode(toggle, pt[i]);
+        }
+    }
+    if (!styleWrap_) {
+        static const ushort order[] = {21, 1, 2, 3, 4};
+        for (ushort code : order)
+            if (ToggleCode(0, code) & toggle)
+                t += QChar(code);
+    }
+    const int inserted = int(t.size());
+
+    if (keepText)
+        RecordUndo(lower, upper, inserted, removed);
+    else if (!undoing_)
+        ClearUndo(); // such an edit could never be undone whole
+    forceNewRecord_ = false;
+
+    const quint8 oldFlags = text_.Flags(p0);
+    const int oldCount = p1 - p0 + 1;
+    const int pieces = text_.Replace(p0, i0, p1, i1, t);
+    if (pieces == 0)
+        return;
+    const int delta = inserted - (upper - lower);
+    AdjustNavigators(lower, upper, delta);
+    ParagraphEdited(p0, pieces, oldCount);
+
+    ++updateCount_;
+    try {
+        const int last = p0 + pieces - 1;
+        if (oldFlags & pfContexts) {
+            for (int p = p0; p <= last; ++p) {
+                if (highlighter_) {
+                    TRiloNavigator a(this), b(this);
+                    a.offset_ = text_.Start(p);
+                    b.offset_ = text_.Start(p) + text_.Length(p);
+                    HighlightRange(a, b);
+                } else {
+                    StartStopPass(p, 0, false);
+                }
+            }
+            if (applyKeyWords_ && (oldFlags & pfKeywords))
+                for (int p = p0; p <= last; ++p)
+                    KeywordPass(p, 0, text_.Length(p));
+        }
+        if (OnParse)
+            OnParse(this, lower, lower + inserted);
+    } catch (...) {
+        --updateCount_;
+        throw;
+    }
+    selLength_ = 0;
+    lower_.offset_ = upper_.offset_ = lower + inserted;
+    caretLower_ = true;
+    if (--updateCount_ == 0) {
+        UpdateAfterChange();
+        ScrollInView();
+    }
+}
+
+void MemoCore::ParagraphEdited(int first, int count, int oldCount)
+{
+    if (lastDirty_ >= first + oldCount)
+        lastDirty_ += count - oldCount;
+    else if (lastDirty_ >= first)
+        lastDirty_ = first;
+    if (firstDirty_ >= first + count)
+        firstDirty_ = first;
+    MarkDirty(first, first + count - 1);
+    for (int p = first; p < first + count; ++p)
+        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
+    firstUnformatted_ = std::min(firstUnformatted_, first);
+    ctxMark_ = std::min(ctxMark_, first - 1);
+}
+
+void MemoCore::MarkDirty(int first, int last)
+{
+    if (firstDirty_ < 0) {
+        firstDirty_ = first;
+        lastDirty_ = last;
+    } else {
+        firstDirty_ = std::min(firstDirty_, first);
+        lastDirty_ = std::max(lastDirty_, last);
+    }
+    ctxMark_ = std::min(ctxMark_, first - 1);
+}
+
+void MemoCore::EndUpdate()
+{
+    if (updateCount_ > 0 && --updateCount_ == 0) {
+        UpdateAfterChange();
+        UpdateCaret();
+    }
+}
+
+// ---- undo ------------------------------------------------------------------------------------------
+
+void MemoCore::RecordUndo(int lower, int upper, int inserted, const QString &removed)
+{
+    if (!undoing_)
+        while (int(undo_.size()) > undoIndex_)
+            DeleteRecord(int(undo_.size()) - 1);
+    const int caret = lower;
+    if (upper == lower && undoIndex_ > 0 && !undoing_ && !forceNewRecord_) {
+        UndoRecord &r = undo_[size_t(undoIndex_ - 1)];
+        if (r.end == caret && r.start != caret) {
+            r.end = caret + inserted;
+            return;
+        }
+    }
+    UndoRecord rec;
+    rec.start = lower;
+    rec.end = lower + inserted;
+    rec.text = removed;
+    if (rec.Size() > undoMaxSpace_ || rec.Size() > kMaxUndoRecord) {
+        ClearUndo(); // a cut record could never restore the text
+        return;
+    }
+    if (undoIndex_ < int(undo_.size())) {
+        undoTotal_ -= undo_[size_t(undoIndex_)].Size();
+        undo_[size_t(undoIndex_)] = std::move(rec);
+        undoTotal_ += undo_[size_t(undoIndex_)].Size();
+    } else {
+        undoTotal_ += rec.Size();
+        undo_.push_back(std::move(rec));
+    }
+    ++undoIndex_;
+    TrimUndo();
+}
+
+void MemoCore::DeleteRecord(int i)
+{
+    undoTotal_ -= undo_[size_t(i)].Size();
+    undo_.erase(undo_.begin() + i);
+    if (i < undoIndex_)
+        --undoIndex_;
+}
+
+void MemoCore::TrimUndo()
+{
+    while (undoTotal_ > undoMaxSpace_ && int(undo_.size()) > undoIndex_)
+        DeleteRecord(int(undo_.size()) - 1);
+    while (undoTotal_ > undoMaxSpace_ && undoIndex_ > 0)
+        DeleteRecord(0);
+    if (undoIndex_ > 0 && undo_[0].grouped && undoIndex_ <= int(undo_.size()))
+        undo_[0].grouped = false; // its partner is gone
+}
+
+void MemoCore::ClearUndo()
+{
+    undo_.clear();
+    undoIndex_ = 0;
+    undoTotal_ = 0;
+}
+
+void MemoCore::Undo()
+{
+    if (undoIndex_ <= 0 || undoIndex_ > int(undo_.size()))
+        return;
+    const UndoRecord r = undo_[size_t(undoIndex_ - 1)];
+    Select(r.start, r.end - r.start);
+    undoing_ = true;
+    --undoIndex_;
+    try {
+        SetSelTextBuf(r.text);
+    } catch (...) {
+        undoing_ = false;
+        throw;
+    }
+    if (undoIndex_ > 0)
+        --undoIndex_;
+    undoing_ = false;
+    forceNewRecord_ = true;
+    if (r.grouped && undoIndex_ > 0) {
+        Undo();
+        if (undoIndex_ + 1 < int(undo_.size()))
+            undo_[size_t(undoIndex_ + 1)].grouped = true;
+    }
+}
+
+void MemoCore::Redo()
+{
+    if (undoIndex_ < 0 || undoIndex_ >= int(undo_.size()))
+        return;
+    const UndoRecord r = undo_[size_t(undoIndex_)];
+    const bool nextGrouped = undoIndex_ + 1 < int(undo_.size()) && undo_[size_t(undoIndex_ + 1)].grouped;
+    Select(r.start, r.end - r.start);
+    undoing_ = true;
+    try {
+        SetSelTextBuf(r.text);
+    } catch (...) {
+        undoing_ = false;
+        throw;
+    }
+    undoing_ = false;
+    forceNewRecord_ = true;
+    if (nextGrouped && undoIndex_ < int(undo_.size())) {
+        Redo();
+        if (undoIndex_ > 0 && undoIndex_ - 1 < int(undo_.size()))
+            undo_[size_t(undoIndex_ - 1)].grouped = true;
+    }
+}
+
+void MemoCore::GroupLastRecord()
+{
+    if (undoIndex_ > 1)
+        undo_[size_t(undoIndex_ - 1)].grouped = true;
+}
+
+void MemoCore::SetUndoMaxLevel(int value)
+{
+    if (value > 134217727)
+        throw platform::Error(QStringLiteral("Undo set too high"));
+    value = std::max(value, 0);
+    while (int(undo_.size()) > std::max(undoIndex_, value))
+        DeleteRecord(int(undo_.size()) - 1);
+    while (value < undoIndex_)
+        DeleteRecord(0);
+    undoMaxLevel_ = value;
+}
+
+void MemoCore::SetUndoMaxSpace(int value)
+{
+    value = std::max(value, 0);
+    while (undoTotal_ > value && int(undo_.size()) > undoIndex_)
+        DeleteRecord(int(undo_.size()) - 1);
+    while (undoTotal_ > value && !undo_.empty())
+        DeleteRecord(0);
+    undoMaxSpace_ = value;
+}
+
+// ---- highlighting ----------------------------------------------------------------------------------
+
+QString MemoCore::Separators() const
+{
+    QString s;
+    for (int c = 0; c < 256; ++c)
+        if (separators_[c])
+            s += QChar(c);
+    return s;
+}
+
+void MemoCore::SetSeparators(const QString &chars)
+{
+    std::fill(std::begin(separators_), std::end(separators_), false);
+    for (QChar c : chars)
+        if (c.unicode() < 256)
+            separators_[c.unicode()] = true;
+    startStop_.InvalidateTables();
+    keyTablesValid_ = false;
+}
+
+void MemoCore::SetHighlighter(TRiloHighlighter *h)
+{
+    if (h == highlighter_)
+        return;
+    if (highlighter_) {
+        auto &v = highlighter_->memos_;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    highlighter_ = h;
+    if (h)
+        h->memos_.push_back(this);
+}
+
+void MemoCore::BuildKeyTables()
+{
+    if (!startStop_.TablesValid()) {
+        startStop_.BuildTables([this](QChar c) { return IsSeparator(c); });
+        keyTablesValid_ = false;
+    }
+    if (keyTablesValid_)
+        return;
+    pairsByFirst_.assign(257, {});
+    for (int k = 0; k < startStop_.Count(); ++k) {
+        const TStartStopKey &key = startStop_[k];
+        const ushort fc = key.start[0].unicode();
+        if (key.style.flags & kfCaseSensitive) {
+            pairsByFirst_[fc < 256 ? fc : 256].push_back(k);
+            continue;
+        }
+        for (int c = 0; c < 256; ++c)
+            if (Up(ushort(c)) == fc)
+                pairsByFirst_[size_t(c)].push_back(k);
+        if (fc >= 128)
+            pairsByFirst_[256].push_back(k);
+    }
+    keyTablesValid_ = true;
+}
+
+TContextState MemoCore::MakeState(const TContextState &below, const TKeyStyle &style, qint16 entry, int startLen, int stopLen)
+{
+    TContextState n;
+    if (below.IsContext()) {
+        n.depth = qint8(below.depth + 1);
+        std::copy(below.stack, below.stack + below.depth + 1, n.stack);
+    } else {
+        n.depth = 0;
+    }
+    n.stack[int(n.depth)] = entry;
+    n.style = quint8((style.style & fsStyleMask) | csStyled | csInContext);
+    n.background = style.background;
+    n.color = style.color;
+    n.context = style.context;
+    n.value2 = style.value2;
+    n.startLen = quint8(std::min(startLen, 255));
+    n.stopLen = quint8(std::min(stopLen, 255));
+    return n;
+}
+
+StateId MemoCore::PushPair(StateId s, int pair)
+{
+    if (pushCache_.size() <= s)
+        pushCache_.resize(size_t(states_.Count()) + 16);
+    auto &row = pushCache_[s];
+    if (row.size() != size_t(startStop_.Count()))
+        row.assign(size_t(startStop_.Count()), StateId(-1));
+    if (row[size_t(pair)] != StateId(-1))
+        return row[size_t(pair)];
+    const TContextState below = states_.Get(s);
+    if (below.IsContext() && below.depth >= kMaxContextDepth - 1)
+        return s;
+    const TStartStopKey &k = startStop_[pair];
+    const StateId id = states_.Intern(MakeState(below, k.style, qint16(0x8000 | pair), int(k.start.size()), int(k.stop.size())));
+    pushCache_[s][size_t(pair)] = id;
+    return id;
+}
+
+StateId MemoCore::PushKeyword(StateId s, int keyword)
+{
+    const TContextState below = states_.Get(s);
+    if (below.IsContext() && below.depth >= kMaxContextDepth - 1)
+        return s;
+    return states_.Intern(MakeState(below, keywords_.Style(keyword), qint16(keyword), 0, 0));
+}
+
+StateId MemoCore::Pop(StateId s)
+{
+    if (popCache_.size() > s && popCache_[s] != StateId(-1))
+        return popCache_[s];
+    const TContextState st = states_.Get(s);
+    StateId result = 0;
+    if (st.IsContext() && st.depth > 0) {
+        const int d = st.depth - 1;
+        const qint16 entry = st.stack[d];
+        TKeyStyle ks;
+        int sl = 0, tl = 0;
+        if (entry < 0) {
+            const int k = entry & 0x7FFF;
+            if (k < startStop_.Count()) {
+                ks = startStop_[k].style;
+                sl = int(startStop_[k].start.size());
+                tl = int(startStop_[k].stop.size());
+            }
+        } else if (entry < keywords_.Count()) {
+            ks = keywords_.Style(entry);
+        }
+        TContextState below;
+        below.style = csStyled | csInContext;
+        below.depth = qint8(d - 1);
+        std::copy(st.stack, st.stack + d, below.stack);
+        if (d == 0)
+            below.depth = -1, below.style = 0;
+        TContextState n = MakeState(below, ks, entry, sl, tl);
+        if (d > 0) {
+            n.depth = qint8(d);
+            std::copy(st.stack, st.stack + d + 1, n.stack);
+        }
+        result = states_.Intern(n);
+    }
+    if (popCache_.size() <= s)
+        popCache_.resize(size_t(states_.Count()) + 16, StateId(-1));
+    popCache_[s] = result;
+    return result;
+}
+
+StateId MemoCore::StripKeywords(StateId s)
+{
+    if (stripCache_.size() > s && stripCache_[s] != StateId(-1))
+        return stripCache_[s];
+    StateId r = s;
+    while (states_.Get(r).InKeyword())
+        r = Pop(r);
+    if (stripCache_.size() <= s)
+        stripCache_.resize(size_t(states_.Count()) + 16, StateId(-1));
+    stripCache_[s] = r;
+    return r;
+}
+
+template <class Ch>
+StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int bodyStart, std::vector<Transition> &out)
+{
+    const int pairs = startStop_.Count();
+    const auto sep = [this](ushort c) { return IsSeparator(c); };
+    bool maybe[256];
+    for (int c = 0; c < 256; ++c)
+        maybe[c] = !pairsByFirst_[size_t(c)].empty();
+    const bool wideKeys = !pairsByFirst_[256].empty();
+    int p = from;
+    while (p < len) {
+        const TContextState &S = states_.Get(cur);
+        if (S.InStartStop()) {
+            const int k = S.PairIndex();
+            if (k >= pairs)
+                break;
+            const TStartStopKey &key = startStop_[k];
+            const int m = int(key.stop.size());
+            if (m == 0)
+                break; // an empty stop key never matches
+            const bool cs = key.style.flags & kfCaseSensitive;
+            const ushort first = key.stop[0].unicode();
+            const ushort firstLow = cs ? first : QChar(first).toLower().unicode();
+            int q = std::max({bodyStart, p - m + 1, 0});
+            int found = -1;
+            for (; q + m <= len; ++q) {
+                const ushort c = ushort(s[q]);
+                if (c != first && c != firstLow && (cs || c < 0x80 || Up(c) != first))
+                    continue;
+                if (MatchAt(s, len, q, key.stop, cs, key.stopPrecSep, key.stopFollowSep, sep)) {
+                    found = q;
+                    break;
+                }
+            }
+            if (found < 0)
+                break;
+            cur = Pop(cur);
+            p = found + m;
+            bodyStart = p;
+            out.push_back({quint32(p), cur});
+            continue;
+        }
+        if (!applyStartStopKeys_ || (S.IsContext() && S.depth >= kMaxContextDepth - 1) || pairs == 0)
+            break;
+        const bool sameTopCheck = S.IsContext();
+        const int topPair = S.InStartStop() ? S.PairIndex() : -1;
+        int hit = -1, at = -1;
+        for (int i = p; i < len && hit < 0; ++i) {
+            const ushort c = ushort(s[i]);
+            if (c < 256 ? !maybe[c] : !wideKeys)
+                continue;
+            const auto &cands = pairsByFirst_[c < 256 ? c : 256];
+            for (int k : cands) {
+                const TStartStopKey &key = startStop_[k];
+                if (!MatchAt(s, len, i, key.start, key.style.flags & kfCaseSensitive, key.startPrecSep, key.startFollowSep, sep))
+                    continue;
+                if (sameTopCheck && topPair == k && key.start == key.stop)
+                    continue;
+                hit = k;
+                at = i;
+                break;
+            }
+        }
+        if (hit < 0)
+            break;
+        cur = PushPair(cur, hit);
+        out.push_back({quint32(at), cur});
+        p = at + int(startStop_[hit].start.size());
+        bodyStart = p;
+    }
+    return cur;
+}
+
+bool MemoCore::StartStopPass(int p, int from, bool compact)
+{
+    BuildKeyTables();
+    const ParaText t = text_.Text(p);
+    from = std::clamp(from, 0, t.length);
+    StateId st = text_.State(p);
+    int bodyStart = 0;
+    if (from > 0) {
+        const auto tr = text_.Transitions(p);
+        for (const Transition &x : tr) {
+            if (x.pos >= quint32(from))
+                break;
+            st = x.state;
+            bodyStart = int(x.pos) + states_.Get(x.state).startLen;
+        }
+    }
+    static thread_local std::vector<Transition> out;
+    out.clear();
+    StateId end = t.narrow ? WalkStartStop(t.narrow, t.length, from, st, bodyStart, out)
+                           : WalkStartStop(t.wide, t.length, from, st, bodyStart, out);
+    text_.SetTransitionsFrom(p, from, out, compact);
+    text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
+    const TContextState &E = states_.Get(end);
+    if (E.InStartStop() && E.PairIndex() < startStop_.Count() && startStop_[E.PairIndex()].endsAtParEnd)
+        end = Pop(end);
+    if (p + 1 >= ParagraphCount())
+        return false;
+    const StateId saved = text_.State(p + 1);
+    if (saved == end)
+        return false;
+    text_.SetState(p + 1, end);
+    text_.SetFlags(p + 1, 0);
+    firstUnformatted_ = std::min(firstUnformatted_, p + 1);
+    ctxMark_ = std::min(ctxMark_, p);
+    return true;
+}
+
+template <class Ch> void MemoCore::FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans)
+{
+    struct Hit {
+        int start, end, keyword;
+    };
+    std::vector<Hit> hits;
+    const auto sep = [this](ushort c) { return IsSeparator(c); };
+    auto stateAt = [&](int i) {
+        StateId st = 0;
+        for (const Transition &x : trans) {
+            if (x.pos > quint32(i))
+                break;
+            st = x.state;
+        }
+        return st;
+    };
+    auto transitionInside = [&](int i, int e) {
+        for (const Transition &x : trans)
+            if (x.pos > quint32(i) && x.pos < quint32(e))
+                return true;
+        return false;
+    };
+    for (int k = 0; k < keywords_.Count(); ++k) {
+        const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
+        const QString &key = cs ? keywords_.Strings(k) : keywords_.Upper(k);
+        const int m = int(key.size());
+        if (m == 0)
+            continue;
+        const ushort first = key[0].unicode();
+        for (int i = a; i + m <= b; ++i) {
+            const ushort c = ushort(s[i]);
+            if ((cs ? c : Up(c)) != first || !MatchAt(s, len, i, key, cs, true, true, sep))
+                continue;
+            bool overlap = false;
+            for (const Hit &h : hits)
+                if (i < h.end && i + m > h.start)
+                    overlap = true;
+            if (overlap || transitionInside(i, i + m))
+                continue;
+            hits.push_back({i, i + m, k});
+        }
+    }
+    std::sort(hits.begin(), hits.end(), [](const Hit &x, const Hit &y) { return x.start < y.start; });
+    for (const Hit &h : hits) {
+        // The caller passes the paragraph start state as the entry at position 0.
+        const StateId below = stateAt(h.start);
+        if (states_.Get(below).InStartStop())
+            continue;
+        const StateId kw = PushKeyword(below, h.keyword);
+        if (kw == below)
+            continue;
+        const StateId after = stateAt(h.end);
+        auto it = std::lower_bound(trans.begin(), trans.end(), quint32(h.start), [](const Transition &x, quint32 v) { return x.pos < v; });
+        if (it != trans.end() && it->pos == quint32(h.start))
+            it->state = kw;
+        else
+            it = trans.insert(it, {quint32(h.start), kw});
+        ++it;
+        if (it == trans.end() || it->pos != quint32(h.end))
+            trans.insert(it, {quint32(h.end), after});
+    }
+}
+
+void MemoCore::KeywordPass(int p, int from, int to)
+{
+    if (highlighter_) {
+        TRiloNavigator a(this), b(this);
+        a.offset_ = text_.Start(p) + from;
+        b.offset_ = text_.Start(p) + to;
+        highlighter_->ApplyKeys(a, b);
+        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        return;
+    }
+    if (!applyKeyWords_ || keywords_.Count() == 0) {
+        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        return;
+    }
+    const ParaText t = text_.Text(p);
+    int a = std::clamp(from, 0, t.length), b = std::clamp(to, a, t.length);
+    while (a > 0 && !IsSeparator(t[a - 1]))
+        --a;
+    while (b < t.length && !IsSeparator(t[b]))
+        ++b;
+    // Work on the paragraph's transitions with the start state as an entry at 0.
+    std::vector<Transition> trans;
+    const auto cur = text_.Transitions(p);
+    trans.reserve(cur.size() + 8);
+    trans.push_back({0, text_.State(p)});
+    for (const Transition &x : cur) {
+        if (x.pos == 0)
+            trans.back().state = x.state;
+        else
+            trans.push_back(x);
+    }
+    // Stale keyword styling in the range goes first.
+    for (Transition &x : trans)
+        if (x.pos >= quint32(a) && x.pos < quint32(b))
+            x.state = StripKeywords(x.state);
+    std::vector<Transition> clean;
+    clean.reserve(trans.size());
+    for (const Transition &x : trans)
+        if (clean.empty() || clean.back().state != x.state)
+            clean.push_back(x);
+    if (t.narrow)
+        FindKeywords(t.narrow, t.length, a, b, clean);
+    else
+        FindKeywords(t.wide, t.length, a, b, clean);
+    // Back to the stored form: the entry at 0 only when it differs from the start state.
+    std::vector<Transition> stored;
+    stored.reserve(clean.size());
+    StateId prev = text_.State(p);
+    for (const Transition &x : clean) {
+        if (x.state == prev)
+            continue;
+        stored.push_back(x);
+        prev = x.state;
+    }
+    text_.SetTransitions(p, stored);
+    text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+}
+
+void MemoCore::HighlightUpTo(int paragraph)
+{
+    paragraph = std::min(paragraph, ParagraphCount() - 1);
+    for (int p = std::max(ctxMark_ + 1, 0); p <= paragraph; ++p) {
+        if (text_.Flags(p) & pfContexts)
+            continue;
+        if (highlighter_) {
+            TRiloNavigator a(this), b(this);
+            a.offset_ = text_.Start(p);
+            b.offset_ = a.offset_ + text_.Length(p);
+            highlighter_->ApplyContexts(a, b);
+            text_.SetFlags(p, text_.Flags(p) | pfContexts);
+        } else {
+            StartStopPass(p, 0, true);
+        }
+    }
+    ctxMark_ = std::max(ctxMark_, paragraph);
+}
+
+void MemoCore::HighlightRange(TRiloNavigator &start, TRiloNavigator &stop)
+{
+    if (highlighter_) {
+        highlighter_->ApplyContexts(start, stop);
+        return;
+    }
+    const int a = std::min(start.Offset(), stop.Offset()), b = std::max(start.Offset(), stop.Offset());
+    const int pa = text_.ParagraphAt(a), pb = text_.ParagraphAt(b);
+    for (int p = pa; p <= pb; ++p)
+        StartStopPass(p, 0, false);
+}
+
+void MemoCore::ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop)
+{
+    if (highlighter_) {
+        highlighter_->ApplyKeys(start, stop);
+        return;
+    }
+    const int a = std::min(start.Offset(), stop.Offset()), b = std::max(start.Offset(), stop.Offset());
+    const int pa = text_.ParagraphAt(a), pb = text_.ParagraphAt(b);
+    for (int p = pa; p <= pb; ++p)
+        KeywordPass(p, p == pa ? a - text_.Start(p) : 0, p == pb ? b - text_.Start(p) : text_.Length(p));
+}
+
+void MemoCore::ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled, const TContextState &state)
+{
+    const int a = std::min(start.Offset(), stop.Offset()), b = std::max(start.Offset(), stop.Offset());
+    const int pa = text_.ParagraphAt(a), pb = text_.ParagraphAt(b);
+    if (markDirty) {
+        MarkDirty(pa, pb);
+        firstUnformatted_ = std::min(firstUnformatted_, pa);
+    }
+    TContextState s = state;
+    if (styled)
+        s.style |= csStyled;
+    else
+        s = TContextState();
+    const StateId id = states_.Intern(s);
+    for (int p = pa; p <= pb; ++p) {
+        const int len = text_.Length(p);
+        const int from = p == pa ? std::min(a - text_.Start(p), len) : 0;
+        const int to = p == pb ? std::min(b - text_.Start(p), len) : len;
+        const StateId remembered = text_.StateAt(p, to);
+        std::vector<Transition> out;
+        bool atTo = false;
+        for (const Transition &x : text_.Transitions(p)) {
+            if (x.pos < quint32(from) && p == pa)
+                out.push_back(x);
+            else if (x.pos >= quint32(to) && p == pb)
+                atTo |= x.pos == quint32(to);
+        }
+        if (p == pa && from > 0)
+            out.push_back({quint32(from), id});
+        else
+            text_.SetState(p, id);
+        if (p == pb) {
+            if (!atTo && to < len)
+                out.push_back({quint32(to), remembered});
+            for (const Transition &x : text_.Transitions(p))
+                if (x.pos >= quint32(to))
+                    out.push_back(x);
+        }
+        text_.SetTransitions(p, out);
+        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
+    }
+}
+
+void MemoCore::ReApplyKeys()
+{
+    text_.ClearFlagsAll(pfAll);
+    text_.SetState(0, 0);
+    ctxMark_ = -1;
+    firstUnformatted_ = 0;
+    KeyListsChanged();
+    startStop_.InvalidateTables();
+    FormatAll();
+    InvalidateAll();
+}
+
+TContextState MemoCore::StateAt(int offset) const
+{
+    offset = std::clamp(offset, 0, CharCount());
+    const int p = text_.ParagraphAt(offset);
+    const int i = std::min(offset - text_.Start(p), text_.Length(p));
+    return states_.Get(text_.StateAt(p, i));
+}
+
+quint8 MemoCore::StyleAt(int offset) const
+{
+    offset = std::clamp(offset, 0, CharCount());
+    const int p = text_.ParagraphAt(offset);
+    const ParaText t = text_.Text(p);
+    const int i = std::min(offset - text_.Start(p), t.length);
+    quint8 st = text_.Style(p);
+    int from = 0;
+    for (const LineBreak &b : text_.Breaks(p)) {
+        if (int(b.pos) > i)
+            break;
+        st = b.style;
+        from = int(b.pos);
+    }
+    for (int k = from; k < i; ++k)
+        st = ToggleCode(st, t[k]);
+    return st;
+}
+
+bool MemoCore::ContextAt(int offset, qint16 &context, int &start, int &stop) const
+{
+    const TContextState s = StateAt(offset);
+    if (!s.IsContext())
+        return false;
+    context = s.context;
+    const int depth = s.depth;
+    const qint16 top = s.stack[depth];
+    auto inside = [&](StateId id) {
+        const TContextState &x = states_.Get(id);
+        return x.IsContext() && x.depth >= depth && x.stack[depth] == top;
+    };
+    // Back to where the context opened.
+    int p = text_.ParagraphAt(offset);
+    int i = std::min(offset - text_.Start(p), text_.Length(p));
+    start = text_.Start(p);
+    for (;;) {
+        const auto tr = text_.Transitions(p);
+        int k = int(std::upper_bound(tr.begin(), tr.end(), quint32(i), [](quint32 v, const Transition &x) { return v < x.pos; }) - tr.begin()) - 1;
+        bool found = false;
+        for (; k >= 0; --k) {
+            const StateId prev = k > 0 ? tr[size_t(k - 1)].state : text_.State(p);
+            if (!inside(prev)) {
+                start = text_.Start(p) + int(tr[size_t(k)].pos);
+                found = true;
+                break;
+            }
+        }
+        if (found || p == 0 || !inside(text_.State(p))) {
+            if (!found)
+                start = text_.Start(p);
+            break;
+        }
+        --p;
+        i = text_.Length(p);
+    }
+    // On to where it closes.
+    p = text_.ParagraphAt(offset);
+    i = std::min(offset - text_.Start(p), text_.Length(p));
+    stop = CharCount();
+    for (; p < ParagraphCount(); ++p) {
+        if (!(text_.Flags(p) & pfContexts))
+            break;
+        bool found = false;
+        for (const Transition &x : text_.Transitions(p))
+            if (int(x.pos) > i && !inside(x.state)) {
+                stop = text_.Start(p) + int(x.pos);
+                found = true;
+                break;
+            }
+        if (found)
+            break;
+        if (p + 1 < ParagraphCount() && !inside(text_.State(p + 1))) {
+            stop = text_.Start(p) + text_.Length(p);
+            break;
+        }
+        i = -1;
+    }
+    return true;
+}
+
+// ---- formatting ------------------------------------------------------------------------------------
+
+int MemoCore::WrapWidth() const
+{
+    const int client = printWidth_ > 0 ? printWidth_ : clientWidth_;
+    int w;
+    if (wordWrap_)
+        w = client - leftMargin_ - rightMargin_;
+    else if (alignment_ == TAlignment::taLeftJustify)
+        w = 32767 - client - rightMargin_;
+    else
+        w = client - leftMargin_ - rightMargin_;
+    return std::max(w, LineHeight());
+}
+
+template <class Ch> void MemoCore::WrapText(const Ch *s, int len, int p, std::vector<LineBreak> &out, int &widest)
+{
+    const int W = WrapWidth();
+    const int tabw = std::max(1, tabStops_) * SpaceWidth(0);
+    const auto trans = text_.Transitions(p);
+    size_t ti = 0;
+    StateId state = text_.State(p);
+    quint8 code = text_.Style(p);
+    int variant = 0;
+    const qint32 *table = nullptr;
+    auto refresh = [&] {
+        const TContextState &S = states_.Get(state);
+        const quint8 eff = (S.style & csStyled) ? quint8(S.style & fsStyleMask) : code;
+        variant = FontVariant(eff);
+        table = measurer_->Table(variant);
+    };
+    refresh();
+    int x = 0, lineStart = 0, wordStart = 0, xWordStart = 0;
+    quint8 wordStyle = code;
+    bool inWord = false;
+    for (int i = 0; i < len; ++i) {
+        if (ti < trans.size() && trans[ti].pos <= quint32(i)) {
+            while (ti < trans.size() && trans[ti].pos <= quint32(i))
+                state = trans[ti++].state;
+            refresh();
+        }
+        const ushort c = ushort(s[i]);
+        if (c < 32) {
+            if (IsStyleCode(c)) {
+                code = ToggleCode(code, c);
+                refresh();
+                continue;
+            }
+            if (c == '\t') {
+                x = (x / tabw + 1) * tabw;
+                inWord = false;
+                continue;
+            }
+        } else if (c == ' ') {
+            x += table[' '];
+            inWord = false;
+            continue;
+        }
+        const int adv = c < 256 ? table[c] : measurer_->Advance(QChar(c), variant);
+        if (!inWord) {
+            inWord = true;
+            wordStart = i;
+            xWordStart = x;
+            wordStyle = code;
+        }
+        if (x + adv > W && i > lineStart) {
+            if (wordStart > lineStart) {
+                widest = std::max(widest, xWordStart);
+                out.push_back({quint32(wordStart), wordStyle});
+                lineStart = wordStart;
+                x -= xWordStart;
+                xWordStart = 0;
+            }
+            if (x + adv > W && i > lineStart) {
+                widest = std::max(widest, x);
+                out.push_back({quint32(i), code});
+                lineStart = wordStart = i;
+                x = xWordStart = 0;
+                wordStyle = code;
+            }
+        }
+        x += adv;
+    }
+    widest = std::max(widest, x);
+}
+
+std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
+{
+    std::vector<LineBreak> out;
+    const ParaText t = text_.Text(p);
+    if (t.narrow)
+        WrapText(t.narrow, t.length, p, out, widest);
+    else
+        WrapText(t.wide, t.length, p, out, widest);
+    return out;
+}
+
+void MemoCore::FormatParagraph(int p)
+{
+    if (!(text_.Flags(p) & pfContexts))
+        HighlightUpTo(p);
+    if (!(text_.Flags(p) & pfKeywords))
+        KeywordPass(p, 0, text_.Length(p));
+    int widest = 0;
+    const std::vector<LineBreak> breaks = Wrap(p, widest);
+    widest_ = std::max(widest_, widest);
+    text_.SetBreaks(p, breaks);
+    text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
+}
+
+void MemoCore::ReportProgress(int done, bool force)
+{
+    const qint64 now = progressTimer_.elapsed();
+    if (!force && now - lastProgress_ < kProgressMs)
+        return;
+    lastProgress_ = now;
+    const int n = ParagraphCount();
+    progress_ = int(qint64(done) * 100 / std::max(1, n));
+    if (progress_ >= 100)
+        progress_ = 99;
+    BackgroundProgress();
+    if (OnProgress)
+        OnProgress(this);
+}
+
+void MemoCore::FormatRange(int a, int b)
+{
+    a = std::max(a, 0);
+    b = std::min(b, ParagraphCount() - 1);
+    for (int p = a; p <= b; ++p) {
+        if (text_.Flags(p) & pfWrapped)
+            continue;
+        FormatParagraph(p);
+        if ((p & 63) == 0 && printWidth_ == 0)
+            ReportProgress(p, false);
+    }
+    if (firstUnformatted_ >= a && firstUnformatted_ <= b + 1)
+        while (firstUnformatted_ < ParagraphCount() && (text_.Flags(firstUnformatted_) & pfWrapped))
+            ++firstUnformatted_;
+}
+
+bool MemoCore::FormattingDone() const
+{
+    auto *self = const_cast<MemoCore *>(this);
+    while (self->firstUnformatted_ < ParagraphCount() && (text_.Flags(self->firstUnformatted_) & pfWrapped))
+        ++self->firstUnformatted_;
+    return firstUnformatted_ >= ParagraphCount();
+}
+
+void MemoCore::FormatAll()
+{
+    widest_ = 0;
+    text_.ClearFlagsAll(pfWrapped);
+    firstUnformatted_ = 0;
+    if (HasWindow() && !updateCount_)
+        CheckConsistency();
+    switch (updateMode_) {
+    case TUpdateMode::umImmediate:
+        FormatRange(0, ParagraphCount() - 1);
+        progress_ = 100;
+        break;
+    case TUpdateMode::umBackground:
+        PostBackground();
+        break;
+    case TUpdateMode::umOnNeed:
+        break;
+    }
+    if (HasWindow() && !updateCount_ && updateMode_ == TUpdateMode::umImmediate)
+        CheckConsistency();
+}
+
+void MemoCore::ReformatAndRepaint()
+{
+    const int old = LineCount();
+    FormatAll();
+    if (old != LineCount())
+        LinesChanged(0, old, LineCount());
+    InvalidateAll();
+    UpdateCaret();
+}
+
+void MemoCore::PostBackground()
+{
+    if (backgroundPosted_)
+        return;
+    backgroundPosted_ = true;
+    if (progress_ == 100)
+        progress_ = 99; // work is waiting again
+    QCoreApplication::postEvent(pump_.get(), new QEvent(kBackgroundEvent));
+}
+
+void MemoCore::BackgroundStep()
+{
+    if (updateCount_ > 0) {
+        PostBackground();
+        return;
+    }
+    QElapsedTimer slice;
+    slice.start();
+    backgroundRunning_ = true;
+    const int oldLines = LineCount();
+    const int n = ParagraphCount();
+    int firstLine = -1;
+    int count = 0;
+    while (firstUnformatted_ < n) {
+        const int p = firstUnformatted_;
+        if (text_.Flags(p) & pfWrapped) {
+            ++firstUnformatted_;
+            continue;
+        }
+        const int before = text_.Lines(p);
+        FormatParagraph(p);
+        firstUnformatted_ = p + 1;
+        if (text_.Lines(p) != before && firstLine < 0)
+            firstLine = text_.FirstLine(p);
+        if (IsVisibleParagraph(p))
+            InvalidateLines(text_.FirstLine(p), text_.FirstLine(p) + text_.Lines(p) - 1);
+        if ((++count & 7) == 0 || text_.Length(p) > 4096) {
+            if (slice.elapsed() >= kSliceMs)
+                break;
+            ReportProgress(p, false);
+        }
+    }
+    longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
+    if (LineCount() != oldLines)
+        LinesChanged(firstLine < 0 ? 0 : firstLine, oldLines, LineCount());
+    if (!FormattingDone()) {
+        if (updateMode_ == TUpdateMode::umBackground)
+            PostBackground();
+        return;
+    }
+    backgroundRunning_ = false;
+    progress_ = 100;
+    text_.CompactTransitions();
+    BackgroundProgress();
+    if (OnProgress)
+        OnProgress(this);
+}
+
+void MemoCore::SetUpdateMode(TUpdateMode m)
+{
+    updateMode_ = m;
+    if (m == TUpdateMode::umImmediate) {
+        FormatRange(firstUnformatted_, ParagraphCount() - 1);
+        progress_ = 100;
+    } else if (m == TUpdateMode::umBackground && !FormattingDone()) {
+        PostBackground();
+    }
+}
+
+bool MemoCore::IsVisibleParagraph(int p) const
+{
+    const int top = TopLine();
+    const int first = text_.FirstLine(p);
+    return first + text_.Lines(p) > top && first < top + VisibleLines();
+}
+
+int MemoCore::TopLine() const
+{
+    const int off = topLine_.Offset();
+    const int p = text_.ParagraphAt(off);
+    const int i = off - text_.Start(p);
+    int line = text_.FirstLine(p);
+    for (const LineBreak &b : text_.Breaks(p))
+        if (int(b.pos) <= i)
+            ++line;
+    return line;
+}
+
+void MemoCore::UpdateAfterChange()
+{
+    if (updateCount_ > 0)
+        return;
+    const int n = ParagraphCount();
+    if (firstDirty_ >= 0) {
+        const int a = std::clamp(firstDirty_, 0, n - 1), b = std::clamp(lastDirty_, a, n - 1);
+        firstDirty_ = lastDirty_ = -1;
+        const int oldLines = LineCount();
+        const int firstLine = text_.FirstLine(a);
+        for (int p = a; p <= b; ++p)
+            FormatParagraph(p);
+        for (int p = b + 1; p < n && !(text_.Flags(p) & pfContexts) &&
+                            (updateMode_ == TUpdateMode::umImmediate || IsVisibleParagraph(p));
+             ++p)
+            FormatParagraph(p);
+        LinesChanged(firstLine, oldLines, LineCount());
+        if (updateMode_ == TUpdateMode::umImmediate)
+            FormatRange(firstUnformatted_, n - 1);
+        else if (updateMode_ == TUpdateMode::umBackground && !FormattingDone())
+            PostBackground();
+    }
+    UpdateCaret();
+    Change();
+}
+
+void MemoCore::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void MemoCore::UpdateCaret()
+{
+    if (updateCount_ > 0)
+        return;
+    const int off = SelStart();
+    if (off != lastCaretOffset_) {
+        lastCaretOffset_ = off;
+        if (OnSelMove)
+            OnSelMove(this);
+    }
+    const int style = StyleAt(off);
+    if (style != lastStyle_) {
+        lastStyle_ = style;
+        if (OnStyleChange)
+            OnStyleChange(this);
+    }
+}
+
+int MemoCore::LineOfOffset(int offset)
+{
+    offset = std::clamp(offset, 0, CharCount());
+    const int p = text_.ParagraphAt(offset);
+    if (!(text_.Flags(p) & pfWrapped))
+        FormatParagraph(p);
+    const int i = offset - text_.Start(p);
+    int line = text_.FirstLine(p);
+    for (const LineBreak &b : text_.Breaks(p)) {
+        if (int(b.pos) > i)
+            break;
+        ++line;
+    }
+    return line;
+}
+
+int MemoCore::LineStart(int line)
+{
+    line = std::clamp(line, 0, LineCount() - 1);
+    int p = text_.ParagraphOfLine(line);
+    for (int guard = 0; guard < 1000 && !(text_.Flags(p) & pfWrapped); ++guard) {
+        FormatRange(std::max(0, p - 1), p);
+        line = std::clamp(line, 0, LineCount() - 1);
+        p = text_.ParagraphOfLine(line);
+    }
+    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
+    return text_.Start(p) + (k == 0 ? 0 : int(text_.Breaks(p)[size_t(k - 1)].pos));
+}
+
+int MemoCore::LineEnd(int line)
+{
+    const int start = LineStart(line);
+    const int p = text_.ParagraphAt(start);
+    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
+    const auto br = text_.Breaks(p);
+    return text_.Start(p) + (size_t(k) < br.size() ? int(br[size_t(k)].pos) : text_.Length(p));
+}
+
+QString MemoCore::LineText(int line) { return text_.Copy(LineStart(line), LineEnd(line)); }
+
+quint8 MemoCore::LineStyle(int line)
+{
+    const int start = LineStart(line);
+    const int p = text_.ParagraphAt(start);
+    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
+    return k == 0 ? text_.Style(p) : text_.Breaks(p)[size_t(k - 1)].style;
+}
+
+void MemoCore::CheckConsistency() const
+{
+    int L = 0, O = 0;
+    const int n = ParagraphCount();
+    for (int p = 0; p < n; ++p) {
+        if (text_.FirstLine(p) != L)
+            throw platform::Error(QStringLiteral("Error 1"));
+        if (text_.Start(p) != O)
+            throw platform::Error(QStringLiteral("Error 2 in ") + Version());
+        const int len = text_.Length(p);
+        int prev = 0;
+        for (const LineBreak &b : text_.Breaks(p)) {
+            if (int(b.pos) <= prev)
+                throw platform::Error(QStringLiteral("Error 3 in ") + Version());
+            prev = int(b.pos);
+        }
+        if (prev > len || (len == 0 && !text_.Breaks(p).empty()))
+            throw platform::Error(QStringLiteral("Error 4 in ") + Version());
+        L += text_.Lines(p);
+        O += len + 2;
+    }
+    if (CharCount() + 2 != O)
+        throw platform::Error(QStringLiteral("Error 5 in ") + Version());
+    if (LineCount() != L)
+        throw platform::Error(QStringLiteral("Error 6 in ") + Version());
+}
+
+void MemoCore::SetClientSize(int width, int height)
+{
+    const bool widthChanged = width != clientWidth_;
+    clientWidth_ = std::max(0, width);
+    clientHeight_ = std::max(0, height);
+    if (widthChanged && (wordWrap_ || alignment_ != TAlignment::taLeftJustify))
+        ReformatAndRepaint();
+}
+
+void MemoCore::SetMeasurer(Measurer *m)
+{
+    measurer_ = m ? m : &fixed_;
+    ReformatAndRepaint();
+}
+
+void MemoCore::SetAlignment(TAlignment a)
+{
+    if (a == alignment_)
+        return;
+    const bool reformat = !wordWrap_ && ((a == TAlignment::taLeftJustify) != (alignment_ == TAlignment::taLeftJustify));
+    alignment_ = a;
+    if (reformat)
+        ReformatAndRepaint();
+    else {
+        InvalidateAll();
+        UpdateCaret();
+    }
+}
+
+void MemoCore::SetWordWrap(bool v)
+{
+    if (v == wordWrap_)
+        return;
+    wordWrap_ = v;
+    ReformatAndRepaint();
+    ScrollInView();
+}
+
+void MemoCore::SetFormatValue(int &field, int v)
+{
+    if (v == field)
+        return;
+    field = v;
+    ReformatAndRepaint();
+}
+
+void MemoCore::SetLeftMargin(int v) { SetFormatValue(leftMargin_, v); }
+void MemoCore::SetRightMargin(int v) { SetFormatValue(rightMargin_, v); }
+void MemoCore::SetTabStops(int v) { SetFormatValue(tabStops_, std::max(1, v)); }
+
+// ---- search ----------------------------------------------------------------------------------------
+
+template <class Ch>
+int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat, bool matchCase, bool wholeWord, bool last) const
+{
+    const int m = int(pat.size());
+    auto fold = [matchCase](ushort c) -> ushort { return (!matchCase && c >= 'a' && c <= 'z') ? ushort(c - 32) : c; };
+    const ushort first = pat[0].unicode();
+    int found = -1;
+    for (int i = std::max(from, 0); i + m <= std::min(to, len); ++i) {
+        if (fold(ushort(s[i])) != first)
+            continue;
+        int j = 1;
+        for (; j < m; ++j)
+            if (fold(ushort(s[i + j])) != pat[j].unicode())
+                break;
+        if (j < m)
+            continue;
+        if (wholeWord && ((i > 0 && !IsSeparator(ushort(s[i - 1]))) || (i + m < len && !IsSeparator(ushort(s[i + m])))))
+            continue;
+        found = i;
+        if (!last)
+            break;
+    }
+    return found;
+}
+
+bool MemoCore::FindText(const QString &text, bool forward, bool wholeWord, bool matchCase)
+{
+    if (text.isEmpty())
+        return false;
+    QString pat = text;
+    if (!matchCase)
+        for (QChar &c : pat)
+            if (c.unicode() >= 'a' && c.unicode() <= 'z')
+                c = QChar(c.unicode() - 32);
+    const int m = int(pat.size());
+    const int caret = SelStart();
+    int p = text_.ParagraphAt(caret);
+    int col = std::min(caret - text_.Start(p), text_.Length(p));
+    auto search = [&](int par, int from, int to, bool lastMatch) {
+        const ParaText t = text_.Text(par);
+        return t.narrow ? Search(t.narrow, t.length, from, to, pat, matchCase, wholeWord, lastMatch)
+                        : Search(t.wide, t.length, from, to, pat, matchCase, wholeWord, lastMatch);
+    };
+    if (forward) {
+        for (; p < ParagraphCount(); ++p, col = 0) {
+            const int i = search(p, col, text_.Length(p), false);
+            if (i >= 0) {
+                Select(text_.Start(p) + i + m, -m);
+                return true;
+            }
+        }
+        return false;
+    }
+    for (int to = col; p >= 0; --p, to = -1) {
+        const int i = search(p, 0, to < 0 ? text_.Length(p) : to, true);
+        if (i >= 0) {
+            Select(text_.Start(p) + i, m);
+            return true;
+        }
+        if (p == 0)
+            break;
+    }
+    return false;
+}
+
+QString MemoCore::WordAtCaret() const
+{
+    const int caret = SelStart();
+    const int p = text_.ParagraphAt(caret);
+    const ParaText t = text_.Text(p);
+    const int i = std::min(caret - text_.Start(p), t.length);
+    int a = i, b = i;
+    while (a > 0 && !IsSeparator(t[a - 1]))
+        --a;
+    while (b < t.length && !IsSeparator(t[b]))
+        ++b;
+    return t.Mid(a, b);
+}
+
+} // namespace textcontrol

@@ -1,0 +1,380 @@
+#pragma once
+// Everything of the memo that needs no window: text, navigators, selection, the edit core with its
+// undo history, both highlighting passes, wrapping through a measurer, background work and search.
+// The widget derives from it and fills in the window hooks.
+#include "textcontrol/contextstate.h"
+#include "textcontrol/keylists.h"
+#include "textcontrol/measurer.h"
+#include "textcontrol/textstorage.h"
+
+#include <QElapsedTimer>
+#include <QIODevice>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace textcontrol {
+
+class MemoCore;
+class TRiloHighlighter;
+class TRiloLinesStrings;
+class TRiloParaStrings;
+
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TUpdateMode { umImmediate, umOnNeed, umBackground };
+
+enum TRiloMemoOption : quint16 {
+    rmoKeepColumnPos = 1 << 0,
+    rmoPutExtraSpaces = 1 << 1,
+    rmoWrapCaret = 1 << 2,
+    rmoInsertKeyActive = 1 << 3,
+    rmoWideOverwriteCaret = 1 << 4,
+    rmoLargeWordSelect = 1 << 5,
+    rmoAutoScrollBars = 1 << 6,
+    rmoNoDragnDrop = 1 << 7,
+    rmoAutoIndent = 1 << 8,
+    rmoBackIndent = 1 << 9,
+    rmoWindowsSelColors = 1 << 10,
+    rmoFullLineSelect = 1 << 11,
+    rmoDiscardTrailingSpaces = 1 << 12,
+};
+using TRiloMemoOptions = quint16;
+constexpr TRiloMemoOptions kDefaultOptions =
+    rmoWrapCaret | rmoInsertKeyActive | rmoWideOverwriteCaret | rmoLargeWordSelect | rmoAutoScrollBars;
+
+using TNotifyEvent = std::function<void(MemoCore *)>;
+using TParseEvent = std::function<void(MemoCore *, int startOffset, int stopOffset)>;
+using TContextEvent = std::function<void(MemoCore *, qint16 context, int startOffset, int stopOffset)>;
+
+// A position in one memo's text, kept valid across edits while it is registered.
+class TRiloNavigator {
+public:
+    explicit TRiloNavigator(MemoCore *owner = nullptr);
+    ~TRiloNavigator();
+    TRiloNavigator(const TRiloNavigator &) = delete;
+    TRiloNavigator &operator=(const TRiloNavigator &) = delete;
+    int Offset() const { return offset_; }
+    void SetOffset(int offset);
+    MemoCore *Owner() const { return owner_; }
+    void Detach(); // the memo forgets it; the offset stays
+    int Paragraph() const;
+    int Column() const; // offset within the paragraph
+    int Line() const;   // display line
+
+private:
+    friend class MemoCore;
+    MemoCore *owner_ = nullptr;
+    int offset_ = 0;
+};
+
+// External highlighter: replaces the built-in passes of the memos that use it.
+class TRiloHighlighter {
+public:
+    TRiloHighlighter() = default;
+    virtual ~TRiloHighlighter();
+    virtual void ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop) {}
+    virtual void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop) {}
+
+private:
+    friend class MemoCore;
+    std::vector<MemoCore *> memos_;
+};
+
+struct UndoRecord {
+    int start = 0, end = 0;
+    bool grouped = false;
+    QString text;
+    int Size() const { return int(text.size()) + 13; }
+};
+
+class MemoCore {
+public:
+    MemoCore();
+    virtual ~MemoCore();
+    MemoCore(const MemoCore &) = delete;
+    MemoCore &operator=(const MemoCore &) = delete;
+
+    static QString Version() { return QStringLiteral("RiloMemo 5.0"); }
+
+    // ---- text ----
+    int CharCount() const { return text_.CharCount(); }
+    int ParagraphCount() const { return text_.ParagraphCount(); }
+    int LineCount() const { return text_.LineCount(); }
+    int ParagraphStart(int index) const;
+    QString GetTextPart(int start, int stop) const { return text_.Copy(start, stop); }
+    QChar CharAt(int offset) const;
+    QString Text() const { return text_.Copy(0, CharCount()); }
+    QString ParagraphText(int index) const;
+    void SetTextBuf(const QString &text);
+    void Clear() { SetTextBuf(QString()); }
+    void LoadFromStream(QIODevice &stream);
+    virtual void SaveToStream(QIODevice &stream);
+    QByteArray SaveToBytes();
+    bool Modified() const { return modified_; }
+    void SetModified(bool m) { modified_ = m; }
+    const TextStorage &Storage() const { return text_; }
+
+    // ---- selection ----
+    int SelStart() const { return CaretNav().Offset(); }
+    void SetSelStart(int value);
+    int SelLength() const { return selLength_; }
+    void SetSelLength(int value);
+    int SelLower() const { return lower_.Offset(); }
+    int SelUpper() const { return upper_.Offset(); }
+    QString SelText() const;
+    void SetSelText(const QString &text);
+    int GetSelTextBuf(QChar *buffer, int size) const;
+    virtual void SetSelTextBuf(QStringView text); // the edit core
+    void ClearSelection() { SetSelText(QString()); }
+    void SelectAll();
+    int SelLine();
+    void SetSelLine(int line);
+    int SelCol();
+    int SelPar() const { return text_.ParagraphAt(SelStart()); }
+    void SetSelPar(int par);
+    int VirtualSpaces() const { return virtualSpaces_; }
+    void SetVirtualSpaces(int n) { virtualSpaces_ = std::max(0, n); }
+    void ToggleBold() { WrapSelection(2); }
+    void ToggleItalic() { WrapSelection(1); }
+    void ToggleUnderline() { WrapSelection(21); }
+    void ToggleHighlight() { WrapSelection(3); }
+    void ToggleAltFont() { WrapSelection(4); }
+    void WrapSelection(ushort code);
+    // Moves the caret to an offset and sets the signed selection length in one step.
+    void Select(int caret, int length);
+
+    // ---- undo ----
+    void Undo();
+    void Redo();
+    void ClearUndo();
+    bool CanUndo() const { return undoIndex_ > 0; }
+    bool CanRedo() const { return undoIndex_ < int(undo_.size()); }
+    int UndoIndex() const { return undoIndex_; }
+    int UndoCount() const { return int(undo_.size()); }
+    const UndoRecord &UndoRecordAt(int i) const { return undo_.at(size_t(i)); }
+    int UndoTotal() const { return undoTotal_; }
+    int UndoMaxSpace() const { return undoMaxSpace_; }
+    void SetUndoMaxSpace(int value);
+    int UndoMaxLevel() const { return undoMaxLevel_; }
+    void SetUndoMaxLevel(int value);
+    void ForceNewRecord() { forceNewRecord_ = true; }
+    // Marks the newest record as one step with the one before (drag moves).
+    void GroupLastRecord();
+
+    // ---- search ----
+    bool FindText(const QString &text, bool forward, bool wholeWord, bool matchCase);
+    QString WordAtCaret() const;
+    bool IsSeparator(QChar c) const { return c.unicode() < 256 && separators_[c.unicode()]; }
+    bool IsSeparator(ushort c) const { return c < 256 && separators_[c]; }
+
+    // ---- highlighting ----
+    TKeywordList &Keywords() { return keywords_; }
+    TStartStopKeyList &StartStopKeys() { return startStop_; }
+    bool ApplyKeyWords() const { return applyKeyWords_; }
+    void SetApplyKeyWords(bool v) { applyKeyWords_ = v; }
+    bool ApplyStartStopKeys() const { return applyStartStopKeys_; }
+    void SetApplyStartStopKeys(bool v) { applyStartStopKeys_ = v; }
+    QString Separators() const;
+    void SetSeparators(const QString &chars);
+    TRiloHighlighter *Highlighter() const { return highlighter_; }
+    void SetHighlighter(TRiloHighlighter *h);
+    void ReApplyKeys();
+    virtual void HighlightRange(TRiloNavigator &start, TRiloNavigator &stop);
+    virtual void ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop);
+    // Gives [start, stop) one state; the keyword pass and external highlighters style through it.
+    virtual void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled,
+                               const TContextState &state);
+    void HighlightUpTo(int paragraph);
+    TContextState StateAt(int offset) const;
+    quint8 StyleAt(int offset) const; // style byte of the codes in force at an offset
+    const StateTable &States() const { return states_; }
+    // State of a pair context opened on top of s (or of a keyword, for keyword >= 0 entries).
+    StateId PushPair(StateId s, int pair);
+    StateId PushKeyword(StateId s, int keyword);
+    StateId Pop(StateId s);
+    // Range of the context around an offset: [start, stop) and its number; false outside contexts.
+    bool ContextAt(int offset, qint16 &context, int &start, int &stop) const;
+
+    // ---- formatting ----
+    TUpdateMode UpdateMode() const { return updateMode_; }
+    void SetUpdateMode(TUpdateMode m);
+    int Progress() const { return progress_; }
+    void FormatRange(int a, int b);
+    void FormatAll();
+    void FormatParagraph(int p);
+    bool FormattingDone() const;
+    void BackgroundStep();
+    bool BackgroundRunning() const { return backgroundRunning_; }
+    int LongestSlice() const { return longestSliceMs_; }
+    void CheckConsistency() const;
+    int LineOfOffset(int offset); // display line, formatting as needed
+    int LineStart(int line);      // offset of a display line's first character
+    int LineEnd(int line);        // offset after its last character (before the paragraph end)
+    QString LineText(int line);
+    quint8 LineStyle(int line);
+    int WidestLine() const { return widest_; }
+    int WrapWidth() const;
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+    void SetClientSize(int width, int height);
+    int LineHeight() const { return lineHeight_ > 0 ? lineHeight_ : autoLineHeight_; }
+    int VisibleLines() const { return clientHeight_ / std::max(1, LineHeight()) + 1; }
+    int TopLine() const;
+    Measurer &Measure() { return *measurer_; }
+    void SetMeasurer(Measurer *m); // not owned; nullptr = fixed width 1
+    int SpaceWidth(int variant = 0) { return std::max(1, measurer_->Width(QLatin1Char(' '), variant)); }
+
+    // ---- properties ----
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool v);
+    int LeftMargin() const { return leftMargin_; }
+    void SetLeftMargin(int v);
+    int RightMargin() const { return rightMargin_; }
+    void SetRightMargin(int v);
+    int TabStops() const { return tabStops_; }
+    void SetTabStops(int v);
+    TRiloMemoOptions Options() const { return options_; }
+    virtual void SetOptions(TRiloMemoOptions o) { options_ = o; }
+    bool HasOption(TRiloMemoOption o) const { return options_ & o; }
+    QChar NullReplacement() const { return nullReplacement_; }
+    void SetNullReplacement(QChar c) { nullReplacement_ = c; }
+    bool PassOverCodes() const { return passOverCodes_; }
+    void SetPassOverCodes(bool v) { passOverCodes_ = v; }
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool v) { readOnly_ = v; }
+    bool DropEmptyCodePairs = true;
+
+    // ---- update counter ----
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
+    bool Updating() const { return updateCount_ > 0; }
+
+    // ---- string views ----
+    TRiloLinesStrings &Lines() { return *lines_; }
+    TRiloParaStrings &Paragraphs() { return *paragraphs_; }
+
+    // ---- events ----
+    TNotifyEvent OnChange, OnProgress, OnSelMove, OnStyleChange, OnVScroll;
+    TParseEvent OnParse;
+    TContextEvent OnContext;
+
+    // Caret notifications (OnSelMove / OnStyleChange); the widget also places its caret here.
+    virtual void UpdateCaret();
+    virtual void ScrollInView() {}
+    virtual void Change();
+
+protected:
+    std::vector<TRiloNavigator *> navigators_; // before every navigator member
+    // Window hooks, empty without a window.
+    virtual bool HasWindow() const { return false; }
+    virtual void InvalidateLines(int a, int b) {}
+    virtual void InvalidateAll() {}
+    virtual void LinesChanged(int firstLine, int oldCount, int newCount) {}
+    virtual void TextReset() {}
+    virtual void BackgroundProgress() {}
+    void SetAutoLineHeight(int h) { autoLineHeight_ = std::max(1, h); }
+    int lineHeight_ = 0;
+    TRiloNavigator &CaretNav() { return caretLower_ ? lower_ : upper_; }
+    const TRiloNavigator &CaretNav() const { return caretLower_ ? lower_ : upper_; }
+    void PostBackground();
+    void MarkDirty(int first, int last);
+    void UpdateAfterChange();
+    bool IsVisibleParagraph(int p) const;
+    TRiloNavigator topLine_;
+    int virtualSpaces_ = 0;
+    bool overwrite_ = false;
+    int clientWidth_ = 100, clientHeight_ = 60;
+    int lastCaretOffset_ = -1;
+    int lastStyle_ = -1;
+
+private:
+    friend class TRiloNavigator;
+    friend class TRiloHighlighter;
+    friend class TRiloMemoStrings;
+    friend class TRiloLinesStrings;
+    friend class TRiloParaStrings;
+    class Pump;
+
+    void LoadText(QStringView text);
+    void LoadAscii(const char *data, qsizetype n);
+    void AfterLoad();
+    void Register(TRiloNavigator *n) { navigators_.push_back(n); }
+    void Unregister(TRiloNavigator *n);
+    void AdjustNavigators(int lower, int upper, int delta);
+    void RecordUndo(int lower, int upper, int insertedLength, const QString &removed);
+    void TrimUndo();
+    void DeleteRecord(int i);
+    // Start/stop pass over one paragraph from character `from` to its end; returns true when the
+    // state carried into the next paragraph changed.
+    bool StartStopPass(int p, int from, bool compact);
+    template <class Ch> StateId WalkStartStop(const Ch *s, int len, int from, StateId st, int bodyStart, std::vector<Transition> &out);
+    void KeywordPass(int p, int from, int to);
+    template <class Ch> void FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans);
+    void BuildKeyTables();
+    std::vector<LineBreak> Wrap(int p, int &widest);
+    template <class Ch> void WrapText(const Ch *s, int len, int p, std::vector<LineBreak> &out, int &widest);
+    void KeyListsChanged();
+    StateId StripKeywords(StateId s);
+    TContextState MakeState(const TContextState &below, const TKeyStyle &style, qint16 entry, int startLen, int stopLen);
+    void ParagraphEdited(int first, int count, int oldCount);
+    void ReportProgress(int done, bool force);
+    void ReformatAndRepaint();
+    void SetFormatValue(int &field, int v);
+    template <class Ch> int Search(const Ch *s, int len, int from, int to, const QString &pat, bool matchCase, bool wholeWord, bool last) const;
+
+    TextStorage text_;
+    StateTable states_;
+    TKeywordList keywords_;
+    TStartStopKeyList startStop_;
+    TRiloNavigator lower_, upper_;
+    bool caretLower_ = true;
+    int selLength_ = 0;
+    bool modified_ = false;
+    int updateCount_ = 0;
+
+    std::vector<UndoRecord> undo_;
+    int undoIndex_ = 0, undoTotal_ = 0;
+    int undoMaxSpace_ = 65536, undoMaxLevel_ = 256;
+    bool undoing_ = false, forceNewRecord_ = false, styleWrap_ = false;
+
+    bool applyKeyWords_ = true, applyStartStopKeys_ = true;
+    bool separators_[256] = {};
+    TRiloHighlighter *highlighter_ = nullptr;
+    // Pair candidates by first character (lists in list order); keys starting beyond Latin-1 go slow.
+    std::vector<std::vector<int>> pairsByFirst_;
+    bool keyTablesValid_ = false;
+    std::vector<std::vector<StateId>> pushCache_;
+    std::vector<StateId> popCache_, stripCache_;
+
+    TUpdateMode updateMode_ = TUpdateMode::umBackground;
+    int progress_ = -1;
+    QElapsedTimer progressTimer_;
+    bool backgroundRunning_ = false, backgroundPosted_ = false;
+    int longestSliceMs_ = 0;
+    int firstDirty_ = -1, lastDirty_ = -1;
+    int ctxMark_ = -1;         // paragraphs up to here have their contexts applied
+    int firstUnformatted_ = 0; // no paragraph before this needs wrapping
+    int widest_ = 0;
+    int autoLineHeight_ = 1;
+    qint64 lastProgress_ = 0;
+    int printWidth_ = 0; // wrap width while formatting for a printer canvas
+
+    FixedMeasurer fixed_{1};
+    Measurer *measurer_ = &fixed_;
+    TAlignment alignment_ = TAlignment::taLeftJustify;
+    bool wordWrap_ = true;
+    int leftMargin_ = 8, rightMargin_ = 8, tabStops_ = 8;
+    TRiloMemoOptions options_ = kDefaultOptions;
+    QChar nullReplacement_ = QChar(0);
+    bool passOverCodes_ = true, readOnly_ = false;
+
+    std::unique_ptr<TRiloLinesStrings> lines_;
+    std::unique_ptr<TRiloParaStrings> paragraphs_;
+    std::unique_ptr<QObject> pump_;
+};
+
+} // namespace textcontrol

@@ -1,0 +1,683 @@
+#include "textcontrol/textstorage.h"
+
+#include "platform/error.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace textcontrol {
+
+namespace {
+constexpr int kBlockBytes = 64 * 1024;
+constexpr int kMaxParagraph = 2147483547;
+
+bool NeedsWide(QStringView s)
+{
+    for (QChar c : s)
+        if (c.unicode() > 0xFF)
+            return true;
+    return false;
+}
+} // namespace
+
+QString ParaText::Mid(int from, int to) const
+{
+    if (to <= from)
+        return QString();
+    if (narrow)
+        return QString::fromLatin1(reinterpret_cast<const char *>(narrow + from), to - from);
+    return QString(reinterpret_cast<const QChar *>(wide + from), to - from);
+}
+
+struct TextStorage::Block {
+    bool wide = false;
+    std::vector<uchar> text;
+    std::vector<quint32> start{0};
+    std::vector<quint32> transStart{0};
+    std::vector<Transition> trans;
+    std::vector<quint32> brkStart{0};
+    std::vector<LineBreak> brk;
+    std::vector<StateId> state;
+    std::vector<quint8> style, flags;
+
+    int Count() const { return int(state.size()); }
+    int Chars() const { return int(start.back()); }
+    int Span() const { return Chars() + 2 * Count(); }
+    int LineTotal() const { return Count() + int(brk.size()); }
+    int W() const { return wide ? 2 : 1; }
+    size_t Bytes() const { return text.size(); }
+    void Shrink()
+    {
+        auto fit = [](auto &v) {
+            if (v.capacity() > v.size() + v.size() / 8 + 16)
+                v.shrink_to_fit();
+        };
+        fit(text);
+        fit(start);
+        fit(transStart);
+        fit(trans);
+        fit(brkStart);
+        fit(brk);
+        fit(state);
+        fit(style);
+        fit(flags);
+    }
+};
+
+std::unique_ptr<TextStorage::Block> TextStorage::EmptyParagraphBlock()
+{
+    auto b = std::make_unique<Block>();
+    b->start.push_back(0);
+    b->transStart.push_back(0);
+    b->brkStart.push_back(0);
+    b->state.push_back(0);
+    b->style.push_back(0);
+    b->flags.push_back(pfContexts | pfKeywords);
+    return b;
+}
+
+TextStorage::TextStorage() { Reset(); }
+TextStorage::~TextStorage() = default;
+
+void TextStorage::Reset()
+{
+    blocks_.clear();
+    blocks_.push_back(EmptyParagraphBlock());
+    Reindex(0);
+}
+
+// ---- building --------------------------------------------------------------------------------------
+
+struct TextStorage::Builder::Impl {
+    std::vector<std::unique_ptr<Block>> blocks;
+    Block *cur = nullptr;
+
+    Block &Target(qsizetype bytes, bool wide)
+    {
+        if (!cur || (cur->Count() > 0 && (cur->Bytes() + size_t(bytes) > size_t(kBlockBytes) || cur->wide != wide))) {
+            if (cur)
+                cur->Shrink();
+            blocks.push_back(std::make_unique<Block>());
+            cur = blocks.back().get();
+            cur->wide = wide;
+            cur->text.reserve(size_t(std::max<qsizetype>(bytes, kBlockBytes)));
+        }
+        return *cur;
+    }
+    void Push(Block &b, int chars, quint8 style)
+    {
+        b.start.push_back(b.start.back() + quint32(chars));
+        b.transStart.push_back(quint32(b.trans.size()));
+        b.brkStart.push_back(quint32(b.brk.size()));
+        b.state.push_back(0);
+        b.style.push_back(style);
+        b.flags.push_back(0);
+    }
+};
+
+TextStorage::Builder::Builder(TextStorage &owner) : owner_(owner), d_(std::make_unique<Impl>()) {}
+TextStorage::Builder::~Builder() = default;
+
+void TextStorage::Builder::AddNarrow(const uchar *chars, qsizetype n, quint8 style)
+{
+    Block &b = d_->Target(n, false);
+    b.text.insert(b.text.end(), chars, chars + n);
+    d_->Push(b, int(n), style);
+}
+
+void TextStorage::Builder::AddWide(const char16_t *chars, qsizetype n, quint8 style)
+{
+    Block &b = d_->Target(n * 2, true);
+    const auto *bytes = reinterpret_cast<const uchar *>(chars);
+    b.text.insert(b.text.end(), bytes, bytes + n * 2);
+    d_->Push(b, int(n), style);
+}
+
+void TextStorage::Builder::Finish()
+{
+    if (d_->blocks.empty()) {
+        owner_.Reset();
+        return;
+    }
+    d_->cur->Shrink();
+    owner_.blocks_ = std::move(d_->blocks);
+    d_->cur = nullptr;
+    owner_.hint_ = 0;
+    owner_.Reindex(0);
+}
+
+// ---- lookup ----------------------------------------------------------------------------------------
+
+void TextStorage::Reindex(int fromBlock)
+{
+    const int n = int(blocks_.size());
+    paraCount_.resize(size_t(n + 1));
+    charCount_.resize(size_t(n + 1));
+    lineCount_.resize(size_t(n + 1));
+    if (fromBlock <= 0) {
+        fromBlock = 0;
+        paraCount_[0] = charCount_[0] = lineCount_[0] = 0;
+    }
+    for (int b = fromBlock; b < n; ++b) {
+        const Block &bl = *blocks_[size_t(b)];
+        paraCount_[size_t(b + 1)] = paraCount_[size_t(b)] + bl.Count();
+        charCount_[size_t(b + 1)] = charCount_[size_t(b)] + bl.Span();
+        lineCount_[size_t(b + 1)] = lineCount_[size_t(b)] + bl.LineTotal();
+    }
+    if (hint_ >= n)
+        hint_ = 0;
+}
+
+TextStorage::Loc TextStorage::Find(int p) const
+{
+    if (p < 0 || p >= ParagraphCount())
+        throw platform::Error(QStringLiteral("List index out of bounds"));
+    int b = hint_;
+    if (!(paraCount_[size_t(b)] <= p && p < paraCount_[size_t(b + 1)])) {
+        if (b + 1 < int(blocks_.size()) && paraCount_[size_t(b + 1)] <= p && p < paraCount_[size_t(b + 2)])
+            ++b;
+        else
+            b = int(std::upper_bound(paraCount_.begin(), paraCount_.end(), p) - paraCount_.begin()) - 1;
+        hint_ = b;
+    }
+    return {b, p - paraCount_[size_t(b)]};
+}
+
+ParaText TextStorage::Text(int p) const
+{
+    const Loc l = Find(p);
+    const Block &bl = *blocks_[size_t(l.block)];
+    ParaText t;
+    t.length = int(bl.start[size_t(l.local + 1)] - bl.start[size_t(l.local)]);
+    const uchar *base = bl.text.data() + size_t(bl.start[size_t(l.local)]) * size_t(bl.W());
+    if (bl.wide)
+        t.wide = reinterpret_cast<const char16_t *>(base);
+    else
+        t.narrow = base;
+    return t;
+}
+
+int TextStorage::Length(int p) const
+{
+    const Loc l = Find(p);
+    const Block &bl = *blocks_[size_t(l.block)];
+    return int(bl.start[size_t(l.local + 1)] - bl.start[size_t(l.local)]);
+}
+
+int TextStorage::Start(int p) const
+{
+    const Loc l = Find(p);
+    return charCount_[size_t(l.block)] + int(blocks_[size_t(l.block)]->start[size_t(l.local)]) + 2 * l.local;
+}
+
+int TextStorage::FirstLine(int p) const
+{
+    const Loc l = Find(p);
+    return lineCount_[size_t(l.block)] + l.local + int(blocks_[size_t(l.block)]->brkStart[size_t(l.local)]);
+}
+
+int TextStorage::Lines(int p) const
+{
+    const Loc l = Find(p);
+    const Block &bl = *blocks_[size_t(l.block)];
+    return 1 + int(bl.brkStart[size_t(l.local + 1)] - bl.brkStart[size_t(l.local)]);
+}
+
+quint8 TextStorage::Style(int p) const
+{
+    const Loc l = Find(p);
+    return blocks_[size_t(l.block)]->style[size_t(l.local)];
+}
+
+StateId TextStorage::State(int p) const
+{
+    const Loc l = Find(p);
+    return blocks_[size_t(l.block)]->state[size_t(l.local)];
+}
+
+void TextStorage::SetState(int p, StateId s)
+{
+    const Loc l = Find(p);
+    blocks_[size_t(l.block)]->state[size_t(l.local)] = s;
+}
+
+quint8 TextStorage::Flags(int p) const
+{
+    const Loc l = Find(p);
+    return blocks_[size_t(l.block)]->flags[size_t(l.local)];
+}
+
+void TextStorage::SetFlags(int p, quint8 f)
+{
+    const Loc l = Find(p);
+    blocks_[size_t(l.block)]->flags[size_t(l.local)] = f;
+}
+
+void TextStorage::ClearFlagsAll(quint8 f)
+{
+    for (auto &b : blocks_)
+        for (quint8 &x : b->flags)
+            x &= quint8(~f);
+}
+
+int TextStorage::ParagraphAt(int offset) const
+{
+    offset = std::clamp(offset, 0, CharCount());
+    int b = int(std::upper_bound(charCount_.begin(), charCount_.end(), offset) - charCount_.begin()) - 1;
+    b = std::clamp(b, 0, int(blocks_.size()) - 1);
+    const Block &bl = *blocks_[size_t(b)];
+    const int o = offset - charCount_[size_t(b)];
+    int lo = 0, hi = bl.Count() - 1; // largest l with start[l] + 2l <= o
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (int(bl.start[size_t(mid)]) + 2 * mid <= o)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return paraCount_[size_t(b)] + lo;
+}
+
+int TextStorage::ParagraphOfLine(int line) const
+{
+    line = std::clamp(line, 0, LineCount() - 1);
+    int b = int(std::upper_bound(lineCount_.begin(), lineCount_.end(), line) - lineCount_.begin()) - 1;
+    b = std::clamp(b, 0, int(blocks_.size()) - 1);
+    const Block &bl = *blocks_[size_t(b)];
+    const int o = line - lineCount_[size_t(b)];
+    int lo = 0, hi = bl.Count() - 1;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (int(bl.brkStart[size_t(mid)]) + mid <= o)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return paraCount_[size_t(b)] + lo;
+}
+
+// ---- side structures -------------------------------------------------------------------------------
+
+std::span<const Transition> TextStorage::Transitions(int p) const
+{
+    const Loc l = Find(p);
+    const Block &bl = *blocks_[size_t(l.block)];
+    const size_t a = bl.transStart[size_t(l.local)], e = bl.transStart[size_t(l.local + 1)];
+    return {bl.trans.data() + a, e - a};
+}
+
+void TextStorage::SetTransitionsFrom(int p, int from, const std::vector<Transition> &tail, bool compact)
+{
+    const Loc l = Find(p);
+    Block &bl = *blocks_[size_t(l.block)];
+    const size_t a = bl.transStart[size_t(l.local)], e = bl.transStart[size_t(l.local + 1)];
+    size_t k = a;
+    while (k < e && bl.trans[k].pos < quint32(from))
+        ++k;
+    const size_t removed = e - k;
+    const std::ptrdiff_t delta = std::ptrdiff_t(tail.size()) - std::ptrdiff_t(removed);
+    if (delta == 0) {
+        std::copy(tail.begin(), tail.end(), bl.trans.begin() + std::ptrdiff_t(k));
+    } else {
+        if (removed == 0 && k == bl.trans.size()) {
+            bl.trans.insert(bl.trans.end(), tail.begin(), tail.end());
+        } else {
+            bl.trans.erase(bl.trans.begin() + std::ptrdiff_t(k), bl.trans.begin() + std::ptrdiff_t(e));
+            bl.trans.insert(bl.trans.begin() + std::ptrdiff_t(k), tail.begin(), tail.end());
+        }
+        for (size_t i = size_t(l.local + 1); i < bl.transStart.size(); ++i)
+            bl.transStart[i] = quint32(std::ptrdiff_t(bl.transStart[i]) + delta);
+    }
+    if (compact && l.local == bl.Count() - 1 && bl.trans.capacity() > bl.trans.size() + bl.trans.size() / 8 + 16)
+        bl.trans.shrink_to_fit();
+}
+
+void TextStorage::SetTransitions(int p, const std::vector<Transition> &all) { SetTransitionsFrom(p, 0, all); }
+
+StateId TextStorage::StateAt(int p, int i) const
+{
+    const auto t = Transitions(p);
+    auto it = std::upper_bound(t.begin(), t.end(), quint32(i), [](quint32 v, const Transition &x) { return v < x.pos; });
+    if (it == t.begin())
+        return State(p);
+    return (it - 1)->state;
+}
+
+std::span<const LineBreak> TextStorage::Breaks(int p) const
+{
+    const Loc l = Find(p);
+    const Block &bl = *blocks_[size_t(l.block)];
+    const size_t a = bl.brkStart[size_t(l.local)], e = bl.brkStart[size_t(l.local + 1)];
+    return {bl.brk.data() + a, e - a};
+}
+
+void TextStorage::SetBreaks(int p, const std::vector<LineBreak> &breaks)
+{
+    const Loc l = Find(p);
+    Block &bl = *blocks_[size_t(l.block)];
+    const size_t a = bl.brkStart[size_t(l.local)], e = bl.brkStart[size_t(l.local + 1)];
+    const std::ptrdiff_t delta = std::ptrdiff_t(breaks.size()) - std::ptrdiff_t(e - a);
+    if (delta == 0 && breaks.empty())
+        return;
+    if (delta == 0) {
+        std::copy(breaks.begin(), breaks.end(), bl.brk.begin() + std::ptrdiff_t(a));
+        return;
+    }
+    bl.brk.erase(bl.brk.begin() + std::ptrdiff_t(a), bl.brk.begin() + std::ptrdiff_t(e));
+    bl.brk.insert(bl.brk.begin() + std::ptrdiff_t(a), breaks.begin(), breaks.end());
+    for (size_t i = size_t(l.local + 1); i < bl.brkStart.size(); ++i)
+        bl.brkStart[i] = quint32(std::ptrdiff_t(bl.brkStart[i]) + delta);
+    for (size_t b = size_t(l.block) + 1; b < lineCount_.size(); ++b)
+        lineCount_[b] += int(delta);
+}
+
+// ---- editing ---------------------------------------------------------------------------------------
+
+void TextStorage::MakeWide(Block &bl)
+{
+    if (bl.wide)
+        return;
+    std::vector<uchar> w(bl.text.size() * 2);
+    auto *out = reinterpret_cast<char16_t *>(w.data());
+    for (size_t i = 0; i < bl.text.size(); ++i)
+        out[i] = bl.text[i];
+    bl.text = std::move(w);
+    bl.wide = true;
+}
+
+void TextStorage::EraseParas(Block &bl, int lo, int hi)
+{
+    if (hi <= lo)
+        return;
+    const size_t w = size_t(bl.W());
+    const quint32 chars = bl.start[size_t(hi)] - bl.start[size_t(lo)];
+    bl.text.erase(bl.text.begin() + std::ptrdiff_t(bl.start[size_t(lo)] * w), bl.text.begin() + std::ptrdiff_t(bl.start[size_t(hi)] * w));
+    auto eraseIndex = [&](std::vector<quint32> &idx, quint32 shift) {
+        idx.erase(idx.begin() + lo + 1, idx.begin() + hi + 1);
+        for (size_t i = size_t(lo + 1); i < idx.size(); ++i)
+            idx[i] -= shift;
+    };
+    const quint32 tr = bl.transStart[size_t(hi)] - bl.transStart[size_t(lo)];
+    bl.trans.erase(bl.trans.begin() + std::ptrdiff_t(bl.transStart[size_t(lo)]), bl.trans.begin() + std::ptrdiff_t(bl.transStart[size_t(hi)]));
+    const quint32 br = bl.brkStart[size_t(hi)] - bl.brkStart[size_t(lo)];
+    bl.brk.erase(bl.brk.begin() + std::ptrdiff_t(bl.brkStart[size_t(lo)]), bl.brk.begin() + std::ptrdiff_t(bl.brkStart[size_t(hi)]));
+    eraseIndex(bl.start, chars);
+    eraseIndex(bl.transStart, tr);
+    eraseIndex(bl.brkStart, br);
+    bl.state.erase(bl.state.begin() + lo, bl.state.begin() + hi);
+    bl.style.erase(bl.style.begin() + lo, bl.style.begin() + hi);
+    bl.flags.erase(bl.flags.begin() + lo, bl.flags.begin() + hi);
+}
+
+void TextStorage::InsertParas(Block &bl, int at, std::vector<NewParagraph> &paras)
+{
+    if (!bl.wide)
+        for (const auto &np : paras)
+            if (NeedsWide(np.text)) {
+                MakeWide(bl);
+                break;
+            }
+    const size_t w = size_t(bl.W());
+    std::vector<uchar> bytes;
+    std::vector<quint32> starts, tstarts;
+    std::vector<Transition> trans;
+    quint32 total = 0;
+    for (const auto &np : paras) {
+        const size_t old = bytes.size();
+        bytes.resize(old + size_t(np.text.size()) * w);
+        if (bl.wide && !np.text.isEmpty())
+            std::memcpy(bytes.data() + old, np.text.utf16(), size_t(np.text.size()) * 2);
+        else
+            for (qsizetype i = 0; i < np.text.size(); ++i)
+                bytes[old + size_t(i)] = uchar(np.text[i].unicode());
+        total += quint32(np.text.size());
+        starts.push_back(bl.start[size_t(at)] + total);
+        trans.insert(trans.end(), np.trans.begin(), np.trans.end());
+        tstarts.push_back(bl.transStart[size_t(at)] + quint32(trans.size()));
+    }
+    bl.text.insert(bl.text.begin() + std::ptrdiff_t(bl.start[size_t(at)] * w), bytes.begin(), bytes.end());
+    for (size_t i = size_t(at + 1); i < bl.start.size(); ++i)
+        bl.start[i] += total;
+    bl.start.insert(bl.start.begin() + at + 1, starts.begin(), starts.end());
+    bl.trans.insert(bl.trans.begin() + std::ptrdiff_t(bl.transStart[size_t(at)]), trans.begin(), trans.end());
+    for (size_t i = size_t(at + 1); i < bl.transStart.size(); ++i)
+        bl.transStart[i] += quint32(trans.size());
+    bl.transStart.insert(bl.transStart.begin() + at + 1, tstarts.begin(), tstarts.end());
+    bl.brkStart.insert(bl.brkStart.begin() + at + 1, paras.size(), bl.brkStart[size_t(at)]);
+    for (size_t k = 0; k < paras.size(); ++k) {
+        bl.state.insert(bl.state.begin() + at + std::ptrdiff_t(k), paras[k].state);
+        bl.style.insert(bl.style.begin() + at + std::ptrdiff_t(k), paras[k].style);
+        bl.flags.insert(bl.flags.begin() + at + std::ptrdiff_t(k), paras[k].flags);
+    }
+}
+
+void TextStorage::RemoveBlock(int b) { blocks_.erase(blocks_.begin() + b); }
+
+void TextStorage::SplitIfLarge(int b)
+{
+    while (b < int(blocks_.size())) {
+        Block &bl = *blocks_[size_t(b)];
+        if (bl.Bytes() <= size_t(2 * kBlockBytes) || bl.Count() < 2)
+            return;
+        const size_t w = size_t(bl.W());
+        int cut = 1;
+        while (cut < bl.Count() - 1 && bl.start[size_t(cut)] * w < size_t(kBlockBytes))
+            ++cut;
+        auto nb = std::make_unique<Block>();
+        nb->wide = bl.wide;
+        const quint32 c0 = bl.start[size_t(cut)], t0 = bl.transStart[size_t(cut)], k0 = bl.brkStart[size_t(cut)];
+        nb->text.assign(bl.text.begin() + std::ptrdiff_t(c0 * w), bl.text.end());
+        nb->start.clear();
+        nb->transStart.clear();
+        nb->brkStart.clear();
+        for (size_t i = size_t(cut); i < bl.start.size(); ++i) {
+            nb->start.push_back(bl.start[i] - c0);
+            nb->transStart.push_back(bl.transStart[i] - t0);
+            nb->brkStart.push_back(bl.brkStart[i] - k0);
+        }
+        nb->trans.assign(bl.trans.begin() + t0, bl.trans.end());
+        nb->brk.assign(bl.brk.begin() + k0, bl.brk.end());
+        nb->state.assign(bl.state.begin() + cut, bl.state.end());
+        nb->style.assign(bl.style.begin() + cut, bl.style.end());
+        nb->flags.assign(bl.flags.begin() + cut, bl.flags.end());
+        bl.text.resize(c0 * w);
+        bl.start.resize(size_t(cut + 1));
+        bl.transStart.resize(size_t(cut + 1));
+        bl.brkStart.resize(size_t(cut + 1));
+        bl.trans.resize(t0);
+        bl.brk.resize(k0);
+        bl.state.resize(size_t(cut));
+        bl.style.resize(size_t(cut));
+        bl.flags.resize(size_t(cut));
+        bl.Shrink();
+        blocks_.insert(blocks_.begin() + b + 1, std::move(nb));
+        Reindex(b);
+        ++b;
+    }
+}
+
+int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
+{
+    const int len1 = Length(p1);
+    i0 = std::clamp(i0, 0, Length(p0));
+    i1 = std::clamp(i1, 0, len1);
+    const bool hasCr = text.contains(QLatin1Char('\r'));
+    if (p0 == p1 && !hasCr) {
+        const Loc l = Find(p0);
+        Block &bl = *blocks_[size_t(l.block)];
+        if (!bl.wide && NeedsWide(text))
+            MakeWide(bl);
+        const size_t w = size_t(bl.W());
+        const int L = int(text.size());
+        const int delta = L - (i1 - i0);
+        if (qint64(len1) + delta > kMaxParagraph)
+            return 0;
+        const size_t base = size_t(bl.start[size_t(l.local)]);
+        const size_t at = (base + size_t(i0)) * w, tailAt = (base + size_t(i1)) * w;
+        const size_t oldSize = bl.text.size();
+        if (delta > 0) {
+            bl.text.resize(oldSize + size_t(delta) * w);
+            std::memmove(bl.text.data() + tailAt + size_t(delta) * w, bl.text.data() + tailAt, oldSize - tailAt);
+        } else if (delta < 0) {
+            std::memmove(bl.text.data() + tailAt - size_t(-delta) * w, bl.text.data() + tailAt, oldSize - tailAt);
+            bl.text.resize(oldSize - size_t(-delta) * w);
+        }
+        if (bl.wide && L > 0)
+            std::memcpy(bl.text.data() + at, text.utf16(), size_t(L) * 2);
+        else
+            for (int i = 0; i < L; ++i)
+                bl.text[at + size_t(i)] = uchar(text[i].unicode());
+        for (size_t i = size_t(l.local + 1); i < bl.start.size(); ++i)
+            bl.start[i] = quint32(int(bl.start[i]) + delta);
+
+        // Transitions: those in the removed range go, the last one's state stays for the tail.
+        const auto cur = Transitions(p0);
+        std::vector<Transition> tail;
+        StateId before = bl.state[size_t(l.local)], lastRemoved = 0;
+        bool removed = false, atI1 = false;
+        for (const Transition &t : cur) {
+            if (t.pos < quint32(i0)) {
+                before = t.state;
+            } else if (t.pos < quint32(i1)) {
+                removed = true;
+                lastRemoved = t.state;
+            } else {
+                atI1 |= t.pos == quint32(i1);
+                tail.push_back({quint32(int(t.pos) + delta), t.state});
+            }
+        }
+        if (removed && !atI1 && lastRemoved != before)
+            tail.insert(tail.begin(), Transition{quint32(i0 + L), lastRemoved});
+        SetTransitionsFrom(p0, i0, tail);
+
+        const auto brks = Breaks(p0);
+        std::vector<LineBreak> nb;
+        for (const LineBreak &b : brks) {
+            int pos = int(b.pos);
+            if (pos <= i0) {
+                nb.push_back(b);
+                continue;
+            }
+            if (pos < i1)
+                continue;
+            pos += delta;
+            if (pos > 0 && pos < len1 + delta && (nb.empty() || int(nb.back().pos) < pos))
+                nb.push_back({quint32(pos), b.style});
+        }
+        SetBreaks(p0, nb);
+        Reindex(l.block);
+        SplitIfLarge(l.block);
+        return 1;
+    }
+
+    // General case: build the new paragraphs, then swap them for p0..p1.
+    std::vector<QStringView> pieces;
+    {
+        qsizetype s = 0;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            if (text[i] == QLatin1Char('\r')) {
+                pieces.push_back(text.mid(s, i - s));
+                s = i + 1;
+                if (s < text.size() && text[s] == QLatin1Char('\n'))
+                    s = ++i + 1;
+            }
+        pieces.push_back(text.mid(s));
+    }
+    const ParaText t0 = Text(p0), t1 = Text(p1);
+    const QString head = t0.Mid(0, i0), tailText = t1.Mid(i1, len1);
+    std::vector<NewParagraph> np(pieces.size());
+    np[0].text = head + pieces[0].toString();
+    np[0].style = Style(p0);
+    np[0].state = State(p0);
+    for (const Transition &t : Transitions(p0))
+        if (t.pos < quint32(i0))
+            np[0].trans.push_back(t);
+    for (size_t k = 1; k < pieces.size(); ++k) {
+        np[k].text = pieces[k].toString();
+        quint8 st = np[k - 1].style;
+        for (QChar c : np[k - 1].text)
+            st = ToggleCode(st, c.unicode());
+        np[k].style = st;
+        np[k].state = 0;
+    }
+    NewParagraph &last = np.back();
+    const int shift = int(last.text.size()) - i1;
+    const StateId tailState = StateAt(p1, i1);
+    bool atI1 = false;
+    std::vector<Transition> tailTrans;
+    for (const Transition &t : Transitions(p1))
+        if (t.pos >= quint32(i1)) {
+            atI1 |= t.pos == quint32(i1);
+            tailTrans.push_back({quint32(int(t.pos) + shift), t.state});
+        }
+    if (!atI1 && !tailText.isEmpty())
+        last.trans.push_back({quint32(last.text.size()), tailState});
+    last.trans.insert(last.trans.end(), tailTrans.begin(), tailTrans.end());
+    last.text += tailText;
+    for (const auto &p : np)
+        if (p.text.size() > kMaxParagraph)
+            return 0;
+
+    const Loc a = Find(p0), b = Find(p1);
+    if (a.block == b.block) {
+        EraseParas(*blocks_[size_t(a.block)], a.local, b.local + 1);
+        InsertParas(*blocks_[size_t(a.block)], a.local, np);
+    } else {
+        Block &ba = *blocks_[size_t(a.block)];
+        EraseParas(ba, a.local, ba.Count());
+        EraseParas(*blocks_[size_t(b.block)], 0, b.local + 1);
+        InsertParas(ba, a.local, np);
+        blocks_.erase(blocks_.begin() + a.block + 1, blocks_.begin() + b.block);
+        if (blocks_[size_t(a.block + 1)]->Count() == 0)
+            RemoveBlock(a.block + 1);
+    }
+    Reindex(a.block);
+    SplitIfLarge(a.block);
+    return int(np.size());
+}
+
+QString TextStorage::Copy(int from, int to) const
+{
+    from = std::max(from, 0);
+    to = std::min(to, CharCount());
+    QString out;
+    if (from >= to)
+        return out;
+    out.reserve(to - from);
+    for (int p = ParagraphAt(from); p < ParagraphCount() && from < to; ++p) {
+        const int s = Start(p);
+        const ParaText t = Text(p);
+        const int a = from - s, e = std::min(to - s, t.length);
+        if (a < e) {
+            out += t.Mid(a, e);
+            from = s + e;
+        }
+        if (from < to && from == s + t.length) {
+            out += QLatin1Char('\r');
+            ++from;
+        }
+        if (from < to && from == s + t.length + 1) {
+            out += QLatin1Char('\n');
+            ++from;
+        }
+    }
+    return out;
+}
+
+size_t TextStorage::MemoryUsed() const
+{
+    size_t m = blocks_.capacity() * sizeof(void *) + (paraCount_.capacity() * 3) * sizeof(int);
+    for (const auto &b : blocks_)
+        m += sizeof(Block) + 16 + b->text.capacity() + (b->start.capacity() + b->transStart.capacity() + b->brkStart.capacity()) * 4 +
+             b->trans.capacity() * sizeof(Transition) + b->brk.capacity() * sizeof(LineBreak) + b->state.capacity() * 4 +
+             b->style.capacity() + b->flags.capacity();
+    return m;
+}
+
+void TextStorage::CompactTransitions()
+{
+    for (auto &b : blocks_)
+        b->Shrink();
+}
+
+} // namespace textcontrol

@@ -1,0 +1,143 @@
+#pragma once
+// Text of the memo: paragraphs kept in blocks of about 64 KB (one byte per character while the block's
+// characters all fit, else two), with per-paragraph highlighting transitions and line breaks beside
+// the characters. Offset -> paragraph and display line -> paragraph are binary searches over blocks.
+#include "textcontrol/contextstate.h"
+
+#include <QString>
+#include <QStringView>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace textcontrol {
+
+// The state in force from character pos of a paragraph on.
+struct Transition {
+    quint32 pos;
+    StateId state;
+};
+
+// A display line after the first starts at pos; style is the style byte there.
+struct LineBreak {
+    quint32 pos;
+    quint8 style;
+};
+
+enum : quint8 { pfWrapped = 1, pfContexts = 2, pfKeywords = 4, pfAll = 7 };
+
+// Style codes inside the text toggle style bits for the text after them.
+inline bool IsStyleCode(ushort c) { return c == 1 || c == 2 || c == 3 || c == 4 || c == 21; }
+inline quint8 ToggleCode(quint8 style, ushort c)
+{
+    switch (c) {
+    case 2: return style ^ 1;
+    case 1: return style ^ 2;
+    case 21: return style ^ 4;
+    case 3: return style ^ 16;
+    case 4: return style ^ 32;
+    default: return style;
+    }
+}
+
+// Read access to one paragraph's characters.
+struct ParaText {
+    const uchar *narrow = nullptr;
+    const char16_t *wide = nullptr;
+    int length = 0;
+    ushort operator[](int i) const { return narrow ? narrow[i] : ushort(wide[i]); }
+    QString Mid(int from, int to) const;
+};
+
+struct NewParagraph {
+    QString text;
+    quint8 style = 0;
+    StateId state = 0;
+    quint8 flags = 0;
+    std::vector<Transition> trans;
+};
+
+class TextStorage {
+public:
+    TextStorage();
+    ~TextStorage();
+    TextStorage(const TextStorage &) = delete;
+    TextStorage &operator=(const TextStorage &) = delete;
+
+    // Builds a new text paragraph by paragraph, then replaces the old one with Finish().
+    class Builder {
+    public:
+        explicit Builder(TextStorage &owner);
+        ~Builder();
+        void AddNarrow(const uchar *chars, qsizetype n, quint8 style);
+        void AddWide(const char16_t *chars, qsizetype n, quint8 style);
+        void Finish();
+
+    private:
+        TextStorage &owner_;
+        struct Impl;
+        std::unique_ptr<Impl> d_;
+    };
+
+    void Reset(); // one empty paragraph
+
+    int ParagraphCount() const { return paraCount_.back(); }
+    int CharCount() const { return charCount_.back() - 2; }
+    int LineCount() const { return lineCount_.back(); }
+
+    ParaText Text(int p) const;
+    QString ParagraphString(int p) const { const ParaText t = Text(p); return t.Mid(0, t.length); }
+    int Length(int p) const;
+    int Start(int p) const;
+    int FirstLine(int p) const;
+    int Lines(int p) const;
+    quint8 Style(int p) const;
+    StateId State(int p) const;
+    void SetState(int p, StateId s);
+    quint8 Flags(int p) const;
+    void SetFlags(int p, quint8 f);
+    // Clears the given flags of every paragraph.
+    void ClearFlagsAll(quint8 f);
+
+    // Paragraph holding an offset (the CR and LF of a paragraph end belong to it).
+    int ParagraphAt(int offset) const;
+    int ParagraphOfLine(int line) const;
+
+    std::span<const Transition> Transitions(int p) const;
+    // Replaces the transitions with pos >= from by the given ones (positions >= from, ascending).
+    // compact: release spare room when p is the last paragraph of its block (sequential passes).
+    void SetTransitionsFrom(int p, int from, const std::vector<Transition> &tail, bool compact = false);
+    void SetTransitions(int p, const std::vector<Transition> &all);
+    StateId StateAt(int p, int i) const; // the state in force at character i
+
+    std::span<const LineBreak> Breaks(int p) const;
+    void SetBreaks(int p, const std::vector<LineBreak> &breaks);
+
+    // Replaces characters i0 of p0 up to i1 of p1 by text; CR (and a LF right after it) splits
+    // paragraphs. Returns the number of paragraphs the replacement spans.
+    int Replace(int p0, int i0, int p1, int i1, QStringView text);
+
+    QString Copy(int from, int to) const; // paragraph ends as CR LF
+    size_t MemoryUsed() const;
+    void CompactTransitions();
+
+private:
+    struct Block;
+    struct Loc {
+        int block, local;
+    };
+    Loc Find(int p) const;
+    void Reindex(int fromBlock);
+    void SplitIfLarge(int b);
+    void RemoveBlock(int b);
+    static void MakeWide(Block &bl);
+    static void EraseParas(Block &bl, int lo, int hi);
+    static void InsertParas(Block &bl, int at, std::vector<NewParagraph> &paras);
+    static std::unique_ptr<Block> EmptyParagraphBlock();
+
+    std::vector<std::unique_ptr<Block>> blocks_;
+    std::vector<int> paraCount_, charCount_, lineCount_; // prefix sums, size blocks + 1
+    mutable int hint_ = 0;
+};
+
+} // namespace textcontrol
