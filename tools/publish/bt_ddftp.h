@@ -33,6 +33,7 @@ class TUploadThread : public QThread {
     Q_OBJECT
 public:
     TUploadThread(TBTDragDropFTP *owner, std::shared_ptr<platform::FtpConnection> connection, QStringList files);
+    TBTDragDropFTP *Owner() const { return owner_; }
 
 signals:
     void Report(const QString &text, bool isError);

@@ -72,7 +72,7 @@ private slots:
         const auto l = ParseMlsdListing("type=cdir;modify=20200101000000; .\r\n"
                                         "type=pdir; ..\r\n"
                                         "type=file;size=5000000000;modify=20240131235958.123; a; b  c.txt\r\n"
-                                        "Type=DIR;Size=4096;Modify=19991231120000; folder\r\n"
+                                        "Type=DIR;Size=4096;Modify=19991231120000; caf\xe9 folder\r\n"
                                         "type=file;modify=2024013; bad date\r\n"
                                         "garbage-without-name\r\n");
         QCOMPARE(l.size(), 3);
@@ -82,6 +82,7 @@ private slots:
         QVERIFY(!l[0].IsDirectory());
         QVERIFY(l[1].IsDirectory());
         QCOMPARE(l[1].size, 0);
+        QCOMPARE(l[1].name, QByteArray("caf\xe9 folder")); // raw bytes, whatever their code page
         QVERIFY(!l[2].lastWrite.isValid());
     }
 
