@@ -98,6 +98,21 @@ qint32 fontHeight(const QFont &font)
     return 0;
 }
 
+bool isAscii(const QByteArray &bytes)
+{
+    for (char c : bytes)
+        if (quint8(c) >= 0x80)
+            return false;
+    return true;
+}
+
+bool validUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString s = decoder(bytes);
+    return !decoder.hasError();
+}
+
 // A line is blank when it holds only TABs and spaces.
 bool blankLine(QStringView line)
 {
@@ -109,28 +124,29 @@ bool blankLine(QStringView line)
 
 } // namespace
 
-QByteArray EncodeNodeText(const QString &text)
+QByteArray EncodeNodeText(const QString &text, bool *singleByte)
 {
     QByteArray out;
-    if (platform::ToWindows1252(text, &out))
-        return out;
-    return text.toUtf8();
+    bool single = platform::ToWindows1252(text, &out);
+    // Single bytes that a reader would take for UTF-8 or for a byte order mark are not written.
+    if (single && !isAscii(out))
+        single = !out.startsWith("\xFF\xFE") && !out.startsWith("\xFE\xFF") && !out.startsWith("\xEF\xBB\xBF") &&
+                 !validUtf8(out);
+    if (!single)
+        out = text.toUtf8();
+    if (singleByte)
+        *singleByte = single;
+    return out;
 }
 
 QString DecodeNodeText(const QByteArray &bytes)
 {
-    bool ascii = true;
-    for (char c : bytes)
-        if (quint8(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
+    if (isAscii(bytes))
         return QString::fromLatin1(bytes);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString s = decoder(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = decoder(bytes);
     if (!decoder.hasError())
-        return s;
+        return text;
     return platform::FromWindows1252(bytes);
 }
 
@@ -158,10 +174,8 @@ QByteArray TTreeRecordReader::ReadBytes(qsizetype n)
 
 void TZozeZONode::WriteData(QByteArray &stream) const
 {
-    QByteArray text;
-    const bool singleByte = platform::ToWindows1252(text_, &text);
-    if (!singleByte)
-        text = text_.toUtf8();
+    bool singleByte = true;
+    QByteArray text = EncodeNodeText(text_, &singleByte);
     if (text.size() > 255) {
         qsizetype n = 255;
         // Never half a UTF-8 character.
@@ -302,7 +316,7 @@ QByteArray TZozeZONodes::WriteText() const
         text.append(n->text_);
         text.append(u"\r\n");
     }
-    return platform::EncodeText(text, platform::TextEncoding::Windows1252, false);
+    return EncodeNodeText(text);
 }
 
 void TZozeZONodes::ReadText(const QByteArray &stream)
@@ -318,6 +332,12 @@ void TZozeZONodes::ReadText(const QByteArray &stream)
         const qsizetype nul = stream.indexOf('\0');
         text = platform::DecodeText(nul >= 0 ? stream.left(nul) : stream).text;
     }
+
+    // Byte order marks at the start are no text.
+    qsizetype marks = 0;
+    while (marks < text.size() && text[marks] == QChar(0xFEFF))
+        ++marks;
+    text.remove(0, marks);
 
     // Lines without blank ones: empty and whitespace-only lines are skipped and not counted.
     struct Line {

@@ -286,8 +286,9 @@ private:
     qsizetype pos_;
 };
 
-// Stored text: Windows-1252 when it can hold it, UTF-8 otherwise; read back by the same rule.
-QByteArray EncodeNodeText(const QString &text);
+// Stored text: Windows-1252 when it can hold it and cannot be mistaken for UTF-8 or a byte order mark,
+// UTF-8 otherwise; read back by the same rule.
+QByteArray EncodeNodeText(const QString &text, bool *singleByte = nullptr);
 QString DecodeNodeText(const QByteArray &bytes);
 
 } // namespace tree

@@ -264,6 +264,14 @@ private slots:
         QCOMPARE(copy.Items()->GetFirstNode()->Text(), QStringLiteral("\u03a9mega"));
         copy.LoadFromBytes(QByteArray("caf\xE9\r\n"));
         QCOMPARE(copy.Items()->GetFirstNode()->Text(), QStringLiteral("caf\u00e9"));
+        // Single bytes that would read back as UTF-8 or as a byte order mark are written as UTF-8.
+        for (const QString &text : {QStringLiteral("\u00c3\u00a9"), QStringLiteral("\u00ff\u00fex")}) {
+            tree.Items()->GetFirstNode()->SetText(text);
+            copy.LoadFromBytes(tree.SaveToBytes(false));
+            QCOMPARE(copy.Items()->GetFirstNode()->Text(), text);
+            copy.LoadFromBytes(tree.SaveToBytes(true));
+            QCOMPARE(copy.Items()->GetFirstNode()->Text(), text);
+        }
     }
 
     void textFormWritesLevels()
