@@ -290,6 +290,10 @@ private slots:
         QVERIFY(!FtpConnection::Open(o));
         QCOMPARE(FtpLastError(), unsigned(ERROR_INTERNET_CANNOT_CONNECT));
 
+        o.host = QStringLiteral("no-such-host.invalid");
+        QVERIFY(!FtpConnection::Open(o));
+        QCOMPARE(FtpLastError(), unsigned(ERROR_INTERNET_NAME_NOT_RESOLVED));
+
         o.host = QStringLiteral("bad host/name");
         QVERIFY(!FtpConnection::Open(o));
         QCOMPARE(FtpLastError(), unsigned(ERROR_INTERNET_NAME_NOT_RESOLVED));

@@ -559,6 +559,10 @@ private slots:
         QVERIFY(!f->acceptDrops());
         // while it runs, a second upload and the server commands are refused
         QVERIFY(!f->Upload(one));
+        emit f->PopupMenu()->aboutToShow();
+        for (const char *t : {"Get", "Delete", "Rename", "New Folder", "Refresh"})
+            QVERIFY2(!item(f->PopupMenu(), QString::fromLatin1(t))->isEnabled(), t);
+        QVERIFY(item(f->PopupMenu(), QStringLiteral("View"))->isEnabled());
         f->NewFolder(QStringLiteral("meanwhile"));
         f->Refresh();
         waitIdle(*f);
