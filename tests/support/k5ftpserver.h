@@ -38,4 +38,12 @@ private:
     quint16 port_ = 0;
 };
 
+// Data rows "passive" and "active" of a bool column "passive", for tests run in both transfer modes.
+inline void AddTransferModeRows()
+{
+    QTest::addColumn<bool>("passive");
+    QTest::newRow("passive") << true;
+    QTest::newRow("active") << false;
+}
+
 } // namespace k5test

@@ -137,9 +137,7 @@ private slots:
 
     void listsInBothModes_data()
     {
-        QTest::addColumn<bool>("passive");
-        QTest::newRow("passive") << true;
-        QTest::newRow("active") << false;
+        k5test::AddTransferModeRows();
     }
 
     void listsInBothModes()

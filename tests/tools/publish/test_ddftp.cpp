@@ -192,9 +192,7 @@ private slots:
 
     void connectsAndLists_data()
     {
-        QTest::addColumn<bool>("passive");
-        QTest::newRow("passive") << true;
-        QTest::newRow("active") << false;
+        k5test::AddTransferModeRows();
     }
 
     void connectsAndLists()
@@ -537,9 +535,7 @@ private slots:
 
     void uploadsFiles_data()
     {
-        QTest::addColumn<bool>("passive");
-        QTest::newRow("passive") << true;
-        QTest::newRow("active") << false;
+        k5test::AddTransferModeRows();
     }
 
     void uploadsFiles()
