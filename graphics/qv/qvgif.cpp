@@ -779,20 +779,29 @@ private:
             corrupted = true;
         } else {
             item.Data.append(char(rd_.U8()));
+            bool terminated = false;
             while (!rd_.AtEnd()) {
                 const int len = rd_.U8();
                 if (rd_.Remaining() < len) {
+                    // The file ends inside this block: what is there is kept, as a block of its true size.
                     corrupted = true;
-                    rd_.Skip(rd_.Remaining());
+                    const qsizetype rest = rd_.Remaining();
+                    if (rest > 0) {
+                        item.Data.append(char(rest));
+                        item.Data.append(reinterpret_cast<const char *>(rd_.Here()), rest);
+                        rd_.Skip(rest);
+                    }
                     break;
                 }
                 item.Data.append(char(len));
-                if (len == 0)
+                if (len == 0) {
+                    terminated = true;
                     break;
+                }
                 item.Data.append(reinterpret_cast<const char *>(rd_.Here()), len);
                 rd_.Skip(len);
             }
-            if (item.Data.back() != '\0')
+            if (!terminated)
                 corrupted = true; // the file ended inside the image data
         }
         if (corrupted && !GIFTolerateCorruptData)

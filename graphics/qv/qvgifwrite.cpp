@@ -163,8 +163,16 @@ void TGIFFrame::RebuildGraphicControl()
         const int field = delay_ / 10;
         fixed[2] = char(field & 0xFF);
         fixed[3] = char(field >> 8);
-        const int index = transparent_ == clNone ? -1 : data_->ColorTable.IndexOf(transparent_);
         uint8_t packed = uint8_t(fixed[1]);
+        // The index read from the file stays when it still names the colour: a table may hold the colour
+        // twice, and only the pixels of that index are transparent.
+        const TGIFColorTable &table = data_->ColorTable;
+        const int kept = uint8_t(fixed[4]);
+        int index = -1;
+        if (transparent_ != clNone)
+            index = (packed & 1) && kept < table.Count && table.Color(kept) == (transparent_ & 0xFFFFFF)
+                        ? kept
+                        : table.IndexOf(transparent_);
         if (index >= 0) {
             fixed[4] = char(index);
             packed |= 1;

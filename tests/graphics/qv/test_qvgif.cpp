@@ -1,0 +1,577 @@
+// The GIF picture: reading (edge cases and hostile files), writing (golden bytes, extensions, tables),
+// round trips, grayscale, clipboard and property data.
+#include "graphics/qv/qvgif.h"
+#include "graphics/qv/qvreduce.h"
+
+#include "platform/graphics/picture.h"
+
+#include "k5test.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QMimeData>
+#include <QtTest>
+
+using namespace gfx;
+using platform::Bitmap;
+using platform::PixelFormat;
+
+namespace {
+
+QByteArray hex(const char *h) { return QByteArray::fromHex(QByteArray(h).replace(' ', "")); }
+
+QByteArray u16(int v) { return QByteArray(1, char(v & 0xFF)).append(char((v >> 8) & 0xFF)); }
+
+// Entry i of the test tables: (16 i, 255 - 16 i, 7).
+QByteArray table(int bits)
+{
+    QByteArray t;
+    for (int i = 0; i < (1 << bits); ++i)
+        t.append(char(16 * i)).append(char(255 - 16 * i)).append(char(7));
+    return t;
+}
+Color entry(int i) { return platform::RGBColor(16 * i, 255 - 16 * i, 7); }
+
+// Header and screen descriptor; globalBits 0 leaves the global table out.
+QByteArray header(const char *version, int w, int h, int globalBits, int background = 0)
+{
+    QByteArray b = QByteArray("GIF") + version + u16(w) + u16(h);
+    b.append(char(globalBits ? 0x80 | (globalBits - 1) << 4 | (globalBits - 1) : 0));
+    b.append(char(background)).append(char(0));
+    if (globalBits)
+        b.append(table(globalBits));
+    return b;
+}
+
+QByteArray gce(int packed, int delay, int index)
+{
+    return QByteArray("!\xF9\x04", 3).append(char(packed)).append(u16(delay)).append(char(index)).append('\0');
+}
+
+QByteArray subBlocks(const QList<QByteArray> &lines)
+{
+    QByteArray b;
+    for (const QByteArray &l : lines)
+        b.append(char(l.size())).append(l);
+    return b.append('\0');
+}
+
+QByteArray comment(const QList<QByteArray> &lines) { return QByteArray("!\xFE", 2) + subBlocks(lines); }
+
+QByteArray loopBlock(const char *id, int count)
+{
+    return QByteArray("!\xFF\x0B", 3) + id + subBlocks({QByteArray("\x01", 1) + u16(count)});
+}
+
+// LZW data of 8-bit top-down pixels.
+QByteArray lzw(const QByteArray &pixels, int w, int h, bool interlaced = false)
+{
+    const qsizetype stride = GIFStride(w, 8);
+    QByteArray buf(stride * h, '\0');
+    for (int y = 0; y < h; ++y)
+        std::memcpy(buf.data() + (h - 1 - y) * stride, pixels.constData() + y * w, size_t(w));
+    QByteArray out;
+    Encode(out, TGIFHeader{w, h, 8}, interlaced, {}, reinterpret_cast<const uint8_t *>(buf.constData()));
+    return out;
+}
+
+QByteArray image(int left, int top, int w, int h, const QByteArray &pixels, int localBits = 0, bool interlaced = false)
+{
+    QByteArray b = QByteArray(",") + u16(left) + u16(top) + u16(w) + u16(h);
+    b.append(char((localBits ? 0x80 | (localBits - 1) : 0) | (interlaced ? 0x40 : 0)));
+    if (localBits)
+        b.append(table(localBits));
+    return b + lzw(pixels, w, h, interlaced);
+}
+
+QByteArray pixels(int n, int mod) {
+    QByteArray p;
+    for (int i = 0; i < n; ++i)
+        p.append(char(i % mod));
+    return p;
+}
+
+std::unique_ptr<TGIFImage> read(const QByteArray &file)
+{
+    auto gif = std::make_unique<TGIFImage>();
+    gif->ReadGIF(file, true);
+    return gif;
+}
+
+QString errorOf(const QByteArray &file)
+{
+    TGIFImage gif;
+    try {
+        gif.ReadGIF(file, true);
+    } catch (const platform::Error &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// The pixel values of a frame's bitmap, top-down.
+QByteArray indicesOf(TGIFFrame *f)
+{
+    const QImage &img = f->Bitmap()->Image();
+    QByteArray out;
+    for (int y = 0; y < img.height(); ++y)
+        out.append(reinterpret_cast<const char *>(img.constScanLine(y)), img.width());
+    return out;
+}
+
+std::unique_ptr<Bitmap> indexedBitmap(int w, int h, const QVector<QRgb> &colours, PixelFormat pf,
+                                      const QByteArray &values)
+{
+    QImage img(w, h, QImage::Format_Indexed8);
+    img.setColorTable(colours);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(img.scanLine(y), values.constData() + y * w, size_t(w));
+    auto b = std::make_unique<Bitmap>();
+    b->SetIndexedImage(img, pf);
+    return b;
+}
+
+const QByteArray kTwoFrames = header("89a", 8, 4, 2) + loopBlock("NETSCAPE2.0", 3) + gce(0x09, 12, 2) +
+                              image(0, 0, 8, 4, pixels(32, 4)) + gce(0x04, 7, 0) + comment({"frame two"}) +
+                              image(2, 1, 4, 2, pixels(8, 3), 2) + ";";
+
+} // namespace
+
+class TestQvGIF : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { GIFTolerateCorruptData = true; }
+
+    void readsFramesAndTheirFields()
+    {
+        auto gif = read(kTwoFrames);
+        QCOMPARE(gif->Count(), 2);
+        QCOMPARE(gif->GetVersion(), int(TGIFImage::gv89a));
+        QCOMPARE(gif->ScreenWidth(), 8);
+        QCOMPARE(gif->FrameIndex(), 0);
+        QVERIFY(gif->Looping());
+        QCOMPARE(gif->RepeatCount(), 3);
+        QCOMPARE(gif->BackgroundColor(), entry(0));
+        TGIFFrame *f0 = gif->Frames(0), *f1 = gif->Frames(1);
+        QCOMPARE(f0->AnimateInterval(), 120);
+        QCOMPARE(f0->DisposalMethod(), 2);
+        QCOMPARE(f0->TransparentColor(), entry(2));
+        QVERIFY(!f0->LocalColorTable());
+        QCOMPARE(indicesOf(f0), pixels(32, 4));
+        QCOMPARE(f1->Origin(), QPoint(2, 1));
+        QCOMPARE(f1->AnimateInterval(), 70);
+        QCOMPARE(f1->DisposalMethod(), 1);
+        QCOMPARE(f1->TransparentColor(), clNone);
+        QVERIFY(f1->LocalColorTable());
+        QCOMPARE(f1->Comment(), QStringList{"frame two"});
+        QCOMPARE(indicesOf(f1), pixels(8, 3));
+        QCOMPARE(f1->Bitmap()->GetPixelFormat(), PixelFormat::pf4bit);
+        QVERIFY(!gif->Corrupted());
+        QVERIFY(gif->Transparent());
+        QCOMPARE(gif->Width(), 8);
+    }
+
+    void versionIsCheckedWithoutCase()
+    {
+        QCOMPARE(read(header("89A", 2, 2, 1) + ";")->GetVersion(), int(TGIFImage::gv89a));
+        QCOMPARE(read(QByteArray("gif87a") + header("87a", 2, 2, 1).mid(6) + ";")->GetVersion(),
+                 int(TGIFImage::gv87a));
+        QCOMPARE(errorOf(header("90a", 2, 2, 1) + ";"), QStringLiteral("Unknown GIF version"));
+        QCOMPARE(errorOf(QByteArray("PNG89a") + header("89a", 2, 2, 1).mid(6)), QStringLiteral("Unknown GIF version"));
+    }
+
+    void endsAndJunk()
+    {
+        // A zero byte right after the global table: no frames, no error.
+        auto gif = read(header("89a", 4, 4, 1) + QByteArray(1, '\0') + "garbage");
+        QCOMPARE(gif->Count(), 0);
+        QVERIFY(gif->Empty());
+        QCOMPARE(gif->ScreenWidth(), 0);
+        // Junk after the last image ends reading silently; junk before any image is an error.
+        gif = read(header("89a", 2, 2, 1) + image(0, 0, 2, 2, pixels(4, 2)) + "junk junk");
+        QCOMPARE(gif->Count(), 1);
+        gif = read(header("89a", 2, 2, 1) + image(0, 0, 2, 2, pixels(4, 2)) + QByteArray(5, '\0') + image(0, 0, 1, 1, "\x01") + ";");
+        QCOMPARE(gif->Count(), 2);
+        QCOMPARE(errorOf(header("89a", 2, 2, 1) + "X" + image(0, 0, 2, 2, pixels(4, 2))),
+                 QStringLiteral("Stream read error"));
+        QCOMPARE(errorOf(header("89a", 2, 2, 1) + QByteArray("!\x3A\x00", 3)),
+                 QStringLiteral("Unrecognized extension block: 3A"));
+        // An empty file gives an empty image.
+        QCOMPARE(read(QByteArray())->Count(), 0);
+    }
+
+    void trailingCommentsJoinWithABlankLine()
+    {
+        auto gif = read(header("89a", 2, 2, 1) + image(0, 0, 2, 2, pixels(4, 2)) + comment({"one", "two"}) +
+                        comment({"three"}) + ";");
+        QCOMPARE(gif->Comment(), (QStringList{"one", "two", "\r\n\r\n", "three"}));
+    }
+
+    void loopBlocks()
+    {
+        auto gif = read(header("89a", 2, 2, 1) + loopBlock("NETSCAPE2.0", 0) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
+        QVERIFY(gif->Looping());
+        QCOMPARE(gif->RepeatCount(), 0);
+        gif = read(header("89a", 2, 2, 1) + loopBlock("ANIMEXTS1.0", 40000) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
+        QCOMPARE(gif->RepeatCount(), 30000);
+        gif = read(header("89a", 2, 2, 1) + loopBlock("XYZABCDE1.0", 5) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
+        QVERIFY(!gif->Looping());
+        QCOMPARE(gif->RepeatCount(), 1);
+    }
+
+    void graphicControlRules()
+    {
+        // Transparency with an index beyond the table leaves the colour unset; the largest delay wins and
+        // delays beyond 16 bits are clamped, not wrapped.
+        auto gif = read(header("89a", 2, 2, 1) + gce(0x01, 3, 5) + gce(0x00, 0xFFFF, 0) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
+        TGIFFrame *f = gif->Frames(0);
+        QCOMPARE(f->TransparentColor(), clNone);
+        QCOMPARE(f->AnimateInterval(), 65535);
+        // A plain text extension drops the extensions before it.
+        gif = read(header("89a", 2, 2, 1) + gce(0x01, 9, 1) + QByteArray("!\x01\x0C", 3) + QByteArray(12, 'p') +
+                   subBlocks({"text"}) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
+        QCOMPARE(gif->Frames(0)->AnimateInterval(), 0);
+        QCOMPARE(gif->Frames(0)->TransparentColor(), clNone);
+        QVERIFY(gif->Frames(0)->Extensions().isEmpty());
+    }
+
+    void zeroSizedAndOutsideFrames()
+    {
+        // Width 0 takes the screen width.
+        auto gif = read(header("89a", 3, 2, 1) + QByteArray(",") + u16(0) + u16(0) + u16(0) + u16(2) +
+                        QByteArray(1, '\0') + lzw(pixels(6, 2), 3, 2) + ";");
+        QCOMPARE(gif->Frames(0)->Width(), 3);
+        QCOMPARE(indicesOf(gif->Frames(0)), pixels(6, 2));
+        QVERIFY(!gif->Corrupted());
+        // A frame reaching beyond the screen is marked, and still decoded.
+        gif = read(header("89a", 3, 2, 1) + image(2, 1, 2, 2, pixels(4, 2)) + ";");
+        QVERIFY(gif->Frames(0)->Corrupted());
+        QCOMPARE(indicesOf(gif->Frames(0)), pixels(4, 2));
+        // A frame of no size on a screen of no size is marked and has no pixels.
+        gif = read(header("89a", 0, 0, 1) + image(0, 0, 0, 0, QByteArray()) + ";");
+        QVERIFY(gif->Corrupted());
+        QVERIFY(gif->Frames(0)->Bitmap()->Empty());
+    }
+
+    void damagedDataIsToleratedOrRefused()
+    {
+        QByteArray file = header("89a", 16, 16, 8) + image(0, 0, 16, 16, pixels(256, 200));
+        // The file ends inside the data: the frame is corrupted, the rows given are kept.
+        const QByteArray cut = file.left(file.size() - 60);
+        auto gif = read(cut);
+        QCOMPARE(gif->Count(), 1);
+        QVERIFY(gif->Corrupted());
+        QCOMPARE(indicesOf(gif->Frames(0)).left(16), pixels(256, 200).left(16));
+        GIFTolerateCorruptData = false;
+        QCOMPARE(errorOf(cut), QStringLiteral("Stream read error"));
+        GIFTolerateCorruptData = true;
+        // A screen descriptor cut short is an error, and the image keeps nothing of an earlier file.
+        gif = read(kTwoFrames);
+        try {
+            gif->ReadGIF(header("89a", 2, 2, 1).left(9), true);
+            QFAIL("no error");
+        } catch (const platform::StreamError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Stream read error"));
+        }
+        QCOMPARE(gif->Count(), 0);
+    }
+
+    void oversizedImagesAreRefused()
+    {
+        // A frame side beyond 16384.
+        QCOMPARE(errorOf(header("89a", 20000, 10, 1) + image(0, 0, 20000, 1, QByteArray(20000, '\0')) + ";"),
+                 QStringLiteral("GIF image too large"));
+        // Frames that together would need more than 1 GiB: 5 frames of 16384 x 16384 (data cut short).
+        QByteArray many = header("89a", 16384, 16384, 1);
+        for (int i = 0; i < 5; ++i)
+            many += QByteArray(",") + u16(0) + u16(0) + u16(16384) + u16(16384) + QByteArray("\x00\x02\x01\x04\x00", 5);
+        QCOMPARE(errorOf(many + ";"), QStringLiteral("GIF image too large"));
+    }
+
+    void decodeAllFramesStopsOnAbort()
+    {
+        auto gif = read(kTwoFrames);
+        gif->Frames(1)->Bitmap(); // already decoded frames are kept as they are
+        TGIFImage copy;
+        copy.ReadGIF(kTwoFrames, false);
+        int starts = 0;
+        copy.OnProgress = [&](platform::Graphic *, platform::ProgressStage s, int, bool, const QRect &, const QString &) {
+            if (s == platform::ProgressStage::psStarting && ++starts == 2)
+                throw platform::Abort();
+        };
+        copy.DecodeAllFrames();
+        QCOMPARE(copy.Count(), 1);
+        QVERIFY(copy.Corrupted());
+    }
+
+    void framesListAndSharing()
+    {
+        auto gif = read(kTwoFrames);
+        int changes = 0;
+        gif->OnChange = [&](platform::Graphic *) { ++changes; };
+        gif->SetFrameIndex(7);
+        QCOMPARE(gif->FrameIndex(), 1);
+        gif->SetFrameIndex(-5);
+        QCOMPARE(gif->FrameIndex(), -1);
+        QCOMPARE(gif->Width(), 0);
+        gif->SetFrameIndex(1);
+        gif->MoveFrame(1, 0);
+        QCOMPARE(gif->Frames(0)->Origin(), QPoint(2, 1));
+        QCOMPARE(gif->FrameIndex(), 0);
+        gif->SetFrameIndex(1);
+        gif->DeleteFrame(1);
+        QCOMPARE(gif->FrameIndex(), 0);
+        QCOMPARE(gif->ScreenWidth(), 6); // recomputed from the frame left
+        QVERIFY(changes >= 5);
+        try {
+            gif->SetWidth(3);
+            QFAIL("no error");
+        } catch (const platform::InvalidGraphicOperation &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot change the Size of a GIF image"));
+        }
+        // Copies share the image data until one changes its comment.
+        auto a = read(kTwoFrames);
+        TGIFImage b;
+        b.Assign(a.get());
+        QVERIFY(b.Equals(a.get()));
+        QCOMPARE(b.Count(), 2);
+        QVERIFY(b.Frames(1)->LocalColorTable());
+        QVERIFY(!b.Frames(0)->LocalColorTable());
+        b.SetComment({"mine"});
+        QVERIFY(!b.Equals(a.get()));
+        QVERIFY(a->Comment().isEmpty());
+        QCOMPARE(b.Frames(1)->Comment(), QStringList{"frame two"});
+    }
+
+    void addingFramesRaisesTheVersion()
+    {
+        TGIFImage gif;
+        QVERIFY(gif.Empty());
+        QCOMPARE(gif.GetVersion(), int(TGIFImage::gvNone));
+        const auto b = indexedBitmap(3, 2, {qRgb(255, 0, 0), qRgb(0, 0, 255)}, PixelFormat::pf1bit, "\x00\x01\x00\x01\x00\x01");
+        QCOMPARE(gif.AddFrame(b.get()), 0);
+        QCOMPARE(gif.GetVersion(), int(TGIFImage::gv87a));
+        QCOMPARE(gif.ScreenWidth(), 3);
+        gif.Frames(0)->SetOrigin(QPoint(4, 5));
+        QCOMPARE(gif.ScreenWidth(), 7);
+        QCOMPARE(gif.ScreenHeight(), 7);
+        gif.Frames(0)->SetAnimateInterval(100);
+        QCOMPARE(gif.GetVersion(), int(TGIFImage::gv89a));
+        gif.Frames(0)->SetAnimateInterval(70000);
+        QCOMPARE(gif.Frames(0)->AnimateInterval(), 65535);
+        // An image without frames hands out a bitmap of a new, empty frame.
+        TGIFImage empty;
+        QVERIFY(empty.GetBitmap()->Empty());
+        QCOMPARE(empty.Count(), 1);
+    }
+
+    void writesGoldenBytes()
+    {
+        TGIFImage gif;
+        const auto b = indexedBitmap(2, 1, {qRgb(255, 0, 0), qRgb(0, 0, 255)}, PixelFormat::pf1bit, "\x01\x00");
+        gif.AddFrame(b.get());
+        // Codes clear(4) 1 0 end(5) at 3 bits.
+        QCOMPARE(gif.WriteGIF(false), hex("474946383761 0200 0100 80 00 00 ff0000 0000ff"
+                                          "2c 0000 0000 0200 0100 00 02 02 0c0a 00 3b"));
+        QCOMPARE(gif.WriteGIF(true), hex("23000000") + gif.WriteGIF(false));
+    }
+
+    void writerEdgeCases()
+    {
+        const auto red = indexedBitmap(2, 2, {qRgb(255, 0, 0), qRgb(0, 255, 0)}, PixelFormat::pf1bit, "\x00\x01\x01\x00");
+        const auto blue = indexedBitmap(2, 2, {qRgb(0, 0, 255), qRgb(9, 9, 9)}, PixelFormat::pf1bit, "\x01\x01\x00\x00");
+        // One frame with Looping: no loop block; two frames: one, with the repeat count.
+        TGIFImage gif;
+        gif.AddFrame(red.get());
+        gif.SetLooping(true);
+        QVERIFY(!gif.WriteGIF(false).contains("NETSCAPE2.0"));
+        gif.AddFrame(blue.get());
+        gif.SetRepeatCount(260);
+        QVERIFY(gif.WriteGIF(false).contains(QByteArray("!\xFF\x0BNETSCAPE2.0\x03\x01\x04\x01\x00", 19)));
+        // The first frame's table became the global one; the second frame carries its own.
+        auto back = read(gif.WriteGIF(false));
+        QVERIFY(!back->Frames(0)->LocalColorTable());
+        QVERIFY(back->Frames(1)->LocalColorTable());
+        QCOMPARE(back->Data().ColorTable.Color(1), platform::RGBColor(0, 255, 0));
+        QCOMPARE(back->Frames(1)->Item().ColorTable.Color(0), platform::RGBColor(0, 0, 255));
+        // No graphic control extension unless a field needs one.
+        QVERIFY(!gif.WriteGIF(false).contains(QByteArray("!\xF9", 2)));
+        gif.Frames(1)->SetAnimateInterval(125);
+        gif.Frames(1)->SetTransparentColor(platform::RGBColor(1, 2, 3)); // not in its table
+        gif.Frames(1)->SetDisposalMethod(2);
+        QVERIFY(gif.WriteGIF(false).contains(gce(0x08, 12, 0)));
+        gif.Frames(1)->SetTransparentColor(platform::RGBColor(9, 9, 9));
+        QVERIFY(gif.WriteGIF(false).contains(gce(0x09, 12, 1)));
+        // A frame read with an extension keeps it, refreshed.
+        auto kept = read(header("89a", 2, 2, 1) + gce(0x00, 0, 0) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
+        QVERIFY(kept->WriteGIF(false).contains(gce(0x00, 0, 0)));
+        kept->Frames(0)->SetAnimateInterval(50);
+        QVERIFY(kept->WriteGIF(false).contains(gce(0x00, 5, 0)));
+        QVERIFY(TGIFImage().Count() == 0);
+        try {
+            TGIFImage().WriteGIF(false);
+            QFAIL("no error");
+        } catch (const platform::InvalidGraphicOperation &e) {
+            QCOMPARE(e.message(), QStringLiteral("No GIF Data to write"));
+        }
+    }
+
+    void trailingCommentsAreWritten()
+    {
+        TGIFImage gif;
+        const auto b = indexedBitmap(2, 1, {qRgb(255, 0, 0), qRgb(0, 0, 255)}, PixelFormat::pf1bit, "\x01\x00");
+        gif.AddFrame(b.get());
+        gif.SetComment({QString(300, QLatin1Char('c')), QString(), "end"});
+        const QByteArray out = gif.WriteGIF(false);
+        QVERIFY(out.startsWith("GIF89a"));
+        QVERIFY(out.endsWith(QByteArray("!\xFE\xFF", 3) + QByteArray(255, 'c') + QByteArray("\x03" "end\x00;", 6)));
+        QCOMPARE(read(out)->Comment(), (QStringList{QString(255, QLatin1Char('c')), "end"}));
+    }
+
+    void loadThenSaveKeepsTheFile()
+    {
+        auto gif = read(kTwoFrames + QByteArray());
+        const QByteArray once = gif->WriteGIF(false);
+        auto again = read(once);
+        QCOMPARE(again->WriteGIF(false), once);
+        QCOMPARE(again->Count(), 2);
+        QCOMPARE(indicesOf(again->Frames(1)), pixels(8, 3));
+        QCOMPARE(again->Frames(0)->TransparentColor(), entry(2));
+        // A table holding the transparent colour twice keeps the index the file named.
+        QByteArray dup = header("89a", 2, 2, 2);
+        dup[13 + 3 * 3] = dup[13 + 3 * 1];
+        dup[13 + 3 * 3 + 1] = dup[13 + 3 * 1 + 1];
+        dup[13 + 3 * 3 + 2] = dup[13 + 3 * 1 + 2];
+        auto twice = read(dup + gce(0x01, 0, 3) + image(0, 0, 2, 2, pixels(4, 4)) + ";");
+        QVERIFY(twice->WriteGIF(false).contains(gce(0x01, 0, 3)));
+        // Interlaced frames stay interlaced.
+        auto inter = read(header("89a", 5, 9, 3) + image(0, 0, 5, 9, pixels(45, 8), 0, true) + ";");
+        QVERIFY(inter->Frames(0)->Interlaced());
+        QCOMPARE(indicesOf(inter->Frames(0)), pixels(45, 8));
+        QCOMPARE(indicesOf(read(inter->WriteGIF(false))->Frames(0)), pixels(45, 8));
+    }
+
+    void deepColourFramesAreReduced()
+    {
+        QImage img(4, 2, QImage::Format_RGB32);
+        img.fill(qRgb(200, 100, 50));
+        img.setPixel(0, 0, qRgb(10, 20, 30));
+        Bitmap deep;
+        deep.SetImage(img);
+        TGIFImage gif;
+        gif.AddFrame(&deep);
+        GIFColorReduction = rmTruncate666;
+        auto back = read(gif.WriteGIF(false));
+        GIFColorReduction = rmFrequency;
+        QCOMPARE(back->Data().ColorTable.Count, 256);
+        const Bitmap *b = back->Frames(0)->Bitmap();
+        QCOMPARE(b->PixelColor(1, 1) & 0xFFFFFF, qRgb(0xCC, 0x66, 0x33) & 0xFFFFFF);
+        QCOMPARE(b->PixelColor(0, 0) & 0xFFFFFF, qRgb(0, 0, 0x33) & 0xFFFFFF);
+    }
+
+    void grayscale()
+    {
+        auto gif = read(kTwoFrames);
+        gif->Grayscale(false);
+        TGIFFrame *f = gif->Frames(0);
+        QVERIFY(f->GrayscaleDone());
+        QCOMPARE(f->TransparentColor(), GrayOf(entry(2)));
+        const int y = (77 * 32 + 150 * 223 + 29 * 7) >> 8;
+        QCOMPARE(f->Item().ColorTable.Color(2), platform::RGBColor(y, y, y));
+        QCOMPARE(f->Bitmap()->PixelColor(2, 0) & 0xFFFFFF, qRgb(y, y, y) & 0xFFFFFF);
+        QCOMPARE(indicesOf(f), pixels(32, 4)); // the data is unchanged
+        QCOMPARE(gif->Data().ColorTable.Color(2), platform::RGBColor(y, y, y));
+        QCOMPARE(gif->BackgroundColor(), GrayOf(entry(0)));
+        // A frame that holds only a bitmap becomes an 8-bit gray bitmap, encoded when forced.
+        QImage img(2, 1, QImage::Format_RGB32);
+        img.setPixel(0, 0, qRgb(255, 0, 0));
+        img.setPixel(1, 0, qRgb(0, 0, 255));
+        Bitmap deep;
+        deep.SetImage(img);
+        TGIFImage fresh;
+        fresh.AddFrame(&deep);
+        fresh.Frames(0)->SetTransparentColor(platform::RGBColor(0, 0, 255));
+        fresh.Grayscale(true);
+        TGIFFrame *g = fresh.Frames(0);
+        QVERIFY(g->HasEncodedData());
+        QCOMPARE(g->Bitmap()->GetPixelFormat(), PixelFormat::pf8bit);
+        QCOMPARE(g->Bitmap()->PixelColor(0, 0) & 0xFFFFFF, qRgb(76, 76, 76) & 0xFFFFFF);
+        QCOMPARE(g->TransparentColor(), platform::RGBColor(28, 28, 28));
+        try {
+            TGIFImage().Grayscale(false);
+            QFAIL("no error");
+        } catch (const platform::InvalidGraphicOperation &e) {
+            QCOMPARE(e.message(), QStringLiteral("No GIF Data to write"));
+        }
+    }
+
+    void propertyDataAndClipboard()
+    {
+        auto gif = read(kTwoFrames);
+        QByteArray stored;
+        {
+            QBuffer out(&stored);
+            out.open(QIODevice::WriteOnly);
+            gif->WriteData(out);
+        }
+        TGIFImage back;
+        {
+            QBuffer in(&stored);
+            in.open(QIODevice::ReadOnly);
+            back.ReadData(in);
+        }
+        QCOMPARE(back.Count(), 2);
+        QCOMPARE(back.WriteGIF(false), gif->WriteGIF(false));
+        stored[3] = char(0x7F); // a count beyond the data
+        QBuffer bad(&stored);
+        bad.open(QIODevice::ReadOnly);
+        QVERIFY_THROWS_EXCEPTION(platform::StreamError, back.ReadData(bad));
+
+        QMimeData data;
+        gif->SaveToClipboardFormat(data);
+        QVERIFY(data.hasImage());
+        QVERIFY(platform::HasFormat(data, TGIFImage::GIFClipboardFormat()));
+        QCOMPARE(platform::ClipboardFormatName(TGIFImage::GIFClipboardFormat()), QStringLiteral("GIF Image"));
+        platform::Picture pic;
+        pic.LoadFromClipboardFormat(data);
+        auto *pasted = dynamic_cast<TGIFImage *>(pic.GetGraphic());
+        QVERIFY(pasted);
+        QCOMPARE(pasted->Count(), 2);
+        QCOMPARE(pasted->FrameIndex(), 0);
+        // A frame that holds only a bitmap puts just the bitmap on the clipboard.
+        TGIFImage fresh;
+        Bitmap b(3, 3, PixelFormat::pf24bit);
+        fresh.AddFrame(&b);
+        QMimeData only;
+        fresh.SaveToClipboardFormat(only);
+        QVERIFY(only.hasImage());
+        QVERIFY(!platform::HasFormat(only, TGIFImage::GIFClipboardFormat()));
+        TGIFImage fromBitmap;
+        fromBitmap.LoadFromClipboardFormat(only);
+        QCOMPARE(fromBitmap.Count(), 1);
+        QCOMPARE(fromBitmap.Width(), 3);
+    }
+
+    void pictureContainerKnowsGIF()
+    {
+        QVERIFY(platform::Picture::GraphicFilter().contains(QStringLiteral("CompuServe GIF Image (*.gif)")));
+        const QString path = k5test::Root() + QStringLiteral("/two.gif");
+        k5test::WriteFile(path, kTwoFrames);
+        platform::Picture pic;
+        pic.LoadFromFile(path);
+        QCOMPARE(pic.GetGraphic()->ClassName(), QStringLiteral("TGIFImage"));
+        QCOMPARE(pic.Width(), 8);
+        // A GIF becomes a bitmap of its current frame, with its transparent colour.
+        Bitmap b;
+        b.Assign(pic.GetGraphic());
+        QCOMPARE(b.Width(), 8);
+        QVERIFY(b.Transparent());
+        QCOMPARE(b.TransparentColor(), entry(2));
+        pic.SaveToFile(k5test::Root() + QStringLiteral("/copy.gif"));
+        QCOMPARE(read(k5test::ReadFile(k5test::Root() + QStringLiteral("/copy.gif")))->Count(), 2);
+    }
+};
+
+K5_TEST_MAIN(TestQvGIF)
+#include "test_qvgif.moc"
