@@ -10,5 +10,8 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:new_delete_type_mismatch=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 if [[ $(id -u) -eq 0 ]]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
-cd build/test
-exec ctest --output-on-failure -j "$jobs" --timeout 900
+(cd build/test && ctest --output-on-failure -j "$jobs" --timeout 900)
+# Each fuzz target runs briefly over its corpus (FUZZ_SECONDS=0 skips them).
+if [[ "${FUZZ_SECONDS:-15}" != 0 ]]; then
+  fuzz/run-all.sh "${FUZZ_SECONDS:-15}"
+fi

@@ -3,12 +3,46 @@
 #include "dialogs.h"
 #include "error.h"
 
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace platform {
 namespace {
 
 ExceptionHandler handler;
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    (void)!::write(signalPipe[1], &c, 1);
+}
 
 } // namespace
+
+void Application::CloseOnTerminationSignal(QWidget *window)
+{
+    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
+    QPointer<QWidget> target(window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [target] {
+        char c;
+        (void)!::read(signalPipe[0], &c, 1);
+        if (target)
+            target->close();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 

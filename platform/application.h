@@ -18,6 +18,8 @@ public:
     static void SetExceptionHandler(ExceptionHandler handler);
     // Reports an exception the way an escaped one is reported (for code that catches to stay alive).
     static void HandleException(const std::exception &e);
+    // SIGTERM and SIGINT close this window the way the user would (so documents are asked about).
+    static void CloseOnTerminationSignal(QWidget *window);
 };
 
 } // namespace platform
