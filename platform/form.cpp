@@ -162,11 +162,11 @@ void Form::announce()
     if (destroying_)
         return;
     destroying_ = true;
+    if (OnDestroy)
+        OnDestroy(widget_);
     const auto listeners = destroyListeners_;
     for (const auto &l : listeners)
         l.second(this);
-    if (OnDestroy)
-        OnDestroy(widget_);
 }
 
 void Form::AddEventObserver(EventObserver *observer)

@@ -92,7 +92,7 @@ public:
 
     void AddEventObserver(EventObserver *observer);
     void RemoveEventObserver(EventObserver *observer);
-    // Called when the form announces its destruction (before OnDestroy returns to the caller).
+    // Called when the form announces its destruction, after OnDestroy.
     int AddDestroyListener(std::function<void(Form *)> listener);
     void RemoveDestroyListener(int id);
 
