@@ -333,12 +333,6 @@ void TZozeZONodes::ReadText(const QByteArray &stream)
         text = platform::DecodeText(nul >= 0 ? stream.left(nul) : stream).text;
     }
 
-    // Byte order marks at the start are no text.
-    qsizetype marks = 0;
-    while (marks < text.size() && text[marks] == QChar(0xFEFF))
-        ++marks;
-    text.remove(0, marks);
-
     // Lines without blank ones: empty and whitespace-only lines are skipped and not counted.
     struct Line {
         QStringView text;
@@ -352,10 +346,13 @@ void TZozeZONodes::ReadText(const QByteArray &stream)
         qsizetype end = pos;
         while (end < all.size() && all[end] != u'\r' && all[end] != u'\n')
             ++end;
-        const QStringView line = all.mid(pos, end - pos);
+        QStringView line = all.mid(pos, end - pos);
         while (end < all.size() && (all[end] == u'\r' || all[end] == u'\n'))
             ++end;
         pos = end;
+        // Byte order marks before the first text are no text.
+        while (lines.empty() && line.startsWith(QChar(0xFEFF)))
+            line = line.mid(1);
         if (blankLine(line))
             continue;
         if (lines.empty()) {

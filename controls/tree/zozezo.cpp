@@ -358,8 +358,9 @@ int TCustomZozeZO::ItemHeight() const
         if (stateImages_)
             h = qMax(h, stateImages_->Height());
     }
-    if (options_.testFlag(toEvenHeight) && (h & 1))
-        ++h;
+    // Even heights are rounded down, as the view always has.
+    if (options_.testFlag(toEvenHeight) && (h & 1) && h > 2)
+        --h;
     return h;
 }
 

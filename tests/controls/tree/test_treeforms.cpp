@@ -300,6 +300,8 @@ private slots:
         QTest::newRow("back two levels") << QByteArray("A\r\n\tB\r\n\t\tC\r\nD\r\n\tE\r\n")
                                          << QStringList({"A", ".B", "..C", "D", ".E"});
         QTest::newRow("first line keeps its indent") << QByteArray("\tA\r\nB\r\n") << QStringList({"\tA", "B"});
+        QTest::newRow("byte order marks before the first text")
+            << QByteArray("\xEF\xBB\xBF\t\t\r\xEF\xBB\xBF" "A\r\n\tB") << QStringList({"A", ".B"});
         QTest::newRow("NUL ends the data") << QByteArray("A\r\nB\0C\r\n", 9) << QStringList({"A", "B"});
         QTest::newRow("empty") << QByteArray() << QStringList();
         QTest::newRow("only blanks") << QByteArray("\r\n \t\r\n\r\n") << QStringList();
