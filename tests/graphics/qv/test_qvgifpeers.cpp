@@ -1,0 +1,264 @@
+// Independent checks on a generated corpus: wherever giflib reads a file cleanly, our frames, fields and
+// pixel indices match its dump and no frame is flagged corrupted; every GIF we write, whether copied or
+// freshly encoded, is read by giflib to the same indices and shown by gifsicle and ImageMagick the same.
+#include "graphics/qv/qvgif.h"
+
+#include "k5test.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace gfx;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+};
+
+Run run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    return r;
+}
+
+// One frame as giflib's dump tells it.
+struct DumpFrame {
+    int left = 0, top = 0, width = 0, height = 0;
+    int disposal = 0, delay = 0, transparent = -1;
+    QByteArray indices;
+};
+
+QList<DumpFrame> parseDump(const QByteArray &text, const QString &charset)
+{
+    QList<DumpFrame> frames;
+    DumpFrame pending;
+    const QList<QByteArray> lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QList<QByteArray> w = lines[i].trimmed().split(' ');
+        const QByteArray line = lines[i].trimmed();
+        if (line.startsWith("disposal mode"))
+            pending.disposal = w.last().toInt();
+        else if (line.startsWith("delay"))
+            pending.delay = w.last().toInt();
+        else if (line.startsWith("transparent index"))
+            pending.transparent = w.last().toInt();
+        else if (line.startsWith("image # ")) {
+            frames.append(pending);
+            pending = DumpFrame();
+        } else if (line.startsWith("image left"))
+            frames.last().left = w.last().toInt();
+        else if (line.startsWith("image top"))
+            frames.last().top = w.last().toInt();
+        else if (line.startsWith("image bits")) {
+            DumpFrame &f = frames.last();
+            f.width = w[2].toInt();
+            f.height = w[4].toInt();
+            const bool isHex = w.size() > 5 && w[5] == "hex";
+            for (int y = 0; y < f.height; ++y) {
+                const QByteArray row = lines[++i].trimmed();
+                if (isHex)
+                    f.indices += QByteArray::fromHex(row);
+                else
+                    for (char c : row)
+                        f.indices.append(char(charset.indexOf(QLatin1Char(c))));
+            }
+        }
+    }
+    return frames;
+}
+
+QByteArray indicesOf(TGIFFrame *f)
+{
+    const QImage &img = f->Bitmap()->Image();
+    QByteArray out;
+    for (int y = 0; y < img.height(); ++y)
+        out.append(reinterpret_cast<const char *>(img.constScanLine(y)), img.width());
+    return out;
+}
+
+} // namespace
+
+class TestQvGIFPeers : public QObject {
+    Q_OBJECT
+
+    QString dir_, gifbuild_, giftext_, gifsicle_, gifdiff_, magick_, charset_;
+    QStringList corpus_;
+
+    QString tool(const QStringList &names)
+    {
+        for (const QString &n : names) {
+            const QString path = QStandardPaths::findExecutable(n);
+            if (!path.isEmpty())
+                return path;
+        }
+        return QString();
+    }
+
+    QList<DumpFrame> dump(const QString &file, bool *clean = nullptr)
+    {
+        const Run r = run(gifbuild_, {QStringLiteral("-d"), file});
+        const Run t = run(giftext_, {file});
+        if (clean)
+            *clean = r.exitCode == 0 && t.exitCode == 0;
+        return parseDump(r.out, charset_);
+    }
+
+    QByteArray rendered(const QString &file)
+    {
+        return run(magick_, {file, QStringLiteral("-coalesce"), QStringLiteral("rgba:-")}).out;
+    }
+
+    void make(const QString &name, const QString &program, const QStringList &args)
+    {
+        const Run r = run(program, args);
+        QVERIFY2(r.exitCode == 0 && QFile::exists(dir_ + name), qPrintable(name));
+        corpus_.append(dir_ + name);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        gifbuild_ = tool({"gifbuild"});
+        giftext_ = tool({"giftext"});
+        gifsicle_ = tool({"gifsicle"});
+        gifdiff_ = tool({"gifdiff"});
+        // The real ImageMagick, by the names its packages give it.
+        magick_ = tool({"magick", "convert-im6.q16", "convert-im6"});
+        if (gifbuild_.isEmpty() || giftext_.isEmpty() || gifsicle_.isEmpty() || gifdiff_.isEmpty() || magick_.isEmpty())
+            QSKIP("giflib-tools, gifsicle or imagemagick is not installed");
+        dir_ = k5test::Root() + QStringLiteral("/peers/");
+        QDir().mkpath(dir_);
+
+        // The dump's characters for indices, learnt from a file with a 64-entry table and indices 0..63.
+        QByteArray calib = QByteArray("GIF89a\x40\x00\x01\x00\xD5\x00\x00", 13);
+        QByteArray row(GIFStride(64, 8), '\0');
+        for (int i = 0; i < 64; ++i) {
+            calib.append(char(i * 4)).append(char(255 - i * 4)).append(char(i));
+            row[i] = char(i);
+        }
+        calib.append(QByteArray(",\0\0\0\0\x40\0\x01\0\0", 10));
+        Encode(calib, TGIFHeader{64, 1, 8}, false, {}, reinterpret_cast<const uint8_t *>(row.constData()));
+        calib.append(';');
+        k5test::WriteFile(dir_ + QStringLiteral("calib.gif"), calib);
+        const Run r = run(gifbuild_, {QStringLiteral("-d"), dir_ + QStringLiteral("calib.gif")});
+        const QList<QByteArray> lines = r.out.split('\n');
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            if (lines[i].startsWith("image bits") && !lines[i].contains("hex"))
+                charset_ = QString::fromLatin1(lines[i + 1].trimmed());
+        QCOMPARE(charset_.size(), 64);
+    }
+
+    void buildCorpus()
+    {
+        auto im = [&](const QString &name, const QStringList &args) { make(name, magick_, args + QStringList{dir_ + name}); };
+        auto sicle = [&](const QString &name, const QStringList &args) {
+            make(name, gifsicle_, args + QStringList{QStringLiteral("-o"), dir_ + name});
+        };
+        im("grad.gif", {"-size", "40x30", "gradient:red-blue", "-colors", "64"});
+        im("grad2.gif", {"-size", "40x30", "gradient:yellow-green", "-colors", "20"});
+        im("anim.gif", {"-delay", "7", "-size", "40x30", "xc:red", "xc:green", "xc:blue", "-loop", "0"});
+        im("trans.gif", {"-size", "30x20", "xc:none", "-fill", "blue", "-draw", "circle 15,10 15,3"});
+        im("mono.gif", {"-size", "33x17", "pattern:checkerboard", "-monochrome"});
+        im("noise.gif", {"-size", "120x90", "xc:", "+noise", "Random", "-colors", "256"});
+        im("move.gif", {"-delay", "5", "-size", "48x32", "xc:white", "(", "+clone", "-fill", "red", "-draw",
+                        "rectangle 4,4 14,14", ")", "(", "+clone", "-fill", "blue", "-draw", "rectangle 20,10 30,20",
+                        ")", "-layers", "OptimizeTransparency"});
+        sicle("inter.gif", {"--interlace", dir_ + "grad.gif"});
+        sicle("local.gif", {"--merge", dir_ + "grad.gif", dir_ + "grad2.gif", dir_ + "anim.gif"});
+        sicle("prev.gif", {"--disposal", "previous", "--delay", "300", dir_ + "anim.gif"});
+        sicle("optimized.gif", {"-O3", dir_ + "move.gif"});
+        sicle("comment.gif", {"--comment", "hello peers", dir_ + "grad.gif"});
+        sicle("noise-inter.gif", {"--interlace", dir_ + "noise.gif"});
+    }
+
+    void readsWhatGiflibReads()
+    {
+        QVERIFY(!corpus_.isEmpty());
+        int frames = 0, local = 0, transparent = 0, interlaced = 0;
+        for (const QString &file : std::as_const(corpus_)) {
+            bool clean = false;
+            const QList<DumpFrame> theirs = dump(file, &clean);
+            if (!clean)
+                continue;
+            TGIFImage gif;
+            gif.LoadFromFile(file);
+            gif.DecodeAllFrames();
+            QVERIFY2(!gif.Corrupted(), qPrintable(file));
+            QCOMPARE(gif.Count(), int(theirs.size()));
+            for (int i = 0; i < gif.Count(); ++i) {
+                TGIFFrame *f = gif.Frames(i);
+                const DumpFrame &d = theirs[i];
+                const QString where = QStringLiteral("%1 frame %2").arg(file).arg(i);
+                QVERIFY2(f->Origin() == QPoint(d.left, d.top), qPrintable(where));
+                QVERIFY2(f->Width() == d.width && f->Height() == d.height, qPrintable(where));
+                QVERIFY2(f->AnimateInterval() == d.delay * 10, qPrintable(where));
+                QVERIFY2(f->DisposalMethod() == d.disposal, qPrintable(where));
+                const Color expected = d.transparent < 0 ? clNone : f->Item().ColorTable.Color(d.transparent);
+                QVERIFY2(f->TransparentColor() == expected, qPrintable(where));
+                QVERIFY2(indicesOf(f) == d.indices, qPrintable(where));
+                ++frames;
+                local += f->LocalColorTable();
+                transparent += f->TransparentColor() != clNone;
+                interlaced += f->Interlaced();
+            }
+        }
+        // The corpus holds what it is meant to.
+        QVERIFY(frames >= 20);
+        QVERIFY(local >= 2);
+        QVERIFY(transparent >= 3);
+        QVERIFY(interlaced >= 2);
+    }
+
+    void whatWeWriteReadsTheSameElsewhere()
+    {
+        for (const QString &file : std::as_const(corpus_)) {
+            TGIFImage gif;
+            gif.LoadFromFile(file);
+            const QString copy = file + QStringLiteral(".copy.gif");
+            gif.SaveToFile(copy);
+            bool clean = false;
+            const QList<DumpFrame> ours = dump(copy, &clean);
+            QVERIFY2(clean, qPrintable(copy));
+            QCOMPARE(ours.size(), dump(file).size());
+            QVERIFY2(run(gifdiff_, {file, copy}).exitCode == 0, qPrintable(copy));
+            QVERIFY2(rendered(copy) == rendered(file), qPrintable(copy));
+
+            // Every frame encoded afresh by our encoder from its bitmap.
+            TGIFImage fresh;
+            gif.DecodeAllFrames();
+            for (int i = 0; i < gif.Count(); ++i) {
+                TGIFFrame *src = gif.Frames(i);
+                fresh.AddFrame(src->Bitmap());
+                TGIFFrame *dst = fresh.Frames(i);
+                dst->SetOrigin(src->Origin());
+                dst->SetAnimateInterval(src->AnimateInterval());
+                dst->SetDisposalMethod(src->DisposalMethod());
+                dst->SetTransparentColor(src->TransparentColor());
+            }
+            fresh.SetLooping(gif.Looping());
+            fresh.SetRepeatCount(gif.RepeatCount());
+            const QString encoded = file + QStringLiteral(".fresh.gif");
+            fresh.SaveToFile(encoded);
+            const QList<DumpFrame> theirs = dump(encoded, &clean);
+            QVERIFY2(clean, qPrintable(encoded));
+            QCOMPARE(theirs.size(), qsizetype(fresh.Count()));
+            for (int i = 0; i < fresh.Count(); ++i)
+                QVERIFY2(theirs[i].indices == indicesOf(gif.Frames(i)), qPrintable(QStringLiteral("%1 frame %2").arg(encoded).arg(i)));
+            QVERIFY2(run(gifdiff_, {file, encoded}).exitCode == 0, qPrintable(encoded));
+            QVERIFY2(rendered(encoded) == rendered(file), qPrintable(encoded));
+        }
+    }
+};
+
+K5_TEST_MAIN(TestQvGIFPeers)
+#include "test_qvgifpeers.moc"
