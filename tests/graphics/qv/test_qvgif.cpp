@@ -5,6 +5,7 @@
 
 #include "platform/graphics/picture.h"
 
+#include "giftestsupport.h"
 #include "k5test.h"
 
 #include <QBuffer>
@@ -109,15 +110,7 @@ QString errorOf(const QByteArray &file)
     return QString();
 }
 
-// The pixel values of a frame's bitmap, top-down.
-QByteArray indicesOf(TGIFFrame *f)
-{
-    const QImage &img = f->Bitmap()->Image();
-    QByteArray out;
-    for (int y = 0; y < img.height(); ++y)
-        out.append(reinterpret_cast<const char *>(img.constScanLine(y)), img.width());
-    return out;
-}
+using giftest::IndicesOf;
 
 std::unique_ptr<Bitmap> indexedBitmap(int w, int h, const QVector<QRgb> &colours, PixelFormat pf,
                                       const QByteArray &values)
@@ -158,14 +151,14 @@ private slots:
         QCOMPARE(f0->DisposalMethod(), 2);
         QCOMPARE(f0->TransparentColor(), entry(2));
         QVERIFY(!f0->LocalColorTable());
-        QCOMPARE(indicesOf(f0), pixels(32, 4));
+        QCOMPARE(IndicesOf(f0), pixels(32, 4));
         QCOMPARE(f1->Origin(), QPoint(2, 1));
         QCOMPARE(f1->AnimateInterval(), 70);
         QCOMPARE(f1->DisposalMethod(), 1);
         QCOMPARE(f1->TransparentColor(), clNone);
         QVERIFY(f1->LocalColorTable());
         QCOMPARE(f1->Comment(), QStringList{"frame two"});
-        QCOMPARE(indicesOf(f1), pixels(8, 3));
+        QCOMPARE(IndicesOf(f1), pixels(8, 3));
         QCOMPARE(f1->Bitmap()->GetPixelFormat(), PixelFormat::pf4bit);
         QVERIFY(!gif->Corrupted());
         QVERIFY(gif->Transparent());
@@ -242,12 +235,12 @@ private slots:
         auto gif = read(header("89a", 3, 2, 1) + QByteArray(",") + u16(0) + u16(0) + u16(0) + u16(2) +
                         QByteArray(1, '\0') + lzw(pixels(6, 2), 3, 2) + ";");
         QCOMPARE(gif->Frames(0)->Width(), 3);
-        QCOMPARE(indicesOf(gif->Frames(0)), pixels(6, 2));
+        QCOMPARE(IndicesOf(gif->Frames(0)), pixels(6, 2));
         QVERIFY(!gif->Corrupted());
         // A frame reaching beyond the screen is marked, and still decoded.
         gif = read(header("89a", 3, 2, 1) + image(2, 1, 2, 2, pixels(4, 2)) + ";");
         QVERIFY(gif->Frames(0)->Corrupted());
-        QCOMPARE(indicesOf(gif->Frames(0)), pixels(4, 2));
+        QCOMPARE(IndicesOf(gif->Frames(0)), pixels(4, 2));
         // A frame of no size on a screen of no size is marked and has no pixels.
         gif = read(header("89a", 0, 0, 1) + image(0, 0, 0, 0, QByteArray()) + ";");
         QVERIFY(gif->Corrupted());
@@ -262,7 +255,7 @@ private slots:
         auto gif = read(cut);
         QCOMPARE(gif->Count(), 1);
         QVERIFY(gif->Corrupted());
-        QCOMPARE(indicesOf(gif->Frames(0)).left(16), pixels(256, 200).left(16));
+        QCOMPARE(IndicesOf(gif->Frames(0)).left(16), pixels(256, 200).left(16));
         GIFTolerateCorruptData = false;
         QCOMPARE(errorOf(cut), QStringLiteral("Stream read error"));
         GIFTolerateCorruptData = true;
@@ -436,7 +429,7 @@ private slots:
         auto again = read(once);
         QCOMPARE(again->WriteGIF(false), once);
         QCOMPARE(again->Count(), 2);
-        QCOMPARE(indicesOf(again->Frames(1)), pixels(8, 3));
+        QCOMPARE(IndicesOf(again->Frames(1)), pixels(8, 3));
         QCOMPARE(again->Frames(0)->TransparentColor(), entry(2));
         // A table holding the transparent colour twice keeps the index the file named.
         QByteArray dup = header("89a", 2, 2, 2);
@@ -448,8 +441,8 @@ private slots:
         // Interlaced frames stay interlaced.
         auto inter = read(header("89a", 5, 9, 3) + image(0, 0, 5, 9, pixels(45, 8), 0, true) + ";");
         QVERIFY(inter->Frames(0)->Interlaced());
-        QCOMPARE(indicesOf(inter->Frames(0)), pixels(45, 8));
-        QCOMPARE(indicesOf(read(inter->WriteGIF(false))->Frames(0)), pixels(45, 8));
+        QCOMPARE(IndicesOf(inter->Frames(0)), pixels(45, 8));
+        QCOMPARE(IndicesOf(read(inter->WriteGIF(false))->Frames(0)), pixels(45, 8));
     }
 
     void deepColourFramesAreReduced()
@@ -480,7 +473,7 @@ private slots:
         const int y = (77 * 32 + 150 * 223 + 29 * 7) >> 8;
         QCOMPARE(f->Item().ColorTable.Color(2), platform::RGBColor(y, y, y));
         QCOMPARE(f->Bitmap()->PixelColor(2, 0) & 0xFFFFFF, qRgb(y, y, y) & 0xFFFFFF);
-        QCOMPARE(indicesOf(f), pixels(32, 4)); // the data is unchanged
+        QCOMPARE(IndicesOf(f), pixels(32, 4)); // the data is unchanged
         QCOMPARE(gif->Data().ColorTable.Color(2), platform::RGBColor(y, y, y));
         QCOMPARE(gif->BackgroundColor(), GrayOf(entry(0)));
         // A frame that holds only a bitmap becomes an 8-bit gray bitmap, encoded when forced.

@@ -3,6 +3,7 @@
 // freshly encoded, is read by giflib to the same indices and shown by gifsicle and ImageMagick the same.
 #include "graphics/qv/qvgif.h"
 
+#include "giftestsupport.h"
 #include "k5test.h"
 
 #include <QDir>
@@ -77,14 +78,7 @@ QList<DumpFrame> parseDump(const QByteArray &text, const QString &charset)
     return frames;
 }
 
-QByteArray indicesOf(TGIFFrame *f)
-{
-    const QImage &img = f->Bitmap()->Image();
-    QByteArray out;
-    for (int y = 0; y < img.height(); ++y)
-        out.append(reinterpret_cast<const char *>(img.constScanLine(y)), img.width());
-    return out;
-}
+using giftest::IndicesOf;
 
 } // namespace
 
@@ -205,7 +199,7 @@ private slots:
                 QVERIFY2(f->DisposalMethod() == d.disposal, qPrintable(where));
                 const Color expected = d.transparent < 0 ? clNone : f->Item().ColorTable.Color(d.transparent);
                 QVERIFY2(f->TransparentColor() == expected, qPrintable(where));
-                QVERIFY2(indicesOf(f) == d.indices, qPrintable(where));
+                QVERIFY2(IndicesOf(f) == d.indices, qPrintable(where));
                 ++frames;
                 local += f->LocalColorTable();
                 transparent += f->TransparentColor() != clNone;
@@ -253,7 +247,7 @@ private slots:
             QVERIFY2(clean, qPrintable(encoded));
             QCOMPARE(theirs.size(), qsizetype(fresh.Count()));
             for (int i = 0; i < fresh.Count(); ++i)
-                QVERIFY2(theirs[i].indices == indicesOf(gif.Frames(i)), qPrintable(QStringLiteral("%1 frame %2").arg(encoded).arg(i)));
+                QVERIFY2(theirs[i].indices == IndicesOf(gif.Frames(i)), qPrintable(QStringLiteral("%1 frame %2").arg(encoded).arg(i)));
             QVERIFY2(run(gifdiff_, {file, encoded}).exitCode == 0, qPrintable(encoded));
             QVERIFY2(rendered(encoded) == rendered(file), qPrintable(encoded));
         }
