@@ -115,6 +115,18 @@ bool MayDropQuotes(const char *value, size_t length, char next)
     return true;
 }
 
+// The next "<p" tag or "<center" tag at or after `from`, or npos.
+size_t NextParagraphIn(const char *s, size_t n, size_t from)
+{
+    for (size_t p = Find(s, n, from, "<"); p != npos; p = Find(s, n, p + 1, "<")) {
+        if (At(s, n, p, "<center"))
+            return p;
+        if (At(s, n, p, "<p") && p + 2 < n && (IsBlankOrBreak(s[p + 2]) || s[p + 2] == '>' || s[p + 2] == '/'))
+            return p;
+    }
+    return npos;
+}
+
 // A protected block starting at p ("<pre" ... "</pre>"): the position after its end, or npos when the
 // end tag is missing. Returns p itself when no block starts there.
 struct Block {
@@ -124,7 +136,7 @@ struct Block {
 
 constexpr Block kPre{"<pre", "</pre>"};
 constexpr Block kTextArea{"<textarea", "</textarea>"};
-constexpr Block kScript{"<script", "</script>"};
+constexpr Block kScript{"<script", "</script"}; // as far as its end tag begins
 
 size_t SkipBlock(const char *s, size_t n, size_t p, const Block &block)
 {
@@ -145,11 +157,17 @@ public:
     {
         Begin();
         while (p_ < n_) {
-            if (At(s_, n_, p_, "<script")) {
-                const size_t e = Find(s_, n_, p_ + 7, "</script");
+            if (const size_t e = SkipBlock(s_, n_, p_, kScript); e != p_) {
                 if (e == npos)
                     return End();
                 Copy(e);
+                continue;
+            }
+            if (At(s_, n_, p_, "<!--")) { // a comment holds no attributes
+                const size_t e = TagEnd(s_, n_, p_);
+                if (e == npos)
+                    return End();
+                Copy(e + 1);
                 continue;
             }
             if (s_[p_] == '<' && p_ + 1 < n_ && (IsLetter(s_[p_ + 1]) || s_[p_ + 1] == '/')) {
@@ -167,8 +185,8 @@ public:
         End();
     }
 
-    // The replacement engine: every occurrence of `pattern` becomes `replacement`; an empty replacement
-    // deletes a line break where it touches a tag or a blank.
+    // The replacement engine: every occurrence of `pattern` becomes the shorter `replacement`, again and
+    // again at the same place, so a run collapses. Patterns of line breaks leave tags alone.
     void Replace(std::string_view pattern, std::string_view replacement, bool insidePre, bool skipScripts,
                  bool webbots)
     {
@@ -193,27 +211,85 @@ public:
                     continue;
                 }
             }
-            if (Lower(s_[p_]) == first && At(s_, n_, p_, pattern)) {
-                if (!replacement.empty()) {
-                    // The replacement is shorter: write it at the end of the matched text and look again.
-                    p_ += pattern.size() - replacement.size();
-                    std::memcpy(s_ + p_, replacement.data(), replacement.size());
-                    continue;
-                }
-                if (DeleteBreak(pattern.size()))
-                    continue;
+            if (Lower(s_[p_]) == first && At(s_, n_, p_, pattern) && !EndsComment(pattern, replacement)) {
+                // The replacement is shorter: write it at the end of the matched text and look again.
+                p_ += pattern.size() - replacement.size();
+                std::memcpy(s_ + p_, replacement.data(), replacement.size());
+                continue;
             }
             if (crPattern && IsTagStart(s_, n_, p_)) {
                 const size_t e = TagEnd(s_, n_, p_);
                 if (e == npos)
                     return End();
-                if (webbots && At(s_, n_, p_, "<!--webbot"))
+                if (IsWebbot(webbots)) {
                     p_ = e + 1;
-                else
+                    // Look again from the character before, so that what the tag stood between can
+                    // collapse ("\r" tag "\r").
+                    if (!out_.empty()) {
+                        s_[--p_] = out_.back();
+                        out_.pop_back();
+                    }
+                } else {
                     Copy(e + 1);
+                }
                 continue;
             }
             out_.push_back(s_[p_++]);
+        }
+        End();
+    }
+
+    // Removes the line breaks that touch a tag or a blank. A run of breaks between two words shrinks to
+    // its last break; inside a tag only line feeds go, under the same rule. One pass over runs leaves
+    // nothing that a second pass would still remove.
+    void RemoveBreaks(bool webbots)
+    {
+        Begin();
+        while (p_ < n_) {
+            const char c = s_[p_];
+            if (c == '<') {
+                size_t e = SkipBlock(s_, n_, p_, kTextArea);
+                if (e == p_)
+                    e = SkipBlock(s_, n_, p_, kPre);
+                if (e == p_)
+                    e = SkipBlock(s_, n_, p_, kScript);
+                if (e == npos)
+                    return End();
+                if (e != p_) {
+                    Copy(e);
+                    continue;
+                }
+                if (IsTagStart(s_, n_, p_)) {
+                    e = TagEnd(s_, n_, p_);
+                    if (e == npos)
+                        return End();
+                    if (IsWebbot(webbots))
+                        p_ = e + 1;
+                    else
+                        TagLineFeeds(e);
+                    continue;
+                }
+            }
+            if (c == '\r' || c == '\n') {
+                size_t q = p_;
+                while (q < n_ && (s_[q] == '\r' || s_[q] == '\n'))
+                    ++q;
+                const bool hasBefore = !out_.empty();
+                const char before = hasBefore ? out_.back() : 0;
+                const bool hasAfter = q < n_;
+                const char after = hasAfter ? s_[q] : 0;
+                if ((hasBefore && (before == '>' || before == ' ')) || (hasAfter && (after == '<' || after == ' '))) {
+                    // Text joined straight to a tag would run two words together.
+                    if ((hasBefore && IsWordChar(before) && after == '<') || (before == '>' && hasAfter && IsWordChar(after)))
+                        out_.push_back(' ');
+                } else {
+                    out_.push_back(s_[q - 1]);
+                }
+                p_ = q;
+                continue;
+            }
+            out_.push_back(c);
+            ++p_;
         }
         End();
     }
@@ -266,24 +342,33 @@ public:
         End();
     }
 
-    // "<p align=center>" ... "</p>" becomes "<center>" ... "</center>"; an opening without its closing
-    // tag is left alone.
+    // "<p align=center>" ... "</p>" becomes "<center>" ... "</center>". Another paragraph or centre
+    // element before the "</p>" means that the "</p>" is not this paragraph's: it is left alone, and so
+    // is an opening tag without its closing tag.
     void CenterPairs(std::string_view open)
     {
         Begin();
+        size_t from = 0;
         for (;;) {
-            const size_t o = Find(s_, n_, p_, open);
+            const size_t o = Find(s_, n_, from, open);
             if (o == npos)
                 break;
-            const size_t c = Find(s_, n_, o + open.size(), "</p>");
-            if (c == npos)
-                break;
+            const size_t body = o + open.size();
+            const size_t blocker = NextParagraphIn(s_, n_, body);
+            const size_t c = Find(s_, blocker == npos ? n_ : blocker, body, "</p>");
+            if (c == npos) {
+                if (blocker == npos)
+                    break;
+                from = blocker;
+                continue;
+            }
             Copy(o);
             out_ += "<center>";
-            p_ = o + open.size();
+            p_ = body;
             Copy(c);
             out_ += "</center>";
             p_ = c + 4;
+            from = p_;
         }
         End();
     }
@@ -310,22 +395,33 @@ private:
         p_ = to;
     }
 
-    bool DeleteBreak(size_t length)
+    // "-- >" must not become "-->": that would end a comment early and show the rest of it.
+    bool EndsComment(std::string_view pattern, std::string_view replacement) const
     {
-        const bool hasBefore = !out_.empty();
-        const char before = hasBefore ? out_.back() : 0;
-        const size_t q = p_ + length;
-        const bool hasAfter = q < n_;
-        const char after = hasAfter ? s_[q] : 0;
-        const bool byBefore = hasBefore && (before == '>' || before == ' ');
-        const bool byAfter = hasAfter && (after == '<' || after == ' ' || after == '\r' || after == '\n');
-        if (!byBefore && !byAfter)
-            return false;
-        // Text joined straight to a tag would run two words together.
-        if ((hasBefore && IsWordChar(before) && after == '<') || (before == '>' && hasAfter && IsWordChar(after)))
-            out_.push_back(' ');
-        p_ = q;
-        return true;
+        return replacement == ">" && !out_.empty() && (out_.back() == '-' || out_.back() == '!');
+    }
+
+    // A "<!--webbot" tag to remove at the position. Not after a "<": the two would join into a new tag.
+    bool IsWebbot(bool webbots) const
+    {
+        return webbots && At(s_, n_, p_, "<!--webbot") && (out_.empty() || out_.back() != '<');
+    }
+
+    // Copies one tag (ending at e) without the line feeds that touch a blank, a bracket or another break.
+    void TagLineFeeds(size_t e)
+    {
+        for (; p_ <= e; ++p_) {
+            if (s_[p_] == '\n') {
+                const char before = out_.empty() ? 0 : out_.back();
+                const char after = s_[p_ + 1]; // p_ < e
+                if (before == '>' || before == ' ' || after == '<' || after == ' ' || after == '\r' || after == '\n') {
+                    if ((IsWordChar(before) && after == '<') || (before == '>' && IsWordChar(after)))
+                        out_.push_back(' '); // what it separated stays apart
+                    continue;
+                }
+            }
+            out_.push_back(s_[p_]);
+        }
     }
 
     // Copies one tag (ending at e) without its needless quotes.
@@ -351,10 +447,9 @@ private:
                         out_.append(s_ + p_, length + 2);
                     p_ = close + 1;
                     last = '"';
-                } else {
-                    ++p_; // a stray quote
+                    continue;
                 }
-                continue;
+                // A quote that opens no value stays: without it, the words around it would join.
             }
             out_.push_back(c);
             if (!IsBlankOrBreak(c))
@@ -407,11 +502,8 @@ void THTMLCompressor::Compress()
         text.Replace("\r\r", "\r", false, false, Webbots);
         text.Replace("\n\n", "\n", false, false, Webbots);
     }
-    if (AllReturns) {
-        text.Replace("\r\n", "", false, true, Webbots);
-        text.Replace("\r", "", false, true, Webbots);
-        text.Replace("\n", "", false, true, Webbots);
-    }
+    if (AllReturns)
+        text.RemoveBreaks(Webbots);
     if (Spaces) {
         text.Replace("    ", " ", false, true, false);
         text.Replace("   ", " ", false, true, false);

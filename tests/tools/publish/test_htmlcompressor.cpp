@@ -65,10 +65,13 @@ private slots:
             {"<br class=\"x\"/>", "<br class=\"x\"/>"},
             {"<a b=\"c\"d=\"e\">", "<a b=\"c\"d=e>"},
             {"<a href = \"x\" >", "<a href = x >"},
-            {"<a \"stray\" href=\"x\">", "<a stray href=x>"},
+            {"<a \"stray\" href=\"x\">", "<a \"stray\" href=x>"},
+            {"<body bgcolor=\"#fff\"\">", "<body bgcolor=\"#fff\"\">"},
+            {"<scri\"pt>", "<scri\"pt>"},
             {"<p>\"quoted text\" stays</p>", "<p>\"quoted text\" stays</p>"},
             {"a < b \"c\" > d", "a < b \"c\" > d"},
             {"<!-- a=\"b\" --><?xml v=\"1\"?>", "<!-- a=\"b\" --><?xml v=\"1\"?>"},
+            {"<!-- <a href=\"x\"> --><a href=\"y\">", "<!-- <a href=\"x\"> --><a href=y>"},
             {"<script language=\"js\">s=\"<a href=\\\"q\\\">\";</script><a href=\"c\">",
              "<script language=\"js\">s=\"<a href=\\\"q\\\">\";</script><a href=c>"},
             {"<a href=\"x\"><script src=\"s\">", "<a href=x><script src=\"s\">"},
@@ -120,6 +123,12 @@ private slots:
             {"<script>\r\nif (a)\r\n\r\n  b();\r\n</script>\r\n<p>", "<script>\r\nif (a)\r\n\r\n  b();\r\n</script><p>"},
             {"a\r\n<pre>b\r\n", "a <pre>b\r\n"},
             {"<p>\r\n<b\r\n", "<p><b\r\n"},
+            // Runs in any order: between words the last break stays, beside a tag none.
+            {"a\n\rb", "a\rb"},
+            {"<i>\n\rx", "<i> x"},
+            // Inside a tag only line feeds go, and never so that two names run together.
+            {"<a \nhref=x\n>", "<a href=x\n>"},
+            {"<b\n<i>", "<b <i>"},
         });
     }
     void allBreaks()
@@ -135,6 +144,8 @@ private slots:
         QCOMPARE(Compress(page, kAllReturns | kWebbots), QByteArray("<p><p>"));
         QCOMPARE(Compress(page, kAllReturns), QByteArray("<p><!--webbot bot=\"Stamp\" s-format=\"%d>%m\" --><p>"));
         QCOMPARE(Compress("a<!--WEBBOT x-->\r\r\nb", kReturns | kWebbots), QByteArray("a\r\nb"));
+        QCOMPARE(Compress("a\r<!--webbot x-->\rb", kReturns | kWebbots), QByteArray("a\rb"));
+        QCOMPARE(Compress("<<!--webbot x-->b>", kReturns | kWebbots), QByteArray("<<!--webbot x-->b>"));
         // Without a line-break pass nothing removes them.
         QCOMPARE(Compress("<!--webbot x-->", kWebbots), QByteArray("<!--webbot x-->"));
     }
@@ -149,6 +160,7 @@ private slots:
             {"<textarea>a  b</textarea>  c", "<textarea>a  b</textarea> c"},
             {"<script>a  =  b</script>  c", "<script>a  =  b</script> c"},
             {"a\t\tb", "a\t\tb"},
+            {"<!-- a -- > b  -->", "<!-- a -- > b -->"},
         });
     }
     void spaces()
@@ -185,7 +197,11 @@ private slots:
             {"<p align=center>x</p>", "<center>x</center>"},
             {"<P ALIGN=\"CENTER\">x</P><p>y</p>", "<center>x</center><p>y</p>"},
             {"<p align=center>a</p><p align=center>b", "<center>a</center><p align=center>b"},
-            {"<p align=center>a<p align=center>b</p>", "<center>a<p align=center>b</center>"},
+            // A "</p>" after another paragraph began closes that one.
+            {"<p align=center>a<p align=center>b</p>", "<p align=center>a<center>b</center>"},
+            {"<p align=center>a<P>b</p>c</p>", "<p align=center>a<P>b</p>c</p>"},
+            {"<p align=center>a<center>b</center></p>", "<p align=center>a<center>b</center></p>"},
+            {"<p align=center>a<pre>b</pre></p>", "<center>a<pre>b</pre></center>"},
             {"<script><p align=center></script></p>", "<script><center></script></center>"},
         });
     }
