@@ -160,16 +160,16 @@ public:
 private:
     static QString twoDigits(int v) { return QString::number(v).rightJustified(2, QLatin1Char('0')); }
 
-    // Upper-case specifiers give upper-case markers ("AM/PM" -> "PM", "am/pm" -> "pm").
-    QString ampm(const QString &am, const QString &pm, const QString &spec) const
+    // Upper-case markers give upper-case markers ("AM/PM" -> "PM", "am/pm" -> "pm").
+    QString ampm(const QString &am, const QString &pm, const QString &marker) const
     {
         const bool morning = time_.hour() < 12;
-        const QChar first = morning ? spec.at(0) : spec.at(spec.indexOf(QLatin1Char('/')) + 1);
+        const QChar first = morning ? marker.at(0) : marker.at(marker.indexOf(QLatin1Char('/')) + 1);
         const QString text = morning ? am : pm;
         return first.isUpper() ? text.toUpper() : text;
     }
 
-    // An hour is on the 12-hour clock when an am/pm specifier follows anywhere after it.
+    // An hour is on the 12-hour clock when an am/pm marker follows anywhere after it.
     static bool twelveHourAhead(const QString &f, int from)
     {
         bool quoted = false;
