@@ -1,0 +1,328 @@
+#include "qvtimer.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QTimer>
+#include <QWaitCondition>
+#include <atomic>
+
+namespace qv {
+
+// Everything the worker and the user-interface thread share, under one lock. Held by both and by queued
+// calls, so that it outlives the timer object.
+struct TimerShared {
+    QMutex mutex;
+    QWaitCondition wake;
+    bool enabled = true;
+    unsigned interval = 1000;
+    bool syncEvent = true;
+    bool threaded = true;
+    TThreadPriority priority = tpNormal;
+    TQvTimer::Handler handler;
+    bool destroying = false;
+    // The worker's plan.
+    bool running = false;
+    bool terminated = false;
+    unsigned threadInterval = 1000;
+    quint64 generation = 0;
+    std::atomic<bool> inWorkerTick{false};
+};
+
+namespace {
+
+// One call handed to the user-interface thread.
+struct SyncCall {
+    bool started = false;
+    bool done = false;
+    bool dropped = false;
+};
+
+QThread::Priority qtPriority(TThreadPriority p)
+{
+    switch (p) {
+    case tpIdle: return QThread::IdlePriority;
+    case tpLowest: return QThread::LowestPriority;
+    case tpLower: return QThread::LowPriority;
+    case tpHigher: return QThread::HighPriority;
+    case tpHighest: return QThread::HighestPriority;
+    case tpTimeCritical: return QThread::TimeCriticalPriority;
+    default: return QThread::NormalPriority;
+    }
+}
+
+} // namespace
+
+TTimerThread::TTimerThread(TQvTimer *timer, std::shared_ptr<TimerShared> shared)
+    : timer_(timer), shared_(std::move(shared))
+{
+}
+
+void TTimerThread::run()
+{
+    TimerShared &s = *shared_;
+    QMutexLocker lock(&s.mutex);
+    while (!s.terminated) {
+        if (!s.running) {
+            s.wake.wait(&s.mutex);
+            continue;
+        }
+        const quint64 plan = s.generation;
+        QDeadlineTimer deadline(qint64(s.threadInterval));
+        bool fullTime = false;
+        while (!s.terminated && s.generation == plan) {
+            if (!s.wake.wait(&s.mutex, deadline)) {
+                fullTime = true;
+                break;
+            }
+        }
+        if (!fullTime || s.terminated || s.generation != plan || !s.running || !s.enabled ||
+            QCoreApplication::closingDown())
+            continue;
+        const bool sync = s.syncEvent;
+        lock.unlock();
+        if (sync) {
+            timer_->RunInMainThread([timer = timer_] { timer->Tick(); });
+        } else {
+            s.inWorkerTick = true;
+            timer_->Tick();
+            s.inWorkerTick = false;
+        }
+        lock.relock();
+    }
+}
+
+TQvTimer::TimerEvent &TQvTimer::TimerEvent::operator=(Handler handler)
+{
+    owner_->setHandler(std::move(handler));
+    return *this;
+}
+
+TQvTimer::TimerEvent::operator bool() const { return bool(owner_->handler()); }
+
+void TQvTimer::TimerEvent::operator()(QObject *sender) const
+{
+    if (const Handler h = owner_->handler())
+        h(sender);
+}
+
+TQvTimer::TQvTimer(QObject *owner) : QObject(owner), shared_(std::make_shared<TimerShared>())
+{
+    thread_ = new TTimerThread(this, shared_);
+    thread_->start(); // it parks at once: no plan yet
+}
+
+TQvTimer::~TQvTimer()
+{
+    {
+        QMutexLocker lock(&shared_->mutex);
+        shared_->destroying = true;
+        shared_->enabled = false;
+        shared_->handler = nullptr;
+        shared_->running = false;
+        shared_->terminated = true;
+        ++shared_->generation;
+        shared_->wake.wakeAll();
+    }
+    // The worker leaves its wait at once; a handler running on it finishes first.
+    thread_->wait();
+    delete thread_;
+    if (windowTimer_)
+        windowTimer_->stop();
+}
+
+bool TQvTimer::Enabled() const
+{
+    QMutexLocker lock(&shared_->mutex);
+    return shared_->enabled;
+}
+
+void TQvTimer::SetEnabled(bool value)
+{
+    QMutexLocker lock(&shared_->mutex);
+    if (value == shared_->enabled || shared_->destroying)
+        return;
+    shared_->enabled = value;
+    replanLocked();
+}
+
+unsigned TQvTimer::Interval() const
+{
+    QMutexLocker lock(&shared_->mutex);
+    return shared_->interval;
+}
+
+void TQvTimer::SetInterval(unsigned value)
+{
+    QMutexLocker lock(&shared_->mutex);
+    if (value == shared_->interval || shared_->destroying)
+        return;
+    shared_->interval = value;
+    replanLocked();
+}
+
+bool TQvTimer::SyncEvent() const
+{
+    QMutexLocker lock(&shared_->mutex);
+    return shared_->syncEvent;
+}
+
+void TQvTimer::SetSyncEvent(bool value)
+{
+    QMutexLocker lock(&shared_->mutex);
+    shared_->syncEvent = value;
+}
+
+bool TQvTimer::Threaded() const
+{
+    QMutexLocker lock(&shared_->mutex);
+    return shared_->threaded;
+}
+
+void TQvTimer::SetThreaded(bool value)
+{
+    QMutexLocker lock(&shared_->mutex);
+    if (value == shared_->threaded || shared_->destroying)
+        return;
+    shared_->threaded = value;
+    replanLocked();
+}
+
+TThreadPriority TQvTimer::ThreadPriority() const
+{
+    QMutexLocker lock(&shared_->mutex);
+    return shared_->priority;
+}
+
+void TQvTimer::SetThreadPriority(TThreadPriority value)
+{
+    QMutexLocker lock(&shared_->mutex);
+    if (value == shared_->priority || shared_->destroying)
+        return;
+    shared_->priority = value;
+    if (shared_->threaded)
+        replanLocked();
+}
+
+void TQvTimer::setHandler(Handler handler)
+{
+    QMutexLocker lock(&shared_->mutex);
+    if (shared_->destroying)
+        return;
+    const bool wasAssigned = bool(shared_->handler);
+    shared_->handler = std::move(handler);
+    if (wasAssigned != bool(shared_->handler))
+        replanLocked();
+}
+
+TQvTimer::Handler TQvTimer::handler() const
+{
+    QMutexLocker lock(&shared_->mutex);
+    return shared_->handler;
+}
+
+bool TQvTimer::ThreadActive() const
+{
+    QMutexLocker lock(&shared_->mutex);
+    return shared_->running;
+}
+
+void TQvTimer::replanLocked()
+{
+    TimerShared &s = *shared_;
+    const bool active = s.interval != 0 && s.enabled && s.handler;
+    // One mechanism at a time: the worker's plan and the window timer are both set from the same state.
+    s.running = s.threaded && active;
+    s.threadInterval = s.interval;
+    ++s.generation;
+    s.wake.wakeAll();
+    if (s.running)
+        thread_->setPriority(qtPriority(s.priority));
+    if (QThread::currentThread() == thread()) {
+        setWindowTimer(!s.threaded && active, s.interval);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            bool on;
+            unsigned interval;
+            {
+                QMutexLocker lock(&shared_->mutex);
+                const TimerShared &t = *shared_;
+                on = !t.threaded && !t.destroying && t.interval != 0 && t.enabled && t.handler;
+                interval = t.interval;
+            }
+            setWindowTimer(on, interval);
+        },
+        Qt::QueuedConnection);
+}
+
+void TQvTimer::setWindowTimer(bool on, unsigned interval)
+{
+    if (!on) {
+        if (windowTimer_)
+            windowTimer_->stop();
+        return;
+    }
+    if (!windowTimer_) {
+        windowTimer_ = new QTimer(this);
+        connect(windowTimer_, &QTimer::timeout, this, &TQvTimer::windowTick);
+    }
+    windowTimer_->start(int(qMin(interval, unsigned(INT_MAX))));
+}
+
+void TQvTimer::windowTick()
+{
+    if (shared_->inWorkerTick)
+        return; // the worker's last tick is still running
+    Tick();
+}
+
+void TQvTimer::Tick()
+{
+    Handler h;
+    {
+        QMutexLocker lock(&shared_->mutex);
+        if (!shared_->enabled || shared_->destroying || !shared_->handler)
+            return;
+        h = shared_->handler;
+    }
+    h(this);
+}
+
+bool TQvTimer::RunInMainThread(const std::function<void()> &method)
+{
+    if (QThread::currentThread() == thread()) {
+        method();
+        return true;
+    }
+    std::shared_ptr<TimerShared> shared = shared_;
+    QMutexLocker lock(&shared->mutex);
+    if (shared->terminated || !shared->running)
+        return false;
+    auto call = std::make_shared<SyncCall>();
+    QMetaObject::invokeMethod(
+        this,
+        [shared, call, method] {
+            {
+                QMutexLocker inner(&shared->mutex);
+                if (call->dropped)
+                    return;
+                call->started = true;
+            }
+            method();
+            QMutexLocker inner(&shared->mutex);
+            call->done = true;
+            shared->wake.wakeAll();
+        },
+        Qt::QueuedConnection);
+    // Stopping or destroying the timer releases the wait; a call not yet started is then dropped.
+    while (!call->done && !shared->terminated && (call->started || shared->running))
+        shared->wake.wait(&shared->mutex);
+    if (!call->done && !call->started)
+        call->dropped = true;
+    return call->done;
+}
+
+} // namespace qv
