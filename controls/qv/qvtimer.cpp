@@ -131,78 +131,35 @@ TQvTimer::~TQvTimer()
         windowTimer_->stop();
 }
 
-bool TQvTimer::Enabled() const
+template <typename T>
+T TQvTimer::get(T TimerShared::*field) const
 {
     QMutexLocker lock(&shared_->mutex);
-    return shared_->enabled;
+    return (*shared_).*field;
 }
 
-void TQvTimer::SetEnabled(bool value)
+template <typename T>
+void TQvTimer::set(T TimerShared::*field, T value, bool replan)
 {
     QMutexLocker lock(&shared_->mutex);
-    if (value == shared_->enabled || shared_->destroying)
+    if (value == (*shared_).*field || shared_->destroying)
         return;
-    shared_->enabled = value;
-    replanLocked();
-}
-
-unsigned TQvTimer::Interval() const
-{
-    QMutexLocker lock(&shared_->mutex);
-    return shared_->interval;
-}
-
-void TQvTimer::SetInterval(unsigned value)
-{
-    QMutexLocker lock(&shared_->mutex);
-    if (value == shared_->interval || shared_->destroying)
-        return;
-    shared_->interval = value;
-    replanLocked();
-}
-
-bool TQvTimer::SyncEvent() const
-{
-    QMutexLocker lock(&shared_->mutex);
-    return shared_->syncEvent;
-}
-
-void TQvTimer::SetSyncEvent(bool value)
-{
-    QMutexLocker lock(&shared_->mutex);
-    shared_->syncEvent = value;
-}
-
-bool TQvTimer::Threaded() const
-{
-    QMutexLocker lock(&shared_->mutex);
-    return shared_->threaded;
-}
-
-void TQvTimer::SetThreaded(bool value)
-{
-    QMutexLocker lock(&shared_->mutex);
-    if (value == shared_->threaded || shared_->destroying)
-        return;
-    shared_->threaded = value;
-    replanLocked();
-}
-
-TThreadPriority TQvTimer::ThreadPriority() const
-{
-    QMutexLocker lock(&shared_->mutex);
-    return shared_->priority;
-}
-
-void TQvTimer::SetThreadPriority(TThreadPriority value)
-{
-    QMutexLocker lock(&shared_->mutex);
-    if (value == shared_->priority || shared_->destroying)
-        return;
-    shared_->priority = value;
-    if (shared_->threaded)
+    (*shared_).*field = value;
+    if (replan)
         replanLocked();
 }
+
+bool TQvTimer::Enabled() const { return get(&TimerShared::enabled); }
+void TQvTimer::SetEnabled(bool value) { set(&TimerShared::enabled, value, true); }
+unsigned TQvTimer::Interval() const { return get(&TimerShared::interval); }
+void TQvTimer::SetInterval(unsigned value) { set(&TimerShared::interval, value, true); }
+bool TQvTimer::SyncEvent() const { return get(&TimerShared::syncEvent); }
+void TQvTimer::SetSyncEvent(bool value) { set(&TimerShared::syncEvent, value, false); }
+bool TQvTimer::Threaded() const { return get(&TimerShared::threaded); }
+void TQvTimer::SetThreaded(bool value) { set(&TimerShared::threaded, value, true); }
+TThreadPriority TQvTimer::ThreadPriority() const { return get(&TimerShared::priority); }
+void TQvTimer::SetThreadPriority(TThreadPriority value) { set(&TimerShared::priority, value, Threaded()); }
+bool TQvTimer::ThreadActive() const { return get(&TimerShared::running); }
 
 void TQvTimer::setHandler(Handler handler)
 {
@@ -219,12 +176,6 @@ TQvTimer::Handler TQvTimer::handler() const
 {
     QMutexLocker lock(&shared_->mutex);
     return shared_->handler;
-}
-
-bool TQvTimer::ThreadActive() const
-{
-    QMutexLocker lock(&shared_->mutex);
-    return shared_->running;
 }
 
 void TQvTimer::replanLocked()

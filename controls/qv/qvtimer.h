@@ -79,6 +79,11 @@ public:
 
 private:
     friend class TTimerThread;
+    template <typename T>
+    T get(T TimerShared::*field) const;
+    // Sets a field when it differs (and the timer is not being destroyed), re-planning when asked.
+    template <typename T>
+    void set(T TimerShared::*field, T value, bool replan);
     void setHandler(Handler handler);
     Handler handler() const;
     // Re-plans with the shared lock held.
