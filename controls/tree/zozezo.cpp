@@ -1122,27 +1122,21 @@ void TCustomZozeZO::mousePressEvent(QMouseEvent *event)
                 const bool wasPrevious = previous && previous->Selected();
                 const bool wasNode = node->Selected();
                 nodes->multiSelecting_ = true;
-                setCaret(nullptr);
                 if (options_.testFlag(toLevelSelectConstraint))
                     nodes->SetNodeSelected(node, 1);
+                setCaret(nullptr);
                 setCaret(node);
+                // The caret moves touched the selection; the rule below decides it.
+                restoreSelected(previous, wasPrevious);
+                restoreSelected(node, wasNode && !options_.testFlag(toLevelSelectConstraint));
                 if (ctrl && !shift) {
-                    if (previous && previous != node && wasPrevious)
-                        nodes->SetNodeSelected(previous, 0);
-                    if (wasNode)
-                        nodes->SetNodeSelected(node, 1);
-                    else
-                        nodes->SetNodeSelected(node, 0);
-                } else if (ctrl && shift) {
-                    if (previous && wasPrevious)
-                        nodes->SetNodeSelected(previous, 0);
+                    nodes->SetNodeSelected(node, 2);
+                } else if (ctrl) {
                     nodes->SelectRange(previous ? previous : node, node, true);
-                    nodes->multiSelecting_ = true;
                 } else {
                     if (!anchor_)
                         anchor_ = node;
                     nodes->SelectRange(anchor_, node, false);
-                    nodes->multiSelecting_ = true;
                 }
                 nodes->multiSelecting_ = false;
                 DelayedChange(node);
@@ -1176,6 +1170,20 @@ void TCustomZozeZO::mousePressEvent(QMouseEvent *event)
     }
     if (OnMouseDown)
         OnMouseDown(this, event->button(), mods, pos.x(), pos.y());
+}
+
+void TCustomZozeZO::restoreSelected(TZozeZONode *node, bool selected)
+{
+    if (!node)
+        return;
+    TTreeNodeList &list = items_->selection_;
+    const bool present = list.IndexOf(node) >= 0;
+    if (selected && !present)
+        list.Add(node);
+    else if (!selected && present)
+        list.Remove(node);
+    node->selectedBit_ = selected;
+    updateNode(node);
 }
 
 void TCustomZozeZO::applyClickRule(TZozeZONode *node, Qt::KeyboardModifiers mods)
@@ -1322,7 +1330,7 @@ void TCustomZozeZO::bandUpdate(const QPoint &pos, Qt::KeyboardModifiers mods)
     if (!first)
         first = nodeOf(indexAt(QPoint(1, 1)));
     for (TZozeZONode *n = first; n; n = n->GetNextVisible()) {
-        const QRect r = NodeRect(n, true);
+        const QRect r = NodeRect(n, false);
         if (r.isNull() || r.top() > bandRect_.bottom())
             break;
         if (r.intersects(bandRect_))

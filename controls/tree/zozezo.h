@@ -283,6 +283,8 @@ private:
     void dragMove(const QPoint &pos);
     void endDrag(bool drop, const QPoint &pos);
     void applyClickRule(TZozeZONode *node, Qt::KeyboardModifiers mods);
+    // Puts a node back into or out of the selection without events.
+    void restoreSelected(TZozeZONode *node, bool selected);
     void bandUpdate(const QPoint &pos, Qt::KeyboardModifiers mods);
     void rightButtonUp(QMouseEvent *event);
     void helpRequested();
