@@ -1,0 +1,408 @@
+#include "qvgifanimator.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPainter>
+#include <QThread>
+
+namespace gfx {
+
+namespace {
+
+bool onUserInterfaceThread() { return QThread::currentThread() == qApp->thread(); }
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+// TQvImageControl
+
+TQvImageControl::TQvImageControl(QWidget *parent) : QWidget(parent)
+{
+    resize(105, 105);
+    setAutoFillBackground(false);
+}
+
+TQvImageControl::~TQvImageControl() = default;
+
+void TQvImageControl::PictureChanged()
+{
+    if (destroying_)
+        return;
+    if (!onUserInterfaceThread()) {
+        QMetaObject::invokeMethod(this, [this] { PictureChanged(); }, Qt::QueuedConnection);
+        return;
+    }
+    AdjustSize();
+    update();
+}
+
+void TQvImageControl::PaintThreadAware()
+{
+    if (destroying_)
+        return;
+    if (onUserInterfaceThread())
+        repaint();
+    else
+        QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+}
+
+void TQvImageControl::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!ShowsParent())
+        painter.fillRect(rect(), palette().color(QPalette::Window));
+    const bool was = drawing_;
+    drawing_ = true;
+    DoPaintImage(painter);
+    drawing_ = was;
+}
+
+void TQvImageControl::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    AdjustSize();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// TQvGIFAnimator
+
+TQvGIFAnimator::TQvGIFAnimator(QWidget *parent)
+    : TQvImageControl(parent), image_(std::make_unique<TGIFImage>()), timer_(new qv::TQvTimer(this))
+{
+    setObjectName(QStringLiteral("QvGIFAnimator"));
+    timer_->SetEnabled(false);
+    image_->OnChange = [this](platform::Graphic *) { imageChanged(); };
+}
+
+TQvGIFAnimator::~TQvGIFAnimator()
+{
+    OnChange = nullptr;
+    OnFrameChanged = nullptr;
+    OnStart = nullptr;
+    OnStop = nullptr;
+    SetAnimate(false);
+    SetDestroying();
+    // The timer goes first, without the lock held: a step running on its thread may still need the lock.
+    delete timer_;
+    timer_ = nullptr;
+    image_->OnChange = nullptr;
+}
+
+unsigned TQvGIFAnimator::delayOf(int index) const
+{
+    if (index < 0 || index >= image_->Count() || image_->Count() < 2)
+        return 0;
+    return unsigned(qBound(50, image_->Frames(index)->AnimateInterval(), 10000));
+}
+
+unsigned TQvGIFAnimator::FrameDelay() const
+{
+    QMutexLocker lock(&Lock());
+    return delayOf(frameIndex_);
+}
+
+void TQvGIFAnimator::SetImage(const platform::Graphic *source)
+{
+    QMutexLocker lock(&Lock());
+    image_->Assign(source);
+}
+
+void TQvGIFAnimator::imageChanged()
+{
+    {
+        QMutexLocker lock(&Lock());
+        cache_ = QImage();
+        cacheIndex_ = -1;
+        cacheTransparent_ = clNone;
+        frameIndex_ = image_->FrameIndex();
+        if (frameIndex_ >= 0 && image_->Count() > 0 && timer_)
+            timer_->SetInterval(delayOf(frameIndex_));
+    }
+    PictureChanged();
+    if (onUserInterfaceThread())
+        Change();
+}
+
+void TQvGIFAnimator::SetFrameIndex(int value)
+{
+    {
+        QMutexLocker lock(&Lock());
+        if (value == frameIndex_ || value < 0 || value >= image_->Count())
+            return;
+        frameIndex_ = value;
+        timer_->SetInterval(delayOf(value));
+    }
+    FrameChanged();
+    PictureChanged();
+}
+
+void TQvGIFAnimator::SetCenter(bool value)
+{
+    if (value == center_)
+        return;
+    {
+        QMutexLocker lock(&Lock());
+        center_ = value;
+    }
+    PictureChanged();
+}
+
+void TQvGIFAnimator::SetStretch(bool value)
+{
+    if (value == stretch_)
+        return;
+    {
+        QMutexLocker lock(&Lock());
+        stretch_ = value;
+    }
+    PictureChanged();
+}
+
+void TQvGIFAnimator::SetTransparent(bool value)
+{
+    if (value == transparent_)
+        return;
+    {
+        QMutexLocker lock(&Lock());
+        transparent_ = value;
+    }
+    PictureChanged();
+}
+
+void TQvGIFAnimator::SetAutoSize(bool value)
+{
+    if (value == autoSize_)
+        return;
+    autoSize_ = value;
+    PictureChanged();
+}
+
+void TQvGIFAnimator::SetAsyncDrawing(bool value)
+{
+    if (value == async_)
+        return;
+    QMutexLocker lock(&Lock());
+    timer_->SetSyncEvent(!value);
+    async_ = value;
+}
+
+void TQvGIFAnimator::SetAnimate(bool value)
+{
+    if (value == animate_ || !timer_)
+        return;
+    if (value) {
+        timer_->OnTimer = [this](QObject *) { timerStep(); };
+        timer_->SetEnabled(true);
+        animate_ = timer_->Enabled();
+        Start();
+    } else {
+        timer_->SetEnabled(false);
+        timer_->OnTimer = nullptr;
+        animate_ = false;
+        Stop();
+        PictureChanged();
+    }
+}
+
+void TQvGIFAnimator::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TQvGIFAnimator::FrameChanged()
+{
+    if (OnFrameChanged)
+        OnFrameChanged(this);
+}
+
+void TQvGIFAnimator::Start()
+{
+    if (OnStart)
+        OnStart(this);
+}
+
+void TQvGIFAnimator::Stop()
+{
+    if (OnStop)
+        OnStop(this);
+}
+
+bool TQvGIFAnimator::event(QEvent *event)
+{
+    const bool result = TQvImageControl::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ParentChange:
+        // Read by the timer's thread, which must not ask the widget itself.
+        canStep_ = parentWidget() && isVisible();
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+void TQvGIFAnimator::timerStep()
+{
+    if (!canStep_ || Destroying())
+        return;
+    bool wrapped = false;
+    {
+        QMutexLocker lock(&Lock());
+        const int count = image_->Count();
+        if (count < 2)
+            return;
+        int next = frameIndex_ + 1;
+        if (next >= count)
+            next = 0;
+        wrapped = next == 0;
+        frameIndex_ = next;
+        // Composed here, so that the user-interface thread only draws the finished picture.
+        compose(next);
+    }
+    if (async_) {
+        if (OnFrameChanged)
+            timer_->RunInMainThread([this] { FrameChanged(); });
+    } else {
+        FrameChanged();
+    }
+    PaintThreadAware();
+    {
+        QMutexLocker lock(&Lock());
+        timer_->SetInterval(delayOf(frameIndex_));
+    }
+    if (!loop_ && wrapped) {
+        if (async_)
+            timer_->RunInMainThread([this] { SetAnimate(false); });
+        else
+            SetAnimate(false);
+    }
+}
+
+void TQvGIFAnimator::compose(int n)
+{
+    const int count = image_->Count();
+    if (count == 0)
+        return;
+    n = qBound(0, n, count - 1);
+    const int sw = image_->ScreenWidth(), sh = image_->ScreenHeight();
+    if (sw < 1 || sh < 1)
+        return;
+    if (cacheIndex_ == n && !cache_.isNull())
+        return;
+    const bool reuse = !cache_.isNull() && n >= 1 && cacheIndex_ == n - 1 && image_->Frames(n - 1)->DisposalMethod() != 3;
+    Color transparent = clNone;
+    QColor fill;
+    QPainter painter;
+    if (!reuse) {
+        cache_ = QImage(sw, sh, QImage::Format_RGB32);
+        TGIFFrame *current = image_->Frames(qBound(0, image_->FrameIndex(), count - 1));
+        if (current->TransparentColor() != clNone) {
+            fill = platform::ToQColor(current->TransparentColor());
+            transparent = platform::FromQRgb(fill.rgb());
+        } else if (image_->BackgroundColor() != clNone && image_->Transparent()) {
+            fill = platform::ToQColor(image_->BackgroundColor());
+        } else {
+            fill = platform::ToQColor(platform::clWindow);
+        }
+        cache_.fill(fill);
+        painter.begin(&cache_);
+        int start = 0;
+        for (int i = n; i >= 1; --i) {
+            TGIFFrame *f = image_->Frames(i);
+            const bool wholeScreen = f->Width() == sw && f->Height() == sh && f->Origin() == QPoint(0, 0);
+            // A frame that restores the background is a clean start only when it covers the whole
+            // screen; a smaller one leaves the frames before it showing around its rectangle.
+            if (wholeScreen && (f->TransparentColor() == clNone || (f->DisposalMethod() == 2 && i < n))) {
+                start = i;
+                break;
+            }
+        }
+        for (int i = start; i < n; ++i) {
+            TGIFFrame *f = image_->Frames(i);
+            const QRect r(f->Origin(), QSize(f->Width(), f->Height()));
+            if (f->DisposalMethod() == 2) {
+                if (i > start)
+                    painter.fillRect(r, fill);
+            } else if (f->DisposalMethod() != 3) {
+                f->Draw(painter, r, true);
+            }
+        }
+    } else {
+        transparent = cacheTransparent_;
+        fill = cacheFill_;
+        painter.begin(&cache_);
+        TGIFFrame *prev = image_->Frames(n - 1);
+        if (prev->DisposalMethod() == 2)
+            painter.fillRect(QRect(prev->Origin(), QSize(prev->Width(), prev->Height())), fill);
+    }
+    TGIFFrame *f = image_->Frames(n);
+    f->Draw(painter, QRect(f->Origin(), QSize(f->Width(), f->Height())), true);
+    painter.end();
+    cacheIndex_ = n;
+    cacheTransparent_ = transparent;
+    cacheFill_ = fill;
+}
+
+bool TQvGIFAnimator::ShowsParent() const
+{
+    QMutexLocker lock(&Lock());
+    return image_->Empty() || image_->Transparent();
+}
+
+void TQvGIFAnimator::DoPaintImage(QPainter &painter)
+{
+    QMutexLocker lock(&Lock());
+    if (image_->Empty() || image_->ScreenWidth() < 1 || image_->ScreenHeight() < 1)
+        return;
+    compose(frameIndex_);
+    if (cache_.isNull())
+        return;
+    QRect target;
+    if (stretch_)
+        target = rect();
+    else if (center_)
+        target = QRect((width() - cache_.width()) / 2, (height() - cache_.height()) / 2, cache_.width(), cache_.height());
+    else
+        target = QRect(0, 0, cache_.width(), cache_.height());
+    if (cacheTransparent_ != clNone && transparent_) {
+        platform::Bitmap keyed;
+        keyed.SetImage(cache_);
+        painter.drawImage(target, keyed.KeyedImage(cacheTransparent_));
+    } else {
+        painter.drawImage(target, cache_);
+    }
+}
+
+void TQvGIFAnimator::AdjustSize()
+{
+    if (!autoSize_ || Destroying())
+        return;
+    int w, h;
+    {
+        QMutexLocker lock(&Lock());
+        if (image_->Empty())
+            return;
+        w = image_->ScreenWidth();
+        h = image_->ScreenHeight();
+    }
+    if (w != width() || h != height())
+        resize(w, h);
+}
+
+void TQvGIFAnimator::ReadData(QIODevice &stream)
+{
+    TGIFImage loaded;
+    loaded.ReadData(stream);
+    SetImage(&loaded);
+}
+
+void TQvGIFAnimator::WriteData(QIODevice &stream)
+{
+    QMutexLocker lock(&Lock());
+    image_->WriteData(stream);
+}
+
+} // namespace gfx
