@@ -136,38 +136,20 @@ void TQvGIFAnimator::SetFrameIndex(int value)
     PictureChanged();
 }
 
-void TQvGIFAnimator::SetCenter(bool value)
+void TQvGIFAnimator::setDrawingFlag(bool &flag, bool value)
 {
-    if (value == center_)
+    if (value == flag)
         return;
     {
         QMutexLocker lock(&Lock());
-        center_ = value;
+        flag = value;
     }
     PictureChanged();
 }
 
-void TQvGIFAnimator::SetStretch(bool value)
-{
-    if (value == stretch_)
-        return;
-    {
-        QMutexLocker lock(&Lock());
-        stretch_ = value;
-    }
-    PictureChanged();
-}
-
-void TQvGIFAnimator::SetTransparent(bool value)
-{
-    if (value == transparent_)
-        return;
-    {
-        QMutexLocker lock(&Lock());
-        transparent_ = value;
-    }
-    PictureChanged();
-}
+void TQvGIFAnimator::SetCenter(bool value) { setDrawingFlag(center_, value); }
+void TQvGIFAnimator::SetStretch(bool value) { setDrawingFlag(stretch_, value); }
+void TQvGIFAnimator::SetTransparent(bool value) { setDrawingFlag(transparent_, value); }
 
 void TQvGIFAnimator::SetAutoSize(bool value)
 {

@@ -99,6 +99,8 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    // A flag that changes how the picture is drawn: set under the lock, then painted again.
+    void setDrawingFlag(bool &flag, bool value);
     void imageChanged();
     void timerStep();
     unsigned delayOf(int index) const;
