@@ -124,8 +124,16 @@ bool blankLine(QStringView line)
 
 } // namespace
 
-QByteArray EncodeNodeText(const QString &text, bool *singleByte)
+QByteArray EncodeNodeText(const QString &original, bool *singleByte)
 {
+    // Half a surrogate pair has no bytes in any encoding: it becomes the replacement character.
+    QString text = original;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar(QChar::ReplacementCharacter);
+    }
     QByteArray out;
     bool single = platform::ToWindows1252(text, &out);
     // Single bytes that a reader would take for UTF-8 or for a byte order mark are not written.

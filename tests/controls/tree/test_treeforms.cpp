@@ -272,6 +272,11 @@ private slots:
             copy.LoadFromBytes(tree.SaveToBytes(true));
             QCOMPARE(copy.Items()->GetFirstNode()->Text(), text);
         }
+        // Half a surrogate pair is stored as the replacement character.
+        tree.Items()->GetFirstNode()->SetText(QString(QChar(0xD8D8)) + QStringLiteral("x\u00d8"));
+        QCOMPARE(tree.SaveToBytes(false), QByteArray("\xEF\xBF\xBDx\xC3\x98\r\n"));
+        copy.LoadFromBytes(tree.SaveToBytes(true));
+        QCOMPARE(copy.SaveToBytes(true), tree.SaveToBytes(true));
     }
 
     void textFormWritesLevels()
