@@ -81,21 +81,21 @@ size_t TagEnd(const char *s, size_t n, size_t p)
         const size_t e = Find(s, n, p + 2, "-->");
         return e == npos ? npos : e + 2;
     }
-    char last = 0; // last character that is not white space
     for (size_t i = p + 1; i < n; ++i) {
         const char c = s[i];
         if (c == '>')
             return i;
-        if ((c == '"' || c == '\'') && last == '=') {
-            const void *close = std::memchr(s + i + 1, c, n - i - 1);
-            if (!close)
-                return npos;
-            i = size_t(static_cast<const char *>(close) - s);
-            last = c;
+        if (c != '"' && c != '\'')
             continue;
-        }
-        if (!IsBlankOrBreak(c))
-            last = c;
+        size_t k = i; // the "<" stops the look back
+        while (IsBlankOrBreak(s[k - 1]))
+            --k;
+        if (s[k - 1] != '=')
+            continue;
+        const void *close = std::memchr(s + i + 1, c, n - i - 1);
+        if (!close)
+            return npos;
+        i = size_t(static_cast<const char *>(close) - s);
     }
     return npos;
 }
@@ -140,11 +140,25 @@ constexpr Block kScript{"<script", "</script"}; // as far as its end tag begins
 
 size_t SkipBlock(const char *s, size_t n, size_t p, const Block &block)
 {
-    if (!At(s, n, p, block.open))
+    if (p + 1 >= n || Lower(s[p + 1]) != block.open[1] || !At(s, n, p, block.open))
         return p;
     const size_t e = Find(s, n, p + block.open.size(), block.close);
     return e == npos ? npos : e + block.close.size();
 }
+
+// The characters at which a pass has something to decide; it copies everything else in runs.
+struct ByteSet {
+    constexpr explicit ByteSet(std::string_view chars)
+    {
+        for (char c : chars)
+            has[uint8_t(c)] = true;
+    }
+    bool has[256] = {};
+};
+
+constexpr ByteSet kTagStart("<");
+constexpr ByteSet kBreakOrTag("<\r\n");
+constexpr ByteSet kBlankOrTag("< ");
 
 class Passes {
 public:
@@ -180,38 +194,33 @@ public:
                     Tag(e);
                 continue;
             }
-            out_.push_back(s_[p_++]);
+            CopyPlain(kTagStart);
         }
         End();
     }
 
     // The replacement engine: every occurrence of `pattern` becomes the shorter `replacement`, again and
     // again at the same place, so a run collapses. Patterns of line breaks leave tags alone.
-    void Replace(std::string_view pattern, std::string_view replacement, bool insidePre, bool skipScripts,
-                 bool webbots)
+    void Replace(std::string_view pattern, std::string_view replacement, bool webbots)
     {
         const bool crPattern = pattern[0] == '\r';
-        const char first = pattern[0];
+        const char first = pattern[0]; // never a letter
+        const ByteSet wanted(std::string{'<', first});
         Begin();
         while (p_ < n_) {
             const char c = s_[p_];
-            if (c == '<') {
-                size_t e = p_;
-                if (!insidePre) {
-                    e = SkipBlock(s_, n_, p_, kTextArea);
-                    if (e == p_)
-                        e = SkipBlock(s_, n_, p_, kPre);
-                }
-                if (e == p_ && skipScripts)
-                    e = SkipBlock(s_, n_, p_, kScript);
-                if (e == npos)
-                    return End(); // an unterminated block ends the pass
-                if (e != p_) {
-                    Copy(e);
-                    continue;
-                }
+            if (c != '<' && c != first) {
+                CopyPlain(wanted);
+                continue;
             }
-            if (Lower(s_[p_]) == first && At(s_, n_, p_, pattern) && !EndsComment(pattern, replacement)) {
+            if (c == '<') {
+                const Skip skip = SkipProtected(false);
+                if (skip == Skip::Unterminated)
+                    return End();
+                if (skip == Skip::Skipped)
+                    continue;
+            }
+            if (c == first && At(s_, n_, p_, pattern)) {
                 // The replacement is shorter: write it at the end of the matched text and look again.
                 p_ += pattern.size() - replacement.size();
                 std::memcpy(s_ + p_, replacement.data(), replacement.size());
@@ -239,6 +248,33 @@ public:
         End();
     }
 
+    // Runs of blanks become one blank, and a blank before ">" goes (pre, textarea and scripts kept).
+    void Blanks()
+    {
+        Begin();
+        while (p_ < n_) {
+            const char c = s_[p_];
+            if (c == '<') {
+                const Skip skip = SkipProtected(true);
+                if (skip == Skip::Unterminated)
+                    return End();
+                if (skip == Skip::Skipped)
+                    continue;
+            } else if (c == ' ') {
+                size_t q = p_ + 1;
+                while (q < n_ && s_[q] == ' ')
+                    ++q;
+                // "-- >" must not become "-->": that would end a comment early and show the rest of it.
+                if (q >= n_ || s_[q] != '>' || (!out_.empty() && (out_.back() == '-' || out_.back() == '!')))
+                    out_.push_back(' ');
+                p_ = q;
+                continue;
+            }
+            CopyPlain(kBlankOrTag);
+        }
+        End();
+    }
+
     // Removes the line breaks that touch a tag or a blank. A run of breaks between two words shrinks to
     // its last break; inside a tag only line feeds go, under the same rule. One pass over runs leaves
     // nothing that a second pass would still remove.
@@ -248,19 +284,13 @@ public:
         while (p_ < n_) {
             const char c = s_[p_];
             if (c == '<') {
-                size_t e = SkipBlock(s_, n_, p_, kTextArea);
-                if (e == p_)
-                    e = SkipBlock(s_, n_, p_, kPre);
-                if (e == p_)
-                    e = SkipBlock(s_, n_, p_, kScript);
-                if (e == npos)
+                const Skip skip = SkipProtected(true);
+                if (skip == Skip::Unterminated)
                     return End();
-                if (e != p_) {
-                    Copy(e);
+                if (skip == Skip::Skipped)
                     continue;
-                }
                 if (IsTagStart(s_, n_, p_)) {
-                    e = TagEnd(s_, n_, p_);
+                    const size_t e = TagEnd(s_, n_, p_);
                     if (e == npos)
                         return End();
                     if (IsWebbot(webbots))
@@ -288,8 +318,7 @@ public:
                 p_ = q;
                 continue;
             }
-            out_.push_back(c);
-            ++p_;
+            CopyPlain(kBreakOrTag);
         }
         End();
     }
@@ -337,7 +366,7 @@ public:
                         shortened.push_back(false);
                 }
             }
-            out_.push_back(s_[p_++]);
+            CopyPlain(kTagStart);
         }
         End();
     }
@@ -374,6 +403,25 @@ public:
     }
 
 private:
+    enum class Skip { None, Skipped, Unterminated };
+
+    // Copies a pre or textarea block (or a script, with `scripts`) that starts at the position. An
+    // unterminated one ends the pass, leaving the rest as it is.
+    Skip SkipProtected(bool scripts)
+    {
+        size_t e = SkipBlock(s_, n_, p_, kTextArea);
+        if (e == p_)
+            e = SkipBlock(s_, n_, p_, kPre);
+        if (e == p_ && scripts)
+            e = SkipBlock(s_, n_, p_, kScript);
+        if (e == npos)
+            return Skip::Unterminated;
+        if (e == p_)
+            return Skip::None;
+        Copy(e);
+        return Skip::Skipped;
+    }
+
     void Begin()
     {
         s_ = text_.data();
@@ -389,16 +437,19 @@ private:
         text_.swap(out_);
     }
 
+    // Copies up to the next character that a pass looks at (or the end).
+    void CopyPlain(const ByteSet &wanted)
+    {
+        size_t q = p_ + 1;
+        while (q < n_ && !wanted.has[uint8_t(s_[q])])
+            ++q;
+        Copy(q);
+    }
+
     void Copy(size_t to)
     {
         out_.append(s_ + p_, to - p_);
         p_ = to;
-    }
-
-    // "-- >" must not become "-->": that would end a comment early and show the rest of it.
-    bool EndsComment(std::string_view pattern, std::string_view replacement) const
-    {
-        return replacement == ">" && !out_.empty() && (out_.back() == '-' || out_.back() == '!');
     }
 
     // A "<!--webbot" tag to remove at the position. Not after a "<": the two would join into a new tag.
@@ -410,51 +461,54 @@ private:
     // Copies one tag (ending at e) without the line feeds that touch a blank, a bracket or another break.
     void TagLineFeeds(size_t e)
     {
-        for (; p_ <= e; ++p_) {
-            if (s_[p_] == '\n') {
-                const char before = out_.empty() ? 0 : out_.back();
-                const char after = s_[p_ + 1]; // p_ < e
-                if (before == '>' || before == ' ' || after == '<' || after == ' ' || after == '\r' || after == '\n') {
-                    if ((IsWordChar(before) && after == '<') || (before == '>' && IsWordChar(after)))
-                        out_.push_back(' '); // what it separated stays apart
-                    continue;
-                }
+        while (p_ <= e) {
+            const void *hit = std::memchr(s_ + p_, '\n', e - p_);
+            if (!hit)
+                return Copy(e + 1);
+            Copy(size_t(static_cast<const char *>(hit) - s_));
+            const char before = out_.empty() ? 0 : out_.back();
+            const char after = s_[p_ + 1]; // p_ < e
+            if (before == '>' || before == ' ' || after == '<' || after == ' ' || after == '\r' || after == '\n') {
+                if ((IsWordChar(before) && after == '<') || (before == '>' && IsWordChar(after)))
+                    out_.push_back(' '); // what it separated stays apart
+            } else {
+                out_.push_back('\n');
             }
-            out_.push_back(s_[p_]);
+            ++p_;
         }
     }
 
     // Copies one tag (ending at e) without its needless quotes.
     void Tag(size_t e)
     {
-        char last = 0;
         while (p_ <= e) {
-            const char c = s_[p_];
-            if (c == '"') {
-                if (last == '=') {
-                    // TagEnd has seen the closing quote before e.
-                    const void *hit = std::memchr(s_ + p_ + 1, '"', e - p_);
-                    if (!hit) {
-                        Copy(e + 1);
-                        return;
-                    }
-                    const size_t close = size_t(static_cast<const char *>(hit) - s_);
-                    const char *value = s_ + p_ + 1;
-                    const size_t length = close - p_ - 1;
-                    if (MayDropQuotes(value, length, s_[close + 1]))
-                        out_.append(value, length);
-                    else
-                        out_.append(s_ + p_, length + 2);
-                    p_ = close + 1;
-                    last = '"';
-                    continue;
-                }
+            const void *hit = std::memchr(s_ + p_, '"', e - p_);
+            if (!hit)
+                return Copy(e + 1);
+            const size_t quote = size_t(static_cast<const char *>(hit) - s_);
+            Copy(quote);
+            // The tag's "<" stops the look back, so this stays inside the tag.
+            size_t i = out_.size();
+            while (i > 0 && IsBlankOrBreak(out_[i - 1]))
+                --i;
+            if (i == 0 || out_[i - 1] != '=') {
                 // A quote that opens no value stays: without it, the words around it would join.
+                out_.push_back('"');
+                ++p_;
+                continue;
             }
-            out_.push_back(c);
-            if (!IsBlankOrBreak(c))
-                last = c;
-            ++p_;
+            // TagEnd has seen the closing quote before e.
+            const void *closeHit = std::memchr(s_ + quote + 1, '"', e - quote);
+            if (!closeHit)
+                return Copy(e + 1);
+            const size_t close = size_t(static_cast<const char *>(closeHit) - s_);
+            const char *value = s_ + quote + 1;
+            const size_t length = close - quote - 1;
+            if (MayDropQuotes(value, length, s_[close + 1]))
+                out_.append(value, length);
+            else
+                out_.append(s_ + quote, length + 2);
+            p_ = close + 1;
         }
     }
 
@@ -499,18 +553,13 @@ void THTMLCompressor::Compress()
     if (InvCommas)
         text.Quotes();
     if (AllReturns || Returns) {
-        text.Replace("\r\r", "\r", false, false, Webbots);
-        text.Replace("\n\n", "\n", false, false, Webbots);
+        text.Replace("\r\r", "\r", Webbots);
+        text.Replace("\n\n", "\n", Webbots);
     }
     if (AllReturns)
         text.RemoveBreaks(Webbots);
-    if (Spaces) {
-        text.Replace("    ", " ", false, true, false);
-        text.Replace("   ", " ", false, true, false);
-        text.Replace("  ", " ", false, true, false);
-        text.Replace("  ", " ", false, true, false);
-        text.Replace(" >", ">", false, true, false);
-    }
+    if (Spaces)
+        text.Blanks(); // all that the four, three and two blank passes and " >" do, in one pass
     if (SimpleTags) {
         text.ShortTags("strong", "b");
         text.ShortTags("em", "i");
