@@ -7,6 +7,8 @@
 
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QPainter>
 #include <QTimer>
 
@@ -508,6 +510,48 @@ private slots:
         QCOMPARE(selected(f.tree.Items()), QStringList({"A2"}));
         QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(a2.left() + 2, a2.bottom() - 2));
         QCOMPARE(selected(f.tree.Items()), QStringList({"A2"}));
+    }
+
+    void infoTipsAskTheHint()
+    {
+        Fixture f(toInfoTip);
+        f.tree.OnHint = [](TCustomZozeZO *, TZozeZONode *n, QString &text) { text = QStringLiteral("about ") + n->Text(); };
+        const QPoint at = labelOf(f("B1"));
+        QHelpEvent help(QEvent::ToolTip, at, f.tree.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(f.tree.viewport(), &help);
+        QCOMPARE(QToolTip::text(), QStringLiteral("about B1"));
+        // Without info tips, tool tips show a text the view cuts off.
+        f.tree.SetOptions((f.tree.Options() & ~TTreeOptions(toInfoTip)) | toToolTips);
+        const QString wide(200, u'w');
+        TZozeZONode *d = f("D");
+        d->SetText(wide);
+        const QPoint over(d->DisplayRect(true).left() + 10, labelOf(d).y());
+        QHelpEvent cut(QEvent::ToolTip, over, f.tree.viewport()->mapToGlobal(over));
+        QApplication::sendEvent(f.tree.viewport(), &cut);
+        QCOMPARE(QToolTip::text(), wide);
+    }
+
+    void autoScrollNearTheEdges()
+    {
+        TZozeZO tree;
+        tree.resize(200, 120);
+        for (int i = 0; i < 60; ++i)
+            tree.Items()->Add(nullptr, QStringLiteral("node %1").arg(i));
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QScrollBar *bar = tree.verticalScrollBar();
+        QCOMPARE(bar->value(), 0);
+        tree.AutoScrollTest(50, 5); // at the top already: nothing to do
+        QTest::qWait(50);
+        QCOMPARE(bar->value(), 0);
+        tree.AutoScrollTest(50, tree.viewport()->height() - 1);
+        QTRY_VERIFY(bar->value() >= 3);
+        tree.AutoScrollTest(50, tree.viewport()->height() / 2);
+        const int stopped = bar->value();
+        QTest::qWait(400);
+        QCOMPARE(bar->value(), stopped);
+        tree.AutoScrollTest(50, 1);
+        QTRY_COMPARE(bar->value(), 0);
     }
 
     void customDrawEvents()
