@@ -1,10 +1,18 @@
 #include "k5test.h"
 
+#include "tools/publish/compressorform.h"
 #include "tools/publish/htmlcompressor.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "controls/zel/lookupedit.h"
 
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using publish::TCompressor;
 using publish::THTMLCompressor;
 
 namespace {
@@ -286,6 +294,63 @@ private slots:
         c.Compress();
         QVERIFY(!c.Save(blocker + QStringLiteral("/out.html")));
         QCOMPARE(k5test::ReadFile(blocker), QByteArray("x"));
+    }
+
+    // The window.
+    void windowLooksAsItShould()
+    {
+        TCompressor w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("HTML Compressor"));
+        QVERIFY(w.findChild<zel::TZELFileLookup *>(QStringLiteral("Edit1")));
+        QVERIFY(w.findChild<QLineEdit *>(QStringLiteral("Edit2")));
+        QCOMPARE(w.Edit1->DefaultExt, QStringLiteral("html"));
+        QCOMPARE(w.Edit1->Filter,
+                 QStringLiteral("HTML files|*.html;*.htm;*.shtml;*.chtml;*.asp;*.cfm;*.dhtml;*.dhtm;*.phtml;*.phtm;"
+                                "*.ephtml;*.ephtm|All files (*.*)|*.*"));
+        QStringList texts;
+        for (auto *label : w.findChildren<QLabel *>())
+            texts << label->text();
+        QVERIFY(texts.contains(QStringLiteral("Compress you HTML Files up to 20%")));
+        QVERIFY(texts.contains(QStringLiteral("Source File:")));
+        QVERIFY(texts.contains(QStringLiteral("Target File:")));
+        QCOMPARE(w.Button1->text(), QStringLiteral("Com&press"));
+        QCOMPARE(w.Button2->text(), QStringLiteral("&Cancel"));
+        for (const char *name : {"SimpleTags", "Center", "InvCommas", "Spaces", "Returns", "AllReturns", "Webbots"})
+            QVERIFY2(w.HTMLCompressor1->property(name).toBool(), name);
+    }
+
+    void windowBrowsesCompressesAndSaysNothing()
+    {
+        const QString dir = k5test::Root() + QStringLiteral("/tmp/window");
+        const QString source = k5test::WriteFile(dir + QStringLiteral("/page.htm"), "<p>\r\n<em>x</em>  y\r\n</p>");
+        const QString target = dir + QStringLiteral("/small.htm");
+        k5test::Answerer answer;
+        answer.OnModal([&](QDialog *d) {
+            auto *files = qobject_cast<QFileDialog *>(d);
+            if (!files)
+                return int(platform::mrCancel);
+            files->selectFile(source);
+            return int(platform::mrOk);
+        });
+        TCompressor w;
+        w.Edit1->ClickButton1();
+        QCOMPARE(answer.ModalCount(), 1);
+        QCOMPARE(w.Edit1->text(), source);
+        w.Edit2->setText(target);
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QCOMPARE(k5test::ReadFile(target), QByteArray("<p><i>x</i> y </p>"));
+
+        // A source that cannot be read: no target, no message.
+        w.Edit1->setText(dir + QStringLiteral("/missing.htm"));
+        w.Edit2->setText(dir + QStringLiteral("/none.htm"));
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QVERIFY(!QFile::exists(dir + QStringLiteral("/none.htm")));
+        QVERIFY(answer.Messages().isEmpty());
+
+        w.show();
+        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.result(), int(QDialog::Rejected));
     }
 };
 
