@@ -1,0 +1,531 @@
+#include "fileops.h"
+
+#include "platform/dialogs.h"
+#include "platform/shell/masks.h"
+#include "platform/shell/shell.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+QStringList SplitNulList(const QString &list)
+{
+    QStringList out;
+    for (const QString &part : list.split(QChar(0))) {
+        if (part.isEmpty())
+            break;
+        out << part;
+    }
+    return out;
+}
+
+namespace {
+
+bool present(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.exists() || fi.isSymLink();
+}
+
+bool isRealDir(const QFileInfo &fi)
+{
+    return fi.isDir() && !fi.isSymLink();
+}
+
+fs::path nativePath(const QString &path)
+{
+    return fs::path(QFile::encodeName(path).toStdString());
+}
+
+QString absolute(const QString &path)
+{
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+// The path with its folder part resolved, so that two spellings of one place compare equal.
+QString resolved(const QString &path)
+{
+    const QFileInfo fi(path);
+    const QString dir = QFileInfo(fi.absolutePath()).canonicalFilePath();
+    return dir.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : QDir::cleanPath(dir + QLatin1Char('/') + fi.fileName());
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QFileInfoList entriesOf(const QString &dir)
+{
+    QFileInfoList list = QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                 QDir::NoSort);
+    std::sort(list.begin(), list.end(), [](const QFileInfo &a, const QFileInfo &b) { return NameLess(a.fileName(), b.fileName()); });
+    return list;
+}
+
+int countItems(const QString &path)
+{
+    const QFileInfo fi(path);
+    int n = 1;
+    if (isRealDir(fi))
+        for (const QFileInfo &e : entriesOf(path))
+            n += countItems(e.filePath());
+    return n;
+}
+
+class Engine {
+public:
+    explicit Engine(FileOperation &op) : op_(op) {}
+
+    int run()
+    {
+        const QStringList from = SplitNulList(op_.from);
+        const QStringList to = SplitNulList(op_.to);
+        if (from.isEmpty())
+            return FileOpFailed;
+        switch (op_.func) {
+        case FO_COPY: transferAll(from, to, false); break;
+        case FO_MOVE: transferAll(from, to, true); break;
+        case FO_DELETE: deleteAll(from); break;
+        case FO_RENAME: renameAll(from, to); break;
+        default: return FileOpFailed;
+        }
+        progress_.reset();
+        if (aborted_) {
+            op_.anyOperationsAborted = true;
+            return FileOpCancelled;
+        }
+        return failed_ ? FileOpFailed : FileOpOk;
+    }
+
+private:
+    QString verb() const
+    {
+        switch (op_.func) {
+        case FO_MOVE: return QStringLiteral("move");
+        case FO_DELETE: return QStringLiteral("delete");
+        case FO_RENAME: return QStringLiteral("rename");
+        default: return QStringLiteral("copy");
+        }
+    }
+
+    void error(const QString &text)
+    {
+        failed_ = true;
+        const QString caption = QStringLiteral("Error %1ing File or Folder")
+                                    .arg(op_.func == FO_COPY ? QStringLiteral("Copy") : op_.func == FO_MOVE ? QStringLiteral("Mov")
+                                         : op_.func == FO_DELETE ? QStringLiteral("Delet") : QStringLiteral("Renam"));
+        MessageBox(op_.owner, text, caption, MB_OK | MB_ICONERROR);
+    }
+
+    void cannot(const QString &path, const QString &why)
+    {
+        error(QStringLiteral("Cannot %1 \"%2\": %3").arg(verb(), shown(path), why));
+    }
+
+    // Yes goes on; No skips the item (the operation then fails); Cancel stops everything.
+    bool confirm(const QString &text, const QString &caption, unsigned buttons = MB_YESNOCANCEL)
+    {
+        if (op_.flags & FOF_NOCONFIRMATION)
+            return true;
+        const int answer = MessageBox(op_.owner, text, caption, buttons | MB_ICONQUESTION);
+        if (answer == IDYES)
+            return true;
+        failed_ = true;
+        if (answer == IDCANCEL || buttons == MB_YESNO)
+            aborted_ = true;
+        return false;
+    }
+
+    void startProgress(int total)
+    {
+        if (op_.flags & FOF_SILENT)
+            return;
+        progress_ = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0, std::max(total, 1), op_.owner);
+        progress_->setWindowTitle(op_.progressTitle);
+        progress_->setMinimumDuration(500);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        progress_->setValue(0);
+    }
+
+    // Counts work done; false once the user has cancelled.
+    bool tick(const QString &path, int items = 1)
+    {
+        done_ += items;
+        if (progress_) {
+            if (!(op_.flags & FOF_SIMPLEPROGRESS))
+                progress_->setLabelText(QFileInfo(path).fileName());
+            progress_->setValue(std::min(done_, progress_->maximum()));
+            if (progress_->isVisible())
+                QCoreApplication::processEvents();
+            if (progress_->wasCanceled())
+                aborted_ = failed_ = true;
+        }
+        return !aborted_;
+    }
+
+    // A source entry as the list of paths it stands for; wildcards in its last part are expanded, and a
+    // name that only differs in case from the one file there is taken as that file.
+    QStringList expand(const QString &entry)
+    {
+        const QString path = absolute(entry);
+        const QFileInfo fi(path);
+        const QString name = fi.fileName();
+        if (!HasWildcards(name)) {
+            if (present(path))
+                return {path};
+            QStringList same;
+            for (const QFileInfo &e : entriesOf(fi.absolutePath()))
+                if (e.fileName().compare(name, Qt::CaseInsensitive) == 0)
+                    same << e.filePath();
+            if (same.size() == 1)
+                return same;
+            error(QStringLiteral("Cannot find \"%1\".").arg(shown(path)));
+            return {};
+        }
+        QStringList out;
+        for (const QFileInfo &e : entriesOf(fi.absolutePath()))
+            if (MatchesMask(e.fileName(), name) && !((op_.flags & FOF_FILESONLY) && isRealDir(e)))
+                out << e.filePath();
+        if (out.isEmpty())
+            error(QStringLiteral("Cannot find \"%1\".").arg(shown(path)));
+        return out;
+    }
+
+    bool makeFolder(const QString &dir)
+    {
+        if (QFileInfo(dir).isDir())
+            return true;
+        if (present(dir)) {
+            cannot(dir, QStringLiteral("a file of that name is in the way of the folder."));
+            return false;
+        }
+        if (!(op_.flags & FOF_NOCONFIRMMKDIR)
+            && !confirm(QStringLiteral("The folder \"%1\" does not exist.\n\nDo you want to create it?").arg(shown(dir)),
+                        QStringLiteral("Confirm Folder Create"), MB_YESNO))
+            return false;
+        if (!QDir().mkpath(dir)) {
+            cannot(dir, QStringLiteral("the folder could not be created."));
+            return false;
+        }
+        return true;
+    }
+
+    void transferAll(const QStringList &from, const QStringList &to, bool move)
+    {
+        QList<QPair<QString, QString>> pairs;
+        if (op_.flags & FOF_MULTIDESTFILES) {
+            if (to.size() != from.size()) {
+                error(QStringLiteral("Cannot %1: the number of destinations does not match the number of sources.").arg(verb()));
+                return;
+            }
+            for (int i = 0; i < from.size(); ++i) {
+                const QStringList src = expand(from[i]);
+                if (src.size() == 1)
+                    pairs << qMakePair(src.first(), absolute(to[i]));
+                else if (src.size() > 1)
+                    cannot(from[i], QStringLiteral("a name with wildcards needs a folder as its destination."));
+            }
+            for (const auto &p : pairs)
+                if (!makeFolder(QFileInfo(p.second).absolutePath()))
+                    return;
+        } else {
+            if (to.isEmpty()) {
+                error(QStringLiteral("Cannot %1: no destination was given.").arg(verb()));
+                return;
+            }
+            const QString target = absolute(to.first());
+            QStringList sources;
+            for (const QString &f : from)
+                sources << expand(f);
+            if (sources.isEmpty() || !makeFolder(target))
+                return;
+            for (const QString &s : sources)
+                pairs << qMakePair(s, target + QLatin1Char('/') + QFileInfo(s).fileName());
+        }
+        int total = 0;
+        for (const auto &p : pairs)
+            total += countItems(p.first);
+        startProgress(total);
+        for (const auto &p : pairs) {
+            if (aborted_)
+                return;
+            transfer(p.first, p.second, move);
+        }
+    }
+
+    bool transfer(const QString &src, QString dst, bool move)
+    {
+        if (aborted_)
+            return false;
+        const QFileInfo si(src);
+        if (!present(src)) {
+            cannot(src, QStringLiteral("it does not exist."));
+            return false;
+        }
+        const QString realSrc = resolved(src);
+        const QString realDst = resolved(dst);
+        if (isRealDir(si) && realDst.startsWith(realSrc + QLatin1Char('/'))) {
+            cannot(src, QStringLiteral("the destination folder is inside the source folder."));
+            return false;
+        }
+        bool replace = false;
+        if (realSrc == realDst) {
+            if (move || !(op_.flags & FOF_RENAMEONCOLLISION)) {
+                cannot(src, QStringLiteral("the source and the destination are the same."));
+                return false;
+            }
+            dst = renamed(dst);
+        } else if (present(dst)) {
+            if (op_.flags & FOF_RENAMEONCOLLISION) {
+                dst = renamed(dst);
+            } else {
+                const QFileInfo di(dst);
+                if (isRealDir(si) && isRealDir(di))
+                    return merge(src, dst, move);
+                if (isRealDir(si) != isRealDir(di)) {
+                    cannot(src, QStringLiteral("\"%1\" is already there and is a %2.")
+                                    .arg(shown(dst), isRealDir(di) ? QStringLiteral("folder") : QStringLiteral("file")));
+                    return false;
+                }
+                if (!confirm(QStringLiteral("This folder already contains a file named \"%1\".\n\nDo you want to replace the existing file?")
+                                 .arg(di.fileName()),
+                             QStringLiteral("Confirm File Replace")))
+                    return false;
+                replace = true;
+            }
+        }
+        return move ? moveItem(src, dst, replace) : copyItem(src, dst, replace);
+    }
+
+    QString renamed(const QString &dst)
+    {
+        const QString free = NameOnCollision(dst);
+        if (op_.flags & FOF_WANTMAPPINGHANDLE)
+            op_.nameMappings << qMakePair(dst, free);
+        return free;
+    }
+
+    // A folder onto a folder of the same name: what is inside goes across item by item.
+    bool merge(const QString &src, const QString &dst, bool move)
+    {
+        tick(src);
+        bool ok = true;
+        for (const QFileInfo &e : entriesOf(src)) {
+            if (aborted_)
+                return false;
+            ok = transfer(e.filePath(), dst + QLatin1Char('/') + e.fileName(), move) && ok;
+        }
+        if (ok && move && !QDir().rmdir(src)) {
+            cannot(src, QStringLiteral("the emptied folder could not be removed."));
+            return false;
+        }
+        return ok;
+    }
+
+    bool copyItem(const QString &src, const QString &dst, bool replace)
+    {
+        const QFileInfo si(src);
+        std::error_code ec;
+        if (si.isSymLink()) {
+            // The link itself is copied: following it could lead round a loop.
+            if (replace)
+                QFile::remove(dst);
+            fs::copy_symlink(nativePath(src), nativePath(dst), ec);
+            if (ec) {
+                cannot(src, QString::fromStdString(ec.message()));
+                return false;
+            }
+            return tick(src);
+        }
+        if (si.isDir()) {
+            if (!QDir().mkdir(dst)) {
+                cannot(src, QStringLiteral("the folder \"%1\" could not be created.").arg(shown(dst)));
+                return false;
+            }
+            QFile::setPermissions(dst, QFile::permissions(src));
+            tick(src);
+            bool ok = true;
+            for (const QFileInfo &e : entriesOf(src)) {
+                if (aborted_)
+                    return false;
+                ok = transfer(e.filePath(), dst + QLatin1Char('/') + e.fileName(), false) && ok;
+            }
+            return ok;
+        }
+        return copyFile(src, dst);
+    }
+
+    bool copyFile(const QString &src, const QString &dst)
+    {
+        QFile in(src);
+        if (!in.open(QIODevice::ReadOnly)) {
+            cannot(src, in.errorString());
+            return false;
+        }
+        // Written beside the target and renamed over it, so a failed copy leaves an old file whole.
+        QSaveFile out(dst);
+        out.setDirectWriteFallback(false);
+        if (!out.open(QIODevice::WriteOnly)) {
+            cannot(src, out.errorString());
+            return false;
+        }
+        QByteArray buffer(1 << 20, Qt::Uninitialized);
+        for (;;) {
+            const qint64 n = in.read(buffer.data(), buffer.size());
+            if (n < 0 || (n > 0 && out.write(buffer.constData(), n) != n)) {
+                const QString why = n < 0 ? in.errorString() : out.errorString();
+                out.cancelWriting();
+                cannot(src, why);
+                return false;
+            }
+            if (n == 0)
+                break;
+            if (progress_ && !tick(src, 0)) {
+                out.cancelWriting();
+                return false;
+            }
+        }
+        if (!out.commit()) {
+            cannot(src, out.errorString());
+            return false;
+        }
+        std::error_code ec;
+        fs::last_write_time(nativePath(dst), fs::last_write_time(nativePath(src), ec), ec);
+        QFile::setPermissions(dst, QFile::permissions(src));
+        return tick(src);
+    }
+
+    bool removePermanently(const QString &path)
+    {
+        const QFileInfo fi(path);
+        const bool ok = isRealDir(fi) ? QDir(path).removeRecursively() : QFile::remove(path);
+        if (!ok)
+            cannot(path, QStringLiteral("it could not be removed."));
+        return ok;
+    }
+
+    bool moveItem(const QString &src, const QString &dst, bool replace)
+    {
+        const int items = countItems(src);
+        std::error_code ec;
+        fs::rename(nativePath(src), nativePath(dst), ec);
+        if (!ec)
+            return tick(src, items);
+        if (ec != std::errc::cross_device_link) {
+            cannot(src, QString::fromStdString(ec.message()));
+            return false;
+        }
+        // Another file system: copy, and remove the source only when all of it arrived.
+        const bool wasFailed = failed_;
+        failed_ = false;
+        const bool ok = copyItem(src, dst, replace) && !failed_;
+        failed_ = failed_ || wasFailed;
+        return ok && removePermanently(src);
+    }
+
+    void deleteAll(const QStringList &from)
+    {
+        QStringList sources;
+        for (const QString &f : from)
+            sources << expand(f);
+        if (sources.isEmpty())
+            return;
+        const bool trash = op_.flags & FOF_ALLOWUNDO;
+        const QString what = sources.size() == 1 ? QStringLiteral("\"%1\"").arg(shown(sources.first()))
+                                                 : QStringLiteral("these %1 items").arg(sources.size());
+        const QString text = trash ? QStringLiteral("Are you sure you want to move %1 to the trash?").arg(what)
+                                   : QStringLiteral("Are you sure you want to permanently delete %1?").arg(what);
+        if (!confirm(text, QStringLiteral("Confirm File Delete"), MB_YESNO))
+            return;
+        startProgress(sources.size());
+        for (const QString &s : sources) {
+            if (aborted_)
+                return;
+            if (trash && !MoveToTrash(s)) {
+                if (op_.flags & FOF_NOCONFIRMATION) {
+                    cannot(s, QStringLiteral("it could not be moved to the trash."));
+                    continue;
+                }
+                if (!confirm(QStringLiteral("\"%1\" cannot be moved to the trash.\n\nDo you want to delete it permanently?").arg(shown(s)),
+                             QStringLiteral("Confirm File Delete")))
+                    continue;
+                removePermanently(s);
+            } else if (!trash) {
+                removePermanently(s);
+            }
+            tick(s);
+        }
+    }
+
+    void renameAll(const QStringList &from, const QStringList &to)
+    {
+        if (to.size() != from.size()) {
+            error(QStringLiteral("Cannot rename: each name needs one new name."));
+            return;
+        }
+        for (int i = 0; i < from.size(); ++i) {
+            const QString src = absolute(from[i]);
+            const QString dst = absolute(to[i]);
+            if (!present(src)) {
+                cannot(src, QStringLiteral("it does not exist."));
+                continue;
+            }
+            if (resolved(src) == resolved(dst))
+                continue;
+            // A name that differs only in case may find the file itself on a case-blind file system.
+            if (present(dst) && QFileInfo(dst).canonicalFilePath() != QFileInfo(src).canonicalFilePath()) {
+                cannot(src, QStringLiteral("\"%1\" already exists.").arg(shown(dst)));
+                continue;
+            }
+            std::error_code ec;
+            fs::rename(nativePath(src), nativePath(dst), ec);
+            if (ec)
+                cannot(src, QString::fromStdString(ec.message()));
+        }
+    }
+
+    FileOperation &op_;
+    bool failed_ = false;
+    bool aborted_ = false;
+    std::unique_ptr<QProgressDialog> progress_;
+    int done_ = 0;
+};
+
+} // namespace
+
+QString NameOnCollision(const QString &path)
+{
+    const QFileInfo fi(path);
+    const QString name = fi.fileName();
+    QString base = name, ext;
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (!isRealDir(fi) && dot > 0) {
+        base = name.left(dot);
+        ext = name.mid(dot);
+    }
+    for (int n = 2;; ++n) {
+        const QString candidate = fi.absolutePath() + QLatin1Char('/') + base + QStringLiteral(" (%1)").arg(n) + ext;
+        if (!present(candidate))
+            return candidate;
+    }
+}
+
+int ShellFileOperation(FileOperation &op)
+{
+    op.anyOperationsAborted = false;
+    return Engine(op).run();
+}
+
+} // namespace platform
