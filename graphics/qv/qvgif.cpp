@@ -391,6 +391,8 @@ QString TGIFImage::VersionName() const
 
 void TGIFImage::growScreen(const QRect &r)
 {
+    if (r.isEmpty())
+        return; // a frame without pixels covers nothing
     screenWidth_ = qMax(screenWidth_, r.left() + r.width());
     screenHeight_ = qMax(screenHeight_, r.top() + r.height());
 }
@@ -695,6 +697,10 @@ private:
         const uint8_t packed = rd_.U8();
         const uint8_t background = rd_.U8();
         data.AspectRatio = rd_.U8();
+        // The screen is composed in 32 bits when the picture is shown.
+        pixelBytes_ = qint64(image_.screenWidth_) * image_.screenHeight_ * 4;
+        if (pixelBytes_ > kGIFMaxPixelBytes)
+            tooLarge();
         data.BitsPerPixel = (packed & 7) + 1;
         data.ColorResolution = ((packed & 0x70) >> 4) + 1;
         if (packed & 0x80) {
@@ -824,6 +830,10 @@ private:
         item.Packed = packed;
         if (!frame.localTable_)
             item.ColorTable = image_.data_->ColorTable;
+        // A frame with no colour table at all could never be shown: the file is refused now rather than
+        // failing each time the frame is drawn.
+        if (item.ColorTable.Count == 0)
+            GIFError(sGIFColorCount);
         frame.delay_ = 0;
         for (const TExtension &e : frame.extensions_) {
             if (e.Kind != TExtension::ekGraphicControl)

@@ -268,6 +268,9 @@ QByteArray TGIFImage::WriteGIF(bool withCount)
         wr.U8(0);
     }
     for (auto &f : frames_) {
+        // A frame without pixels cannot be written: a size of 0 in a file means the screen's size.
+        if (f->data_->Width <= 0 || f->data_->Height <= 0)
+            continue;
         for (const TExtension &e : f->extensions_) {
             wr.U8('!');
             wr.U8(TExtension::Label(e.Kind));

@@ -242,9 +242,17 @@ private slots:
         QVERIFY(gif->Frames(0)->Corrupted());
         QCOMPARE(IndicesOf(gif->Frames(0)), pixels(4, 2));
         // A frame of no size on a screen of no size is marked and has no pixels.
-        gif = read(header("89a", 0, 0, 1) + image(0, 0, 0, 0, QByteArray()) + ";");
+        gif = read(header("89a", 0, 0, 1) + image(0, 0, 0, 0, QByteArray()) + image(0, 0, 2, 1, pixels(2, 2)) + ";");
         QVERIFY(gif->Corrupted());
         QVERIFY(gif->Frames(0)->Bitmap()->Empty());
+        // Such a frame is left out when written: a size of 0 in a file would mean the screen's size.
+        auto back = read(gif->WriteGIF(false));
+        QCOMPARE(back->Count(), 1);
+        QCOMPARE(back->ScreenWidth(), 2);
+        QCOMPARE(IndicesOf(back->Frames(0)), pixels(2, 2));
+        // A frame without any colour table could never be shown: the file is refused.
+        QCOMPARE(errorOf(header("89a", 2, 2, 0) + image(0, 0, 2, 2, pixels(4, 2)) + ";"),
+                 QStringLiteral("Wrong number of colors; must be a power of 2"));
     }
 
     void damagedDataIsToleratedOrRefused()
@@ -280,6 +288,9 @@ private slots:
         for (int i = 0; i < 5; ++i)
             many += QByteArray(",") + u16(0) + u16(0) + u16(16384) + u16(16384) + QByteArray("\x00\x02\x01\x04\x00", 5);
         QCOMPARE(errorOf(many + ";"), QStringLiteral("GIF image too large"));
+        // A screen that could not be composed in memory, even for a tiny frame.
+        QCOMPARE(errorOf(header("89a", 65535, 65535, 1) + image(0, 0, 1, 1, "\x01") + ";"),
+                 QStringLiteral("GIF image too large"));
     }
 
     void decodeAllFramesStopsOnAbort()
