@@ -93,7 +93,7 @@ void TZELFontList::Fill(QObject *sender, TZELFilterOptions filter, const TZELOnF
 
 // --- TZELFontBox
 
-TZELFontBox::TZELFontBox(QWidget *parent) : QListWidget(parent)
+TZELFontBox::TZELFontBox(QWidget *parent) : TZELFontControl<QListWidget>(parent)
 {
     setFont(controlFont());
     setSortingEnabled(false); // the font list keeps its own order
@@ -104,10 +104,8 @@ TZELFontBox::TZELFontBox(QWidget *parent) : QListWidget(parent)
         setCurrentRow(0);
 }
 
-void TZELFontBox::rebuild()
+void TZELFontBox::fillItems()
 {
-    fonts_.Clear();
-    fonts_.Fill(this, filter_, OnValidateFont);
     clear();
     for (int i = 0; i < fonts_.Count(); ++i) {
         auto *item = new QListWidgetItem(fonts_.Name(i), this);
@@ -129,14 +127,6 @@ void TZELFontBox::SetFontSelected(const QString &name)
         clearSelection();
 }
 
-void TZELFontBox::SetFilterOptions(TZELFilterOptions options)
-{
-    if (options == filter_)
-        return;
-    filter_ = options;
-    rebuild();
-}
-
 void TZELFontBox::changeEvent(QEvent *e)
 {
     if (e->type() == QEvent::FontChange) {
@@ -148,7 +138,7 @@ void TZELFontBox::changeEvent(QEvent *e)
 
 // --- TZELFontCombo
 
-TZELFontCombo::TZELFontCombo(QWidget *parent) : QComboBox(parent)
+TZELFontCombo::TZELFontCombo(QWidget *parent) : TZELFontControl<QComboBox>(parent)
 {
     setFont(controlFont());
     // Editable, so that a family this system lacks (a page's "Arial") is kept as typed or stored.
@@ -160,10 +150,8 @@ TZELFontCombo::TZELFontCombo(QWidget *parent) : QComboBox(parent)
         setCurrentIndex(0);
 }
 
-void TZELFontCombo::rebuild()
+void TZELFontCombo::fillItems()
 {
-    fonts_.Clear();
-    fonts_.Fill(this, filter_, OnValidateFont);
     clear();
     for (int i = 0; i < fonts_.Count(); ++i) {
         addItem(fonts_.Name(i));
@@ -190,14 +178,6 @@ void TZELFontCombo::SetFontSelected(const QString &name)
     setCurrentIndex(index);
     if (index < 0)
         setEditText(platform::IsFontInstalled(name) ? QString() : name);
-}
-
-void TZELFontCombo::SetFilterOptions(TZELFilterOptions options)
-{
-    if (options == filter_)
-        return;
-    filter_ = options;
-    rebuild();
 }
 
 } // namespace zel

@@ -40,30 +40,51 @@ private:
     std::vector<std::unique_ptr<TZELFontClass>> items_;
 };
 
-class TZELFontBox : public QListWidget {
+// What the list box and the combo share: the owned font list, the kind filter and the validation event.
+template <class Base>
+class TZELFontControl : public Base {
+public:
+    using Base::Base;
+    TZELFilterOptions FilterOptions() const { return filter_; }
+    void SetFilterOptions(TZELFilterOptions options)
+    {
+        if (options == filter_)
+            return;
+        filter_ = options;
+        rebuild();
+    }
+    TZELOnFontValidate OnValidateFont;
+    int ItemHeight() const { return itemHeight_; }
+    const TZELFontList &FontList() const { return fonts_; }
+
+protected:
+    // Puts the font list's names into the control's items.
+    virtual void fillItems() = 0;
+    void rebuild()
+    {
+        fonts_.Clear();
+        fonts_.Fill(this, filter_, OnValidateFont);
+        fillItems();
+    }
+    TZELFontList fonts_;
+    TZELFilterOptions filter_ = AllFontKinds;
+    int itemHeight_ = 16;
+};
+
+class TZELFontBox : public TZELFontControl<QListWidget> {
     Q_OBJECT
 public:
     explicit TZELFontBox(QWidget *parent = nullptr);
 
     QString FontSelected() const;
     void SetFontSelected(const QString &name);
-    TZELFilterOptions FilterOptions() const { return filter_; }
-    void SetFilterOptions(TZELFilterOptions options);
-    TZELOnFontValidate OnValidateFont;
-    int ItemHeight() const { return itemHeight_; }
-    const TZELFontList &FontList() const { return fonts_; }
 
 protected:
     void changeEvent(QEvent *e) override;
-
-private:
-    void rebuild();
-    TZELFontList fonts_;
-    TZELFilterOptions filter_ = AllFontKinds;
-    int itemHeight_ = 16;
+    void fillItems() override;
 };
 
-class TZELFontCombo : public QComboBox {
+class TZELFontCombo : public TZELFontControl<QComboBox> {
     Q_OBJECT
 public:
     explicit TZELFontCombo(QWidget *parent = nullptr);
@@ -71,17 +92,9 @@ public:
     // The selected family; a name that is not installed at all stays in the combo as text and reads back.
     QString FontSelected() const;
     void SetFontSelected(const QString &name);
-    TZELFilterOptions FilterOptions() const { return filter_; }
-    void SetFilterOptions(TZELFilterOptions options);
-    TZELOnFontValidate OnValidateFont;
-    int ItemHeight() const { return itemHeight_; }
-    const TZELFontList &FontList() const { return fonts_; }
 
-private:
-    void rebuild();
-    TZELFontList fonts_;
-    TZELFilterOptions filter_ = AllFontKinds;
-    int itemHeight_ = 16;
+protected:
+    void fillItems() override;
 };
 
 } // namespace zel

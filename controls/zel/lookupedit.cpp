@@ -132,6 +132,12 @@ void TZELCustomLookupEdit::Relayout()
 void TZELCustomLookupEdit::resizeEvent(QResizeEvent *e)
 {
     QLineEdit::resizeEvent(e);
+    fitHeight();
+}
+
+void TZELCustomLookupEdit::fitHeight()
+{
+    // Raising the height comes back here through the resize.
     const int minimum = MinimumEditHeight(this) + 1;
     if (minimum > height()) {
         resize(width(), minimum);
@@ -189,7 +195,7 @@ void TZELCustomLookupEdit::changeEvent(QEvent *e)
         buttonA_->setEnabled(isEnabled());
         buttonB_->setEnabled(isEnabled());
     } else if (e->type() == QEvent::FontChange) {
-        QMetaObject::invokeMethod(this, [this] { resize(size()); Relayout(); }, Qt::QueuedConnection);
+        fitHeight();
     }
     QLineEdit::changeEvent(e);
 }

@@ -81,6 +81,7 @@ protected:
 
 private:
     bool matchesShortcut(const TZELButtonClass &b, const QKeyEvent *e) const;
+    void fitHeight();
     QToolButton *buttonA_;
     QToolButton *buttonB_;
     TZELButtonClass editButton2_;

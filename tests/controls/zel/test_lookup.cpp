@@ -56,6 +56,12 @@ private slots:
         QCOMPARE(h, 4 + std::min(QFontMetrics(QApplication::font()).height(), edit.fontMetrics().height()) / 4
                         + edit.fontMetrics().height() + 1);
         QCOMPARE(buttonA(&edit)->height(), h - 4);
+        // A larger font raises it again.
+        QFont f = edit.font();
+        f.setPixelSize(40);
+        edit.setFont(f);
+        QVERIFY(edit.height() > h);
+        QCOMPARE(buttonA(&edit)->height(), edit.height() - 4);
     }
 
     void buttonsRaiseTheirEventsAndReturnFocus()

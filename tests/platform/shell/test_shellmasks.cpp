@@ -2,6 +2,9 @@
 
 #include "platform/shell/masks.h"
 #include "platform/shell/shell.h"
+#include "platform/shell/volumes.h"
+
+#include <QDir>
 
 class TestShellMasks : public QObject {
     Q_OBJECT
@@ -54,6 +57,22 @@ private slots:
         QVERIFY(platform::OpenWithShell(QStringLiteral("/tmp/x.htm")));
         platform::SetOpenHook(nullptr);
         QCOMPARE(opened, QStringLiteral("/tmp/x.htm"));
+    }
+
+    void systemVolumesNamesAndIcons()
+    {
+        const QList<platform::Volume> volumes = platform::Volumes();
+        QVERIFY(!volumes.isEmpty());
+        QCOMPARE(volumes.first().root, QStringLiteral("/"));
+        QCOMPARE(volumes.first().displayName, QStringLiteral("File System"));
+        for (const platform::Volume &v : volumes)
+            QVERIFY(v.root.endsWith(QLatin1Char('/')));
+        QVERIFY(platform::DriveTypeOf(QDir::homePath()) != platform::DRIVE_NO_ROOT_DIR);
+        QCOMPARE(platform::DisplayName(QStringLiteral("/usr/bin")), QStringLiteral("bin"));
+        QCOMPARE(platform::DisplayName(QStringLiteral("/")), QStringLiteral("File System"));
+        QCOMPARE(platform::SystemFolder(), QDir::homePath() + QLatin1Char('/'));
+        QVERIFY(!platform::FileIcon(QStringLiteral("/")).isNull());
+        QVERIFY(!platform::FileIcon(QDir::homePath(), true).isNull());
     }
 };
 
