@@ -38,6 +38,25 @@ bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool need
         return false;
     return !(needAfter && i + m < len && !isSep(ushort(s[i + m])));
 }
+// Next index from i where the character may start a key whose (upper-cased) first character is
+// `first`; low is its lower-case form (equal when it has none).
+template <class Ch> int NextCandidate(const Ch *s, int i, int end, ushort first, ushort low, bool cs)
+{
+    if constexpr (sizeof(Ch) == 1) {
+        if ((first == low || cs) && first < 256) {
+            const void *hit = i < end ? std::memchr(s + i, int(first), size_t(end - i)) : nullptr;
+            return hit ? int(static_cast<const Ch *>(hit) - s) : end;
+        }
+    }
+    for (; i < end; ++i) {
+        const ushort c = ushort(s[i]);
+        if (c == first || (!cs && (c == low || (c >= 0x80 && Up(c) == first))))
+            return i;
+    }
+    return end;
+}
+
+inline ushort Low(ushort c) { return c < 0x80 ? ((c >= 'A' && c <= 'Z') ? ushort(c + 32) : c) : QChar(c).toLower().unicode(); }
 } // namespace
 
 // Receives the posted background steps.
@@ -989,13 +1008,13 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
                 break; // an empty stop key never matches
             const bool cs = key.style.flags & kfCaseSensitive;
             const ushort first = key.stop[0].unicode();
-            const ushort firstLow = cs ? first : QChar(first).toLower().unicode();
+            const ushort firstLow = cs ? first : Low(first);
             int q = std::max({bodyStart, p - m + 1, 0});
             int found = -1;
             for (; q + m <= len; ++q) {
-                const ushort c = ushort(s[q]);
-                if (c != first && c != firstLow && (cs || c < 0x80 || Up(c) != first))
-                    continue;
+                q = NextCandidate(s, q, len - m + 1, first, firstLow, cs);
+                if (q + m > len)
+                    break;
                 if (MatchAt(s, len, q, key.stop, cs, key.stopPrecSep, key.stopFollowSep, sep)) {
                     found = q;
                     break;
@@ -1077,27 +1096,17 @@ bool MemoCore::StartStopPass(int p, int from, bool compact)
     return true;
 }
 
-template <class Ch> void MemoCore::FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans)
+template <class Ch> bool MemoCore::FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans)
 {
+    // trans starts with an entry at 0 and is sorted by position.
     struct Hit {
         int start, end, keyword;
     };
     std::vector<Hit> hits;
+    std::vector<uchar> taken;
     const auto sep = [this](ushort c) { return IsSeparator(c); };
-    auto stateAt = [&](int i) {
-        StateId st = 0;
-        for (const Transition &x : trans) {
-            if (x.pos > quint32(i))
-                break;
-            st = x.state;
-        }
-        return st;
-    };
-    auto transitionInside = [&](int i, int e) {
-        for (const Transition &x : trans)
-            if (x.pos > quint32(i) && x.pos < quint32(e))
-                return true;
-        return false;
+    auto firstAfter = [&](int i) {
+        return std::upper_bound(trans.begin(), trans.end(), quint32(i), [](quint32 v, const Transition &x) { return v < x.pos; });
     };
     for (int k = 0; k < keywords_.Count(); ++k) {
         const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
@@ -1106,38 +1115,51 @@ template <class Ch> void MemoCore::FindKeywords(const Ch *s, int len, int a, int
         if (m == 0)
             continue;
         const ushort first = key[0].unicode();
+        const ushort low = cs ? first : Low(first);
         for (int i = a; i + m <= b; ++i) {
-            const ushort c = ushort(s[i]);
-            if ((cs ? c : Up(c)) != first || !MatchAt(s, len, i, key, cs, true, true, sep))
+            i = NextCandidate(s, i, b - m + 1, first, low, cs);
+            if (i + m > b)
+                break;
+            if (!MatchAt(s, len, i, key, cs, true, true, sep))
                 continue;
-            bool overlap = false;
-            for (const Hit &h : hits)
-                if (i < h.end && i + m > h.start)
-                    overlap = true;
-            if (overlap || transitionInside(i, i + m))
+            if (!taken.empty() && std::find(taken.begin() + (i - a), taken.begin() + (i - a + m), uchar(1)) != taken.begin() + (i - a + m))
                 continue;
+            const auto after = firstAfter(i);
+            if (after != trans.end() && after->pos < quint32(i + m))
+                continue; // a context boundary inside the word
+            if (states_.Get((after - 1)->state).InStartStop())
+                continue;
+            if (taken.empty())
+                taken.assign(size_t(b - a), 0);
+            std::fill(taken.begin() + (i - a), taken.begin() + (i - a + m), uchar(1));
             hits.push_back({i, i + m, k});
         }
     }
+    if (hits.empty())
+        return false;
     std::sort(hits.begin(), hits.end(), [](const Hit &x, const Hit &y) { return x.start < y.start; });
+    std::vector<Transition> out;
+    out.reserve(trans.size() + 2 * hits.size());
+    size_t ti = 0;
+    StateId cur = trans.front().state;
     for (const Hit &h : hits) {
-        // The caller passes the paragraph start state as the entry at position 0.
-        const StateId below = stateAt(h.start);
-        if (states_.Get(below).InStartStop())
+        while (ti < trans.size() && trans[ti].pos <= quint32(h.start)) {
+            out.push_back(trans[ti]);
+            cur = trans[ti++].state;
+        }
+        const StateId kw = PushKeyword(cur, h.keyword);
+        if (kw == cur)
             continue;
-        const StateId kw = PushKeyword(below, h.keyword);
-        if (kw == below)
-            continue;
-        const StateId after = stateAt(h.end);
-        auto it = std::lower_bound(trans.begin(), trans.end(), quint32(h.start), [](const Transition &x, quint32 v) { return x.pos < v; });
-        if (it != trans.end() && it->pos == quint32(h.start))
-            it->state = kw;
+        if (!out.empty() && out.back().pos == quint32(h.start))
+            out.back().state = kw;
         else
-            it = trans.insert(it, {quint32(h.start), kw});
-        ++it;
-        if (it == trans.end() || it->pos != quint32(h.end))
-            trans.insert(it, {quint32(h.end), after});
+            out.push_back({quint32(h.start), kw});
+        if (!(ti < trans.size() && trans[ti].pos == quint32(h.end)))
+            out.push_back({quint32(h.end), cur});
     }
+    out.insert(out.end(), trans.begin() + std::ptrdiff_t(ti), trans.end());
+    trans.swap(out);
+    return true;
 }
 
 void MemoCore::KeywordPass(int p, int from, int to)
@@ -1172,18 +1194,23 @@ void MemoCore::KeywordPass(int p, int from, int to)
             trans.push_back(x);
     }
     // Stale keyword styling in the range goes first.
+    bool stripped = false;
     for (Transition &x : trans)
-        if (x.pos >= quint32(a) && x.pos < quint32(b))
-            x.state = StripKeywords(x.state);
+        if (x.pos >= quint32(a) && x.pos < quint32(b)) {
+            const StateId st = StripKeywords(x.state);
+            stripped |= st != x.state;
+            x.state = st;
+        }
     std::vector<Transition> clean;
     clean.reserve(trans.size());
     for (const Transition &x : trans)
         if (clean.empty() || clean.back().state != x.state)
             clean.push_back(x);
-    if (t.narrow)
-        FindKeywords(t.narrow, t.length, a, b, clean);
-    else
-        FindKeywords(t.wide, t.length, a, b, clean);
+    const bool found = t.narrow ? FindKeywords(t.narrow, t.length, a, b, clean) : FindKeywords(t.wide, t.length, a, b, clean);
+    if (!stripped && !found) {
+        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        return;
+    }
     // Back to the stored form: the entry at 0 only when it differs from the start state.
     std::vector<Transition> stored;
     stored.reserve(clean.size());

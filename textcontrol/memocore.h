@@ -313,7 +313,7 @@ private:
     bool StartStopPass(int p, int from, bool compact);
     template <class Ch> StateId WalkStartStop(const Ch *s, int len, int from, StateId st, int bodyStart, std::vector<Transition> &out);
     void KeywordPass(int p, int from, int to);
-    template <class Ch> void FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans);
+    template <class Ch> bool FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans);
     void BuildKeyTables();
     std::vector<LineBreak> Wrap(int p, int &widest);
     template <class Ch> void WrapText(const Ch *s, int len, int p, std::vector<LineBreak> &out, int &widest);

@@ -1,0 +1,195 @@
+// Figures of the text control beside QPlainTextEdit + QSyntaxHighlighter and QScintilla.
+// Usage: bench_textcontrol [--sizes 1,10,100] [--peer-max MB]
+#include "htmlgen.h"
+#include "peers.h"
+
+#include "textcontrol/htmlrules.h"
+#include "textcontrol/memocore.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <algorithm>
+#include <cstdio>
+#include <malloc.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace textcontrol;
+using benchtext::Peer;
+
+namespace {
+
+double Rss()
+{
+    malloc_trim(0);
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
+}
+
+template <class F> double Ms(F &&f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+struct Stats {
+    double median = 0, worst = 0, p99 = 0;
+};
+
+template <class F> Stats Repeat(int n, F &&f)
+{
+    std::vector<double> v;
+    v.reserve(size_t(n));
+    for (int i = 0; i < n; ++i)
+        v.push_back(Ms(f));
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v.back(), v[std::min(v.size() - 1, v.size() * 99 / 100)]};
+}
+
+struct Row {
+    QString name, unit;
+    double ours = -1, sci = -1, plain = -1;
+};
+
+void Print(const QString &title, const std::vector<Row> &rows)
+{
+    std::printf("\n%s\n", qPrintable(title));
+    std::printf("%-34s %12s %12s %8s %14s %8s\n", "row", "ours", "QScintilla", "ratio", "QPlainTextEdit", "ratio");
+    auto cell = [](double v) { return v < 0 ? QStringLiteral("-") : QString::number(v, 'f', v < 10 ? 3 : 1); };
+    auto ratio = [](double a, double b) { return (a < 0 || b <= 0) ? QStringLiteral("-") : QString::number(a / b, 'f', 3); };
+    for (const Row &r : rows)
+        std::printf("%-34s %12s %12s %8s %14s %8s\n", qPrintable(r.name + " (" + r.unit + ")"), qPrintable(cell(r.ours)),
+                    qPrintable(cell(r.sci)), qPrintable(ratio(r.ours, r.sci)), qPrintable(cell(r.plain)),
+                    qPrintable(ratio(r.ours, r.plain)));
+    std::fflush(stdout);
+}
+
+// Core alone: load, highlight and wrap, memory, edits, search, save.
+std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices)
+{
+    const double mb = double(doc.size()) / 1e6;
+    std::vector<Row> rows = {{"load", "ms"},           {"highlight + wrap all", "ms"},   {"highlight + wrap rate", "MB/s"},
+                             {"memory per MB of text", "MB"}, {"insert at end, median", "ms"}, {"insert at end, worst", "ms"},
+                             {"insert at start, median", "ms"}, {"insert at start, worst", "ms"}, {"find absent word", "ms"},
+                             {"save", "ms"}};
+    {
+        const double before = Rss();
+        auto m = std::make_unique<MemoCore>();
+        FixedMeasurer measure(7);
+        m->SetUpdateMode(TUpdateMode::umOnNeed);
+        m->SetMeasurer(&measure);
+        m->SetClientSize(800, 600);
+        FillHtmlRules(m->Keywords(), m->StartStopKeys());
+        QBuffer buf;
+        buf.setData(doc);
+        buf.open(QIODevice::ReadOnly);
+        rows[0].ours = Ms([&] { m->LoadFromStream(buf); });
+        rows[1].ours = Ms([&] {
+            m->FormatRange(0, m->ParagraphCount() - 1);
+        });
+        m->Storage();
+        const_cast<TextStorage &>(m->Storage()).CompactTransitions();
+        rows[2].ours = mb / (rows[1].ours / 1000);
+        rows[3].ours = (Rss() - before) / 1e6 / mb;
+        std::printf("  (ours: %d paragraphs, %d display lines, %d states, storage %.2f bytes per byte)\n", m->ParagraphCount(),
+                    m->LineCount(), m->States().Count(), double(m->Storage().MemoryUsed()) / double(doc.size()));
+        Stats end = Repeat(1000, [&] {
+            m->Select(m->CharCount(), 0);
+            m->SetSelText(QStringLiteral("x"));
+        });
+        rows[4].ours = end.median;
+        rows[5].ours = end.worst;
+        Stats start = Repeat(1000, [&] {
+            m->Select(0, 0);
+            m->SetSelText(QStringLiteral("x"));
+        });
+        rows[6].ours = start.median;
+        rows[7].ours = start.worst;
+        rows[8].ours = Ms([&] {
+            m->Select(0, 0);
+            m->FindText(QStringLiteral("zqxjv"), true, false, false);
+        });
+        rows[9].ours = Ms([&] { (void)m->SaveToBytes(); });
+        if (slices) {
+            // The one-line page in background slices.
+            auto one = std::make_unique<MemoCore>();
+            one->SetMeasurer(&measure);
+            one->SetClientSize(800, 600);
+            FillHtmlRules(one->Keywords(), one->StartStopKeys());
+            one->SetUpdateMode(TUpdateMode::umBackground);
+            QElapsedTimer t;
+            t.start();
+            one->SetTextBuf(QString::fromLatin1(benchtext::GenerateHtml(2'000'000, true)));
+            while (one->Progress() != 100)
+                QCoreApplication::processEvents();
+            slices->ours = one->LongestSlice();
+            slices[1].ours = double(t.nsecsElapsed()) / 1e6;
+        }
+    }
+    if (!withPeers)
+        return rows;
+    for (int which = 0; which < 2; ++which) {
+        const double before = Rss();
+        std::unique_ptr<Peer> peer = which == 0 ? benchtext::MakeScintillaPeer() : benchtext::MakePlainPeer();
+        if (!peer)
+            continue;
+        auto set = [&](int i, double v) { (which == 0 ? rows[size_t(i)].sci : rows[size_t(i)].plain) = v; };
+        set(0, Ms([&] { peer->Load(doc); }));
+        set(1, Ms([&] { peer->HighlightAll(); }));
+        set(2, mb / ((which == 0 ? rows[1].sci : rows[1].plain) / 1000));
+        set(3, (Rss() - before) / 1e6 / mb);
+        Stats end = Repeat(1000, [&] { peer->Insert(true); });
+        set(4, end.median);
+        set(5, end.worst);
+        Stats start = Repeat(1000, [&] { peer->Insert(false); });
+        set(6, start.median);
+        set(7, start.worst);
+        set(8, Ms([&] { peer->Find(QStringLiteral("zqxjv")); }));
+        set(9, Ms([&] { (void)peer->Save(); }));
+    }
+    return rows;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QList<int> sizes = {1, 10, 100};
+    int peerMax = 100;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--sizes")) {
+            sizes.clear();
+            for (const QString &s : args[i + 1].split(QLatin1Char(',')))
+                sizes << s.toInt();
+        } else if (args[i] == QLatin1String("--peer-max")) {
+            peerMax = args[i + 1].toInt();
+        }
+    }
+    std::printf("Text control benchmark (HTML rules of the document window; times in ms)\n");
+    for (int mb : sizes) {
+        const QByteArray doc = benchtext::GenerateHtml(qint64(mb) * 1'000'000, false);
+        Row slices[2] = {{"one-line 2 MB: longest slice", "ms"}, {"one-line 2 MB: highlighted in", "ms"}};
+        std::vector<Row> rows = CoreRows(doc, mb <= peerMax, mb == sizes.front() ? slices : nullptr);
+        if (mb == sizes.front()) {
+            rows.push_back(slices[0]);
+            rows.push_back(slices[1]);
+        }
+        Print(QStringLiteral("Core, %1 MB").arg(mb), rows);
+    }
+    {
+        const QByteArray line = benchtext::GenerateHtml(2'000'000, true);
+        std::vector<Row> rows = CoreRows(line, peerMax >= 2, nullptr);
+        Print(QStringLiteral("Core, 2 MB on a single line"), rows);
+    }
+    return 0;
+}
