@@ -1,0 +1,64 @@
+#pragma once
+// Line numbers and ten bookmarks beside a memo; adds Ctrl+Shift+digit (set or clear a bookmark on the
+// caret's line) and Ctrl+digit (go to a bookmark) to the memo.
+#include "textcontrol/memocore.h"
+#include "textcontrol/tcolor.h"
+
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+namespace textcontrol {
+
+class TRiloMemo;
+
+class TRiloGutter : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TRiloGutter(QWidget *parent = nullptr);
+    ~TRiloGutter() override;
+
+    TRiloMemo *Memo() const { return memo_; }
+    void SetMemo(TRiloMemo *memo);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
+    bool Bookmarks() const { return bookmarks_; }
+    void SetBookmarks(bool v) { bookmarks_ = v; }
+    bool LineNumbers() const { return lineNumbers_; }
+    void SetLineNumbers(bool v);
+    TColor Color() const { return color_; }
+    void SetColor(TColor c);
+
+    // Sets, moves or toggles off bookmark n (0-9) on a display line; true when something changed.
+    virtual bool SetBookmark(int line, int n);
+    int BookmarkAtLine(int line) const;
+    // Display line of bookmark n, or -1.
+    int BookmarkLine(int n) const;
+    const QPixmap &Icons() const { return icons_; }
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    void Detach();
+    void MemoScrolled();
+    void MemoChanged();
+    void FreeBookmarks();
+
+    QPointer<TRiloMemo> memo_;
+    TAlignment alignment_ = TAlignment::taCenter;
+    bool bookmarks_ = true, lineNumbers_ = true;
+    TColor color_ = clWindow;
+    std::array<std::unique_ptr<TRiloNavigator>, 10> marks_;
+    std::array<int, 10> markLines_;
+    int lineCount_ = -1;
+    int topPixel_ = 0;
+    QPixmap icons_;
+    QMetaObject::Connection scrolled_, changed_, fontChanged_, destroyed_;
+};
+
+} // namespace textcontrol

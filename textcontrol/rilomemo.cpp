@@ -1,0 +1,1115 @@
+#include "textcontrol/rilomemo.h"
+
+#include "platform/formstream.h"
+#include "textcontrol/rilostrings.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QGlyphRun>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+namespace textcontrol {
+
+namespace {
+constexpr int kBlinkMs = 500;
+constexpr int kMaxScroll = 32760;
+
+// Lone LF (and LF CR) become CR LF: the text keeps paragraph ends as CR LF.
+QString ClipboardToText(const QString &in)
+{
+    QString out;
+    out.reserve(in.size() + in.size() / 16);
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const QChar c = in[i];
+        if (c == QLatin1Char('\n') && (i == 0 || in[i - 1] != QLatin1Char('\r')))
+            out += QLatin1Char('\r');
+        out += c;
+    }
+    return out;
+}
+
+bool IsBlankOrTab(ushort c) { return c == ' ' || c == '\t'; }
+
+void Invert(QPainter &p, const QRect &r)
+{
+    p.setCompositionMode(QPainter::CompositionMode_Difference);
+    p.fillRect(r, Qt::white);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// Draws characters [i, j) at the given positions: glyphs of the run's font where it has them, the
+// font with its fallbacks for the rest.
+template <class Pos>
+void DrawRun(QPainter &p, QtMeasurer &m, const ParaText &txt, int i, int j, quint8 style, const Pos &posOf)
+{
+    const QRawFont &raw = m.Raw(FontVariant(style));
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    std::vector<int> missing;
+    for (int k = i; k < j; ++k) {
+        const QChar ch(txt[k]);
+        if (ch.unicode() < 32 || ch.isLowSurrogate())
+            continue;
+        quint32 gi = 0;
+        int count = 1;
+        if (!ch.isSurrogate())
+            raw.glyphIndexesForChars(&ch, 1, &gi, &count);
+        if (gi == 0) {
+            missing.push_back(k);
+            continue;
+        }
+        glyphs.append(gi);
+        positions.append(posOf(k));
+    }
+    if (!glyphs.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(raw);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        run.setUnderline(style & fsUnderline);
+        run.setStrikeOut(style & fsStrikeOut);
+        p.drawGlyphRun(QPointF(0, 0), run);
+    }
+    if (missing.empty())
+        return;
+    p.setFont(m.StyleFont(style));
+    for (int k : missing) {
+        QString s(QChar(txt[k]));
+        if (QChar(txt[k]).isHighSurrogate() && k + 1 < j)
+            s += QChar(txt[k + 1]);
+        p.drawText(posOf(k), s);
+    }
+}
+} // namespace
+
+// One display line laid out: x of every character boundary from the line's text origin.
+struct TRiloMemo::LineGeom {
+    int para = 0, a = 0, b = 0; // characters [a, b) of the paragraph
+    int start = 0;              // offset of character a
+    bool last = true;           // the paragraph's last display line
+    quint8 style = 0;
+    StateId state = 0;
+    std::vector<int> x;
+    int width = 0;  // to the end of the last non-blank character
+    int origin = 0; // client x of the text origin
+};
+
+// Where the paint routine draws: the screen or a printer canvas.
+struct TRiloMemo::PaintTarget {
+    QtMeasurer *measurer = nullptr;
+    int lineHeight = 1, baseline = 0, clientWidth = 0, left = 0;
+    bool screen = true;
+    bool selection = false;
+    QColor fontColor, background;
+};
+
+TRiloMemo::TRiloMemo(QWidget *parent) : QAbstractScrollArea(parent), drop_(this), anchor_(this)
+{
+    resize(100, 60);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    altFont_ = font();
+    endOfTextMark_ = QPen(ToQColor(clRed));
+    blink_.setInterval(kBlinkMs);
+    connect(&blink_, &QTimer::timeout, this, [this] { BlinkCaret(); });
+    autoScroll_.setSingleShot(true);
+    connect(&autoScroll_, &QTimer::timeout, this, [this] { AutoScrollStep(); });
+    SetMeasurer(&screen_);
+    FontChange(true);
+}
+
+TRiloMemo::~TRiloMemo()
+{
+    // Navigators of others (bookmarks) are only detached; their owners free them.
+    SetMeasurer(nullptr);
+}
+
+// ---- properties ------------------------------------------------------------------------------------
+
+void TRiloMemo::SetBorderStyle(TBorderStyle s)
+{
+    borderStyle_ = s;
+    setFrameStyle(s == TBorderStyle::bsSingle ? (QFrame::StyledPanel | QFrame::Sunken) : QFrame::NoFrame);
+}
+
+void TRiloMemo::SetHideSelection(bool v)
+{
+    if (v == hideSelection_)
+        return;
+    hideSelection_ = v;
+    if (!hasFocus() && SelLength() != 0)
+        InvalidateLines(LineOfOffset(SelLower()), LineOfOffset(SelUpper()));
+}
+
+void TRiloMemo::SetScrollBars(TScrollStyle s)
+{
+    scrollBars_ = s;
+    const bool h = s == TScrollStyle::ssHorizontal || s == TScrollStyle::ssBoth;
+    const bool v = s == TScrollStyle::ssVertical || s == TScrollStyle::ssBoth;
+    setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    vRangeMax_ = hRangeMax_ = -1;
+    UpdateScrollBars();
+}
+
+void TRiloMemo::SetWordWrap(bool v)
+{
+    if (v == WordWrap())
+        return;
+    hOffset_ = 0;
+    MemoCore::SetWordWrap(v);
+    UpdateScrollBars();
+}
+
+void TRiloMemo::SetAltFont(const QFont &f)
+{
+    altFont_ = f;
+    FontChange(true);
+}
+
+void TRiloMemo::SetCaretWidth(int w)
+{
+    caretWidth_ = std::max(0, w);
+    PlaceCaret(true);
+}
+
+void TRiloMemo::SetDisplayOnly(bool v)
+{
+    displayOnly_ = v;
+    PlaceCaret(true);
+}
+
+void TRiloMemo::SetEndOfTextMark(const QPen &pen)
+{
+    endOfTextMark_ = pen;
+    viewport()->update();
+}
+
+void TRiloMemo::SetEndOfTextMarkColor(TColor c)
+{
+    endMarkColor_ = c;
+    if (c != clNone)
+        endOfTextMark_.setColor(ToQColor(c, palette()));
+    viewport()->update();
+}
+
+void TRiloMemo::SetHighlightBackgnd(TColor c)
+{
+    highlightBackgnd_ = c;
+    viewport()->update();
+}
+
+void TRiloMemo::SetHighlightColor(TColor c)
+{
+    highlightColor_ = c;
+    viewport()->update();
+}
+
+void TRiloMemo::SetColor(TColor c)
+{
+    color_ = c;
+    viewport()->update();
+}
+
+void TRiloMemo::SetJustified(bool v)
+{
+    if (v == justified_)
+        return;
+    justified_ = v;
+    hOffset_ = 0;
+    UpdateCaret();
+    viewport()->update();
+}
+
+void TRiloMemo::SetLineHeight(int h)
+{
+    lineHeight_ = h >= 1 ? h : 0;
+    FontChange(false);
+}
+
+void TRiloMemo::SetOptions(TRiloMemoOptions o)
+{
+    const TRiloMemoOptions old = Options();
+    if (o == old)
+        return;
+    MemoCore::SetOptions(o);
+    if ((old ^ o) & rmoAutoScrollBars) {
+        vRangeMax_ = hRangeMax_ = -1;
+        UpdateScrollBars();
+    }
+    if (((old ^ o) & (rmoWindowsSelColors | rmoFullLineSelect)) && SelLength() != 0)
+        InvalidateLines(LineOfOffset(SelLower()), LineOfOffset(SelUpper()));
+}
+
+void TRiloMemo::SetOverwrite(bool v)
+{
+    if (v == overwrite_)
+        return;
+    overwrite_ = v;
+    PlaceCaret(true);
+}
+
+void TRiloMemo::SetShowEndParSelected(bool v)
+{
+    if (v == showEndParSelected_)
+        return;
+    showEndParSelected_ = v;
+    if (SelLength() != 0)
+        InvalidateLines(LineOfOffset(SelLower()), LineOfOffset(SelUpper()));
+}
+
+void TRiloMemo::SetApplyKeyWords(bool v)
+{
+    if (v != ApplyKeyWords())
+        MemoCore::SetApplyKeyWords(v);
+}
+
+void TRiloMemo::SetApplyStartStopKeys(bool v)
+{
+    if (v != ApplyStartStopKeys())
+        MemoCore::SetApplyStartStopKeys(v);
+}
+
+void TRiloMemo::WriteProperties(platform::FormWriter &w) const
+{
+    auto &self = const_cast<TRiloMemo &>(*this);
+    auto name = [&](const char *n) { w.WriteString(QString::fromLatin1(n)); };
+    auto integer = [&](const char *n, qint64 v) { name(n); w.WriteInteger(v); };
+    auto boolean = [&](const char *n, bool v) { name(n); w.WriteBool(v); };
+    integer("Left", x());
+    integer("Top", y());
+    integer("Width", width());
+    integer("Height", height());
+    integer("Alignment", int(Alignment()));
+    if (borderStyle_ != TBorderStyle::bsSingle)
+        integer("BorderStyle", int(borderStyle_));
+    if (!hideSelection_)
+        boolean("HideSelection", false);
+    name("Lines.Strings");
+    self.Lines().WriteData(w);
+    integer("ScrollBars", int(scrollBars_));
+    integer("TabStop", 1);
+    if (!wantTabs_)
+        boolean("WantTabs", false);
+    if (!WordWrap())
+        boolean("WordWrap", false);
+    name("AltFont");
+    w.WriteString(altFont_.toString());
+    if (!ApplyKeyWords())
+        boolean("ApplyKeyWords", false);
+    if (!ApplyStartStopKeys())
+        boolean("ApplyStartStopKeys", false);
+    integer("CaretWidth", caretWidth_);
+    boolean("DisplayOnly", displayOnly_);
+    if (!enableHotKeys_)
+        boolean("EnableHotKeys", false);
+    integer("EndOfTextMark.Color", qint64(endMarkColor_));
+    integer("EndOfTextMark.Width", endOfTextMark_.width());
+    if (highlightBackgnd_ != clWindow)
+        integer("HighlightBackgnd", qint64(highlightBackgnd_));
+    if (highlightColor_ != clRed)
+        integer("HighlightColor", qint64(highlightColor_));
+    name("Highlighter");
+    w.WriteString(QString());
+    boolean("Justified", justified_);
+    name("Keywords.Strings");
+    self.Keywords().WriteData(w);
+    if (LeftMargin() != 8)
+        integer("LeftMargin", LeftMargin());
+    integer("LineHeight", lineHeight_);
+    integer("NullReplacement", NullReplacement().unicode());
+    integer("Options", Options());
+    boolean("Overwrite", overwrite_);
+    if (!PassOverCodes())
+        boolean("PassOverCodes", false);
+    if (ReadOnly())
+        boolean("ReadOnly", true);
+    if (RightMargin() != 8)
+        integer("RightMargin", RightMargin());
+    name("Separators");
+    w.WriteString(Separators());
+    if (!showEndParSelected_)
+        boolean("ShowEndParSelected", false);
+    if (self.StartStopKeys().Count() > 0) {
+        name("StartStopKeys.Keys");
+        self.StartStopKeys().WriteData(w);
+    }
+    if (TabStops() != 8)
+        integer("TabStops", TabStops());
+    if (UndoMaxSpace() != 65538)
+        integer("UndoMaxSpace", UndoMaxSpace());
+    if (UndoMaxLevel() != 256)
+        integer("UndoMaxLevel", UndoMaxLevel());
+    if (UpdateMode() != TUpdateMode::umBackground)
+        integer("UpdateMode", int(UpdateMode()));
+    if (color_ != clWindow)
+        integer("Color", qint64(color_));
+}
+
+// ---- font, size and scroll bars --------------------------------------------------------------------
+
+void TRiloMemo::FontChange(bool rewrap)
+{
+    screen_.SetFonts(font(), altFont_, nullptr);
+    SetAutoLineHeight(screen_.Height() + 1);
+    const int lh = LineHeight();
+    baseline_ = lh - screen_.Descent() - 1;
+    if (baseline_ < screen_.Ascent() - 0)
+        baseline_ = std::min(lh, screen_.Ascent());
+    if (printCanvas_)
+        return;
+    if (rewrap)
+        SetMeasurer(&screen_);
+    hOffset_ = 0;
+    const int maxTop = std::max(0, LineCount() - VisibleLines() + 2);
+    if (TopLine() > maxTop)
+        SetTopLine(maxTop);
+    UpdateScrollBars();
+    viewport()->update();
+    PlaceCaret(true);
+    Q_EMIT FontChanged();
+}
+
+void TRiloMemo::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::FontChange)
+        FontChange(true);
+    else if (e->type() == QEvent::PaletteChange)
+        viewport()->update();
+    QAbstractScrollArea::changeEvent(e);
+}
+
+void TRiloMemo::resizeEvent(QResizeEvent *e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    if (printCanvas_)
+        return;
+    SetClientSize(viewport()->width(), viewport()->height());
+    UpdateScrollBars();
+    PlaceCaret(false);
+}
+
+void TRiloMemo::UpdateScrollBars()
+{
+    if (printCanvas_ || settingBars_)
+        return;
+    settingBars_ = true;
+    const bool autoBars = HasOption(rmoAutoScrollBars);
+    const int lines = LineCount();
+    const int vis = VisibleLines();
+    vDivisor_ = lines / kMaxScroll + 1;
+    int rangeMax = std::max(lines / vDivisor_, vis - 2);
+    if (!autoBars && rangeMax < vis)
+        ++rangeMax;
+    const int page = std::max(1, (vis - 1) / vDivisor_);
+    if (rangeMax != vRangeMax_ || page != vPage_) {
+        vRangeMax_ = rangeMax;
+        vPage_ = page;
+        QScrollBar *bar = verticalScrollBar();
+        bar->setPageStep(page);
+        bar->setSingleStep(1);
+        bar->setRange(0, std::max(0, rangeMax - page + 1));
+    }
+    verticalScrollBar()->setValue(TopLine() / vDivisor_);
+    settingBars_ = false;
+    UpdateHScrollBar();
+}
+
+void TRiloMemo::UpdateHScrollBar()
+{
+    if (printCanvas_ || settingBars_)
+        return;
+    settingBars_ = true;
+    const int margins = LeftMargin() + RightMargin();
+    const int cw = ClientWidth();
+    hDivisor_ = (WidestLine() + margins) / kMaxScroll + 1;
+    const int page = std::max(1, (cw - margins) / hDivisor_);
+    int rangeMax = std::max(0, (WidestLine() + margins - cw) / hDivisor_) + page - 1;
+    if (!HasOption(rmoAutoScrollBars))
+        ++rangeMax;
+    if (Alignment() != TAlignment::taLeftJustify)
+        rangeMax = page;
+    hRangeMax_ = rangeMax;
+    hPage_ = page;
+    QScrollBar *bar = horizontalScrollBar();
+    bar->setPageStep(page);
+    bar->setSingleStep(std::max(1, SpaceWidth() / hDivisor_));
+    bar->setRange(0, std::max(0, rangeMax - page + 1));
+    if (rangeMax < page && hOffset_ != 0) {
+        hOffset_ = 0;
+        viewport()->update();
+    }
+    bar->setValue(hOffset_ / hDivisor_);
+    settingBars_ = false;
+}
+
+void TRiloMemo::scrollContentsBy(int dx, int dy)
+{
+    if (settingBars_)
+        return;
+    if (dy != 0)
+        SetTopLine(verticalScrollBar()->value() * vDivisor_);
+    if (dx != 0)
+        SetHorzOffset(horizontalScrollBar()->value() * hDivisor_);
+}
+
+void TRiloMemo::wheelEvent(QWheelEvent *e)
+{
+    const int steps = e->angleDelta().y() / 40;
+    if (steps != 0 && !(e->modifiers() & Qt::ShiftModifier))
+        VScrollLines(-steps);
+    else if (e->angleDelta().x() != 0 || steps != 0)
+        HScrollBy(-(e->angleDelta().x() ? e->angleDelta().x() : e->angleDelta().y()) / 40 * SpaceWidth());
+    e->accept();
+}
+
+void TRiloMemo::FireVScroll()
+{
+    Q_EMIT VScrolled();
+    if (OnVScroll)
+        OnVScroll(this);
+}
+
+void TRiloMemo::SetTopLine(int line)
+{
+    line = std::clamp(line, 0, std::max(0, LineCount() - 1));
+    const int old = TopLine();
+    if (old == line && lastTopLine_ == line)
+        return;
+    if (ApplyStartStopKeys())
+        HighlightUpTo(Storage().ParagraphOfLine(line));
+    topLine_.SetOffset(LineStart(line));
+    const int now = TopLine();
+    lastTopLine_ = now;
+    if (now != old) {
+        const int dy = (old - now) * LineHeight();
+        if (std::abs(dy) < viewport()->height())
+            viewport()->scroll(0, dy);
+        else
+            viewport()->update();
+    }
+    if (!settingBars_) {
+        settingBars_ = true;
+        verticalScrollBar()->setValue(now / vDivisor_);
+        settingBars_ = false;
+    }
+    PlaceCaret(false);
+    FireVScroll();
+}
+
+void TRiloMemo::SetHorzOffset(int x)
+{
+    x = std::max(0, x);
+    if (x == hOffset_)
+        return;
+    hOffset_ = x;
+    if (!settingBars_) {
+        settingBars_ = true;
+        horizontalScrollBar()->setValue(x / hDivisor_);
+        settingBars_ = false;
+    }
+    viewport()->update();
+    PlaceCaret(false);
+}
+
+void TRiloMemo::VScrollLines(int n)
+{
+    if (n == 0)
+        return;
+    const int maxTop = std::max(0, LineCount() - VisibleLines() + 2);
+    const int top = TopLine();
+    int target = top + n;
+    if (n > 0)
+        target = std::min(target, std::max(top, maxTop));
+    SetTopLine(std::max(0, target));
+}
+
+void TRiloMemo::HScrollBy(int dx)
+{
+    if (WordWrap() && scrollBars_ != TScrollStyle::ssHorizontal && scrollBars_ != TScrollStyle::ssBoth)
+        return;
+    const int maxOff = std::max(0, WidestLine() + LeftMargin() + RightMargin() - ClientWidth());
+    SetHorzOffset(std::clamp(hOffset_ + dx, 0, std::max(maxOff, hOffset_)));
+}
+
+// ---- core hooks ------------------------------------------------------------------------------------
+
+void TRiloMemo::InvalidateLines(int a, int b)
+{
+    if (printCanvas_)
+        return;
+    if (a > b)
+        std::swap(a, b);
+    const int top = TopLine(), vis = VisibleLines();
+    if (b < top || a >= top + vis)
+        return;
+    const int lh = LineHeight();
+    const int y0 = (std::max(a, top) - top) * lh;
+    const int y1 = std::min((b + 1 - top) * lh, viewport()->height());
+    viewport()->update(0, y0, viewport()->width(), std::max(0, y1 - y0) + (b >= top + vis - 1 ? lh : 0));
+}
+
+void TRiloMemo::InvalidateAll()
+{
+    if (!printCanvas_)
+        viewport()->update();
+}
+
+void TRiloMemo::LinesChanged(int firstLine, int oldCount, int newCount)
+{
+    if (printCanvas_)
+        return;
+    const int top = TopLine();
+    const int y0 = std::max(0, (firstLine - top) * LineHeight());
+    if (y0 < viewport()->height())
+        viewport()->update(0, y0, viewport()->width(), viewport()->height() - y0);
+    if (oldCount != newCount || vRangeMax_ < 0)
+        UpdateScrollBars();
+    else
+        UpdateHScrollBar();
+}
+
+void TRiloMemo::TextReset()
+{
+    hOffset_ = 0;
+    lastTopLine_ = -1;
+    keepX_ = -1;
+    if (printCanvas_)
+        return;
+    vRangeMax_ = -1;
+    UpdateScrollBars();
+    viewport()->update();
+    FireVScroll();
+}
+
+void TRiloMemo::BackgroundProgress()
+{
+    if (printCanvas_)
+        return;
+    UpdateScrollBars();
+}
+
+void TRiloMemo::Change()
+{
+    Q_EMIT TextChanged();
+    MemoCore::Change();
+}
+
+// ---- caret -----------------------------------------------------------------------------------------
+
+int TRiloMemo::ComputeCaretWidth()
+{
+    const int base = caretWidth_ > 0 ? caretWidth_ : LineHeight() / 14 + 1;
+    if (overwrite_ && HasOption(rmoWideOverwriteCaret) && SelLength() == 0 && VirtualSpaces() == 0) {
+        const int off = SelStart();
+        const int p = Storage().ParagraphAt(off);
+        const int col = off - Storage().Start(p);
+        if (col < Storage().Length(p)) {
+            const QChar c = CharAt(off);
+            const int w = c == QLatin1Char('\t') ? SpaceWidth() : Measure().Width(c, FontVariant(StyleAt(off)));
+            return std::max(base, w);
+        }
+    }
+    return base;
+}
+
+void TRiloMemo::InvalidateCaret()
+{
+    viewport()->update(QRect(caretX_ - 1, caretY_, caretW_ + 2, LineHeight()));
+}
+
+void TRiloMemo::PlaceCaret(bool)
+{
+    if (printCanvas_ || Updating())
+        return;
+    InvalidateCaret();
+    const int off = SelStart();
+    const int line = LineOfOffset(off);
+    const int col = off - LineStart(line);
+    caretX_ = PosToX(line, col) + VirtualSpaces() * SpaceWidth();
+    int y = (line - TopLine()) * LineHeight();
+    if (y < 0 || y >= 32767)
+        y = -LineHeight();
+    caretY_ = y;
+    caretW_ = ComputeCaretWidth();
+    caretOn_ = true;
+    if (hasFocus() && !displayOnly_)
+        blink_.start();
+    InvalidateCaret();
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+}
+
+void TRiloMemo::BlinkCaret()
+{
+    caretOn_ = !caretOn_;
+    InvalidateCaret();
+}
+
+void TRiloMemo::UpdateCaret()
+{
+    if (Updating())
+        return;
+    PlaceCaret(false);
+    MemoCore::UpdateCaret();
+}
+
+void TRiloMemo::focusInEvent(QFocusEvent *e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    PlaceCaret(true);
+    if (hideSelection_ && SelLength() != 0)
+        InvalidateLines(LineOfOffset(SelLower()), LineOfOffset(SelUpper()));
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TRiloMemo::focusOutEvent(QFocusEvent *e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    blink_.stop();
+    InvalidateCaret();
+    if (hideSelection_ && SelLength() != 0)
+        InvalidateLines(LineOfOffset(SelLower()), LineOfOffset(SelUpper()));
+    if (OnExit)
+        OnExit(this);
+}
+
+bool TRiloMemo::focusNextPrevChild(bool next)
+{
+    if (wantTabs_ && !displayOnly_)
+        return false;
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+QVariant TRiloMemo::inputMethodQuery(Qt::InputMethodQuery q) const
+{
+    switch (q) {
+    case Qt::ImCursorRectangle: return QRectF(CaretRect());
+    case Qt::ImFont: return font();
+    case Qt::ImCursorPosition: return SelStart() - ParagraphStart(SelPar());
+    case Qt::ImSurroundingText: return ParagraphText(SelPar());
+    case Qt::ImCurrentSelection: return SelText();
+    case Qt::ImEnabled: return !ReadOnly() && !displayOnly_;
+    default: return QAbstractScrollArea::inputMethodQuery(q);
+    }
+}
+
+void TRiloMemo::inputMethodEvent(QInputMethodEvent *e)
+{
+    if (!e->commitString().isEmpty() && !ReadOnly() && !displayOnly_ && !Updating())
+        for (QChar c : e->commitString())
+            TypeChar(c);
+    e->accept();
+}
+
+// ---- layout of a display line ----------------------------------------------------------------------
+
+void TRiloMemo::MakeGeom(int line, LineGeom &g, Measurer &m, int clientWidth)
+{
+    const TextStorage &t = Storage();
+    const int start = LineStart(line);
+    g.para = t.ParagraphAt(start);
+    const int ps = t.Start(g.para);
+    g.a = start - ps;
+    g.start = start;
+    const int k = line - t.FirstLine(g.para);
+    const auto br = t.Breaks(g.para);
+    g.last = k >= int(br.size());
+    g.b = g.last ? t.Length(g.para) : int(br[size_t(k)].pos);
+    g.style = k <= 0 ? t.Style(g.para) : br[size_t(k - 1)].style;
+    g.state = t.StateAt(g.para, g.a);
+    const ParaText txt = t.Text(g.para);
+    const auto trans = t.Transitions(g.para);
+    size_t ti = std::upper_bound(trans.begin(), trans.end(), quint32(g.a),
+                                 [](quint32 v, const Transition &x) { return v < x.pos; }) - trans.begin();
+    StateId state = g.state;
+    quint8 code = g.style;
+    const int tabw = std::max(1, TabStops()) * std::max(1, m.Width(QLatin1Char(' '), 0));
+    auto variantOf = [&] {
+        const TContextState &S = States().Get(state);
+        return FontVariant((S.style & csStyled) ? quint8(S.style & fsStyleMask) : code);
+    };
+    int variant = variantOf();
+    const qint32 *table = m.Table(variant);
+    const int n = g.b - g.a;
+    g.x.assign(size_t(n + 1), 0);
+    int x = 0, lastInk = 0;
+    for (int i = g.a; i < g.b; ++i) {
+        bool changed = false;
+        while (ti < trans.size() && trans[ti].pos <= quint32(i)) {
+            state = trans[ti++].state;
+            changed = true;
+        }
+        const ushort c = txt[i];
+        if (IsStyleCode(c)) {
+            code = ToggleCode(code, c);
+            changed = true;
+        }
+        if (changed) {
+            variant = variantOf();
+            table = m.Table(variant);
+        }
+        g.x[size_t(i - g.a)] = x;
+        if (IsStyleCode(c))
+            continue;
+        if (c == '\t') {
+            x = (x / tabw + 1) * tabw;
+            continue;
+        }
+        x += c < 256 ? table[c] : m.Advance(QChar(c), variant);
+        if (c != ' ')
+            lastInk = x;
+    }
+    g.x[size_t(n)] = x;
+    g.width = lastInk;
+    if (justified_ && !g.last) {
+        const int avail = clientWidth - LeftMargin() - RightMargin();
+        int lastNonBlank = g.b - 1;
+        while (lastNonBlank >= g.a && IsBlankOrTab(txt[lastNonBlank]))
+            --lastNonBlank;
+        int blanks = 0;
+        for (int i = g.a; i < lastNonBlank; ++i)
+            blanks += txt[i] == ' ';
+        const int extra = avail - g.width;
+        if (blanks > 0 && extra > 0) {
+            int shift = 0, seen = 0;
+            for (int i = g.a; i < g.b; ++i) {
+                g.x[size_t(i - g.a)] += shift;
+                if (txt[i] == ' ' && i < lastNonBlank) {
+                    shift += extra / blanks + (seen < extra % blanks ? 1 : 0);
+                    ++seen;
+                }
+            }
+            g.x[size_t(n)] += shift;
+            g.width += shift;
+        }
+    }
+    g.origin = LineOrigin(g, clientWidth);
+}
+
+int TRiloMemo::LineOrigin(const LineGeom &g, int clientWidth) const
+{
+    const int off = printCanvas_ ? 0 : hOffset_;
+    switch (Alignment()) {
+    case TAlignment::taRightJustify: return clientWidth - RightMargin() - g.width - off;
+    case TAlignment::taCenter: return LeftMargin() + (clientWidth - LeftMargin() - RightMargin() - g.width) / 2 - off;
+    default: return LeftMargin() - off;
+    }
+}
+
+int TRiloMemo::PosToX(int line, int column)
+{
+    LineGeom g;
+    MakeGeom(line, g, Measure(), ClientWidth());
+    column = std::clamp(column, 0, g.b - g.a);
+    return g.origin + g.x[size_t(column)];
+}
+
+int TRiloMemo::XToPos(int line, int x)
+{
+    LineGeom g;
+    MakeGeom(line, g, Measure(), ClientWidth());
+    const int n = g.b - g.a;
+    const int rel = x - g.origin;
+    int col = 0;
+    while (col < n && rel >= (g.x[size_t(col)] + g.x[size_t(col + 1)] + 1) / 2)
+        ++col;
+    if (!g.last && col == n && n > 0)
+        col = n - 1; // the end of a wrapped line is the next line's start
+    return col;
+}
+
+// ---- painting --------------------------------------------------------------------------------------
+
+bool TRiloMemo::SelectionVisible() const
+{
+    return SelLength() != 0 && !printCanvas_ && (hasFocus() || !hideSelection_);
+}
+
+void TRiloMemo::PaintLine(QPainter &p, PaintTarget &t, int line, int y)
+{
+    LineGeom g;
+    MakeGeom(line, g, *t.measurer, t.clientWidth);
+    const int lh = t.lineHeight;
+    const int ox = t.left + g.origin;
+    const TextStorage &ts = Storage();
+    const ParaText txt = ts.Text(g.para);
+    const auto trans = ts.Transitions(g.para);
+    size_t ti = std::upper_bound(trans.begin(), trans.end(), quint32(g.a),
+                                 [](quint32 v, const Transition &x) { return v < x.pos; }) - trans.begin();
+    const bool winSel = HasOption(rmoWindowsSelColors);
+    const QPalette &pal = palette();
+    int selA = -1, selB = -1;
+    if (t.selection) {
+        selA = std::clamp(SelLower() - g.start, 0, g.b - g.a) + g.a;
+        selB = std::clamp(SelUpper() - g.start, 0, g.b - g.a) + g.a;
+        if (SelUpper() <= g.start || SelLower() >= g.start + (g.b - g.a))
+            selA = selB = -1;
+    }
+    StateId state = g.state;
+    quint8 code = g.style;
+    int i = g.a;
+    while (i < g.b) {
+        while (ti < trans.size() && trans[ti].pos <= quint32(i))
+            state = trans[ti++].state;
+        const ushort c0 = txt[i];
+        if (IsStyleCode(c0)) {
+            code = ToggleCode(code, c0);
+            ++i;
+            continue;
+        }
+        // A run: same state and codes, no TAB inside, one side of each selection edge.
+        int j = i + 1;
+        const bool inSel = i >= selA && i < selB;
+        if (c0 != '\t')
+            while (j < g.b) {
+                const ushort c = txt[j];
+                if (c == '\t' || c < 32 || (ti < trans.size() && trans[ti].pos <= quint32(j)) || j == selA || j == selB)
+                    break;
+                ++j;
+            }
+        const TContextState &S = States().Get(state);
+        const bool styled = S.style & csStyled;
+        const quint8 eff = styled ? quint8(S.style & fsStyleMask) : code;
+        QColor fg = t.fontColor, bg;
+        if (styled && (S.color || S.background)) {
+            if (S.color)
+                fg = ToQColor(S.color, pal);
+            if (S.background)
+                bg = ToQColor(S.background, pal);
+            if (inSel && winSel)
+                fg = pal.color(QPalette::HighlightedText);
+        } else if (inSel && winSel) {
+            fg = pal.color(QPalette::HighlightedText);
+        } else if (eff & fsHighlight) {
+            fg = ToQColor(highlightColor_, pal);
+            bg = ToQColor(highlightBackgnd_, pal);
+        }
+        const int x0 = ox + g.x[size_t(i - g.a)], x1 = ox + g.x[size_t(j - g.a)];
+        if (inSel && winSel)
+            p.fillRect(QRect(x0, y, x1 - x0, lh), pal.color(QPalette::Highlight));
+        else if (bg.isValid())
+            p.fillRect(QRect(x0, y, x1 - x0, lh), bg);
+        if (c0 != '\t' && x1 > 0 && x0 < t.left + t.clientWidth) {
+            p.setPen(fg);
+            DrawRun(p, *t.measurer, txt, i, j, eff, [&](int k) { return QPointF(ox + g.x[size_t(k - g.a)], y + t.baseline); });
+        }
+        if (inSel && !winSel)
+            Invert(p, QRect(x0, y, x1 - x0, lh));
+        i = j;
+    }
+    // The paragraph end, when selected.
+    if (t.selection && g.last) {
+        const int endOff = ts.Start(g.para) + g.b;
+        if (SelLower() <= endOff && SelUpper() > endOff) {
+            const int xe = ox + g.x[size_t(g.b - g.a)];
+            QRect r;
+            if (HasOption(rmoFullLineSelect))
+                r = QRect(xe, y, std::max(0, t.left + t.clientWidth - xe), lh);
+            else if (showEndParSelected_)
+                r = QRect(xe, y, t.measurer->Width(QLatin1Char(' '), 0) / 2 + 1, lh);
+            if (!r.isEmpty()) {
+                if (winSel)
+                    p.fillRect(r, pal.color(QPalette::Highlight));
+                else
+                    Invert(p, r);
+            }
+        }
+    }
+}
+
+void TRiloMemo::PaintRange(QPainter &p, PaintTarget &t, int firstLine, int y0, int yEnd)
+{
+    int y = y0;
+    for (int line = firstLine; y < yEnd && line < LineCount(); ++line, y += t.lineHeight)
+        PaintLine(p, t, line, y);
+}
+
+void TRiloMemo::paintEvent(QPaintEvent *e)
+{
+    if (printCanvas_)
+        return;
+    QPainter p(viewport());
+    const QRect area = e->rect();
+    PaintTarget t;
+    t.measurer = &screen_;
+    t.lineHeight = LineHeight();
+    t.baseline = baseline_;
+    t.clientWidth = ClientWidth();
+    t.selection = SelectionVisible();
+    t.fontColor = palette().color(QPalette::Text);
+    t.background = ToQColor(color_, palette());
+    p.fillRect(area, t.background);
+    const int lh = t.lineHeight;
+    const int top = TopLine();
+    const int first = top + std::max(0, area.top()) / lh;
+    const int oldLines = LineCount();
+    int y = (first - top) * lh;
+    for (int line = first; y <= area.bottom() && line < LineCount(); ++line, y += lh) {
+        if (line >= top + VisibleLines())
+            break;
+        PaintLine(p, t, line, y);
+    }
+    // End-of-text mark.
+    if (endMarkColor_ != clNone && endOfTextMark_.style() != Qt::NoPen) {
+        const int ym = (LineCount() - top) * lh + endOfTextMark_.width() / 2;
+        if (ym >= area.top() - endOfTextMark_.width() && ym <= area.bottom() + endOfTextMark_.width()) {
+            p.setPen(endOfTextMark_);
+            p.drawLine(0, ym, ClientWidth(), ym);
+        }
+    }
+    // Caret.
+    if (CaretShown() && caretY_ >= 0) {
+        const QRect r = CaretRect();
+        if (r.intersects(area))
+            Invert(p, r);
+    }
+    if (dragging_ && !dragCancelled_) {
+        const int line = LineOfOffset(drop_.Offset());
+        const int x = PosToX(line, drop_.Offset() - LineStart(line));
+        p.fillRect(QRect(x, (line - top) * lh, 1, lh), t.fontColor);
+    }
+    if (LineCount() != oldLines)
+        QTimer::singleShot(0, this, [this] { UpdateScrollBars(); });
+}
+
+// ---- printing --------------------------------------------------------------------------------------
+
+void TRiloMemo::FormatForCanvas(QPainter *canvas, int width)
+{
+    if (canvas && canvas->device()) {
+        QPaintDevice *dev = canvas->device();
+        QFont f = font(), alt = altFont_;
+        const int screenDpi = std::max(1, logicalDpiY());
+        for (QFont *x : {&f, &alt})
+            if (x->pixelSize() > 0)
+                x->setPixelSize(std::max(1, x->pixelSize() * dev->logicalDpiY() / screenDpi));
+        if (!printCanvas_)
+            savedClientWidth_ = ClientWidth();
+        printCanvas_ = canvas;
+        print_ = std::make_unique<QtMeasurer>();
+        print_->SetFonts(f, alt, dev);
+        canvas->setFont(print_->VariantFont(0));
+        printLineHeight_ = print_->Height() + 1;
+        printBaseline_ = print_->Ascent();
+        clientWidth_ = std::max(1, width);
+        SetMeasurer(print_.get());
+        FormatRange(0, ParagraphCount() - 1);
+        return;
+    }
+    if (!printCanvas_)
+        return;
+    printCanvas_ = nullptr;
+    clientWidth_ = savedClientWidth_;
+    SetMeasurer(&screen_);
+    print_.reset();
+    FontChange(true);
+}
+
+int TRiloMemo::PaintOnCanvas(int firstLine, const QRect &rect)
+{
+    if (!printCanvas_ || firstLine < 0 || firstLine >= LineCount())
+        return 0;
+    QPainter &p = *printCanvas_;
+    PaintTarget t;
+    t.measurer = print_.get();
+    t.lineHeight = printLineHeight_;
+    t.baseline = printBaseline_;
+    t.clientWidth = rect.width();
+    t.left = rect.left();
+    t.screen = false;
+    t.fontColor = palette().color(QPalette::Text);
+    const int n = std::max(1, rect.height() / printLineHeight_);
+    const int count = std::min(n, LineCount() - firstLine);
+    p.save();
+    p.setClipRect(rect);
+    int y = rect.top();
+    for (int i = 0; i < count; ++i, y += printLineHeight_)
+        PaintLine(p, t, firstLine + i, y);
+    p.restore();
+    return count;
+}
+
+// ---- scrolling into view ---------------------------------------------------------------------------
+
+void TRiloMemo::ScrollInView()
+{
+    if (Updating() || printCanvas_)
+        return;
+    const int off = SelStart();
+    const int line = LineOfOffset(off);
+    const int col = off - LineStart(line);
+    // Horizontal.
+    const bool hScroll = !WordWrap() || scrollBars_ == TScrollStyle::ssHorizontal || scrollBars_ == TScrollStyle::ssBoth;
+    if (hScroll && (Alignment() == TAlignment::taLeftJustify || hOffset_ != 0)) {
+        const int x = PosToX(line, col) + VirtualSpaces() * SpaceWidth();
+        const int step = 5 * SpaceWidth();
+        int h = hOffset_;
+        if (x >= ClientWidth())
+            h += ((x - ClientWidth()) / step + 1) * step;
+        else if (x < 0)
+            h = std::max(0, h - ((-x + step - 1) / step) * step);
+        if (h != hOffset_)
+            SetHorzOffset(h);
+    }
+    // Vertical.
+    const int top = TopLine();
+    const int vis = VisibleLines();
+    if (line > top + vis - 2 && LineHeight() * (vis - 1) <= ClientHeight()) {
+        SetTopLine(std::max(0, line - vis + 2));
+    } else if (line > top + vis - 2) {
+        SetTopLine(std::max(0, line - vis + 2));
+    } else if (line < top) {
+        SetTopLine(line);
+    }
+    PlaceCaret(false);
+}
+
+// ---- clipboard -------------------------------------------------------------------------------------
+
+void TRiloMemo::CopyToClipboard()
+{
+    if (SelLength() == 0)
+        return;
+    QGuiApplication::clipboard()->setText(SelText());
+}
+
+void TRiloMemo::CutToClipboard()
+{
+    if (SelLength() == 0)
+        return;
+    CopyToClipboard();
+    SetSelText(QString());
+}
+
+void TRiloMemo::PasteFromClipboard()
+{
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasText())
+        return;
+    const QString text = ClipboardToText(mime->text());
+    if (text.isEmpty())
+        return;
+    ForceNewRecord();
+    SetSelTextBuf(text);
+    ForceNewRecord();
+}
+
+} // namespace textcontrol
