@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "textcontrol/rilostrings.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QEvent>
 #include <algorithm>
@@ -193,7 +194,8 @@ template <class Ch> struct Scanner {
     QElapsedTimer *timer;
     const std::function<void()> *progress;
 
-    void Run(const Ch *d, qsizetype n)
+    // False when a byte source turns out not to be ASCII (it is then read as UTF-8 instead).
+    bool Run(const Ch *d, qsizetype n)
     {
         quint8 style = 0;
         qsizetype i = 0;
@@ -219,13 +221,15 @@ template <class Ch> struct Scanner {
                     } else if (IsStyleCode(c)) {
                         style = ToggleCode(style, c);
                     }
-                } else if (c > 0xFF) {
-                    isWide = true;
+                } else if (c > 0x7F) {
+                    if constexpr (sizeof(Ch) == 1)
+                        return false;
+                    isWide |= c > 0xFF;
                 }
             }
             Add(d + s, i - s, paraStyle, dirty, isWide);
             if (ended || i >= n)
-                break;
+                return true;
             const auto c = ushort(d[i++]);
             if (i < n && ((c == 13 && ushort(d[i]) == 10) || (c == 10 && ushort(d[i]) == 13)))
                 ++i;
@@ -282,10 +286,8 @@ void MemoCore::LoadText(QStringView text)
     AfterLoad();
 }
 
-void MemoCore::LoadAscii(const char *data, qsizetype n)
+bool MemoCore::LoadAscii(const char *data, qsizetype n)
 {
-    modified_ = true;
-    ClearUndo();
     try {
         TextStorage::Builder b(text_);
         std::function<void()> progress = [this] {
@@ -293,7 +295,10 @@ void MemoCore::LoadAscii(const char *data, qsizetype n)
                 OnProgress(this);
         };
         Scanner<char> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
-        sc.Run(data, n);
+        if (!sc.Run(data, n))
+            return false; // the builder is dropped, the text stays as it was
+        modified_ = true;
+        ClearUndo();
         b.Finish();
     } catch (...) {
         text_.Reset();
@@ -301,6 +306,7 @@ void MemoCore::LoadAscii(const char *data, qsizetype n)
         throw;
     }
     AfterLoad();
+    return true;
 }
 
 void MemoCore::AfterLoad()
@@ -340,18 +346,15 @@ void MemoCore::SetTextBuf(const QString &text)
 
 void MemoCore::LoadFromStream(QIODevice &stream)
 {
-    const QByteArray bytes = stream.readAll();
-    const char *d = bytes.constData();
-    const qsizetype n = bytes.size();
-    bool ascii = true;
-    for (qsizetype i = 0; i < n; ++i)
-        if (uchar(d[i]) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        LoadAscii(d, n);
-    else
+    // A memory stream is read in place.
+    QByteArray bytes;
+    if (auto *buffer = qobject_cast<QBuffer *>(&stream)) {
+        bytes = buffer->buffer().mid(buffer->pos());
+        buffer->seek(buffer->size());
+    } else {
+        bytes = stream.readAll();
+    }
+    if (!LoadAscii(bytes.constData(), bytes.size()))
         LoadText(QString::fromUtf8(bytes));
 }
 
@@ -871,6 +874,7 @@ void MemoCore::BuildKeyTables()
     if (keyTablesValid_)
         return;
     pairsByFirst_.assign(257, {});
+    std::fill(std::begin(maybeStart_), std::end(maybeStart_), false);
     for (int k = 0; k < startStop_.Count(); ++k) {
         const TStartStopKey &key = startStop_[k];
         const ushort fc = key.start[0].unicode();
@@ -884,6 +888,8 @@ void MemoCore::BuildKeyTables()
         if (fc >= 128)
             pairsByFirst_[256].push_back(k);
     }
+    for (int c = 0; c < 256; ++c)
+        maybeStart_[c] = !pairsByFirst_[size_t(c)].empty();
     keyTablesValid_ = true;
 }
 
@@ -991,9 +997,7 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
 {
     const int pairs = startStop_.Count();
     const auto sep = [this](ushort c) { return IsSeparator(c); };
-    bool maybe[256];
-    for (int c = 0; c < 256; ++c)
-        maybe[c] = !pairsByFirst_[size_t(c)].empty();
+    const bool *maybe = maybeStart_;
     const bool wideKeys = !pairsByFirst_[256].empty();
     int p = from;
     while (p < len) {
@@ -1162,6 +1166,24 @@ template <class Ch> bool MemoCore::FindKeywords(const Ch *s, int len, int a, int
     return true;
 }
 
+template <class Ch> bool MemoCore::AnyKeyword(const Ch *s, int len, int a, int b) const
+{
+    const auto sep = [this](ushort c) { return IsSeparator(c); };
+    for (int k = 0; k < keywords_.Count(); ++k) {
+        const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
+        const QString &key = cs ? keywords_.Strings(k) : keywords_.Upper(k);
+        const int m = int(key.size());
+        if (m == 0)
+            continue;
+        const ushort first = key[0].unicode();
+        const ushort low = cs ? first : Low(first);
+        for (int i = NextCandidate(s, a, b - m + 1, first, low, cs); i + m <= b; i = NextCandidate(s, i + 1, b - m + 1, first, low, cs))
+            if (MatchAt(s, len, i, key, cs, true, true, sep))
+                return true;
+    }
+    return false;
+}
+
 void MemoCore::KeywordPass(int p, int from, int to)
 {
     if (highlighter_) {
@@ -1182,9 +1204,22 @@ void MemoCore::KeywordPass(int p, int from, int to)
         --a;
     while (b < t.length && !IsSeparator(t[b]))
         ++b;
+    const auto cur = text_.Transitions(p);
+    // Most paragraphs hold no keyword at all: leave them without building anything.
+    bool work = false;
+    for (const Transition &x : cur)
+        if (x.pos >= quint32(a) && x.pos < quint32(b) && states_.Get(x.state).InKeyword()) {
+            work = true;
+            break;
+        }
+    if (!work)
+        work = t.narrow ? AnyKeyword(t.narrow, t.length, a, b) : AnyKeyword(t.wide, t.length, a, b);
+    if (!work) {
+        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        return;
+    }
     // Work on the paragraph's transitions with the start state as an entry at 0.
     std::vector<Transition> trans;
-    const auto cur = text_.Transitions(p);
     trans.reserve(cur.size() + 8);
     trans.push_back({0, text_.State(p)});
     for (const Transition &x : cur) {
@@ -1497,10 +1532,29 @@ template <class Ch> void MemoCore::WrapText(const Ch *s, int len, int p, std::ve
     widest = std::max(widest, x);
 }
 
+int MemoCore::MaxAdvance()
+{
+    if (maxAdvance_ < 0) {
+        maxAdvance_ = 0;
+        for (int v = 0; v < 8; ++v) {
+            const qint32 *t = measurer_->Table(v);
+            for (int c = 0; c < 256; ++c)
+                maxAdvance_ = std::max(maxAdvance_, int(t[c]));
+        }
+    }
+    return maxAdvance_;
+}
+
 std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
 {
     std::vector<LineBreak> out;
     const ParaText t = text_.Text(p);
+    // A line that cannot reach the width even in its widest characters needs no measuring.
+    if (t.narrow && wordWrap_ && qint64(t.length) * MaxAdvance() <= WrapWidth() &&
+        !std::memchr(t.narrow, '\t', size_t(t.length))) {
+        widest = std::max(widest, std::min(WrapWidth(), t.length * MaxAdvance()));
+        return out;
+    }
     if (t.narrow)
         WrapText(t.narrow, t.length, p, out, widest);
     else
@@ -1563,6 +1617,7 @@ bool MemoCore::FormattingDone() const
 void MemoCore::FormatAll()
 {
     widest_ = 0;
+    maxAdvance_ = -1;
     text_.ClearFlagsAll(pfWrapped);
     firstUnformatted_ = 0;
     if (HasWindow() && !updateCount_)

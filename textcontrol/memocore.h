@@ -300,7 +300,7 @@ private:
     class Pump;
 
     void LoadText(QStringView text);
-    void LoadAscii(const char *data, qsizetype n);
+    bool LoadAscii(const char *data, qsizetype n);
     void AfterLoad();
     void Register(TRiloNavigator *n) { navigators_.push_back(n); }
     void Unregister(TRiloNavigator *n);
@@ -313,6 +313,7 @@ private:
     bool StartStopPass(int p, int from, bool compact);
     template <class Ch> StateId WalkStartStop(const Ch *s, int len, int from, StateId st, int bodyStart, std::vector<Transition> &out);
     void KeywordPass(int p, int from, int to);
+    template <class Ch> bool AnyKeyword(const Ch *s, int len, int a, int b) const;
     template <class Ch> bool FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans);
     void BuildKeyTables();
     std::vector<LineBreak> Wrap(int p, int &widest);
@@ -346,6 +347,7 @@ private:
     TRiloHighlighter *highlighter_ = nullptr;
     // Pair candidates by first character (lists in list order); keys starting beyond Latin-1 go slow.
     std::vector<std::vector<int>> pairsByFirst_;
+    bool maybeStart_[256] = {};
     bool keyTablesValid_ = false;
     std::vector<std::vector<StateId>> pushCache_;
     std::vector<StateId> popCache_, stripCache_;
@@ -361,7 +363,9 @@ private:
     int widest_ = 0;
     int autoLineHeight_ = 1;
     qint64 lastProgress_ = 0;
-    int printWidth_ = 0; // wrap width while formatting for a printer canvas
+    int printWidth_ = 0;
+    int maxAdvance_ = -1; // widest character of the measurer, -1 = not known
+    int MaxAdvance(); // wrap width while formatting for a printer canvas
 
     FixedMeasurer fixed_{1};
     Measurer *measurer_ = &fixed_;

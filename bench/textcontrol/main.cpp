@@ -1,5 +1,5 @@
 // Figures of the text control beside QPlainTextEdit + QSyntaxHighlighter and QScintilla.
-// Usage: bench_textcontrol [--sizes 1,10,100] [--peer-max MB]
+// Usage: bench_textcontrol [--sizes 1,10,100] [--peer-max MB] [--no-oneline]
 #include "htmlgen.h"
 #include "peers.h"
 
@@ -165,6 +165,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QList<int> sizes = {1, 10, 100};
     int peerMax = 100;
+    const bool oneLine = !QCoreApplication::arguments().contains(QStringLiteral("--no-oneline"));
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--sizes")) {
@@ -186,7 +187,7 @@ int main(int argc, char **argv)
         }
         Print(QStringLiteral("Core, %1 MB").arg(mb), rows);
     }
-    {
+    if (oneLine) {
         const QByteArray line = benchtext::GenerateHtml(2'000'000, true);
         std::vector<Row> rows = CoreRows(line, peerMax >= 2, nullptr);
         Print(QStringLiteral("Core, 2 MB on a single line"), rows);
