@@ -15,6 +15,7 @@ namespace {
 constexpr int kSliceMs = 25;
 constexpr int kProgressMs = 300;
 constexpr int kMaxUndoRecord = 2147483547;
+constexpr int kIncrementalLength = 4096; // longer paragraphs are re-highlighted and re-wrapped around an edit
 constexpr QEvent::Type kBackgroundEvent = QEvent::Type(QEvent::User + 1);
 
 inline ushort Up(ushort c)
@@ -630,7 +631,19 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
     ++updateCount_;
     try {
         const int last = p0 + pieces - 1;
-        if (oldFlags & pfContexts) {
+        const bool incremental = pieces == 1 && oldCount == 1 && !highlighter_ && text_.Length(p0) > kIncrementalLength;
+        if (pendingWrap_.p != -1)
+            pendingWrap_.p = -2;
+        if (incremental && (oldFlags & pfContexts)) {
+            int rebuilt = 0;
+            const int settled = ResumeStartStop(p0, i0, i0 + inserted, rebuilt);
+            if (applyKeyWords_ && (oldFlags & pfKeywords))
+                KeywordPass(p0, rebuilt, settled);
+            else
+                text_.SetFlags(p0, text_.Flags(p0) & quint8(~pfKeywords));
+            if (pendingWrap_.p == -1 && (oldFlags & pfWrapped))
+                pendingWrap_ = {p0, i0, i0 + inserted, settled};
+        } else if (oldFlags & pfContexts) {
             for (int p = p0; p <= last; ++p) {
                 if (highlighter_) {
                     TRiloNavigator a(this), b(this);
@@ -993,8 +1006,24 @@ StateId MemoCore::StripKeywords(StateId s)
 }
 
 template <class Ch>
-StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int bodyStart, std::vector<Transition> &out)
+StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int bodyStart, std::vector<Transition> &out,
+                                const std::vector<Transition> *old, int convergeFrom, int *convergedAt)
 {
+    // Records a transition; true when it meets an old one (same place, same state) past convergeFrom.
+    auto record = [&](int pos, StateId st) {
+        if (!out.empty() && out.back().pos == quint32(pos))
+            out.back().state = st;
+        else
+            out.push_back({quint32(pos), st});
+        if (!old || pos < convergeFrom)
+            return false;
+        auto it = std::lower_bound(old->begin(), old->end(), quint32(pos), [](const Transition &x, quint32 v) { return x.pos < v; });
+        if (it != old->end() && it->pos == quint32(pos) && it->state == st) {
+            *convergedAt = pos;
+            return true;
+        }
+        return false;
+    };
     const int pairs = startStop_.Count();
     const auto sep = [this](ushort c) { return IsSeparator(c); };
     const bool *maybe = maybeStart_;
@@ -1029,7 +1058,8 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
             cur = Pop(cur);
             p = found + m;
             bodyStart = p;
-            out.push_back({quint32(p), cur});
+            if (record(p, cur))
+                return cur;
             continue;
         }
         if (!applyStartStopKeys_ || (S.IsContext() && S.depth >= kMaxContextDepth - 1) || pairs == 0)
@@ -1056,7 +1086,8 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
         if (hit < 0)
             break;
         cur = PushPair(cur, hit);
-        out.push_back({quint32(at), cur});
+        if (record(at, cur))
+            return cur;
         p = at + int(startStop_[hit].start.size());
         bodyStart = p;
     }
@@ -1085,6 +1116,49 @@ bool MemoCore::StartStopPass(int p, int from, bool compact)
                            : WalkStartStop(t.wide, t.length, from, st, bodyStart, out);
     text_.SetTransitionsFrom(p, from, out, compact);
     text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
+    return PropagateEnd(p, end);
+}
+
+int MemoCore::ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom)
+{
+    BuildKeyTables();
+    const ParaText t = text_.Text(p);
+    const int margin = std::max(startStop_.LongestStart(), startStop_.LongestStop()) + 1;
+    const auto cur = text_.Transitions(p);
+    static thread_local std::vector<Transition> old, out;
+    old.assign(cur.begin(), cur.end());
+    out.clear();
+    // Resume right after the last boundary the walk itself made well before the edit.
+    int ti = int(old.size()) - 1;
+    while (ti >= 0 && (int(old[size_t(ti)].pos) + margin >= editFrom || states_.Get(old[size_t(ti)].state).InKeyword()))
+        --ti;
+    StateId st = text_.State(p);
+    int walkFrom = 0;
+    rebuiltFrom = 0;
+    if (ti >= 0) {
+        const Transition T = old[size_t(ti)];
+        const TContextState &S = states_.Get(T.state);
+        st = T.state;
+        rebuiltFrom = int(T.pos);
+        walkFrom = int(T.pos) + (S.InStartStop() ? S.startLen : 0);
+        out.push_back(T);
+    }
+    int converged = -1;
+    StateId end = t.narrow ? WalkStartStop(t.narrow, t.length, walkFrom, st, walkFrom, out, &old, editEnd + margin, &converged)
+                           : WalkStartStop(t.wide, t.length, walkFrom, st, walkFrom, out, &old, editEnd + margin, &converged);
+    text_.SetFlags(p, text_.Flags(p) | pfContexts);
+    if (converged >= 0) {
+        out.pop_back(); // the old one at that place stays
+        text_.SpliceTransitions(p, rebuiltFrom, converged, out);
+        return converged;
+    }
+    text_.SetTransitionsFrom(p, rebuiltFrom, out);
+    PropagateEnd(p, end);
+    return t.length;
+}
+
+bool MemoCore::PropagateEnd(int p, StateId end)
+{
     const TContextState &E = states_.Get(end);
     if (E.InStartStop() && E.PairIndex() < startStop_.Count() && startStop_[E.PairIndex()].endsAtParEnd)
         end = Pop(end);
@@ -1461,14 +1535,16 @@ int MemoCore::WrapWidth() const
     return std::max(w, LineHeight());
 }
 
-template <class Ch> void MemoCore::WrapText(const Ch *s, int len, int p, std::vector<LineBreak> &out, int &widest)
+template <class Ch>
+int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startStyle, std::vector<LineBreak> &out, int &widest,
+                       const std::vector<LineBreak> *old, int convergeFrom)
 {
     const int W = WrapWidth();
     const int tabw = std::max(1, tabStops_) * SpaceWidth(0);
     const auto trans = text_.Transitions(p);
-    size_t ti = 0;
-    StateId state = text_.State(p);
-    quint8 code = text_.Style(p);
+    size_t ti = size_t(std::upper_bound(trans.begin(), trans.end(), quint32(startPos), [](quint32 v, const Transition &x) { return v < x.pos; }) - trans.begin());
+    StateId state = ti > 0 ? trans[ti - 1].state : text_.State(p);
+    quint8 code = startStyle;
     int variant = 0;
     const qint32 *table = nullptr;
     auto refresh = [&] {
@@ -1477,11 +1553,21 @@ template <class Ch> void MemoCore::WrapText(const Ch *s, int len, int p, std::ve
         variant = FontVariant(eff);
         table = measurer_->Table(variant);
     };
+    // A new line start; true when it meets an old one past the changed text.
+    auto lineAt = [&](int pos, quint8 style) {
+        if (old && pos >= convergeFrom) {
+            auto it = std::lower_bound(old->begin(), old->end(), quint32(pos), [](const LineBreak &x, quint32 v) { return x.pos < v; });
+            if (it != old->end() && it->pos == quint32(pos))
+                return true;
+        }
+        out.push_back({quint32(pos), style});
+        return false;
+    };
     refresh();
-    int x = 0, lineStart = 0, wordStart = 0, xWordStart = 0;
+    int x = 0, lineStart = startPos, wordStart = startPos, xWordStart = 0;
     quint8 wordStyle = code;
     bool inWord = false;
-    for (int i = 0; i < len; ++i) {
+    for (int i = startPos; i < len; ++i) {
         if (ti < trans.size() && trans[ti].pos <= quint32(i)) {
             while (ti < trans.size() && trans[ti].pos <= quint32(i))
                 state = trans[ti++].state;
@@ -1514,14 +1600,16 @@ template <class Ch> void MemoCore::WrapText(const Ch *s, int len, int p, std::ve
         if (x + adv > W && i > lineStart) {
             if (wordStart > lineStart) {
                 widest = std::max(widest, xWordStart);
-                out.push_back({quint32(wordStart), wordStyle});
+                if (lineAt(wordStart, wordStyle))
+                    return wordStart;
                 lineStart = wordStart;
                 x -= xWordStart;
                 xWordStart = 0;
             }
             if (x + adv > W && i > lineStart) {
                 widest = std::max(widest, x);
-                out.push_back({quint32(i), code});
+                if (lineAt(i, code))
+                    return i;
                 lineStart = wordStart = i;
                 x = xWordStart = 0;
                 wordStyle = code;
@@ -1530,6 +1618,7 @@ template <class Ch> void MemoCore::WrapText(const Ch *s, int len, int p, std::ve
         x += adv;
     }
     widest = std::max(widest, x);
+    return -1;
 }
 
 int MemoCore::MaxAdvance()
@@ -1555,10 +1644,29 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
         widest = std::max(widest, std::min(WrapWidth(), t.length * MaxAdvance()));
         return out;
     }
+    const PendingWrap pend = pendingWrap_;
+    if (pend.p == p || pend.p == -2)
+        pendingWrap_.p = -1;
+    if (pend.p == p) {
+        // Only the lines from the one before the edit until the breaks agree again.
+        const auto cur = text_.Breaks(p);
+        static thread_local std::vector<LineBreak> old;
+        old.assign(cur.begin(), cur.end());
+        size_t line = size_t(std::upper_bound(old.begin(), old.end(), quint32(pend.from), [](quint32 v, const LineBreak &x) { return v < x.pos; }) - old.begin());
+        const size_t keep = line > 0 ? line - 1 : 0; // breaks kept before the rewrapped lines
+        const int startPos = keep > 0 ? int(old[keep - 1].pos) : 0;
+        const quint8 startStyle = keep > 0 ? old[keep - 1].style : text_.Style(p);
+        out.assign(old.begin(), old.begin() + std::ptrdiff_t(keep));
+        const int met = t.narrow ? WrapText(t.narrow, t.length, p, startPos, startStyle, out, widest, &old, std::max(pend.end + 1, pend.settled))
+                                 : WrapText(t.wide, t.length, p, startPos, startStyle, out, widest, &old, std::max(pend.end + 1, pend.settled));
+        if (met >= 0)
+            out.insert(out.end(), std::lower_bound(old.begin(), old.end(), quint32(met), [](const LineBreak &x, quint32 v) { return x.pos < v; }), old.end());
+        return out;
+    }
     if (t.narrow)
-        WrapText(t.narrow, t.length, p, out, widest);
+        WrapText(t.narrow, t.length, p, 0, text_.Style(p), out, widest);
     else
-        WrapText(t.wide, t.length, p, out, widest);
+        WrapText(t.wide, t.length, p, 0, text_.Style(p), out, widest);
     return out;
 }
 
@@ -1618,6 +1726,7 @@ void MemoCore::FormatAll()
 {
     widest_ = 0;
     maxAdvance_ = -1;
+    pendingWrap_.p = -1;
     text_.ClearFlagsAll(pfWrapped);
     firstUnformatted_ = 0;
     if (HasWindow() && !updateCount_)

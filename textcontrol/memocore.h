@@ -311,13 +311,28 @@ private:
     // Start/stop pass over one paragraph from character `from` to its end; returns true when the
     // state carried into the next paragraph changed.
     bool StartStopPass(int p, int from, bool compact);
-    template <class Ch> StateId WalkStartStop(const Ch *s, int len, int from, StateId st, int bodyStart, std::vector<Transition> &out);
+    template <class Ch>
+    StateId WalkStartStop(const Ch *s, int len, int from, StateId st, int bodyStart, std::vector<Transition> &out,
+                          const std::vector<Transition> *old = nullptr, int convergeFrom = 0, int *convergedAt = nullptr);
+    // Start/stop pass over a long paragraph after an edit of [editFrom, editEnd): from a little before
+    // the edit until the result meets the old transitions again. Returns where it met them (or the
+    // paragraph length) and the position from which transitions were rebuilt.
+    int ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom);
+    bool PropagateEnd(int p, StateId end);
     void KeywordPass(int p, int from, int to);
     template <class Ch> bool AnyKeyword(const Ch *s, int len, int a, int b) const;
     template <class Ch> bool FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans);
     void BuildKeyTables();
     std::vector<LineBreak> Wrap(int p, int &widest);
-    template <class Ch> void WrapText(const Ch *s, int len, int p, std::vector<LineBreak> &out, int &widest);
+    // Wraps from startPos (a line start with code style startStyle); with old breaks given, stops at the
+    // first new break from convergeFrom on that an old one shares and returns its position (else -1).
+    template <class Ch>
+    int WrapText(const Ch *s, int len, int p, int startPos, quint8 startStyle, std::vector<LineBreak> &out, int &widest,
+                 const std::vector<LineBreak> *old = nullptr, int convergeFrom = 0);
+    struct PendingWrap {
+        int p = -1; // -1 none, -2 more than one edit: wrap whole paragraphs
+        int from = 0, end = 0, settled = 0;
+    } pendingWrap_;
     void KeyListsChanged();
     StateId StripKeywords(StateId s);
     TContextState MakeState(const TContextState &below, const TKeyStyle &style, qint16 entry, int startLen, int stopLen);

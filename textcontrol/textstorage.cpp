@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace textcontrol {
 
@@ -308,12 +309,19 @@ std::span<const Transition> TextStorage::Transitions(int p) const
 
 void TextStorage::SetTransitionsFrom(int p, int from, const std::vector<Transition> &tail, bool compact)
 {
+    SpliceTransitions(p, from, std::numeric_limits<int>::max(), tail, compact);
+}
+
+void TextStorage::SpliceTransitions(int p, int from, int to, const std::vector<Transition> &tail, bool compact)
+{
     const Loc l = Find(p);
     Block &bl = *blocks_[size_t(l.block)];
-    const size_t a = bl.transStart[size_t(l.local)], e = bl.transStart[size_t(l.local + 1)];
-    size_t k = a;
-    while (k < e && bl.trans[k].pos < quint32(from))
-        ++k;
+    const size_t a = bl.transStart[size_t(l.local)];
+    size_t e = bl.transStart[size_t(l.local + 1)];
+    auto cmp = [](const Transition &x, quint32 v) { return x.pos < v; };
+    size_t k = size_t(std::lower_bound(bl.trans.begin() + std::ptrdiff_t(a), bl.trans.begin() + std::ptrdiff_t(e), quint32(from), cmp) - bl.trans.begin());
+    if (to != std::numeric_limits<int>::max())
+        e = size_t(std::lower_bound(bl.trans.begin() + std::ptrdiff_t(k), bl.trans.begin() + std::ptrdiff_t(e), quint32(to), cmp) - bl.trans.begin());
     const size_t removed = e - k;
     const std::ptrdiff_t delta = std::ptrdiff_t(tail.size()) - std::ptrdiff_t(removed);
     if (delta == 0) {

@@ -107,6 +107,8 @@ public:
     // Replaces the transitions with pos >= from by the given ones (positions >= from, ascending).
     // compact: release spare room when p is the last paragraph of its block (sequential passes).
     void SetTransitionsFrom(int p, int from, const std::vector<Transition> &tail, bool compact = false);
+    // Replaces the transitions with from <= pos < to.
+    void SpliceTransitions(int p, int from, int to, const std::vector<Transition> &repl, bool compact = false);
     void SetTransitions(int p, const std::vector<Transition> &all);
     StateId StateAt(int p, int i) const; // the state in force at character i
 

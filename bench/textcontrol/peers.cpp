@@ -148,7 +148,6 @@ public:
     {
         sci_.resize(800, 600);
         sci_.setLexer(&lexer_);
-        sci_.setWrapMode(QsciScintilla::WrapWord);
     }
     QString Name() const override { return QStringLiteral("QScintilla"); }
     void Load(const QByteArray &bytes) override
@@ -156,7 +155,11 @@ public:
         QByteArray z = bytes;
         sci_.SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0ul, static_cast<const char *>(z.constData()));
     }
-    void HighlightAll() override { sci_.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0l, -1l); }
+    void HighlightAll() override
+    {
+        sci_.setWrapMode(QsciScintilla::WrapWord);
+        sci_.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0l, -1l);
+    }
     void Insert(bool atEnd) override
     {
         const long pos = atEnd ? sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH) : 0;

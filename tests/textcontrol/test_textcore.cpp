@@ -478,6 +478,37 @@ private slots:
         QVERIFY2(SameHighlighting(m, fresh, &where), qPrintable(where));
     }
 
+    void longLineEditsMatchFreshResult()
+    {
+        // Long paragraphs are re-highlighted and re-wrapped only around an edit.
+        QString model = HtmlDoc(300);
+        model.remove(CRLF);
+        Memo m(model, 50);
+        m.Html();
+        QRandomGenerator rng(5);
+        const QString inserts[] = {QStringLiteral("\""), QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("-->"),
+                                   QStringLiteral("<!--"), QStringLiteral(" < "), QStringLiteral("a"), QStringLiteral("  "),
+                                   QStringLiteral("word "), QStringLiteral("</SCRIPT>"), QStringLiteral("{"), QString()};
+        for (int round = 0; round < 60; ++round) {
+            const int a = int(rng.bounded(model.size() + 1));
+            const int b = std::min<int>(int(model.size()), a + int(rng.bounded(4)));
+            const QString ins = inserts[rng.bounded(12)];
+            m.Select(a, b - a);
+            m.SetSelText(ins);
+            model.replace(a, b - a, ins);
+            if (round % 20 != 19)
+                continue;
+            Memo fresh(model, 50);
+            fresh.Html();
+            QString where;
+            QVERIFY2(SameHighlighting(m, fresh, &where), qPrintable(where));
+            QCOMPARE(m.LineCount(), fresh.LineCount());
+            for (int l = 0; l < m.LineCount(); ++l)
+                QCOMPARE(m.LineStart(l), fresh.LineStart(l));
+        }
+        QVERIFY(m.ParagraphCount() == 1 && m.CharCount() > 4096);
+    }
+
     void wrapping()
     {
         Memo m(QString(25, QLatin1Char('w')), 10);
