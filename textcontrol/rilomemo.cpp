@@ -119,6 +119,7 @@ TRiloMemo::TRiloMemo(QWidget *parent) : QAbstractScrollArea(parent), drop_(this)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true); // the pointer over the selection shows the drag cursor
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);

@@ -109,6 +109,7 @@ public:
     int VScrollPage() const { return vPage_; }
     int HScrollDivisor() const { return hDivisor_; }
     QtMeasurer &ScreenMeasurer() { return screen_; }
+    QVariant inputMethodQuery(Qt::InputMethodQuery q) const override;
 
     // ---- events beside the core's ----
     TObjectNotify OnClick, OnDblClick, OnEnter, OnExit;
@@ -146,7 +147,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *e) override;
     bool event(QEvent *e) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery q) const override;
     void inputMethodEvent(QInputMethodEvent *e) override;
 
 private:

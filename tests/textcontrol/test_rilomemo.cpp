@@ -7,7 +7,11 @@
 #include "textcontrol/rilomemo.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QClipboard>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
@@ -79,6 +83,19 @@ int CountColour(const QImage &img, const QRect &r, QColor c, int tolerance = 40)
     return n;
 }
 
+// Whether a rectangle holds only greys (black text on white, anti-aliased).
+bool AllGrey(const QImage &img, const QRect &r)
+{
+    const QRect rr = r.intersected(img.rect());
+    for (int y = rr.top(); y <= rr.bottom(); ++y)
+        for (int x = rr.left(); x <= rr.right(); ++x) {
+            const QColor p = img.pixelColor(x, y);
+            if (std::max({p.red(), p.green(), p.blue()}) - std::min({p.red(), p.green(), p.blue()}) > 12)
+                return false;
+        }
+    return true;
+}
+
 } // namespace
 
 class TestRiloMemo : public QObject {
@@ -86,7 +103,30 @@ class TestRiloMemo : public QObject {
 
 private Q_SLOTS:
     void publishedDefaults();
+    void streamOfAFreshControl();
+    void selectionWithSignedLength();
+    void caretPlacement();
+    void scrollingAndScrollInView();
+    void dividedScrollBars();
+    void findText();
+    void wordAtCaret();
+    void clipboard();
     void typingAndEditingKeys();
+    void overwriteAndInsertKey();
+    void selectionByKeys();
+    void verticalMovesKeepTheColumn();
+    void indentKeys();
+    void readOnlyAndDisplayOnly();
+    void hotKeysAndMenuShortcuts();
+    void mouseClicksAndDrags();
+    void doubleClickSelectsWords();
+    void dragAndDropOfText();
+    void autoScrollWhileSelecting();
+    void contextClicks();
+    void paintsKeywordsContextsAndSelection();
+    void hiddenSelectionAndParagraphEnds();
+    void endOfTextMark();
+    void printsToPdf();
 };
 
 void TestRiloMemo::publishedDefaults()
@@ -121,21 +161,345 @@ void TestRiloMemo::publishedDefaults()
     QCOMPARE(m.UndoMaxSpace(), 65536);
     QCOMPARE(m.UndoMaxLevel(), 256);
     QCOMPARE(m.UpdateMode(), TUpdateMode::umBackground);
+    QCOMPARE(m.Color(), clWindow);
+    QCOMPARE(m.NullReplacement(), QChar(0));
+    QVERIFY(m.DropEmptyCodePairs);
+    QCOMPARE(m.Progress(), -1);
+    QVERIFY(!m.Modified());
     QCOMPARE(m.CharCount(), 0);
     QCOMPARE(m.ParagraphCount(), 1);
     QCOMPARE(m.LineCount(), 1);
-    QCOMPARE(m.Color(), clWindow);
     QCOMPARE(m.width(), 100);
     QCOMPARE(m.height(), 60);
     QVERIFY(m.focusPolicy() & Qt::TabFocus);
+    QCOMPARE(m.viewport()->cursor().shape(), Qt::IBeamCursor);
+    QVERIFY(!m.Version().isEmpty());
+    // Empty memo: SelectAll selects nothing; SetTextBuf of nothing keeps Modified.
+    m.SelectAll();
+    QCOMPARE(m.SelStart(), 0);
+    QCOMPARE(m.SelLength(), 0);
+    m.SetTextBuf(QString());
+    QVERIFY(!m.Modified());
+    // Automatic caret width.
+    m.SetCaretWidth(0);
+    QCOMPARE(m.CaretRect().width(), m.LineHeight() / 14 + 1);
+    m.SetLineHeight(30);
+    QCOMPARE(m.LineHeight(), 30);
+    QCOMPARE(m.CaretRect().width(), 30 / 14 + 1);
+    m.SetLineHeight(0);
+    QCOMPARE(m.LineHeightProperty(), 0);
+}
+
+void TestRiloMemo::streamOfAFreshControl()
+{
+    TRiloMemo m;
+    platform::FormWriter w;
+    m.WriteProperties(w);
+    platform::FormReader r(w.Data());
+    QMap<QString, QVariant> props;
+    while (!r.AtEnd()) {
+        const QString name = r.ReadString();
+        switch (r.NextValue()) {
+        case platform::ValueType::Integer: props[name] = r.ReadInteger(); break;
+        case platform::ValueType::String: props[name] = r.ReadString(); break;
+        case platform::ValueType::False:
+        case platform::ValueType::True: props[name] = r.ReadBool(); break;
+        default:
+            r.SkipValue();
+            props[name] = QStringLiteral("<data>");
+            break;
+        }
+    }
+    // Always stored, or differing from the declared defaults.
+    QCOMPARE(props.value(QStringLiteral("UndoMaxSpace")).toInt(), 65536);
+    QCOMPARE(props.value(QStringLiteral("TabStop")).toInt(), 1);
+    QCOMPARE(props.value(QStringLiteral("CaretWidth")).toInt(), 1);
+    QCOMPARE(props.value(QStringLiteral("Options")).toInt(), int(kDefaultOptions));
+    QCOMPARE(props.value(QStringLiteral("Separators")).toString(), QStringLiteral("\t ,.:;"));
+    for (const char *n : {"Alignment", "Lines.Strings", "ScrollBars", "AltFont", "DisplayOnly", "EndOfTextMark.Color",
+                          "Highlighter", "Justified", "Keywords.Strings", "LineHeight", "NullReplacement", "Overwrite"})
+        QVERIFY2(props.contains(QString::fromLatin1(n)), n);
+    // Defaults are not written.
+    for (const char *n : {"WordWrap", "HideSelection", "WantTabs", "LeftMargin", "RightMargin", "TabStops", "UndoMaxLevel",
+                          "UpdateMode", "ReadOnly", "HighlightColor", "StartStopKeys.Keys"})
+        QVERIFY2(!props.contains(QString::fromLatin1(n)), n);
+}
+
+void TestRiloMemo::selectionWithSignedLength()
+{
+    Shown s(QString(1000, QLatin1Char('x')));
+    TRiloMemo &m = *s.memo;
+    int moves = 0;
+    m.OnSelMove = [&](MemoCore *) { ++moves; };
+    m.SetSelStart(990);
+    QCOMPARE(moves, 1);
+    m.SetSelLength(1000);
+    QCOMPARE(m.SelLength(), 10);
+    m.SetSelLength(-5000);
+    QCOMPARE(m.SelLength(), -990);
+    QCOMPARE(m.SelLower(), 0);
+    // Writing SelStart keeps the signed length, clamped to the text.
+    m.SetSelLength(-10);
+    m.SetSelStart(5);
+    QCOMPARE(m.SelStart(), 5);
+    QCOMPARE(m.SelLength(), -5);
+    m.SetSelStart(-7);
+    QCOMPARE(m.SelStart(), 0);
+    QCOMPARE(m.SelLength(), 0); // the length was clamped at the text start
+    m.SetSelStart(20);
+    m.SetSelLength(-10);
+    m.SetSelStart(5000);
+    QCOMPARE(m.SelStart(), 1000);
+    QCOMPARE(m.SelLength(), -10);
+    // The window shows each change of the selection.
+    m.SetTextBuf(QStringLiteral("abcdef"));
+    m.SetOptions(m.Options() | rmoWindowsSelColors);
+    const QColor hl = m.palette().color(QPalette::Highlight);
+    const QRect line(0, 0, m.ClientWidth(), m.LineHeight());
+    m.Select(0, 0);
+    QCOMPARE(CountColour(s.Grab(), line, hl, 0), 0);
+    m.SetSelLength(3);
+    const int three = CountColour(s.Grab(), line, hl, 0);
+    QVERIFY(three > 0);
+    m.SetSelLength(6);
+    QVERIFY(CountColour(s.Grab(), line, hl, 0) > three);
+    m.SetSelStart(1); // keeps the length, clamped
+    QCOMPARE(m.SelLength(), 5);
+    m.SetSelLength(0);
+    QCOMPARE(CountColour(s.Grab(), line, hl, 0), 0);
+}
+
+void TestRiloMemo::caretPlacement()
+{
+    Shown s(QStringLiteral("abc") + CRLF + QStringLiteral("defgh"));
+    TRiloMemo &m = *s.memo;
+    const int lh = m.LineHeight();
+    m.Select(2, 0);
+    QCOMPARE(m.CaretRect().y(), 0);
+    QCOMPARE(m.CaretRect().x(), m.PosToX(0, 2));
+    QCOMPARE(m.CaretRect().height(), lh);
+    m.Select(7, 0);
+    QCOMPARE(m.SelLine(), 1);
+    QCOMPARE(m.SelCol(), 2);
+    QCOMPARE(m.SelPar(), 1);
+    QCOMPARE(m.CaretRect().y(), lh);
+    QCOMPARE(m.CaretRect().x(), m.PosToX(1, 2));
+    QVERIFY(m.PosToX(1, 2) > m.PosToX(1, 1));
+    QCOMPARE(m.XToPos(1, m.PosToX(1, 3) + 1), 3);
+    QCOMPARE(m.XToPos(1, 10000), 5);
+    QCOMPARE(m.XToPos(1, -50), 0);
+    QCOMPARE(m.inputMethodQuery(Qt::ImCursorRectangle).toRectF().toRect(), m.CaretRect());
+    // The caret is painted: the caret column differs between the two blink phases.
+    QCOMPARE(m.CaretShown(), true);
+    // Wide overwrite caret covers the character under it.
+    m.SetCaretWidth(1);
+    m.SetOverwrite(true);
+    m.Select(5, 0);
+    QCOMPARE(m.CaretRect().width(), m.PosToX(1, 1) - m.PosToX(1, 0));
+    m.SetOverwrite(false);
+    QCOMPARE(m.CaretRect().width(), 1);
+    // Scrolled out of view: parked one line above the client area.
+    m.SetTextBuf(Lines(300));
+    m.Select(0, 0);
+    m.SetTopLine(100);
+    QCOMPARE(m.TopLine(), 100);
+    QCOMPARE(m.CaretRect().y(), -lh);
+    // Virtual spaces past the paragraph end.
+    m.SetOptions(m.Options() | rmoKeepColumnPos);
+    m.Select(m.ParagraphStart(100) + 8, 0);
+    m.SetVirtualSpaces(3);
+    m.UpdateCaret();
+    QCOMPARE(m.CaretRect().x(), m.PosToX(100, 8) + 3 * m.SpaceWidth());
+    QCOMPARE(m.SelCol(), 11);
+}
+
+void TestRiloMemo::scrollingAndScrollInView()
+{
+    Shown s(Lines(200));
+    TRiloMemo &m = *s.memo;
+    m.SetScrollBars(TScrollStyle::ssBoth);
+    QApplication::processEvents();
+    int scrolls = 0, appScrolls = 0;
+    m.OnVScroll = [&](MemoCore *) { ++appScrolls; };
+    QObject::connect(&m, &TRiloMemo::VScrolled, &m, [&] { ++scrolls; });
+    const int vis = m.VisibleLines();
+    QCOMPARE(vis, m.viewport()->height() / m.LineHeight() + 1);
+    m.Select(m.ParagraphStart(150), 0);
+    m.ScrollInView();
+    QCOMPARE(m.TopLine(), 150 - vis + 2);
+    QVERIFY(scrolls > 0);
+    QCOMPARE(appScrolls, scrolls);
+    QCOMPARE(m.verticalScrollBar()->value(), m.TopLine());
+    m.Select(m.ParagraphStart(20), 0);
+    m.ScrollInView();
+    QCOMPARE(m.TopLine(), 20);
+    // Scroll bar moves the top line; the caret stays in the text.
+    m.verticalScrollBar()->setValue(60);
+    QCOMPARE(m.TopLine(), 60);
+    QCOMPARE(m.SelStart(), m.ParagraphStart(20));
+    // Keys: Ctrl+End and Ctrl+Home.
+    QTest::keyClick(&m, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m.SelStart(), m.CharCount());
+    QCOMPARE(m.TopLine(), 199 - vis + 2);
+    QTest::keyClick(&m, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(m.TopLine(), 0);
+    // Page Down moves the caret by a page, keeping it in view.
+    QTest::keyClick(&m, Qt::Key_PageDown);
+    QCOMPARE(m.SelLine(), vis - 1);
+    QVERIFY(m.SelLine() >= m.TopLine() && m.SelLine() <= m.TopLine() + vis - 1);
+    // The wheel scrolls lines.
+    const int top = m.TopLine();
+    QWheelEvent wheel(QPointF(10, 10), m.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(m.viewport(), &wheel);
+    QCOMPARE(m.TopLine(), top + 3);
+    // Horizontal scrolling without word wrap.
+    m.SetTextBuf(QString(300, QLatin1Char('w')));
+    m.SetWordWrap(false);
+    QCOMPARE(m.LineCount(), 1);
+    QVERIFY(m.WidestLine() > m.ClientWidth());
+    m.Select(300, 0);
+    m.ScrollInView();
+    QVERIFY(m.HorzOffset() > 0);
+    QVERIFY(m.CaretRect().x() < m.ClientWidth());
+    QVERIFY(m.CaretRect().x() >= 0);
+    QCOMPARE(m.HorzOffset() % (5 * m.SpaceWidth()), 0);
+    m.Select(0, 0);
+    m.ScrollInView();
+    QCOMPARE(m.HorzOffset(), 0);
+    m.SetWordWrap(true);
+    QVERIFY(m.LineCount() > 1);
+}
+
+void TestRiloMemo::dividedScrollBars()
+{
+    TRiloMemo m;
+    m.SetUpdateMode(TUpdateMode::umImmediate);
+    m.SetScrollBars(TScrollStyle::ssVertical);
+    m.resize(300, 200);
+    m.SetTextBuf(Lines(70000, QStringLiteral("x")));
+    QCOMPARE(m.LineCount(), 70000);
+    QCOMPARE(m.VScrollDivisor(), 3);
+    QCOMPARE(m.VScrollRangeMax(), 23333);
+    m.verticalScrollBar()->setValue(1000);
+    QCOMPARE(m.TopLine(), 3000);
+    m.SetTextBuf(Lines(100, QStringLiteral("x")));
+    QCOMPARE(m.VScrollDivisor(), 1);
+    QCOMPARE(m.TopLine(), 0);
+}
+
+void TestRiloMemo::findText()
+{
+    TRiloMemo m;
+    m.SetTextBuf(QStringLiteral("xab") + CRLF + QStringLiteral("ab"));
+    m.Select(0, 0);
+    QVERIFY(m.FindText(QStringLiteral("ab"), true, false, false));
+    QCOMPARE(m.SelLower(), 1);
+    QCOMPARE(m.SelUpper(), 3);
+    QCOMPARE(m.SelStart(), 3);
+    QVERIFY(m.FindText(QStringLiteral("ab"), true, false, false));
+    QCOMPARE(m.SelLower(), 5);
+    QVERIFY(!m.FindText(QStringLiteral("ab"), true, false, false));
+    QCOMPARE(m.SelLower(), 5); // a failed search leaves the selection
+    // Backward: never the match the caret stands in, never one that ends after the caret.
+    m.Select(6, 0);
+    QVERIFY(m.FindText(QStringLiteral("ab"), false, false, false));
+    QCOMPARE(m.SelStart(), 1);
+    QCOMPARE(m.SelLength(), 2);
+    m.Select(2, 0);
+    QVERIFY(!m.FindText(QStringLiteral("ab"), false, false, false));
+    // Case and whole words.
+    m.SetTextBuf(QStringLiteral("print In in"));
+    m.Select(0, 0);
+    QVERIFY(m.FindText(QStringLiteral("in"), true, true, true));
+    QCOMPARE(m.SelLower(), 9);
+    m.Select(0, 0);
+    QVERIFY(m.FindText(QStringLiteral("in"), true, true, false));
+    QCOMPARE(m.SelLower(), 6);
+    m.Select(0, 0);
+    QVERIFY(m.FindText(QStringLiteral("in"), true, false, true));
+    QCOMPARE(m.SelLower(), 2);
+    // Nothing is found for an empty text.
+    QVERIFY(!m.FindText(QString(), true, false, false));
+    QVERIFY(!m.FindText(QString(), false, false, false));
+}
+
+void TestRiloMemo::wordAtCaret()
+{
+    TRiloMemo m;
+    m.SetTextBuf(QStringLiteral("one two,three"));
+    m.Select(5, 0);
+    QCOMPARE(m.WordAtCaret(), QStringLiteral("two"));
+    m.Select(4, 0);
+    QCOMPARE(m.WordAtCaret(), QStringLiteral("two"));
+    m.Select(13, 0);
+    QCOMPARE(m.WordAtCaret(), QStringLiteral("three"));
+    m.SetTextBuf(QStringLiteral("a  b"));
+    m.Select(2, 0);
+    QCOMPARE(m.WordAtCaret(), QString());
+}
+
+void TestRiloMemo::clipboard()
+{
+    Shown s(QStringLiteral("alpha") + CRLF + QStringLiteral("beta"));
+    TRiloMemo &m = *s.memo;
+    QClipboard *cb = QGuiApplication::clipboard();
+    cb->setText(QStringLiteral("untouched"));
+    m.Select(0, 0);
+    m.CopyToClipboard(); // nothing selected: the clipboard keeps its text
+    QCOMPARE(cb->text(), QStringLiteral("untouched"));
+    m.Select(3, 6);
+    m.CopyToClipboard();
+    QCOMPARE(cb->text(), QStringLiteral("ha") + CRLF + QStringLiteral("be"));
+    m.CutToClipboard();
+    QCOMPARE(m.Text(), QStringLiteral("alpta"));
+    QCOMPARE(m.SelStart(), 3);
+    m.PasteFromClipboard();
+    QCOMPARE(m.Text(), QStringLiteral("alpha") + CRLF + QStringLiteral("beta"));
+    // LF becomes CR LF on paste; one undo step removes the paste.
+    cb->setText(QStringLiteral("x\ny\r\nz"));
+    m.Select(0, 0);
+    m.PasteFromClipboard();
+    QCOMPARE(m.ParagraphCount(), 4);
+    QVERIFY(m.Text().startsWith(QStringLiteral("x") + CRLF + QStringLiteral("y") + CRLF + QStringLiteral("zalpha")));
+    m.Undo();
+    QCOMPARE(m.Text(), QStringLiteral("alpha") + CRLF + QStringLiteral("beta"));
+    // Empty and non-text clipboards change nothing.
+    const QString before = m.Text();
+    cb->setText(QString());
+    m.PasteFromClipboard();
+    auto *mime = new QMimeData;
+    mime->setData(QStringLiteral("image/png"), QByteArray("\x89PNG", 4));
+    cb->setMimeData(mime);
+    m.PasteFromClipboard();
+    QCOMPARE(m.Text(), before);
+    // Keys: Ctrl+C, Ctrl+X, Ctrl+V, Shift+Insert, Ctrl+Insert, Shift+Delete.
+    m.Select(0, 5);
+    QTest::keyClick(&m, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(cb->text(), QStringLiteral("alpha"));
+    QTest::keyClick(&m, Qt::Key_X, Qt::ControlModifier);
+    QVERIFY(m.Text().startsWith(CRLF));
+    QTest::keyClick(&m, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m.Text(), before);
+    m.Select(7, 4);
+    QTest::keyClick(&m, Qt::Key_Insert, Qt::ControlModifier);
+    QCOMPARE(cb->text(), QStringLiteral("beta"));
+    QTest::keyClick(&m, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(m.Text(), QStringLiteral("alpha") + CRLF);
+    QTest::keyClick(&m, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(m.Text(), before);
 }
 
 void TestRiloMemo::typingAndEditingKeys()
 {
     Shown s;
     TRiloMemo &m = *s.memo;
+    int changes = 0;
+    m.OnChange = [&](MemoCore *) { ++changes; };
     QTest::keyClicks(&m, QStringLiteral("hello"));
     QCOMPARE(m.Text(), QStringLiteral("hello"));
+    QCOMPARE(changes, 5);
+    QVERIFY(m.Modified());
     QTest::keyClick(&m, Qt::Key_Return);
     QTest::keyClicks(&m, QStringLiteral("world"));
     QCOMPARE(m.Text(), QStringLiteral("hello") + CRLF + QStringLiteral("world"));
@@ -145,13 +509,505 @@ void TestRiloMemo::typingAndEditingKeys()
     QCOMPARE(m.SelStart(), 7);
     QTest::keyClick(&m, Qt::Key_Backspace); // joins the paragraphs
     QCOMPARE(m.Text(), QStringLiteral("helloworl"));
+    QTest::keyClick(&m, Qt::Key_Home);
+    QTest::keyClick(&m, Qt::Key_Backspace); // nothing before the text
+    QCOMPARE(m.Text(), QStringLiteral("helloworl"));
+    QTest::keyClick(&m, Qt::Key_Delete);
+    QCOMPARE(m.Text(), QStringLiteral("elloworl"));
+    QTest::keyClick(&m, Qt::Key_End);
+    QTest::keyClick(&m, Qt::Key_Delete); // nothing after the text
+    QCOMPARE(m.Text(), QStringLiteral("elloworl"));
+    // Tab is typed, not a focus move.
+    QTest::keyClick(&m, Qt::Key_Tab);
+    QCOMPARE(m.Text(), QStringLiteral("elloworl\t"));
+    QVERIFY(m.hasFocus());
+    // Delete at a paragraph end joins; Ctrl+Backspace deletes the previous word.
+    m.SetTextBuf(QStringLiteral("one two") + CRLF + QStringLiteral("three"));
+    m.Select(7, 0);
+    QTest::keyClick(&m, Qt::Key_Delete);
+    QCOMPARE(m.Text(), QStringLiteral("one twothree"));
+    m.Select(7, 0);
+    QTest::keyClick(&m, Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("one three"));
+    // Style codes go with the character deleted next to them.
+    m.SetTextBuf(QStringLiteral("a") + QChar(2) + QStringLiteral("b"));
+    m.Select(3, 0);
+    QTest::keyClick(&m, Qt::Key_Backspace); // the code goes with it, and comes back to keep the pairs
+    QCOMPARE(m.Text(), QStringLiteral("a") + QChar(2));
+    QCOMPARE(m.SelStart(), 2);
+    m.SetTextBuf(QStringLiteral("a") + QChar(2) + QStringLiteral("bc"));
+    m.Select(0, 0);
+    QTest::keyClick(&m, Qt::Key_Delete);
+    QCOMPARE(m.Text(), QChar(2) + QStringLiteral("bc"));
+    // Ctrl+Delete: to the end of the display line.
+    m.SetTextBuf(QStringLiteral("keep this") + CRLF + QStringLiteral("next"));
+    m.Select(4, 0);
+    QTest::keyClick(&m, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("keep") + CRLF + QStringLiteral("next"));
+    // Ctrl+Z and Ctrl+Shift+Z.
+    QTest::keyClick(&m, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("keep this") + CRLF + QStringLiteral("next"));
+    QTest::keyClick(&m, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m.Text(), QStringLiteral("keep") + CRLF + QStringLiteral("next"));
+    // Ctrl+P puts a page-break paragraph.
+    m.SetTextBuf(QStringLiteral("ab"));
+    m.Select(1, 0);
+    QTest::keyClick(&m, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("a") + CRLF + QChar(16) + CRLF + QStringLiteral("b"));
+    // Control characters are not typed.
+    m.SetTextBuf(QStringLiteral("ab"));
+    m.Select(1, 0);
+    QTest::keyClick(&m, Qt::Key_Escape);
+    QCOMPARE(m.Text(), QStringLiteral("ab"));
+}
+
+void TestRiloMemo::overwriteAndInsertKey()
+{
+    Shown s(QStringLiteral("abc") + CRLF + QStringLiteral("de"));
+    TRiloMemo &m = *s.memo;
+    int styleChanges = 0;
+    m.OnStyleChange = [&](MemoCore *) { ++styleChanges; };
+    QTest::keyClick(&m, Qt::Key_Insert);
+    QVERIFY(m.Overwrite());
+    QCOMPARE(styleChanges, 1);
+    m.Select(2, 0);
+    QTest::keyClick(&m, Qt::Key_X); // over the last character
+    QCOMPARE(m.Text(), QStringLiteral("abx") + CRLF + QStringLiteral("de"));
+    QTest::keyClick(&m, Qt::Key_Y); // at the paragraph end it inserts
+    QCOMPARE(m.Text(), QStringLiteral("abxy") + CRLF + QStringLiteral("de"));
+    // Enter in overwrite mode moves to the next line; on the last line it appends a paragraph.
+    m.Select(1, 0);
+    QTest::keyClick(&m, Qt::Key_Return);
+    QCOMPARE(m.SelStart(), 6);
+    QCOMPARE(m.ParagraphCount(), 2);
+    QTest::keyClick(&m, Qt::Key_Return);
+    QCOMPARE(m.ParagraphCount(), 3);
+    QCOMPARE(m.SelStart(), m.CharCount());
+    // Without the option the Insert key does nothing.
+    m.SetOptions(m.Options() & ~rmoInsertKeyActive);
+    QTest::keyClick(&m, Qt::Key_Insert);
+    QVERIFY(m.Overwrite());
+    m.SetOverwrite(false);
+    QVERIFY(!m.Overwrite());
+}
+
+void TestRiloMemo::selectionByKeys()
+{
+    Shown s(QStringLiteral("one two three") + CRLF + QStringLiteral("four"));
+    TRiloMemo &m = *s.memo;
+    m.Select(4, 0);
+    QTest::keyClick(&m, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&m, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(m.SelStart(), 6);
+    QCOMPARE(m.SelLength(), -2);
+    QCOMPARE(m.SelText(), QStringLiteral("tw"));
+    QTest::keyClick(&m, Qt::Key_Left, Qt::ShiftModifier);
     QTest::keyClick(&m, Qt::Key_Left, Qt::ShiftModifier);
     QTest::keyClick(&m, Qt::Key_Left, Qt::ShiftModifier);
     QCOMPARE(m.SelStart(), 3);
-    QCOMPARE(m.SelLength(), 2);
-    QCOMPARE(m.SelText(), QStringLiteral("lo"));
+    QCOMPARE(m.SelLength(), 1); // runs forward from the caret now
+    QTest::keyClick(&m, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(m.SelText(), QStringLiteral("two three"));
+    QTest::keyClick(&m, Qt::Key_Right);
+    QCOMPARE(m.SelLength(), 0);
+    QCOMPARE(m.SelStart(), 15); // across the paragraph end
+    QTest::keyClick(&m, Qt::Key_Left);
+    QCOMPARE(m.SelStart(), 13);
+    QTest::keyClick(&m, Qt::Key_Left, Qt::ControlModifier);
+    QCOMPARE(m.SelStart(), 8);
+    QTest::keyClick(&m, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(m.SelStart(), 15);
+    QTest::keyClick(&m, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m.SelText(), QStringLiteral("four"));
+    // Style codes are stepped over.
+    m.SetTextBuf(QStringLiteral("a") + QChar(2) + QStringLiteral("b") + QChar(2));
+    m.Select(0, 0);
+    QTest::keyClick(&m, Qt::Key_Right);
+    QCOMPARE(m.SelStart(), 2);
+    QTest::keyClick(&m, Qt::Key_Right);
+    QCOMPARE(m.SelStart(), 4);
+    QTest::keyClick(&m, Qt::Key_Left);
+    QCOMPARE(m.SelStart(), 0 + 1);
+    m.SetPassOverCodes(false);
+    m.Select(0, 0);
+    QTest::keyClick(&m, Qt::Key_Right);
+    QCOMPARE(m.SelStart(), 1);
+    // Past the paragraph end with the column option and no caret wrapping: virtual spaces.
+    m.SetTextBuf(QStringLiteral("ab") + CRLF + QStringLiteral("cd"));
+    m.SetOptions((m.Options() | rmoKeepColumnPos) & ~rmoWrapCaret);
+    m.Select(2, 0);
+    QTest::keyClick(&m, Qt::Key_Right);
+    QTest::keyClick(&m, Qt::Key_Right);
+    QCOMPARE(m.SelStart(), 2);
+    QCOMPARE(m.VirtualSpaces(), 2);
+    QTest::keyClick(&m, Qt::Key_Left);
+    QCOMPARE(m.VirtualSpaces(), 1);
+    m.SetOptions(m.Options() | rmoPutExtraSpaces);
+    QTest::keyClick(&m, Qt::Key_Z);
+    QCOMPARE(m.Text(), QStringLiteral("ab z") + CRLF + QStringLiteral("cd"));
+}
+
+void TestRiloMemo::verticalMovesKeepTheColumn()
+{
+    Shown s(QStringLiteral("abcdefgh") + CRLF + QStringLiteral("ab") + CRLF + QStringLiteral("abcdefgh"));
+    TRiloMemo &m = *s.memo;
+    m.Select(6, 0);
+    QTest::keyClick(&m, Qt::Key_Down);
+    QCOMPARE(m.SelStart(), 12); // end of the short line
+    QTest::keyClick(&m, Qt::Key_Down);
+    QCOMPARE(m.SelStart(), 20); // back at column 6
+    QTest::keyClick(&m, Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(m.SelStart(), 12);
+    QCOMPARE(m.SelLength(), 8);
+    // With the column option the short line gets virtual spaces.
+    m.SetOptions(m.Options() | rmoKeepColumnPos);
+    m.Select(6, 0);
+    QTest::keyClick(&m, Qt::Key_Down);
+    QCOMPARE(m.SelStart(), 12);
+    QCOMPARE(m.VirtualSpaces(), 4);
+    QCOMPARE(m.CaretRect().x(), m.PosToX(0, 6));
+}
+
+void TestRiloMemo::indentKeys()
+{
+    Shown s;
+    TRiloMemo &m = *s.memo;
+    m.SetOptions(m.Options() | rmoAutoIndent | rmoBackIndent);
+    m.SetTextBuf(QStringLiteral("    four"));
+    m.Select(8, 0);
+    QTest::keyClick(&m, Qt::Key_Return);
+    QCOMPARE(m.Text(), QStringLiteral("    four") + CRLF + QStringLiteral("    "));
+    QTest::keyClicks(&m, QStringLiteral("    "));
+    QTest::keyClick(&m, Qt::Key_Backspace);
+    QCOMPARE(m.Text(), QStringLiteral("    four") + CRLF + QStringLiteral("    "));
+    QTest::keyClick(&m, Qt::Key_Backspace);
+    QCOMPARE(m.Text(), QStringLiteral("    four") + CRLF);
+    // Auto-indent copies no more than the caret column.
+    m.SetTextBuf(QStringLiteral("\t\tx"));
+    m.Select(1, 0);
+    QTest::keyClick(&m, Qt::Key_Return);
+    QCOMPARE(m.Text(), QStringLiteral("\t") + CRLF + QStringLiteral("\t\tx"));
+}
+
+void TestRiloMemo::readOnlyAndDisplayOnly()
+{
+    Shown s(Lines(100));
+    TRiloMemo &m = *s.memo;
+    const QString text = m.Text();
+    m.SetReadOnly(true);
+    m.Select(3, 0);
+    QTest::keyClicks(&m, QStringLiteral("xyz"));
+    QTest::keyClick(&m, Qt::Key_T, Qt::ControlModifier);
+    QTest::keyClick(&m, Qt::Key_Tab);
+    QTest::keyClick(&m, Qt::Key_Backspace);
     QTest::keyClick(&m, Qt::Key_Delete);
-    QCOMPARE(m.Text(), QStringLiteral("helworl"));
+    QTest::keyClick(&m, Qt::Key_Return);
+    QCOMPARE(m.Text(), text);
+    QTest::keyClick(&m, Qt::Key_Right, Qt::ShiftModifier); // navigation and copy still work
+    QCOMPARE(m.SelLength(), -1);
+    QTest::keyClick(&m, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("e"));
+    m.SetReadOnly(false);
+    // Viewer mode: keys scroll, the caret stays.
+    m.SetDisplayOnly(true);
+    m.Select(0, 0);
+    QTest::keyClick(&m, Qt::Key_Down);
+    QTest::keyClick(&m, Qt::Key_Down);
+    QCOMPARE(m.TopLine(), 2);
+    QCOMPARE(m.SelStart(), 0);
+    QTest::keyClick(&m, Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(m.TopLine(), 100 - m.VisibleLines() + 1);
+    QTest::keyClick(&m, Qt::Key_Down);
+    QCOMPARE(m.TopLine(), 100 - m.VisibleLines() + 1);
+    QTest::keyClick(&m, Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(m.TopLine(), 0);
+    QTest::keyClicks(&m, QStringLiteral("abc"));
+    QCOMPARE(m.Text(), text);
+    QVERIFY(!m.CaretShown());
+}
+
+void TestRiloMemo::hotKeysAndMenuShortcuts()
+{
+    Shown s(QStringLiteral("word"));
+    TRiloMemo &m = *s.memo;
+    m.Select(0, 4);
+    QTest::keyClick(&m, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QChar(2) + QStringLiteral("word") + QChar(2));
+    QTest::keyClick(&m, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("word"));
+    m.SetEnableHotKeys(false);
+    m.Select(0, 4);
+    QTest::keyClick(&m, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("word"));
+    m.SetEnableHotKeys(true);
+    // A shortcut of the window that holds the memo wins.
+    int fired = 0;
+    auto *action = new QAction(&s.window);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    action->setShortcutContext(Qt::WindowShortcut);
+    s.window.addAction(action);
+    QObject::connect(action, &QAction::triggered, [&] { ++fired; });
+    QTest::keyClick(&m, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(fired, 1);
+    QCOMPARE(m.Text(), QStringLiteral("word"));
+}
+
+void TestRiloMemo::mouseClicksAndDrags()
+{
+    Shown s(QStringLiteral("first line") + CRLF + QStringLiteral("second line"));
+    TRiloMemo &m = *s.memo;
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, s.PointOf(14));
+    QCOMPARE(m.SelStart(), 14);
+    QCOMPARE(m.SelLength(), 0);
+    QTest::mouseClick(s.vp(), Qt::LeftButton, Qt::ShiftModifier, s.PointOf(2));
+    QCOMPARE(m.SelStart(), 2);
+    QCOMPARE(m.SelLength(), 12);
+    // Below the last line: the end of the text.
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, QPoint(20, 200));
+    QCOMPARE(m.SelStart(), m.CharCount());
+    // Drag from 1 to 8 selects backwards from the caret at 8.
+    QTest::mousePress(s.vp(), Qt::LeftButton, {}, s.PointOf(1));
+    QTest::mouseMove(s.vp(), s.PointOf(5));
+    QMouseEvent move(QEvent::MouseMove, s.PointOf(8), s.vp()->mapToGlobal(s.PointOf(8)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.vp(), &move);
+    QTest::mouseRelease(s.vp(), Qt::LeftButton, {}, s.PointOf(8));
+    QCOMPARE(m.SelStart(), 8);
+    QCOMPARE(m.SelLength(), -7);
+    // Past the paragraph end with the column option: virtual spaces.
+    m.SetOptions(m.Options() | rmoKeepColumnPos);
+    const QPoint past = s.PointOf(10) + QPoint(5 * m.SpaceWidth() + 1, 0);
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, past);
+    QCOMPARE(m.SelStart(), 10);
+    QCOMPARE(m.VirtualSpaces(), 5);
+}
+
+void TestRiloMemo::doubleClickSelectsWords()
+{
+    Shown s(QStringLiteral("alpha beta, gamma"));
+    TRiloMemo &m = *s.memo;
+    QTest::mouseDClick(s.vp(), Qt::LeftButton, {}, s.PointOf(7));
+    QCOMPARE(m.SelText(), QStringLiteral("beta, ")); // with the separators after it
+    QCOMPARE(m.SelStart(), 12);
+    m.SetOptions(m.Options() & ~rmoLargeWordSelect);
+    QTest::mouseDClick(s.vp(), Qt::LeftButton, {}, s.PointOf(1));
+    QCOMPARE(m.SelText(), QStringLiteral("alpha"));
+    QCOMPARE(m.SelStart(), 5);
+}
+
+void TestRiloMemo::dragAndDropOfText()
+{
+    Shown s(QStringLiteral("move these words"));
+    TRiloMemo &m = *s.memo;
+    auto drag = [&](int from, int to, Qt::KeyboardModifiers mods) {
+        QMouseEvent hover(QEvent::MouseMove, s.PointOf(from), s.vp()->mapToGlobal(s.PointOf(from)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(s.vp(), &hover);
+        QTest::mousePress(s.vp(), Qt::LeftButton, {}, s.PointOf(from));
+        QMouseEvent move(QEvent::MouseMove, s.PointOf(to), s.vp()->mapToGlobal(s.PointOf(to)), Qt::NoButton, Qt::LeftButton, mods);
+        QApplication::sendEvent(s.vp(), &move);
+        QTest::mouseRelease(s.vp(), Qt::LeftButton, mods, s.PointOf(to));
+    };
+    m.Select(5, 6); // "these "
+    drag(6, 8, {}); // inside itself: nothing moves
+    QCOMPARE(m.Text(), QStringLiteral("move these words"));
+    QCOMPARE(m.SelLength(), 0);
+    m.Select(5, 6);
+    drag(6, 16, {});
+    QCOMPARE(m.Text(), QStringLiteral("move wordsthese "));
+    QCOMPARE(m.SelText(), QStringLiteral("these "));
+    m.Undo(); // one step reverts the move
+    QCOMPARE(m.Text(), QStringLiteral("move these words"));
+    m.Select(0, 5);
+    drag(1, 16, Qt::ControlModifier); // a copy
+    QCOMPARE(m.Text(), QStringLiteral("move these wordsmove "));
+    // Read-only memos start no drag.
+    m.SetReadOnly(true);
+    m.Select(0, 5);
+    drag(1, 16, {});
+    QCOMPARE(m.Text(), QStringLiteral("move these wordsmove "));
+}
+
+void TestRiloMemo::autoScrollWhileSelecting()
+{
+    Shown s(Lines(300), QSize(300, 200));
+    TRiloMemo &m = *s.memo;
+    m.SetTopLine(100);
+    const QPoint inside(20, 20);
+    QTest::mousePress(s.vp(), Qt::LeftButton, {}, inside);
+    const int anchor = m.SelStart();
+    // 10 pixels above: one line each 200 ms.
+    QMouseEvent above(QEvent::MouseMove, QPointF(20, -10), s.vp()->mapToGlobal(QPointF(20, -10)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.vp(), &above);
+    QTRY_VERIFY(m.TopLine() <= 98);
+    QVERIFY(m.SelStart() < anchor);
+    QCOMPARE(m.SelStart() + m.SelLength(), anchor);
+    // Below, far away: no delay.
+    QMouseEvent below(QEvent::MouseMove, QPointF(20, 260), s.vp()->mapToGlobal(QPointF(20, 260)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.vp(), &below);
+    QTRY_VERIFY(m.TopLine() >= 120);
+    QTest::mouseRelease(s.vp(), Qt::LeftButton, {}, QPoint(20, 260));
+    const int top = m.TopLine();
+    QTest::qWait(50);
+    QCOMPARE(m.TopLine(), top);
+    QVERIFY(m.SelStart() > anchor);
+}
+
+void TestRiloMemo::contextClicks()
+{
+    Shown s(QStringLiteral("say \"hello there\" now"));
+    TRiloMemo &m = *s.memo;
+    m.StartStopKeys().Add(QStringLiteral("\""), QStringLiteral("\""), false, RGBColor(0, 0, 255), 0, 0, 42, 0, 0);
+    m.ReApplyKeys();
+    int calls = 0;
+    qint16 ctx = 0;
+    int a = -1, b = -1;
+    m.OnContext = [&](MemoCore *, qint16 c, int start, int stop) {
+        ++calls;
+        ctx = c;
+        a = start;
+        b = stop;
+    };
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, s.PointOf(8));
+    QCOMPARE(calls, 1);
+    QCOMPARE(ctx, qint16(42));
+    QCOMPARE(a, 4);
+    QCOMPARE(b, 17);
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, s.PointOf(1));
+    QCOMPARE(calls, 1);
+    // A drag is no click.
+    QTest::mousePress(s.vp(), Qt::LeftButton, {}, s.PointOf(6));
+    QMouseEvent move(QEvent::MouseMove, s.PointOf(9), s.vp()->mapToGlobal(s.PointOf(9)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.vp(), &move);
+    QTest::mouseRelease(s.vp(), Qt::LeftButton, {}, s.PointOf(9));
+    QCOMPARE(calls, 1);
+}
+
+void TestRiloMemo::paintsKeywordsContextsAndSelection()
+{
+    Shown s(QStringLiteral("plain KEY \"quoted\" ") + QChar(3) + QStringLiteral("lit") + QChar(3));
+    TRiloMemo &m = *s.memo;
+    TKeyStyle key;
+    key.color = RGBColor(255, 0, 0);
+    key.background = RGBColor(0, 255, 0);
+    m.Keywords().Add(QStringLiteral("KEY"), key);
+    TKeyStyle plain; // colours 0: the font colour with the style bits only
+    plain.style = fsBold;
+    m.Keywords().Add(QStringLiteral("plain"), plain);
+    m.StartStopKeys().Add(QStringLiteral("\""), QStringLiteral("\""), false, RGBColor(0, 0, 255), RGBColor(255, 255, 0), 0, 0, 0, 0);
+    m.SetHighlightColor(RGBColor(255, 0, 255));
+    m.SetHighlightBackgnd(RGBColor(0, 255, 255));
+    m.ReApplyKeys();
+    m.Select(0, 0);
+    QImage img = s.Grab();
+    const int lh = m.LineHeight();
+    auto band = [&](int a, int b) { return QRect(m.PosToX(0, a), 0, m.PosToX(0, b) - m.PosToX(0, a), lh); };
+    QVERIFY(CountColour(img, band(6, 9), QColor(0, 255, 0)) > 20);  // keyword background
+    QVERIFY(CountColour(img, band(6, 9), QColor(255, 0, 0)) > 5);   // keyword text
+    QVERIFY(CountColour(img, band(10, 18), QColor(255, 255, 0)) > 20); // context background
+    QVERIFY(CountColour(img, band(10, 18), QColor(0, 0, 255)) > 5);
+    QVERIFY(CountColour(img, band(20, 23), QColor(0, 255, 255)) > 20); // style code 3
+    QVERIFY(CountColour(img, band(20, 23), QColor(255, 0, 255)) > 5);
+    QCOMPARE(CountColour(img, band(0, 5), QColor(255, 0, 0)), 0);
+    QVERIFY(CountColour(img, band(0, 5), QColor(0, 0, 0), 120) > 5); // the font colour, bold
+    QVERIFY(AllGrey(img, band(0, 5)));
+    // The selection is inverted: the white background of "plain" turns black.
+    const int whiteBefore = CountColour(img, band(0, 5), QColor(255, 255, 255), 0);
+    m.Select(0, 5);
+    img = s.Grab();
+    QVERIFY(CountColour(img, band(0, 5), QColor(0, 0, 0), 0) >= whiteBefore - 2);
+    // In system colours.
+    m.SetOptions(m.Options() | rmoWindowsSelColors);
+    img = s.Grab();
+    const QColor hl = m.palette().color(QPalette::Highlight);
+    QVERIFY(CountColour(img, band(0, 5), hl, 10) > whiteBefore / 2);
+}
+
+void TestRiloMemo::hiddenSelectionAndParagraphEnds()
+{
+    Shown s(QStringLiteral("abc") + CRLF + QStringLiteral("def"));
+    TRiloMemo &m = *s.memo;
+    m.SetOptions(m.Options() | rmoWindowsSelColors);
+    const QColor hl = m.palette().color(QPalette::Highlight);
+    const int lh = m.LineHeight();
+    const int sp = m.SpaceWidth();
+    const QRect endBlock(m.PosToX(0, 3), 0, sp / 2 + 1, lh);
+    m.Select(0, 5); // through the paragraph end
+    QImage img = s.Grab();
+    QCOMPARE(CountColour(img, endBlock, hl, 0), endBlock.width() * lh);
+    m.SetShowEndParSelected(false);
+    img = s.Grab();
+    QCOMPARE(CountColour(img, endBlock, hl, 0), 0);
+    m.SetOptions(m.Options() | rmoFullLineSelect);
+    img = s.Grab();
+    QVERIFY(CountColour(img, QRect(m.PosToX(0, 3), 0, 100, lh), hl, 0) >= 100 * lh - 2);
+    // Unfocused with HideSelection: nothing is drawn; without it the selection stays.
+    auto *other = new QLineEdit(&s.window);
+    other->move(0, 350);
+    other->show();
+    other->setFocus();
+    QTRY_VERIFY(!m.hasFocus());
+    img = s.Grab();
+    QCOMPARE(CountColour(img, QRect(0, 0, 300, lh), hl, 0), 0);
+    m.SetHideSelection(false);
+    img = s.Grab();
+    QVERIFY(CountColour(img, QRect(0, 0, 300, lh), hl, 0) > 0);
+}
+
+void TestRiloMemo::endOfTextMark()
+{
+    Shown s(QStringLiteral("one") + CRLF + QStringLiteral("two"));
+    TRiloMemo &m = *s.memo;
+    const int lh = m.LineHeight();
+    QImage img = s.Grab();
+    QVERIFY(CountColour(img, QRect(0, 2 * lh, 300, 1), QColor(255, 0, 0), 30) > 250);
+    QCOMPARE(CountColour(img, QRect(0, 2 * lh + 3, 300, 20), QColor(255, 0, 0), 30), 0);
+    m.SetEndOfTextMarkColor(clNone);
+    img = s.Grab();
+    QCOMPARE(CountColour(img, QRect(0, 2 * lh, 300, 1), QColor(255, 0, 0), 30), 0);
+}
+
+void TestRiloMemo::printsToPdf()
+{
+    Shown s;
+    TRiloMemo &m = *s.memo;
+    QString text;
+    for (int i = 0; i < 150; ++i)
+        text += QStringLiteral("Paragraph number %1 with <b>bold</b> words in it").arg(i) + CRLF;
+    m.SetTextBuf(text);
+    FillHtmlRules(m.Keywords(), m.StartStopKeys());
+    m.ReApplyKeys();
+    m.Select(10, 5);
+    const int screenLines = m.LineCount();
+    const QString pdf = k5test::Root() + QStringLiteral("/memo.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QPainter p;
+    QVERIFY(p.begin(&printer));
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    m.FormatForCanvas(&p, page.width());
+    const int lines = m.LineCount();
+    QCOMPARE(lines, 151);
+    int first = 0, pages = 0;
+    while (first < lines) {
+        if (pages++)
+            printer.newPage();
+        const int painted = m.PaintOnCanvas(first, page);
+        QVERIFY(painted > 0);
+        first += painted;
+    }
+    p.end();
+    QVERIFY(pages >= 2);
+    QCOMPARE(m.PaintOnCanvas(lines, page), 0);
+    m.FormatForCanvas(nullptr, 0);
+    QCOMPARE(m.LineCount(), screenLines);
+    QCOMPARE(m.SelStart(), 10);
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(tool.waitForFinished(30000));
+    const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+    QVERIFY2(out.contains(QStringLiteral("Paragraph number 0 with <b>bold</b> words in it")), qPrintable(out.left(400)));
+    QVERIFY(out.contains(QStringLiteral("Paragraph number 149 with")));
+    QCOMPARE(out.count(QStringLiteral("\f")), pages);
 }
 
 K5_TEST_MAIN(TestRiloMemo)

@@ -1,0 +1,278 @@
+// The gutter beside a memo: line numbers, bookmarks, their keys, scrolling and repaints.
+#include "k5test.h"
+
+#include "textcontrol/rilogutter.h"
+#include "textcontrol/rilomemo.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QPaintEvent>
+#include <QtTest>
+
+using namespace textcontrol;
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+QString Lines(int n)
+{
+    QString s;
+    for (int i = 0; i < n; ++i)
+        s += (i ? CRLF : QString()) + QStringLiteral("text of line ") + QString::number(i);
+    return s;
+}
+
+// Counts paint events of a widget.
+struct PaintCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// A window holding a gutter and a memo side by side.
+struct Pair {
+    QWidget window;
+    TRiloGutter *gutter;
+    TRiloMemo *memo;
+    explicit Pair(const QString &text = Lines(100))
+    {
+        window.resize(400, 300);
+        auto *row = new QHBoxLayout(&window);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        memo = new TRiloMemo(&window);
+        gutter = new TRiloGutter(&window);
+        gutter->SetMemo(memo);
+        row->addWidget(gutter);
+        row->addWidget(memo, 1);
+        QFont f(QStringLiteral("DejaVu Sans Mono"));
+        f.setPixelSize(12);
+        memo->setFont(f);
+        memo->SetUpdateMode(TUpdateMode::umImmediate);
+        memo->SetTextBuf(text);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        memo->setFocus();
+        QApplication::processEvents();
+    }
+    // Gutter row of a display line on screen.
+    int RowY(int line) const
+    {
+        const int top = memo->viewport()->mapTo(&window, QPoint()).y() - gutter->mapTo(&window, QPoint()).y();
+        return top + (line - memo->TopLine()) * memo->LineHeight();
+    }
+    QImage RowImage(int line) const
+    {
+        QApplication::processEvents();
+        const QImage img = gutter->grab().toImage();
+        return img.copy(0, RowY(line), gutter->width() - 2, memo->LineHeight());
+    }
+};
+
+int DarkPixels(const QImage &img)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += qGray(img.pixel(x, y)) < 128;
+    return n;
+}
+
+} // namespace
+
+class TestRiloGutter : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void defaults();
+    void lineNumbersFollowTheMemo();
+    void bookmarkKeys();
+    void bookmarksFollowTheText();
+    void repaintsOnlyWhenNeeded();
+    void sharedScrollEvent();
+    void lifetimes();
+};
+
+void TestRiloGutter::defaults()
+{
+    TRiloGutter g;
+    QCOMPARE(g.Alignment(), TAlignment::taCenter);
+    QVERIFY(g.Bookmarks());
+    QVERIFY(g.LineNumbers());
+    QCOMPARE(g.Memo(), nullptr);
+    QCOMPARE(g.size(), QSize(30, 50));
+    QCOMPARE(g.Icons().size(), QSize(100, 10));
+    QVERIFY(!g.SetBookmark(0, 1)); // no memo
+}
+
+void TestRiloGutter::lineNumbersFollowTheMemo()
+{
+    Pair p;
+    // Numbers are drawn on every visible line, none below the text.
+    QVERIFY(DarkPixels(p.RowImage(0)) > 5);
+    QVERIFY(DarkPixels(p.RowImage(10)) > 5);
+    const QImage one = p.RowImage(0);
+    p.gutter->SetLineNumbers(false);
+    QCOMPARE(DarkPixels(p.RowImage(0)), 0);
+    p.gutter->SetLineNumbers(true);
+    // After scrolling, the first row shows the number of the new top line (not "1").
+    p.memo->SetTopLine(50);
+    QApplication::processEvents();
+    QCOMPARE(p.memo->TopLine(), 50);
+    QVERIFY(p.RowImage(50) != one);
+    p.memo->SetTopLine(0);
+    QCOMPARE(p.RowImage(0), one);
+    // Alignment moves the numbers.
+    p.gutter->SetAlignment(TAlignment::taLeftJustify);
+    const QImage left = p.RowImage(0);
+    p.gutter->SetAlignment(TAlignment::taRightJustify);
+    QVERIFY(p.RowImage(0) != left);
+    // Wrapped lines are numbered too.
+    p.memo->SetTextBuf(QString(400, QLatin1Char('w')));
+    QVERIFY(p.memo->LineCount() > 2);
+    QVERIFY(DarkPixels(p.RowImage(2)) > 5);
+}
+
+void TestRiloGutter::bookmarkKeys()
+{
+    Pair p;
+    TRiloMemo &m = *p.memo;
+    TRiloGutter &g = *p.gutter;
+    const QImage number = p.RowImage(5);
+    m.SetSelLine(5);
+    QTest::keyClick(&m, Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(g.BookmarkAtLine(5), 3);
+    QCOMPARE(g.BookmarkLine(3), 5);
+    QVERIFY(p.RowImage(5) != number); // the icon instead of the number
+    QCOMPARE(m.Text(), Lines(100)); // no text typed
+    // Another bookmark on a line that has one: nothing.
+    QTest::keyClick(&m, Qt::Key_4, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(g.BookmarkLine(4), -1);
+    QCOMPARE(g.BookmarkAtLine(5), 3);
+    // Twice on the same line: removed.
+    QTest::keyClick(&m, Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(g.BookmarkAtLine(5), -1);
+    QCOMPARE(p.RowImage(5), number);
+    // Set on another line: moved there.
+    QVERIFY(g.SetBookmark(5, 3));
+    QVERIFY(g.SetBookmark(40, 3));
+    QCOMPARE(g.BookmarkLine(3), 40);
+    QCOMPARE(g.BookmarkAtLine(5), -1);
+    // Only ten slots; the number is taken modulo 128.
+    QVERIFY(!g.SetBookmark(7, 12));
+    QVERIFY(!g.SetBookmark(7, -1));
+    QVERIFY(g.SetBookmark(7, 128 + 2));
+    QCOMPARE(g.BookmarkLine(2), 7);
+    // Ctrl+digit jumps; without the bookmark nothing happens.
+    m.Select(0, 0);
+    QTest::keyClick(&m, Qt::Key_5, Qt::ControlModifier);
+    QCOMPARE(m.SelStart(), 0);
+    QCOMPARE(m.TopLine(), 0);
+    QTest::keyClick(&m, Qt::Key_3, Qt::ControlModifier);
+    QCOMPARE(m.SelLine(), 40);
+    QCOMPARE(m.SelStart(), m.LineStart(40));
+    QVERIFY(m.TopLine() > 0 && m.TopLine() <= 40 && 40 <= m.TopLine() + m.VisibleLines() - 2);
+}
+
+void TestRiloGutter::bookmarksFollowTheText()
+{
+    Pair p;
+    TRiloMemo &m = *p.memo;
+    TRiloGutter &g = *p.gutter;
+    QVERIFY(g.SetBookmark(10, 1));
+    m.Select(0, 0);
+    m.SetSelText(QStringLiteral("new") + CRLF + QStringLiteral("lines") + CRLF);
+    QCOMPARE(g.BookmarkLine(1), 12);
+    QVERIFY(DarkPixels(p.RowImage(12)) > 0);
+    // Replacing the text leaves bookmarks at the start.
+    m.SetTextBuf(Lines(3));
+    QCOMPARE(g.BookmarkLine(1), 0);
+}
+
+void TestRiloGutter::repaintsOnlyWhenNeeded()
+{
+    Pair p;
+    TRiloMemo &m = *p.memo;
+    TRiloGutter &g = *p.gutter;
+    QVERIFY(g.SetBookmark(20, 0));
+    PaintCounter counter;
+    g.installEventFilter(&counter);
+    QApplication::processEvents();
+    counter.count = 0;
+    m.Select(m.LineStart(3) + 2, 0);
+    QTest::keyClicks(&m, QStringLiteral("abc"));
+    QApplication::processEvents();
+    QCOMPARE(counter.count, 0);
+    // A new line moves the numbers and the bookmark.
+    QTest::keyClick(&m, Qt::Key_Return);
+    QApplication::processEvents();
+    QVERIFY(counter.count > 0);
+    QCOMPARE(g.BookmarkLine(0), 21);
+    g.removeEventFilter(&counter);
+}
+
+void TestRiloGutter::sharedScrollEvent()
+{
+    Pair p;
+    TRiloMemo &m = *p.memo;
+    int appScrolls = 0;
+    m.OnVScroll = [&](MemoCore *) { ++appScrolls; };
+    const QImage top = p.RowImage(0);
+    m.SetTopLine(30);
+    QApplication::processEvents();
+    QCOMPARE(appScrolls, 1);
+    // The gutter scrolled with the memo although the application holds the event.
+    QVERIFY(p.gutter->grab().toImage().copy(0, p.RowY(30), p.gutter->width() - 2, m.LineHeight()) != top);
+    m.SetTopLine(0);
+    QCOMPARE(p.RowImage(0), top);
+}
+
+void TestRiloGutter::lifetimes()
+{
+    {
+        // The memo goes first.
+        auto *g = new TRiloGutter;
+        auto *m = new TRiloMemo;
+        m->SetTextBuf(Lines(20));
+        g->SetMemo(m);
+        QVERIFY(g->SetBookmark(3, 1));
+        delete m;
+        QCOMPARE(g->Memo(), nullptr);
+        QCOMPARE(g->BookmarkLine(1), -1);
+        g->repaint();
+        delete g;
+    }
+    {
+        // The gutter goes first.
+        auto *g = new TRiloGutter;
+        auto *m = new TRiloMemo;
+        m->SetTextBuf(Lines(20));
+        g->SetMemo(m);
+        QVERIFY(g->SetBookmark(3, 1));
+        delete g;
+        m->SetSelText(QStringLiteral("edit") + CRLF);
+        QTest::keyClick(m, Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
+        delete m;
+    }
+    {
+        // Moving to another memo frees the bookmarks of the first.
+        TRiloGutter g;
+        TRiloMemo a, b;
+        a.SetTextBuf(Lines(20));
+        b.SetTextBuf(Lines(20));
+        g.SetMemo(&a);
+        QVERIFY(g.SetBookmark(3, 1));
+        g.SetMemo(&b);
+        QCOMPARE(g.BookmarkLine(1), -1);
+        QTest::keyClick(&a, Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(g.BookmarkLine(3), -1);
+    }
+}
+
+K5_TEST_MAIN(TestRiloGutter)
+#include "test_rilogutter.moc"
