@@ -1,0 +1,79 @@
+#include "dialogbase.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace dialogs {
+
+TTagDialog::TTagDialog(const QString &caption, const QString &className, QWidget *parent)
+{
+    setParent(parent, windowFlags() | Qt::Dialog);
+    setObjectName(className.mid(1));
+    setWindowTitle(caption);
+    auto *outer = new QVBoxLayout(this);
+    grid_ = new QGridLayout;
+    outer->addLayout(grid_);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    Button1 = new QPushButton(QStringLiteral("&Ok"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    outer->addLayout(buttons);
+    QObject::connect(Button1, &QPushButton::clicked, this, [this] {
+        okClicked();
+        accept();
+    });
+    QObject::connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QLineEdit *TTagDialog::addEdit(const QString &name, const QString &label)
+{
+    const int row = grid_->rowCount();
+    auto *e = new QLineEdit(this);
+    e->setObjectName(name);
+    grid_->addWidget(new QLabel(label, this), row, 0);
+    grid_->addWidget(e, row, 1);
+    return e;
+}
+
+QComboBox *TTagDialog::addCombo(const QString &name, const QString &label, const QStringList &items)
+{
+    const int row = grid_->rowCount();
+    auto *c = new QComboBox(this);
+    c->setObjectName(name);
+    c->setEditable(true);
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    c->setEditText(QString());
+    grid_->addWidget(new QLabel(label, this), row, 0);
+    grid_->addWidget(c, row, 1);
+    return c;
+}
+
+QPlainTextEdit *TTagDialog::addMemo(const QString &name, const QString &label)
+{
+    const int row = grid_->rowCount();
+    auto *m = new QPlainTextEdit(this);
+    m->setObjectName(name);
+    m->setTabChangesFocus(true);
+    grid_->addWidget(new QLabel(label, this), row, 0, Qt::AlignTop);
+    grid_->addWidget(m, row, 1);
+    return m;
+}
+
+QString MemoText(const QPlainTextEdit *memo)
+{
+    QString t = memo->toPlainText();
+    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return t;
+}
+
+} // namespace dialogs

@@ -1,0 +1,36 @@
+#pragma once
+// What the tag dialogs share: a modal form with "&Ok" and "&Cancel" whose OK clicks one hidden button of
+// the main window (the button's handler reads the dialog's fields) and then closes.
+#include "platform/form.h"
+
+#include <QDialog>
+#include <QGridLayout>
+#include <QPushButton>
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace dialogs {
+
+class TTagDialog : public platform::FormOf<QDialog> {
+public:
+    TTagDialog(const QString &caption, const QString &className, QWidget *parent = nullptr);
+
+    QPushButton *Button1 = nullptr; // "&Ok"
+    QPushButton *Button2 = nullptr; // "&Cancel"
+
+protected:
+    // Rows of label and field, in the order the user fills them.
+    QLineEdit *addEdit(const QString &name, const QString &label);
+    QComboBox *addCombo(const QString &name, const QString &label, const QStringList &items);
+    QPlainTextEdit *addMemo(const QString &name, const QString &label);
+    // Called by OK before the dialog closes.
+    virtual void okClicked() = 0;
+    QGridLayout *grid_ = nullptr;
+};
+
+// A memo's text as the class library gives it: lines joined by CR LF.
+QString MemoText(const QPlainTextEdit *memo);
+
+} // namespace dialogs

@@ -1,0 +1,189 @@
+#pragma once
+// The window of one open document: the source in a highlighting text control with its gutter on the
+// "Editor" tab, the page in the browser on the "Preview" tab, and reference trees, a file browser, link
+// and e-mail shortcuts and a download-time calculator on the side panel.
+#include "app/relay.h"
+#include "platform/form.h"
+#include "platform/textfile.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QTabWidget;
+class QPrinter;
+
+namespace misc {
+class TProClockLabel;
+}
+namespace tree {
+class TZozeZO;
+}
+namespace zel {
+class TZELExplorerTree;
+class TZELExplorerView;
+class TZELControlStore;
+class TZELStoreEdit;
+}
+class QPushButton;
+class QComboBox;
+class QToolButton;
+
+namespace textcontrol {
+class TRiloMemo;
+class TRiloGutter;
+}
+
+namespace app {
+
+class TFrameForm;
+class TPreviewHTML;
+class TFindDialog;
+class TReplaceDialog;
+
+class TEditForm : public platform::FormOf<QWidget> {
+    Q_OBJECT
+public:
+    explicit TEditForm(TFrameForm *frame);
+    ~TEditForm() override;
+
+    QString FileName;
+
+    textcontrol::TRiloMemo *RiloMemo1 = nullptr;
+    textcontrol::TRiloGutter *RiloGutter1 = nullptr;
+    QTabWidget *PageControl2 = nullptr; // "Editor", "Preview"
+    QWidget *TabEditor = nullptr;
+    QWidget *TabPreview = nullptr;
+    QWidget *Leftside = nullptr;
+    QTabWidget *PageControl1 = nullptr; // "Tags", "Browse", "Link", "Email", "Document Weight"
+    QSplitter *Splitter1 = nullptr;
+
+    // Hidden controls.
+    TRelay *Tag, *Fejl, *Edit4, *LinkToKestrova, *Cookie1, *Cookie2, *Cookie3, *Memo2, *RiloMemo2;
+
+    // Side panel: reference trees, link and e-mail pairs.
+    tree::TZozeZO *TreeView1 = nullptr, *TreeView2 = nullptr, *TreeView3 = nullptr;
+    QPushButton *Knap1 = nullptr, *Knap2 = nullptr;
+    zel::TZELControlStore *ZELControlStore1 = nullptr;
+    QList<QPair<zel::TZELStoreEdit *, zel::TZELStoreEdit *>> LinkPairs, EmailPairs;
+    void TreeDblClick(tree::TZozeZO *tree);
+    // A reference tree's text form from the shipped data, read once.
+    static QByteArray ReferenceTree(const QString &name);
+
+    // Browse tab.
+    zel::TZELExplorerTree *DirectoryListBox1 = nullptr;
+    zel::TZELExplorerView *FileListBox1 = nullptr;
+    QAction *Edit5 = nullptr, *InsertAsLink1 = nullptr, *WebDocuments1 = nullptr, *AllFiles1 = nullptr;
+    void BrowseEdit();
+    void BrowseInsertAsLink();
+
+    // Eleven hidden clocks (formats "c" to "d.mm.yyyy tt") for the date stamps.
+    QList<misc::TProClockLabel *> ProClockLabels;
+
+    // Document weight.
+    QLabel *Dsize = nullptr, *DocKB = nullptr, *Modem144 = nullptr, *Modem288 = nullptr, *Modem566 = nullptr,
+           *ModemISDN = nullptr;
+
+    // Menus merged into the main window's bar.
+    QList<QMenu *> Menus() const { return menus_; }
+    QAction *Save1 = nullptr, *Saveas1 = nullptr, *Close1 = nullptr, *CloseAll1 = nullptr, *Print1 = nullptr,
+            *Print2 = nullptr, *PrinterSetup1 = nullptr, *Undo1 = nullptr, *Redo1 = nullptr, *Cut1 = nullptr,
+            *Copy1 = nullptr, *Paste1 = nullptr, *Delete1 = nullptr, *Selectall1 = nullptr, *Find2 = nullptr,
+            *FindNext1 = nullptr, *Replace1 = nullptr, *Wordwrap1 = nullptr, *HyperLink1 = nullptr;
+
+    // Files. Load and save raise platform::FileError; what the window held stays as it was then.
+    void LoadFile(const QString &path);
+    bool Save1Click();   // true when saved
+    bool Saveas1Click(); // true when saved
+    platform::TextEncoding Encoding() const { return encoding_; }
+
+    // The text relay's work: insert at the caret (replacing the selection).
+    void InsertText(const QString &text);
+    // The page relay's work: the whole text replaced, not modified afterwards.
+    void ReplaceText(const QString &page);
+    QString Text() const;
+    bool Modified() const;
+    void SetModified(bool modified);
+    void SetCaption(const QString &caption);
+    bool ToggleOverwrite();
+    void RiloMemo1Focus();
+
+    // Asks "Save changes to %s?" when modified; false keeps the window open.
+    bool CloseQuery();
+
+    // Find and replace.
+    void Find2Click();
+    void FindNext();
+    bool DoFind(const QString &text, bool forward, bool wholeWord, bool matchCase);
+    void Replace1Click();
+    bool ReplaceOnce(const QString &find, const QString &replacement);
+    int ReplaceAll(const QString &find, const QString &replacement);
+    QString FindText;
+    TFindDialog *FindDialog1 = nullptr;
+    TReplaceDialog *ReplaceDialog1 = nullptr;
+
+    // Printing (the printer comes from the print dialog, or is given by tests).
+    void Print1Click();
+    void Print2Click();
+    void PrintPlain(QPrinter &printer);
+    void PrintSyntaxColor(QPrinter &printer);
+
+    // Preview: writes the text where the preview reads it and navigates there.
+    void PageControl2Change();
+    QString PreviewFile() const;
+    // The browser of the Preview tab, created on the first visit.
+    TPreviewHTML *Preview();
+    TPreviewHTML *PreviewHTML1 = nullptr;
+    QComboBox *URLs = nullptr;
+    QToolButton *SpeedButton3 = nullptr, *SpeedButton4 = nullptr, *BackBtn = nullptr, *ForwardBtn = nullptr,
+                *SpeedButton7 = nullptr, *SpeedButton12 = nullptr, *SpeedButton13 = nullptr,
+                *SpeedButton14 = nullptr, *SpeedButton11 = nullptr, *SpeedButton15 = nullptr;
+    bool TypedURL = false;
+    int BackCount = 0, ForwardCount = 0;
+    void PreviewNavigate(const QString &address, bool typed);
+    void ReloadClick();
+    void GobackClick();
+    void GoForwardClick();
+    void AfterNavigate();
+
+    // Side panel.
+    void CalculateWeight();
+    void InsertLinkPair(int index, bool email);
+    void UploadThissite1Click();
+
+    // What the settings window says (highlighting, side panel); the settings form sets this when it exists.
+    static std::function<bool(const QString &box)> SettingsSource;
+    // The preview navigates here (the browser is created on the first visit to the tab).
+    std::function<void(const QString &file)> OnNavigate;
+    // The preview's "Email" button runs the Quick Email command of the mail tools.
+    std::function<void()> OnQuickEmail;
+    // The upload buffer wrote upload.htm: the FTP settings window takes it from here.
+    std::function<void(const QString &file)> OnUpload;
+    void ApplySettings();
+    // The settings window changed: every open document follows at once.
+    static void ApplySettingsToAll();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildEditor();
+    void buildMenus();
+    void buildSidePanel();
+    void buildPreviewTab();
+    void updateStatus();
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption, std::function<void()> f,
+                     const QKeySequence &key = QKeySequence());
+
+    TFrameForm *frame_;
+    QList<QMenu *> menus_;
+    platform::TextEncoding encoding_ = platform::TextEncoding::Utf8;
+    bool bom_ = false;
+    QWidget *previewHost_ = nullptr;
+};
+
+} // namespace app

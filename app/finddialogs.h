@@ -1,0 +1,48 @@
+#pragma once
+// The find and replace dialogs of the document window (modeless, like the system's common dialogs).
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace app {
+
+class TFindDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFindDialog(QWidget *parent, bool withReplace = false);
+    QString FindText() const;
+    void SetFindText(const QString &text);
+    bool Down() const;
+    bool WholeWord() const;
+    bool MatchCase() const;
+
+    QLineEdit *FindEdit;
+    QCheckBox *WholeWordBox;
+    QCheckBox *MatchCaseBox;
+    QRadioButton *UpButton;
+    QRadioButton *DownButton;
+    QPushButton *FindNextButton;
+    std::function<void()> OnFind;
+
+protected:
+    QPushButton *cancel_;
+};
+
+class TReplaceDialog : public TFindDialog {
+    Q_OBJECT
+public:
+    explicit TReplaceDialog(QWidget *parent);
+    QString ReplaceText() const;
+    void SetReplaceText(const QString &text);
+
+    QLineEdit *ReplaceEdit;
+    QPushButton *ReplaceButton;
+    QPushButton *ReplaceAllButton;
+    std::function<void(bool all)> OnReplace;
+};
+
+} // namespace app

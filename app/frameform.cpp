@@ -1,0 +1,505 @@
+#include "frameform.h"
+
+#include "app/editform.h"
+#include "controls/misc/propanel.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/fileio.h"
+#include "platform/folders.h"
+#include "platform/shell/filedialogs.h"
+#include "platform/textfile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QVBoxLayout>
+
+namespace app {
+
+TFrameForm *FrameForm = nullptr;
+
+const char *const TFrameForm::OpenFilter =
+    "HTML Files|*.htm;*.html|ASP Files|*.asp|HTX Files|*.htx|INI Files|*.ini|LOG Files|*.log|INF Files|*.inf|"
+    "ASA Files|*.asa|CDF Files|*.cdf|CFM Files|*.cfm|CFML Files|*.cfml|CGI Files|*.cgi|CSS Files|*.css|"
+    "DBM Files|*.dbm|HDM Files|*.hdm|HDML Files|*.hdml|JAVA Files|*.java|JS Files|*.js|PL Files|*.pl|"
+    "SHTM Files|*.shtm|SHTML Files|*.shtml|VTM Files|*.vtm|XML Files|*.xml|All Files|*.*";
+
+namespace {
+
+const char *const dropExtensions[] = {".txt", ".ini", ".log", ".inf", ".asa", ".asp", ".cdf", ".cfm",
+                                      ".cfml", ".cgi", ".css", ".dbm", ".hdm", ".hdml", ".htm", ".html",
+                                      ".java", ".js", ".pl", ".shtm", ".shtml", ".vtm", ".xml"};
+
+// The extension runs from the last "." when no folder separator or drive colon follows it.
+QString extensionOf(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qsizetype sep = std::max({name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')),
+                                    name.lastIndexOf(QLatin1Char(':'))});
+    return dot > sep ? name.mid(dot) : QString();
+}
+
+QLabel *fixedLabel(const QString &text, QWidget *parent, QHBoxLayout *row)
+{
+    auto *l = new QLabel(text, parent);
+    row->addWidget(l);
+    return l;
+}
+
+QLabel *valueLabel(const QString &name, QWidget *parent, QHBoxLayout *row)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setMinimumWidth(48);
+    row->addWidget(l);
+    return l;
+}
+
+} // namespace
+
+TFrameForm::TFrameForm()
+{
+    FrameForm = this;
+    setObjectName(QStringLiteral("FrameForm"));
+    setWindowTitle(platform::ApplicationTitle());
+    resize(847, 482 + 21 + 24);
+    setAcceptDrops(true);
+
+    ProBorder1 = new misc::TProBorder(this);
+    ProBorder1->setObjectName(QStringLiteral("ProBorder1"));
+    ProBorder1->SetBevelWidth(2);
+    ProBorder1->SetBorderColor(QColor(192, 192, 192));
+    auto *client = new QVBoxLayout(ProBorder1);
+    client->setContentsMargins(ProBorder1->contentsMargins());
+    mdiArea_ = new QMdiArea(ProBorder1);
+    mdiArea_->setObjectName(QStringLiteral("MDIClient"));
+    mdiArea_->setFrameShape(QFrame::NoFrame);
+    client->addWidget(mdiArea_);
+    setCentralWidget(ProBorder1);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *) {
+        mergeMenus();
+        UpdateDocumentCommands();
+    });
+
+    buildHandOver();
+    buildMenus();
+    buildStatusLine();
+
+    // Another program hands text over by writing plugin.qvl into the program folder.
+    pluginTimer_ = new QTimer(this);
+    pluginTimer_->setObjectName(QStringLiteral("Timer4"));
+    pluginTimer_->setInterval(250);
+    connect(pluginTimer_, &QTimer::timeout, this, [this] { PollPlugin(); });
+    pluginTimer_->start();
+
+    qApp->installEventFilter(this); // status tips become the hint line
+    mergeMenus();
+    UpdateDocumentCommands();
+    FinishLoading();
+}
+
+TFrameForm::~TFrameForm()
+{
+    qApp->removeEventFilter(this);
+    if (FrameForm == this)
+        FrameForm = nullptr;
+}
+
+void TFrameForm::buildHandOver()
+{
+    auto relay = [this](const char *name) { return new TRelay(QString::fromLatin1(name), this); };
+    auto button = [this](const char *name) { return new THiddenButton(QString::fromLatin1(name), this); };
+    Memo1 = relay("Memo1");
+    DHTML_Memo = relay("DHTML_Memo");
+    TempMemo = relay("TempMemo");
+    Memo_Project1 = relay("Memo_Project1");
+    Start_Edit = relay("Start_Edit");
+    Start_Edit->SetText(QStringLiteral("0"));
+    Edit2 = relay("Edit2");
+    Edit3 = relay("Edit3");
+    gem = relay("gem");
+    Memo4 = relay("Memo4");
+    QStringList exts;
+    for (const char *e : dropExtensions)
+        exts << QString::fromLatin1(e);
+    Memo4->SetLines(exts);
+    Memo2 = relay("Memo2");
+    Memo2->SetLines({QStringLiteral("<SCRIPT LANGUAGE=\"JavaScript\">"), QStringLiteral("<!-- "), QString(), QString(),
+                     QString(), QStringLiteral("// -->"), QStringLiteral("</SCRIPT>")});
+    Tag = relay("Tag");
+    Tag1 = relay("Tag1");
+    Tag2 = relay("Tag2");
+
+    Memo1->OnChange = [this](QObject *) { relayInsert(Memo1, true); };
+    // Emptied like Memo1, so that the same effect handed over twice is inserted twice.
+    DHTML_Memo->OnChange = [this](QObject *) { relayInsert(DHTML_Memo, true); };
+    Tag->OnChange = [this](QObject *) { relayInsert(Tag, true); };
+    Tag1->OnChange = [this](QObject *) { relayInsert(Tag1, true); };
+    Tag2->OnChange = [this](QObject *) { relayInsert(Tag2, true); };
+    TempMemo->OnChange = [this](QObject *) {
+        const QString page = TempMemo->Text();
+        if (page.isEmpty())
+            return;
+        if (TEditForm *doc = ActiveEditForm())
+            doc->ReplaceText(page);
+        TempMemo->Clear();
+    };
+
+    Start1 = button("Start1");
+    Start2 = button("Start2");
+    Search_Start = button("Search_Start");
+    Button_CloseAll = button("Button_CloseAll");
+    Knap_Link = button("Knap_Link");
+    Start1->OnClick = [this](QObject *) { Start1Click(); };
+    Start2->OnClick = [this](QObject *) { Start2Click(); };
+    Search_Start->OnClick = [this](QObject *) { Search_StartClick(); };
+    Button_CloseAll->OnClick = [this](QObject *) { Button_CloseAllClick(); };
+    Knap_Link->OnClick = [this](QObject *) { Knap_LinkClick(); };
+}
+
+void TFrameForm::relayInsert(TRelay *relay, bool empty)
+{
+    const QString text = relay->Text();
+    if (text.isEmpty())
+        return;
+    InsertIntoActive(text);
+    if (empty)
+        relay->Clear();
+}
+
+void TFrameForm::buildMenus()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &caption, void (TFrameForm::*slot)()) {
+        auto *a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        if (slot)
+            connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    File1 = new QMenu(QStringLiteral("&File"), this);
+    File1->setObjectName(QStringLiteral("File1"));
+    New1 = action(File1, "New1", QStringLiteral("&New..."), &TFrameForm::New1Click);
+    Open1 = action(File1, "Open1", QStringLiteral("&Open..."), &TFrameForm::Open1Click);
+    File1->addSeparator();
+    ProjectManager1 = action(File1, "ProjectManager1", QStringLiteral("Project Manager..."), nullptr);
+    EditFilelist1 = action(File1, "EditFilelist1", QStringLiteral("Filelist..."), nullptr);
+    File1->addSeparator();
+    StartProject1 = action(File1, "StartProject1", QStringLiteral("Shared Border..."), nullptr);
+    StartTheme1 = action(File1, "StartTheme1", QStringLiteral("Theme..."), nullptr);
+    CloseProject1 = action(File1, "CloseProject1", QStringLiteral("Close Shared Border or Theme"), &TFrameForm::CloseProject1Click);
+    File1->addSeparator();
+    Exit1 = action(File1, "Exit1", QStringLiteral("E&xit"), &TFrameForm::Exit1Click);
+
+    Window1 = new QMenu(QStringLiteral("&Window"), this);
+    Window1->setObjectName(QStringLiteral("Window1"));
+    Tile1 = action(Window1, "Tile1", QStringLiteral("&Tile"), nullptr);
+    connect(Tile1, &QAction::triggered, mdiArea_, &QMdiArea::tileSubWindows);
+    Cascade1 = action(Window1, "Cascade1", QStringLiteral("&Cascade"), nullptr);
+    connect(Cascade1, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
+    Arrangeicons1 = action(Window1, "Arrangeicons1", QStringLiteral("&Arrange icons"), nullptr);
+    connect(Arrangeicons1, &QAction::triggered, mdiArea_, &QMdiArea::tileSubWindows);
+    MinimazeAll1 = action(Window1, "MinimazeAll1", QStringLiteral("Minimize  All"), &TFrameForm::MinimazeAll1Click);
+    Window1->addSeparator();
+    // The window list, as the frame's window menu shows it.
+    connect(Window1, &QMenu::aboutToShow, this, [this] {
+        const auto acts = Window1->actions();
+        for (int i = acts.indexOf(MinimazeAll1) + 2; i < acts.size(); ++i)
+            Window1->removeAction(acts[i]), acts[i]->deleteLater();
+        int n = 1;
+        for (QMdiSubWindow *w : mdiArea_->subWindowList()) {
+            auto *a = Window1->addAction(QStringLiteral("&%1 %2").arg(n++).arg(w->windowTitle()));
+            a->setCheckable(true);
+            a->setChecked(w == mdiArea_->currentSubWindow());
+            connect(a, &QAction::triggered, mdiArea_, [this, w] { mdiArea_->setActiveSubWindow(w); });
+        }
+    });
+}
+
+void TFrameForm::buildStatusLine()
+{
+    PanStatus = new QWidget(this);
+    PanStatus->setObjectName(QStringLiteral("PanStatus"));
+    PanStatus->setFixedHeight(21);
+    auto *row = new QHBoxLayout(PanStatus);
+    row->setContentsMargins(4, 0, 4, 0);
+    fixedLabel(QStringLiteral("offset:"), PanStatus, row);
+    LblOffset = valueLabel(QStringLiteral("LblOffset"), PanStatus, row);
+    fixedLabel(QStringLiteral("parag:"), PanStatus, row);
+    LblPar = valueLabel(QStringLiteral("LblPar"), PanStatus, row);
+    fixedLabel(QStringLiteral("line:"), PanStatus, row);
+    LblLine = valueLabel(QStringLiteral("LblLine"), PanStatus, row);
+    fixedLabel(QStringLiteral("col:"), PanStatus, row);
+    LblCol = valueLabel(QStringLiteral("LblCol"), PanStatus, row);
+    LblProgress = valueLabel(QStringLiteral("LblProgress"), PanStatus, row);
+    LblProgress->setText(QStringLiteral("formatting 75%"));
+    LblProgress->hide();
+    LblOverwrite = valueLabel(QStringLiteral("LblOverwrite"), PanStatus, row);
+    LblOverwrite->setText(QStringLiteral("INSERT"));
+    LblOverwrite->setAlignment(Qt::AlignCenter);
+    LblOverwrite->setFrameShape(QFrame::Panel);
+    LblOverwrite->setFrameShadow(QFrame::Sunken);
+    LblOverwrite->setMinimumWidth(80);
+    LblOverwrite->setCursor(Qt::PointingHandCursor);
+    LblOverwrite->installEventFilter(this);
+    Hint_Label = valueLabel(QStringLiteral("Hint_Label"), PanStatus, row);
+    Hint_Label->setFixedWidth(465);
+    row->addStretch(1);
+    statusBar()->addWidget(PanStatus, 1);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+void TFrameForm::mergeMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->clear();
+    if (TEditForm *doc = ActiveEditForm()) {
+        for (QMenu *m : doc->Menus())
+            bar->addMenu(m);
+    } else {
+        bar->addMenu(File1);
+    }
+    bar->addMenu(Window1);
+}
+
+TEditForm *TFrameForm::ActiveEditForm() const
+{
+    // The current sub-window stays current while a modal dialog has the focus.
+    QMdiSubWindow *w = mdiArea_->currentSubWindow();
+    if (!w) {
+        const auto list = mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
+        w = list.isEmpty() ? nullptr : list.last();
+    }
+    return w ? qobject_cast<TEditForm *>(w->widget()) : nullptr;
+}
+
+QList<TEditForm *> TFrameForm::EditForms() const
+{
+    QList<TEditForm *> out;
+    const auto list = mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        if (auto *doc = qobject_cast<TEditForm *>((*it)->widget()))
+            out << doc;
+    return out;
+}
+
+TEditForm *TFrameForm::CreateEditForm()
+{
+    auto *doc = new TEditForm(this);
+    QMdiSubWindow *sub = mdiArea_->addSubWindow(doc);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->showMaximized();
+    mdiArea_->setActiveSubWindow(sub);
+    doc->RiloMemo1Focus();
+    mergeMenus();
+    UpdateDocumentCommands();
+    return doc;
+}
+
+void TFrameForm::InsertIntoActive(const QString &text)
+{
+    if (TEditForm *doc = ActiveEditForm())
+        doc->InsertText(text);
+}
+
+void TFrameForm::New1Click()
+{
+    if (Start_Edit->Text() == QLatin1String("0"))
+        Start1->click();
+    else if (Start_Edit->Text() == QLatin1String("1"))
+        Start2->click();
+}
+
+void TFrameForm::Start1Click()
+{
+    CreateEditForm();
+    if (OnShowTemplates)
+        OnShowTemplates();
+}
+
+void TFrameForm::Start2Click()
+{
+    TEditForm *doc = CreateEditForm();
+    doc->ReplaceText(Memo_Project1->Text());
+}
+
+TEditForm *TFrameForm::openDocument(const QString &path, bool captionIsFullPath)
+{
+    TEditForm *doc = CreateEditForm();
+    try {
+        doc->LoadFile(path);
+    } catch (...) {
+        // Nothing may stay behind that could later overwrite the file.
+        doc->SetModified(false);
+        if (QWidget *sub = doc->Frame())
+            sub->close();
+        throw;
+    }
+    if (captionIsFullPath)
+        doc->SetCaption(path);
+    return doc;
+}
+
+void TFrameForm::Open1Click()
+{
+    platform::FileDialogRequest r;
+    r.filter = QString::fromLatin1(OpenFilter);
+    r.defaultExt = QStringLiteral("htm");
+    r.options = platform::ofHideReadOnly | platform::ofOverwritePrompt;
+    if (!platform::ExecuteFileDialog(this, r))
+        return;
+    openDocument(r.fileName, false);
+}
+
+void TFrameForm::Search_StartClick()
+{
+    openDocument(Edit2->Text(), false);
+}
+
+void TFrameForm::Exit1Click()
+{
+    close();
+}
+
+void TFrameForm::MinimazeAll1Click()
+{
+    const auto docs = EditForms();
+    for (qsizetype i = docs.size() - 1; i >= 0; --i)
+        if (QWidget *sub = docs[i]->Frame())
+            sub->showMinimized();
+}
+
+void TFrameForm::Button_CloseAllClick()
+{
+    const auto docs = EditForms();
+    for (qsizetype i = docs.size() - 1; i >= 0; --i)
+        if (QWidget *sub = docs[i]->Frame())
+            sub->close(); // each asks its own question; Cancel keeps it and the walk goes on
+}
+
+void TFrameForm::CloseProject1Click()
+{
+    Start_Edit->SetText(QStringLiteral("0"));
+}
+
+void TFrameForm::LblOverwriteClick()
+{
+    if (TEditForm *doc = ActiveEditForm())
+        LblOverwrite->setText(doc->ToggleOverwrite() ? QStringLiteral("OVERWRITE") : QStringLiteral("INSERT"));
+}
+
+void TFrameForm::DropFiles(const QStringList &paths)
+{
+    const QStringList accepted = Memo4->Lines();
+    for (const QString &path : paths) {
+        const QString ext = extensionOf(path);
+        if (ext.isEmpty() || !accepted.contains(ext, Qt::CaseInsensitive))
+            continue;
+        TEditForm *doc = openDocument(path, true);
+        doc->Edit4->SetText(path);
+        doc->SetModified(false);
+    }
+}
+
+void TFrameForm::PollPlugin()
+{
+    if (!ActiveEditForm())
+        return; // the file waits until a document is open
+    const QString path = platform::ProgramFile(QStringLiteral("plugin.qvl"));
+    if (!QFile::exists(path))
+        return;
+    // Taken away first: whatever happens next, the text is never inserted twice.
+    const QString taken = path + QStringLiteral(".taken");
+    QFile::remove(taken);
+    if (!QFile::rename(path, taken)) {
+        const QString why = QStringLiteral("Cannot take the plug-in file \"%1\".").arg(QDir::toNativeSeparators(path));
+        if (pluginError_ != why) {
+            pluginError_ = why;
+            platform::MessageBox(this, why, platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONERROR);
+        }
+        return;
+    }
+    pluginError_.clear();
+    QString text;
+    try {
+        text = platform::LoadTextDocument(taken).text;
+    } catch (const platform::Error &e) {
+        QFile::remove(taken);
+        platform::MessageBox(this, e.message(), platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
+    QFile::remove(taken);
+    TRelay lines(QString(), nullptr);
+    lines.SetText(text);
+    Memo1->SetLines(lines.Lines());
+    Memo1->Clear();
+}
+
+void TFrameForm::UpdateDocumentCommands()
+{
+    const bool any = !mdiArea_->subWindowList().isEmpty();
+    for (QAction *a : {Tile1, Cascade1, Arrangeicons1, MinimazeAll1, CloseProject1})
+        a->setEnabled(any);
+    if (OnDocumentCountChanged)
+        OnDocumentCountChanged(any);
+}
+
+void TFrameForm::closeEvent(QCloseEvent *event)
+{
+    const auto docs = EditForms();
+    for (TEditForm *doc : docs) {
+        if (!doc->CloseQuery()) {
+            event->ignore();
+            return;
+        }
+    }
+    closing_ = true;
+    for (TEditForm *doc : docs) {
+        doc->SetModified(false); // already asked
+        if (QWidget *sub = doc->Frame())
+            sub->close();
+    }
+    if (OnShutdown)
+        OnShutdown();
+    QMainWindow::closeEvent(event);
+}
+
+void TFrameForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFrameForm::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &u : event->mimeData()->urls())
+        if (u.isLocalFile())
+            paths << u.toLocalFile();
+    event->acceptProposedAction();
+    DropFiles(paths);
+}
+
+bool TFrameForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip && Hint_Label)
+        Hint_Label->setText(static_cast<QStatusTipEvent *>(event)->tip());
+    if (watched == LblOverwrite && event->type() == QEvent::MouseButtonRelease) {
+        LblOverwriteClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace app

@@ -1,0 +1,112 @@
+#pragma once
+// The main window: the MDI frame that owns every document window, with the File and Window menus, the
+// status line and the hidden hand-over controls through which dialogs reach the active document.
+#include "app/relay.h"
+#include "platform/form.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QAction;
+
+namespace misc {
+class TProBorder;
+}
+
+namespace app {
+
+class TEditForm;
+
+class TFrameForm : public platform::FormOf<QMainWindow> {
+    Q_OBJECT
+public:
+    // The file kinds the Open dialogs offer.
+    static const char *const OpenFilter;
+
+    TFrameForm();
+    ~TFrameForm() override;
+
+    // The document window that code of the frame works on; null when none is open.
+    TEditForm *ActiveEditForm() const;
+    QList<TEditForm *> EditForms() const; // MDI child list, index 0 the active one
+    int MDIChildCount() const { return int(EditForms().size()); }
+    QMdiArea *MdiArea() const { return mdiArea_; }
+
+    // Creates a document window, maximised and active.
+    TEditForm *CreateEditForm();
+    // Inserts at the caret of the active document; discarded when none is open.
+    void InsertIntoActive(const QString &text);
+
+    // Menus.
+    QMenu *File1 = nullptr;
+    QMenu *Window1 = nullptr;
+    QAction *New1 = nullptr, *Open1 = nullptr, *ProjectManager1 = nullptr, *EditFilelist1 = nullptr,
+            *StartProject1 = nullptr, *StartTheme1 = nullptr, *CloseProject1 = nullptr, *Exit1 = nullptr,
+            *Tile1 = nullptr, *Cascade1 = nullptr, *Arrangeicons1 = nullptr, *MinimazeAll1 = nullptr;
+
+    misc::TProBorder *ProBorder1 = nullptr; // holds the MDI client area
+
+    // Status line.
+    QWidget *PanStatus = nullptr;
+    QLabel *LblOffset = nullptr, *LblPar = nullptr, *LblLine = nullptr, *LblCol = nullptr, *LblProgress = nullptr,
+           *LblOverwrite = nullptr, *Hint_Label = nullptr;
+
+    // Hidden hand-over controls.
+    TRelay *Memo1, *DHTML_Memo, *TempMemo, *Memo_Project1, *Start_Edit, *Edit2, *Edit3, *gem, *Memo4, *Memo2;
+    TRelay *Tag, *Tag1, *Tag2;
+    THiddenButton *Start1, *Start2, *Search_Start, *Button_CloseAll;
+    THiddenButton *Knap_Link;
+
+    // Handlers.
+    void New1Click();
+    void Start1Click();
+    void Start2Click();
+    void Open1Click();
+    void Search_StartClick();
+    void Exit1Click();
+    void MinimazeAll1Click();
+    void Button_CloseAllClick();
+    void CloseProject1Click();
+    void LblOverwriteClick();
+    void Knap_LinkClick();
+    // Opens the files of a drop (those whose extension is listed in Memo4).
+    void DropFiles(const QStringList &paths);
+    // One tick of the plug-in poll (also run by its timer).
+    void PollPlugin();
+    // Enables the window commands while a document is open.
+    void UpdateDocumentCommands();
+
+    // Hooks for the windows and bars that join the frame later (template dialog, tool bar, start dialog).
+    std::function<void()> OnShowTemplates;
+    std::function<void(bool anyDocument)> OnDocumentCountChanged;
+    std::function<void()> OnShutdown;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildStatusLine();
+    void buildHandOver();
+    void mergeMenus();
+    TEditForm *openDocument(const QString &path, bool captionIsFullPath);
+    void relayInsert(TRelay *relay, bool empty);
+
+    QMdiArea *mdiArea_ = nullptr;
+    QTimer *pluginTimer_ = nullptr;
+    QString pluginError_;
+    bool closing_ = false;
+};
+
+// The single main window.
+extern TFrameForm *FrameForm;
+
+} // namespace app

@@ -1,0 +1,278 @@
+#include "k5test.h"
+#include "apptest.h"
+
+#include "app/finddialogs.h"
+#include "controls/tree/zozezo.h"
+#include "controls/tree/zozezonode.h"
+#include "controls/zel/zelstores.h"
+#include "platform/folders.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTabWidget>
+
+using app::TEditForm;
+using app::TFrameForm;
+
+class TestEditForm : public QObject {
+    Q_OBJECT
+    TFrameForm *frame = nullptr;
+
+    TEditForm *open(const QString &path)
+    {
+        frame->Edit2->SetText(path);
+        frame->Search_Start->click();
+        return frame->ActiveEditForm();
+    }
+    QString tmp(const QString &name) const { return k5test::Root() + QStringLiteral("/tmp/") + name; }
+
+private slots:
+    void initTestCase()
+    {
+        frame = new TFrameForm;
+        frame->show();
+    }
+    void cleanupTestCase() { delete frame; }
+    void cleanup() { apptest::CloseAll(*frame); }
+
+    void openAndSaveKeepEveryEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("utf-8") << QByteArray("<P>caf\xc3\xa9</P>\r\n<P>\xe2\x82\xac</P>\r\n") << QStringLiteral("<P>caf\u00e9</P>\r\n<P>\u20ac</P>\r\n");
+        QTest::newRow("windows-1252") << QByteArray("<P>caf\xe9 \x80</P>\r\n") << QStringLiteral("<P>caf\u00e9 \u20ac</P>\r\n");
+        QTest::newRow("utf-16") << QByteArray("\xff\xfe<\0P\0>\0\r\0\n\0", 12) << QStringLiteral("<P>\r\n");
+        QTest::newRow("no final line end") << QByteArray("<HTML></HTML>") << QStringLiteral("<HTML></HTML>");
+    }
+    void openAndSaveKeepEveryEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("enc/page.htm")), bytes);
+        TEditForm *doc = open(path);
+        QCOMPARE(doc->FileName, path);
+        QCOMPARE(doc->windowTitle(), QStringLiteral("page.htm"));
+        QCOMPARE(doc->Text(), text);
+        QCOMPARE(doc->RiloMemo1->SelStart(), 0);
+        QVERIFY(!doc->Modified());
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(k5test::ReadFile(path), bytes);
+    }
+
+    void lineEndsAreWrittenAsCrLf()
+    {
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("ends.htm")), "a\nb\rc\r\n");
+        TEditForm *doc = open(path);
+        doc->RiloMemo1->SetSelStart(doc->RiloMemo1->CharCount());
+        doc->InsertText(QStringLiteral("d"));
+        QVERIFY(doc->Modified());
+        QVERIFY(doc->Save1Click());
+        QVERIFY(!doc->Modified());
+        QCOMPARE(k5test::ReadFile(path), QByteArray("a\r\nb\r\nc\r\nd"));
+    }
+
+    void aFailedOpenLeavesNoWindow()
+    {
+        k5test::WriteFile(tmp(QStringLiteral("nul.htm")), QByteArray("a\0b", 3));
+        QVERIFY_THROWS_EXCEPTION(platform::FileError, open(tmp(QStringLiteral("nul.htm"))));
+        QVERIFY_THROWS_EXCEPTION(platform::FileError, open(tmp(QStringLiteral("missing.htm"))));
+        QTRY_COMPARE(frame->MDIChildCount(), 0);
+    }
+
+    void aFailedSaveKeepsTheDocumentModified()
+    {
+        const QString blocker = k5test::WriteFile(tmp(QStringLiteral("blocker")), "old");
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->InsertText(QStringLiteral("precious"));
+        doc->FileName = blocker + QStringLiteral("/page.htm");
+        k5test::Answerer a;
+        QVERIFY(!doc->Save1Click());
+        QCOMPARE(a.Messages().size(), 1);
+        QVERIFY(a.Texts().first().contains(QStringLiteral("page.htm")));
+        QVERIFY(doc->Modified());
+        QCOMPARE(k5test::ReadFile(blocker), QByteArray("old"));
+    }
+
+    void untitledYesWithCancelledSaveKeepsTheWindow()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->InsertText(QStringLiteral("x"));
+        k5test::Answerer a;
+        a.Queue(platform::IDYES); // save? yes; then the save dialog is cancelled
+        doc->Frame()->close();
+        QCOMPARE(a.Texts(), QStringList{QStringLiteral("Save changes to Untitled?")});
+        QCOMPARE(a.ModalCount(), 1);
+        QCOMPARE(frame->MDIChildCount(), 1);
+        QVERIFY(doc->Modified());
+        // Yes with a chosen name saves and closes.
+        const QString target = tmp(QStringLiteral("saved/new"));
+        a.Queue(platform::IDYES);
+        a.OnModal(apptest::ChooseFile(target));
+        QDir().mkpath(tmp(QStringLiteral("saved")));
+        doc->Frame()->close();
+        QTRY_COMPARE(frame->MDIChildCount(), 0);
+        QVERIFY(k5test::ReadFile(target + QStringLiteral(".htm")).endsWith("</HTML>"));
+    }
+
+    void findAndReplaceTellWhatHappened()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        k5test::Answerer a;
+        QVERIFY(!doc->DoFind(QStringLiteral("absent words"), true, false, false));
+        QCOMPARE(a.Texts(), QStringList{QStringLiteral("Search string not found!")});
+        QCOMPARE(a.Messages().first().caption, QStringLiteral("Kestrova"));
+        QVERIFY(doc->FindNext1->isEnabled());
+        doc->RiloMemo1->SetSelStart(0);
+        QVERIFY(doc->DoFind(QStringLiteral("head"), true, false, false));
+        QCOMPARE(doc->RiloMemo1->SelText(), QStringLiteral("HEAD"));
+        // The find text comes from a short selection, never from a long one.
+        doc->Find2Click();
+        QCOMPARE(doc->FindDialog1->FindText(), QStringLiteral("HEAD"));
+        doc->RiloMemo1->Select(0, 80);
+        doc->Find2Click();
+        QCOMPARE(doc->FindDialog1->FindText(), QStringLiteral("HEAD"));
+        doc->FindDialog1->hide();
+
+        a.Clear();
+        QVERIFY(!doc->ReplaceOnce(QStringLiteral("nowhere"), QStringLiteral("x")));
+        QCOMPARE(a.Texts(), QStringList{QStringLiteral("Could not find \"nowhere\"")});
+        frame->TempMemo->SetText(QStringLiteral("ab ab ab"));
+        QVERIFY(doc->ReplaceOnce(QStringLiteral("ab"), QStringLiteral("X")));
+        QCOMPARE(doc->Text(), QStringLiteral("X ab ab"));
+        // Replace All goes on after each replacement, even when the replacement holds the find text.
+        QCOMPARE(doc->ReplaceAll(QStringLiteral("ab"), QStringLiteral("abab")), 2);
+        QCOMPARE(doc->Text(), QStringLiteral("X abab abab"));
+        QCOMPARE(doc->ReplaceAll(QString(), QStringLiteral("y")), 0);
+        QCOMPARE(doc->Text(), QStringLiteral("X abab abab"));
+    }
+
+    void previewFileIsWrittenOnTabSwitch()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        QStringList navigated;
+        doc->OnNavigate = [&](const QString &f) { navigated << f; };
+        doc->InsertText(QStringLiteral("<P>unsaved</P>"));
+        doc->PageControl2->setCurrentIndex(1);
+        const QString preview = platform::ProgramFile(QStringLiteral("preview.htm"));
+        QCOMPARE(navigated, QStringList{preview});
+        QVERIFY(k5test::ReadFile(preview).startsWith("<P>unsaved</P><HTML>\r\n"));
+        // A saved document previews its file on disk.
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("prev.htm")), "<P>disk</P>");
+        TEditForm *saved = open(path);
+        saved->OnNavigate = [&](const QString &f) { navigated << f; };
+        saved->PageControl2->setCurrentIndex(1);
+        QCOMPARE(navigated.last(), path);
+    }
+
+    void documentWeight()
+    {
+        frame->New1Click();
+        k5test::Answerer a;
+        frame->ActiveEditForm()->CalculateWeight();
+        QCOMPARE(a.Texts(), QStringList{QStringLiteral("You must save your document first!")});
+        QCOMPARE(a.Messages().first().caption, QStringLiteral("Kestrova 5"));
+        TEditForm *doc = open(k5test::WriteFile(tmp(QStringLiteral("weight.htm")), QByteArray(2500, 'x')));
+        doc->CalculateWeight();
+        QCOMPARE(doc->Dsize->text(), QStringLiteral("2500"));
+        QCOMPARE(doc->DocKB->text(), QStringLiteral("2.5"));
+        QCOMPARE(doc->Modem144->text(), QStringLiteral("1.5 sec"));
+        QCOMPARE(doc->Modem288->text(), QStringLiteral("0.75 sec"));
+        QCOMPARE(doc->Modem566->text(), QStringLiteral("0.4 sec"));
+        QCOMPARE(doc->ModemISDN->text(), QStringLiteral("0.2499975 sec"));
+    }
+
+    void referenceTreesInsertTheirNodes()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        QCOMPARE(doc->TreeView1->Items()->Count(), 1257);
+        QCOMPARE(doc->TreeView2->Items()->Count(), 300);
+        QCOMPARE(doc->TreeView3->Items()->Count(), 249);
+        QCOMPARE(doc->TreeView1->Items()->GetFirstNode()->Text(), QStringLiteral("<A>"));
+        QVERIFY(doc->TreeView2->isVisibleTo(doc) && !doc->TreeView3->isVisibleTo(doc));
+        doc->Knap2->click();
+        QVERIFY(!doc->TreeView2->isVisibleTo(doc) && doc->TreeView3->isVisibleTo(doc));
+
+        doc->RiloMemo1->SetSelStart(0);
+        doc->TreeDblClick(doc->TreeView1); // nothing selected: nothing happens
+        tree::TZozeZONode *a = doc->TreeView1->Items()->GetFirstNode();
+        doc->TreeView1->SetSelected(a->GetFirstChild());
+        doc->TreeView1->OnDblClick(doc->TreeView1);
+        QVERIFY(doc->Text().startsWith(QStringLiteral("HREF=\"\"<HTML>")));
+        QCOMPARE(doc->Tag->Text(), QString());
+        // A category node goes to the error sink; a member is inserted.
+        tree::TZozeZONode *window = doc->TreeView2->Items()->GetFirstNode();
+        doc->TreeView2->SetSelected(window);
+        doc->TreeDblClick(doc->TreeView2);
+        QCOMPARE(doc->Fejl->Text(), QStringLiteral("Window"));
+        doc->TreeView2->SetSelected(window->GetFirstChild());
+        doc->TreeDblClick(doc->TreeView2);
+        QVERIFY(doc->Text().startsWith(QStringLiteral("HREF=\"\"window.closed<HTML>")));
+        tree::TZozeZONode *events = doc->TreeView3->Items()->GetFirstNode();
+        while (events->GetNextSibling())
+            events = events->GetNextSibling();
+        QCOMPARE(events->Text(), QStringLiteral("Events"));
+        doc->TreeView3->SetSelected(events);
+        doc->TreeDblClick(doc->TreeView3);
+        QCOMPARE(doc->Fejl->Text(), QStringLiteral("Events"));
+    }
+
+    void linkAndEmailPairsInsertAndPersist()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->LinkPairs[1].first->setText(QStringLiteral("http://a.example/"));
+        doc->LinkPairs[1].second->setText(QStringLiteral("A site"));
+        doc->EmailPairs[3].first->setText(QStringLiteral("me@a.example"));
+        doc->EmailPairs[3].second->setText(QStringLiteral("Mail me"));
+        doc->RiloMemo1->SetSelStart(0);
+        doc->InsertLinkPair(1, false);
+        doc->InsertLinkPair(3, true);
+        QVERIFY(doc->Text().startsWith(QStringLiteral("<A HREF=\"http://a.example/\">A site</A><A HREF=\"mailto:me@a.example\">Mail me</A><HTML>")));
+        QCOMPARE(doc->LinkPairs[1].first->objectName(), QStringLiteral("url2"));
+        QCOMPARE(doc->EmailPairs[3].second->objectName(), QStringLiteral("EDesc4"));
+        // A second window shows what the first stored.
+        frame->New1Click();
+        TEditForm *other = frame->ActiveEditForm();
+        QVERIFY(other != doc);
+        QCOMPARE(other->LinkPairs[1].first->text(), QStringLiteral("http://a.example/"));
+        QCOMPARE(other->EmailPairs[3].second->text(), QStringLiteral("Mail me"));
+    }
+
+    void printsToPdf()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is not installed");
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("print.htm")), "<P>one printed line</P>\r\n<P>second</P>\r\n");
+        TEditForm *doc = open(path);
+        for (int colour = 0; colour < 2; ++colour) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            const QString pdf = tmp(QStringLiteral("out%1.pdf").arg(colour));
+            printer.setOutputFileName(pdf);
+            if (colour)
+                doc->PrintSyntaxColor(printer);
+            else
+                doc->PrintPlain(printer);
+            QProcess p;
+            p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+            QVERIFY(p.waitForFinished(30000));
+            const QString text = QString::fromUtf8(p.readAllStandardOutput());
+            QVERIFY2(text.contains(QStringLiteral("<P>one printed line</P>")), qPrintable(text));
+            QVERIFY(text.contains(QStringLiteral("<P>second</P>")));
+            if (colour)
+                QVERIFY(text.contains(QStringLiteral("print.htm"))); // the header line
+        }
+    }
+};
+
+K5_TEST_MAIN(TestEditForm)
+#include "test_editform.moc"
