@@ -337,7 +337,77 @@ private:
     int len_ = 0;
 };
 
-constexpr int kHashSlots = 17777;
+
+} // namespace
+
+namespace {
+
+// The encoder's state between rows. The dictionary is a hash table with linear probing: a slot holds
+// (prefix << 8 | suffix) << 12 | code; codes are never 0, so 0 marks an empty slot, and 4-byte slots keep
+// the table in the nearer caches. The hash only speeds the look-up of a string: the codes written are
+// the same for any hash, and at most 4094 entries in 32768 slots keep the probes short.
+constexpr int kEncoderSlots = 1 << 15;
+
+struct EncoderState {
+    std::vector<uint32_t> table = std::vector<uint32_t>(kEncoderSlots, 0);
+    int initial = 0, clear = 0, end = 0;
+    int last = 0, limit = 0, codeSize = 0;
+    int prefix = 0;
+    bool inString = false; // a string has begun (prefix holds its code)
+};
+
+inline int pixelAt(const uint8_t *row, int x, int bits)
+{
+    if (bits == 8)
+        return row[x];
+    if (bits == 4)
+        return (x & 1) ? row[x >> 1] & 15 : row[x >> 1] >> 4;
+    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+}
+
+template <int Bits>
+void encodeRow(const uint8_t *row, int w, EncoderState &st, BitPacker &packer)
+{
+    uint32_t *table = st.table.data();
+    int prefix = st.prefix, last = st.last;
+    bool inString = st.inString;
+    for (int x = 0; x < w; ++x) {
+        const int pixel = pixelAt(row, x, Bits);
+        if (!inString) {
+            prefix = pixel;
+            inString = true;
+            continue;
+        }
+        const uint32_t key = uint32_t(prefix) << 8 | uint32_t(pixel);
+        uint32_t *slot = table + ((key * 0x9E3779B1u) >> 17);
+        while (*slot && (*slot >> 12) != key)
+            slot = table + ((slot - table + 1) & (kEncoderSlots - 1));
+        if (*slot) {
+            prefix = int(*slot & 0xFFF);
+            continue;
+        }
+        packer.Put(prefix, st.codeSize);
+        ++last;
+        *slot = key << 12 | uint32_t(last);
+        prefix = pixel;
+        if (last == st.limit) {
+            st.limit <<= 1;
+            ++st.codeSize;
+        } else if (last == 4094) {
+            // The table is full: the pixel goes out alone and everything starts again after a clear code.
+            packer.Put(prefix, st.codeSize);
+            packer.Put(st.clear, st.codeSize);
+            inString = false;
+            last = st.end;
+            st.codeSize = st.initial;
+            st.limit = 1 << st.initial;
+            std::fill(st.table.begin(), st.table.end(), 0u);
+        }
+    }
+    st.prefix = prefix;
+    st.last = last;
+    st.inString = inString;
+}
 
 } // namespace
 
@@ -347,73 +417,35 @@ void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const L
     using platform::ProgressStage;
     const int w = header.Width, h = header.Height, bits = header.BitsPerPixel;
     const qsizetype stride = GIFStride(w, bits);
-    const int initial = bits == 1 ? 3 : bits + 1;
-    dest.append(char(initial - 1));
-    const int clear = 1 << (initial - 1), end = clear + 1;
-    int last = end, limit = 1 << initial, codeSize = initial;
-    // Slot keys are (prefix << 8 | suffix) + 1; 0 marks an empty slot.
-    std::vector<uint32_t> keys(kHashSlots, 0);
-    std::vector<uint16_t> codes(kHashSlots, 0);
+    EncoderState st;
+    st.initial = bits == 1 ? 3 : bits + 1;
+    dest.append(char(st.initial - 1));
+    st.clear = 1 << (st.initial - 1);
+    st.end = st.clear + 1;
+    st.last = st.end;
+    st.limit = 1 << st.initial;
+    st.codeSize = st.initial;
     BitPacker packer(dest);
-    packer.Put(clear, codeSize);
+    packer.Put(st.clear, st.codeSize);
     if (progress)
         progress(ProgressStage::psStarting, 0, QString());
     try {
-        int prefix = 0, hash = 0;
-        uint16_t length = 0;
         int rowsDone = 0;
         for (InterlaceOrder order(h, interlaced); !order.Done(); order.Next()) {
             const uint8_t *row = pixels + (h - 1 - order.Row()) * stride;
-            for (int x = 0; x < w; ++x) {
-                int pixel;
-                if (bits == 8)
-                    pixel = row[x];
-                else if (bits == 4)
-                    pixel = (x & 1) ? row[x >> 1] & 15 : row[x >> 1] >> 4;
-                else
-                    pixel = (row[x >> 3] >> (7 - (x & 7))) & 1;
-                ++length;
-                if (length == 1) {
-                    prefix = pixel;
-                    hash = (pixel + 3) * 301;
-                    continue;
-                }
-                hash = ((pixel + length + 4) * hash) % kHashSlots;
-                const uint32_t key = (uint32_t(prefix) << 8 | uint32_t(pixel)) + 1;
-                int slot = hash;
-                while (keys[size_t(slot)] && keys[size_t(slot)] != key)
-                    slot = slot == kHashSlots - 1 ? 0 : slot + 1;
-                if (keys[size_t(slot)]) {
-                    prefix = codes[size_t(slot)];
-                    continue;
-                }
-                packer.Put(prefix, codeSize);
-                ++last;
-                keys[size_t(slot)] = key;
-                codes[size_t(slot)] = uint16_t(last);
-                prefix = pixel;
-                hash = (pixel + 3) * 301;
-                length = 1;
-                if (last == limit) {
-                    limit <<= 1;
-                    ++codeSize;
-                } else if (last == 4094) {
-                    packer.Put(prefix, codeSize);
-                    packer.Put(clear, codeSize);
-                    length = 0;
-                    last = end;
-                    codeSize = initial;
-                    limit = 1 << initial;
-                    std::fill(keys.begin(), keys.end(), 0u);
-                }
-            }
+            if (bits == 8)
+                encodeRow<8>(row, w, st, packer);
+            else if (bits == 4)
+                encodeRow<4>(row, w, st, packer);
+            else
+                encodeRow<1>(row, w, st, packer);
             ++rowsDone;
             if (progress)
                 progress(ProgressStage::psRunning, int(qint64(rowsDone) * 100 / h), QString());
         }
-        if (length > 0)
-            packer.Put(prefix, codeSize);
-        packer.Put(end, codeSize);
+        if (st.inString)
+            packer.Put(st.prefix, st.codeSize);
+        packer.Put(st.end, st.codeSize);
         packer.Finish();
     } catch (const std::exception &e) {
         progressFailed(progress, e);
