@@ -302,6 +302,24 @@ void quantize(const Source &src, qsizetype stride, Reduced &out)
     mapPixels(src, out, stride, [&](QRgb c, int, int) { return boxOfCell[size_t(cellOf(c))]; });
 }
 
+// Truncation: every channel to its nearest level; index = (red level x greens + green level) x blues +
+// blue level; the entries past the levels' product are gray.
+template <size_t R, size_t G, size_t B>
+void truncate(const Source &src, qsizetype stride, Reduced &out, const LevelTable<R> &tr, const LevelTable<G> &tg,
+              const LevelTable<B> &tb)
+{
+    constexpr int used = int(R * G * B);
+    for (size_t r = 0; r < R; ++r)
+        for (size_t g = 0; g < G; ++g)
+            for (size_t b = 0; b < B; ++b)
+                out.palette[(r * G + g) * B + b] = {tr.levels[r], tg.levels[g], tb.levels[b]};
+    fillGray(out, used);
+    out.used = used;
+    mapPixels(src, out, stride, [&](QRgb c, int, int) {
+        return uint8_t((tr.nearest[size_t(qRed(c))] * G + tg.nearest[size_t(qGreen(c))]) * B + tb.nearest[size_t(qBlue(c))]);
+    });
+}
+
 Reduced reduce(const Source &src, uint8_t method, qsizetype stride)
 {
     Reduced out;
@@ -309,34 +327,12 @@ Reduced reduce(const Source &src, uint8_t method, qsizetype stride)
     case rmQuantize:
         quantize(src, stride, out);
         break;
-    case rmTruncate784: {
-        const auto &t7 = table7();
-        const auto &t8 = table8();
-        const auto &t4 = table4();
-        for (int r = 0; r < 7; ++r)
-            for (int g = 0; g < 8; ++g)
-                for (int b = 0; b < 4; ++b)
-                    out.palette[size_t((r * 8 + g) * 4 + b)] = {t7.levels[size_t(r)], t8.levels[size_t(g)], t4.levels[size_t(b)]};
-        fillGray(out, 224);
-        out.used = 224;
-        mapPixels(src, out, stride, [&](QRgb c, int, int) {
-            return uint8_t((t7.nearest[size_t(qRed(c))] * 8 + t8.nearest[size_t(qGreen(c))]) * 4 + t4.nearest[size_t(qBlue(c))]);
-        });
+    case rmTruncate784:
+        truncate(src, stride, out, table7(), table8(), table4());
         break;
-    }
-    case rmTruncate666: {
-        const auto &t6 = table6();
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 6; ++g)
-                for (int b = 0; b < 6; ++b)
-                    out.palette[size_t((r * 6 + g) * 6 + b)] = {t6.levels[size_t(r)], t6.levels[size_t(g)], t6.levels[size_t(b)]};
-        fillGray(out, 216);
-        out.used = 216;
-        mapPixels(src, out, stride, [&](QRgb c, int, int) {
-            return uint8_t((t6.nearest[size_t(qRed(c))] * 6 + t6.nearest[size_t(qGreen(c))]) * 6 + t6.nearest[size_t(qBlue(c))]);
-        });
+    case rmTruncate666:
+        truncate(src, stride, out, table6(), table6(), table6());
         break;
-    }
     case rmTripel:
         for (int i = 0; i < 64; ++i) {
             out.palette[size_t(i)] = {uint8_t(4 * i), 0, 0};

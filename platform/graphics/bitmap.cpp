@@ -14,6 +14,16 @@ constexpr int kMaxBitmapSide = 32768;
 
 [[noreturn]] void invalidBitmap() { throw InvalidGraphic(QStringLiteral("Bitmap image is not valid")); }
 
+// 24-bit pixels between RGB (the image's order) and BGR (the file's order); the swap is its own inverse.
+void swapRedBlue(uchar *dst, const uchar *src, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        dst[3 * x] = src[3 * x + 2];
+        dst[3 * x + 1] = src[3 * x + 1];
+        dst[3 * x + 2] = src[3 * x];
+    }
+}
+
 bool isIndexed(PixelFormat pf)
 {
     return pf == PixelFormat::pf1bit || pf == PixelFormat::pf4bit || pf == PixelFormat::pf8bit;
@@ -342,11 +352,7 @@ QByteArray Bitmap::BitmapFile(PixelFormat pf) const
             std::memcpy(dst, src, size_t(w));
             break;
         case 24:
-            for (int x = 0; x < w; ++x) {
-                dst[3 * x] = src[3 * x + 2];
-                dst[3 * x + 1] = src[3 * x + 1];
-                dst[3 * x + 2] = src[3 * x];
-            }
+            swapRedBlue(dst, src, w);
             break;
         default:
             for (int x = 0; x < w; ++x) {
@@ -456,11 +462,7 @@ void Bitmap::LoadFromBitmapFile(const QByteArray &bytes)
                 std::memcpy(dst, src, size_t(width));
                 break;
             case 24:
-                for (int x = 0; x < width; ++x) {
-                    dst[3 * x] = src[3 * x + 2];
-                    dst[3 * x + 1] = src[3 * x + 1];
-                    dst[3 * x + 2] = src[3 * x];
-                }
+                swapRedBlue(dst, src, width);
                 break;
             default:
                 for (int x = 0; x < width; ++x) {
