@@ -55,7 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const platform::InvalidGraphicOperation &) {
         // Frames outside the screen grow it when written; a screen grown beyond what can be shown is
         // refused on reading, and nothing else may be.
-        if (gif.ScreenWidth() * qint64(gif.ScreenHeight()) * 4 <= gfx::kGIFMaxPixelBytes)
+        qint64 need = gif.ScreenWidth() * qint64(gif.ScreenHeight()) * 4;
+        for (int i = 0; i < gif.Count(); ++i)
+            need += qint64(gif.Frames(i)->Item().Width) * gif.Frames(i)->Item().Height;
+        if (need <= gfx::kGIFMaxPixelBytes)
             std::abort();
         return 0;
     }
