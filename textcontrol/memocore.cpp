@@ -427,9 +427,19 @@ void MemoCore::SaveToStream(QIODevice &stream)
 
 // ---- selection -------------------------------------------------------------------------------------
 
+int MemoCore::Snap(int offset, bool forward) const
+{
+    if (offset <= 0 || offset >= CharCount())
+        return offset;
+    const int p = text_.ParagraphAt(offset);
+    if (offset - text_.Start(p) == text_.Length(p) + 1)
+        return forward ? offset + 1 : offset - 1; // between CR and LF
+    return offset;
+}
+
 void MemoCore::SetSelStart(int value)
 {
-    value = std::clamp(value, 0, CharCount());
+    value = Snap(std::clamp(value, 0, CharCount()), false);
     const int len = selLength_;
     const int oldLo = lower_.offset_, oldHi = upper_.offset_;
     virtualSpaces_ = 0;
@@ -448,6 +458,7 @@ void MemoCore::SetSelLength(int value)
 {
     const int c = SelStart();
     value = std::clamp(value, -c, CharCount() - c);
+    value = Snap(c + value, value > 0) - c;
     if (value == selLength_)
         return;
     const int oldMoving = selLength_ < 1 ? lower_.offset_ : upper_.offset_;
@@ -561,21 +572,22 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
     int lower = lower_.offset_, upper = upper_.offset_;
     int p0 = text_.ParagraphAt(lower), p1 = text_.ParagraphAt(upper);
     int i0 = lower - text_.Start(p0), i1 = upper - text_.Start(p1);
-    // An end between CR and LF counts as the start of the next paragraph.
-    if (i0 > text_.Length(p0) && p0 + 1 < ParagraphCount()) {
-        ++p0;
-        i0 = 0;
-        ++lower;
+    // A range never splits a paragraph end: an end between CR and LF takes in the whole of it, and a
+    // caret there stands before the CR.
+    const bool collapsed = lower == upper;
+    if (i0 > text_.Length(p0)) {
+        i0 = text_.Length(p0);
+        --lower;
+        if (collapsed) {
+            upper = lower;
+            p1 = p0;
+            i1 = i0;
+        }
     }
-    if (i1 > text_.Length(p1) && p1 + 1 < ParagraphCount()) {
+    if (!collapsed && i1 > text_.Length(p1) && p1 + 1 < ParagraphCount()) {
         ++p1;
         i1 = 0;
         ++upper;
-    }
-    if (lower > upper) {
-        upper = lower;
-        p1 = p0;
-        i1 = i0;
     }
     i0 = std::min(i0, text_.Length(p0));
     i1 = std::min(i1, text_.Length(p1));
@@ -585,6 +597,11 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
     modified_ = true;
 
     QString t = textIn.toString();
+    // A CR without its LF still ends a paragraph, which counts two characters: make it CR LF so the
+    // offsets (caret, undo record, navigators) match the text.
+    for (qsizetype k = t.indexOf(QLatin1Char('\r')); k >= 0; k = t.indexOf(QLatin1Char('\r'), k + 1))
+        if (k + 1 >= t.size() || t[k + 1] != QLatin1Char('\n'))
+            t.insert(k + 1, QLatin1Char('\n'));
     quint8 toggle = 0;
     for (QChar &c : t) {
         if (c.unicode() == 5)

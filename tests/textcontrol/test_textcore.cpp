@@ -580,6 +580,14 @@ private slots:
         m.SetTextBuf(QString());
         m.SetSelText(QStringLiteral("a\r\nb"));
         QCOMPARE(m.ParagraphCount(), 2);
+        // A CR alone ends a paragraph too, and the caret and undo count it as CR LF.
+        m.SetTextBuf(QStringLiteral("xy"));
+        m.Select(1, 0);
+        m.SetSelText(QStringLiteral("a\rb"));
+        QCOMPARE(m.Text(), QStringLiteral("xa\r\nby"));
+        QCOMPARE(m.SelStart(), 5);
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("xy"));
         // Style toggles wrap the selection and keep it selected.
         m.SetTextBuf(QStringLiteral("word"));
         m.Select(0, 4);
@@ -710,8 +718,16 @@ private slots:
         QCOMPARE(m.SelStart(), 8);
         m.SetSelLine(1);
         QCOMPARE(m.SelStart(), 4);
+        // Selection ends never fall between CR and LF.
+        m.SetSelStart(3);
+        QCOMPARE(m.SelStart(), 2);
+        m.SetSelLength(1);
+        QCOMPARE(m.SelLength(), 2);
+        m.SetSelText(QString());
+        QCOMPARE(m.Text(), QStringLiteral("abcd\r\nef"));
+        m.SetSelStart(6);
         QCOMPARE(m.SelLine(), 1);
-        m.Select(5, 0);
+        m.Select(7, 0);
         QCOMPARE(m.SelCol(), 1);
     }
 

@@ -1,0 +1,160 @@
+// The text control's core on any input. The first byte picks what the rest is:
+//  0: a document (up to the first 0xFF byte) and then edits of four bytes each (position, length,
+//     text); after them the text must be consistent, highlighted exactly as a fresh load of the same
+//     text is, and undoing everything must give back the loaded text;
+//  1: stored keyword and key lists; 2: the stored form of Lines.
+// Reading stored forms either raises an error or gives lists that write back the same.
+#include "platform/error.h"
+#include "platform/formstream.h"
+#include "textcontrol/htmlrules.h"
+#include "textcontrol/memocore.h"
+#include "textcontrol/rilostrings.h"
+
+#include <QBuffer>
+#include <cstdlib>
+
+using namespace textcontrol;
+
+namespace {
+
+void Check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+void Prepare(MemoCore &m, int width)
+{
+    m.SetUpdateMode(TUpdateMode::umImmediate);
+    m.SetClientSize(16 + width, 100);
+    FillHtmlRules(m.Keywords(), m.StartStopKeys());
+    m.SetUndoMaxSpace(1 << 24);
+}
+
+void Load(MemoCore &m, const QByteArray &bytes)
+{
+    QBuffer b;
+    b.setData(bytes);
+    b.open(QIODevice::ReadOnly);
+    m.LoadFromStream(b);
+}
+
+void Documents(const uint8_t *data, size_t size, int width)
+{
+    size_t split = 0;
+    while (split < size && data[split] != 0xFF)
+        ++split;
+    const QByteArray doc(reinterpret_cast<const char *>(data), qsizetype(split));
+    MemoCore m;
+    Prepare(m, width);
+    Load(m, doc);
+    const QString loaded = m.Text();
+    static const char *const inserts[] = {"\"", "<", ">", "-->", "<!--", " < ", "\r\n", "x", "{", "}", "//", "\x02", "\t", "\r", "</SCRIPT>", ""};
+    int edits = 0;
+    for (size_t i = split + 1; i + 4 <= size && edits < 64; i += 4, ++edits) {
+        const int n = m.CharCount() + 1;
+        const int pos = int((data[i] | (data[i + 1] << 8)) % n);
+        const int len = data[i + 2] % 8;
+        const int at = data[i + 3] % 32;
+        m.Select(pos, std::min(len, m.CharCount() - pos));
+        if (at < 16)
+            m.SetSelText(QString::fromLatin1(inserts[at]));
+        else if (at < 20)
+            m.SetSelText(QString(at - 15, QChar(0x4e2d)));
+        else if (at < 24)
+            m.Undo();
+        else if (at < 26)
+            m.Redo();
+        else if (at == 26)
+            m.ToggleBold();
+        else
+            m.SetSelText(QString(at % 5 + 1, QLatin1Char('w')));
+        Check(m.Text().size() == m.CharCount());
+    }
+    m.CheckConsistency();
+    MemoCore fresh;
+    Prepare(fresh, width);
+    fresh.SetTextBuf(m.Text());
+    Check(fresh.Text() == m.Text());
+    Check(fresh.LineCount() == m.LineCount());
+    for (int o = 0; o <= m.CharCount(); ++o) {
+        const TContextState a = m.StateAt(o), b = fresh.StateAt(o);
+        Check(a.IsContext() == b.IsContext());
+        Check(!a.IsContext() || (SameContext(a, b) && a.context == b.context));
+    }
+    for (int l = 0; l < m.LineCount(); ++l)
+        Check(m.LineStart(l) == fresh.LineStart(l));
+    while (m.CanUndo())
+        m.Undo();
+    Check(m.Text() == loaded);
+}
+
+void KeyLists(const QByteArray &bytes)
+{
+    TKeywordList kw;
+    TStartStopKeyList keys;
+    try {
+        platform::FormReader r(bytes);
+        kw.ReadData(r);
+        keys.ReadData(r);
+    } catch (const platform::Error &) {
+        return;
+    }
+    platform::FormWriter w;
+    kw.WriteData(w);
+    TKeywordList back;
+    platform::FormReader r(w.Data());
+    back.ReadData(r);
+    Check(back == kw);
+    MemoCore m;
+    m.SetUpdateMode(TUpdateMode::umImmediate);
+    m.Keywords().Assign(kw);
+    for (int i = 0; i < keys.Count(); ++i) {
+        const TStartStopKey &k = keys[i];
+        m.StartStopKeys().Add(k.start, k.stop, k.endsAtParEnd, k.style.color, k.style.background, k.style.value2,
+                              k.style.context, k.style.style, k.style.flags);
+    }
+    m.SetTextBuf(QString::fromLatin1(bytes));
+    m.CheckConsistency();
+}
+
+void Lines(const QByteArray &bytes)
+{
+    MemoCore m;
+    m.SetUpdateMode(TUpdateMode::umImmediate);
+    try {
+        platform::FormReader r(bytes);
+        m.Lines().ReadData(r);
+    } catch (const platform::Error &) {
+        Check(m.CharCount() == 0);
+        return;
+    }
+    platform::FormWriter w;
+    m.Lines().WriteData(w);
+    MemoCore back;
+    back.SetUpdateMode(TUpdateMode::umImmediate);
+    platform::FormReader r(w.Data());
+    back.Lines().ReadData(r);
+    Check(back.Text() == m.Text());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const QByteArray rest(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+    switch (data[0] % 3) {
+    case 0:
+        Documents(data + 1, size - 1, 4 + data[0] % 60);
+        break;
+    case 1:
+        KeyLists(rest);
+        break;
+    default:
+        Lines(rest);
+        break;
+    }
+    return 0;
+}
