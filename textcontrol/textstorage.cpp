@@ -316,6 +316,9 @@ void TextStorage::SpliceTransitions(int p, int from, int to, const std::vector<T
 {
     const Loc l = Find(p);
     Block &bl = *blocks_[size_t(l.block)];
+    // A block highlighted from its first paragraph on gets room for about what the last one needed.
+    if (compact && l.local == 0 && bl.trans.empty() && transPerKChar_ > 0)
+        bl.trans.reserve(size_t(qint64(bl.Chars()) * transPerKChar_ / 1000) + 16);
     const size_t a = bl.transStart[size_t(l.local)];
     size_t e = bl.transStart[size_t(l.local + 1)];
     auto cmp = [](const Transition &x, quint32 v) { return x.pos < v; };
@@ -336,8 +339,12 @@ void TextStorage::SpliceTransitions(int p, int from, int to, const std::vector<T
         for (size_t i = size_t(l.local + 1); i < bl.transStart.size(); ++i)
             bl.transStart[i] = quint32(std::ptrdiff_t(bl.transStart[i]) + delta);
     }
-    if (compact && l.local == bl.Count() - 1 && bl.trans.capacity() > bl.trans.size() + bl.trans.size() / 8 + 16)
-        bl.trans.shrink_to_fit();
+    if (compact && l.local == bl.Count() - 1) {
+        if (bl.Chars() > 0)
+            transPerKChar_ = int(qint64(bl.trans.size()) * 1000 / bl.Chars()) + 1;
+        if (bl.trans.capacity() > bl.trans.size() + bl.trans.size() / 8 + 16)
+            bl.trans.shrink_to_fit();
+    }
 }
 
 void TextStorage::SetTransitions(int p, const std::vector<Transition> &all) { SetTransitionsFrom(p, 0, all); }

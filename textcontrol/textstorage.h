@@ -140,6 +140,7 @@ private:
     std::vector<std::unique_ptr<Block>> blocks_;
     std::vector<int> paraCount_, charCount_, lineCount_; // prefix sums, size blocks + 1
     mutable int hint_ = 0;
+    int transPerKChar_ = 0; // transitions per 1000 characters in the last block highlighted whole
 };
 
 } // namespace textcontrol
