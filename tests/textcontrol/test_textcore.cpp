@@ -788,6 +788,89 @@ private slots:
         QVERIFY(m.LongestSlice() < 1000);
     }
 
+    void externalHighlighter()
+    {
+        // Styles every digit through the memo's own operation, in place of both built-in passes.
+        struct Digits : TRiloHighlighter {
+            int contextCalls = 0, keyCalls = 0;
+            void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop) override
+            {
+                ++contextCalls;
+                MemoCore *m = start.Owner();
+                const QString text = m->GetTextPart(start.Offset(), stop.Offset());
+                TContextState digit;
+                digit.style = csInContext | fsBold;
+                digit.depth = 0;
+                digit.context = 42;
+                for (int i = 0; i < text.size(); ++i)
+                    if (text[i].isDigit()) {
+                        TRiloNavigator a(m), b(m);
+                        a.SetOffset(start.Offset() + i);
+                        b.SetOffset(start.Offset() + i + 1);
+                        m->ApplyContexts(a, b, false, true, digit);
+                    }
+            }
+            void ApplyKeys(TRiloNavigator &, TRiloNavigator &) override { ++keyCalls; }
+        };
+        auto h = std::make_unique<Digits>();
+        Memo m;
+        m.Html();
+        m.SetHighlighter(h.get());
+        m.SetTextBuf(QStringLiteral("a1 \"b2\"\r\n3"));
+        QCOMPARE(m.Ctx(1), qint16(42));
+        QCOMPARE(m.Ctx(0), qint16(0));
+        QCOMPARE(m.Ctx(4), qint16(0)); // no built-in string context
+        QCOMPARE(m.Ctx(5), qint16(42));
+        QCOMPARE(m.Ctx(m.ParagraphStart(1)), qint16(42));
+        QVERIFY(h->contextCalls >= 2);
+        QVERIFY(h->keyCalls >= 2);
+        m.Select(0, 0);
+        m.SetSelText(QStringLiteral("7"));
+        QCOMPARE(m.Ctx(0), qint16(42));
+        h.reset(); // detaches itself
+        QCOMPARE(m.Highlighter(), nullptr);
+        m.ReApplyKeys();
+        QCOMPARE(m.Ctx(0), qint16(0));
+        QCOMPARE(m.Ctx(5), qint16(2));
+    }
+
+    void switchesAndModes()
+    {
+        Memo m(QStringLiteral("x \"quoted\" y"));
+        m.Html();
+        QCOMPARE(m.Ctx(4), qint16(2));
+        // Without start/stop keys nothing new opens; what is there stays until highlighted again.
+        m.SetApplyStartStopKeys(false);
+        QCOMPARE(m.Ctx(4), qint16(2));
+        m.ReApplyKeys();
+        QCOMPARE(m.Ctx(4), qint16(0));
+        m.SetApplyStartStopKeys(true);
+        // On need: nothing is formatted until asked for.
+        MemoCore lazy;
+        lazy.SetUpdateMode(TUpdateMode::umOnNeed);
+        lazy.SetTextBuf(HtmlDoc(200));
+        QCoreApplication::processEvents();
+        QCOMPARE(lazy.Progress(), -1);
+        QVERIFY(!(lazy.Storage().Flags(150) & pfWrapped));
+        lazy.FormatRange(0, 10);
+        QVERIFY(lazy.Storage().Flags(10) & pfWrapped);
+        QVERIFY(!(lazy.Storage().Flags(150) & pfWrapped));
+        lazy.SetUpdateMode(TUpdateMode::umImmediate);
+        QVERIFY(lazy.FormattingDone());
+        // Keyword lists hold at most what a state can index.
+        TKeywordList many;
+        many.BeginUpdate();
+        for (int i = 0; i < kMaxKeyEntries; ++i)
+            many.Add(QStringLiteral("k"), TKeyStyle());
+        QVERIFY_THROWS_EXCEPTION(platform::Error, many.Add(QStringLiteral("k"), TKeyStyle()));
+        many.EndUpdate();
+        QCOMPARE(many.Count(), kMaxKeyEntries);
+        // Paragraph views append what is missing.
+        Memo p(QStringLiteral("a"));
+        p.Paragraphs().Put(3, QStringLiteral("d"));
+        QCOMPARE(p.Text(), QStringLiteral("a\r\n\r\n\r\nd"));
+    }
+
     void consistencyCheck()
     {
         Memo m(HtmlDoc(20), 30);
