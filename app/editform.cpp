@@ -19,6 +19,7 @@
 #include "textcontrol/rilomemo.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -569,10 +570,21 @@ void TEditForm::ApplySettingsToAll()
 
 void TEditForm::LoadFile(const QString &path)
 {
-    const platform::TextDocument doc = platform::LoadTextDocument(path); // raises before anything changes
+    // Raises before anything changes.
+    const QByteArray bytes = platform::ReadWholeFile(path);
+    platform::TextDocument doc;
+    const bool ascii = platform::IsPlainAscii(bytes);
+    if (!ascii)
+        doc = platform::DecodeText(bytes, path);
     FileName = path;
     SetCaption(QFileInfo(path).fileName());
-    RiloMemo1->SetTextBuf(doc.text);
+    if (ascii) {
+        QBuffer buffer(const_cast<QByteArray *>(&bytes)); // most pages: handed over without decoding
+        buffer.open(QIODevice::ReadOnly);
+        RiloMemo1->LoadFromStream(buffer);
+    } else {
+        RiloMemo1->SetTextBuf(doc.text);
+    }
     RiloMemo1->ClearUndo();
     encoding_ = doc.encoding;
     bom_ = doc.bom;
@@ -586,7 +598,10 @@ bool TEditForm::Save1Click()
     if (FileName == QLatin1String("Untitled"))
         return Saveas1Click();
     try {
-        encoding_ = platform::SaveTextDocument(FileName, RiloMemo1->Text(), encoding_, bom_);
+        // The control's own saved form: paragraphs joined by CR LF, empty style-code pairs dropped.
+        platform::TextEncoding used = encoding_;
+        platform::WriteFileAtomic(FileName, platform::EncodeUtf8Text(RiloMemo1->SaveToBytes(), encoding_, bom_, &used));
+        encoding_ = used;
     } catch (const platform::Error &e) {
         // The old file is whole; the document stays modified so nothing is lost.
         platform::MessageBox(this, e.message(), platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONERROR);

@@ -112,6 +112,8 @@ TFrameForm::TFrameForm()
 
 TFrameForm::~TFrameForm()
 {
+    // Document windows still open go with the MDI area below; the frame must not hear of it then.
+    disconnect(mdiArea_, nullptr, this, nullptr);
     qApp->removeEventFilter(this);
     if (FrameForm == this)
         FrameForm = nullptr;

@@ -16,10 +16,11 @@ const char16_t cp1252High[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-bool validUtf8(const QByteArray &bytes)
+// Decodes in one pass; false when the bytes are not valid UTF-8.
+bool decodeUtf8(const QByteArray &bytes, QString *out)
 {
     QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)QString(dec(bytes));
+    *out = dec(bytes);
     return !dec.hasError();
 }
 
@@ -93,22 +94,30 @@ TextDocument DecodeText(const QByteArray &bytes, const QString &name)
     if (bytes.size() >= 3 && uchar(bytes[0]) == 0xEF && uchar(bytes[1]) == 0xBB && uchar(bytes[2]) == 0xBF) {
         doc.bom = true;
         doc.encoding = TextEncoding::Utf8;
-        const QByteArray body = bytes.mid(3);
-        if (validUtf8(body)) {
-            doc.text = QString::fromUtf8(body);
+        if (decodeUtf8(bytes.mid(3), &doc.text))
             return doc;
-        }
         doc.bom = false; // a stray mark on a Windows-1252 file: keep its bytes as they are
     }
-    if (validUtf8(bytes)) {
+    if (decodeUtf8(bytes, &doc.text)) {
         doc.encoding = TextEncoding::Utf8;
-        doc.text = QString::fromUtf8(bytes);
         return doc;
     }
     doc.encoding = TextEncoding::Windows1252;
     doc.bom = false;
     doc.text = FromWindows1252(bytes);
     return doc;
+}
+
+bool IsPlainAscii(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    uchar any = 0, zero = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        any |= p[i];
+        zero |= uchar(p[i] == 0);
+    }
+    return !(any & 0x80) && !zero;
 }
 
 TextDocument LoadTextDocument(const QString &path)
@@ -170,6 +179,16 @@ QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, Text
     if (used)
         *used = encoding;
     return out;
+}
+
+QByteArray EncodeUtf8Text(const QByteArray &utf8CrLf, TextEncoding encoding, bool bom, TextEncoding *used)
+{
+    if (encoding == TextEncoding::Utf8) {
+        if (used)
+            *used = encoding;
+        return bom ? QByteArray("\xEF\xBB\xBF") + utf8CrLf : utf8CrLf;
+    }
+    return EncodeText(QString::fromUtf8(utf8CrLf), encoding, bom, used);
 }
 
 TextEncoding SaveTextDocument(const QString &path, const QString &text, TextEncoding encoding, bool bom)

@@ -18,10 +18,16 @@ struct TextDocument {
 // would cut it at the NUL and a later save would destroy the file).
 TextDocument DecodeText(const QByteArray &bytes, const QString &nameForMessages = QString());
 TextDocument LoadTextDocument(const QString &path);
+// True when every byte is 1..127: such a file reads the same in every encoding we know and can be handed
+// to a text control as it is.
+bool IsPlainAscii(const QByteArray &bytes);
 
 // Line ends become CR LF. A text that Windows-1252 cannot hold is written as UTF-8 instead of losing
 // characters; the encoding actually used is returned.
 QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, TextEncoding *used = nullptr);
+// The same for text that is already UTF-8 with CR LF line ends (a text control's saved form): no copy
+// when it stays UTF-8.
+QByteArray EncodeUtf8Text(const QByteArray &utf8CrLf, TextEncoding encoding, bool bom, TextEncoding *used = nullptr);
 TextEncoding SaveTextDocument(const QString &path, const QString &text, TextEncoding encoding, bool bom);
 
 // CR, LF and CR LF all become CR LF.
