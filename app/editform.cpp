@@ -411,6 +411,11 @@ void TEditForm::buildSidePanel()
         t->LoadFromBytes(ReferenceTree(QString::fromLatin1(file)));
         t->SetDragMode(tree::dmAutomatic);
         t->OnDblClick = [this](tree::TCustomZozeZO *sender) { TreeDblClick(static_cast<tree::TZozeZO *>(sender)); };
+        // A node dragged out of the tree and let go over the editor.
+        t->OnEndDrag = [this, t](tree::TCustomZozeZO *, QObject *target, int x, int y) {
+            if (!target)
+                DropTreeNode(t, t->viewport()->mapToGlobal(QPoint(x, y)));
+        };
         return t;
     };
     TreeView1 = tree("TreeView1", "htmltags.qvl");
@@ -936,6 +941,18 @@ QByteArray TEditForm::ReferenceTree(const QString &name)
         it = cache.insert(name, bytes);
     }
     return *it;
+}
+
+bool TEditForm::DropTreeNode(tree::TZozeZO *tree, const QPoint &globalPos)
+{
+    QWidget *under = QApplication::widgetAt(globalPos);
+    if (!under || (under != RiloMemo1 && !RiloMemo1->isAncestorOf(under)))
+        return false;
+    tree::TZozeZONode *node = tree->Selected();
+    if (!node)
+        return false;
+    InsertText(node->Text()); // at the editor's selection, not where the node was let go
+    return true;
 }
 
 void TEditForm::TreeDblClick(tree::TZozeZO *tree)

@@ -71,6 +71,8 @@ public:
     zel::TZELControlStore *ZELControlStore1 = nullptr;
     QList<QPair<zel::TZELStoreEdit *, zel::TZELStoreEdit *>> LinkPairs, EmailPairs;
     void TreeDblClick(tree::TZozeZO *tree);
+    // A node let go at a point of the screen: inserted when the point is over the editor.
+    bool DropTreeNode(tree::TZozeZO *tree, const QPoint &globalPos);
     // A reference tree's text form from the shipped data, read once.
     static QByteArray ReferenceTree(const QString &name);
 

@@ -216,6 +216,14 @@ private slots:
         doc->TreeView2->SetSelected(window->GetFirstChild());
         doc->TreeDblClick(doc->TreeView2);
         QVERIFY(doc->Text().startsWith(QStringLiteral("HREF=\"\"window.closed<HTML>")));
+        // Dropped over the editor: inserted at the editor's selection; dropped elsewhere: nothing.
+        frame->activateWindow();
+        QTRY_VERIFY(doc->RiloMemo1->isVisible());
+        doc->RiloMemo1->SetSelStart(0);
+        const QPoint overMemo = doc->RiloMemo1->viewport()->mapToGlobal(doc->RiloMemo1->viewport()->rect().center());
+        QVERIFY(doc->DropTreeNode(doc->TreeView2, overMemo));
+        QVERIFY(doc->Text().startsWith(QStringLiteral("window.closedHREF")));
+        QVERIFY(!doc->DropTreeNode(doc->TreeView2, doc->TreeView1->mapToGlobal(QPoint(5, 5))));
         tree::TZozeZONode *events = doc->TreeView3->Items()->GetFirstNode();
         while (events->GetNextSibling())
             events = events->GetNextSibling();
