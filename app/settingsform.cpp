@@ -44,6 +44,14 @@ TSettings::TSettings(QWidget *parent)
         connect(box, &QCheckBox::toggled, this, [] { TEditForm::ApplySettingsToAll(); });
 }
 
+TSettings::~TSettings()
+{
+    if (Settings == this) {
+        Settings = nullptr;
+        TEditForm::SettingsSource = nullptr; // documents made later show both again
+    }
+}
+
 bool TSettings::Checked(const QString &box) const
 {
     return box == QLatin1String("Keyword") ? Keyword->isChecked() : LeftPanel->isChecked();

@@ -16,6 +16,7 @@ class TSettings : public platform::FormOf<QDialog> {
     Q_OBJECT
 public:
     explicit TSettings(QWidget *parent = nullptr);
+    ~TSettings() override;
     zel::TZELControlStore *ZELControlStore1;
     zel::TZELStoreCheckbox *Keyword;
     zel::TZELStoreCheckbox *LeftPanel;

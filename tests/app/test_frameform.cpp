@@ -2,6 +2,8 @@
 #include "apptest.h"
 
 #include "app/dialogs/unit_link.h"
+#include "app/settingsform.h"
+#include "controls/zel/zelstores.h"
 #include "platform/folders.h"
 
 #include <QAction>
@@ -188,6 +190,40 @@ private slots:
         QVERIFY(!frame->close());
         QVERIFY(frame->isVisible());
         QCOMPARE(frame->MDIChildCount(), 1);
+    }
+
+    void statusLineFollowsTheCaret()
+    {
+        frame->TempMemo->SetText(QString());
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->RiloMemo1->SetSelStart(8); // "<HTML>\r\n<": paragraph 2, column 1
+        QCOMPARE(frame->LblOffset->text(), QStringLiteral("8"));
+        QCOMPARE(frame->LblPar->text(), QStringLiteral("2"));
+        QCOMPARE(frame->LblLine->text(), QStringLiteral("2"));
+        QCOMPARE(frame->LblCol->text(), QStringLiteral("1"));
+    }
+
+    void settingsWindowSwitchesHighlightingAndPanel()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        auto *settings = new app::TSettings(frame);
+        QVERIFY(doc->RiloMemo1->ApplyKeyWords());
+        QVERIFY(doc->Leftside->isVisibleTo(doc));
+        settings->Keyword->click();
+        settings->LeftPanel->click();
+        QVERIFY(!doc->RiloMemo1->ApplyKeyWords());
+        QVERIFY(!doc->RiloMemo1->ApplyStartStopKeys());
+        QVERIFY(!doc->Leftside->isVisibleTo(doc));
+        frame->New1Click(); // new documents start the same way
+        QVERIFY(!frame->ActiveEditForm()->Leftside->isVisibleTo(frame->ActiveEditForm()));
+        settings->Keyword->click();
+        settings->LeftPanel->click();
+        QVERIFY(doc->RiloMemo1->ApplyKeyWords());
+        QVERIFY(doc->Leftside->isVisibleTo(doc));
+        delete settings;
+        QVERIFY(!app::Settings);
     }
 
     void overwriteLabelToggles()
