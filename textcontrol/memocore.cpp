@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace textcontrol {
@@ -361,8 +362,15 @@ void MemoCore::LoadFromStream(QIODevice &stream)
 
 QByteArray MemoCore::SaveToBytes()
 {
-    QByteArray out;
-    out.reserve(CharCount());
+    // Written through a pointer into a buffer sized for the plain case; grown when UTF-8 needs more.
+    QByteArray out(CharCount(), Qt::Uninitialized);
+    qsizetype used = 0;
+    auto put = [&](const char *d, qsizetype k) {
+        if (used + k > out.size())
+            out.resize(std::max(out.size() * 2, used + k));
+        std::memcpy(out.data() + used, d, size_t(k));
+        used += k;
+    };
     const int n = ParagraphCount();
     const bool trim = HasOption(rmoDiscardTrailingSpaces);
     qint64 lastReport = progressTimer_.elapsed();
@@ -373,12 +381,19 @@ QByteArray MemoCore::SaveToBytes()
         if (trim)
             while (len > 0 && (t[len - 1] == ' ' || t[len - 1] == '\t'))
                 --len;
+        // Bytes that cannot be copied as they are: non-ASCII (UTF-8 needs more) and style codes.
+        static const auto special = [] {
+            std::array<bool, 256> t{};
+            for (int c = 0; c < 256; ++c)
+                t[size_t(c)] = c >= 0x80 || IsStyleCode(ushort(c));
+            return t;
+        }();
         bool plain = t.narrow != nullptr;
         for (int i = 0; plain && i < len; ++i)
-            if (t.narrow[i] >= 0x80 || (DropEmptyCodePairs && IsStyleCode(t.narrow[i])))
+            if (special[t.narrow[i]] && (t.narrow[i] >= 0x80 || DropEmptyCodePairs))
                 plain = false;
         if (plain) {
-            out.append(reinterpret_cast<const char *>(t.narrow), len);
+            put(reinterpret_cast<const char *>(t.narrow), len);
         } else {
             scratch = t.Mid(0, len);
             if (DropEmptyCodePairs) {
@@ -404,10 +419,11 @@ QByteArray MemoCore::SaveToBytes()
                 }
                 scratch = kept;
             }
-            out.append(scratch.toUtf8());
+            const QByteArray utf8 = scratch.toUtf8();
+            put(utf8.constData(), utf8.size());
         }
         if (p + 1 < n)
-            out.append("\r\n", 2);
+            put("\r\n", 2);
         if ((p & 4095) == 0 && OnProgress && progressTimer_.elapsed() - lastReport >= kProgressMs) {
             lastReport = progressTimer_.elapsed();
             OnProgress(this);
@@ -415,6 +431,7 @@ QByteArray MemoCore::SaveToBytes()
     }
     if (OnProgress)
         OnProgress(this);
+    out.truncate(used);
     return out;
 }
 

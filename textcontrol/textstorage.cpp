@@ -169,6 +169,20 @@ void TextStorage::Reindex(int fromBlock)
         hint_ = 0;
 }
 
+void TextStorage::ReindexBlock(int b)
+{
+    // Only block b changed: shift the sums after it (contiguous, no block is visited).
+    const Block &bl = *blocks_[size_t(b)];
+    const int dp = bl.Count() - (paraCount_[size_t(b + 1)] - paraCount_[size_t(b)]);
+    const int dc = bl.Span() - (charCount_[size_t(b + 1)] - charCount_[size_t(b)]);
+    const int dl = bl.LineTotal() - (lineCount_[size_t(b + 1)] - lineCount_[size_t(b)]);
+    for (size_t i = size_t(b + 1); i < paraCount_.size(); ++i) {
+        paraCount_[i] += dp;
+        charCount_[i] += dc;
+        lineCount_[i] += dl;
+    }
+}
+
 TextStorage::Loc TextStorage::Find(int p) const
 {
     if (p < 0 || p >= ParagraphCount())
@@ -580,7 +594,7 @@ int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
                 nb.push_back({quint32(pos), b.style});
         }
         SetBreaks(p0, nb);
-        Reindex(l.block);
+        ReindexBlock(l.block);
         SplitIfLarge(l.block);
         return 1;
     }

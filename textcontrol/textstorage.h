@@ -130,6 +130,7 @@ private:
     };
     Loc Find(int p) const;
     void Reindex(int fromBlock);
+    void ReindexBlock(int b);
     void SplitIfLarge(int b);
     void RemoveBlock(int b);
     static void MakeWide(Block &bl);
