@@ -255,6 +255,21 @@ private slots:
         QCOMPARE(other->EmailPairs[3].second->text(), QStringLiteral("Mail me"));
     }
 
+    void uploadHandsOverTheTextOnceEachTime()
+    {
+        frame->New1Click();
+        k5test::Answerer a;
+        frame->ActiveEditForm()->UploadThissite1Click();
+        QCOMPARE(a.Texts(), QStringList{QStringLiteral("You must save your document first!")});
+        TEditForm *doc = open(k5test::WriteFile(tmp(QStringLiteral("up.htm")), "<P>upload me</P>\r\n"));
+        QStringList handed;
+        doc->OnUpload = [&](const QString &file) { handed << QString::fromUtf8(k5test::ReadFile(file)); };
+        doc->UploadThissite1Click();
+        doc->UploadThissite1Click();
+        QCOMPARE(handed, (QStringList{QStringLiteral("<P>upload me</P>\r\n"), QStringLiteral("<P>upload me</P>\r\n")}));
+        QCOMPARE(doc->RiloMemo1->SelText(), doc->Text()); // the whole text stays selected
+    }
+
     void printsToPdf()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
