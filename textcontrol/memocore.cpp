@@ -208,6 +208,19 @@ template <class Ch> struct Scanner {
             const quint8 paraStyle = style;
             bool dirty = false, isWide = false, ended = false;
             for (; i < n; ++i) {
+                if constexpr (sizeof(Ch) == 1) {
+                    // Eight plain bytes (32..127) at a time.
+                    while (i + 8 <= n) {
+                        quint64 x;
+                        std::memcpy(&x, d + i, 8);
+                        constexpr quint64 ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+                        if (((x - ones * 32) | x) & highs)
+                            break;
+                        i += 8;
+                    }
+                    if (i >= n)
+                        break;
+                }
                 const auto c = ushort(d[i]);
                 if (c < 32) {
                     if (c == 13 || c == 10)

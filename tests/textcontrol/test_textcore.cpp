@@ -141,6 +141,18 @@ private slots:
         m.SetNullReplacement(QLatin1Char('?'));
         Load(m, QByteArray("ab\0cd", 5));
         QCOMPARE(m.Text(), QStringLiteral("ab?cd"));
+        // Long runs of plain bytes are read eight at a time; what follows them still counts.
+        static const char raw[] = "0123456789abcdefgh\r\n0123456789ab\x02" "cdefghij\x05klmnopqrstu\0v\n\rlast byte is non-ASCII \xc3\xa6";
+        Load(m, QByteArray(raw, sizeof(raw) - 3)); // all ASCII
+        QCOMPARE(m.ParagraphCount(), 3);
+        QCOMPARE(m.ParagraphText(1), QString(QStringLiteral("0123456789ab\x02" "cdefghij") + QChar(167) + QStringLiteral("klmnopqrstu?v")));
+        QCOMPARE(m.ParagraphText(2), QStringLiteral("last byte is non-ASCII "));
+        const QByteArray longer(raw, sizeof(raw) - 1);
+        Load(m, longer);
+        QCOMPARE(m.ParagraphCount(), 3);
+        QCOMPARE(m.ParagraphText(1), QString(QStringLiteral("0123456789ab\x02" "cdefghij") + QChar(167) + QStringLiteral("klmnopqrstu?v")));
+        QCOMPARE(int(m.StyleAt(m.ParagraphStart(2))), int(fsBold));
+        QCOMPARE(m.ParagraphText(2), QStringLiteral("last byte is non-ASCII \u00e6"));
         // Non-ASCII bytes are read as UTF-8 and kept whole.
         QCOMPARE(Load(m, QStringLiteral("\u00e6\u4e2d\r\nx").toUtf8()), QStringLiteral("\u00e6\u4e2d\r\nx"));
         QCOMPARE(Save(m), QStringLiteral("\u00e6\u4e2d\r\nx").toUtf8());
