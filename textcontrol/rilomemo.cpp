@@ -199,7 +199,7 @@ void TRiloMemo::SetDisplayOnly(bool v)
 void TRiloMemo::SetEndOfTextMark(const QPen &pen)
 {
     endOfTextMark_ = pen;
-    viewport()->update();
+    DirtyAll();
 }
 
 void TRiloMemo::SetEndOfTextMarkColor(TColor c)
@@ -207,25 +207,25 @@ void TRiloMemo::SetEndOfTextMarkColor(TColor c)
     endMarkColor_ = c;
     if (c != clNone)
         endOfTextMark_.setColor(ToQColor(c, palette()));
-    viewport()->update();
+    DirtyAll();
 }
 
 void TRiloMemo::SetHighlightBackgnd(TColor c)
 {
     highlightBackgnd_ = c;
-    viewport()->update();
+    DirtyAll();
 }
 
 void TRiloMemo::SetHighlightColor(TColor c)
 {
     highlightColor_ = c;
-    viewport()->update();
+    DirtyAll();
 }
 
 void TRiloMemo::SetColor(TColor c)
 {
     color_ = c;
-    viewport()->update();
+    DirtyAll();
 }
 
 void TRiloMemo::SetJustified(bool v)
@@ -235,7 +235,7 @@ void TRiloMemo::SetJustified(bool v)
     justified_ = v;
     hOffset_ = 0;
     UpdateCaret();
-    viewport()->update();
+    DirtyAll();
 }
 
 void TRiloMemo::SetLineHeight(int h)
@@ -382,7 +382,7 @@ void TRiloMemo::FontChange(bool rewrap)
     if (TopLine() > maxTop)
         SetTopLine(maxTop);
     UpdateScrollBars();
-    viewport()->update();
+    DirtyAll();
     PlaceCaret(true);
     Q_EMIT FontChanged();
 }
@@ -392,7 +392,7 @@ void TRiloMemo::changeEvent(QEvent *e)
     if (e->type() == QEvent::FontChange)
         FontChange(true);
     else if (e->type() == QEvent::PaletteChange)
-        viewport()->update();
+        DirtyAll();
     QAbstractScrollArea::changeEvent(e);
 }
 
@@ -454,7 +454,7 @@ void TRiloMemo::UpdateHScrollBar()
     bar->setRange(0, std::max(0, rangeMax - page + 1));
     if (rangeMax < page && hOffset_ != 0) {
         hOffset_ = 0;
-        viewport()->update();
+        DirtyAll();
     }
     bar->setValue(hOffset_ / hDivisor_);
     settingBars_ = false;
@@ -500,10 +500,14 @@ void TRiloMemo::SetTopLine(int line)
     lastTopLine_ = now;
     if (now != old) {
         const int dy = (old - now) * LineHeight();
-        if (std::abs(dy) < viewport()->height())
+        if (std::abs(dy) < viewport()->height()) {
             viewport()->scroll(0, dy);
-        else
-            viewport()->update();
+            // The band scrolled in is painted with the rest at the end of the input.
+            const int h = viewport()->height();
+            dirty_ += dy > 0 ? QRect(0, 0, viewport()->width(), dy) : QRect(0, h + dy, viewport()->width(), -dy);
+        } else {
+            DirtyAll();
+        }
     }
     if (!settingBars_) {
         settingBars_ = true;
@@ -525,7 +529,7 @@ void TRiloMemo::SetHorzOffset(int x)
         horizontalScrollBar()->setValue(x / hDivisor_);
         settingBars_ = false;
     }
-    viewport()->update();
+    DirtyAll();
     PlaceCaret(false);
 }
 
@@ -549,6 +553,27 @@ void TRiloMemo::HScrollBy(int dx)
     SetHorzOffset(std::clamp(hOffset_ + dx, 0, std::max(maxOff, hOffset_)));
 }
 
+// ---- repainting ----
+
+void TRiloMemo::Dirty(const QRect &r)
+{
+    if (r.isEmpty())
+        return;
+    dirty_ += r;
+    viewport()->update(r);
+}
+
+void TRiloMemo::DirtyAll() { Dirty(viewport()->rect()); }
+
+void TRiloMemo::PaintNow()
+{
+    if (dirty_.isEmpty() || !isVisible())
+        return;
+    const QRegion r = dirty_;
+    dirty_ = QRegion();
+    viewport()->repaint(r);
+}
+
 // ---- core hooks ------------------------------------------------------------------------------------
 
 void TRiloMemo::InvalidateLines(int a, int b)
@@ -563,13 +588,13 @@ void TRiloMemo::InvalidateLines(int a, int b)
     const int lh = LineHeight();
     const int y0 = (std::max(a, top) - top) * lh;
     const int y1 = std::min((b + 1 - top) * lh, viewport()->height());
-    viewport()->update(0, y0, viewport()->width(), std::max(0, y1 - y0) + (b >= top + vis - 1 ? lh : 0));
+    Dirty(QRect(0, y0, viewport()->width(), std::max(0, y1 - y0) + (b >= top + vis - 1 ? lh : 0)));
 }
 
 void TRiloMemo::InvalidateAll()
 {
     if (!printCanvas_)
-        viewport()->update();
+        DirtyAll();
 }
 
 void TRiloMemo::LinesChanged(int firstLine, int oldCount, int newCount)
@@ -579,7 +604,7 @@ void TRiloMemo::LinesChanged(int firstLine, int oldCount, int newCount)
     const int top = TopLine();
     const int y0 = std::max(0, (firstLine - top) * LineHeight());
     if (y0 < viewport()->height())
-        viewport()->update(0, y0, viewport()->width(), viewport()->height() - y0);
+        Dirty(QRect(0, y0, viewport()->width(), viewport()->height() - y0));
     if (oldCount != newCount || vRangeMax_ < 0)
         UpdateScrollBars();
     else
@@ -595,7 +620,7 @@ void TRiloMemo::TextReset()
         return;
     vRangeMax_ = -1;
     UpdateScrollBars();
-    viewport()->update();
+    DirtyAll();
     FireVScroll();
 }
 
@@ -632,7 +657,7 @@ int TRiloMemo::ComputeCaretWidth()
 
 void TRiloMemo::InvalidateCaret()
 {
-    viewport()->update(QRect(caretX_ - 1, caretY_, caretW_ + 2, LineHeight()));
+    Dirty(QRect(caretX_ - 1, caretY_, caretW_ + 2, LineHeight()));
 }
 
 void TRiloMemo::PlaceCaret(bool)
@@ -947,6 +972,7 @@ void TRiloMemo::paintEvent(QPaintEvent *e)
 {
     if (printCanvas_)
         return;
+    dirty_ -= e->region();
     QPainter p(viewport());
     const QRect area = e->rect();
     PaintTarget t;

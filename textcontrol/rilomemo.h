@@ -152,6 +152,10 @@ protected:
 private:
     struct LineGeom;
     struct PaintTarget;
+    // Invalidates part of the client area; PaintNow paints what input left invalid before returning.
+    void Dirty(const QRect &r);
+    void DirtyAll();
+    void PaintNow();
     void FontChange(bool rewrap);
     void UpdateScrollBars();
     void UpdateHScrollBar();
@@ -216,6 +220,7 @@ private:
     bool settingBars_ = false;
     int lastTopLine_ = -1;
 
+    QRegion dirty_;
     int caretX_ = 0, caretY_ = 0, caretW_ = 1;
     bool caretOn_ = true;
     QTimer blink_;
@@ -229,7 +234,6 @@ private:
     int keepX_ = -1; // pixel column kept by vertical moves
     int autoDir_ = 0, autoDist_ = 0;
     QTimer autoScroll_;
-    bool keyUpSeen_ = false;
 };
 
 } // namespace textcontrol

@@ -184,13 +184,12 @@ void TRiloMemo::keyPressEvent(QKeyEvent *e)
             return;
         }
     }
-    keyUpSeen_ = false;
     KeyDown(e);
+    PaintNow(); // the result of a key is shown before the next key is read
 }
 
 void TRiloMemo::keyReleaseEvent(QKeyEvent *e)
 {
-    keyUpSeen_ = true;
     if (dragging_ && e->key() == Qt::Key_Control) {
         dragCopy_ = false;
         viewport()->setCursor(Qt::DragMoveCursor);
@@ -216,7 +215,7 @@ void TRiloMemo::KeyDown(QKeyEvent *e)
         } else if (key == Qt::Key_Escape) {
             dragCancelled_ = true;
             viewport()->setCursor(Qt::IBeamCursor);
-            viewport()->update();
+            DirtyAll();
         }
         return;
     }
@@ -281,10 +280,7 @@ void TRiloMemo::KeyDown(QKeyEvent *e)
     const int caret = SelStart();
     const int anchor = SelStart() + SelLength();
     const bool hasSel = SelLength() != 0;
-    auto navigate = [&](int offset, int vs = 0) {
-        MoveTo(offset, vs, shift, anchor);
-        viewport()->update();
-    };
+    auto navigate = [&](int offset, int vs = 0) { MoveTo(offset, vs, shift, anchor); };
     auto clearKeep = [&] { keepX_ = -1; };
 
     switch (key) {
@@ -406,7 +402,7 @@ void TRiloMemo::KeyDown(QKeyEvent *e)
             return;
         case Qt::Key_E:
             if (!ReadOnly()) {
-                viewport()->update();
+                DirtyAll();
                 CheckConsistency();
             }
             return;
@@ -650,7 +646,7 @@ void TRiloMemo::TrackPointer(const QPoint &pos)
     const int off = OffsetAt(pos, &vs);
     if (dragging_) {
         drop_.SetOffset(off);
-        viewport()->update();
+        DirtyAll();
     } else {
         ExtendTo(off, vs);
     }
@@ -829,14 +825,14 @@ void TRiloMemo::EndDrag(const QPoint &pos, Qt::KeyboardModifiers mods)
     overSel_ = false;
     viewport()->setCursor(Qt::IBeamCursor);
     if (dragCancelled_) {
-        viewport()->update();
+        DirtyAll();
         return;
     }
     drop_.SetOffset(OffsetAt(pos));
     const int at = drop_.Offset();
     if (at >= SelLower() && at <= SelUpper()) {
         Select(at, 0);
-        viewport()->update();
+        DirtyAll();
         return;
     }
     const bool copy = (mods & Qt::ControlModifier) || dragCopy_;
@@ -855,7 +851,7 @@ void TRiloMemo::EndDrag(const QPoint &pos, Qt::KeyboardModifiers mods)
     Select(end, -int(text.size()));
     Lines().EndUpdate();
     ScrollInView();
-    viewport()->update();
+    DirtyAll();
 }
 
 void TRiloMemo::mouseDoubleClickEvent(QMouseEvent *e)

@@ -1,0 +1,323 @@
+// Widget figures of the text control, shown offscreen at 800 x 600 with the document window's
+// highlighting rules, beside QPlainTextEdit + QSyntaxHighlighter and QScintilla with its HTML lexer.
+// Usage: bench_textcontrol_widget [--big MB] [--small MB] [--page MB] [--peer-max MB] [--keys N] [--big-peer-keys N]
+#include "htmlgen.h"
+#include "peers.h"
+
+#include "textcontrol/htmlrules.h"
+#include "textcontrol/rilomemo.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#ifdef HAVE_QSCINTILLA
+#include <Qsci/qsciscintilla.h>
+#endif
+
+using namespace textcontrol;
+using benchtext::Peer;
+
+namespace {
+
+double Now(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+
+// Counts the paints of a widget's viewport.
+struct PaintCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        count += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+void Key(QWidget *w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString &text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(w, &release);
+}
+
+struct Stats {
+    double median = -1, p99 = -1, worst = -1;
+};
+
+Stats Summarise(std::vector<double> v)
+{
+    if (v.empty())
+        return {};
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 99 / 100)], v.back()};
+}
+
+// The memo as the benchmark drives it; the peers come from the core benchmark.
+class Ours : public Peer {
+public:
+    Ours()
+    {
+        memo_.resize(800, 600);
+        memo_.SetScrollBars(TScrollStyle::ssBoth);
+        FillHtmlRules(memo_.Keywords(), memo_.StartStopKeys());
+    }
+    QString Name() const override { return QStringLiteral("TRiloMemo"); }
+    void Load(const QByteArray &bytes) override
+    {
+        QBuffer b;
+        b.setData(bytes);
+        b.open(QIODevice::ReadOnly);
+        memo_.LoadFromStream(b);
+    }
+    void HighlightAll() override
+    {
+        while (memo_.Progress() != 100)
+            QCoreApplication::processEvents();
+    }
+    void Insert(bool atEnd) override
+    {
+        memo_.Select(atEnd ? memo_.CharCount() : 0, 0);
+        memo_.SetSelText(QStringLiteral("x"));
+    }
+    bool Find(const QString &absent) override { return memo_.FindText(absent, true, false, false); }
+    QByteArray Save() override { return memo_.SaveToBytes(); }
+    QWidget *Widget() override { return &memo_; }
+    void MoveToEnd() override { Key(&memo_, Qt::Key_End, Qt::ControlModifier); }
+    void MoveToStart() override { Key(&memo_, Qt::Key_Home, Qt::ControlModifier); }
+    void TypeChar(QChar c) override { Key(&memo_, c.unicode(), Qt::NoModifier, QString(c)); }
+    void PageDown() override { Key(&memo_, Qt::Key_PageDown); }
+    bool AtEnd() override { return memo_.SelStart() >= memo_.CharCount() || memo_.SelLine() >= memo_.LineCount() - 1; }
+    TRiloMemo &Memo() { return memo_; }
+
+private:
+    TRiloMemo memo_;
+};
+
+enum Which { kOurs, kSci, kPlain };
+
+std::unique_ptr<Peer> Make(Which w)
+{
+    switch (w) {
+    case kOurs: return std::make_unique<Ours>();
+    case kSci: return benchtext::MakeScintillaPeer();
+    default: return benchtext::MakePlainPeer();
+    }
+}
+
+// One control shown offscreen, its paints counted.
+struct Shown {
+    Which which;
+    std::unique_ptr<Peer> peer;
+    PaintCounter paints;
+
+    explicit Shown(Which w) : which(w), peer(Make(w)) {}
+    QWidget *Widget() const { return peer->Widget(); }
+    // Opens a page the way each control shows one: ours highlights lazily and in the background,
+    // QScintilla styles what it paints, QPlainTextEdit's highlighter runs over every block.
+    void Open(const QByteArray &doc)
+    {
+        peer->Load(doc);
+#ifdef HAVE_QSCINTILLA
+        if (auto *sci = qobject_cast<QsciScintilla *>(Widget()))
+            sci->setWrapMode(QsciScintilla::WrapWord);
+#endif
+        if (which == kPlain)
+            peer->HighlightAll();
+        auto *area = qobject_cast<QAbstractScrollArea *>(Widget());
+        (area ? area->viewport() : Widget())->installEventFilter(&paints);
+        Widget()->show();
+        Widget()->setFocus();
+        WaitForPaint();
+    }
+    void WaitForPaint()
+    {
+        const int before = paints.count;
+        for (int i = 0; i < 8 && paints.count == before; ++i)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    // Lets the last input reach the screen. Ours paints before its key handler returns; the peers
+    // paint on the next frame, after work they queue for the event loop.
+    void Flush()
+    {
+        if (which != kOurs)
+            WaitForPaint();
+    }
+};
+
+// Runs the event loop with a 5 ms probe timer until done() or the limit; returns the longest gap.
+template <class F> double LongestStall(F &&done, double limitMs)
+{
+    QElapsedTimer t;
+    t.start();
+    double last = 0, worst = 0;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const double now = Now(t);
+        worst = std::max(worst, now - last);
+        last = now;
+    });
+    probe.start();
+    while (!done() && Now(t) < limitMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    worst = std::max(worst, Now(t) - last);
+    return worst;
+}
+
+bool BackgroundDone(const Shown &c)
+{
+    return c.which == kOurs && static_cast<Ours &>(*c.peer).Memo().Progress() == 100;
+}
+
+struct Row {
+    QString name;
+    double v[3] = {-1, -1, -1};
+};
+
+void Print(const QString &title, const std::vector<Row> &rows)
+{
+    std::printf("\n%s\n", qPrintable(title));
+    std::printf("%-52s %11s %11s %9s %14s %9s\n", "row", "ours", "QScintilla", "ratio", "QPlainTextEdit", "ratio");
+    auto cell = [](double v) { return v < 0 ? QStringLiteral("-") : QString::number(v, 'f', v < 10 ? 3 : 1); };
+    auto ratio = [](double a, double b) { return (a < 0 || b <= 0) ? QStringLiteral("-") : QString::number(a / b, 'f', 3); };
+    for (const Row &r : rows)
+        std::printf("%-52s %11s %11s %9s %14s %9s\n", qPrintable(r.name), qPrintable(cell(r.v[0])), qPrintable(cell(r.v[1])),
+                    qPrintable(ratio(r.v[0], r.v[1])), qPrintable(cell(r.v[2])), qPrintable(ratio(r.v[0], r.v[2])));
+    std::fflush(stdout);
+}
+
+// Open to first paint, Ctrl+End until the final colours are shown, the longest event-loop stall while
+// the rest is highlighted in the background, and keystrokes at the end and at line 1.
+void PageRows(int mb, int peerMax, int keys, int bigPeerKeys, std::vector<Row> &rows)
+{
+    const QByteArray doc = benchtext::GenerateHtml(qint64(mb) * 1'000'000, false);
+    const QString tag = QStringLiteral("%1 MB: ").arg(mb);
+    rows.push_back({tag + QStringLiteral("open to first paint (ms)")});
+    rows.push_back({tag + QStringLiteral("Ctrl+End to final colours (ms)")});
+    rows.push_back({tag + QStringLiteral("longest stall, background work (ms)")});
+    rows.push_back({tag + QStringLiteral("key at the end, median (ms)")});
+    rows.push_back({tag + QStringLiteral("key at the end, 99th pct (ms)")});
+    rows.push_back({tag + QStringLiteral("quote at line 1, median (ms)")});
+    rows.push_back({tag + QStringLiteral("quote at line 1, 99th pct (ms)")});
+    Row *r = &rows[rows.size() - 7];
+    for (Which w : {kOurs, kSci, kPlain}) {
+        if (w != kOurs && mb > peerMax)
+            continue;
+        Shown c(w);
+        if (!c.peer)
+            continue;
+        QElapsedTimer t;
+        t.start();
+        c.Open(doc);
+        r[0].v[w] = Now(t);
+        t.restart();
+        c.peer->MoveToEnd();
+        c.Flush();
+        r[1].v[w] = Now(t);
+        // Peers have no background work: their event loop is probed for a second.
+        r[2].v[w] = LongestStall([&] { return BackgroundDone(c); }, w == kOurs ? 600000 : 1000);
+        // The peers take up to seconds a key on big pages: fewer keys there.
+        const int n = (w != kOurs && mb > 10) ? std::min(keys, bigPeerKeys) : keys;
+        std::vector<double> v;
+        for (int i = 0; i < n; ++i) {
+            t.restart();
+            c.peer->TypeChar(QLatin1Char(i % 16 == 15 ? ' ' : 'a'));
+            c.Flush();
+            v.push_back(Now(t));
+        }
+        Stats s = Summarise(v);
+        r[3].v[w] = s.median;
+        r[4].v[w] = s.p99;
+        // A quote at line 1 and its closing quote, in turn: every context below flips.
+        c.peer->MoveToStart();
+        c.Flush();
+        v.clear();
+        for (int i = 0; i < n; ++i) {
+            t.restart();
+            c.peer->TypeChar(QLatin1Char('"'));
+            c.Flush();
+            v.push_back(Now(t));
+            QCoreApplication::processEvents(); // background work between keys, not timed
+        }
+        s = Summarise(v);
+        r[5].v[w] = s.median;
+        r[6].v[w] = s.p99;
+        std::fprintf(stderr, "  %s %d MB done (%d paints)\n", qPrintable(c.peer->Name()), mb, c.paints.count);
+    }
+}
+
+// Holding Page Down from the top of a page.
+void PagingRows(int mb, std::vector<Row> &rows)
+{
+    const QByteArray doc = benchtext::GenerateHtml(qint64(mb) * 1'000'000, false);
+    const int lines = int(doc.count('\n'));
+    rows.push_back({QStringLiteral("%1 MB: Page Down, lines per second").arg(mb)});
+    rows.push_back({QStringLiteral("%1 MB: Page Down, longest stall (ms)").arg(mb)});
+    Row *r = &rows[rows.size() - 2];
+    for (Which w : {kOurs, kSci, kPlain}) {
+        Shown c(w);
+        if (!c.peer)
+            continue;
+        c.Open(doc);
+        LongestStall([&] { return w != kOurs || BackgroundDone(c); }, 600000);
+        c.peer->MoveToStart();
+        c.Flush();
+        const int paintsBefore = c.paints.count;
+        QElapsedTimer all, one;
+        all.start();
+        double worst = 0;
+        int presses = 0;
+        while (!c.peer->AtEnd() && presses < 200000) {
+            one.start();
+            c.peer->PageDown();
+            c.Flush();
+            worst = std::max(worst, Now(one));
+            ++presses;
+        }
+        r[0].v[w] = lines / (Now(all) / 1000);
+        r[1].v[w] = worst;
+        std::fprintf(stderr, "  %s paging done (%d presses, %d paints)\n", qPrintable(c.peer->Name()), presses,
+                     c.paints.count - paintsBefore);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0"); // no frame pacing between an update and its paint
+    QApplication app(argc, argv);
+    int big = 100, small = 1, page = 10, peerMax = 100, keys = 1000, bigPeerKeys = 20;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        const int v = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--big"))
+            big = v;
+        else if (args[i] == QLatin1String("--small"))
+            small = v;
+        else if (args[i] == QLatin1String("--page"))
+            page = v;
+        else if (args[i] == QLatin1String("--peer-max"))
+            peerMax = v;
+        else if (args[i] == QLatin1String("--keys"))
+            keys = v;
+        else if (args[i] == QLatin1String("--big-peer-keys"))
+            bigPeerKeys = v;
+    }
+    std::printf("Text control widget benchmark: offscreen 800 x 600, the document window's HTML rules; ratio = ours / peer\n");
+    std::printf("(%d keys each; the peers type %d keys on pages over 10 MB)\n", keys, std::min(keys, bigPeerKeys));
+    std::vector<Row> rows;
+    for (int mb : {small, big})
+        PageRows(mb, peerMax, keys, bigPeerKeys, rows);
+    PagingRows(page, rows);
+    Print(QStringLiteral("Widget"), rows);
+    return 0;
+}
