@@ -35,6 +35,38 @@ struct TextStorage::Block {
     std::vector<uchar> text;
     std::vector<quint32> start{0};
     std::vector<quint32> transStart{0};
+    // Highlighting runs paragraph by paragraph: the shift of the later transStart entries is kept
+    // here (entries from pendIdx on lack pendDelta) instead of rewriting them every time.
+    size_t pendIdx = SIZE_MAX;
+    std::ptrdiff_t pendDelta = 0;
+    size_t TS(size_t i) const { return size_t(std::ptrdiff_t(transStart[i]) + (i >= pendIdx ? pendDelta : 0)); }
+    void Flush()
+    {
+        for (size_t i = pendIdx; i < transStart.size(); ++i)
+            transStart[i] = quint32(std::ptrdiff_t(transStart[i]) + pendDelta);
+        pendIdx = SIZE_MAX;
+        pendDelta = 0;
+    }
+    // Entries after `local` move by delta.
+    void ShiftAfter(size_t local, std::ptrdiff_t delta)
+    {
+        const size_t from = local + 1;
+        if (pendIdx == SIZE_MAX) {
+            pendIdx = from;
+            pendDelta = delta;
+            return;
+        }
+        if (from >= pendIdx) {
+            for (size_t i = pendIdx; i < from && i < transStart.size(); ++i)
+                transStart[i] = quint32(std::ptrdiff_t(transStart[i]) + pendDelta);
+            pendIdx = from;
+            pendDelta += delta;
+        } else {
+            for (size_t i = from; i < pendIdx && i < transStart.size(); ++i)
+                transStart[i] = quint32(std::ptrdiff_t(transStart[i]) + delta);
+            pendDelta += delta;
+        }
+    }
     std::vector<Transition> trans;
     std::vector<quint32> brkStart{0};
     std::vector<LineBreak> brk;
@@ -317,7 +349,7 @@ std::span<const Transition> TextStorage::Transitions(int p) const
 {
     const Loc l = Find(p);
     const Block &bl = *blocks_[size_t(l.block)];
-    const size_t a = bl.transStart[size_t(l.local)], e = bl.transStart[size_t(l.local + 1)];
+    const size_t a = bl.TS(size_t(l.local)), e = bl.TS(size_t(l.local + 1));
     return {bl.trans.data() + a, e - a};
 }
 
@@ -333,8 +365,8 @@ void TextStorage::SpliceTransitions(int p, int from, int to, const std::vector<T
     // A block highlighted from its first paragraph on gets room for about what the last one needed.
     if (compact && l.local == 0 && bl.trans.empty() && transPerKChar_ > 0)
         bl.trans.reserve(size_t(qint64(bl.Chars()) * transPerKChar_ / 1000) + 16);
-    const size_t a = bl.transStart[size_t(l.local)];
-    size_t e = bl.transStart[size_t(l.local + 1)];
+    const size_t a = bl.TS(size_t(l.local));
+    size_t e = bl.TS(size_t(l.local + 1));
     auto cmp = [](const Transition &x, quint32 v) { return x.pos < v; };
     size_t k = size_t(std::lower_bound(bl.trans.begin() + std::ptrdiff_t(a), bl.trans.begin() + std::ptrdiff_t(e), quint32(from), cmp) - bl.trans.begin());
     if (to != std::numeric_limits<int>::max())
@@ -350,8 +382,7 @@ void TextStorage::SpliceTransitions(int p, int from, int to, const std::vector<T
             bl.trans.erase(bl.trans.begin() + std::ptrdiff_t(k), bl.trans.begin() + std::ptrdiff_t(e));
             bl.trans.insert(bl.trans.begin() + std::ptrdiff_t(k), tail.begin(), tail.end());
         }
-        for (size_t i = size_t(l.local + 1); i < bl.transStart.size(); ++i)
-            bl.transStart[i] = quint32(std::ptrdiff_t(bl.transStart[i]) + delta);
+        bl.ShiftAfter(size_t(l.local), delta);
     }
     if (compact && l.local == bl.Count() - 1) {
         if (bl.Chars() > 0)
@@ -418,6 +449,7 @@ void TextStorage::EraseParas(Block &bl, int lo, int hi)
 {
     if (hi <= lo)
         return;
+    bl.Flush();
     const size_t w = size_t(bl.W());
     const quint32 chars = bl.start[size_t(hi)] - bl.start[size_t(lo)];
     bl.text.erase(bl.text.begin() + std::ptrdiff_t(bl.start[size_t(lo)] * w), bl.text.begin() + std::ptrdiff_t(bl.start[size_t(hi)] * w));
@@ -440,6 +472,7 @@ void TextStorage::EraseParas(Block &bl, int lo, int hi)
 
 void TextStorage::InsertParas(Block &bl, int at, std::vector<NewParagraph> &paras)
 {
+    bl.Flush();
     if (!bl.wide)
         for (const auto &np : paras)
             if (NeedsWide(np.text)) {
@@ -488,6 +521,7 @@ void TextStorage::SplitIfLarge(int b)
         Block &bl = *blocks_[size_t(b)];
         if (bl.Bytes() <= size_t(2 * kBlockBytes) || bl.Count() < 2)
             return;
+        bl.Flush();
         const size_t w = size_t(bl.W());
         int cut = 1;
         while (cut < bl.Count() - 1 && bl.start[size_t(cut)] * w < size_t(kBlockBytes))
