@@ -1,0 +1,17 @@
+#pragma once
+// Start-up in its written order, apart from main() so that tests can run it.
+namespace app {
+
+class TFrameForm;
+class TSplash;
+
+struct StartedApplication {
+    TSplash *splash = nullptr;
+    TFrameForm *frame = nullptr;
+};
+
+// Shows the splash at once, creates the main window first of all forms, sets the title and creates the
+// service forms hidden.
+StartedApplication StartUp();
+
+} // namespace app
