@@ -2,6 +2,7 @@
 
 #include "textcontrol/rilomemo.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -36,7 +37,17 @@ QPixmap MakeIcons()
     return QPixmap::fromImage(img);
 }
 
-int DigitKey(int key) { return key >= Qt::Key_0 && key <= Qt::Key_9 ? key - Qt::Key_0 : -1; }
+// The digit of a key of the top row. With Shift most layouts report the symbol of the key, so the
+// physical key (X11 key codes 10-19) decides then.
+int DigitKey(const QKeyEvent &k)
+{
+    if (k.key() >= Qt::Key_0 && k.key() <= Qt::Key_9)
+        return k.key() - Qt::Key_0;
+    const quint32 code = k.nativeScanCode();
+    if (code >= 10 && code <= 19 && QGuiApplication::platformName() == QLatin1String("xcb"))
+        return int((code - 9) % 10);
+    return -1;
+}
 } // namespace
 
 TRiloGutter::TRiloGutter(QWidget *parent) : QWidget(parent), icons_(MakeIcons())
@@ -104,6 +115,13 @@ void TRiloGutter::SetLineNumbers(bool v)
 void TRiloGutter::SetColor(TColor c)
 {
     color_ = c;
+    parentColor_ = false;
+    update();
+}
+
+void TRiloGutter::SetParentColor(bool v)
+{
+    parentColor_ = v;
     update();
 }
 
@@ -146,7 +164,7 @@ bool TRiloGutter::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched == memo_ && e->type() == QEvent::KeyPress) {
         auto *k = static_cast<QKeyEvent *>(e);
-        const int d = DigitKey(k->key());
+        const int d = DigitKey(*k);
         const Qt::KeyboardModifiers m = k->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
         if (d >= 0 && (m & Qt::ControlModifier) && !(m & Qt::AltModifier)) {
             if (m & Qt::ShiftModifier) {
@@ -159,7 +177,6 @@ bool TRiloGutter::eventFilter(QObject *watched, QEvent *e)
             return true;
         }
     }
-    // Shifted digits arrive as their symbols on some layouts: match by the native virtual key too.
     return QWidget::eventFilter(watched, e);
 }
 
@@ -198,7 +215,9 @@ void TRiloGutter::paintEvent(QPaintEvent *e)
 {
     QPainter p(this);
     const int w = width() - 2;
-    p.fillRect(rect(), ToQColor(color_, palette()));
+    // With ParentColor the gutter takes the colour of what it stands on.
+    const QWidget *under = parentWidget() ? parentWidget() : this;
+    p.fillRect(rect(), parentColor_ ? under->palette().color(under->backgroundRole()) : ToQColor(color_, palette()));
     if (width() > w) {
         p.setPen(palette().color(QPalette::Light));
         p.drawLine(w, 0, w, height());

@@ -30,7 +30,9 @@ public:
     bool LineNumbers() const { return lineNumbers_; }
     void SetLineNumbers(bool v);
     TColor Color() const { return color_; }
-    void SetColor(TColor c);
+    void SetColor(TColor c); // also ends ParentColor
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool v);
 
     // Sets, moves or toggles off bookmark n (0-9) on a display line; true when something changed.
     virtual bool SetBookmark(int line, int n);
@@ -51,7 +53,7 @@ private:
 
     QPointer<TRiloMemo> memo_;
     TAlignment alignment_ = TAlignment::taCenter;
-    bool bookmarks_ = true, lineNumbers_ = true;
+    bool bookmarks_ = true, lineNumbers_ = true, parentColor_ = true;
     TColor color_ = clWindow;
     std::array<std::unique_ptr<TRiloNavigator>, 10> marks_;
     std::array<int, 10> markLines_;

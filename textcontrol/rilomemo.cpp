@@ -178,6 +178,22 @@ void TRiloMemo::SetWordWrap(bool v)
     UpdateScrollBars();
 }
 
+void TRiloMemo::SetAlignment(TAlignment a)
+{
+    if (a == Alignment())
+        return;
+    hOffset_ = 0;
+    MemoCore::SetAlignment(a);
+    UpdateHScrollBar();
+}
+
+void TRiloMemo::Loaded()
+{
+    ClearUndo();
+    if ((ApplyKeyWords() && Keywords().Count() > 0) || (ApplyStartStopKeys() && StartStopKeys().Count() > 0))
+        ReApplyKeys();
+}
+
 void TRiloMemo::SetAltFont(const QFont &f)
 {
     altFont_ = f;

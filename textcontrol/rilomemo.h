@@ -48,6 +48,7 @@ public:
     bool WantTabs() const { return wantTabs_; }
     void SetWantTabs(bool v) { wantTabs_ = v; }
     void SetWordWrap(bool v);
+    void SetAlignment(TAlignment a);
     QFont AltFont() const { return altFont_; }
     void SetAltFont(const QFont &f);
     int CaretWidth() const { return caretWidth_; }
@@ -79,6 +80,8 @@ public:
     void SetApplyKeyWords(bool v);
     void SetApplyStartStopKeys(bool v);
 
+    // After the stored properties were read: a fresh undo history and the keys applied.
+    void Loaded();
     // Writes the stored properties of the control (name, value pairs) into a form stream.
     void WriteProperties(platform::FormWriter &w) const;
 

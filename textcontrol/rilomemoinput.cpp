@@ -815,7 +815,7 @@ void TRiloMemo::mouseReleaseEvent(QMouseEvent *e)
         if (ContextAt(off, ctx, a, b) && ctx != 0)
             OnContext(this, ctx, a, b);
     }
-    if (OnClick && off == mouseDownOffset_)
+    if (OnClick)
         OnClick(this);
 }
 
@@ -873,7 +873,7 @@ bool TRiloMemo::event(QEvent *e)
         // reach shortcuts.
         auto *k = static_cast<QKeyEvent *>(e);
         if (!(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && !k->text().isEmpty() &&
-            k->text()[0].unicode() >= 32) {
+            k->text()[0].unicode() >= 32 && k->text()[0].unicode() != 127) {
             e->accept();
             return true;
         }

@@ -105,6 +105,8 @@ void TestRiloGutter::defaults()
     QVERIFY(g.Bookmarks());
     QVERIFY(g.LineNumbers());
     QCOMPARE(g.Memo(), nullptr);
+    QVERIFY(g.ParentColor());
+    QCOMPARE(g.Color(), clWindow);
     QCOMPARE(g.size(), QSize(30, 50));
     QCOMPARE(g.Icons().size(), QSize(100, 10));
     QVERIFY(!g.SetBookmark(0, 1)); // no memo
@@ -132,6 +134,14 @@ void TestRiloGutter::lineNumbersFollowTheMemo()
     const QImage left = p.RowImage(0);
     p.gutter->SetAlignment(TAlignment::taRightJustify);
     QVERIFY(p.RowImage(0) != left);
+    // The colour of the parent, or its own.
+    QPalette pal = p.window.palette();
+    pal.setColor(QPalette::Window, QColor(10, 200, 10));
+    p.window.setPalette(pal);
+    QCOMPARE(p.gutter->grab().toImage().pixelColor(1, p.gutter->height() - 2), QColor(10, 200, 10));
+    p.gutter->SetColor(RGBColor(200, 10, 10));
+    QVERIFY(!p.gutter->ParentColor());
+    QCOMPARE(p.gutter->grab().toImage().pixelColor(1, p.gutter->height() - 2), QColor(200, 10, 10));
     // Wrapped lines are numbered too.
     p.memo->SetTextBuf(QString(400, QLatin1Char('w')));
     QVERIFY(p.memo->LineCount() > 2);

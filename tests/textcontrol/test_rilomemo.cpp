@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QtTest>
@@ -127,6 +128,10 @@ private Q_SLOTS:
     void hiddenSelectionAndParagraphEnds();
     void endOfTextMark();
     void printsToPdf();
+    void alignmentAndJustification();
+    void tabsAndFocus();
+    void keysPaintBeforeReturning();
+    void loadedAppliesTheKeys();
 };
 
 void TestRiloMemo::publishedDefaults()
@@ -1008,6 +1013,127 @@ void TestRiloMemo::printsToPdf()
     QVERIFY2(out.contains(QStringLiteral("Paragraph number 0 with <b>bold</b> words in it")), qPrintable(out.left(400)));
     QVERIFY(out.contains(QStringLiteral("Paragraph number 149 with")));
     QCOMPARE(out.count(QStringLiteral("\f")), pages);
+}
+
+void TestRiloMemo::alignmentAndJustification()
+{
+    Shown s(QStringLiteral("short"));
+    TRiloMemo &m = *s.memo;
+    const int cw = m.ClientWidth();
+    QCOMPARE(m.PosToX(0, 0), m.LeftMargin());
+    m.SetAlignment(TAlignment::taRightJustify);
+    QCOMPARE(m.PosToX(0, 5), cw - m.RightMargin());
+    m.SetAlignment(TAlignment::taCenter);
+    const int w = m.PosToX(0, 5) - m.PosToX(0, 0);
+    QCOMPARE(m.PosToX(0, 0), m.LeftMargin() + (cw - m.LeftMargin() - m.RightMargin() - w) / 2);
+    // Alignment clears the horizontal offset.
+    m.SetAlignment(TAlignment::taLeftJustify);
+    m.SetWordWrap(false);
+    m.SetTextBuf(QString(300, QLatin1Char('m')));
+    m.Select(300, 0);
+    m.ScrollInView();
+    QVERIFY(m.HorzOffset() > 0);
+    m.SetAlignment(TAlignment::taCenter);
+    QCOMPARE(m.HorzOffset(), 0);
+    // Justified: a wrapped line reaches the right margin; the paragraph's last line does not.
+    m.SetAlignment(TAlignment::taLeftJustify);
+    m.SetWordWrap(true);
+    QString words;
+    for (int i = 0; i < 40; ++i)
+        words += QStringLiteral("ab cde ");
+    m.SetTextBuf(words + QStringLiteral("end"));
+    QVERIFY(m.LineCount() > 2);
+    const int end0 = m.LineEnd(0) - m.LineStart(0);
+    const int before = m.PosToX(0, end0 - 1);
+    m.SetJustified(true);
+    QVERIFY(m.PosToX(0, end0 - 1) > before);
+    QVERIFY(m.PosToX(0, end0 - 1) >= cw - m.RightMargin() - 1);
+    const int last = m.LineCount() - 1;
+    QCOMPARE(m.PosToX(last, 0), m.LeftMargin());
+    QVERIFY(m.PosToX(last, 3) < cw / 2);
+}
+
+void TestRiloMemo::tabsAndFocus()
+{
+    Shown s(QStringLiteral("x"));
+    TRiloMemo &m = *s.memo;
+    auto *next = new QLineEdit(&s.window);
+    next->move(0, 320);
+    next->show();
+    m.setFocus();
+    QApplication::processEvents();
+    QVERIFY(m.hasFocus());
+    m.Select(1, 0);
+    QTest::keyClick(&m, Qt::Key_Tab);
+    QVERIFY(m.hasFocus());
+    QCOMPARE(m.Text(), QStringLiteral("x\t"));
+    m.SetWantTabs(false);
+    QTest::keyClick(&m, Qt::Key_Tab);
+    QTRY_VERIFY(next->hasFocus());
+    QCOMPARE(m.Text(), QStringLiteral("x\t"));
+    // Viewer mode passes TAB on as well.
+    m.SetWantTabs(true);
+    m.SetDisplayOnly(true);
+    m.setFocus();
+    QTRY_VERIFY(m.hasFocus());
+    QTest::keyClick(&m, Qt::Key_Tab);
+    QTRY_VERIFY(next->hasFocus());
+}
+
+void TestRiloMemo::keysPaintBeforeReturning()
+{
+    Shown s(Lines(50));
+    TRiloMemo &m = *s.memo;
+    struct Counter : QObject {
+        int paints = 0;
+        QRegion region;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint) {
+                ++paints;
+                region += static_cast<QPaintEvent *>(e)->region();
+            }
+            return false;
+        }
+    } counter;
+    QApplication::processEvents();
+    s.vp()->installEventFilter(&counter);
+    m.Select(m.LineStart(3), 0);
+    QApplication::processEvents();
+    counter.paints = 0;
+    counter.region = QRegion();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(&m, &key);
+    QCOMPARE(counter.paints, 1); // before the event loop runs again
+    // Only the edited line and the lines below it, not the lines above.
+    QVERIFY(!counter.region.intersects(QRect(0, 0, 10, 3 * m.LineHeight() - 1)));
+    QVERIFY(counter.region.intersects(QRect(0, 3 * m.LineHeight(), 10, 1)));
+    // A caret move paints the two caret places only.
+    counter.paints = 0;
+    counter.region = QRegion();
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(&m, &right);
+    QCOMPARE(counter.paints, 1);
+    QVERIFY(counter.region.boundingRect().height() <= m.LineHeight());
+    s.vp()->removeEventFilter(&counter);
+}
+
+void TestRiloMemo::loadedAppliesTheKeys()
+{
+    TRiloMemo m;
+    m.SetUpdateMode(TUpdateMode::umImmediate);
+    m.SetTextBuf(QStringLiteral("a \"b\" c"));
+    m.SetSelText(QStringLiteral("x"));
+    QVERIFY(m.CanUndo());
+    m.StartStopKeys().Add(QStringLiteral("\""), QStringLiteral("\""), false, RGBColor(0, 0, 255), 0, 0, 9, 0, 0);
+    m.Loaded();
+    QVERIFY(!m.CanUndo());
+    QCOMPARE(m.StateAt(4).context, qint16(9));
+    int clicks = 0;
+    m.OnClick = [&](QObject *) { ++clicks; };
+    m.show();
+    QTest::mouseClick(m.viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    QCOMPARE(clicks, 1);
 }
 
 K5_TEST_MAIN(TestRiloMemo)
