@@ -1,6 +1,7 @@
 // Times the HTML compressor (every pass on) on 1, 10 and 100 MB of generated pages and runs the
 // "minify" tool (package minify) on the same files for comparison. Prints MB/s for both and the
 // milliseconds for the 1 MB page (the goal: under 50 ms, and at least as fast as minify).
+#include "benchtime.h"
 #include "tools/publish/htmlcompressor.h"
 
 #include <QCoreApplication>
@@ -39,20 +40,6 @@ QByteArray MakePage(qsizetype bytes)
     return page;
 }
 
-template <typename F>
-double MedianMs(int runs, F work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -67,7 +54,7 @@ int main(int argc, char **argv)
         const double megabytes = double(page.size()) / (1024.0 * 1024.0);
         const int runs = mb == 100 ? 3 : (mb == 10 ? 5 : 15);
         QByteArray result;
-        const double ours = MedianMs(runs, [&] {
+        const double ours = benchtime::MedianMs(runs, [&] {
             publish::THTMLCompressor c;
             c.LoadFromBytes(page);
             c.Compress();
@@ -82,7 +69,7 @@ int main(int argc, char **argv)
             if (f.open(QIODevice::WriteOnly))
                 f.write(page);
             f.close();
-            theirs = MedianMs(runs, [&] {
+            theirs = benchtime::MedianMs(runs, [&] {
                 QProcess::execute(minify, {QStringLiteral("--type=html"), QStringLiteral("-o"), out, in});
             });
         }

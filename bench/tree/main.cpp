@@ -1,6 +1,7 @@
 // Times a tree of 100,000 nodes: loading its text form into a shown tree view (the goal: well under a
 // second), loading the record stream, and saving both forms. Prints the median of several runs in
 // milliseconds.
+#include "benchtime.h"
 #include "controls/tree/zozezo.h"
 
 #include <QApplication>
@@ -11,19 +12,6 @@
 #include <vector>
 
 namespace {
-
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Projects of folders of pages, four levels deep, 100,000 lines in all.
 QByteArray makeText(int nodes)
@@ -64,7 +52,7 @@ int main(int argc, char **argv)
     view.show();
     QApplication::processEvents();
 
-    const double loadText = medianMs(7, [&] {
+    const double loadText = benchtime::MedianMs(7, [&] {
         view.LoadFromBytes(text);
         QApplication::processEvents();
     });
@@ -73,13 +61,13 @@ int main(int argc, char **argv)
         return 1;
     }
     const QByteArray binary = view.SaveToBytes(true);
-    const double loadBinary = medianMs(7, [&] {
+    const double loadBinary = benchtime::MedianMs(7, [&] {
         view.LoadFromBytes(binary);
         QApplication::processEvents();
     });
-    const double saveText = medianMs(7, [&] { view.SaveToBytes(false); });
-    const double saveBinary = medianMs(7, [&] { view.SaveToBytes(true); });
-    const double expandAll = medianMs(3, [&] {
+    const double saveText = benchtime::MedianMs(7, [&] { view.SaveToBytes(false); });
+    const double saveBinary = benchtime::MedianMs(7, [&] { view.SaveToBytes(true); });
+    const double expandAll = benchtime::MedianMs(3, [&] {
         view.Items()->BeginUpdate();
         view.FullExpand();
         view.Items()->EndUpdate();
