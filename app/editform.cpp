@@ -173,6 +173,8 @@ void TEditForm::buildEditor()
     RiloMemo1->SetRightMargin(2);
     RiloMemo1->SetUndoMaxSpace(65536);
     RiloMemo1->SetSeparators(QStringLiteral("\t ,.:;"));
+    RiloMemo1->SetEndOfTextMark(QPen(Qt::gray, 1, Qt::DashDotLine));
+    RiloMemo1->SetScrollBars(textcontrol::TScrollStyle::ssBoth);
     RiloMemo1->SetOptions(textcontrol::rmoLargeWordSelect | textcontrol::rmoAutoScrollBars |
                           textcontrol::rmoInsertKeyActive | textcontrol::rmoWideOverwriteCaret |
                           textcontrol::rmoWrapCaret);
@@ -382,6 +384,8 @@ void TEditForm::buildMenus()
     edit->addSeparator();
     Wordwrap1 = addItem(edit, "Wordwrap1", QStringLiteral("&Word Wrap"), [this] {
         RiloMemo1->SetWordWrap(!RiloMemo1->WordWrap());
+        // Wrapped text needs no horizontal scroll bar.
+        RiloMemo1->SetScrollBars(RiloMemo1->WordWrap() ? textcontrol::TScrollStyle::ssVertical : textcontrol::TScrollStyle::ssBoth);
         Wordwrap1->setChecked(RiloMemo1->WordWrap());
     });
     Wordwrap1->setCheckable(true);

@@ -172,6 +172,20 @@ private slots:
         QCOMPARE(navigated.last(), path);
     }
 
+    void wordWrapTogglesWithItsScrollBars()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        const bool wrapped = doc->RiloMemo1->WordWrap();
+        QCOMPARE(doc->Wordwrap1->isChecked(), wrapped);
+        doc->Wordwrap1->trigger();
+        QCOMPARE(doc->RiloMemo1->WordWrap(), !wrapped);
+        QCOMPARE(doc->Wordwrap1->isChecked(), !wrapped);
+        QCOMPARE(doc->RiloMemo1->ScrollBars(), wrapped ? textcontrol::TScrollStyle::ssBoth : textcontrol::TScrollStyle::ssVertical);
+        doc->Wordwrap1->trigger();
+        QCOMPARE(doc->RiloMemo1->WordWrap(), wrapped);
+    }
+
     void documentWeight()
     {
         frame->New1Click();
