@@ -209,15 +209,7 @@ template <class Ch> struct Scanner {
             bool dirty = false, isWide = false, ended = false;
             for (; i < n; ++i) {
                 if constexpr (sizeof(Ch) == 1) {
-                    // Eight plain bytes (32..127) at a time.
-                    while (i + 8 <= n) {
-                        quint64 x;
-                        std::memcpy(&x, d + i, 8);
-                        constexpr quint64 ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-                        if (((x - ones * 32) | x) & highs)
-                            break;
-                        i += 8;
-                    }
+                    i = FirstSpecial(d, i, n);
                     if (i >= n)
                         break;
                 }
@@ -395,15 +387,15 @@ QByteArray MemoCore::SaveToBytes()
             while (len > 0 && (t[len - 1] == ' ' || t[len - 1] == '\t'))
                 --len;
         // Bytes that cannot be copied as they are: non-ASCII (UTF-8 needs more) and style codes.
-        static const auto special = [] {
+        static const auto needsCare = [] {
             std::array<bool, 256> t{};
             for (int c = 0; c < 256; ++c)
                 t[size_t(c)] = c >= 0x80 || IsStyleCode(ushort(c));
             return t;
         }();
         bool plain = t.narrow != nullptr;
-        for (int i = 0; plain && i < len; ++i)
-            if (special[t.narrow[i]] && (t.narrow[i] >= 0x80 || DropEmptyCodePairs))
+        for (qsizetype i = plain ? FirstSpecial(reinterpret_cast<const char *>(t.narrow), 0, len) : len; plain && i < len; ++i)
+            if (needsCare[t.narrow[i]] && (t.narrow[i] >= 0x80 || DropEmptyCodePairs))
                 plain = false;
         if (plain) {
             put(reinterpret_cast<const char *>(t.narrow), len);
@@ -1159,6 +1151,8 @@ bool MemoCore::StartStopPass(int p, int from, bool compact)
     }
     static thread_local std::vector<Transition> out;
     out.clear();
+    if (pendingWrap_.p == p)
+        pendingWrap_.p = -2; // its colours may change anywhere now: wrap it whole
     StateId end = t.narrow ? WalkStartStop(t.narrow, t.length, from, st, bodyStart, out)
                            : WalkStartStop(t.wide, t.length, from, st, bodyStart, out);
     text_.SetTransitionsFrom(p, from, out, compact);
@@ -1214,6 +1208,8 @@ bool MemoCore::PropagateEnd(int p, StateId end)
     const StateId saved = text_.State(p + 1);
     if (saved == end)
         return false;
+    if (pendingWrap_.p == p + 1)
+        pendingWrap_.p = -2;
     text_.SetState(p + 1, end);
     text_.SetFlags(p + 1, 0);
     firstUnformatted_ = std::min(firstUnformatted_, p + 1);
@@ -1432,6 +1428,8 @@ void MemoCore::ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool m
         MarkDirty(pa, pb);
         firstUnformatted_ = std::min(firstUnformatted_, pa);
     }
+    if (pendingWrap_.p != -1)
+        pendingWrap_.p = -2;
     TContextState s = state;
     if (styled)
         s.style |= csStyled;

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
@@ -25,6 +26,21 @@ struct LineBreak {
 };
 
 enum : quint8 { pfWrapped = 1, pfContexts = 2, pfKeywords = 4, pfAll = 7 };
+
+// Index of the first byte from i on outside 32..127 (n when none); eight bytes at a time.
+inline qsizetype FirstSpecial(const char *d, qsizetype i, qsizetype n)
+{
+    constexpr quint64 ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    for (; i + 8 <= n; i += 8) {
+        quint64 x;
+        std::memcpy(&x, d + i, 8);
+        if (((x - ones * 32) | x) & highs)
+            break;
+    }
+    while (i < n && uchar(d[i]) >= 32 && uchar(d[i]) < 128)
+        ++i;
+    return i;
+}
 
 // Style codes inside the text toggle style bits for the text after them.
 inline bool IsStyleCode(ushort c) { return c == 1 || c == 2 || c == 3 || c == 4 || c == 21; }

@@ -15,7 +15,7 @@ inline QByteArray GenerateHtml(qint64 bytes, bool oneLine)
         QByteArray n = QByteArray::number(i);
         switch (i % 12) {
         case 0: out += "<div class=\"row" + n + "\" id=\"r" + n + "\">Item number " + n + " here</div>"; break;
-        case 1: out += "<p>Some plain words, more words and a <b>bold</b> part " + n + "</p>"; break;
+        case 1: out += "<p>Some plain words, more words and a <b>bold</b> piece " + n + "</p>"; break;
         case 2: out += "<!-- a comment that explains block " + n + " in a few words -->"; break;
         case 3: out += "<a href=\"page" + n + ".html\" title=\"Page " + n + "\">Go to page " + n + "</a>"; break;
         case 4: out += "<SCRIPT>"; break;

@@ -413,7 +413,7 @@ private slots:
         QVERIFY(m.StateAt(2).InKeyword());
         QCOMPARE(m.Ctx(13), qint16(2)); // inside a string: no keyword
         QVERIFY(!m.StateAt(13).InKeyword());
-        // Typing right after the keyword makes it part of a word: the styling goes.
+        // Typing right after the keyword joins it to a longer word: the styling goes.
         m.Select(3, 0);
         m.SetSelText(QStringLiteral("b"));
         QVERIFY(!m.StateAt(2).InKeyword());
