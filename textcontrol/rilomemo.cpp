@@ -445,6 +445,10 @@ void TRiloMemo::UpdateScrollBars()
     }
     verticalScrollBar()->setValue(TopLine() / vDivisor_);
     settingBars_ = false;
+    // A vertical bar that went away leaves nothing to scroll to.
+    const bool hasBar = scrollBars_ == TScrollStyle::ssVertical || scrollBars_ == TScrollStyle::ssBoth;
+    if (hasBar && autoBars && verticalScrollBar()->maximum() == 0 && TopLine() > 0)
+        SetTopLine(0);
     UpdateHScrollBar();
 }
 
@@ -561,9 +565,14 @@ void TRiloMemo::VScrollLines(int n)
     SetTopLine(std::max(0, target));
 }
 
+bool TRiloMemo::HorzScrollable() const
+{
+    return !WordWrap() || scrollBars_ == TScrollStyle::ssHorizontal || scrollBars_ == TScrollStyle::ssBoth;
+}
+
 void TRiloMemo::HScrollBy(int dx)
 {
-    if (WordWrap() && scrollBars_ != TScrollStyle::ssHorizontal && scrollBars_ != TScrollStyle::ssBoth)
+    if (!HorzScrollable())
         return;
     const int maxOff = std::max(0, WidestLine() + LeftMargin() + RightMargin() - ClientWidth());
     SetHorzOffset(std::clamp(hOffset_ + dx, 0, std::max(maxOff, hOffset_)));
@@ -613,7 +622,7 @@ void TRiloMemo::InvalidateAll()
         DirtyAll();
 }
 
-void TRiloMemo::LinesChanged(int firstLine, int oldCount, int newCount)
+void TRiloMemo::LinesChanged(int firstLine, int, int)
 {
     if (printCanvas_)
         return;
@@ -621,10 +630,8 @@ void TRiloMemo::LinesChanged(int firstLine, int oldCount, int newCount)
     const int y0 = std::max(0, (firstLine - top) * LineHeight());
     if (y0 < viewport()->height())
         Dirty(QRect(0, y0, viewport()->width(), viewport()->height() - y0));
-    if (oldCount != newCount || vRangeMax_ < 0)
-        UpdateScrollBars();
-    else
-        UpdateHScrollBar();
+    // The counts around an edit are taken after the text changed: the bars are always checked.
+    UpdateScrollBars();
 }
 
 void TRiloMemo::TextReset()
@@ -685,6 +692,8 @@ void TRiloMemo::PlaceCaret(bool)
     const int line = LineOfOffset(off);
     const int col = off - LineStart(line);
     caretX_ = PosToX(line, col) + VirtualSpaces() * SpaceWidth();
+    if (!HorzScrollable())
+        caretX_ = std::clamp(caretX_, 0, std::max(0, ClientWidth() - 1)); // blanks past a full line
     int y = (line - TopLine()) * LineHeight();
     if (y < 0 || y >= 32767)
         y = -LineHeight();
@@ -1100,8 +1109,7 @@ void TRiloMemo::ScrollInView()
     const int line = LineOfOffset(off);
     const int col = off - LineStart(line);
     // Horizontal.
-    const bool hScroll = !WordWrap() || scrollBars_ == TScrollStyle::ssHorizontal || scrollBars_ == TScrollStyle::ssBoth;
-    if (hScroll && (Alignment() == TAlignment::taLeftJustify || hOffset_ != 0)) {
+    if (HorzScrollable() && (Alignment() == TAlignment::taLeftJustify || hOffset_ != 0)) {
         const int x = PosToX(line, col) + VirtualSpaces() * SpaceWidth();
         const int step = 5 * SpaceWidth();
         int h = hOffset_;

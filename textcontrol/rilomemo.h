@@ -197,6 +197,8 @@ private:
     void AutoScrollStep();
     void SetAutoScroll(int direction, int distance);
     void VScrollLines(int n);
+    // Word wrap off, or a horizontal bar: the view can shift sideways.
+    bool HorzScrollable() const;
     void HScrollBy(int dx);
     void EndDrag(const QPoint &pos, Qt::KeyboardModifiers mods);
     QPoint lastMouse_;

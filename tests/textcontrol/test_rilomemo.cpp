@@ -303,6 +303,12 @@ void TestRiloMemo::caretPlacement()
     QCOMPARE(m.CaretRect().width(), m.PosToX(1, 1) - m.PosToX(1, 0));
     m.SetOverwrite(false);
     QCOMPARE(m.CaretRect().width(), 1);
+    // Blanks past the end of a full line: the caret stays at the right edge.
+    m.SetTextBuf(QStringLiteral("word"));
+    m.Select(4, 0);
+    m.SetSelText(QString(200, QLatin1Char(' ')));
+    QCOMPARE(m.SelLine(), 0);
+    QVERIFY(m.CaretRect().x() <= m.ClientWidth() - 1);
     // Scrolled out of view: parked one line above the client area.
     m.SetTextBuf(Lines(300));
     m.Select(0, 0);
@@ -358,6 +364,14 @@ void TestRiloMemo::scrollingAndScrollInView()
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(m.viewport(), &wheel);
     QCOMPARE(m.TopLine(), top + 3);
+    // Deleting the text below the view: the bar goes and the view returns to the top.
+    m.SetTopLine(100);
+    m.Select(m.ParagraphStart(3), 0);
+    m.SetSelLength(m.CharCount() - m.ParagraphStart(3));
+    m.ClearSelection();
+    QCOMPARE(m.LineCount(), 4);
+    QCOMPARE(m.TopLine(), 0);
+    QCOMPARE(m.verticalScrollBar()->maximum(), 0);
     // Horizontal scrolling without word wrap.
     m.SetTextBuf(QString(300, QLatin1Char('w')));
     m.SetWordWrap(false);
