@@ -45,10 +45,11 @@ int QtMeasurer::Advance(QChar c, int variant)
     auto it = v.wide.find(c.unicode());
     if (it != v.wide.end())
         return it->second;
+    // A pair of surrogates is drawn at its first half; the pair is as wide as a replacement character.
     int w = 0;
-    if (!c.isSurrogate()) {
+    if (!c.isLowSurrogate()) {
         const QFontMetrics fm = device_ ? QFontMetrics(fonts_[size_t(variant)], device_) : QFontMetrics(fonts_[size_t(variant)]);
-        w = fm.horizontalAdvance(c);
+        w = fm.horizontalAdvance(c.isHighSurrogate() ? QChar(QChar::ReplacementCharacter) : c);
     }
     v.wide.emplace(c.unicode(), w);
     return w;

@@ -1070,9 +1070,8 @@ void TRiloMemo::FormatForCanvas(QPainter *canvas, int width)
         return;
     printCanvas_ = nullptr;
     clientWidth_ = savedClientWidth_;
-    SetMeasurer(&screen_);
+    FontChange(true); // back to the screen measurer, everything rewrapped
     print_.reset();
-    FontChange(true);
 }
 
 int TRiloMemo::PaintOnCanvas(int firstLine, const QRect &rect)

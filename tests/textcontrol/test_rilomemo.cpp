@@ -303,6 +303,12 @@ void TestRiloMemo::caretPlacement()
     QCOMPARE(m.CaretRect().width(), m.PosToX(1, 1) - m.PosToX(1, 0));
     m.SetOverwrite(false);
     QCOMPARE(m.CaretRect().width(), 1);
+    // Characters beyond Latin-1 take room; a surrogate pair is as wide as one character.
+    m.SetTextBuf(QStringLiteral("a\u03A9b") + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral("c"));
+    QVERIFY(m.PosToX(0, 2) > m.PosToX(0, 1));
+    QVERIFY(m.PosToX(0, 4) > m.PosToX(0, 3));
+    QCOMPARE(m.PosToX(0, 5), m.PosToX(0, 4));
+    QVERIFY(CountColour(s.Grab(), QRect(m.PosToX(0, 1), 0, m.PosToX(0, 2) - m.PosToX(0, 1), m.LineHeight()), QColor(0, 0, 0), 200) > 0);
     // Blanks past the end of a full line: the caret stays at the right edge.
     m.SetTextBuf(QStringLiteral("word"));
     m.Select(4, 0);
