@@ -203,13 +203,13 @@ void TRiloMemo::SetAltFont(const QFont &f)
 void TRiloMemo::SetCaretWidth(int w)
 {
     caretWidth_ = std::max(0, w);
-    PlaceCaret(true);
+    PlaceCaret();
 }
 
 void TRiloMemo::SetDisplayOnly(bool v)
 {
     displayOnly_ = v;
-    PlaceCaret(true);
+    PlaceCaret();
 }
 
 void TRiloMemo::SetEndOfTextMark(const QPen &pen)
@@ -279,7 +279,7 @@ void TRiloMemo::SetOverwrite(bool v)
     if (v == overwrite_)
         return;
     overwrite_ = v;
-    PlaceCaret(true);
+    PlaceCaret();
 }
 
 void TRiloMemo::SetShowEndParSelected(bool v)
@@ -399,7 +399,7 @@ void TRiloMemo::FontChange(bool rewrap)
         SetTopLine(maxTop);
     UpdateScrollBars();
     DirtyAll();
-    PlaceCaret(true);
+    PlaceCaret();
     Q_EMIT FontChanged();
 }
 
@@ -419,7 +419,7 @@ void TRiloMemo::resizeEvent(QResizeEvent *e)
         return;
     SetClientSize(viewport()->width(), viewport()->height());
     UpdateScrollBars();
-    PlaceCaret(false);
+    PlaceCaret();
 }
 
 void TRiloMemo::UpdateScrollBars()
@@ -534,7 +534,7 @@ void TRiloMemo::SetTopLine(int line)
         verticalScrollBar()->setValue(now / vDivisor_);
         settingBars_ = false;
     }
-    PlaceCaret(false);
+    PlaceCaret();
     FireVScroll();
 }
 
@@ -550,7 +550,7 @@ void TRiloMemo::SetHorzOffset(int x)
         settingBars_ = false;
     }
     DirtyAll();
-    PlaceCaret(false);
+    PlaceCaret();
 }
 
 void TRiloMemo::VScrollLines(int n)
@@ -683,7 +683,7 @@ void TRiloMemo::InvalidateCaret()
     Dirty(QRect(caretX_ - 1, caretY_, caretW_ + 2, LineHeight()));
 }
 
-void TRiloMemo::PlaceCaret(bool)
+void TRiloMemo::PlaceCaret()
 {
     if (printCanvas_ || Updating())
         return;
@@ -717,14 +717,14 @@ void TRiloMemo::UpdateCaret()
 {
     if (Updating())
         return;
-    PlaceCaret(false);
+    PlaceCaret();
     MemoCore::UpdateCaret();
 }
 
 void TRiloMemo::focusInEvent(QFocusEvent *e)
 {
     QAbstractScrollArea::focusInEvent(e);
-    PlaceCaret(true);
+    PlaceCaret();
     if (hideSelection_ && SelLength() != 0)
         InvalidateLines(LineOfOffset(SelLower()), LineOfOffset(SelUpper()));
     if (OnEnter)
@@ -1122,14 +1122,12 @@ void TRiloMemo::ScrollInView()
     // Vertical.
     const int top = TopLine();
     const int vis = VisibleLines();
-    if (line > top + vis - 2 && LineHeight() * (vis - 1) <= ClientHeight()) {
-        SetTopLine(std::max(0, line - vis + 2));
-    } else if (line > top + vis - 2) {
+    if (line > top + vis - 2) {
         SetTopLine(std::max(0, line - vis + 2));
     } else if (line < top) {
         SetTopLine(line);
     }
-    PlaceCaret(false);
+    PlaceCaret();
 }
 
 // ---- clipboard -------------------------------------------------------------------------------------

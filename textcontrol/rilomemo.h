@@ -163,7 +163,7 @@ private:
     void UpdateScrollBars();
     void UpdateHScrollBar();
     void FireVScroll();
-    void PlaceCaret(bool recreate);
+    void PlaceCaret();
     int ComputeCaretWidth();
     void BlinkCaret();
     void InvalidateCaret();
