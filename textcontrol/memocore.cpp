@@ -13,7 +13,6 @@
 namespace textcontrol {
 
 namespace {
-constexpr int kSliceMs = 25;
 constexpr int kProgressMs = 300;
 constexpr int kMaxUndoRecord = 2147483547;
 constexpr int kIncrementalLength = 4096; // longer paragraphs are re-highlighted and re-wrapped around an edit
@@ -318,6 +317,7 @@ bool MemoCore::LoadAscii(const char *data, qsizetype n)
 
 void MemoCore::AfterLoad()
 {
+    ++editSerial_;
     states_.Clear();
     KeyListsChanged();
     selLength_ = 0;
@@ -617,6 +617,7 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
     if (!hadSelection && textIn.isEmpty())
         return;
     modified_ = true;
+    ++editSerial_;
 
     QString t = textIn.toString();
     // A CR without its LF still ends a paragraph, which counts two characters: make it CR LF so the
@@ -1046,7 +1047,8 @@ StateId MemoCore::StripKeywords(StateId s)
 
 template <class Ch>
 StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int bodyStart, std::vector<Transition> &out,
-                                const std::vector<Transition> *old, int convergeFrom, int *convergedAt)
+                                const std::vector<Transition> *old, int convergeFrom, int *convergedAt, int limit,
+                                int *resumeAt, int *resumeBody)
 {
     // Records a transition; true when it meets an old one (same place, same state) past convergeFrom.
     auto record = [&](int pos, StateId st) {
@@ -1068,45 +1070,59 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
     const bool *maybe = maybeStart_;
     const bool wideKeys = !pairsByFirst_[256].empty();
     int p = from;
-    while (p < len) {
+    // The walk stops at the first boundary from `limit` on; its state there lets it resume.
+    auto finish = [&](StateId st) {
+        if (resumeAt)
+            *resumeAt = std::min(p, len);
+        if (resumeBody)
+            *resumeBody = bodyStart;
+        return st;
+    };
+    while (p < len && p < limit) {
         const TContextState &S = states_.Get(cur);
         if (S.InStartStop()) {
             const int k = S.PairIndex();
-            if (k >= pairs)
+            const int m = k < pairs ? int(startStop_[k].stop.size()) : 0;
+            if (m == 0) { // an empty stop key never matches
+                p = len;
                 break;
+            }
             const TStartStopKey &key = startStop_[k];
-            const int m = int(key.stop.size());
-            if (m == 0)
-                break; // an empty stop key never matches
             const bool cs = key.style.flags & kfCaseSensitive;
             const ushort first = key.stop[0].unicode();
             const ushort firstLow = cs ? first : Low(first);
             int q = std::max({bodyStart, p - m + 1, 0});
+            const int qEnd = std::min(len - m + 1, limit);
             int found = -1;
-            for (; q + m <= len; ++q) {
-                q = NextCandidate(s, q, len - m + 1, first, firstLow, cs);
-                if (q + m > len)
+            for (; q < qEnd; ++q) {
+                q = NextCandidate(s, q, qEnd, first, firstLow, cs);
+                if (q >= qEnd)
                     break;
                 if (MatchAt(s, len, q, key.stop, cs, key.stopPrecSep, key.stopFollowSep, sep)) {
                     found = q;
                     break;
                 }
             }
-            if (found < 0)
+            if (found < 0) {
+                p = qEnd < len - m + 1 ? limit : len;
                 break;
+            }
             cur = Pop(cur);
             p = found + m;
             bodyStart = p;
             if (record(p, cur))
-                return cur;
+                return finish(cur);
             continue;
         }
-        if (!applyStartStopKeys_ || (S.IsContext() && S.depth >= kMaxContextDepth - 1) || pairs == 0)
+        if (!applyStartStopKeys_ || (S.IsContext() && S.depth >= kMaxContextDepth - 1) || pairs == 0) {
+            p = len;
             break;
+        }
         const bool sameTopCheck = S.IsContext();
         const int topPair = S.InStartStop() ? S.PairIndex() : -1;
         int hit = -1, at = -1;
-        for (int i = p; i < len && hit < 0; ++i) {
+        const int iEnd = std::min(len, limit);
+        for (int i = p; i < iEnd && hit < 0; ++i) {
             const ushort c = ushort(s[i]);
             if (c < 256 ? !maybe[c] : !wideKeys)
                 continue;
@@ -1122,15 +1138,17 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
                 break;
             }
         }
-        if (hit < 0)
+        if (hit < 0) {
+            p = iEnd < len ? limit : len;
             break;
+        }
         cur = PushPair(cur, hit);
         if (record(at, cur))
-            return cur;
+            return finish(cur);
         p = at + int(startStop_[hit].start.size());
         bodyStart = p;
     }
-    return cur;
+    return finish(cur);
 }
 
 bool MemoCore::StartStopPass(int p, int from, bool compact)
@@ -1301,18 +1319,20 @@ template <class Ch> bool MemoCore::AnyKeyword(const Ch *s, int len, int a, int b
     return false;
 }
 
-void MemoCore::KeywordPass(int p, int from, int to)
+void MemoCore::KeywordPass(int p, int from, int to, bool finish)
 {
     if (highlighter_) {
         TRiloNavigator a(this), b(this);
         a.offset_ = text_.Start(p) + from;
         b.offset_ = text_.Start(p) + to;
         highlighter_->ApplyKeys(a, b);
-        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        if (finish)
+            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
         return;
     }
     if (!applyKeyWords_ || keywords_.Count() == 0) {
-        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        if (finish)
+            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
         return;
     }
     const ParaText t = text_.Text(p);
@@ -1332,7 +1352,8 @@ void MemoCore::KeywordPass(int p, int from, int to)
     if (!work)
         work = t.narrow ? AnyKeyword(t.narrow, t.length, a, b) : AnyKeyword(t.wide, t.length, a, b);
     if (!work) {
-        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        if (finish)
+            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
         return;
     }
     // Work on the paragraph's transitions with the start state as an entry at 0.
@@ -1360,7 +1381,8 @@ void MemoCore::KeywordPass(int p, int from, int to)
             clean.push_back(x);
     const bool found = t.narrow ? FindKeywords(t.narrow, t.length, a, b, clean) : FindKeywords(t.wide, t.length, a, b, clean);
     if (!stripped && !found) {
-        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        if (finish)
+            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
         return;
     }
     // Back to the stored form: the entry at 0 only when it differs from the start state.
@@ -1374,7 +1396,8 @@ void MemoCore::KeywordPass(int p, int from, int to)
         prev = x.state;
     }
     text_.SetTransitions(p, stored);
-    text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+    if (finish)
+        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
 }
 
 void MemoCore::HighlightUpTo(int paragraph)
@@ -1430,6 +1453,7 @@ void MemoCore::ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool m
     }
     if (pendingWrap_.p != -1)
         pendingWrap_.p = -2;
+    ++editSerial_;
     TContextState s = state;
     if (styled)
         s.style |= csStyled;
@@ -1582,7 +1606,7 @@ int MemoCore::WrapWidth() const
 
 template <class Ch>
 int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startStyle, std::vector<LineBreak> &out, int &widest,
-                       const std::vector<LineBreak> *old, int convergeFrom)
+                       const std::vector<LineBreak> *old, int convergeFrom, int stopAfter)
 {
     const int W = WrapWidth();
     const int tabw = std::max(1, tabStops_) * SpaceWidth(0);
@@ -1598,7 +1622,8 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
         variant = FontVariant(eff);
         table = measurer_->Table(variant);
     };
-    // A new line start; true when it meets an old one past the changed text.
+    // A new line start; true when it meets an old one past the changed text (not recorded then), or
+    // when the work pauses at it (recorded).
     auto lineAt = [&](int pos, quint8 style) {
         if (old && pos >= convergeFrom) {
             auto it = std::lower_bound(old->begin(), old->end(), quint32(pos), [](const LineBreak &x, quint32 v) { return x.pos < v; });
@@ -1606,7 +1631,7 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
                 return true;
         }
         out.push_back({quint32(pos), style});
-        return false;
+        return pos >= stopAfter;
     };
     refresh();
     int x = 0, lineStart = startPos, wordStart = startPos, xWordStart = 0;
@@ -1772,6 +1797,7 @@ void MemoCore::FormatAll()
     widest_ = 0;
     maxAdvance_ = -1;
     pendingWrap_.p = -1;
+    ++editSerial_;
     text_.ClearFlagsAll(pfWrapped);
     firstUnformatted_ = 0;
     if (HasWindow() && !updateCount_)
@@ -1831,14 +1857,19 @@ void MemoCore::BackgroundStep()
             continue;
         }
         const int before = text_.Lines(p);
-        FormatParagraph(p);
+        if (text_.Length(p) > longChunk_) {
+            if (!StepLongParagraph(p, slice))
+                break; // the rest of it in the next slices
+        } else {
+            FormatParagraph(p);
+        }
         firstUnformatted_ = p + 1;
         if (text_.Lines(p) != before && firstLine < 0)
             firstLine = text_.FirstLine(p);
         if (IsVisibleParagraph(p))
             InvalidateLines(text_.FirstLine(p), text_.FirstLine(p) + text_.Lines(p) - 1);
         if ((++count & 7) == 0 || text_.Length(p) > 4096) {
-            if (slice.elapsed() >= kSliceMs)
+            if (slice.elapsed() >= sliceMs_)
                 break;
             ReportProgress(p, false);
         }
@@ -1857,6 +1888,89 @@ void MemoCore::BackgroundStep()
     BackgroundProgress();
     if (OnProgress)
         OnProgress(this);
+}
+
+bool MemoCore::StepLongParagraph(int p, const QElapsedTimer &slice)
+{
+    if (job_.p != p || job_.serial != editSerial_) {
+        job_ = LongJob();
+        job_.p = p;
+        job_.serial = editSerial_;
+    }
+    const ParaText t = text_.Text(p);
+    const int len = t.length;
+    do {
+        const quint8 f = text_.Flags(p);
+        const int phase = !(f & pfContexts) ? 0 : !(f & pfKeywords) ? 1 : !(f & pfWrapped) ? 2 : 3;
+        if (phase == 3) {
+            job_.p = -1;
+            return true;
+        }
+        if (phase != job_.phase) {
+            job_.phase = phase;
+            job_.pos = job_.body = job_.widest = 0;
+            job_.out.clear();
+            job_.breaks.clear();
+            job_.cur = text_.State(p);
+            job_.style = text_.Style(p);
+            if (phase == 0) {
+                if (p > 0)
+                    HighlightUpTo(p - 1); // its start state comes from the paragraphs before
+                job_.cur = text_.State(p);
+                BuildKeyTables();
+                if (highlighter_) {
+                    HighlightUpTo(p);
+                    continue;
+                }
+            }
+        }
+        switch (phase) {
+        case 0: {
+            int next = len, body = job_.body;
+            const int limit = job_.pos + longChunk_;
+            job_.cur = t.narrow ? WalkStartStop(t.narrow, len, job_.pos, job_.cur, job_.body, job_.out, nullptr, 0, nullptr, limit, &next, &body)
+                                : WalkStartStop(t.wide, len, job_.pos, job_.cur, job_.body, job_.out, nullptr, 0, nullptr, limit, &next, &body);
+            job_.pos = next;
+            job_.body = body;
+            if (next >= len) {
+                text_.SetTransitionsFrom(p, 0, job_.out, true);
+                text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
+                std::vector<Transition>().swap(job_.out);
+                PropagateEnd(p, job_.cur);
+                if (ctxMark_ == p - 1)
+                    ctxMark_ = p;
+            }
+            break;
+        }
+        case 1: {
+            const int b = std::min(len, job_.pos + longChunk_);
+            KeywordPass(p, job_.pos, b, b >= len);
+            job_.pos = b;
+            break;
+        }
+        default: {
+            const int stop = t.narrow ? WrapText(t.narrow, len, p, job_.pos, job_.style, job_.breaks, job_.widest, nullptr, 0, job_.pos + longChunk_)
+                                      : WrapText(t.wide, len, p, job_.pos, job_.style, job_.breaks, job_.widest, nullptr, 0, job_.pos + longChunk_);
+            if (stop >= 0) {
+                job_.pos = stop;
+                job_.style = job_.breaks.back().style;
+                break;
+            }
+            text_.SetBreaks(p, job_.breaks);
+            widest_ = std::max(widest_, job_.widest);
+            text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
+            job_.p = -1;
+            return true;
+        }
+        }
+    } while (slice.elapsed() < sliceMs_);
+    return false;
+}
+
+void MemoCore::SetBackgroundTuning(int sliceMs, int chunkChars)
+{
+    sliceMs_ = std::max(0, sliceMs);
+    longChunk_ = std::max(16, chunkChars);
 }
 
 void MemoCore::SetUpdateMode(TUpdateMode m)

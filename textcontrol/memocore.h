@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -210,6 +211,8 @@ public:
     void BackgroundStep();
     bool BackgroundRunning() const { return backgroundRunning_; }
     int LongestSlice() const { return longestSliceMs_; }
+    // Length of a background slice and how many characters of a very long paragraph one step takes.
+    void SetBackgroundTuning(int sliceMs, int chunkChars);
     void CheckConsistency() const;
     int LineOfOffset(int offset); // display line, formatting as needed
     int LineStart(int line);      // offset of a display line's first character
@@ -315,13 +318,15 @@ private:
     bool StartStopPass(int p, int from, bool compact);
     template <class Ch>
     StateId WalkStartStop(const Ch *s, int len, int from, StateId st, int bodyStart, std::vector<Transition> &out,
-                          const std::vector<Transition> *old = nullptr, int convergeFrom = 0, int *convergedAt = nullptr);
+                          const std::vector<Transition> *old = nullptr, int convergeFrom = 0, int *convergedAt = nullptr,
+                          int limit = std::numeric_limits<int>::max(), int *resumeAt = nullptr, int *resumeBody = nullptr);
     // Start/stop pass over a long paragraph after an edit of [editFrom, editEnd): from a little before
     // the edit until the result meets the old transitions again. Returns where it met them (or the
     // paragraph length) and the position from which transitions were rebuilt.
     int ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom);
     bool PropagateEnd(int p, StateId end);
-    void KeywordPass(int p, int from, int to);
+    // finish: the whole paragraph is done (its keyword flag is set).
+    void KeywordPass(int p, int from, int to, bool finish = true);
     template <class Ch> bool AnyKeyword(const Ch *s, int len, int a, int b) const;
     template <class Ch> bool FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans);
     void BuildKeyTables();
@@ -330,7 +335,21 @@ private:
     // first new break from convergeFrom on that an old one shares and returns its position (else -1).
     template <class Ch>
     int WrapText(const Ch *s, int len, int p, int startPos, quint8 startStyle, std::vector<LineBreak> &out, int &widest,
-                 const std::vector<LineBreak> *old = nullptr, int convergeFrom = 0);
+                 const std::vector<LineBreak> *old = nullptr, int convergeFrom = 0,
+                 int stopAfter = std::numeric_limits<int>::max());
+    // Background work on one very long paragraph, a chunk at a time: contexts, keywords, wrapping.
+    struct LongJob {
+        int p = -1, phase = -1, pos = 0, body = 0, widest = 0;
+        quint64 serial = 0;
+        StateId cur = 0;
+        quint8 style = 0;
+        std::vector<Transition> out;
+        std::vector<LineBreak> breaks;
+    } job_;
+    quint64 editSerial_ = 0; // changes whenever text or highlighting changes outside the background
+    int longChunk_ = 256 * 1024;
+    int sliceMs_ = 25; // one background step
+    bool StepLongParagraph(int p, const QElapsedTimer &slice);
     struct PendingWrap {
         int p = -1; // -1 none, -2 more than one edit: wrap whole paragraphs
         int from = 0, end = 0, settled = 0;

@@ -521,6 +521,34 @@ private slots:
         QVERIFY(m.ParagraphCount() == 1 && m.CharCount() > 4096);
     }
 
+    void longParagraphsInBackgroundChunks()
+    {
+        // A long paragraph is worked in chunks over many slices; an edit in between restarts it.
+        QString line = HtmlDoc(200);
+        line.remove(CRLF);
+        const QString doc = QStringLiteral("<!-- open\r\n") + line + QStringLiteral("\r\nafter --> \"x\"\r\n") + line;
+        MemoCore m;
+        m.SetBackgroundTuning(0, 500);
+        FillHtmlRules(m.Keywords(), m.StartStopKeys());
+        m.SetClientSize(16 + 60, 100);
+        m.SetTextBuf(doc);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(m.Progress() < 100);
+        m.Select(m.ParagraphStart(3) + 10, 0);
+        m.SetSelText(QStringLiteral("\"")); // while the last paragraph is half done
+        QTRY_COMPARE(m.Progress(), 100);
+        Memo fresh(m.Text(), 60);
+        fresh.Html();
+        QString where;
+        QVERIFY2(SameHighlighting(m, fresh, &where), qPrintable(where));
+        QCOMPARE(m.LineCount(), fresh.LineCount());
+        for (int l = 0; l < m.LineCount(); l += 7)
+            QCOMPARE(m.LineStart(l), fresh.LineStart(l));
+        QCOMPARE(m.StateAt(m.ParagraphStart(1) + 3).context, qint16(2)); // inside the comment
+        m.CheckConsistency();
+    }
+
     void wrapping()
     {
         Memo m(QString(25, QLatin1Char('w')), 10);
