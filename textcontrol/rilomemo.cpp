@@ -135,11 +135,8 @@ TRiloMemo::TRiloMemo(QWidget *parent) : QAbstractScrollArea(parent), drop_(this)
     FontChange(true);
 }
 
-TRiloMemo::~TRiloMemo()
-{
-    // Navigators of others (bookmarks) are only detached; their owners free them.
-    SetMeasurer(nullptr);
-}
+// Navigators of others (bookmarks) are only detached by the core; their owners free them.
+TRiloMemo::~TRiloMemo() = default;
 
 // ---- properties ------------------------------------------------------------------------------------
 
