@@ -504,7 +504,7 @@ void TRiloMemo::Backspace(bool ctrl)
         }
         return;
     }
-    if (col == 0 && VirtualSpaces() == 0) {
+    if (col == 0) {
         if (p == 0)
             return;
         const int from = t.Start(p - 1) + t.Length(p - 1);
