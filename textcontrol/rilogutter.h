@@ -40,6 +40,7 @@ public:
     // Display line of bookmark n, or -1.
     int BookmarkLine(int n) const;
     const QPixmap &Icons() const { return icons_; }
+    QSize sizeHint() const override { return QSize(30, 50); }
 
 protected:
     void paintEvent(QPaintEvent *e) override;
