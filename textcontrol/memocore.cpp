@@ -24,6 +24,15 @@ inline ushort Up(ushort c)
         return (c >= 'a' && c <= 'z') ? ushort(c - 32) : c;
     return QChar(c).toUpper().unicode();
 }
+// Scratch vectors are kept between calls, but not when a very long paragraph made them big.
+template <class V> void ReleaseIfLarge(V &v)
+{
+    if (v.capacity() > (1u << 16)) {
+        v.clear();
+        v.shrink_to_fit();
+    }
+}
+
 // Whether key matches the text at i (upper-cased unless cs) with separators where asked.
 template <class Ch, class Sep>
 bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool needBefore, bool needAfter, const Sep &isSep)
@@ -1174,6 +1183,7 @@ bool MemoCore::StartStopPass(int p, int from, bool compact)
     StateId end = t.narrow ? WalkStartStop(t.narrow, t.length, from, st, bodyStart, out)
                            : WalkStartStop(t.wide, t.length, from, st, bodyStart, out);
     text_.SetTransitionsFrom(p, from, out, compact);
+    ReleaseIfLarge(out);
     text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
     return PropagateEnd(p, end);
 }
@@ -1206,12 +1216,15 @@ int MemoCore::ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom
     StateId end = t.narrow ? WalkStartStop(t.narrow, t.length, walkFrom, st, walkFrom, out, &old, editEnd + margin, &converged)
                            : WalkStartStop(t.wide, t.length, walkFrom, st, walkFrom, out, &old, editEnd + margin, &converged);
     text_.SetFlags(p, text_.Flags(p) | pfContexts);
+    ReleaseIfLarge(old);
     if (converged >= 0) {
         out.pop_back(); // the old one at that place stays
         text_.SpliceTransitions(p, rebuiltFrom, converged, out);
+        ReleaseIfLarge(out);
         return converged;
     }
     text_.SetTransitionsFrom(p, rebuiltFrom, out);
+    ReleaseIfLarge(out);
     PropagateEnd(p, end);
     return t.length;
 }
@@ -1731,6 +1744,7 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
                                  : WrapText(t.wide, t.length, p, startPos, startStyle, out, widest, &old, std::max(pend.end + 1, pend.settled));
         if (met >= 0)
             out.insert(out.end(), std::lower_bound(old.begin(), old.end(), quint32(met), [](const LineBreak &x, quint32 v) { return x.pos < v; }), old.end());
+        ReleaseIfLarge(old);
         return out;
     }
     if (t.narrow)

@@ -116,6 +116,7 @@ public:
     void HighlightAll() override
     {
         highlighter_ = std::make_unique<HtmlHighlighter>(edit_.document());
+        highlighter_->rehighlight(); // at once, not on the next turn of the event loop
         // Lay out every block, as wrapping everything would.
         auto *layout = edit_.document()->documentLayout();
         for (QTextBlock b = edit_.document()->begin(); b.isValid(); b = b.next())
