@@ -992,17 +992,7 @@ void TEditForm::BrowseEdit()
         return;
     frame_->Edit3->SetText(path);
     // A window of its own: it outlives this one and asks its own save question.
-    TEditForm *doc = frame_->CreateEditForm();
-    try {
-        doc->LoadFile(path);
-    } catch (...) {
-        doc->SetModified(false);
-        doc->Frame()->close();
-        throw;
-    }
-    doc->Edit4->SetText(path);
-    doc->SetModified(false);
-    doc->SetCaption(path);
+    frame_->OpenDocument(path, true);
 }
 
 void TEditForm::BrowseInsertAsLink()

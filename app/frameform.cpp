@@ -336,7 +336,7 @@ void TFrameForm::Start2Click()
     doc->ReplaceText(Memo_Project1->Text());
 }
 
-TEditForm *TFrameForm::openDocument(const QString &path, bool captionIsFullPath)
+TEditForm *TFrameForm::OpenDocument(const QString &path, bool asFullPath)
 {
     TEditForm *doc = CreateEditForm();
     try {
@@ -348,8 +348,11 @@ TEditForm *TFrameForm::openDocument(const QString &path, bool captionIsFullPath)
             sub->close();
         throw;
     }
-    if (captionIsFullPath)
+    if (asFullPath) {
+        doc->Edit4->SetText(path);
+        doc->SetModified(false);
         doc->SetCaption(path);
+    }
     return doc;
 }
 
@@ -361,12 +364,12 @@ void TFrameForm::Open1Click()
     r.options = platform::ofHideReadOnly | platform::ofOverwritePrompt;
     if (!platform::ExecuteFileDialog(this, r))
         return;
-    openDocument(r.fileName, false);
+    OpenDocument(r.fileName, false);
 }
 
 void TFrameForm::Search_StartClick()
 {
-    openDocument(Edit2->Text(), false);
+    OpenDocument(Edit2->Text(), false);
 }
 
 void TFrameForm::Exit1Click()
@@ -408,9 +411,7 @@ void TFrameForm::DropFiles(const QStringList &paths)
         const QString ext = extensionOf(path);
         if (ext.isEmpty() || !accepted.contains(ext, Qt::CaseInsensitive))
             continue;
-        TEditForm *doc = openDocument(path, true);
-        doc->Edit4->SetText(path);
-        doc->SetModified(false);
+        OpenDocument(path, true);
     }
 }
 
@@ -466,7 +467,6 @@ void TFrameForm::closeEvent(QCloseEvent *event)
             return;
         }
     }
-    closing_ = true;
     for (TEditForm *doc : docs) {
         doc->SetModified(false); // already asked
         if (QWidget *sub = doc->Frame())

@@ -39,6 +39,9 @@ public:
 
     // Creates a document window, maximised and active.
     TEditForm *CreateEditForm();
+    // Opens a file in a new document window; a file that cannot be read leaves no window behind (the error
+    // is raised). asFullPath: the way of drops and the side browser (path in Edit4, caption the full path).
+    TEditForm *OpenDocument(const QString &path, bool asFullPath);
     // Inserts at the caret of the active document; discarded when none is open.
     void InsertIntoActive(const QString &text);
 
@@ -97,13 +100,11 @@ private:
     void buildStatusLine();
     void buildHandOver();
     void mergeMenus();
-    TEditForm *openDocument(const QString &path, bool captionIsFullPath);
     void relayInsert(TRelay *relay, bool empty);
 
     QMdiArea *mdiArea_ = nullptr;
     QTimer *pluginTimer_ = nullptr;
     QString pluginError_;
-    bool closing_ = false;
 };
 
 // The single main window.

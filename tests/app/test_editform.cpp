@@ -4,6 +4,7 @@
 #include "app/finddialogs.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
+#include "controls/zel/explorer.h"
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
 
@@ -245,6 +246,31 @@ private slots:
         doc->TreeView3->SetSelected(events);
         doc->TreeDblClick(doc->TreeView3);
         QCOMPARE(doc->Fejl->Text(), QStringLiteral("Events"));
+    }
+
+    void sideBrowserOpensFilesInWindowsOfTheirOwn()
+    {
+        const QString page = k5test::WriteFile(tmp(QStringLiteral("side/Page One.htm")), "<P>side</P>");
+        k5test::WriteFile(tmp(QStringLiteral("side/notes.txt")), "x");
+        frame->New1Click();
+        TEditForm *origin = frame->ActiveEditForm();
+        origin->FileListBox1->SetDirectory(tmp(QStringLiteral("side")));
+        QCOMPARE(origin->FileListBox1->count(), 1); // web documents only
+        origin->FileListBox1->setCurrentRow(0);
+        origin->RiloMemo1->SetSelStart(0);
+        origin->BrowseInsertAsLink();
+        QVERIFY(origin->Text().startsWith(QStringLiteral("<A HREF=\"Page One.htm\">Page One.htm</A>")));
+        origin->BrowseEdit();
+        TEditForm *opened = frame->ActiveEditForm();
+        QVERIFY(opened != origin);
+        QCOMPARE(opened->FileName, page);
+        QCOMPARE(opened->windowTitle(), page);
+        QCOMPARE(frame->Edit3->Text(), page);
+        QVERIFY(!opened->Modified());
+        origin->SetModified(false);
+        origin->Frame()->close();
+        QTRY_COMPARE(frame->MDIChildCount(), 1);
+        QCOMPARE(frame->ActiveEditForm(), opened);
     }
 
     void linkAndEmailPairsInsertAndPersist()
