@@ -1731,11 +1731,13 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
     if (pend.p == p || pend.p == -2)
         pendingWrap_.p = -1;
     if (pend.p == p) {
-        // Only the lines from the one before the edit until the breaks agree again.
+        // Only the lines from the one before the edit until the breaks agree again. A break at the
+        // edit itself may be one that a deletion shifted there, so the line before it counts as the
+        // edited one: the line before that can take back the start of a word cut there.
         const auto cur = text_.Breaks(p);
         static thread_local std::vector<LineBreak> old;
         old.assign(cur.begin(), cur.end());
-        size_t line = size_t(std::upper_bound(old.begin(), old.end(), quint32(pend.from), [](quint32 v, const LineBreak &x) { return v < x.pos; }) - old.begin());
+        size_t line = size_t(std::lower_bound(old.begin(), old.end(), quint32(pend.from), [](const LineBreak &x, quint32 v) { return x.pos < v; }) - old.begin());
         const size_t keep = line > 0 ? line - 1 : 0; // breaks kept before the rewrapped lines
         const int startPos = keep > 0 ? int(old[keep - 1].pos) : 0;
         const quint8 startStyle = keep > 0 ? old[keep - 1].style : text_.Style(p);

@@ -521,6 +521,35 @@ private slots:
         QVERIFY(m.ParagraphCount() == 1 && m.CharCount() > 4096);
     }
 
+    void shortenedCutWordMovesBackAfterAnEdit()
+    {
+        // Ten characters a line. "ab " is followed by a word too long for the rest of its line, so
+        // the word starts a line of its own and is cut after ten characters:
+        //   ... | ab | cdefghijkl | mnop tail | ...
+        // Deleting "fghijkl" leaves "cdemnop", which now fits behind "ab ": the line before the one
+        // that held the deletion changes too, in a long paragraph re-wrapped around the edit as in
+        // one loaded afresh.
+        QString filler;
+        while (filler.size() < 4200)
+            filler += QStringLiteral("word ");
+        const QString text = filler + QStringLiteral("ab cdefghijklmnop tail");
+        Memo m(text, 10);
+        const int ab = int(filler.size());
+        QCOMPARE(m.LineText(m.LineOfOffset(ab)), QStringLiteral("ab "));
+        QCOMPARE(m.LineText(m.LineOfOffset(ab) + 1), QStringLiteral("cdefghijkl"));
+        m.Select(ab + 6, 7);
+        QCOMPARE(m.SelText(), QStringLiteral("fghijkl"));
+        m.SetSelText(QString());
+        QCOMPARE(m.LineText(m.LineOfOffset(ab)), QStringLiteral("ab cdemnop "));
+        Memo fresh(m.Text(), 10);
+        QCOMPARE(m.LineCount(), fresh.LineCount());
+        m.CheckConsistency();
+        // Typing the word back splits it as before.
+        m.SetSelText(QStringLiteral("fghijkl"));
+        QCOMPARE(m.LineText(m.LineOfOffset(ab)), QStringLiteral("ab "));
+        QCOMPARE(m.LineCount(), Memo(text, 10).LineCount());
+    }
+
     void longParagraphsInBackgroundChunks()
     {
         // A long paragraph is worked in chunks over many slices; an edit in between restarts it.
