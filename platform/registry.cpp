@@ -45,6 +45,54 @@ bool isPrefixOf(const QString &parent, const QString &child)
            child.at(parent.size()) == QLatin1Char('\\');
 }
 
+// Value names are ini keys. The default value ("") is stored as "@". A name the ini file could not hold
+// as it is (one with "=", ";", "[" or a line break, blanks around it, or "@" itself) has those characters
+// stored as "[hex]": a plain name never holds "[", so a key with one is always an escaped name, and plain
+// names are stored as they always were.
+bool needsEscape(const QString &name, qsizetype i)
+{
+    const QChar c = name.at(i);
+    return c == QLatin1Char('=') || c == QLatin1Char(';') || c == QLatin1Char('[') || c == QLatin1Char('\r') ||
+           c == QLatin1Char('\n') || ((i == 0 || i == name.size() - 1) && c.isSpace()) ||
+           name == QLatin1String("@");
+}
+
+QString valueKey(const QString &name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("@");
+    QString out;
+    out.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (needsEscape(name, i))
+            out += QLatin1Char('[') + QString::number(name.at(i).unicode(), 16) + QLatin1Char(']');
+        else
+            out += name.at(i);
+    }
+    return out;
+}
+
+QString valueName(const QString &key)
+{
+    if (key == QLatin1String("@"))
+        return QString();
+    if (!key.contains(QLatin1Char('[')))
+        return key;
+    QString out;
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        const qsizetype close = key.at(i) == QLatin1Char('[') ? key.indexOf(QLatin1Char(']'), i) : -1;
+        bool ok = false;
+        const uint code = close > i + 1 ? key.mid(i + 1, close - i - 1).toUInt(&ok, 16) : 0;
+        if (ok && code <= 0xFFFF) {
+            out += QChar(char16_t(code));
+            i = close;
+        } else {
+            out += key.at(i);
+        }
+    }
+    return out;
+}
+
 // Creates the key and every missing key above it, in one write.
 void ensurePath(IniFile &s, const QString &path)
 {
@@ -139,6 +187,8 @@ bool Registry::DeleteKey(const QString &key)
     if (root_ == RootKey::LocalMachine)
         return false;
     const QString path = resolve(key);
+    if (path.compare(rootName(root_), Qt::CaseInsensitive) == 0)
+        return false; // the root is no key of ours: deleting it would empty the whole store
     QMutexLocker lock(&storeMutex);
     IniFile &s = store(root_);
     bool any = false;
@@ -172,8 +222,8 @@ QString Registry::readRaw(const QString &name, bool *found) const
 {
     QMutexLocker lock(&storeMutex);
     IniFile &s = store(root_);
-    *found = s.ValueExists(current_, name.isEmpty() ? QStringLiteral("@") : name);
-    return s.ReadString(current_, name.isEmpty() ? QStringLiteral("@") : name, QString());
+    *found = s.ValueExists(current_, valueKey(name));
+    return s.ReadString(current_, valueKey(name), QString());
 }
 
 void Registry::write(const QString &name, const QString &raw)
@@ -182,7 +232,7 @@ void Registry::write(const QString &name, const QString &raw)
         throw StreamError(QStringLiteral("Failed to set data for '%1'").arg(name));
     QMutexLocker lock(&storeMutex);
     // Quoted, so that the ini layer keeps leading and trailing blanks of the value.
-    store(root_).WriteString(current_, name.isEmpty() ? QStringLiteral("@") : name,
+    store(root_).WriteString(current_, valueKey(name),
                              QLatin1Char('"') + raw + QLatin1Char('"'));
 }
 
@@ -198,7 +248,7 @@ bool Registry::DeleteValue(const QString &name)
     if (root_ == RootKey::LocalMachine || !ValueExists(name))
         return false;
     QMutexLocker lock(&storeMutex);
-    store(root_).DeleteKey(current_, name.isEmpty() ? QStringLiteral("@") : name);
+    store(root_).DeleteKey(current_, valueKey(name));
     return true;
 }
 
@@ -207,8 +257,7 @@ QStringList Registry::GetValueNames() const
     QMutexLocker lock(&storeMutex);
     QStringList names = store(root_).ReadSection(current_);
     for (QString &n : names)
-        if (n == QLatin1String("@"))
-            n.clear();
+        n = valueName(n);
     return names;
 }
 
@@ -331,7 +380,7 @@ void Registry::SeedLocalMachine(const QString &keyPath, const QString &name, con
     IniFile &s = store(RootKey::LocalMachine);
     const QString path = QStringLiteral("HKEY_LOCAL_MACHINE\\") + normalise(keyPath);
     s.BeginUpdate(); // never ends: the machine store has no file
-    s.WriteString(path, name.isEmpty() ? QStringLiteral("@") : name, rawValue);
+    s.WriteString(path, valueKey(name), rawValue);
 }
 
 void Registry::ClearLocalMachine()

@@ -1,6 +1,7 @@
 #pragma once
 // The registry calls the program makes, kept in ConfigFolder()/registry.ini: one section per key path
 // ("HKEY_CURRENT_USER\Kestrova 5\Kestrova 5\Settings"), values typed as "sz:", "dword:" or "hex:".
+// Any value name round-trips: one the ini file could not hold as it is gets its odd characters escaped.
 // HKEY_LOCAL_MACHINE is read-only and empty unless a test seeds it.
 #include <QByteArray>
 #include <QString>
@@ -28,6 +29,8 @@ public:
 
     bool CreateKey(const QString &key);
     bool KeyExists(const QString &key) const;
+    // Deletes the key and every key below it; false for the root itself (the whole store) and for a key
+    // that does not exist.
     bool DeleteKey(const QString &key);
     QStringList GetKeyNames() const;
 

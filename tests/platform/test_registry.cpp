@@ -71,6 +71,68 @@ private slots:
         QVERIFY(!r.KeyExists(QStringLiteral("B\\Deep")));
     }
 
+    void anyValueNameRoundTrips()
+    {
+        const QStringList names{QStringLiteral("a=b"),   QStringLiteral(";lead"),   QStringLiteral("[x]"),
+                                QStringLiteral("=[;"),   QStringLiteral(" padded "), QStringLiteral("two\nlines"),
+                                QStringLiteral("@"),     QString(),                 QStringLiteral("plain"),
+                                QStringLiteral("x[3d]")};
+        {
+            Registry r;
+            QVERIFY(r.OpenKey(QStringLiteral("Names"), true));
+            for (int i = 0; i < names.size(); ++i)
+                r.WriteString(names[i], QString::number(i));
+        }
+        Registry::ResetStore();
+        Registry r;
+        QVERIFY(r.OpenKey(QStringLiteral("Names"), false));
+        QStringList stored = r.GetValueNames();
+        QCOMPARE(stored.size(), names.size());
+        for (int i = 0; i < names.size(); ++i) {
+            QVERIFY2(stored.contains(names[i]), qPrintable(names[i]));
+            QCOMPARE(r.ReadString(names[i]), QString::number(i));
+        }
+        QVERIFY(r.DeleteValue(QStringLiteral("a=b")));
+        QVERIFY(!r.ValueExists(QStringLiteral("a=b")));
+        QCOMPARE(r.ReadString(QStringLiteral("=[;")), QStringLiteral("3"));
+        QCOMPARE(r.ReadString(QString()), QStringLiteral("7")); // "@" is a name of its own
+    }
+
+    // Plain names are stored as they always were, so stores written before read the same.
+    void plainNamesAreStoredAsBefore()
+    {
+        const QString file = platform::ConfigFolder() + QStringLiteral("/registry.ini");
+        k5test::WriteFile(file, "[HKEY_CURRENT_USER\\K]\r\nOld_Left=\"sz:5\"\r\n@=\"sz:default\"\r\n");
+        Registry::ResetStore();
+        Registry r;
+        QVERIFY(r.OpenKey(QStringLiteral("K"), false));
+        QCOMPARE(r.ReadString(QStringLiteral("Old_Left")), QStringLiteral("5"));
+        QCOMPARE(r.ReadString(QString()), QStringLiteral("default"));
+        r.WriteString(QStringLiteral("New Name"), QStringLiteral("v"));
+        QCOMPARE(k5test::ReadFile(file), QByteArray("[HKEY_CURRENT_USER\\K]\r\nOld_Left=\"sz:5\"\r\n@=\"sz:default\"\r\n"
+                                                    "New Name=\"sz:v\"\r\n"));
+    }
+
+    void theRootIsNeverDeleted()
+    {
+        Registry w;
+        QVERIFY(w.CreateKey(QStringLiteral("Kestrova 5\\Settings")));
+        QVERIFY(w.OpenKey(QStringLiteral("Other"), true));
+        w.WriteString(QStringLiteral("v"), QStringLiteral("kept"));
+        const QByteArray before = k5test::ReadFile(platform::ConfigFolder() + QStringLiteral("/registry.ini"));
+        Registry r;
+        QVERIFY(!r.DeleteKey(QString()));
+        QVERIFY(!r.DeleteKey(QStringLiteral("\\")));
+        QVERIFY(r.OpenKey(QStringLiteral("Kestrova 5"), false));
+        QVERIFY(!r.DeleteKey(QStringLiteral("/")));
+        QCOMPARE(k5test::ReadFile(platform::ConfigFolder() + QStringLiteral("/registry.ini")), before);
+        QVERIFY(r.KeyExists(QStringLiteral("\\Kestrova 5\\Settings")));
+        // A key below the root still goes, with what it holds.
+        QVERIFY(r.DeleteKey(QString()));
+        QVERIFY(!r.KeyExists(QStringLiteral("\\Kestrova 5")));
+        QVERIFY(r.KeyExists(QStringLiteral("\\Other")));
+    }
+
     void localMachineIsReadOnlyAndSeeded()
     {
         Registry m(RootKey::LocalMachine);
