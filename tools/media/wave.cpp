@@ -141,6 +141,17 @@ void TWaveStream::WriteStream(const char *bytes, qint64 count)
         DeviceFailed(stream_);
 }
 
+bool TWaveStream::ChunkAt(qint64 pos, qint64 left)
+{
+    char header[8];
+    if (left < 8 || !stream_->seek(pos) || stream_->read(header, 8) != 8)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        if (uchar(header[i]) < 0x20 || uchar(header[i]) > 0x7E)
+            return false;
+    return LE32(header + 4) <= quint64(left - 8);
+}
+
 void TWaveStream::Open(bool write)
 {
     if (opened_)
@@ -175,7 +186,7 @@ void TWaveStream::Open(bool write)
         char chunk[8];
         while (end - pos >= 8 && stream_->seek(pos) && stream_->read(chunk, 8) == 8) {
             pos += 8;
-            const qint64 size = LE32(chunk + 4);
+            qint64 size = LE32(chunk + 4);
             const qint64 left = end - pos;
             if (std::memcmp(chunk, "fmt ", 4) == 0) {
                 if (size < 16 || size > kMaxFormatSize || size > left)
@@ -185,8 +196,10 @@ void TWaveStream::Open(bool write)
                     Fail(kFormatInvalid);
                 haveFormat = true;
             } else if (std::memcmp(chunk, "data", 4) == 0) {
-                if (size > left)
-                    Fail(kWaveInvalid);
+                // A recording cut short, or one streamed before its size was known (0 or 0xFFFFFFFF):
+                // the samples are the bytes present.
+                if (size > left || (size == 0 && left > 0 && !ChunkAt(pos, left)))
+                    size = left;
                 dataSize_ = size;
                 dataStart_ = pos;
                 haveData = true;

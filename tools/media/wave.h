@@ -100,6 +100,8 @@ protected:
     QIODevice *stream_;
 
 private:
+    // Whether the bytes at pos look like a chunk header: four printable characters and a size that fits.
+    bool ChunkAt(qint64 pos, qint64 left);
     void SeekStream(qint64 pos);
     void WriteStream(const char *bytes, qint64 count);
     qint64 Remaining() const;
