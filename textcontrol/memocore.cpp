@@ -68,6 +68,51 @@ template <class Ch> int NextCandidate(const Ch *s, int i, int end, ushort first,
 }
 
 inline ushort Low(ushort c) { return c < 0x80 ? ((c >= 'A' && c <= 'Z') ? ushort(c + 32) : c) : QChar(c).toLower().unicode(); }
+
+// Paragraph ends as loading reads them: CR LF, LF CR, a lone CR and a lone LF each end one paragraph.
+// Each becomes CR LF, so that offsets (caret, undo records, navigators) count it as the text does.
+QString EndsAsCrLf(QStringView in)
+{
+    qsizetype k = 0;
+    while (k < in.size() && in[k] != QLatin1Char('\r') && in[k] != QLatin1Char('\n'))
+        ++k;
+    if (k == in.size())
+        return in.toString();
+    QString out;
+    out.reserve(in.size() + in.size() / 8 + 2);
+    out += in.left(k);
+    for (; k < in.size(); ++k) {
+        const QChar c = in[k];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+            out += c;
+            continue;
+        }
+        out += QLatin1String("\r\n");
+        const QChar partner = c == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
+        if (k + 1 < in.size() && in[k + 1] == partner)
+            ++k;
+    }
+    return out;
+}
+
+// Characters that loading d gives (each paragraph end counting two), read as the scanner reads it.
+template <class Ch> qint64 LoadedLength(const Ch *d, qsizetype n, bool nulEnds)
+{
+    qint64 length = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = ushort(d[i]);
+        if (c == 0 && nulEnds)
+            break;
+        if (c == 13 || c == 10) {
+            if (i + 1 < n && ushort(d[i + 1]) == (c == 13 ? 10 : 13))
+                ++i;
+            length += 2;
+        } else {
+            ++length;
+        }
+    }
+    return length;
+}
 } // namespace
 
 // Receives the posted background steps.
@@ -282,6 +327,10 @@ template <class Ch> struct Scanner {
 
 void MemoCore::LoadText(QStringView text)
 {
+    // Nothing changes when the text is too long; each character gives at most two.
+    if (2 * qint64(text.size()) > maxLength_ &&
+        LoadedLength(reinterpret_cast<const char16_t *>(text.utf16()), text.size(), nullReplacement_.isNull()) > maxLength_)
+        throw platform::Error(QString::fromLatin1(kTextTooLong));
     modified_ = true;
     ClearUndo();
     try {
@@ -303,6 +352,12 @@ void MemoCore::LoadText(QStringView text)
 
 bool MemoCore::LoadAscii(const char *data, qsizetype n)
 {
+    if (2 * qint64(n) > maxLength_ && LoadedLength(data, n, nullReplacement_.isNull()) > maxLength_) {
+        // UTF-8 gives fewer characters than bytes: decoded text counts exactly.
+        if (std::any_of(data, data + n, [](char c) { return uchar(c) >= 0x80; }))
+            return false;
+        throw platform::Error(QString::fromLatin1(kTextTooLong));
+    }
     try {
         TextStorage::Builder b(text_);
         std::function<void()> progress = [this] {
@@ -625,15 +680,8 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
     const bool hadSelection = upper > lower;
     if (!hadSelection && textIn.isEmpty())
         return;
-    modified_ = true;
-    ++editSerial_;
 
-    QString t = textIn.toString();
-    // A CR without its LF still ends a paragraph, which counts two characters: make it CR LF so the
-    // offsets (caret, undo record, navigators) match the text.
-    for (qsizetype k = t.indexOf(QLatin1Char('\r')); k >= 0; k = t.indexOf(QLatin1Char('\r'), k + 1))
-        if (k + 1 >= t.size() || t[k + 1] != QLatin1Char('\n'))
-            t.insert(k + 1, QLatin1Char('\n'));
+    QString t = EndsAsCrLf(textIn);
     quint8 toggle = 0;
     for (QChar &c : t) {
         if (c.unicode() == 5)
@@ -660,19 +708,22 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
             if (ToggleCode(0, code) & toggle)
                 t += QChar(code);
     }
+    if (qint64(CharCount()) - (upper - lower) + t.size() > maxLength_)
+        throw platform::Error(QString::fromLatin1(kTextTooLong));
     const int inserted = int(t.size());
-
-    if (keepText)
-        RecordUndo(lower, upper, inserted, removed);
-    else if (!undoing_)
-        ClearUndo(); // such an edit could never be undone whole
-    forceNewRecord_ = false;
 
     const quint8 oldFlags = text_.Flags(p0);
     const int oldCount = p1 - p0 + 1;
     const int pieces = text_.Replace(p0, i0, p1, i1, t);
     if (pieces == 0)
-        return;
+        return; // refused: nothing changed, so nothing to undo
+    modified_ = true;
+    ++editSerial_;
+    if (keepText)
+        RecordUndo(lower, upper, inserted, removed);
+    else if (!undoing_)
+        ClearUndo(); // such an edit could never be undone whole
+    forceNewRecord_ = false;
     const int delta = inserted - (upper - lower);
     AdjustNavigators(lower, upper, delta);
     ParagraphEdited(p0, pieces, oldCount);
@@ -802,9 +853,11 @@ void MemoCore::DeleteRecord(int i)
 
 void MemoCore::TrimUndo()
 {
-    while (undoTotal_ > undoMaxSpace_ && int(undo_.size()) > undoIndex_)
+    // Within both budgets, space and count: redo records go first, then the oldest.
+    auto over = [this] { return undoTotal_ > undoMaxSpace_ || int(undo_.size()) > undoMaxLevel_; };
+    while (over() && int(undo_.size()) > undoIndex_)
         DeleteRecord(int(undo_.size()) - 1);
-    while (undoTotal_ > undoMaxSpace_ && undoIndex_ > 0)
+    while (over() && undoIndex_ > 0)
         DeleteRecord(0);
     if (undoIndex_ > 0 && undo_[0].grouped && undoIndex_ <= int(undo_.size()))
         undo_[0].grouped = false; // its partner is gone
@@ -828,6 +881,7 @@ void MemoCore::Undo()
     try {
         SetSelTextBuf(r.text);
     } catch (...) {
+        ++undoIndex_; // the record was not replaced
         undoing_ = false;
         throw;
     }

@@ -83,6 +83,11 @@ private:
     std::vector<MemoCore *> memos_;
 };
 
+// The most characters a text may hold (each paragraph end counts two): every offset stays an int with
+// room to spare. A load or an edit that would pass it is refused with kTextTooLong.
+constexpr int kMaxTextLength = 2147483547;
+inline const char *const kTextTooLong = "Text too long";
+
 struct UndoRecord {
     int start = 0, end = 0;
     bool grouped = false;
@@ -157,7 +162,7 @@ public:
     int UndoIndex() const { return undoIndex_; }
     int UndoCount() const { return int(undo_.size()); }
     const UndoRecord &UndoRecordAt(int i) const { return undo_.at(size_t(i)); }
-    int UndoTotal() const { return undoTotal_; }
+    qint64 UndoTotal() const { return undoTotal_; }
     int UndoMaxSpace() const { return undoMaxSpace_; }
     void SetUndoMaxSpace(int value);
     int UndoMaxLevel() const { return undoMaxLevel_; }
@@ -295,6 +300,7 @@ protected:
     int clientWidth_ = 100, clientHeight_ = 60;
     int lastCaretOffset_ = -1;
     int lastStyle_ = -1;
+    int maxLength_ = kMaxTextLength; // lowered by tests
 
 private:
     friend class TRiloNavigator;
@@ -374,7 +380,8 @@ private:
     int updateCount_ = 0;
 
     std::vector<UndoRecord> undo_;
-    int undoIndex_ = 0, undoTotal_ = 0;
+    int undoIndex_ = 0;
+    qint64 undoTotal_ = 0;
     int undoMaxSpace_ = 65536, undoMaxLevel_ = 256;
     bool undoing_ = false, forceNewRecord_ = false, styleWrap_ = false;
 

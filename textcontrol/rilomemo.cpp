@@ -24,20 +24,6 @@ namespace {
 constexpr int kBlinkMs = 500;
 constexpr int kMaxScroll = 32760;
 
-// Lone LF (and LF CR) become CR LF: the text keeps paragraph ends as CR LF.
-QString ClipboardToText(const QString &in)
-{
-    QString out;
-    out.reserve(in.size() + in.size() / 16);
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        const QChar c = in[i];
-        if (c == QLatin1Char('\n') && (i == 0 || in[i - 1] != QLatin1Char('\r')))
-            out += QLatin1Char('\r');
-        out += c;
-    }
-    return out;
-}
-
 bool IsBlankOrTab(ushort c) { return c == ' ' || c == '\t'; }
 
 void Invert(QPainter &p, const QRect &r)
@@ -1149,7 +1135,8 @@ void TRiloMemo::PasteFromClipboard()
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
     if (!mime || !mime->hasText())
         return;
-    const QString text = ClipboardToText(mime->text());
+    // The edit core reads paragraph ends of every kind.
+    const QString text = mime->text();
     if (text.isEmpty())
         return;
     ForceNewRecord();

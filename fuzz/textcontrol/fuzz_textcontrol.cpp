@@ -1,7 +1,9 @@
 // The text control's core on any input. The first byte picks what the rest is:
-//  0: a document (up to the first 0xFF byte) and then edits of four bytes each (position, length,
-//     text); after them the text must be consistent, highlighted exactly as a fresh load of the same
-//     text is, and undoing everything must give back the loaded text;
+//  0: a document (up to the first 0xFF byte) and then edits of four bytes each (position, length
+//     and how many background steps follow it, text), made twice: once formatting at once and once
+//     in the background, whose steps run here one by one between the edits and then until idle.
+//     After them the text must be consistent, highlighted and wrapped exactly as a fresh load of the
+//     same text is, and undoing everything must give back the loaded text;
 //  1: stored keyword and key lists; 2: the stored form of Lines.
 // Reading stored forms either raises an error or gives lists that write back the same.
 #include "platform/error.h"
@@ -23,9 +25,11 @@ void Check(bool ok)
         std::abort();
 }
 
-void Prepare(MemoCore &m, int width)
+void Prepare(MemoCore &m, int width, TUpdateMode mode = TUpdateMode::umImmediate)
 {
-    m.SetUpdateMode(TUpdateMode::umImmediate);
+    m.SetUpdateMode(mode);
+    // Every background step is one slice, and paragraphs beyond 64 characters go in chunks.
+    m.SetBackgroundTuning(0, 64);
     m.SetClientSize(16 + width, 100);
     FillHtmlRules(m.Keywords(), m.StartStopKeys());
     m.SetUndoMaxSpace(1 << 24);
@@ -39,19 +43,28 @@ void Load(MemoCore &m, const QByteArray &bytes)
     m.LoadFromStream(b);
 }
 
-void Documents(const uint8_t *data, size_t size, int width)
+// The posted background steps, run without an event loop.
+void Background(MemoCore &m, int steps)
 {
-    size_t split = 0;
-    while (split < size && data[split] != 0xFF)
-        ++split;
-    const QByteArray doc(reinterpret_cast<const char *>(data), qsizetype(split));
-    MemoCore m;
-    Prepare(m, width);
-    Load(m, doc);
-    const QString loaded = m.Text();
+    for (int i = 0; i < steps; ++i)
+        m.BackgroundStep();
+}
+
+// Until the work is done and the last step has said so.
+void Idle(MemoCore &m)
+{
+    for (int guard = 0; (!m.FormattingDone() || m.Progress() != 100) && guard < 1000000; ++guard)
+        m.BackgroundStep();
+    Check(m.FormattingDone());
+    Check(m.Progress() == 100);
+}
+
+// Runs the edits of the input on a memo; after each, `between` gets the steps asked for.
+template <class F> void Edits(MemoCore &m, const uint8_t *data, size_t size, size_t from, F &&between)
+{
     static const char *const inserts[] = {"\"", "<", ">", "-->", "<!--", " < ", "\r\n", "x", "{", "}", "//", "\x02", "\t", "\r", "</SCRIPT>", ""};
     int edits = 0;
-    for (size_t i = split + 1; i + 4 <= size && edits < 64; i += 4, ++edits) {
+    for (size_t i = from; i + 4 <= size && edits < 64; i += 4, ++edits) {
         const int n = m.CharCount() + 1;
         const int pos = int((data[i] | (data[i + 1] << 8)) % n);
         const int len = data[i + 2] % 8;
@@ -70,7 +83,14 @@ void Documents(const uint8_t *data, size_t size, int width)
         else
             m.SetSelText(QString(at % 5 + 1, QLatin1Char('w')));
         Check(m.Text().size() == m.CharCount());
+        between(data[i + 2] >> 3);
     }
+}
+
+// The edited memo against a fresh load of its text: same text, lines and highlighting; undoing
+// everything gives back what was loaded.
+void SameAsFresh(MemoCore &m, int width, const QString &loaded)
+{
     m.CheckConsistency();
     MemoCore fresh;
     Prepare(fresh, width);
@@ -87,6 +107,28 @@ void Documents(const uint8_t *data, size_t size, int width)
     while (m.CanUndo())
         m.Undo();
     Check(m.Text() == loaded);
+}
+
+void Documents(const uint8_t *data, size_t size, int width)
+{
+    size_t split = 0;
+    while (split < size && data[split] != 0xFF)
+        ++split;
+    const QByteArray doc(reinterpret_cast<const char *>(data), qsizetype(split));
+    MemoCore m;
+    Prepare(m, width);
+    Load(m, doc);
+    const QString loaded = m.Text();
+    Edits(m, data, size, split + 1, [](int) {});
+    MemoCore bg;
+    Prepare(bg, width, TUpdateMode::umBackground);
+    Load(bg, doc);
+    Background(bg, int(split % 7));
+    Edits(bg, data, size, split + 1, [&](int steps) { Background(bg, steps); });
+    Idle(bg);
+    Check(bg.Text() == m.Text());
+    SameAsFresh(m, width, loaded);
+    SameAsFresh(bg, width, loaded);
 }
 
 void KeyLists(const QByteArray &bytes)

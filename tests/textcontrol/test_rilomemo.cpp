@@ -112,6 +112,8 @@ private Q_SLOTS:
     void findText();
     void wordAtCaret();
     void clipboard();
+    void pasteReadsParagraphEndsAsLoadingDoes();
+    void pasteOfATooLongTextChangesNothing();
     void typingAndEditingKeys();
     void overwriteAndInsertKey();
     void selectionByKeys();
@@ -513,6 +515,61 @@ void TestRiloMemo::clipboard()
     QCOMPARE(m.Text(), QStringLiteral("alpha") + CRLF);
     QTest::keyClick(&m, Qt::Key_Insert, Qt::ShiftModifier);
     QCOMPARE(m.Text(), before);
+}
+
+void TestRiloMemo::pasteReadsParagraphEndsAsLoadingDoes()
+{
+    Shown s(QStringLiteral("end"));
+    TRiloMemo &m = *s.memo;
+    QClipboard *cb = QGuiApplication::clipboard();
+    // LF CR, a lone CR and a lone LF each end one paragraph.
+    cb->setText(QStringLiteral("1\n\r2\r3\n4"));
+    QTest::keyClick(&m, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("1\r\n2\r\n3\r\n4end"));
+    QCOMPARE(m.ParagraphCount(), 4);
+    QCOMPARE(m.SelStart(), 10);
+    QTest::keyClick(&m, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("end"));
+    // Saved and loaded again it is the same text.
+    cb->setText(QStringLiteral("a\n\rb"));
+    QTest::keyClick(&m, Qt::Key_V, Qt::ControlModifier);
+    const QByteArray saved = m.SaveToBytes();
+    TRiloMemo again;
+    again.SetTextBuf(QString::fromUtf8(saved));
+    QCOMPARE(again.Text(), m.Text());
+    QCOMPARE(again.ParagraphCount(), m.ParagraphCount());
+}
+
+void TestRiloMemo::pasteOfATooLongTextChangesNothing()
+{
+    struct Limited : TRiloMemo {
+        using TRiloMemo::TRiloMemo;
+        void Limit(int chars) { maxLength_ = chars; }
+    };
+    QWidget window;
+    window.resize(300, 200);
+    auto *m = new Limited(&window);
+    m->setGeometry(0, 0, 300, 200);
+    m->SetTextBuf(QStringLiteral("keep"));
+    m->Select(4, 0);
+    QTest::keyClicks(m, QStringLiteral("s"));
+    m->SetModified(false);
+    m->Limit(10);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    m->setFocus();
+    k5test::Answerer answers;
+    QGuiApplication::clipboard()->setText(QStringLiteral("123456"));
+    QTest::keyClick(m, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(answers.Texts(), QStringList{QStringLiteral("Text too long")});
+    QCOMPARE(m->Text(), QStringLiteral("keeps"));
+    QVERIFY(!m->Modified());
+    QCOMPARE(m->UndoCount(), 1);
+    QCOMPARE(m->SelStart(), 5);
+    // What fits still goes in.
+    QGuiApplication::clipboard()->setText(QStringLiteral("12345"));
+    QTest::keyClick(m, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m->Text(), QStringLiteral("keeps12345"));
 }
 
 void TestRiloMemo::typingAndEditingKeys()

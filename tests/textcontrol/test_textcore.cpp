@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <functional>
 
 using namespace textcontrol;
 
@@ -33,6 +34,7 @@ struct Memo : MemoCore {
             SetSelText(QString(c));
     }
     void Html() { FillHtmlRules(Keywords(), StartStopKeys()); ReApplyKeys(); }
+    void Limit(int chars) { maxLength_ = chars; }
     qint16 Ctx(int offset) const { return StateAt(offset).IsContext() ? StateAt(offset).context : 0; }
 };
 
@@ -639,24 +641,10 @@ private slots:
         m.SetSelText(QString());
         QCOMPARE(m.Text(), QStringLiteral("a\x02" "b\x02" "c"));
         QCOMPARE(int(m.StyleAt(4)), 0);
-        // Byte 5 typed becomes 165; LF alone stays inside the paragraph; CR LF splits.
+        // Byte 5 typed becomes 165.
         m.SetTextBuf(QString());
         m.Type(QString(QChar(5)));
         QCOMPARE(m.Text(), QString(QChar(165)));
-        m.SetTextBuf(QString());
-        m.Type(QStringLiteral("a\nb"));
-        QCOMPARE(m.ParagraphCount(), 1);
-        m.SetTextBuf(QString());
-        m.SetSelText(QStringLiteral("a\r\nb"));
-        QCOMPARE(m.ParagraphCount(), 2);
-        // A CR alone ends a paragraph too, and the caret and undo count it as CR LF.
-        m.SetTextBuf(QStringLiteral("xy"));
-        m.Select(1, 0);
-        m.SetSelText(QStringLiteral("a\rb"));
-        QCOMPARE(m.Text(), QStringLiteral("xa\r\nby"));
-        QCOMPARE(m.SelStart(), 5);
-        m.Undo();
-        QCOMPARE(m.Text(), QStringLiteral("xy"));
         // Style toggles wrap the selection and keep it selected.
         m.SetTextBuf(QStringLiteral("word"));
         m.Select(0, 4);
@@ -670,6 +658,38 @@ private slots:
         // Style codes carry into the next paragraph.
         m.SetTextBuf(QStringLiteral("\x02" "a\r\nb"));
         QCOMPARE(int(m.StyleAt(m.ParagraphStart(1))), int(fsBold));
+    }
+
+    void paragraphEndsOfEveryKindAsLoadingReadsThem()
+    {
+        // CR LF, LF CR, a lone CR and a lone LF each end one paragraph, typed or inserted, and each
+        // counts two characters for the caret and the undo record.
+        const QString cases[] = {QStringLiteral("a\r\nb"), QStringLiteral("a\n\rb"), QStringLiteral("a\rb"), QStringLiteral("a\nb")};
+        for (const QString &ins : cases) {
+            Memo m(QStringLiteral("xy"));
+            m.Select(1, 0);
+            m.SetSelText(ins);
+            QCOMPARE(m.Text(), QStringLiteral("xa\r\nby"));
+            QCOMPARE(m.ParagraphCount(), 2);
+            QCOMPARE(m.SelStart(), 5);
+            m.CheckConsistency();
+            m.Undo();
+            QCOMPARE(m.Text(), QStringLiteral("xy"));
+            Memo loaded;
+            QCOMPARE(Load(loaded, ins.toLatin1()), QStringLiteral("a\r\nb"));
+        }
+        Memo m;
+        m.Type(QStringLiteral("a\nb"));
+        QCOMPARE(m.Text(), QStringLiteral("a\r\nb"));
+        // Mixed runs: LF CR LF is two ends, CR CR two, LF LF two.
+        m.SetTextBuf(QString());
+        m.SetSelText(QStringLiteral("1\n\r\n2\r\r3\n\n4"));
+        QCOMPARE(m.Text(), QStringLiteral("1\r\n\r\n2\r\n\r\n3\r\n\r\n4"));
+        QCOMPARE(m.ParagraphCount(), 7);
+        QCOMPARE(m.SelStart(), m.CharCount());
+        // Nowhere does a paragraph hold a CR or LF.
+        for (int p = 0; p < m.ParagraphCount(); ++p)
+            QVERIFY(!m.ParagraphText(p).contains(QLatin1Char('\n')) && !m.ParagraphText(p).contains(QLatin1Char('\r')));
     }
 
     void undoGroupsTyping()
@@ -735,6 +755,89 @@ private slots:
         QCOMPARE(m.UndoCount(), 0);
         m.Undo();
         QCOMPARE(m.CharCount(), 50);
+    }
+
+    void undoLevelLimitsTheRecords()
+    {
+        // Recording keeps at most UndoMaxLevel records, dropping the oldest.
+        Memo m;
+        m.SetUndoMaxLevel(3);
+        for (int i = 0; i < 5; ++i) {
+            m.ForceNewRecord();
+            m.Type(QString::number(i));
+        }
+        QCOMPARE(m.UndoCount(), 3);
+        while (m.CanUndo())
+            m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("01"));
+        // Redo records go before undo records do.
+        m.Redo();
+        m.ForceNewRecord();
+        m.Type(QStringLiteral("x"));
+        QCOMPARE(m.UndoCount(), 2);
+        QVERIFY(!m.CanRedo());
+        // Typing on at one place grows one record and keeps the others.
+        m.SetUndoMaxLevel(2);
+        m.ForceNewRecord();
+        m.Type(QStringLiteral("abc"));
+        QCOMPARE(m.UndoCount(), 2);
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("012x"));
+        m.SetUndoMaxLevel(0);
+        m.Type(QStringLiteral("q"));
+        QCOMPARE(m.UndoCount(), 0);
+    }
+
+    void tooLongTextsAreRefused()
+    {
+        // Loading, inserting and string views refuse a text longer than the control can address with
+        // a fixed error, and leave the text, its undo history and its modified flag as they were.
+        Memo m(QStringLiteral("keep"));
+        m.Limit(10);
+        m.Select(4, 0);
+        m.Type(QStringLiteral("s"));
+        m.SetModified(false);
+        auto refused = [&](const std::function<void()> &f) {
+            try {
+                f();
+            } catch (const platform::Error &e) {
+                return e.message() == QStringLiteral("Text too long");
+            }
+            return false;
+        };
+        auto unchanged = [&] {
+            return m.Text() == QStringLiteral("keeps") && !m.Modified() && m.UndoCount() == 1 && m.SelStart() == 5;
+        };
+        QVERIFY(refused([&] { m.SetSelText(QStringLiteral("123456")); }));
+        QVERIFY(unchanged());
+        QVERIFY(refused([&] { m.SetSelText(QStringLiteral("123\n4")); })); // the LF counts two
+        QVERIFY(unchanged());
+        QVERIFY(refused([&] { m.SetTextBuf(QStringLiteral("0123456789a")); }));
+        QVERIFY(unchanged());
+        QVERIFY(refused([&] { Load(m, "abcde\nfghi"); })); // ten bytes, eleven characters
+        QVERIFY(unchanged());
+        QVERIFY(refused([&] { Load(m, QStringLiteral("\u00e6\u00e6\u00e6\u00e6\u00e6\u00e6\u00e6\u00e6\u00e6\u00e6\u00e6").toUtf8()); }));
+        QVERIFY(unchanged());
+        QVERIFY(refused([&] { m.Lines().Add(QStringLiteral("12345")); }));
+        QVERIFY(unchanged());
+        // An undo that would pass the limit keeps its record.
+        m.Select(0, 5);
+        m.SetSelText(QString());
+        m.Limit(3);
+        QVERIFY(refused([&] { m.Undo(); }));
+        QCOMPARE(m.Text(), QString());
+        QVERIFY(m.CanUndo());
+        m.Limit(10);
+        m.Undo();
+        QCOMPARE(m.Text(), QStringLiteral("keeps"));
+        // Up to the limit all goes in.
+        m.SetSelText(QStringLiteral("12345"));
+        QCOMPARE(m.CharCount(), 10);
+        QCOMPARE(Load(m, "abcd\r\nefgh"), QStringLiteral("abcd\r\nefgh"));
+        QCOMPARE(Load(m, QStringLiteral("\u00e6\u00e6\u00e6\u00e6\u00e6\u00e6").toUtf8()).size(), 6);
+        QCOMPARE(Load(m, QByteArray("0123456789\0tail", 15)), QStringLiteral("0123456789")); // NUL ends it
+        m.SetTextBuf(QStringLiteral("0123456789"));
+        QCOMPARE(m.CharCount(), 10);
     }
 
     void groupedUndo()
