@@ -5,6 +5,8 @@
 #include "platform/textfile.h"
 
 #include <QIODevice>
+#include <QStringDecoder>
+#include <algorithm>
 
 namespace publish {
 
@@ -17,15 +19,270 @@ const char *const EmailTypeTokens[kEmailTypeCount] = {"",         "AOL",     "AP
 
 // ---- TmsPropertyParser ----
 
+namespace {
+
+const QLatin1StringView kBeginCard("BEGIN:VCARD");
+const QLatin1StringView kEndCard("END:VCARD");
+
+bool IsBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+bool IsCardLine(QStringView line, QLatin1StringView word)
+{
+    return line.trimmed().compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// Where the value starts: the first ":" outside a double-quoted parameter value; -1 when there is none.
+qsizetype ValueColon(QStringView line)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (line[i] == QLatin1Char(':') && !quoted)
+            return i;
+    }
+    // A quote that never closes was no quoting.
+    return quoted ? line.indexOf(QLatin1Char(':')) : -1;
+}
+
+QStringList SplitParams(QStringView text)
+{
+    QStringList parts;
+    bool quoted = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (text[i] == QLatin1Char(';') && !quoted) {
+            parts << text.mid(start, i - start).toString();
+            start = i + 1;
+        }
+    }
+    parts << text.mid(start).toString();
+    return parts;
+}
+
+struct ValueEncoding {
+    bool quotedPrintable = false;
+    QString charset;
+};
+
+// Reads the parameters after the name: the value's encoding, and the type words into types.
+ValueEncoding ReadParams(const QStringList &params, QStringList *types)
+{
+    ValueEncoding encoding;
+    auto is = [](QStringView text, const char *word) {
+        return text.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0;
+    };
+    for (qsizetype i = 1; i < params.size(); ++i) {
+        const QStringView param = QStringView(params.at(i)).trimmed();
+        const qsizetype eq = param.indexOf(QLatin1Char('='));
+        if (eq < 0) {
+            if (is(param, "QUOTED-PRINTABLE"))
+                encoding.quotedPrintable = true;
+            else if (!is(param, "BASE64") && !is(param, "8BIT") && !is(param, "7BIT") && types)
+                *types << param.toString();
+            continue;
+        }
+        const QStringView key = param.left(eq).trimmed();
+        QString value = param.mid(eq + 1).toString();
+        value.remove(QLatin1Char('"'));
+        if (is(key, "ENCODING"))
+            encoding.quotedPrintable = is(QStringView(value).trimmed(), "QUOTED-PRINTABLE");
+        else if (is(key, "CHARSET"))
+            encoding.charset = value.trimmed();
+        else if (is(key, "TYPE") && types)
+            for (const QString &word : value.split(QLatin1Char(',')))
+                *types << word.trimmed();
+    }
+    return encoding;
+}
+
+// The logical line that starts at lines[i]: a folded line loses its line break and the one blank or TAB
+// that starts the next line; a quoted-printable value goes on after a soft line break ("=" at the end).
+// Returns the index after the last line used.
+qsizetype JoinProperty(const QStringList &lines, qsizetype i, QString *out)
+{
+    *out = lines.at(i);
+    // The parameters stand on the first line; only its value part can end in a soft break.
+    const qsizetype colon = ValueColon(*out);
+    const bool quotedPrintable =
+        colon >= 0 && ReadParams(SplitParams(QStringView(*out).left(colon)), nullptr).quotedPrintable;
+    for (++i; i < lines.size(); ++i) {
+        const QString &next = lines.at(i);
+        if (quotedPrintable && out->size() > colon + 1 && out->endsWith(QLatin1Char('='))
+            && !IsCardLine(next, kEndCard)) {
+            out->chop(1);
+            out->append(next);
+        } else if (!next.isEmpty() && IsBlank(next.at(0))) {
+            out->append(QStringView(next).mid(1));
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
+QStringList Unfolded(const QStringList &lines)
+{
+    QStringList out;
+    QString property;
+    for (qsizetype i = 0; i < lines.size();) {
+        i = JoinProperty(lines, i, &property);
+        out << property;
+    }
+    return out;
+}
+
+// The properties of the first card, without those of a card nested in it; all lines when there is no card.
+QStringList FirstCard(const QStringList &lines)
+{
+    qsizetype i = 0;
+    while (i < lines.size() && !IsCardLine(lines.at(i), kBeginCard))
+        ++i;
+    if (i == lines.size())
+        return lines;
+    QStringList card;
+    int depth = 0;
+    for (; i < lines.size(); ++i) {
+        if (IsCardLine(lines.at(i), kBeginCard))
+            ++depth;
+        else if (IsCardLine(lines.at(i), kEndCard) && --depth == 0)
+            break;
+        else if (depth == 1)
+            card << lines.at(i);
+    }
+    return card;
+}
+
+// The length of a group prefix such as "item1." before the property name; 0 when there is none.
+qsizetype GroupLength(QStringView line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && line[i].unicode() < 0x80
+           && (line[i].isLetterOrNumber() || line[i] == QLatin1Char('-') || line[i] == QLatin1Char('_')))
+        ++i;
+    return i > 0 && i < line.size() && line[i] == QLatin1Char('.') ? i + 1 : 0;
+}
+
+// Text in the named character set; one that is unknown, or bytes that are not in it, read as the file
+// itself would: UTF-8 when valid, else Windows-1252.
+QString DecodeCharset(const QByteArray &bytes, const QString &charset)
+{
+    if (!charset.isEmpty()) {
+        QStringDecoder named(charset.toLatin1().constData(), QStringDecoder::Flag::Stateless);
+        if (named.isValid()) {
+            QString text = named(bytes);
+            if (!named.hasError())
+                return text;
+        }
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    return utf8.hasError() ? platform::FromWindows1252(bytes) : text;
+}
+
+int HexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    return -1;
+}
+
+// "=XX" codes become bytes of the character set; a broken code stays as it was written.
+QString DecodeQuotedPrintable(QStringView text, const QString &charset)
+{
+    QString out;
+    QByteArray bytes;
+    auto flush = [&] {
+        if (bytes.isEmpty())
+            return;
+        out += DecodeCharset(bytes, charset);
+        bytes.clear();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('=') && i + 1 == text.size())
+            break; // a soft line break with nothing after it
+        const int high = c == QLatin1Char('=') && i + 2 < text.size() ? HexDigit(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigit(text[i + 2]) : -1;
+        if (low >= 0) {
+            bytes += char(high * 16 + low);
+            i += 2;
+        } else if (c.unicode() < 0x80) {
+            bytes += char(c.unicode());
+        } else {
+            // Already text: the file was not plain ASCII.
+            flush();
+            out += c;
+        }
+    }
+    flush();
+    return out;
+}
+
+QString Unescape(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\\') || i + 1 == text.size()) {
+            out += c;
+            continue;
+        }
+        const QChar e = text[i + 1];
+        if (e == QLatin1Char('n') || e == QLatin1Char('N'))
+            out += QLatin1Char('\n');
+        else if (e == QLatin1Char('\\') || e == QLatin1Char(';') || e == QLatin1Char(',') || e == QLatin1Char(':'))
+            out += e;
+        else {
+            // Not an escape (a path such as C:\temp): the backslash stays.
+            out += c;
+            continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
+// Splits at every ";" that no backslash escapes.
+QStringList SplitValues(QStringView text)
+{
+    QStringList parts;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\\')) {
+            ++i;
+        } else if (text[i] == QLatin1Char(';')) {
+            parts << Unescape(text.mid(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts << Unescape(text.mid(start));
+    return parts;
+}
+
+} // namespace
+
 int TmsPropertyParser::Find() const
 {
     QString name = Name;
     if (name.endsWith(QLatin1Char(':')))
         name.chop(1);
     for (int i = 0; i < Lines->size(); ++i) {
-        const QString &line = Lines->at(i);
-        if (line.size() > name.size() && line.startsWith(name, Qt::CaseInsensitive)
-            && (line.at(name.size()) == QLatin1Char(':') || line.at(name.size()) == QLatin1Char(';')))
+        const QStringView line = QStringView(Lines->at(i));
+        const QStringView rest = line.mid(GroupLength(line));
+        if (rest.size() > name.size() && rest.startsWith(name, Qt::CaseInsensitive)
+            && (rest[name.size()] == QLatin1Char(':') || rest[name.size()] == QLatin1Char(';')))
             return i;
     }
     return -1;
@@ -37,39 +294,28 @@ void TmsPropertyParser::Extract()
     const int i = Find();
     if (i < 0)
         return;
-    auto continues = [this, i] {
-        if (i >= Lines->size() || Lines->at(i).isEmpty())
-            return false;
-        const QChar c = Lines->at(i).at(0);
-        return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-    };
-    do {
-        const QString part = Lines->at(i).trimmed();
-        if (!part.isEmpty()) {
-            if (!buffer_.isEmpty())
-                buffer_ += QLatin1Char(' ');
-            buffer_ += part;
-        }
-        Lines->removeAt(i);
-    } while (continues());
+    const qsizetype end = JoinProperty(*Lines, i, &buffer_);
+    Lines->remove(i, end - i);
 }
 
 void TmsPropertyParser::Split()
 {
     // Cleared even for an absent property, so that it never shows the values of the one before.
     Params.clear();
+    Types.clear();
     Values.clear();
     Value.clear();
     if (buffer_.isEmpty())
         return;
-    const qsizetype colon = buffer_.indexOf(QLatin1Char(':'));
-    if (colon < 0) {
-        Params = buffer_.split(QLatin1Char(';'));
+    const qsizetype colon = ValueColon(buffer_);
+    Params = SplitParams(colon < 0 ? QStringView(buffer_) : QStringView(buffer_).left(colon));
+    const ValueEncoding encoding = ReadParams(Params, &Types);
+    if (colon < 0)
         return;
-    }
-    Params = buffer_.left(colon).split(QLatin1Char(';'));
-    Value = buffer_.mid(colon + 1);
-    Values = Value.split(QLatin1Char(';'));
+    const QStringView raw = QStringView(buffer_).mid(colon + 1);
+    const QString text = encoding.quotedPrintable ? DecodeQuotedPrintable(raw, encoding.charset) : raw.toString();
+    Value = Unescape(text);
+    Values = SplitValues(text);
 }
 
 bool TmsPropertyParser::Parse()
@@ -83,21 +329,20 @@ bool TmsPropertyParser::Parse()
 
 namespace {
 
-// The parameter (after the property name) equal to the token, ignoring case.
-bool HasParam(const QStringList &params, const char *token)
+bool HasType(const QStringList &types, const char *token)
 {
-    for (qsizetype i = 1; i < params.size(); ++i)
-        if (params.at(i).compare(QLatin1String(token), Qt::CaseInsensitive) == 0)
+    for (const QString &type : types)
+        if (type.compare(QLatin1String(token), Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
 
 template <typename E, int N>
-TmsSet<E> ReadTypes(const QStringList &params, const char *const (&tokens)[N])
+TmsSet<E> ReadTypes(const QStringList &types, const char *const (&tokens)[N])
 {
     TmsSet<E> set;
     for (int t = 0; t < N; ++t)
-        if (HasParam(params, tokens[t]))
+        if (HasType(types, tokens[t]))
             set.Include(E(t));
     return set;
 }
@@ -112,9 +357,48 @@ QString WriteTypes(const TmsSet<E> &set, const char *const (&tokens)[N])
     return s;
 }
 
-QString Join(const QStringList &parts)
+QString Escape(QString text)
 {
-    return parts.join(QLatin1Char(';'));
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    text.replace(QLatin1Char(';'), QLatin1String("\\;"));
+    return text;
+}
+
+// Line breaks and other control characters cannot stand in a line of the card.
+bool NeedsQuotedPrintable(const QString &text)
+{
+    for (const QChar c : text)
+        if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F)
+            return true;
+    return false;
+}
+
+QString QuotedPrintable(const QString &text)
+{
+    QString out;
+    for (const char b : text.toUtf8()) {
+        const uchar u = uchar(b);
+        if (u >= 0x20 && u < 0x7F && u != '=')
+            out += QLatin1Char(b);
+        else
+            out += QStringLiteral("=%1").arg(u, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return out;
+}
+
+// A property line: the values escaped and joined by ";", quoted-printable only when a line cannot hold them.
+QString PropertyLine(const QString &head, const QStringList &values)
+{
+    QStringList escaped;
+    bool encode = false;
+    for (const QString &v : values) {
+        escaped << Escape(v);
+        encode = encode || NeedsQuotedPrintable(v);
+    }
+    const QString value = escaped.join(QLatin1Char(';'));
+    if (!encode)
+        return head + QLatin1Char(':') + value;
+    return head + QStringLiteral(";ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:") + QuotedPrintable(value);
 }
 
 bool AnyText(const QStringList &parts)
@@ -158,41 +442,50 @@ QString TmsVCard::Text() const
 
     const TmsNameRec &n = Identification.Name;
     if (!Identification.FormattedName.isEmpty())
-        lines << QStringLiteral("FN:") + Identification.FormattedName;
+        lines << PropertyLine(QStringLiteral("FN"), {Identification.FormattedName});
     const QStringList nameParts{n.FamilyName, n.GivenName, n.AdditionalNames, n.Prefix, n.Suffix};
     if (AnyText(nameParts))
-        lines << QStringLiteral("N:") + Join(nameParts);
+        lines << PropertyLine(QStringLiteral("N"), nameParts);
 
     for (const TmsAddressRec *a : {&DeliveryInfo.Address1, &DeliveryInfo.Address2}) {
         const QStringList texts = AddressTexts(*a);
         if (AnyText(texts))
-            lines << QStringLiteral("ADR") + WriteTypes(a->Attributes, AddressTypeTokens) + QLatin1Char(':') + Join(texts);
+            lines << PropertyLine(QStringLiteral("ADR") + WriteTypes(a->Attributes, AddressTypeTokens), texts);
     }
 
     const TmsTelecomInfo &t = TelecomInfo;
     for (const TmsPhoneRec *p : {&t.Phone1, &t.Phone2, &t.Phone3})
         if (!p->Number.isEmpty())
-            lines << QStringLiteral("TEL") + WriteTypes(p->Attributes, PhoneTypeTokens) + QLatin1Char(':') + p->Number;
+            lines << PropertyLine(QStringLiteral("TEL") + WriteTypes(p->Attributes, PhoneTypeTokens), {p->Number});
     for (const TmsEmailRec *e : {&t.Email1, &t.Email2})
         if (!e->Address.isEmpty())
-            lines << QStringLiteral("EMAIL;") + QLatin1String(EmailTypeTokens[e->EmailType]) + QLatin1Char(':')
-                         + e->Address;
+            lines << PropertyLine(QStringLiteral("EMAIL;") + QLatin1String(EmailTypeTokens[e->EmailType]),
+                                  {e->Address});
 
     const TmsBusinessInfo &b = BusinessInfo;
     if (!b.Company.Name.isEmpty() || !b.Company.AUnit.isEmpty())
-        lines << QStringLiteral("ORG:") + b.Company.Name + QLatin1Char(';') + b.Company.AUnit;
+        lines << PropertyLine(QStringLiteral("ORG"), {b.Company.Name, b.Company.AUnit});
     if (!b.Title.isEmpty())
-        lines << QStringLiteral("TITLE:") + b.Title;
+        lines << PropertyLine(QStringLiteral("TITLE"), {b.Title});
     if (!b.Role.isEmpty())
-        lines << QStringLiteral("ROLE:") + b.Role;
+        lines << PropertyLine(QStringLiteral("ROLE"), {b.Role});
 
     const TmsExplanatoryInfo &x = ExplanatoryInfo;
-    for (qsizetype i = 0; i < x.Comment.size(); ++i)
-        lines << (i == 0 ? QStringLiteral("NOTE:") : QStringLiteral("  ")) + x.Comment.at(i);
+    if (!x.Comment.isEmpty()) {
+        // Further note lines are continuation lines, which read back joined by one space; an encoded
+        // note is that joined text on one line.
+        if (std::any_of(x.Comment.begin(), x.Comment.end(), NeedsQuotedPrintable)) {
+            lines << PropertyLine(QStringLiteral("NOTE"), {x.Comment.join(QLatin1Char(' '))});
+        } else {
+            lines << PropertyLine(QStringLiteral("NOTE"), {x.Comment.first()});
+            for (qsizetype i = 1; i < x.Comment.size(); ++i)
+                lines << QStringLiteral("  ") + Escape(x.Comment.at(i));
+        }
+    }
     if (!x.URL1.isEmpty())
-        lines << QStringLiteral("URL:") + x.URL1;
+        lines << PropertyLine(QStringLiteral("URL"), {x.URL1});
     if (!x.URL2.isEmpty())
-        lines << QStringLiteral("URL:") + x.URL2;
+        lines << PropertyLine(QStringLiteral("URL"), {x.URL2});
 
     lines << QStringLiteral("END:VCARD");
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
@@ -201,7 +494,7 @@ QString TmsVCard::Text() const
 void TmsVCard::SetText(const QString &text)
 {
     Clear();
-    QStringList lines = platform::ToCrLf(text).split(QStringLiteral("\r\n"));
+    QStringList lines = FirstCard(Unfolded(platform::ToCrLf(text).split(QStringLiteral("\r\n"))));
     TmsPropertyParser p;
     p.Lines = &lines;
     auto parse = [&p](const char *name) {
@@ -224,7 +517,7 @@ void TmsVCard::SetText(const QString &text)
     for (TmsAddressRec *a : {&DeliveryInfo.Address1, &DeliveryInfo.Address2}) {
         if (!parse("ADR"))
             continue;
-        a->Attributes = ReadTypes<TmsAddressType>(p.Params, AddressTypeTokens);
+        a->Attributes = ReadTypes<TmsAddressType>(p.Types, AddressTypeTokens);
         QString *fields[] = {&a->POAddress, &a->ExtendedAddress, &a->Street, &a->Locality,
                              &a->Region,    &a->PostalCode,      &a->Country};
         for (int i = 0; i < 7; ++i)
@@ -236,14 +529,14 @@ void TmsVCard::SetText(const QString &text)
         if (!parse("TEL"))
             continue;
         ph->Number = p.Value;
-        ph->Attributes = ReadTypes<TmsPhoneType>(p.Params, PhoneTypeTokens);
+        ph->Attributes = ReadTypes<TmsPhoneType>(p.Types, PhoneTypeTokens);
     }
     for (TmsEmailRec *e : {&t.Email1, &t.Email2}) {
         if (!parse("EMAIL"))
             continue;
         e->Address = p.Value;
         for (int type = 0; type < kEmailTypeCount; ++type)
-            if (HasParam(p.Params, EmailTypeTokens[type]))
+            if (HasType(p.Types, EmailTypeTokens[type]))
                 e->EmailType = TmsEmailType(type);
     }
 

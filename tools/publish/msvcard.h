@@ -115,17 +115,19 @@ struct TmsExplanatoryInfo : TmsPersistent<TmsExplanatoryInfo> {
     bool operator==(const TmsExplanatoryInfo &) const = default;
 };
 
-// Finds one property in the card's lines, joins its continuation lines, removes them from the lines
-// and splits it into parameters and values.
+// Finds one property in the card's lines (also behind a group prefix such as "item1."), joins its
+// continuation lines, removes them from the lines and splits it into parameters and values.
 class TmsPropertyParser {
 public:
     QStringList *Lines = nullptr; // not owned
     QString Name;                 // the property to look for
-    QStringList Params;           // the property name first, then its parameters
-    QStringList Values;           // the value part split at ";"
-    QString Value;                // the whole value part
+    QStringList Params;           // the property name first, then its parameters as written
+    QStringList Types;            // the type words: bare parameters and each word of TYPE= lists
+    QStringList Values;           // the value part decoded and split at unescaped ";", each unescaped
+    QString Value;                // the whole value part decoded and unescaped
 
     int Find() const;
+    // Continuation lines start with a blank or TAB, or follow a quoted-printable soft line break ("=").
     void Extract();
     void Split();
     // Extract then Split; false when the property is absent (the lists are then empty).
@@ -156,7 +158,7 @@ public:
     void SaveToFile(const QString &fileName) const;
     void LoadFromFile(const QString &fileName);
 
-    // The card's text with CR LF line ends, and reading it back.
+    // The card's text with CR LF line ends, and reading it back. Only the first card of a text is read.
     QString Text() const;
     void SetText(const QString &text);
 };

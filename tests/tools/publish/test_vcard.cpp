@@ -57,6 +57,82 @@ void FillEverything(TmsVCard &c)
     c.ExplanatoryInfo.URL2 = QStringLiteral("http://b.example/");
 }
 
+
+// Address book exports as other programs write them: a version 2.1 file of two cards with
+// quoted-printable values, and a version 3.0 card with folded lines, escapes, groups and TYPE lists.
+const char kExport21[] =
+    "BEGIN:VCARD\r\n"
+    "VERSION:2.1\r\n"
+    "N;LANGUAGE=da;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=98ster;=C3=85sa;;;\r\n"
+    "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=85sa =C3=98ster\r\n"
+    "ORG:Acme A/S;Research\r\n"
+    "TITLE;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Direkt=F8r\r\n"
+    "TEL;WORK;VOICE:+45 1234 5678\r\n"
+    "TEL;CELL;VOICE:+45 8765 4321\r\n"
+    "ADR;WORK;PREF;ENCODING=QUOTED-PRINTABLE:;;Apt 5\\; Bldg 2=0D=0AM=C3=\r\n"
+    "=A6rkevej 1;Aarhus;;8000;Danmark\r\n"
+    "LABEL;WORK;PREF;ENCODING=QUOTED-PRINTABLE:Apt 5; Bldg 2=0D=0AM=C3=A6rkevej 1=0D=0A=\r\n"
+    "TEL:8000 Aarhus\r\n"
+    "EMAIL;PREF;INTERNET:asa@example.org\r\n"
+    "URL;WORK:http://www.example.org/\r\n"
+    "NOTE;QUOTED-PRINTABLE:Call after 10=0D=0ADoor code 1234=\r\n"
+    "5\r\n"
+    "REV:20240101T120000Z\r\n"
+    "END:VCARD\r\n"
+    "BEGIN:VCARD\r\n"
+    "VERSION:2.1\r\n"
+    "N:Berg;Bo\r\n"
+    "FN:Bo Berg\r\n"
+    "ADR;HOME:;;Side Road 2;Odense;;5000;Danmark\r\n"
+    "TEL;HOME:999\r\n"
+    "EMAIL;INTERNET:bo@example.org\r\n"
+    "URL:http://bo.example/\r\n"
+    "END:VCARD\r\n";
+
+const char kExport30[] =
+    "BEGIN:VCARD\r\n"
+    "VERSION:3.0\r\n"
+    "PRODID:-//Example Corp.//Address Book 9.0//EN\r\n"
+    "N:Lee;Ann;Marie;Dr.;\r\n"
+    "FN:Dr. Ann Marie Lee\r\n"
+    "ORG:Acme\\, Inc.;Research & Development\r\n"
+    "TITLE:Head of R&D\\; Europe\r\n"
+    "item1.EMAIL;type=INTERNET;type=pref:ann.lee@example.com\r\n"
+    "item1.X-ABLabel:_$!<Other>!$_\r\n"
+    "TEL;type=WORK;type=VOICE;type=pref:+1 555 0100\r\n"
+    "TEL;TYPE=CELL,VOICE:+1 555 0101\r\n"
+    "TEL;TYPE=\"fax,work\":+1 555 0102\r\n"
+    "item2.ADR;type=WORK;type=pref:;;Apt 5\\; Bldg 2\\n12 Long Street;Springfield;IL;62701;USA\r\n"
+    "item2.X-ABADR:us\r\n"
+    "item3.ADR;type=HOME:;;3 Elm Road;Shelbyville;IL;62565;USA\r\n"
+    "NOTE:Met at the fair\\, booth 12.\\nPrefers mail. Files in C:\\\\Temp\\\\cards\\; a lon\r\n"
+    " g line folded in the middle of a word.\r\n"
+    "item4.URL;type=pref:http\\://www.example.com/people/ann/index.h\r\n"
+    " tml\r\n"
+    "item4.X-ABLabel:_$!<HomePage>!$_\r\n"
+    "END:VCARD\r\n";
+
+// Every field of a card as it reads back after being written.
+void CompareRoundTrip(const TmsVCard &c)
+{
+    TmsVCard back;
+    back.SetText(c.Text());
+    QCOMPARE(back.Identification, c.Identification);
+    QCOMPARE(back.DeliveryInfo, c.DeliveryInfo);
+    QCOMPARE(back.TelecomInfo, c.TelecomInfo);
+    QCOMPARE(back.BusinessInfo, c.BusinessInfo);
+    QCOMPARE(back.ExplanatoryInfo, c.ExplanatoryInfo);
+}
+
+// The written line that starts with the prefix.
+QString WrittenLine(const TmsVCard &c, const QString &prefix)
+{
+    for (const QString &line : c.Text().split(QStringLiteral("\r\n")))
+        if (line.startsWith(prefix))
+            return line;
+    return QString();
+}
+
 } // namespace
 
 class TestVCard : public QObject {
@@ -119,7 +195,7 @@ private slots:
     void noteLinesAndSemicolons()
     {
         TmsVCard c;
-        c.SetText(Wrapped({"NOTE:one;two", " three", "\tfour;", "   ", "FN:x"}));
+        c.SetText(Wrapped({"NOTE:one;two", "  three", "\t four;", " ", "FN:x"}));
         QCOMPARE(c.ExplanatoryInfo.Comment, QStringList({"one", "two three four", ""}));
         QCOMPARE(c.Identification.FormattedName, QStringLiteral("x"));
     }
@@ -206,7 +282,7 @@ private slots:
 
     void parserFindsExtractsAndSplits()
     {
-        QStringList lines{"NOTE:x", "N", "n;a:b;c;", " more", "N:second"};
+        QStringList lines{"NOTE:x", "N", "n;a:b;c;", "  more", "N:second"};
         TmsPropertyParser p;
         p.Lines = &lines;
         p.Name = QStringLiteral("N:");
@@ -225,6 +301,178 @@ private slots:
         p.Name = QStringLiteral("A");
         QVERIFY(p.Parse());
         QCOMPARE(p.Values, QStringList({"1", ""}));
+    }
+
+    void version21ExportIsDecoded()
+    {
+        const QString path = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/cards/two.vcf"), kExport21);
+        TmsVCard c;
+        c.LoadFromFile(path);
+        QCOMPARE(c.Identification.Name.FamilyName, QStringLiteral("Øster"));
+        QCOMPARE(c.Identification.Name.GivenName, QStringLiteral("Åsa"));
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("Åsa Øster"));
+        QCOMPARE(c.BusinessInfo.Title, QStringLiteral("Direktør"));
+        QCOMPARE(c.BusinessInfo.Company.Name, QStringLiteral("Acme A/S"));
+        const TmsAddressRec &a = c.DeliveryInfo.Address1;
+        QCOMPARE(a.Attributes, TmsAddressTypes({msaWork}));
+        QCOMPARE(a.Street, QStringLiteral("Apt 5; Bldg 2\r\nMærkevej 1")); // a character cut by a soft break
+        QCOMPARE(a.Locality, QStringLiteral("Aarhus"));
+        QCOMPARE(a.PostalCode, QStringLiteral("8000"));
+        QCOMPARE(a.Country, QStringLiteral("Danmark"));
+        QCOMPARE(c.TelecomInfo.Phone1.Attributes, TmsPhoneTypes({mstWork, mstVoice}));
+        QCOMPARE(c.TelecomInfo.Phone2.Attributes, TmsPhoneTypes({mstCellular, mstVoice}));
+        QCOMPARE(c.TelecomInfo.Phone2.Number, QStringLiteral("+45 8765 4321"));
+        // The label's soft-broken last line is no phone, and nothing comes from the second card.
+        QCOMPARE(c.TelecomInfo.Phone3, TmsPhoneRec());
+        QCOMPARE(c.DeliveryInfo.Address2, TmsAddressRec());
+        QCOMPARE(c.TelecomInfo.Email1.EmailType, mseInternet);
+        QCOMPARE(c.TelecomInfo.Email1.Address, QStringLiteral("asa@example.org"));
+        QCOMPARE(c.TelecomInfo.Email2, TmsEmailRec());
+        QCOMPARE(c.ExplanatoryInfo.Comment, QStringList({"Call after 10\r\nDoor code 12345"}));
+        QCOMPARE(c.ExplanatoryInfo.URL1, QStringLiteral("http://www.example.org/"));
+        QVERIFY(c.ExplanatoryInfo.URL2.isEmpty());
+        CompareRoundTrip(c);
+        // Saved and opened again, nothing changes.
+        c.SaveToFile(path);
+        TmsVCard again;
+        again.LoadFromFile(path);
+        QCOMPARE(again.Text(), c.Text());
+    }
+
+    void version30ExportIsDecoded()
+    {
+        TmsVCard c;
+        c.SetText(QString::fromUtf8(kExport30));
+        const TmsNameRec &n = c.Identification.Name;
+        QCOMPARE(QStringList({n.FamilyName, n.GivenName, n.AdditionalNames, n.Prefix, n.Suffix}),
+                 QStringList({"Lee", "Ann", "Marie", "Dr.", ""}));
+        QCOMPARE(c.BusinessInfo.Company.Name, QStringLiteral("Acme, Inc."));
+        QCOMPARE(c.BusinessInfo.Company.AUnit, QStringLiteral("Research & Development"));
+        QCOMPARE(c.BusinessInfo.Title, QStringLiteral("Head of R&D; Europe"));
+        QCOMPARE(c.TelecomInfo.Email1.EmailType, mseInternet);
+        QCOMPARE(c.TelecomInfo.Email1.Address, QStringLiteral("ann.lee@example.com"));
+        QCOMPARE(c.TelecomInfo.Phone1.Attributes, TmsPhoneTypes({mstWork, mstVoice, mstPreferred}));
+        QCOMPARE(c.TelecomInfo.Phone2.Attributes, TmsPhoneTypes({mstCellular, mstVoice}));
+        QCOMPARE(c.TelecomInfo.Phone3.Attributes, TmsPhoneTypes({mstFax, mstWork}));
+        QCOMPARE(c.TelecomInfo.Phone3.Number, QStringLiteral("+1 555 0102"));
+        const TmsAddressRec &work = c.DeliveryInfo.Address1;
+        QCOMPARE(work.Attributes, TmsAddressTypes({msaWork}));
+        QCOMPARE(work.Street, QStringLiteral("Apt 5; Bldg 2\n12 Long Street"));
+        QCOMPARE(work.Locality, QStringLiteral("Springfield"));
+        QCOMPARE(work.Country, QStringLiteral("USA"));
+        QCOMPARE(c.DeliveryInfo.Address2.Attributes, TmsAddressTypes({msaHome}));
+        QCOMPARE(c.DeliveryInfo.Address2.Street, QStringLiteral("3 Elm Road"));
+        QCOMPARE(c.ExplanatoryInfo.Comment,
+                 QStringList({"Met at the fair, booth 12.\nPrefers mail. Files in C:\\Temp\\cards; a long line "
+                              "folded in the middle of a word."}));
+        QCOMPARE(c.ExplanatoryInfo.URL1, QStringLiteral("http://www.example.com/people/ann/index.html"));
+        CompareRoundTrip(c);
+    }
+
+    void foldsLoseTheLineBreakAndOneBlank()
+    {
+        TmsVCard c;
+        c.SetText(Wrapped({"URL:http://example.org/index.h", " tml", "URL:http://example.org/a", "\tb.htm",
+                           "FN:Ann ", " Lee", "TITLE:a", "  b"}));
+        QCOMPARE(c.ExplanatoryInfo.URL1, QStringLiteral("http://example.org/index.html"));
+        QCOMPARE(c.ExplanatoryInfo.URL2, QStringLiteral("http://example.org/ab.htm"));
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("Ann Lee"));
+        QCOMPARE(c.BusinessInfo.Title, QStringLiteral("a b"));
+    }
+
+    void escapesAreReadAndWritten()
+    {
+        TmsVCard c;
+        c.SetText(Wrapped({"ADR:;;Apt 5\\; Bldg 2;Town\\, North;;;", "FN:A\\\\B\\nC\\ND\\tE\\,F\\:G\\"}));
+        QCOMPARE(c.DeliveryInfo.Address1.Street, QStringLiteral("Apt 5; Bldg 2"));
+        QCOMPARE(c.DeliveryInfo.Address1.Locality, QStringLiteral("Town, North"));
+        // An unknown escape keeps its backslash, as does a backslash at the end.
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("A\\B\nC\nD\\tE,F:G\\"));
+
+        TmsVCard model;
+        model.DeliveryInfo.Address1.Street = QStringLiteral("Apt 5; Bldg 2");
+        model.DeliveryInfo.Address1.Locality = QStringLiteral("C:\\new\\;");
+        model.Identification.Name.FamilyName = QStringLiteral("Lee;Ann");
+        model.BusinessInfo.Company.Name = QStringLiteral("Acme, Inc.");
+        QCOMPARE(WrittenLine(model, QStringLiteral("ADR")),
+                 QStringLiteral("ADR:;;Apt 5\\; Bldg 2;C:\\\\new\\\\\\;;;;"));
+        QCOMPARE(WrittenLine(model, QStringLiteral("ORG")), QStringLiteral("ORG:Acme, Inc.;"));
+        CompareRoundTrip(model);
+        // Note lines are still one property with continuation lines, but a ";" in them stays.
+        model.ExplanatoryInfo.Comment = QStringList{QStringLiteral("one;two"), QStringLiteral("three\\")};
+        TmsVCard back;
+        back.SetText(model.Text());
+        QCOMPARE(back.ExplanatoryInfo.Comment, QStringList({"one;two three\\"}));
+    }
+
+    void lineBreaksAreWrittenQuotedPrintable()
+    {
+        TmsVCard c;
+        c.Identification.FormattedName = QStringLiteral("Æsa Øster");
+        c.DeliveryInfo.Address1.Attributes = {msaHome};
+        c.DeliveryInfo.Address1.Street = QStringLiteral("Mærkevej 1\r\nBack house = 2");
+        c.TelecomInfo.Email1.Address = QStringLiteral("a\nb@example.org");
+        c.BusinessInfo.Title = QStringLiteral("bell\x07");
+        c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("first;"), QStringLiteral("second\nthird")};
+        // Plain texts stay as they are; only a value that a line cannot hold is encoded.
+        QCOMPARE(WrittenLine(c, QStringLiteral("FN")), QStringLiteral("FN:Æsa Øster"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("ADR")),
+                 QStringLiteral("ADR;HOME;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:"
+                                ";;M=C3=A6rkevej 1=0D=0ABack house =3D 2;;;;"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("EMAIL")),
+                 QStringLiteral("EMAIL;;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:a=0Ab@example.org"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("NOTE")),
+                 QStringLiteral("NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:first\\; second=0Athird"));
+        // The note reads back as one line, as its continuation lines would.
+        c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("first; second\nthird")};
+        CompareRoundTrip(c);
+    }
+
+    void quotedPrintableCharsetsAndDamage()
+    {
+        TmsVCard c;
+        c.SetText(Wrapped({"FN;ENCODING=QUOTED-PRINTABLE;CHARSET=ISO-8859-15:=A4 5",
+                           "N;CHARSET=WINDOWS-1252;QUOTED-PRINTABLE:=80;x",
+                           "TITLE;QUOTED-PRINTABLE;CHARSET=NO-SUCH-SET:caf=C3=A9 =G1 =4",
+                           "ROLE;QUOTED-PRINTABLE;CHARSET=UTF-8:=E9t=E9",
+                           "ORG;ENCODING=8BIT;CHARSET=UTF-8:a=C3=A9"}));
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("€ 5"));
+        QCOMPARE(c.Identification.Name.FamilyName, QStringLiteral("€"));
+        QCOMPARE(c.Identification.Name.GivenName, QStringLiteral("x"));
+        // An unknown set reads as the file does; broken codes stay as they were written.
+        QCOMPARE(c.BusinessInfo.Title, QStringLiteral("café =G1 =4"));
+        // Bytes that are not the named set are not thrown away.
+        QCOMPARE(c.BusinessInfo.Role, QStringLiteral("été"));
+        QCOMPARE(c.BusinessInfo.Company.Name, QStringLiteral("a=C3=A9")); // not encoded
+    }
+
+    void groupsAndTypesFindTheirProperties()
+    {
+        TmsVCard c;
+        c.SetText(Wrapped({"item1.TEL;TYPE=WORK,VOICE:1", "item2.tel;type=home;type=fax;pref:2",
+                           "A-b_3.TEL;WORK;VOICE:3", "item4.EMAIL;TYPE=\"x400\":m", "item5.NOTE:n", "item5.X-ABLabel:l",
+                           ".FN:no group", "x.y.FN:bad"}));
+        QCOMPARE(c.TelecomInfo.Phone1.Number, QStringLiteral("1"));
+        QCOMPARE(c.TelecomInfo.Phone1.Attributes, TmsPhoneTypes({mstWork, mstVoice}));
+        QCOMPARE(c.TelecomInfo.Phone2.Attributes, TmsPhoneTypes({mstHome, mstFax, mstPreferred}));
+        QCOMPARE(c.TelecomInfo.Phone3.Attributes, TmsPhoneTypes({mstWork, mstVoice}));
+        QCOMPARE(c.TelecomInfo.Email1.EmailType, mseX400);
+        QCOMPARE(c.ExplanatoryInfo.Comment, QStringList({"n"}));
+        QVERIFY(c.Identification.FormattedName.isEmpty());
+    }
+
+    void onlyTheFirstCardIsRead()
+    {
+        TmsVCard c;
+        c.SetText(Card({"TEL:before", "BEGIN:VCARD", "VERSION:2.1", "FN:Ann", "AGENT:", "BEGIN:VCARD", "VERSION:2.1",
+                        "FN:Agent", "TEL:agent", "END:VCARD", "TEL:1", "NOTE;QUOTED-PRINTABLE:end=", "END:VCARD",
+                        "begin:vcard", "FN:Bo", "TEL:2",
+                        "URL:http://bo/", "end:vcard"}));
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("Ann"));
+        QCOMPARE(c.TelecomInfo.Phone1.Number, QStringLiteral("1"));
+        QVERIFY(c.TelecomInfo.Phone2.Number.isEmpty());
+        QVERIFY(c.ExplanatoryInfo.URL1.isEmpty());
+        QCOMPARE(c.ExplanatoryInfo.Comment, QStringList({"end"})); // a soft break never takes the card's end
     }
 
     void assignAndClear()
