@@ -390,7 +390,8 @@ void Bitmap::LoadFromBitmapFile(const QByteArray &bytes)
         rd.Seek(14 + infoSize);
         const bool topDown = rawHeight < 0;
         const qint64 height = topDown ? -qint64(rawHeight) : rawHeight;
-        if (width < 0 || width > kMaxBitmapSide || height > kMaxBitmapSide)
+        // A bitmap without pixels is refused like a damaged one: nothing could be drawn or saved from it.
+        if (width <= 0 || width > kMaxBitmapSide || height <= 0 || height > kMaxBitmapSide)
             invalidBitmap();
         quint32 masks[3] = {0xFF0000, 0xFF00, 0xFF};
         if (bits == 16) {
@@ -431,8 +432,9 @@ void Bitmap::LoadFromBitmapFile(const QByteArray &bytes)
             int shift = 0;
             while (!((mask >> shift) & 1))
                 ++shift;
-            const quint32 max = mask >> shift;
-            return int(((v & mask) >> shift) * 255 / max);
+            // In 64 bits: a mask of more than 24 bits would overflow the scaling.
+            const quint64 max = mask >> shift;
+            return int(quint64((v & mask) >> shift) * 255 / max);
         };
         if (bits <= 8) {
             img = QImage(width, int(height), QImage::Format_Indexed8);
@@ -444,8 +446,8 @@ void Bitmap::LoadFromBitmapFile(const QByteArray &bytes)
             img = QImage(width, int(height), QImage::Format_RGB32);
             pf = bits == 32 ? PixelFormat::pf32bit : PixelFormat::pfDevice;
         }
-        if (img.isNull() && width && height)
-            invalidBitmap();
+        if (img.isNull())
+            invalidBitmap(); // too large to hold
         for (qint64 y = 0; y < height; ++y) {
             const uint8_t *src = pixels + (topDown ? y : height - 1 - y) * stride;
             uchar *dst = img.scanLine(int(y));

@@ -138,6 +138,17 @@ private slots:
         QCOMPARE(b.PixelColor(1, 0) & 0xFFFFFF, 0u);
     }
 
+    // Masks of any width scale to 0..255, also those wider than 24 bits.
+    void wideBitFieldMasks()
+    {
+        QByteArray file = headers(1, 1, 32, 3, 66);
+        file.append(bytes("ff ff ff ff 00 ff 00 00 00 00 00 00"));
+        file.append(bytes("ff ff ff ff"));
+        Bitmap b;
+        b.LoadFromBitmapFile(file);
+        QCOMPARE(b.PixelColor(0, 0) & 0xFFFFFF, qRgb(255, 255, 0) & 0xFFFFFF);
+    }
+
     void damagedBitmapFilesRaise_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -151,6 +162,14 @@ private slots:
         QTest::newRow("odd bit count") << headers(2, 2, 7, 0, 54).append(QByteArray(64, '\0'));
         QTest::newRow("huge") << headers(1 << 20, 2, 24, 0, 54).append(QByteArray(64, '\0'));
         QTest::newRow("offset beyond the file") << headers(2, 2, 24, 0, 5000).append(QByteArray(16, '\0'));
+        // Sizes that describe no pixels, or more than the file holds.
+        QTest::newRow("no width") << headers(0, 2, 8, 0, 54 + 1024).append(QByteArray(1024, '\0'));
+        QTest::newRow("no width at 1 bit") << headers(0, 2, 1, 0, 62).append(QByteArray(8, '\0'));
+        QTest::newRow("no height") << headers(2, 0, 24, 0, 54).append(QByteArray(16, '\0'));
+        QTest::newRow("negative width") << headers(-2, 2, 24, 0, 54).append(QByteArray(16, '\0'));
+        QTest::newRow("most negative height") << headers(2, INT_MIN, 24, 0, 54).append(QByteArray(16, '\0'));
+        QTest::newRow("palette beyond the file") << headers(2, 1, 8, 0, 54 + 1024).append(QByteArray(12, '\0'));
+        QTest::newRow("rows beyond the data") << headers(32768, 32768, 1, 0, 62).append(QByteArray(4096, '\0'));
     }
     void damagedBitmapFilesRaise()
     {
