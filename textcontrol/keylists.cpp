@@ -1,5 +1,7 @@
 #include "textcontrol/keylists.h"
 
+#include "textcontrol/casefold.h"
+
 #include "platform/error.h"
 #include "platform/formstream.h"
 
@@ -37,6 +39,37 @@ TKeyStyle ReadStyle(platform::FormReader &r)
 
 } // namespace
 
+namespace {
+// For each character below 256: how many characters fold to it, and whether one from 256 on does.
+struct FoldSources {
+    quint8 narrow[256] = {};
+    bool wide[256] = {};
+    FoldSources()
+    {
+        for (char32_t c = 0; c <= 0xFFFF; ++c) {
+            if (QChar::isSurrogate(c))
+                continue;
+            const char32_t f = FoldPoint(c);
+            if (f >= 256)
+                continue;
+            if (c < 256)
+                ++narrow[f];
+            else
+                wide[f] = true;
+        }
+    }
+};
+const FoldSources &Sources()
+{
+    static const FoldSources s;
+    return s;
+}
+} // namespace
+
+bool FoldsAloneNarrow(ushort c) { return c < 256 && Sources().narrow[c] <= 1; }
+
+bool HasWideFoldSource(ushort c) { return c < 256 && Sources().wide[c]; }
+
 QString KeyUpper(const QString &s)
 {
     QString u = s;
@@ -62,7 +95,7 @@ void TKeywordList::Add(const QString &word, const TKeyStyle &style)
     CheckKey(word);
     if (Count() >= kMaxKeyEntries)
         throw platform::Error(QStringLiteral("Too many keys"));
-    words_.push_back({word, KeyUpper(word), style});
+    words_.push_back({word, FoldCase(word), style});
     Changed();
 }
 
@@ -139,7 +172,7 @@ void TKeywordList::ReadData(platform::FormReader &r)
         CheckKey(word);
         if (int(read.size()) >= kMaxKeyEntries)
             throw platform::Error(QStringLiteral("Too many keys"));
-        read.push_back({word, KeyUpper(word), ReadStyle(r)});
+        read.push_back({word, FoldCase(word), ReadStyle(r)});
     }
     r.ReadListEnd();
     BeginUpdate();
@@ -161,6 +194,8 @@ void TStartStopKeyList::Add(const QString &start, const QString &stop, bool ends
     const bool cs = flags & kfCaseSensitive;
     k.start = cs ? start : KeyUpper(start);
     k.stop = cs ? stop : KeyUpper(stop);
+    k.matchStart = cs ? start : FoldCase(start);
+    k.matchStop = cs ? stop : FoldCase(stop);
     k.endsAtParEnd = endsAtParEnd;
     longestStart_ = std::max(longestStart_, int(start.size()));
     longestStop_ = std::max(longestStop_, int(stop.size()));

@@ -44,8 +44,8 @@ public:
     void Assign(const QStringList &) {}
     void GetKeyStyle(int i, TKeyStyle &style) const;
     const TKeyStyle &Style(int i) const { return words_.at(size_t(i)).style; }
-    // Lookup tables: upper-cased copies and the longest keyword.
-    const QString &Upper(int i) const { return words_.at(size_t(i)).upper; }
+    // Lookup tables: case-folded copies (what text is matched against) and the longest keyword.
+    const QString &Folded(int i) const { return words_.at(size_t(i)).folded; }
     int Longest() const { return longest_; }
     bool operator==(const TKeywordList &o) const;
 
@@ -57,7 +57,7 @@ public:
 private:
     void Changed();
     struct Entry {
-        QString word, upper;
+        QString word, folded;
         TKeyStyle style;
     };
     std::vector<Entry> words_;
@@ -68,6 +68,7 @@ private:
 struct TStartStopKey {
     TKeyStyle style;
     QString start, stop; // upper-cased unless case-sensitive
+    QString matchStart, matchStop; // what the text is matched against: case-folded unless case-sensitive
     bool endsAtParEnd = false;
     qint16 link = -1;
     // Derived separator requirements (whole-word pairs only).

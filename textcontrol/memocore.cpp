@@ -1,6 +1,7 @@
 #include "textcontrol/memocore.h"
 
 #include "platform/error.h"
+#include "textcontrol/casefold.h"
 #include "textcontrol/rilostrings.h"
 
 #include <QBuffer>
@@ -18,12 +19,6 @@ constexpr int kMaxUndoRecord = 2147483547;
 constexpr int kIncrementalLength = 4096; // longer paragraphs are re-highlighted and re-wrapped around an edit
 constexpr QEvent::Type kBackgroundEvent = QEvent::Type(QEvent::User + 1);
 
-inline ushort Up(ushort c)
-{
-    if (c < 0x80)
-        return (c >= 'a' && c <= 'z') ? ushort(c - 32) : c;
-    return QChar(c).toUpper().unicode();
-}
 // Scratch vectors are kept between calls, but not when a very long paragraph made them big.
 template <class V> void ReleaseIfLarge(V &v)
 {
@@ -33,7 +28,7 @@ template <class V> void ReleaseIfLarge(V &v)
     }
 }
 
-// Whether key matches the text at i (upper-cased unless cs) with separators where asked.
+// Whether key matches the text at i (case-folded unless cs) with separators where asked.
 template <class Ch, class Sep>
 bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool needBefore, bool needAfter, const Sep &isSep)
 {
@@ -41,33 +36,31 @@ bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool need
     if (i + m > len)
         return false;
     for (int j = 0; j < m; ++j) {
-        const ushort d = ushort(s[i + j]);
-        if ((cs ? d : Up(d)) != key[j].unicode())
+        const ushort d = cs ? ushort(s[i + j]) : FoldAt(s, len, i + j);
+        if (d != key[j].unicode())
             return false;
     }
     if (needBefore && i > 0 && !isSep(ushort(s[i - 1])))
         return false;
     return !(needAfter && i + m < len && !isSep(ushort(s[i + m])));
 }
-// Next index from i where the character may start a key whose (upper-cased) first character is
-// `first`; low is its lower-case form (equal when it has none).
-template <class Ch> int NextCandidate(const Ch *s, int i, int end, ushort first, ushort low, bool cs)
+// Next index from i (up to end) where the text s[0, len) may start a key whose first character,
+// case-folded unless cs, is `first`.
+template <class Ch> int NextCandidate(const Ch *s, int len, int i, int end, ushort first, bool cs)
 {
     if constexpr (sizeof(Ch) == 1) {
-        if ((first == low || cs) && first < 256) {
+        if (first < 256 && (cs || FoldsAloneNarrow(first))) {
             const void *hit = i < end ? std::memchr(s + i, int(first), size_t(end - i)) : nullptr;
             return hit ? int(static_cast<const Ch *>(hit) - s) : end;
         }
     }
     for (; i < end; ++i) {
         const ushort c = ushort(s[i]);
-        if (c == first || (!cs && (c == low || (c >= 0x80 && Up(c) == first))))
+        if (c == first || (!cs && c >= 'A' && FoldAt(s, len, i) == first))
             return i;
     }
     return end;
 }
-
-inline ushort Low(ushort c) { return c < 0x80 ? ((c >= 'A' && c <= 'Z') ? ushort(c + 32) : c) : QChar(c).toLower().unicode(); }
 
 // Paragraph ends as loading reads them: CR LF, LF CR, a lone CR and a lone LF each end one paragraph.
 // Each becomes CR LF, so that offsets (caret, undo records, navigators) count it as the text does.
@@ -993,15 +986,15 @@ void MemoCore::BuildKeyTables()
     std::fill(std::begin(maybeStart_), std::end(maybeStart_), false);
     for (int k = 0; k < startStop_.Count(); ++k) {
         const TStartStopKey &key = startStop_[k];
-        const ushort fc = key.start[0].unicode();
+        const ushort fc = key.matchStart[0].unicode();
         if (key.style.flags & kfCaseSensitive) {
             pairsByFirst_[fc < 256 ? fc : 256].push_back(k);
             continue;
         }
-        for (int c = 0; c < 256; ++c)
-            if (Up(ushort(c)) == fc)
+        for (char32_t c = 0; c < 256; ++c)
+            if (FoldPoint(c) == fc)
                 pairsByFirst_[size_t(c)].push_back(k);
-        if (fc >= 128)
+        if (fc >= 256 || HasWideFoldSource(fc))
             pairsByFirst_[256].push_back(k);
     }
     for (int c = 0; c < 256; ++c)
@@ -1152,16 +1145,15 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
             }
             const TStartStopKey &key = startStop_[k];
             const bool cs = key.style.flags & kfCaseSensitive;
-            const ushort first = key.stop[0].unicode();
-            const ushort firstLow = cs ? first : Low(first);
+            const ushort first = key.matchStop[0].unicode();
             int q = std::max({bodyStart, p - m + 1, 0});
             const int qEnd = std::min(len - m + 1, limit);
             int found = -1;
             for (; q < qEnd; ++q) {
-                q = NextCandidate(s, q, qEnd, first, firstLow, cs);
+                q = NextCandidate(s, len, q, qEnd, first, cs);
                 if (q >= qEnd)
                     break;
-                if (MatchAt(s, len, q, key.stop, cs, key.stopPrecSep, key.stopFollowSep, sep)) {
+                if (MatchAt(s, len, q, key.matchStop, cs, key.stopPrecSep, key.stopFollowSep, sep)) {
                     found = q;
                     break;
                 }
@@ -1192,7 +1184,7 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
             const auto &cands = pairsByFirst_[c < 256 ? c : 256];
             for (int k : cands) {
                 const TStartStopKey &key = startStop_[k];
-                if (!MatchAt(s, len, i, key.start, key.style.flags & kfCaseSensitive, key.startPrecSep, key.startFollowSep, sep))
+                if (!MatchAt(s, len, i, key.matchStart, key.style.flags & kfCaseSensitive, key.startPrecSep, key.startFollowSep, sep))
                     continue;
                 if (sameTopCheck && topPair == k && key.start == key.stop)
                     continue;
@@ -1316,14 +1308,13 @@ template <class Ch> bool MemoCore::FindKeywords(const Ch *s, int len, int a, int
     };
     for (int k = 0; k < keywords_.Count(); ++k) {
         const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
-        const QString &key = cs ? keywords_.Strings(k) : keywords_.Upper(k);
+        const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
         const int m = int(key.size());
         if (m == 0)
             continue;
         const ushort first = key[0].unicode();
-        const ushort low = cs ? first : Low(first);
         for (int i = a; i + m <= b; ++i) {
-            i = NextCandidate(s, i, b - m + 1, first, low, cs);
+            i = NextCandidate(s, len, i, b - m + 1, first, cs);
             if (i + m > b)
                 break;
             if (!MatchAt(s, len, i, key, cs, true, true, sep))
@@ -1373,13 +1364,12 @@ template <class Ch> bool MemoCore::AnyKeyword(const Ch *s, int len, int a, int b
     const auto sep = [this](ushort c) { return IsSeparator(c); };
     for (int k = 0; k < keywords_.Count(); ++k) {
         const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
-        const QString &key = cs ? keywords_.Strings(k) : keywords_.Upper(k);
+        const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
         const int m = int(key.size());
         if (m == 0)
             continue;
         const ushort first = key[0].unicode();
-        const ushort low = cs ? first : Low(first);
-        for (int i = NextCandidate(s, a, b - m + 1, first, low, cs); i + m <= b; i = NextCandidate(s, i + 1, b - m + 1, first, low, cs))
+        for (int i = NextCandidate(s, len, a, b - m + 1, first, cs); i + m <= b; i = NextCandidate(s, len, i + 1, b - m + 1, first, cs))
             if (MatchAt(s, len, i, key, cs, true, true, sep))
                 return true;
     }
@@ -2254,17 +2244,23 @@ template <class Ch>
 int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat, bool matchCase, bool wholeWord, bool last) const
 {
     const int m = int(pat.size());
-    auto fold = [matchCase](ushort c) -> ushort { return (!matchCase && c >= 'a' && c <= 'z') ? ushort(c - 32) : c; };
+    auto at = [&](int i) -> ushort { return matchCase ? ushort(s[i]) : FoldAt(s, len, i); };
+    // A match that would begin or end inside a surrogate pair is none.
+    auto splitsPair = [&](int i) {
+        if constexpr (sizeof(Ch) > 1)
+            return i > 0 && i < len && QChar::isLowSurrogate(ushort(s[i])) && QChar::isHighSurrogate(ushort(s[i - 1]));
+        return false;
+    };
     const ushort first = pat[0].unicode();
     int found = -1;
     for (int i = std::max(from, 0); i + m <= std::min(to, len); ++i) {
-        if (fold(ushort(s[i])) != first)
+        if (at(i) != first)
             continue;
         int j = 1;
         for (; j < m; ++j)
-            if (fold(ushort(s[i + j])) != pat[j].unicode())
+            if (at(i + j) != pat[j].unicode())
                 break;
-        if (j < m)
+        if (j < m || splitsPair(i) || splitsPair(i + m))
             continue;
         if (wholeWord && ((i > 0 && !IsSeparator(ushort(s[i - 1]))) || (i + m < len && !IsSeparator(ushort(s[i + m])))))
             continue;
@@ -2277,13 +2273,9 @@ int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat,
 
 bool MemoCore::FindText(const QString &text, bool forward, bool wholeWord, bool matchCase)
 {
-    if (text.isEmpty())
+    if (text.isEmpty() || text.size() > CharCount())
         return false;
-    QString pat = text;
-    if (!matchCase)
-        for (QChar &c : pat)
-            if (c.unicode() >= 'a' && c.unicode() <= 'z')
-                c = QChar(c.unicode() - 32);
+    const QString pat = matchCase ? text : FoldCase(text);
     const int m = int(pat.size());
     const int caret = SelStart();
     int p = text_.ParagraphAt(caret);

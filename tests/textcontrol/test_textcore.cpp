@@ -407,6 +407,47 @@ private slots:
         QCOMPARE(m.States().Get(m.Pop(s)).depth, qint8(14));
     }
 
+    void caseFoldingIsTheSameInFindAndKeys()
+    {
+        // Find, keywords and start/stop keys without the case flag all fold case the same way:
+        // Unicode simple case folding, surrogate pairs included.
+        const QString u10400 = QString::fromUcs4(U"\U00010400"), u10428 = QString::fromUcs4(U"\U00010428");
+        const struct {
+            QString key, text;
+            bool same;
+        } cases[] = {
+            {QStringLiteral("\u00e4"), QStringLiteral("\u00c4"), true},   // a umlaut
+            {QStringLiteral("\u00c4"), QStringLiteral("\u00e4"), true},
+            {QStringLiteral("\u03c3"), QStringLiteral("\u03a3"), true},   // sigma
+            {QStringLiteral("\u03a3"), QStringLiteral("\u03c2"), true},   // final sigma
+            {QStringLiteral("k"), QStringLiteral("\u212a"), true},         // Kelvin sign
+            {QStringLiteral("\u00df"), QStringLiteral("\u1e9e"), true},   // sharp s
+            {QStringLiteral("\u03bc"), QStringLiteral("\u00b5"), true},   // micro sign
+            {u10428, u10400, true},                                      // Deseret, beyond 16 bits
+            {QStringLiteral("\u00e4"), QStringLiteral("a"), false},
+            {QStringLiteral("i"), QStringLiteral("\u0131"), false},        // dotless i stays apart
+        };
+        for (const auto &c : cases) {
+            const QString text = QStringLiteral("x ") + c.text + QStringLiteral(" y");
+            Memo m(text);
+            m.Select(0, 0);
+            QCOMPARE(m.FindText(c.key, true, true, false), c.same);
+            if (c.same) {
+                QCOMPARE(m.SelLower(), 2);
+                QCOMPARE(m.SelText(), c.text);
+            }
+            m.Select(m.CharCount(), 0);
+            QCOMPARE(m.FindText(c.key, false, false, false), c.same);
+            QVERIFY(!m.FindText(c.key, true, false, true) || c.key == c.text);
+            m.Keywords().Add(c.key, TKeyStyle{0, fsBold, 7, 0, 0, 0});
+            m.StartStopKeys().Add(QStringLiteral("<") + c.key, QStringLiteral(">"), false, 0, 0, 0, 8, 0, 0);
+            m.ReApplyKeys();
+            QCOMPARE(m.Ctx(2), qint16(c.same ? 7 : 0));
+            m.SetTextBuf(QStringLiteral("x <") + c.text + QStringLiteral(" y> z"));
+            QCOMPARE(m.Ctx(3), qint16(c.same ? 8 : 0));
+        }
+    }
+
     void keywordsAndStaleStyling()
     {
         Memo m(QStringLiteral("a < b and \"x < y\""));
