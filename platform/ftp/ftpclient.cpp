@@ -4,7 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <atomic>
 #include <curl/curl.h>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -168,6 +172,10 @@ struct FtpConnection::Impl {
     QList<QByteArray> replies; // server reply lines of the last call
     char errorText[CURL_ERROR_SIZE] = {};
     curl_slist *quote = nullptr;
+    std::atomic<bool> aborted{false};
+    // The sockets libcurl opened through us, so that Abort can wake a wait that libcurl does on its own.
+    std::mutex socketsLock;
+    std::set<curl_socket_t> sockets;
 
     ~Impl()
     {
@@ -182,6 +190,8 @@ struct FtpConnection::Impl {
     // connection without watching that socket, so we drive it with a short poll instead.
     CURLcode perform()
     {
+        if (aborted)
+            return CURLE_ABORTED_BY_CALLBACK;
         if (curl_multi_add_handle(multi, curl) != CURLM_OK)
             return CURLE_OUT_OF_MEMORY;
         int running = 1;
@@ -199,7 +209,45 @@ struct FtpConnection::Impl {
             if (m->msg == CURLMSG_DONE && m->easy_handle == curl)
                 result = m->data.result;
         curl_multi_remove_handle(multi, curl);
-        return result;
+        // A call that did not finish was cancelled, whatever a shut-down socket made libcurl say.
+        return aborted && result != CURLE_OK ? CURLE_ABORTED_BY_CALLBACK : result;
+    }
+
+    void abort()
+    {
+        aborted = true;
+        {
+            std::lock_guard<std::mutex> g(socketsLock);
+            for (curl_socket_t s : sockets)
+                ::shutdown(s, SHUT_RDWR);
+        }
+        if (multi)
+            curl_multi_wakeup(multi);
+    }
+
+    static int progress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        return static_cast<Impl *>(user)->aborted ? 1 : 0;
+    }
+
+    static curl_socket_t openSocket(void *user, curlsocktype, curl_sockaddr *address)
+    {
+        auto *d = static_cast<Impl *>(user);
+        std::lock_guard<std::mutex> g(d->socketsLock);
+        if (d->aborted)
+            return CURL_SOCKET_BAD;
+        const curl_socket_t s = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        if (s != CURL_SOCKET_BAD)
+            d->sockets.insert(s);
+        return s;
+    }
+
+    static int closeSocket(void *user, curl_socket_t s)
+    {
+        auto *d = static_cast<Impl *>(user);
+        std::lock_guard<std::mutex> g(d->socketsLock);
+        d->sockets.erase(s);
+        return ::close(s);
     }
 
     static size_t header(char *data, size_t size, size_t count, void *user)
@@ -236,6 +284,13 @@ struct FtpConnection::Impl {
         curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Impl::header);
         curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Impl::progress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, &Impl::openSocket);
+        curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Impl::closeSocket);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     }
 
     // The last reply line that carries a code (for error messages).
@@ -478,6 +533,16 @@ bool FtpConnection::PutFile(const QString &localPath, const QByteArray &remote)
         return failCurl(rc);
     setError(ERROR_SUCCESS);
     return true;
+}
+
+void FtpConnection::Abort()
+{
+    d_->abort();
+}
+
+bool FtpConnection::Aborted() const
+{
+    return d_->aborted;
 }
 
 bool FtpConnection::DeleteFile(const QByteArray &remote)

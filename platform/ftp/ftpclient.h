@@ -3,7 +3,8 @@
 // connection is opened and logged in by Open and re-used by every later call; calls from several threads
 // are serialised. Every command names an absolute path, so a re-used connection never depends on the
 // folder an earlier transfer left it in. A call that fails returns false (or null) and leaves its error
-// number in FtpLastError() of the calling thread, as the system's GetLastError does.
+// number in FtpLastError() of the calling thread, as the system's GetLastError does. Abort, from any
+// thread, ends the running call at once and every later one.
 #include "platform/ftp/ftplisting.h"
 
 #include <QByteArray>
@@ -95,6 +96,11 @@ public:
     bool RemoveDirectory(const QByteArray &remote);
     bool CreateDirectory(const QByteArray &remote);
     bool RenameFile(const QByteArray &from, const QByteArray &to);
+
+    // Ends the call running on another thread within moments and fails it and every later call with
+    // ERROR_INTERNET_OPERATION_CANCELLED; the connection is closed without a goodbye to the server.
+    void Abort();
+    bool Aborted() const;
 
     // The absolute form of a path given relative to the current folder ("." and ".." resolved).
     QByteArray AbsolutePath(const QByteArray &path) const;

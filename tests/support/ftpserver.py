@@ -1,6 +1,8 @@
 """A small FTP server for tests: one user with full rights on a root folder, on 127.0.0.1.
 
-Usage: ftpserver.py PORT ROOT [--user NAME] [--password WORD] [--no-mlsd] [--throttle BYTES_PER_SECOND]
+Usage: ftpserver.py ROOT [--user NAME] [--password WORD] [--no-mlsd] [--throttle BYTES_PER_SECOND]
+
+It binds a port the system chooses and prints "PORT n" on a line of its own once it accepts connections.
 """
 import argparse
 import logging
@@ -12,7 +14,6 @@ from pyftpdlib.servers import FTPServer
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("port", type=int)
     parser.add_argument("root")
     parser.add_argument("--user", default="k5")
     parser.add_argument("--password", default="secret")
@@ -37,7 +38,9 @@ def main():
             read_limit = args.throttle
         Handler.dtp_handler = Throttled
 
-    server = FTPServer(("127.0.0.1", args.port), Handler)
+    # Port 0: the system hands out a port no one holds, so parallel tests never collide.
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    print("PORT %d" % server.address[1], flush=True)
     server.serve_forever()
 
 

@@ -1,6 +1,6 @@
 #pragma once
-// A real FTP server for tests: Debian's pyftpdlib (tests/support/ftpserver.py) on 127.0.0.1 with a free
-// port, serving a fresh folder with full rights for one user.
+// A real FTP server for tests: Debian's pyftpdlib (tests/support/ftpserver.py) on 127.0.0.1, on a port
+// the system chose for it, serving a fresh folder with full rights for one user.
 #include "k5test.h"
 
 #include <QDir>
@@ -18,16 +18,13 @@ public:
     {
         if (!dir_.isValid())
             return false;
-        port_ = FreePort();
         const QString script = QStringLiteral(K5_SOURCE_DIR "/tests/support/ftpserver.py");
-        return server_.Start(script,
-                             QStringList{QString::number(port_), dir_.path(), QStringLiteral("--user"), user,
-                                         QStringLiteral("--password"), password} + extra,
-                             port_);
+        return server_.Start(script, QStringList{dir_.path(), QStringLiteral("--user"), user,
+                                                 QStringLiteral("--password"), password} + extra);
     }
     void Stop() { server_.Stop(); }
     bool Running() const { return server_.Running(); }
-    quint16 Port() const { return port_; }
+    quint16 Port() const { return server_.Port(); }
     // The folder the server shows as "/".
     QString Root() const { return dir_.path(); }
     QString Path(const QString &relative) const { return dir_.path() + QLatin1Char('/') + relative; }
@@ -35,7 +32,6 @@ public:
 private:
     QTemporaryDir dir_;
     PythonServer server_;
-    quint16 port_ = 0;
 };
 
 // Data rows "passive" and "active" of a bool column "passive", for tests run in both transfer modes.

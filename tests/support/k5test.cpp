@@ -7,10 +7,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
+#include <arpa/inet.h>
 #include <cstdlib>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace k5test {
 namespace {
@@ -96,12 +97,22 @@ QStringList Answerer::Texts() const
     return out;
 }
 
-quint16 FreePort()
+ClosedPort::ClosedPort()
 {
-    QTcpServer s;
-    if (!s.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return s.serverPort();
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+        qFatal("cannot hold a closed port");
+    port_ = ntohs(a.sin_port);
+}
+
+ClosedPort::~ClosedPort()
+{
+    ::close(fd_);
 }
 
 PythonServer::~PythonServer()
@@ -109,26 +120,35 @@ PythonServer::~PythonServer()
     Stop();
 }
 
-bool PythonServer::Start(const QString &script, const QStringList &args, quint16 port, int timeoutMs)
+bool PythonServer::Start(const QString &script, const QStringList &args, int timeoutMs)
 {
+    port_ = 0;
+    output_.clear();
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-u"), script} + args);
     if (!process_.waitForStarted(timeoutMs))
         return false;
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < timeoutMs) {
-        if (process_.state() != QProcess::Running)
-            return false;
-        QTcpSocket sock;
-        sock.connectToHost(QHostAddress::LocalHost, port);
-        if (sock.waitForConnected(200)) {
-            sock.disconnectFromHost();
-            return true;
+    for (;;) {
+        while (process_.canReadLine()) {
+            const QByteArray line = process_.readLine();
+            bool ok = false;
+            const uint port = line.startsWith("PORT ") ? line.mid(5).trimmed().toUInt(&ok) : 0;
+            if (ok && port > 0 && port <= 0xFFFF) {
+                port_ = quint16(port);
+                return true;
+            }
+            output_ += line;
         }
-        QThread::msleep(50);
+        const qint64 left = timeoutMs - t.elapsed();
+        if (left <= 0 || !process_.waitForReadyRead(int(left))) {
+            output_ += process_.readAll();
+            qWarning("python server gave no port: %s", output_.constData());
+            Stop();
+            return false;
+        }
     }
-    return false;
 }
 
 void PythonServer::Stop()
@@ -147,9 +167,10 @@ bool PythonServer::Running() const
     return process_.state() == QProcess::Running;
 }
 
-QString PythonServer::Output() const
+QString PythonServer::Output()
 {
-    return QString::fromLocal8Bit(const_cast<QProcess &>(process_).readAll());
+    output_ += process_.readAll();
+    return QString::fromLocal8Bit(output_);
 }
 
 QString WriteFile(const QString &path, const QByteArray &bytes)

@@ -45,21 +45,39 @@ private:
     int modals_ = 0;
 };
 
-// A free TCP port on 127.0.0.1.
-quint16 FreePort();
+// A port on 127.0.0.1 that refuses connections while this object lives: it is bound without listening
+// (and without address re-use), so no server can take it meanwhile.
+class ClosedPort {
+public:
+    ClosedPort();
+    ~ClosedPort();
+    ClosedPort(const ClosedPort &) = delete;
+    ClosedPort &operator=(const ClosedPort &) = delete;
+    quint16 Port() const { return port_; }
 
-// Runs /usr/bin/python3 with a script and arguments; Start() waits until 127.0.0.1:port accepts.
+private:
+    int fd_ = -1;
+    quint16 port_ = 0;
+};
+
+// Runs /usr/bin/python3 with a script and arguments. The script binds a port of the system's choice and
+// prints "PORT n" on a line of its own once it accepts connections; Start() waits for that line.
 class PythonServer {
 public:
     PythonServer() = default;
     ~PythonServer();
-    bool Start(const QString &script, const QStringList &args, quint16 port, int timeoutMs = 15000);
+    bool Start(const QString &script, const QStringList &args, int timeoutMs = 15000);
     void Stop();
     bool Running() const;
-    QString Output() const;
+    // The port the server reported; 0 before it did.
+    quint16 Port() const { return port_; }
+    // What the server printed besides its port line.
+    QString Output();
 
 private:
     QProcess process_;
+    QByteArray output_;
+    quint16 port_ = 0;
 };
 
 // Writes a file (creating folders); returns its path.

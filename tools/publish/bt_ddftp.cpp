@@ -243,11 +243,17 @@ TUploadThread::TUploadThread(TBTDragDropFTP *owner, std::shared_ptr<FtpConnectio
 {
 }
 
+void TUploadThread::Cancel()
+{
+    connection_->Abort();
+}
+
 void TUploadThread::run()
 {
     for (const QString &path : std::as_const(files_)) {
         const QString name = QFileInfo(path).fileName();
-        emit Report(QStringLiteral("Uploading \"%1\"").arg(name), false);
+        if (!connection_->Aborted())
+            emit Report(QStringLiteral("Uploading \"%1\"").arg(name), false);
         if (!connection_->PutFile(path, name.toUtf8()))
             emit Report(QStringLiteral("Could not upload %1 (Win32 Error %2)").arg(name).arg(FtpLastError()), true);
     }
@@ -300,8 +306,12 @@ TBTDragDropFTP::~TBTDragDropFTP()
 {
     destroying_ = true;
     if (thread_) {
-        thread_->wait();
+        // Nothing the upload still has to say may reach a component that is going away.
+        disconnect(thread_.get(), nullptr, this, nullptr);
+        cancelUpload();
+        QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
         thread_.reset();
+        busy_ = false;
     }
     if (Connected())
         Disconnect();
@@ -471,19 +481,20 @@ bool TBTDragDropFTP::Connect()
     return true;
 }
 
-void TBTDragDropFTP::waitForUpload()
+void TBTDragDropFTP::cancelUpload()
 {
     if (!thread_)
         return;
+    thread_->Cancel();
     thread_->wait();
-    // Hand out what the thread reported, and end the upload, before the connection goes.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void TBTDragDropFTP::Disconnect()
 {
-    waitForUpload();
+    cancelUpload();
     connection_.reset();
+    // What the upload reported is handed out now; its end finds no connection and lists nothing.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     model_->reset({});
     Info(QStringLiteral("Not connected"));
 }

@@ -34,6 +34,8 @@ class TUploadThread : public QThread {
 public:
     TUploadThread(TBTDragDropFTP *owner, std::shared_ptr<platform::FtpConnection> connection, QStringList files);
     TBTDragDropFTP *Owner() const { return owner_; }
+    // Ends the transfer under way at once; it and the files after it fail as cancelled.
+    void Cancel();
 
 signals:
     void Report(const QString &text, bool isError);
@@ -84,7 +86,7 @@ public:
     // Raises platform::Error when the host, login name or password is missing.
     bool Connect();
     bool Connected() const { return connection_ != nullptr; }
-    // Waits for a running upload first.
+    // Cancels a running upload (its files report the cancel) and lists nothing.
     void Disconnect();
     void Refresh();
     // One local path per line; False when an upload runs or there is no connection.
@@ -121,7 +123,7 @@ private:
     void updatePopupItems();
     void popupAt(QWidget *view, const QPoint &pos);
     void newFolderClick();
-    void waitForUpload();
+    void cancelUpload();
     QString errorSuffix() const;
 
     // Sort keys: 0 Name, 1 Date, 2 Size, 3 Type.

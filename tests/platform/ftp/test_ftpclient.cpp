@@ -3,8 +3,10 @@
 #include "k5ftpserver.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
+#include <future>
 
 using namespace platform;
 
@@ -283,7 +285,8 @@ private slots:
         QVERIFY(!FtpConnection::Open(o));
         QCOMPARE(FtpLastError(), unsigned(ERROR_INTERNET_LOGIN_FAILURE));
 
-        o.port = k5test::FreePort();
+        const k5test::ClosedPort closed;
+        o.port = closed.Port();
         o.password = server_.password;
         QVERIFY(!FtpConnection::Open(o));
         QCOMPARE(FtpLastError(), unsigned(ERROR_INTERNET_CANNOT_CONNECT));
@@ -313,6 +316,74 @@ private slots:
         QVERIFY(!c->FindFirstFile(&d));
         QVERIFY(FtpLastError() != ERROR_SUCCESS && FtpLastError() != ERROR_NO_MORE_FILES);
         QVERIFY(!c->CreateDirectory("x"));
+    }
+
+    // A test server binds a port of the system's choice and says which, so servers started side by side
+    // never share one; a server that cannot serve is never taken for started.
+    void testServersHoldPortsOfTheirOwn()
+    {
+        k5test::FtpServer a, b;
+        QVERIFY(a.Start());
+        QVERIFY(b.Start());
+        QVERIFY(a.Port() != b.Port() && a.Port() != server_.Port() && b.Port() != server_.Port());
+        k5test::WriteFile(a.Path(QStringLiteral("a.txt")), "a");
+        k5test::WriteFile(b.Path(QStringLiteral("b.txt")), "b");
+        auto ca = open(true, a.Port()), cb = open(true, b.Port());
+        QVERIFY(ca && cb);
+        QCOMPARE(all(*ca).first().name, QByteArray("a.txt"));
+        QCOMPARE(all(*cb).first().name, QByteArray("b.txt"));
+
+        k5test::PythonServer broken;
+        QVERIFY(!broken.Start(QStringLiteral(K5_SOURCE_DIR "/tests/support/ftpserver.py"),
+                              {k5test::Root() + QStringLiteral("/no such folder")}));
+        QCOMPARE(broken.Port(), quint16(0));
+        QVERIFY2(broken.Output().contains(QLatin1String("no such directory")), qPrintable(broken.Output()));
+    }
+
+    void abortEndsATransferAtOnce_data()
+    {
+        QTest::addColumn<bool>("passive");
+        QTest::addColumn<int>("size");
+        // a large file is still being sent; a small one sits in the socket buffers while the client waits
+        // for the server's final reply
+        QTest::newRow("passive, sending") << true << 16 * 1024 * 1024;
+        QTest::newRow("active, sending") << false << 16 * 1024 * 1024;
+        QTest::newRow("passive, awaiting the reply") << true << 96 * 1024;
+        QTest::newRow("active, awaiting the reply") << false << 96 * 1024;
+    }
+
+    void abortEndsATransferAtOnce()
+    {
+        QFETCH(bool, passive);
+        QFETCH(int, size);
+        k5test::FtpServer slow; // 4 KB/s: the file would take minutes
+        QVERIFY(slow.Start({QStringLiteral("--throttle"), QStringLiteral("4096")}));
+        auto c = open(passive, slow.Port());
+        QVERIFY(c);
+        const QString local = k5test::WriteFile(k5test::Root() + QStringLiteral("/slow.bin"), QByteArray(size, 's'));
+        auto put = std::async(std::launch::async, [&] {
+            const bool ok = c->PutFile(local, "slow.bin");
+            return std::make_pair(ok, FtpLastError());
+        });
+        QTRY_VERIFY(QFileInfo(slow.Path(QStringLiteral("slow.bin"))).size() > 0);
+        QElapsedTimer t;
+        t.start();
+        c->Abort();
+        QVERIFY(put.wait_for(std::chrono::seconds(20)) == std::future_status::ready);
+        const qint64 took = t.elapsed();
+        QVERIFY2(took < 1000, qPrintable(QString::number(took)));
+        const auto [ok, error] = put.get();
+        QVERIFY(!ok);
+        QCOMPARE(error, unsigned(ERROR_INTERNET_OPERATION_CANCELLED));
+        QVERIFY(c->Aborted());
+        // later calls fail at once, and the server is still there for others
+        QVERIFY(!c->CreateDirectory("after"));
+        QCOMPARE(FtpLastError(), unsigned(ERROR_INTERNET_OPERATION_CANCELLED));
+        QVERIFY(!QFileInfo::exists(slow.Path(QStringLiteral("after"))));
+        QVERIFY(open(passive, slow.Port()));
+        t.restart();
+        c.reset();
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
     }
 
     void cleanupTestCase()

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -260,7 +261,8 @@ private slots:
 
         messages_.clear();
         f->SetPassword(server_.password);
-        f->SetPort(k5test::FreePort());
+        const k5test::ClosedPort closed;
+        f->SetPort(closed.Port());
         QVERIFY(!f->Connect());
         QCOMPARE(errors(), QStringList{QStringLiteral("Could not connect to 127.0.0.1")});
         f->SetHostName(QStringLiteral("no host"));
@@ -580,7 +582,8 @@ private slots:
     void uploadNeedsAConnection()
     {
         auto f = make();
-        f->SetPort(k5test::FreePort());
+        const k5test::ClosedPort closed;
+        f->SetPort(closed.Port());
         messages_.clear();
         QVERIFY(!f->Upload(localFile(QStringLiteral("a.txt"), "a")));
         QVERIFY(!f->Busy());
@@ -619,24 +622,89 @@ private slots:
         QVERIFY(!f->acceptDrops());
     }
 
-    void disconnectAndDestroyWaitForTheUpload()
+    // A transfer the throttled server would take over a minute, caught while it runs.
+    void startSlowUpload(k5test::FtpServer &slow, TBTDragDropFTP &f, const QString &files)
+    {
+        QVERIFY(slow.Start({QStringLiteral("--throttle"), QStringLiteral("16384")}));
+        f.SetPort(slow.Port());
+        QVERIFY(f.Connect());
+        messages_.clear();
+        changes_ = 0;
+        QVERIFY(f.Upload(files));
+        QTRY_VERIFY(QFileInfo(slow.Path(QStringLiteral("big.bin"))).size() > 0);
+    }
+
+    QString bigFile() { return localFile(QStringLiteral("big.bin"), QByteArray(4 * 1024 * 1024, 'b')); }
+
+    void disconnectCancelsTheUpload()
+    {
+        k5test::FtpServer slow;
+        auto f = make();
+        f->SetActive(true);
+        startSlowUpload(slow, *f, bigFile() + QStringLiteral("\r\n") + localFile(QStringLiteral("after.txt"), "after"));
+        QElapsedTimer t;
+        t.start();
+        f->Disconnect();
+        QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(!f->Busy());
+        QVERIFY(!f->Connected());
+        QVERIFY(f->acceptDrops());
+        // every file says it was cancelled; nothing is listed
+        QCOMPARE(texts(), (QStringList{QStringLiteral("Uploading \"big.bin\""),
+                                       QStringLiteral("Could not upload big.bin (Win32 Error 12017)"),
+                                       QStringLiteral("Could not upload after.txt (Win32 Error 12017)"), QString(),
+                                       QStringLiteral("Not connected")}));
+        QCOMPARE(changes_, 0);
+        QCOMPARE(model(*f)->rowCount(), 0);
+        QVERIFY(QFileInfo(slow.Path(QStringLiteral("big.bin"))).size() < 4 * 1024 * 1024);
+        QVERIFY(!QFileInfo::exists(slow.Path(QStringLiteral("after.txt"))));
+
+        // the component and the server go on
+        QVERIFY(f->Upload(localFile(QStringLiteral("again.txt"), "again")));
+        waitIdle(*f);
+        QCOMPARE(k5test::ReadFile(slow.Path(QStringLiteral("again.txt"))), QByteArray("again"));
+    }
+
+    void disconnectListsNothing()
     {
         auto f = make();
         QVERIFY(f->Connect());
-        QVERIFY(f->Upload(localFile(QStringLiteral("w.bin"), QByteArray(300000, 'w'))));
+        const QString small = localFile(QStringLiteral("small.txt"), "small");
+        QVERIFY(f->Upload(small));
         messages_.clear();
+        changes_ = 0;
         f->Disconnect();
-        QVERIFY(!f->Busy());
-        QVERIFY(!f->Connected());
-        QCOMPARE(texts().first(), QStringLiteral("Uploading \"w.bin\""));
+        for (const QString &text : texts())
+            QVERIFY2(!text.startsWith(QStringLiteral("Transfer")), qPrintable(text));
+        QCOMPARE(changes_, 0);
         QCOMPARE(texts().last(), QStringLiteral("Not connected"));
-        QCOMPARE(QFileInfo(server_.Path(QStringLiteral("w.bin"))).size(), 300000);
+        // an upload that was not cancelled in time arrived whole
+        if (errors().isEmpty())
+            QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("small.txt"))), QByteArray("small"));
+        else
+            QCOMPARE(errors(), QStringList{QStringLiteral("Could not upload small.txt (Win32 Error 12017)")});
+    }
 
-        QVERIFY(f->Connect());
-        QVERIFY(f->Upload(localFile(QStringLiteral("v.bin"), QByteArray(300000, 'v'))));
+    void destroyingCancelsTheUpload()
+    {
+        k5test::FtpServer slow;
+        auto f = make();
+        startSlowUpload(slow, *f, bigFile());
+        QCoreApplication::processEvents();
+        const qsizetype before = messages_.size();
+        QElapsedTimer t;
+        t.start();
         f.reset();
-        QCOMPARE(QFileInfo(server_.Path(QStringLiteral("v.bin"))).size(), 300000);
-        QTest::qWait(50); // nothing queued may reach the destroyed component
+        QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+        // nothing the upload reported reaches the component after it is gone
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        QCOMPARE(messages_.size(), before);
+        QVERIFY(QFileInfo(slow.Path(QStringLiteral("big.bin"))).size() < 4 * 1024 * 1024);
+        auto other = make();
+        other->SetPort(slow.Port());
+        QVERIFY(other->Connect());
     }
 
     void serverStoppedDuringUpload()
@@ -652,7 +720,7 @@ private slots:
         messages_.clear();
         QVERIFY(f->Upload(big + QStringLiteral("\r\n") + after));
         QTRY_VERIFY(texts().contains(QStringLiteral("Uploading \"big.bin\"")));
-        QTest::qWait(200);
+        QTRY_VERIFY(QFileInfo(slow.Path(QStringLiteral("big.bin"))).size() > 0);
         slow.Stop();
         waitIdle(*f);
         const QStringList errs = errors();
