@@ -68,6 +68,19 @@ void move(QWidget *w, QPoint pos, Qt::MouseButtons buttons)
     QApplication::sendEvent(w, &e);
 }
 
+// Beyond the 300 ms, give or take 5 %, that the auto-scroll timer starts with.
+constexpr int kScrollWait = 400;
+
+// Runs the event loop until a precise timer of the given delay, started now, has fired: every timer the
+// tree started before, with a delay no longer than that, has fired by then (timers fire in the order of
+// their deadlines), so what it would do has been done.
+void firesAfter(int ms)
+{
+    bool fired = false;
+    QTimer::singleShot(ms, Qt::PreciseTimer, [&fired] { fired = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(fired, ms + 10000);
+}
+
 // A shown tree with the nodes A (A1, A2), B (B1), C, D, all expanded.
 struct Fixture {
     TZozeZO tree;
@@ -237,16 +250,20 @@ private slots:
     void delayedChangeReportsTheLastNode()
     {
         Fixture f;
-        f.tree.SetChangeDelay(300);
+        f.tree.SetChangeDelay(60000); // a window that no slow run outlasts
         QList<TZozeZONode *> changes;
         f.tree.OnChange = [&](TCustomZozeZO *, TZozeZONode *n) { changes << n; };
         click(f.tree, f("A"));
         click(f.tree, f("B"));
         f.tree.SetSelected(f("C"));
+        QCoreApplication::processEvents();
         QVERIFY(changes.isEmpty());
+        // A shorter delay restarts the waiting change with it: the window closes now.
+        f.tree.SetChangeDelay(1);
         QTRY_COMPARE(changes.size(), 1);
         QCOMPARE(changes.first(), f("C"));
-        QTest::qWait(400);
+        // A change still waiting would fire before a timer started after it with the same delay.
+        firesAfter(1);
         QCOMPARE(changes.size(), 1);
     }
 
@@ -542,13 +559,13 @@ private slots:
         QScrollBar *bar = tree.verticalScrollBar();
         QCOMPARE(bar->value(), 0);
         tree.AutoScrollTest(50, 5); // at the top already: nothing to do
-        QTest::qWait(50);
+        firesAfter(kScrollWait);
         QCOMPARE(bar->value(), 0);
         tree.AutoScrollTest(50, tree.viewport()->height() - 1);
         QTRY_VERIFY(bar->value() >= 3);
         tree.AutoScrollTest(50, tree.viewport()->height() / 2);
         const int stopped = bar->value();
-        QTest::qWait(400);
+        firesAfter(kScrollWait);
         QCOMPARE(bar->value(), stopped);
         tree.AutoScrollTest(50, 1);
         QTRY_COMPARE(bar->value(), 0);

@@ -338,15 +338,32 @@ private slots:
         QCOMPARE(sub->pos(), QPoint(30, 20));
     }
 
-    // The saver on a form that goes first leaves nothing dangling.
+    // An owner that goes without being closed writes nothing: what its last close wrote stays. The saver
+    // goes with it, so forms closed later write nothing either.
     void ownerDestroyed()
     {
         auto main = std::make_unique<TMainTestForm>();
         showAndWait(main.get());
+        main->move(70, 80);
+        main->resize(420, 310);
+        main->close();
+        QCOMPARE(bounds(QStringLiteral("TMainTestForm")), QStringLiteral("70,80,420,310"));
+        QCOMPARE(regString(QStringLiteral("TMainTestForm_Visible")), QStringLiteral("1"));
+        showAndWait(main.get());
+        main->setGeometry(90, 95, 410, 320);
+        auto tool = std::make_unique<TToolTestForm>();
+        showAndWait(tool.get());
         main.reset();
-        TToolTestForm tool;
-        showAndWait(&tool);
-        tool.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(bounds(QStringLiteral("TMainTestForm")), QStringLiteral("70,80,420,310"));
+        QCOMPARE(regString(QStringLiteral("TToolTestForm_Left")), QStringLiteral("<missing>"));
+        tool->move(310, 210);
+        tool->close();
+        tool.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(regString(QStringLiteral("TToolTestForm_Left")), QStringLiteral("<missing>"));
+        QCOMPARE(regString(QStringLiteral("TToolTestForm_Visible")), QStringLiteral("<missing>"));
+        QCOMPARE(bounds(QStringLiteral("TMainTestForm")), QStringLiteral("70,80,420,310"));
     }
 };
 
