@@ -1,10 +1,37 @@
 // Compresses any bytes with any set of passes (the first byte picks them): it must not crash, the
-// result must never be longer than the input, and a second Compress must change nothing.
+// result must never be longer than the input, a browser must make the same of the result as of the
+// input (elements, attribute values, shown text, script and style bodies), a second Compress must
+// change nothing, and neither may compressing the result again.
+#include "tests/tools/publish/htmlview.h"
 #include "tools/publish/htmlcompressor.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+void Configure(publish::THTMLCompressor &c, uint8_t options)
+{
+    c.SimpleTags = options & 1;
+    c.Center = options & 2;
+    c.InvCommas = options & 4;
+    c.Spaces = options & 8;
+    c.Returns = options & 16;
+    c.AllReturns = options & 32;
+    c.Webbots = options & 64;
+}
+
+QByteArray Compress(const QByteArray &input, uint8_t options)
+{
+    publish::THTMLCompressor c;
+    Configure(c, options);
+    c.LoadFromBytes(input);
+    c.Compress();
+    return c.Buffer();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -13,13 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint8_t options = data[0];
     const QByteArray input(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     publish::THTMLCompressor c;
-    c.SimpleTags = options & 1;
-    c.Center = options & 2;
-    c.InvCommas = options & 4;
-    c.Spaces = options & 8;
-    c.Returns = options & 16;
-    c.AllReturns = options & 32;
-    c.Webbots = options & 64;
+    Configure(c, options);
     c.LoadFromBytes(input);
     c.Compress();
     const QByteArray once = c.Buffer();
@@ -32,6 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     c.Compress();
     if (c.Buffer() != once) {
         std::fprintf(stderr, "a second Compress changed the text\n");
+        std::abort();
+    }
+    const std::string difference =
+        htmlview::FirstDifference(htmlview::Read(input.toStdString()), htmlview::Read(once.toStdString()));
+    if (!difference.empty()) {
+        std::fprintf(stderr, "a browser would see a change: %s\n", difference.c_str());
+        std::abort();
+    }
+    if (Compress(once, options) != once) {
+        std::fprintf(stderr, "compressing the result again changed it\n");
         std::abort();
     }
     return 0;

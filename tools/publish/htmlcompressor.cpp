@@ -3,18 +3,22 @@
 #include "platform/error.h"
 #include "platform/fileio.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace publish {
 
 namespace {
 
-// Every pass reads the text and builds its result in a second buffer, so a pass is linear in the
-// length of the text however much it removes.
+// Every pass reads the page the way a browser splits it into tags, comments, text and the bodies of
+// script-like elements, and builds its result in a second buffer, so a pass is linear in the length of
+// the text. A pass touches only white space that a browser does not show and quotes that a value does
+// not need; attribute values, preformatted text and the bodies of scripts and styles keep their bytes.
 constexpr size_t npos = std::string::npos;
 
 inline char Lower(char c)
@@ -22,26 +26,31 @@ inline char Lower(char c)
     return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
 }
 
-inline bool IsLetter(char c)
+inline bool IsAlpha(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-inline bool IsBlankOrBreak(char c)
+inline bool IsAlnum(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+    return IsAlpha(c) || (c >= '0' && c <= '9');
 }
 
-// Part of a word when shown: not white space and not a tag bracket.
-inline bool IsWordChar(char c)
+// A browser reads CR and CR LF as LF, so CR separates like any other white space.
+inline bool IsSpace(char c)
 {
-    return !IsBlankOrBreak(c) && c != '<' && c != '>';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+inline bool IsBreak(char c)
+{
+    return c == '\r' || c == '\n';
 }
 
 // The text at p equals the lower-case pattern, ignoring case.
 bool At(const char *s, size_t n, size_t p, std::string_view pattern)
 {
-    if (n - p < pattern.size())
+    if (p > n || n - p < pattern.size())
         return false;
     for (size_t i = 0; i < pattern.size(); ++i)
         if (Lower(s[p + i]) != pattern[i])
@@ -49,55 +58,502 @@ bool At(const char *s, size_t n, size_t p, std::string_view pattern)
     return true;
 }
 
-// First position at or after `from` where the lower-case pattern starts; its first character is no letter.
-size_t Find(const char *s, size_t n, size_t from, std::string_view pattern)
+bool SameName(std::string_view a, std::string_view lowerB)
 {
-    while (from < n) {
-        const void *hit = std::memchr(s + from, pattern[0], n - from);
-        if (!hit)
-            return npos;
-        const size_t p = size_t(static_cast<const char *>(hit) - s);
-        if (At(s, n, p, pattern))
-            return p;
-        from = p + 1;
-    }
-    return npos;
-}
-
-// A "<" that opens markup; a "<" before a blank, a digit or the end is text.
-inline bool IsTagStart(const char *s, size_t n, size_t p)
-{
-    if (s[p] != '<' || p + 1 >= n)
+    if (a.size() != lowerB.size())
         return false;
-    const char c = s[p + 1];
-    return IsLetter(c) || c == '/' || c == '!' || c == '?';
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != lowerB[i])
+            return false;
+    return true;
 }
 
-// Position of the ">" that ends the tag opening at p, or npos. A ">" inside a quoted attribute value
-// does not end the tag; a comment ends at "-->".
-size_t TagEnd(const char *s, size_t n, size_t p)
+bool Contains(std::string_view text, std::string_view lowerWord)
 {
-    if (At(s, n, p, "<!--")) {
-        const size_t e = Find(s, n, p + 2, "-->");
-        return e == npos ? npos : e + 2;
+    if (text.size() < lowerWord.size())
+        return false;
+    for (size_t i = 0; i + lowerWord.size() <= text.size(); ++i)
+        if (SameName(text.substr(i, lowerWord.size()), lowerWord))
+            return true;
+    return false;
+}
+
+bool OneOf(std::string_view name, std::initializer_list<std::string_view> names)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// ---- Splitting the page into tokens -------------------------------------------------------------
+
+enum class Kind {
+    Text,
+    StartTag,
+    EndTag,
+    Comment, // comments, and what a browser reads as one ("<?xml ...>", "<!x>", "</ x>", "</>")
+    Doctype,
+    Raw,     // the body of a script, style, textarea, title and the like, up to its end tag
+    Broken,  // a tag that the end of the text cuts off: a browser drops it
+};
+
+struct Attribute {
+    size_t name = 0, nameEnd = 0;
+    size_t value = npos, valueEnd = npos; // without the quotes; npos when there is no value
+    char quote = 0;
+};
+
+struct Token {
+    Kind kind = Kind::Text;
+    size_t begin = 0, end = 0;
+    std::string name; // lower case; for Raw the element's name
+    std::vector<Attribute> attributes;
+};
+
+bool IsMarkup(const Token &t)
+{
+    return t.kind != Kind::Text && t.kind != Kind::Raw;
+}
+
+// A start tag after which the browser reads plain text up to the element's end tag.
+bool OpensRawText(std::string_view name)
+{
+    return OneOf(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes", "noscript",
+                        "plaintext"});
+}
+
+class Lexer {
+public:
+    Lexer(const char *s, size_t n) : s_(s), n_(n) {}
+
+    bool Next(Token &t)
+    {
+        t.attributes.clear();
+        t.name.clear();
+        t.begin = p_;
+        if (p_ >= n_)
+            return false;
+        if (!raw_.empty()) {
+            t.kind = Kind::Raw;
+            t.name.swap(raw_);
+            raw_.clear();
+            t.end = p_ = RawEnd(t.name);
+            if (t.end > t.begin)
+                return true;
+            t.begin = p_;
+            if (p_ >= n_)
+                return false;
+        }
+        if (s_[p_] == '<' && IsMarkupStart(p_))
+            return Markup(t);
+        t.kind = Kind::Text;
+        size_t q = p_ + 1;
+        for (;;) {
+            const void *hit = q < n_ ? std::memchr(s_ + q, '<', n_ - q) : nullptr;
+            if (!hit) {
+                q = n_;
+                break;
+            }
+            q = size_t(static_cast<const char *>(hit) - s_);
+            if (IsMarkupStart(q))
+                break;
+            ++q;
+        }
+        t.end = p_ = q;
+        return true;
     }
-    for (size_t i = p + 1; i < n; ++i) {
-        const char c = s[i];
-        if (c == '>')
-            return i;
-        if (c != '"' && c != '\'')
-            continue;
-        size_t k = i; // the "<" stops the look back
-        while (IsBlankOrBreak(s[k - 1]))
-            --k;
-        if (s[k - 1] != '=')
-            continue;
-        const void *close = std::memchr(s + i + 1, c, n - i - 1);
-        if (!close)
-            return npos;
-        i = size_t(static_cast<const char *>(close) - s);
+
+    // A tag's attribute of that name, or null.
+    static const Attribute *Find(const char *s, const Token &t, std::string_view lowerName)
+    {
+        for (const Attribute &a : t.attributes)
+            if (SameName(std::string_view(s + a.name, a.nameEnd - a.name), lowerName))
+                return &a;
+        return nullptr;
     }
-    return npos;
+
+private:
+    bool IsMarkupStart(size_t q) const
+    {
+        if (q + 1 >= n_)
+            return false;
+        const char c = s_[q + 1];
+        return IsAlpha(c) || c == '!' || c == '?' || (c == '/' && q + 2 < n_);
+    }
+
+    size_t UpTo(size_t from, char c) const
+    {
+        const void *hit = from < n_ ? std::memchr(s_ + from, c, n_ - from) : nullptr;
+        return hit ? size_t(static_cast<const char *>(hit) - s_) + 1 : n_;
+    }
+
+    bool Markup(Token &t)
+    {
+        const size_t p = p_;
+        const char c = s_[p + 1];
+        if (IsAlpha(c) || (c == '/' && IsAlpha(s_[p + 2])))
+            return Tag(t);
+        t.kind = Kind::Comment;
+        if (c == '/')
+            t.end = s_[p + 2] == '>' ? p + 3 : UpTo(p + 2, '>');
+        else if (At(s_, n_, p, "<!--"))
+            t.end = CommentEnd(p + 4);
+        else if (At(s_, n_, p, "<!doctype")) {
+            t.kind = Kind::Doctype;
+            t.end = UpTo(p + 2, '>');
+        } else
+            t.end = UpTo(p + 2, '>');
+        p_ = t.end;
+        return true;
+    }
+
+    // A comment ends at "-->" or "--!>"; "<!-->" and "<!--->" are whole comments.
+    size_t CommentEnd(size_t body) const
+    {
+        if (body < n_ && s_[body] == '>')
+            return body + 1;
+        if (body + 1 < n_ && s_[body] == '-' && s_[body + 1] == '>')
+            return body + 2;
+        for (size_t i = body; i + 2 < n_; ++i) {
+            if (s_[i] != '-' || s_[i + 1] != '-')
+                continue;
+            if (s_[i + 2] == '>')
+                return i + 3;
+            if (s_[i + 2] == '!' && i + 3 < n_ && s_[i + 3] == '>')
+                return i + 4;
+        }
+        return n_;
+    }
+
+    bool Tag(Token &t)
+    {
+        const bool end = s_[p_ + 1] == '/';
+        t.kind = end ? Kind::EndTag : Kind::StartTag;
+        size_t i = p_ + (end ? 2 : 1);
+        while (i < n_ && !IsSpace(s_[i]) && s_[i] != '/' && s_[i] != '>')
+            t.name.push_back(Lower(s_[i++]));
+        for (;;) {
+            while (i < n_ && (IsSpace(s_[i]) || s_[i] == '/'))
+                ++i;
+            if (i >= n_)
+                return Broken(t);
+            if (s_[i] == '>')
+                break;
+            Attribute a;
+            a.name = i++; // a first "=" belongs to the name
+            while (i < n_ && !IsSpace(s_[i]) && s_[i] != '/' && s_[i] != '>' && s_[i] != '=')
+                ++i;
+            a.nameEnd = i;
+            while (i < n_ && IsSpace(s_[i]))
+                ++i;
+            if (i < n_ && s_[i] == '=') {
+                ++i;
+                while (i < n_ && IsSpace(s_[i]))
+                    ++i;
+                if (i >= n_)
+                    return Broken(t);
+                if (s_[i] == '"' || s_[i] == '\'') {
+                    const void *close = std::memchr(s_ + i + 1, s_[i], n_ - i - 1);
+                    if (!close)
+                        return Broken(t);
+                    a.quote = s_[i];
+                    a.value = i + 1;
+                    a.valueEnd = size_t(static_cast<const char *>(close) - s_);
+                    i = a.valueEnd + 1;
+                } else {
+                    a.value = i;
+                    while (i < n_ && !IsSpace(s_[i]) && s_[i] != '>')
+                        ++i;
+                    a.valueEnd = i;
+                }
+            }
+            t.attributes.push_back(a);
+        }
+        t.end = p_ = i + 1;
+        if (!end && OpensRawText(t.name))
+            raw_ = t.name;
+        return true;
+    }
+
+    bool Broken(Token &t)
+    {
+        t.kind = Kind::Broken;
+        t.end = p_ = n_;
+        return true;
+    }
+
+    // "</name" followed by white space, "/" or ">" ends the body of a raw text element.
+    bool IsEndTagOf(size_t i, std::string_view name) const
+    {
+        if (i + 2 + name.size() >= n_ || s_[i] != '<' || s_[i + 1] != '/')
+            return false;
+        const char after = s_[i + 2 + name.size()];
+        return (IsSpace(after) || after == '/' || after == '>') && At(s_, n_, i + 2, name);
+    }
+
+    size_t RawEnd(const std::string &name) const
+    {
+        if (name == "plaintext")
+            return n_;
+        if (name == "script")
+            return ScriptEnd();
+        for (size_t i = p_; i < n_; ++i) {
+            const void *hit = std::memchr(s_ + i, '<', n_ - i);
+            if (!hit)
+                break;
+            i = size_t(static_cast<const char *>(hit) - s_);
+            if (IsEndTagOf(i, name))
+                return i;
+        }
+        return n_;
+    }
+
+    // A script ends at its end tag, except where "<!--" and "<script" inside it hide the end tag of a
+    // script that it writes.
+    size_t ScriptEnd() const
+    {
+        enum { Data, Escaped, DoubleEscaped } state = Data;
+        int dashes = 0;
+        for (size_t i = p_; i < n_; ++i) {
+            const char c = s_[i];
+            if (state == Data) {
+                if (c != '<')
+                    continue;
+                if (IsEndTagOf(i, "script"))
+                    return i;
+                if (At(s_, n_, i, "<!--")) {
+                    state = Escaped;
+                    dashes = 2;
+                    i += 3;
+                }
+                continue;
+            }
+            if (c == '-') {
+                ++dashes;
+                continue;
+            }
+            if (c == '>' && dashes >= 2) {
+                state = Data;
+                dashes = 0;
+                continue;
+            }
+            dashes = 0;
+            if (c != '<')
+                continue;
+            if (IsEndTagOf(i, "script")) {
+                if (state == Escaped)
+                    return i;
+                state = Escaped;
+                i += 7;
+            } else if (state == Escaped && i + 7 < n_ && At(s_, n_, i + 1, "script") &&
+                       (IsSpace(s_[i + 7]) || s_[i + 7] == '/' || s_[i + 7] == '>')) {
+                state = DoubleEscaped;
+                i += 6;
+            }
+        }
+        return n_;
+    }
+
+    const char *s_;
+    size_t n_;
+    size_t p_ = 0;
+    std::string raw_; // the element whose raw text comes next
+};
+
+// ---- Where white space shows ---------------------------------------------------------------------
+
+// Elements whose edges break the line whatever the text around them, as far as style sheets commonly
+// leave them: white space next to one is never shown. Elements that style sheets often make inline
+// (div, li, dt, dd, form) are left out, so the space beside them stays.
+bool IsBlock(std::string_view name)
+{
+    return OneOf(name, {"address", "article", "aside", "blockquote", "body", "br", "center", "dir", "dl",
+                        "fieldset", "figcaption", "figure", "footer", "h1", "h2", "h3", "h4", "h5", "h6",
+                        "header", "hgroup", "hr", "listing", "main", "menu", "nav", "ol", "p", "plaintext", "pre",
+                        "search", "section", "table", "ul", "xmp"});
+}
+
+// Table parts make boxes only inside a table; elsewhere a browser drops the tag.
+bool IsTablePart(std::string_view name)
+{
+    return OneOf(name, {"caption", "col", "colgroup", "tbody", "td", "tfoot", "th", "thead", "tr"});
+}
+
+// Start tags after which a browser has closed an open paragraph.
+bool ClosesParagraph(std::string_view name)
+{
+    return (IsBlock(name) && name != "br" && name != "body") ||
+           OneOf(name, {"div", "li", "dd", "dt", "form", "details", "dialog", "summary"});
+}
+
+// What may stand in the head: white space before the body begins is never shown.
+bool BelongsToHead(std::string_view name)
+{
+    return OneOf(name, {"html", "head", "meta", "link", "base", "title", "style", "script", "noscript", "template",
+                        "basefont", "bgsound", "noframes"});
+}
+
+// Follows the elements that decide whether white space shows: preformatted ones, line-breaking ones
+// and the head. It errs on the side of showing.
+class Flow {
+public:
+    explicit Flow(const char *s) : s_(s) {}
+
+    bool InPre() const { return pre_ > 0; }
+    bool BeforeBody() const { return beforeBody_; }
+
+    // Whether the tag breaks the line where it stands.
+    bool Breaks(const Token &t) const
+    {
+        if (t.kind == Kind::StartTag) {
+            if (t.name == "body" && sawBody_)
+                return false; // a second body tag makes no element
+            if (!(IsBlock(t.name) || (IsTablePart(t.name) && tables_ > 0)))
+                return false;
+            return Shown(t);
+        }
+        if (t.kind != Kind::EndTag || t.name == "body")
+            return false;
+        if (t.name == "br")
+            return true; // read as <br>
+        const size_t at = FindOpen(t.name);
+        if (at != npos)
+            return open_[at].breaks;
+        return t.name == "p"; // a stray </p> makes an empty paragraph
+    }
+
+    void Enter(const Token &t)
+    {
+        if (t.kind == Kind::Text) {
+            if (beforeBody_)
+                for (size_t i = t.begin; i < t.end && beforeBody_; ++i)
+                    beforeBody_ = IsSpace(s_[i]);
+            return;
+        }
+        if (t.kind == Kind::StartTag) {
+            const bool breaks = Breaks(t);
+            if (!BelongsToHead(t.name))
+                beforeBody_ = false;
+            if (t.name == "body")
+                sawBody_ = true;
+            if (t.name == "pre" || t.name == "listing")
+                ++pre_;
+            if (ClosesParagraph(t.name) && !open_.empty() && open_.back().name == "p")
+                Close(open_.size() - 1);
+            if ((IsBlock(t.name) || IsTablePart(t.name)) && !OneOf(t.name, {"br", "hr", "col", "body"})) {
+                open_.push_back({t.name, breaks});
+                if (t.name == "table")
+                    ++tables_;
+            }
+            return;
+        }
+        if (t.kind == Kind::EndTag) {
+            if (OneOf(t.name, {"body", "html", "br"}))
+                beforeBody_ = false;
+            if ((t.name == "pre" || t.name == "listing") && pre_ > 0)
+                --pre_;
+            if (const size_t at = FindOpen(t.name); at != npos)
+                Close(at);
+        }
+    }
+
+private:
+    struct Open {
+        std::string name;
+        bool breaks;
+    };
+
+    // Hidden, or styled in place to another display: the tag may not break the line.
+    bool Shown(const Token &t) const
+    {
+        if (Lexer::Find(s_, t, "hidden"))
+            return false;
+        const Attribute *style = Lexer::Find(s_, t, "style");
+        return !(style && style->value != npos &&
+                 Contains(std::string_view(s_ + style->value, style->valueEnd - style->value), "display"));
+    }
+
+    // Only the innermost elements are looked at, so that a page of unclosed elements stays linear.
+    size_t FindOpen(std::string_view name) const
+    {
+        const size_t stop = open_.size() > 256 ? open_.size() - 256 : 0;
+        for (size_t i = open_.size(); i > stop; --i)
+            if (open_[i - 1].name == name)
+                return i - 1;
+        return npos;
+    }
+
+    void Close(size_t at)
+    {
+        for (size_t i = at; i < open_.size(); ++i)
+            if (open_[i].name == "table")
+                --tables_;
+        open_.resize(at);
+    }
+
+    const char *s_;
+    std::vector<Open> open_;
+    int pre_ = 0;
+    int tables_ = 0;
+    bool beforeBody_ = true;
+    bool sawBody_ = false;
+};
+
+// What stands beside a piece of text.
+enum class Side { Edge, Markup, Break }; // Edge: the start or end of the page
+
+// Calls visit(token, before, after, flow) for every token, with what stands before and after it, and
+// the state of the page before the token.
+template <typename Visit>
+void Walk(const std::string &text, Visit &&visit)
+{
+    const char *s = text.data();
+    Lexer lexer(s, text.size());
+    Flow flow(s);
+    Token current, next;
+    bool haveNext = lexer.Next(next);
+    Side before = Side::Edge;
+    while (haveNext) {
+        std::swap(current, next);
+        haveNext = lexer.Next(next);
+        const bool breaks = flow.Breaks(current);
+        Side after = Side::Edge;
+        if (haveNext && IsMarkup(next))
+            after = flow.Breaks(next) ? Side::Break : Side::Markup;
+        else if (haveNext)
+            after = Side::Markup; // a raw body after its start tag, never text after text
+        visit(static_cast<const Token &>(current), before, after, static_cast<const Flow &>(flow));
+        before = IsMarkup(current) ? (breaks ? Side::Break : Side::Markup) : Side::Markup;
+        flow.Enter(current);
+    }
+}
+
+// Where the last thing a browser shows ends: after it come only white space, comments and end tags,
+// so white space there trails the last line and shows nothing.
+size_t ContentEnd(const std::string &text)
+{
+    Lexer lexer(text.data(), text.size());
+    Token t;
+    size_t end = 0;
+    while (lexer.Next(t)) {
+        bool content = false;
+        switch (t.kind) {
+        case Kind::Text:
+            for (size_t i = t.begin; i < t.end && !content; ++i)
+                content = !IsSpace(text[i]);
+            break;
+        case Kind::StartTag:
+        case Kind::Raw:
+            content = true;
+            break;
+        case Kind::EndTag:
+            content = t.name == "p" || t.name == "br"; // both make an element
+            break;
+        default:
+            break;
+        }
+        if (content)
+            end = t.end;
+    }
+    return end;
 }
 
 // An attribute value that may go without quotes: not empty, nothing that would end or split it.
@@ -105,60 +561,30 @@ bool MayDropQuotes(const char *value, size_t length, char next)
 {
     if (length == 0)
         return false;
-    if (!IsBlankOrBreak(next) && next != '>')
+    if (!IsSpace(next) && next != '>')
         return false; // "a"b=.. or "a"/> would run into what follows
     for (size_t i = 0; i < length; ++i) {
         const char c = value[i];
-        if (IsBlankOrBreak(c) || c == '<' || c == '>' || c == '=' || c == '`')
+        if (IsSpace(c) || c == '<' || c == '>' || c == '=' || c == '`')
             return false;
     }
     return true;
 }
 
-// The next "<p" tag or "<center" tag at or after `from`, or npos.
-size_t NextParagraphIn(const char *s, size_t n, size_t from)
+// A script that the browser runs as JavaScript (others hold data or templates, kept as they are).
+bool IsJavaScript(const char *s, const Token &startTag)
 {
-    for (size_t p = Find(s, n, from, "<"); p != npos; p = Find(s, n, p + 1, "<")) {
-        if (At(s, n, p, "<center"))
-            return p;
-        if (At(s, n, p, "<p") && p + 2 < n && (IsBlankOrBreak(s[p + 2]) || s[p + 2] == '>' || s[p + 2] == '/'))
-            return p;
-    }
-    return npos;
+    const Attribute *type = Lexer::Find(s, startTag, "type");
+    if (!type || type->value == npos)
+        return true;
+    std::string_view value(s + type->value, type->valueEnd - type->value);
+    while (!value.empty() && IsSpace(value.front()))
+        value.remove_prefix(1);
+    while (!value.empty() && IsSpace(value.back()))
+        value.remove_suffix(1);
+    return value.empty() || SameName(value, "module") || Contains(value, "javascript") ||
+           Contains(value, "ecmascript") || Contains(value, "jscript") || Contains(value, "livescript");
 }
-
-// A protected block starting at p ("<pre" ... "</pre>"): the position after its end, or npos when the
-// end tag is missing. Returns p itself when no block starts there.
-struct Block {
-    std::string_view open;
-    std::string_view close;
-};
-
-constexpr Block kPre{"<pre", "</pre>"};
-constexpr Block kTextArea{"<textarea", "</textarea>"};
-constexpr Block kScript{"<script", "</script"}; // as far as its end tag begins
-
-size_t SkipBlock(const char *s, size_t n, size_t p, const Block &block)
-{
-    if (p + 1 >= n || Lower(s[p + 1]) != block.open[1] || !At(s, n, p, block.open))
-        return p;
-    const size_t e = Find(s, n, p + block.open.size(), block.close);
-    return e == npos ? npos : e + block.close.size();
-}
-
-// The characters at which a pass has something to decide; it copies everything else in runs.
-struct ByteSet {
-    constexpr explicit ByteSet(std::string_view chars)
-    {
-        for (char c : chars)
-            has[uint8_t(c)] = true;
-    }
-    bool has[256] = {};
-};
-
-constexpr ByteSet kTagStart("<");
-constexpr ByteSet kBreakOrTag("<\r\n");
-constexpr ByteSet kBlankOrTag("< ");
 
 class Passes {
 public:
@@ -166,357 +592,277 @@ public:
 
     QByteArray Result() const { return QByteArray(text_.data(), qsizetype(text_.size())); }
 
-    // Removes quotes around attribute values that can stand without them.
+    // Removes quotes around attribute values that can stand without them. A tag that holds a single
+    // quote, and the start tag of a script, keep theirs.
     void Quotes()
     {
-        Begin();
-        while (p_ < n_) {
-            if (const size_t e = SkipBlock(s_, n_, p_, kScript); e != p_) {
-                if (e == npos)
-                    return End();
-                Copy(e);
-                continue;
-            }
-            if (At(s_, n_, p_, "<!--")) { // a comment holds no attributes
-                const size_t e = TagEnd(s_, n_, p_);
-                if (e == npos)
-                    return End();
-                Copy(e + 1);
-                continue;
-            }
-            if (s_[p_] == '<' && p_ + 1 < n_ && (IsLetter(s_[p_ + 1]) || s_[p_ + 1] == '/')) {
-                const size_t e = TagEnd(s_, n_, p_);
-                if (e == npos)
-                    return End();
-                if (std::memchr(s_ + p_, '\'', e - p_))
-                    Copy(e + 1);
-                else
-                    Tag(e);
-                continue;
-            }
-            CopyPlain(kTagStart);
-        }
-        End();
-    }
-
-    // The replacement engine: every occurrence of `pattern` becomes the shorter `replacement`, again and
-    // again at the same place, so a run collapses. Patterns of line breaks leave tags alone.
-    void Replace(std::string_view pattern, std::string_view replacement, bool webbots)
-    {
-        const bool crPattern = pattern[0] == '\r';
-        const char first = pattern[0]; // never a letter
-        const ByteSet wanted(std::string{'<', first});
-        Begin();
-        while (p_ < n_) {
-            const char c = s_[p_];
-            if (c != '<' && c != first) {
-                CopyPlain(wanted);
-                continue;
-            }
-            if (c == '<') {
-                const Skip skip = SkipProtected(false);
-                if (skip == Skip::Unterminated)
-                    return End();
-                if (skip == Skip::Skipped)
+        Run([this](const Token &t, Side, Side, const Flow &) {
+            if ((t.kind != Kind::StartTag && t.kind != Kind::EndTag) || (t.kind == Kind::StartTag && t.name == "script") ||
+                std::memchr(s_ + t.begin, '\'', t.end - t.begin))
+                return Copy(t.begin, t.end);
+            size_t p = t.begin;
+            for (const Attribute &a : t.attributes) {
+                if (a.quote != '"' || !MayDropQuotes(s_ + a.value, a.valueEnd - a.value, s_[a.valueEnd + 1]))
                     continue;
+                Copy(p, a.value - 1);
+                Copy(a.value, a.valueEnd);
+                p = a.valueEnd + 1;
             }
-            if (c == first && At(s_, n_, p_, pattern)) {
-                // The replacement is shorter: write it at the end of the matched text and look again.
-                p_ += pattern.size() - replacement.size();
-                std::memcpy(s_ + p_, replacement.data(), replacement.size());
-                continue;
-            }
-            if (crPattern && IsTagStart(s_, n_, p_)) {
-                const size_t e = TagEnd(s_, n_, p_);
-                if (e == npos)
-                    return End();
-                if (IsWebbot(webbots)) {
-                    p_ = e + 1;
-                    // Look again from the character before, so that what the tag stood between can
-                    // collapse ("\r" tag "\r").
-                    if (!out_.empty()) {
-                        s_[--p_] = out_.back();
-                        out_.pop_back();
-                    }
-                } else {
-                    Copy(e + 1);
-                }
-                continue;
-            }
-            out_.push_back(s_[p_++]);
-        }
-        End();
+            Copy(p, t.end);
+        });
     }
 
-    // Runs of blanks become one blank, and a blank before ">" goes (pre, textarea and scripts kept).
+    // Removes "<!--webbot" comments, unless the text on both sides would join into a tag or a
+    // character reference.
+    void Webbots()
+    {
+        Run([this](const Token &t, Side, Side, const Flow &) {
+            if (t.kind != Kind::Comment || !At(s_, t.end, t.begin, "<!--webbot") || JoinsAcross(t.end))
+                return Copy(t.begin, t.end);
+        });
+    }
+
+    // Runs of CR and runs of LF become one. Inside tags and comments CR runs stay, and nothing changes
+    // in attribute values, preformatted text, text areas and other kept bodies.
+    void CollapseBreaks()
+    {
+        Run([this](const Token &t, Side, Side, const Flow &flow) {
+            switch (t.kind) {
+            case Kind::Text:
+                return flow.InPre() ? Copy(t.begin, t.end) : CopyCollapsed(t.begin, t.end, true);
+            case Kind::StartTag:
+            case Kind::EndTag:
+            case Kind::Comment:
+                return Gaps(t, [this](size_t from, size_t to) { CopyCollapsed(from, to, false); });
+            case Kind::Raw:
+                if ((t.name == "script" && scriptIsJavaScript_ && !std::memchr(s_ + t.begin, '`', t.end - t.begin)) ||
+                    t.name == "style" || t.name == "title")
+                    return CopyCollapsed(t.begin, t.end, true, t.name != "title");
+                return Copy(t.begin, t.end);
+            default:
+                return Copy(t.begin, t.end);
+            }
+        });
+    }
+
+    // Removes the line breaks that touch a tag or a blank, as long as what they separated stays apart:
+    // where a browser would show the break as a blank, one blank takes its place. A run of breaks
+    // between two words shrinks to its last break. Inside a tag only line feeds go.
+    void RemoveBreaks()
+    {
+        tail_ = ContentEnd(text_);
+        Run([this](const Token &t, Side before, Side after, const Flow &flow) {
+            switch (t.kind) {
+            case Kind::Text:
+                if (flow.InPre())
+                    return Copy(t.begin, t.end);
+                return TextBreaks(t, before, after, flow.BeforeBody());
+            case Kind::Raw:
+                if (t.name == "title") // a browser trims the title
+                    return TextBreaks(t, Side::Break, Side::Break, false);
+                return Copy(t.begin, t.end);
+            case Kind::StartTag:
+            case Kind::EndTag:
+            case Kind::Comment:
+                return Gaps(t, [this](size_t from, size_t to) { TagLineFeeds(from, to); });
+            default:
+                return Copy(t.begin, t.end);
+            }
+        });
+    }
+
+    // Runs of blanks become one blank, and a blank before the ">" that ends a tag goes.
     void Blanks()
     {
-        Begin();
-        while (p_ < n_) {
-            const char c = s_[p_];
-            if (c == '<') {
-                const Skip skip = SkipProtected(true);
-                if (skip == Skip::Unterminated)
-                    return End();
-                if (skip == Skip::Skipped)
-                    continue;
-            } else if (c == ' ') {
-                size_t q = p_ + 1;
-                while (q < n_ && s_[q] == ' ')
-                    ++q;
-                // "-- >" must not become "-->": that would end a comment early and show the rest of it.
-                if (q >= n_ || s_[q] != '>' || (!out_.empty() && (out_.back() == '-' || out_.back() == '!')))
-                    out_.push_back(' ');
-                p_ = q;
-                continue;
-            }
-            CopyPlain(kBlankOrTag);
-        }
-        End();
-    }
-
-    // Removes the line breaks that touch a tag or a blank. A run of breaks between two words shrinks to
-    // its last break; inside a tag only line feeds go, under the same rule. One pass over runs leaves
-    // nothing that a second pass would still remove.
-    void RemoveBreaks(bool webbots)
-    {
-        Begin();
-        while (p_ < n_) {
-            const char c = s_[p_];
-            if (c == '<') {
-                const Skip skip = SkipProtected(true);
-                if (skip == Skip::Unterminated)
-                    return End();
-                if (skip == Skip::Skipped)
-                    continue;
-                if (IsTagStart(s_, n_, p_)) {
-                    const size_t e = TagEnd(s_, n_, p_);
-                    if (e == npos)
-                        return End();
-                    if (IsWebbot(webbots))
-                        p_ = e + 1;
-                    else
-                        TagLineFeeds(e);
-                    continue;
-                }
-            }
-            if (c == '\r' || c == '\n') {
-                size_t q = p_;
-                while (q < n_ && (s_[q] == '\r' || s_[q] == '\n'))
-                    ++q;
-                const bool hasBefore = !out_.empty();
-                const char before = hasBefore ? out_.back() : 0;
-                const bool hasAfter = q < n_;
-                const char after = hasAfter ? s_[q] : 0;
-                if ((hasBefore && (before == '>' || before == ' ')) || (hasAfter && (after == '<' || after == ' '))) {
-                    // Text joined straight to a tag would run two words together.
-                    if ((hasBefore && IsWordChar(before) && after == '<') || (before == '>' && hasAfter && IsWordChar(after)))
-                        out_.push_back(' ');
-                } else {
-                    out_.push_back(s_[q - 1]);
-                }
-                p_ = q;
-                continue;
-            }
-            CopyPlain(kBreakOrTag);
-        }
-        End();
-    }
-
-    // "<strong>" becomes "<b>", and the "</strong>" that closes it "</b>". A closing tag of an opening
-    // tag with attributes keeps its long name, or that element would stay open to the end of the page.
-    void ShortTags(std::string_view name, std::string_view shortName)
-    {
-        const std::string open = "<" + std::string(name);
-        const std::string close = "</" + std::string(name) + ">";
-        const std::string shortOpen = "<" + std::string(shortName) + ">";
-        const std::string shortClose = "</" + std::string(shortName) + ">";
-        std::vector<bool> shortened; // per open element: was its opening tag shortened
-        Begin();
-        while (p_ < n_) {
-            if (s_[p_] == '<') {
-                const size_t e = SkipBlock(s_, n_, p_, kScript);
-                if (e == npos)
-                    return End();
-                if (e != p_) {
-                    Copy(e);
-                    continue;
-                }
-                if (At(s_, n_, p_, close)) {
-                    const bool wasShortened = !shortened.empty() && shortened.back();
-                    if (!shortened.empty())
-                        shortened.pop_back();
-                    if (wasShortened) {
-                        out_ += shortClose;
-                        p_ += close.size();
-                    } else {
-                        Copy(p_ + close.size());
+        Run([this](const Token &t, Side, Side, const Flow &flow) {
+            switch (t.kind) {
+            case Kind::Text:
+                return flow.InPre() ? Copy(t.begin, t.end) : CopyOneBlank(t.begin, t.end);
+            case Kind::Raw:
+                return t.name == "title" ? CopyOneBlank(t.begin, t.end) : Copy(t.begin, t.end);
+            case Kind::StartTag:
+            case Kind::EndTag:
+                return Gaps(t, [this, &t](size_t from, size_t to) {
+                    if (to == t.end) {
+                        size_t q = to - 1; // the ">"
+                        while (q > from && s_[q - 1] == ' ')
+                            --q;
+                        if (q < to - 1 && s_[q - 1] != '/') { // "/ >" would close the element
+                            CopyOneBlank(from, q);
+                            return Copy(to - 1, to);
+                        }
                     }
-                    continue;
-                }
-                if (At(s_, n_, p_, open) && p_ + open.size() < n_) {
-                    const char next = s_[p_ + open.size()];
-                    if (next == '>') {
-                        out_ += shortOpen;
-                        p_ += open.size() + 1;
-                        shortened.push_back(true);
-                        continue;
-                    }
-                    if (IsBlankOrBreak(next) || next == '/')
-                        shortened.push_back(false);
-                }
+                    CopyOneBlank(from, to);
+                });
+            case Kind::Comment:
+                return CommentBlanks(t.begin, t.end);
+            default:
+                return Copy(t.begin, t.end);
             }
-            CopyPlain(kTagStart);
-        }
-        End();
-    }
-
-    // "<p align=center>" ... "</p>" becomes "<center>" ... "</center>". Another paragraph or centre
-    // element before the "</p>" means that the "</p>" is not this paragraph's: it is left alone, and so
-    // is an opening tag without its closing tag.
-    void CenterPairs(std::string_view open)
-    {
-        Begin();
-        size_t from = 0;
-        for (;;) {
-            const size_t o = Find(s_, n_, from, open);
-            if (o == npos)
-                break;
-            const size_t body = o + open.size();
-            const size_t blocker = NextParagraphIn(s_, n_, body);
-            const size_t c = Find(s_, blocker == npos ? n_ : blocker, body, "</p>");
-            if (c == npos) {
-                if (blocker == npos)
-                    break;
-                from = blocker;
-                continue;
-            }
-            Copy(o);
-            out_ += "<center>";
-            p_ = body;
-            Copy(c);
-            out_ += "</center>";
-            p_ = c + 4;
-            from = p_;
-        }
-        End();
+        });
     }
 
 private:
-    enum class Skip { None, Skipped, Unterminated };
-
-    // Copies a pre or textarea block (or a script, with `scripts`) that starts at the position. An
-    // unterminated one ends the pass, leaving the rest as it is.
-    Skip SkipProtected(bool scripts)
-    {
-        size_t e = SkipBlock(s_, n_, p_, kTextArea);
-        if (e == p_)
-            e = SkipBlock(s_, n_, p_, kPre);
-        if (e == p_ && scripts)
-            e = SkipBlock(s_, n_, p_, kScript);
-        if (e == npos)
-            return Skip::Unterminated;
-        if (e == p_)
-            return Skip::None;
-        Copy(e);
-        return Skip::Skipped;
-    }
-
-    void Begin()
+    template <typename Visit>
+    void Run(Visit &&visit)
     {
         s_ = text_.data();
-        n_ = text_.size();
-        p_ = 0;
         out_.clear();
-    }
-
-    // Copies the rest unchanged and makes the result the text of the next pass.
-    void End()
-    {
-        Copy(n_);
+        Walk(text_, [&](const Token &t, Side before, Side after, const Flow &flow) {
+            visit(t, before, after, flow);
+            if (t.kind == Kind::StartTag && t.name == "script")
+                scriptIsJavaScript_ = IsJavaScript(s_, t);
+        });
         text_.swap(out_);
     }
 
-    // Copies up to the next character that a pass looks at (or the end).
-    void CopyPlain(const ByteSet &wanted)
-    {
-        size_t q = p_ + 1;
-        while (q < n_ && !wanted.has[uint8_t(s_[q])])
-            ++q;
-        Copy(q);
-    }
+    void Copy(size_t from, size_t to) { out_.append(s_ + from, to - from); }
 
-    void Copy(size_t to)
+    // Calls f on the stretches of a tag outside its attribute values, and copies the values.
+    template <typename F>
+    void Gaps(const Token &t, F &&f)
     {
-        out_.append(s_ + p_, to - p_);
-        p_ = to;
-    }
-
-    // A "<!--webbot" tag to remove at the position. Not after a "<": the two would join into a new tag.
-    bool IsWebbot(bool webbots) const
-    {
-        return webbots && At(s_, n_, p_, "<!--webbot") && (out_.empty() || out_.back() != '<');
-    }
-
-    // Copies one tag (ending at e) without the line feeds that touch a blank, a bracket or another break.
-    void TagLineFeeds(size_t e)
-    {
-        while (p_ <= e) {
-            const void *hit = std::memchr(s_ + p_, '\n', e - p_);
-            if (!hit)
-                return Copy(e + 1);
-            Copy(size_t(static_cast<const char *>(hit) - s_));
-            const char before = out_.empty() ? 0 : out_.back();
-            const char after = s_[p_ + 1]; // p_ < e
-            if (before == '>' || before == ' ' || after == '<' || after == ' ' || after == '\r' || after == '\n') {
-                if ((IsWordChar(before) && after == '<') || (before == '>' && IsWordChar(after)))
-                    out_.push_back(' '); // what it separated stays apart
-            } else {
-                out_.push_back('\n');
-            }
-            ++p_;
+        size_t p = t.begin;
+        for (const Attribute &a : t.attributes) {
+            if (a.value == npos || a.value == a.valueEnd)
+                continue;
+            f(p, a.value);
+            Copy(a.value, a.valueEnd);
+            p = a.valueEnd;
         }
+        f(p, t.end);
     }
 
-    // Copies one tag (ending at e) without its needless quotes.
-    void Tag(size_t e)
+    // Drops a break that repeats the one before it; in code, not one after a backslash, which would
+    // join the lines.
+    void CopyCollapsed(size_t from, size_t to, bool crToo, bool code = false)
     {
-        while (p_ <= e) {
-            const void *hit = std::memchr(s_ + p_, '"', e - p_);
-            if (!hit)
-                return Copy(e + 1);
-            const size_t quote = size_t(static_cast<const char *>(hit) - s_);
-            Copy(quote);
-            // The tag's "<" stops the look back, so this stays inside the tag.
-            size_t i = out_.size();
-            while (i > 0 && IsBlankOrBreak(out_[i - 1]))
-                --i;
-            if (i == 0 || out_[i - 1] != '=') {
-                // A quote that opens no value stays: without it, the words around it would join.
-                out_.push_back('"');
-                ++p_;
+        size_t p = from;
+        for (size_t i = from + 1; i < to; ++i) {
+            const char c = s_[i];
+            if (c != s_[i - 1] || (c != '\n' && !(crToo && c == '\r')))
+                continue;
+            if (code) {
+                size_t k = i - 1;
+                while (k > from && s_[k - 1] == c)
+                    --k;
+                if (k > from && s_[k - 1] == '\\')
+                    continue;
+            }
+            Copy(p, i);
+            p = i + 1;
+        }
+        Copy(p, to);
+    }
+
+    void CopyOneBlank(size_t from, size_t to)
+    {
+        size_t p = from;
+        for (size_t i = from + 1; i < to; ++i) {
+            if (s_[i] != ' ' || s_[i - 1] != ' ')
+                continue;
+            Copy(p, i);
+            p = i + 1;
+        }
+        Copy(p, to);
+    }
+
+    // In a comment a blank before ">" goes too, unless that would end the comment there.
+    void CommentBlanks(size_t from, size_t to)
+    {
+        size_t p = from;
+        for (size_t i = from; i < to; ++i) {
+            if (s_[i] != ' ')
+                continue;
+            size_t q = i + 1;
+            while (q < to && s_[q] == ' ')
+                ++q;
+            const bool beforeTagEnd = q < to && s_[q] == '>' && i > from && s_[i - 1] != '-' && s_[i - 1] != '!';
+            const size_t keep = beforeTagEnd ? i : i + 1;
+            Copy(p, keep);
+            p = q;
+            i = q - 1;
+        }
+        Copy(p, to);
+    }
+
+    void TextBreaks(const Token &t, Side before, Side after, bool beforeBody)
+    {
+        size_t p = t.begin;
+        size_t i = t.begin;
+        while (i < t.end) {
+            if (!IsBreak(s_[i])) {
+                if (!IsSpace(s_[i]))
+                    beforeBody = false;
+                ++i;
                 continue;
             }
-            // TagEnd has seen the closing quote before e.
-            const void *closeHit = std::memchr(s_ + quote + 1, '"', e - quote);
-            if (!closeHit)
-                return Copy(e + 1);
-            const size_t close = size_t(static_cast<const char *>(closeHit) - s_);
-            const char *value = s_ + quote + 1;
-            const size_t length = close - quote - 1;
-            if (MayDropQuotes(value, length, s_[close + 1]))
-                out_.append(value, length);
-            else
-                out_.append(s_ + quote, length + 2);
-            p_ = close + 1;
+            size_t j = i;
+            while (j < t.end && IsBreak(s_[j]))
+                ++j;
+            Copy(p, i);
+            const bool atStart = i == t.begin;
+            const bool atEnd = j == t.end;
+            const char left = atStart ? 0 : s_[i - 1];
+            const char right = atEnd ? 0 : s_[j];
+            const bool tagLeft = atStart && before != Side::Edge;
+            const bool tagRight = atEnd && after != Side::Edge;
+            // The start and the end of the page, and the edges of a block, show no white space.
+            const bool unseen = (atStart && before != Side::Markup) || (atEnd && after != Side::Markup) || beforeBody ||
+                                i >= tail_;
+            if (!(left == ' ' || left == '>' || tagLeft || right == ' ' || right == '<' || tagRight))
+                out_.push_back(s_[j - 1]);
+            else if (left != ' ' && right != ' ' && !unseen)
+                out_.push_back(' '); // a browser shows it: one blank stays
+            p = i = j;
         }
+        Copy(p, t.end);
+    }
+
+    // Line feeds inside a tag or comment go where they touch a blank, a bracket or another break; before
+    // a "<" a blank stands in for them, so that no name runs into it.
+    void TagLineFeeds(size_t from, size_t to)
+    {
+        size_t p = from;
+        for (size_t i = from; i < to; ++i) {
+            if (s_[i] != '\n' || i + 1 >= to)
+                continue;
+            Copy(p, i);
+            p = i + 1;
+            const char left = out_.empty() ? 0 : out_.back();
+            const char right = s_[i + 1];
+            if (left == '>' || left == ' ' || right == ' ' || right == '\r' || right == '\n') {
+                continue;
+            }
+            out_.push_back(right == '<' ? ' ' : '\n');
+        }
+        Copy(p, to);
+    }
+
+    // Whether removing a comment that ends at `end` joins the text before it to the text after it into a
+    // tag ("<" + "b>") or a character reference ("&amp" + ";").
+    bool JoinsAcross(size_t end) const
+    {
+        if (out_.empty())
+            return false;
+        if (out_.back() == '<')
+            return true;
+        if (end >= text_.size())
+            return false;
+        const char next = s_[end];
+        if (!IsAlnum(next) && next != ';' && next != '#')
+            return false;
+        size_t i = out_.size();
+        while (i > 0 && (IsAlnum(out_[i - 1]) || out_[i - 1] == '#'))
+            --i;
+        return i > 0 && out_[i - 1] == '&';
     }
 
     std::string text_;
     std::string out_;
-    char *s_ = nullptr;
-    size_t n_ = 0;
-    size_t p_ = 0;
+    const char *s_ = nullptr;
+    bool scriptIsJavaScript_ = true;
+    size_t tail_ = npos; // where the page's last shown content ends
 };
 
 } // namespace
@@ -552,23 +898,14 @@ void THTMLCompressor::Compress()
     Passes text(buffer_);
     if (InvCommas)
         text.Quotes();
-    if (AllReturns || Returns) {
-        text.Replace("\r\r", "\r", Webbots);
-        text.Replace("\n\n", "\n", Webbots);
-    }
+    if (Webbots && (AllReturns || Returns))
+        text.Webbots();
+    if (AllReturns || Returns)
+        text.CollapseBreaks();
     if (AllReturns)
-        text.RemoveBreaks(Webbots);
+        text.RemoveBreaks();
     if (Spaces)
-        text.Blanks(); // all that the four, three and two blank passes and " >" do, in one pass
-    if (SimpleTags) {
-        text.ShortTags("strong", "b");
-        text.ShortTags("em", "i");
-        text.ShortTags("strike", "s");
-    }
-    if (Center) {
-        text.CenterPairs("<p align=center>");
-        text.CenterPairs("<p align=\"center\">");
-    }
+        text.Blanks();
     buffer_ = text.Result();
     compressedSize_ = quint32(buffer_.size());
     compressed_ = true;

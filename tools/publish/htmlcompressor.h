@@ -1,5 +1,7 @@
 #pragma once
-// Makes an HTML file smaller by a fixed series of text passes over its raw bytes.
+// Makes an HTML file smaller by a fixed series of text passes over its raw bytes. The page a browser
+// shows stays the same: the same elements, attribute values and visible text; only white space that a
+// browser does not show and quotes that a value does not need go.
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -19,8 +21,10 @@ class THTMLCompressor : public QObject {
 public:
     explicit THTMLCompressor(QObject *owner = nullptr);
 
-    bool SimpleTags = true; // long tag names to short ones
-    bool Center = true;     // centred paragraphs to center elements
+    // These two would rename elements (strong to b, a centred paragraph to a center element without a
+    // paragraph's margins), which style sheets, scripts and the layout tell apart: they rename nothing.
+    bool SimpleTags = true;
+    bool Center = true;
     bool InvCommas = true;  // quotes inside tags removed
     bool Spaces = true;     // runs of blanks collapsed
     bool Returns = true;    // doubled line breaks collapsed
