@@ -511,8 +511,9 @@ int MemoCore::Snap(int offset, bool forward) const
     if (offset <= 0 || offset >= CharCount())
         return offset;
     const int p = text_.ParagraphAt(offset);
-    if (offset - text_.Start(p) == text_.Length(p) + 1)
-        return forward ? offset + 1 : offset - 1; // between CR and LF
+    const int i = offset - text_.Start(p);
+    if (i == text_.Length(p) + 1 || text_.Text(p).SplitsPair(i))
+        return forward ? offset + 1 : offset - 1; // between CR and LF, or inside a surrogate pair
     return offset;
 }
 
@@ -1718,6 +1719,12 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
             continue;
         }
         const int adv = c < 256 ? table[c] : measurer_->Advance(QChar(c), variant);
+        if constexpr (sizeof(Ch) > 1) {
+            if (QChar::isLowSurrogate(c) && i > startPos && QChar::isHighSurrogate(ushort(s[i - 1]))) {
+                x += adv; // a line never breaks inside a surrogate pair
+                continue;
+            }
+        }
         if (!inWord) {
             inWord = true;
             wordStart = i;

@@ -148,7 +148,8 @@ public:
     void ToggleHighlight() { WrapSelection(3); }
     void ToggleAltFont() { WrapSelection(4); }
     void WrapSelection(ushort code);
-    // An offset between the CR and LF of a paragraph end moved onto the CR (or past the LF).
+    // An offset between the CR and LF of a paragraph end, or inside a surrogate pair, moved before it
+    // (or past it).
     int Snap(int offset, bool forward) const;
     // Moves the caret to an offset and sets the signed selection length in one step.
     void Select(int caret, int length);

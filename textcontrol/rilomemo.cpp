@@ -747,9 +747,14 @@ QVariant TRiloMemo::inputMethodQuery(Qt::InputMethodQuery q) const
 
 void TRiloMemo::inputMethodEvent(QInputMethodEvent *e)
 {
-    if (!e->commitString().isEmpty() && !ReadOnly() && !displayOnly_ && !Updating())
-        for (QChar c : e->commitString())
-            TypeChar(c);
+    if (!e->commitString().isEmpty() && !ReadOnly() && !displayOnly_ && !Updating()) {
+        const QString s = e->commitString();
+        for (qsizetype k = 0; k < s.size(); ++k) {
+            const qsizetype units = s[k].isHighSurrogate() && k + 1 < s.size() && s[k + 1].isLowSurrogate() ? 2 : 1;
+            TypeChar(s.mid(k, units));
+            k += units - 1;
+        }
+    }
     e->accept();
 }
 
@@ -865,8 +870,15 @@ int TRiloMemo::XToPos(int line, int x)
     int col = 0;
     while (col < n && rel >= (g.x[size_t(col)] + g.x[size_t(col + 1)] + 1) / 2)
         ++col;
-    if (!g.last && col == n && n > 0)
+    // A surrogate pair is as wide as its first half: past that half's middle is after the pair.
+    const ParaText txt = Storage().Text(g.para);
+    if (txt.SplitsPair(g.a + col))
+        ++col;
+    if (!g.last && col == n && n > 0) {
         col = n - 1; // the end of a wrapped line is the next line's start
+        if (txt.SplitsPair(g.a + col))
+            --col;
+    }
     return col;
 }
 

@@ -185,7 +185,7 @@ private:
     void Backspace(bool ctrl);
     void DeleteKey(Qt::KeyboardModifiers mods);
     void Enter();
-    void TypeChar(QChar c);
+    void TypeChar(const QString &c); // one character: one unit, or a surrogate pair
     void InsertText(const QString &s);
     void SelectWordAt(int offset);
     // Mouse.

@@ -46,6 +46,8 @@ int TRiloMemo::PrevCharPos(int offset) const
             --col;
     if (col > 0)
         --col;
+    if (txt.SplitsPair(col))
+        --col;
     if (PassOverCodes())
         while (col > 0 && IsStyleCode(txt[col - 1]))
             --col;
@@ -64,6 +66,8 @@ int TRiloMemo::NextCharPos(int offset) const
     if (col >= txt.length)
         return p + 1 < t.ParagraphCount() ? t.Start(p + 1) : t.Start(p) + txt.length;
     ++col;
+    if (txt.SplitsPair(col))
+        ++col;
     if (PassOverCodes())
         while (col < txt.length && IsStyleCode(txt[col]))
             ++col;
@@ -421,8 +425,8 @@ void TRiloMemo::KeyPress(QKeyEvent *e, const QString &text)
 {
     if (ReadOnly())
         return;
-    for (QChar c : text) {
-        QChar ch = c;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        QChar ch = text[k];
         if (OnKeyPress) {
             OnKeyPress(this, ch);
             if (ch.isNull())
@@ -436,30 +440,38 @@ void TRiloMemo::KeyPress(QKeyEvent *e, const QString &text)
                 InsertText(QStringLiteral("\t"));
             continue;
         }
-        TypeChar(ch);
+        // A character beyond 16 bits comes as a pair of units and is typed as one.
+        if (ch.isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate())
+            TypeChar(QString(ch) + text[++k]);
+        else
+            TypeChar(QString(ch));
     }
     keepX_ = -1;
     e->accept();
 }
 
-void TRiloMemo::TypeChar(QChar c)
+void TRiloMemo::TypeChar(const QString &c)
 {
     const int caret = SelStart();
     const int p = Storage().ParagraphAt(caret);
-    const bool atEnd = caret - Storage().Start(p) >= Storage().Length(p);
-    if (c == QLatin1Char(' ') && atEnd && SelLength() == 0 && HasOption(rmoDiscardTrailingSpaces) &&
+    const int col = caret - Storage().Start(p);
+    const bool atEnd = col >= Storage().Length(p);
+    // The second half of a pair typed on its own completes the first one; it replaces nothing.
+    const bool completesPair = c.size() == 1 && c[0].isLowSurrogate() && col > 0 &&
+                               QChar::isHighSurrogate(Storage().Text(p)[col - 1]);
+    if (c == QLatin1String(" ") && atEnd && SelLength() == 0 && HasOption(rmoDiscardTrailingSpaces) &&
         HasOption(rmoKeepColumnPos)) {
         SetVirtualSpaces(VirtualSpaces() + 1);
         UpdateCaret();
         ScrollInView();
         return;
     }
-    if (overwrite_ && SelLength() == 0 && !atEnd && VirtualSpaces() == 0) {
+    if (overwrite_ && SelLength() == 0 && !atEnd && VirtualSpaces() == 0 && !completesPair) {
         BeginUpdate();
-        Select(caret, 1);
+        Select(caret, 1); // a whole surrogate pair when one follows
         EndUpdate();
     }
-    SetSelText(QString(c));
+    SetSelText(c);
 }
 
 void TRiloMemo::Enter()
@@ -537,9 +549,11 @@ void TRiloMemo::Backspace(bool ctrl)
         ScrollInView();
         return;
     }
-    // One character back, with the style codes right before it.
+    // One character back (both halves of a surrogate pair), with the style codes right before it.
     const ParaText txt = t.Text(p);
     int a = col - 1;
+    if (txt.SplitsPair(a))
+        --a;
     while (a > 0 && IsStyleCode(txt[a - 1]))
         --a;
     const int from = t.Start(p) + a;
@@ -593,6 +607,8 @@ void TRiloMemo::DeleteKey(Qt::KeyboardModifiers mods)
         return;
     }
     int b = col + 1;
+    if (txt.SplitsPair(b))
+        ++b;
     while (b < txt.length && IsStyleCode(txt[b]))
         ++b;
     Select(caret, b - col);

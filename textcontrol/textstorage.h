@@ -63,6 +63,11 @@ struct ParaText {
     int length = 0;
     ushort operator[](int i) const { return narrow ? narrow[i] : ushort(wide[i]); }
     QString Mid(int from, int to) const;
+    // Whether position i lies between the two halves of a surrogate pair.
+    bool SplitsPair(int i) const
+    {
+        return wide && i > 0 && i < length && QChar::isLowSurrogate(wide[i]) && QChar::isHighSurrogate(wide[i - 1]);
+    }
 };
 
 struct NewParagraph {

@@ -115,6 +115,7 @@ private Q_SLOTS:
     void pasteReadsParagraphEndsAsLoadingDoes();
     void pasteOfATooLongTextChangesNothing();
     void typingAndEditingKeys();
+    void surrogatePairsStayWhole();
     void overwriteAndInsertKey();
     void selectionByKeys();
     void verticalMovesKeepTheColumn();
@@ -641,6 +642,102 @@ void TestRiloMemo::typingAndEditingKeys()
     m.Select(1, 0);
     QTest::keyClick(&m, Qt::Key_Escape);
     QCOMPARE(m.Text(), QStringLiteral("ab"));
+}
+
+void TestRiloMemo::surrogatePairsStayWhole()
+{
+    // A character beyond 16 bits (two units) is one character to every key and to the mouse.
+    const QString e = QString::fromUcs4(U"\U0001F600");
+    Shown s(QStringLiteral("a") + e + QStringLiteral("b c"));
+    TRiloMemo &m = *s.memo;
+    auto inside = [&](int offset) { return m.CharAt(offset).isLowSurrogate() && m.CharAt(offset - 1).isHighSurrogate(); };
+    m.Select(1, 0);
+    QTest::keyClick(&m, Qt::Key_Right);
+    QCOMPARE(m.SelStart(), 3);
+    QTest::keyClick(&m, Qt::Key_Left);
+    QCOMPARE(m.SelStart(), 1);
+    QTest::keyClick(&m, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(m.SelText(), e);
+    QTest::keyClick(&m, Qt::Key_Left);
+    QTest::keyClick(&m, Qt::Key_End, Qt::ShiftModifier);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(&m, Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(m.SelText(), e);
+    QTest::keyClick(&m, Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(m.SelText(), QString());
+    // Backspace and Delete take the whole pair; what is saved is whole characters.
+    m.Select(3, 0);
+    QTest::keyClick(&m, Qt::Key_Backspace);
+    QCOMPARE(m.Text(), QStringLiteral("ab c"));
+    QCOMPARE(m.SaveToBytes(), QByteArray("ab c"));
+    QTest::keyClick(&m, Qt::Key_Z, Qt::ControlModifier);
+    m.Select(1, 0);
+    QTest::keyClick(&m, Qt::Key_Delete);
+    QCOMPARE(m.Text(), QStringLiteral("ab c"));
+    QTest::keyClick(&m, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m.Text(), QStringLiteral("a") + e + QStringLiteral("b c"));
+    // Shift+Delete without a selection deletes back.
+    m.Select(3, 0);
+    QTest::keyClick(&m, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(m.Text(), QStringLiteral("ab c"));
+    QTest::keyClick(&m, Qt::Key_Z, Qt::ControlModifier);
+    // Clicks on either half of the picture land before or after it; a drag selects all of it.
+    const int x1 = m.PosToX(0, 1), x3 = m.PosToX(0, 3);
+    QVERIFY(x3 - x1 >= 4);
+    const int y = m.LineHeight() / 2;
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, QPoint(x1 + (x3 - x1) / 4, y));
+    QCOMPARE(m.SelStart(), 1);
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, QPoint(x3 - (x3 - x1) / 4, y));
+    QCOMPARE(m.SelStart(), 3);
+    QTest::mousePress(s.vp(), Qt::LeftButton, {}, QPoint(m.PosToX(0, 0), y));
+    QTest::mouseMove(s.vp(), QPoint(x3 - (x3 - x1) / 4, y));
+    QTest::mouseRelease(s.vp(), Qt::LeftButton, {}, QPoint(x3 - (x3 - x1) / 4, y));
+    QCOMPARE(m.SelLower(), 0);
+    QCOMPARE(m.SelUpper(), 3);
+    QTest::mouseClick(s.vp(), Qt::LeftButton, Qt::ShiftModifier, QPoint(x1 + (x3 - x1) / 2, y));
+    QVERIFY(!inside(m.SelLower()) && !inside(m.SelUpper()));
+    // Double click and Ctrl+arrows go by words, which hold the pair whole.
+    QTest::mouseDClick(s.vp(), Qt::LeftButton, {}, QPoint(x1 + 2, y));
+    QCOMPARE(m.SelText(), QStringLiteral("a") + e + QStringLiteral("b "));
+    m.Select(0, 0);
+    QTest::keyClick(&m, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(m.SelStart(), 5);
+    QTest::keyClick(&m, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m.SelText(), QStringLiteral("a") + e + QStringLiteral("b "));
+    // Typed in one key event or in two, the pair is one character; overwrite replaces one.
+    m.Select(1, 0);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, e);
+    QApplication::sendEvent(&m, &key);
+    QCOMPARE(m.Text(), QStringLiteral("a") + e + e + QStringLiteral("b c"));
+    QCOMPARE(m.SelStart(), 3);
+    m.SetTextBuf(QStringLiteral("xyz"));
+    m.SetOverwrite(true);
+    m.Select(0, 0);
+    QApplication::sendEvent(&m, &key);
+    QCOMPARE(m.Text(), e + QStringLiteral("yz"));
+    for (QChar unit : e) { // one event per unit
+        QKeyEvent half(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(unit));
+        QApplication::sendEvent(&m, &half);
+    }
+    QCOMPARE(m.Text(), e + e + QStringLiteral("z"));
+    m.Select(0, 0);
+    QTest::keyClicks(&m, QStringLiteral("q"));
+    QCOMPARE(m.Text(), QStringLiteral("q") + e + QStringLiteral("z"));
+    m.SetOverwrite(false);
+    // Wrapped lines break between pairs: Home and End stay outside them.
+    QString row;
+    for (int i = 0; i < 200; ++i)
+        row += e;
+    m.SetTextBuf(row);
+    QVERIFY(m.LineCount() > 2);
+    for (int l = 0; l < m.LineCount(); ++l) {
+        m.Select(m.LineStart(l) + 2, 0);
+        QTest::keyClick(&m, Qt::Key_End);
+        QVERIFY(!inside(m.SelStart()));
+        QTest::keyClick(&m, Qt::Key_Home);
+        QVERIFY(!inside(m.SelStart()));
+        QCOMPARE(m.SelStart(), m.LineStart(l));
+    }
 }
 
 void TestRiloMemo::overwriteAndInsertKey()

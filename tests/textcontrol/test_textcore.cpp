@@ -35,6 +35,7 @@ struct Memo : MemoCore {
     }
     void Html() { FillHtmlRules(Keywords(), StartStopKeys()); ReApplyKeys(); }
     void Limit(int chars) { maxLength_ = chars; }
+    QByteArray Save() { return SaveToBytes(); }
     qint16 Ctx(int offset) const { return StateAt(offset).IsContext() ? StateAt(offset).context : 0; }
 };
 
@@ -405,6 +406,38 @@ private slots:
             s = m.PushPair(s, 0);
         QCOMPARE(m.States().Get(s).depth, qint8(15));
         QCOMPARE(m.States().Get(m.Pop(s)).depth, qint8(14));
+    }
+
+    void surrogatePairsAreNeverSplit()
+    {
+        // A character beyond 16 bits is two units; no caret, selection end, display line or found
+        // text stands between them.
+        const QString e = QString::fromUcs4(U"\U0001F600");
+        const QString text = QStringLiteral("ab") + e + e + QStringLiteral("cd") + e;
+        Memo m(text, 3); // three units a line
+        auto inside = [&](int offset) { return m.CharAt(offset).isLowSurrogate() && m.CharAt(offset - 1).isHighSurrogate(); };
+        QCOMPARE(m.LineCount(), 3); // ab+pair, pair+c, d+pair
+        for (int l = 0; l < m.LineCount(); ++l)
+            QVERIFY2(!inside(m.LineStart(l)), qPrintable(QString::number(l)));
+        m.SetSelStart(3);
+        QCOMPARE(m.SelStart(), 2);
+        m.SetSelLength(1);
+        QCOMPARE(m.SelText(), e);
+        m.Select(5, -2);
+        QCOMPARE(m.SelStart(), 4);
+        QCOMPARE(m.SelText(), e);
+        // Deleting what the selection holds leaves whole characters.
+        m.SetSelText(QString());
+        QCOMPARE(m.Text(), QStringLiteral("ab") + e + QStringLiteral("cd") + e);
+        // Find never returns half a pair.
+        m.Select(0, 0);
+        QVERIFY(!m.FindText(QString(e[1]), true, false, true));
+        QVERIFY(!m.FindText(QString(e[0]), true, false, false));
+        m.Select(m.CharCount(), 0);
+        QVERIFY(!m.FindText(QString(e[1]), false, false, true));
+        QVERIFY(m.FindText(e + QStringLiteral("c"), false, false, true));
+        QCOMPARE(m.SelStart(), 2);
+        QCOMPARE(m.Save(), (QStringLiteral("ab") + e + QStringLiteral("cd") + e).toUtf8());
     }
 
     void caseFoldingIsTheSameInFindAndKeys()
