@@ -124,7 +124,7 @@ int TGIFFrame::Height()
 
 void TGIFFrame::SetAnimateInterval(int ms)
 {
-    ms = qBound(0, ms, 65535);
+    ms = qBound(0, ms, kGIFMaxDelay);
     if (ms == delay_)
         return;
     delay_ = ms;
@@ -192,15 +192,58 @@ void TGIFFrame::SetComment(const QStringList &lines)
     changed();
 }
 
+int TGIFFrame::TransparentIndex() const
+{
+    if (transparent_ == clNone)
+        return -1;
+    if (HasEncodedData() && data_->ColorTable.Count > 0) {
+        const TGIFColorTable &table = data_->ColorTable;
+        for (const TExtension &e : extensions_) {
+            if (e.Kind != TExtension::ekGraphicControl)
+                continue;
+            if (e.FixedBytes.size() >= 5) {
+                const uint8_t packed = uint8_t(e.FixedBytes[1]), kept = uint8_t(e.FixedBytes[4]);
+                if ((packed & 1) && kept < table.Count && table.Color(kept) == (transparent_ & 0xFFFFFF))
+                    return kept;
+            }
+            break;
+        }
+        return table.IndexOf(transparent_);
+    }
+    if (bitmap_ && bitmap_->Image().format() == QImage::Format_Indexed8) {
+        const QRgb rgb = platform::ToQRgb(transparent_) & 0xFFFFFF;
+        const QVector<QRgb> table = bitmap_->ColorTable();
+        for (qsizetype i = 0; i < table.size(); ++i)
+            if ((table[i] & 0xFFFFFF) == rgb)
+                return int(i);
+    }
+    return -1;
+}
+
 void TGIFFrame::Draw(QPainter &painter, const QRect &rect, bool transparent)
 {
     platform::Bitmap *b = Bitmap();
     if (b->Empty())
         return;
-    if (transparent && transparent_ != clNone)
-        painter.drawImage(rect, b->KeyedImage(transparent_));
-    else
+    if (!transparent || transparent_ == clNone) {
         painter.drawImage(rect, b->Image());
+        return;
+    }
+    const QImage &image = b->Image();
+    const int index = TransparentIndex();
+    if (index < 0 || image.format() != QImage::Format_Indexed8 || index >= image.colorCount()) {
+        painter.drawImage(rect, b->KeyedImage(transparent_)); // a deep-colour bitmap has only its colours
+        return;
+    }
+    // Only the pixels of that value are transparent: the table may hold the same colour again for
+    // opaque ones.
+    QImage keyed = image;
+    QVector<QRgb> table = image.colorTable();
+    for (QRgb &c : table)
+        c |= 0xFF000000;
+    table[index] = 0;
+    keyed.setColorTable(table);
+    painter.drawImage(rect, keyed);
 }
 
 void TGIFFrame::Assign(const TGIFFrame *source)
@@ -617,7 +660,11 @@ void TGIFImage::LoadFromStream(QIODevice &stream)
 
 class GIFReader {
 public:
-    GIFReader(TGIFImage &image, const QByteArray &bytes) : image_(image), rd_(bytes) {}
+    GIFReader(TGIFImage &image, const QByteArray &bytes)
+        : image_(image), rd_(bytes),
+          limit_(qMin(kGIFMaxPixelBytes, kGIFSlackPixelBytes + kGIFPixelBytesPerFileByte * bytes.size()))
+    {
+    }
 
     void Run()
     {
@@ -661,6 +708,11 @@ public:
                 throw platform::StreamError(QStringLiteral("Stream read error"));
             }
         }
+        if (!screenHasArea()) {
+            // A screen of no size says nothing: the frames give it, as they would when written.
+            image_.UpdateScreenSize();
+            spend(qint64(image_.screenWidth_) * image_.screenHeight_ * 4);
+        }
     }
 
 private:
@@ -697,10 +749,7 @@ private:
         const uint8_t packed = rd_.U8();
         const uint8_t background = rd_.U8();
         data.AspectRatio = rd_.U8();
-        // The screen is composed in 32 bits when the picture is shown.
-        pixelBytes_ = qint64(image_.screenWidth_) * image_.screenHeight_ * 4;
-        if (pixelBytes_ > kGIFMaxPixelBytes)
-            tooLarge();
+        spend(qint64(image_.screenWidth_) * image_.screenHeight_ * 4);
         data.BitsPerPixel = (packed & 7) + 1;
         data.ColorResolution = ((packed & 0x70) >> 4) + 1;
         if (packed & 0x80) {
@@ -818,12 +867,8 @@ private:
             height = image_.screenHeight_;
         if (width > kGIFMaxFrameSide || height > kGIFMaxFrameSide)
             tooLarge();
-        pixelBytes_ += qint64(width) * height;
-        if (pixelBytes_ > kGIFMaxPixelBytes)
-            tooLarge();
-        if (width == 0 || height == 0 || left + width > image_.screenWidth_ || top + height > image_.screenHeight_)
+        if (width == 0 || height == 0)
             corrupted = true;
-        frame.corrupted_ = corrupted;
         frame.topLeft_ = QPoint(left, top);
         item.Width = width;
         item.Height = height;
@@ -845,15 +890,69 @@ private:
             } else {
                 frame.transparent_ = clNone;
             }
-            // Delays beyond 16 bits keep the largest value rather than wrapping.
-            frame.delay_ = qMin(qMax((gc[2] | gc[3] << 8) * 10, frame.delay_), 65535);
+            frame.delay_ = qMax((gc[2] | gc[3] << 8) * 10, frame.delay_);
             frame.disposal_ = (gc[1] & 0x1C) >> 2;
         }
+        const qint64 pixels = qint64(width) * height;
+        spend(pixels);
+        if (frame.disposal_ == 3 && pixels > largestRestore_) {
+            // The part of the picture such a frame covers is saved while it shows.
+            spend((pixels - largestRestore_) * 4);
+            largestRestore_ = pixels;
+        }
+        if (clipToScreen(frame))
+            corrupted = true;
+        frame.corrupted_ = corrupted;
+    }
+
+    bool screenHasArea() const { return image_.screenWidth_ > 0 && image_.screenHeight_ > 0; }
+
+    void spend(qint64 pixelBytes)
+    {
+        pixelBytes_ += pixelBytes;
+        if (pixelBytes_ > limit_)
+            tooLarge();
+    }
+
+    // A frame reaching beyond the screen keeps the part on the screen: that part is all any viewer shows,
+    // and keeping it loses nothing of the picture, where refusing the frame would lose it all. Keeping the
+    // rest would make the written screen grow to hold it. A frame wholly off the screen keeps no pixels
+    // (it still plays for its delay) and is left out when written. Returns whether the frame was cut.
+    bool clipToScreen(TGIFFrame &frame)
+    {
+        TGIFItem &item = *frame.data_;
+        const QRect screen(0, 0, image_.screenWidth_, image_.screenHeight_);
+        const QRect whole(frame.topLeft_, QSize(item.Width, item.Height));
+        if (!screenHasArea() || whole.isEmpty() || item.Data.isEmpty() || screen.contains(whole))
+            return false;
+        const QRect visible = whole & screen;
+        if (visible.isEmpty()) {
+            item.Width = item.Height = 0;
+            return true;
+        }
+        const int w = whole.width(), h = whole.height();
+        std::vector<uint8_t> pixels(size_t(w) * size_t(h));
+        bool bad = false;
+        Decode(item.Data, TGIFHeader{w, h, 8}, frame.interlaced_, {}, bad, pixels.data(), w, false,
+               item.BitsPerPixel, GIFTolerateCorruptData);
+        const uint8_t *first = pixels.data() + size_t(visible.top() - whole.top()) * size_t(w) + (visible.left() - whole.left());
+        QByteArray data;
+        EncodePixels(data, TGIFHeader{visible.width(), visible.height(), qMax(2, item.BitsPerPixel)}, false, {},
+                     [&](int y) { return first + size_t(y) * size_t(w); });
+        item.Data = data;
+        item.Width = visible.width();
+        item.Height = visible.height();
+        item.Packed &= ~0x40;
+        frame.interlaced_ = false;
+        frame.topLeft_ = visible.topLeft();
+        return true;
     }
 
     TGIFImage &image_;
     platform::ByteReader rd_;
+    const qint64 limit_;
     qint64 pixelBytes_ = 0;
+    qint64 largestRestore_ = 0;
 };
 
 void TGIFImage::ReadGIF(const QByteArray &bytes, bool decodeCurrent)

@@ -52,9 +52,20 @@ public:
     void Assign(const TExtension &other) { *this = other; }
 };
 
-// Limits that keep a hostile file from exhausting memory.
+// Limits that keep a hostile file from exhausting memory. One budget covers what showing a picture holds:
+// a byte per frame pixel, four per screen pixel for the composed picture, and four per pixel of the largest
+// frame that restores the previous picture (the part it covers is saved). A file may claim no more than
+// the fixed cap, and no more than the slack plus a share per byte of the file. One byte of LZW data
+// describes at most about 2730 pixels (a 12-bit code for a string of 4091); flat pictures come out at
+// about 1450 pixels per byte from encoders that clear a full table and 1900 from the tightest optimisers,
+// and a frame that fills the screen costs at most 9 bytes per pixel: 32768 per byte of file keeps every
+// picture an encoder can make, while a 40-byte file cannot claim much more than the slack.
 constexpr int kGIFMaxFrameSide = 16384;
 constexpr qint64 kGIFMaxPixelBytes = qint64(1) << 30;
+constexpr qint64 kGIFSlackPixelBytes = qint64(64) << 20;
+constexpr qint64 kGIFPixelBytesPerFileByte = 32768;
+// The longest delay a file can hold: 65535 hundredths of a second.
+constexpr int kGIFMaxDelay = 655350;
 
 class TGIFImage;
 
@@ -75,11 +86,15 @@ public:
     int Height();
 
     int AnimateInterval() const { return delay_; }
-    void SetAnimateInterval(int ms); // clamped to 0..65535
+    void SetAnimateInterval(int ms); // clamped to 0..kGIFMaxDelay
     int DisposalMethod() const { return disposal_; }
     void SetDisposalMethod(int value);
     Color TransparentColor() const { return transparent_; }
     void SetTransparentColor(Color value);
+    // The pixel value that is transparent: the one the graphic control extension names while it still has
+    // the transparent colour, else the first table entry of that colour; -1 without a transparent colour
+    // or (for a frame of a deep-colour bitmap) without a table.
+    int TransparentIndex() const;
     QPoint Origin() const { return topLeft_; }
     void SetOrigin(const QPoint &value);
     bool Interlaced() const { return interlaced_; }

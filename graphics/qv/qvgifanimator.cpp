@@ -114,6 +114,9 @@ void TQvGIFAnimator::imageChanged()
         cache_ = QImage();
         cacheIndex_ = -1;
         cacheTransparent_ = clNone;
+        saved_ = QImage();
+        savedIndex_ = -1;
+        framesDrawn_ = 0;
         frameIndex_ = image_->FrameIndex();
         if (frameIndex_ >= 0 && image_->Count() > 0 && timer_)
             timer_->SetInterval(delayOf(frameIndex_));
@@ -263,6 +266,13 @@ void TQvGIFAnimator::timerStep()
     }
 }
 
+void TQvGIFAnimator::drawFrame(QPainter &painter, int index)
+{
+    TGIFFrame *f = image_->Frames(index);
+    f->Draw(painter, QRect(f->Origin(), QSize(f->Width(), f->Height())), true);
+    ++framesDrawn_;
+}
+
 void TQvGIFAnimator::compose(int n)
 {
     const int count = image_->Count();
@@ -274,23 +284,32 @@ void TQvGIFAnimator::compose(int n)
         return;
     if (cacheIndex_ == n && !cache_.isNull())
         return;
-    const bool reuse = !cache_.isNull() && n >= 1 && cacheIndex_ == n - 1 && image_->Frames(n - 1)->DisposalMethod() != 3;
-    Color transparent = clNone;
-    QColor fill;
+    auto rectOf = [&](int i) {
+        TGIFFrame *f = image_->Frames(i);
+        return QRect(f->Origin(), QSize(f->Width(), f->Height())) & QRect(0, 0, sw, sh);
+    };
+    const bool reuse = !cache_.isNull() && n >= 1 && cacheIndex_ == n - 1 &&
+                       (image_->Frames(n - 1)->DisposalMethod() != 3 || savedIndex_ == n - 1);
     QPainter painter;
     if (!reuse) {
-        cache_ = QImage(sw, sh, QImage::Format_RGB32);
+        cache_ = QImage(sw, sh, QImage::Format_ARGB32_Premultiplied);
         TGIFFrame *current = image_->Frames(qBound(0, image_->FrameIndex(), count - 1));
+        QColor fill;
+        cacheTransparent_ = clNone;
         if (current->TransparentColor() != clNone) {
-            fill = platform::ToQColor(current->TransparentColor());
-            transparent = platform::FromQRgb(fill.rgb());
+            // Left clear: the parent shows there, or the transparent colour when the control is opaque.
+            cacheTransparent_ = platform::FromQRgb(platform::ToQColor(current->TransparentColor()).rgb());
+            fill = Qt::transparent;
         } else if (image_->BackgroundColor() != clNone && image_->Transparent()) {
             fill = platform::ToQColor(image_->BackgroundColor());
         } else {
             fill = platform::ToQColor(platform::clWindow);
         }
+        cacheFill_ = fill;
         cache_.fill(fill);
+        savedIndex_ = -1;
         painter.begin(&cache_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
         int start = 0;
         for (int i = n; i >= 1; --i) {
             TGIFFrame *f = image_->Frames(i);
@@ -303,29 +322,35 @@ void TQvGIFAnimator::compose(int n)
             }
         }
         for (int i = start; i < n; ++i) {
-            TGIFFrame *f = image_->Frames(i);
-            const QRect r(f->Origin(), QSize(f->Width(), f->Height()));
-            if (f->DisposalMethod() == 2) {
+            const int disposal = image_->Frames(i)->DisposalMethod();
+            if (disposal == 2) {
                 if (i > start)
-                    painter.fillRect(r, fill);
-            } else if (f->DisposalMethod() != 3) {
-                f->Draw(painter, r, true);
+                    painter.fillRect(rectOf(i), fill);
+            } else if (disposal != 3) {
+                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                drawFrame(painter, i);
+                painter.setCompositionMode(QPainter::CompositionMode_Source);
             }
         }
     } else {
-        transparent = cacheTransparent_;
-        fill = cacheFill_;
         painter.begin(&cache_);
-        TGIFFrame *prev = image_->Frames(n - 1);
-        if (prev->DisposalMethod() == 2)
-            painter.fillRect(QRect(prev->Origin(), QSize(prev->Width(), prev->Height())), fill);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const int disposal = image_->Frames(n - 1)->DisposalMethod();
+        if (disposal == 2)
+            painter.fillRect(rectOf(n - 1), cacheFill_);
+        else if (disposal == 3)
+            painter.drawImage(savedRect_.topLeft(), saved_);
     }
-    TGIFFrame *f = image_->Frames(n);
-    f->Draw(painter, QRect(f->Origin(), QSize(f->Width(), f->Height())), true);
+    if (image_->Frames(n)->DisposalMethod() == 3) {
+        // What this frame covers comes back after it: one saved copy keeps each step as cheap as a frame.
+        savedRect_ = rectOf(n);
+        saved_ = cache_.copy(savedRect_);
+        savedIndex_ = n;
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    drawFrame(painter, n);
     painter.end();
     cacheIndex_ = n;
-    cacheTransparent_ = transparent;
-    cacheFill_ = fill;
 }
 
 bool TQvGIFAnimator::ShowsParent() const
@@ -349,13 +374,9 @@ void TQvGIFAnimator::DoPaintImage(QPainter &painter)
         target = QRect((width() - cache_.width()) / 2, (height() - cache_.height()) / 2, cache_.width(), cache_.height());
     else
         target = QRect(0, 0, cache_.width(), cache_.height());
-    if (cacheTransparent_ != clNone && transparent_) {
-        platform::Bitmap keyed;
-        keyed.SetImage(cache_);
-        painter.drawImage(target, keyed.KeyedImage(cacheTransparent_));
-    } else {
-        painter.drawImage(target, cache_);
-    }
+    if (cacheTransparent_ != clNone && !transparent_)
+        painter.fillRect(target, platform::ToQColor(cacheTransparent_));
+    painter.drawImage(target, cache_);
 }
 
 void TQvGIFAnimator::AdjustSize()

@@ -79,6 +79,12 @@ public:
     qv::TQvTimer *Timer() const { return timer_; }
     // The delay the current frame plays for: 0 for fewer than 2 frames, else 50..10000 ms.
     unsigned FrameDelay() const;
+    // Frames drawn into the composed picture since the picture was set; for tests and diagnostics.
+    qint64 FramesDrawn() const
+    {
+        QMutexLocker lock(&Lock());
+        return framesDrawn_;
+    }
     // Stored form data: the picture with its byte count.
     void ReadData(QIODevice &stream);
     void WriteData(QIODevice &stream);
@@ -106,6 +112,7 @@ private:
     unsigned delayOf(int index) const;
     // Builds the picture of frame n in the cache (lock held).
     void compose(int n);
+    void drawFrame(QPainter &painter, int index);
 
     std::unique_ptr<TGIFImage> image_;
     qv::TQvTimer *timer_ = nullptr;
@@ -118,11 +125,18 @@ private:
     std::atomic<bool> async_{false};
     bool autoSize_ = true;
     std::atomic<bool> canStep_{false};
-    // The composed picture of frame cacheIndex_, with its transparent colour and the colour it was filled with.
+    // The composed picture of frame cacheIndex_, clear where it is transparent, with its transparent colour
+    // and the colour it was filled with.
     QImage cache_;
     int cacheIndex_ = -1;
     Color cacheTransparent_ = clNone;
     QColor cacheFill_;
+    // The part of the picture that frame savedIndex_ (which restores the previous picture) covers, as it
+    // was before that frame was drawn.
+    QImage saved_;
+    QRect savedRect_;
+    int savedIndex_ = -1;
+    qint64 framesDrawn_ = 0;
 };
 
 } // namespace gfx

@@ -356,23 +356,13 @@ struct EncoderState {
     bool inString = false; // a string has begun (prefix holds its code)
 };
 
-inline int pixelAt(const uint8_t *row, int x, int bits)
-{
-    if (bits == 8)
-        return row[x];
-    if (bits == 4)
-        return (x & 1) ? row[x >> 1] & 15 : row[x >> 1] >> 4;
-    return (row[x >> 3] >> (7 - (x & 7))) & 1;
-}
-
-template <int Bits>
 void encodeRow(const uint8_t *row, int w, EncoderState &st, BitPacker &packer)
 {
     uint32_t *table = st.table.data();
     int prefix = st.prefix, last = st.last;
     bool inString = st.inString;
     for (int x = 0; x < w; ++x) {
-        const int pixel = pixelAt(row, x, Bits);
+        const int pixel = row[x];
         if (!inString) {
             prefix = pixel;
             inString = true;
@@ -411,16 +401,15 @@ void encodeRow(const uint8_t *row, int w, EncoderState &st, BitPacker &packer)
 
 } // namespace
 
-void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
-            const uint8_t *pixels)
+void EncodePixels(QByteArray &dest, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
+                  const LZWRows &row)
 {
     using platform::ProgressStage;
-    const int w = header.Width, h = header.Height, bits = header.BitsPerPixel;
-    const qsizetype stride = GIFStride(w, bits);
+    const int w = header.Width, h = header.Height, minSize = qBound(2, header.BitsPerPixel, 8);
     EncoderState st;
-    st.initial = bits == 1 ? 3 : bits + 1;
-    dest.append(char(st.initial - 1));
-    st.clear = 1 << (st.initial - 1);
+    st.initial = minSize + 1;
+    dest.append(char(minSize));
+    st.clear = 1 << minSize;
     st.end = st.clear + 1;
     st.last = st.end;
     st.limit = 1 << st.initial;
@@ -432,13 +421,7 @@ void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const L
     try {
         int rowsDone = 0;
         for (InterlaceOrder order(h, interlaced); !order.Done(); order.Next()) {
-            const uint8_t *row = pixels + (h - 1 - order.Row()) * stride;
-            if (bits == 8)
-                encodeRow<8>(row, w, st, packer);
-            else if (bits == 4)
-                encodeRow<4>(row, w, st, packer);
-            else
-                encodeRow<1>(row, w, st, packer);
+            encodeRow(row(order.Row()), w, st, packer);
             ++rowsDone;
             if (progress)
                 progress(ProgressStage::psRunning, int(qint64(rowsDone) * 100 / h), QString());
@@ -453,6 +436,24 @@ void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const L
     }
     if (progress)
         progress(ProgressStage::psEnding, 100, QString());
+}
+
+void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
+            const uint8_t *pixels)
+{
+    const int w = header.Width, h = header.Height, bits = header.BitsPerPixel;
+    const qsizetype stride = GIFStride(w, bits);
+    std::vector<uint8_t> unpacked(bits == 8 ? 0 : size_t(qMax(w, 0)));
+    const LZWRows row = [&](int y) -> const uint8_t * {
+        const uint8_t *packed = pixels + (h - 1 - y) * stride;
+        if (bits == 8)
+            return packed;
+        for (int x = 0; x < w; ++x)
+            unpacked[size_t(x)] = bits == 4 ? ((x & 1) ? packed[x >> 1] & 15 : packed[x >> 1] >> 4)
+                                            : (packed[x >> 3] >> (7 - (x & 7))) & 1;
+        return unpacked.data();
+    };
+    EncodePixels(dest, TGIFHeader{w, h, bits == 1 ? 2 : bits}, interlaced, progress, row);
 }
 
 QByteArray BuildBitmapFile(const TGIFColorTable &table, int tableBits, int width, int height, bool interlaced,

@@ -87,6 +87,13 @@ void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced,
 void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
             const uint8_t *pixels);
 
+// The same for pixels of one byte each (values below 2^minimum code size): Row(y) gives image row y
+// (0 at the top), Width bytes; rows are asked for in the order they are stored (interlaced or not).
+// Header.BitsPerPixel is the minimum code size, 2..8.
+using LZWRows = std::function<const uint8_t *(int y)>;
+void EncodePixels(QByteArray &dest, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
+                  const LZWRows &row);
+
 // A whole Windows bitmap file (1, 4 or 8 bits by the table bits) for a frame's encoded data.
 QByteArray BuildBitmapFile(const TGIFColorTable &table, int tableBits, int width, int height, bool interlaced,
                            const QByteArray &encoded, const LZWProgress &progress, bool tolerant, bool &corrupted);

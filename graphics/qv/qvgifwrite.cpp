@@ -164,15 +164,7 @@ void TGIFFrame::RebuildGraphicControl()
         fixed[2] = char(field & 0xFF);
         fixed[3] = char(field >> 8);
         uint8_t packed = uint8_t(fixed[1]);
-        // The index read from the file stays when it still names the colour: a table may hold the colour
-        // twice, and only the pixels of that index are transparent.
-        const TGIFColorTable &table = data_->ColorTable;
-        const int kept = uint8_t(fixed[4]);
-        int index = -1;
-        if (transparent_ != clNone)
-            index = (packed & 1) && kept < table.Count && table.Color(kept) == (transparent_ & 0xFFFFFF)
-                        ? kept
-                        : table.IndexOf(transparent_);
+        const int index = TransparentIndex();
         if (index >= 0) {
             fixed[4] = char(index);
             packed |= 1;
@@ -244,7 +236,9 @@ QByteArray TGIFImage::WriteGIF(bool withCount)
     platform::ByteWriter wr(out);
     wr.Bytes("GIF", 3);
     wr.Bytes(version_ == gvNone ? QByteArray("87a") : VersionName().toLatin1());
-    UpdateScreenSize();
+    // The screen stays as read or made: it only grows when a frame would not fit on it.
+    for (const auto &f : frames_)
+        growScreen(QRect(f->topLeft_, QSize(f->Width(), f->Height())));
     wr.U16(unsigned(qMin(screenWidth_, 65535)));
     wr.U16(unsigned(qMin(screenHeight_, 65535)));
     const TGIFColorTable &global = data_->ColorTable;

@@ -112,6 +112,45 @@ QString errorOf(const QByteArray &file)
 
 using giftest::IndicesOf;
 
+// LZW data (after the minimum code size byte 2) of count pixels of value 0 that never clears the table:
+// once it is full every code is 4095, a string of 4091 pixels in 12 bits.
+QByteArray flatLZW(qint64 count)
+{
+    QByteArray out(1, '\2');
+    QByteArray bytes;
+    quint64 acc = 0;
+    int bits = 0, size = 3, next = 6, limit = 8;
+    bool first = true;
+    auto put = [&](int code) {
+        acc |= quint64(code) << bits;
+        for (bits += size; bits >= 8; bits -= 8, acc >>= 8)
+            bytes.append(char(acc & 0xFF));
+        if (first) {
+            first = false;
+            return;
+        }
+        if (next < 4096 && ++next == limit && size < 12) {
+            ++size;
+            limit <<= 1;
+        }
+    };
+    put(4); // clear
+    first = true;
+    put(0);
+    qint64 left = count - 1;
+    for (int code = 6; left > 0; code = qMin(code + 1, 4095)) {
+        const qint64 length = qMin<qint64>(code - 4, left);
+        put(length == 1 ? 0 : int(length) + 4);
+        left -= length;
+    }
+    put(5); // end
+    if (bits > 0)
+        bytes.append(char(acc & 0xFF));
+    for (qsizetype i = 0; i < bytes.size(); i += 255)
+        out += char(qMin<qsizetype>(255, bytes.size() - i)) + bytes.mid(i, 255);
+    return out + '\0';
+}
+
 std::unique_ptr<Bitmap> indexedBitmap(int w, int h, const QVector<QRgb> &colours, PixelFormat pf,
                                       const QByteArray &values)
 {
@@ -215,12 +254,11 @@ private slots:
 
     void graphicControlRules()
     {
-        // Transparency with an index beyond the table leaves the colour unset; the largest delay wins and
-        // delays beyond 16 bits are clamped, not wrapped.
+        // Transparency with an index beyond the table leaves the colour unset; the largest delay wins.
         auto gif = read(header("89a", 2, 2, 1) + gce(0x01, 3, 5) + gce(0x00, 0xFFFF, 0) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
         TGIFFrame *f = gif->Frames(0);
         QCOMPARE(f->TransparentColor(), clNone);
-        QCOMPARE(f->AnimateInterval(), 65535);
+        QCOMPARE(f->AnimateInterval(), 655350);
         // A plain text extension drops the extensions before it.
         gif = read(header("89a", 2, 2, 1) + gce(0x01, 9, 1) + QByteArray("!\x01\x0C", 3) + QByteArray(12, 'p') +
                    subBlocks({"text"}) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
@@ -237,10 +275,6 @@ private slots:
         QCOMPARE(gif->Frames(0)->Width(), 3);
         QCOMPARE(IndicesOf(gif->Frames(0)), pixels(6, 2));
         QVERIFY(!gif->Corrupted());
-        // A frame reaching beyond the screen is marked, and still decoded.
-        gif = read(header("89a", 3, 2, 1) + image(2, 1, 2, 2, pixels(4, 2)) + ";");
-        QVERIFY(gif->Frames(0)->Corrupted());
-        QCOMPARE(IndicesOf(gif->Frames(0)), pixels(4, 2));
         // A frame of no size on a screen of no size is marked and has no pixels.
         gif = read(header("89a", 0, 0, 1) + image(0, 0, 0, 0, QByteArray()) + image(0, 0, 2, 1, pixels(2, 2)) + ";");
         QVERIFY(gif->Corrupted());
@@ -253,6 +287,44 @@ private slots:
         // A frame without any colour table could never be shown: the file is refused.
         QCOMPARE(errorOf(header("89a", 2, 2, 0) + image(0, 0, 2, 2, pixels(4, 2)) + ";"),
                  QStringLiteral("Wrong number of colors; must be a power of 2"));
+    }
+
+    void framesBeyondTheScreenKeepWhatIsOnIt()
+    {
+        // A 4 x 3 screen and an interlaced 4 x 3 frame at (2,1): the 2 x 2 on the screen is kept.
+        auto gif = read(header("89a", 4, 3, 4) + image(2, 1, 4, 3, pixels(12, 12), 0, true) + ";");
+        QCOMPARE(gif->ScreenWidth(), 4);
+        QCOMPARE(gif->ScreenHeight(), 3);
+        TGIFFrame *f = gif->Frames(0);
+        QCOMPARE(f->Origin(), QPoint(2, 1));
+        QCOMPARE(QSize(f->Width(), f->Height()), QSize(2, 2));
+        QCOMPARE(IndicesOf(f), hex("00 01 04 05"));
+        QVERIFY(f->Corrupted());
+        auto back = read(gif->WriteGIF(false));
+        QCOMPARE(QSize(back->ScreenWidth(), back->ScreenHeight()), QSize(4, 3));
+        QCOMPARE(back->Frames(0)->Origin(), QPoint(2, 1));
+        QCOMPARE(IndicesOf(back->Frames(0)), hex("00 01 04 05"));
+        QVERIFY(!back->Corrupted());
+
+        // A frame far off the screen keeps no pixels, and the file written keeps its screen: it reads
+        // back rather than claiming a screen of 61115 x 39750.
+        const QByteArray far = header("89a", 10, 10, 1) + image(0, 0, 10, 10, pixels(100, 2)) + gce(0x00, 50, 0) +
+                               QByteArray(",") + u16(60000) + u16(39000) + u16(1115) + u16(750) +
+                               QByteArray("\x00\x02\x01\x04\x00", 5) + ";";
+        gif = read(far);
+        QCOMPARE(gif->Count(), 2);
+        QCOMPARE(gif->Frames(1)->Width(), 0);
+        QCOMPARE(gif->Frames(1)->AnimateInterval(), 500); // it still plays for its delay
+        QVERIFY(gif->Frames(1)->Corrupted());
+        const QByteArray written = gif->WriteGIF(false);
+        QCOMPARE(written.mid(6, 4), u16(10) + u16(10));
+        back = read(written);
+        QCOMPARE(back->Count(), 1);
+        QCOMPARE(IndicesOf(back->Frames(0)), pixels(100, 2));
+
+        // A screen larger than its frames stays as it is.
+        gif = read(header("89a", 10, 10, 1) + image(3, 3, 2, 2, pixels(4, 2)) + ";");
+        QCOMPARE(gif->WriteGIF(false).mid(6, 4), u16(10) + u16(10));
     }
 
     void damagedDataIsToleratedOrRefused()
@@ -291,6 +363,67 @@ private slots:
         // A screen that could not be composed in memory, even for a tiny frame.
         QCOMPARE(errorOf(header("89a", 65535, 65535, 1) + image(0, 0, 1, 1, "\x01") + ";"),
                  QStringLiteral("GIF image too large"));
+    }
+
+    void tinyFilesCannotClaimHugePictures()
+    {
+        // 41 bytes claiming a 16000 x 16000 screen: a gigabyte to compose.
+        const QByteArray screen = header("89a", 16000, 16000, 1) + image(0, 0, 1, 1, "\x01") + ";";
+        QVERIFY(screen.size() <= 41);
+        QCOMPARE(errorOf(screen), QStringLiteral("GIF image too large"));
+        // A 16384 x 16384 frame from five bytes of data, on a screen of one pixel.
+        const QByteArray frame = header("89a", 1, 1, 1) + QByteArray(",") + u16(0) + u16(0) + u16(16384) + u16(16384) +
+                                 QByteArray("\x00\x02\x01\x04\x00", 5) + ";";
+        QVERIFY(frame.size() < 64);
+        QCOMPARE(errorOf(frame), QStringLiteral("GIF image too large"));
+        // Frames count together with the screen: thirty 2048 x 2048 frames from a few hundred bytes.
+        QByteArray many = header("89a", 2048, 2048, 1);
+        for (int i = 0; i < 30; ++i)
+            many += QByteArray(",") + u16(0) + u16(0) + u16(2048) + u16(2048) + QByteArray("\x00\x02\x01\x04\x00", 5);
+        QVERIFY(many.size() < 600);
+        QCOMPARE(errorOf(many + ";"), QStringLiteral("GIF image too large"));
+        // So does the part of the picture a restoring frame saves: a frame just within the budget is
+        // refused when it restores the previous picture.
+        const QByteArray restoring = header("89a", 3000, 3000, 1) + image(0, 0, 1, 1, "\x01");
+        QCOMPARE(errorOf(restoring + ";"), QString());
+        QCOMPARE(errorOf(restoring + gce(0x0C, 0, 0) + image(0, 0, 1, 1, "\x01") + ";"), QString());
+        QByteArray big = restoring + QByteArray(",") + u16(0) + u16(0) + u16(3000) + u16(3000) + QByteArray("\x00\x02\x01\x04\x00", 5);
+        QCOMPARE(errorOf(big + ";"), QString());
+        big = restoring + gce(0x0C, 0, 0) + big.mid(restoring.size());
+        QCOMPARE(errorOf(big + ";"), QStringLiteral("GIF image too large"));
+
+        // A flat picture at the most LZW can say (a 12-bit code for 4091 pixels, no clear code) is read.
+        const QByteArray flat = header("89a", 8192, 8192, 1) + QByteArray(",") + u16(0) + u16(0) + u16(8192) +
+                                u16(8192) + QByteArray(1, '\0') + flatLZW(8192 * 8192) + ";";
+        TGIFImage gif;
+        gif.ReadGIF(flat, false);
+        QCOMPARE(gif.Count(), 1);
+        // The stream is what it claims: a smaller one decodes to every pixel 0.
+        auto small = read(header("89a", 2048, 2048, 1) + QByteArray(",") + u16(0) + u16(0) + u16(2048) + u16(2048) +
+                          QByteArray(1, '\0') + flatLZW(2048 * 2048) + ";");
+        QVERIFY(!small->Corrupted());
+        QCOMPARE(IndicesOf(small->Frames(0)), QByteArray(2048 * 2048, '\0'));
+    }
+
+    void everyDelayRoundTrips()
+    {
+        // One frame per delay 0..65535 (hundredths): read as ten times that in ms, written as it was.
+        QByteArray file = header("89a", 1, 1, 1);
+        const QByteArray one = image(0, 0, 1, 1, "\x01");
+        for (int d = 0; d <= 65535; ++d)
+            file += gce(0x04, d, 0) + one;
+        file += ";";
+        auto gif = read(file);
+        QCOMPARE(gif->Count(), 65536);
+        for (int d = 0; d <= 65535; ++d)
+            QCOMPARE(gif->Frames(d)->AnimateInterval(), d * 10);
+        QCOMPARE(gif->WriteGIF(false), file);
+        // Set in ms: tenths of a hundredth are dropped, and no delay goes beyond what a file can hold.
+        gif->Frames(1)->SetAnimateInterval(655359);
+        gif->Frames(2)->SetAnimateInterval(700000);
+        auto back = read(gif->WriteGIF(false));
+        QCOMPARE(back->Frames(1)->AnimateInterval(), 655350);
+        QCOMPARE(back->Frames(2)->AnimateInterval(), 655350);
     }
 
     void decodeAllFramesStopsOnAbort()
@@ -362,8 +495,8 @@ private slots:
         QCOMPARE(gif.ScreenHeight(), 7);
         gif.Frames(0)->SetAnimateInterval(100);
         QCOMPARE(gif.GetVersion(), int(TGIFImage::gv89a));
-        gif.Frames(0)->SetAnimateInterval(70000);
-        QCOMPARE(gif.Frames(0)->AnimateInterval(), 65535);
+        gif.Frames(0)->SetAnimateInterval(700000);
+        QCOMPARE(gif.Frames(0)->AnimateInterval(), 655350);
         // An image without frames hands out a bitmap of a new, empty frame.
         TGIFImage empty;
         QVERIFY(empty.GetBitmap()->Empty());

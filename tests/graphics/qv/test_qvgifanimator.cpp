@@ -4,6 +4,7 @@
 
 #include "k5test.h"
 
+#include <QPainter>
 #include <QtTest>
 
 using namespace gfx;
@@ -41,6 +42,17 @@ class TestQvGIFAnimator : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QWidget> form_;
+
+    // A control on the form showing frame 0 of the picture, then the given frame.
+    std::unique_ptr<TQvGIFAnimator> showing(TGIFImage *gif, int frame)
+    {
+        gif->SetFrameIndex(0);
+        auto anim = std::make_unique<TQvGIFAnimator>(form_.get());
+        anim->show();
+        anim->SetImage(gif);
+        anim->SetFrameIndex(frame);
+        return anim;
+    }
 
 private slots:
     void init()
@@ -165,11 +177,8 @@ private slots:
         gif->AddFrame(solid(4, 4, qRgb(0, 255, 0)).get());
         gif->Frames(2)->SetOrigin(QPoint(6, 0));
         gif->Frames(1)->SetDisposalMethod(3);
-        gif->SetFrameIndex(0);
-        TQvGIFAnimator anim(form_.get());
-        anim.show();
-        anim.SetImage(gif.get());
-        anim.SetFrameIndex(1);
+        auto shown = showing(gif.get(), 1);
+        TQvGIFAnimator &anim = *shown;
         QCOMPARE(pixelAt(&anim, 1, 1), qRgb(0, 0, 255) & 0xFFFFFF);
         anim.SetFrameIndex(2);
         QCOMPARE(pixelAt(&anim, 1, 1), qRgb(255, 0, 0) & 0xFFFFFF); // restored, not kept
@@ -199,13 +208,91 @@ private slots:
         b.SetIndexedImage(img, platform::PixelFormat::pf8bit);
         gif->AddFrame(&b);
         gif->Frames(1)->SetTransparentColor(platform::RGBColor(1, 2, 3));
-        gif->SetFrameIndex(0);
-        TQvGIFAnimator anim(form_.get());
-        anim.show();
-        anim.SetImage(gif.get());
-        anim.SetFrameIndex(1);
+        auto anim = showing(gif.get(), 1);
+        QCOMPARE(pixelAt(anim.get(), 0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
+        QCOMPARE(pixelAt(anim.get(), 3, 3), qRgb(255, 0, 0) & 0xFFFFFF);
+    }
+
+    void opaquePixelsOfTheTransparentColourStay()
+    {
+        // Frame 0 is red with one pixel of (1,2,3); frame 1 is transparent where its value is 1, and its
+        // table holds (1,2,3) again at 2, for an opaque pixel.
+        const QRgb key = qRgb(1, 2, 3);
+        QImage first(6, 6, QImage::Format_Indexed8);
+        first.setColorTable({qRgb(255, 0, 0), key});
+        first.fill(0);
+        first.setPixel(5, 5, 1);
+        QImage second(6, 6, QImage::Format_Indexed8);
+        second.setColorTable({qRgb(0, 255, 0), key, key});
+        second.fill(1);
+        second.setPixel(0, 0, 0);
+        second.setPixel(1, 0, 2);
+        Bitmap a, b;
+        a.SetIndexedImage(first, platform::PixelFormat::pf8bit);
+        b.SetIndexedImage(second, platform::PixelFormat::pf8bit);
+        auto gif = std::make_unique<TGIFImage>();
+        gif->AddFrame(&a);
+        gif->AddFrame(&b);
+        gif->Frames(1)->SetTransparentColor(platform::FromQRgb(key));
+        QCOMPARE(gif->Frames(1)->TransparentIndex(), 1);
+        auto shown = showing(gif.get(), 1);
+        TQvGIFAnimator &anim = *shown;
         QCOMPARE(pixelAt(&anim, 0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
+        QCOMPARE(pixelAt(&anim, 1, 0), key & 0xFFFFFF);
         QCOMPARE(pixelAt(&anim, 3, 3), qRgb(255, 0, 0) & 0xFFFFFF);
+        QCOMPARE(pixelAt(&anim, 5, 5), key & 0xFFFFFF);
+        // An opaque control shows the transparent colour where nothing is drawn.
+        auto lone = std::make_unique<TGIFImage>();
+        lone->AddFrame(&b);
+        lone->Frames(0)->SetTransparentColor(platform::FromQRgb(key));
+        anim.SetImage(lone.get());
+        anim.SetTransparent(false);
+        QCOMPARE(pixelAt(&anim, 3, 3), key & 0xFFFFFF);
+        QCOMPARE(pixelAt(&anim, 0, 0), qRgb(0, 255, 0) & 0xFFFFFF);
+        // The picture drawn on its own keys the same pixels.
+        QImage canvas(6, 6, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        {
+            QPainter p(&canvas);
+            gif->SetFrameIndex(1);
+            gif->Draw(p, QRect(0, 0, 6, 6));
+        }
+        QCOMPARE(canvas.pixel(1, 0) & 0xFFFFFF, key & 0xFFFFFF);
+        QCOMPARE(canvas.pixel(3, 3) & 0xFFFFFF, qRgb(255, 255, 255) & 0xFFFFFF);
+    }
+
+    void restoringFramesComposeInLinearWork()
+    {
+        // A full red frame, then 4 x 4 squares with a transparent colour that alternately stay and restore
+        // the previous picture.
+        constexpr int kFrames = 300;
+        auto gif = std::make_unique<TGIFImage>();
+        gif->AddFrame(solid(40, 40, qRgb(255, 0, 0)).get());
+        for (int i = 1; i < kFrames; ++i) {
+            QImage img(4, 4, QImage::Format_Indexed8);
+            img.setColorTable({qRgb(0, i % 256, 255), qRgb(9, 9, 9)});
+            img.fill(0);
+            img.setPixel(3, 3, 1);
+            Bitmap b;
+            b.SetIndexedImage(img, platform::PixelFormat::pf8bit);
+            gif->AddFrame(&b);
+            TGIFFrame *f = gif->Frames(i);
+            f->SetOrigin(QPoint((i % 10) * 4, (i / 10 % 10) * 4));
+            f->SetTransparentColor(platform::RGBColor(9, 9, 9));
+            f->SetDisposalMethod(i % 2 ? 1 : 3);
+        }
+        auto anim = showing(gif.get(), 0);
+        for (int i = 1; i < kFrames; ++i) {
+            anim->SetFrameIndex(i);
+            anim->grab();
+        }
+        // Each step draws its own frame (re-composing from the start would draw some 11000).
+        QVERIFY2(anim->FramesDrawn() <= 2 * kFrames, qPrintable(QString::number(anim->FramesDrawn())));
+        // The same picture as composed from scratch.
+        for (int i : {kFrames - 1, kFrames - 2, 7}) {
+            anim->SetFrameIndex(i);
+            QCOMPARE(anim->grab().toImage(), showing(gif.get(), i)->grab().toImage());
+        }
     }
 
     void placementAndSize()

@@ -2,6 +2,7 @@
 // pixel indices match its dump and no frame is flagged corrupted; every GIF we write, whether copied or
 // freshly encoded, is read by giflib to the same indices and shown by gifsicle and ImageMagick the same.
 #include "graphics/qv/qvgif.h"
+#include "graphics/qv/qvgifanimator.h"
 
 #include "giftestsupport.h"
 #include "k5test.h"
@@ -79,6 +80,49 @@ QList<DumpFrame> parseDump(const QByteArray &text, const QString &charset)
 }
 
 using giftest::IndicesOf;
+
+QByteArray u16(int v) { return QByteArray(1, char(v & 0xFF)).append(char((v >> 8) & 0xFF)); }
+
+// One frame of a hand-made file: its rectangle, 8-bit pixels top-down, and a graphic control extension
+// when packed >= 0.
+struct Piece {
+    int left, top, width, height;
+    QByteArray pixels;
+    int packed = -1, delay = 0, transparent = 0;
+};
+
+// A GIF89a file with a global table of the given colours (a power of two of them).
+QByteArray handMade(int screenWidth, int screenHeight, const QList<QRgb> &colours, const QList<Piece> &pieces)
+{
+    int bits = 1;
+    while ((1 << bits) < colours.size())
+        ++bits;
+    QByteArray file = QByteArray("GIF89a") + u16(screenWidth) + u16(screenHeight);
+    file.append(char(0x80 | (bits - 1) << 4 | (bits - 1))).append('\0').append('\0');
+    for (int i = 0; i < (1 << bits); ++i) {
+        const QRgb c = i < colours.size() ? colours[i] : 0;
+        file.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+    }
+    for (const Piece &p : pieces) {
+        if (p.packed >= 0)
+            file += QByteArray("!\xF9\x04", 3) + char(p.packed) + u16(p.delay) + char(p.transparent) + '\0';
+        file += QByteArray(",") + u16(p.left) + u16(p.top) + u16(p.width) + u16(p.height) + '\0';
+        const qsizetype stride = GIFStride(p.width, 8);
+        QByteArray rows(stride * p.height, '\0');
+        for (int y = 0; y < p.height; ++y)
+            std::memcpy(rows.data() + (p.height - 1 - y) * stride, p.pixels.constData() + y * p.width, size_t(p.width));
+        Encode(file, TGIFHeader{p.width, p.height, 8}, false, {}, reinterpret_cast<const uint8_t *>(rows.constData()));
+    }
+    return file + ';';
+}
+
+QByteArray ramp(int n, int mod)
+{
+    QByteArray p;
+    for (int i = 0; i < n; ++i)
+        p.append(char(i % mod));
+    return p;
+}
 
 } // namespace
 
@@ -211,6 +255,80 @@ private slots:
         QVERIFY(local >= 2);
         QVERIFY(transparent >= 3);
         QVERIFY(interlaced >= 2);
+    }
+
+    void framesBeyondTheScreenAreShownAsElsewhere()
+    {
+        // A 12 x 8 screen; frame 0 is 20 x 10 at (0,0), frame 1 is 10 x 10 at (6,4).
+        QList<QRgb> colours;
+        for (int i = 0; i < 16; ++i)
+            colours.append(qRgb(i * 16, 255 - i * 16, (i * 40) & 255));
+        const QString file = k5test::WriteFile(dir_ + QStringLiteral("beyond.gif"),
+                                               handMade(12, 8, colours, {{0, 0, 20, 10, ramp(200, 16), 0x04, 10},
+                                                                         {6, 4, 10, 10, ramp(100, 7), 0x04, 10}}));
+        TGIFImage gif;
+        gif.LoadFromFile(file);
+        QCOMPARE(QSize(gif.ScreenWidth(), gif.ScreenHeight()), QSize(12, 8));
+        const QString copy = file + QStringLiteral(".copy.gif");
+        gif.SaveToFile(copy);
+        bool clean = false;
+        const QList<DumpFrame> ours = dump(copy, &clean);
+        QVERIFY(clean);
+        QCOMPARE(ours.size(), 2);
+        QCOMPARE(QSize(ours[1].width, ours[1].height), QSize(6, 4));
+        // ImageMagick shows the screen the file gives, with what lies on it; the copy looks the same.
+        const QByteArray theirs = rendered(file);
+        QCOMPARE(theirs.size(), 2 * 12 * 8 * 4);
+        QCOMPARE(rendered(copy), theirs);
+    }
+
+    void transparencyFollowsTheIndexAsElsewhere()
+    {
+        // Entries 1 and 2 share a colour; frame 1 is transparent at index 1 only.
+        const QList<QRgb> colours{qRgb(255, 0, 0), qRgb(1, 2, 3), qRgb(1, 2, 3), qRgb(0, 255, 0)};
+        QByteArray second;
+        for (int i = 0; i < 24; ++i)
+            second.append(char(i % 3 == 0 ? 1 : i % 3 == 1 ? 2 : 3));
+        const QString file = k5test::WriteFile(dir_ + QStringLiteral("sharedkey.gif"),
+                                               handMade(6, 4, colours, {{0, 0, 6, 4, QByteArray(24, '\0')},
+                                                                        {0, 0, 6, 4, second, 0x05, 10, 1}}));
+        const QByteArray theirs = rendered(file);
+        QCOMPARE(theirs.size(), 2 * 6 * 4 * 4);
+        TGIFImage gif;
+        gif.LoadFromFile(file);
+        QWidget form;
+        form.resize(40, 40);
+        form.show();
+        TQvGIFAnimator anim(&form);
+        anim.show();
+        anim.SetImage(&gif);
+        anim.SetFrameIndex(1);
+        const QImage shown = anim.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) {
+                const char *px = theirs.constData() + 6 * 4 * 4 + (y * 6 + x) * 4;
+                QCOMPARE(uchar(px[3]), uchar(255));
+                QCOMPARE(shown.pixel(x, y) & 0xFFFFFF, qRgb(uchar(px[0]), uchar(px[1]), uchar(px[2])) & 0xFFFFFF);
+            }
+    }
+
+    void longestDelaysAgreeWithGiflib()
+    {
+        const QString file = dir_ + QStringLiteral("slow.gif");
+        make(QStringLiteral("slow.gif"), gifsicle_, {"--delay", "65535", dir_ + "anim.gif", "-o", file});
+        corpus_.removeLast();
+        TGIFImage gif;
+        gif.LoadFromFile(file);
+        QVERIFY(gif.Count() >= 2);
+        QCOMPARE(gif.Frames(0)->AnimateInterval(), 655350);
+        gif.Frames(1)->SetAnimateInterval(655340);
+        const QString copy = file + QStringLiteral(".copy.gif");
+        gif.SaveToFile(copy);
+        bool clean = false;
+        const QList<DumpFrame> theirs = dump(copy, &clean);
+        QVERIFY(clean);
+        QCOMPARE(theirs[0].delay, 65535);
+        QCOMPARE(theirs[1].delay, 65534);
     }
 
     void whatWeWriteReadsTheSameElsewhere()
