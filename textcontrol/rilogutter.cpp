@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 
 namespace textcontrol {
 
@@ -70,7 +71,7 @@ void TRiloGutter::FreeBookmarks()
 
 void TRiloGutter::Detach()
 {
-    for (auto *c : {&scrolled_, &changed_, &fontChanged_, &destroyed_})
+    for (auto *c : {&scrolled_, &changed_, &fontChanged_, &destroyed_, &counted_})
         disconnect(*c);
     if (memo_)
         memo_->removeEventFilter(this);
@@ -90,14 +91,55 @@ void TRiloGutter::SetMemo(TRiloMemo *memo)
         scrolled_ = connect(memo, &TRiloMemo::VScrolled, this, [this] { MemoScrolled(); });
         changed_ = connect(memo, &TRiloMemo::TextChanged, this, [this] { MemoChanged(); });
         fontChanged_ = connect(memo, &TRiloMemo::FontChanged, this, [this] { update(); });
+        counted_ = connect(memo, &TRiloMemo::LineCountChanged, this, [this] { Fit(); });
         // The memo is going: its navigators are already detached, so freeing them is safe.
         destroyed_ = connect(memo, &QObject::destroyed, this, [this] {
             FreeBookmarks();
             memo_ = nullptr;
+            Fit();
             update();
         });
     }
+    Fit();
     update();
+}
+
+int TRiloGutter::NeededWidth() const
+{
+    if (!memo_ || !lineNumbers_)
+        return 0;
+    // The digits of the largest number, a pixel free on either side, and the two border lines.
+    const int digits = int(QString::number(memo_->LineCount()).size());
+    return digits * QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')) + 4;
+}
+
+void TRiloGutter::Fit()
+{
+    // A width set from outside (not the one chosen here) is the least it keeps.
+    if (!fitting_ && width() != fitted_)
+        written_ = width();
+    const int want = std::max(written_, NeededWidth());
+    if (want == fitted_)
+        return;
+    fitted_ = want;
+    fitting_ = true;
+    resize(want, height()); // a layout places it by its size hint instead
+    fitting_ = false;
+    updateGeometry();
+    update();
+}
+
+void TRiloGutter::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    Fit();
+}
+
+void TRiloGutter::changeEvent(QEvent *e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange)
+        Fit();
 }
 
 void TRiloGutter::SetAlignment(TAlignment a)
@@ -109,6 +151,7 @@ void TRiloGutter::SetAlignment(TAlignment a)
 void TRiloGutter::SetLineNumbers(bool v)
 {
     lineNumbers_ = v;
+    Fit();
     update();
 }
 
@@ -184,6 +227,7 @@ void TRiloGutter::MemoScrolled()
 {
     if (!memo_)
         return;
+    Fit();
     if (memo_->LineCount() == lineCount_) {
         const int now = memo_->TopLine() * memo_->LineHeight();
         const int dy = topPixel_ - now;
@@ -207,6 +251,7 @@ void TRiloGutter::MemoChanged()
     for (int n = 0; n < 10 && !repaint; ++n)
         repaint = BookmarkLine(n) != markLines_[size_t(n)];
     lineCount_ = memo_->LineCount();
+    Fit();
     if (repaint)
         update();
 }
@@ -230,6 +275,8 @@ void TRiloGutter::paintEvent(QPaintEvent *e)
     const int h = std::max(1, m.LineHeight());
     topPixel_ = m.TopLine() * h;
     lineCount_ = m.LineCount();
+    if (std::max(written_, NeededWidth()) != fitted_)
+        QTimer::singleShot(0, this, [this] { Fit(); }); // lines that formatting added meanwhile
     for (int n = 0; n < 10; ++n)
         markLines_[size_t(n)] = BookmarkLine(n);
     // The memo's lines start below its frame.

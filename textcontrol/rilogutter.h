@@ -40,10 +40,13 @@ public:
     // Display line of bookmark n, or -1.
     int BookmarkLine(int n) const;
     const QPixmap &Icons() const { return icons_; }
-    QSize sizeHint() const override { return QSize(30, 50); }
+    // As wide as the largest line number needs, and never narrower than the width it was given.
+    QSize sizeHint() const override { return QSize(fitted_, 50); }
 
 protected:
     void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void changeEvent(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
@@ -51,6 +54,8 @@ private:
     void MemoScrolled();
     void MemoChanged();
     void FreeBookmarks();
+    int NeededWidth() const;
+    void Fit();
 
     QPointer<TRiloMemo> memo_;
     TAlignment alignment_ = TAlignment::taCenter;
@@ -61,7 +66,9 @@ private:
     int lineCount_ = -1;
     int topPixel_ = 0;
     QPixmap icons_;
-    QMetaObject::Connection scrolled_, changed_, fontChanged_, destroyed_;
+    int written_ = 30, fitted_ = 30; // the width given from outside; the width it has
+    bool fitting_ = false;
+    QMetaObject::Connection scrolled_, changed_, fontChanged_, destroyed_, counted_;
 };
 
 } // namespace textcontrol

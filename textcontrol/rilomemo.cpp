@@ -615,6 +615,7 @@ void TRiloMemo::LinesChanged(int firstLine, int, int)
         Dirty(QRect(0, y0, viewport()->width(), viewport()->height() - y0));
     // The counts around an edit are taken after the text changed: the bars are always checked.
     UpdateScrollBars();
+    Q_EMIT LineCountChanged();
 }
 
 void TRiloMemo::TextReset()

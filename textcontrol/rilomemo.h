@@ -126,6 +126,7 @@ Q_SIGNALS:
     void VScrolled();
     void TextChanged();
     void FontChanged();
+    void LineCountChanged(); // display lines came or went: edits, reformatting, background wrapping
 
 protected:
     bool HasWindow() const override { return true; }

@@ -96,6 +96,7 @@ private Q_SLOTS:
     void repaintsOnlyWhenNeeded();
     void sharedScrollEvent();
     void lifetimes();
+    void widthFitsTheLargestNumber();
 };
 
 void TestRiloGutter::defaults()
@@ -282,6 +283,56 @@ void TestRiloGutter::lifetimes()
         QTest::keyClick(&a, Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(g.BookmarkLine(3), -1);
     }
+}
+
+void TestRiloGutter::widthFitsTheLargestNumber()
+{
+    // In a layout beside its memo, as the document window has it: six-digit numbers widen the
+    // gutter, and it narrows back to its own width when the text shrinks.
+    Pair p(Lines(10));
+    TRiloGutter &g = *p.gutter;
+    QCOMPARE(g.width(), 30);
+    QString many;
+    for (int i = 0; i < 100000; ++i)
+        many += QStringLiteral("x\r\n");
+    p.memo->SetTextBuf(many);
+    QCOMPARE(p.memo->LineCount(), 100001);
+    const QFontMetrics fm(g.font());
+    const int number = fm.horizontalAdvance(QStringLiteral("100001"));
+    QTRY_VERIFY(g.width() - 2 >= number + 2);
+    QTRY_COMPARE(p.memo->x(), g.width()); // the memo makes room
+    // The last number is drawn whole: nothing of it touches the border lines.
+    p.memo->SetTopLine(p.memo->LineCount() - 1);
+    const QImage row = p.RowImage(p.memo->LineCount() - 1);
+    QVERIFY(DarkPixels(row) > 5);
+    QCOMPARE(DarkPixels(row.copy(0, 0, 1, row.height())), 0);
+    QCOMPARE(DarkPixels(row.copy(row.width() - 1, 0, 1, row.height())), 0);
+    // Edits that take lines away narrow it again, to no less than it was given.
+    p.memo->SelectAll();
+    QTest::keyClick(p.memo, Qt::Key_Delete);
+    QTRY_COMPARE(g.width(), 30);
+    QTRY_COMPARE(p.memo->x(), 30);
+    // Without a layout: a width written from outside stays the least it has.
+    QWidget window;
+    window.resize(400, 200);
+    auto &alone = *new TRiloGutter(&window);
+    auto &memo = *new TRiloMemo(&window);
+    memo.setGeometry(100, 0, 300, 200);
+    alone.SetMemo(&memo);
+    alone.resize(35, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(alone.width(), 35);
+    memo.SetUpdateMode(TUpdateMode::umImmediate);
+    memo.SetTextBuf(many);
+    QTRY_VERIFY(alone.width() - 4 >= QFontMetrics(alone.font()).horizontalAdvance(QStringLiteral("100001")));
+    QVERIFY(alone.width() > 35);
+    memo.Clear();
+    QTRY_COMPARE(alone.width(), 35);
+    // Without line numbers there is nothing to make room for.
+    memo.SetTextBuf(many);
+    alone.SetLineNumbers(false);
+    QTRY_COMPARE(alone.width(), 35);
 }
 
 K5_TEST_MAIN(TestRiloGutter)
