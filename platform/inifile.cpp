@@ -229,7 +229,7 @@ namespace {
 
 [[noreturn]] void badName(const QString &name)
 {
-    throw Error(QStringLiteral("Invalid name in an ini file: '%1'").arg(name));
+    throw Error(QStringLiteral("Cannot write '%1' to an ini file").arg(name));
 }
 
 QString oneLine(QString value)
