@@ -116,6 +116,8 @@ TRiloMemo::TRiloMemo(QWidget *parent) : QAbstractScrollArea(parent), drop_(this)
     blink_.setInterval(kBlinkMs);
     connect(&blink_, &QTimer::timeout, this, [this] { BlinkCaret(); });
     autoScroll_.setSingleShot(true);
+    autoScroll_.setObjectName(QStringLiteral("autoScroll"));
+    autoScroll_.setParent(this); // a child, so that one can see whether it runs
     connect(&autoScroll_, &QTimer::timeout, this, [this] { AutoScrollStep(); });
     SetMeasurer(&screen_);
     FontChange(true);
