@@ -872,10 +872,15 @@ void MemoCore::Undo()
     Select(r.start, r.end - r.start);
     undoing_ = true;
     --undoIndex_;
+    const quint64 serial = editSerial_;
     try {
         SetSelTextBuf(r.text);
     } catch (...) {
-        ++undoIndex_; // the record was not replaced
+        // A refused edit changed nothing: its record stays to be undone.
+        if (editSerial_ == serial)
+            ++undoIndex_;
+        else if (undoIndex_ > 0)
+            --undoIndex_;
         undoing_ = false;
         throw;
     }
