@@ -123,6 +123,10 @@ private:
     TGIFItem &uniqueItem();
     // Encodes a Windows bitmap file of 1, 4 or 8 bits as the frame's data.
     void EncodeBitmapFile(const QByteArray &file);
+    // Makes the frame's data of width x height pixels of the given bits (1, 4 or 8) with the palette's
+    // table; encode appends the LZW data.
+    void encodePixels(int width, int height, int bits, const QVector<QRgb> &palette,
+                      const std::function<void(QByteArray &data, const LZWProgress &progress)> &encode);
     void EncodeFromBitmap();
     void RebuildGraphicControl();
 

@@ -5,6 +5,8 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/color.h"
 
+#include <QtEndian>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -296,59 +298,62 @@ void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced,
 
 namespace {
 
-// Packs codes least significant bit first into 255-byte sub-blocks.
+// Packs codes least significant bit first, four bytes at a time, and cuts the bytes into 255-byte
+// sub-blocks at the end.
 class BitPacker {
 public:
     explicit BitPacker(QByteArray &out) : out_(out) {}
     void Put(int code, int size)
     {
-        acc_ |= uint64_t(code) << bits_;
+        acc_ |= uint64_t(uint32_t(code)) << bits_;
         bits_ += size;
-        while (bits_ >= 8) {
-            block_[len_++] = uint8_t(acc_);
-            acc_ >>= 8;
-            bits_ -= 8;
-            if (len_ == 255)
-                flushBlock();
+        if (bits_ >= 32) {
+            if (used_ + 4 > raw_.size())
+                raw_.resize(raw_.size() * 2 + 4096);
+            qToLittleEndian<quint32>(quint32(acc_), raw_.data() + used_);
+            used_ += 4;
+            acc_ >>= 32;
+            bits_ -= 32;
         }
     }
     void Finish()
     {
-        if (bits_ > 0) {
-            block_[len_++] = uint8_t(acc_);
-            bits_ = 0;
+        for (; bits_ > 0; bits_ -= 8, acc_ >>= 8) {
+            if (used_ == raw_.size())
+                raw_.resize(raw_.size() + 8);
+            raw_[used_++] = uint8_t(acc_);
         }
-        if (len_ > 0)
-            flushBlock();
+        out_.reserve(out_.size() + qsizetype(used_ + used_ / 255 + 2));
+        for (size_t at = 0; at < used_; at += 255) {
+            const size_t len = std::min<size_t>(255, used_ - at);
+            out_.append(char(len));
+            out_.append(reinterpret_cast<const char *>(raw_.data() + at), qsizetype(len));
+        }
         out_.append('\0');
     }
 
 private:
-    void flushBlock()
-    {
-        out_.append(char(len_));
-        out_.append(reinterpret_cast<const char *>(block_), len_);
-        len_ = 0;
-    }
     QByteArray &out_;
+    std::vector<uint8_t> raw_;
+    size_t used_ = 0;
     uint64_t acc_ = 0;
     int bits_ = 0;
-    uint8_t block_[256] = {};
-    int len_ = 0;
 };
-
 
 } // namespace
 
 namespace {
 
-// The encoder's state between rows. The dictionary is a hash table with linear probing: a slot holds
-// (prefix << 8 | suffix) << 12 | code; codes are never 0, so 0 marks an empty slot, and 4-byte slots keep
-// the table in the nearer caches. The hash only speeds the look-up of a string: the codes written are
-// the same for any hash, and at most 4094 entries in 32768 slots keep the probes short.
-constexpr int kEncoderSlots = 1 << 15;
+// The encoder's state between rows. The dictionary keeps, for each code, the first string that extends it
+// (pixel << 12 | code, 0 for none) in an array indexed by the code, and every later one in a hash table
+// with linear probing whose slots hold (prefix << 8 | pixel) << 12 | code (codes are never 0, so 0 marks
+// an empty slot). Strings of flat areas and runs have one extension, and a code without any is known at
+// once: most look-ups are one read of a small array, and both tables stay in the nearest cache. How
+// strings are found does not change the codes written.
+constexpr int kEncoderSlots = 1 << 13;
 
 struct EncoderState {
+    std::vector<uint32_t> first = std::vector<uint32_t>(4096, 0);
     std::vector<uint32_t> table = std::vector<uint32_t>(kEncoderSlots, 0);
     int initial = 0, clear = 0, end = 0;
     int last = 0, limit = 0, codeSize = 0;
@@ -358,45 +363,74 @@ struct EncoderState {
 
 void encodeRow(const uint8_t *row, int w, EncoderState &st, BitPacker &packer)
 {
-    uint32_t *table = st.table.data();
-    int prefix = st.prefix, last = st.last;
-    bool inString = st.inString;
-    for (int x = 0; x < w; ++x) {
-        const int pixel = row[x];
-        if (!inString) {
-            prefix = pixel;
-            inString = true;
-            continue;
+    uint32_t *const first = st.first.data();
+    uint32_t *const table = st.table.data();
+    uint32_t prefix = uint32_t(st.prefix);
+    int last = st.last, codeSize = st.codeSize, limit = st.limit;
+    int x = 0;
+    if (!st.inString && w > 0) {
+        prefix = row[0];
+        st.inString = true;
+        x = 1;
+    }
+    while (x < w) {
+        // The string grows while the table knows it: an entry of this pixel xor-ed with it leaves its code.
+        uint32_t pixel = row[x];
+        uint32_t known = first[prefix];
+        uint32_t code = known ^ pixel << 12;
+        while (code - 1u < 4095u) {
+            prefix = code;
+            if (++x == w)
+                goto done;
+            pixel = row[x];
+            known = first[prefix];
+            code = known ^ pixel << 12;
         }
-        const uint32_t key = uint32_t(prefix) << 8 | uint32_t(pixel);
-        uint32_t *slot = table + ((key * 0x9E3779B1u) >> 17);
-        while (*slot && (*slot >> 12) != key)
-            slot = table + ((slot - table + 1) & (kEncoderSlots - 1));
-        if (*slot) {
-            prefix = int(*slot & 0xFFF);
-            continue;
+        uint32_t *slot = nullptr;
+        if (known != 0) {
+            const uint32_t key = prefix << 8 | pixel;
+            slot = table + ((key * 0x9E3779B1u) >> 19);
+            while (*slot && (*slot >> 12) != key)
+                slot = table + ((slot - table + 1) & (kEncoderSlots - 1));
+            if (*slot) {
+                prefix = *slot & 0xFFF;
+                ++x;
+                continue;
+            }
         }
-        packer.Put(prefix, st.codeSize);
+        packer.Put(int(prefix), codeSize);
         ++last;
-        *slot = key << 12 | uint32_t(last);
+        if (slot)
+            *slot = (prefix << 8 | pixel) << 12 | uint32_t(last);
+        else
+            first[prefix] = pixel << 12 | uint32_t(last);
         prefix = pixel;
-        if (last == st.limit) {
-            st.limit <<= 1;
-            ++st.codeSize;
+        ++x;
+        if (last == limit) {
+            limit <<= 1;
+            ++codeSize;
         } else if (last == 4094) {
             // The table is full: the pixel goes out alone and everything starts again after a clear code.
-            packer.Put(prefix, st.codeSize);
-            packer.Put(st.clear, st.codeSize);
-            inString = false;
+            packer.Put(int(prefix), codeSize);
+            packer.Put(st.clear, codeSize);
             last = st.end;
-            st.codeSize = st.initial;
-            st.limit = 1 << st.initial;
+            codeSize = st.initial;
+            limit = 1 << st.initial;
+            std::fill(st.first.begin(), st.first.end(), 0u);
             std::fill(st.table.begin(), st.table.end(), 0u);
+            if (x < w) {
+                prefix = row[x++];
+            } else {
+                st.inString = false;
+                break;
+            }
         }
     }
-    st.prefix = prefix;
+done:
+    st.prefix = int(prefix);
     st.last = last;
-    st.inString = inString;
+    st.codeSize = codeSize;
+    st.limit = limit;
 }
 
 } // namespace

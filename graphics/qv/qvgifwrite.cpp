@@ -93,19 +93,28 @@ void TGIFFrame::EncodeBitmapFile(const QByteArray &file)
     if (width <= 0 || height <= 0 || width > kGIFMaxFrameSide || height > kGIFMaxFrameSide ||
         14 + 40 + 4 * colours > file.size() || qint64(offset) + stride * height > file.size())
         GIFError(sGIFEncodingError);
-    interlaced_ = false;
-    auto item = std::make_shared<TGIFItem>();
     QVector<QRgb> palette;
     for (int i = 0; i < colours; ++i) {
         const auto *p = reinterpret_cast<const uint8_t *>(file.constData()) + 54 + 4 * i;
         palette.append(qRgb(p[2], p[1], p[0]));
     }
+    const auto *pixels = reinterpret_cast<const uint8_t *>(file.constData()) + offset;
+    encodePixels(width, height, bits, palette, [&](QByteArray &data, const LZWProgress &progress) {
+        Encode(data, TGIFHeader{width, height, bits}, false, progress, pixels);
+    });
+}
+
+void TGIFFrame::encodePixels(int width, int height, int bits, const QVector<QRgb> &palette,
+                             const std::function<void(QByteArray &, const LZWProgress &)> &encode)
+{
+    const int colours = 1 << bits;
+    interlaced_ = false;
+    auto item = std::make_shared<TGIFItem>();
     ColourTableFromPalette(item->ColorTable, palette, colours);
     LZWProgress progress;
     if (owner_ && owner_->OnProgress)
         progress = [this](platform::ProgressStage s, int p, const QString &m) { owner_->frameProgress(s, p, m); };
-    Encode(item->Data, TGIFHeader{width, height, bits}, false, progress,
-           reinterpret_cast<const uint8_t *>(file.constData()) + offset);
+    encode(item->Data, progress);
     item->BitsPerPixel = BitsForCount(colours);
     item->Width = width;
     item->Height = height;
@@ -130,6 +139,16 @@ void TGIFFrame::EncodeFromBitmap()
     if (!bitmap_ || bitmap_->Empty())
         noData();
     const PixelFormat pf = bitmap_->GetPixelFormat();
+    const QImage &image = bitmap_->Image();
+    if (pf == PixelFormat::pf8bit && image.format() == QImage::Format_Indexed8 && image.colorCount() == 256 &&
+        image.width() <= kGIFMaxFrameSide && image.height() <= kGIFMaxFrameSide) {
+        // Its rows are encoded where they are, without a bitmap file in between.
+        const int w = image.width(), h = image.height();
+        encodePixels(w, h, 8, image.colorTable(), [&](QByteArray &data, const LZWProgress &progress) {
+            EncodePixels(data, TGIFHeader{w, h, 8}, false, progress, [&](int y) { return image.constScanLine(y); });
+        });
+        return;
+    }
     QByteArray file;
     if (pf == PixelFormat::pf1bit || pf == PixelFormat::pf4bit || pf == PixelFormat::pf8bit) {
         file = bitmap_->BitmapFile();

@@ -4,6 +4,7 @@
 #include "k5test.h"
 
 #include <QRandomGenerator>
+#include <map>
 #include <QtTest>
 
 using namespace gfx;
@@ -97,6 +98,50 @@ QList<int> codesOf(const QByteArray &data)
     return codes;
 }
 
+// The codes plain LZW gives, found in an ordered map: the clear code, then the codes of the strings, a
+// clear code after the one that takes code 4094, and the end code.
+QList<int> plainCodes(const QByteArray &pixels, int minCodeSize)
+{
+    const int clear = 1 << minCodeSize, end = clear + 1;
+    std::map<std::pair<int, int>, int> known;
+    QList<int> codes{clear};
+    int last = end, prefix = -1;
+    for (char ch : pixels) {
+        const int c = uint8_t(ch);
+        if (prefix < 0) {
+            prefix = c;
+            continue;
+        }
+        const auto it = known.find({prefix, c});
+        if (it != known.end()) {
+            prefix = it->second;
+            continue;
+        }
+        codes.append(prefix);
+        known[{prefix, c}] = ++last;
+        prefix = c;
+        if (last == 4094) {
+            codes << prefix << clear;
+            known.clear();
+            last = end;
+            prefix = -1;
+        }
+    }
+    if (prefix >= 0)
+        codes.append(prefix);
+    return codes << end;
+}
+
+// Runs of random values and random lengths up to maxRun.
+QByteArray runs(int n, int range, int maxRun, quint32 seed)
+{
+    QRandomGenerator rng(seed);
+    QByteArray out;
+    while (out.size() < n)
+        out.append(QByteArray(int(rng.bounded(1, maxRun + 1)), char(rng.bounded(range))));
+    return out.left(n);
+}
+
 } // namespace
 
 class TestQvGIFLZW : public QObject {
@@ -156,6 +201,35 @@ private slots:
                 QCOMPARE(decode8(enc, w, h, interlaced, corrupted), px);
                 QVERIFY(!corrupted);
             }
+    }
+
+    void encoderWritesTheCodesOfPlainLZW()
+    {
+        struct Case {
+            const char *name;
+            QByteArray pixels;
+            int width;
+        };
+        const QList<Case> cases = {
+            {"random 2", randomPixels(97 * 61, 2, 1), 97},
+            {"random 16", randomPixels(97 * 61, 16, 2), 97},
+            {"random 256, clearing mid-row", randomPixels(300 * 100, 256, 3), 300},
+            {"short runs", runs(400 * 300, 7, 12, 4), 400},
+            {"long runs", runs(500 * 400, 200, 3000, 5), 500},
+            {"flat", QByteArray(600 * 600, '\x05'), 600},
+            {"one pixel a row", runs(9000, 3, 40, 6), 1},
+        };
+        for (const Case &c : cases) {
+            const int h = int(c.pixels.size() / c.width);
+            QVERIFY2(codesOf(encode8(c.pixels, c.width, h, false)) == plainCodes(c.pixels, 8), c.name);
+        }
+        // Pixels of one byte each at the smallest code size.
+        const QByteArray px = runs(200 * 150, 4, 9, 7);
+        QByteArray out;
+        EncodePixels(out, TGIFHeader{200, 150, 2}, false, {},
+                     [&](int y) { return reinterpret_cast<const uint8_t *>(px.constData()) + y * 200; });
+        QCOMPARE(uint8_t(out[0]), uint8_t(2));
+        QCOMPARE(codesOf(out), plainCodes(px, 2));
     }
 
     void clearsAfterCode4094AndRestartsAtTheInitialSize()
