@@ -78,9 +78,92 @@ bool Contains(std::string_view text, std::string_view lowerWord)
     return false;
 }
 
-bool OneOf(std::string_view name, std::initializer_list<std::string_view> names)
+// What the page's structure needs to know of an element, by its name.
+enum Class : uint32_t {
+    kRawText = 1,    // the browser reads plain text up to the element's end tag
+    kBlock = 2,      // breaks the line whatever the text around it (see Flow)
+    kTablePart = 4,  // makes a box only inside a table
+    kClosesP = 8,    // its start tag closes an open paragraph
+    kHead = 16,      // may stand in the head
+    kPre = 32,       // keeps its white space
+    kScopeEdge = 64, // an end tag does not reach through it
+    kNoEnd = 128,    // has no end tag
+    // Single elements.
+    kP = 1 << 8, kBody = 1 << 9, kHtml = 1 << 10, kBr = 1 << 11, kTable = 1 << 12, kScript = 1 << 13,
+    kStyle = 1 << 14, kTitle = 1 << 15, kPlainText = 1 << 16,
+};
+
+struct Named {
+    std::string_view name;
+    uint32_t classes;
+};
+
+// Elements that style sheets often make inline (div, li, dt, dd, form) are no blocks here, so the
+// space beside them stays.
+constexpr Named kElements[] = {
+    {"address", kBlock | kClosesP}, {"article", kBlock | kClosesP}, {"aside", kBlock | kClosesP},
+    {"blockquote", kBlock | kClosesP}, {"body", kBlock | kBody}, {"br", kBlock | kNoEnd | kBr},
+    {"center", kBlock | kClosesP}, {"dir", kBlock | kClosesP}, {"dl", kBlock | kClosesP},
+    {"fieldset", kBlock | kClosesP}, {"figcaption", kBlock | kClosesP}, {"figure", kBlock | kClosesP},
+    {"footer", kBlock | kClosesP}, {"h1", kBlock | kClosesP}, {"h2", kBlock | kClosesP}, {"h3", kBlock | kClosesP},
+    {"h4", kBlock | kClosesP}, {"h5", kBlock | kClosesP}, {"h6", kBlock | kClosesP}, {"header", kBlock | kClosesP},
+    {"hgroup", kBlock | kClosesP}, {"hr", kBlock | kClosesP | kNoEnd}, {"listing", kBlock | kClosesP | kPre},
+    {"main", kBlock | kClosesP}, {"menu", kBlock | kClosesP}, {"nav", kBlock | kClosesP}, {"ol", kBlock | kClosesP},
+    {"p", kBlock | kClosesP | kP}, {"plaintext", kBlock | kClosesP | kRawText | kPlainText},
+    {"pre", kBlock | kClosesP | kPre}, {"search", kBlock | kClosesP}, {"section", kBlock | kClosesP},
+    {"table", kBlock | kClosesP | kScopeEdge | kTable}, {"ul", kBlock | kClosesP},
+    {"xmp", kBlock | kClosesP | kRawText}, {"caption", kTablePart | kScopeEdge}, {"col", kTablePart | kNoEnd},
+    {"colgroup", kTablePart}, {"tbody", kTablePart}, {"td", kTablePart | kScopeEdge}, {"tfoot", kTablePart},
+    {"th", kTablePart | kScopeEdge}, {"thead", kTablePart}, {"tr", kTablePart}, {"div", kClosesP},
+    {"li", kClosesP}, {"dd", kClosesP}, {"dt", kClosesP}, {"form", kClosesP}, {"details", kClosesP},
+    {"dialog", kClosesP}, {"summary", kClosesP}, {"html", kHead | kHtml}, {"head", kHead},
+    {"meta", kHead | kNoEnd}, {"link", kHead | kNoEnd}, {"base", kHead | kNoEnd},
+    {"title", kHead | kRawText | kTitle}, {"style", kHead | kRawText | kStyle},
+    {"script", kHead | kRawText | kScript}, {"noscript", kHead | kRawText}, {"template", kHead | kScopeEdge},
+    {"basefont", kHead | kNoEnd}, {"bgsound", kHead | kNoEnd}, {"noframes", kHead | kRawText},
+    {"textarea", kRawText}, {"iframe", kRawText}, {"noembed", kRawText}, {"object", kScopeEdge},
+    {"applet", kScopeEdge}, {"marquee", kScopeEdge},
+};
+
+// A hash of a lower-case name, built up as the lexer reads it.
+constexpr uint32_t kHashStart = 2166136261u;
+constexpr uint32_t HashOn(uint32_t hash, char c)
 {
-    return std::find(names.begin(), names.end(), name) != names.end();
+    return (hash ^ uint8_t(c)) * 16777619u;
+}
+
+class ElementTable {
+public:
+    ElementTable()
+    {
+        for (const Named &e : kElements) {
+            uint32_t hash = kHashStart;
+            for (char c : e.name)
+                hash = HashOn(hash, c);
+            size_t i = hash & (kSize - 1);
+            while (slots_[i].classes)
+                i = (i + 1) & (kSize - 1);
+            slots_[i] = e;
+        }
+    }
+
+    uint32_t Find(std::string_view name, uint32_t hash) const
+    {
+        for (size_t i = hash & (kSize - 1); slots_[i].classes; i = (i + 1) & (kSize - 1))
+            if (slots_[i].name == name)
+                return slots_[i].classes;
+        return 0;
+    }
+
+private:
+    static constexpr size_t kSize = 256;
+    Named slots_[kSize] = {};
+};
+
+uint32_t ClassOf(std::string_view name, uint32_t hash)
+{
+    static const ElementTable table;
+    return table.Find(name, hash);
 }
 
 // ---- Splitting the page into tokens -------------------------------------------------------------
@@ -105,19 +188,13 @@ struct Token {
     Kind kind = Kind::Text;
     size_t begin = 0, end = 0;
     std::string name; // lower case; for Raw the element's name
+    uint32_t classes = 0;
     std::vector<Attribute> attributes;
 };
 
 bool IsMarkup(const Token &t)
 {
     return t.kind != Kind::Text && t.kind != Kind::Raw;
-}
-
-// A start tag after which the browser reads plain text up to the element's end tag.
-bool OpensRawText(std::string_view name)
-{
-    return OneOf(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes", "noscript",
-                        "plaintext"});
 }
 
 class Lexer {
@@ -128,6 +205,7 @@ public:
     {
         t.attributes.clear();
         t.name.clear();
+        t.classes = 0;
         t.begin = p_;
         if (p_ >= n_)
             return false;
@@ -135,7 +213,8 @@ public:
             t.kind = Kind::Raw;
             t.name.swap(raw_);
             raw_.clear();
-            t.end = p_ = RawEnd(t.name);
+            t.classes = rawClasses_;
+            t.end = p_ = RawEnd(t);
             if (t.end > t.begin)
                 return true;
             t.begin = p_;
@@ -228,8 +307,11 @@ private:
         const bool end = s_[p_ + 1] == '/';
         t.kind = end ? Kind::EndTag : Kind::StartTag;
         size_t i = p_ + (end ? 2 : 1);
-        while (i < n_ && !IsSpace(s_[i]) && s_[i] != '/' && s_[i] != '>')
+        uint32_t hash = kHashStart;
+        while (i < n_ && !IsSpace(s_[i]) && s_[i] != '/' && s_[i] != '>') {
             t.name.push_back(Lower(s_[i++]));
+            hash = HashOn(hash, t.name.back());
+        }
         for (;;) {
             while (i < n_ && (IsSpace(s_[i]) || s_[i] == '/'))
                 ++i;
@@ -268,8 +350,11 @@ private:
             t.attributes.push_back(a);
         }
         t.end = p_ = i + 1;
-        if (!end && OpensRawText(t.name))
+        t.classes = ClassOf(t.name, hash);
+        if (!end && (t.classes & kRawText)) {
             raw_ = t.name;
+            rawClasses_ = t.classes;
+        }
         return true;
     }
 
@@ -289,12 +374,13 @@ private:
         return (IsSpace(after) || after == '/' || after == '>') && At(s_, n_, i + 2, name);
     }
 
-    size_t RawEnd(const std::string &name) const
+    size_t RawEnd(const Token &t) const
     {
-        if (name == "plaintext")
+        if (t.classes & kPlainText)
             return n_;
-        if (name == "script")
+        if (t.classes & kScript)
             return ScriptEnd();
+        const std::string &name = t.name;
         for (size_t i = p_; i < n_; ++i) {
             const void *hit = std::memchr(s_ + i, '<', n_ - i);
             if (!hit)
@@ -356,40 +442,10 @@ private:
     size_t n_;
     size_t p_ = 0;
     std::string raw_; // the element whose raw text comes next
+    uint32_t rawClasses_ = 0;
 };
 
 // ---- Where white space shows ---------------------------------------------------------------------
-
-// Elements whose edges break the line whatever the text around them, as far as style sheets commonly
-// leave them: white space next to one is never shown. Elements that style sheets often make inline
-// (div, li, dt, dd, form) are left out, so the space beside them stays.
-bool IsBlock(std::string_view name)
-{
-    return OneOf(name, {"address", "article", "aside", "blockquote", "body", "br", "center", "dir", "dl",
-                        "fieldset", "figcaption", "figure", "footer", "h1", "h2", "h3", "h4", "h5", "h6",
-                        "header", "hgroup", "hr", "listing", "main", "menu", "nav", "ol", "p", "plaintext", "pre",
-                        "search", "section", "table", "ul", "xmp"});
-}
-
-// Table parts make boxes only inside a table; elsewhere a browser drops the tag.
-bool IsTablePart(std::string_view name)
-{
-    return OneOf(name, {"caption", "col", "colgroup", "tbody", "td", "tfoot", "th", "thead", "tr"});
-}
-
-// Start tags after which a browser has closed an open paragraph.
-bool ClosesParagraph(std::string_view name)
-{
-    return (IsBlock(name) && name != "br" && name != "body") ||
-           OneOf(name, {"div", "li", "dd", "dt", "form", "details", "dialog", "summary"});
-}
-
-// What may stand in the head: white space before the body begins is never shown.
-bool BelongsToHead(std::string_view name)
-{
-    return OneOf(name, {"html", "head", "meta", "link", "base", "title", "style", "script", "noscript", "template",
-                        "basefont", "bgsound", "noframes"});
-}
 
 // Follows the elements that decide whether white space shows: preformatted ones, line-breaking ones
 // and the head. It errs on the side of showing.
@@ -404,23 +460,24 @@ public:
     bool Breaks(const Token &t) const
     {
         if (t.kind == Kind::StartTag) {
-            if (t.name == "body" && sawBody_)
+            if ((t.classes & kBody) && sawBody_)
                 return false; // a second body tag makes no element
-            if (!(IsBlock(t.name) || (IsTablePart(t.name) && tables_ > 0)))
+            if (!((t.classes & kBlock) || ((t.classes & kTablePart) && tables_ > 0)))
                 return false;
             return Shown(t);
         }
-        if (t.kind != Kind::EndTag || t.name == "body")
+        if (t.kind != Kind::EndTag || (t.classes & kBody))
             return false;
-        if (t.name == "br")
+        if (t.classes & kBr)
             return true; // read as <br>
         const size_t at = FindOpen(t.name);
         if (at != npos)
             return open_[at].breaks;
-        return t.name == "p"; // a stray </p> makes an empty paragraph
+        return t.classes & kP; // a stray </p> makes an empty paragraph
     }
 
-    void Enter(const Token &t)
+    // `breaks` is what Breaks said of the tag.
+    void Enter(const Token &t, bool breaks)
     {
         if (t.kind == Kind::Text) {
             if (beforeBody_)
@@ -429,27 +486,22 @@ public:
             return;
         }
         if (t.kind == Kind::StartTag) {
-            const bool breaks = Breaks(t);
-            if (!BelongsToHead(t.name))
+            if (!(t.classes & kHead))
                 beforeBody_ = false;
-            if (t.name == "body")
+            if (t.classes & kBody)
                 sawBody_ = true;
-            if (t.name == "pre" || t.name == "listing")
-                ++pre_;
-            if (ClosesParagraph(t.name) && !open_.empty() && open_.back().name == "p")
+            if ((t.classes & kClosesP) && !open_.empty() && (open_.back().classes & kP))
                 Close(open_.size() - 1);
-            if ((IsBlock(t.name) || IsTablePart(t.name)) && !OneOf(t.name, {"br", "hr", "col", "body"})) {
-                open_.push_back({t.name, breaks});
-                if (t.name == "table")
-                    ++tables_;
+            if ((t.classes & (kBlock | kTablePart | kScopeEdge)) && !(t.classes & (kNoEnd | kBody | kHtml))) {
+                open_.push_back({t.name, t.classes, breaks});
+                tables_ += (t.classes & kTable) != 0;
+                pre_ += (t.classes & kPre) != 0;
             }
             return;
         }
         if (t.kind == Kind::EndTag) {
-            if (OneOf(t.name, {"body", "html", "br"}))
+            if (t.classes & (kBody | kHtml | kBr))
                 beforeBody_ = false;
-            if ((t.name == "pre" || t.name == "listing") && pre_ > 0)
-                --pre_;
             if (const size_t at = FindOpen(t.name); at != npos)
                 Close(at);
         }
@@ -458,6 +510,7 @@ public:
 private:
     struct Open {
         std::string name;
+        uint32_t classes;
         bool breaks;
     };
 
@@ -471,21 +524,26 @@ private:
                  Contains(std::string_view(s_ + style->value, style->valueEnd - style->value), "display"));
     }
 
-    // Only the innermost elements are looked at, so that a page of unclosed elements stays linear.
+    // The open element that an end tag closes: an end tag does not reach out of a table, a cell and the
+    // like. Only the innermost elements are looked at, so that a page of unclosed elements stays linear.
     size_t FindOpen(std::string_view name) const
     {
         const size_t stop = open_.size() > 256 ? open_.size() - 256 : 0;
-        for (size_t i = open_.size(); i > stop; --i)
+        for (size_t i = open_.size(); i > stop; --i) {
             if (open_[i - 1].name == name)
                 return i - 1;
+            if (open_[i - 1].classes & kScopeEdge)
+                return npos;
+        }
         return npos;
     }
 
     void Close(size_t at)
     {
-        for (size_t i = at; i < open_.size(); ++i)
-            if (open_[i].name == "table")
-                --tables_;
+        for (size_t i = at; i < open_.size(); ++i) {
+            tables_ -= (open_[i].classes & kTable) != 0;
+            pre_ -= (open_[i].classes & kPre) != 0;
+        }
         open_.resize(at);
     }
 
@@ -510,50 +568,23 @@ void Walk(const std::string &text, Visit &&visit)
     Flow flow(s);
     Token current, next;
     bool haveNext = lexer.Next(next);
+    bool nextBreaks = haveNext && flow.Breaks(next);
     Side before = Side::Edge;
     while (haveNext) {
         std::swap(current, next);
+        const bool breaks = nextBreaks;
         haveNext = lexer.Next(next);
-        const bool breaks = flow.Breaks(current);
-        Side after = Side::Edge;
-        if (haveNext && IsMarkup(next))
-            after = flow.Breaks(next) ? Side::Break : Side::Markup;
-        else if (haveNext)
-            after = Side::Markup; // a raw body after its start tag, never text after text
+        // Only text looks at what follows; a tag may change whether the next tag breaks the line.
+        const bool looksAhead = current.kind == Kind::Text || current.kind == Kind::Raw;
+        if (haveNext && looksAhead)
+            nextBreaks = IsMarkup(next) && flow.Breaks(next);
+        const Side after = !haveNext ? Side::Edge : nextBreaks ? Side::Break : Side::Markup;
         visit(static_cast<const Token &>(current), before, after, static_cast<const Flow &>(flow));
-        before = IsMarkup(current) ? (breaks ? Side::Break : Side::Markup) : Side::Markup;
-        flow.Enter(current);
+        before = breaks ? Side::Break : Side::Markup;
+        flow.Enter(current, breaks);
+        if (haveNext && !looksAhead)
+            nextBreaks = IsMarkup(next) && flow.Breaks(next);
     }
-}
-
-// Where the last thing a browser shows ends: after it come only white space, comments and end tags,
-// so white space there trails the last line and shows nothing.
-size_t ContentEnd(const std::string &text)
-{
-    Lexer lexer(text.data(), text.size());
-    Token t;
-    size_t end = 0;
-    while (lexer.Next(t)) {
-        bool content = false;
-        switch (t.kind) {
-        case Kind::Text:
-            for (size_t i = t.begin; i < t.end && !content; ++i)
-                content = !IsSpace(text[i]);
-            break;
-        case Kind::StartTag:
-        case Kind::Raw:
-            content = true;
-            break;
-        case Kind::EndTag:
-            content = t.name == "p" || t.name == "br"; // both make an element
-            break;
-        default:
-            break;
-        }
-        if (content)
-            end = t.end;
-    }
-    return end;
 }
 
 // An attribute value that may go without quotes: not empty, nothing that would end or split it.
@@ -592,52 +623,33 @@ public:
 
     QByteArray Result() const { return QByteArray(text_.data(), qsizetype(text_.size())); }
 
-    // Removes quotes around attribute values that can stand without them. A tag that holds a single
-    // quote, and the start tag of a script, keep theirs.
-    void Quotes()
+    // Removes quotes around attribute values that can stand without them (a tag that holds a single
+    // quote, and the start tag of a script, keep theirs), "<!--webbot" comments (unless the text on both
+    // sides would join into a tag or a character reference), and repeated line breaks: runs of CR and
+    // runs of LF become one, but inside tags and comments CR runs stay. Nothing changes in attribute
+    // values, preformatted text, text areas and other kept bodies.
+    void QuotesWebbotsBreaks(bool quotes, bool webbots, bool collapse)
     {
-        Run([this](const Token &t, Side, Side, const Flow &) {
-            if ((t.kind != Kind::StartTag && t.kind != Kind::EndTag) || (t.kind == Kind::StartTag && t.name == "script") ||
-                std::memchr(s_ + t.begin, '\'', t.end - t.begin))
-                return Copy(t.begin, t.end);
-            size_t p = t.begin;
-            for (const Attribute &a : t.attributes) {
-                if (a.quote != '"' || !MayDropQuotes(s_ + a.value, a.valueEnd - a.value, s_[a.valueEnd + 1]))
-                    continue;
-                Copy(p, a.value - 1);
-                Copy(a.value, a.valueEnd);
-                p = a.valueEnd + 1;
-            }
-            Copy(p, t.end);
-        });
-    }
-
-    // Removes "<!--webbot" comments, unless the text on both sides would join into a tag or a
-    // character reference.
-    void Webbots()
-    {
-        Run([this](const Token &t, Side, Side, const Flow &) {
-            if (t.kind != Kind::Comment || !At(s_, t.end, t.begin, "<!--webbot") || JoinsAcross(t.end))
-                return Copy(t.begin, t.end);
-        });
-    }
-
-    // Runs of CR and runs of LF become one. Inside tags and comments CR runs stay, and nothing changes
-    // in attribute values, preformatted text, text areas and other kept bodies.
-    void CollapseBreaks()
-    {
-        Run([this](const Token &t, Side, Side, const Flow &flow) {
+        const auto gap = [this, collapse](size_t from, size_t to) {
+            collapse ? CopyCollapsed(from, to, false) : Copy(from, to);
+        };
+        Run([&](const Token &t, Side, Side, const Flow &flow) {
             switch (t.kind) {
             case Kind::Text:
-                return flow.InPre() ? Copy(t.begin, t.end) : CopyCollapsed(t.begin, t.end, true);
+                return collapse && !flow.InPre() ? CopyCollapsed(t.begin, t.end, true) : Copy(t.begin, t.end);
             case Kind::StartTag:
             case Kind::EndTag:
+                return Gaps(t, gap, quotes && !(t.kind == Kind::StartTag && (t.classes & kScript)) &&
+                                        !std::memchr(s_ + t.begin, '\'', t.end - t.begin));
             case Kind::Comment:
-                return Gaps(t, [this](size_t from, size_t to) { CopyCollapsed(from, to, false); });
+                if (webbots && At(s_, t.end, t.begin, "<!--webbot") && !JoinsAcross(t.end))
+                    return;
+                return gap(t.begin, t.end);
             case Kind::Raw:
-                if ((t.name == "script" && scriptIsJavaScript_ && !std::memchr(s_ + t.begin, '`', t.end - t.begin)) ||
-                    t.name == "style" || t.name == "title")
-                    return CopyCollapsed(t.begin, t.end, true, t.name != "title");
+                if (collapse &&
+                    (((t.classes & kScript) && scriptIsJavaScript_ && !std::memchr(s_ + t.begin, '`', t.end - t.begin)) ||
+                     (t.classes & (kStyle | kTitle))))
+                    return CopyCollapsed(t.begin, t.end, true, !(t.classes & kTitle));
                 return Copy(t.begin, t.end);
             default:
                 return Copy(t.begin, t.end);
@@ -650,15 +662,18 @@ public:
     // between two words shrinks to its last break. Inside a tag only line feeds go.
     void RemoveBreaks()
     {
-        tail_ = ContentEnd(text_);
+        trailing_.clear();
         Run([this](const Token &t, Side before, Side after, const Flow &flow) {
+            if (t.kind == Kind::StartTag || t.kind == Kind::Raw ||
+                (t.kind == Kind::EndTag && (t.classes & (kP | kBr)))) // both make an element
+                trailing_.clear();
             switch (t.kind) {
             case Kind::Text:
                 if (flow.InPre())
                     return Copy(t.begin, t.end);
                 return TextBreaks(t, before, after, flow.BeforeBody());
             case Kind::Raw:
-                if (t.name == "title") // a browser trims the title
+                if (t.classes & kTitle) // a browser trims the title
                     return TextBreaks(t, Side::Break, Side::Break, false);
                 return Copy(t.begin, t.end);
             case Kind::StartTag:
@@ -669,6 +684,16 @@ public:
                 return Copy(t.begin, t.end);
             }
         });
+        // Blanks after the last thing shown trail the last line, where a browser shows none.
+        if (!trailing_.empty()) {
+            size_t to = trailing_.front();
+            for (size_t k = 0; k < trailing_.size(); ++k) {
+                const size_t end = k + 1 < trailing_.size() ? trailing_[k + 1] : text_.size();
+                for (size_t from = trailing_[k] + 1; from < end; ++from)
+                    text_[to++] = text_[from];
+            }
+            text_.resize(to);
+        }
     }
 
     // Runs of blanks become one blank, and a blank before the ">" that ends a tag goes.
@@ -679,7 +704,7 @@ public:
             case Kind::Text:
                 return flow.InPre() ? Copy(t.begin, t.end) : CopyOneBlank(t.begin, t.end);
             case Kind::Raw:
-                return t.name == "title" ? CopyOneBlank(t.begin, t.end) : Copy(t.begin, t.end);
+                return (t.classes & kTitle) ? CopyOneBlank(t.begin, t.end) : Copy(t.begin, t.end);
             case Kind::StartTag:
             case Kind::EndTag:
                 return Gaps(t, [this, &t](size_t from, size_t to) {
@@ -710,7 +735,7 @@ private:
         out_.clear();
         Walk(text_, [&](const Token &t, Side before, Side after, const Flow &flow) {
             visit(t, before, after, flow);
-            if (t.kind == Kind::StartTag && t.name == "script")
+            if (t.kind == Kind::StartTag && (t.classes & kScript))
                 scriptIsJavaScript_ = IsJavaScript(s_, t);
         });
         text_.swap(out_);
@@ -718,31 +743,36 @@ private:
 
     void Copy(size_t from, size_t to) { out_.append(s_ + from, to - from); }
 
-    // Calls f on the stretches of a tag outside its attribute values, and copies the values.
+    // Calls f on the stretches of a tag outside its attribute values, and copies the values; with
+    // `unquote`, without the quotes that a value does not need.
     template <typename F>
-    void Gaps(const Token &t, F &&f)
+    void Gaps(const Token &t, F &&f, bool unquote = false)
     {
         size_t p = t.begin;
         for (const Attribute &a : t.attributes) {
             if (a.value == npos || a.value == a.valueEnd)
                 continue;
-            f(p, a.value);
+            const bool drop =
+                unquote && a.quote == '"' && MayDropQuotes(s_ + a.value, a.valueEnd - a.value, s_[a.valueEnd + 1]);
+            f(p, a.value - drop);
             Copy(a.value, a.valueEnd);
-            p = a.valueEnd;
+            p = a.valueEnd + drop;
         }
         f(p, t.end);
     }
 
-    // Drops a break that repeats the one before it; in code, not one after a backslash, which would
-    // join the lines.
+    // Drops a break that repeats the one written before it; in code, not one after a backslash, which
+    // would join the lines.
     void CopyCollapsed(size_t from, size_t to, bool crToo, bool code = false)
     {
         size_t p = from;
-        for (size_t i = from + 1; i < to; ++i) {
+        for (size_t i = from; i < to; ++i) {
             const char c = s_[i];
-            if (c != s_[i - 1] || (c != '\n' && !(crToo && c == '\r')))
+            if (c != '\n' && !(crToo && c == '\r'))
                 continue;
-            if (code) {
+            if ((i > from ? s_[i - 1] : out_.empty() ? 0 : out_.back()) != c)
+                continue;
+            if (code && i > from) {
                 size_t k = i - 1;
                 while (k > from && s_[k - 1] == c)
                     --k;
@@ -792,8 +822,10 @@ private:
         size_t i = t.begin;
         while (i < t.end) {
             if (!IsBreak(s_[i])) {
-                if (!IsSpace(s_[i]))
+                if (!IsSpace(s_[i])) {
                     beforeBody = false;
+                    trailing_.clear();
+                }
                 ++i;
                 continue;
             }
@@ -808,12 +840,13 @@ private:
             const bool tagLeft = atStart && before != Side::Edge;
             const bool tagRight = atEnd && after != Side::Edge;
             // The start and the end of the page, and the edges of a block, show no white space.
-            const bool unseen = (atStart && before != Side::Markup) || (atEnd && after != Side::Markup) || beforeBody ||
-                                i >= tail_;
+            const bool unseen = (atStart && before != Side::Markup) || (atEnd && after != Side::Markup) || beforeBody;
             if (!(left == ' ' || left == '>' || tagLeft || right == ' ' || right == '<' || tagRight))
                 out_.push_back(s_[j - 1]);
-            else if (left != ' ' && right != ' ' && !unseen)
-                out_.push_back(' '); // a browser shows it: one blank stays
+            else if (left != ' ' && right != ' ' && !unseen) {
+                trailing_.push_back(out_.size());
+                out_.push_back(' '); // a browser shows it, unless nothing shown follows: one blank stays
+            }
             p = i = j;
         }
         Copy(p, t.end);
@@ -862,7 +895,7 @@ private:
     std::string out_;
     const char *s_ = nullptr;
     bool scriptIsJavaScript_ = true;
-    size_t tail_ = npos; // where the page's last shown content ends
+    std::vector<size_t> trailing_; // blanks written since the last thing shown
 };
 
 } // namespace
@@ -896,12 +929,9 @@ void THTMLCompressor::Compress()
     if (buffer_.isEmpty() || compressed_)
         return;
     Passes text(buffer_);
-    if (InvCommas)
-        text.Quotes();
-    if (Webbots && (AllReturns || Returns))
-        text.Webbots();
-    if (AllReturns || Returns)
-        text.CollapseBreaks();
+    const bool breaks = AllReturns || Returns;
+    if (InvCommas || breaks)
+        text.QuotesWebbotsBreaks(InvCommas, Webbots && breaks, breaks);
     if (AllReturns)
         text.RemoveBreaks();
     if (Spaces)

@@ -104,29 +104,32 @@ public:
             CloseP();
         if (block)
             Break();
-        if (name == "pre" || name == "listing")
-            ++pre_;
-        if (!In(name, {"br", "hr", "col", "img", "input", "meta", "link", "area", "base", "embed", "source", "track",
-                       "wbr", "param"}))
-            open_.push_back({name, block});
+        if (In(name, {"html", "head", "body", "br", "hr", "col", "img", "input", "meta", "link", "area", "base",
+                      "embed", "source", "track", "wbr", "param", "basefont", "bgsound", "keygen", "frame"}))
+            return;
+        open_.push_back({name, block});
+        pre_ += name == "pre" || name == "listing";
     }
 
     void End(const std::string &name)
     {
         view.nodes.push_back("</" + name + ">");
-        if (name == "br") {
-            Break();
-            return;
-        }
-        if ((name == "pre" || name == "listing") && pre_ > 0)
-            --pre_;
+        if (name == "br")
+            return Break();
+        if (In(name, {"html", "head", "body"}))
+            return; // once the body is open, none of these closes anything
+        const bool heading = In(name, {"h1", "h2", "h3", "h4", "h5", "h6"});
+        const bool scoped = heading || name == "p" || Block(name) || ClosesP(name) ||
+                            In(name, {"applet", "marquee", "object", "template", "button"});
         for (size_t i = open_.size(); i-- > 0;) {
-            if (open_[i].name != name)
-                continue;
-            if (open_[i].block)
-                Break();
-            open_.erase(open_.begin() + long(i), open_.end());
-            return;
+            const std::string &open = open_[i].name;
+            if (open == name || (heading && In(open, {"h1", "h2", "h3", "h4", "h5", "h6"}))) {
+                if (open_[i].block)
+                    Break();
+                return Pop(i);
+            }
+            if (scoped ? ScopeEdge(open, name == "p") : Special(open))
+                break;
         }
         if (name == "p")
             Break(); // an empty paragraph
@@ -177,14 +180,34 @@ private:
     void CloseP()
     {
         for (size_t i = open_.size(); i-- > 0;) {
-            const std::string &name = open_[i].name;
-            if (name == "p") {
-                open_.erase(open_.begin() + long(i), open_.end());
-                return;
-            }
-            if (In(name, {"button", "table", "td", "th", "caption", "marquee", "object", "applet", "template", "html"}))
+            if (open_[i].name == "p")
+                return Pop(i);
+            if (ScopeEdge(open_[i].name, true))
                 return;
         }
+    }
+
+    // Elements that an end tag does not reach through.
+    static bool ScopeEdge(std::string_view name, bool button)
+    {
+        return In(name, {"applet", "caption", "html", "table", "td", "th", "marquee", "object", "template"}) ||
+               (button && name == "button");
+    }
+
+    // Elements that stop an end tag of an ordinary element.
+    static bool Special(std::string_view name)
+    {
+        return Block(name) || ClosesP(name) ||
+               In(name, {"applet", "button", "caption", "col", "colgroup", "iframe", "marquee", "object", "select",
+                         "table", "tbody", "td", "template", "textarea", "tfoot", "th", "thead", "tr", "title",
+                         "style", "script", "noscript", "noembed", "noframes"});
+    }
+
+    void Pop(size_t at)
+    {
+        for (size_t i = at; i < open_.size(); ++i)
+            pre_ -= open_[i].name == "pre" || open_[i].name == "listing";
+        open_.erase(open_.begin() + long(at), open_.end());
     }
 
     int Count(std::string_view name) const

@@ -394,6 +394,11 @@ private slots:
         row("pre with elements", pre, pre, kSpaces | kAllReturns);
         row("pre end tag in any case", "<PRE>a  b</Pre >  c", "<PRE>a  b</Pre> c", kSpaces);
         row("pre inside pre", "<pre><pre>a</pre>  b  </pre>  c", "<pre><pre>a</pre>  b  </pre> c", kSpaces);
+        row("pre end tag inside a table cell closes nothing",
+            "<pre><table><tr><td>x</pre>  a  b</td></tr></table></pre>",
+            "<pre><table><tr><td>x</pre>  a  b</td></tr></table></pre>", kSpaces);
+        row("pre end tag inside an object closes nothing", "<pre><object></pre>  a  b</object></pre>",
+            "<pre><object></pre>  a  b</object></pre>", kSpaces);
         row("listing", "<listing>a  b\n\nc</listing>", "<listing>a  b\n\nc</listing>", kAll);
         row("a prefix is no pre", "<prefix>a  b</prefix>", "<prefix>a b</prefix>", kSpaces);
         row("textarea: tags inside are text", "<textarea><a href=\"x\">  y</textarea>",
