@@ -158,7 +158,8 @@ void TGIFFrame::SetOrigin(const QPoint &value)
 {
     if (value == topLeft_)
         return;
-    topLeft_ = QPoint(qBound(0, value.x(), 65535), qBound(0, value.y(), 65535));
+    // The frame stays within the largest screen a file can hold.
+    topLeft_ = QPoint(qBound(0, value.x(), qMax(0, 65535 - Width())), qBound(0, value.y(), qMax(0, 65535 - Height())));
     if (owner_)
         owner_->growScreen(QRect(topLeft_, QSize(Width(), Height())));
     changed();
@@ -709,9 +710,15 @@ public:
             }
         }
         if (!screenHasArea()) {
-            // A screen of no size says nothing: the frames give it, as they would when written.
+            // A screen of no size says nothing: the frames give it, as they would when written, as far as
+            // a file can hold it.
             image_.UpdateScreenSize();
+            image_.screenWidth_ = qMin(image_.screenWidth_, 65535);
+            image_.screenHeight_ = qMin(image_.screenHeight_, 65535);
             spend(qint64(image_.screenWidth_) * image_.screenHeight_ * 4);
+            for (const auto &frame : image_.frames_)
+                if (clipToScreen(*frame))
+                    frame->corrupted_ = true;
         }
     }
 

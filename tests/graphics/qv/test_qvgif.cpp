@@ -322,6 +322,17 @@ private slots:
         QCOMPARE(back->Count(), 1);
         QCOMPARE(IndicesOf(back->Frames(0)), pixels(100, 2));
 
+        // A screen of no size is given by the frames, as far as a file can hold it.
+        gif = read(header("89a", 0, 0, 1) + image(65280, 0, 2048, 1, pixels(2048, 2)) + ";");
+        QCOMPARE(QSize(gif->ScreenWidth(), gif->ScreenHeight()), QSize(65535, 1));
+        QCOMPARE(gif->Frames(0)->Width(), 255);
+        back = read(gif->WriteGIF(false));
+        QCOMPARE(QSize(back->ScreenWidth(), back->ScreenHeight()), QSize(65535, 1));
+        QCOMPARE(IndicesOf(back->Frames(0)), pixels(255, 2));
+        // A frame moved as far as it goes still fits on such a screen.
+        back->Frames(0)->SetOrigin(QPoint(70000, 3));
+        QCOMPARE(back->Frames(0)->Origin(), QPoint(65535 - 255, 3));
+
         // A screen larger than its frames stays as it is.
         gif = read(header("89a", 10, 10, 1) + image(3, 3, 2, 2, pixels(4, 2)) + ";");
         QCOMPARE(gif->WriteGIF(false).mid(6, 4), u16(10) + u16(10));
