@@ -27,6 +27,8 @@ struct TimerShared {
     unsigned threadInterval = 1000;
     quint64 generation = 0;
     std::atomic<bool> inWorkerTick{false};
+    bool parked = false;
+    int pendingCalls = 0;
 };
 
 namespace {
@@ -64,7 +66,9 @@ void TTimerThread::run()
     QMutexLocker lock(&s.mutex);
     while (!s.terminated) {
         if (!s.running) {
+            s.parked = true;
             s.wake.wait(&s.mutex);
+            s.parked = false;
             continue;
         }
         const quint64 plan = s.generation;
@@ -160,6 +164,9 @@ void TQvTimer::SetThreaded(bool value) { set(&TimerShared::threaded, value, true
 TThreadPriority TQvTimer::ThreadPriority() const { return get(&TimerShared::priority); }
 void TQvTimer::SetThreadPriority(TThreadPriority value) { set(&TimerShared::priority, value, Threaded()); }
 bool TQvTimer::ThreadActive() const { return get(&TimerShared::running); }
+bool TQvTimer::WorkerParked() const { return get(&TimerShared::parked); }
+bool TQvTimer::WindowTimerActive() const { return windowTimer_ && windowTimer_->isActive(); }
+int TQvTimer::PendingCalls() const { return get(&TimerShared::pendingCalls); }
 
 void TQvTimer::setHandler(Handler handler)
 {
@@ -261,6 +268,7 @@ bool TQvTimer::RunInMainThread(const std::function<void()> &method)
                 if (call->dropped)
                     return;
                 call->started = true;
+                --shared->pendingCalls;
             }
             method();
             QMutexLocker inner(&shared->mutex);
@@ -268,11 +276,14 @@ bool TQvTimer::RunInMainThread(const std::function<void()> &method)
             shared->wake.wakeAll();
         },
         Qt::QueuedConnection);
+    ++shared->pendingCalls;
     // Stopping or destroying the timer releases the wait; a call not yet started is then dropped.
     while (!call->done && !shared->terminated && (call->started || shared->running))
         shared->wake.wait(&shared->mutex);
-    if (!call->done && !call->started)
+    if (!call->done && !call->started) {
         call->dropped = true;
+        --shared->pendingCalls;
+    }
     return call->done;
 }
 

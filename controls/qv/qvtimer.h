@@ -76,6 +76,12 @@ public:
 
     // Whether the worker is running its loop (not parked); for tests and diagnostics.
     bool ThreadActive() const;
+    // For tests and diagnostics too: whether the worker waits for a plan (so it cannot tick until the timer
+    // is re-planned), whether the user-interface thread's timer runs, and how many calls the worker has
+    // handed to the user-interface thread that have not started there yet.
+    bool WorkerParked() const;
+    bool WindowTimerActive() const;
+    int PendingCalls() const;
 
 private:
     friend class TTimerThread;

@@ -40,6 +40,16 @@ struct Recorder {
     }
 };
 
+// Waits, without letting this thread's events run, until the worker has handed over as many calls to it
+// as given (that have not started).
+bool untilPendingCalls(const TQvTimer &t, int count)
+{
+    QDeadlineTimer limit(10000);
+    while (t.PendingCalls() != count && !limit.hasExpired())
+        QThread::yieldCurrentThread();
+    return t.PendingCalls() == count;
+}
+
 } // namespace
 
 class TestQvTimer : public QObject {
@@ -104,10 +114,16 @@ private slots:
             QTRY_VERIFY(r.ticks.loadAcquire() >= 1);
             t.SetInterval(0);
             QVERIFY(!t.ThreadActive());
-            QTest::qWait(30); // let a tick already handed over arrive
+            QVERIFY(!t.WindowTimerActive());
+            // Nothing is left that could tick: the worker waits for a plan and has handed nothing over.
+            QTRY_VERIFY(t.WorkerParked());
+            QCOMPARE(t.PendingCalls(), 0);
             const int seen = r.ticks.loadAcquire();
-            QTest::qWait(100);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
             QCOMPARE(r.ticks.loadAcquire(), seen);
+            QVERIFY(t.WorkerParked());
+            QVERIFY(!t.WindowTimerActive());
             QVERIFY(t.Enabled());
         }
     }
@@ -141,7 +157,8 @@ private slots:
         t.SetThreaded(false);
         QVERIFY(t.Enabled());
         QVERIFY(!t.ThreadActive());
-        QTest::qWait(30);
+        QVERIFY(t.WindowTimerActive());
+        QTRY_VERIFY(t.WorkerParked()); // a tick still running on the worker has ended
         {
             QMutexLocker l(&r.lock);
             r.threads.clear();
@@ -197,23 +214,17 @@ private slots:
 
     void destroyingWhileTheWorkerWaitsForTheUserInterface()
     {
-        // The worker is blocked handing a tick to a user-interface thread that does not listen; the
+        // The worker is blocked handing a call to a user-interface thread that does not listen; the
         // destructor must release it rather than deadlock.
         auto *t = new TQvTimer;
-        QAtomicInt entered;
+        bool ran = false;
         t->SetSyncEvent(false);
         t->SetInterval(1);
-        t->OnTimer = [&, t](QObject *) {
-            entered.storeRelease(1);
-            t->RunInMainThread([] {});
-        };
-        QDeadlineTimer limit(5000);
-        while (!entered.loadAcquire() && !limit.hasExpired())
-            QThread::msleep(1);
-        QVERIFY(entered.loadAcquire());
-        QThread::msleep(20);
+        t->OnTimer = [&ran, t](QObject *) { t->RunInMainThread([&ran] { ran = true; }); };
+        QVERIFY(untilPendingCalls(*t, 1));
         delete t;
         QCoreApplication::processEvents(); // a dropped call must not run on the dead timer
+        QVERIFY(!ran);
     }
 
     void destroyingFromItsOwnSynchronisedHandler()
@@ -228,7 +239,9 @@ private slots:
             delete t;
         };
         QTRY_VERIFY(deleted);
-        QTest::qWait(20);
+        // Whatever the worker handed over before it ended is dropped with the timer.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
     }
 
     void stoppingWhileASynchronisedTickIsPending()
@@ -237,8 +250,9 @@ private slots:
         TQvTimer t;
         t.SetInterval(1);
         t.OnTimer = r.handler();
-        QThread::msleep(30); // the worker now waits for the user-interface thread
+        QVERIFY(untilPendingCalls(t, 1)); // the worker now waits for the user-interface thread
         t.SetEnabled(false);
+        QVERIFY(untilPendingCalls(t, 0)); // and drops its call
         QCoreApplication::processEvents();
         QCOMPARE(r.ticks.loadAcquire(), 0); // a tick of a stopped timer never runs
     }

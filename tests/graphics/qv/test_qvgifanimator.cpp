@@ -93,7 +93,11 @@ private slots:
         int changes = 0;
         anim.OnFrameChanged = [&](QObject *) { ++changes; };
         anim.SetAnimate(true);
-        QTest::qWait(120);
+        QVERIFY(anim.Animate());
+        // An interval of 0 keeps the timer still, and a tick given by hand does not step either.
+        QVERIFY(!anim.Timer()->ThreadActive());
+        QVERIFY(!anim.Timer()->WindowTimerActive());
+        anim.Timer()->Tick();
         QCOMPARE(changes, 0);
         QCOMPARE(anim.FrameIndex(), 0);
     }
@@ -133,7 +137,12 @@ private slots:
         QCOMPARE(stops, 1);
         for (QThread *t : threads)
             QCOMPARE(t, QCoreApplication::instance()->thread()); // handlers always on this thread
-        QTest::qWait(120);
+        // Stopped for good: the worker waits for a plan, nothing is handed over, and a tick does nothing.
+        QVERIFY(!anim.Timer()->Enabled());
+        QTRY_VERIFY(anim.Timer()->WorkerParked());
+        QCOMPARE(anim.Timer()->PendingCalls(), 0);
+        anim.Timer()->Tick();
+        QCoreApplication::processEvents();
         QCOMPARE(shown.size(), 3);
     }
 
@@ -161,7 +170,7 @@ private slots:
         auto gif = animation({0, 0});
         anim.SetImage(gif.get());
         anim.SetAnimate(true);
-        QTest::qWait(150);
+        anim.Timer()->Tick(); // as the timer would
         QCOMPARE(anim.FrameIndex(), 0);
         anim.show();
         QTRY_VERIFY_WITH_TIMEOUT(anim.FrameIndex() == 1, 5000);
@@ -361,7 +370,11 @@ private slots:
             anim->SetAnimate(true);
             QTRY_VERIFY_WITH_TIMEOUT(changes >= 2, 5000);
             delete anim;
-            QTest::qWait(60);
+            const int seen = changes;
+            // What the control had asked of the event loop goes with it.
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            QCOMPARE(changes, seen);
         }
     }
 };
