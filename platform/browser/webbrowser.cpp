@@ -1,4 +1,5 @@
 #include "webbrowser.h"
+#include "localpages.h"
 
 #include "platform/dialogs.h"
 #include "platform/error.h"
@@ -25,6 +26,7 @@ void PrepareBrowserEnvironment()
     // The engine shares its OpenGL contexts; this can only be said before the application object exists.
     if (!QCoreApplication::instance())
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    RegisterLocalPageScheme();
 }
 
 QString BrowserHomePage() { return ProgramFile(QStringLiteral("Help/index.htm")); }
@@ -55,7 +57,12 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
-        if (isMainFrame && !owner_->beforeNavigate(url))
+        if (isMainFrame && LocalPageAddress(url) != url) {
+            // A link or a drop to a file: address; the page comes through the local page scheme.
+            QTimer::singleShot(0, owner_, [o = owner_, url] { o->load(url); });
+            return false;
+        }
+        if (isMainFrame && !owner_->beforeNavigate(FileAddress(url)))
             return false;
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }
@@ -101,6 +108,7 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new QWebEngineView(this);
     page_ = new BrowserPage(this);
+    ProtectFromLocalPages(page_);
     view_->setPage(page_);
     layout->addWidget(view_);
     setFocusProxy(view_);
@@ -166,7 +174,7 @@ void WebBrowser::loadFinished(bool ok)
 void WebBrowser::load(QUrl url)
 {
     failedUrl_.clear();
-    view_->load(url);
+    view_->load(LocalPageAddress(url));
 }
 
 void WebBrowser::Navigate(const QString &address)
@@ -218,8 +226,8 @@ void WebBrowser::Stop() { page_->triggerAction(QWebEnginePage::Stop); }
 QString WebBrowser::LocationURL() const
 {
     if (failedUrl_.isValid())
-        return failedUrl_.toString();
-    const QUrl url = page_->url();
+        return FileAddress(failedUrl_).toString();
+    const QUrl url = FileAddress(page_->url());
     return url.isEmpty() ? QString() : url.toString();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Our web browser control: a window that shows pages, with history, home and search pages, a busy
 // state, text sizes and the two navigation events. Its own home and search pages are the program's help
-// page. A crashed renderer never takes the program down: the control shows an error page instead.
+// page. A crashed renderer never takes the program down: the control shows an error page instead. The
+// scripts of a page from disk cannot read the user's files (localpages.h).
 #include <QString>
 #include <QUrl>
 #include <QWidget>

@@ -65,6 +65,39 @@ private slots:
         QVERIFY(browsertest::WaitUntil([&] { return shownText(saved).contains(QStringLiteral("edited")); }));
         QVERIFY(k5test::ReadFile(path).startsWith("<P>edited</P>"));
     }
+
+    void previewedScriptsRunButCannotReadTheUsersFiles()
+    {
+        // The page's own side script runs; reading the settings file beside it is refused, both for an
+        // unsaved document (shown from the program folder) and for a saved one (shown from its folder).
+        const QByteArray page =
+            "<HTML><HEAD><TITLE>start</TITLE><SCRIPT SRC=\"js/side.js\"></SCRIPT></HEAD><BODY><SCRIPT>"
+            "var got; try { var x = new XMLHttpRequest(); x.open('GET', 'kestrova5.ini', false); x.send();"
+            " got = x.responseText; } catch (e) { got = 'refused'; }"
+            "document.title = (typeof side === 'undefined' ? 'no side script' : side) + ' ' + got;"
+            "</SCRIPT></BODY></HTML>";
+        const QString shown = QStringLiteral("side script refused");
+        const QString folder = k5test::Root() + QStringLiteral("/tmp/own");
+        for (const QString &dir : {platform::ProgramFolder(), folder}) {
+            k5test::WriteFile(dir + QStringLiteral("/js/side.js"), "var side = 'side script';");
+            k5test::WriteFile(dir + QStringLiteral("/kestrova5.ini"), "[Secret]\r\nPassword=hunter2\r\n");
+        }
+
+        frame->New1Click();
+        TEditForm *unsaved = frame->ActiveEditForm();
+        frame->TempMemo->SetText(QString::fromLatin1(page));
+        unsaved->PageControl2->setCurrentIndex(1);
+        QVERIFY(browsertest::WaitUntil([&] { return unsaved->PreviewHTML1->LocationName() == shown; }));
+
+        const QString path = k5test::WriteFile(folder + QStringLiteral("/page.htm"), page);
+        frame->Edit2->SetText(path);
+        frame->Search_Start->click();
+        TEditForm *saved = frame->ActiveEditForm();
+        QVERIFY(saved != unsaved);
+        saved->PageControl2->setCurrentIndex(1);
+        QVERIFY(browsertest::WaitUntil([&] { return saved->PreviewHTML1->LocationName() == shown; }));
+        QCOMPARE(QUrl(saved->PreviewHTML1->LocationURL()).toLocalFile(), path);
+    }
 };
 
 K5_TEST_MAIN(TestPreviewTab)
