@@ -489,7 +489,7 @@ void TQvCustomSlider::paintEvent(QPaintEvent *)
     const QPalette pal = palette();
     p.fillRect(rect(), pal.color(QPalette::Window));
     if (bevelStyle_ != bvNone) {
-        const QRect r = rect().adjusted(0, 0, -1, -1);
+        const QRect r = rect();
         const QColor high = pal.color(bevelStyle_ == bvRaised ? QPalette::Light : QPalette::Dark);
         const QColor low = pal.color(bevelStyle_ == bvRaised ? QPalette::Dark : QPalette::Light);
         p.setPen(high);

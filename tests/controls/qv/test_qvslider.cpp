@@ -330,6 +330,12 @@ private slots:
         QCOMPARE(s.EdgeSize(), 3);
         s.SetBevelStyle(bvLowered);
         QCOMPARE(s.TrackLength(), 200 - 2 + (11 - 22));
+        // The bevel runs round the whole control, its last row and column included.
+        shot = s.grab().toImage();
+        const QPalette pal = s.palette();
+        QCOMPARE(shot.pixel(0, 0), pal.color(QPalette::Dark).rgb());
+        QCOMPARE(shot.pixel(s.width() - 1, s.height() - 1), pal.color(QPalette::Light).rgb());
+        QCOMPARE(shot.pixel(s.width() - 1, 5), pal.color(QPalette::Light).rgb());
     }
 };
 
