@@ -91,6 +91,7 @@ enum Class : uint32_t {
     // Single elements.
     kP = 1 << 8, kBody = 1 << 9, kHtml = 1 << 10, kBr = 1 << 11, kTable = 1 << 12, kScript = 1 << 13,
     kStyle = 1 << 14, kTitle = 1 << 15, kPlainText = 1 << 16,
+    kCell = 1 << 17, // td, th, caption: text in them stays in the table
 };
 
 struct Named {
@@ -112,9 +113,9 @@ constexpr Named kElements[] = {
     {"p", kBlock | kClosesP | kP}, {"plaintext", kBlock | kClosesP | kRawText | kPlainText},
     {"pre", kBlock | kClosesP | kPre}, {"search", kBlock | kClosesP}, {"section", kBlock | kClosesP},
     {"table", kBlock | kClosesP | kScopeEdge | kTable}, {"ul", kBlock | kClosesP},
-    {"xmp", kBlock | kClosesP | kRawText}, {"caption", kTablePart | kScopeEdge}, {"col", kTablePart | kNoEnd},
-    {"colgroup", kTablePart}, {"tbody", kTablePart}, {"td", kTablePart | kScopeEdge}, {"tfoot", kTablePart},
-    {"th", kTablePart | kScopeEdge}, {"thead", kTablePart}, {"tr", kTablePart}, {"div", kClosesP},
+    {"xmp", kBlock | kClosesP | kRawText}, {"caption", kTablePart | kScopeEdge | kCell}, {"col", kTablePart | kNoEnd},
+    {"colgroup", kTablePart}, {"tbody", kTablePart}, {"td", kTablePart | kScopeEdge | kCell}, {"tfoot", kTablePart},
+    {"th", kTablePart | kScopeEdge | kCell}, {"thead", kTablePart}, {"tr", kTablePart}, {"div", kClosesP},
     {"li", kClosesP}, {"dd", kClosesP}, {"dt", kClosesP}, {"form", kClosesP}, {"details", kClosesP},
     {"dialog", kClosesP}, {"summary", kClosesP}, {"html", kHead | kHtml}, {"head", kHead},
     {"meta", kHead | kNoEnd}, {"link", kHead | kNoEnd}, {"base", kHead | kNoEnd},
@@ -447,14 +448,29 @@ private:
 
 // ---- Where white space shows ---------------------------------------------------------------------
 
-// Follows the elements that decide whether white space shows: preformatted ones, line-breaking ones
-// and the head. It errs on the side of showing.
+// Follows what decides whether white space shows: the start tags of elements that break the line, the
+// preformatted elements, paragraphs, tables and the head. Where a browser's reading of a broken page is
+// hard to follow, it errs on the side of showing: an end tag breaks no line (but </p> and </br>), and
+// preformatted text ends only at its own end tag.
 class Flow {
 public:
     explicit Flow(const char *s) : s_(s) {}
 
     bool InPre() const { return pre_ > 0; }
     bool BeforeBody() const { return beforeBody_; }
+
+    // Text in a table but in no cell: a browser moves it before the table, so the tags around it say
+    // nothing about where it shows.
+    bool InBareTable() const
+    {
+        for (size_t i = open_.size(); i-- > 0;) {
+            if (open_[i].classes & kTable)
+                return true;
+            if (open_[i].classes & kScopeEdge)
+                return false;
+        }
+        return false;
+    }
 
     // Whether the tag breaks the line where it stands.
     bool Breaks(const Token &t) const
@@ -466,14 +482,15 @@ public:
                 return false;
             return Shown(t);
         }
-        if (t.kind != Kind::EndTag || (t.classes & kBody))
+        if (t.kind != Kind::EndTag)
             return false;
         if (t.classes & kBr)
             return true; // read as <br>
-        const size_t at = FindOpen(t.name);
-        if (at != npos)
-            return open_[at].breaks;
-        return t.classes & kP; // a stray </p> makes an empty paragraph
+        if (!(t.classes & kP))
+            return false;
+        const size_t at = FindOpen(t);
+        // A </p> with no paragraph open makes an empty one; a hidden paragraph may be what it closes.
+        return at != npos ? open_[at].breaks : hiddenParagraphs_ == 0;
     }
 
     // `breaks` is what Breaks said of the tag.
@@ -490,20 +507,21 @@ public:
                 beforeBody_ = false;
             if (t.classes & kBody)
                 sawBody_ = true;
-            if ((t.classes & kClosesP) && !open_.empty() && (open_.back().classes & kP))
-                Close(open_.size() - 1);
-            if ((t.classes & (kBlock | kTablePart | kScopeEdge)) && !(t.classes & (kNoEnd | kBody | kHtml))) {
+            if (t.classes & kClosesP)
+                CloseParagraph();
+            const bool dropped = (t.classes & kTablePart) && tables_ == 0; // a browser drops it
+            if ((t.classes & (kP | kPre | kScopeEdge)) && !dropped) {
                 open_.push_back({t.name, t.classes, breaks});
-                tables_ += (t.classes & kTable) != 0;
-                pre_ += (t.classes & kPre) != 0;
+                Count(open_.back(), 1);
             }
             return;
         }
         if (t.kind == Kind::EndTag) {
             if (t.classes & (kBody | kHtml | kBr))
                 beforeBody_ = false;
-            if (const size_t at = FindOpen(t.name); at != npos)
-                Close(at);
+            if (t.classes & (kP | kPre | kScopeEdge))
+                if (const size_t at = FindOpen(t); at != npos)
+                    Close(at);
         }
     }
 
@@ -525,32 +543,55 @@ private:
     }
 
     // The open element that an end tag closes: an end tag does not reach out of a table, a cell and the
-    // like. Only the innermost elements are looked at, so that a page of unclosed elements stays linear.
-    size_t FindOpen(std::string_view name) const
+    // like.
+    size_t FindOpen(const Token &t) const
     {
-        const size_t stop = open_.size() > 256 ? open_.size() - 256 : 0;
-        for (size_t i = open_.size(); i > stop; --i) {
-            if (open_[i - 1].name == name)
-                return i - 1;
-            if (open_[i - 1].classes & kScopeEdge)
+        for (size_t i = open_.size(); i-- > 0;) {
+            if (open_[i].name == t.name)
+                return i;
+            if (open_[i].classes & kScopeEdge)
                 return npos;
         }
         return npos;
     }
 
+    // A block's start tag closes an open paragraph; a hidden one is left open, to be on the safe side.
+    void CloseParagraph()
+    {
+        for (size_t i = open_.size(); i-- > 0;) {
+            if ((open_[i].classes & kP) && open_[i].breaks)
+                return Close(i);
+            if (open_[i].classes & (kScopeEdge | kP))
+                return;
+        }
+    }
+
+    // Closes the element at `at` and those open inside it, but for preformatted ones: they end only at
+    // their own end tag.
     void Close(size_t at)
     {
+        size_t to = at;
         for (size_t i = at; i < open_.size(); ++i) {
-            tables_ -= (open_[i].classes & kTable) != 0;
-            pre_ -= (open_[i].classes & kPre) != 0;
+            if (i > at && (open_[i].classes & kPre))
+                open_[to++] = std::move(open_[i]);
+            else
+                Count(open_[i], -1);
         }
-        open_.resize(at);
+        open_.resize(to);
+    }
+
+    void Count(const Open &e, int by)
+    {
+        tables_ += (e.classes & kTable) ? by : 0;
+        pre_ += (e.classes & kPre) ? by : 0;
+        hiddenParagraphs_ += (e.classes & kP) && !e.breaks ? by : 0;
     }
 
     const char *s_;
-    std::vector<Open> open_;
+    std::vector<Open> open_; // paragraphs, preformatted elements, tables, cells and the like
     int pre_ = 0;
     int tables_ = 0;
+    int hiddenParagraphs_ = 0;
     bool beforeBody_ = true;
     bool sawBody_ = false;
 };
@@ -671,6 +712,8 @@ public:
             case Kind::Text:
                 if (flow.InPre())
                     return Copy(t.begin, t.end);
+                if (flow.InBareTable() && !IsBlank(t))
+                    return TextBreaks(t, Side::Markup, Side::Markup, false);
                 return TextBreaks(t, before, after, flow.BeforeBody());
             case Kind::Raw:
                 if (t.classes & kTitle) // a browser trims the title
@@ -850,6 +893,14 @@ private:
             p = i = j;
         }
         Copy(p, t.end);
+    }
+
+    bool IsBlank(const Token &t) const
+    {
+        for (size_t i = t.begin; i < t.end; ++i)
+            if (!IsSpace(s_[i]))
+                return false;
+        return true;
     }
 
     // Line feeds inside a tag or comment go where they touch a blank, a bracket or another break; before

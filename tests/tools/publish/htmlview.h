@@ -107,6 +107,8 @@ public:
         if (In(name, {"html", "head", "body", "br", "hr", "col", "img", "input", "meta", "link", "area", "base",
                       "embed", "source", "track", "wbr", "param", "basefont", "bgsound", "keygen", "frame"}))
             return;
+        if (In(name, {"caption", "colgroup", "thead", "tbody", "tfoot", "tr", "td", "th"}) && Count("table") == 0)
+            return; // dropped outside a table
         open_.push_back({name, block});
         pre_ += name == "pre" || name == "listing";
     }

@@ -217,7 +217,7 @@ private slots:
             "<HTML><BODY BGCOLOR=#ffffff>"
             "<P ALIGN=center>Hello <STRONG>big</STRONG> wide\nworld</P>"
             "<IMG SRC=a.gif ALT=\"a picture\">"
-            "<PRE>\r\n  keep   this\r\n</PRE>"
+            "<PRE>\r\n  keep   this\r\n</PRE> " // an end tag is trusted to break no line
             "<SCRIPT>\r\nvar a  =  \"x\";\r\n\r\n</SCRIPT></BODY></HTML>";
         THTMLCompressor c;
         c.LoadFromBytes(page);
@@ -301,6 +301,9 @@ private slots:
             {"a\n</body>\nb", "a </body> b"},
             {"<body>a\n<body>\nb", "<body>a <body> b"},
             {"a\n<td>\nb", "a <td> b"},
+            {"<h1>x<h2>y</h2>a\n</h1>\nb", "<h1>x<h2>y</h2>a </h1> b"},
+            {"x<table><tr>\na</tr></table>", "x<table><tr> a</tr></table>"},
+            {"a<p hidden>x<td>y</p>\nz", "a<p hidden>x<td>y</p> z"},
             // A ">" or "<" in text is no tag.
             {"a.txt >\nb", "a.txt > b"},
             {"x>\ny", "x> y"},
@@ -399,6 +402,10 @@ private slots:
             "<pre><table><tr><td>x</pre>  a  b</td></tr></table></pre>", kSpaces);
         row("pre end tag inside an object closes nothing", "<pre><object></pre>  a  b</object></pre>",
             "<pre><object></pre>  a  b</object></pre>", kSpaces);
+        row("pre ends only at its own end tag", "<h1>x</h2><pre>a<h3>y</h1>  b  c</pre>",
+            "<h1>x</h2><pre>a<h3>y</h1>  b  c</pre>", kSpaces);
+        row("pre after a list that another end tag closed", "<div><ul><li>x</div><pre>a</ul>  b  c</pre>",
+            "<div><ul><li>x</div><pre>a</ul>  b  c</pre>", kSpaces);
         row("listing", "<listing>a  b\n\nc</listing>", "<listing>a  b\n\nc</listing>", kAll);
         row("a prefix is no pre", "<prefix>a  b</prefix>", "<prefix>a b</prefix>", kSpaces);
         row("textarea: tags inside are text", "<textarea><a href=\"x\">  y</textarea>",
