@@ -87,7 +87,7 @@ function probe(key, run) {
     --left;
     finish();
   };
-  setTimeout(function () { done('no answer'); }, 5000);
+  setTimeout(function () { done('no answer'); }, 20000);
   try { run(done); } catch (e) { done('refused'); }
 }
 function element(tag, attributes, done) {
