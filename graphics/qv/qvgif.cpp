@@ -921,10 +921,10 @@ private:
             tooLarge();
     }
 
-    // A frame reaching beyond the screen keeps the part on the screen: that part is all any viewer shows,
-    // and keeping it loses nothing of the picture, where refusing the frame would lose it all. Keeping the
-    // rest would make the written screen grow to hold it. A frame wholly off the screen keeps no pixels
-    // (it still plays for its delay) and is left out when written. Returns whether the frame was cut.
+    // A frame reaching beyond the screen is cut to it: what lies on the screen is all a viewer shows, so
+    // cutting keeps the whole picture, where refusing the frame would lose its visible part too; keeping
+    // the rest would make the written screen grow to hold it. A frame wholly off the screen keeps no
+    // pixels (it still plays for its delay) and is left out when written. Returns whether it was cut.
     bool clipToScreen(TGIFFrame &frame)
     {
         TGIFItem &item = *frame.data_;
