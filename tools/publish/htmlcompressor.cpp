@@ -463,13 +463,13 @@ public:
     // nothing about where it shows.
     bool InBareTable() const
     {
-        for (size_t i = open_.size(); i-- > 0;) {
+        for (size_t i = open_.size(), n = 0; i-- > 0 && n < kReach; ++n) {
             if (open_[i].classes & kTable)
                 return true;
             if (open_[i].classes & kScopeEdge)
                 return false;
         }
-        return false;
+        return tables_ > 0;
     }
 
     // Whether the tag breaks the line where it stands.
@@ -510,6 +510,8 @@ public:
             if (t.classes & kClosesP)
                 CloseParagraph();
             const bool dropped = (t.classes & kTablePart) && tables_ == 0; // a browser drops it
+            if ((t.classes & kTablePart) && !dropped)
+                CloseCells(); // a new cell, row or part of the table ends the open cell
             if ((t.classes & (kP | kPre | kScopeEdge)) && !dropped) {
                 open_.push_back({t.name, t.classes, breaks});
                 Count(open_.back(), 1);
@@ -542,14 +544,19 @@ private:
                  Contains(std::string_view(s_ + style->value, style->valueEnd - style->value), "display"));
     }
 
-    // The open element that an end tag closes: an end tag does not reach out of a table, a cell and the
-    // like.
+    // How deep into the open elements a look goes, so that a page of unclosed elements stays linear;
+    // what lies deeper counts as not found.
+    static constexpr size_t kReach = 256;
+
+    // The open element that an end tag closes: one of a table reaches out of cells but not out of the
+    // table, the others reach out of neither.
     size_t FindOpen(const Token &t) const
     {
-        for (size_t i = open_.size(); i-- > 0;) {
+        const uint32_t edges = (t.classes & (kTable | kCell)) ? kTable : kScopeEdge;
+        for (size_t i = open_.size(), n = 0; i-- > 0 && n < kReach; ++n) {
             if (open_[i].name == t.name)
                 return i;
-            if (open_[i].classes & kScopeEdge)
+            if (open_[i].classes & edges)
                 return npos;
         }
         return npos;
@@ -558,12 +565,25 @@ private:
     // A block's start tag closes an open paragraph; a hidden one is left open, to be on the safe side.
     void CloseParagraph()
     {
-        for (size_t i = open_.size(); i-- > 0;) {
+        for (size_t i = open_.size(), n = 0; i-- > 0 && n < kReach; ++n) {
             if ((open_[i].classes & kP) && open_[i].breaks)
                 return Close(i);
             if (open_[i].classes & (kScopeEdge | kP))
                 return;
         }
+    }
+
+    void CloseCells()
+    {
+        size_t cell = npos;
+        for (size_t i = open_.size(), n = 0; i-- > 0 && n < kReach; ++n) {
+            if (open_[i].classes & kTable)
+                break;
+            if (open_[i].classes & kCell)
+                cell = i;
+        }
+        if (cell != npos)
+            Close(cell);
     }
 
     // Closes the element at `at` and those open inside it, but for preformatted ones: they end only at

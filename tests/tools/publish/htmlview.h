@@ -102,6 +102,11 @@ public:
             bodySeen_ = true;
         if (ClosesP(name))
             CloseP();
+        if (In(name, {"h1", "h2", "h3", "h4", "h5", "h6"}) && !open_.empty() &&
+            In(open_.back().name, {"h1", "h2", "h3", "h4", "h5", "h6"}))
+            Pop(open_.size() - 1); // a heading does not nest in a heading
+        if (Count("table") > 0)
+            TableContext(name);
         if (block)
             Break();
         if (In(name, {"html", "head", "body", "br", "hr", "col", "img", "input", "meta", "link", "area", "base",
@@ -120,6 +125,18 @@ public:
             return Break();
         if (In(name, {"html", "head", "body"}))
             return; // once the body is open, none of these closes anything
+        if (In(name, {"table", "caption", "colgroup", "thead", "tbody", "tfoot", "tr", "td", "th"})) {
+            for (size_t i = open_.size(); i-- > 0;) { // table scope
+                if (open_[i].name == name) {
+                    if (open_[i].block)
+                        Break();
+                    return Pop(i);
+                }
+                if (In(open_[i].name, {"table", "template"}))
+                    return;
+            }
+            return;
+        }
         const bool heading = In(name, {"h1", "h2", "h3", "h4", "h5", "h6"});
         const bool scoped = heading || name == "p" || Block(name) || ClosesP(name) ||
                             In(name, {"applet", "marquee", "object", "template", "button"});
@@ -185,6 +202,36 @@ private:
             if (open_[i].name == "p")
                 return Pop(i);
             if (ScopeEdge(open_[i].name, true))
+                return;
+        }
+    }
+
+    // A new part of a table ends the open cell, row or section that cannot hold it.
+    void TableContext(const std::string &name)
+    {
+        auto holds = [&](std::string_view open) {
+            if (name == "td" || name == "th")
+                return In(open, {"tr", "tbody", "thead", "tfoot", "table"});
+            if (name == "tr")
+                return In(open, {"tbody", "thead", "tfoot", "table"});
+            if (name == "table")
+                return In(open, {"td", "th", "caption"}); // a table right in a table ends it
+            return open == "table";
+        };
+        if (!In(name, {"td", "th", "tr", "tbody", "thead", "tfoot", "caption", "colgroup", "table"}))
+            return;
+        for (size_t i = open_.size(); i-- > 0;) {
+            if (holds(open_[i].name)) {
+                if (name == "table")
+                    return;
+                return Pop(i + 1);
+            }
+            if (open_[i].name == "table") {
+                if (name == "table")
+                    Pop(i);
+                return;
+            }
+            if (open_[i].name == "template" || open_[i].name == "html")
                 return;
         }
     }
