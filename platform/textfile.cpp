@@ -24,6 +24,19 @@ bool decodeUtf8(const QByteArray &bytes, QString *out)
     return !dec.hasError();
 }
 
+FileError nulError(const QString &name, qsizetype offset)
+{
+    return FileError(QStringLiteral("\"%1\" is not a text document: it contains NUL characters (the first at "
+                                    "byte offset %2).")
+                         .arg(QDir::toNativeSeparators(name))
+                         .arg(offset));
+}
+
+bool isUtf16(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
+}
+
 } // namespace
 
 QString FromWindows1252(const QByteArray &bytes)
@@ -88,9 +101,8 @@ TextDocument DecodeText(const QByteArray &bytes, const QString &name)
         doc.text = QStringDecoder(QStringDecoder::Utf16BE)(bytes.mid(2));
         return doc;
     }
-    if (bytes.contains('\0'))
-        throw FileError(QStringLiteral("\"%1\" is not a text document: it contains NUL characters.")
-                            .arg(QDir::toNativeSeparators(name)));
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        throw nulError(name, nul);
     if (bytes.size() >= 3 && uchar(bytes[0]) == 0xEF && uchar(bytes[1]) == 0xBB && uchar(bytes[2]) == 0xBF) {
         doc.bom = true;
         doc.encoding = TextEncoding::Utf8;
@@ -120,9 +132,59 @@ bool IsPlainAscii(const QByteArray &bytes)
     return !(any & 0x80) && !zero;
 }
 
+TextDocument DecodeDocument(const QByteArray &bytes, const QString &name)
+{
+    TextDocument doc = DecodeText(bytes, name);
+    if (isUtf16(doc.encoding))
+        if (const qsizetype nul = doc.text.indexOf(QChar(0)); nul >= 0)
+            throw nulError(name, 2 + 2 * nul); // after the byte order mark, two bytes a character
+    return doc;
+}
+
 TextDocument LoadTextDocument(const QString &path)
 {
-    return DecodeText(ReadWholeFile(path), path);
+    return DecodeDocument(ReadWholeFile(path), path);
+}
+
+bool IsStyleCodeChar(char16_t c)
+{
+    return (c >= 0x01 && c <= 0x05) || c == 0x15;
+}
+
+void RefuseStyleCodes(const QByteArray &bytes, TextEncoding encoding, const QString &name)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype at = -1;
+    char16_t code = 0;
+    if (isUtf16(encoding)) {
+        const bool le = encoding == TextEncoding::Utf16LE;
+        for (qsizetype i = 2; i + 1 < n; i += 2) {
+            const char16_t c = le ? char16_t(p[i] | p[i + 1] << 8) : char16_t(p[i] << 8 | p[i + 1]);
+            if (IsStyleCodeChar(c)) {
+                at = i;
+                code = c;
+                break;
+            }
+        }
+    } else {
+        // These bytes never occur inside a UTF-8 sequence: one scan serves every 8-bit encoding.
+        for (qsizetype i = 0; i < n; ++i) {
+            if (p[i] <= 0x15 && IsStyleCodeChar(p[i])) {
+                at = i;
+                code = p[i];
+                break;
+            }
+        }
+    }
+    if (at < 0)
+        return;
+    const QString hex = QStringLiteral("%1").arg(uint(code), 2, 16, QLatin1Char('0')).toUpper();
+    throw FileError(QStringLiteral("\"%1\" cannot be edited here: it contains the control character 0x%2 at byte "
+                                   "offset %3, which the editor keeps as a text style code and would change on "
+                                   "saving.")
+                        .arg(QDir::toNativeSeparators(name), hex)
+                        .arg(at));
 }
 
 QString ToCrLf(const QString &text)

@@ -17,7 +17,14 @@ struct TextDocument {
 // Decodes bytes; raises FileError for a file holding NUL bytes that is not UTF-16 (the text control
 // would cut it at the NUL and a later save would destroy the file).
 TextDocument DecodeText(const QByteArray &bytes, const QString &nameForMessages = QString());
+// A document to be edited: as DecodeText, and a UTF-16 document holding U+0000 is refused as well.
+TextDocument DecodeDocument(const QByteArray &bytes, const QString &nameForMessages = QString());
 TextDocument LoadTextDocument(const QString &path);
+// The characters the text control takes as its own style codes (0x01 to 0x05 and 0x15).
+bool IsStyleCodeChar(char16_t c);
+// Raises FileError naming the first style-code character of the bytes (read in this encoding) and its
+// byte offset: the text control would change or drop it on the next save.
+void RefuseStyleCodes(const QByteArray &bytes, TextEncoding encoding, const QString &nameForMessages);
 // True when every byte is 1..127: such a file reads the same in every encoding we know and can be handed
 // to a text control as it is.
 bool IsPlainAscii(const QByteArray &bytes);

@@ -60,8 +60,51 @@ private slots:
             LoadTextDocument(p);
             QFAIL("no error");
         } catch (const FileError &e) {
-            QVERIFY(e.message().contains(QStringLiteral("NUL")));
+            QVERIFY(e.message().contains(QStringLiteral("NUL characters (the first at byte offset 2)")));
             QVERIFY(e.message().contains(QStringLiteral("bin.htm")));
+        }
+    }
+
+    void utf16DocumentsHoldingUPlus0000AreRefused()
+    {
+        // The text control would cut the text there, and a save would write what is left.
+        const QString le = k5test::WriteFile(path(QStringLiteral("le.htm")), QByteArray("\xff\xfe" "a\0b\0\0\0c\0", 10));
+        try {
+            LoadTextDocument(le);
+            QFAIL("no error");
+        } catch (const FileError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("NUL characters (the first at byte offset 6)")), qPrintable(e.message()));
+            QVERIFY(e.message().contains(QStringLiteral("le.htm")));
+        }
+        QVERIFY_THROWS_EXCEPTION(FileError, DecodeDocument(QByteArray("\xfe\xff\0a\0\0", 6), QStringLiteral("be.htm")));
+        QCOMPARE(DecodeDocument(QByteArray("\xfe\xff\0a\x01\0", 6)).text, QStringLiteral("a\u0100"));
+    }
+
+    void styleCodesAreFoundWhereTheEditorWouldMeetThem_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("found"); // empty: accepted
+        QTest::newRow("plain") << QByteArray("<P>\t\x06\x14\x16\x1f</P>\r\n") << int(TextEncoding::Utf8) << QString();
+        QTest::newRow("utf-8 0x01") << QByteArray("\x01") << int(TextEncoding::Utf8) << "0x01 at byte offset 0";
+        QTest::newRow("utf-8 0x15 after a wide character") << QByteArray("\xe2\x82\xac\x15") << int(TextEncoding::Utf8) << "0x15 at byte offset 3";
+        QTest::newRow("windows-1252 0x05") << QByteArray("\xe9\x05") << int(TextEncoding::Windows1252) << "0x05 at byte offset 1";
+        // In UTF-16 only whole characters count: U+0201 holds the bytes 01 02 and is no style code.
+        QTest::newRow("utf-16le letter") << QByteArray("\xff\xfe\x01\x02", 4) << int(TextEncoding::Utf16LE) << QString();
+        QTest::newRow("utf-16le 0x04") << QByteArray("\xff\xfe" "a\0\x04\0", 6) << int(TextEncoding::Utf16LE) << "0x04 at byte offset 4";
+        QTest::newRow("utf-16be 0x15") << QByteArray("\xfe\xff\0\x15", 4) << int(TextEncoding::Utf16BE) << "0x15 at byte offset 2";
+    }
+    void styleCodesAreFoundWhereTheEditorWouldMeetThem()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, encoding);
+        QFETCH(QString, found);
+        try {
+            RefuseStyleCodes(bytes, TextEncoding(encoding), QStringLiteral("/x/page.htm"));
+            QVERIFY2(found.isEmpty(), "not refused");
+        } catch (const FileError &e) {
+            QVERIFY2(!found.isEmpty() && e.message().contains(found), qPrintable(e.message()));
+            QVERIFY(e.message().contains(QStringLiteral("page.htm")));
         }
     }
 
