@@ -48,6 +48,25 @@ TSplash::TSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint
         move(screen->geometry().center() - rect().center());
 }
 
+void TSplash::CloseWhenActive(QWidget *mainWindow)
+{
+    mainWindow_ = mainWindow;
+    mainWindow->installEventFilter(this);
+    if (mainWindow->isVisible() && mainWindow->isActiveWindow())
+        close();
+}
+
+bool TSplash::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == mainWindow_ && (event->type() == QEvent::WindowActivate || event->type() == QEvent::ActivationChange) &&
+        mainWindow_->isVisible() && mainWindow_->isActiveWindow()) {
+        mainWindow_->removeEventFilter(this);
+        mainWindow_ = nullptr;
+        close();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TSplash::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange) {

@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace app {
 
@@ -24,8 +25,11 @@ StartedApplication StartUp()
     // The service forms live hidden from here to the end.
     new TSettings(s.frame);
     s.frame->show();
+    // On top of the main window, but the main window keeps the activation that ends the splash.
     s.splash->raise();
-    s.splash->activateWindow();
+    s.splash->CloseWhenActive(s.frame);
+    // Start-up is done once the event loop runs: the splash goes then at the latest.
+    QTimer::singleShot(0, s.splash, &QWidget::close);
     return s;
 }
 

@@ -6,6 +6,8 @@
 #include "app/startup.h"
 #include "graphics/qv/qvgifanimator.h"
 
+#include <QPointer>
+
 class TestStartUp : public QObject {
     Q_OBJECT
 private slots:
@@ -26,6 +28,28 @@ private slots:
         QCOMPARE(platform::ApplicationTitle(), QStringLiteral("Kestrova 5"));
         QCOMPARE(s.frame->MDIChildCount(), 0); // no document at start
         s.splash->close();
+        s.frame->close();
+        QTRY_VERIFY(!app::FrameForm);
+    }
+
+    void theSplashGoesOnItsOwnWhenItIsNeverActivated()
+    {
+        // Some window systems never activate the splash, so it never loses activation either.
+        struct NeverActive : QObject {
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                return qobject_cast<app::TSplash *>(o) &&
+                       (e->type() == QEvent::ActivationChange || e->type() == QEvent::WindowActivate ||
+                        e->type() == QEvent::WindowDeactivate);
+            }
+        } neverActive;
+        qApp->installEventFilter(&neverActive);
+        const app::StartedApplication s = app::StartUp();
+        QPointer<app::TSplash> splash = s.splash;
+        QVERIFY(splash->isVisible()); // all through start-up
+        QTRY_VERIFY(!splash);
+        QVERIFY(s.frame->isVisible());
+        qApp->removeEventFilter(&neverActive);
         s.frame->close();
         QTRY_VERIFY(!app::FrameForm);
     }
