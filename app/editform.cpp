@@ -21,7 +21,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QApplication>
-#include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHash>
@@ -110,6 +110,9 @@ TEditForm::TEditForm(TFrameForm *frame) : frame_(frame)
     buildEditor();
     buildSidePanel();
     buildMenus();
+    // Small enough for many documents side by side: tiling grows the main window to fit the largest
+    // minimum of its document windows. What does not fit a small window is cut off.
+    setMinimumSize(160, 100);
     // Hidden clocks whose captions the date stamp commands insert.
     const char *const formats[] = {"c", "t", "tt", "ddddd", "dddddd", "ddddd t", "ddddd tt", "dddddd tt",
                                    "d.mm.yyyy", "d.mm.yyyy t", "d.mm.yyyy tt"};
@@ -125,6 +128,8 @@ TEditForm::TEditForm(TFrameForm *frame) : frame_(frame)
     SetCaption(FileName);
     ApplySettings();
     SetModified(false);
+    // Asked before the form decides to free itself: a Cancel must leave nothing scheduled for deletion.
+    OnCloseQuery = [this](QObject *, bool &canClose) { canClose = CloseQuery(); };
     FinishLoading();
 }
 
@@ -182,7 +187,9 @@ void TEditForm::buildEditor()
     RiloMemo1->SetTextBuf(newPage());
     RiloMemo1->ClearUndo();
     RiloMemo1->ReApplyKeys();
-    RiloMemo1->OnSelMove = [this](textcontrol::MemoCore *) { updateStatus(); };
+    RiloMemo1->OnSelMove = [this](textcontrol::MemoCore *) { UpdateStatus(); };
+    // The Insert key switches overwrite mode and reports it as a style change.
+    RiloMemo1->OnStyleChange = [this](textcontrol::MemoCore *) { UpdateStatus(); };
 }
 
 void TEditForm::buildPreviewTab()
@@ -260,8 +267,15 @@ void TEditForm::PreviewNavigate(const QString &address, bool typed)
 
 void TEditForm::ReloadClick()
 {
-    platform::SaveTextDocument(PreviewFile(), Text(), encoding_, bom_);
-    Preview()->Refresh();
+    // The preview shows the user's file: it is written exactly as Save writes it, and then holds the text.
+    if (FileName == QLatin1String("Untitled"))
+        platform::WriteFileAtomic(PreviewFile(), savedBytes(nullptr));
+    else if (!Save1Click())
+        return;
+    if (OnNavigate)
+        OnNavigate(PreviewFile());
+    else
+        Preview()->Refresh();
 }
 
 void TEditForm::GobackClick()
@@ -303,10 +317,11 @@ void TEditForm::AfterNavigate()
         BackBtn->setEnabled(true);
 }
 
-void TEditForm::updateStatus()
+void TEditForm::UpdateStatus()
 {
     if (!frame_ || frame_->ActiveEditForm() != this)
         return;
+    frame_->LblOverwrite->setText(RiloMemo1->Overwrite() ? QStringLiteral("OVERWRITE") : QStringLiteral("INSERT"));
     frame_->LblProgress->hide();
     frame_->LblOffset->setText(QString::number(RiloMemo1->SelStart()));
     frame_->LblPar->setText(QString::number(RiloMemo1->SelPar() + 1));
@@ -579,12 +594,20 @@ void TEditForm::ApplySettingsToAll()
 
 void TEditForm::LoadFile(const QString &path)
 {
-    // Raises before anything changes.
+    // Raises before anything changes. The size is checked before a byte is read: offsets in the text
+    // control are ints.
+    if (const qint64 size = QFileInfo(path).size(); size > MaxFileSize)
+        throw platform::FileError(QStringLiteral("\"%1\" is too large to edit: it holds %2 bytes, and the editor "
+                                                 "opens files of at most %3 bytes (1 GiB).")
+                                      .arg(QDir::toNativeSeparators(path))
+                                      .arg(size)
+                                      .arg(MaxFileSize));
     const QByteArray bytes = platform::ReadWholeFile(path);
     platform::TextDocument doc;
     const bool ascii = platform::IsPlainAscii(bytes);
     if (!ascii)
-        doc = platform::DecodeText(bytes, path);
+        doc = platform::DecodeDocument(bytes, path);
+    platform::RefuseStyleCodes(bytes, doc.encoding, path);
     FileName = path;
     SetCaption(QFileInfo(path).fileName());
     if (ascii) {
@@ -607,9 +630,8 @@ bool TEditForm::Save1Click()
     if (FileName == QLatin1String("Untitled"))
         return Saveas1Click();
     try {
-        // The control's own saved form: paragraphs joined by CR LF, empty style-code pairs dropped.
         platform::TextEncoding used = encoding_;
-        platform::WriteFileAtomic(FileName, platform::EncodeUtf8Text(RiloMemo1->SaveToBytes(), encoding_, bom_, &used));
+        platform::WriteFileAtomic(FileName, savedBytes(&used));
         encoding_ = used;
     } catch (const platform::Error &e) {
         // The old file is whole; the document stays modified so nothing is lost.
@@ -618,6 +640,12 @@ bool TEditForm::Save1Click()
     }
     SetModified(false);
     return true;
+}
+
+QByteArray TEditForm::savedBytes(platform::TextEncoding *used)
+{
+    // The control's own saved form: paragraphs joined by CR LF, empty style-code pairs dropped.
+    return platform::EncodeUtf8Text(RiloMemo1->SaveToBytes(), encoding_, bom_, used);
 }
 
 bool TEditForm::Saveas1Click()
@@ -691,24 +719,20 @@ bool TEditForm::CloseQuery()
 {
     if (!Modified())
         return true;
+    // A second request while the question is open (a signal, Close All) waits for the user's answer.
+    if (asking_)
+        return false;
+    asking_ = true;
     const int answer = platform::MessageBox(this, QStringLiteral("Save changes to %1?").arg(FileName),
                                             platform::ApplicationTitle(),
                                             platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
+    asking_ = false;
     if (answer == platform::IDCANCEL)
         return false;
     if (answer == platform::IDNO)
         return true;
     Save1Click();
     return !Modified();
-}
-
-void TEditForm::closeEvent(QCloseEvent *event)
-{
-    if (!CloseQuery()) {
-        event->ignore();
-        return;
-    }
-    QWidget::closeEvent(event);
 }
 
 void TEditForm::Find2Click()
@@ -891,7 +915,7 @@ QString TEditForm::PreviewFile() const
 
 void TEditForm::PageControl2Change()
 {
-    platform::SaveTextDocument(platform::ProgramFile(QStringLiteral("preview.htm")), Text(), encoding_, bom_);
+    platform::WriteFileAtomic(platform::ProgramFile(QStringLiteral("preview.htm")), savedBytes(nullptr));
     if (OnNavigate)
         OnNavigate(PreviewFile());
     else

@@ -97,7 +97,9 @@ public:
             *Copy1 = nullptr, *Paste1 = nullptr, *Delete1 = nullptr, *Selectall1 = nullptr, *Find2 = nullptr,
             *FindNext1 = nullptr, *Replace1 = nullptr, *Wordwrap1 = nullptr, *HyperLink1 = nullptr;
 
-    // Files. Load and save raise platform::FileError; what the window held stays as it was then.
+    // Files. Load and save raise platform::FileError; what the window held stays as it was then. Larger
+    // files are refused unread.
+    static constexpr qint64 MaxFileSize = 1073741824;
     void LoadFile(const QString &path);
     bool Save1Click();   // true when saved
     bool Saveas1Click(); // true when saved
@@ -112,6 +114,8 @@ public:
     void SetModified(bool modified);
     void SetCaption(const QString &caption);
     bool ToggleOverwrite();
+    // Shows the caret position and the overwrite mode on the main window's status line (when active).
+    void UpdateStatus();
     void RiloMemo1Focus();
 
     // Asks "Save changes to %s?" when modified; false keeps the window open.
@@ -169,15 +173,13 @@ public:
     // The settings window changed: every open document follows at once.
     static void ApplySettingsToAll();
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     void buildEditor();
     void buildMenus();
     void buildSidePanel();
     void buildPreviewTab();
-    void updateStatus();
+    // What Save writes, in the document's encoding (the one actually used is returned in used).
+    QByteArray savedBytes(platform::TextEncoding *used);
     QAction *addItem(QMenu *menu, const char *name, const QString &caption, std::function<void()> f,
                      const QKeySequence &key = QKeySequence());
 
@@ -185,6 +187,7 @@ private:
     QList<QMenu *> menus_;
     platform::TextEncoding encoding_ = platform::TextEncoding::Utf8;
     bool bom_ = false;
+    bool asking_ = false;
     QWidget *previewHost_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/editform.h"
 #include "controls/misc/propanel.h"
+#include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/fileio.h"
@@ -51,6 +52,12 @@ QString extensionOf(const QString &name)
     return dot > sep ? name.mid(dot) : QString();
 }
 
+// Questions run event loops of their own, in which a document may go away.
+QList<QPointer<TEditForm>> guarded(const QList<TEditForm *> &docs)
+{
+    return {docs.begin(), docs.end()};
+}
+
 QLabel *fixedLabel(const QString &text, QWidget *parent, QHBoxLayout *row)
 {
     auto *l = new QLabel(text, parent);
@@ -91,6 +98,7 @@ TFrameForm::TFrameForm()
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *) {
         mergeMenus();
         UpdateDocumentCommands();
+        UpdateStatus();
     });
 
     buildHandOver();
@@ -107,6 +115,15 @@ TFrameForm::TFrameForm()
     qApp->installEventFilter(this); // status tips become the hint line
     mergeMenus();
     UpdateDocumentCommands();
+    // Every document is asked before the frame decides to free itself: Cancel leaves all as it was.
+    OnCloseQuery = [this](QObject *, bool &canClose) {
+        for (const QPointer<TEditForm> &doc : guarded(EditForms())) {
+            if (doc && !doc->CloseQuery()) {
+                canClose = false;
+                return;
+            }
+        }
+    };
     FinishLoading();
 }
 
@@ -364,7 +381,12 @@ void TFrameForm::Open1Click()
     r.options = platform::ofHideReadOnly | platform::ofOverwritePrompt;
     if (!platform::ExecuteFileDialog(this, r))
         return;
-    OpenDocument(r.fileName, false);
+    // Reported here rather than left to unwind through the menu that ran this.
+    try {
+        OpenDocument(r.fileName, false);
+    } catch (const platform::Error &e) {
+        platform::Application::HandleException(e);
+    }
 }
 
 void TFrameForm::Search_StartClick()
@@ -387,10 +409,10 @@ void TFrameForm::MinimazeAll1Click()
 
 void TFrameForm::Button_CloseAllClick()
 {
-    const auto docs = EditForms();
+    const auto docs = guarded(EditForms());
     for (qsizetype i = docs.size() - 1; i >= 0; --i)
-        if (QWidget *sub = docs[i]->Frame())
-            sub->close(); // each asks its own question; Cancel keeps it and the walk goes on
+        if (docs[i])
+            docs[i]->Frame()->close(); // each asks its own question; Cancel keeps it and the walk goes on
 }
 
 void TFrameForm::CloseProject1Click()
@@ -404,14 +426,31 @@ void TFrameForm::LblOverwriteClick()
         LblOverwrite->setText(doc->ToggleOverwrite() ? QStringLiteral("OVERWRITE") : QStringLiteral("INSERT"));
 }
 
+void TFrameForm::UpdateStatus()
+{
+    if (TEditForm *doc = ActiveEditForm()) {
+        doc->UpdateStatus();
+        return;
+    }
+    for (QLabel *l : {LblOffset, LblPar, LblLine, LblCol})
+        l->clear();
+    LblProgress->hide();
+    LblOverwrite->setText(QStringLiteral("INSERT"));
+}
+
 void TFrameForm::DropFiles(const QStringList &paths)
 {
     const QStringList accepted = Memo4->Lines();
-    for (const QString &path : paths) {
-        const QString ext = extensionOf(path);
-        if (ext.isEmpty() || !accepted.contains(ext, Qt::CaseInsensitive))
-            continue;
-        OpenDocument(path, true);
+    try {
+        for (const QString &path : paths) {
+            const QString ext = extensionOf(path);
+            if (ext.isEmpty() || !accepted.contains(ext, Qt::CaseInsensitive))
+                continue;
+            OpenDocument(path, true);
+        }
+    } catch (const platform::Error &e) {
+        // The files opened before stay open; the drop ends here.
+        platform::Application::HandleException(e);
     }
 }
 
@@ -460,17 +499,12 @@ void TFrameForm::UpdateDocumentCommands()
 
 void TFrameForm::closeEvent(QCloseEvent *event)
 {
-    const auto docs = EditForms();
-    for (TEditForm *doc : docs) {
-        if (!doc->CloseQuery()) {
-            event->ignore();
-            return;
-        }
-    }
-    for (TEditForm *doc : docs) {
+    // Reached only once every document agreed (OnCloseQuery).
+    for (const QPointer<TEditForm> &doc : guarded(EditForms())) {
+        if (!doc)
+            continue;
         doc->SetModified(false); // already asked
-        if (QWidget *sub = doc->Frame())
-            sub->close();
+        doc->Frame()->close();
     }
     if (OnShutdown)
         OnShutdown();

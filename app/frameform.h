@@ -77,12 +77,15 @@ public:
     void CloseProject1Click();
     void LblOverwriteClick();
     void Knap_LinkClick();
-    // Opens the files of a drop (those whose extension is listed in Memo4).
+    // Opens the files of a drop (those whose extension is listed in Memo4); a file that cannot be opened
+    // is reported and ends the drop.
     void DropFiles(const QStringList &paths);
     // One tick of the plug-in poll (also run by its timer).
     void PollPlugin();
     // Enables the window commands while a document is open.
     void UpdateDocumentCommands();
+    // The status line shows the active document's caret and mode; empty while none is open.
+    void UpdateStatus();
 
     // Hooks for the windows and bars that join the frame later (template dialog, tool bar, start dialog).
     std::function<void()> OnShowTemplates;

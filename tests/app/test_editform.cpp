@@ -8,13 +8,17 @@
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
 
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QToolButton>
 
 using app::TEditForm;
 using app::TFrameForm;
@@ -30,6 +34,26 @@ class TestEditForm : public QObject {
         return frame->ActiveEditForm();
     }
     QString tmp(const QString &name) const { return k5test::Root() + QStringLiteral("/tmp/") + name; }
+
+    // A file dropped on the main window, as the window system delivers it.
+    void drop(const QString &path)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame, &event);
+    }
+    // File > Open picked from the main window's menu (no document open: the frame's own File menu).
+    void fileOpen()
+    {
+        QMenu *file = frame->File1;
+        file->popup(frame->mapToGlobal(QPoint(10, 10)));
+        QTRY_VERIFY(file->isVisible());
+        QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(frame->Open1).center());
+    }
 
 private slots:
     void initTestCase()
@@ -62,6 +86,91 @@ private slots:
         QVERIFY(!doc->Modified());
         QVERIFY(doc->Save1Click());
         QCOMPARE(k5test::ReadFile(path), bytes);
+    }
+
+    void reloadWritesWhatSaveWrites_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("utf-8") << QByteArray("<P>caf\xc3\xa9</P>\r\n");
+        QTest::newRow("windows-1252") << QByteArray("<P>caf\xe9 \x80</P>\r\n");
+        QTest::newRow("utf-16") << QByteArray("\xff\xfe<\0P\0>\0\r\0\n\0", 12);
+    }
+    void reloadWritesWhatSaveWrites()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("reload/page.htm")), bytes);
+        TEditForm *doc = open(path);
+        QStringList shown;
+        doc->OnNavigate = [&](const QString &f) { shown << f; };
+        doc->RiloMemo1->SetSelStart(0);
+        // A character beyond ASCII, and an empty pair of style codes that the saved form leaves out.
+        doc->InsertText(QStringLiteral("\u00e9\u0002\u0002 "));
+        doc->PageControl2->setCurrentIndex(1);
+        QTest::mouseClick(doc->SpeedButton4, Qt::LeftButton); // Reload
+        const QByteArray reloaded = k5test::ReadFile(path);
+        QVERIFY(!doc->Modified()); // the file holds the text now
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(reloaded, k5test::ReadFile(path));
+        QVERIFY(reloaded != bytes);
+        QCOMPARE(shown, (QStringList{path, path}));
+    }
+
+    void refusedFilesLeaveNoWindowAndStayUntouched_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("utf-16 U+0000") << QByteArray("\xff\xfe<\0P\0\0\0>\0", 10) << "NUL characters (the first at byte offset 6)";
+        for (const char code : {'\x01', '\x02', '\x03', '\x04', '\x05', '\x15'})
+            QTest::addRow("utf-8 0x%02X", code) << QByteArray("<P>a") + code + QByteArray("b\xc3\xa9</P>")
+                                               << QString::asprintf("0x%02X at byte offset 4", code);
+        QTest::newRow("ascii 0x02") << QByteArray("<B>\x02</B>") << "0x02 at byte offset 3";
+        QTest::newRow("windows-1252 0x15") << QByteArray("caf\xe9\x15") << "0x15 at byte offset 4";
+        QTest::newRow("utf-16 0x03") << QByteArray("\xff\xfe" "a\0\x03\0", 6) << "0x03 at byte offset 4";
+    }
+    void refusedFilesLeaveNoWindowAndStayUntouched()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("refused/page.htm")), bytes);
+        for (int byDrop = 0; byDrop < 2; ++byDrop) {
+            apptest::User user;
+            if (byDrop) {
+                user.Click(QStringLiteral("OK"));
+                drop(path);
+            } else {
+                user.TypeFileName(path).Click(QStringLiteral("OK"));
+                fileOpen();
+            }
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QCOMPARE(user.Texts.size(), 1);
+            QVERIFY2(user.Texts.first().contains(message), qPrintable(user.Texts.first()));
+            QVERIFY(user.Texts.first().contains(QStringLiteral("page.htm")));
+            QCOMPARE(frame->MDIChildCount(), 0);
+            QCOMPARE(k5test::ReadFile(path), bytes);
+        }
+    }
+
+    void filesAboveOneGibibyteAreRefusedUnread()
+    {
+        const QString path = tmp(QStringLiteral("huge.htm"));
+        QFile huge(path);
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        const qint64 size = 1073741824 + 1; // one byte above 1 GiB
+        QVERIFY(huge.resize(size)); // sparse: no disk taken
+        huge.close();
+        const QDateTime written = QFileInfo(path).lastModified();
+        apptest::User user;
+        user.Click(QStringLiteral("OK"));
+        drop(path);
+        apptest::Settle();
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(QStringLiteral("too large")), qPrintable(user.Texts.first()));
+        QVERIFY(user.Texts.first().contains(QStringLiteral("1073741825 bytes")));
+        QCOMPARE(frame->MDIChildCount(), 0);
+        QCOMPARE(QFileInfo(path).size(), size);
+        QCOMPARE(QFileInfo(path).lastModified(), written);
+        QFile::remove(path);
     }
 
     void lineEndsAreWrittenAsCrLf()

@@ -9,7 +9,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QScreen>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 
@@ -202,6 +205,56 @@ private slots:
         QCOMPARE(frame->LblPar->text(), QStringLiteral("2"));
         QCOMPARE(frame->LblLine->text(), QStringLiteral("2"));
         QCOMPARE(frame->LblCol->text(), QStringLiteral("1"));
+    }
+
+    void statusLineShowsTheActiveDocument()
+    {
+        frame->New1Click();
+        TEditForm *first = frame->ActiveEditForm();
+        first->RiloMemo1->SetSelStart(8);
+        frame->New1Click();
+        TEditForm *second = frame->ActiveEditForm();
+        second->RiloMemo1->SetSelStart(16); // "<HTML>\r\n<HEAD>\r\n": paragraph 3
+        QCOMPARE(frame->LblOffset->text(), QStringLiteral("16"));
+        QCOMPARE(frame->LblPar->text(), QStringLiteral("3"));
+        // Switching shows the figures of the document switched to.
+        frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(first->Frame()));
+        QCOMPARE(frame->ActiveEditForm(), first);
+        QCOMPARE(frame->LblOffset->text(), QStringLiteral("8"));
+        QCOMPARE(frame->LblPar->text(), QStringLiteral("2"));
+        // Overwrite mode set with the Insert key shows, per document.
+        QTest::keyClick(first->RiloMemo1, Qt::Key_Insert);
+        QVERIFY(first->RiloMemo1->Overwrite());
+        QCOMPARE(frame->LblOverwrite->text(), QStringLiteral("OVERWRITE"));
+        frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(second->Frame()));
+        QCOMPARE(frame->LblOverwrite->text(), QStringLiteral("INSERT"));
+        QCOMPARE(frame->LblOffset->text(), QStringLiteral("16"));
+        frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(first->Frame()));
+        QCOMPARE(frame->LblOverwrite->text(), QStringLiteral("OVERWRITE"));
+        // With the last document closed nothing is left on the status line.
+        apptest::CloseAll(*frame);
+        for (QLabel *l : {frame->LblOffset, frame->LblPar, frame->LblLine, frame->LblCol})
+            QCOMPARE(l->text(), QString());
+        QCOMPARE(frame->LblOverwrite->text(), QStringLiteral("INSERT"));
+    }
+
+    void tilingKeepsTheMainWindowWidth()
+    {
+        const QRect screen = frame->screen()->availableGeometry();
+        frame->showNormal();
+        frame->setGeometry(screen.x() + 10, screen.y() + 10, std::min(900, screen.width() - 20), std::min(600, screen.height() - 20));
+        QTRY_VERIFY(frame->isVisible());
+        const QSize size = frame->size();
+        for (int i = 0; i < 4; ++i)
+            frame->New1Click();
+        apptest::Settle();
+        frame->Tile1->trigger();
+        apptest::Settle();
+        QCOMPARE(frame->size(), size);
+        QVERIFY(screen.contains(frame->geometry()));
+        frame->Cascade1->trigger();
+        apptest::Settle();
+        QCOMPARE(frame->size(), size);
     }
 
     void settingsWindowSwitchesHighlightingAndPanel()

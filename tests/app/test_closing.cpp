@@ -1,0 +1,193 @@
+// Every way of closing an edited document, answered through the real question box as a user answers it.
+#include "k5test.h"
+#include "apptest.h"
+
+#include "platform/application.h"
+
+#include <QMenu>
+#include <csignal>
+#include <unistd.h>
+
+using app::TEditForm;
+using app::TFrameForm;
+
+namespace {
+
+const QByteArray original = "<P>on disk</P>\r\n";
+
+QAction *findAction(const QList<QMenu *> &menus, const QString &name)
+{
+    for (QMenu *m : menus)
+        for (QAction *a : m->actions())
+            if (a->objectName() == name)
+                return a;
+    return nullptr;
+}
+
+} // namespace
+
+class TestClosing : public QObject {
+    Q_OBJECT
+    QPointer<TFrameForm> frame;
+    QString file;
+
+    QString tmp(const QString &name) const { return k5test::Root() + QStringLiteral("/tmp/") + name; }
+
+    // An edited document of its own file, in a main window that frees itself on close as the program's does.
+    QPointer<TEditForm> openEdited(const QString &name)
+    {
+        const QString path = k5test::WriteFile(tmp(name), original);
+        QPointer<TEditForm> doc = frame->OpenDocument(path, false);
+        doc->RiloMemo1->SetSelStart(0);
+        doc->InsertText(QStringLiteral("edited "));
+        return doc;
+    }
+    void checkKept(TEditForm *doc, const QString &path)
+    {
+        QVERIFY(doc);
+        QVERIFY(doc->Frame()->isVisible());
+        QVERIFY(doc->Text().startsWith(QStringLiteral("edited <P>on disk</P>")));
+        QVERIFY(doc->Modified());
+        QCOMPARE(k5test::ReadFile(path), original);
+    }
+
+private slots:
+    void init()
+    {
+        frame = new TFrameForm;
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->show();
+        file = tmp(QStringLiteral("close.htm"));
+    }
+    void cleanup()
+    {
+        if (frame) {
+            for (TEditForm *doc : frame->EditForms())
+                doc->SetModified(false);
+            delete frame;
+        }
+        apptest::Settle();
+    }
+
+    void everyCloseAsksAndKeepsWhatTheAnswerSays_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("answer");
+        const char *ways[] = {"File > Close", "close button", "system menu", "Close All", "File > Exit",
+                              "main window close button", "SIGTERM"};
+        for (const char *way : ways)
+            for (const char *answer : {"Cancel", "&No", "&Yes"})
+                QTest::addRow("%s, %s", way, answer) << QString::fromLatin1(way) << QString::fromLatin1(answer);
+    }
+    void everyCloseAsksAndKeepsWhatTheAnswerSays()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, answer);
+        QPointer<TEditForm> doc = openEdited(QStringLiteral("close.htm"));
+        apptest::User user;
+        user.Click(answer);
+        auto *sub = qobject_cast<QMdiSubWindow *>(doc->Frame());
+        if (way == QLatin1String("File > Close")) {
+            doc->Close1->trigger();
+        } else if (way == QLatin1String("close button")) {
+            sub->close();
+        } else if (way == QLatin1String("system menu")) {
+            QAction *close = nullptr;
+            for (QAction *a : sub->systemMenu()->actions())
+                if (a->text() == QLatin1String("&Close"))
+                    close = a;
+            QVERIFY(close);
+            close->trigger();
+        } else if (way == QLatin1String("Close All")) {
+            doc->CloseAll1->trigger();
+        } else if (way == QLatin1String("File > Exit")) {
+            QAction *exit = findAction(doc->Menus(), QStringLiteral("Exit2"));
+            QVERIFY(exit);
+            exit->trigger();
+        } else if (way == QLatin1String("main window close button")) {
+            frame->close();
+        } else {
+            platform::Application::CloseOnTerminationSignal(frame);
+            ::kill(::getpid(), SIGTERM);
+            QTRY_VERIFY(user.Done());
+        }
+        apptest::Settle();
+        QCOMPARE(user.Texts, QStringList{QStringLiteral("Save changes to %1?").arg(file)});
+        const bool wholeProgram = way == QLatin1String("File > Exit") || way == QLatin1String("main window close button") ||
+                                  way == QLatin1String("SIGTERM");
+        if (answer == QLatin1String("Cancel")) {
+            checkKept(doc, file);
+            QVERIFY(frame && frame->isVisible());
+            QCOMPARE(frame->MDIChildCount(), 1);
+            return;
+        }
+        QVERIFY(!doc);
+        QCOMPARE(k5test::ReadFile(file), answer == QLatin1String("&Yes") ? "edited " + original : original);
+        if (wholeProgram)
+            QVERIFY(!frame);
+        else
+            QVERIFY(frame && frame->MDIChildCount() == 0);
+    }
+
+    void escapeDoesNotClose()
+    {
+        QPointer<TEditForm> doc = openEdited(QStringLiteral("close.htm"));
+        apptest::User user;
+        user.Click(QStringLiteral("Cancel"));
+        QTest::keyClick(doc->RiloMemo1, Qt::Key_Escape);
+        apptest::Settle();
+        QVERIFY(user.Texts.isEmpty());
+        checkKept(doc, file);
+    }
+
+    void closeAllGoesOnAfterACancel()
+    {
+        QPointer<TEditForm> first = openEdited(QStringLiteral("first.htm"));
+        QPointer<TEditForm> second = openEdited(QStringLiteral("second.htm")); // active: asked last
+        apptest::User user;
+        user.Click(QStringLiteral("Cancel")).Click(QStringLiteral("&No"));
+        second->CloseAll1->trigger();
+        apptest::Settle();
+        QCOMPARE(user.Texts, (QStringList{QStringLiteral("Save changes to %1?").arg(tmp(QStringLiteral("first.htm"))),
+                                          QStringLiteral("Save changes to %1?").arg(tmp(QStringLiteral("second.htm")))}));
+        checkKept(first, tmp(QStringLiteral("first.htm")));
+        QVERIFY(!second);
+        QCOMPARE(k5test::ReadFile(tmp(QStringLiteral("second.htm"))), original);
+    }
+
+    void aCancelledShutdownKeepsEveryDocument()
+    {
+        QPointer<TEditForm> first = openEdited(QStringLiteral("first.htm"));
+        QPointer<TEditForm> second = openEdited(QStringLiteral("second.htm"));
+        apptest::User user;
+        user.Click(QStringLiteral("&No")).Click(QStringLiteral("Cancel"));
+        frame->close();
+        apptest::Settle();
+        QCOMPARE(user.Texts.size(), 2);
+        QVERIFY(frame && frame->isVisible());
+        checkKept(first, tmp(QStringLiteral("first.htm")));
+        checkKept(second, tmp(QStringLiteral("second.htm")));
+    }
+
+    void aSecondRequestWhileAskingWaitsForTheAnswer()
+    {
+        QPointer<TEditForm> doc = openEdited(QStringLiteral("close.htm"));
+        apptest::User user;
+        // While the question is open a termination request comes in: it must not ask again or close.
+        user.Then([&](QWidget *w) {
+                if (!qobject_cast<QMessageBox *>(w))
+                    return false;
+                frame->close();
+                return true;
+            })
+            .Click(QStringLiteral("Cancel"));
+        doc->Close1->trigger();
+        apptest::Settle();
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY(frame && frame->isVisible());
+        checkKept(doc, file);
+    }
+};
+
+K5_TEST_MAIN(TestClosing)
+#include "test_closing.moc"
