@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The real program under Xvfb: it starts, opens a document from the File menu, takes the text another
-# program drops into plugin.qvl, and on SIGTERM asks about the modified document and exits cleanly.
+# The real program under Xvfb, without a window manager: the splash goes by itself, a document opened
+# from the File menu takes the text that another program left in plugin.qvl before the start, and on
+# SIGTERM the program asks about the modified document and exits cleanly. Every wait is for a condition
+# and bounded; no fixed pause stands in for one.
 set -u
 bin="$1"
 if [[ "${2:-}" != --inner ]]; then
@@ -13,43 +15,74 @@ if [[ "${2:-}" != --inner ]]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$bin" --inner
 fi
 
-fail() { echo "FAIL: $*"; kill -KILL "$pid" 2>/dev/null; exit 1; }
-waitfor() { # seconds, command...
-  local t=$(( $1 * 10 )); shift
-  while ((t-- > 0)); do "$@" && return 0; sleep 0.1; done
-  return 1
+pid=""
+fail() { echo "FAIL: $*"; [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null; exit 1; }
+waitfor() { # seconds, command...: polls the condition until it holds or the time is up
+  local end=$((SECONDS + $1)); shift
+  until "$@"; do
+    ((SECONDS < end)) || return 1
+    sleep 0.05
+  done
 }
+windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null; }
+running() { kill -0 "$pid" 2>/dev/null; }
+
+# Left before the start: it must wait until a document is open, or its text would be lost.
+plugin="$KESTROVA_HOME/plugin.qvl"
+printf 'handed over by another program\r\n' > "$plugin"
 
 "$bin" &
 pid=$!
-wid=""
-findframe() { wid="$(xdotool search --onlyvisible --name '^Kestrova 5$' 2>/dev/null | head -n 1)"; [[ -n "$wid" ]]; }
-waitfor 60 findframe || fail "the main window did not appear"
+wid="$(timeout 60 xdotool search --sync --onlyvisible --name '^Kestrova 5$' | head -n 1)"
+[[ -n "$wid" ]] || fail "the main window did not appear"
 echo "main window $wid"
 
-plugin="$KESTROVA_HOME/plugin.qvl"
-printf 'handed over by another program\r\n' > "$plugin"
-sleep 1
+# The splash (340 x 61) was mapped before the main window; nothing activates it here.
+splash_gone() {
+  local w
+  for w in $(windows); do
+    [[ "$(xdotool getwindowgeometry "$w" 2>/dev/null | sed -n 's/^ *Geometry: //p')" == 340x61 ]] && return 1
+  done
+  return 0
+}
+waitfor 30 splash_gone || fail "the splash did not close"
+echo "splash closed"
 [[ -f "$plugin" ]] || fail "the plug-in file was taken while no document was open"
 
-# File > New opens a document; the poll then takes the plug-in file.
-opened() { [[ ! -f "$plugin" ]]; }
+# File > New: Alt+F opens the menu (a window of its own), N picks New; the poll then takes the file.
+focused() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$1" ]]; }
+count=0
+more_windows() { (( $(windows | wc -l) > count )); }
+taken() { [[ ! -f "$plugin" ]]; }
 for attempt in 1 2 3; do
-  xdotool windowfocus --sync "$wid" 2>/dev/null || true
-  sleep 0.3
+  xdotool windowfocus "$wid" 2>/dev/null
+  waitfor 10 focused "$wid" || continue
+  count=$(windows | wc -l)
   xdotool key --clearmodifiers alt+f
-  sleep 0.5
+  waitfor 10 more_windows || continue
   xdotool key --clearmodifiers n
-  waitfor 10 opened && break
+  waitfor 20 taken && break
 done
-opened || fail "no document took the plug-in file"
+taken || fail "no document took the plug-in file"
 echo "document opened and took the plug-in file"
 
+# The document holds the handed-over text: SIGTERM brings up the save question; answer No.
 kill -TERM "$pid"
-# The document holds the plug-in text: the save question comes up; answer No.
-sleep 2
+box=""
+question() {
+  local w
+  for w in $(windows); do
+    [[ "$w" != "$wid" && "$(xdotool getwindowname "$w" 2>/dev/null)" == "Kestrova 5" ]] && box="$w" && return 0
+  done
+  return 1
+}
+asked_or_gone() { question || ! running; }
+waitfor 30 asked_or_gone || fail "no save question after SIGTERM"
+[[ -n "$box" ]] || fail "the program exited without asking about the modified document"
+waitfor 10 focused "$box" || xdotool windowfocus "$box" 2>/dev/null
+waitfor 10 focused "$box" || fail "the save question did not get the keyboard"
 xdotool key --clearmodifiers alt+n
-gone() { ! kill -0 "$pid" 2>/dev/null; }
+gone() { ! running; }
 waitfor 30 gone || fail "the program did not exit"
 wait "$pid"
 rc=$?
