@@ -378,22 +378,32 @@ void encodeRow(const uint8_t *row, int w, EncoderState &st, BitPacker &packer)
         uint32_t pixel = row[x];
         uint32_t known = first[prefix];
         uint32_t code = known ^ pixel << 12;
-        while (code - 1u < 4095u) {
-            prefix = code;
-            if (++x == w)
-                goto done;
-            pixel = row[x];
-            known = first[prefix];
-            code = known ^ pixel << 12;
-        }
-        uint32_t *slot = nullptr;
-        if (known != 0) {
-            const uint32_t key = prefix << 8 | pixel;
+        // The hash table is read together with the array: the short strings of busy pictures end here.
+        uint32_t key = prefix << 8 | pixel;
+        uint32_t *slot = table + ((key * 0x9E3779B1u) >> 19);
+        uint32_t entry = *slot;
+        if (code - 1u < 4095u) {
+            do {
+                prefix = code;
+                if (++x == w)
+                    goto done;
+                pixel = row[x];
+                known = first[prefix];
+                code = known ^ pixel << 12;
+            } while (code - 1u < 4095u);
+            key = prefix << 8 | pixel;
             slot = table + ((key * 0x9E3779B1u) >> 19);
-            while (*slot && (*slot >> 12) != key)
+            entry = *slot;
+        }
+        if (known == 0) {
+            slot = nullptr; // the code has no extension yet: this one goes into the array
+        } else {
+            while (entry && (entry >> 12) != key) {
                 slot = table + ((slot - table + 1) & (kEncoderSlots - 1));
-            if (*slot) {
-                prefix = *slot & 0xFFF;
+                entry = *slot;
+            }
+            if (entry) {
+                prefix = entry & 0xFFF;
                 ++x;
                 continue;
             }
@@ -401,7 +411,7 @@ void encodeRow(const uint8_t *row, int w, EncoderState &st, BitPacker &packer)
         packer.Put(int(prefix), codeSize);
         ++last;
         if (slot)
-            *slot = (prefix << 8 | pixel) << 12 | uint32_t(last);
+            *slot = key << 12 | uint32_t(last);
         else
             first[prefix] = pixel << 12 | uint32_t(last);
         prefix = pixel;
