@@ -226,6 +226,7 @@ TQvUpDown::TQvUpDown(QWidget *parent)
     down_->setArrowType(Qt::DownArrow);
     connect(up_, &QToolButton::clicked, this, [this] { click(btNext); });
     connect(down_, &QToolButton::clicked, this, [this] { click(btPrev); });
+    setFixedWidth(NaturalWidth());
     resize(NaturalWidth(), 20);
 }
 

@@ -195,7 +195,9 @@ private slots:
         QVERIFY(e.SpinButton());
         QVERIFY(!e.UpDown());
         QCOMPARE(e.SpinButton()->FocusControl(), &e);
-        QVERIFY(e.minimumHeight() >= e.fontMetrics().height() + 5);
+        QCOMPARE(e.MinimumHeight(), e.fontMetrics().height() + 5);
+        e.resize(80, 5);
+        QCOMPARE(e.height(), e.MinimumHeight());
     }
 
     void valuesAreClampedOnlyBetweenDifferentLimits()
@@ -381,6 +383,13 @@ private slots:
         QVERIFY(showAndWait(&e));
         QCOMPARE(ud->width(), ud->NaturalWidth());
         QVERIFY(ud->width() <= 15);
+        TQvUpDown alone;
+        alone.resize(40, 30);
+        QCOMPARE(alone.width(), alone.NaturalWidth());
+        QCOMPARE(alone.Min(), -1);
+        QCOMPARE(alone.Max(), 1);
+        QCOMPARE(alone.Position(), 0);
+        QVERIFY(alone.ArrowKeys());
         QTest::mouseClick(ud->UpButton(), Qt::LeftButton);
         QCOMPARE(e.text(), QStringLiteral("1"));
         QCOMPARE(ud->Position(), 0);
