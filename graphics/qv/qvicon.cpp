@@ -45,8 +45,19 @@ QImage decodePng(const QByteArray &png)
     const quint32 height = bigEndian32(png.constData() + 20);
     if (width == 0 || height == 0 || width > quint32(kIconMaxSide) || height > quint32(kIconMaxSide))
         invalidIcon();
+    // Every chunk must lie within the data, up to the end chunk: the PNG reader would allocate what a
+    // chunk claims before finding that the data ends.
+    bool complete = false;
+    for (qsizetype pos = 8; !complete && png.size() - pos >= 12;) {
+        const quint32 length = bigEndian32(png.constData() + pos);
+        if (length > quint64(png.size() - pos - 12))
+            invalidIcon();
+        complete = png.mid(pos + 4, 4) == "IEND";
+        pos += 12 + qsizetype(length);
+    }
     QImage image;
-    if (!image.loadFromData(png, "PNG") || image.width() != int(width) || image.height() != int(height))
+    if (!complete || !image.loadFromData(png, "PNG") || image.width() != int(width) ||
+        image.height() != int(height))
         invalidIcon();
     return image.convertToFormat(QImage::Format_ARGB32);
 }

@@ -11,9 +11,9 @@
 
 namespace gfx {
 
-// The largest side of an icon image we decode: far beyond what icon files hold (256), small enough that
-// a hostile header cannot make us allocate much.
-constexpr int kIconMaxSide = 1024;
+// The largest side of an icon image we decode: the most an icon directory can state. A PNG image of this
+// size may come from a hundred bytes of data, so a larger bound would let a small file claim much memory.
+constexpr int kIconMaxSide = 256;
 
 // One entry of an icon or cursor directory, as stored. A cursor keeps its hotspot where an icon keeps
 // its planes and bit count.

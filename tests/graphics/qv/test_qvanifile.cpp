@@ -328,6 +328,32 @@ private slots:
         QCOMPARE(Difference(ani->Icons(0)->Image(), Picture(24, 24, kColours)), QString());
     }
 
+    // The fuzz seeds: cursors and icons made with icotool and found on a Debian machine, put together.
+    void readsTheSeedFiles()
+    {
+        const QString corpus = QStringLiteral(K5_SOURCE_DIR "/fuzz/anicursor/corpus/");
+        const auto two = read(k5test::ReadFile(corpus + "two.ani"));
+        QCOMPARE(two->Count(), 2);
+        QCOMPARE(two->Frames(0)->HotSpot, QPoint(2, 3));
+        QCOMPARE(two->Frames(1)->HotSpot, QPoint(1, 1));
+        QCOMPARE(two->Frames(1)->JiffRate, 20u);
+        QCOMPARE(two->IconColors(), 16);
+        const auto seq = read(k5test::ReadFile(corpus + "seq.ani"));
+        QCOMPARE(seq->Count(), 4);
+        QCOMPARE(seq->Title(), QStringLiteral("Spin"));
+        QCOMPARE(seq->Artist(), QStringLiteral("Kestrova"));
+        QVERIFY(seq->Icons(0)->Equals(seq->Icons(3)));
+        QVERIFY(seq->Icons(1)->Equals(seq->Icons(2)));
+        QCOMPARE(seq->Frames(3)->JiffRate, 4u);
+        QCOMPARE(seq->Frames(2)->HotSpot, QPoint(5, 5));
+        QCOMPARE(read(k5test::ReadFile(corpus + "noanih.ani"))->Count(), 2);
+        QCOMPARE(read(k5test::ReadFile(corpus + "png.ani"))->Icons(0)->Width(), 12);
+        const auto deep = read(k5test::ReadFile(corpus + "deep.ani"));
+        QCOMPARE(deep->Count(), 3);
+        QCOMPARE(deep->IconColors(), 16);
+        QCOMPARE(deep->Icons(2)->Width(), 32);
+    }
+
     void handsFramesToIconsListsAndGifs()
     {
         Anih h;

@@ -77,6 +77,15 @@ QImage masked(const QImage &img)
 // the mask decide.
 enum PeerCheck { Exact, MagickOnly, ColoursOnly };
 
+QByteArray pngOf(const QImage &img)
+{
+    QByteArray png;
+    QBuffer b(&png);
+    b.open(QIODevice::WriteOnly);
+    img.save(&b, "PNG");
+    return png;
+}
+
 // The peer's colours with our alpha.
 QImage opaque(const QImage &peer, const QImage &ours)
 {
@@ -186,6 +195,58 @@ private slots:
         QCOMPARE(Difference(icon->Image(), masked(picture)), QString());
     }
 
+    // Icons found on a Debian machine and icons made with icotool (the animated cursor fuzz seeds): every
+    // image in them reads as both peers read it.
+    void readsRealIconsAsThePeersDo_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"bug.ico", "sys.ico", "i1.ico", "i32.ico", "ipng.ico"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void readsRealIconsAsThePeersDo()
+    {
+        QFETCH(QString, name);
+        const QByteArray file = k5test::ReadFile(QStringLiteral(K5_SOURCE_DIR "/fuzz/anicursor/corpus/") + name);
+        QVERIFY(!file.isEmpty());
+        const TIconDirectory dir = ReadIconDirectory(file);
+        const auto icon = iconOf(file);
+        QCOMPARE(icon->Image(), DecodeIconEntry(file, dir.Entries[icon->ImageIndex()]));
+        if (!havePeers())
+            QSKIP("icoutils or imagemagick is not installed");
+        QTemporaryDir tmp;
+        const QString ico = k5test::WriteFile(tmp.filePath(QStringLiteral("x.ico")), file);
+        for (int i = 0; i < dir.Entries.size(); ++i) {
+            const QImage ours = DecodeIconEntry(file, dir.Entries[i]);
+            const QString out = tmp.filePath(QStringLiteral("i%1").arg(i));
+            QDir(tmp.path()).mkdir(QStringLiteral("i%1").arg(i));
+            QVERIFY(RunTool(Tool(QStringLiteral("icotool")), {"-x", "-i", QString::number(i + 1), "-o", out, ico}));
+            const QStringList png = QDir(out).entryList({QStringLiteral("*.png")});
+            QCOMPARE(png.size(), 1);
+            QCOMPARE(Difference(ours, QImage(out + "/" + png.first())), QString());
+            const QString magick = tmp.filePath(QStringLiteral("m%1.png").arg(i));
+            QVERIFY(RunTool(Tool(QStringLiteral("convert")), {ico + QStringLiteral("[%1]").arg(i), "PNG32:" + magick}));
+            QCOMPARE(Difference(ours, QImage(magick)), QString());
+        }
+    }
+
+    // An icon directory states at most 256: a PNG image may not claim more, however few bytes it takes.
+    void pngImagesAreBoundedByWhatADirectoryCanState()
+    {
+        for (int side : {256, 257}) {
+            QImage img(side, 1, QImage::Format_ARGB32);
+            img.fill(qRgba(1, 2, 3, 200));
+            Entry e;
+            e.image = pngOf(img);
+            TIcon icon;
+            if (side <= kIconMaxSide) {
+                icon.LoadFromBytes(IconFile(1, {e}));
+                QCOMPARE(Difference(icon.Image(), img), QString());
+            } else {
+                QVERIFY_THROWS_EXCEPTION(platform::InvalidGraphic, icon.LoadFromBytes(IconFile(1, {e})));
+            }
+        }
+    }
+
     void showsTheEntryNearest32WithTheMostColours()
     {
         const QImage small = Picture(16, 16, kFive), mid = Picture(32, 32, kFive), big = Picture(48, 48, kFive);
@@ -235,18 +296,15 @@ private slots:
         QTest::newRow("header longer than the image") << patched(22, U32(4000));
         QTest::newRow("short header") << patched(22, U32(12));
         QTest::newRow("palette past the end") << SimpleIcon(pic, 8, paletteOf(256, kFive)).left(22 + 40 + 100);
-        QByteArray png;
-        {
-            QBuffer b(&png);
-            b.open(QIODevice::WriteOnly);
-            QVERIFY(pic.save(&b, "PNG"));
-        }
-        Entry e;
-        e.image = png;
+        const QByteArray png = pngOf(pic);
         QTest::newRow("PNG cut short") << IconFile(1, {Entry{png.left(png.size() - 20)}});
         QByteArray huge = png;
         huge.replace(16, 4, QByteArray::fromHex("00010000")); // 65536 wide
         QTest::newRow("PNG too wide") << IconFile(1, {Entry{huge}});
+        QByteArray claims = png;
+        claims.insert(33, QByteArray::fromHex("1FFFFFFF") + "tEXt" + QByteArray("Comment\0x", 9));
+        QTest::newRow("PNG chunk longer than the data") << IconFile(1, {Entry{claims}});
+        QTest::newRow("PNG without its end") << IconFile(1, {Entry{png.left(png.size() - 12)}});
         QTest::newRow("PNG without header") << IconFile(1, {Entry{png.left(8) + QByteArray(40, 'x')}});
     }
     void refusesDamagedIconsAndKeepsWhatItHad()
