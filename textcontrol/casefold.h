@@ -5,6 +5,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringView>
+#include <cstring>
 
 namespace textcontrol {
 
@@ -46,10 +47,46 @@ inline QString FoldCase(QStringView s)
     return out;
 }
 
-// Whether c (below 256) is the only character below 256 that folds to itself: then a plain byte
-// search finds every place where narrow text may fold to it.
-bool FoldsAloneNarrow(ushort c);
+// The first character of a key or pattern as a search looks for it: its folded form (itself when the
+// case counts), and the characters below 256 that text of one byte a character may hold there.
+struct FirstChar {
+    ushort folded = 0;
+    quint8 count = 0; // of narrow; more than three: any character may be one, test each
+    uchar narrow[3] = {};
+};
+FirstChar MakeFirstChar(QStringView key, bool caseSensitive);
 // Whether some character from 256 on folds to c.
 bool HasWideFoldSource(ushort c);
+
+// Next index from i up to end where the text s[0, len) may hold the first character f.
+template <class Ch> int NextCandidate(const Ch *s, qsizetype len, int i, int end, const FirstChar &f, bool cs)
+{
+    if constexpr (sizeof(Ch) == 1) {
+        switch (f.count) {
+        case 0: return end;
+        case 1: {
+            const void *hit = i < end ? std::memchr(s + i, f.narrow[0], size_t(end - i)) : nullptr;
+            return hit ? int(static_cast<const Ch *>(hit) - s) : end;
+        }
+        case 2:
+            for (; i < end; ++i)
+                if (uchar(s[i]) == f.narrow[0] || uchar(s[i]) == f.narrow[1])
+                    return i;
+            return end;
+        case 3:
+            for (; i < end; ++i)
+                if (uchar(s[i]) == f.narrow[0] || uchar(s[i]) == f.narrow[1] || uchar(s[i]) == f.narrow[2])
+                    return i;
+            return end;
+        default: break;
+        }
+    }
+    for (; i < end; ++i) {
+        const auto c = ushort(s[i]);
+        if (c == f.folded || (!cs && c >= 'A' && FoldAt(s, len, i) == f.folded))
+            return i;
+    }
+    return end;
+}
 
 } // namespace textcontrol

@@ -40,23 +40,14 @@ TKeyStyle ReadStyle(platform::FormReader &r)
 } // namespace
 
 namespace {
-// For each character below 256: how many characters fold to it, and whether one from 256 on does.
+// For each character below 256, whether one from 256 on folds to it.
 struct FoldSources {
-    quint8 narrow[256] = {};
     bool wide[256] = {};
     FoldSources()
     {
-        for (char32_t c = 0; c <= 0xFFFF; ++c) {
-            if (QChar::isSurrogate(c))
-                continue;
-            const char32_t f = FoldPoint(c);
-            if (f >= 256)
-                continue;
-            if (c < 256)
-                ++narrow[f];
-            else
-                wide[f] = true;
-        }
+        for (char32_t c = 256; c <= 0xFFFF; ++c)
+            if (!QChar::isSurrogate(c) && FoldPoint(c) < 256)
+                wide[FoldPoint(c)] = true;
     }
 };
 const FoldSources &Sources()
@@ -66,7 +57,26 @@ const FoldSources &Sources()
 }
 } // namespace
 
-bool FoldsAloneNarrow(ushort c) { return c < 256 && Sources().narrow[c] <= 1; }
+FirstChar MakeFirstChar(QStringView key, bool caseSensitive)
+{
+    FirstChar f;
+    if (key.isEmpty())
+        return f;
+    f.folded = key[0].unicode();
+    if (caseSensitive) {
+        f.count = f.folded < 256 ? 1 : 0;
+        f.narrow[0] = uchar(f.folded);
+        return f;
+    }
+    f.folded = FoldAt(key.utf16(), key.size(), 0);
+    for (char32_t c = 0; c < 256; ++c)
+        if (FoldPoint(c) == f.folded) {
+            if (f.count < 3)
+                f.narrow[f.count] = uchar(c);
+            f.count = quint8(f.count + 1);
+        }
+    return f;
+}
 
 bool HasWideFoldSource(ushort c) { return c < 256 && Sources().wide[c]; }
 
@@ -90,12 +100,20 @@ const QString &TKeywordList::Strings(int i) const
     return words_[size_t(i)].word;
 }
 
+TKeywordList::Entry TKeywordList::MakeEntry(const QString &word, const TKeyStyle &style)
+{
+    const bool cs = style.flags & kfCaseSensitive;
+    Entry e{word, FoldCase(word), {}, style};
+    e.first = MakeFirstChar(cs ? QStringView(word) : QStringView(e.folded), cs);
+    return e;
+}
+
 void TKeywordList::Add(const QString &word, const TKeyStyle &style)
 {
     CheckKey(word);
     if (Count() >= kMaxKeyEntries)
         throw platform::Error(QStringLiteral("Too many keys"));
-    words_.push_back({word, FoldCase(word), style});
+    words_.push_back(MakeEntry(word, style));
     Changed();
 }
 
@@ -172,7 +190,7 @@ void TKeywordList::ReadData(platform::FormReader &r)
         CheckKey(word);
         if (int(read.size()) >= kMaxKeyEntries)
             throw platform::Error(QStringLiteral("Too many keys"));
-        read.push_back({word, FoldCase(word), ReadStyle(r)});
+        read.push_back(MakeEntry(word, ReadStyle(r)));
     }
     r.ReadListEnd();
     BeginUpdate();
@@ -196,6 +214,7 @@ void TStartStopKeyList::Add(const QString &start, const QString &stop, bool ends
     k.stop = cs ? stop : KeyUpper(stop);
     k.matchStart = cs ? start : FoldCase(start);
     k.matchStop = cs ? stop : FoldCase(stop);
+    k.stopFirst = MakeFirstChar(k.matchStop, cs);
     k.endsAtParEnd = endsAtParEnd;
     longestStart_ = std::max(longestStart_, int(start.size()));
     longestStop_ = std::max(longestStop_, int(stop.size()));

@@ -1,6 +1,7 @@
 #pragma once
 // The two highlighting lists of the memo: single keywords and start/stop key pairs, each entry with a
 // style record, and their stored forms.
+#include "textcontrol/casefold.h"
 #include "textcontrol/tcolor.h"
 
 #include <QString>
@@ -46,6 +47,7 @@ public:
     const TKeyStyle &Style(int i) const { return words_.at(size_t(i)).style; }
     // Lookup tables: case-folded copies (what text is matched against) and the longest keyword.
     const QString &Folded(int i) const { return words_.at(size_t(i)).folded; }
+    const FirstChar &First(int i) const { return words_.at(size_t(i)).first; }
     int Longest() const { return longest_; }
     bool operator==(const TKeywordList &o) const;
 
@@ -58,8 +60,10 @@ private:
     void Changed();
     struct Entry {
         QString word, folded;
+        FirstChar first; // of what is matched
         TKeyStyle style;
     };
+    static Entry MakeEntry(const QString &word, const TKeyStyle &style);
     std::vector<Entry> words_;
     int longest_ = 0;
     int updating_ = 0;
@@ -69,6 +73,7 @@ struct TStartStopKey {
     TKeyStyle style;
     QString start, stop; // upper-cased unless case-sensitive
     QString matchStart, matchStop; // what the text is matched against: case-folded unless case-sensitive
+    FirstChar stopFirst;
     bool endsAtParEnd = false;
     qint16 link = -1;
     // Derived separator requirements (whole-word pairs only).

@@ -1,7 +1,6 @@
 #include "textcontrol/memocore.h"
 
 #include "platform/error.h"
-#include "textcontrol/casefold.h"
 #include "textcontrol/rilostrings.h"
 
 #include <QBuffer>
@@ -43,23 +42,6 @@ bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool need
     if (needBefore && i > 0 && !isSep(ushort(s[i - 1])))
         return false;
     return !(needAfter && i + m < len && !isSep(ushort(s[i + m])));
-}
-// Next index from i (up to end) where the text s[0, len) may start a key whose first character,
-// case-folded unless cs, is `first`.
-template <class Ch> int NextCandidate(const Ch *s, int len, int i, int end, ushort first, bool cs)
-{
-    if constexpr (sizeof(Ch) == 1) {
-        if (first < 256 && (cs || FoldsAloneNarrow(first))) {
-            const void *hit = i < end ? std::memchr(s + i, int(first), size_t(end - i)) : nullptr;
-            return hit ? int(static_cast<const Ch *>(hit) - s) : end;
-        }
-    }
-    for (; i < end; ++i) {
-        const ushort c = ushort(s[i]);
-        if (c == first || (!cs && c >= 'A' && FoldAt(s, len, i) == first))
-            return i;
-    }
-    return end;
 }
 
 // Paragraph ends as loading reads them: CR LF, LF CR, a lone CR and a lone LF each end one paragraph.
@@ -1151,12 +1133,11 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
             }
             const TStartStopKey &key = startStop_[k];
             const bool cs = key.style.flags & kfCaseSensitive;
-            const ushort first = key.matchStop[0].unicode();
             int q = std::max({bodyStart, p - m + 1, 0});
             const int qEnd = std::min(len - m + 1, limit);
             int found = -1;
             for (; q < qEnd; ++q) {
-                q = NextCandidate(s, len, q, qEnd, first, cs);
+                q = NextCandidate(s, len, q, qEnd, key.stopFirst, cs);
                 if (q >= qEnd)
                     break;
                 if (MatchAt(s, len, q, key.matchStop, cs, key.stopPrecSep, key.stopFollowSep, sep)) {
@@ -1318,9 +1299,8 @@ template <class Ch> bool MemoCore::FindKeywords(const Ch *s, int len, int a, int
         const int m = int(key.size());
         if (m == 0)
             continue;
-        const ushort first = key[0].unicode();
         for (int i = a; i + m <= b; ++i) {
-            i = NextCandidate(s, len, i, b - m + 1, first, cs);
+            i = NextCandidate(s, len, i, b - m + 1, keywords_.First(k), cs);
             if (i + m > b)
                 break;
             if (!MatchAt(s, len, i, key, cs, true, true, sep))
@@ -1374,7 +1354,7 @@ template <class Ch> bool MemoCore::AnyKeyword(const Ch *s, int len, int a, int b
         const int m = int(key.size());
         if (m == 0)
             continue;
-        const ushort first = key[0].unicode();
+        const FirstChar &first = keywords_.First(k);
         for (int i = NextCandidate(s, len, a, b - m + 1, first, cs); i + m <= b; i = NextCandidate(s, len, i + 1, b - m + 1, first, cs))
             if (MatchAt(s, len, i, key, cs, true, true, sep))
                 return true;
@@ -2253,7 +2233,8 @@ void MemoCore::SetTabStops(int v) { SetFormatValue(tabStops_, std::max(1, v)); }
 // ---- search ----------------------------------------------------------------------------------------
 
 template <class Ch>
-int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat, bool matchCase, bool wholeWord, bool last) const
+int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat, const FirstChar &first, bool matchCase,
+                     bool wholeWord, bool last) const
 {
     const int m = int(pat.size());
     auto at = [&](int i) -> ushort { return matchCase ? ushort(s[i]) : FoldAt(s, len, i); };
@@ -2263,11 +2244,10 @@ int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat,
             return i > 0 && i < len && QChar::isLowSurrogate(ushort(s[i])) && QChar::isHighSurrogate(ushort(s[i - 1]));
         return false;
     };
-    const ushort first = pat[0].unicode();
     int found = -1;
-    for (int i = std::max(from, 0); i + m <= std::min(to, len); ++i) {
-        if (at(i) != first)
-            continue;
+    const int end = std::min(to, len) - m + 1;
+    for (int i = NextCandidate(s, len, std::max(from, 0), end, first, matchCase); i < end;
+         i = NextCandidate(s, len, i + 1, end, first, matchCase)) {
         int j = 1;
         for (; j < m; ++j)
             if (at(i + j) != pat[j].unicode())
@@ -2288,14 +2268,15 @@ bool MemoCore::FindText(const QString &text, bool forward, bool wholeWord, bool 
     if (text.isEmpty() || text.size() > CharCount())
         return false;
     const QString pat = matchCase ? text : FoldCase(text);
+    const FirstChar first = MakeFirstChar(pat, matchCase);
     const int m = int(pat.size());
     const int caret = SelStart();
     int p = text_.ParagraphAt(caret);
     int col = std::min(caret - text_.Start(p), text_.Length(p));
     auto search = [&](int par, int from, int to, bool lastMatch) {
         const ParaText t = text_.Text(par);
-        return t.narrow ? Search(t.narrow, t.length, from, to, pat, matchCase, wholeWord, lastMatch)
-                        : Search(t.wide, t.length, from, to, pat, matchCase, wholeWord, lastMatch);
+        return t.narrow ? Search(t.narrow, t.length, from, to, pat, first, matchCase, wholeWord, lastMatch)
+                        : Search(t.wide, t.length, from, to, pat, first, matchCase, wholeWord, lastMatch);
     };
     if (forward) {
         for (; p < ParagraphCount(); ++p, col = 0) {

@@ -2,6 +2,7 @@
 // Everything of the memo that needs no window: text, navigators, selection, the edit core with its
 // undo history, both highlighting passes, wrapping through a measurer, background work and search.
 // The widget derives from it and fills in the window hooks.
+#include "textcontrol/casefold.h"
 #include "textcontrol/contextstate.h"
 #include "textcontrol/keylists.h"
 #include "textcontrol/measurer.h"
@@ -11,6 +12,7 @@
 #include <QIODevice>
 #include <QObject>
 #include <QString>
+#include <deque>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -368,7 +370,9 @@ private:
     void ReportProgress(int done, bool force);
     void ReformatAndRepaint();
     void SetFormatValue(int &field, int v);
-    template <class Ch> int Search(const Ch *s, int len, int from, int to, const QString &pat, bool matchCase, bool wholeWord, bool last) const;
+    template <class Ch>
+    int Search(const Ch *s, int len, int from, int to, const QString &pat, const FirstChar &first, bool matchCase, bool wholeWord,
+               bool last) const;
 
     TextStorage text_;
     StateTable states_;
@@ -380,7 +384,7 @@ private:
     bool modified_ = false;
     int updateCount_ = 0;
 
-    std::vector<UndoRecord> undo_;
+    std::deque<UndoRecord> undo_; // the oldest go from the front once a limit is reached
     int undoIndex_ = 0;
     qint64 undoTotal_ = 0;
     int undoMaxSpace_ = 65536, undoMaxLevel_ = 256;
