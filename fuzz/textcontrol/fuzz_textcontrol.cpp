@@ -72,8 +72,10 @@ template <class F> void Edits(MemoCore &m, const uint8_t *data, size_t size, siz
         m.Select(pos, std::min(len, m.CharCount() - pos));
         if (at < 16)
             m.SetSelText(QString::fromLatin1(inserts[at]));
-        else if (at < 20)
+        else if (at < 19)
             m.SetSelText(QString(at - 15, QChar(0x4e2d)));
+        else if (at == 19)
+            m.SetSelText(QString::fromUcs4(U"\U0001F600\n"));
         else if (at < 24)
             m.Undo();
         else if (at < 26)
