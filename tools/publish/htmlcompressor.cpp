@@ -463,13 +463,8 @@ public:
     // nothing about where it shows.
     bool InBareTable() const
     {
-        for (size_t i = open_.size(), n = 0; i-- > 0 && n < kReach; ++n) {
-            if (open_[i].classes & kTable)
-                return true;
-            if (open_[i].classes & kScopeEdge)
-                return false;
-        }
-        return tables_ > 0;
+        const size_t at = BareTable();
+        return at != npos || (tables_ > 0 && open_.size() > kReach);
     }
 
     // Whether the tag breaks the line where it stands.
@@ -509,6 +504,8 @@ public:
                 sawBody_ = true;
             if (t.classes & kClosesP)
                 CloseParagraph();
+            if (t.classes & kTable)
+                CloseBareTable(); // a table right in a table ends that table
             const bool dropped = (t.classes & kTablePart) && tables_ == 0; // a browser drops it
             if ((t.classes & kTablePart) && !dropped)
                 CloseCells(); // a new cell, row or part of the table ends the open cell
@@ -571,6 +568,24 @@ private:
             if (open_[i].classes & (kScopeEdge | kP))
                 return;
         }
+    }
+
+    // The table whose cells hold none of the open elements, or npos.
+    size_t BareTable() const
+    {
+        for (size_t i = open_.size(), n = 0; i-- > 0 && n < kReach; ++n) {
+            if (open_[i].classes & kTable)
+                return i;
+            if (open_[i].classes & kScopeEdge)
+                return npos;
+        }
+        return npos;
+    }
+
+    void CloseBareTable()
+    {
+        if (const size_t at = BareTable(); at != npos)
+            Close(at);
     }
 
     void CloseCells()

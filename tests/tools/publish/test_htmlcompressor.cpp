@@ -304,6 +304,7 @@ private slots:
             {"<h1>x<h2>y</h2>a\n</h1>\nb", "<h1>x<h2>y</h2>a </h1> b"},
             {"x<table><tr>\na</tr></table>", "x<table><tr> a</tr></table>"},
             {"<table><tr><td>a<td>b</table>x\n<td>\ny", "<table><tr><td>a<td>b</table>x <td> y"},
+            {"<table><table></table><b>x</b>\n<tr>\n<b>y</b>", "<table><table></table><b>x</b> <tr> <b>y</b>"},
             {"a<p hidden>x<td>y</p>\nz", "a<p hidden>x<td>y</p> z"},
             // A ">" or "<" in text is no tag.
             {"a.txt >\nb", "a.txt > b"},
