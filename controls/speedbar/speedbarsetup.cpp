@@ -171,6 +171,13 @@ void TSetupGrid::mouseReleaseEvent(QMouseEvent *e)
         OnMouseUp(this, e->button(), e->modifiers(), p.x(), p.y());
 }
 
+void TSetupGrid::focusInEvent(QFocusEvent *e)
+{
+    // Taking the focus chooses no row: the user does.
+    QAbstractScrollArea::focusInEvent(e);
+    viewport()->update();
+}
+
 // TSpeedbarSetupWindow
 
 std::function<void(int)> &TSpeedbarSetupWindow::ApplicationHelp()

@@ -76,6 +76,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
 
 private:
     int rowHeight_ = 16;
