@@ -1,7 +1,7 @@
 #pragma once
 // A timer that fires from a worker thread of its own or from an ordinary timer of the user-interface
-// thread. With SyncEvent the handler runs on the user-interface thread (the worker waits for it);
-// without, it runs on the worker. The timer can be stopped or destroyed at any moment: the worker only
+// thread. With SyncEvent the handler runs on the user-interface thread (the worker queues at most one
+// tick there and never waits for it); without, it runs on the worker. The timer can be stopped or destroyed at any moment: the worker only
 // ever parks at its own waiting point, and nothing waits out an interval.
 #include <QObject>
 #include <QThread>
@@ -27,6 +27,8 @@ protected:
     void run() override;
 
 private:
+    // Hands one tick to the user-interface thread unless one is waiting there; with the shared lock held.
+    void queueTickLocked();
     TQvTimer *timer_;
     std::shared_ptr<TimerShared> shared_;
 };
@@ -78,7 +80,7 @@ public:
     bool ThreadActive() const;
     // For tests and diagnostics too: whether the worker waits for a plan (so it cannot tick until the timer
     // is re-planned), whether the user-interface thread's timer runs, and how many calls the worker has
-    // handed to the user-interface thread that have not started there yet.
+    // handed to the user-interface thread that have not started there yet (ticks and RunInMainThread).
     bool WorkerParked() const;
     bool WindowTimerActive() const;
     int PendingCalls() const;
