@@ -65,6 +65,11 @@ void Application::SetExceptionHandler(ExceptionHandler h)
     handler = std::move(h);
 }
 
+ExceptionHandler Application::CurrentExceptionHandler()
+{
+    return handler;
+}
+
 void Application::HandleException(const std::exception &e)
 {
     if (dynamic_cast<const Abort *>(&e))

@@ -16,6 +16,8 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
     static void SetExceptionHandler(ExceptionHandler handler);
+    // The handler installed now (empty for the plain message box), so a new one can stand in front of it.
+    static ExceptionHandler CurrentExceptionHandler();
     // Reports an exception the way an escaped one is reported (for code that catches to stay alive).
     static void HandleException(const std::exception &e);
     // SIGTERM and SIGINT close this window the way the user would (so documents are asked about).
