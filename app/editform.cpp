@@ -1,8 +1,10 @@
 #include "editform.h"
 
+#include "app/dialogs/dialogbase.h"
 #include "app/dialogs/unit_link.h"
 #include "app/finddialogs.h"
 #include "app/frameform.h"
+#include "app/icons.h"
 #include "app/preview/previewhtml.h"
 #include "controls/zel/autocombo.h"
 #include "controls/zel/explorer.h"
@@ -28,14 +30,20 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolBar>
 #include <QToolButton>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
+#include <QInputDialog>
+#include <QPageLayout>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QTextLayout>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -109,7 +117,11 @@ TEditForm::TEditForm(TFrameForm *frame) : frame_(frame)
 
     buildEditor();
     buildSidePanel();
+    // The side panel starts wide enough for all of its tabs and for the tag names in its trees.
+    const int side = std::max(PageControl1->tabBar()->sizeHint().width() + 8, 260);
+    Splitter1->setSizes({side, 600});
     buildMenus();
+    UpdateLaterCommands();
     // Small enough for many documents side by side: tiling grows the main window to fit the largest
     // minimum of its document windows. What does not fit a small window is cut off.
     setMinimumSize(160, 100);
@@ -167,8 +179,10 @@ void TEditForm::buildEditor()
     buildPreviewTab();
     PageControl2->addTab(TabPreview, QStringLiteral("Preview"));
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int) { PageControl2Change(); });
+    Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({180, 600});
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setHandleWidth(6);
 
     // The stored settings of the editor.
     QFont f(QStringLiteral("Sans Serif"));
@@ -196,11 +210,23 @@ void TEditForm::buildPreviewTab()
 {
     auto *col = new QVBoxLayout(TabPreview);
     col->setContentsMargins(0, 0, 0, 0);
-    auto *row = new QHBoxLayout;
+    // A tool bar: buttons that do not fit a narrow window move into its overflow menu.
+    auto *row = new QToolBar(TabPreview);
+    row->setObjectName(QStringLiteral("PreviewBar"));
+    row->setIconSize(QSize(16, 16));
+    row->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto button = [this, row](const char *name, const QString &caption, std::function<void()> f) {
+        static const QHash<QString, QString> glyph = {
+            {QStringLiteral("SpeedButton3"), QStringLiteral("open")},    {QStringLiteral("SpeedButton4"), QStringLiteral("reload")},
+            {QStringLiteral("BackBtn"), QStringLiteral("back")},         {QStringLiteral("ForwardBtn"), QStringLiteral("forward")},
+            {QStringLiteral("SpeedButton7"), QStringLiteral("goto")},    {QStringLiteral("SpeedButton12"), QStringLiteral("stop")},
+            {QStringLiteral("SpeedButton13"), QStringLiteral("search")}, {QStringLiteral("SpeedButton14"), QStringLiteral("home")},
+            {QStringLiteral("SpeedButton11"), QStringLiteral("email")},  {QStringLiteral("SpeedButton15"), QStringLiteral("fontsize")}};
         auto *b = new QToolButton(TabPreview);
         b->setObjectName(QString::fromLatin1(name));
         b->setText(caption);
+        b->setIcon(PreviewIcon(glyph.value(b->objectName())));
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, this, [f] { f(); });
         row->addWidget(b);
@@ -209,7 +235,7 @@ void TEditForm::buildPreviewTab()
     SpeedButton3 = button("SpeedButton3", QStringLiteral("Open"), [this] {
         platform::FileDialogRequest r;
         r.filter = QString::fromLatin1(TFrameForm::OpenFilter);
-        if (platform::ExecuteFileDialog(this, r))
+        if (frame_->RunFileDialog(this, r, this))
             PreviewNavigate(r.fileName, true);
     });
     SpeedButton4 = button("SpeedButton4", QStringLiteral("Reload"), [this] { ReloadClick(); });
@@ -235,8 +261,13 @@ void TEditForm::buildPreviewTab()
     urls->addItems({QStringLiteral("http://"), QLatin1String(homePage)});
     urls->setInsertPolicy(QComboBox::NoInsert);
     URLs = urls;
-    row->addWidget(URLs, 1);
-    col->addLayout(row);
+    col->addWidget(row);
+    // The address takes a row of its own, so it has the full width whatever the buttons need.
+    auto *address = new QHBoxLayout;
+    address->setContentsMargins(4, 0, 4, 2);
+    address->addWidget(dialogs::BuddyLabel(QStringLiteral("A&ddress:"), URLs, TabPreview));
+    address->addWidget(URLs, 1);
+    col->addLayout(address);
     connect(URLs->lineEdit(), &QLineEdit::returnPressed, this, [this] { PreviewNavigate(URLs->currentText(), true); });
     connect(URLs, &QComboBox::activated, this, [this](int i) { PreviewNavigate(URLs->itemText(i), false); });
     previewHost_ = new QWidget(TabPreview);
@@ -317,6 +348,11 @@ void TEditForm::AfterNavigate()
         BackBtn->setEnabled(true);
 }
 
+void TEditForm::UpdateLaterCommands()
+{
+    CloseProject2->setEnabled(frame_ && frame_->SharedBordersAvailable());
+}
+
 void TEditForm::UpdateStatus()
 {
     if (!frame_ || frame_->ActiveEditForm() != this)
@@ -362,16 +398,12 @@ void TEditForm::buildMenus()
             Frame()->close();
     });
     CloseAll1 = addItem(file, "CloseAll1", QStringLiteral("Close All"), [this] { frame_->Button_CloseAll->click(); });
-    addItem(file, "CloseProject1", QStringLiteral("Close Shared Border or Theme"),
-            [this] { frame_->Start_Edit->SetText(QStringLiteral("0")); });
+    CloseProject2 = addItem(file, "CloseProject1", QStringLiteral("Close Shared Border or Theme"),
+                            [this] { frame_->Start_Edit->SetText(QStringLiteral("0")); });
     file->addSeparator();
     Print1 = addItem(file, "Print1", QStringLiteral("&Print..."), [this] { Print1Click(); });
     Print2 = addItem(file, "Print2", QStringLiteral("Print - Syntax Color..."), [this] { Print2Click(); });
-    PrinterSetup1 = addItem(file, "PrinterSetup1", QStringLiteral("P&rinter Setup..."), [this] {
-        QPrinter printer;
-        QPrintDialog d(&printer, this);
-        platform::ShowModal(&d);
-    });
+    PrinterSetup1 = addItem(file, "PrinterSetup1", QStringLiteral("P&rinter Setup..."), [this] { PrinterSetup1Click(); });
     file->addSeparator();
     addItem(file, "Exit2", QStringLiteral("E&xit"), [this] { frame_->Exit1Click(); });
 
@@ -395,7 +427,8 @@ void TEditForm::buildMenus()
                         QKeySequence(Qt::Key_F3));
     FindNext1->setEnabled(false);
     Replace1 = addItem(edit, "Replace1", QStringLiteral("&Replace..."), [this] { Replace1Click(); });
-    addItem(edit, "GoToLine1", QStringLiteral("Go To Line..."), nullptr);
+    GoToLine1 = addItem(edit, "GoToLine1", QStringLiteral("Go To Line..."), [this] { GoToLine1Click(); },
+                        QKeySequence(Qt::CTRL | Qt::Key_G));
     edit->addSeparator();
     Wordwrap1 = addItem(edit, "Wordwrap1", QStringLiteral("&Word Wrap"), [this] {
         RiloMemo1->SetWordWrap(!RiloMemo1->WordWrap());
@@ -656,7 +689,7 @@ bool TEditForm::Saveas1Click()
     r.defaultExt = QStringLiteral("htm");
     r.fileName = FileName == QLatin1String("Untitled") ? QString() : FileName;
     r.options = platform::ofHideReadOnly | platform::ofOverwritePrompt | platform::ofNoReadOnlyReturn;
-    if (!platform::ExecuteFileDialog(this, r))
+    if (!frame_->RunFileDialog(this, r, this))
         return false;
     const QString old = FileName;
     FileName = r.fileName;
@@ -833,31 +866,115 @@ int TEditForm::ReplaceAll(const QString &find, const QString &replacement)
     return count;
 }
 
+QPageLayout &TEditForm::PrintPageLayout()
+{
+    static QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+                              QPageLayout::Millimeter, QMarginsF(MinPrintMarginMm, MinPrintMarginMm, MinPrintMarginMm,
+                                                                 MinPrintMarginMm));
+    return layout;
+}
+
+void TEditForm::PreparePrinter(QPrinter &printer)
+{
+    QPageLayout layout = PrintPageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    QMarginsF m = layout.margins();
+    m.setLeft(std::max(m.left(), MinPrintMarginMm));
+    m.setTop(std::max(m.top(), MinPrintMarginMm));
+    m.setRight(std::max(m.right(), MinPrintMarginMm));
+    m.setBottom(std::max(m.bottom(), MinPrintMarginMm));
+    layout.setMinimumMargins(QMarginsF());
+    layout.setMargins(m);
+    printer.setPageLayout(layout);
+    // After the layout, which brings a mode of its own: the painter works in paper coordinates and the
+    // margins are ours, whatever the printer's own unprintable border is.
+    printer.setFullPage(true);
+}
+
+namespace {
+
+// The text area in the painter's (paper) coordinates.
+QRect printArea(const QPrinter &printer)
+{
+    const QPageLayout layout = printer.pageLayout();
+    const QRect paper = layout.fullRectPixels(printer.resolution());
+    const QMargins m = layout.marginsPixels(printer.resolution());
+    return paper.marginsRemoved(m);
+}
+
+// A font given in screen pixels keeps its size on paper.
+QFont printFont(const QFont &screenFont, const QWidget *screen)
+{
+    QFont f = screenFont;
+    if (f.pixelSize() > 0)
+        f.setPointSizeF(f.pixelSize() * 72.0 / std::max(1, screen->logicalDpiY()));
+    return f;
+}
+
+bool runPrintDialog(QPrinter &printer, QWidget *parent)
+{
+    TEditForm::PreparePrinter(printer);
+    QPrintDialog d(&printer, parent);
+    if (platform::ShowModal(&d) != QDialog::Accepted)
+        return false;
+    TEditForm::PreparePrinter(printer); // the dialog may have chosen another printer
+    return true;
+}
+
+} // namespace
+
 void TEditForm::Print1Click()
 {
     QPrinter printer;
-    QPrintDialog d(&printer, this);
-    if (platform::ShowModal(&d) != QDialog::Accepted)
-        return;
-    PrintPlain(printer);
+    if (runPrintDialog(printer, this))
+        PrintPlain(printer);
+}
+
+void TEditForm::PrinterSetup1Click()
+{
+    QPrinter printer;
+    PreparePrinter(printer);
+    QPageSetupDialog d(&printer, this);
+    if (platform::ShowModal(&d) == QDialog::Accepted)
+        PrintPageLayout() = printer.pageLayout();
 }
 
 void TEditForm::PrintPlain(QPrinter &printer)
 {
+    if (!printer.fullPage())
+        PreparePrinter(printer);
     QPainter p;
     if (!p.begin(&printer))
         throw platform::Error(QStringLiteral("Printing failed: the printer cannot be opened."));
-    p.setFont(RiloMemo1->font());
-    const QFontMetrics fm(p.font(), &printer);
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    int y = fm.ascent();
+    const QFont font = printFont(RiloMemo1->font(), RiloMemo1);
+    p.setFont(font);
+    const QFontMetricsF fm(font, &printer);
+    const QRect area = printArea(printer);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTabStopDistance(fm.horizontalAdvance(QLatin1Char(' ')) * 8);
+    qreal y = area.top();
     for (int i = 0; i < RiloMemo1->ParagraphCount(); ++i) {
-        if (y + fm.descent() > page.height()) {
-            printer.newPage();
-            y = fm.ascent();
+        QString text = RiloMemo1->ParagraphText(i);
+        // Style codes and other control characters are not text on paper.
+        for (QChar &c : text)
+            if (c.unicode() < 32 && c != QLatin1Char('\t'))
+                c = QLatin1Char(' ');
+        QTextLayout layout(text, font, &printer);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(area.width());
+        layout.endLayout();
+        for (int l = 0; l < layout.lineCount(); ++l) {
+            QTextLine line = layout.lineAt(l);
+            if (y + line.height() > area.bottom() && y > area.top()) {
+                printer.newPage();
+                y = area.top();
+            }
+            line.draw(&p, QPointF(area.left(), y - line.y()));
+            y += line.height();
         }
-        p.drawText(0, y, RiloMemo1->ParagraphText(i));
-        y += fm.lineSpacing();
     }
     p.end();
 }
@@ -865,31 +982,32 @@ void TEditForm::PrintPlain(QPrinter &printer)
 void TEditForm::Print2Click()
 {
     QPrinter printer;
-    QPrintDialog d(&printer, this);
-    if (platform::ShowModal(&d) != QDialog::Accepted)
-        return;
-    PrintSyntaxColor(printer);
+    if (runPrintDialog(printer, this))
+        PrintSyntaxColor(printer);
 }
 
 void TEditForm::PrintSyntaxColor(QPrinter &printer)
 {
+    if (!printer.fullPage())
+        PreparePrinter(printer);
     printer.setDocName(QStringLiteral("Kestrova 5"));
     const int selStart = RiloMemo1->SelStart();
     const int selLength = RiloMemo1->SelLength();
+    const int topLine = RiloMemo1->TopLine();
     QPainter p;
     if (!p.begin(&printer))
         throw platform::Error(QStringLiteral("Printing failed: the printer cannot be opened."));
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int dpi = printer.resolution();
-    // Margins from the page and resolution: a quarter inch more on the left for binding, half an inch at
-    // the top for the header, an inch and a half of text width held back in all.
-    const int left = int(dpi * 0.5), top = int(dpi * 0.5);
-    const int width = std::max(dpi, page.width() - int(dpi * 1.25));
+    const QRect area = printArea(printer);
     QFont headerFont(QStringLiteral("Sans Serif"));
     headerFont.setPointSize(10);
-    const int textTop = top + QFontMetrics(headerFont, &printer).height() * 3 / 2;
-    const QRect body(left, textTop, width, page.height() - textTop - int(dpi * 0.5));
-    RiloMemo1->FormatForCanvas(&p, width);
+    const int headerHeight = QFontMetrics(headerFont, &printer).height();
+    const int textTop = area.top() + headerHeight * 3 / 2;
+    const QRect body(area.left(), textTop, area.width(), area.bottom() - textTop);
+    // Paper has no horizontal scrolling: lines wider than the page wrap there, whatever the screen does.
+    const bool wrapped = RiloMemo1->WordWrap();
+    if (!wrapped)
+        RiloMemo1->MemoCore::SetWordWrap(true);
+    RiloMemo1->FormatForCanvas(&p, area.width());
     const int lines = RiloMemo1->LineCount();
     int first = 0;
     bool firstPage = true;
@@ -899,13 +1017,43 @@ void TEditForm::PrintSyntaxColor(QPrinter &printer)
         firstPage = false;
         p.setFont(headerFont);
         p.setPen(Qt::black);
-        p.drawText(QRect(left, top, width, textTop - top), Qt::AlignLeft | Qt::AlignTop, FileName);
+        p.drawText(QRect(area.left(), area.top(), area.width(), headerHeight), Qt::AlignLeft | Qt::AlignTop,
+                   FileName);
         const int painted = RiloMemo1->PaintOnCanvas(first, body);
         first += std::max(1, painted);
     }
     p.end();
+    if (!wrapped)
+        RiloMemo1->MemoCore::SetWordWrap(false);
     RiloMemo1->FormatForCanvas(nullptr, 0);
     RiloMemo1->Select(selStart, selLength);
+    RiloMemo1->SetTopLine(topLine);
+}
+
+void TEditForm::GoToLine1Click()
+{
+    const int last = RiloMemo1->ParagraphCount();
+    QInputDialog d(this, dialogs::DialogFlags());
+    d.setObjectName(QStringLiteral("GoToLineDialog"));
+    d.setWindowTitle(QStringLiteral("Go To Line"));
+    d.setInputMode(QInputDialog::IntInput);
+    d.setLabelText(QStringLiteral("&Line number (1 - %1):").arg(last));
+    d.setIntRange(1, last);
+    d.setIntValue(std::clamp(RiloMemo1->SelPar() + 1, 1, last));
+    if (d.layout())
+        d.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (platform::ShowModal(&d) == QDialog::Accepted)
+        GoToLine(d.intValue());
+}
+
+bool TEditForm::GoToLine(int line)
+{
+    if (line < 1 || line > RiloMemo1->ParagraphCount())
+        return false;
+    RiloMemo1->SetSelPar(line - 1);
+    RiloMemo1->ScrollInView();
+    RiloMemo1->setFocus();
+    return true;
 }
 
 QString TEditForm::PreviewFile() const

@@ -16,6 +16,7 @@ class QMenu;
 class QSplitter;
 class QTabWidget;
 class QPrinter;
+class QPageLayout;
 
 namespace misc {
 class TProClockLabel;
@@ -95,7 +96,8 @@ public:
     QAction *Save1 = nullptr, *Saveas1 = nullptr, *Close1 = nullptr, *CloseAll1 = nullptr, *Print1 = nullptr,
             *Print2 = nullptr, *PrinterSetup1 = nullptr, *Undo1 = nullptr, *Redo1 = nullptr, *Cut1 = nullptr,
             *Copy1 = nullptr, *Paste1 = nullptr, *Delete1 = nullptr, *Selectall1 = nullptr, *Find2 = nullptr,
-            *FindNext1 = nullptr, *Replace1 = nullptr, *Wordwrap1 = nullptr, *HyperLink1 = nullptr;
+            *FindNext1 = nullptr, *Replace1 = nullptr, *GoToLine1 = nullptr, *Wordwrap1 = nullptr,
+            *HyperLink1 = nullptr;
 
     // Files. Load and save raise platform::FileError; what the window held stays as it was then. Larger
     // files are refused unread.
@@ -114,6 +116,9 @@ public:
     void SetModified(bool modified);
     void SetCaption(const QString &caption);
     bool ToggleOverwrite();
+    // Items whose windows join later stay disabled until the main window has them.
+    void UpdateLaterCommands();
+    QAction *CloseProject2 = nullptr;
     // Shows the caret position and the overwrite mode on the main window's status line (when active).
     void UpdateStatus();
     void RiloMemo1Focus();
@@ -132,11 +137,23 @@ public:
     TFindDialog *FindDialog1 = nullptr;
     TReplaceDialog *ReplaceDialog1 = nullptr;
 
-    // Printing (the printer comes from the print dialog, or is given by tests).
+    // Printing (the printer comes from the print dialog, or is given by tests). Lines wider than the
+    // page wrap; the text keeps at least MinPrintMarginMm from every edge of the paper.
+    static constexpr double MinPrintMarginMm = 15;
     void Print1Click();
     void Print2Click();
+    void PrinterSetup1Click();
     void PrintPlain(QPrinter &printer);
     void PrintSyntaxColor(QPrinter &printer);
+    // The page chosen in "Printer Setup...", shared by every document for the whole session.
+    static QPageLayout &PrintPageLayout();
+    // Puts the chosen page on a printer (margins raised to the minimum).
+    static void PreparePrinter(QPrinter &printer);
+
+    // Go To Line: asks for a line number (1 to the last) and puts the caret at the start of that line.
+    void GoToLine1Click();
+    // 1-based; false (nothing moves) when out of range.
+    bool GoToLine(int line);
 
     // Preview: writes the text where the preview reads it and navigates there.
     void PageControl2Change();

@@ -1,5 +1,7 @@
 #include "finddialogs.h"
 
+#include "app/dialogs/dialogbase.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,14 +13,14 @@
 
 namespace app {
 
-TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent)
+TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent, dialogs::DialogFlags())
 {
     setObjectName(withReplace ? QStringLiteral("ReplaceDialog1") : QStringLiteral("FindDialog1"));
     setWindowTitle(withReplace ? QStringLiteral("Replace") : QStringLiteral("Find"));
     auto *grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("Fi&nd what:"), this), 0, 0);
     FindEdit = new QLineEdit(this);
     FindEdit->setObjectName(QStringLiteral("FindEdit"));
+    grid->addWidget(dialogs::BuddyLabel(QStringLiteral("Fi&nd what:"), FindEdit, this), 0, 0);
     grid->addWidget(FindEdit, 0, 1);
     WholeWordBox = new QCheckBox(QStringLiteral("Match &whole word only"), this);
     WholeWordBox->setObjectName(QStringLiteral("WholeWord"));
@@ -50,6 +52,8 @@ TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent)
             OnFind();
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::hide);
+    // Fixed like the system's own find box: the window manager offers no maximising and no resize edge.
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QString TFindDialog::FindText() const { return FindEdit->text(); }
@@ -61,9 +65,9 @@ bool TFindDialog::MatchCase() const { return MatchCaseBox->isChecked(); }
 TReplaceDialog::TReplaceDialog(QWidget *parent) : TFindDialog(parent, true)
 {
     auto *grid = static_cast<QGridLayout *>(layout());
-    grid->addWidget(new QLabel(QStringLiteral("Re&place with:"), this), 1, 0);
     ReplaceEdit = new QLineEdit(this);
     ReplaceEdit->setObjectName(QStringLiteral("ReplaceEdit"));
+    grid->addWidget(dialogs::BuddyLabel(QStringLiteral("Re&place with:"), ReplaceEdit, this), 1, 0);
     grid->addWidget(ReplaceEdit, 1, 1);
     ReplaceButton = new QPushButton(QStringLiteral("&Replace"), this);
     ReplaceButton->setObjectName(QStringLiteral("ReplaceButton"));

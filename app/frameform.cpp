@@ -2,6 +2,7 @@
 
 #include "app/editform.h"
 #include "controls/misc/propanel.h"
+#include "controls/zel/zelformsaver.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
@@ -26,6 +27,8 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <limits>
 
 namespace app {
 
@@ -111,6 +114,23 @@ TFrameForm::TFrameForm()
     pluginTimer_->setInterval(250);
     connect(pluginTimer_, &QTimer::timeout, this, [this] { PollPlugin(); });
     pluginTimer_->start();
+
+    ZELFormSaver1 = new zel::TZELFormSaver(this);
+    ZELFormSaver1->setObjectName(QStringLiteral("ZELFormSaver1"));
+    ZELFormSaver1->StoreControls = false;
+    ZELFormSaver1->FormStore()->Registry.Path = QStringLiteral("Kestrova 5");
+    ZELFormSaver1->FormStore()->Registry.Section = QStringLiteral("Formsaver");
+    // The stored place is where the window's frame goes. Before the window system has framed the window
+    // its frame is unknown, so the place is handed on as a frame position, or each start would shift
+    // the window by its title bar.
+    ZELFormSaver1->OnRestore = [this](QObject *) {
+        zel::TZELDataStore *store = ZELFormSaver1->FormStore();
+        store->ErrorInt = std::numeric_limits<int>::min();
+        const bool stored = store->Enabled && store->ReadInteger(QStringLiteral("TFrameForm_Left")) != store->ErrorInt;
+        store->ErrorInt = 0;
+        if (stored && windowHandle() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+            windowHandle()->setFramePosition(pos());
+    };
 
     qApp->installEventFilter(this); // status tips become the hint line
     mergeMenus();
@@ -217,6 +237,16 @@ void TFrameForm::buildMenus()
     File1->addSeparator();
     StartProject1 = action(File1, "StartProject1", QStringLiteral("Shared Border..."), nullptr);
     StartTheme1 = action(File1, "StartTheme1", QStringLiteral("Theme..."), nullptr);
+    const QList<QPair<QAction *, std::function<void()> TFrameForm::*>> later = {
+        {ProjectManager1, &TFrameForm::OnProjectManager},
+        {EditFilelist1, &TFrameForm::OnEditFilelist},
+        {StartProject1, &TFrameForm::OnStartProject},
+        {StartTheme1, &TFrameForm::OnStartTheme}};
+    for (const auto &[item, hook] : later)
+        connect(item, &QAction::triggered, this, [this, hook] {
+            if (this->*hook)
+                (this->*hook)();
+        });
     CloseProject1 = action(File1, "CloseProject1", QStringLiteral("Close Shared Border or Theme"), &TFrameForm::CloseProject1Click);
     File1->addSeparator();
     Exit1 = action(File1, "Exit1", QStringLiteral("E&xit"), &TFrameForm::Exit1Click);
@@ -276,7 +306,8 @@ void TFrameForm::buildStatusLine()
     Hint_Label->setFixedWidth(465);
     row->addStretch(1);
     statusBar()->addWidget(PanStatus, 1);
-    statusBar()->setSizeGripEnabled(true);
+    // The window's own frame is where it is resized: no second grip on the status line.
+    statusBar()->setSizeGripEnabled(false);
 }
 
 void TFrameForm::mergeMenus()
@@ -373,13 +404,36 @@ TEditForm *TFrameForm::OpenDocument(const QString &path, bool asFullPath)
     return doc;
 }
 
+QString TFrameForm::DialogFolder(const TEditForm *doc) const
+{
+    if (!doc)
+        doc = ActiveEditForm();
+    if (doc && doc->FileName != QLatin1String("Untitled")) {
+        const QString folder = QFileInfo(doc->FileName).absolutePath();
+        if (QFileInfo(folder).isDir())
+            return folder;
+    }
+    if (!lastFolder_.isEmpty() && QFileInfo(lastFolder_).isDir())
+        return lastFolder_;
+    return QDir::homePath();
+}
+
+bool TFrameForm::RunFileDialog(QWidget *parent, platform::FileDialogRequest &request, const TEditForm *doc)
+{
+    request.initialDir = DialogFolder(doc);
+    if (!platform::ExecuteFileDialog(parent, request))
+        return false;
+    lastFolder_ = QFileInfo(request.fileName).absolutePath();
+    return true;
+}
+
 void TFrameForm::Open1Click()
 {
     platform::FileDialogRequest r;
     r.filter = QString::fromLatin1(OpenFilter);
     r.defaultExt = QStringLiteral("htm");
     r.options = platform::ofHideReadOnly | platform::ofOverwritePrompt;
-    if (!platform::ExecuteFileDialog(this, r))
+    if (!RunFileDialog(this, r))
         return;
     // Reported here rather than left to unwind through the menu that ran this.
     try {
@@ -491,8 +545,15 @@ void TFrameForm::PollPlugin()
 void TFrameForm::UpdateDocumentCommands()
 {
     const bool any = !mdiArea_->subWindowList().isEmpty();
-    for (QAction *a : {Tile1, Cascade1, Arrangeicons1, MinimazeAll1, CloseProject1})
+    for (QAction *a : {Tile1, Cascade1, Arrangeicons1, MinimazeAll1})
         a->setEnabled(any);
+    CloseProject1->setEnabled(any && SharedBordersAvailable());
+    ProjectManager1->setEnabled(bool(OnProjectManager));
+    EditFilelist1->setEnabled(bool(OnEditFilelist));
+    StartProject1->setEnabled(bool(OnStartProject));
+    StartTheme1->setEnabled(bool(OnStartTheme));
+    for (TEditForm *doc : EditForms())
+        doc->UpdateLaterCommands();
     if (OnDocumentCountChanged)
         OnDocumentCountChanged(any);
 }

@@ -3,6 +3,7 @@
 // status line and the hidden hand-over controls through which dialogs reach the active document.
 #include "app/relay.h"
 #include "platform/form.h"
+#include "platform/shell/filedialogs.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -16,6 +17,9 @@ class QAction;
 
 namespace misc {
 class TProBorder;
+}
+namespace zel {
+class TZELFormSaver;
 }
 
 namespace app {
@@ -42,6 +46,12 @@ public:
     // Opens a file in a new document window; a file that cannot be read leaves no window behind (the error
     // is raised). asFullPath: the way of drops and the side browser (path in Edit4, caption the full path).
     TEditForm *OpenDocument(const QString &path, bool asFullPath);
+    // Where a file dialog starts: the folder of the given document (else of the active one) when it has a
+    // file, else the folder last chosen in a file dialog, else the home folder.
+    QString DialogFolder(const TEditForm *doc = nullptr) const;
+    // Runs a file dialog from DialogFolder(doc) and remembers the chosen file's folder.
+    bool RunFileDialog(QWidget *parent, platform::FileDialogRequest &request, const TEditForm *doc = nullptr);
+
     // Inserts at the caret of the active document; discarded when none is open.
     void InsertIntoActive(const QString &text);
 
@@ -53,6 +63,8 @@ public:
             *Tile1 = nullptr, *Cascade1 = nullptr, *Arrangeicons1 = nullptr, *MinimazeAll1 = nullptr;
 
     misc::TProBorder *ProBorder1 = nullptr; // holds the MDI client area
+    // Keeps the place, size and state of the forms from one run to the next.
+    zel::TZELFormSaver *ZELFormSaver1 = nullptr;
 
     // Status line.
     QWidget *PanStatus = nullptr;
@@ -91,6 +103,11 @@ public:
     std::function<void()> OnShowTemplates;
     std::function<void(bool anyDocument)> OnDocumentCountChanged;
     std::function<void()> OnShutdown;
+    // The File menu's project, file list, shared border and theme windows join later: each item stays
+    // disabled until its hook is set (then UpdateDocumentCommands() enables it). "Close Shared Border or
+    // Theme" follows the shared border and theme hooks.
+    std::function<void()> OnProjectManager, OnEditFilelist, OnStartProject, OnStartTheme;
+    bool SharedBordersAvailable() const { return OnStartProject || OnStartTheme; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -108,6 +125,7 @@ private:
     QMdiArea *mdiArea_ = nullptr;
     QTimer *pluginTimer_ = nullptr;
     QString pluginError_;
+    QString lastFolder_;
 };
 
 // The single main window.

@@ -1,5 +1,6 @@
 #include "settingsform.h"
 
+#include "app/dialogs/dialogbase.h"
 #include "app/editform.h"
 #include "controls/zel/zelstores.h"
 
@@ -12,7 +13,7 @@ TSettings *Settings = nullptr;
 
 TSettings::TSettings(QWidget *parent)
 {
-    setParent(parent, windowFlags() | Qt::Dialog);
+    setParent(parent, dialogs::DialogFlags());
     setObjectName(QStringLiteral("Settings"));
     setWindowTitle(QStringLiteral("Settings"));
     ZELControlStore1 = new zel::TZELControlStore(this);
@@ -36,6 +37,7 @@ TSettings::TSettings(QWidget *parent)
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     col->addWidget(buttons);
+    col->setSizeConstraint(QLayout::SetFixedSize);
     FinishLoading();
     Settings = this;
     // Documents follow the boxes at once.

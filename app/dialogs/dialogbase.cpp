@@ -11,7 +11,7 @@ namespace dialogs {
 
 TTagDialog::TTagDialog(const QString &caption, const QString &className, QWidget *parent)
 {
-    setParent(parent, windowFlags() | Qt::Dialog);
+    setParent(parent, DialogFlags());
     setObjectName(className.mid(1));
     setWindowTitle(caption);
     auto *outer = new QVBoxLayout(this);
@@ -27,6 +27,8 @@ TTagDialog::TTagDialog(const QString &caption, const QString &className, QWidget
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
     outer->addLayout(buttons);
+    // Sized by its fields: no resize edge and no maximising.
+    outer->setSizeConstraint(QLayout::SetFixedSize);
     QObject::connect(Button1, &QPushButton::clicked, this, [this] {
         okClicked();
         accept();
@@ -39,7 +41,7 @@ QLineEdit *TTagDialog::addEdit(const QString &name, const QString &label)
     const int row = grid_->rowCount();
     auto *e = new QLineEdit(this);
     e->setObjectName(name);
-    grid_->addWidget(new QLabel(label, this), row, 0);
+    grid_->addWidget(BuddyLabel(label, e, this), row, 0);
     grid_->addWidget(e, row, 1);
     return e;
 }
@@ -53,7 +55,7 @@ QComboBox *TTagDialog::addCombo(const QString &name, const QString &label, const
     c->addItems(items);
     c->setCurrentIndex(-1);
     c->setEditText(QString());
-    grid_->addWidget(new QLabel(label, this), row, 0);
+    grid_->addWidget(BuddyLabel(label, c, this), row, 0);
     grid_->addWidget(c, row, 1);
     return c;
 }
@@ -64,9 +66,22 @@ QPlainTextEdit *TTagDialog::addMemo(const QString &name, const QString &label)
     auto *m = new QPlainTextEdit(this);
     m->setObjectName(name);
     m->setTabChangesFocus(true);
-    grid_->addWidget(new QLabel(label, this), row, 0, Qt::AlignTop);
+    grid_->addWidget(BuddyLabel(label, m, this), row, 0, Qt::AlignTop);
     grid_->addWidget(m, row, 1);
     return m;
+}
+
+Qt::WindowFlags DialogFlags()
+{
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint;
+}
+
+QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setBuddy(buddy);
+    return l;
 }
 
 QString MemoText(const QPlainTextEdit *memo)

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -29,6 +30,12 @@ protected:
     virtual void okClicked() = 0;
     QGridLayout *grid_ = nullptr;
 };
+
+// The window flags of every dialog: a title and a close button, no minimise or maximise button.
+Qt::WindowFlags DialogFlags();
+
+// A label whose "&" marks the mnemonic that moves the focus to buddy.
+QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent);
 
 // A memo's text as the class library gives it: lines joined by CR LF.
 QString MemoText(const QPlainTextEdit *memo);

@@ -14,14 +14,14 @@ QPointer<TLink> Link;
 
 TLink::TLink(QWidget *parent) : TTagDialog(QStringLiteral("Link"), QStringLiteral("TLink"), parent)
 {
-    URL = addCombo(QStringLiteral("URL"), QStringLiteral("URL:"),
+    URL = addCombo(QStringLiteral("URL"), QStringLiteral("&URL:"),
                    {QStringLiteral("Http://"), QStringLiteral("File:// "), QStringLiteral("Ftp:// "),
                     QStringLiteral("Gopher:// "), QStringLiteral("Https:// "), QStringLiteral("News: "),
                     QStringLiteral("Telnet: "), QStringLiteral("Wais:")});
-    Target = addCombo(QStringLiteral("Target"), QStringLiteral("Target:"),
+    Target = addCombo(QStringLiteral("Target"), QStringLiteral("&Target:"),
                       {QStringLiteral("_blank"), QStringLiteral("_self"), QStringLiteral("_parent"), QStringLiteral("_top")});
-    Name = addEdit(QStringLiteral("Name"), QStringLiteral("Name:"));
-    Description = addMemo(QStringLiteral("Description"), QStringLiteral("Description:"));
+    Name = addEdit(QStringLiteral("Name"), QStringLiteral("&Name:"));
+    Description = addMemo(QStringLiteral("Description"), QStringLiteral("&Description:"));
     FinishLoading();
 }
 

@@ -1,0 +1,177 @@
+// Every menu item of the main window and of a document window, with a document open and with none: each
+// enabled item runs, whatever it opens is cancelled or closed, no error is shown and the text stays as it
+// was. Items whose windows come later are there, and disabled.
+#include "k5test.h"
+#include "apptest.h"
+
+#include <QClipboard>
+#include <QMenu>
+#include <QMessageBox>
+
+using app::TEditForm;
+using app::TFrameForm;
+
+namespace {
+
+const QString page = QStringLiteral("<HTML>\r\n<BODY>\r\n<P>crawl</P>\r\n</BODY>\r\n</HTML>");
+
+QList<QAction *> itemsOf(const QList<QMenu *> &menus)
+{
+    QList<QAction *> out;
+    for (QMenu *m : menus)
+        for (QAction *a : m->actions()) {
+            if (a->isSeparator())
+                continue;
+            if (a->menu())
+                out << itemsOf({a->menu()});
+            else if (!a->objectName().isEmpty())
+                out << a;
+        }
+    return out;
+}
+
+// Cancels whatever modal window comes up, noting message boxes.
+class Canceller : public QObject {
+public:
+    Canceller()
+    {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w || !w->isVisible())
+                return;
+            if (auto *box = qobject_cast<QMessageBox *>(w)) {
+                Boxes << box->text();
+                if (box->escapeButton())
+                    box->escapeButton()->click();
+                else
+                    box->reject();
+            } else if (auto *d = qobject_cast<QDialog *>(w)) {
+                Dialogs << QString::fromLatin1(d->metaObject()->className());
+                d->reject();
+            }
+        });
+        timer_.start();
+    }
+    QStringList Boxes, Dialogs;
+
+private:
+    QTimer timer_;
+};
+
+} // namespace
+
+class TestCrawl : public QObject {
+    Q_OBJECT
+    TFrameForm *frame = nullptr;
+
+    TEditForm *ensureDocument()
+    {
+        TEditForm *doc = frame->ActiveEditForm();
+        if (!doc) {
+            frame->Start2->click();
+            doc = frame->ActiveEditForm();
+        }
+        if (doc->Text() != page) { // a new document made by an item starts from its own page
+            doc->ReplaceText(page);
+            doc->RiloMemo1->ClearUndo();
+        }
+        return doc;
+    }
+    void closeStrayWindows()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w != frame && w->isVisible() && !qobject_cast<QMenu *>(w))
+                w->close();
+        apptest::Settle();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        frame = new TFrameForm;
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+    }
+    void cleanupTestCase()
+    {
+        apptest::CloseAll(*frame);
+        delete frame;
+    }
+
+    void laterItemsAreThereAndDisabled()
+    {
+        for (QAction *a : {frame->ProjectManager1, frame->EditFilelist1, frame->StartProject1, frame->StartTheme1,
+                           frame->CloseProject1}) {
+            QVERIFY2(a->isVisible() && !a->isEnabled(), qPrintable(a->objectName()));
+        }
+        TEditForm *doc = ensureDocument();
+        QVERIFY(!frame->CloseProject1->isEnabled());
+        QVERIFY(doc->CloseProject2->isVisible() && !doc->CloseProject2->isEnabled());
+        // Once shared borders can be chosen, closing them is offered.
+        frame->OnStartProject = [] {};
+        frame->UpdateDocumentCommands();
+        QVERIFY(frame->StartProject1->isEnabled() && frame->CloseProject1->isEnabled() && doc->CloseProject2->isEnabled());
+        frame->OnStartProject = nullptr;
+        frame->UpdateDocumentCommands();
+        QVERIFY(!doc->CloseProject2->isEnabled());
+        apptest::CloseAll(*frame);
+    }
+
+    void everyItemRuns_data()
+    {
+        QTest::addColumn<bool>("withDocument");
+        QTest::newRow("no document") << false;
+        QTest::newRow("a document") << true;
+    }
+    void everyItemRuns()
+    {
+        QFETCH(bool, withDocument);
+        if (withDocument)
+            ensureDocument();
+        QGuiApplication::clipboard()->clear();
+        QList<QMenu *> menus = {frame->Window1};
+        if (TEditForm *doc = frame->ActiveEditForm())
+            menus = doc->Menus() << frame->Window1;
+        else
+            menus.prepend(frame->File1);
+        QStringList names;
+        for (QAction *a : itemsOf(menus))
+            names << a->objectName();
+        QVERIFY(names.size() > 10);
+        QStringList ran;
+        for (const QString &name : names) {
+            // Exit ends the program: it has tests of its own.
+            if (name.startsWith(QLatin1String("Exit")))
+                continue;
+            TEditForm *doc = withDocument ? ensureDocument() : nullptr;
+            if (doc)
+                doc->RiloMemo1->Select(0, 0);
+            QList<QMenu *> now = {frame->Window1};
+            now << (doc ? doc->Menus() : QList<QMenu *>{frame->File1});
+            QAction *a = nullptr;
+            for (QAction *x : itemsOf(now))
+                if (x->objectName() == name)
+                    a = x;
+            if (!a || !a->isEnabled())
+                continue;
+            Canceller cancel;
+            a->trigger();
+            apptest::Settle();
+            closeStrayWindows();
+            QVERIFY2(cancel.Boxes.isEmpty(), qPrintable(name + QStringLiteral(": ") + cancel.Boxes.join(QLatin1Char('\n'))));
+            if (doc && frame->EditForms().contains(doc))
+                QVERIFY2(doc->Text() == page, qPrintable(name + QStringLiteral(" changed the text")));
+            ran << name;
+        }
+        QVERIFY(ran.contains(QStringLiteral("Open1")) || ran.contains(QStringLiteral("Open2")));
+        if (withDocument) {
+            for (const char *n : {"Print1", "Print2", "PrinterSetup1", "GoToLine1", "HyperLink1", "Find2", "Saveas1"})
+                QVERIFY2(ran.contains(QString::fromLatin1(n)), n);
+        }
+        apptest::CloseAll(*frame);
+    }
+};
+
+K5_TEST_MAIN(TestCrawl)
+#include "test_crawl.moc"

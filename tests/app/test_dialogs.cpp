@@ -1,0 +1,124 @@
+// Every dialog of the editor is a dialog window (no minimise or maximise button) whose labels show their
+// mnemonics rather than a literal "&", and whose mnemonics move the focus.
+#include "k5test.h"
+#include "apptest.h"
+
+#include "app/dialogs/unit_link.h"
+#include "app/finddialogs.h"
+#include "app/settingsform.h"
+
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+
+using app::TEditForm;
+using app::TFrameForm;
+
+namespace {
+
+// A lone "&" is shown as it stands; "&&" is a literal ampersand.
+bool showsLiteralAmpersand(const QLabel *label)
+{
+    const QString t = label->text();
+    if (!t.contains(QLatin1Char('&')) || label->textFormat() == Qt::RichText)
+        return false;
+    return label->buddy() == nullptr;
+}
+
+QString checkDialog(QWidget *w)
+{
+    QStringList problems;
+    const Qt::WindowFlags f = w->windowFlags();
+    if ((f & Qt::WindowType_Mask) != Qt::Dialog)
+        problems << QStringLiteral("not a dialog window");
+    if (f & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint))
+        problems << QStringLiteral("minimise or maximise button");
+    if (!(f & Qt::WindowCloseButtonHint))
+        problems << QStringLiteral("no close button");
+    for (QLabel *l : w->findChildren<QLabel *>())
+        if (l->isVisible() && showsLiteralAmpersand(l))
+            problems << QStringLiteral("label shows \"%1\"").arg(l->text());
+    return problems.isEmpty() ? QString() : w->windowTitle() + QStringLiteral(": ") + problems.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+    TFrameForm *frame = nullptr;
+    TEditForm *doc = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        frame = new TFrameForm;
+        new app::TSettings(frame);
+        frame->show();
+        frame->Start2->click();
+        doc = frame->ActiveEditForm();
+    }
+    void cleanupTestCase()
+    {
+        apptest::CloseAll(*frame);
+        delete frame;
+    }
+
+    void everyDialogIsADialogWithWorkingMnemonics()
+    {
+        QStringList problems;
+        // The modeless ones.
+        doc->Find2->trigger();
+        doc->Replace1->trigger();
+        app::Settings->show();
+        for (QWidget *w : {static_cast<QWidget *>(doc->FindDialog1), static_cast<QWidget *>(doc->ReplaceDialog1),
+                           static_cast<QWidget *>(app::Settings)}) {
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            if (const QString p = checkDialog(w); !p.isEmpty())
+                problems << p;
+        }
+        doc->ReplaceDialog1->hide();
+        app::Settings->hide();
+        doc->FindDialog1->hide();
+
+        // The modal ones, walked while they run.
+        const QList<QAction *> launchers = {doc->HyperLink1, doc->GoToLine1};
+        for (QAction *a : launchers) {
+            apptest::User user;
+            user.Then([&](QWidget *w) {
+                if (!qobject_cast<QDialog *>(w) || !w->isVisible())
+                    return false;
+                if (const QString p = checkDialog(w); !p.isEmpty())
+                    problems << p;
+                // A labelled field is reached by its mnemonic.
+                for (QLabel *l : w->findChildren<QLabel *>()) {
+                    const qsizetype amp = l->text().indexOf(QLatin1Char('&'));
+                    if (!l->buddy() || amp < 0 || amp + 1 >= l->text().size())
+                        continue;
+                    const QChar key = l->text().at(amp + 1).toUpper();
+                    w->activateWindow();
+                    QTest::qWaitForWindowActive(w);
+                    QTest::keyClick(w, Qt::Key(key.unicode()), Qt::AltModifier);
+                    const auto reached = [&] {
+                        QWidget *focus = QApplication::focusWidget();
+                        return focus == l->buddy() || l->buddy()->isAncestorOf(focus);
+                    };
+                    // The window may still be settling from its activation: a second press, as a user's.
+                    if (!QTest::qWaitFor(reached, 500))
+                        QTest::keyClick(w, Qt::Key(key.unicode()), Qt::AltModifier);
+                    if (!QTest::qWaitFor(reached, 1000))
+                        problems << QStringLiteral("%1: Alt+%2 does not reach its field (focus: %3)").arg(w->windowTitle(), key, QApplication::focusWidget() ? QApplication::focusWidget()->objectName() + QLatin1Char('/') + QString::fromLatin1(QApplication::focusWidget()->metaObject()->className()) : QString());
+                }
+                static_cast<QDialog *>(w)->reject();
+                return true;
+            });
+            a->trigger();
+            apptest::Settle();
+            QVERIFY2(user.Done(), qPrintable(a->text()));
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+};
+
+K5_TEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"
