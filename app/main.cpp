@@ -6,6 +6,7 @@
 
 int main(int argc, char **argv)
 {
+    app::PrepareQuietTerminal();
     platform::PrepareBrowserEnvironment();
     platform::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrova 5"));

@@ -1,18 +1,67 @@
 #include "startup.h"
 
 #include "app/frameform.h"
+#include "app/icons.h"
 #include "app/settingsform.h"
 #include "app/splash.h"
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QByteArray>
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QTimer>
 
 namespace app {
 
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+// A folder only this user may enter, as the session's runtime folder must be.
+bool privateFolder(const QByteArray &path)
+{
+    struct stat st;
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    return (st.st_mode & 0777) == 0700 || ::chmod(path.constData(), 0700) == 0;
+}
+
+} // namespace
+
+void PrepareQuietTerminal()
+{
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        QByteArray tmp = qgetenv("TMPDIR");
+        if (tmp.isEmpty())
+            tmp = "/tmp";
+        const QByteArray folder = tmp + "/kestrova5-runtime-" + QByteArray::number(::geteuid());
+        if (privateFolder(folder))
+            qputenv("XDG_RUNTIME_DIR", folder);
+    }
+    if (qEnvironmentVariableIsEmpty("KESTROVA_VERBOSE"))
+        previousHandler = qInstallMessageHandler(quietHandler);
+}
+
 StartedApplication StartUp()
 {
     StartedApplication s;
+    // Every window, the splash and the dialogs made later included, shows the program's own icon.
+    QApplication::setWindowIcon(ApplicationIcon());
     s.splash = new TSplash;
     s.splash->show();
     s.splash->repaint();

@@ -32,6 +32,49 @@ private slots:
         QTRY_VERIFY(!app::FrameForm);
     }
 
+    void theProgramHasItsOwnIconAndKeepsItsPlace()
+    {
+        QRect placed;
+        {
+            const app::StartedApplication s = app::StartUp();
+            QVERIFY(!QApplication::windowIcon().isNull());
+            QVERIFY(QApplication::windowIcon().availableSizes().contains(QSize(16, 16)));
+            QCOMPARE(s.frame->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+            QVERIFY(QTest::qWaitForWindowExposed(s.frame));
+            // The written first size: client area 847 wide.
+            QCOMPARE(s.frame->width(), 847);
+            s.frame->move(123, 77);
+            s.frame->resize(700, 450);
+            placed = s.frame->geometry();
+            s.frame->close();
+            QTRY_VERIFY(!app::FrameForm);
+        }
+        // The next start puts the window where it was left.
+        const app::StartedApplication s = app::StartUp();
+        QVERIFY(QTest::qWaitForWindowExposed(s.frame));
+        QCOMPARE(s.frame->geometry(), placed);
+        s.frame->close();
+        QTRY_VERIFY(!app::FrameForm);
+    }
+
+    void theTerminalGetsNoDebugLines()
+    {
+        // Set up by main() before the application object; here only its message filter is checked.
+        const QtMessageHandler original = qInstallMessageHandler(nullptr);
+        qInstallMessageHandler(original);
+        app::PrepareQuietTerminal();
+        QVERIFY(!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"));
+        static QStringList seen;
+        seen.clear();
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) { seen << m; });
+        app::PrepareQuietTerminal(); // chains to the recorder above
+        qDebug("engine chatter");
+        qInfo("more chatter");
+        qWarning("a real warning");
+        qInstallMessageHandler(original);
+        QCOMPARE(seen, QStringList{QStringLiteral("a real warning")});
+    }
+
     void theSplashGoesOnItsOwnWhenItIsNeverActivated()
     {
         // Some window systems never activate the splash, so it never loses activation either.
