@@ -4,6 +4,7 @@
 #include "app/icons.h"
 #include "app/settingsform.h"
 #include "app/splash.h"
+#include "controls/qv/qvexceptiondialog.h"
 #include "platform/dialogs.h"
 
 #include <QApplication>
@@ -60,6 +61,8 @@ void PrepareQuietTerminal()
 StartedApplication StartUp()
 {
     StartedApplication s;
+    // Before any window: an exception that escapes an event handler is shown in detail from here on.
+    qv::InstallExceptionDialog();
     // Every window, the splash and the dialogs made later included, shows the program's own icon.
     QApplication::setWindowIcon(ApplicationIcon());
     s.splash = new TSplash;

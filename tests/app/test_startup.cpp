@@ -4,6 +4,7 @@
 #include "app/settingsform.h"
 #include "app/splash.h"
 #include "app/startup.h"
+#include "controls/qv/qvexceptiondialog.h"
 #include "graphics/qv/qvgifanimator.h"
 
 #include <QPointer>
@@ -13,7 +14,9 @@ class TestStartUp : public QObject {
 private slots:
     void startsInOrder()
     {
+        QVERIFY(!qv::ExceptionDialog());
         const app::StartedApplication s = app::StartUp();
+        QVERIFY(qv::ExceptionDialog()); // installed before the splash
         QVERIFY(s.splash->isVisible());
         QCOMPARE(s.splash->size(), QSize(340, 61));
         QVERIFY(s.splash->QvGIFAnimator1->Image() && !s.splash->QvGIFAnimator1->Image()->Empty());
