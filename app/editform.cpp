@@ -1083,7 +1083,7 @@ void TEditForm::CalculateWeight()
         throw platform::FileError(QStringLiteral("Cannot open file \"%1\".").arg(FileName));
     const qint64 size = info.size();
     const double kb = double(size) / 1000.0;
-    // Fifteen significant digits, as the class library turns a number into text.
+    // Fifteen significant digits: exact enough for any size, without binary noise in the last places.
     auto num = [](double v) { return QString::number(v, 'g', 15); };
     Dsize->setText(QString::number(size));
     DocKB->setText(num(kb));

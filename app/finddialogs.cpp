@@ -52,7 +52,7 @@ TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent, di
             OnFind();
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::hide);
-    // Fixed like the system's own find box: the window manager offers no maximising and no resize edge.
+    // Sized by its fields: the window manager offers no maximising and no resize edge.
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 

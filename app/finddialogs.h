@@ -1,5 +1,5 @@
 #pragma once
-// The find and replace dialogs of the document window (modeless, like the system's common dialogs).
+// The find and replace dialogs of the document window: modeless, so the user can edit between searches.
 #include <QDialog>
 #include <functional>
 

@@ -9,7 +9,7 @@ class QWidget;
 
 namespace platform {
 
-// Button sets and icons, with the system's numbers (combine one of each).
+// Button sets and icons: combine one of each.
 enum MessageFlags : unsigned {
     MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
     MB_RETRYCANCEL = 0x5,
@@ -17,7 +17,7 @@ enum MessageFlags : unsigned {
     MB_DEFBUTTON2 = 0x100, MB_DEFBUTTON3 = 0x200,
 };
 
-// Answers and modal results share the system's numbers.
+// Answers and modal results share one set of numbers, so a button's answer is the dialog's result.
 enum ModalResult : int {
     mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
     mrAll = 8, mrNoToAll = 9, mrYesToAll = 10,
@@ -32,7 +32,7 @@ struct MessageRequest {
 
 // Shows a message box (parent may be null) and returns the button pressed.
 int MessageBox(QWidget *parent, const QString &text, const QString &caption, unsigned flags = MB_OK);
-// The class library's ShowMessage: the text with an OK button, captioned with the application title.
+// A plain notice: the text with an OK button, captioned with the application title.
 void ShowMessage(const QString &text);
 // Runs a dialog modally and returns its result (QDialog::exec or what the answerer says).
 int ShowModal(QDialog *dialog);

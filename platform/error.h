@@ -29,7 +29,7 @@ public:
     using Error::Error;
 };
 
-// Silent abort: caught by the application object and not reported (the class library's EAbort).
+// Silent abort: ends the current action; caught by the application object and never reported.
 class Abort : public Error {
 public:
     Abort() : Error(QStringLiteral("Operation aborted")) {}

@@ -40,7 +40,7 @@ public:
     RegDataType GetDataType(const QString &name) const;
 
     // A missing string value reads as empty; a missing or mistyped integer, Boolean or binary value
-    // raises StreamError "Invalid data type for '<name>'", as the class library does.
+    // raises StreamError "Invalid data type for '<name>'", so a damaged setting is never taken for 0.
     QString ReadString(const QString &name) const;
     int ReadInteger(const QString &name) const;
     bool ReadBool(const QString &name) const;

@@ -37,7 +37,7 @@ Qt::WindowFlags DialogFlags();
 // A label whose "&" marks the mnemonic that moves the focus to buddy.
 QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent);
 
-// A memo's text as the class library gives it: lines joined by CR LF.
+// A memo's text with its lines joined by CR LF, the line end of every text we insert.
 QString MemoText(const QPlainTextEdit *memo);
 
 } // namespace dialogs

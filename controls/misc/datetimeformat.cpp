@@ -6,7 +6,7 @@
 namespace misc {
 namespace {
 
-// Qt's long time pattern carries the time zone ("t"), which the class library's long time has not.
+// Qt's long time pattern carries the time zone ("t"); our long time is hours, minutes and seconds only.
 QString longTimePattern(const QLocale &locale)
 {
     QString p = locale.timeFormat(QLocale::LongFormat);

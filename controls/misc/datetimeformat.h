@@ -1,5 +1,5 @@
 #pragma once
-// Date and time formatting with the class library's pattern letters ("c", "t", "tt", "ddddd", "dddddd",
+// Date and time formatting with our pattern letters ("c", "t", "tt", "ddddd", "dddddd",
 // "d.mm.yyyy", "hh:nn:ss", "am/pm", quoted literals ...), in the system locale.
 #include <QDateTime>
 #include <QString>

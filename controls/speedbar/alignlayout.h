@@ -1,5 +1,5 @@
 #pragma once
-// A layout that places a widget's children along its edges the way the class library aligns controls:
+// A layout that places a widget's children along its edges by their alignment:
 // first the children aligned to the top, then bottom, left and right, each group in the order of their
 // current positions, each keeping its own thickness; a child aligned to the client area takes what is
 // left. Children without an alignment stay where they are.

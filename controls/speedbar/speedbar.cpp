@@ -41,7 +41,7 @@ bool anEdge(int align)
     return horizontalEdge(align) || verticalEdge(align);
 }
 
-// The system's MulDiv: rounded half away from zero, in 64 bits.
+// value * m / d rounded half away from zero; 64 bits in between so that large sizes cannot overflow.
 int mulDiv(int value, int m, int d)
 {
     if (d == 0)

@@ -5,7 +5,7 @@
 
 namespace zel {
 
-// The class library's notify event: the sender only.
+// A notify event: the handler learns only which object sent it.
 using TNotifyEvent = std::function<void(QObject *sender)>;
 
 class TZELSystemsComponent : public QObject {

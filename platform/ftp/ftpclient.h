@@ -3,7 +3,7 @@
 // connection is opened and logged in by Open and re-used by every later call; calls from several threads
 // are serialised. Every command names an absolute path, so a re-used connection never depends on the
 // folder an earlier transfer left it in. A call that fails returns false (or null) and leaves its error
-// number in FtpLastError() of the calling thread, as the system's GetLastError does. Abort, from any
+// number in FtpLastError(), kept per thread so that threads never see each other's failures. Abort, from any
 // thread, ends the running call at once and every later one.
 #include "platform/ftp/ftplisting.h"
 

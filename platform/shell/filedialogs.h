@@ -8,7 +8,7 @@ class QWidget;
 
 namespace platform {
 
-// The class library's open-dialog options (TOpenOptions), one bit each in its order.
+// Options of our open and save dialogs (TOpenOptions), one bit each.
 enum OpenOption : unsigned {
     ofReadOnly = 1u << 0, ofOverwritePrompt = 1u << 1, ofHideReadOnly = 1u << 2, ofNoChangeDir = 1u << 3,
     ofShowHelp = 1u << 4, ofNoValidate = 1u << 5, ofAllowMultiSelect = 1u << 6, ofExtensionDifferent = 1u << 7,

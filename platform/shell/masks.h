@@ -1,5 +1,5 @@
 #pragma once
-// File masks as the class library writes them: "*.htm", "*.htm;*.html", "*.*" (every file).
+// File masks as our filters and settings write them: "*.htm", "*.htm;*.html", "*.*" (every file).
 #include <QString>
 #include <QStringList>
 
@@ -14,10 +14,10 @@ bool MatchesMask(const QString &name, const QString &mask);
 bool MatchesAnyMask(const QString &name, const QStringList &masks);
 // Whether a name holds wildcard characters.
 bool HasWildcards(const QString &name);
-// The class library's filter "Gif Files|*.gif|All Files|*.*" as Qt name filters
+// A filter written as description|mask pairs, "Gif Files|*.gif|All Files|*.*", as Qt name filters
 // ("Gif Files (*.gif)", "All Files (*)"); a description without its mask part is dropped.
 QStringList FilterToNameFilters(const QString &filter);
-// Case-insensitive name order of the class library's sorted string lists.
+// Case-insensitive name order for sorted lists of names.
 bool NameLess(const QString &a, const QString &b);
 
 } // namespace platform
