@@ -1,0 +1,110 @@
+"""A small SMTP server for tests on 127.0.0.1 that keeps every message it accepts.
+
+Usage: smtpserver.py OUTDIR [--user NAME --password WORD] [--refuse ADDRESS]... [--die-after BYTES]
+                            [--discard]
+
+Each accepted message N is written to OUTDIR/N.eml (the data as received) and OUTDIR/N.env (the envelope:
+"FROM addr", then one "RCPT addr" line per recipient) and OUTDIR/N.json (the message as Python's mail parser reads it: headers
+decoded, the text part, and name, type, size and MD5 of each attachment), the .env last, so a test that sees it sees both.
+With --user, mail is taken only after AUTH PLAIN or LOGIN with that name and word. --refuse makes RCPT TO
+answer 550 for that address. --die-after ends the whole server once that many bytes arrived on one
+connection (a server that goes away in the middle of a message). --discard counts the data but keeps
+nothing (for large benchmark messages).
+
+It binds a port the system chooses and prints "PORT n" on a line of its own once it accepts connections.
+"""
+import argparse
+import asyncio
+import email
+import email.policy
+import hashlib
+import json
+import logging
+import os
+
+from aiosmtpd.smtp import SMTP, AuthResult
+
+
+def parse(data):
+    msg = email.message_from_bytes(data, policy=email.policy.default)
+    out = {"headers": [[k, str(v)] for k, v in msg.items()], "attachments": [], "body": None}
+    for part in msg.walk():
+        if part.is_multipart():
+            continue
+        if part.get_content_disposition() == "attachment":
+            content = part.get_payload(decode=True)
+            out["attachments"].append({"filename": part.get_filename(), "type": part.get_content_type(),
+                                       "size": len(content), "md5": hashlib.md5(content).hexdigest()})
+        elif out["body"] is None:
+            out["body"] = part.get_content()
+            out["charset"] = part.get_content_charset()
+            out["encoding"] = part.get("Content-Transfer-Encoding")
+    return out
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("outdir")
+    parser.add_argument("--user")
+    parser.add_argument("--password", default="")
+    parser.add_argument("--refuse", action="append", default=[])
+    parser.add_argument("--die-after", type=int, default=0)
+    parser.add_argument("--discard", action="store_true")
+    args = parser.parse_args()
+    logging.basicConfig(level=logging.CRITICAL)
+    refused = {a.lower() for a in args.refuse}
+    counter = [0]
+
+    class Handler:
+        async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+            if address.lower() in refused:
+                return "550 5.1.1 <%s>: Recipient address rejected" % address
+            envelope.rcpt_tos.append(address)
+            return "250 OK"
+
+        async def handle_DATA(self, server, session, envelope):
+            counter[0] += 1
+            n = counter[0]
+            data = envelope.original_content or b""
+            if args.discard:
+                data = b"%d bytes\r\n" % len(data)
+            with open(os.path.join(args.outdir, "%d.eml" % n), "wb") as f:
+                f.write(data)
+            if not args.discard:
+                with open(os.path.join(args.outdir, "%d.json" % n), "w") as f:
+                    json.dump(parse(data), f)
+            env = "FROM %s\n" % envelope.mail_from + "".join("RCPT %s\n" % r for r in envelope.rcpt_tos)
+            tmp = os.path.join(args.outdir, "%d.env.tmp" % n)
+            with open(tmp, "w") as f:
+                f.write(env)
+            os.replace(tmp, os.path.join(args.outdir, "%d.env" % n))
+            return "250 Message accepted for delivery"
+
+    def authenticate(server, session, envelope, mechanism, auth_data):
+        ok = (auth_data.login.decode() == args.user and auth_data.password.decode() == args.password)
+        return AuthResult(success=ok, handled=False)
+
+    class Server(SMTP):
+        received = 0
+
+        def data_received(self, data):
+            self.received += len(data)
+            if args.die_after and self.received > args.die_after:
+                os._exit(3)
+            super().data_received(data)
+
+    def factory():
+        kw = dict(decode_data=False, data_size_limit=None, enable_SMTPUTF8=True)
+        if args.user:
+            kw.update(authenticator=authenticate, auth_required=True, auth_require_tls=False)
+        return Server(Handler(), **kw)
+
+    loop = asyncio.new_event_loop()
+    asyncio.set_event_loop(loop)
+    server = loop.run_until_complete(loop.create_server(factory, "127.0.0.1", 0))
+    print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
+    loop.run_forever()
+
+
+if __name__ == "__main__":
+    main()
