@@ -428,6 +428,22 @@ bool TGIFImage::load(const QByteArray &bytes)
     return true;
 }
 
+QByteArray TGIFImage::WriteDataProperty() const
+{
+    QByteArray out(4, '\0');
+    qToLittleEndian<quint32>(quint32(raw_.size()), out.data());
+    return out + raw_;
+}
+
+bool TGIFImage::ReadDataProperty(const QByteArray &stored)
+{
+    if (stored.size() < 4 || qFromLittleEndian<quint32>(stored.constData()) > quint64(stored.size() - 4)) {
+        setStatus(gsInvalidFormat);
+        return false;
+    }
+    return load(stored.mid(4, qsizetype(qFromLittleEndian<quint32>(stored.constData()))));
+}
+
 bool TGIFImage::GetFrameInfo(int index, TGIFFrameInfo &info)
 {
     info = TGIFFrameInfo();

@@ -80,8 +80,13 @@ public:
     bool LoadFromFile(const QString &fileName);
     bool LoadFromStream(QIODevice &stream);
     bool LoadFromData(const QByteArray &bytes);
-    // The raw GIF bytes, as stored with the form ("Data").
+    // The raw GIF bytes.
     const QByteArray &Data() const { return raw_; }
+    // The "Data" property as stored with a form: a 32-bit little-endian byte count, then the file's
+    // bytes. Reading parses them again; a count beyond the bytes or a file that fails to parse leaves
+    // the control as it was (status 3).
+    QByteArray WriteDataProperty() const;
+    bool ReadDataProperty(const QByteArray &stored);
 
     int Status() const { return status_; }
     QString StatusText() const { return GIFStatusText(status_); }

@@ -403,6 +403,54 @@ private slots:
         QVERIFY(!gif.Timer().Enabled());
     }
 
+    void dataPropertyStoresTheFileWithItsCount()
+    {
+        TGIFImage gif;
+        const QByteArray file = GifBuilder(2, 2).image(0, 0, 2, 2, pattern(2, 2, 4)).finish();
+        QVERIFY(gif.LoadFromData(file));
+        const QByteArray stored = gif.WriteDataProperty();
+        QCOMPARE(stored.size(), file.size() + 4);
+        QCOMPARE(quint8(stored[0]) | quint8(stored[1]) << 8, file.size());
+        TGIFImage back;
+        QVERIFY(back.ReadDataProperty(stored));
+        QCOMPARE(back.Data(), file);
+        QCOMPARE(back.FrameCount(), 1);
+        // A count beyond the bytes, or bytes that are no GIF, change nothing.
+        QVERIFY(!back.ReadDataProperty(stored.left(stored.size() - 1)));
+        QCOMPARE(back.Status(), int(media::gsInvalidFormat));
+        QVERIFY(!back.ReadDataProperty(QByteArray("\x03\0\0\0abc", 7)));
+        QCOMPARE(back.Data(), file);
+        QCOMPARE(back.FrameCount(), 1);
+    }
+
+    void paintsTheCurrentFrameAsPlaced()
+    {
+        // A 2 x 2 frame at 1,1 of a 3 x 3 screen (the screen's size is the frame's far corner), in a
+        // 9 x 9 control on red.
+        TGIFImage gif;
+        QPalette pal = gif.palette();
+        pal.setColor(QPalette::Window, Qt::red);
+        gif.setPalette(pal);
+        gif.resize(9, 9);
+        const QByteArray px("\0\1\2\3", 4);
+        QVERIFY(gif.LoadFromData(GifBuilder(3, 3).control(0, 0, true, 3).image(1, 1, 2, 2, px).finish()));
+        auto at = [&](int x, int y) { return gif.grab().toImage().pixel(x, y) | 0xFF000000u; };
+        QCOMPARE(at(0, 0), qRgb(255, 0, 0));
+        QCOMPARE(at(1, 1), globalColour(0));
+        QCOMPARE(at(2, 1), globalColour(1));
+        QCOMPARE(at(2, 2), qRgb(255, 0, 0)); // the transparent pixel shows the background
+        gif.SetCenter(true);
+        QCOMPARE(at(4, 4), globalColour(0)); // the 3 x 3 screen starts at 3,3
+        QCOMPARE(at(1, 1), qRgb(255, 0, 0));
+        gif.SetStretch(true); // three times larger: the frame covers 3..8
+        QCOMPARE(at(3, 3), globalColour(0));
+        QCOMPARE(at(8, 3), globalColour(1));
+        QCOMPARE(at(3, 8), globalColour(2));
+        QCOMPARE(at(2, 2), qRgb(255, 0, 0));
+        gif.SetAutoSize(true);
+        QCOMPARE(gif.size(), QSize(3, 3));
+    }
+
     void writerOutputReadsBackEverywhere()
     {
         QTemporaryDir dir;
