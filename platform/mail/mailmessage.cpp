@@ -90,7 +90,37 @@ bool anyLineBreak(const QList<MailAddress> &list)
     return false;
 }
 
+std::unique_ptr<QFile> openAttachment(const QString &path, int *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *error = MAPI_E_ATTACHMENT_NOT_FOUND;
+        return nullptr;
+    }
+    auto file = std::make_unique<QFile>(path);
+    // A file that opens but cannot be read (a folder, a device) fails here rather than mid-send.
+    char probe;
+    if (info.isDir() || !file->open(QIODevice::ReadOnly) || file->peek(&probe, 1) < 0) {
+        *error = MAPI_E_ATTACHMENT_OPEN_FAILURE;
+        return nullptr;
+    }
+    return file;
+}
+
 } // namespace
+
+int CheckAttachments(const QList<MailAttachment> &attachments, int *failed)
+{
+    for (int i = 0; i < attachments.size(); ++i) {
+        int error = SUCCESS_SUCCESS;
+        if (!openAttachment(attachments[i].path, &error)) {
+            if (failed)
+                *failed = i;
+            return error;
+        }
+    }
+    return SUCCESS_SUCCESS;
+}
 
 QString MailAddress::Display() const
 {
@@ -214,15 +244,10 @@ int MimeStream::Open()
         return error_ = MAPI_E_INVALID_MESSAGE;
     QList<std::shared_ptr<Segment>> files;
     for (const MailAttachment &a : m.attachments) {
-        const QFileInfo info(a.path);
-        if (!info.exists())
-            return error_ = MAPI_E_ATTACHMENT_NOT_FOUND;
         auto seg = std::make_shared<Segment>();
-        seg->file = std::make_unique<QFile>(a.path);
-        // A file that opens but cannot be read (a folder, a device) fails here rather than mid-send.
-        char probe;
-        if (info.isDir() || !seg->file->open(QIODevice::ReadOnly) || seg->file->peek(&probe, 1) < 0)
-            return error_ = MAPI_E_ATTACHMENT_OPEN_FAILURE;
+        seg->file = openAttachment(a.path, &error_);
+        if (!seg->file)
+            return error_;
         files << seg;
     }
     if (!m.date.isValid())

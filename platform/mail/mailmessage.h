@@ -35,6 +35,10 @@ struct MailAttachment {
     QString displayName; // the file name the receiver sees
 };
 
+// Checks that every attachment exists (else MAPI_E_ATTACHMENT_NOT_FOUND) and can be read (else
+// MAPI_E_ATTACHMENT_OPEN_FAILURE); the index of the first bad one goes to *failed.
+int CheckAttachments(const QList<MailAttachment> &attachments, int *failed = nullptr);
+
 struct MailMessage {
     MailAddress from;
     QList<MailAddress> to, cc, bcc; // Bcc goes into the envelope only
