@@ -137,8 +137,14 @@ void TWaveStream::SeekStream(qint64 pos)
 
 void TWaveStream::WriteStream(const char *bytes, qint64 count)
 {
-    if (stream_->write(bytes, count) != count)
-        DeviceFailed(stream_);
+    // A short write (a disk filling up) is tried again for the rest, which brings out the reason.
+    while (count > 0) {
+        const qint64 n = stream_->write(bytes, count);
+        if (n <= 0)
+            DeviceFailed(stream_);
+        bytes += n;
+        count -= n;
+    }
 }
 
 bool TWaveStream::ChunkAt(qint64 pos, qint64 left)
@@ -267,20 +273,32 @@ void TWaveStream::Complete()
     // Taken before the pad byte lengthens the stream; no second attempt on a half-written header.
     dataSize_ = DataSize();
     completed_ = true;
-    const qint64 end = dataStart_ + dataSize_;
     const qint64 pad = dataSize_ & 1;
+    // Sizes first: a pad byte that no longer fits on a full disk must not cost the file its header.
+    WriteSizes(dataSize_, pad);
     if (pad) {
-        SeekStream(end);
+        SeekStream(dataStart_ + dataSize_);
         WriteStream("", 1);
     }
+}
+
+void TWaveStream::UpdateSizes()
+{
+    if (!stream_ || !opened_ || reading_ || completed_)
+        return;
+    WriteSizes(DataSize(), 0);
+}
+
+void TWaveStream::WriteSizes(qint64 dataSize, qint64 pad)
+{
     char size[4];
     SeekStream(dataHeader_);
     WriteStream("data", 4);
-    qToLittleEndian<quint32>(quint32(dataSize_), size);
+    qToLittleEndian<quint32>(quint32(dataSize), size);
     WriteStream(size, 4);
     SeekStream(riffStart_);
     WriteStream("RIFF", 4);
-    qToLittleEndian<quint32>(quint32(end + pad - riffStart_ - 8), size);
+    qToLittleEndian<quint32>(quint32(dataStart_ + dataSize + pad - riffStart_ - 8), size);
     WriteStream(size, 4);
     WriteStream("WAVE", 4);
 }
@@ -290,18 +308,25 @@ void TWaveStream::Complete()
 TWaveFileStream::TWaveFileStream(const QString &fileName, FileMode mode) : TWaveStream(nullptr), fileName_(fileName)
 {
     const QString shown = QDir::toNativeSeparators(fileName);
-    if (mode == FileMode::OpenRead) {
-        auto file = std::make_unique<QFile>(fileName);
-        if (!file->open(QIODevice::ReadOnly))
-            throw platform::FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(shown, file->errorString()));
+    QIODevice::OpenMode openMode = QIODevice::WriteOnly;
+    if (mode == FileMode::Create) {
+        auto file = std::make_unique<QSaveFile>(fileName);
+        // A failed save must not destroy the file it would replace.
+        file->setDirectWriteFallback(false);
         file_ = std::move(file);
     } else {
-        auto file = std::make_unique<QSaveFile>(fileName);
-        // A failed recording must not destroy the file it would replace.
-        file->setDirectWriteFallback(false);
-        if (!file->open(QIODevice::WriteOnly))
-            throw platform::FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(shown, file->errorString()));
-        file_ = std::move(file);
+        file_ = std::make_unique<QFile>(fileName);
+        if (mode == FileMode::OpenRead)
+            openMode = QIODevice::ReadOnly;
+        else
+            openMode = QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
+    }
+    if (!file_->open(openMode)) {
+        const QString text = mode == FileMode::OpenRead ? QStringLiteral("Cannot open file \"%1\". %2")
+                                                        : QStringLiteral("Cannot create file \"%1\". %2");
+        const QString error = file_->errorString();
+        file_.reset();
+        throw platform::FileError(text.arg(shown, error));
     }
     Attach(file_.get());
 }

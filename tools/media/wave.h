@@ -84,6 +84,9 @@ public:
     void Open(bool write);
     // Writes the pad byte and the final sizes of a file open for writing; raises on a write error.
     virtual void Complete();
+    // Writes the sizes of the data written so far into the header of a file open for writing, which
+    // stays open: a file cut off after this reads as a whole wave.
+    void UpdateSizes();
 
     qint64 DataSize() const override;
     qint64 ReadWave(void *buffer, qint64 count) override;
@@ -104,6 +107,7 @@ private:
     bool ChunkAt(qint64 pos, qint64 left);
     void SeekStream(qint64 pos);
     void WriteStream(const char *bytes, qint64 count);
+    void WriteSizes(qint64 dataSize, qint64 pad);
     qint64 Remaining() const;
 
     qint64 riffStart_ = 0;
@@ -115,9 +119,12 @@ private:
     qint64 dataSize_ = 0;
 };
 
-enum class FileMode { OpenRead, Create };
+// Create writes a new file that replaces the old one only when it is completed. CreateInPlace writes
+// straight into the named file, unbuffered: for a recording, which keeps what was captured through a crash
+// when its sizes are updated as it goes (UpdateSizes).
+enum class FileMode { OpenRead, Create, CreateInPlace };
 
-// A wave in a file of its own. A created file replaces the old one only when it is completed.
+// A wave in a file of its own.
 class TWaveFileStream : public TWaveStream {
 public:
     TWaveFileStream(const QString &fileName, FileMode mode);
