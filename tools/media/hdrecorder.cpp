@@ -76,12 +76,14 @@ THDRecorder::THDRecorder(QWidget *owner)
     layout->addLayout(file);
     layout->addWidget(MessageLabel);
     layout->addLayout(buttons);
-    resize(380, sizeHint().height());
+    // Word-wrapped messages need the height for their width.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     for (const TDirectXDriver &driver : CaptureDrivers())
         DriverBox->addItem(driver.Description, driver.Id);
     DriverBox->setCurrentIndex(DriverBox->count() > 0 ? 0 : -1);
     DriverBoxChange();
+    resize(380, heightForWidth(380) > 0 ? heightForWidth(380) : sizeHint().height());
 
     connect(DriverBox, &QComboBox::currentIndexChanged, this, [this] { DriverBoxChange(); });
     connect(BrowseButton, &QPushButton::clicked, this, [this] { BrowseButtonClick(); });
