@@ -1,0 +1,253 @@
+#include "k5test.h"
+#include "person.h"
+
+#include "tools/publish/msvcard.h"
+#include "tools/publish/vcmain.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+using namespace publish;
+using k5test::Person;
+
+namespace {
+
+void FillEverything(TmsVCard &c)
+{
+    c.Identification.FormattedName = QStringLiteral("Dr. Ann Lee");
+    TmsNameRec &n = c.Identification.Name;
+    n.FamilyName = QStringLiteral("Lee");
+    n.GivenName = QStringLiteral("Ann");
+    n.AdditionalNames = QStringLiteral("Mary");
+    n.Prefix = QStringLiteral("Dr.");
+    n.Suffix = QStringLiteral("PhD");
+    TmsAddressRec &a1 = c.DeliveryInfo.Address1;
+    a1.Attributes = {msaDomestic, msaHome};
+    a1.POAddress = QStringLiteral("Box 1");
+    a1.ExtendedAddress = QStringLiteral("Flat 2");
+    a1.Street = QStringLiteral("3 Hill Road");
+    a1.Locality = QStringLiteral("Ashby");
+    a1.Region = QStringLiteral("North");
+    a1.PostalCode = QStringLiteral("AB1 2CD");
+    a1.Country = QStringLiteral("Nowhere");
+    TmsAddressRec &a2 = c.DeliveryInfo.Address2;
+    a2.Attributes = {msaInternational, msaPostal, msaParcel, msaWork};
+    a2.Street = QStringLiteral("9 Dock Lane");
+    c.TelecomInfo.Phone1.Attributes = {mstWork, mstVoice};
+    c.TelecomInfo.Phone1.Number = QStringLiteral("+1 555 0100");
+    c.TelecomInfo.Phone2.Attributes = {mstPreferred, mstHome, mstFax, mstMessaging, mstCellular, mstPager};
+    c.TelecomInfo.Phone2.Number = QStringLiteral("555 0101");
+    c.TelecomInfo.Phone3.Attributes = {mstBBS, mstModem, mstCar, mstISDN, mstVideo};
+    c.TelecomInfo.Phone3.Number = QStringLiteral("555 0102");
+    c.TelecomInfo.Email1.EmailType = mseInternet;
+    c.TelecomInfo.Email1.Address = QStringLiteral("ann@example.org");
+    c.TelecomInfo.Email2.EmailType = mseX400;
+    c.TelecomInfo.Email2.Address = QStringLiteral("c=xx;a=yy");
+    c.BusinessInfo.Title = QStringLiteral("Engineer");
+    c.BusinessInfo.Role = QStringLiteral("Lead");
+    c.BusinessInfo.Company.Name = QStringLiteral("Acme");
+    c.BusinessInfo.Company.AUnit = QStringLiteral("Labs");
+    c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("First line"), QStringLiteral("Second line")};
+    c.ExplanatoryInfo.URL1 = QStringLiteral("http://example.org/");
+    c.ExplanatoryInfo.URL2 = QStringLiteral("http://example.org/ann");
+}
+
+bool SameCard(const TmsVCard &a, const TmsVCard &b)
+{
+    return a.Identification == b.Identification && a.DeliveryInfo == b.DeliveryInfo && a.TelecomInfo == b.TelecomInfo
+        && a.BusinessInfo == b.BusinessInfo && a.ExplanatoryInfo == b.ExplanatoryInfo;
+}
+
+QString Folder()
+{
+    const QString dir = k5test::Root() + QStringLiteral("/cards");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+} // namespace
+
+class TestVCardEditor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        QDir(Folder()).removeRecursively();
+        k5test::Settle();
+    }
+
+    void windowHasItsPagesAndMenu()
+    {
+        TvCardForm form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("VCard Creator"));
+        QStringList pages;
+        for (int i = 0; i < form.PageControl1->count(); ++i)
+            pages << form.PageControl1->tabText(i);
+        QCOMPARE(pages, (QStringList{"Identification", "Home", "Work", "Telecommunications", "Other"}));
+        QCOMPARE(form.SaveAndInsert1->text(), QStringLiteral("Save and as Insert as Link"));
+        QVERIFY(form.findChild<QCheckBox *>(QStringLiteral("Parcel2CheckBox")));
+        QVERIFY(form.findChild<QCheckBox *>(QStringLiteral("Phone3ISDNCheckBox")));
+        QCOMPARE(form.findChild<QCheckBox *>(QStringLiteral("Intl1CheckBox"))->text(), QStringLiteral("International"));
+    }
+
+    void formAndCardRoundTrip()
+    {
+        TvCardForm form;
+        TmsVCard original;
+        FillEverything(original);
+        form.msVCard1->Assign(original);
+        form.CardToForm();
+
+        QCOMPARE(form.Street1Edit->text(), QStringLiteral("3 Hill Road"));
+        QCOMPARE(form.CommentsMemo->toPlainText(), QStringLiteral("First line\nSecond line"));
+        QVERIFY(form.findChild<QCheckBox *>(QStringLiteral("Home1CheckBox"))->isChecked());
+        QVERIFY(!form.findChild<QCheckBox *>(QStringLiteral("Work1CheckBox"))->isChecked());
+        QVERIFY(form.findChild<QCheckBox *>(QStringLiteral("Phone1VoiceCheckBox"))->isChecked());
+        QVERIFY(!form.findChild<QCheckBox *>(QStringLiteral("Phone1FaxCheckBox"))->isChecked());
+        QCOMPARE(form.Email1ComboBox->currentText(), QStringLiteral("Internet"));
+        QCOMPARE(form.Email2ComboBox->currentText(), QStringLiteral("X.400 Service"));
+
+        form.msVCard1->Clear();
+        form.FormToCard();
+        QVERIFY(SameCard(*form.msVCard1, original));
+
+        // New empties every field and box.
+        form.New1Click();
+        QVERIFY(form.GivenNameEdit->text().isEmpty());
+        QVERIFY(!form.findChild<QCheckBox *>(QStringLiteral("Home1CheckBox"))->isChecked());
+        QCOMPARE(form.Email1ComboBox->currentIndex(), -1);
+        form.FormToCard();
+        QVERIFY(SameCard(*form.msVCard1, TmsVCard()));
+    }
+
+    void mailTypeListNamesWhatItWrites()
+    {
+        TvCardForm form;
+        QCOMPARE(form.Email1ComboBox->count(), kEmailTypeCount - 1);
+        QCOMPARE(TvCardForm::EmailTypeNames(),
+                 (QStringList{"AOL", "AppleLink", "AT&T Mail", "CompuServe", "eWorld", "Internet", "IBM Mail", "MCI Mail",
+                              "PowerShare", "Prodigy", "Telex", "X.400 Service"}));
+        form.Email1Edit->setText(QStringLiteral("a@b"));
+        const QStringList tokens{"AOL", "APPLELINK", "ATTMAIL", "CIS", "EWORLD", "INTERNET", "IBMMAIL", "MCIMAIL",
+                                 "POWERSHARE", "PRODIGY", "TLX", "X400"};
+        for (int i = 0; i < form.Email1ComboBox->count(); ++i) {
+            form.Email1ComboBox->setCurrentIndex(i);
+            form.FormToCard();
+            QVERIFY2(form.msVCard1->Text().contains(QStringLiteral("\r\nEMAIL;%1:a@b\r\n").arg(tokens[i])),
+                     qPrintable(form.Email1ComboBox->itemText(i)));
+        }
+        // No choice is the default type, which writes nothing between ";" and ":".
+        form.Email1ComboBox->setCurrentIndex(-1);
+        form.FormToCard();
+        QCOMPARE(form.msVCard1->TelecomInfo.Email1.EmailType, mseDefault);
+        QVERIFY(form.msVCard1->Text().contains(QStringLiteral("\r\nEMAIL;:a@b\r\n")));
+    }
+
+    void openedDefaultMailTypeIsSavedAgainUnchanged()
+    {
+        const QString card = QStringLiteral("BEGIN:VCARD\r\nVERSION:1.2\r\nFN:Bo\r\nEMAIL;:bo@example.org\r\nEND:VCARD\r\n");
+        const QString in = k5test::WriteFile(Folder() + QStringLiteral("/in.vcf"), card.toUtf8());
+        const QString out = Folder() + QStringLiteral("/out.vcf");
+        TvCardForm form;
+        form.show();
+        Person person;
+        person.TypeFileName(in);
+        form.Open1->trigger();
+        QVERIFY(person.Done());
+        QCOMPARE(form.FormattedNameEdit->text(), QStringLiteral("Bo"));
+        QCOMPARE(form.Email1Edit->text(), QStringLiteral("bo@example.org"));
+        QCOMPARE(form.Email1ComboBox->currentIndex(), -1);
+        QVERIFY(form.Email1ComboBox->currentText().isEmpty());
+
+        person.TypeFileName(out);
+        QVERIFY(form.SaveAs1Click());
+        k5test::Settle();
+        QCOMPARE(QString::fromUtf8(k5test::ReadFile(out)), card);
+    }
+
+    void openingAnUnreadableFileKeepsTheForm()
+    {
+        const QString bad = k5test::WriteFile(Folder() + QStringLiteral("/bad.vcf"), QByteArray("FN:\0\0x\0", 7));
+        TvCardForm form;
+        form.show();
+        form.FormattedNameEdit->setText(QStringLiteral("Kept"));
+        form.FormToCard();
+        Person person;
+        person.TypeFileName(bad).Click(QStringLiteral("OK"));
+        form.Open1->trigger();
+        QVERIFY(person.Done());
+        k5test::Settle();
+        QCOMPARE(person.texts.size(), 1);
+        QVERIFY(!person.texts[0].isEmpty());
+        QCOMPARE(form.FormattedNameEdit->text(), QStringLiteral("Kept"));
+        QCOMPARE(form.msVCard1->Identification.FormattedName, QStringLiteral("Kept"));
+    }
+
+    void saveAndInsertSavesThenLinks()
+    {
+        TvCardForm form;
+        QStringList inserted;
+        form.OnInsertText = [&](const QString &text) { inserted << text; };
+        form.show();
+        form.FormattedNameEdit->setText(QStringLiteral("Ann Lee"));
+        const QString target = Folder() + QStringLiteral("/ann");
+        Person person;
+        person.TypeFileName(target);
+        form.SaveAndInsert1->trigger();
+        QVERIFY(person.Done());
+        k5test::Settle();
+        const QString saved = target + QStringLiteral(".vcf");
+        QCOMPARE(QString::fromUtf8(k5test::ReadFile(saved)),
+                 QStringLiteral("BEGIN:VCARD\r\nVERSION:1.2\r\nFN:Ann Lee\r\nEND:VCARD\r\n"));
+        QCOMPARE(inserted, QStringList{QStringLiteral("<A HREF=\"%1\">My Visit-Card</A>").arg(saved)});
+    }
+
+    void cancelNeitherSavesNorLinks()
+    {
+        TvCardForm form;
+        QStringList inserted;
+        form.OnInsertText = [&](const QString &text) { inserted << text; };
+        form.show();
+        form.FormattedNameEdit->setText(QStringLiteral("Ann Lee"));
+        Person person;
+        person.Click(QStringLiteral("Cancel"));
+        form.SaveAndInsert1->trigger();
+        QVERIFY(person.Done());
+        person.Escape();
+        form.SaveAs1->trigger();
+        QVERIFY(person.Done());
+        k5test::Settle();
+        QVERIFY(inserted.isEmpty());
+        QVERIFY(QDir(Folder()).entryList(QDir::Files).isEmpty());
+        QVERIFY(form.isVisible());
+    }
+
+    void unwritableTargetShowsAnErrorAndNoLink()
+    {
+        TvCardForm form;
+        QStringList inserted;
+        form.OnInsertText = [&](const QString &text) { inserted << text; };
+        form.show();
+        const QString blocker = k5test::WriteFile(Folder() + QStringLiteral("/plain"), "x");
+        k5test::Answerer answers;
+        answers.OnModal([&](QDialog *d) {
+            // A folder that is really a file: the name is taken, the write fails.
+            static_cast<QFileDialog *>(d)->selectFile(blocker + QStringLiteral("/card.vcf"));
+            return int(platform::mrOk);
+        });
+        form.SaveAndInsert1->trigger();
+        k5test::Settle();
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY(inserted.isEmpty());
+        QCOMPARE(k5test::ReadFile(blocker), QByteArray("x"));
+    }
+};
+
+K5_TEST_MAIN(TestVCardEditor)
+#include "test_vcardeditor.moc"
