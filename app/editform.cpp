@@ -1,10 +1,10 @@
 #include "editform.h"
 
 #include "app/dialogs/dialogbase.h"
-#include "app/dialogs/unit_link.h"
-#include "app/finddialogs.h"
+#include "app/dialogs/finddialogs.h"
 #include "app/frameform.h"
 #include "app/icons.h"
+#include "app/launchers.h"
 #include "app/preview/previewhtml.h"
 #include "controls/zel/autocombo.h"
 #include "controls/zel/explorer.h"
@@ -440,7 +440,7 @@ void TEditForm::buildMenus()
     Wordwrap1->setChecked(RiloMemo1->WordWrap());
 
     QMenu *insert = menu("Insert1", QStringLiteral("Insert"));
-    HyperLink1 = addItem(insert, "HyperLink1", QStringLiteral("HyperLink..."), [] { dialogs::ShowLinkDialog(); });
+    HyperLink1 = addItem(insert, "HyperLink1", QStringLiteral("HyperLink..."), [] { Launch(QStringLiteral("HyperLink1")); });
 }
 
 void TEditForm::buildSidePanel()
@@ -771,7 +771,7 @@ bool TEditForm::CloseQuery()
 void TEditForm::Find2Click()
 {
     if (!FindDialog1) {
-        FindDialog1 = new TFindDialog(this);
+        FindDialog1 = new dialogs::TFindDialog(this);
         FindDialog1->OnFind = [this] {
             FindText = FindDialog1->FindText();
             DoFind(FindText, FindDialog1->Down(), FindDialog1->WholeWord(), FindDialog1->MatchCase());
@@ -810,7 +810,7 @@ void TEditForm::FindNext()
 void TEditForm::Replace1Click()
 {
     if (!ReplaceDialog1) {
-        ReplaceDialog1 = new TReplaceDialog(this);
+        ReplaceDialog1 = new dialogs::TReplaceDialog(this);
         ReplaceDialog1->OnFind = [this] {
             FindText = ReplaceDialog1->FindText();
             DoFind(FindText, true, ReplaceDialog1->WholeWord(), ReplaceDialog1->MatchCase());

@@ -39,12 +39,15 @@ class TRiloMemo;
 class TRiloGutter;
 }
 
+namespace dialogs {
+class TFindDialog;
+class TReplaceDialog;
+}
+
 namespace app {
 
 class TFrameForm;
 class TPreviewHTML;
-class TFindDialog;
-class TReplaceDialog;
 
 class TEditForm : public platform::FormOf<QWidget> {
     Q_OBJECT
@@ -134,8 +137,8 @@ public:
     bool ReplaceOnce(const QString &find, const QString &replacement);
     int ReplaceAll(const QString &find, const QString &replacement);
     QString FindText;
-    TFindDialog *FindDialog1 = nullptr;
-    TReplaceDialog *ReplaceDialog1 = nullptr;
+    dialogs::TFindDialog *FindDialog1 = nullptr;
+    dialogs::TReplaceDialog *ReplaceDialog1 = nullptr;
 
     // Printing (the printer comes from the print dialog, or is given by tests). Lines wider than the
     // page wrap; the text keeps at least MinPrintMarginMm from every edge of the paper.

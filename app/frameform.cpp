@@ -1,5 +1,6 @@
 #include "frameform.h"
 
+#include "app/dialogs/unit_link.h"
 #include "app/editform.h"
 #include "controls/misc/propanel.h"
 #include "controls/zel/zelformsaver.h"
@@ -206,6 +207,12 @@ void TFrameForm::buildHandOver()
     Search_Start->OnClick = [this](QObject *) { Search_StartClick(); };
     Button_CloseAll->OnClick = [this](QObject *) { Button_CloseAllClick(); };
     Knap_Link->OnClick = [this](QObject *) { Knap_LinkClick(); };
+}
+
+void TFrameForm::Knap_LinkClick()
+{
+    if (dialogs::Link)
+        InsertIntoActive(dialogs::BuildLink(dialogs::Link->Values()));
 }
 
 void TFrameForm::relayInsert(TRelay *relay, bool empty)

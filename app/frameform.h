@@ -88,6 +88,7 @@ public:
     void Button_CloseAllClick();
     void CloseProject1Click();
     void LblOverwriteClick();
+    // Inserts the tag built from the Link dialog's values (its OK clicks Knap_Link).
     void Knap_LinkClick();
     // Opens the files of a drop (those whose extension is listed in Memo4); a file that cannot be opened
     // is reported and ends the drop.

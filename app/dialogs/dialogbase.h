@@ -1,11 +1,13 @@
 #pragma once
-// What the tag dialogs share: a modal form with "&Ok" and "&Cancel" whose OK clicks one hidden button of
-// the main window (the button's handler reads the dialog's fields) and then closes.
+// What the tag dialogs share: a modal form with "&Ok" and "&Cancel". A dialog knows nothing of the
+// windows that use it: OK reports through OnOk (whoever opened the dialog reads its values there) and then
+// closes.
 #include "platform/form.h"
 
 #include <QDialog>
 #include <QGridLayout>
 #include <QPushButton>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -20,14 +22,14 @@ public:
 
     QPushButton *Button1 = nullptr; // "&Ok"
     QPushButton *Button2 = nullptr; // "&Cancel"
+    // Runs when OK is pressed, before the dialog closes; Cancel and the close button never run it.
+    std::function<void()> OnOk;
 
 protected:
     // Rows of label and field, in the order the user fills them.
     QLineEdit *addEdit(const QString &name, const QString &label);
     QComboBox *addCombo(const QString &name, const QString &label, const QStringList &items);
     QPlainTextEdit *addMemo(const QString &name, const QString &label);
-    // Called by OK before the dialog closes.
-    virtual void okClicked() = 0;
     QGridLayout *grid_ = nullptr;
 };
 

@@ -1,9 +1,5 @@
 #include "unit_link.h"
 
-#include "app/frameform.h"
-#include "platform/dialogs.h"
-
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,6 +7,12 @@
 namespace dialogs {
 
 QPointer<TLink> Link;
+
+QString BuildLink(const LinkValues &v)
+{
+    return QStringLiteral("<A HREF=\"%1\" TARGET=\"%2\" NAME=\"%3\">%4</A>")
+        .arg(v.url, v.target, v.name, v.description);
+}
 
 TLink::TLink(QWidget *parent) : TTagDialog(QStringLiteral("Link"), QStringLiteral("TLink"), parent)
 {
@@ -25,29 +27,9 @@ TLink::TLink(QWidget *parent) : TTagDialog(QStringLiteral("Link"), QStringLitera
     FinishLoading();
 }
 
-void TLink::okClicked()
+LinkValues TLink::Values() const
 {
-    if (app::FrameForm)
-        app::FrameForm->Knap_Link->click();
-}
-
-QString BuildLink(const TLink &d)
-{
-    return QStringLiteral("<A HREF=\"%1\" TARGET=\"%2\" NAME=\"%3\">%4</A>")
-        .arg(d.URL->currentText(), d.Target->currentText(), d.Name->text(), MemoText(d.Description));
-}
-
-void ShowLinkDialog()
-{
-    // Owned by the application and kept until exit, so Link always names the newest one.
-    Link = new TLink(app::FrameForm);
-    platform::ShowModal(Link);
+    return {URL->currentText(), Target->currentText(), Name->text(), MemoText(Description)};
 }
 
 } // namespace dialogs
-
-void app::TFrameForm::Knap_LinkClick()
-{
-    if (dialogs::Link)
-        InsertIntoActive(dialogs::BuildLink(*dialogs::Link));
-}

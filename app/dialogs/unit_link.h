@@ -5,27 +5,29 @@
 
 namespace dialogs {
 
+// The values of a link, each as the user typed it (the description's lines joined by CR LF).
+struct LinkValues {
+    QString url, target, name, description;
+};
+
+// `<A HREF="{url}" TARGET="{target}" NAME="{name}">{description}</A>`: every attribute written, even
+// when empty, and no value trimmed or escaped.
+QString BuildLink(const LinkValues &values);
+
 // "Link": address, target, name and description of an A element.
 class TLink : public TTagDialog {
     Q_OBJECT
 public:
     explicit TLink(QWidget *parent = nullptr);
+    LinkValues Values() const;
+
     QComboBox *URL;
     QComboBox *Target;
     QLineEdit *Name;
     QPlainTextEdit *Description;
-
-protected:
-    void okClicked() override;
 };
 
 // The most recent instance.
 extern QPointer<TLink> Link;
-
-// `<A HREF="{URL}" TARGET="{Target}" NAME="{Name}">{Description}</A>`, every value as typed.
-QString BuildLink(const TLink &dialog);
-
-// The HyperLink command: creates the dialog into Link and shows it modally.
-void ShowLinkDialog();
 
 } // namespace dialogs

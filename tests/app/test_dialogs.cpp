@@ -4,7 +4,7 @@
 #include "apptest.h"
 
 #include "app/dialogs/unit_link.h"
-#include "app/finddialogs.h"
+#include "app/dialogs/finddialogs.h"
 #include "app/settingsform.h"
 
 #include <QComboBox>

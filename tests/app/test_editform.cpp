@@ -1,7 +1,7 @@
 #include "k5test.h"
 #include "apptest.h"
 
-#include "app/finddialogs.h"
+#include "app/dialogs/finddialogs.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
 #include "controls/zel/explorer.h"

@@ -2,6 +2,7 @@
 #include "apptest.h"
 
 #include "app/dialogs/unit_link.h"
+#include "app/launchers.h"
 #include "app/settingsform.h"
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 using app::TEditForm;
 using app::TFrameForm;
@@ -344,6 +346,46 @@ private slots:
         k5test::Answerer a; // modal dialogs answer Cancel
         doc->HyperLink1->trigger();
         QCOMPARE(doc->Text(), before);
+    }
+
+    // The user types into the real Link window and presses its OK button.
+    void theHyperLinkRoadByHand()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->RiloMemo1->Select(0, 0);
+        apptest::User user;
+        user.Then([](QWidget *w) {
+            auto *link = qobject_cast<dialogs::TLink *>(w);
+            if (!link || !link->isVisible())
+                return false;
+            QTest::keyClicks(link->URL->lineEdit(), QStringLiteral("x.htm"));
+            QTest::keyClicks(link->Target->lineEdit(), QStringLiteral("_top"));
+            QTest::keyClicks(link->Name, QStringLiteral("n"));
+            QTest::keyClicks(link->Description, QStringLiteral("d"));
+            QTest::mouseClick(link->Button1, Qt::LeftButton);
+            return true;
+        });
+        doc->HyperLink1->trigger();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        const QString tag = QStringLiteral("<A HREF=\"x.htm\" TARGET=\"_top\" NAME=\"n\">d</A>");
+        QVERIFY2(doc->Text().startsWith(tag + QStringLiteral("<HTML>")), qPrintable(doc->Text().left(80)));
+        QVERIFY(dialogs::Link && dialogs::Link->isHidden());
+    }
+
+    // A row that names a menu item or hidden button that does not exist would open nothing or lose the
+    // user's values.
+    void everyLauncherMeetsItsMenuItemAndHiddenButton()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        QVERIFY(!app::Launchers().empty());
+        for (const app::TLauncher &l : app::Launchers()) {
+            QVERIFY2(doc->findChild<QAction *>(QLatin1String(l.item)), l.item);
+            QVERIFY2(frame->findChild<QPushButton *>(QLatin1String(l.handOver)), l.handOver);
+        }
+        QVERIFY(!app::Launch(QStringLiteral("NoSuchItem1")));
     }
 };
 

@@ -8,7 +8,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace app {
+namespace dialogs {
 
 class TFindDialog : public QDialog {
     Q_OBJECT
@@ -45,4 +45,4 @@ public:
     std::function<void(bool all)> OnReplace;
 };
 
-} // namespace app
+} // namespace dialogs

@@ -1,6 +1,6 @@
 #include "finddialogs.h"
 
-#include "app/dialogs/dialogbase.h"
+#include "dialogbase.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,16 +11,16 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace app {
+namespace dialogs {
 
-TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent, dialogs::DialogFlags())
+TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent, DialogFlags())
 {
     setObjectName(withReplace ? QStringLiteral("ReplaceDialog1") : QStringLiteral("FindDialog1"));
     setWindowTitle(withReplace ? QStringLiteral("Replace") : QStringLiteral("Find"));
     auto *grid = new QGridLayout(this);
     FindEdit = new QLineEdit(this);
     FindEdit->setObjectName(QStringLiteral("FindEdit"));
-    grid->addWidget(dialogs::BuddyLabel(QStringLiteral("Fi&nd what:"), FindEdit, this), 0, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("Fi&nd what:"), FindEdit, this), 0, 0);
     grid->addWidget(FindEdit, 0, 1);
     WholeWordBox = new QCheckBox(QStringLiteral("Match &whole word only"), this);
     WholeWordBox->setObjectName(QStringLiteral("WholeWord"));
@@ -67,7 +67,7 @@ TReplaceDialog::TReplaceDialog(QWidget *parent) : TFindDialog(parent, true)
     auto *grid = static_cast<QGridLayout *>(layout());
     ReplaceEdit = new QLineEdit(this);
     ReplaceEdit->setObjectName(QStringLiteral("ReplaceEdit"));
-    grid->addWidget(dialogs::BuddyLabel(QStringLiteral("Re&place with:"), ReplaceEdit, this), 1, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("Re&place with:"), ReplaceEdit, this), 1, 0);
     grid->addWidget(ReplaceEdit, 1, 1);
     ReplaceButton = new QPushButton(QStringLiteral("&Replace"), this);
     ReplaceButton->setObjectName(QStringLiteral("ReplaceButton"));
@@ -91,4 +91,4 @@ TReplaceDialog::TReplaceDialog(QWidget *parent) : TFindDialog(parent, true)
 QString TReplaceDialog::ReplaceText() const { return ReplaceEdit->text(); }
 void TReplaceDialog::SetReplaceText(const QString &text) { ReplaceEdit->setText(text); }
 
-} // namespace app
+} // namespace dialogs

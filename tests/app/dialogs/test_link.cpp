@@ -1,0 +1,88 @@
+// The link builder's exact text, and the Link dialog reporting its values without any main window.
+#include "k5test.h"
+
+#include "app/dialogs/unit_link.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using dialogs::LinkValues;
+
+class TestLink : public QObject {
+    Q_OBJECT
+
+private slots:
+    void buildsTheTagFromValuesAsTyped_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("filled") << "http://x.example/" << "_blank" << "top" << "Home"
+                                << "<A HREF=\"http://x.example/\" TARGET=\"_blank\" NAME=\"top\">Home</A>";
+        QTest::newRow("every attribute even when empty") << "" << "" << "" << ""
+                                                         << "<A HREF=\"\" TARGET=\"\" NAME=\"\"></A>";
+        QTest::newRow("nothing trimmed or escaped")
+            << " a\"b&c " << "<t>" << " n " << "x\r\ny"
+            << "<A HREF=\" a\"b&c \" TARGET=\"<t>\" NAME=\" n \">x\r\ny</A>";
+        // The values are put in as they stand, so a "%1" typed by the user is not read as a placeholder.
+        QTest::newRow("placeholders in values") << "%2" << "%3" << "%4" << "%1"
+                                                << "<A HREF=\"%2\" TARGET=\"%3\" NAME=\"%4\">%1</A>";
+    }
+    void buildsTheTagFromValuesAsTyped()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, target);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        QFETCH(QString, expected);
+        QCOMPARE(dialogs::BuildLink(LinkValues{url, target, name, description}), expected);
+    }
+
+    void okReportsTheFieldsThenCloses()
+    {
+        dialogs::TLink link;
+        link.URL->setEditText(QStringLiteral("a.htm"));
+        link.Target->setEditText(QStringLiteral("_self"));
+        link.Name->setText(QStringLiteral("n"));
+        link.Description->setPlainText(QStringLiteral("one\ntwo"));
+        LinkValues seen;
+        bool visibleAtOk = false;
+        link.OnOk = [&] {
+            seen = link.Values();
+            visibleAtOk = link.isVisible();
+        };
+        link.show();
+        QTest::mouseClick(link.Button1, Qt::LeftButton);
+        QVERIFY(visibleAtOk);
+        QCOMPARE(seen.url, QStringLiteral("a.htm"));
+        QCOMPARE(seen.target, QStringLiteral("_self"));
+        QCOMPARE(seen.name, QStringLiteral("n"));
+        QCOMPARE(seen.description, QStringLiteral("one\r\ntwo"));
+        QCOMPARE(link.result(), int(QDialog::Accepted));
+        QVERIFY(!link.isVisible());
+    }
+
+    void cancelAndCloseReportNothing()
+    {
+        for (bool byCloseButton : {false, true}) {
+            dialogs::TLink link;
+            int reports = 0;
+            link.OnOk = [&] { ++reports; };
+            link.show();
+            if (byCloseButton)
+                link.close();
+            else
+                QTest::mouseClick(link.Button2, Qt::LeftButton);
+            QCOMPARE(reports, 0);
+            QCOMPARE(link.result(), int(QDialog::Rejected));
+            QVERIFY(!link.isVisible());
+        }
+    }
+};
+
+K5_TEST_MAIN(TestLink)
+#include "test_link.moc"
