@@ -1,0 +1,90 @@
+#pragma once
+// Pages of links from the user's browser data: the favourites window turns a folder of internet
+// shortcut files into headings and links, the history window offers one visited page as a link.
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace zel {
+class TZELFolderLookup;
+}
+
+namespace publish {
+
+// Receives generated HTML for the active document (the main window's insertion relay).
+using TInsertTextEvent = std::function<void(const QString &text)>;
+
+// The lines of links for a favourites folder: each folder's sub-folders first (names beginning with "."
+// left out, a folder reached again through a link walked only once), then its heading and one link per
+// shortcut. Lines carry no line ends.
+QStringList FavouriteLines(const QString &folder);
+
+class Tfavorit : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tfavorit(QWidget *owner = nullptr);
+
+    zel::TZELFolderLookup *Edit1; // the favourites folder; the home folder at first
+    QPushButton *OkButton, *CancelButton;
+    TInsertTextEvent OnInsertText;
+
+    void OkClick();
+};
+
+struct THistoryPage {
+    QString title;
+    QString url;
+};
+struct THistorySite {
+    QString name;
+    QList<THistoryPage> pages;
+};
+struct THistoryPeriod {
+    QString name;
+    QList<THistorySite> sites;
+};
+
+// Where visited pages come from, by period and site. The default knows of none: the preview browser keeps
+// no visit log yet.
+class THistorySource {
+public:
+    virtual ~THistorySource() = default;
+    virtual QList<THistoryPeriod> Periods() const { return {}; }
+};
+
+class TIETOURL : public QDialog {
+    Q_OBJECT
+public:
+    // Takes the source (a default one when none is given).
+    explicit TIETOURL(QWidget *owner = nullptr, std::unique_ptr<THistorySource> source = nullptr);
+    ~TIETOURL() override;
+
+    QTreeWidget *Tree3;
+    QLineEdit *Edit1; // description
+    QLineEdit *Edit2; // URL
+    QLabel *CountLabel;
+    QPushButton *OkButton, *CancelButton;
+    TInsertTextEvent OnInsertText;
+
+    // Reads the history into the tree (done once, when the window is first shown).
+    void LoadHistory();
+    void OkClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void nodeSelected(QTreeWidgetItem *node);
+    std::unique_ptr<THistorySource> source_;
+    bool loaded_ = false;
+};
+
+} // namespace publish
