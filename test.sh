@@ -5,6 +5,8 @@ cd "$(dirname "$0")"
 scripts/setup.sh build test
 jobs=$(nproc)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON -DKESTROVA_TESTS=ON >/dev/null
+# No library may link another in a circle.
+scripts/check-cycles.sh build/test
 cmake --build build/test -j "$jobs"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:new_delete_type_mismatch=0}"
