@@ -312,6 +312,7 @@ private:
     friend class TRiloLinesStrings;
     friend class TRiloParaStrings;
     class Pump;
+    static std::unique_ptr<QObject> NewPump(MemoCore &memo);
 
     void LoadText(QStringView text);
     bool LoadAscii(const char *data, qsizetype n);

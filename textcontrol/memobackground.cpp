@@ -1,0 +1,263 @@
+// Formatting on demand, at once or in background slices posted to the event loop.
+#include "textcontrol/memocore.h"
+#include "textcontrol/memointernal.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+namespace textcontrol {
+
+using namespace memo_detail;
+
+// Receives the posted background steps.
+class MemoCore::Pump : public QObject {
+public:
+    explicit Pump(MemoCore &memo) : memo_(memo) {}
+    bool event(QEvent *e) override
+    {
+        if (e->type() == kBackgroundEvent) {
+            memo_.backgroundPosted_ = false;
+            memo_.BackgroundStep();
+            return true;
+        }
+        return QObject::event(e);
+    }
+
+private:
+    MemoCore &memo_;
+};
+
+std::unique_ptr<QObject> MemoCore::NewPump(MemoCore &memo) { return std::make_unique<Pump>(memo); }
+
+void MemoCore::ReportProgress(int done, bool force)
+{
+    const qint64 now = progressTimer_.elapsed();
+    if (!force && now - lastProgress_ < kProgressMs)
+        return;
+    lastProgress_ = now;
+    const int n = ParagraphCount();
+    progress_ = int(qint64(done) * 100 / std::max(1, n));
+    if (progress_ >= 100)
+        progress_ = 99;
+    BackgroundProgress();
+    if (OnProgress)
+        OnProgress(this);
+}
+
+void MemoCore::FormatRange(int a, int b)
+{
+    a = std::max(a, 0);
+    b = std::min(b, ParagraphCount() - 1);
+    for (int p = a; p <= b; ++p) {
+        if (text_.Flags(p) & pfWrapped)
+            continue;
+        FormatParagraph(p);
+        if ((p & 63) == 0 && printWidth_ == 0)
+            ReportProgress(p, false);
+    }
+    if (firstUnformatted_ >= a && firstUnformatted_ <= b + 1)
+        while (firstUnformatted_ < ParagraphCount() && (text_.Flags(firstUnformatted_) & pfWrapped))
+            ++firstUnformatted_;
+}
+
+bool MemoCore::FormattingDone() const
+{
+    auto *self = const_cast<MemoCore *>(this);
+    while (self->firstUnformatted_ < ParagraphCount() && (text_.Flags(self->firstUnformatted_) & pfWrapped))
+        ++self->firstUnformatted_;
+    return firstUnformatted_ >= ParagraphCount();
+}
+
+void MemoCore::FormatAll()
+{
+    widest_ = 0;
+    maxAdvance_ = -1;
+    pendingWrap_.p = -1;
+    ++editSerial_;
+    text_.ClearFlagsAll(pfWrapped);
+    firstUnformatted_ = 0;
+    if (HasWindow() && !updateCount_)
+        CheckConsistency();
+    switch (updateMode_) {
+    case TUpdateMode::umImmediate:
+        FormatRange(0, ParagraphCount() - 1);
+        progress_ = 100;
+        break;
+    case TUpdateMode::umBackground:
+        PostBackground();
+        break;
+    case TUpdateMode::umOnNeed:
+        break;
+    }
+    if (HasWindow() && !updateCount_ && updateMode_ == TUpdateMode::umImmediate)
+        CheckConsistency();
+}
+
+void MemoCore::ReformatAndRepaint()
+{
+    const int old = LineCount();
+    FormatAll();
+    if (old != LineCount())
+        LinesChanged(0, old, LineCount());
+    InvalidateAll();
+    UpdateCaret();
+}
+
+void MemoCore::PostBackground()
+{
+    if (backgroundPosted_)
+        return;
+    backgroundPosted_ = true;
+    if (progress_ == 100)
+        progress_ = 99; // work is waiting again
+    QCoreApplication::postEvent(pump_.get(), new QEvent(kBackgroundEvent));
+}
+
+void MemoCore::BackgroundStep()
+{
+    if (updateCount_ > 0) {
+        PostBackground();
+        return;
+    }
+    QElapsedTimer slice;
+    slice.start();
+    backgroundRunning_ = true;
+    const int oldLines = LineCount();
+    const int n = ParagraphCount();
+    int firstLine = -1;
+    int count = 0;
+    while (firstUnformatted_ < n) {
+        const int p = firstUnformatted_;
+        if (text_.Flags(p) & pfWrapped) {
+            ++firstUnformatted_;
+            continue;
+        }
+        const int before = text_.Lines(p);
+        if (text_.Length(p) > longChunk_) {
+            if (!StepLongParagraph(p, slice))
+                break; // the rest of it in the next slices
+        } else {
+            FormatParagraph(p);
+        }
+        firstUnformatted_ = p + 1;
+        if (text_.Lines(p) != before && firstLine < 0)
+            firstLine = text_.FirstLine(p);
+        if (IsVisibleParagraph(p))
+            InvalidateLines(text_.FirstLine(p), text_.FirstLine(p) + text_.Lines(p) - 1);
+        if ((++count & 7) == 0 || text_.Length(p) > 4096) {
+            if (slice.elapsed() >= sliceMs_)
+                break;
+            ReportProgress(p, false);
+        }
+    }
+    longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
+    if (LineCount() != oldLines)
+        LinesChanged(firstLine < 0 ? 0 : firstLine, oldLines, LineCount());
+    if (!FormattingDone()) {
+        if (updateMode_ == TUpdateMode::umBackground)
+            PostBackground();
+        return;
+    }
+    backgroundRunning_ = false;
+    progress_ = 100;
+    text_.CompactTransitions();
+    BackgroundProgress();
+    if (OnProgress)
+        OnProgress(this);
+}
+
+bool MemoCore::StepLongParagraph(int p, const QElapsedTimer &slice)
+{
+    if (job_.p != p || job_.serial != editSerial_) {
+        job_ = LongJob();
+        job_.p = p;
+        job_.serial = editSerial_;
+    }
+    const ParaText t = text_.Text(p);
+    const int len = t.length;
+    do {
+        const quint8 f = text_.Flags(p);
+        const int phase = !(f & pfContexts) ? 0 : !(f & pfKeywords) ? 1 : !(f & pfWrapped) ? 2 : 3;
+        if (phase == 3) {
+            job_.p = -1;
+            return true;
+        }
+        if (phase != job_.phase) {
+            job_.phase = phase;
+            job_.pos = job_.body = job_.widest = 0;
+            job_.out.clear();
+            job_.breaks.clear();
+            job_.cur = text_.State(p);
+            job_.style = text_.Style(p);
+            if (phase == 0) {
+                if (p > 0)
+                    HighlightUpTo(p - 1); // its start state comes from the paragraphs before
+                job_.cur = text_.State(p);
+                BuildKeyTables();
+                if (highlighter_) {
+                    HighlightUpTo(p);
+                    continue;
+                }
+            }
+        }
+        switch (phase) {
+        case 0: {
+            int next = len, body = job_.body;
+            const int limit = job_.pos + longChunk_;
+            job_.cur = t.narrow ? WalkStartStop(t.narrow, len, job_.pos, job_.cur, job_.body, job_.out, nullptr, 0, nullptr, limit, &next, &body)
+                                : WalkStartStop(t.wide, len, job_.pos, job_.cur, job_.body, job_.out, nullptr, 0, nullptr, limit, &next, &body);
+            job_.pos = next;
+            job_.body = body;
+            if (next >= len) {
+                text_.SetTransitionsFrom(p, 0, job_.out, true);
+                text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
+                std::vector<Transition>().swap(job_.out);
+                PropagateEnd(p, job_.cur);
+                if (ctxMark_ == p - 1)
+                    ctxMark_ = p;
+            }
+            break;
+        }
+        case 1: {
+            const int b = std::min(len, job_.pos + longChunk_);
+            KeywordPass(p, job_.pos, b, b >= len);
+            job_.pos = b;
+            break;
+        }
+        default: {
+            const int stop = t.narrow ? WrapText(t.narrow, len, p, job_.pos, job_.style, job_.breaks, job_.widest, nullptr, 0, job_.pos + longChunk_)
+                                      : WrapText(t.wide, len, p, job_.pos, job_.style, job_.breaks, job_.widest, nullptr, 0, job_.pos + longChunk_);
+            if (stop >= 0) {
+                job_.pos = stop;
+                job_.style = job_.breaks.back().style;
+                break;
+            }
+            text_.SetBreaks(p, job_.breaks);
+            widest_ = std::max(widest_, job_.widest);
+            text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
+            job_.p = -1;
+            return true;
+        }
+        }
+    } while (slice.elapsed() < sliceMs_);
+    return false;
+}
+
+void MemoCore::SetBackgroundTuning(int sliceMs, int chunkChars)
+{
+    sliceMs_ = std::max(0, sliceMs);
+    longChunk_ = std::max(16, chunkChars);
+}
+
+void MemoCore::SetUpdateMode(TUpdateMode m)
+{
+    updateMode_ = m;
+    if (m == TUpdateMode::umImmediate) {
+        FormatRange(firstUnformatted_, ParagraphCount() - 1);
+        progress_ = 100;
+    } else if (m == TUpdateMode::umBackground && !FormattingDone()) {
+        PostBackground();
+    }
+}
+
+} // namespace textcontrol

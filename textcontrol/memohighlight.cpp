@@ -1,0 +1,361 @@
+// Highlighting: key tables, context states, applying and reading the passes.
+#include "textcontrol/memocore.h"
+#include "textcontrol/memointernal.h"
+
+#include <algorithm>
+
+namespace textcontrol {
+
+using namespace memo_detail;
+
+// ---- highlighting ----------------------------------------------------------------------------------
+
+QString MemoCore::Separators() const
+{
+    QString s;
+    for (int c = 0; c < 256; ++c)
+        if (separators_[c])
+            s += QChar(c);
+    return s;
+}
+
+void MemoCore::SetSeparators(const QString &chars)
+{
+    std::fill(std::begin(separators_), std::end(separators_), false);
+    for (QChar c : chars)
+        if (c.unicode() < 256)
+            separators_[c.unicode()] = true;
+    startStop_.InvalidateTables();
+    keyTablesValid_ = false;
+}
+
+void MemoCore::SetHighlighter(TRiloHighlighter *h)
+{
+    if (h == highlighter_)
+        return;
+    if (highlighter_) {
+        auto &v = highlighter_->memos_;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    highlighter_ = h;
+    if (h)
+        h->memos_.push_back(this);
+}
+
+void MemoCore::BuildKeyTables()
+{
+    if (!startStop_.TablesValid()) {
+        startStop_.BuildTables([this](QChar c) { return IsSeparator(c); });
+        keyTablesValid_ = false;
+    }
+    if (keyTablesValid_)
+        return;
+    pairsByFirst_.assign(257, {});
+    std::fill(std::begin(maybeStart_), std::end(maybeStart_), false);
+    for (int k = 0; k < startStop_.Count(); ++k) {
+        const TStartStopKey &key = startStop_[k];
+        const ushort fc = key.matchStart[0].unicode();
+        if (key.style.flags & kfCaseSensitive) {
+            pairsByFirst_[fc < 256 ? fc : 256].push_back(k);
+            continue;
+        }
+        for (char32_t c = 0; c < 256; ++c)
+            if (FoldPoint(c) == fc)
+                pairsByFirst_[size_t(c)].push_back(k);
+        if (fc >= 256 || HasWideFoldSource(fc))
+            pairsByFirst_[256].push_back(k);
+    }
+    for (int c = 0; c < 256; ++c)
+        maybeStart_[c] = !pairsByFirst_[size_t(c)].empty();
+    keyTablesValid_ = true;
+}
+
+TContextState MemoCore::MakeState(const TContextState &below, const TKeyStyle &style, qint16 entry, int startLen, int stopLen)
+{
+    TContextState n;
+    if (below.IsContext()) {
+        n.depth = qint8(below.depth + 1);
+        std::copy(below.stack, below.stack + below.depth + 1, n.stack);
+    } else {
+        n.depth = 0;
+    }
+    n.stack[int(n.depth)] = entry;
+    n.style = quint8((style.style & fsStyleMask) | csStyled | csInContext);
+    n.background = style.background;
+    n.color = style.color;
+    n.context = style.context;
+    n.value2 = style.value2;
+    n.startLen = quint8(std::min(startLen, 255));
+    n.stopLen = quint8(std::min(stopLen, 255));
+    return n;
+}
+
+StateId MemoCore::PushPair(StateId s, int pair)
+{
+    if (pushCache_.size() <= s)
+        pushCache_.resize(size_t(states_.Count()) + 16);
+    auto &row = pushCache_[s];
+    if (row.size() != size_t(startStop_.Count()))
+        row.assign(size_t(startStop_.Count()), StateId(-1));
+    if (row[size_t(pair)] != StateId(-1))
+        return row[size_t(pair)];
+    const TContextState below = states_.Get(s);
+    if (below.IsContext() && below.depth >= kMaxContextDepth - 1)
+        return s;
+    const TStartStopKey &k = startStop_[pair];
+    const StateId id = states_.Intern(MakeState(below, k.style, qint16(0x8000 | pair), int(k.start.size()), int(k.stop.size())));
+    pushCache_[s][size_t(pair)] = id;
+    return id;
+}
+
+StateId MemoCore::PushKeyword(StateId s, int keyword)
+{
+    const TContextState below = states_.Get(s);
+    if (below.IsContext() && below.depth >= kMaxContextDepth - 1)
+        return s;
+    return states_.Intern(MakeState(below, keywords_.Style(keyword), qint16(keyword), 0, 0));
+}
+
+StateId MemoCore::Pop(StateId s)
+{
+    if (popCache_.size() > s && popCache_[s] != StateId(-1))
+        return popCache_[s];
+    const TContextState st = states_.Get(s);
+    StateId result = 0;
+    if (st.IsContext() && st.depth > 0) {
+        const int d = st.depth - 1;
+        const qint16 entry = st.stack[d];
+        TKeyStyle ks;
+        int sl = 0, tl = 0;
+        if (entry < 0) {
+            const int k = entry & 0x7FFF;
+            if (k < startStop_.Count()) {
+                ks = startStop_[k].style;
+                sl = int(startStop_[k].start.size());
+                tl = int(startStop_[k].stop.size());
+            }
+        } else if (entry < keywords_.Count()) {
+            ks = keywords_.Style(entry);
+        }
+        TContextState below;
+        below.style = csStyled | csInContext;
+        below.depth = qint8(d - 1);
+        std::copy(st.stack, st.stack + d, below.stack);
+        if (d == 0)
+            below.depth = -1, below.style = 0;
+        TContextState n = MakeState(below, ks, entry, sl, tl);
+        if (d > 0) {
+            n.depth = qint8(d);
+            std::copy(st.stack, st.stack + d + 1, n.stack);
+        }
+        result = states_.Intern(n);
+    }
+    if (popCache_.size() <= s)
+        popCache_.resize(size_t(states_.Count()) + 16, StateId(-1));
+    popCache_[s] = result;
+    return result;
+}
+
+StateId MemoCore::StripKeywords(StateId s)
+{
+    if (stripCache_.size() > s && stripCache_[s] != StateId(-1))
+        return stripCache_[s];
+    StateId r = s;
+    while (states_.Get(r).InKeyword())
+        r = Pop(r);
+    if (stripCache_.size() <= s)
+        stripCache_.resize(size_t(states_.Count()) + 16, StateId(-1));
+    stripCache_[s] = r;
+    return r;
+}
+
+void MemoCore::HighlightUpTo(int paragraph)
+{
+    paragraph = std::min(paragraph, ParagraphCount() - 1);
+    for (int p = std::max(ctxMark_ + 1, 0); p <= paragraph; ++p) {
+        if (text_.Flags(p) & pfContexts)
+            continue;
+        if (highlighter_) {
+            TRiloNavigator a(this), b(this);
+            a.offset_ = text_.Start(p);
+            b.offset_ = a.offset_ + text_.Length(p);
+            highlighter_->ApplyContexts(a, b);
+            text_.SetFlags(p, text_.Flags(p) | pfContexts);
+        } else {
+            StartStopPass(p, 0, true);
+        }
+    }
+    ctxMark_ = std::max(ctxMark_, paragraph);
+}
+
+void MemoCore::HighlightRange(TRiloNavigator &start, TRiloNavigator &stop)
+{
+    if (highlighter_) {
+        highlighter_->ApplyContexts(start, stop);
+        return;
+    }
+    const int a = std::min(start.Offset(), stop.Offset()), b = std::max(start.Offset(), stop.Offset());
+    const int pa = text_.ParagraphAt(a), pb = text_.ParagraphAt(b);
+    for (int p = pa; p <= pb; ++p)
+        StartStopPass(p, 0, false);
+}
+
+void MemoCore::ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop)
+{
+    if (highlighter_) {
+        highlighter_->ApplyKeys(start, stop);
+        return;
+    }
+    const int a = std::min(start.Offset(), stop.Offset()), b = std::max(start.Offset(), stop.Offset());
+    const int pa = text_.ParagraphAt(a), pb = text_.ParagraphAt(b);
+    for (int p = pa; p <= pb; ++p)
+        KeywordPass(p, p == pa ? a - text_.Start(p) : 0, p == pb ? b - text_.Start(p) : text_.Length(p));
+}
+
+void MemoCore::ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled, const TContextState &state)
+{
+    const int a = std::min(start.Offset(), stop.Offset()), b = std::max(start.Offset(), stop.Offset());
+    const int pa = text_.ParagraphAt(a), pb = text_.ParagraphAt(b);
+    if (markDirty) {
+        MarkDirty(pa, pb);
+        firstUnformatted_ = std::min(firstUnformatted_, pa);
+    }
+    if (pendingWrap_.p != -1)
+        pendingWrap_.p = -2;
+    ++editSerial_;
+    TContextState s = state;
+    if (styled)
+        s.style |= csStyled;
+    else
+        s = TContextState();
+    const StateId id = states_.Intern(s);
+    for (int p = pa; p <= pb; ++p) {
+        const int len = text_.Length(p);
+        const int from = p == pa ? std::min(a - text_.Start(p), len) : 0;
+        const int to = p == pb ? std::min(b - text_.Start(p), len) : len;
+        const StateId remembered = text_.StateAt(p, to);
+        std::vector<Transition> out;
+        bool atTo = false;
+        for (const Transition &x : text_.Transitions(p)) {
+            if (x.pos < quint32(from) && p == pa)
+                out.push_back(x);
+            else if (x.pos >= quint32(to) && p == pb)
+                atTo |= x.pos == quint32(to);
+        }
+        if (p == pa && from > 0)
+            out.push_back({quint32(from), id});
+        else
+            text_.SetState(p, id);
+        if (p == pb) {
+            if (!atTo && to < len)
+                out.push_back({quint32(to), remembered});
+            for (const Transition &x : text_.Transitions(p))
+                if (x.pos >= quint32(to))
+                    out.push_back(x);
+        }
+        text_.SetTransitions(p, out);
+        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
+    }
+}
+
+void MemoCore::ReApplyKeys()
+{
+    text_.ClearFlagsAll(pfAll);
+    text_.SetState(0, 0);
+    ctxMark_ = -1;
+    firstUnformatted_ = 0;
+    KeyListsChanged();
+    startStop_.InvalidateTables();
+    FormatAll();
+    InvalidateAll();
+}
+
+TContextState MemoCore::StateAt(int offset) const
+{
+    offset = std::clamp(offset, 0, CharCount());
+    const int p = text_.ParagraphAt(offset);
+    const int i = std::min(offset - text_.Start(p), text_.Length(p));
+    return states_.Get(text_.StateAt(p, i));
+}
+
+quint8 MemoCore::StyleAt(int offset) const
+{
+    offset = std::clamp(offset, 0, CharCount());
+    const int p = text_.ParagraphAt(offset);
+    const ParaText t = text_.Text(p);
+    const int i = std::min(offset - text_.Start(p), t.length);
+    quint8 st = text_.Style(p);
+    int from = 0;
+    for (const LineBreak &b : text_.Breaks(p)) {
+        if (int(b.pos) > i)
+            break;
+        st = b.style;
+        from = int(b.pos);
+    }
+    for (int k = from; k < i; ++k)
+        st = ToggleCode(st, t[k]);
+    return st;
+}
+
+bool MemoCore::ContextAt(int offset, qint16 &context, int &start, int &stop) const
+{
+    const TContextState s = StateAt(offset);
+    if (!s.IsContext())
+        return false;
+    context = s.context;
+    const int depth = s.depth;
+    const qint16 top = s.stack[depth];
+    auto inside = [&](StateId id) {
+        const TContextState &x = states_.Get(id);
+        return x.IsContext() && x.depth >= depth && x.stack[depth] == top;
+    };
+    // Back to where the context opened.
+    int p = text_.ParagraphAt(offset);
+    int i = std::min(offset - text_.Start(p), text_.Length(p));
+    start = text_.Start(p);
+    for (;;) {
+        const auto tr = text_.Transitions(p);
+        int k = int(std::upper_bound(tr.begin(), tr.end(), quint32(i), [](quint32 v, const Transition &x) { return v < x.pos; }) - tr.begin()) - 1;
+        bool found = false;
+        for (; k >= 0; --k) {
+            const StateId prev = k > 0 ? tr[size_t(k - 1)].state : text_.State(p);
+            if (!inside(prev)) {
+                start = text_.Start(p) + int(tr[size_t(k)].pos);
+                found = true;
+                break;
+            }
+        }
+        if (found || p == 0 || !inside(text_.State(p))) {
+            if (!found)
+                start = text_.Start(p);
+            break;
+        }
+        --p;
+        i = text_.Length(p);
+    }
+    // On to where it closes.
+    p = text_.ParagraphAt(offset);
+    i = std::min(offset - text_.Start(p), text_.Length(p));
+    stop = CharCount();
+    for (; p < ParagraphCount(); ++p) {
+        if (!(text_.Flags(p) & pfContexts))
+            break;
+        bool found = false;
+        for (const Transition &x : text_.Transitions(p))
+            if (int(x.pos) > i && !inside(x.state)) {
+                stop = text_.Start(p) + int(x.pos);
+                found = true;
+                break;
+            }
+        if (found)
+            break;
+        if (p + 1 < ParagraphCount() && !inside(text_.State(p + 1))) {
+            stop = text_.Start(p) + text_.Length(p);
+            break;
+        }
+        i = -1;
+    }
+    return true;
+}
+
+} // namespace textcontrol

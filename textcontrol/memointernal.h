@@ -1,0 +1,87 @@
+#pragma once
+// Limits and small text helpers shared by the memo's core files.
+#include "textcontrol/casefold.h"
+
+#include <QEvent>
+#include <QString>
+#include <QStringView>
+
+namespace textcontrol::memo_detail {
+
+inline constexpr int kProgressMs = 300;
+inline constexpr int kMaxUndoRecord = 2147483547;
+inline constexpr int kIncrementalLength = 4096; // longer paragraphs are re-highlighted and re-wrapped around an edit
+inline constexpr QEvent::Type kBackgroundEvent = QEvent::Type(QEvent::User + 1);
+
+// Scratch vectors are kept between calls, but not when a very long paragraph made them big.
+template <class V> void ReleaseIfLarge(V &v)
+{
+    if (v.capacity() > (1u << 16)) {
+        v.clear();
+        v.shrink_to_fit();
+    }
+}
+
+// Whether key matches the text at i (case-folded unless cs) with separators where asked.
+template <class Ch, class Sep>
+bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool needBefore, bool needAfter, const Sep &isSep)
+{
+    const int m = int(key.size());
+    if (i + m > len)
+        return false;
+    for (int j = 0; j < m; ++j) {
+        const ushort d = cs ? ushort(s[i + j]) : FoldAt(s, len, i + j);
+        if (d != key[j].unicode())
+            return false;
+    }
+    if (needBefore && i > 0 && !isSep(ushort(s[i - 1])))
+        return false;
+    return !(needAfter && i + m < len && !isSep(ushort(s[i + m])));
+}
+
+// Paragraph ends as loading reads them: CR LF, LF CR, a lone CR and a lone LF each end one paragraph.
+// Each becomes CR LF, so that offsets (caret, undo records, navigators) count it as the text does.
+inline QString EndsAsCrLf(QStringView in)
+{
+    qsizetype k = 0;
+    while (k < in.size() && in[k] != QLatin1Char('\r') && in[k] != QLatin1Char('\n'))
+        ++k;
+    if (k == in.size())
+        return in.toString();
+    QString out;
+    out.reserve(in.size() + in.size() / 8 + 2);
+    out += in.left(k);
+    for (; k < in.size(); ++k) {
+        const QChar c = in[k];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+            out += c;
+            continue;
+        }
+        out += QLatin1String("\r\n");
+        const QChar partner = c == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
+        if (k + 1 < in.size() && in[k + 1] == partner)
+            ++k;
+    }
+    return out;
+}
+
+// Characters that loading d gives (each paragraph end counting two), read as the scanner reads it.
+template <class Ch> qint64 LoadedLength(const Ch *d, qsizetype n, bool nulEnds)
+{
+    qint64 length = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = ushort(d[i]);
+        if (c == 0 && nulEnds)
+            break;
+        if (c == 13 || c == 10) {
+            if (i + 1 < n && ushort(d[i + 1]) == (c == 13 ? 10 : 13))
+                ++i;
+            length += 2;
+        } else {
+            ++length;
+        }
+    }
+    return length;
+}
+
+} // namespace textcontrol::memo_detail

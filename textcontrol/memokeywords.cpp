@@ -1,0 +1,173 @@
+// The keyword pass: keywords found between separators, inside the contexts that allow them.
+#include "textcontrol/memocore.h"
+#include "textcontrol/memointernal.h"
+
+#include <algorithm>
+
+namespace textcontrol {
+
+using namespace memo_detail;
+
+template <class Ch> bool MemoCore::FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans)
+{
+    // trans starts with an entry at 0 and is sorted by position.
+    struct Hit {
+        int start, end, keyword;
+    };
+    std::vector<Hit> hits;
+    std::vector<uchar> taken;
+    const auto sep = [this](ushort c) { return IsSeparator(c); };
+    auto firstAfter = [&](int i) {
+        return std::upper_bound(trans.begin(), trans.end(), quint32(i), [](quint32 v, const Transition &x) { return v < x.pos; });
+    };
+    for (int k = 0; k < keywords_.Count(); ++k) {
+        const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
+        const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
+        const int m = int(key.size());
+        if (m == 0)
+            continue;
+        for (int i = a; i + m <= b; ++i) {
+            i = NextCandidate(s, len, i, b - m + 1, keywords_.First(k), cs);
+            if (i + m > b)
+                break;
+            if (!MatchAt(s, len, i, key, cs, true, true, sep))
+                continue;
+            if (!taken.empty() && std::find(taken.begin() + (i - a), taken.begin() + (i - a + m), uchar(1)) != taken.begin() + (i - a + m))
+                continue;
+            const auto after = firstAfter(i);
+            if (after != trans.end() && after->pos < quint32(i + m))
+                continue; // a context boundary inside the word
+            if (states_.Get((after - 1)->state).InStartStop())
+                continue;
+            if (taken.empty())
+                taken.assign(size_t(b - a), 0);
+            std::fill(taken.begin() + (i - a), taken.begin() + (i - a + m), uchar(1));
+            hits.push_back({i, i + m, k});
+        }
+    }
+    if (hits.empty())
+        return false;
+    std::sort(hits.begin(), hits.end(), [](const Hit &x, const Hit &y) { return x.start < y.start; });
+    std::vector<Transition> out;
+    out.reserve(trans.size() + 2 * hits.size());
+    size_t ti = 0;
+    StateId cur = trans.front().state;
+    for (const Hit &h : hits) {
+        while (ti < trans.size() && trans[ti].pos <= quint32(h.start)) {
+            out.push_back(trans[ti]);
+            cur = trans[ti++].state;
+        }
+        const StateId kw = PushKeyword(cur, h.keyword);
+        if (kw == cur)
+            continue;
+        if (!out.empty() && out.back().pos == quint32(h.start))
+            out.back().state = kw;
+        else
+            out.push_back({quint32(h.start), kw});
+        if (!(ti < trans.size() && trans[ti].pos == quint32(h.end)))
+            out.push_back({quint32(h.end), cur});
+    }
+    out.insert(out.end(), trans.begin() + std::ptrdiff_t(ti), trans.end());
+    trans.swap(out);
+    return true;
+}
+
+template <class Ch> bool MemoCore::AnyKeyword(const Ch *s, int len, int a, int b) const
+{
+    const auto sep = [this](ushort c) { return IsSeparator(c); };
+    for (int k = 0; k < keywords_.Count(); ++k) {
+        const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
+        const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
+        const int m = int(key.size());
+        if (m == 0)
+            continue;
+        const FirstChar &first = keywords_.First(k);
+        for (int i = NextCandidate(s, len, a, b - m + 1, first, cs); i + m <= b; i = NextCandidate(s, len, i + 1, b - m + 1, first, cs))
+            if (MatchAt(s, len, i, key, cs, true, true, sep))
+                return true;
+    }
+    return false;
+}
+
+void MemoCore::KeywordPass(int p, int from, int to, bool finish)
+{
+    if (highlighter_) {
+        TRiloNavigator a(this), b(this);
+        a.offset_ = text_.Start(p) + from;
+        b.offset_ = text_.Start(p) + to;
+        highlighter_->ApplyKeys(a, b);
+        if (finish)
+            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        return;
+    }
+    if (!applyKeyWords_ || keywords_.Count() == 0) {
+        if (finish)
+            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        return;
+    }
+    const ParaText t = text_.Text(p);
+    int a = std::clamp(from, 0, t.length), b = std::clamp(to, a, t.length);
+    while (a > 0 && !IsSeparator(t[a - 1]))
+        --a;
+    while (b < t.length && !IsSeparator(t[b]))
+        ++b;
+    const auto cur = text_.Transitions(p);
+    // Most paragraphs hold no keyword at all: leave them without building anything.
+    bool work = false;
+    for (const Transition &x : cur)
+        if (x.pos >= quint32(a) && x.pos < quint32(b) && states_.Get(x.state).InKeyword()) {
+            work = true;
+            break;
+        }
+    if (!work)
+        work = t.narrow ? AnyKeyword(t.narrow, t.length, a, b) : AnyKeyword(t.wide, t.length, a, b);
+    if (!work) {
+        if (finish)
+            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        return;
+    }
+    // Work on the paragraph's transitions with the start state as an entry at 0.
+    std::vector<Transition> trans;
+    trans.reserve(cur.size() + 8);
+    trans.push_back({0, text_.State(p)});
+    for (const Transition &x : cur) {
+        if (x.pos == 0)
+            trans.back().state = x.state;
+        else
+            trans.push_back(x);
+    }
+    // Stale keyword styling in the range goes first.
+    bool stripped = false;
+    for (Transition &x : trans)
+        if (x.pos >= quint32(a) && x.pos < quint32(b)) {
+            const StateId st = StripKeywords(x.state);
+            stripped |= st != x.state;
+            x.state = st;
+        }
+    std::vector<Transition> clean;
+    clean.reserve(trans.size());
+    for (const Transition &x : trans)
+        if (clean.empty() || clean.back().state != x.state)
+            clean.push_back(x);
+    const bool found = t.narrow ? FindKeywords(t.narrow, t.length, a, b, clean) : FindKeywords(t.wide, t.length, a, b, clean);
+    if (!stripped && !found) {
+        if (finish)
+            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        return;
+    }
+    // Back to the stored form: the entry at 0 only when it differs from the start state.
+    std::vector<Transition> stored;
+    stored.reserve(clean.size());
+    StateId prev = text_.State(p);
+    for (const Transition &x : clean) {
+        if (x.state == prev)
+            continue;
+        stored.push_back(x);
+        prev = x.state;
+    }
+    text_.SetTransitions(p, stored);
+    if (finish)
+        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+}
+
+} // namespace textcontrol

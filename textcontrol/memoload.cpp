@@ -1,0 +1,290 @@
+// Loading a text (ASCII, UTF-8 or UTF-16, paragraph ends of any kind) and saving it as bytes.
+#include "textcontrol/memocore.h"
+#include "textcontrol/memointernal.h"
+
+#include "platform/error.h"
+
+#include <QBuffer>
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace textcontrol {
+
+using namespace memo_detail;
+
+// ---- loading and saving ----------------------------------------------------------------------------
+
+namespace {
+
+template <class Ch> struct Scanner {
+    TextStorage::Builder &b;
+    ushort nullReplacement;
+    std::vector<uchar> narrow;
+    std::vector<char16_t> wide;
+    QElapsedTimer *timer;
+    const std::function<void()> *progress;
+
+    // False when a byte source turns out not to be ASCII (it is then read as UTF-8 instead).
+    bool Run(const Ch *d, qsizetype n)
+    {
+        quint8 style = 0;
+        qsizetype i = 0;
+        qint64 lastReport = timer->elapsed();
+        int count = 0;
+        for (;;) {
+            const qsizetype s = i;
+            const quint8 paraStyle = style;
+            bool dirty = false, isWide = false, ended = false;
+            for (; i < n; ++i) {
+                if constexpr (sizeof(Ch) == 1) {
+                    i = FirstSpecial(d, i, n);
+                    if (i >= n)
+                        break;
+                }
+                const auto c = ushort(d[i]);
+                if (c < 32) {
+                    if (c == 13 || c == 10)
+                        break;
+                    if (c == 0) {
+                        if (!nullReplacement) {
+                            ended = true;
+                            break;
+                        }
+                        dirty = true;
+                    } else if (c == 5) {
+                        dirty = true;
+                    } else if (IsStyleCode(c)) {
+                        style = ToggleCode(style, c);
+                    }
+                } else if (c > 0x7F) {
+                    if constexpr (sizeof(Ch) == 1)
+                        return false;
+                    isWide |= c > 0xFF;
+                }
+            }
+            Add(d + s, i - s, paraStyle, dirty, isWide);
+            if (ended || i >= n)
+                return true;
+            const auto c = ushort(d[i++]);
+            if (i < n && ((c == 13 && ushort(d[i]) == 10) || (c == 10 && ushort(d[i]) == 13)))
+                ++i;
+            if ((++count & 4095) == 0 && *progress && timer->elapsed() - lastReport >= kProgressMs) {
+                lastReport = timer->elapsed();
+                (*progress)();
+            }
+        }
+    }
+
+    void Add(const Ch *d, qsizetype n, quint8 style, bool dirty, bool isWide)
+    {
+        auto fix = [&](ushort c) -> ushort { return c == 0 ? nullReplacement : c == 5 ? ushort(167) : c; };
+        if (isWide) {
+            wide.resize(size_t(n));
+            for (qsizetype k = 0; k < n; ++k)
+                wide[size_t(k)] = char16_t(fix(ushort(d[k])));
+            b.AddWide(wide.data(), n, style);
+            return;
+        }
+        if constexpr (sizeof(Ch) == 1) {
+            if (!dirty) {
+                b.AddNarrow(reinterpret_cast<const uchar *>(d), n, style);
+                return;
+            }
+        }
+        narrow.resize(size_t(n));
+        for (qsizetype k = 0; k < n; ++k)
+            narrow[size_t(k)] = uchar(fix(ushort(d[k])));
+        b.AddNarrow(narrow.data(), n, style);
+    }
+};
+
+} // namespace
+
+void MemoCore::LoadText(QStringView text)
+{
+    // Nothing changes when the text is too long; each character gives at most two.
+    if (2 * qint64(text.size()) > maxLength_ &&
+        LoadedLength(reinterpret_cast<const char16_t *>(text.utf16()), text.size(), nullReplacement_.isNull()) > maxLength_)
+        throw platform::Error(QString::fromLatin1(kTextTooLong));
+    modified_ = true;
+    ClearUndo();
+    try {
+        TextStorage::Builder b(text_);
+        std::function<void()> progress = [this] {
+            if (OnProgress)
+                OnProgress(this);
+        };
+        Scanner<char16_t> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
+        sc.Run(reinterpret_cast<const char16_t *>(text.utf16()), text.size());
+        b.Finish();
+    } catch (...) {
+        text_.Reset();
+        AfterLoad();
+        throw;
+    }
+    AfterLoad();
+}
+
+bool MemoCore::LoadAscii(const char *data, qsizetype n)
+{
+    if (2 * qint64(n) > maxLength_ && LoadedLength(data, n, nullReplacement_.isNull()) > maxLength_) {
+        // UTF-8 gives fewer characters than bytes: decoded text counts exactly.
+        if (std::any_of(data, data + n, [](char c) { return uchar(c) >= 0x80; }))
+            return false;
+        throw platform::Error(QString::fromLatin1(kTextTooLong));
+    }
+    try {
+        TextStorage::Builder b(text_);
+        std::function<void()> progress = [this] {
+            if (OnProgress)
+                OnProgress(this);
+        };
+        Scanner<char> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
+        if (!sc.Run(data, n))
+            return false; // the builder is dropped, the text stays as it was
+        modified_ = true;
+        ClearUndo();
+        b.Finish();
+    } catch (...) {
+        text_.Reset();
+        AfterLoad();
+        throw;
+    }
+    AfterLoad();
+    return true;
+}
+
+void MemoCore::AfterLoad()
+{
+    ++editSerial_;
+    states_.Clear();
+    KeyListsChanged();
+    selLength_ = 0;
+    virtualSpaces_ = 0;
+    for (TRiloNavigator *n : navigators_)
+        n->offset_ = 0;
+    caretLower_ = true;
+    firstDirty_ = lastDirty_ = -1;
+    ctxMark_ = -1;
+    firstUnformatted_ = 0;
+    widest_ = 0;
+    if (OnParse)
+        OnParse(this, 0, CharCount());
+    if (OnProgress)
+        OnProgress(this);
+    TextReset();
+    if (updateCount_ == 0) {
+        FormatAll();
+        InvalidateAll();
+        UpdateCaret();
+    } else {
+        text_.ClearFlagsAll(pfWrapped);
+        MarkDirty(0, ParagraphCount() - 1);
+    }
+}
+
+void MemoCore::SetTextBuf(const QString &text)
+{
+    if (text.isEmpty() && CharCount() == 0)
+        return;
+    LoadText(text);
+}
+
+void MemoCore::LoadFromStream(QIODevice &stream)
+{
+    // A memory stream is read in place.
+    QByteArray bytes;
+    if (auto *buffer = qobject_cast<QBuffer *>(&stream)) {
+        bytes = buffer->buffer().mid(buffer->pos());
+        buffer->seek(buffer->size());
+    } else {
+        bytes = stream.readAll();
+    }
+    if (!LoadAscii(bytes.constData(), bytes.size()))
+        LoadText(QString::fromUtf8(bytes));
+}
+
+QByteArray MemoCore::SaveToBytes()
+{
+    // Written through a pointer into a buffer sized for the plain case; grown when UTF-8 needs more.
+    QByteArray out(CharCount(), Qt::Uninitialized);
+    qsizetype used = 0;
+    auto put = [&](const char *d, qsizetype k) {
+        if (used + k > out.size())
+            out.resize(std::max(out.size() * 2, used + k));
+        std::memcpy(out.data() + used, d, size_t(k));
+        used += k;
+    };
+    const int n = ParagraphCount();
+    const bool trim = HasOption(rmoDiscardTrailingSpaces);
+    qint64 lastReport = progressTimer_.elapsed();
+    QString scratch;
+    for (int p = 0; p < n; ++p) {
+        const ParaText t = text_.Text(p);
+        int len = t.length;
+        if (trim)
+            while (len > 0 && (t[len - 1] == ' ' || t[len - 1] == '\t'))
+                --len;
+        // Bytes that cannot be copied as they are: non-ASCII (UTF-8 needs more) and style codes.
+        static const auto needsCare = [] {
+            std::array<bool, 256> t{};
+            for (int c = 0; c < 256; ++c)
+                t[size_t(c)] = c >= 0x80 || IsStyleCode(ushort(c));
+            return t;
+        }();
+        bool plain = t.narrow != nullptr;
+        for (qsizetype i = plain ? FirstSpecial(reinterpret_cast<const char *>(t.narrow), 0, len) : len; plain && i < len; ++i)
+            if (needsCare[t.narrow[i]] && (t.narrow[i] >= 0x80 || DropEmptyCodePairs))
+                plain = false;
+        if (plain) {
+            put(reinterpret_cast<const char *>(t.narrow), len);
+        } else {
+            scratch = t.Mid(0, len);
+            if (DropEmptyCodePairs) {
+                QString kept;
+                kept.reserve(scratch.size());
+                for (qsizetype i = 0; i < scratch.size();) {
+                    if (!IsStyleCode(scratch[i].unicode())) {
+                        kept += scratch[i++];
+                        continue;
+                    }
+                    qsizetype e = i;
+                    while (e < scratch.size() && IsStyleCode(scratch[e].unicode()))
+                        ++e;
+                    // Within a run of codes, pairs of the same code cancel out.
+                    for (qsizetype k = i; k < e; ++k) {
+                        const QChar c = scratch[k];
+                        if (scratch.mid(i, k - i).contains(c))
+                            continue;
+                        if (scratch.mid(i, e - i).count(c) % 2)
+                            kept += c;
+                    }
+                    i = e;
+                }
+                scratch = kept;
+            }
+            const QByteArray utf8 = scratch.toUtf8();
+            put(utf8.constData(), utf8.size());
+        }
+        if (p + 1 < n)
+            put("\r\n", 2);
+        if ((p & 4095) == 0 && OnProgress && progressTimer_.elapsed() - lastReport >= kProgressMs) {
+            lastReport = progressTimer_.elapsed();
+            OnProgress(this);
+        }
+    }
+    if (OnProgress)
+        OnProgress(this);
+    out.truncate(used);
+    return out;
+}
+
+void MemoCore::SaveToStream(QIODevice &stream)
+{
+    const QByteArray bytes = SaveToBytes();
+    if (stream.write(bytes) != bytes.size())
+        throw platform::StreamError(QStringLiteral("Stream write error"));
+}
+
+} // namespace textcontrol

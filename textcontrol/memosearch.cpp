@@ -1,0 +1,95 @@
+// Search in the text and the word at the caret.
+#include "textcontrol/memocore.h"
+#include "textcontrol/memointernal.h"
+
+#include <algorithm>
+
+namespace textcontrol {
+
+using namespace memo_detail;
+
+// ---- search ----------------------------------------------------------------------------------------
+
+template <class Ch>
+int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat, const FirstChar &first, bool matchCase,
+                     bool wholeWord, bool last) const
+{
+    const int m = int(pat.size());
+    auto at = [&](int i) -> ushort { return matchCase ? ushort(s[i]) : FoldAt(s, len, i); };
+    // A match that would begin or end inside a surrogate pair is none.
+    auto splitsPair = [&](int i) {
+        if constexpr (sizeof(Ch) > 1)
+            return i > 0 && i < len && QChar::isLowSurrogate(ushort(s[i])) && QChar::isHighSurrogate(ushort(s[i - 1]));
+        return false;
+    };
+    int found = -1;
+    const int end = std::min(to, len) - m + 1;
+    for (int i = NextCandidate(s, len, std::max(from, 0), end, first, matchCase); i < end;
+         i = NextCandidate(s, len, i + 1, end, first, matchCase)) {
+        int j = 1;
+        for (; j < m; ++j)
+            if (at(i + j) != pat[j].unicode())
+                break;
+        if (j < m || splitsPair(i) || splitsPair(i + m))
+            continue;
+        if (wholeWord && ((i > 0 && !IsSeparator(ushort(s[i - 1]))) || (i + m < len && !IsSeparator(ushort(s[i + m])))))
+            continue;
+        found = i;
+        if (!last)
+            break;
+    }
+    return found;
+}
+
+bool MemoCore::FindText(const QString &text, bool forward, bool wholeWord, bool matchCase)
+{
+    if (text.isEmpty() || text.size() > CharCount())
+        return false;
+    const QString pat = matchCase ? text : FoldCase(text);
+    const FirstChar first = MakeFirstChar(pat, matchCase);
+    const int m = int(pat.size());
+    const int caret = SelStart();
+    int p = text_.ParagraphAt(caret);
+    int col = std::min(caret - text_.Start(p), text_.Length(p));
+    auto search = [&](int par, int from, int to, bool lastMatch) {
+        const ParaText t = text_.Text(par);
+        return t.narrow ? Search(t.narrow, t.length, from, to, pat, first, matchCase, wholeWord, lastMatch)
+                        : Search(t.wide, t.length, from, to, pat, first, matchCase, wholeWord, lastMatch);
+    };
+    if (forward) {
+        for (; p < ParagraphCount(); ++p, col = 0) {
+            const int i = search(p, col, text_.Length(p), false);
+            if (i >= 0) {
+                Select(text_.Start(p) + i + m, -m);
+                return true;
+            }
+        }
+        return false;
+    }
+    for (int to = col; p >= 0; --p, to = -1) {
+        const int i = search(p, 0, to < 0 ? text_.Length(p) : to, true);
+        if (i >= 0) {
+            Select(text_.Start(p) + i, m);
+            return true;
+        }
+        if (p == 0)
+            break;
+    }
+    return false;
+}
+
+QString MemoCore::WordAtCaret() const
+{
+    const int caret = SelStart();
+    const int p = text_.ParagraphAt(caret);
+    const ParaText t = text_.Text(p);
+    const int i = std::min(caret - text_.Start(p), t.length);
+    int a = i, b = i;
+    while (a > 0 && !IsSeparator(t[a - 1]))
+        --a;
+    while (b < t.length && !IsSeparator(t[b]))
+        ++b;
+    return t.Mid(a, b);
+}
+
+} // namespace textcontrol

@@ -1,0 +1,289 @@
+// Wrapping paragraphs into display lines through the measurer, and reading those lines.
+#include "textcontrol/memocore.h"
+#include "textcontrol/memointernal.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace textcontrol {
+
+using namespace memo_detail;
+
+// ---- formatting ------------------------------------------------------------------------------------
+
+int MemoCore::WrapWidth() const
+{
+    const int client = printWidth_ > 0 ? printWidth_ : clientWidth_;
+    int w;
+    if (wordWrap_)
+        w = client - leftMargin_ - rightMargin_;
+    else if (alignment_ == TAlignment::taLeftJustify)
+        w = 32767 - client - rightMargin_;
+    else
+        w = client - leftMargin_ - rightMargin_;
+    return std::max(w, LineHeight());
+}
+
+template <class Ch>
+int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startStyle, std::vector<LineBreak> &out, int &widest,
+                       const std::vector<LineBreak> *old, int convergeFrom, int stopAfter)
+{
+    const int W = WrapWidth();
+    const int tabw = std::max(1, tabStops_) * SpaceWidth(0);
+    const auto trans = text_.Transitions(p);
+    size_t ti = size_t(std::upper_bound(trans.begin(), trans.end(), quint32(startPos), [](quint32 v, const Transition &x) { return v < x.pos; }) - trans.begin());
+    StateId state = ti > 0 ? trans[ti - 1].state : text_.State(p);
+    quint8 code = startStyle;
+    int variant = 0;
+    const qint32 *table = nullptr;
+    auto refresh = [&] {
+        const TContextState &S = states_.Get(state);
+        const quint8 eff = (S.style & csStyled) ? quint8(S.style & fsStyleMask) : code;
+        variant = FontVariant(eff);
+        table = measurer_->Table(variant);
+    };
+    // A new line start; true when it meets an old one past the changed text (not recorded then), or
+    // when the work pauses at it (recorded).
+    auto lineAt = [&](int pos, quint8 style) {
+        if (old && pos >= convergeFrom) {
+            auto it = std::lower_bound(old->begin(), old->end(), quint32(pos), [](const LineBreak &x, quint32 v) { return x.pos < v; });
+            if (it != old->end() && it->pos == quint32(pos))
+                return true;
+        }
+        out.push_back({quint32(pos), style});
+        return pos >= stopAfter;
+    };
+    refresh();
+    int x = 0, lineStart = startPos, wordStart = startPos, xWordStart = 0;
+    quint8 wordStyle = code;
+    bool inWord = false;
+    for (int i = startPos; i < len; ++i) {
+        if (ti < trans.size() && trans[ti].pos <= quint32(i)) {
+            while (ti < trans.size() && trans[ti].pos <= quint32(i))
+                state = trans[ti++].state;
+            refresh();
+        }
+        const ushort c = ushort(s[i]);
+        if (c < 32) {
+            if (IsStyleCode(c)) {
+                code = ToggleCode(code, c);
+                refresh();
+                continue;
+            }
+            if (c == '\t') {
+                x = (x / tabw + 1) * tabw;
+                inWord = false;
+                continue;
+            }
+        } else if (c == ' ') {
+            x += table[' '];
+            inWord = false;
+            continue;
+        }
+        const int adv = c < 256 ? table[c] : measurer_->Advance(QChar(c), variant);
+        if constexpr (sizeof(Ch) > 1) {
+            if (QChar::isLowSurrogate(c) && i > startPos && QChar::isHighSurrogate(ushort(s[i - 1]))) {
+                x += adv; // a line never breaks inside a surrogate pair
+                continue;
+            }
+        }
+        if (!inWord) {
+            inWord = true;
+            wordStart = i;
+            xWordStart = x;
+            wordStyle = code;
+        }
+        if (x + adv > W && i > lineStart) {
+            if (wordStart > lineStart) {
+                widest = std::max(widest, xWordStart);
+                if (lineAt(wordStart, wordStyle))
+                    return wordStart;
+                lineStart = wordStart;
+                x -= xWordStart;
+                xWordStart = 0;
+            }
+            if (x + adv > W && i > lineStart) {
+                widest = std::max(widest, x);
+                if (lineAt(i, code))
+                    return i;
+                lineStart = wordStart = i;
+                x = xWordStart = 0;
+                wordStyle = code;
+            }
+        }
+        x += adv;
+    }
+    widest = std::max(widest, x);
+    return -1;
+}
+
+int MemoCore::MaxAdvance()
+{
+    if (maxAdvance_ < 0) {
+        maxAdvance_ = 0;
+        for (int v = 0; v < 8; ++v) {
+            const qint32 *t = measurer_->Table(v);
+            for (int c = 0; c < 256; ++c)
+                maxAdvance_ = std::max(maxAdvance_, int(t[c]));
+        }
+    }
+    return maxAdvance_;
+}
+
+std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
+{
+    std::vector<LineBreak> out;
+    const ParaText t = text_.Text(p);
+    // A line that cannot reach the width even in its widest characters needs no measuring.
+    if (t.narrow && wordWrap_ && qint64(t.length) * MaxAdvance() <= WrapWidth() &&
+        !std::memchr(t.narrow, '\t', size_t(t.length))) {
+        widest = std::max(widest, std::min(WrapWidth(), t.length * MaxAdvance()));
+        return out;
+    }
+    const PendingWrap pend = pendingWrap_;
+    if (pend.p == p || pend.p == -2)
+        pendingWrap_.p = -1;
+    if (pend.p == p) {
+        // Only the lines from the one before the edit until the breaks agree again. A break at the
+        // edit itself may be one that a deletion shifted there, so the line before it counts as the
+        // edited one: the line before that can take back the start of a word cut there.
+        const auto cur = text_.Breaks(p);
+        static thread_local std::vector<LineBreak> old;
+        old.assign(cur.begin(), cur.end());
+        size_t line = size_t(std::lower_bound(old.begin(), old.end(), quint32(pend.from), [](const LineBreak &x, quint32 v) { return x.pos < v; }) - old.begin());
+        const size_t keep = line > 0 ? line - 1 : 0; // breaks kept before the rewrapped lines
+        const int startPos = keep > 0 ? int(old[keep - 1].pos) : 0;
+        const quint8 startStyle = keep > 0 ? old[keep - 1].style : text_.Style(p);
+        out.assign(old.begin(), old.begin() + std::ptrdiff_t(keep));
+        const int met = t.narrow ? WrapText(t.narrow, t.length, p, startPos, startStyle, out, widest, &old, std::max(pend.end + 1, pend.settled))
+                                 : WrapText(t.wide, t.length, p, startPos, startStyle, out, widest, &old, std::max(pend.end + 1, pend.settled));
+        if (met >= 0)
+            out.insert(out.end(), std::lower_bound(old.begin(), old.end(), quint32(met), [](const LineBreak &x, quint32 v) { return x.pos < v; }), old.end());
+        ReleaseIfLarge(old);
+        return out;
+    }
+    if (t.narrow)
+        WrapText(t.narrow, t.length, p, 0, text_.Style(p), out, widest);
+    else
+        WrapText(t.wide, t.length, p, 0, text_.Style(p), out, widest);
+    return out;
+}
+
+void MemoCore::FormatParagraph(int p)
+{
+    if (!(text_.Flags(p) & pfContexts))
+        HighlightUpTo(p);
+    if (!(text_.Flags(p) & pfKeywords))
+        KeywordPass(p, 0, text_.Length(p));
+    int widest = 0;
+    const std::vector<LineBreak> breaks = Wrap(p, widest);
+    widest_ = std::max(widest_, widest);
+    text_.SetBreaks(p, breaks);
+    text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
+}
+
+int MemoCore::LineOfOffset(int offset)
+{
+    offset = std::clamp(offset, 0, CharCount());
+    const int p = text_.ParagraphAt(offset);
+    if (!(text_.Flags(p) & pfWrapped))
+        FormatParagraph(p);
+    const int i = offset - text_.Start(p);
+    int line = text_.FirstLine(p);
+    for (const LineBreak &b : text_.Breaks(p)) {
+        if (int(b.pos) > i)
+            break;
+        ++line;
+    }
+    return line;
+}
+
+int MemoCore::LineStart(int line)
+{
+    line = std::clamp(line, 0, LineCount() - 1);
+    int p = text_.ParagraphOfLine(line);
+    for (int guard = 0; guard < 1000 && !(text_.Flags(p) & pfWrapped); ++guard) {
+        FormatRange(std::max(0, p - 1), p);
+        line = std::clamp(line, 0, LineCount() - 1);
+        p = text_.ParagraphOfLine(line);
+    }
+    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
+    return text_.Start(p) + (k == 0 ? 0 : int(text_.Breaks(p)[size_t(k - 1)].pos));
+}
+
+int MemoCore::LineEnd(int line)
+{
+    const int start = LineStart(line);
+    const int p = text_.ParagraphAt(start);
+    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
+    const auto br = text_.Breaks(p);
+    return text_.Start(p) + (size_t(k) < br.size() ? int(br[size_t(k)].pos) : text_.Length(p));
+}
+
+QString MemoCore::LineText(int line) { return text_.Copy(LineStart(line), LineEnd(line)); }
+
+quint8 MemoCore::LineStyle(int line)
+{
+    const int start = LineStart(line);
+    const int p = text_.ParagraphAt(start);
+    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
+    return k == 0 ? text_.Style(p) : text_.Breaks(p)[size_t(k - 1)].style;
+}
+
+void MemoCore::SetClientSize(int width, int height)
+{
+    const bool widthChanged = width != clientWidth_;
+    clientWidth_ = std::max(0, width);
+    clientHeight_ = std::max(0, height);
+    if (widthChanged && (wordWrap_ || alignment_ != TAlignment::taLeftJustify))
+        ReformatAndRepaint();
+}
+
+void MemoCore::SetMeasurer(Measurer *m)
+{
+    measurer_ = m ? m : &fixed_;
+    ReformatAndRepaint();
+}
+
+void MemoCore::SetAlignment(TAlignment a)
+{
+    if (a == alignment_)
+        return;
+    const bool reformat = !wordWrap_ && ((a == TAlignment::taLeftJustify) != (alignment_ == TAlignment::taLeftJustify));
+    alignment_ = a;
+    if (reformat)
+        ReformatAndRepaint();
+    else {
+        InvalidateAll();
+        UpdateCaret();
+    }
+}
+
+void MemoCore::SetWordWrap(bool v)
+{
+    if (v == wordWrap_)
+        return;
+    wordWrap_ = v;
+    ReformatAndRepaint();
+    ScrollInView();
+}
+
+void MemoCore::SetFormatValue(int &field, int v)
+{
+    if (v == field)
+        return;
+    field = v;
+    ReformatAndRepaint();
+}
+
+void MemoCore::SetLeftMargin(int v) { SetFormatValue(leftMargin_, v); }
+void MemoCore::SetRightMargin(int v) { SetFormatValue(rightMargin_, v); }
+void MemoCore::SetTabStops(int v) { SetFormatValue(tabStops_, std::max(1, v)); }
+
+// The background steps wrap very long paragraphs in chunks.
+template int MemoCore::WrapText<uchar>(const uchar *, int, int, int, quint8, std::vector<LineBreak> &, int &,
+                                       const std::vector<LineBreak> *, int, int);
+template int MemoCore::WrapText<char16_t>(const char16_t *, int, int, int, quint8, std::vector<LineBreak> &, int &,
+                                          const std::vector<LineBreak> *, int, int);
+
+} // namespace textcontrol
