@@ -1,5 +1,5 @@
 #pragma once
-// Ini files with the system's semantics: section and key names match case-insensitively with surrounding
+// Ini files: section and key names match case-insensitively with surrounding
 // blanks ignored, keys keep the order they were written in, one pair of surrounding double quotes is
 // removed on read, a missing file reads as empty, integers read as decimal or "0x" hex. Every write goes
 // to disk at once, atomically, unless a batch is open (BeginUpdate/EndUpdate); a changed file on disk is

@@ -112,7 +112,7 @@ void TsBWCCControl::paintEvent(QPaintEvent *)
         p.setPen(palette().color(QPalette::ButtonText));
         Draw3DText(p, caption_, -1, textStyle_, font3d_, secondFont3d_, flags, r);
     } else {
-        // The system's look of a disabled caption: grey text over a highlight shadow.
+        // A disabled caption: grey text over a highlight shadow, so it still reads on any background.
         TFont3d engraved;
         p.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
         Draw3DText(p, caption_, -1, 0, &engraved, nullptr, flags, r);

@@ -38,7 +38,7 @@ enum TZELBrowseRoots {
     csidlDesktopDirectory, csidlMyComputer, csidlNetwork, csidlNetworkNeighborhood, csidlFonts, csidlTemplates,
 };
 using TZELRoots = TZELBrowseRoots;
-// The system's special folder number of a root; -1 for the whole namespace.
+// The special folder number of a root (platform::SpecialFolderPath); -1 for the whole namespace.
 int RootCsidl(TZELBrowseRoots root);
 // The folder at the top of the chooser for a root; empty for the whole file system.
 QString RootFolder(TZELBrowseRoots root);

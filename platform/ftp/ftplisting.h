@@ -6,7 +6,7 @@
 
 namespace platform {
 
-// File attribute bits of a found entry (the system's numbers).
+// File attribute bits of a found entry.
 enum FileAttributes : unsigned {
     FILE_ATTRIBUTE_READONLY = 0x01,
     FILE_ATTRIBUTE_DIRECTORY = 0x10,

@@ -43,8 +43,8 @@ private:
     QString statusText_;
 };
 
-// The folder that stands for one of the system's special folder numbers (0 desktop, 5 documents, 16 the
-// desktop folder, 17 the whole machine, ...); empty when this system has no such folder.
+// The folder that stands for a special folder number (0 desktop, 5 documents, 16 the desktop folder,
+// 17 the whole machine, ...); empty when this machine has no such folder.
 QString SpecialFolderPath(int csidl);
 
 // Shortens a path for a status line: the second part becomes "...", then the third parts are dropped

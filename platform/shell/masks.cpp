@@ -22,7 +22,7 @@ static bool isEveryFile(const QString &mask)
     return mask == QLatin1String("*.*") || mask == QLatin1String("*");
 }
 
-// '*' and '?' only: brackets and the like are ordinary characters in the system's masks.
+// '*' and '?' only: brackets and the like are ordinary characters, as file names may hold them.
 static bool globMatch(const QString &name, const QString &mask)
 {
     qsizetype n = 0, m = 0, starM = -1, starN = 0;
@@ -51,7 +51,7 @@ bool MatchesMask(const QString &name, const QString &mask)
         return false;
     if (isEveryFile(mask))
         return true;
-    // A mask ending in ".*" also takes names without any extension, as the system's own search does.
+    // A mask ending in ".*" also takes names without any extension: "readme.*" finds a bare "readme".
     if (mask.endsWith(QLatin1String(".*")) && !name.contains(QLatin1Char('.')))
         return globMatch(name, mask.left(mask.size() - 2));
     return globMatch(name, mask);
@@ -87,7 +87,7 @@ QStringList FilterToNameFilters(const QString &filter)
 
 bool NameLess(const QString &a, const QString &b)
 {
-    // Letters with accents sort beside their base letter, as in the system's sorted lists.
+    // Letters with accents sort beside their base letter, where a reader looks for them.
     static thread_local QCollator collator = [] {
         QCollator c{QLocale(QLocale::English, QLocale::UnitedStates)};
         c.setCaseSensitivity(Qt::CaseInsensitive);

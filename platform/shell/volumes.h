@@ -8,7 +8,7 @@
 
 namespace platform {
 
-// Drive kinds, with the system's numbers.
+// Drive kinds.
 enum DriveType : int {
     DRIVE_UNKNOWN = 0, DRIVE_NO_ROOT_DIR = 1, DRIVE_REMOVABLE = 2, DRIVE_FIXED = 3, DRIVE_REMOTE = 4,
     DRIVE_CDROM = 5, DRIVE_RAMDISK = 6,
