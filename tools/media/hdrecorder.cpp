@@ -96,12 +96,16 @@ THDRecorder::THDRecorder(QWidget *owner)
         if (!capture_ && DriverBox->count() > 0)
             DriverBoxChange();
     };
-    OnClose = [this](QObject *, platform::TCloseAction &) {
-        StopRecording();
-        capture_.reset();
-        StartButton->setEnabled(false);
-    };
     FinishLoading();
+}
+
+void THDRecorder::done(int result)
+{
+    // Every way out (Close, the title bar, Escape) ends here: the recording stops and the device is let go.
+    StopRecording();
+    capture_.reset();
+    StartButton->setEnabled(false);
+    QDialog::done(result);
 }
 
 THDRecorder::~THDRecorder()

@@ -42,6 +42,9 @@ public:
     void StopButtonClick();
     void BufferFilled();
 
+protected:
+    void done(int result) override;
+
 private:
     // Copies every captured byte waiting into the file and brings its header up to date; raises.
     void CopyWaiting();

@@ -334,10 +334,8 @@ private slots:
         QCOMPARE(w.SizeLabel->text(), QStringLiteral("2040 byte"));
         QVERIFY(Samples(path) == rig.Script().data.left(2040));
         // Closing the window while recording does the same and lets the device go.
-        const QString closed = WavePath(QStringLiteral("closed.wav"));
-        w.FileNameEdit->setText(closed);
         w.show();
-        QTest::mouseClick(w.StartButton, Qt::LeftButton);
+        const QString closed = StartInto(w, QStringLiteral("closed.wav"));
         rig.clock.SetSeconds(0.5);
         QTest::mouseClick(w.CloseButton, Qt::LeftButton);
         Settle();
@@ -349,7 +347,15 @@ private slots:
         w.show();
         QVERIFY(w.Capture());
         QVERIFY(w.StartButton->isEnabled());
-        w.close();
+        // Escape is a way out too.
+        const QString escaped = StartInto(w, QStringLiteral("escaped.wav"));
+        rig.clock.SetSeconds(0.75);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        Settle();
+        QVERIFY(!w.isVisible());
+        QVERIFY(!w.Recording());
+        QVERIFY(!w.Capture());
+        QVERIFY(Samples(escaped) == rig.Script().data.mid(4080, 2040));
     }
 
     void overrunsAreCountedBesideTheSize()
