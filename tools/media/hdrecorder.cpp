@@ -91,12 +91,15 @@ THDRecorder::THDRecorder(QWidget *owner)
     connect(StopButton, &QPushButton::clicked, this, [this] { StopButtonClick(); });
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
 
-    OnShow = [this](QObject *) {
-        // Shown again after a close, which freed the device.
-        if (!capture_ && DriverBox->count() > 0)
-            DriverBoxChange();
-    };
     FinishLoading();
+}
+
+void THDRecorder::showEvent(QShowEvent *event)
+{
+    // Shown again after a close, which let the device go.
+    if (!capture_ && DriverBox->count() > 0)
+        DriverBoxChange();
+    QDialog::showEvent(event);
 }
 
 void THDRecorder::done(int result)

@@ -44,6 +44,7 @@ public:
 
 protected:
     void done(int result) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     // Copies every captured byte waiting into the file and brings its header up to date; raises.
