@@ -147,6 +147,29 @@ private slots:
         QVERIFY(!form.FileListBox2->findItems(QStringLiteral("read me too.txt"), Qt::MatchExactly).isEmpty());
     }
 
+    void renameAnswersThatNameNothingNewLoseNothing()
+    {
+        TFileOperatorForm form;
+        form.show();
+        choose(form, QStringLiteral("readme.txt"));
+        k5test::Answerer answers;
+        // The default answer names the file itself; an empty answer names nothing.
+        for (const QString &answer : {src + QStringLiteral("ReadMe.TXT"), QString()}) {
+            answers.OnModal([&](QDialog *d) {
+                auto *box = qobject_cast<QInputDialog *>(d);
+                if (!box)
+                    return int(platform::mrCancel);
+                box->setTextValue(answer);
+                return int(platform::mrOk);
+            });
+            QTest::mouseClick(form.RenameButton, Qt::LeftButton);
+            k5test::Settle();
+        }
+        QCOMPARE(answers.Texts(), (QStringList{"Success Rename", "Directory Information is invalid"}));
+        QCOMPARE(files(src), (QStringList{"Other.Htm", "ReadMe.TXT"}));
+        QCOMPARE(k5test::ReadFile(src + QStringLiteral("ReadMe.TXT")), QByteArray("read me"));
+    }
+
     void renameBoxCancelledChangesNothing()
     {
         TFileOperatorForm form;
