@@ -65,7 +65,7 @@ TRiloHighlighter::~TRiloHighlighter()
 // ---- construction ----------------------------------------------------------------------------------
 
 MemoCore::MemoCore()
-    : topLine_(this), lower_(this), upper_(this), lines_(std::make_unique<TRiloLinesStrings>(*this)),
+    : view_(this), lines_(std::make_unique<TRiloLinesStrings>(*this)),
       paragraphs_(std::make_unique<TRiloParaStrings>(*this)), pump_(NewPump(*this))
 {
     SetSeparators(QStringLiteral("\t ,.:;"));
@@ -124,7 +124,7 @@ bool MemoCore::IsVisibleParagraph(int p) const
 
 int MemoCore::TopLine() const
 {
-    const int off = topLine_.Offset();
+    const int off = view_.topLine.Offset();
     const int p = text_.ParagraphAt(off);
     const int i = off - text_.Start(p);
     int line = text_.FirstLine(p);
@@ -171,14 +171,14 @@ void MemoCore::UpdateCaret()
     if (updateCount_ > 0)
         return;
     const int off = SelStart();
-    if (off != lastCaretOffset_) {
-        lastCaretOffset_ = off;
+    if (off != view_.lastCaretOffset) {
+        view_.lastCaretOffset = off;
         if (OnSelMove)
             OnSelMove(this);
     }
     const int style = StyleAt(off);
-    if (style != lastStyle_) {
-        lastStyle_ = style;
+    if (style != view_.lastStyle) {
+        view_.lastStyle = style;
         if (OnStyleChange)
             OnStyleChange(this);
     }

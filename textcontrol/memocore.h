@@ -6,6 +6,8 @@
 #include "textcontrol/contextstate.h"
 #include "textcontrol/keylists.h"
 #include "textcontrol/measurer.h"
+#include "textcontrol/memoview.h"
+#include "textcontrol/navigator.h"
 #include "textcontrol/textstorage.h"
 
 #include <QElapsedTimer>
@@ -50,27 +52,6 @@ constexpr TRiloMemoOptions kDefaultOptions =
 using TNotifyEvent = std::function<void(MemoCore *)>;
 using TParseEvent = std::function<void(MemoCore *, int startOffset, int stopOffset)>;
 using TContextEvent = std::function<void(MemoCore *, qint16 context, int startOffset, int stopOffset)>;
-
-// A position in one memo's text, kept valid across edits while it is registered.
-class TRiloNavigator {
-public:
-    explicit TRiloNavigator(MemoCore *owner = nullptr);
-    ~TRiloNavigator();
-    TRiloNavigator(const TRiloNavigator &) = delete;
-    TRiloNavigator &operator=(const TRiloNavigator &) = delete;
-    int Offset() const { return offset_; }
-    void SetOffset(int offset);
-    MemoCore *Owner() const { return owner_; }
-    void Detach(); // the memo forgets it; the offset stays
-    int Paragraph() const;
-    int Column() const; // offset within the paragraph
-    int Line() const;   // display line
-
-private:
-    friend class MemoCore;
-    MemoCore *owner_ = nullptr;
-    int offset_ = 0;
-};
 
 // External highlighter: replaces the built-in passes of the memos that use it.
 class TRiloHighlighter {
@@ -127,10 +108,10 @@ public:
     // ---- selection ----
     int SelStart() const { return CaretNav().Offset(); }
     void SetSelStart(int value);
-    int SelLength() const { return selLength_; }
+    int SelLength() const { return view_.selLength; }
     void SetSelLength(int value);
-    int SelLower() const { return lower_.Offset(); }
-    int SelUpper() const { return upper_.Offset(); }
+    int SelLower() const { return view_.lower.Offset(); }
+    int SelUpper() const { return view_.upper.Offset(); }
     QString SelText() const;
     void SetSelText(const QString &text);
     int GetSelTextBuf(QChar *buffer, int size) const;
@@ -142,8 +123,8 @@ public:
     int SelCol();
     int SelPar() const { return text_.ParagraphAt(SelStart()); }
     void SetSelPar(int par);
-    int VirtualSpaces() const { return virtualSpaces_; }
-    void SetVirtualSpaces(int n) { virtualSpaces_ = std::max(0, n); }
+    int VirtualSpaces() const { return view_.virtualSpaces; }
+    void SetVirtualSpaces(int n) { view_.virtualSpaces = std::max(0, n); }
     void ToggleBold() { WrapSelection(2); }
     void ToggleItalic() { WrapSelection(1); }
     void ToggleUnderline() { WrapSelection(21); }
@@ -229,11 +210,11 @@ public:
     quint8 LineStyle(int line);
     int WidestLine() const { return widest_; }
     int WrapWidth() const;
-    int ClientWidth() const { return clientWidth_; }
-    int ClientHeight() const { return clientHeight_; }
+    int ClientWidth() const { return view_.clientWidth; }
+    int ClientHeight() const { return view_.clientHeight; }
     void SetClientSize(int width, int height);
     int LineHeight() const { return lineHeight_ > 0 ? lineHeight_ : autoLineHeight_; }
-    int VisibleLines() const { return clientHeight_ / std::max(1, LineHeight()) + 1; }
+    int VisibleLines() const { return view_.clientHeight / std::max(1, LineHeight()) + 1; }
     int TopLine() const;
     Measurer &Measure() { return *measurer_; }
     void SetMeasurer(Measurer *m); // not owned; nullptr = fixed width 1
@@ -291,18 +272,13 @@ protected:
     virtual void BackgroundProgress() {}
     void SetAutoLineHeight(int h) { autoLineHeight_ = std::max(1, h); }
     int lineHeight_ = 0;
-    TRiloNavigator &CaretNav() { return caretLower_ ? lower_ : upper_; }
-    const TRiloNavigator &CaretNav() const { return caretLower_ ? lower_ : upper_; }
+    TRiloNavigator &CaretNav() { return view_.Caret(); }
+    const TRiloNavigator &CaretNav() const { return view_.Caret(); }
     void PostBackground();
     void MarkDirty(int first, int last);
     void UpdateAfterChange();
     bool IsVisibleParagraph(int p) const;
-    TRiloNavigator topLine_;
-    int virtualSpaces_ = 0;
-    bool overwrite_ = false;
-    int clientWidth_ = 100, clientHeight_ = 60;
-    int lastCaretOffset_ = -1;
-    int lastStyle_ = -1;
+    MemoView view_; // after navigators_
     int maxLength_ = kMaxTextLength; // lowered by tests
 
 private:
@@ -379,9 +355,6 @@ private:
     StateTable states_;
     TKeywordList keywords_;
     TStartStopKeyList startStop_;
-    TRiloNavigator lower_, upper_;
-    bool caretLower_ = true;
-    int selLength_ = 0;
     bool modified_ = false;
     int updateCount_ = 0;
 

@@ -14,10 +14,10 @@ using namespace memo_detail;
 
 void MemoCore::SetSelTextBuf(QStringView textIn)
 {
-    if (selLength_ == 0 && textIn.isEmpty())
+    if (view_.selLength == 0 && textIn.isEmpty())
         return;
-    virtualSpaces_ = 0;
-    int lower = lower_.offset_, upper = upper_.offset_;
+    view_.virtualSpaces = 0;
+    int lower = view_.lower.offset_, upper = view_.upper.offset_;
     int p0 = text_.ParagraphAt(lower), p1 = text_.ParagraphAt(upper);
     int i0 = lower - text_.Start(p0), i1 = upper - text_.Start(p1);
     // A range never splits a paragraph end: an end between CR and LF takes in the whole of it, and a
@@ -126,9 +126,9 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
         --updateCount_;
         throw;
     }
-    selLength_ = 0;
-    lower_.offset_ = upper_.offset_ = lower + inserted;
-    caretLower_ = true;
+    view_.selLength = 0;
+    view_.lower.offset_ = view_.upper.offset_ = lower + inserted;
+    view_.caretLower = true;
     if (--updateCount_ == 0) {
         UpdateAfterChange();
         ScrollInView();

@@ -160,11 +160,11 @@ void MemoCore::AfterLoad()
     ++editSerial_;
     states_.Clear();
     KeyListsChanged();
-    selLength_ = 0;
-    virtualSpaces_ = 0;
+    view_.selLength = 0;
+    view_.virtualSpaces = 0;
     for (TRiloNavigator *n : navigators_)
         n->offset_ = 0;
-    caretLower_ = true;
+    view_.caretLower = true;
     firstDirty_ = lastDirty_ = -1;
     ctxMark_ = -1;
     firstUnformatted_ = 0;

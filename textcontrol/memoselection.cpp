@@ -24,12 +24,12 @@ int MemoCore::Snap(int offset, bool forward) const
 void MemoCore::SetSelStart(int value)
 {
     value = Snap(std::clamp(value, 0, CharCount()), false);
-    const int len = selLength_;
-    const int oldLo = lower_.offset_, oldHi = upper_.offset_;
-    virtualSpaces_ = 0;
-    lower_.offset_ = upper_.offset_ = value;
-    selLength_ = 0;
-    caretLower_ = true;
+    const int len = view_.selLength;
+    const int oldLo = view_.lower.offset_, oldHi = view_.upper.offset_;
+    view_.virtualSpaces = 0;
+    view_.lower.offset_ = view_.upper.offset_ = value;
+    view_.selLength = 0;
+    view_.caretLower = true;
     if (len)
         SetSelLength(len);
     forceNewRecord_ = true;
@@ -43,21 +43,21 @@ void MemoCore::SetSelLength(int value)
     const int c = SelStart();
     value = std::clamp(value, -c, CharCount() - c);
     value = Snap(c + value, value > 0) - c;
-    if (value == selLength_)
+    if (value == view_.selLength)
         return;
-    const int oldMoving = selLength_ < 1 ? lower_.offset_ : upper_.offset_;
+    const int oldMoving = view_.selLength < 1 ? view_.lower.offset_ : view_.upper.offset_;
     if (value < 1) {
-        lower_.offset_ = c + value;
-        upper_.offset_ = c;
-        caretLower_ = false;
+        view_.lower.offset_ = c + value;
+        view_.upper.offset_ = c;
+        view_.caretLower = false;
     } else {
-        lower_.offset_ = c;
-        upper_.offset_ = c + value;
-        caretLower_ = true;
+        view_.lower.offset_ = c;
+        view_.upper.offset_ = c + value;
+        view_.caretLower = true;
     }
-    selLength_ = value;
+    view_.selLength = value;
     forceNewRecord_ = true;
-    const int newMoving = value < 1 ? lower_.offset_ : upper_.offset_;
+    const int newMoving = value < 1 ? view_.lower.offset_ : view_.upper.offset_;
     if (HasWindow() && !updateCount_)
         InvalidateLines(LineOfOffset(oldMoving), LineOfOffset(newMoving));
 }
@@ -71,9 +71,9 @@ void MemoCore::Select(int caret, int length)
 
 QString MemoCore::SelText() const
 {
-    if (selLength_ == 0)
+    if (view_.selLength == 0)
         return QString();
-    return text_.Copy(lower_.offset_, upper_.offset_);
+    return text_.Copy(view_.lower.offset_, view_.upper.offset_);
 }
 
 int MemoCore::GetSelTextBuf(QChar *buffer, int size) const
@@ -88,8 +88,8 @@ int MemoCore::GetSelTextBuf(QChar *buffer, int size) const
 
 void MemoCore::SetSelText(const QString &text)
 {
-    if (selLength_ == 0 && virtualSpaces_ > 0 && HasOption(rmoPutExtraSpaces) && !text.isEmpty()) {
-        SetSelTextBuf(QString(virtualSpaces_, QLatin1Char(' ')) + text);
+    if (view_.selLength == 0 && view_.virtualSpaces > 0 && HasOption(rmoPutExtraSpaces) && !text.isEmpty()) {
+        SetSelTextBuf(QString(view_.virtualSpaces, QLatin1Char(' ')) + text);
         return;
     }
     SetSelTextBuf(text);
@@ -113,7 +113,7 @@ void MemoCore::SetSelLine(int line)
 int MemoCore::SelCol()
 {
     const int line = SelLine();
-    return SelStart() - LineStart(line) + virtualSpaces_;
+    return SelStart() - LineStart(line) + view_.virtualSpaces;
 }
 
 void MemoCore::SetSelPar(int par)
@@ -124,10 +124,10 @@ void MemoCore::SetSelPar(int par)
 
 void MemoCore::WrapSelection(ushort code)
 {
-    if (std::abs(selLength_) >= 2147483545)
+    if (std::abs(view_.selLength) >= 2147483545)
         return;
-    const int len = std::abs(selLength_);
-    const int sign = selLength_;
+    const int len = std::abs(view_.selLength);
+    const int sign = view_.selLength;
     const int lower = SelLower();
     const QString wrapped = QChar(code) + SelText() + QChar(code);
     styleWrap_ = true;

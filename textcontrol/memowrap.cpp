@@ -13,7 +13,7 @@ using namespace memo_detail;
 
 int MemoCore::WrapWidth() const
 {
-    const int client = printWidth_ > 0 ? printWidth_ : clientWidth_;
+    const int client = printWidth_ > 0 ? printWidth_ : view_.clientWidth;
     int w;
     if (wordWrap_)
         w = client - leftMargin_ - rightMargin_;
@@ -232,9 +232,9 @@ quint8 MemoCore::LineStyle(int line)
 
 void MemoCore::SetClientSize(int width, int height)
 {
-    const bool widthChanged = width != clientWidth_;
-    clientWidth_ = std::max(0, width);
-    clientHeight_ = std::max(0, height);
+    const bool widthChanged = width != view_.clientWidth;
+    view_.clientWidth = std::max(0, width);
+    view_.clientHeight = std::max(0, height);
     if (widthChanged && (wordWrap_ || alignment_ != TAlignment::taLeftJustify))
         ReformatAndRepaint();
 }

@@ -261,9 +261,9 @@ void TRiloMemo::SetOptions(TRiloMemoOptions o)
 
 void TRiloMemo::SetOverwrite(bool v)
 {
-    if (v == overwrite_)
+    if (v == view_.overwrite)
         return;
-    overwrite_ = v;
+    view_.overwrite = v;
     PlaceCaret();
 }
 
@@ -337,7 +337,7 @@ void TRiloMemo::WriteProperties(platform::FormWriter &w) const
     integer("LineHeight", lineHeight_);
     integer("NullReplacement", NullReplacement().unicode());
     integer("Options", Options());
-    boolean("Overwrite", overwrite_);
+    boolean("Overwrite", view_.overwrite);
     if (!PassOverCodes())
         boolean("PassOverCodes", false);
     if (ReadOnly())
@@ -500,7 +500,7 @@ void TRiloMemo::SetTopLine(int line)
         return;
     if (ApplyStartStopKeys())
         HighlightUpTo(Storage().ParagraphOfLine(line));
-    topLine_.SetOffset(LineStart(line));
+    view_.topLine.SetOffset(LineStart(line));
     const int now = TopLine();
     lastTopLine_ = now;
     if (now != old) {
@@ -651,7 +651,7 @@ void TRiloMemo::Change()
 int TRiloMemo::ComputeCaretWidth()
 {
     const int base = caretWidth_ > 0 ? caretWidth_ : LineHeight() / 14 + 1;
-    if (overwrite_ && HasOption(rmoWideOverwriteCaret) && SelLength() == 0 && VirtualSpaces() == 0) {
+    if (view_.overwrite && HasOption(rmoWideOverwriteCaret) && SelLength() == 0 && VirtualSpaces() == 0) {
         const int off = SelStart();
         const int p = Storage().ParagraphAt(off);
         const int col = off - Storage().Start(p);
@@ -1059,7 +1059,7 @@ void TRiloMemo::FormatForCanvas(QPainter *canvas, int width)
         canvas->setFont(print_->VariantFont(0));
         printLineHeight_ = print_->Height() + 1;
         printBaseline_ = print_->Ascent();
-        clientWidth_ = std::max(1, width);
+        view_.clientWidth = std::max(1, width);
         SetMeasurer(print_.get());
         FormatRange(0, ParagraphCount() - 1);
         return;
@@ -1067,7 +1067,7 @@ void TRiloMemo::FormatForCanvas(QPainter *canvas, int width)
     if (!printCanvas_)
         return;
     printCanvas_ = nullptr;
-    clientWidth_ = savedClientWidth_;
+    view_.clientWidth = savedClientWidth_;
     FontChange(true); // back to the screen measurer, everything rewrapped
     print_.reset();
 }

@@ -71,7 +71,7 @@ public:
     int LineHeightProperty() const { return lineHeight_; } // 0 while automatic
     void SetLineHeight(int h);
     void SetOptions(TRiloMemoOptions o) override;
-    bool Overwrite() const { return overwrite_; }
+    bool Overwrite() const { return view_.overwrite; }
     void SetOverwrite(bool v);
     bool ShowEndParSelected() const { return showEndParSelected_; }
     void SetShowEndParSelected(bool v);

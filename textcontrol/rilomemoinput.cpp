@@ -374,7 +374,7 @@ void TRiloMemo::KeyDown(QKeyEvent *e)
         } else if (ctrl) {
             CopyToClipboard();
         } else if (HasOption(rmoInsertKeyActive)) {
-            SetOverwrite(!overwrite_);
+            SetOverwrite(!view_.overwrite);
             if (OnStyleChange)
                 OnStyleChange(this);
         }
@@ -466,7 +466,7 @@ void TRiloMemo::TypeChar(const QString &c)
         ScrollInView();
         return;
     }
-    if (overwrite_ && SelLength() == 0 && !atEnd && VirtualSpaces() == 0 && !completesPair) {
+    if (view_.overwrite && SelLength() == 0 && !atEnd && VirtualSpaces() == 0 && !completesPair) {
         BeginUpdate();
         Select(caret, 1); // a whole surrogate pair when one follows
         EndUpdate();
@@ -476,7 +476,7 @@ void TRiloMemo::TypeChar(const QString &c)
 
 void TRiloMemo::Enter()
 {
-    if (overwrite_ && SelLength() == 0) {
+    if (view_.overwrite && SelLength() == 0) {
         const int line = LineOfOffset(SelStart());
         if (line >= LineCount() - 1) {
             Select(CharCount(), 0);
