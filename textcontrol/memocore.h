@@ -284,12 +284,12 @@ protected:
 private:
     friend class TRiloNavigator;
     friend class TRiloHighlighter;
-    friend class TRiloMemoStrings;
-    friend class TRiloLinesStrings;
-    friend class TRiloParaStrings;
     class Pump;
     static std::unique_ptr<QObject> NewPump(MemoCore &memo);
 
+    // The edit primitive: replaces [lower, upper) by text, with its undo record and highlighting, and
+    // returns the offset after the new text (-1 when nothing changed). Repainting waits for the caller.
+    int ReplaceRange(int lower, int upper, QStringView text);
     void LoadText(QStringView text);
     bool LoadAscii(const char *data, qsizetype n);
     void AfterLoad();

@@ -12,12 +12,35 @@ using namespace memo_detail;
 
 // ---- edit core -------------------------------------------------------------------------------------
 
-void MemoCore::SetSelTextBuf(QStringView textIn)
+void MemoCore::SetSelTextBuf(QStringView text)
 {
-    if (view_.selLength == 0 && textIn.isEmpty())
+    if (view_.selLength == 0 && text.isEmpty())
         return;
     view_.virtualSpaces = 0;
-    int lower = view_.lower.offset_, upper = view_.upper.offset_;
+    // Held through the edit so that nothing is repainted or reported before the caret has its place.
+    ++updateCount_;
+    int caret = -1;
+    try {
+        caret = ReplaceRange(view_.lower.offset_, view_.upper.offset_, text);
+    } catch (...) {
+        --updateCount_;
+        throw;
+    }
+    if (caret < 0) {
+        --updateCount_;
+        return;
+    }
+    view_.selLength = 0;
+    view_.lower.offset_ = view_.upper.offset_ = caret;
+    view_.caretLower = true;
+    if (--updateCount_ == 0) {
+        UpdateAfterChange();
+        ScrollInView();
+    }
+}
+
+int MemoCore::ReplaceRange(int lower, int upper, QStringView textIn)
+{
     int p0 = text_.ParagraphAt(lower), p1 = text_.ParagraphAt(upper);
     int i0 = lower - text_.Start(p0), i1 = upper - text_.Start(p1);
     // A range never splits a paragraph end: an end between CR and LF takes in the whole of it, and a
@@ -41,7 +64,7 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
     i1 = std::min(i1, text_.Length(p1));
     const bool hadSelection = upper > lower;
     if (!hadSelection && textIn.isEmpty())
-        return;
+        return -1;
 
     QString t = EndsAsCrLf(textIn);
     quint8 toggle = 0;
@@ -78,7 +101,7 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
     const int oldCount = p1 - p0 + 1;
     const int pieces = text_.Replace(p0, i0, p1, i1, t);
     if (pieces == 0)
-        return; // refused: nothing changed, so nothing to undo
+        return -1; // refused: nothing changed, so nothing to undo
     modified_ = true;
     ++editSerial_;
     if (keepText)
@@ -90,49 +113,37 @@ void MemoCore::SetSelTextBuf(QStringView textIn)
     AdjustNavigators(lower, upper, delta);
     ParagraphEdited(p0, pieces, oldCount);
 
-    ++updateCount_;
-    try {
-        const int last = p0 + pieces - 1;
-        const bool incremental = pieces == 1 && oldCount == 1 && !highlighter_ && text_.Length(p0) > kIncrementalLength;
-        if (pendingWrap_.p != -1)
-            pendingWrap_.p = -2;
-        if (incremental && (oldFlags & pfContexts)) {
-            int rebuilt = 0;
-            const int settled = ResumeStartStop(p0, i0, i0 + inserted, rebuilt);
-            if (applyKeyWords_ && (oldFlags & pfKeywords))
-                KeywordPass(p0, rebuilt, settled);
-            else
-                text_.SetFlags(p0, text_.Flags(p0) & quint8(~pfKeywords));
-            if (pendingWrap_.p == -1 && (oldFlags & pfWrapped))
-                pendingWrap_ = {p0, i0, i0 + inserted, settled};
-        } else if (oldFlags & pfContexts) {
-            for (int p = p0; p <= last; ++p) {
-                if (highlighter_) {
-                    TRiloNavigator a(this), b(this);
-                    a.offset_ = text_.Start(p);
-                    b.offset_ = text_.Start(p) + text_.Length(p);
-                    HighlightRange(a, b);
-                } else {
-                    StartStopPass(p, 0, false);
-                }
+    const int last = p0 + pieces - 1;
+    const bool incremental = pieces == 1 && oldCount == 1 && !highlighter_ && text_.Length(p0) > kIncrementalLength;
+    if (pendingWrap_.p != -1)
+        pendingWrap_.p = -2;
+    if (incremental && (oldFlags & pfContexts)) {
+        int rebuilt = 0;
+        const int settled = ResumeStartStop(p0, i0, i0 + inserted, rebuilt);
+        if (applyKeyWords_ && (oldFlags & pfKeywords))
+            KeywordPass(p0, rebuilt, settled);
+        else
+            text_.SetFlags(p0, text_.Flags(p0) & quint8(~pfKeywords));
+        if (pendingWrap_.p == -1 && (oldFlags & pfWrapped))
+            pendingWrap_ = {p0, i0, i0 + inserted, settled};
+    } else if (oldFlags & pfContexts) {
+        for (int p = p0; p <= last; ++p) {
+            if (highlighter_) {
+                TRiloNavigator a(this), b(this);
+                a.offset_ = text_.Start(p);
+                b.offset_ = text_.Start(p) + text_.Length(p);
+                HighlightRange(a, b);
+            } else {
+                StartStopPass(p, 0, false);
             }
-            if (applyKeyWords_ && (oldFlags & pfKeywords))
-                for (int p = p0; p <= last; ++p)
-                    KeywordPass(p, 0, text_.Length(p));
         }
-        if (OnParse)
-            OnParse(this, lower, lower + inserted);
-    } catch (...) {
-        --updateCount_;
-        throw;
+        if (applyKeyWords_ && (oldFlags & pfKeywords))
+            for (int p = p0; p <= last; ++p)
+                KeywordPass(p, 0, text_.Length(p));
     }
-    view_.selLength = 0;
-    view_.lower.offset_ = view_.upper.offset_ = lower + inserted;
-    view_.caretLower = true;
-    if (--updateCount_ == 0) {
-        UpdateAfterChange();
-        ScrollInView();
-    }
+    if (OnParse)
+        OnParse(this, lower, lower + inserted);
+    return lower + inserted;
 }
 
 void MemoCore::ParagraphEdited(int first, int count, int oldCount)
