@@ -2,7 +2,7 @@
 // Line numbers and ten bookmarks beside a memo; adds Ctrl+Shift+digit (set or clear a bookmark on the
 // caret's line) and Ctrl+digit (go to a bookmark) to the memo.
 #include "textcontrol/memocore.h"
-#include "textcontrol/tcolor.h"
+#include "textcontrol/palettecolor.h"
 
 #include <QPixmap>
 #include <QPointer>

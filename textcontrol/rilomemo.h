@@ -2,8 +2,8 @@
 // The syntax-highlighting text control: the window-less core with a caret, painting, printing,
 // keyboard and mouse input, the clipboard and scroll bars.
 #include "textcontrol/memocore.h"
+#include "textcontrol/palettecolor.h"
 #include "textcontrol/qtmeasurer.h"
-#include "textcontrol/tcolor.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>

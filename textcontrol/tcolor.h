@@ -1,7 +1,5 @@
 #pragma once
 // Colour values as the stored properties hold them: 0x00BBGGRR, or a system colour with the top bit set.
-#include <QColor>
-#include <QPalette>
 #include <QtGlobal>
 
 namespace textcontrol {
@@ -20,23 +18,5 @@ constexpr TColor clWindowText = 0x80000008;
 constexpr TColor clBtnFace = 0x8000000F;
 constexpr TColor clBtnShadow = 0x80000010;
 constexpr TColor clBtnHighlight = 0x80000014;
-
-// Maps system colours to the application palette.
-inline QColor ToQColor(TColor c, const QPalette &palette = QPalette())
-{
-    if (c & 0x80000000u) {
-        switch (c) {
-        case clHighlight: return palette.color(QPalette::Highlight);
-        case clHighlightText: return palette.color(QPalette::HighlightedText);
-        case clWindow: return palette.color(QPalette::Base);
-        case clWindowText: return palette.color(QPalette::Text);
-        case clBtnFace: return palette.color(QPalette::Button);
-        case clBtnShadow: return palette.color(QPalette::Dark);
-        case clBtnHighlight: return palette.color(QPalette::Light);
-        default: return palette.color(QPalette::Text);
-        }
-    }
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
 
 } // namespace textcontrol
