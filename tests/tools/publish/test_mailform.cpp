@@ -1,0 +1,255 @@
+#include "mailtest.h"
+#include "tools/publish/maildialogs.h"
+#include "tools/publish/mailform.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+QLineEdit *fileNameEdit(QWidget *w)
+{
+    auto *d = qobject_cast<QFileDialog *>(w);
+    auto *e = d ? d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+    return e && e->isVisible() ? e : nullptr;
+}
+
+// Types a path into the open dialog's name box and presses Enter.
+k5test::ModalHand::Action chooseFile(const QString &path)
+{
+    return [path](QWidget *w) {
+        QLineEdit *e = fileNameEdit(w);
+        if (!e)
+            return false;
+        e->setFocus();
+        e->setText(path);
+        QTest::keyClick(e, Qt::Key_Return);
+        return true;
+    };
+}
+
+// Opens the body's popup menu as a right click would.
+void openPopup(TfrmMail &f)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), f.MessageText->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(f.MessageText->viewport(), &event);
+    QTRY_VERIFY(f.PopupMenu1->isVisible());
+}
+
+} // namespace
+
+class TestMailForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { k5test::ResetEnvironment(); }
+    void cleanup() { k5test::FlushEvents(); }
+
+    void windowOpensAfterAFailedLogon()
+    {
+        k5test::ModalHand hand;
+        hand.Click(QStringLiteral("Cancel")).Click(QStringLiteral("OK"));
+        TfrmMail f;
+        QVERIFY(hand.Done());
+        QCOMPARE(hand.Seen, QStringList{QStringLiteral("MAPI Logon failed.")});
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCOMPARE(f.windowTitle(), QStringLiteral("New Message - Dezov Eriz"));
+        QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
+    }
+
+    void showingClearsTheFields()
+    {
+        k5test::UseMailServer(25);
+        TfrmMail f;
+        f.txtRecipient->setText(QStringLiteral("x@y.org"));
+        f.txtSubject->setText(QStringLiteral("s"));
+        f.MessageText->setPlainText(QStringLiteral("body"));
+        f.AddAttachment(QStringLiteral(K5_SOURCE_DIR "/CMakeLists.txt"));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QVERIFY(f.txtRecipient->text().isEmpty() && f.txtSubject->text().isEmpty());
+        QVERIFY(f.MessageText->toPlainText().isEmpty());
+        QCOMPARE(f.lvAttachments->count(), 0);
+        QVERIFY(!f.lvAttachments->isVisible() && !f.pnlVSplit->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), f.txtRecipient);
+        QVERIFY(!f.btnDeleteAttach->isEnabled());
+    }
+
+    // A send without names is stopped with a message; only a Cc name is enough; the To text is split.
+    void sendingThroughTheWindow()
+    {
+        k5test::SmtpServer server;
+        QVERIFY(server.Start());
+        k5test::UseMailServer(server.Port());
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        k5test::ModalHand hand;
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QCOMPARE(hand.Seen, QStringList{QStringLiteral("There must be at least one name in the To or CC box.")});
+        QVERIFY(f.isVisible());
+
+        QTest::keyClicks(f.txtCC, QStringLiteral("cc@example.org"));
+        QTest::keyClicks(f.txtSubject, QStringLiteral("Only Cc"));
+        QTest::keyClicks(f.MessageText, QStringLiteral("Hello"));
+        QVERIFY(f.chkReceipt->isVisible());
+        QTest::mouseClick(f.chkReceipt, Qt::LeftButton);
+        QVERIFY(f.Email1->Acknowledge);
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(!f.isVisible());
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+        QVERIFY(server.WaitForMessages(1));
+        k5test::DeliveredMail got = server.Messages().at(0);
+        QCOMPARE(got.recipients, QStringList{QStringLiteral("cc@example.org")});
+        QCOMPARE(got.Header(QStringLiteral("Subject")), QStringLiteral("Only Cc"));
+        QCOMPARE(got.Body(), QStringLiteral("Hello\r\n")); // mail data always ends with a line break
+        QVERIFY(got.HasHeader(QStringLiteral("Disposition-Notification-To")));
+
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral(" a@example.org;; b@example.org ;"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(server.WaitForMessages(2));
+        QCOMPARE(server.Messages().at(1).recipients,
+                 QStringList({QStringLiteral("a@example.org"), QStringLiteral("b@example.org")}));
+    }
+
+    // Files come in through the real open dialog; a failed send and a retry attach each file once.
+    void attachmentsAndRetry()
+    {
+        QTemporaryDir dir;
+        const QString one = k5test::WriteFile(dir.path() + QStringLiteral("/one.txt"), "1");
+        const QString two = k5test::WriteFile(dir.path() + QStringLiteral("/two.txt"), "2");
+        k5test::SmtpServer server;
+        QVERIFY(server.Start({QStringLiteral("--refuse"), QStringLiteral("gone@example.org")}));
+        k5test::UseMailServer(server.Port());
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        k5test::ModalHand hand;
+        hand.Then(chooseFile(one));
+        QTest::mouseClick(f.BtnAttach, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        hand.Then(chooseFile(two));
+        QTest::mouseClick(f.BtnAttach, Qt::LeftButton);
+        QCOMPARE(f.lvAttachments->count(), 2);
+        QVERIFY(f.lvAttachments->isVisible() && f.pnlVSplit->isVisible());
+        QCOMPARE(f.lvAttachments->item(0)->text(), QStringLiteral("one.txt"));
+
+        // Dragging the splitter up makes the list taller.
+        const int before = f.lvAttachments->height();
+        QTest::mousePress(f.pnlVSplit, Qt::LeftButton, {}, QPoint(10, 2));
+        QMouseEvent move(QEvent::MouseMove, QPointF(10, -30), f.pnlVSplit->mapToGlobal(QPointF(10, -30)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.pnlVSplit, &move);
+        QTest::mouseRelease(f.pnlVSplit, Qt::LeftButton, {}, QPoint(10, -30));
+        QCOMPARE(f.lvAttachments->height(), before + 30);
+
+        // Delete the second one, selected with a click.
+        const QRect r = f.lvAttachments->visualItemRect(f.lvAttachments->item(1));
+        QTest::mouseClick(f.lvAttachments->viewport(), Qt::LeftButton, {}, r.center());
+        QVERIFY(f.btnDeleteAttach->isEnabled());
+        QTest::mouseClick(f.btnDeleteAttach, Qt::LeftButton);
+        QCOMPARE(f.lvAttachments->count(), 1);
+        QVERIFY(!f.btnDeleteAttach->isEnabled());
+
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("gone@example.org"));
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QCOMPARE(hand.Seen, QStringList{QStringLiteral("MAPI Sendmail failed.")});
+        QVERIFY(f.isVisible());
+        QVERIFY(server.Messages().isEmpty());
+        f.txtRecipient->clear();
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("here@example.org"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(server.WaitForMessages(1));
+        const QJsonArray att = server.Messages().at(0).Attachments();
+        QCOMPARE(att.size(), 1);
+        QCOMPARE(att[0][QStringLiteral("filename")].toString(), QStringLiteral("one.txt"));
+
+        // Removing the last one hides the list and the splitter again.
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.AddAttachment(one);
+        f.lvAttachments->setFocus();
+        f.lvAttachments->item(0)->setSelected(true);
+        QTest::mouseClick(f.btnDeleteAttach, Qt::LeftButton);
+        QVERIFY(!f.lvAttachments->isVisible() && !f.pnlVSplit->isVisible());
+    }
+
+    void checkNamesAndAddressBook()
+    {
+        k5test::UseMailServer(25);
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("Bob  <bob@x.org>; nobody; [c@x.org]"));
+        QTest::keyClicks(f.txtCC, QStringLiteral("d@x.org"));
+        QTest::mouseClick(f.btnCheckNames, Qt::LeftButton);
+        QCOMPARE(f.txtRecipient->text(), QStringLiteral("Bob <bob@x.org>;[c@x.org]"));
+        QCOMPARE(f.txtCC->text(), QStringLiteral("d@x.org"));
+
+        k5test::ModalHand hand;
+        hand.Type([](QWidget *w) {
+                auto *d = qobject_cast<TMailAddressDialog *>(w);
+                return d ? d->edtCc : nullptr;
+            }, QStringLiteral("e@x.org; f@x.org"))
+            .Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnCc, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        QCOMPARE(f.txtCC->text(), QStringLiteral("e@x.org;f@x.org"));
+        QCOMPARE(f.txtRecipient->text(), QStringLiteral("Bob <bob@x.org>;[c@x.org]"));
+    }
+
+    void popupCutCopyPaste()
+    {
+        k5test::UseMailServer(25);
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QGuiApplication::clipboard()->clear();
+        f.MessageText->setFocus();
+        QTest::keyClicks(f.MessageText, QStringLiteral("some words"));
+        openPopup(f);
+        QVERIFY(!f.mnuCut->isEnabled() && !f.mnuCopy->isEnabled() && !f.mnuFont->isEnabled());
+        QVERIFY(!f.mnuPaste->isEnabled());
+        QTest::keyClick(f.PopupMenu1, Qt::Key_Escape);
+
+        QTest::keyClick(f.MessageText, Qt::Key_A, Qt::ControlModifier);
+        openPopup(f);
+        QVERIFY(f.mnuCut->isEnabled() && f.mnuCopy->isEnabled());
+        QTest::keyClick(f.PopupMenu1, Qt::Key_C);
+        QTRY_VERIFY(!f.PopupMenu1->isVisible());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("some words"));
+        QCOMPARE(f.MessageText->toPlainText(), QStringLiteral("some words"));
+
+        openPopup(f);
+        QTest::keyClick(f.PopupMenu1, Qt::Key_T);
+        QTRY_VERIFY(f.MessageText->toPlainText().isEmpty());
+
+        openPopup(f);
+        QVERIFY(f.mnuPaste->isEnabled() && !f.mnuCut->isEnabled());
+        QTest::keyClick(f.PopupMenu1, Qt::Key_P);
+        QTRY_COMPARE(f.MessageText->toPlainText(), QStringLiteral("some words"));
+
+        // Font applies to the selection, chosen in the real font dialog.
+        QTest::keyClick(f.MessageText, Qt::Key_A, Qt::ControlModifier);
+        k5test::ModalHand hand;
+        hand.Click(QStringLiteral("OK"));
+        openPopup(f);
+        QTest::keyClick(f.PopupMenu1, Qt::Key_F);
+        QTRY_VERIFY(hand.Done());
+    }
+};
+
+K5_TEST_MAIN(TestMailForm)
+#include "test_mailform.moc"
