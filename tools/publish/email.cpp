@@ -13,6 +13,8 @@
 
 using namespace platform;
 
+namespace publish {
+
 namespace {
 
 // The interface's limit on list sizes (0x5555555 entries).
@@ -344,3 +346,5 @@ int TEmail::ResolveName(const QString &name, QString *result)
         Logoff();
     return code;
 }
+
+} // namespace publish

@@ -13,6 +13,8 @@
 
 class QWidget;
 
+namespace publish {
+
 class EMapiUnavailable : public platform::Error {
 public:
     EMapiUnavailable() : Error(QStringLiteral("MAPI services are not available on this system")) {}
@@ -112,3 +114,5 @@ private:
     std::optional<QString> longText_;
     QWidget *dialogParent_ = nullptr;
 };
+
+} // namespace publish

@@ -9,6 +9,8 @@
 
 using namespace platform;
 
+namespace publish {
+
 namespace {
 
 QLineEdit *addEdit(QFormLayout *form, const QString &label, const QString &text = QString())
@@ -89,3 +91,5 @@ TMailAddressDialog::TMailAddressDialog(bool withSubject, QWidget *parent) : QDia
         edtSubject = addEdit(form, QStringLiteral("Subject:"));
     buttons = addButtons(this, form);
 }
+
+} // namespace publish

@@ -10,6 +10,8 @@ class QDialogButtonBox;
 class QLineEdit;
 class QSpinBox;
 
+namespace publish {
+
 class TMailAccountDialog : public QDialog {
     Q_OBJECT
 public:
@@ -34,3 +36,5 @@ public:
     QLineEdit *edtTo, *edtCc, *edtBcc, *edtSubject = nullptr;
     QDialogButtonBox *buttons;
 };
+
+} // namespace publish

@@ -25,6 +25,8 @@
 
 using namespace platform;
 
+namespace publish {
+
 namespace {
 
 QToolButton *toolButton(QToolBar *bar, const QString &text)
@@ -337,3 +339,5 @@ void TfrmMail::mnuFontClick()
     cursor.mergeCharFormat(format);
     MessageText->setTextCursor(cursor);
 }
+
+} // namespace publish

@@ -14,6 +14,8 @@ class QTextEdit;
 class QToolButton;
 class QWidget;
 
+namespace publish {
+
 class TfrmMail : public QDialog {
     Q_OBJECT
 public:
@@ -53,3 +55,5 @@ private:
 
     QLineEdit *focused_ = nullptr;
 };
+
+} // namespace publish

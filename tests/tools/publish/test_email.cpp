@@ -8,6 +8,7 @@
 #include <QtTest>
 
 using namespace platform;
+using namespace publish;
 
 namespace {
 

@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+using namespace publish;
+
 namespace {
 
 QLineEdit *fileNameEdit(QWidget *w)
