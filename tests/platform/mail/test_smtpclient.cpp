@@ -185,6 +185,19 @@ private slots:
         QCOMPARE(SmtpSend(badHost, simpleMessage()), int(MAPI_E_NETWORK_FAILURE));
     }
 
+    // An account that asks for TLS never falls back to sending in the clear.
+    void tlsIsNeverDroppedSilently()
+    {
+        k5test::SmtpServer server;
+        QVERIFY(server.Start());
+        SmtpServer account = serverAt(server.Port());
+        account.security = MailSecurity::StartTls;
+        QCOMPARE(SmtpSend(account, simpleMessage()), int(MAPI_E_NETWORK_FAILURE));
+        account.security = MailSecurity::Tls;
+        QCOMPARE(SmtpSend(account, simpleMessage()), int(MAPI_E_NETWORK_FAILURE));
+        QVERIFY(server.Messages().isEmpty());
+    }
+
     void serverStoppedMidSend()
     {
         QTemporaryDir dir;
