@@ -3,20 +3,30 @@
 #include "platform/folders.h"
 #include "platform/registry.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
+#include <vector>
 
 namespace k5test {
 namespace {
 
 QString root;
+// The users alive, oldest first.
+std::vector<User *> users;
 
 void setEnv(const char *name, const QString &value)
 {
@@ -95,6 +105,126 @@ QStringList Answerer::Texts() const
     for (const auto &m : messages_)
         out << m.text;
     return out;
+}
+
+User::User()
+{
+    users.push_back(this);
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { poll(); });
+    timer_.start();
+}
+
+User::~User()
+{
+    users.erase(std::find(users.begin(), users.end(), this));
+}
+
+User &User::Then(Step step)
+{
+    steps_.push_back(std::move(step));
+    return *this;
+}
+
+User &User::Click(const QString &button)
+{
+    const QString wanted = QString(button).remove(QLatin1Char('&'));
+    return Then([this, wanted](QWidget *w) {
+        for (QAbstractButton *b : w->findChildren<QAbstractButton *>()) {
+            if (b->isVisible() && b->text().remove(QLatin1Char('&')) == wanted) {
+                if (auto *box = qobject_cast<QMessageBox *>(w))
+                    Texts << box->text();
+                QTest::mouseClick(b, Qt::LeftButton);
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+User &User::TypeFileName(const QString &path)
+{
+    return Then([this, path](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        auto *edit = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!edit || !edit->isVisible())
+            return false;
+        // Pasted rather than typed: the completion list that typing opens would take the Return.
+        edit->setFocus();
+        edit->setText(path);
+        // Pressed from the event loop, not from this poll: a question it brings up (replace the file?)
+        // runs a loop of its own, in which the timer must fire again to answer it.
+        *typing_ = true;
+        QTimer::singleShot(0, edit, [typing = typing_, edit] {
+            *typing = false;
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        return true;
+    });
+}
+
+User &User::TypeInput(const QString &text)
+{
+    return Then([this, text](QWidget *w) {
+        auto *dialog = qobject_cast<QInputDialog *>(w);
+        auto *edit = dialog ? dialog->findChild<QLineEdit *>() : nullptr;
+        if (!edit || !edit->isVisible())
+            return false;
+        Texts << edit->text();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+        return true;
+    });
+}
+
+User &User::Escape()
+{
+    return Then([](QWidget *w) {
+        QTest::keyClick(w, Qt::Key_Escape);
+        return true;
+    });
+}
+
+void User::poll()
+{
+    QWidget *w = QApplication::activeModalWidget();
+    if (!w || !w->isVisible() || (*typing_ && qobject_cast<QFileDialog *>(w)))
+        return;
+    const auto acting = std::find_if(users.begin(), users.end(), [](const User *u) { return !u->Done(); });
+    if (acting == users.end()) {
+        if (users.back() == this)
+            dismiss(w);
+        return;
+    }
+    if (*acting != this)
+        return;
+    // Taken first: a step may bring up a further window, which the next step answers.
+    Step step = std::move(steps_.front());
+    steps_.pop_front();
+    if (!step(w))
+        steps_.push_front(std::move(step));
+}
+
+void User::dismiss(QWidget *w)
+{
+    auto *box = qobject_cast<QMessageBox *>(w);
+    if (box && box->escapeButton()) {
+        Texts << QStringLiteral("unexpected: ") + box->text();
+        QTest::mouseClick(box->escapeButton(), Qt::LeftButton);
+    } else if (auto *dialog = qobject_cast<QDialog *>(w)) {
+        Texts << QStringLiteral("unexpected: ") + dialog->windowTitle();
+        dialog->reject();
+    }
+}
+
+void Settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 ClosedPort::ClosedPort()

@@ -10,8 +10,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <deque>
 #include <functional>
+#include <memory>
 
 namespace k5test {
 
@@ -44,6 +46,50 @@ private:
     QList<platform::MessageRequest> messages_;
     int modals_ = 0;
 };
+
+// Answers the real modal windows that come up, one step per window in order, the way a user does: from
+// the event loop while the window runs its own. Nothing goes through the program's seams.
+// Of several users alive at once, the oldest one with steps left acts; when none has any, the newest
+// answers any window with its escape button (noted in Texts as "unexpected: " and its text or title), so
+// no window is left waiting for ever.
+class User {
+public:
+    // Handles the active modal window; false when it is not the window this step expects (it is then
+    // offered the next window seen).
+    using Step = std::function<bool(QWidget *modal)>;
+
+    User();
+    ~User();
+    User(const User &) = delete;
+    User &operator=(const User &) = delete;
+
+    User &Then(Step step);
+    // Clicks the visible button that reads `button` ("&" marks ignored) in a message box or a dialog,
+    // noting a message box's text.
+    User &Click(const QString &button);
+    // Puts a path into a file dialog's name box and presses Enter.
+    User &TypeFileName(const QString &path);
+    // Replaces the text of an input box with `text` key by key, noting what it offered first.
+    User &TypeInput(const QString &text);
+    // Presses Escape in the active modal window.
+    User &Escape();
+    bool Done() const { return steps_.empty(); }
+
+    // The texts of the message boxes answered and of the input boxes typed into, in order.
+    QStringList Texts;
+
+private:
+    void poll();
+    void dismiss(QWidget *w);
+    std::deque<Step> steps_;
+    // Set while the Enter for a file dialog is on its way: no step may act on that dialog meanwhile.
+    // Shared with the posted key, which may outlive this user.
+    std::shared_ptr<bool> typing_ = std::make_shared<bool>(false);
+    QTimer timer_;
+};
+
+// Lets the event loop run, deferred deletions included, as it does between two user actions.
+void Settle();
 
 // A port on 127.0.0.1 that refuses connections while this object lives: it is bound without listening
 // (and without address re-use), so no server can take it meanwhile.

@@ -52,64 +52,34 @@ void escapeFromHandler(std::function<void()> raise)
     QCoreApplication::sendEvent(&t, &e);
 }
 
-// Acts on the modal windows that come up, one step per window, from the event loop while the window
-// runs its own.
-class User : public QObject {
-public:
-    using Step = std::function<bool(QWidget *modal)>;
-    User()
-    {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
-        timer_.start();
-    }
-    User &Then(Step step)
-    {
-        steps_.push_back(std::move(step));
-        return *this;
-    }
-    // Works on the exception dialog once it is up.
-    User &OnDialog(std::function<void(TQvErrorDialog *)> act)
-    {
-        return Then([act](QWidget *w) {
-            auto *d = qobject_cast<TQvErrorDialog *>(w);
-            if (!d || !d->isVisible())
-                return false;
-            act(d);
-            return true;
-        });
-    }
-    // Notes a message box's caption and text and clicks its OK.
-    User &ClickMessageOk()
-    {
-        return Then([this](QWidget *w) {
-            auto *box = qobject_cast<QMessageBox *>(w);
-            if (!box || !box->isVisible())
-                return false;
-            Boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
-            for (QAbstractButton *b : box->buttons())
-                if (b->text() == QStringLiteral("OK"))
-                    QTest::mouseClick(b, Qt::LeftButton);
-            return true;
-        });
-    }
-    bool Done() const { return steps_.empty(); }
-    QStringList Boxes;
+using k5test::User;
 
-private:
-    void poll()
-    {
-        QWidget *w = QApplication::activeModalWidget();
-        if (!w || steps_.empty())
-            return;
-        Step step = std::move(steps_.front());
-        steps_.pop_front();
-        if (!step(w))
-            steps_.push_front(std::move(step));
-    }
-    std::deque<Step> steps_;
-    QTimer timer_;
-};
+// Works on the exception dialog once it is up.
+User::Step onDialog(std::function<void(TQvErrorDialog *)> act)
+{
+    return [act](QWidget *w) {
+        auto *d = qobject_cast<TQvErrorDialog *>(w);
+        if (!d || !d->isVisible())
+            return false;
+        act(d);
+        return true;
+    };
+}
+
+// Notes a message box's caption and text and clicks its OK.
+User::Step clickMessageOk(QStringList &boxes)
+{
+    return [&boxes](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        if (!box || !box->isVisible())
+            return false;
+        boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
+        for (QAbstractButton *b : box->buttons())
+            if (b->text() == QStringLiteral("OK"))
+                QTest::mouseClick(b, Qt::LeftButton);
+        return true;
+    };
+}
 
 void clickOk(TQvErrorDialog *d) { QTest::mouseClick(d->OKBtn, Qt::LeftButton); }
 
@@ -234,7 +204,7 @@ private slots:
         User user;
         QString headline, type, address, details, title;
         bool detailsVisible = true, onTop = false;
-        user.OnDialog([&](TQvErrorDialog *d) {
+        user.Then(onDialog([&](TQvErrorDialog *d) {
             title = d->windowTitle();
             onTop = d->windowFlags() & Qt::WindowStaysOnTopHint;
             headline = d->ErrorText->text();
@@ -251,7 +221,7 @@ private slots:
             QCOMPARE(d->AddrLabel->Caption(), QStringLiteral("Error address: "));
             QCOMPARE(d->TypeLabel->Caption(), QStringLiteral("Error Type: "));
             clickOk(d);
-        });
+        }));
         quintptr thrownAt = 0;
         escapeFromHandler([&] {
             try {
@@ -295,12 +265,12 @@ private slots:
         InstallExceptionDialog();
         User user;
         QString shownHeadline, shownDetails;
-        user.OnDialog([&](TQvErrorDialog *d) {
+        user.Then(onDialog([&](TQvErrorDialog *d) {
             shownHeadline = d->ErrorText->text();
             QTest::mouseClick(d->DetailsBtn, Qt::LeftButton);
             shownDetails = d->MessageText->toPlainText();
             clickOk(d);
-        });
+        }));
         escapeFromHandler([&] {
             if (code < 0)
                 throw platform::Error(message);
@@ -318,7 +288,7 @@ private slots:
         int collapsed = 0, expanded = 0, again = 0;
         QString captionShown, captionHidden;
         bool panelShown = false, panelEnabled = false, panelHidden = false;
-        user.OnDialog([&](TQvErrorDialog *d) {
+        user.Then(onDialog([&](TQvErrorDialog *d) {
             collapsed = d->height();
             QTest::mouseClick(d->DetailsBtn, Qt::LeftButton);
             QTRY_VERIFY(d->height() != collapsed);
@@ -332,7 +302,7 @@ private slots:
             captionHidden = d->DetailsBtn->text();
             panelHidden = !d->DetailsPanel->isVisible() && !d->DetailsPanel->isEnabled();
             clickOk(d);
-        });
+        }));
         escapeFromHandler([] { throw platform::Error(QStringLiteral("Something failed")); });
         QVERIFY(user.Done());
         QCOMPARE(expanded, collapsed + ExceptionDialog()->DetailsHeight());
@@ -349,29 +319,30 @@ private slots:
         platform::SetApplicationTitle(QStringLiteral("Kestrova 5"));
         User user;
         int dialogs = 0;
-        user.OnDialog([&](TQvErrorDialog *) {
+        QStringList boxes;
+        user.Then(onDialog([&](TQvErrorDialog *) {
                 ++dialogs;
                 // A timer's handler fails while the dialog is up.
                 QTimer::singleShot(0, [] { escapeFromHandler([] { throw platform::Error(QStringLiteral(" Second failure ")); }); });
-            })
-            .ClickMessageOk()
-            .OnDialog([&](TQvErrorDialog *d) {
+            }))
+            .Then(clickMessageOk(boxes))
+            .Then(onDialog([&](TQvErrorDialog *d) {
                 QCOMPARE(d->ErrorText->text(), QStringLiteral("First failure."));
                 clickOk(d);
-            });
+            }));
         escapeFromHandler([] { throw platform::Error(QStringLiteral("First failure")); });
         QVERIFY(user.Done());
         QCOMPARE(dialogs, 1);
-        QCOMPARE(user.Boxes, QStringList{QStringLiteral("Kestrova 5: Second failure.")});
+        QCOMPARE(boxes, QStringList{QStringLiteral("Kestrova 5: Second failure.")});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!ExceptionDialog()->Shown());
 
         // Once it is closed, the next exception has the dialog again.
         User next;
-        next.OnDialog([](TQvErrorDialog *d) { clickOk(d); });
+        next.Then(onDialog([](TQvErrorDialog *d) { clickOk(d); }));
         escapeFromHandler([] { throw platform::Error(QStringLiteral("Third")); });
         QVERIFY(next.Done());
-        QVERIFY(next.Boxes.isEmpty());
+        QVERIFY(next.Texts.isEmpty());
     }
 
     void aHandlerInstalledBeforeWins()
@@ -433,14 +404,14 @@ private slots:
         User user;
         QString headline, type;
         QThread *shownOn = nullptr;
-        user.OnDialog([&](TQvErrorDialog *d) {
+        user.Then(onDialog([&](TQvErrorDialog *d) {
             shownOn = QThread::currentThread();
             headline = d->ErrorText->text();
             QTest::mouseClick(d->DetailsBtn, Qt::LeftButton);
             type = d->ErrorType->text();
             QVERIFY(d->ErrorAddress->isEnabled());
             clickOk(d);
-        });
+        }));
         std::unique_ptr<QThread> worker(QThread::create([] {
             try {
                 throwFileError(QStringLiteral("Upload failed"));

@@ -63,78 +63,8 @@ QStringList Items(const QComboBox *box)
     return items;
 }
 
-// Answers the modal windows that come up, in order, the way a person would: each step gets the active
-// modal window and says whether it dealt with it (else it is asked again on the next look).
-class Person {
-public:
-    using Step = std::function<bool(QWidget *)>;
-    Person()
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
-        timer_.start(20);
-    }
-    Person &Then(Step step)
-    {
-        steps_.push_back(std::move(step));
-        return *this;
-    }
-    // Clicks the button of a message box that reads `button` (without its "&"), remembering the text.
-    Person &Click(const QString &button)
-    {
-        return Then([this, button](QWidget *w) {
-            auto *box = qobject_cast<QMessageBox *>(w);
-            if (!box)
-                return false;
-            for (QAbstractButton *b : box->buttons()) {
-                if (b->text().remove(QLatin1Char('&')) == button) {
-                    texts << box->text();
-                    QTest::mouseClick(b, Qt::LeftButton);
-                    return true;
-                }
-            }
-            return false;
-        });
-    }
-    // Types a path into a file dialog's name box and presses Enter.
-    Person &TypeFileName(const QString &path)
-    {
-        return Then([path](QWidget *w) {
-            auto *dialog = qobject_cast<QFileDialog *>(w);
-            auto *edit = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
-            if (!edit || !edit->isVisible())
-                return false;
-            edit->setFocus();
-            edit->setText(path);
-            // Pressed from the event loop, not from this look: the overwrite question that it may bring
-            // up runs a loop of its own, in which this timer must fire again to answer it.
-            QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
-            return true;
-        });
-    }
-    bool Done() const { return steps_.empty(); }
-    QStringList texts;
-
-private:
-    void Look()
-    {
-        QWidget *w = QApplication::activeModalWidget();
-        if (!w || !w->isVisible() || steps_.empty())
-            return;
-        Step step = std::move(steps_.front());
-        steps_.pop_front();
-        if (!step(w))
-            steps_.push_front(std::move(step));
-    }
-    std::deque<Step> steps_;
-    QTimer timer_;
-};
-
-// Lets the event loop finish what the windows left, deferred deletions included.
-void Settle()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using k5test::Settle;
+using k5test::User;
 
 const char *const kChildVariable = "K5_RECORDER_CHILD";
 
@@ -387,14 +317,14 @@ private slots:
         w.show();
         w.FileNameEdit->setText(WavePath(QStringLiteral("no/such/folder/x.wav")));
         // Answered on the real message box.
-        Person person;
+        User person;
         person.Click(QStringLiteral("OK"));
         QTest::mouseClick(w.StartButton, Qt::LeftButton);
         Settle();
         QVERIFY(person.Done());
-        QCOMPARE(person.texts.size(), 1);
-        QVERIFY2(person.texts[0].startsWith(QStringLiteral("Cannot create file \"")), qPrintable(person.texts[0]));
-        QVERIFY2(person.texts[0].contains(QStringLiteral("No such file or directory")), qPrintable(person.texts[0]));
+        QCOMPARE(person.Texts.size(), 1);
+        QVERIFY2(person.Texts[0].startsWith(QStringLiteral("Cannot create file \"")), qPrintable(person.Texts[0]));
+        QVERIFY2(person.Texts[0].contains(QStringLiteral("No such file or directory")), qPrintable(person.Texts[0]));
         VerifyIdle(w);
         QVERIFY(!w.Capture()->Opened());
         // A device that refuses to start leaves an existing file as it was.
@@ -464,7 +394,7 @@ private slots:
         w.show();
         const QString fresh = WavePath(QStringLiteral("browse/fresh.wav"));
         QDir().mkpath(QFileInfo(fresh).path());
-        Person person;
+        User person;
         person.TypeFileName(fresh);
         QTest::mouseClick(w.BrowseButton, Qt::LeftButton);
         Settle();
@@ -472,16 +402,16 @@ private slots:
         QCOMPARE(w.FileNameEdit->text(), QDir::toNativeSeparators(fresh));
         // An existing file is replaced only when the user says so.
         const QString existing = k5test::WriteFile(WavePath(QStringLiteral("browse/old.wav")), "old");
-        Person replace;
+        User replace;
         replace.TypeFileName(existing).Click(QStringLiteral("Yes"));
         QTest::mouseClick(w.BrowseButton, Qt::LeftButton);
         Settle();
         QVERIFY(replace.Done());
-        QCOMPARE(replace.texts.size(), 1);
+        QCOMPARE(replace.Texts.size(), 1);
         QCOMPARE(w.FileNameEdit->text(), QDir::toNativeSeparators(existing));
         QCOMPARE(k5test::ReadFile(existing), QByteArray("old"));
         // Cancelled, the name stays.
-        Person cancel;
+        User cancel;
         cancel.Then([](QWidget *dialog) {
             if (!qobject_cast<QFileDialog *>(dialog))
                 return false;

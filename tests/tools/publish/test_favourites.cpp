@@ -1,5 +1,4 @@
 #include "k5test.h"
-#include "person.h"
 
 #include "tools/publish/ie2url.h"
 
@@ -108,12 +107,12 @@ private slots:
         form.OnInsertText = [&](const QString &text) { inserted << text; };
         form.show();
         form.Edit1->setText(k5test::Root() + QStringLiteral("/not here"));
-        k5test::Person person;
+        k5test::User person;
         person.Click(QStringLiteral("OK"));
         QTest::mouseClick(form.OkButton, Qt::LeftButton);
         QVERIFY(person.Done());
         k5test::Settle();
-        QCOMPARE(person.texts, QStringList{QStringLiteral("The folder \"%1/not here\" does not exist.").arg(k5test::Root())});
+        QCOMPARE(person.Texts, QStringList{QStringLiteral("The folder \"%1/not here\" does not exist.").arg(k5test::Root())});
         QVERIFY(form.isVisible());
         QTest::mouseClick(form.CancelButton, Qt::LeftButton);
         k5test::Settle();

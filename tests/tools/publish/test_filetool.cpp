@@ -1,5 +1,4 @@
 #include "k5test.h"
-#include "person.h"
 
 #include "tools/publish/fileoperatorform.h"
 
@@ -8,10 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QPushButton>
 
 using namespace publish;
-using k5test::Person;
+using k5test::User;
 
 class TestFileTool : public QObject {
     Q_OBJECT
@@ -135,13 +135,13 @@ private slots:
         TFileOperatorForm form;
         form.show();
         choose(form, QStringLiteral("readme.txt"));
-        Person person;
+        User person;
         person.TypeInput(QStringLiteral("Read Me Too.txt")).Click(QStringLiteral("OK")).Click(QStringLiteral("OK"));
         QTest::mouseClick(form.RenameButton, Qt::LeftButton);
         QVERIFY(person.Done());
         k5test::Settle();
         // The box offered the real name with its folder; a bare answer stays in that folder.
-        QCOMPARE(person.texts, (QStringList{src + QStringLiteral("ReadMe.TXT"), QStringLiteral("Success Rename")}));
+        QCOMPARE(person.Texts, (QStringList{src + QStringLiteral("ReadMe.TXT"), QStringLiteral("Success Rename")}));
         QCOMPARE(files(src), (QStringList{"Other.Htm", "Read Me Too.txt"}));
         QCOMPARE(QDir::currentPath(), cwd);
         QVERIFY(!form.FileListBox2->findItems(QStringLiteral("read me too.txt"), Qt::MatchExactly).isEmpty());
@@ -175,12 +175,12 @@ private slots:
         TFileOperatorForm form;
         form.show();
         choose(form, QStringLiteral("readme.txt"));
-        Person person;
+        User person;
         person.TypeInput(QStringLiteral("Gone.txt")).Click(QStringLiteral("Cancel"));
         QTest::mouseClick(form.RenameButton, Qt::LeftButton);
         QVERIFY(person.Done());
         k5test::Settle();
-        QCOMPARE(person.texts, QStringList{src + QStringLiteral("ReadMe.TXT")});
+        QCOMPARE(person.Texts, QStringList{src + QStringLiteral("ReadMe.TXT")});
         QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(files(src), (QStringList{"Other.Htm", "ReadMe.TXT"}));
     }

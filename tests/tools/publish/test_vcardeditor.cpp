@@ -1,5 +1,4 @@
 #include "k5test.h"
-#include "person.h"
 
 #include "tools/publish/msvcard.h"
 #include "tools/publish/vcmain.h"
@@ -8,12 +7,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
 using namespace publish;
-using k5test::Person;
+using k5test::User;
 
 namespace {
 
@@ -156,7 +156,7 @@ private slots:
         const QString out = Folder() + QStringLiteral("/out.vcf");
         TvCardForm form;
         form.show();
-        Person person;
+        User person;
         person.TypeFileName(in);
         form.Open1->trigger();
         QVERIFY(person.Done());
@@ -178,13 +178,13 @@ private slots:
         form.show();
         form.FormattedNameEdit->setText(QStringLiteral("Kept"));
         form.FormToCard();
-        Person person;
+        User person;
         person.TypeFileName(bad).Click(QStringLiteral("OK"));
         form.Open1->trigger();
         QVERIFY(person.Done());
         k5test::Settle();
-        QCOMPARE(person.texts.size(), 1);
-        QVERIFY(!person.texts[0].isEmpty());
+        QCOMPARE(person.Texts.size(), 1);
+        QVERIFY(!person.Texts[0].isEmpty());
         QCOMPARE(form.FormattedNameEdit->text(), QStringLiteral("Kept"));
         QCOMPARE(form.msVCard1->Identification.FormattedName, QStringLiteral("Kept"));
     }
@@ -197,7 +197,7 @@ private slots:
         form.show();
         form.FormattedNameEdit->setText(QStringLiteral("Ann Lee"));
         const QString target = Folder() + QStringLiteral("/ann");
-        Person person;
+        User person;
         person.TypeFileName(target);
         form.SaveAndInsert1->trigger();
         QVERIFY(person.Done());
@@ -215,7 +215,7 @@ private slots:
         form.OnInsertText = [&](const QString &text) { inserted << text; };
         form.show();
         form.FormattedNameEdit->setText(QStringLiteral("Ann Lee"));
-        Person person;
+        User person;
         person.Click(QStringLiteral("Cancel"));
         form.SaveAndInsert1->trigger();
         QVERIFY(person.Done());
