@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QListWidget>
 #include <QMenu>
 #include <QTextEdit>
@@ -246,10 +247,51 @@ private slots:
         // Font applies to the selection, chosen in the real font dialog.
         QTest::keyClick(f.MessageText, Qt::Key_A, Qt::ControlModifier);
         k5test::ModalHand hand;
-        hand.Click(QStringLiteral("OK"));
+        hand.Then([](QWidget *w) {
+                auto *d = qobject_cast<QFontDialog *>(w);
+                if (!d)
+                    return false;
+                // The size box is the line edit that shows a number.
+                QLineEdit *size = nullptr;
+                for (QLineEdit *e : d->findChildren<QLineEdit *>())
+                    if (e->isVisible() && e->text().toInt() > 0)
+                        size = e;
+                if (!size)
+                    return false;
+                size->setFocus();
+                size->selectAll();
+                QTest::keyClicks(size, QStringLiteral("31"));
+                return true;
+            })
+            .Click(QStringLiteral("OK"));
         openPopup(f);
         QTest::keyClick(f.PopupMenu1, Qt::Key_F);
         QTRY_VERIFY(hand.Done());
+        QTextCursor c = f.MessageText->textCursor();
+        c.setPosition(2);
+        QCOMPARE(c.charFormat().font().pointSize(), 31);
+    }
+
+    // The edit with the focus gets a grey frame one pixel outside it on the panel behind.
+    void focusFrame()
+    {
+        k5test::UseMailServer(25);
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        const QColor grey = f.palette().color(QPalette::Disabled, QPalette::WindowText);
+        auto frameAt = [&f](QLineEdit *e) {
+            const QImage shot = f.pnlInfo->grab().toImage();
+            const QPoint corner = e->geometry().topLeft() - QPoint(1, 1);
+            return QColor(shot.pixel(corner.x() * shot.width() / f.pnlInfo->width(),
+                                     corner.y() * shot.height() / f.pnlInfo->height()));
+        };
+        QTest::mouseClick(f.txtSubject, Qt::LeftButton);
+        QTRY_COMPARE(frameAt(f.txtSubject), grey);
+        QVERIFY(frameAt(f.txtCC) != grey);
+        QTest::mouseClick(f.txtCC, Qt::LeftButton);
+        QTRY_COMPARE(frameAt(f.txtCC), grey);
+        QVERIFY(frameAt(f.txtSubject) != grey);
     }
 };
 
