@@ -518,6 +518,8 @@ public:
         if (t.kind == Kind::EndTag) {
             if (t.classes & (kBody | kHtml | kBr))
                 beforeBody_ = false;
+            if (t.name == "tr" && tables_ > 0)
+                CloseCells(); // an open cell always stands in a row, so the row's end tag ends it too
             if (t.classes & (kP | kPre | kScopeEdge))
                 if (const size_t at = FindOpen(t); at != npos)
                     Close(at);

@@ -306,6 +306,8 @@ private slots:
             {"<table><tr><td>a<td>b</table>x\n<td>\ny", "<table><tr><td>a<td>b</table>x <td> y"},
             {"<table><table></table><b>x</b>\n<tr>\n<b>y</b>", "<table><table></table><b>x</b> <tr> <b>y</b>"},
             {"a<p hidden>x<td>y</p>\nz", "a<p hidden>x<td>y</p> z"},
+            // A row's end tag ends its cell, so the table after it ends the first one and a later row is dropped.
+            {"b<table><tr><td></tr><table></table>e\n<tr>\nf", "b<table><tr><td></tr><table></table>e <tr> f"},
             // A ">" or "<" in text is no tag.
             {"a.txt >\nb", "a.txt > b"},
             {"x>\ny", "x> y"},
