@@ -52,7 +52,7 @@ void MemoCore::FormatRange(int a, int b)
         if (text_.Flags(p) & pfWrapped)
             continue;
         FormatParagraph(p);
-        if ((p & 63) == 0 && printWidth_ == 0)
+        if ((p & 63) == 0 && view_.printWidth == 0)
             ReportProgress(p, false);
     }
     if (firstUnformatted_ >= a && firstUnformatted_ <= b + 1)
@@ -70,8 +70,8 @@ bool MemoCore::FormattingDone() const
 
 void MemoCore::FormatAll()
 {
-    widest_ = 0;
-    maxAdvance_ = -1;
+    view_.widest = 0;
+    view_.maxAdvance = -1;
     pendingWrap_.p = -1;
     ++editSerial_;
     text_.ClearFlagsAll(pfWrapped);
@@ -233,7 +233,7 @@ bool MemoCore::StepLongParagraph(int p, const QElapsedTimer &slice)
                 break;
             }
             text_.SetBreaks(p, job_.breaks);
-            widest_ = std::max(widest_, job_.widest);
+            view_.widest = std::max(view_.widest, job_.widest);
             text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
             job_.p = -1;
             return true;

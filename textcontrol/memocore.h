@@ -27,7 +27,6 @@ class TRiloHighlighter;
 class TRiloLinesStrings;
 class TRiloParaStrings;
 
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum class TUpdateMode { umImmediate, umOnNeed, umBackground };
 
 enum TRiloMemoOption : quint16 {
@@ -208,28 +207,28 @@ public:
     int LineEnd(int line);        // offset after its last character (before the paragraph end)
     QString LineText(int line);
     quint8 LineStyle(int line);
-    int WidestLine() const { return widest_; }
+    int WidestLine() const { return view_.widest; }
     int WrapWidth() const;
     int ClientWidth() const { return view_.clientWidth; }
     int ClientHeight() const { return view_.clientHeight; }
     void SetClientSize(int width, int height);
-    int LineHeight() const { return lineHeight_ > 0 ? lineHeight_ : autoLineHeight_; }
+    int LineHeight() const { return view_.lineHeight > 0 ? view_.lineHeight : view_.autoLineHeight; }
     int VisibleLines() const { return view_.clientHeight / std::max(1, LineHeight()) + 1; }
     int TopLine() const;
-    Measurer &Measure() { return *measurer_; }
+    Measurer &Measure() { return *view_.measurer; }
     void SetMeasurer(Measurer *m); // not owned; nullptr = fixed width 1
-    int SpaceWidth(int variant = 0) { return std::max(1, measurer_->Width(QLatin1Char(' '), variant)); }
+    int SpaceWidth(int variant = 0) { return std::max(1, view_.measurer->Width(QLatin1Char(' '), variant)); }
 
     // ---- properties ----
-    TAlignment Alignment() const { return alignment_; }
+    TAlignment Alignment() const { return view_.alignment; }
     void SetAlignment(TAlignment a);
-    bool WordWrap() const { return wordWrap_; }
+    bool WordWrap() const { return view_.wordWrap; }
     void SetWordWrap(bool v);
-    int LeftMargin() const { return leftMargin_; }
+    int LeftMargin() const { return view_.leftMargin; }
     void SetLeftMargin(int v);
-    int RightMargin() const { return rightMargin_; }
+    int RightMargin() const { return view_.rightMargin; }
     void SetRightMargin(int v);
-    int TabStops() const { return tabStops_; }
+    int TabStops() const { return view_.tabStops; }
     void SetTabStops(int v);
     TRiloMemoOptions Options() const { return options_; }
     virtual void SetOptions(TRiloMemoOptions o) { options_ = o; }
@@ -270,8 +269,7 @@ protected:
     virtual void LinesChanged(int firstLine, int oldCount, int newCount) {}
     virtual void TextReset() {}
     virtual void BackgroundProgress() {}
-    void SetAutoLineHeight(int h) { autoLineHeight_ = std::max(1, h); }
-    int lineHeight_ = 0;
+    void SetAutoLineHeight(int h) { view_.autoLineHeight = std::max(1, h); }
     TRiloNavigator &CaretNav() { return view_.Caret(); }
     const TRiloNavigator &CaretNav() const { return view_.Caret(); }
     void PostBackground();
@@ -382,18 +380,9 @@ private:
     int firstDirty_ = -1, lastDirty_ = -1;
     int ctxMark_ = -1;         // paragraphs up to here have their contexts applied
     int firstUnformatted_ = 0; // no paragraph before this needs wrapping
-    int widest_ = 0;
-    int autoLineHeight_ = 1;
     qint64 lastProgress_ = 0;
-    int printWidth_ = 0;
-    int maxAdvance_ = -1; // widest character of the measurer, -1 = not known
     int MaxAdvance(); // wrap width while formatting for a printer canvas
 
-    FixedMeasurer fixed_{1};
-    Measurer *measurer_ = &fixed_;
-    TAlignment alignment_ = TAlignment::taLeftJustify;
-    bool wordWrap_ = true;
-    int leftMargin_ = 8, rightMargin_ = 8, tabStops_ = 8;
     TRiloMemoOptions options_ = kDefaultOptions;
     QChar nullReplacement_ = QChar(0);
     bool passOverCodes_ = true, readOnly_ = false;

@@ -168,7 +168,7 @@ void MemoCore::AfterLoad()
     firstDirty_ = lastDirty_ = -1;
     ctxMark_ = -1;
     firstUnformatted_ = 0;
-    widest_ = 0;
+    view_.widest = 0;
     if (OnParse)
         OnParse(this, 0, CharCount());
     if (OnProgress)

@@ -1,9 +1,12 @@
 #pragma once
 // What one view of a memo holds apart from the text: the caret and its anchor, the first line shown, the
-// size it is shown at, and what its notifications last reported.
+// size it is shown at, what its notifications last reported, and how its lines are laid out.
+#include "textcontrol/measurer.h"
 #include "textcontrol/navigator.h"
 
 namespace textcontrol {
+
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 struct MemoView {
     explicit MemoView(MemoCore *memo) : topLine(memo), lower(memo), upper(memo) {}
@@ -14,6 +17,18 @@ struct MemoView {
     bool overwrite = false;
     int clientWidth = 100, clientHeight = 60;
     int lastCaretOffset = -1, lastStyle = -1;
+
+    // Layout: how paragraphs are broken into display lines and measured.
+    FixedMeasurer fixed{1};
+    Measurer *measurer = &fixed;
+    TAlignment alignment = TAlignment::taLeftJustify;
+    bool wordWrap = true;
+    int leftMargin = 8, rightMargin = 8, tabStops = 8;
+    int printWidth = 0;
+    int maxAdvance = -1; // widest character of the measurer, -1 = not known
+    int lineHeight = 0;  // 0 = the measurer's
+    int autoLineHeight = 1;
+    int widest = 0;
 
     TRiloNavigator &Caret() { return caretLower ? lower : upper; }
     const TRiloNavigator &Caret() const { return caretLower ? lower : upper; }

@@ -13,14 +13,14 @@ using namespace memo_detail;
 
 int MemoCore::WrapWidth() const
 {
-    const int client = printWidth_ > 0 ? printWidth_ : view_.clientWidth;
+    const int client = view_.printWidth > 0 ? view_.printWidth : view_.clientWidth;
     int w;
-    if (wordWrap_)
-        w = client - leftMargin_ - rightMargin_;
-    else if (alignment_ == TAlignment::taLeftJustify)
-        w = 32767 - client - rightMargin_;
+    if (view_.wordWrap)
+        w = client - view_.leftMargin - view_.rightMargin;
+    else if (view_.alignment == TAlignment::taLeftJustify)
+        w = 32767 - client - view_.rightMargin;
     else
-        w = client - leftMargin_ - rightMargin_;
+        w = client - view_.leftMargin - view_.rightMargin;
     return std::max(w, LineHeight());
 }
 
@@ -29,7 +29,7 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
                        const std::vector<LineBreak> *old, int convergeFrom, int stopAfter)
 {
     const int W = WrapWidth();
-    const int tabw = std::max(1, tabStops_) * SpaceWidth(0);
+    const int tabw = std::max(1, view_.tabStops) * SpaceWidth(0);
     const auto trans = text_.Transitions(p);
     size_t ti = size_t(std::upper_bound(trans.begin(), trans.end(), quint32(startPos), [](quint32 v, const Transition &x) { return v < x.pos; }) - trans.begin());
     StateId state = ti > 0 ? trans[ti - 1].state : text_.State(p);
@@ -40,7 +40,7 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
         const TContextState &S = states_.Get(state);
         const quint8 eff = (S.style & csStyled) ? quint8(S.style & fsStyleMask) : code;
         variant = FontVariant(eff);
-        table = measurer_->Table(variant);
+        table = view_.measurer->Table(variant);
     };
     // A new line start; true when it meets an old one past the changed text (not recorded then), or
     // when the work pauses at it (recorded).
@@ -80,7 +80,7 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
             inWord = false;
             continue;
         }
-        const int adv = c < 256 ? table[c] : measurer_->Advance(QChar(c), variant);
+        const int adv = c < 256 ? table[c] : view_.measurer->Advance(QChar(c), variant);
         if constexpr (sizeof(Ch) > 1) {
             if (QChar::isLowSurrogate(c) && i > startPos && QChar::isHighSurrogate(ushort(s[i - 1]))) {
                 x += adv; // a line never breaks inside a surrogate pair
@@ -119,15 +119,15 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
 
 int MemoCore::MaxAdvance()
 {
-    if (maxAdvance_ < 0) {
-        maxAdvance_ = 0;
+    if (view_.maxAdvance < 0) {
+        view_.maxAdvance = 0;
         for (int v = 0; v < 8; ++v) {
-            const qint32 *t = measurer_->Table(v);
+            const qint32 *t = view_.measurer->Table(v);
             for (int c = 0; c < 256; ++c)
-                maxAdvance_ = std::max(maxAdvance_, int(t[c]));
+                view_.maxAdvance = std::max(view_.maxAdvance, int(t[c]));
         }
     }
-    return maxAdvance_;
+    return view_.maxAdvance;
 }
 
 std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
@@ -135,7 +135,7 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
     std::vector<LineBreak> out;
     const ParaText t = text_.Text(p);
     // A line that cannot reach the width even in its widest characters needs no measuring.
-    if (t.narrow && wordWrap_ && qint64(t.length) * MaxAdvance() <= WrapWidth() &&
+    if (t.narrow && view_.wordWrap && qint64(t.length) * MaxAdvance() <= WrapWidth() &&
         !std::memchr(t.narrow, '\t', size_t(t.length))) {
         widest = std::max(widest, std::min(WrapWidth(), t.length * MaxAdvance()));
         return out;
@@ -177,7 +177,7 @@ void MemoCore::FormatParagraph(int p)
         KeywordPass(p, 0, text_.Length(p));
     int widest = 0;
     const std::vector<LineBreak> breaks = Wrap(p, widest);
-    widest_ = std::max(widest_, widest);
+    view_.widest = std::max(view_.widest, widest);
     text_.SetBreaks(p, breaks);
     text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
 }
@@ -235,22 +235,22 @@ void MemoCore::SetClientSize(int width, int height)
     const bool widthChanged = width != view_.clientWidth;
     view_.clientWidth = std::max(0, width);
     view_.clientHeight = std::max(0, height);
-    if (widthChanged && (wordWrap_ || alignment_ != TAlignment::taLeftJustify))
+    if (widthChanged && (view_.wordWrap || view_.alignment != TAlignment::taLeftJustify))
         ReformatAndRepaint();
 }
 
 void MemoCore::SetMeasurer(Measurer *m)
 {
-    measurer_ = m ? m : &fixed_;
+    view_.measurer = m ? m : &view_.fixed;
     ReformatAndRepaint();
 }
 
 void MemoCore::SetAlignment(TAlignment a)
 {
-    if (a == alignment_)
+    if (a == view_.alignment)
         return;
-    const bool reformat = !wordWrap_ && ((a == TAlignment::taLeftJustify) != (alignment_ == TAlignment::taLeftJustify));
-    alignment_ = a;
+    const bool reformat = !view_.wordWrap && ((a == TAlignment::taLeftJustify) != (view_.alignment == TAlignment::taLeftJustify));
+    view_.alignment = a;
     if (reformat)
         ReformatAndRepaint();
     else {
@@ -261,9 +261,9 @@ void MemoCore::SetAlignment(TAlignment a)
 
 void MemoCore::SetWordWrap(bool v)
 {
-    if (v == wordWrap_)
+    if (v == view_.wordWrap)
         return;
-    wordWrap_ = v;
+    view_.wordWrap = v;
     ReformatAndRepaint();
     ScrollInView();
 }
@@ -276,9 +276,9 @@ void MemoCore::SetFormatValue(int &field, int v)
     ReformatAndRepaint();
 }
 
-void MemoCore::SetLeftMargin(int v) { SetFormatValue(leftMargin_, v); }
-void MemoCore::SetRightMargin(int v) { SetFormatValue(rightMargin_, v); }
-void MemoCore::SetTabStops(int v) { SetFormatValue(tabStops_, std::max(1, v)); }
+void MemoCore::SetLeftMargin(int v) { SetFormatValue(view_.leftMargin, v); }
+void MemoCore::SetRightMargin(int v) { SetFormatValue(view_.rightMargin, v); }
+void MemoCore::SetTabStops(int v) { SetFormatValue(view_.tabStops, std::max(1, v)); }
 
 // The background steps wrap very long paragraphs in chunks.
 template int MemoCore::WrapText<uchar>(const uchar *, int, int, int, quint8, std::vector<LineBreak> &, int &,

@@ -241,7 +241,7 @@ void TRiloMemo::SetJustified(bool v)
 
 void TRiloMemo::SetLineHeight(int h)
 {
-    lineHeight_ = h >= 1 ? h : 0;
+    view_.lineHeight = h >= 1 ? h : 0;
     FontChange(false);
 }
 
@@ -334,7 +334,7 @@ void TRiloMemo::WriteProperties(platform::FormWriter &w) const
     self.Keywords().WriteData(w);
     if (LeftMargin() != 8)
         integer("LeftMargin", LeftMargin());
-    integer("LineHeight", lineHeight_);
+    integer("LineHeight", view_.lineHeight);
     integer("NullReplacement", NullReplacement().unicode());
     integer("Options", Options());
     boolean("Overwrite", view_.overwrite);

@@ -68,7 +68,7 @@ public:
     void SetHighlightColor(TColor c);
     bool Justified() const { return justified_; }
     void SetJustified(bool v);
-    int LineHeightProperty() const { return lineHeight_; } // 0 while automatic
+    int LineHeightProperty() const { return view_.lineHeight; } // 0 while automatic
     void SetLineHeight(int h);
     void SetOptions(TRiloMemoOptions o) override;
     bool Overwrite() const { return view_.overwrite; }
