@@ -5,6 +5,7 @@
 #include "app/frameform.h"
 #include "app/icons.h"
 #include "app/launchers.h"
+#include "app/snippets.h"
 #include "app/preview/previewhtml.h"
 #include "controls/zel/autocombo.h"
 #include "controls/zel/explorer.h"
@@ -97,6 +98,9 @@ TEditForm::TEditForm(TFrameForm *frame) : frame_(frame)
     Cookie1 = relay("Cookie1");
     Cookie2 = relay("Cookie2");
     Cookie3 = relay("Cookie3");
+    Cookie1->SetText(Snippet(QStringLiteral("Cookie1")));
+    Cookie2->SetText(Snippet(QStringLiteral("Cookie2")));
+    Cookie3->SetText(Snippet(QStringLiteral("Cookie3")));
     Memo2 = relay("Memo2");
     RiloMemo2 = relay("RiloMemo2");
     Tag->OnChange = [this](QObject *) {
@@ -439,8 +443,10 @@ void TEditForm::buildMenus()
     Wordwrap1->setCheckable(true);
     Wordwrap1->setChecked(RiloMemo1->WordWrap());
 
-    QMenu *insert = menu("Insert1", QStringLiteral("Insert"));
-    HyperLink1 = addItem(insert, "HyperLink1", QStringLiteral("HyperLink..."), [] { Launch(QStringLiteral("HyperLink1")); });
+    buildCommandMenus(file);
+    RiloMemo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RiloMemo1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenu1->popup(RiloMemo1->mapToGlobal(at)); });
 }
 
 void TEditForm::buildSidePanel()

@@ -94,6 +94,12 @@ public:
     QLabel *Dsize = nullptr, *DocKB = nullptr, *Modem144 = nullptr, *Modem288 = nullptr, *Modem566 = nullptr,
            *ModemISDN = nullptr;
 
+    // The editor's pop-up menu.
+    QMenu *PopupMenu1 = nullptr;
+    // What the date stamp of clock index (0..10) inserts now.
+    QString DateStamp(int index) const;
+    void RefreshDateStamps(QMenu *stamps);
+
     // Menus merged into the main window's bar.
     QList<QMenu *> Menus() const { return menus_; }
     QAction *Save1 = nullptr, *Saveas1 = nullptr, *Close1 = nullptr, *CloseAll1 = nullptr, *Print1 = nullptr,
@@ -196,6 +202,8 @@ public:
 private:
     void buildEditor();
     void buildMenus();
+    // The command menus (Formatting to Help) and the pop-up; items join the document's File menu too.
+    void buildCommandMenus(QMenu *file);
     void buildSidePanel();
     void buildPreviewTab();
     // What Save writes, in the document's encoding (the one actually used is returned in used).

@@ -1,5 +1,6 @@
 #include "frameform.h"
 
+#include "app/dialogs/engine.h"
 #include "app/dialogs/unit_link.h"
 #include "app/editform.h"
 #include "controls/misc/propanel.h"
@@ -11,6 +12,7 @@
 #include "platform/folders.h"
 #include "platform/shell/filedialogs.h"
 #include "platform/textfile.h"
+#include "textcontrol/rilomemo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -201,18 +203,32 @@ void TFrameForm::buildHandOver()
     Start2 = button("Start2");
     Search_Start = button("Search_Start");
     Button_CloseAll = button("Button_CloseAll");
-    Knap_Link = button("Knap_Link");
+    // One hidden button for each dialog's hand-over: its click builds the newest instance's text.
+    for (const dialogs::TDialogDesc &d : dialogs::Descriptions()) {
+        auto *b = new THiddenButton(d.handOver, this);
+        const QString className = d.className;
+        b->OnClick = [this, className](QObject *) { HandOver(className); };
+    }
+    Knap_Link = findChild<THiddenButton *>(QStringLiteral("Knap_Link"));
     Start1->OnClick = [this](QObject *) { Start1Click(); };
     Start2->OnClick = [this](QObject *) { Start2Click(); };
     Search_Start->OnClick = [this](QObject *) { Search_StartClick(); };
     Button_CloseAll->OnClick = [this](QObject *) { Button_CloseAllClick(); };
-    Knap_Link->OnClick = [this](QObject *) { Knap_LinkClick(); };
 }
 
-void TFrameForm::Knap_LinkClick()
+void TFrameForm::Knap_LinkClick() { HandOver(QStringLiteral("TLink")); }
+
+void TFrameForm::HandOver(const QString &className)
 {
-    if (dialogs::Link)
-        InsertIntoActive(dialogs::BuildLink(dialogs::Link->Values()));
+    const dialogs::TDialogDesc *desc = dialogs::FindDescription(className);
+    dialogs::TTagDialog *dialog = dialogs::Instance(className);
+    if (!desc || !dialog)
+        return;
+    const QString text = dialog->Build();
+    if (desc->route == dialogs::TRoute::ReplaceAll)
+        ReplaceActive(text);
+    else
+        InsertIntoActive(text);
 }
 
 void TFrameForm::relayInsert(TRelay *relay, bool empty)
@@ -368,6 +384,15 @@ void TFrameForm::InsertIntoActive(const QString &text)
 {
     if (TEditForm *doc = ActiveEditForm())
         doc->InsertText(text);
+}
+
+void TFrameForm::ReplaceActive(const QString &text)
+{
+    if (TEditForm *doc = ActiveEditForm()) {
+        // The page is built before the old text goes, and the exchange is one edit.
+        doc->RiloMemo1->SelectAll();
+        doc->InsertText(text);
+    }
 }
 
 void TFrameForm::New1Click()

@@ -54,6 +54,8 @@ public:
 
     // Inserts at the caret of the active document; discarded when none is open.
     void InsertIntoActive(const QString &text);
+    // Replaces the active document's whole text as one edit (one undo step); discarded when none is open.
+    void ReplaceActive(const QString &text);
 
     // Menus.
     QMenu *File1 = nullptr;
@@ -90,6 +92,9 @@ public:
     void LblOverwriteClick();
     // Inserts the tag built from the Link dialog's values (its OK clicks Knap_Link).
     void Knap_LinkClick();
+    // The work of every dialog's hidden button: the newest instance of the class builds its text, which
+    // goes to the active document by the dialog's route.
+    void HandOver(const QString &className);
     // Opens the files of a drop (those whose extension is listed in Memo4); a file that cannot be opened
     // is reported and ends the drop.
     void DropFiles(const QStringList &paths);

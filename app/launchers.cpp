@@ -1,41 +1,164 @@
 #include "launchers.h"
 
-#include "app/dialogs/unit_link.h"
+#include "app/dialogs/engine.h"
 #include "app/frameform.h"
 #include "platform/dialogs.h"
+#include "tools/media/hdrecorder.h"
+#include "tools/publish/compressorform.h"
+#include "tools/publish/fileoperatorform.h"
+#include "tools/publish/ie2url.h"
+#include "tools/publish/mailform.h"
+#include "tools/publish/vcmain.h"
 
+#include <QPointer>
 #include <QPushButton>
 
 namespace app {
 namespace {
 
+// The text a tool window hands over goes where every dialog's finished text goes.
+void relay(const QString &text)
+{
+    if (FrameForm)
+        FrameForm->Memo1->SetText(text);
+}
+
+// Runs a window modally and lets it go when it closes, however it closed.
+void runModal(QDialog *w)
+{
+    QPointer<QDialog> guard(w);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    platform::ShowModal(w);
+    if (guard)
+        guard->deleteLater();
+}
+
 const TLauncher launchers[] = {
-    {"HyperLink1", "Knap_Link",
-     [](QWidget *parent) -> dialogs::TTagDialog * { return dialogs::Link = new dialogs::TLink(parent); }},
+    // Insert.
+    {"HTMLStart2", "ThtmlStart"},
+    {"HyperLink1", "TLink"},
+    {"Picture2", "TPicture"},
+    {"Sound4", "TSound"},
+    {"BGSound2", "TBGSound"},
+    {"Email2", "TEmail"},
+    {"Font2", "TSkrift"},
+    {"BaseFont2", "TBase"},
+    {"Embed2", "TEmbed"},
+    {"Bookmark2", "TBookmark"},
+    {"Color2", "TFarve1"},
+    {"Comment2", "TKommentar"},
+    {"File4", "Tinsert"},
+    {"Marquee2", "TMarquee"},
+    {"Movie2", "TMovie"},
+    {"ImageMap2", "TMap"},
+    {"Meta2", "TMeta"},
+    {"AdvancedAttributes2", "TAttributes"},
+    {"IE45VisualFilters2", "TFilter"},
+    {"ExtendedCharacters1", "TExCharacters"},
+    {"Form2", "TForm0"},
+    {"Text2", "TFormText"},
+    {"Textarea2", "TFormTextArea"},
+    {"Radio2", "TRadio"},
+    {"Checkbox2", "TCheckbox"},
+    {"Password3", "TPassword"},
+    {"Image2", "TFormImage"},
+    {"Submit2", "TSubMit"},
+    {"Reset2", "TFormReset"},
+    {"Button7", "TFormButton"},
+    {"File5", "TFormFile"},
+    {"Hidden2", "TFormHidden"},
+    {"Combobox2", "TFormCombobox"},
+    // Script and Advanced.
+    {"Applet2", "Tapplet"},
+    {"ASPServerVariables2", "TASP"},
+    // Tools.
+    {"SearchEngine3", "TSearch"},
+    {"LinkCombobox1", "TLinkCombobox"},
+    {"HTMLCompressor1", "TCompressor", [](QWidget *owner) { runModal(new publish::TCompressor(owner)); }},
+    {"FileOperator1", "TFileOperatorForm", [](QWidget *owner) { runModal(new publish::TFileOperatorForm(owner)); }},
+    {"QuickEmail1", "TfrmMail", [](QWidget *owner) { runModal(new publish::TfrmMail(owner)); }},
+    {"FavoriteURLsToHTML1", "Tfavorit",
+     [](QWidget *owner) {
+         auto *w = new publish::Tfavorit(owner);
+         w->OnInsertText = relay;
+         runModal(w);
+     }},
+    {"IEHistoryURL1", "TIETOURL",
+     [](QWidget *owner) {
+         auto *w = new publish::TIETOURL(owner);
+         w->OnInsertText = relay;
+         runModal(w);
+     }},
+    {"VCard1", "TvCardForm",
+     [](QWidget *owner) {
+         auto *w = new publish::TvCardForm(owner);
+         w->OnInsertText = relay;
+         runModal(w);
+     }},
+    {"HDSoundRecorder1", "THDRecorder",
+     [](QWidget *owner) {
+         // Shown without waiting: the user records while editing.
+         static QPointer<media::THDRecorder> recorder;
+         if (!recorder) {
+             recorder = new media::THDRecorder(owner);
+             recorder->setAttribute(Qt::WA_DeleteOnClose);
+         }
+         recorder->show();
+         recorder->raise();
+         recorder->activateWindow();
+     }},
 };
+
+const TLauncher *find(const QString &item)
+{
+    for (const TLauncher &l : launchers)
+        if (item == QLatin1String(l.item))
+            return &l;
+    return nullptr;
+}
 
 } // namespace
 
 std::span<const TLauncher> Launchers() { return launchers; }
 
+bool CanLaunch(const QString &item)
+{
+    const TLauncher *l = find(item);
+    return l && (l->open || dialogs::HasDialog(QString::fromLatin1(l->className)));
+}
+
 bool Launch(const QString &item)
 {
-    for (const TLauncher &l : launchers) {
-        if (item != QLatin1String(l.item))
-            continue;
-        // Owned by the main window and kept until exit, so the dialog's global always names the newest one.
-        dialogs::TTagDialog *dialog = l.create(FrameForm);
-        const QString handOver = QString::fromLatin1(l.handOver);
-        dialog->OnOk = [handOver] {
-            if (!FrameForm)
-                return;
-            if (auto *button = FrameForm->findChild<QPushButton *>(handOver))
-                button->click();
-        };
-        platform::ShowModal(dialog);
+    const TLauncher *l = find(item);
+    if (!l || !FrameForm)
+        return false;
+    if (l->open) {
+        l->open(FrameForm);
         return true;
     }
-    return false;
+    const QString className = QString::fromLatin1(l->className);
+    const dialogs::TDialogDesc *desc = dialogs::FindDescription(className);
+    if (!desc)
+        return false;
+    dialogs::TTagDialog *dialog = dialogs::CreateDialog(className, FrameForm);
+    // Closed means gone: OK reads the values before the dialog closes.
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    const QString handOver = desc->handOver;
+    dialog->OnOk = [handOver] {
+        if (!FrameForm)
+            return;
+        if (auto *button = FrameForm->findChild<QPushButton *>(handOver))
+            button->click();
+    };
+    dialog->OnRelay = relay;
+    if (desc->modeless) {
+        dialog->show();
+        dialog->raise();
+        dialog->activateWindow();
+    } else {
+        runModal(dialog);
+    }
+    return true;
 }
 
 } // namespace app

@@ -1,28 +1,27 @@
 #pragma once
-// The launcher table: where the application meets its dialogs. A dialog knows nothing of the main window;
-// each row names the document window's menu item that opens a dialog and the main window's hidden button
-// that the dialog's OK clicks, whose handler reads the dialog's values and inserts what the builder makes.
+// The launcher table: where the application meets its dialogs and tool windows. A dialog knows nothing of
+// the main window: each row names the menu item that opens a window and the class it opens. Engine dialogs
+// hand their text over through the main window's hidden button named in their description; tool windows
+// hand theirs to the text relay. An item whose window is not built yet has no row, and stays disabled.
 #include <QString>
 #include <span>
 
 class QWidget;
 
-namespace dialogs {
-class TTagDialog;
-}
-
 namespace app {
 
 struct TLauncher {
-    const char *item;     // menu item of the document window
-    const char *handOver; // hidden button of the main window
-    // Creates the dialog into its global, owned by parent.
-    dialogs::TTagDialog *(*create)(QWidget *parent);
+    const char *item;      // menu item of the document (or main) window
+    const char *className; // the dialog or window it opens
+    // Opens a tool window (null for the engine's dialogs, which Launch makes from their description).
+    void (*open)(QWidget *owner) = nullptr;
 };
 
 std::span<const TLauncher> Launchers();
 
-// Opens the dialog of a menu item modally, owned by the main window; false when no row names the item.
+// True when the item has a window to open.
+bool CanLaunch(const QString &item);
+// Opens the window of a menu item, owned by the main window; false when no row names the item.
 bool Launch(const QString &item);
 
 } // namespace app

@@ -1,32 +1,10 @@
 #include "snippets.h"
 
-#include "platform/error.h"
-#include "platform/fileio.h"
-#include "platform/folders.h"
-
-#include <QHash>
-#include <QMutex>
+#include "app/dialogs/engine.h"
 
 namespace app {
 
-QString Snippet(const QString &name)
-{
-    static QMutex mutex;
-    static QHash<QString, QString> cache;
-    QMutexLocker lock(&mutex);
-    auto it = cache.find(name);
-    if (it == cache.end()) {
-        QString text;
-        try {
-            text = QString::fromUtf8(platform::ReadWholeFile(platform::ShippedDataFolder() + QStringLiteral("/snippets/")
-                                                             + name + QStringLiteral(".txt")));
-        } catch (const platform::Error &) {
-            text.clear(); // a missing data file inserts nothing rather than failing the command
-        }
-        it = cache.insert(name, text);
-    }
-    return *it;
-}
+QString Snippet(const QString &name) { return dialogs::DataText(name); }
 
 QStringList SnippetNames()
 {

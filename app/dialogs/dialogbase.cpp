@@ -32,7 +32,9 @@ TTagDialog::TTagDialog(const QString &caption, const QString &className, QWidget
     QObject::connect(Button1, &QPushButton::clicked, this, [this] {
         if (OnOk)
             OnOk();
-        accept();
+        HandOverOwn();
+        if (ClosesOnOk)
+            accept();
     });
     QObject::connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -24,6 +24,14 @@ public:
     QPushButton *Button2 = nullptr; // "&Cancel"
     // Runs when OK is pressed, before the dialog closes; Cancel and the close button never run it.
     std::function<void()> OnOk;
+    // Finished text a dialog hands over itself (the main window's text relay), besides or instead of OK's.
+    std::function<void(const QString &text)> OnRelay;
+    // The text OK hands over; empty when the dialog hands over nothing through its builder.
+    virtual QString Build() const { return QString(); }
+    // Runs on OK after OnOk: a dialog that hands text over itself does it here (through OnRelay).
+    virtual void HandOverOwn() {}
+    // OK closes the dialog unless it stays open for further insertions.
+    bool ClosesOnOk = true;
 
 protected:
     // Rows of label and field, in the order the user fills them.

@@ -10,21 +10,20 @@ QPointer<TLink> Link;
 
 QString BuildLink(const LinkValues &v)
 {
-    return QStringLiteral("<A HREF=\"%1\" TARGET=\"%2\" NAME=\"%3\">%4</A>")
-        .arg(v.url, v.target, v.name, v.description);
+    return Expand(FindDescription(QStringLiteral("TLink"))->templ,
+                  {{QStringLiteral("URL"), v.url},
+                   {QStringLiteral("Target"), v.target},
+                   {QStringLiteral("Name"), v.name},
+                   {QStringLiteral("Description"), v.description}});
 }
 
-TLink::TLink(QWidget *parent) : TTagDialog(QStringLiteral("Link"), QStringLiteral("TLink"), parent)
+TLink::TLink(QWidget *parent) : TEngineDialog(*FindDescription(QStringLiteral("TLink")), parent)
 {
-    URL = addCombo(QStringLiteral("URL"), QStringLiteral("&URL:"),
-                   {QStringLiteral("Http://"), QStringLiteral("File:// "), QStringLiteral("Ftp:// "),
-                    QStringLiteral("Gopher:// "), QStringLiteral("Https:// "), QStringLiteral("News: "),
-                    QStringLiteral("Telnet: "), QStringLiteral("Wais:")});
-    Target = addCombo(QStringLiteral("Target"), QStringLiteral("&Target:"),
-                      {QStringLiteral("_blank"), QStringLiteral("_self"), QStringLiteral("_parent"), QStringLiteral("_top")});
-    Name = addEdit(QStringLiteral("Name"), QStringLiteral("&Name:"));
-    Description = addMemo(QStringLiteral("Description"), QStringLiteral("&Description:"));
-    FinishLoading();
+    URL = findChild<QComboBox *>(QStringLiteral("URL"));
+    Target = findChild<QComboBox *>(QStringLiteral("Target"));
+    Name = findChild<QLineEdit *>(QStringLiteral("Name"));
+    Description = findChild<QPlainTextEdit *>(QStringLiteral("Description"));
+    Link = this;
 }
 
 LinkValues TLink::Values() const

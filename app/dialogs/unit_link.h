@@ -1,5 +1,5 @@
 #pragma once
-#include "app/dialogs/dialogbase.h"
+#include "app/dialogs/engine.h"
 
 #include <QPointer>
 
@@ -15,7 +15,7 @@ struct LinkValues {
 QString BuildLink(const LinkValues &values);
 
 // "Link": address, target, name and description of an A element.
-class TLink : public TTagDialog {
+class TLink : public TEngineDialog {
     Q_OBJECT
 public:
     explicit TLink(QWidget *parent = nullptr);

@@ -4,6 +4,8 @@
 #include "k5test.h"
 #include "apptest.h"
 
+#include "platform/mail/mailaccount.h"
+
 #include <QClipboard>
 #include <QMenu>
 #include <QMessageBox>
@@ -71,11 +73,15 @@ class TestCrawl : public QObject {
         if (!doc) {
             frame->Start2->click();
             doc = frame->ActiveEditForm();
+            // A document with a file, so that commands that need one (upload) run to the end.
+            doc->FileName = k5test::Root() + QStringLiteral("/tmp/crawl.htm");
         }
         if (doc->Text() != page) { // a new document made by an item starts from its own page
             doc->ReplaceText(page);
             doc->RiloMemo1->ClearUndo();
         }
+        // An item run before may have left it modified (and undone): closing must not ask.
+        doc->SetModified(false);
         return doc;
     }
     void closeStrayWindows()
@@ -89,6 +95,13 @@ class TestCrawl : public QObject {
 private slots:
     void initTestCase()
     {
+        // With a mail account the mail window opens without asking for one.
+        platform::MailAccount account;
+        account.name = QStringLiteral("crawl");
+        account.sender = QStringLiteral("crawl@example.invalid");
+        account.server.host = QStringLiteral("127.0.0.1");
+        QVERIFY(platform::SaveMailAccount(account));
+        platform::SetDefaultMailAccount(account.name);
         frame = new TFrameForm;
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
@@ -132,7 +145,7 @@ private slots:
         QGuiApplication::clipboard()->clear();
         QList<QMenu *> menus = {frame->Window1};
         if (TEditForm *doc = frame->ActiveEditForm())
-            menus = doc->Menus() << frame->Window1;
+            menus = doc->Menus() << doc->PopupMenu1 << frame->Window1;
         else
             menus.prepend(frame->File1);
         QStringList names;
@@ -148,7 +161,7 @@ private slots:
             if (doc)
                 doc->RiloMemo1->Select(0, 0);
             QList<QMenu *> now = {frame->Window1};
-            now << (doc ? doc->Menus() : QList<QMenu *>{frame->File1});
+            now << (doc ? doc->Menus() << doc->PopupMenu1 : QList<QMenu *>{frame->File1});
             QAction *a = nullptr;
             for (QAction *x : itemsOf(now))
                 if (x->objectName() == name)
@@ -160,8 +173,12 @@ private slots:
             apptest::Settle();
             closeStrayWindows();
             QVERIFY2(cancel.Boxes.isEmpty(), qPrintable(name + QStringLiteral(": ") + cancel.Boxes.join(QLatin1Char('\n'))));
-            if (doc && frame->EditForms().contains(doc))
-                QVERIFY2(doc->Text() == page, qPrintable(name + QStringLiteral(" changed the text")));
+            if (doc && frame->EditForms().contains(doc) && doc->Text() != page) {
+                // A cancelled window changes nothing; a command that inserts is one step that Undo takes back.
+                QVERIFY2(cancel.Dialogs.isEmpty(), qPrintable(name + QStringLiteral(" changed the text")));
+                doc->RiloMemo1->Undo();
+                QVERIFY2(doc->Text() == page, qPrintable(name + QStringLiteral(" changed the text beyond one undo")));
+            }
             ran << name;
         }
         QVERIFY(ran.contains(QStringLiteral("Open1")) || ran.contains(QStringLiteral("Open2")));

@@ -1,0 +1,252 @@
+// The table of the engine's dialogs: fields, template and hand-over of each. Values go into the text as
+// typed: nothing is trimmed or escaped, and an empty field still writes its attribute.
+#include "engine.h"
+
+namespace dialogs {
+namespace {
+
+using K = TFieldKind;
+
+TFieldDesc edit(const char *name, const char *label) { return {QString::fromUtf8(name), QString::fromUtf8(label), K::Edit}; }
+TFieldDesc memo(const char *name, const char *label) { return {QString::fromUtf8(name), QString::fromUtf8(label), K::Memo}; }
+TFieldDesc spin(const char *name, const char *label, int min = 0, int max = 0)
+{
+    TFieldDesc f{QString::fromUtf8(name), QString::fromUtf8(label), K::Spin};
+    f.min = min;
+    f.max = max;
+    return f;
+}
+TFieldDesc combo(const char *name, const char *label, QStringList items, K kind = K::Combo)
+{
+    return {QString::fromUtf8(name), QString::fromUtf8(label), kind, std::move(items)};
+}
+TFieldDesc file(const char *name, const char *label, const char *filter = nullptr)
+{
+    TFieldDesc f{QString::fromUtf8(name), QString::fromUtf8(label), K::FileLookup};
+    if (filter)
+        f.filter = QString::fromUtf8(filter);
+    return f;
+}
+TFieldDesc color(const char *name, const char *label) { return {QString::fromUtf8(name), QString::fromUtf8(label), K::ColorLookup}; }
+TFieldDesc font(const char *name, const char *label) { return {QString::fromUtf8(name), QString::fromUtf8(label), K::FontCombo}; }
+
+TDialogDesc dialog(const char *cls, const char *caption, const char *banner, std::vector<TFieldDesc> fields,
+                   const char *templ, const char *handOver)
+{
+    TDialogDesc d;
+    d.className = QString::fromUtf8(cls);
+    d.caption = QString::fromUtf8(caption);
+    d.banner = QString::fromUtf8(banner);
+    d.fields = std::move(fields);
+    d.templ = QString::fromUtf8(templ);
+    d.handOver = QString::fromUtf8(handOver);
+    return d;
+}
+
+const QStringList fieldAlign{"TOP", "MIDDLE", "RIGHT", "LEFT", "TEXTTOP", "BASELINE", "ABSMIDDLE", "ABSBOTTOM"};
+const QStringList colorNames; // colour lookups start empty
+
+std::vector<TDialogDesc> build()
+{
+    std::vector<TDialogDesc> t;
+    // Tags.
+    t.push_back(dialog("TLink", "Link", "",
+                       {combo("URL", "&URL:", {"Http://", "File:// ", "Ftp:// ", "Gopher:// ", "Https:// ", "News: ", "Telnet: ", "Wais:"}),
+                        combo("Target", "&Target:", {"_blank", "_self", "_parent", "_top"}), edit("Name", "&Name:"),
+                        memo("Description", "&Description:")},
+                       R"(<A HREF="{URL}" TARGET="{Target}" NAME="{Name}">{Description}</A>)", "Knap_Link"));
+    t.push_back(dialog("TBookmark", "Bookmark", "", {edit("Bookmark name", "&Bookmark name:")},
+                       R"(<A NAME="{Bookmark name}">)", "Knap_Bookmark"));
+    t.push_back(dialog("TEmail", "Email", "",
+                       {edit("Email", "&Email:"), edit("Subject", "&Subject:"), memo("Description", "&Description:")},
+                       R"(<A HREF="mailto:{Email}?subject={Subject}">{Description}</A>)", "Knap_Email"));
+    t.push_back(dialog("TPicture", "Picture", "",
+                       {file("URL", "&URL:", "Gif Files|*.gif|All Files|*.*"), edit("Alt. Text", "&Alt. Text:"),
+                        edit("Use Map", "Use &Map:"), spin("Width", "&Width:"), spin("Height", "&Height:"),
+                        spin("HSpace", "H&Space:"), spin("VSpace", "&VSpace:"),
+                        combo("Align", "A&lign:", {"left", "right", "top", "middle", "bottom"})},
+                       R"(<IMG SRC="{URL}" ALT="{Alt. Text}" USEMAP="#{Use Map}" WIDTH="{Width}" HEIGHT="{Height}" HSPACE="{HSpace}" VSPACE="{VSpace}" ALIGN="{Align}">)",
+                       "Knap_Picture"));
+    {
+        TFieldDesc delay = spin("Delay", "&Delay:");
+        delay.note = QStringLiteral("(Delay in seconds before the sound plays)");
+        t.push_back(dialog("TSound", "Sound", "",
+                           {file("Source", "&Source:", "All Files|*.*"), combo("Loop", "&Loop:", {"INFINITE"}), delay},
+                           R"(<SOUND SRC="{Source}" LOOP="{Loop}" DELAY="{Delay}">)", "Knap_Sound"));
+    }
+    t.push_back(dialog("TBGSound", "BG Sound", "",
+                       {file("Source", "&Source:", "Wave Files|*.wav"), combo("Loop", "&Loop:", {"INFINITE"})},
+                       R"(<BGSOUND SRC="{Source}" LOOP="{Loop}">)", "Knap_BgSound"));
+    t.push_back(dialog("TMovie", "Movie", "", {file("URL", "&URL:", "AVI Files|*.avi")},
+                       R"(<IMG DYNSRC="{URL}" LOOP="infinite" START="fileopen">)", "Knap_Movie"));
+    t.push_back(dialog("TEmbed", "Embed", "",
+                       {file("Source", "&Source:"), spin("Width", "&Width:"), spin("Height", "&Height:"),
+                        combo("Hidden", "H&idden:", {"True", "False"})},
+                       R"(<EMBED SRC="{Source}" WIDTH="{Width}" HEIGHT="{Height}" HIDDEN="{Hidden}">)", "Knap_Embed"));
+    t.push_back(dialog("Tapplet", "Applet", "",
+                       {file("Applet URL", "Applet &URL:"), spin("Width", "&Width:", 0, 10000),
+                        spin("Height", "&Height:", 0, 10000), spin("HSpace", "H&Space:", 0, 10000),
+                        spin("VSpace", "&VSpace:", 0, 10000),
+                        combo("Align", "A&lign:", {"LEFT", "RIGHT", "TOP", "TEXTTOP", "MIDLE", "ABSMIDLE", "BASELINE", "BOTTOM", "ABSBOTTOM"}),
+                        memo("Applet Attributes", "Applet A&ttributes:"),
+                        edit("Message", "&Message to Browser that dosn't support Java:")},
+                       R"(<APPLET CODE="{Applet URL}" WIDTH="{Width}%" HEIGHT="{Height}%"  VSPACE="{VSpace}" HSPACE="{HSpace}" ALIGN="{Align}">{Applet Attributes}{Message}</APPLET>)",
+                       "Knap_applet"));
+    t.push_back(dialog("TMarquee", "Marquee", "",
+                       {color("Color", "&Color:"), edit("Scrolling Text", "Scrolling &Text:"), spin("Width", "&Width:"),
+                        spin("Height", "&Height:"), combo("Align", "&Align:", {"TOP", "MIDDLE", "BOTTOM"}),
+                        combo("Behavior", "&Behavior:", {"SCROLL", "SLIDE", "ALTERNATE"}),
+                        combo("Direction", "&Direction:", {"LEFT", "RIGHT"}), spin("Scroll Amount", "Scroll A&mount:"),
+                        spin("Scroll Delay", "Scroll D&elay:"), spin("HSpace", "H&Space:"), spin("VSpace", "&VSpace:")},
+                       R"(<MARQUEE BGCOLOR="{Color}" WIDTH="{Width}" HEIGHT="{Height}" VSPACE="{VSpace}" HSPACE="{HSpace}" ALIGN="{Align}" DIRECTION="{Direction}" SCROLLAMOUNT="{Scroll Amount}" SCROLLDELAY="{Scroll Delay}" BEHAVIOR="{Behavior}">{Scrolling Text}</MARQUEE>)",
+                       "Knap_Marquee"));
+    {
+        const QStringList metaItems{"Description", "Expires", "Reply-to", "Keywords", "PICS-Label", "Refresh"};
+        t.push_back(dialog("TMeta", "Meta", "",
+                           {combo("HTTP-EQUIV", "&HTTP-EQUIV:", metaItems, K::AutoCombo),
+                            combo("Name", "&Name:", metaItems, K::AutoCombo), memo("Content", "&Content:")},
+                           R"(<META HTTP-EQUIV="{HTTP-EQUIV}" NAME="{Name}" CONTENT="{Content}">)", "Knap_Meta"));
+    }
+    t.push_back(dialog("TBase", "Base Font", "", {spin("Size", "&Size:"), font("Font Face", "&Font Face:")},
+                       R"(<BASEFONT SIZE="{Size}" FACE="{Font Face}">)", "Knap_Base"));
+    {
+        TDialogDesc d = dialog("TSkrift", "Font", "",
+                               {font("Font", "&Font:"),
+                                combo("Size", "&Size:", {"+4", "+3", "+2", "+1", "-1", "-2", "-3", "-4", "1", "2", "3", "4", "5", "6", "7"}, K::AutoCombo),
+                                color("Color", "&Color:"), memo("Text", "&Text:")},
+                               R"(<FONT FACE="{Font}" SIZE="{Size}" COLOR="{Color}">{Text}</FONT>)", "Knap_Font");
+        d.okName = QStringLiteral("Button2");
+        t.push_back(d);
+    }
+    t.push_back(dialog("TKommentar", "Comment", "", {memo("Memo1", "&Comment:")}, "<!--{Memo1}-->", "Comment"));
+    t.push_back(dialog("TMap", "Map", "", {edit("Map Name", "&Map Name:")}, R"(<MAP NAME="{Map Name}">)", "Knap_Map"));
+    t.push_back(dialog("TAttributes", "Advanced Attributes", "",
+                       {combo("Choose a attributes", "&Choose a attributes:", {"TITLE", "STYLE", "CLASS", "ID", "ACCESSKEY", "LANG"}),
+                        edit("Value", "&Value:")},
+                       R"({Choose a attributes}="{Value}")", "Knap_Attributes"));
+    t.push_back(dialog("TASP", "ASP Server Variables", "",
+                       {combo("Server Variable", "&Server Variable:",
+                              {"ALL_HTTP", "AUTH_PASS", "AUTH_TYPE", "CONTENT_LENGTH", "CONTENT_TYPE", "GATEWAY_INTERFACE",
+                               "PATH_INFO", "PATH_TRANSLATED", "QUERY_STRING", "REMOTE_ADDR", "REMOTE_HOST", "REMOTE_IDENT",
+                               "REMOTE_USER", "REQUEST_BODY", "REQUEST_METHOD", "SCRIPT_NAME", "SERVER_PORT",
+                               "SERVER_PROTOCOL", "SERVER_SOFTWARE"})},
+                       R"(<%= Request.ServerVariables("{Server Variable}") %>)", "Knap_ASP"));
+    {
+        TDialogDesc d = dialog(
+            "ThtmlStart", "HTML Start", "",
+            {combo("Document Type", "&Document Type:",
+                   {R"(<!DOCTYPE html public "-//W3C//DTD HTML 4.0 Transitional//EN">)",
+                    R"(<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 3.2 Final//EN">)",
+                    R"(<!DOCTYPE HTML PUBLIC  "-//IETF//DTD HTML 2.0//EN">)",
+                    R"(<!DOCTYPE HTML PUBLIC  "-//IETF//DTD HTML Level 1//EN">)",
+                    R"(<!DOCTYPE HTML PUBLIC  "-//Microsoft/DTD Microsoft Internet Explorer 3.01 HTML//EN">)"}),
+             edit("Title", "&Title:"), file("Background image", "Background &image:"),
+             color("Background Color", "&Background Color:"), color("Text Color", "Te&xt Color:"),
+             color("Link Color", "&Link Color:"), color("Visited Link Color", "&Visited Link Color:"),
+             color("Active Link Color", "&Active Link Color:")},
+            "{Document Type}\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>{Title}</TITLE> \r\n</HEAD>\r\n"
+            R"(<BODY BACKGROUND="{Background image}" BGCOLOR="{Background Color}" TEXT="{Text Color}")"
+            R"( LINK="{Link Color}" VLINK="{Visited Link Color}" ALINK="{Active Link Color}">)"
+            "\r\n\r\n\r\n\r\n\r\n</BODY>\r\n</HTML>",
+            "Knap_Start");
+        d.okName = QStringLiteral("Button6");
+        d.route = TRoute::ReplaceAll;
+        t.push_back(d);
+    }
+
+    // Dialogs with widgets of their own (bespoke.cpp): the fields here are the ones they share with the rest.
+    t.push_back(dialog("TFarve1", "Color", "Insert a Color Value", {edit("HTML Value", "&HTML Value:")}, "{HTML Value}",
+                       "Knap_Farve"));
+    {
+        TDialogDesc d = dialog("TExCharacters", "Extended Characters", "", {edit("Edit1", "&Text:")}, "{Edit1}",
+                               "Knap_ExCharaters");
+        d.closesOnOk = false;
+        d.modeless = true;
+        t.push_back(d);
+    }
+    {
+        TDialogDesc d = dialog("Tinsert", "Insert File", "", {}, "", "Knap_File");
+        d.okName = QStringLiteral("Button2");
+        t.push_back(d);
+    }
+    t.push_back(dialog("TFilter", "IE Filter Effect", "", {edit("Text", "&Text:")}, "", "Knap_Filter"));
+    t.push_back(dialog("TSearch", "Search Engine", "Insert a JavaScript Search Engine",
+                       {edit("Description", "&Description:"), edit("Keywords", "&Keywords:"), edit("URL", "&URL:")}, "",
+                       "Knap_Search"));
+    {
+        TDialogDesc d = dialog("TLinkCombobox", "Link Combobox", "Insert a Link Combobox",
+                               {edit("URL", "&URL:"), edit("Description", "&Description:")}, "", "Knap_linkcombobox");
+        d.okName = QStringLiteral("Button2");
+        t.push_back(d);
+    }
+
+    // Form fields.
+    t.push_back(dialog("TForm0", "Form", "Insert a Form Defination",
+                       {edit("Action", "&Action:"), combo("Method", "&Method:", {"POST", "GET"}), edit("Target", "&Target:"),
+                        combo("EncType", "&EncType:", {"application/x-www-form-urlencoded", "multipart/form-data"})},
+                       R"(<FORM ACTION="{Action}" METHOD="{Method}" TARGET="{Target}" ENCTYPE="{EncType}"></FORM>)", "Knap_Form"));
+    auto textField = [&t](const char *cls, const char *caption, const char *banner, const char *type, const char *button) {
+        t.push_back(dialog(cls, caption, banner,
+                           {edit("Name", "&Name:"), edit("Value", "&Value:"), combo("Align", "&Align:", fieldAlign),
+                            spin("Size", "&Size:"), spin("Max Length", "Max &Length:")},
+                           (QStringLiteral("<INPUT TYPE=\"") + QLatin1String(type) +
+                            QStringLiteral(R"(" NAME="{Name}" VALUE="{Value}" ALIGN="{Align}" Size="{Size}" MAXLENGTH="{Max Length}">)"))
+                               .toUtf8()
+                               .constData(),
+                           button));
+    };
+    textField("TFormText", "Form Text", "Insert a Form Text Field", "TEXT", "Knap_FormText");
+    textField("TPassword", "Password", "Insert a Form Password Field", "PASSWORD", "Knap_Password");
+    t.push_back(dialog(
+        "TFormFile", "File", "Insert a Form File",
+        {edit("Name", "&Name:"), edit("Value", "&Value:"), combo("Align", "&Align:", fieldAlign), spin("Size", "&Size:"),
+         spin("Max Length", "Max &Length:"),
+         combo("Accept", "A&ccept:",
+               {"text/html", "text/plain", "application/msword", "application/msexcel", "application/poscript",
+                "application/x-zip-compressed", "application/pdf", "application/rtf", "video/x-msvideo", "video/quicktime",
+                "video/x-mpeg2", "audio/x-pn/realaudio", "audio/x-mpeg", "audio/x-waw", "audio/x-aiff", "audio/basic",
+                "image/tiff", "image/jpeg", "image/gif ", "image/x-png", "image/x-photo-cd", "image/x-MS-bmp",
+                "image/x-rgb", "image/x-portable-pixmap ", "image/x-portable-greymap", "image/x-portablebitmap"})},
+        R"(<INPUT TYPE="FILE" NAME="{Name}" VALUE="{Value}" ALIGN="{Align}" Size="{Size}" MAXLENGTH="{Max Length}" ACCEPT="{Accept}">)",
+        "Knap_Formfile"));
+    t.push_back(dialog("TFormTextArea", "Text Area", "Insert a Form Text Area",
+                       {edit("Name", "&Name:"), spin("Cols", "&Cols:"), spin("Rows", "&Rows:"),
+                        combo("Wrap", "&Wrap:", {"OFF", "VIRTUAL", "PHYSICAL"}), memo("Content", "C&ontent:")},
+                       R"(<TEXTAREA NAME="{Name}" COLS="{Cols}" ROWS="{Rows}" WRAP="{Wrap}">{Content}</TEXTAREA>)",
+                       "Knap_TextArea"));
+    auto simpleInput = [&t](const char *cls, const char *caption, const char *banner, const char *type, const char *button) {
+        t.push_back(dialog(cls, caption, banner,
+                           {edit("Name", "&Name:"), edit("Value", "&Value:"), combo("Align", "&Align:", fieldAlign)},
+                           (QStringLiteral("<INPUT TYPE=\"") + QLatin1String(type) +
+                            QStringLiteral(R"(" NAME="{Name}" VALUE="{Value}" ALIGN="{Align}">)"))
+                               .toUtf8()
+                               .constData(),
+                           button));
+    };
+    simpleInput("TRadio", "Radio", "Insert a Form Radio", "RADIO", "Knap_Radio");
+    simpleInput("TCheckbox", "Checkbox", "Insert a Checkbox use with a Form", "CHECKBOX", "Knap_Check");
+    simpleInput("TSubMit", "Submit", "Insert a Form Submit Button", "SUBMIT", "Knap_Submit");
+    simpleInput("TFormReset", "Reset", "Insert a Form Reset Button", "RESET", "Knap_Reset");
+    simpleInput("TFormButton", "Button", "Insert a Form Button", "BUTTON", "Knap_Button");
+    t.push_back(dialog("TFormHidden", "Hidden", "Insert Hidden Form", {edit("Name", "&Name:"), edit("Value", "&Value:")},
+                       R"(<INPUT TYPE="HIDDEN" NAME="{Name}" VALUE="{Value}">)", "Form_Hidden"));
+    t.push_back(dialog("TFormImage", "Form Image", "Insert a Form Image",
+                       {edit("Name", "&Name:"), file("URL", "&URL:"), combo("Align", "&Align:", fieldAlign),
+                        spin("Border", "&Border:"), spin("Width", "&Width:"), spin("Height", "&Height:")},
+                       R"(<INPUT TYPE="IMAGE" NAME="{Name}" SRC="{URL}" ALIGN="{Align}" BORDER="{Border}" WIDTH="{Width}" HEIGHT="{Height}">)",
+                       "Form_Image"));
+    t.push_back(dialog("TFormCombobox", "Combobox", "Insert a Form Combobox",
+                       {edit("Name", "&Name:"), spin("Size", "&Size:"), memo("Option", "&Option:")},
+                       R"(<SELECT NAME="{Name}" SIZE="{Size}">{Option}</SELECT>)", "Knap_Combobox"));
+    return t;
+}
+
+} // namespace
+
+std::span<const TDialogDesc> Descriptions()
+{
+    static const std::vector<TDialogDesc> table = build();
+    return table;
+}
+
+} // namespace dialogs

@@ -1,0 +1,279 @@
+#include "engine.h"
+
+#include "controls/zel/autocombo.h"
+#include "controls/zel/fontbox.h"
+#include "controls/zel/lookupedit.h"
+#include "controls/zel/spinedit.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/fileio.h"
+#include "platform/folders.h"
+
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace dialogs {
+
+QString Expand(const QString &templ, const TValues &values)
+{
+    QString out;
+    out.reserve(templ.size() + 64);
+    qsizetype i = 0;
+    while (i < templ.size()) {
+        const qsizetype open = templ.indexOf(QLatin1Char('{'), i);
+        if (open < 0)
+            break;
+        const qsizetype close = templ.indexOf(QLatin1Char('}'), open + 1);
+        if (close < 0)
+            break;
+        out += QStringView(templ).mid(i, open - i);
+        const QString name = templ.mid(open + 1, close - open - 1);
+        auto it = values.constFind(name);
+        if (it != values.constEnd()) {
+            out += *it;
+            i = close + 1;
+        } else {
+            // Not a placeholder: keep the brace and look again right after it.
+            out += QLatin1Char('{');
+            i = open + 1;
+        }
+    }
+    out += QStringView(templ).mid(i);
+    return out;
+}
+
+QStringList Placeholders(const QString &templ)
+{
+    QStringList names;
+    qsizetype i = 0;
+    while (true) {
+        const qsizetype open = templ.indexOf(QLatin1Char('{'), i);
+        if (open < 0)
+            break;
+        const qsizetype close = templ.indexOf(QLatin1Char('}'), open + 1);
+        if (close < 0)
+            break;
+        const QString name = templ.mid(open + 1, close - open - 1);
+        if (!name.isEmpty() && !name.contains(QLatin1Char('{')) && !names.contains(name))
+            names << name;
+        i = close + 1;
+    }
+    return names;
+}
+
+QString DataText(const QString &name)
+{
+    static QHash<QString, QString> cache;
+    auto it = cache.find(name);
+    if (it == cache.end()) {
+        QString text;
+        try {
+            text = QString::fromUtf8(platform::ReadWholeFile(platform::ShippedDataFolder() + QStringLiteral("/snippets/") +
+                                                             name + QStringLiteral(".txt")));
+        } catch (const platform::Error &) {
+            text.clear(); // a missing data file builds nothing rather than failing the dialog
+        }
+        it = cache.insert(name, text);
+    }
+    return *it;
+}
+
+const TDialogDesc *FindDescription(const QString &className)
+{
+    for (const TDialogDesc &d : Descriptions())
+        if (d.className == className)
+            return &d;
+    return nullptr;
+}
+
+bool HasDialog(const QString &className) { return FindDescription(className) != nullptr; }
+
+QString FieldText(const QWidget *field)
+{
+    if (auto *memo = qobject_cast<const QPlainTextEdit *>(field))
+        return MemoText(memo);
+    if (auto *combo = qobject_cast<const QComboBox *>(field))
+        return combo->currentText();
+    if (auto *edit = qobject_cast<const QLineEdit *>(field))
+        return edit->text();
+    return QString();
+}
+
+void SetFieldText(QWidget *field, const QString &text)
+{
+    if (auto *memo = qobject_cast<QPlainTextEdit *>(field)) {
+        QString t = text;
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        memo->setPlainText(t);
+    } else if (auto *combo = qobject_cast<QComboBox *>(field)) {
+        combo->setEditText(text);
+    } else if (auto *edit = qobject_cast<QLineEdit *>(field)) {
+        edit->setText(text);
+    }
+}
+
+namespace {
+
+QString HtmlColor(const QColor &c)
+{
+    return QStringLiteral("#%1%2%3")
+        .arg(c.red(), 2, 16, QLatin1Char('0'))
+        .arg(c.green(), 2, 16, QLatin1Char('0'))
+        .arg(c.blue(), 2, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+TEngineDialog::TEngineDialog(const TDialogDesc &desc, QWidget *parent, bool finish)
+    : TTagDialog(desc.caption, desc.className, parent), desc_(desc)
+{
+    ClosesOnOk = desc.closesOnOk;
+    Button1->setObjectName(desc.okName);
+    if (desc.okName == QLatin1String("Button2"))
+        Button2->setObjectName(QStringLiteral("Button1"));
+    if (!desc.banner.isEmpty()) {
+        Banner = new QLabel(desc.banner, this);
+        Banner->setObjectName(QStringLiteral("Banner"));
+        QFont f = Banner->font();
+        f.setBold(true);
+        Banner->setFont(f);
+        grid_->addWidget(Banner, 0, 0, 1, 2);
+    }
+    for (const TFieldDesc &f : desc.fields)
+        addField(f);
+    if (finish)
+        FinishLoading();
+}
+
+QWidget *TEngineDialog::addField(const TFieldDesc &f)
+{
+    QWidget *w = nullptr;
+    switch (f.kind) {
+    case TFieldKind::Edit:
+        w = new QLineEdit(this);
+        break;
+    case TFieldKind::Combo: {
+        auto *c = new QComboBox(this);
+        c->setEditable(true);
+        c->addItems(f.items);
+        c->setCurrentIndex(-1);
+        w = c;
+        break;
+    }
+    case TFieldKind::AutoCombo: {
+        auto *c = new zel::TZELAutoCombo(this);
+        c->setEditable(true);
+        c->addItems(f.items);
+        c->setCurrentIndex(-1);
+        w = c;
+        break;
+    }
+    case TFieldKind::Memo: {
+        auto *m = new QPlainTextEdit(this);
+        m->setTabChangesFocus(true);
+        m->setMinimumHeight(60);
+        w = m;
+        break;
+    }
+    case TFieldKind::Spin: {
+        auto *s = new zel::TZELSpinEdit(this);
+        s->SetMinValue(f.min);
+        s->SetMaxValue(f.max == 0 && f.min == 0 ? 10000 : f.max);
+        s->setText(QString::number(f.min));
+        w = s;
+        break;
+    }
+    case TFieldKind::FileLookup: {
+        auto *l = new zel::TZELFileLookup(this);
+        if (!f.filter.isEmpty())
+            l->Filter = f.filter;
+        w = l;
+        break;
+    }
+    case TFieldKind::ColorLookup: {
+        auto *l = new zel::TZELLookupEdit(this);
+        l->OnButton2Click = [this, l](QObject *) {
+            QColorDialog dlg(this);
+            const QColor current(l->text());
+            if (current.isValid())
+                dlg.setCurrentColor(current);
+            // Cancel keeps what the user had typed.
+            if (platform::ShowModal(&dlg) == QDialog::Accepted)
+                l->setText(HtmlColor(dlg.currentColor()));
+        };
+        w = l;
+        break;
+    }
+    case TFieldKind::FontCombo: {
+        auto *c = new zel::TZELFontCombo(this);
+        c->setEditable(true);
+        w = c;
+        break;
+    }
+    }
+    w->setObjectName(f.name);
+    if (!f.initial.isNull())
+        SetFieldText(w, f.initial);
+    else if (f.kind == TFieldKind::FontCombo)
+        SetFieldText(w, QStringLiteral("Arial"));
+    const int row = grid_->rowCount();
+    grid_->addWidget(BuddyLabel(f.label, w, this), row, 0, f.kind == TFieldKind::Memo ? Qt::AlignTop : Qt::Alignment());
+    grid_->addWidget(w, row, 1);
+    if (!f.note.isEmpty())
+        grid_->addWidget(new QLabel(f.note, this), row + 1, 1);
+    fields_.insert(f.name, w);
+    return w;
+}
+
+QPushButton *TEngineDialog::AddButton(const QString &name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    grid_->addWidget(b, grid_->rowCount(), 1, Qt::AlignLeft);
+    return b;
+}
+
+TValues TEngineDialog::Values() const
+{
+    TValues v;
+    for (auto it = fields_.constBegin(); it != fields_.constEnd(); ++it)
+        v.insert(it.key(), FieldText(it.value()));
+    return v;
+}
+
+QString TEngineDialog::Build() const { return Expand(desc_.templ, Values()); }
+
+namespace {
+
+QHash<QString, QPointer<TTagDialog>> &instances()
+{
+    static QHash<QString, QPointer<TTagDialog>> map;
+    return map;
+}
+
+} // namespace
+
+TTagDialog *Instance(const QString &className) { return instances().value(className).data(); }
+
+void SetInstance(const QString &className, TTagDialog *dialog) { instances()[className] = dialog; }
+
+TTagDialog *CreateDialog(const QString &className, QWidget *parent)
+{
+    const TDialogDesc *desc = FindDescription(className);
+    if (!desc)
+        return nullptr;
+    TTagDialog *d = nullptr;
+    if (TDialogMaker maker = BespokeMaker(className))
+        d = maker(*desc, parent);
+    else
+        d = new TEngineDialog(*desc, parent);
+    SetInstance(className, d);
+    return d;
+}
+
+} // namespace dialogs

@@ -1,0 +1,112 @@
+#pragma once
+// The dialog engine: most tag and form dialogs are a few fields and one template. Each is described once as
+// data (fields, template, hand-over); one builder makes the widgets from the description, and one pure
+// function turns the field values into text, so every dialog's output can be checked without a window.
+#include "app/dialogs/dialogbase.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <span>
+#include <vector>
+
+namespace dialogs {
+
+enum class TFieldKind {
+    Edit,        // one line
+    Combo,       // fixed items, free text allowed
+    AutoCombo,   // items completed while typing
+    Memo,        // several lines, read with CR LF
+    Spin,        // whole number with the spin button
+    FileLookup,  // edit with a browse button (filter)
+    ColorLookup, // edit whose button opens the colour dialog
+    FontCombo,   // the installed fonts, "Arial" at start
+};
+
+struct TFieldDesc {
+    QString name;  // objectName of the widget and the placeholder {name} in the template
+    QString label; // with its "&" mnemonic
+    TFieldKind kind = TFieldKind::Edit;
+    QStringList items = {};
+    QString initial = {};
+    int min = 0, max = 0; // spins: 0..0 means 0..100
+    QString filter = {};  // file lookups: "Gif Files|*.gif|All Files|*.*"
+    QString note = {};    // a line of explanation under the field
+};
+
+// How the built text reaches the active document.
+enum class TRoute {
+    Insert,     // replaces the selection at the caret
+    ReplaceAll, // replaces the whole text, still one undo step
+};
+
+struct TDialogDesc {
+    QString className; // "TBookmark": the global is the name without the T
+    QString caption;
+    QString banner; // a line above the fields; may be empty
+    std::vector<TFieldDesc> fields;
+    QString templ;    // {field} placeholders; empty for dialogs that build their own text
+    QString handOver; // the main window's hidden button that OK clicks
+    TRoute route = TRoute::Insert;
+    bool closesOnOk = true;
+    QString okName = QStringLiteral("Button1"); // objectName of the OK button
+    bool modeless = false;
+};
+
+using TValues = QHash<QString, QString>;
+
+// Every description of the engine's table.
+std::span<const TDialogDesc> Descriptions();
+const TDialogDesc *FindDescription(const QString &className);
+
+// Puts each value in for its {name} in one pass: inserted values are never scanned again, and braces
+// that name no value stay as they are.
+QString Expand(const QString &templ, const TValues &values);
+// The names the template asks for, in order of first use.
+QStringList Placeholders(const QString &templ);
+
+// A dialog built from its description. Subclasses add buttons and state and may build their own text.
+class TEngineDialog : public TTagDialog {
+    Q_OBJECT
+public:
+    explicit TEngineDialog(const TDialogDesc &desc, QWidget *parent = nullptr, bool finish = true);
+    const TDialogDesc &Desc() const { return desc_; }
+    // The text of every field as the user left it.
+    TValues Values() const;
+    QWidget *Field(const QString &name) const { return fields_.value(name); }
+    QString Build() const override;
+    // A button on a row of its own under the fields, for dialogs that work on their own widgets.
+    QPushButton *AddButton(const QString &name, const QString &caption);
+
+protected:
+    QWidget *addField(const TFieldDesc &f);
+    QLabel *Banner = nullptr;
+
+private:
+    TDialogDesc desc_;
+    QHash<QString, QWidget *> fields_;
+};
+
+// A long template or snippet shipped as a data file (snippets/<name>.txt, CR LF kept byte for byte), read
+// once; empty when the file is missing.
+QString DataText(const QString &name);
+
+// The text of a field widget the engine made.
+QString FieldText(const QWidget *field);
+void SetFieldText(QWidget *field, const QString &text);
+
+// Makes the dialog of a description (a bespoke class where one is registered) and records it as the newest
+// instance of its class.
+TTagDialog *CreateDialog(const QString &className, QWidget *parent);
+// The newest open instance of a class; null once it was closed.
+TTagDialog *Instance(const QString &className);
+void SetInstance(const QString &className, TTagDialog *dialog);
+
+// Dialogs with buttons or state of their own: the maker of a class, null when the engine alone builds it.
+using TDialogMaker = TTagDialog *(*)(const TDialogDesc &desc, QWidget *parent);
+TDialogMaker BespokeMaker(const QString &className);
+// True when the class has a description (and so a dialog).
+bool HasDialog(const QString &className);
+
+} // namespace dialogs
