@@ -197,6 +197,9 @@ QWidget *TEngineDialog::addField(const TFieldDesc &f)
     }
     case TFieldKind::ColorLookup: {
         auto *l = new zel::TZELLookupEdit(this);
+        // One button: the colour dialog.
+        l->EditButton1().SetVisible(false);
+        l->Relayout();
         l->OnButton2Click = [this, l](QObject *) {
             QColorDialog dlg(this);
             const QColor current(l->text());
