@@ -33,6 +33,15 @@ void runModal(QDialog *w)
         guard->deleteLater();
 }
 
+// A tool window whose text goes to the relay.
+template <class Window>
+void runRelaying(QWidget *owner)
+{
+    auto *w = new Window(owner);
+    w->OnInsertText = relay;
+    runModal(w);
+}
+
 const TLauncher launchers[] = {
     // Insert.
     {"HTMLStart2", "ThtmlStart"},
@@ -77,24 +86,9 @@ const TLauncher launchers[] = {
     {"HTMLCompressor1", "TCompressor", [](QWidget *owner) { runModal(new publish::TCompressor(owner)); }},
     {"FileOperator1", "TFileOperatorForm", [](QWidget *owner) { runModal(new publish::TFileOperatorForm(owner)); }},
     {"QuickEmail1", "TfrmMail", [](QWidget *owner) { runModal(new publish::TfrmMail(owner)); }},
-    {"FavoriteURLsToHTML1", "Tfavorit",
-     [](QWidget *owner) {
-         auto *w = new publish::Tfavorit(owner);
-         w->OnInsertText = relay;
-         runModal(w);
-     }},
-    {"IEHistoryURL1", "TIETOURL",
-     [](QWidget *owner) {
-         auto *w = new publish::TIETOURL(owner);
-         w->OnInsertText = relay;
-         runModal(w);
-     }},
-    {"VCard1", "TvCardForm",
-     [](QWidget *owner) {
-         auto *w = new publish::TvCardForm(owner);
-         w->OnInsertText = relay;
-         runModal(w);
-     }},
+    {"FavoriteURLsToHTML1", "Tfavorit", runRelaying<publish::Tfavorit>},
+    {"IEHistoryURL1", "TIETOURL", runRelaying<publish::TIETOURL>},
+    {"VCard1", "TvCardForm", runRelaying<publish::TvCardForm>},
     {"HDSoundRecorder1", "THDRecorder",
      [](QWidget *owner) {
          // Shown without waiting: the user records while editing.

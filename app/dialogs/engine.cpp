@@ -157,16 +157,9 @@ QWidget *TEngineDialog::addField(const TFieldDesc &f)
     case TFieldKind::Edit:
         w = new QLineEdit(this);
         break;
-    case TFieldKind::Combo: {
-        auto *c = new QComboBox(this);
-        c->setEditable(true);
-        c->addItems(f.items);
-        c->setCurrentIndex(-1);
-        w = c;
-        break;
-    }
+    case TFieldKind::Combo:
     case TFieldKind::AutoCombo: {
-        auto *c = new zel::TZELAutoCombo(this);
+        QComboBox *c = f.kind == TFieldKind::AutoCombo ? new zel::TZELAutoCombo(this) : new QComboBox(this);
         c->setEditable(true);
         c->addItems(f.items);
         c->setCurrentIndex(-1);
