@@ -174,7 +174,8 @@ void TEditForm::buildCommandMenus(QMenu *file)
                       {"AdvancedAttributes2", "Advanced Attributes..."},
                       {"IE45VisualFilters2", "IE 4/5 Visual Filters..."},
                       {"ExtendedCharacters1", "Extended Characters..."}});
-    later(insert, {{"Channel1", "Channel..."}, {"Clipart1", "Clipart..."}, {"StyleSheet2", "Style Sheet..."}});
+    later(insert, {{"Channel1", "Channel..."}, {"Clipart1", "Clipart..."}});
+    launches(insert, {{"StyleSheet2", "Style Sheet..."}});
     fixed(insert, {{"Object2", "Object", "<OBJECT></OBJECT>"}});
     insert->addSeparator();
     QMenu *forms = sub(insert, "Forms1", QStringLiteral("Forms"));
@@ -192,7 +193,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
                      {"Hidden2", "Hidden..."},
                      {"Combobox2", "Combobox..."}});
     QMenu *tables = sub(insert, "TableandList1", QStringLiteral("Table and List"));
-    later(tables, {{"Tabeleditor2", "Table Editor..."}, {"Listeditor2", "List Editor..."}});
+    launches(tables, {{"Tabeleditor2", "Table Editor..."}, {"Listeditor2", "List Editor..."}});
     tables->addSeparator();
     fixed(tables, {{"Table3", "Table", "<TABLE></TABLE>"},
                    {"TableRow2", "Table Row", "<TR></TR>"},
@@ -206,7 +207,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
                    {"Definition2", "Definition", "<DD></DD>"},
                    {"Menu2", "Menu", "<MENU></MENU>"}});
     QMenu *frames = sub(insert, "Frame1", QStringLiteral("Frame"));
-    later(frames, {{"IFrame1", "IFrame..."},
+    launches(frames, {{"IFrame1", "IFrame..."},
                    {"Frameset1", "Frameset..."},
                    {"Frame2", "Frame..."},
                    {"NOFrames1", "NOFrames..."},

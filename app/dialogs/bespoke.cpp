@@ -3,10 +3,12 @@
 #include "unit_excharacters.h"
 #include "unit_farve.h"
 #include "unit_filter.h"
+#include "unit_frames.h"
 #include "unit_insert.h"
 #include "unit_link.h"
 #include "unit_picture.h"
 #include "unit_search.h"
+#include "unit_table.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -60,6 +62,11 @@ const Maker makers[] = {
     {"TSearch", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TSearch(d, parent); }},
     {"TLinkCombobox", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TLinkCombobox(d, parent); }},
     {"TFormCombobox", makeFormCombobox},
+    {"TFrameset", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TFrameset(d, parent); }},
+    {"Ttable", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new Ttable(d, parent); }},
+    {"TList", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TList(d, parent); }},
+    {"TWindowOpen", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TWindowOpen(d, parent); }},
+    {"TStyle", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TStyle(d, parent); }},
 };
 
 } // namespace

@@ -154,6 +154,134 @@ std::vector<TDialogDesc> build()
         t.push_back(d);
     }
 
+    // Frames.
+    {
+        auto start = [](TFieldDesc f, const char *value) {
+            f.initial = QString::fromLatin1(value);
+            return f;
+        };
+        t.push_back(dialog("TIFrame", "IFrame", "Insert a IFrame - IE Only",
+                           {edit("Name", "&Name:"), file("URL", "&URL:"), start(spin("Width", "&Width (%):"), "20"),
+                            start(spin("Height", "&Height (%):"), "20")},
+                           R"(<IFRAME NAME="{Name}" WIDTH="{Width}%" HEIGHT="{Height}%" SRC="{URL}"></IFRAME>)", "Knap_IFrame"));
+        t.push_back(dialog("TFrame", "Frame", "Insert a Frame",
+                           {edit("Name", "&Name:"), file("URL", "&URL:"), combo("Scrolling", "&Scrolling:", {"YES", "NO", "AUTO"}),
+                            start(spin("Border", "&Border:"), "1"), start(spin("Margin Width", "Margin &Width (%):"), "100"),
+                            start(spin("Margin Height", "Margin &Height (%):"), "100")},
+                           R"(<FRAME NAME="{Name}" SRC="{URL}" MARGINWIDTH="{Margin Width}%" MARGINHEIGHT="{Margin Height}%" FRAMEBORDER="{Border}" SCROLLING="{Scrolling}">)",
+                           "Knap_Frame"));
+        t.push_back(dialog("TNOFRAMES", "No Frames", "Insert No Frames Tag", {memo("Memo1", "&Text:")},
+                           "<NOFRAMES>{Memo1}</NOFRAMES>", "Knap_NoFrames"));
+        t.push_back(dialog("TBaseTarget", "Base Target", "Insert a base target - use with frames",
+                           {combo("Base Target", "&Base Target:", {"_blank", "_self", "_parent", "_top"})},
+                           R"(<BASE TARGET="{Base Target}">)", "Knap_BaseTarget"));
+        // Builds its own text: with neither Rows nor Cols chosen there is nothing to build.
+        t.push_back(dialog("TFrameset", "Frameset", "Insert a Frameset", {}, "", "Knap_Frameset"));
+    }
+    // Tables and lists: the cells come from a grid, so each builds its own text.
+    {
+        auto count = [](const char *name, const char *label) {
+            TFieldDesc f = spin(name, label, 1, 10000);
+            f.initial = QStringLiteral("1");
+            return f;
+        };
+        TFieldDesc width = spin("Width", "&Width (%):", 0, 10000);
+        width.initial = QStringLiteral("100");
+        t.push_back(dialog("Ttable", "Table", "Insert a Table",
+                           {count("How many cols ?", "How many &cols ?"), count("How many rows ?", "How many &rows ?"),
+                            spin("Border", "&Border:"), width, spin("Cellpadding", "Cell&padding:"),
+                            spin("Cellspacing", "Cell&spacing:"),
+                            combo("Align", "&Align:", {"TOP", "MIDDLE", "RIGHT", "LEFT", "TEXT", "TOPBASELINE", "ABSMIDDLE", "ABSBOTTOM"}),
+                            color("Color", "C&olor:")},
+                           "", "Knap_Table"));
+        t.push_back(dialog("TList", "List", "Insert a List",
+                           {count("How many Items do you want ?", "How many &Items do you want ?"),
+                            combo("Numbering", "&Numbering:", {"1", "a", "A", "i", "I"}),
+                            combo("Bullet", "&Bullet:", {"disc", "square ", "circle"})},
+                           "", "Knap_List"));
+    }
+    // Style sheet: one rule, every declaration on a line of its own, written even when empty.
+    {
+        const QStringList sizes{"xx-large", "x-large", "large", "larger", "medium", "small", "smaller", "x-small", "xx-small"};
+        const QStringList units{"pt", "cm", "pt", "ex", "pt", "in", "mm", "pc", "px"};
+        const QStringList borders{"dotted", "dashed", "solid", "double", "groove", "ridge", "inset", "outset"};
+        std::vector<TFieldDesc> f;
+        QString body = QStringLiteral("<STYLE>{Element / Target} {\r\n");
+        auto line = [&body](const char *property, const QString &value) {
+            body += QStringLiteral("      ") + QLatin1String(property) + QStringLiteral(": ") + value + QStringLiteral("\r\n");
+        };
+        auto plain = [&](const char *property, TFieldDesc field) {
+            line(property, QLatin1Char('{') + field.name + QLatin1Char('}'));
+            f.push_back(std::move(field));
+        };
+        // A length: its value and, directly after it, its unit.
+        auto length = [&](const char *property, TFieldDesc value) {
+            const QString unit = value.name + QStringLiteral(" unit");
+            line(property, QLatin1Char('{') + value.name + QStringLiteral("}{") + unit + QLatin1Char('}'));
+            f.push_back(combo(unit.toUtf8().constData(), "", units));
+            f.insert(f.end() - 1, std::move(value));
+        };
+        f.push_back(combo("Element / Target", "&Element / Target:",
+                          {"A", "A:LINK", "A:VISITED", "ADDRESS", "B", "BIG", "BLOCKQUOTE", "BODY", "CITE", "CODE", "COMMENT",
+                           "DFN", "DIV", "EM", "H1", "H2", "H3", "H4", "H5", "H6", "HR", "I", "KBD", "LI", "LISTING", "MULTICOL",
+                           "OL", "P", "PRE", "SAMP", "SMALL", "SPAN", "STRIKE", "STRONG", "SUB", "SUP", "TABLE", "TD", "TR",
+                           "TT", "U", "UL", "VAR"}));
+        plain("font-family", font("Font Family", "Font &Family:"));
+        length("font-size", combo("Size", "&Size:", sizes));
+        plain("font-weight", combo("Font Weight", "Font &Weight:", {"light", "medium", "bold"}));
+        plain("font-style", combo("Font Style", "Font St&yle:", {"italic", "none", "normal", "oblique", "small-caps"}));
+        plain("cursor", combo("Cursor", "&Cursor:",
+                              {"auto", "crosshair", "default", "hand", "move", "e-resize", "ne-resize", "nw-resize",
+                               "n-resize", "se-resize", "sw-resize", "w-resize", "text", "wait"}));
+        plain("color", color("Text Color", "&Text Color:"));
+        plain("background", color("Background Color", "&Background Color:"));
+        plain("text-transform", combo("Transform", "T&ransform:", {"capitalize", "uppercase", "lowercase", "none"}));
+        plain("text-decoration", combo("Text Decoration", "Text &Decoration:", {"none", "underline", "line-through "}));
+        plain("text-align", combo("Text Align", "Text &Align:", {"left", "center", "right", "justify"}));
+        length("text-indent", combo("Text Indent", "Text &Indent:", sizes));
+        length("line-height", combo("Line Height", "&Line Height:", sizes));
+        length("margin-top", combo("Margin Top", "Margin &Top:", sizes));
+        length("margin-bottom", combo("Margin Bottom", "Margin &Bottom:", sizes));
+        length("margin-left", combo("Margin Left", "Margin &Left:", sizes));
+        length("margin-right", combo("Margin Right", "Margin &Right:", sizes));
+        length("padding", combo("Padding", "&Padding:", sizes));
+        plain("border-top", combo("Border Top", "Border T&op:", borders));
+        plain("border-bottom", combo("Border Bottom", "Border Bo&ttom:", borders));
+        plain("border-left", combo("Border Left", "Border L&eft:", borders));
+        plain("border-right", combo("Border Right", "Border R&ight:", borders));
+        plain("position", combo("Position Type", "Position &Type:", {"relative", "absolute", "static"}));
+        length("left", edit("Left", "&Left:"));
+        length("top", edit("Top", "&Top:"));
+        length("width", edit("Width", "&Width:"));
+        length("height", edit("Height", "&Height:"));
+        plain("z-order", edit("Z-Order", "&Z-Order:"));
+        plain("overflow", combo("Overflow", "O&verflow:", {"visible", "hidden", "scroll", "auto"}));
+        body += QStringLiteral("}  </STYLE>\r\n");
+        t.push_back(dialog("TStyle", "Style Sheet", "Insert a Style Sheet", std::move(f), body.toUtf8().constData(), "Knap_Style"));
+    }
+
+    // Builders of the JavaScript editor: their text goes to the editor's caret, never to the document.
+    {
+        t.push_back(dialog("TGetCookie", "Calling - Get Cookie", "Insert Get Cookie Function",
+                           {edit("Name of Cookie", "&Name of Cookie:")}, R"(var newCookie = GetCookie("{Name of Cookie}");)",
+                           "Knap_GetCookie"));
+        t.push_back(dialog("TDeleteCookie", "Calling - Delete Cookie", "Delete a Cookie...",
+                           {edit("Name of Cookie", "&Name of Cookie:")}, R"(DeleteCookie("{Name of Cookie}");)",
+                           "Knap_DeleteCookie"));
+        t.push_back(dialog("TSetCookie", "Set Cookie", "Insert a Set Cookie Function",
+                           {edit("Cookie Name", "Cookie &Name:"), edit("Cookie Value", "Cookie &Value:"),
+                            spin("Cookie Days", "Cookie &Days:", 0, 10000)},
+                           "var expDate = new Date()\r\n"
+                           "expDate.setTime(expDate.getTime() + ({Cookie Days}*24*60*60*1000))\r\n"
+                           R"(SetCookie ("{Cookie Name}","{Cookie Value}",expDate))",
+                           "Knap_SetCookie"));
+        TFieldDesc w = spin("Width", "&Width:", 0, 10000), h = spin("Height", "&Height:", 0, 10000);
+        w.initial = h.initial = QStringLiteral("100");
+        // The features come from the check boxes the dialog adds.
+        t.push_back(dialog("TWindowOpen", "Window.Open()", "Add a window.open()...Function",
+                           {edit("URL", "&URL:"), edit("Window Title", "Window &Title:"), w, h}, "", "Knap_WindowOpen"));
+    }
+
     // Dialogs with widgets of their own (bespoke.cpp): the fields here are the ones they share with the rest.
     t.push_back(dialog("TFarve1", "Color", "Insert a Color Value", {edit("HTML Value", "&HTML Value:")}, "{HTML Value}",
                        "Knap_Farve"));

@@ -1,0 +1,174 @@
+#include "unit_table.h"
+
+#include "app/preview/previewhtml.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/fileio.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+
+namespace dialogs {
+
+namespace {
+const QString crlf = QStringLiteral("\r\n");
+const QString cellIndent = QStringLiteral("         "); // nine blanks
+} // namespace
+
+int CountOf(const QString &typed)
+{
+    bool ok = false;
+    const int n = typed.trimmed().toInt(&ok);
+    return ok && n > 1 ? n : 1;
+}
+
+QString TableText(const TValues &a, const QList<QStringList> &rows)
+{
+    QString s;
+    s += QStringLiteral(R"(<TABLE BORDER="%1" ALIGN="%2" WIDTH="%3%" CELLPADDING="%4"  CELLSPACING="%5" BGCOLOR="%6">)")
+             .arg(a.value(QStringLiteral("Border")), a.value(QStringLiteral("Align")), a.value(QStringLiteral("Width")),
+                  a.value(QStringLiteral("Cellpadding")), a.value(QStringLiteral("Cellspacing")),
+                  a.value(QStringLiteral("Color")));
+    s += crlf;
+    for (const QStringList &row : rows) {
+        s += QStringLiteral("<tr>") + crlf;
+        for (const QString &cell : row)
+            s += cellIndent + QStringLiteral("<TD>") + cell + QStringLiteral("</TD>") + crlf;
+        s += QStringLiteral("</TR>") + crlf;
+    }
+    return s + QStringLiteral("</TABLE>");
+}
+
+QString ListText(bool ordered, const QString &type, const QStringList &items)
+{
+    const QString tag = ordered ? QStringLiteral("OL") : QStringLiteral("UL");
+    QString s = QStringLiteral("<%1 TYPE=\"%2\">").arg(tag, type) + crlf;
+    for (const QString &item : items)
+        s += cellIndent + QStringLiteral("<LI>") + item + QStringLiteral("</LI>") + crlf;
+    return s + QStringLiteral("</%1>").arg(tag) + crlf;
+}
+
+TGridDialog::TGridDialog(const TDialogDesc &desc, const QString &gridTab, QWidget *parent)
+    : TEngineDialog(desc, parent, false),
+      PreviewFile(QDir::tempPath() + QStringLiteral("/kestrova_preview.htm"))
+{
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    StringGrid1 = new QTableWidget(1, 1, PageControl1);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->setMinimumSize(420, 200);
+    PreviewHTML1 = new app::TPreviewHTML(PageControl1);
+    PreviewHTML1->setObjectName(QStringLiteral("PreviewHTML1"));
+    PageControl1->addTab(StringGrid1, gridTab);
+    PageControl1->addTab(PreviewHTML1, QStringLiteral("Preview"));
+}
+
+void TGridDialog::finish()
+{
+    grid_->addWidget(PageControl1, grid_->rowCount(), 0, 1, 3);
+    // Built afresh on every turn of the tabs, whichever way.
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { UpdatePreview(); });
+    FinishLoading();
+}
+
+QList<QStringList> TGridDialog::Cells() const
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < StringGrid1->rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < StringGrid1->columnCount(); ++c) {
+            const QTableWidgetItem *item = StringGrid1->item(r, c);
+            row << (item ? item->text() : QString());
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+bool TGridDialog::UpdatePreview()
+{
+    try {
+        platform::WriteFileAtomic(PreviewFile, Build().toUtf8());
+    } catch (const platform::Error &e) {
+        platform::MessageBox(this, e.message(), windowTitle(), platform::MB_OK | platform::MB_ICONERROR);
+        return false;
+    }
+    try {
+        PreviewHTML1->Navigate(PreviewFile);
+    } catch (const platform::Error &e) {
+        platform::MessageBox(this, e.message(), windowTitle(), platform::MB_OK | platform::MB_ICONERROR);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// A count spin resizes the grid as it is typed into.
+void follow(QWidget *spin, QObject *owner, std::function<void(int)> resize)
+{
+    auto *edit = qobject_cast<QLineEdit *>(spin);
+    QObject::connect(edit, &QLineEdit::textChanged, owner, [resize](const QString &t) { resize(CountOf(t)); });
+}
+
+} // namespace
+
+Ttable::Ttable(const TDialogDesc &desc, QWidget *parent) : TGridDialog(desc, QStringLiteral("Table"), parent)
+{
+    follow(Field(QStringLiteral("How many cols ?")), this, [this](int n) { StringGrid1->setColumnCount(n); });
+    follow(Field(QStringLiteral("How many rows ?")), this, [this](int n) { StringGrid1->setRowCount(n); });
+    finish();
+}
+
+QString Ttable::Build() const { return TableText(Values(), Cells()); }
+
+TList::TList(const TDialogDesc &desc, QWidget *parent) : TGridDialog(desc, QStringLiteral("List"), parent)
+{
+    follow(Field(QStringLiteral("How many Items do you want ?")), this, [this](int n) { StringGrid1->setRowCount(n); });
+    Ordered = new QRadioButton(QStringLiteral(" Ordered"), this);
+    Ordered->setObjectName(QStringLiteral("Ordered"));
+    Unordered = new QRadioButton(QStringLiteral("Unordered"), this);
+    Unordered->setObjectName(QStringLiteral("Unordered"));
+    auto *types = new QHBoxLayout;
+    types->addWidget(Ordered);
+    types->addWidget(Unordered);
+    types->addStretch(1);
+    grid_->addLayout(types, grid_->rowCount(), 1);
+    // The numbering belongs to ordered lists, the bullet to unordered ones: only the one in use shows.
+    QWidget *numbering = Field(QStringLiteral("Numbering"));
+    QWidget *bullet = Field(QStringLiteral("Bullet"));
+    auto show = [this, numbering, bullet] {
+        const bool ordered = Ordered->isChecked();
+        numbering->setVisible(ordered);
+        bullet->setVisible(!ordered);
+        for (QWidget *f : {numbering, bullet})
+            for (QLabel *l : findChildren<QLabel *>())
+                if (l->buddy() == f)
+                    l->setVisible(f->isVisibleTo(this));
+    };
+    connect(Ordered, &QRadioButton::toggled, this, show);
+    Ordered->setChecked(true);
+    show();
+    finish();
+}
+
+QString TList::Build() const
+{
+    const bool ordered = Ordered->isChecked();
+    const QString type = FieldText(Field(ordered ? QStringLiteral("Numbering") : QStringLiteral("Bullet")));
+    QStringList items;
+    for (const QStringList &row : Cells())
+        items << row.value(0);
+    return ListText(ordered, type, items);
+}
+
+} // namespace dialogs
