@@ -220,8 +220,8 @@ void TEditForm::buildCommandMenus(QMenu *file)
 
     QMenu *script = menu("Script1", QStringLiteral("Script"));
     launches(script, {{"Applet2", "Applet..."}});
-    later(script, {{"JavaScriptEditor2", "JavaScript Editor..."},
-                   {"JavaScriptSamplesMenu", "JavaScript Samples..."},
+    launches(script, {{"JavaScriptEditor2", "JavaScript Editor..."}});
+    later(script, {{"JavaScriptSamplesMenu", "JavaScript Samples..."},
                    {"VBScriptEditor1", "VBScript Editor..."},
                    {"VBScript1", "VBScript..."}});
     script->addSeparator();

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/engine.h"
 #include "app/frameform.h"
+#include "app/scripteditor.h"
 #include "platform/dialogs.h"
 #include "tools/media/hdrecorder.h"
 #include "tools/publish/compressorform.h"
@@ -87,6 +88,15 @@ const TLauncher launchers[] = {
     {"Combobox2", "TFormCombobox"},
     // Script and Advanced.
     {"Applet2", "Tapplet"},
+    {"JavaScriptEditor2", "TJavaScript",
+     [](QWidget *owner) {
+         auto *w = new TJavaScript(owner);
+         w->OnInsertScript = [](const QString &script) {
+             if (FrameForm)
+                 FrameForm->InsertIntoActive(script);
+         };
+         runModal(w);
+     }},
     {"ASPServerVariables2", "TASP"},
     // Tools.
     {"SearchEngine3", "TSearch"},

@@ -1,0 +1,180 @@
+// The JavaScript editor as a user works it: pieces from the tree and the Script menu go to the editor's
+// caret (categories give nothing), builders ask in their real dialogs and write into the editor only,
+// find and replace report what they cannot find, Save As writes the script or reports why not, and
+// "Close and insert Script" hands the whole script over.
+#include "k5test.h"
+#include "apptest.h"
+
+#include "app/scripteditor.h"
+#include "controls/tree/zozezo.h"
+#include "controls/tree/zozezonode.h"
+#include "platform/fileio.h"
+
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+using app::TJavaScript;
+
+namespace {
+
+tree::TZozeZONode *nodeNamed(tree::TZozeZO *tree, const QString &text)
+{
+    for (int i = 0; i < tree->Items()->Count(); ++i)
+        if (tree->Items()->Item(i)->Text() == text)
+            return tree->Items()->Item(i);
+    return nullptr;
+}
+
+// A double click on a node, as the tree reports it.
+void doubleClick(TJavaScript &js, const QString &text)
+{
+    tree::TZozeZONode *node = nodeNamed(js.ZozeZO1, text);
+    QVERIFY2(node, qPrintable(text));
+    js.ZozeZO1->SetSelected(node);
+    js.ZozeZO1->OnDblClick(js.ZozeZO1);
+}
+
+QAction *item(QWidget *w, const char *name) { return w->findChild<QAction *>(QString::fromLatin1(name)); }
+
+// Fills one field of the builder that comes up and presses its OK button.
+k5test::User::Step fillBuilder(const char *field, const QString &value)
+{
+    const QString name = QString::fromLatin1(field);
+    return [name, value](QWidget *w) {
+        auto *edit = w->findChild<QLineEdit *>(name);
+        if (!edit)
+            return false;
+        edit->setFocus();
+        QTest::keyClicks(edit, value);
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
+        return true;
+    };
+}
+
+} // namespace
+
+class TestScriptEditor : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    void leavesInsertTheirSnippetsAndCategoriesNothing()
+    {
+        TJavaScript js;
+        js.show();
+        QCOMPARE(TJavaScript::Leaves().size(), 31);
+        QCOMPARE(TJavaScript::Leaves().at(28), QStringLiteral("Yahoo!"));
+        doubleClick(js, QStringLiteral("Building Blocks"));
+        QCOMPARE(js.RiloMemo1->Text(), QString());
+        doubleClick(js, QStringLiteral("Check for Netscape"));
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("if (Browser.netscape) { \r\n}"));
+        js.RiloMemo1->SelectAll();
+        doubleClick(js, QStringLiteral("Set Cookie Function"));
+        QVERIFY(js.RiloMemo1->Text().startsWith(QStringLiteral("// Function    : SetCookie\r\n// Description : Set a cookie value\r\n")));
+        js.RiloMemo1->SelectAll();
+        doubleClick(js, QStringLiteral("JavaScript Start"));
+        doubleClick(js, QStringLiteral("JavaScript End"));
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("<SCRIPT LANGUAGE=\"Javascript\">\r\n<!--\r\n-->\r\n</SCRIPT>\r\n"));
+        // Every leaf has its text.
+        for (const QString &leaf : TJavaScript::Leaves())
+            QVERIFY2(!TJavaScript::SnippetOf(leaf).isEmpty(), qPrintable(leaf));
+    }
+
+    void theScriptMenuInsertsAtTheCaret()
+    {
+        TJavaScript js;
+        js.show();
+        item(&js, "Version4")->trigger();
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("if (Browser.version<4){ }"));
+        js.RiloMemo1->SelectAll();
+        item(&js, "Prompt1")->trigger();
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("prompt(\"Message Text\",\"Default Entry\")"));
+        js.RiloMemo1->SelectAll();
+        item(&js, "DocumentWrite1")->trigger();
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("document.write('Your text here')"));
+    }
+
+    void buildersWriteIntoTheEditor()
+    {
+        apptest::User user;
+        user.Then(fillBuilder("Name of Cookie", QStringLiteral("visits")));
+        TJavaScript js;
+        js.show();
+        item(&js, "CallingGetCookie1")->trigger();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("var newCookie = GetCookie(\"visits\");"));
+
+        // Cancel writes nothing.
+        apptest::User cancel;
+        cancel.Click(QStringLiteral("Cancel"));
+        item(&js, "WindowOpen1")->trigger();
+        apptest::Settle();
+        QVERIFY(cancel.Done());
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("var newCookie = GetCookie(\"visits\");"));
+    }
+
+    void findAndReplaceReportWhatIsNotThere()
+    {
+        TJavaScript js;
+        js.show();
+        js.RiloMemo1->SetSelText(QStringLiteral("a = 1; a = 2;"));
+        QVERIFY(js.ReplaceOnce(QStringLiteral("a ="), QStringLiteral("b =")));
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("b = 1; a = 2;"));
+        QVERIFY(js.ReplaceOnce(QStringLiteral("a ="), QStringLiteral("b =")));
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("b = 1; b = 2;"));
+
+        apptest::User user;
+        user.Click(QStringLiteral("OK")).Click(QStringLiteral("OK"));
+        QVERIFY(!js.ReplaceOnce(QStringLiteral("a ="), QStringLiteral("c =")));
+        QVERIFY(!js.DoFind(QStringLiteral("zzz"), true, false, false));
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts, QStringList({QStringLiteral("Could not find \"a =\""), QStringLiteral("Search string not found!")}));
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("b = 1; b = 2;"));
+    }
+
+    void saveAsWritesTheScriptOrSaysWhyNot()
+    {
+        TJavaScript js;
+        js.show();
+        js.RiloMemo1->SetSelText(QStringLiteral("alert(\"x\")"));
+        const QString path = dir.filePath(QStringLiteral("s.js"));
+        {
+            apptest::User user;
+            user.TypeFileName(path);
+            item(&js, "SaveAs1")->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(platform::ReadWholeFile(path), QByteArray("alert(\"x\")"));
+        {
+            apptest::User user;
+            user.TypeFileName(dir.filePath(QStringLiteral("no/folder/s.js"))).Click(QStringLiteral("OK"));
+            QVERIFY(!js.SaveAsClick());
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QCOMPARE(user.Texts.size(), 1);
+        }
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("alert(\"x\")"));
+    }
+
+    void closeAndInsertHandsOverTheWholeScript()
+    {
+        auto *js = new TJavaScript;
+        js->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<TJavaScript> guard(js);
+        QString handed;
+        js->OnInsertScript = [&](const QString &s) { handed = s; };
+        js->show();
+        js->RiloMemo1->SetSelText(QStringLiteral("one\r\ntwo"));
+        item(js, "CloseandinsertScript1")->trigger();
+        apptest::Settle();
+        QCOMPARE(handed, QStringLiteral("one\r\ntwo"));
+        QVERIFY(!guard);
+    }
+};
+
+K5_TEST_MAIN(TestScriptEditor)
+#include "test_scripteditor.moc"
