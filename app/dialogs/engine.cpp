@@ -59,7 +59,12 @@ QStringList Placeholders(const QString &templ)
         if (close < 0)
             break;
         const QString name = templ.mid(open + 1, close - open - 1);
-        if (!name.isEmpty() && !name.contains(QLatin1Char('{')) && !names.contains(name))
+        if (name.isEmpty() || name.contains(QLatin1Char('{'))) {
+            // A literal brace: a placeholder may still follow it, as Expand finds it.
+            i = open + 1;
+            continue;
+        }
+        if (!names.contains(name))
             names << name;
         i = close + 1;
     }

@@ -79,7 +79,10 @@ private slots:
         QCOMPARE(d->StringGrid1->rowCount(), 2);
         fill(d->StringGrid1, {{"a", "b", "c"}, {"d", "", "f"}});
         // Fewer columns drop the last one's cells.
-        type(d->Field(QStringLiteral("How many cols ?")), QStringLiteral("2"));
+        // The user selects the 3 and types 2 over it.
+        auto *cols = qobject_cast<QLineEdit *>(d->Field(QStringLiteral("How many cols ?")));
+        cols->selectAll();
+        QTest::keyClicks(cols, QStringLiteral("2"));
         QCOMPARE(d->StringGrid1->columnCount(), 2);
         type(d->Field(QStringLiteral("Border")), QStringLiteral("1"));
         type(d->Field(QStringLiteral("Width")), QStringLiteral("50"));

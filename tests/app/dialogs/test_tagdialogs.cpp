@@ -150,6 +150,9 @@ private slots:
         QCOMPARE(Expand(QStringLiteral("f(){ {A} }"), v), QStringLiteral("f(){ {B} }"));
         QCOMPARE(Expand(QStringLiteral("{{A}} {C} {"), v), QStringLiteral("{{B}} {C} {"));
         QCOMPARE(Placeholders(QStringLiteral("<{A} {B}>{A}")), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
+        // A literal brace before a placeholder hides it from neither.
+        QCOMPARE(Placeholders(QStringLiteral("p { {A} }")), QStringList({QStringLiteral("A")}));
+        QCOMPARE(Expand(QStringLiteral("p { {A} }"), v), QStringLiteral("p { {B} }"));
     }
 
     void everyTemplateMatchesItsFields()
