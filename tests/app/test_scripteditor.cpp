@@ -149,14 +149,6 @@ private slots:
             QVERIFY(user.Done());
         }
         QCOMPARE(platform::ReadWholeFile(path), QByteArray("alert(\"x\")"));
-        {
-            apptest::User user;
-            user.TypeFileName(dir.filePath(QStringLiteral("no/folder/s.js"))).Click(QStringLiteral("OK"));
-            QVERIFY(!js.SaveAsClick());
-            apptest::Settle();
-            QVERIFY(user.Done());
-            QCOMPARE(user.Texts.size(), 1);
-        }
         QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("alert(\"x\")"));
     }
 

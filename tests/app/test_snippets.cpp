@@ -134,13 +134,15 @@ server.serve_forever()
         QStringList files = QDir(QStringLiteral(K5_SOURCE_DIR "/data/snippets")).entryList(QDir::Files);
         for (QString &f : files)
             f.chop(4);
-        QStringList sorted = names;
-        sorted.sort();
-        files.sort();
-        QCOMPARE(sorted, files);
-        for (const QString &name : names) {
+        // Every snippet the menus name has its file; every file shipped there (the script editor's too)
+        // is held to the same form.
+        for (const QString &name : names)
+            QVERIFY2(files.contains(name), qPrintable(name));
+        for (const QString &name : files) {
             const QByteArray bytes = k5test::ReadFile(snippetFile(name));
-            QVERIFY2(bytes.endsWith("\r\n"), qPrintable(name));
+            // A menu's snippet ends its last line, so what follows it starts a line of its own.
+            if (names.contains(name))
+                QVERIFY2(bytes.endsWith("\r\n"), qPrintable(name));
             QVERIFY2(bytes.count('\n') == bytes.count("\r\n") && bytes.count('\r') == bytes.count("\r\n"), qPrintable(name));
             QStringDecoder utf8(QStringDecoder::Utf8);
             const QString text = utf8.decode(bytes);
