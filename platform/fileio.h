@@ -7,7 +7,10 @@ namespace platform {
 // Reads a whole file; raises FileError when it cannot be opened or read.
 QByteArray ReadWholeFile(const QString &path);
 // Writes a whole file atomically (a temporary beside it, renamed over the old one); raises FileError,
-// and then the old file is untouched. Creates missing parent folders.
+// and then the old file is untouched. Creates missing parent folders. A file that existed keeps its
+// mode; a file inside the settings folder (ConfigFolder) loses every right of group and others (new
+// ones are 0600) and so do the folders between it and the settings folder, since settings may hold
+// passwords.
 void WriteFileAtomic(const QString &path, const QByteArray &bytes);
 
 } // namespace platform

@@ -21,6 +21,26 @@ QString envPath(const char *name)
     return v.isEmpty() ? QString() : QDir::cleanPath(v);
 }
 
+// Takes every right away from group and others and leaves the owner's as they are (a folder its owner
+// made read-only stays so).
+void makePrivate(const QString &path)
+{
+    // The User flags tell what this process may do, not the mode: only the Owner ones are kept.
+    const QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const QFileDevice::Permissions now = QFile::permissions(path);
+    if (now & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+               QFileDevice::WriteOther | QFileDevice::ExeOther))
+        QFile::setPermissions(path, now & owner);
+}
+
+QString configPath()
+{
+    QString conf = envPath("XDG_CONFIG_HOME");
+    if (conf.isEmpty())
+        conf = QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(conf + QStringLiteral("/kestrova5"));
+}
+
 void seed(const QString &from, const QString &to)
 {
     if (from.isEmpty() || !QFileInfo(from).isDir())
@@ -79,13 +99,33 @@ QString ConfigFolder()
 {
     QMutexLocker lock(&mutex);
     if (configFolder.isEmpty()) {
-        QString conf = envPath("XDG_CONFIG_HOME");
-        if (conf.isEmpty())
-            conf = QDir::homePath() + QStringLiteral("/.config");
-        configFolder = conf + QStringLiteral("/kestrova5");
+        configFolder = configPath();
         QDir().mkpath(configFolder);
+        makePrivate(configFolder);
     }
     return configFolder;
+}
+
+bool IsInConfigFolder(const QString &path)
+{
+    const QString root = configPath();
+    const QString clean = QDir::cleanPath(path);
+    return clean == root || clean.startsWith(root + QLatin1Char('/'));
+}
+
+bool MakePrivateFolder(const QString &path)
+{
+    const QString root = configPath();
+    QString dir = QDir::cleanPath(path);
+    if (!QDir().mkpath(dir))
+        return false;
+    // Up to the settings folder itself, never above it: the folders above belong to the user.
+    for (;;) {
+        makePrivate(dir);
+        if (dir == root || !dir.startsWith(root + QLatin1Char('/')))
+            return true;
+        dir = QFileInfo(dir).path();
+    }
 }
 
 QString TempFolder()
