@@ -1,5 +1,6 @@
 #include "smtpclient.h"
 
+#include <QFile>
 #include <curl/curl.h>
 #include <mutex>
 
@@ -128,6 +129,13 @@ int SmtpSend(const SmtpServer &server, const MailMessage &message, QString *repl
     }
     if (server.security == MailSecurity::StartTls)
         curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    const QByteArray caFile = QFile::encodeName(server.caFile);
+    if (!caFile.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+        curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+    }
     curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
     curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, rcpt);
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
@@ -152,8 +160,11 @@ int SmtpSend(const SmtpServer &server, const MailMessage &message, QString *repl
     // A read that failed midway is the attachment's fault, whatever libcurl made of it.
     if (result != CURLE_OK && mime.Error() != SUCCESS_SUCCESS)
         code = mime.Error();
+    // A refused certificate is told by libcurl; the server's last line would only be its greeting.
+    const bool tlsFault = result == CURLE_PEER_FAILED_VERIFICATION || result == CURLE_SSL_CONNECT_ERROR ||
+                          result == CURLE_SSL_CACERT_BADFILE || result == CURLE_USE_SSL_FAILED;
     if (code != SUCCESS_SUCCESS && reply)
-        *reply = QString::fromUtf8(lastLine.isEmpty() ? QByteArray(errorText) : lastLine);
+        *reply = QString::fromUtf8(lastLine.isEmpty() || tlsFault ? QByteArray(errorText) : lastLine);
     return code;
 }
 

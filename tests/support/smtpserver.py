@@ -1,7 +1,7 @@
 """A small SMTP server for tests on 127.0.0.1 that keeps every message it accepts.
 
 Usage: smtpserver.py OUTDIR [--user NAME --password WORD] [--refuse ADDRESS]... [--die-after BYTES]
-                            [--discard]
+                            [--discard] [--starttls CERT KEY | --tls CERT KEY]
 
 Each accepted message N is written to OUTDIR/N.eml (the data as received) and OUTDIR/N.env (the envelope:
 "FROM addr", then one "RCPT addr" line per recipient) and OUTDIR/N.json (the message as Python's mail parser reads it: headers
@@ -9,7 +9,8 @@ decoded, the text part, and name, type, size and MD5 of each attachment), the .e
 With --user, mail is taken only after AUTH PLAIN or LOGIN with that name and word. --refuse makes RCPT TO
 answer 550 for that address. --die-after ends the whole server once that many bytes arrived on one
 connection (a server that goes away in the middle of a message). --discard counts the data but keeps
-nothing (for large benchmark messages).
+nothing (for large benchmark messages). --starttls offers STARTTLS with that certificate and key and takes
+no mail before it; --tls speaks TLS from the first byte (implicit TLS).
 
 It binds a port the system chooses and prints "PORT n" on a line of its own once it accepts connections.
 """
@@ -21,6 +22,7 @@ import hashlib
 import json
 import logging
 import os
+import ssl
 
 from aiosmtpd.smtp import SMTP, AuthResult
 
@@ -50,6 +52,8 @@ def main():
     parser.add_argument("--refuse", action="append", default=[])
     parser.add_argument("--die-after", type=int, default=0)
     parser.add_argument("--discard", action="store_true")
+    parser.add_argument("--starttls", nargs=2, metavar=("CERT", "KEY"))
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     args = parser.parse_args()
     logging.basicConfig(level=logging.CRITICAL)
     refused = {a.lower() for a in args.refuse}
@@ -93,15 +97,23 @@ def main():
                 os._exit(3)
             super().data_received(data)
 
+    def context(pair):
+        ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        ctx.load_cert_chain(pair[0], pair[1])
+        return ctx
+
     def factory():
         kw = dict(decode_data=False, data_size_limit=None, enable_SMTPUTF8=True)
+        if args.starttls:
+            kw.update(tls_context=context(args.starttls), require_starttls=True)
         if args.user:
             kw.update(authenticator=authenticate, auth_required=True, auth_require_tls=False)
         return Server(Handler(), **kw)
 
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
-    server = loop.run_until_complete(loop.create_server(factory, "127.0.0.1", 0))
+    wrap = context(args.tls) if args.tls else None
+    server = loop.run_until_complete(loop.create_server(factory, "127.0.0.1", 0, ssl=wrap))
     print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
     loop.run_forever()
 
