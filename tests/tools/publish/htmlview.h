@@ -11,7 +11,8 @@
 namespace htmlview {
 
 struct View {
-    std::vector<std::string> nodes; // "<name a=[v] ...>", "</name>", "text: ...", "script: ...", "<!doctype>"
+    // "<name a=[v] b=[w]! ...>" (! marks a loose value), "</name>", "text: ...", "script: ...", "<!doctype>"
+    std::vector<std::string> nodes;
     std::string shown;              // the text a browser shows; '\n' where a block breaks the line
 
     bool operator==(const View &) const = default;
@@ -62,6 +63,7 @@ inline std::string Squeeze(std::string_view s)
 
 struct Attr {
     std::string name, value;
+    bool loose = false; // unquoted, yet holding a character that only a quoted value may hold
 };
 
 // Builds the view from the tokens, with a browser's default style sheet in mind.
@@ -87,7 +89,7 @@ public:
         std::string node = "<" + name;
         bool hidden = false;
         for (const Attr &a : attrs) {
-            node += " " + a.name + "=[" + a.value + "]";
+            node += " " + a.name + "=[" + a.value + (a.loose ? "]!" : "]");
             hidden = hidden || a.name == "hidden";
         }
         view.nodes.push_back(node + (selfClosing ? " />" : ">"));
@@ -524,8 +526,13 @@ private:
                     state = BeforeAttrName;
                 else if (c == '>')
                     return Emit(endTag, name, attrs, selfClosing);
-                else
+                else {
+                    // The tokenizer keeps these in the value but calls them an error, and other readers
+                    // end or split the value there (a backquote was once a quote).
+                    if (c == '"' || c == '\'' || c == '<' || c == '=' || c == '`')
+                        attrs.back().loose = true;
                     attrs.back().value += c;
+                }
                 break;
             case AfterQuoted:
                 if (Space(c))
