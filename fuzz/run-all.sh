@@ -2,7 +2,8 @@
 # Builds every fuzz target with clang-14 and runs each for a while over its seed corpus.
 # Usage: fuzz/run-all.sh [seconds per target, default 30] [target folder...]
 # New inputs go to a temporary folder, so the seed corpora in the repository stay as they are; a
-# finding is kept in build/fuzz/findings/<target>/ and makes the script fail.
+# finding is kept in build/fuzz/findings/<target>/ and makes the script fail. Files of the kind a target
+# reads that packages installed here join its seeds for the run, from a scratch copy that goes with it.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
@@ -24,6 +25,17 @@ else
   cmake --build "$build" -j "$(nproc)"
 fi
 
+# Installed files a target reads: 50 at most, picked the same way each run, small enough to keep the
+# fuzzer quick.
+installed() {
+  case "$1" in
+    compressor) find /usr/share/doc -type f \( -name '*.html' -o -name '*.htm' \) -size -16k ;;
+    ini) find /usr/share/applications /usr/share/xsessions -type f \( -name '*.desktop' -o -name '*.ini' \) \
+      -size -16k ;;
+    anicursor) find /usr/share /usr/lib -type f \( -name '*.ico' -o -name '*.cur' -o -name '*.ani' \) -size -16k ;;
+  esac 2>/dev/null | sort | shuf -n 50 --random-source=<(yes)
+}
+
 export QT_QPA_PLATFORM=offscreen
 passed=0
 failed=0
@@ -36,6 +48,13 @@ for name in "${folders[@]}"; do
     mkdir -p "$findings"
     seeds=()
     [[ -d "$here/$name/corpus" ]] && seeds+=("$here/$name/corpus")
+    mkdir "$work.installed"
+    n=0
+    while read -r file; do
+      n=$((n + 1))
+      cp "$file" "$work.installed/$n-$(basename "$file")"
+    done < <(installed "$name")
+    ((n)) && seeds+=("$work.installed")
     echo "== $target: ${seconds}s"
     if "$exe" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=4096 -print_final_stats=1 \
         -artifact_prefix="$findings/" "$work" "${seeds[@]}" >"$work.log" 2>&1; then
@@ -46,7 +65,7 @@ for name in "${folders[@]}"; do
       tail -n 60 "$work.log"
       echo "$target: FAILED (finding in $findings)"
     fi
-    rm -rf "$work" "$work.log"
+    rm -rf "$work" "$work.log" "$work.installed"
   done
 done
 echo "fuzz: $passed passed, $failed failed"

@@ -328,7 +328,7 @@ private slots:
         QCOMPARE(Difference(ani->Icons(0)->Image(), Picture(24, 24, kColours)), QString());
     }
 
-    // The fuzz seeds: cursors and icons made with icotool and found on a Debian machine, put together.
+    // The fuzz seeds: cursors and icons made with icotool and by a script of ours, put together.
     void readsTheSeedFiles()
     {
         const QString corpus = QStringLiteral(K5_SOURCE_DIR "/fuzz/anicursor/corpus/");
