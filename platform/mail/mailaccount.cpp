@@ -1,5 +1,6 @@
 #include "mailaccount.h"
 
+#include "platform/keyring/keyring.h"
 #include "platform/registry.h"
 
 namespace platform {
@@ -11,6 +12,9 @@ bool validName(const QString &name)
 {
     return !name.trimmed().isEmpty() && !name.contains(QLatin1Char('\\')) && !HasLineBreak(name);
 }
+
+// Account names are matched regardless of case, as the store does.
+QString keyringKey(const QString &name) { return QStringLiteral("Mail\\") + name.toLower(); }
 
 } // namespace
 
@@ -38,6 +42,9 @@ bool LoadMailAccount(const QString &name, MailAccount *account)
                     : a.server.security == MailSecurity::Tls ? 465 : 25;
     a.server.user = reg.ReadString(QStringLiteral("User"));
     a.server.password = reg.ReadString(QStringLiteral("Password"));
+    // A password still in the store was saved without a keyring, or by an earlier version.
+    if (a.server.password.isEmpty())
+        KeyringRead(keyringKey(name), &a.server.password);
     *account = a;
     return true;
 }
@@ -46,6 +53,9 @@ bool SaveMailAccount(const MailAccount &a)
 {
     if (!validName(a.name))
         return false;
+    // Into the keyring first: the store gives up its copy only once the keyring holds the password.
+    const bool inKeyring = a.server.password.isEmpty() ? (KeyringDelete(keyringKey(a.name)), true)
+                                                        : KeyringWrite(keyringKey(a.name), a.server.password);
     Registry reg;
     Registry::BeginUpdate();
     const bool ok = reg.OpenKey(kProfiles + QLatin1Char('\\') + a.name, true);
@@ -55,7 +65,7 @@ bool SaveMailAccount(const MailAccount &a)
         reg.WriteString(QStringLiteral("Port"), QString::number(a.server.port));
         reg.WriteString(QStringLiteral("Security"), QString::number(int(a.server.security)));
         reg.WriteString(QStringLiteral("User"), a.server.user);
-        reg.WriteString(QStringLiteral("Password"), a.server.password);
+        reg.WriteString(QStringLiteral("Password"), inKeyring ? QString() : a.server.password);
     }
     Registry::EndUpdate();
     return ok;
@@ -64,13 +74,23 @@ bool SaveMailAccount(const MailAccount &a)
 bool DeleteMailAccount(const QString &name)
 {
     Registry reg;
-    return validName(name) && reg.DeleteKey(kProfiles + QLatin1Char('\\') + name);
+    if (!validName(name) || !reg.DeleteKey(kProfiles + QLatin1Char('\\') + name))
+        return false;
+    KeyringDelete(keyringKey(name));
+    return true;
 }
 
 QString DefaultMailAccount()
 {
     Registry reg;
     return reg.OpenKeyReadOnly(kProfiles) ? reg.ReadString(QStringLiteral("DefaultProfile")) : QString();
+}
+
+QString MailPasswordPlace()
+{
+    return KeyringAvailable() ? QStringLiteral("The password is kept in the desktop's keyring.")
+                              : QStringLiteral("No keyring is running: the password is kept in the settings file, "
+                                               "which only you can read.");
 }
 
 void SetDefaultMailAccount(const QString &name)

@@ -48,6 +48,9 @@ QString IsolateEnvironment()
     setEnv("XDG_DATA_HOME", root + QStringLiteral("/data"));
     setEnv("KESTROVA_HOME", root + QStringLiteral("/program"));
     setEnv("TMPDIR", root + QStringLiteral("/tmp"));
+    // The user's own session bus would lead to the user's keyring: only a test's private bus is used.
+    if (qEnvironmentVariableIsEmpty("K5_TEST_KEYRING"))
+        setEnv("DBUS_SESSION_BUS_ADDRESS", QStringLiteral("unix:path=") + root + QStringLiteral("/no-session-bus"));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     platform::ResetFolders();

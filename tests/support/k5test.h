@@ -18,7 +18,8 @@
 namespace k5test {
 
 // Points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME, KESTROVA_HOME and TMPDIR at a fresh temporary tree and
-// returns its root. Called by K5_TEST_MAIN before the application object exists.
+// returns its root; the session bus is one that does not exist unless K5_TEST_KEYRING says the test runs
+// on a private bus with a test keyring (tests/support/withkeyring.sh). Called by K5_TEST_MAIN before the application object exists.
 QString IsolateEnvironment();
 // Empties the config and program folders between cases and forgets cached stores.
 void ResetEnvironment();

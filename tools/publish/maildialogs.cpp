@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -50,6 +51,10 @@ TMailAccountDialog::TMailAccountDialog(const MailAccount &a, QWidget *parent) : 
     edtUser = addEdit(form, QStringLiteral("&User:"), a.server.user);
     edtPassword = addEdit(form, QStringLiteral("Pass&word:"), a.server.password);
     edtPassword->setEchoMode(QLineEdit::Password);
+    lblPasswordPlace = new QLabel(MailPasswordPlace());
+    lblPasswordPlace->setObjectName(QStringLiteral("lblPasswordPlace"));
+    lblPasswordPlace->setWordWrap(true);
+    form->addRow(QString(), lblPasswordPlace);
     buttons = addButtons(this, form);
     for (QLineEdit *e : {edtName, edtSender, edtServer})
         connect(e, &QLineEdit::textChanged, this, &TMailAccountDialog::updateOk);

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QDialogButtonBox;
 class QLineEdit;
 class QSpinBox;
@@ -21,6 +22,7 @@ public:
     QLineEdit *edtName, *edtSender, *edtServer, *edtUser, *edtPassword;
     QSpinBox *spnPort;
     QComboBox *cmbSecurity;
+    QLabel *lblPasswordPlace; // where the password will be kept
     QDialogButtonBox *buttons;
 
 private:
