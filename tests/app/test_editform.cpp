@@ -208,6 +208,20 @@ private slots:
         QCOMPARE(k5test::ReadFile(blocker), QByteArray("old"));
     }
 
+    // A save replaces the file whole: a second name made before it keeps the old bytes.
+    void savingReplacesTheFileWhole()
+    {
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("linked/page.htm")), "<P>old</P>\r\n");
+        TEditForm *doc = open(path);
+        QVERIFY(doc);
+        k5test::HardLink old(path);
+        QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+        doc->InsertText(QStringLiteral("<B>new</B>"));
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(old.Bytes(), QByteArray("<P>old</P>\r\n"));
+        QVERIFY(k5test::ReadFile(path).startsWith("<B>new</B><P>old</P>"));
+    }
+
     void untitledYesWithCancelledSaveKeepsTheWindow()
     {
         frame->New1Click();

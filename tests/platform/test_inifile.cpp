@@ -102,6 +102,18 @@ private slots:
         QCOMPARE(k5test::ReadFile(p), QByteArray("[S]\r\nk=old\r\n"));
     }
 
+    // A write replaces the file whole: a second name made before it keeps the old bytes.
+    void writesReplaceTheFile()
+    {
+        const QString p = k5test::WriteFile(path(QStringLiteral("linked.ini")), "[S]\r\nk=old\r\n");
+        k5test::HardLink old(p);
+        QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+        IniFile ini(p);
+        ini.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"));
+        QCOMPARE(old.Bytes(), QByteArray("[S]\r\nk=old\r\n"));
+        QCOMPARE(k5test::ReadFile(p), QByteArray("[S]\r\nk=new\r\n"));
+    }
+
     void failedSaveThroughAFileInTheWayRaises()
     {
         // A path whose folder is a file cannot be written even by root.

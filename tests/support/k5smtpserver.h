@@ -34,7 +34,17 @@ struct DeliveredMail {
         return false;
     }
     QString Body() const { return parsed.value(QStringLiteral("body")).toString(); }
+    // Each attachment: "filename", "type", "size", "md5", "lines" (its encoded body as it came) and "defects"
+    // (what the parser found wrong in it).
     QJsonArray Attachments() const { return parsed.value(QStringLiteral("attachments")).toArray(); }
+    // What the parser found wrong anywhere in the message, by the names of its defect classes.
+    QStringList Defects() const
+    {
+        QStringList out;
+        for (const QJsonValue &d : parsed.value(QStringLiteral("defects")).toArray())
+            out << d.toString();
+        return out;
+    }
 };
 
 class SmtpServer {

@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -304,6 +306,30 @@ QString PythonServer::Output()
 {
     output_ += process_.readAll();
     return QString::fromLocal8Bit(output_);
+}
+
+HardLink::HardLink(const QString &path)
+{
+    static int made = 0;
+    const QString folder = root + QStringLiteral("/links");
+    QDir().mkpath(folder);
+    link_ = folder + QStringLiteral("/%1-%2").arg(++made).arg(QFileInfo(path).fileName());
+    QFile::remove(link_);
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(link_).constData()) != 0) {
+        error_ = QStringLiteral("cannot link %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        link_.clear();
+    }
+}
+
+HardLink::~HardLink()
+{
+    if (!link_.isEmpty())
+        QFile::remove(link_);
+}
+
+QByteArray HardLink::Bytes() const
+{
+    return link_.isEmpty() ? QByteArray() : ReadFile(link_);
 }
 
 QString WriteFile(const QString &path, const QByteArray &bytes)

@@ -127,6 +127,26 @@ private:
     quint16 port_ = 0;
 };
 
+// A second name for an existing file, made before a save over it. A save that writes a new file and
+// renames it over the old one leaves the old bytes under this name; a save that truncates and writes
+// the file in place changes them. Unlike a read-only folder this holds for root too. The name lives
+// under Root()/links, away from the file's folder, and goes with this object.
+class HardLink {
+public:
+    explicit HardLink(const QString &path);
+    ~HardLink();
+    HardLink(const HardLink &) = delete;
+    HardLink &operator=(const HardLink &) = delete;
+    // Empty when the link was made, else why not.
+    QString Error() const { return error_; }
+    // What the link holds now.
+    QByteArray Bytes() const;
+
+private:
+    QString link_;
+    QString error_;
+};
+
 // Writes a file (creating folders); returns its path.
 QString WriteFile(const QString &path, const QByteArray &bytes);
 QByteArray ReadFile(const QString &path);

@@ -5,7 +5,9 @@ Usage: smtpserver.py OUTDIR [--user NAME --password WORD] [--refuse ADDRESS]... 
 
 Each accepted message N is written to OUTDIR/N.eml (the data as received) and OUTDIR/N.env (the envelope:
 "FROM addr", then one "RCPT addr" line per recipient) and OUTDIR/N.json (the message as Python's mail parser reads it: headers
-decoded, the text part, and name, type, size and MD5 of each attachment), the .env last, so a test that sees it sees both.
+decoded, the text part, and of each attachment its name, type, size, MD5, the lines of its encoded body as they
+came and the defects the parser found in it; "defects" lists those of every part), the .env last, so a test that
+sees it sees both.
 With --user, mail is taken only after AUTH PLAIN or LOGIN with that name and word. --refuse makes RCPT TO
 answer 550 for that address. --die-after ends the whole server once that many bytes arrived on one
 connection (a server that goes away in the middle of a message). --discard counts the data but keeps
@@ -29,18 +31,23 @@ from aiosmtpd.smtp import SMTP, AuthResult
 
 def parse(data):
     msg = email.message_from_bytes(data, policy=email.policy.default)
-    out = {"headers": [[k, str(v)] for k, v in msg.items()], "attachments": [], "body": None}
+    out = {"headers": [[k, str(v)] for k, v in msg.items()], "attachments": [], "body": None, "defects": []}
     for part in msg.walk():
         if part.is_multipart():
             continue
         if part.get_content_disposition() == "attachment":
-            content = part.get_payload(decode=True)
+            raw = part.get_payload(decode=False)
+            content = part.get_payload(decode=True)  # notes what the decoder finds wrong in part.defects
             out["attachments"].append({"filename": part.get_filename(), "type": part.get_content_type(),
-                                       "size": len(content), "md5": hashlib.md5(content).hexdigest()})
+                                       "size": len(content), "md5": hashlib.md5(content).hexdigest(),
+                                       "lines": raw.splitlines() if isinstance(raw, str) else [],
+                                       "defects": [type(d).__name__ for d in part.defects]})
         elif out["body"] is None:
             out["body"] = part.get_content()
             out["charset"] = part.get_content_charset()
             out["encoding"] = part.get("Content-Transfer-Encoding")
+    for part in msg.walk():
+        out["defects"] += [type(d).__name__ for d in part.defects]
     return out
 
 

@@ -437,6 +437,14 @@ private slots:
         QCOMPARE(k5test::ReadFile(dir + QStringLiteral("text.qvl")), QByteArray("A\r\n\tB\r\n"));
         tree.SaveToFile(dir + QStringLiteral("tree.bin"), true);
         QCOMPARE(k5test::ReadFile(dir + QStringLiteral("tree.bin")), Magic + tree.Items()->WriteData());
+        {
+            // Saved over, the file is replaced whole: a second name made before keeps the old bytes.
+            k5test::HardLink old(dir + QStringLiteral("text.qvl"));
+            QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+            tree.SaveToFile(dir + QStringLiteral("text.qvl"), true);
+            QCOMPARE(old.Bytes(), QByteArray("A\r\n\tB\r\n"));
+            tree.SaveToFile(dir + QStringLiteral("text.qvl"));
+        }
 
         TZozeZO loaded;
         loaded.LoadFromFile(dir + QStringLiteral("tree.bin"));

@@ -63,7 +63,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(server_.Start());
+        QVERIFY(server_.Start({QStringLiteral("--refuse"), QStringLiteral("refused.htm")}));
         QVERIFY(plainServer_.Start({QStringLiteral("--no-mlsd")}));
     }
 
@@ -241,8 +241,12 @@ private slots:
         QCOMPARE(k5test::ReadFile(local), QByteArray("old"));
         QVERIFY(!c->GetFile("index.html", local, true));
         QCOMPARE(FtpLastError(), unsigned(ERROR_FILE_EXISTS));
+        // A file fetched over a local one replaces it whole: a second name made before keeps the old bytes.
+        k5test::HardLink old(local);
+        QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
         QVERIFY(c->GetFile("index.html", local));
         QCOMPARE(k5test::ReadFile(local).size(), 17);
+        QCOMPARE(old.Bytes(), QByteArray("old"));
         QVERIFY(!c->GetFile("index.html", k5test::Root() + QStringLiteral("/no/such/folder/x")));
         QCOMPARE(FtpLastError(), unsigned(ERROR_PATH_NOT_FOUND));
         QVERIFY(!c->PutFile(k5test::Root() + QStringLiteral("/absent"), "absent"));
@@ -259,6 +263,24 @@ private slots:
         const QString local = k5test::WriteFile(k5test::Root() + QStringLiteral("/bin.dat"), bytes);
         QVERIFY(c->PutFile(local, "/sub dir/bin.dat"));
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("sub dir/bin.dat"))), bytes);
+    }
+
+    // A server that will not take a file (5xx to STOR) fails the upload with its answer; the connection
+    // goes on.
+    void refusedUploadFails()
+    {
+        auto c = open();
+        QVERIFY(c);
+        const QString local = k5test::WriteFile(k5test::Root() + QStringLiteral("/refused.htm"), "<p>page</p>");
+        QVERIFY(!c->PutFile(local, "refused.htm"));
+        QCOMPARE(FtpLastError(), unsigned(ERROR_INTERNET_EXTENDED_ERROR));
+        QVERIFY2(FtpLastResponse().startsWith(QStringLiteral("553")), qPrintable(FtpLastResponse()));
+        QVERIFY(!QFile::exists(server_.Path(QStringLiteral("refused.htm"))));
+        QVERIFY(!c->PutFile(local, "/sub dir/refused.htm"));
+        QVERIFY(!QFile::exists(server_.Path(QStringLiteral("sub dir/refused.htm"))));
+        QVERIFY(c->PutFile(local, "taken.htm"));
+        QCOMPARE(FtpLastError(), unsigned(ERROR_SUCCESS));
+        QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("taken.htm"))), QByteArray("<p>page</p>"));
     }
 
     void fallsBackToList()

@@ -1,4 +1,5 @@
 // Bitmaps, bitmap files, JPEG pictures, the picture container's format registry and clipboard formats.
+#include "platform/error.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/clipboard.h"
 #include "platform/graphics/jpeg.h"
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QtTest>
+#include <functional>
 
 using namespace platform;
 
@@ -289,6 +291,40 @@ private slots:
         QCOMPARE(pic.Width(), 5);
         Picture::UnregisterGraphicClass(QStringLiteral("TDib"));
         QVERIFY(!Picture::GraphicFilter().contains(QStringLiteral("dib")));
+    }
+
+    // Saving over a picture replaces the file whole: a second name made before the save keeps the old
+    // bytes, for every class and through the picture container.
+    void savingOverAFileReplacesIt()
+    {
+        const QString dir = k5test::Root() + QStringLiteral("/pictures/over");
+        Bitmap b;
+        b.SetImage(sample(6, 3));
+        JpegImage jpeg;
+        jpeg.Assign(&b);
+        Picture pic;
+        pic.SetGraphic(&b);
+        const QList<std::pair<QString, std::function<void(const QString &)>>> savers = {
+            {QStringLiteral("a.bmp"), [&](const QString &p) { b.SaveToFile(p); }},
+            {QStringLiteral("a.jpg"), [&](const QString &p) { jpeg.SaveToFile(p); }},
+            {QStringLiteral("b.bmp"), [&](const QString &p) { pic.SaveToFile(p); }},
+        };
+        for (const auto &[name, save] : savers) {
+            const QString path = k5test::WriteFile(dir + QLatin1Char('/') + name, "old picture");
+            k5test::HardLink old(path);
+            QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+            save(path);
+            QCOMPARE(old.Bytes(), QByteArray("old picture"));
+            QVERIFY2(k5test::ReadFile(path).size() > 100, qPrintable(name));
+        }
+        // A save that cannot be made raises and leaves nothing behind.
+        k5test::WriteFile(dir + QStringLiteral("/plain"), "a file, not a folder");
+        try {
+            b.SaveToFile(dir + QStringLiteral("/plain/c.bmp"));
+            QFAIL("no error");
+        } catch (const FileError &) {
+        }
+        QCOMPARE(k5test::ReadFile(dir + QStringLiteral("/plain")), QByteArray("a file, not a folder"));
     }
 
     void clipboardFormatsByName()

@@ -127,6 +127,49 @@ private slots:
         QCOMPARE(att[2][QStringLiteral("size")].toInt(), 0);
     }
 
+    // Attachments of any size are base64 a parser reads without complaint: lines of at most 76
+    // characters, each a whole number of 4-character groups (the last one padded with "="), also where
+    // a line or a piece read from the file ends.
+    void attachmentsAreCleanBase64()
+    {
+        k5test::SmtpServer server;
+        QVERIFY(server.Start());
+        QTemporaryDir dir;
+        const QList<int> sizes = {1, 2, 3, 56, 57, 58, 57 * 2 + 1, 57 * 1024, 57 * 1024 + 1, 57 * 2048 + 2, 57 * 3000 + 1};
+        MailMessage m = simpleMessage();
+        QList<QByteArray> contents;
+        for (int size : sizes) {
+            QByteArray bytes(size, '\0');
+            for (int i = 0; i < size; ++i)
+                bytes[i] = char((i * 131 + size) % 256);
+            contents << bytes;
+            const QString name = QStringLiteral("a%1.bin").arg(size);
+            m.attachments << MailAttachment{k5test::WriteFile(dir.path() + QLatin1Char('/') + name, bytes), name};
+        }
+        QCOMPARE(SmtpSend(serverAt(server.Port()), m), int(SUCCESS_SUCCESS));
+        QVERIFY(server.WaitForMessages(1));
+        const k5test::DeliveredMail got = server.Messages().at(0);
+        QCOMPARE(got.Defects(), QStringList());
+        const QJsonArray att = got.Attachments();
+        QCOMPARE(att.size(), sizes.size());
+        for (int i = 0; i < sizes.size(); ++i) {
+            const QJsonObject a = att[i].toObject();
+            const QString what = QStringLiteral("%1 bytes").arg(sizes[i]);
+            QCOMPARE(a[QStringLiteral("size")].toInt(), sizes[i]);
+            QCOMPARE(a[QStringLiteral("md5")].toString(), md5(contents[i]));
+            QVERIFY2(a[QStringLiteral("defects")].toArray().isEmpty(), qPrintable(what));
+            const QJsonArray lines = a[QStringLiteral("lines")].toArray();
+            for (const QJsonValue &l : lines) {
+                const QString line = l.toString();
+                QVERIFY2(line.size() <= 76, qPrintable(what + QStringLiteral(": ") + line));
+                QVERIFY2(line.size() % 4 == 0, qPrintable(what + QStringLiteral(": ") + line));
+            }
+            QCOMPARE(lines.size(), (sizes[i] + 56) / 57); // full lines but the last
+            QVERIFY2(lines.last().toString().endsWith(QString(2 - (sizes[i] + 2) % 3, QLatin1Char('='))),
+                     qPrintable(what));
+        }
+    }
+
     // Header injection through any value that ends up in a header is refused before a connection.
     void lineBreaksInHeaderValuesAreRefused()
     {

@@ -102,6 +102,24 @@ private slots:
         QVERIFY(!QFile::exists(base + QStringLiteral("/src/two.htm")));
     }
 
+    // A copy over an existing file replaces it whole: a second name made before keeps the old bytes.
+    void copyingOverAFileReplacesIt()
+    {
+        k5test::Answerer answer;
+        const QString dst = k5test::WriteFile(base + QStringLiteral("/dst/two.htm"), "old two");
+        k5test::HardLink old(dst);
+        QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+        FileOperation op;
+        op.func = FO_COPY;
+        op.from = list({base + QStringLiteral("/src/two.htm")});
+        op.to = list({base + QStringLiteral("/dst")});
+        op.flags = FOF_SILENT | FOF_NOCONFIRMATION;
+        QCOMPARE(ShellFileOperation(op), int(FileOpOk));
+        QCOMPARE(old.Bytes(), QByteArray("old two"));
+        QCOMPARE(k5test::ReadFile(dst), QByteArray("2"));
+        QVERIFY(answer.Messages().isEmpty());
+    }
+
     void linksAreCopiedAsLinks()
     {
         k5test::Answerer answer;

@@ -493,6 +493,61 @@ private slots:
         QVERIFY(!gif.SaveBitmapAsGIF(dir.filePath("none.gif"), many, false, 0, false));
         QVERIFY(!QFile::exists(dir.filePath("none.gif")));
     }
+
+    // The graphic control block names the table entry of the transparent colour, wherever it stands.
+    void transparentColourIsTheIndexWritten()
+    {
+        QTemporaryDir dir;
+        QImage bmp(4, 2, QImage::Format_RGB32);
+        const QRgb colours[] = {qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200), qRgb(90, 90, 90)};
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x)
+                bmp.setPixel(x, y, colours[(x + y) % 4]);
+        for (const QRgb key : {colours[2], colours[3], colours[1]}) {
+            const QString path = dir.filePath("key.gif");
+            TGIFImage gif;
+            QVERIFY(gif.SaveBitmapAsGIF(path, bmp, false, key, true));
+            const QByteArray file = k5test::ReadFile(path);
+            // Header, screen, then a global table of 2^(n+1) entries and the graphic control block.
+            QVERIFY(file.size() > 13 && (uchar(file[10]) & 0x80));
+            const int entries = 2 << (uchar(file[10]) & 7);
+            const qsizetype gce = 13 + 3 * entries;
+            QVERIFY(file.size() > gce + 8);
+            QCOMPARE(file.mid(gce, 3), QByteArray("\x21\xF9\x04", 3));
+            QVERIFY(uchar(file[gce + 3]) & 1);
+            const int index = uchar(file[gce + 6]);
+            QVERIFY(index < entries);
+            const char *rgb = file.constData() + 13 + 3 * index;
+            QCOMPARE(qRgb(uchar(rgb[0]), uchar(rgb[1]), uchar(rgb[2])), key);
+            QVERIFY(gif.LoadFromFile(path));
+            TGIFFrameInfo info;
+            QVERIFY(gif.GetFrameInfo(1, info));
+            QVERIFY(info.Transparent);
+            QCOMPARE(info.TransparentColor, key);
+        }
+        // A colour the picture does not hold makes nothing transparent.
+        TGIFImage gif;
+        QVERIFY(gif.SaveBitmapAsGIF(dir.filePath("none.gif"), bmp, false, qRgb(1, 2, 3), true));
+        const QByteArray file = k5test::ReadFile(dir.filePath("none.gif"));
+        const qsizetype gce = 13 + 3 * (2 << (uchar(file[10]) & 7));
+        QCOMPARE(file.mid(gce, 3), QByteArray("\x21\xF9\x04", 3));
+        QCOMPARE(uchar(file[gce + 3]) & 1, 0);
+    }
+
+    // Saving over a file replaces it whole: a second name made before the save keeps the old bytes.
+    void savingOverAFileReplacesIt()
+    {
+        QTemporaryDir dir;
+        const QString path = writeTemp(dir, "over.gif", "old bytes");
+        k5test::HardLink old(path);
+        QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+        QImage bmp(3, 3, QImage::Format_RGB32);
+        bmp.fill(qRgb(10, 20, 30));
+        TGIFImage gif;
+        QVERIFY(gif.SaveBitmapAsGIF(path, bmp, false, 0, false));
+        QCOMPARE(old.Bytes(), QByteArray("old bytes"));
+        QVERIFY(k5test::ReadFile(path).startsWith("GIF89a"));
+    }
 };
 
 K5_TEST_MAIN(TestGifImage)

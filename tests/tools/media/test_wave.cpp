@@ -351,6 +351,23 @@ private slots:
         QCOMPARE(reader.DataSize(), 0);
     }
 
+    // A new recording saved over a file replaces it whole: a second name made before keeps the old bytes.
+    void savingOverAFileReplacesIt()
+    {
+        const QString path = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/over/take.wav"), "old sound");
+        k5test::HardLink old(path);
+        QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+        {
+            TWaveFileStream wave(path, FileMode::Create);
+            wave.SetPCMFormat(8000, 8, 1);
+            wave.Open(true);
+            wave.Write("abcd", 4);
+            wave.Complete();
+        }
+        QCOMPARE(old.Bytes(), QByteArray("old sound"));
+        QCOMPARE(QFile(path).size(), 50);
+    }
+
     void failuresKeepTheOldFileAndAreReported()
     {
         const QString dir = k5test::Root() + QStringLiteral("/tmp/old");

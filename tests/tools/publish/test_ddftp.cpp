@@ -19,6 +19,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QtTest>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace publish;
@@ -139,7 +140,7 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale::c());
-        QVERIFY(server_.Start());
+        QVERIFY(server_.Start({QStringLiteral("--refuse"), QStringLiteral("refused.htm")}));
     }
 
     void init()
@@ -577,6 +578,43 @@ private slots:
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("sub dir/one.html"))), k5test::ReadFile(one));
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("sub dir/two words.txt"))), QByteArray(1000, 'y'));
         QVERIFY(names(*f).contains(QStringLiteral("two words.txt")));
+    }
+
+    // A file the server will not take is reported as not uploaded, and the files after it still go.
+    void refusedFileIsReported()
+    {
+        auto f = make();
+        f->SetActive(true);
+        QVERIFY(f->Connect());
+        const QString refused = localFile(QStringLiteral("refused.htm"), "<p>no</p>");
+        const QString other = localFile(QStringLiteral("other.htm"), "<p>yes</p>");
+        messages_.clear();
+        QVERIFY(f->Upload(refused + QStringLiteral("\r\n") + other + QStringLiteral("\r\n")));
+        waitIdle(*f);
+        QCOMPARE(errors(), QStringList{QStringLiteral("Could not upload refused.htm (Win32 Error 12003)")});
+        QVERIFY(!QFile::exists(server_.Path(QStringLiteral("refused.htm"))));
+        QVERIFY(!names(*f).contains(QStringLiteral("refused.htm")));
+        QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("other.htm"))), QByteArray("<p>yes</p>"));
+        QVERIFY(names(*f).contains(QStringLiteral("other.htm")));
+    }
+
+    // A name beyond ASCII reaches the server as its UTF-8 bytes and is listed as it was.
+    void uploadNamesAreUtf8()
+    {
+        auto f = make();
+        f->SetActive(true);
+        QVERIFY(f->Connect());
+        const QString name = QString::fromUtf8("Übersicht é.htm");
+        const QString local = localFile(name, "<p>inhalt</p>");
+        messages_.clear();
+        QVERIFY(f->Upload(local));
+        waitIdle(*f);
+        QVERIFY2(errors().isEmpty(), qPrintable(errors().join(QLatin1Char('\n'))));
+        // The bytes on disk, as the server's file system has them.
+        const QByteArray path = QFile::encodeName(server_.Root()) + "/\xc3\x9c" "bersicht \xc3\xa9.htm";
+        QVERIFY(::access(path.constData(), F_OK) == 0);
+        QVERIFY(QDir(server_.Root()).entryList(QDir::Files).contains(name));
+        QVERIFY(names(*f).contains(name));
     }
 
     void uploadNeedsAConnection()

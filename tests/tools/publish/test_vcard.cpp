@@ -380,6 +380,19 @@ private slots:
         QCOMPARE(c.BusinessInfo.Title, QStringLiteral("a b"));
     }
 
+    // Saving over a card replaces the file whole: a second name made before the save keeps the old bytes.
+    void savingOverACardReplacesIt()
+    {
+        const QString path = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/cards/over.vcf"), "old card");
+        k5test::HardLink old(path);
+        QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+        TmsVCard c;
+        FillEverything(c);
+        c.SaveToFile(path);
+        QCOMPARE(old.Bytes(), QByteArray("old card"));
+        QCOMPARE(k5test::ReadFile(path), c.Text().toUtf8());
+    }
+
     void escapesAreReadAndWritten()
     {
         TmsVCard c;
