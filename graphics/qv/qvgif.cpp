@@ -269,6 +269,14 @@ void TGIFFrame::Assign(const TGIFFrame *source)
     disposal_ = source->disposal_;
     grayscaleDone_ = source->grayscaleDone_;
     corrupted_ = source->corrupted_;
+    // The graphic control block names the transparent entry, which the table may hold twice: the copy
+    // takes the source's, or none, never one of its own from before.
+    extensions_.removeIf([](const TExtension &e) { return e.Kind == TExtension::ekGraphicControl; });
+    for (const TExtension &e : source->extensions_)
+        if (e.Kind == TExtension::ekGraphicControl) {
+            extensions_.prepend(e);
+            break;
+        }
     for (const TExtension &e : source->extensions_)
         if (e.Kind == TExtension::ekComment && !e.Lines.isEmpty()) {
             QStringList lines;

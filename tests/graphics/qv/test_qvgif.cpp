@@ -1,6 +1,7 @@
 // The GIF picture: reading (edge cases and hostile files), writing (golden bytes, extensions, tables),
 // round trips, grayscale, clipboard and property data.
 #include "graphics/qv/qvgif.h"
+#include "graphics/qv/qvgifanimator.h"
 #include "graphics/qv/qvreduce.h"
 
 #include "platform/graphics/picture.h"
@@ -11,6 +12,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QMimeData>
+#include <QPainter>
 #include <QtTest>
 
 using namespace gfx;
@@ -490,6 +492,60 @@ private slots:
         QVERIFY(!b.Equals(a.get()));
         QVERIFY(a->Comment().isEmpty());
         QCOMPARE(b.Frames(1)->Comment(), QStringList{"frame two"});
+    }
+
+    // The transparent entry's colour may stand earlier in the table too, for opaque pixels. A copy of the
+    // frame keeps the entry the file named: it shows the same pixels transparent, in the picture and in
+    // the animated control, and writes the same index.
+    void copiesKeepTheTransparentIndex()
+    {
+        QByteArray file = header("89a", 4, 1, 2) + gce(0x01, 0, 3) + image(0, 0, 4, 1, QByteArray("\0\1\2\3", 4)) + ";";
+        file.replace(13 + 9, 3, QByteArray(table(2).mid(3, 3))); // entry 3 is entry 1's colour
+        const QRgb twin = platform::ToQRgb(entry(1)) & 0xFFFFFF;
+        auto a = read(file);
+        QCOMPARE(a->Frames(0)->TransparentIndex(), 3);
+        // How each copy shows on white: entry 1 opaque, entry 3 transparent.
+        auto shownOnWhite = [](platform::Graphic &g) {
+            QImage canvas(4, 1, QImage::Format_RGB32);
+            canvas.fill(Qt::white);
+            QPainter p(&canvas);
+            g.Draw(p, QRect(0, 0, 4, 1));
+            p.end();
+            return std::pair{canvas.pixel(1, 0) & 0xFFFFFF, canvas.pixel(3, 0) & 0xFFFFFF};
+        };
+        const auto expected = std::pair{twin, qRgb(255, 255, 255) & 0xFFFFFF};
+        QCOMPARE(shownOnWhite(*a), expected);
+
+        TGIFImage added;
+        added.AddFrame(a->Frames(0));
+        TGIFImage assigned;
+        assigned.Assign(a.get());
+        TGIFImage framed;
+        framed.AssignFrame(a->Frames(0));
+        TGIFImage overwritten;
+        overwritten.ReadGIF(header("89a", 4, 1, 2) + gce(0x01, 0, 0) + image(0, 0, 4, 1, QByteArray(4, '\0')) + ";", true);
+        overwritten.Frames(0)->Assign(a->Frames(0));
+        for (TGIFImage *copy : {&added, &assigned, &framed, &overwritten}) {
+            copy->SetFrameIndex(0);
+            QCOMPARE(copy->Frames(0)->TransparentIndex(), 3);
+            QCOMPARE(shownOnWhite(*copy), expected);
+            auto back = read(copy->WriteGIF(false));
+            QCOMPARE(back->Frames(0)->TransparentIndex(), 3);
+            QCOMPARE(shownOnWhite(*back), expected);
+            // The animated control on a white form.
+            QWidget form;
+            QPalette white = form.palette();
+            white.setColor(QPalette::Window, Qt::white);
+            form.setPalette(white);
+            form.setAutoFillBackground(true);
+            form.resize(8, 4);
+            TQvGIFAnimator anim(&form);
+            anim.SetTransparent(true);
+            anim.SetImage(copy);
+            form.show();
+            const QImage shot = form.grab().toImage();
+            QCOMPARE(std::pair(shot.pixel(1, 0) & 0xFFFFFF, shot.pixel(3, 0) & 0xFFFFFF), expected);
+        }
     }
 
     void addingFramesRaisesTheVersion()
