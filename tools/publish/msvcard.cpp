@@ -101,10 +101,10 @@ ValueEncoding ReadParams(const QStringList &params, QStringList *types)
     return encoding;
 }
 
-// The logical line that starts at lines[i]: a folded line loses its line break and the one blank or TAB
-// that starts the next line; a quoted-printable value goes on after a soft line break ("=" at the end).
-// Returns the index after the last line used.
-qsizetype JoinProperty(const QStringList &lines, qsizetype i, QString *out)
+// The logical line that starts at lines[i]: a folded line loses its line break and, unless keepBlank, the
+// one blank or TAB that starts the next line; a quoted-printable value goes on after a soft line break
+// ("=" at the end). Returns the index after the last line used.
+qsizetype JoinProperty(const QStringList &lines, qsizetype i, QString *out, bool keepBlank = false)
 {
     *out = lines.at(i);
     // The parameters stand on the first line; only its value part can end in a soft break.
@@ -118,7 +118,7 @@ qsizetype JoinProperty(const QStringList &lines, qsizetype i, QString *out)
             out->chop(1);
             out->append(next);
         } else if (!next.isEmpty() && IsBlank(next.at(0))) {
-            out->append(QStringView(next).mid(1));
+            out->append(QStringView(next).mid(keepBlank ? 0 : 1));
         } else {
             break;
         }
@@ -126,15 +126,37 @@ qsizetype JoinProperty(const QStringList &lines, qsizetype i, QString *out)
     return i;
 }
 
-QStringList Unfolded(const QStringList &lines)
+QStringList Unfolded(const QStringList &lines, bool keepBlank)
 {
     QStringList out;
     QString property;
     for (qsizetype i = 0; i < lines.size();) {
-        i = JoinProperty(lines, i, &property);
+        i = JoinProperty(lines, i, &property, keepBlank);
         out << property;
     }
     return out;
+}
+
+// A version 2.x writer folds a line only where the text has a blank, which stays part of the text; later
+// versions fold anywhere and add the blank. The version is that of the first card (a nested card is
+// another's), read before unfolding: it is never folded.
+bool FoldsKeepTheBlank(const QStringList &lines)
+{
+    int depth = 0;
+    bool seenCard = false;
+    for (const QString &line : lines) {
+        if (IsCardLine(line, kBeginCard)) {
+            ++depth;
+            seenCard = true;
+        } else if (IsCardLine(line, kEndCard)) {
+            if (--depth <= 0 && seenCard)
+                return false;
+        } else if (depth <= 1 && line.startsWith(QLatin1String("VERSION:"), Qt::CaseInsensitive)) {
+            const QStringView version = QStringView(line).mid(8).trimmed();
+            return version.startsWith(QLatin1Char('2'));
+        }
+    }
+    return false;
 }
 
 // The properties of the first card, without those of a card nested in it; all lines when there is no card.
@@ -357,10 +379,12 @@ QString WriteTypes(const TmsSet<E> &set, const char *const (&tokens)[N])
     return s;
 }
 
+// A backslash, ";" and "," are written escaped: a reader splits values at ";", and lists at ",".
 QString Escape(QString text)
 {
     text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     text.replace(QLatin1Char(';'), QLatin1String("\\;"));
+    text.replace(QLatin1Char(','), QLatin1String("\\,"));
     return text;
 }
 
@@ -494,7 +518,8 @@ QString TmsVCard::Text() const
 void TmsVCard::SetText(const QString &text)
 {
     Clear();
-    QStringList lines = FirstCard(Unfolded(platform::ToCrLf(text).split(QStringLiteral("\r\n"))));
+    const QStringList raw = platform::ToCrLf(text).split(QStringLiteral("\r\n"));
+    QStringList lines = FirstCard(Unfolded(raw, FoldsKeepTheBlank(raw)));
     TmsPropertyParser p;
     p.Lines = &lines;
     auto parse = [&p](const char *name) {

@@ -380,6 +380,65 @@ private slots:
         QCOMPARE(c.BusinessInfo.Title, QStringLiteral("a b"));
     }
 
+    // A version 2.1 writer folds a line at a blank that is part of the text: unfolding keeps it. Version
+    // 3.0 folds anywhere and adds the blank, so unfolding takes it away.
+    void version21FoldsKeepTheBlank()
+    {
+        TmsVCard c;
+        c.SetText(Card({"BEGIN:VCARD", "VERSION:2.1", "FN:Jane", " Doe", "NOTE:one", "\ttwo", "TITLE:a", "  b",
+                        "END:VCARD"}));
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("Jane Doe"));
+        QCOMPARE(c.ExplanatoryInfo.Comment, QStringList({"one\ttwo"}));
+        QCOMPARE(c.BusinessInfo.Title, QStringLiteral("a  b"));
+        c.SetText(Card({"begin:vcard", "version: 2.1 ", "FN:Jane", " Doe", "end:vcard"}));
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("Jane Doe"));
+        c.SetText(Card({"BEGIN:VCARD", "VERSION:3.0", "FN:Jane", " Doe", "NOTE:one", "\ttwo", "END:VCARD"}));
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("JaneDoe"));
+        QCOMPARE(c.ExplanatoryInfo.Comment, QStringList({"onetwo"}));
+        // The version of the card read counts, not that of a card nested in it.
+        c.SetText(Card({"BEGIN:VCARD", "VERSION:2.1", "AGENT:", "BEGIN:VCARD", "VERSION:3.0", "END:VCARD", "FN:Jane",
+                        " Doe", "END:VCARD"}));
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("Jane Doe"));
+    }
+
+    // ";" and "," in any text are written escaped, and every field reads back as it was.
+    void separatorsAreEscapedSoTheyComeBack()
+    {
+        TmsVCard c;
+        FillEverything(c);
+        const QString odd = QStringLiteral("a;b, c\\d,;");
+        c.Identification.FormattedName = QStringLiteral("Lee, Ann; Dr.");
+        c.Identification.Name.FamilyName = QStringLiteral("Lee, jr.");
+        c.Identification.Name.GivenName = odd;
+        c.DeliveryInfo.Address1.Street = QStringLiteral("Apt 5; Bldg 2, back");
+        c.DeliveryInfo.Address2.Locality = odd;
+        c.TelecomInfo.Phone2.Number = QStringLiteral("1,2;3");
+        c.BusinessInfo.Company.Name = QStringLiteral("Acme, Inc.");
+        c.BusinessInfo.Company.AUnit = QStringLiteral("R;D");
+        c.BusinessInfo.Title = QStringLiteral("Head, R&D; Europe");
+        c.BusinessInfo.Role = odd;
+        c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("Call after 10, not before; door code 5")};
+        c.ExplanatoryInfo.URL1 = QStringLiteral("http://x.example/?a=1;b=2,3");
+        CompareRoundTrip(c);
+        QCOMPARE(WrittenLine(c, QStringLiteral("NOTE")),
+                 QStringLiteral("NOTE:Call after 10\\, not before\\; door code 5"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("ORG")), QStringLiteral("ORG:Acme\\, Inc.;R\\;D"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("FN")), QStringLiteral("FN:Lee\\, Ann\\; Dr."));
+        QCOMPARE(WrittenLine(c, QStringLiteral("ROLE")), QStringLiteral("ROLE:a\\;b\\, c\\\\d\\,\\;"));
+        // Written with line breaks (quoted-printable), the escapes stay.
+        c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("one, two;\nthree")};
+        c.BusinessInfo.Title = QStringLiteral("x,\ny");
+        CompareRoundTrip(c);
+        QCOMPARE(WrittenLine(c, QStringLiteral("NOTE")),
+                 QStringLiteral("NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:one\\, two\\;=0Athree"));
+        // Saved to a file and read again, too.
+        const QString path = k5test::Root() + QStringLiteral("/tmp/cards/odd.vcf");
+        c.SaveToFile(path);
+        TmsVCard back;
+        back.LoadFromFile(path);
+        QCOMPARE(back.Text(), c.Text());
+    }
+
     // Saving over a card replaces the file whole: a second name made before the save keeps the old bytes.
     void savingOverACardReplacesIt()
     {
@@ -409,7 +468,7 @@ private slots:
         model.BusinessInfo.Company.Name = QStringLiteral("Acme, Inc.");
         QCOMPARE(WrittenLine(model, QStringLiteral("ADR")),
                  QStringLiteral("ADR:;;Apt 5\\; Bldg 2;C:\\\\new\\\\\\;;;;"));
-        QCOMPARE(WrittenLine(model, QStringLiteral("ORG")), QStringLiteral("ORG:Acme, Inc.;"));
+        QCOMPARE(WrittenLine(model, QStringLiteral("ORG")), QStringLiteral("ORG:Acme\\, Inc.;"));
         CompareRoundTrip(model);
         // Note lines are still one property with continuation lines, but a ";" in them stays.
         model.ExplanatoryInfo.Comment = QStringList{QStringLiteral("one;two"), QStringLiteral("three\\")};
