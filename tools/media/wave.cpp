@@ -201,7 +201,8 @@ void TWaveStream::Open(bool write)
                 if (stream_->read(Format(), size) != size)
                     Fail(kFormatInvalid);
                 haveFormat = true;
-            } else if (std::memcmp(chunk, "data", 4) == 0) {
+            } else if (std::memcmp(chunk, "data", 4) == 0 && !haveData) {
+                // The sound is the first data chunk; one after it is passed over like any other chunk.
                 // A recording cut short, or one streamed before its size was known (0 or 0xFFFFFFFF):
                 // the samples are the bytes present.
                 if (size > left || (size == 0 && left > 0 && !ChunkAt(pos, left)))

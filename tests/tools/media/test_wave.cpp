@@ -182,6 +182,24 @@ private slots:
         QCOMPARE(wave.Read(got, 16), 0);
     }
 
+    // A file with two data chunks holds its sound in the first; the second is not read over it.
+    void readsTheFirstOfTwoDataChunks()
+    {
+        const QByteArray fmt = Chunk("fmt ", Pcm16(1, 8000, 8));
+        for (const QByteArray &file : {Riff(fmt + Chunk("data", "first") + Chunk("data", "second!")),
+                                       Riff(fmt + Chunk("data", "first") + Chunk("LIST", "x") + Chunk("data", "2"))}) {
+            QBuffer buffer;
+            buffer.setData(file);
+            buffer.open(QIODevice::ReadOnly);
+            TWaveStream wave(&buffer);
+            wave.Open(false);
+            QCOMPARE(wave.DataSize(), 5);
+            char got[16] = {};
+            QCOMPARE(wave.Read(got, sizeof got), 5);
+            QCOMPARE(QByteArray(got), QByteArray("first"));
+        }
+    }
+
     void seeksAreClampedToTheData()
     {
         QBuffer buffer;
