@@ -3,6 +3,9 @@
 #include "controls/zel/lookupedit.h"
 #include "htmlcompressor.h"
 
+#include "platform/dialogs.h"
+
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -68,11 +71,25 @@ TCompressor::TCompressor(QWidget *owner) : QDialog(owner)
 
 void TCompressor::Button1Click()
 {
-    // No message either way: a source that cannot be read leaves the target alone.
-    if (!HTMLCompressor1->Load(Edit1->text()))
+    // A source that cannot be read, or has nothing in it, leaves the target alone; every failure says why.
+    QString why;
+    if (!HTMLCompressor1->Load(Edit1->text(), &why)) {
+        tell(why);
         return;
+    }
+    if (HTMLCompressor1->Buffer().isEmpty()) {
+        tell(QStringLiteral("The source file \"%1\" is empty: there is nothing to compress.")
+                 .arg(QDir::toNativeSeparators(Edit1->text())));
+        return;
+    }
     HTMLCompressor1->Compress();
-    HTMLCompressor1->Save(Edit2->text());
+    if (!HTMLCompressor1->Save(Edit2->text(), &why))
+        tell(why);
+}
+
+void TCompressor::tell(const QString &text)
+{
+    platform::MessageBox(this, text, windowTitle(), platform::MB_OK | platform::MB_ICONERROR);
 }
 
 } // namespace publish

@@ -25,6 +25,9 @@ public:
     THTMLCompressor *HTMLCompressor1;
 
     void Button1Click();
+
+private:
+    void tell(const QString &text);
 };
 
 } // namespace publish

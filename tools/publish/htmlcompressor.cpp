@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/fileio.h"
 
+#include <QDir>
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -990,16 +991,21 @@ private:
 
 THTMLCompressor::THTMLCompressor(QObject *owner) : QObject(owner) {}
 
-bool THTMLCompressor::Load(const QString &fileName)
+bool THTMLCompressor::Load(const QString &fileName, QString *why)
 {
     QByteArray bytes;
     try {
         bytes = platform::ReadWholeFile(fileName);
-    } catch (const platform::Error &) {
+    } catch (const platform::Error &e) {
+        if (why)
+            *why = e.message();
         return false;
     }
-    if (quint64(bytes.size()) > std::numeric_limits<quint32>::max())
+    if (quint64(bytes.size()) > std::numeric_limits<quint32>::max()) {
+        if (why)
+            *why = QStringLiteral("The file \"%1\" is larger than 4 GB.").arg(QDir::toNativeSeparators(fileName));
         return false;
+    }
     LoadFromBytes(bytes);
     return true;
 }
@@ -1029,13 +1035,18 @@ void THTMLCompressor::Compress()
     compressed_ = true;
 }
 
-bool THTMLCompressor::Save(const QString &fileName) const
+bool THTMLCompressor::Save(const QString &fileName, QString *why) const
 {
-    if (buffer_.isEmpty())
+    if (buffer_.isEmpty()) {
+        if (why)
+            *why = QStringLiteral("There is no text to save.");
         return false;
+    }
     try {
         platform::WriteFileAtomic(fileName, buffer_);
-    } catch (const platform::Error &) {
+    } catch (const platform::Error &e) {
+        if (why)
+            *why = e.message();
         return false;
     }
     return true;

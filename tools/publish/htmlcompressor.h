@@ -31,14 +31,14 @@ public:
     bool AllReturns = true; // line breaks removed (includes Returns)
     bool Webbots = true;    // "<!--webbot" tags removed by the line-break passes
 
-    // Reads the whole file; false on any file error (the old text is then kept).
-    bool Load(const QString &fileName);
+    // Reads the whole file; false on any file error (the old text is then kept), with the reason in *why.
+    bool Load(const QString &fileName, QString *why = nullptr);
     // Takes the text directly, as Load does after reading the file.
     void LoadFromBytes(const QByteArray &bytes);
     // Runs the passes once; nothing happens for an empty or already compressed text.
     virtual void Compress();
-    // Writes the text to a new file; false with no text or on a file error.
-    bool Save(const QString &fileName) const;
+    // Writes the text to a new file; false with no text or on a file error, with the reason in *why.
+    bool Save(const QString &fileName, QString *why = nullptr) const;
 
     const QByteArray &Buffer() const { return buffer_; }
     quint32 LoadedSize() const { return loadedSize_; }

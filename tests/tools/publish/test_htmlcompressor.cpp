@@ -599,33 +599,86 @@ private slots:
             QVERIFY2(w.HTMLCompressor1->property(name).toBool(), name);
     }
 
-    void windowBrowsesCompressesAndSaysNothing()
+    void windowBrowsesCompressesAndSaysWhyItCannot()
     {
         const QString dir = k5test::Root() + QStringLiteral("/tmp/window");
         const QString source = k5test::WriteFile(dir + QStringLiteral("/page.htm"), "<p>\r\n<em>x</em>  y\r\n</p>");
         const QString target = dir + QStringLiteral("/small.htm");
-        k5test::Answerer answer;
-        answer.OnModal([&](QDialog *d) {
-            auto *files = qobject_cast<QFileDialog *>(d);
-            if (!files)
-                return int(platform::mrCancel);
-            files->selectFile(source);
-            return int(platform::mrOk);
-        });
         TCompressor w;
-        w.Edit1->ClickButton1();
-        QCOMPARE(answer.ModalCount(), 1);
+        {
+            k5test::Answerer answer;
+            answer.OnModal([&](QDialog *d) {
+                auto *files = qobject_cast<QFileDialog *>(d);
+                if (!files)
+                    return int(platform::mrCancel);
+                files->selectFile(source);
+                return int(platform::mrOk);
+            });
+            w.Edit1->ClickButton1();
+            QCOMPARE(answer.ModalCount(), 1);
+            QVERIFY(answer.Messages().isEmpty());
+        }
         QCOMPARE(w.Edit1->text(), source);
         w.Edit2->setText(target);
         QTest::mouseClick(w.Button1, Qt::LeftButton);
         QCOMPARE(k5test::ReadFile(target), QByteArray("<p><em>x</em> y</p>"));
 
-        // A source that cannot be read: no target, no message.
+        // Compressed again over the target, which is replaced whole: a second name made before keeps
+        // the old bytes.
+        k5test::WriteFile(source, "<p>  new  </p>");
+        {
+            k5test::HardLink old(target);
+            QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+            QTest::mouseClick(w.Button1, Qt::LeftButton);
+            QCOMPARE(old.Bytes(), QByteArray("<p><em>x</em> y</p>"));
+            QCOMPARE(k5test::ReadFile(target), QByteArray("<p> new </p>"));
+        }
+
+        // A source that cannot be read: no target, and a message that says why.
         w.Edit1->setText(dir + QStringLiteral("/missing.htm"));
         w.Edit2->setText(dir + QStringLiteral("/none.htm"));
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        {
+            k5test::User person;
+            person.Click(QStringLiteral("OK"));
+            QTest::mouseClick(w.Button1, Qt::LeftButton);
+            k5test::Settle();
+            QVERIFY(person.Done());
+            QCOMPARE(person.Texts, QStringList{QStringLiteral("Cannot open file \"%1\". No such file or directory")
+                                                   .arg(QDir::toNativeSeparators(dir + QStringLiteral("/missing.htm")))});
+        }
         QVERIFY(!QFile::exists(dir + QStringLiteral("/none.htm")));
-        QVERIFY(answer.Messages().isEmpty());
+
+        // A result that cannot be saved (its folder is a file): the message says why.
+        const QString blocker = k5test::WriteFile(dir + QStringLiteral("/blocker"), "a file");
+        w.Edit1->setText(source);
+        w.Edit2->setText(blocker + QStringLiteral("/small.htm"));
+        {
+            k5test::User person;
+            person.Click(QStringLiteral("OK"));
+            QTest::mouseClick(w.Button1, Qt::LeftButton);
+            k5test::Settle();
+            QVERIFY(person.Done());
+            QCOMPARE(person.Texts.size(), 1);
+            const QString shown = QDir::toNativeSeparators(blocker + QStringLiteral("/small.htm"));
+            QVERIFY2(person.Texts[0].startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(shown)),
+                     qPrintable(person.Texts[0]));
+        }
+        QCOMPARE(k5test::ReadFile(blocker), QByteArray("a file"));
+
+        // An empty source gives nothing to save: the target stays as it was, and the message says so.
+        const QString empty = k5test::WriteFile(dir + QStringLiteral("/empty.htm"), QByteArray());
+        w.Edit1->setText(empty);
+        w.Edit2->setText(target);
+        {
+            k5test::User person;
+            person.Click(QStringLiteral("OK"));
+            QTest::mouseClick(w.Button1, Qt::LeftButton);
+            k5test::Settle();
+            QVERIFY(person.Done());
+            QCOMPARE(person.Texts, QStringList{QStringLiteral("The source file \"%1\" is empty: there is nothing to compress.")
+                                                   .arg(QDir::toNativeSeparators(empty))});
+        }
+        QCOMPARE(k5test::ReadFile(target), QByteArray("<p> new </p>"));
 
         w.show();
         QTest::mouseClick(w.Button2, Qt::LeftButton);
