@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTextEdit>
 #include <QToolBar>
@@ -162,11 +163,7 @@ TfrmMail::~TfrmMail()
 
 void TfrmMail::error(const QString &text)
 {
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
     MessageBox(this, text, QStringLiteral("Error"), MB_OK | MB_ICONERROR);
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
 }
 
 void TfrmMail::showEvent(QShowEvent *event)
@@ -267,14 +264,21 @@ void TfrmMail::btnSendClick()
     for (int i = 0; i < lvAttachments->count(); ++i)
         Email1->Attachment << lvAttachments->item(i)->data(Qt::UserRole).toString();
     int code = MAPI_E_FAILURE;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        code = Email1->SendMail();
-    } catch (const platform::Error &e) {
-        error(e.message());
+    QString failure;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // The wait cursor goes whatever the send does, thrown exceptions included, and before any message.
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        try {
+            code = Email1->SendMail();
+        } catch (const platform::Error &e) {
+            failure = e.message();
+        }
+    }
+    if (!failure.isNull()) {
+        error(failure);
         return;
     }
-    QApplication::restoreOverrideCursor();
     if (code != 0)
         error(QStringLiteral("MAPI Sendmail failed."));
     else

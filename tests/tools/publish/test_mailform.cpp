@@ -12,6 +12,8 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
+#include <functional>
+#include <stdexcept>
 
 using namespace publish;
 
@@ -187,6 +189,76 @@ private slots:
         f.lvAttachments->item(0)->setSelected(true);
         QTest::mouseClick(f.btnDeleteAttach, Qt::LeftButton);
         QVERIFY(!f.lvAttachments->isVisible() && !f.pnlVSplit->isVisible());
+    }
+
+    // A send that throws leaves no wait cursor behind, whatever it throws, and a cursor set by someone
+    // else stays where it was.
+    void aThrowingSendTakesItsWaitCursorAway()
+    {
+        k5test::SmtpServer server;
+        QVERIFY(server.Start());
+        k5test::UseMailServer(server.Port());
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("to@example.org"));
+        std::function<void()> fail;
+        connect(f.Email1, &TEmail::BeforeSendMail, &f, [&] {
+            QCOMPARE(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor,
+                     Qt::WaitCursor);
+            fail();
+        });
+        // Our own error is shown in the window's message box, without the wait cursor.
+        fail = [] { throw platform::Error(QStringLiteral("The hook failed.")); };
+        k5test::ModalHand hand;
+        // The cursor while the message shows, and the message.
+        QList<std::pair<Qt::CursorShape, QString>> shown;
+        auto answer = [&](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            if (!box)
+                return false;
+            const QCursor *c = QApplication::overrideCursor();
+            shown << std::pair{c ? c->shape() : Qt::ArrowCursor, box->text()};
+            for (QAbstractButton *b : box->findChildren<QAbstractButton *>())
+                if (b->isVisible() && b->text().remove(QLatin1Char('&')) == QLatin1String("OK")) {
+                    QTest::mouseClick(b, Qt::LeftButton);
+                    return true;
+                }
+            return false;
+        };
+        hand.Then(answer);
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        QCOMPARE(shown, (QList<std::pair<Qt::CursorShape, QString>>{{Qt::ArrowCursor, QStringLiteral("The hook failed.")}}));
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(f.isVisible());
+        // Anything else goes on to the program's handler, and the cursor is gone as well.
+        QStringList handled;
+        platform::Application::SetExceptionHandler(
+            [&](const std::exception &e) { handled << QString::fromUtf8(e.what()); });
+        struct Restore {
+            ~Restore()
+            {
+                platform::Application::SetExceptionHandler(nullptr);
+                while (QApplication::overrideCursor())
+                    QApplication::restoreOverrideCursor();
+            }
+        } restore;
+        fail = [] { throw std::runtime_error("out of memory, say"); };
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QCOMPARE(handled, QStringList{QStringLiteral("out of memory, say")});
+        QVERIFY(!QApplication::overrideCursor());
+        // A busy cursor of the caller's outlives the failed send.
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        fail = [] { throw platform::Error(QStringLiteral("Again.")); };
+        hand.Then(answer);
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        QCOMPARE(shown.last(), (std::pair{Qt::BusyCursor, QStringLiteral("Again.")}));
+        QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor);
+        QApplication::restoreOverrideCursor();
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(server.Messages().isEmpty());
     }
 
     void checkNamesAndAddressBook()
