@@ -149,7 +149,21 @@ private slots:
             QVERIFY(user.Done());
         }
         QCOMPARE(platform::ReadWholeFile(path), QByteArray("alert(\"x\")"));
-        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("alert(\"x\")"));
+        {
+            // Saved over it with the user's Yes, the file is replaced whole: a second name made before
+            // keeps the old bytes.
+            k5test::HardLink old(path);
+            QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+            js.RiloMemo1->SetSelText(QStringLiteral("// more\r\n"));
+            apptest::User user;
+            user.TypeFileName(path).Click(QStringLiteral("Yes"));
+            item(&js, "SaveAs1")->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QCOMPARE(old.Bytes(), QByteArray("alert(\"x\")"));
+            QCOMPARE(platform::ReadWholeFile(path), QByteArray("alert(\"x\")// more\r\n"));
+        }
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("alert(\"x\")// more\r\n"));
     }
 
     void closeAndInsertHandsOverTheWholeScript()
