@@ -174,7 +174,8 @@ void TEditForm::buildCommandMenus(QMenu *file)
                       {"AdvancedAttributes2", "Advanced Attributes..."},
                       {"IE45VisualFilters2", "IE 4/5 Visual Filters..."},
                       {"ExtendedCharacters1", "Extended Characters..."}});
-    later(insert, {{"Channel1", "Channel..."}, {"Clipart1", "Clipart..."}});
+    launches(insert, {{"Channel1", "Channel..."}});
+    later(insert, {{"Clipart1", "Clipart..."}});
     launches(insert, {{"StyleSheet2", "Style Sheet..."}});
     fixed(insert, {{"Object2", "Object", "<OBJECT></OBJECT>"}});
     insert->addSeparator();
@@ -248,9 +249,10 @@ void TEditForm::buildCommandMenus(QMenu *file)
                       {"Yahoo2", "Yahoo", "Memo9"}});
 
     QMenu *dhtml = menu("DHTML1", QStringLiteral("DHTML"));
-    later(dhtml, {{"DHTMLAnimation1", "DHTML Animation..."}, {"DHTMLSamples11", "DHTML Samples..."}});
+    launches(dhtml, {{"DHTMLAnimation1", "DHTML Animation..."}});
+    later(dhtml, {{"DHTMLSamples11", "DHTML Samples..."}});
     QMenu *assistants = sub(dhtml, "Assistants1", QStringLiteral("Assistants"));
-    later(assistants, {{"Bookmark1", "Bookmark..."},
+    launches(assistants, {{"Bookmark1", "Bookmark..."},
                        {"ColorButton1", "Color Button..."},
                        {"Marquee1", "Marquee..."},
                        {"MenuBuilder1", "Menu Builder..."},
@@ -375,7 +377,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
                    {"CSSValidator1", "CSS Validator", "https://jigsaw.w3.org/css-validator/"},
                    {"Accessibility1", "Accessibility Guidelines", "https://www.w3.org/WAI/standards-guidelines/wcag/"}});
     help->addSeparator();
-    later(help, {{"AboutKestrova1", "About..."}});
+    launches(help, {{"AboutKestrova1", "About..."}});
 
     // The editor's pop-up menu.
     PopupMenu1 = new QMenu(this);

@@ -205,6 +205,8 @@ void TFrameForm::buildHandOver()
     Button_CloseAll = button("Button_CloseAll");
     // One hidden button for each dialog's hand-over: its click builds the newest instance's text.
     for (const dialogs::TDialogDesc &d : dialogs::Descriptions()) {
+        if (d.handOver.isEmpty())
+            continue; // handed over through a relay
         auto *b = new THiddenButton(d.handOver, this);
         const QString className = d.className;
         b->OnClick = [this, className](QObject *) { HandOver(className); };

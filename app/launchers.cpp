@@ -1,6 +1,7 @@
 #include "launchers.h"
 
 #include "app/dialogs/engine.h"
+#include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
 #include "app/scripteditor.h"
 #include "platform/dialogs.h"
@@ -22,6 +23,19 @@ void relay(const QString &text)
 {
     if (FrameForm)
         FrameForm->Memo1->SetText(text);
+}
+
+// A relay of the main window by name; Memo1 when none is named.
+std::function<void(const QString &)> relayNamed(const QString &name)
+{
+    if (name.isEmpty())
+        return relay;
+    return [name](const QString &text) {
+        if (!FrameForm)
+            return;
+        if (auto *r = FrameForm->findChild<TRelay *>(name, Qt::FindDirectChildrenOnly))
+            r->SetText(text);
+    };
 }
 
 // Runs a window modally and lets it go when it closes, however it closed.
@@ -101,6 +115,33 @@ const TLauncher launchers[] = {
     // Tools.
     {"SearchEngine3", "TSearch"},
     {"LinkCombobox1", "TLinkCombobox"},
+    // DHTML.
+    {"DHTMLAnimation1", "TAnimation"},
+    {"Bookmark1", "TDHTML_Bookmark"},
+    {"ColorButton1", "TDHTML_Button"},
+    {"Marquee1", "TDHTML_Marquee"},
+    {"MenuBuilder1", "TDHTML_Menu"},
+    {"FadedDropDownMenu1", "TDHTML_DropdownMenu"},
+    {"ToolTip1", "TDHTML_Tooltip"},
+    {"SlideInMenu1", "TSlidebar"},
+    {"DragInMenuBar1", "TDragbar"},
+    {"KeybordInMenuBar1", "TKeyboardBar"},
+    {"NoRightClick1", "TNoClick"},
+    {"PrintButton1", "TPrintButton"},
+    {"PopupImage1", "TPopUpImage"},
+    {"TextType1", "TTextType"},
+    {"FadingTickerTape1", "TFadeTape"},
+    {"FullScreenWindowOpener1", "TFullScreen"},
+    {"FullChannelOpener1", "TFullWindowChannel"},
+    {"BlinkingTable1", "TDHTML_BlinkTable"},
+    {"Calculator1", "TDHTM_Calculator"},
+    {"Clock1", "Tdhtml_clock"},
+    {"Clock21", "Tdhtml_clock1"},
+    {"Credit1", "Tdhtml_credit"},
+    {"PopupMenuCreator1", "TPopupMenuCreator"},
+    {"Channel1", "TChannel"},
+    // Help.
+    {"AboutKestrova1", "TAboutBox", [](QWidget *owner) { runModal(new dialogs::TAboutBox(owner)); }},
     {"HTMLCompressor1", "TCompressor", [](QWidget *owner) { runModal(new publish::TCompressor(owner)); }},
     {"FileOperator1", "TFileOperatorForm", [](QWidget *owner) { runModal(new publish::TFileOperatorForm(owner)); }},
     {"QuickEmail1", "TfrmMail", [](QWidget *owner) { runModal(new publish::TfrmMail(owner)); }},
@@ -156,13 +197,14 @@ bool Launch(const QString &item)
     // Closed means gone: OK reads the values before the dialog closes.
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     const QString handOver = desc->handOver;
-    dialog->OnOk = [handOver] {
-        if (!FrameForm)
-            return;
-        if (auto *button = FrameForm->findChild<QPushButton *>(handOver))
-            button->click();
-    };
-    dialog->OnRelay = relay;
+    if (!handOver.isEmpty())
+        dialog->OnOk = [handOver] {
+            if (!FrameForm)
+                return;
+            if (auto *button = FrameForm->findChild<QPushButton *>(handOver))
+                button->click();
+        };
+    dialog->OnRelay = relayNamed(desc->relay);
     if (desc->modeless) {
         dialog->show();
         dialog->raise();

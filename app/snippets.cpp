@@ -8,7 +8,7 @@ QString Snippet(const QString &name) { return dialogs::DataText(name); }
 
 QStringList SnippetNames()
 {
-    return {QStringLiteral("Altavista"), QStringLiteral("Memo5"),    QStringLiteral("Memo6"),
+    return dialogs::DataNames() + QStringList{QStringLiteral("Altavista"), QStringLiteral("Memo5"),    QStringLiteral("Memo6"),
             QStringLiteral("Memo7"),     QStringLiteral("Memo8"),    QStringLiteral("Memo9"),
             QStringLiteral("Cookie1"),   QStringLiteral("Cookie2"),  QStringLiteral("Cookie3"),
             QStringLiteral("Cookie4"),   QStringLiteral("Cookie5"),  QStringLiteral("Cookie6"),

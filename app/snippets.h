@@ -10,7 +10,7 @@ namespace app {
 // The text of the snippet `name`, read once and kept; empty when its file is missing or unreadable.
 QString Snippet(const QString &name);
 
-// The names of every snippet the program ships.
+// The names of every data text the program ships: the snippets and the texts the dialogs are built from.
 QStringList SnippetNames();
 
 } // namespace app

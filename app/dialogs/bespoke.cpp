@@ -1,5 +1,7 @@
 // Dialogs that need more than fields and a template: extra buttons, state, or a text of their own.
 #include "engine.h"
+#include "unit_channel.h"
+#include "unit_dhtml.h"
 #include "unit_excharacters.h"
 #include "unit_farve.h"
 #include "unit_filter.h"
@@ -67,9 +69,13 @@ const Maker makers[] = {
     {"TList", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TList(d, parent); }},
     {"TWindowOpen", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TWindowOpen(d, parent); }},
     {"TStyle", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TStyle(d, parent); }},
+    {"TAnimation", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TAnimation(d, parent); }},
+    {"TChannel", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TChannel(d, parent); }},
 };
 
 } // namespace
+
+QStringList BespokeDataNames() { return {QStringLiteral("Animation")}; }
 
 TDialogMaker BespokeMaker(const QString &className)
 {

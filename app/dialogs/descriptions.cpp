@@ -43,6 +43,33 @@ TDialogDesc dialog(const char *cls, const char *caption, const char *banner, std
     return d;
 }
 
+// An edit that starts with the scheme of most addresses.
+TFieldDesc url(const char *name, const char *label)
+{
+    TFieldDesc f{QString::fromUtf8(name), QString::fromUtf8(label), K::Edit};
+    f.initial = QStringLiteral("http://");
+    return f;
+}
+TFieldDesc hidden(const char *name, const char *text)
+{
+    TFieldDesc f{QString::fromUtf8(name), QString(), K::Hidden};
+    f.initial = QString::fromUtf8(text);
+    return f;
+}
+// The scheme half of an address whose other half is an edit of its own.
+TFieldDesc protocol()
+{
+    TFieldDesc f{QStringLiteral("Protocol"), QStringLiteral("&Protocol:"), K::Combo,
+                 {"Http://", "File:// ", "Ftp:// ", "Gopher:// ", "Https:// ", "News: ", "Telnet: ", "Wais:"}};
+    f.initial = QStringLiteral("Http://");
+    return f;
+}
+TFieldDesc startAt(TFieldDesc f, const char *initial)
+{
+    f.initial = QString::fromUtf8(initial);
+    return f;
+}
+
 const QStringList fieldAlign{"TOP", "MIDDLE", "RIGHT", "LEFT", "TEXTTOP", "BASELINE", "ABSMIDDLE", "ABSBOTTOM"};
 const QStringList colorNames; // colour lookups start empty
 
@@ -366,6 +393,159 @@ std::vector<TDialogDesc> build()
     t.push_back(dialog("TFormCombobox", "Combobox", "Insert a Form Combobox",
                        {edit("Name", "&Name:"), spin("Size", "&Size:"), memo("Option", "&Option:")},
                        R"(<SELECT NAME="{Name}" SIZE="{Size}">{Option}</SELECT>)", "Knap_Combobox"));
+
+    // DHTML effects: their scripts and styles are data texts ({@Name}); the lines here carry the values.
+    auto dhtml = [&t](const char *cls, const char *caption, const char *banner, std::vector<TFieldDesc> fields,
+                      const char *templ, const char *relay) -> TDialogDesc & {
+        t.push_back(dialog(cls, caption, banner, std::move(fields), templ, ""));
+        t.back().relay = QString::fromLatin1(relay);
+        return t.back();
+    };
+    auto items = [](TDialogDesc &d, const char *itemTemplate, const char *addName, const char *addCaption) {
+        d.itemTemplate = QString::fromUtf8(itemTemplate);
+        d.itemList = QStringLiteral("Editor Area");
+        d.addName = QString::fromLatin1(addName);
+        d.addCaption = QString::fromLatin1(addCaption);
+    };
+    const char *const clickText = "The text the user will click on to activate this script";
+    dhtml("TDHTML_Bookmark", "Bookmark", "Insert a Bookmark Script - Works only with IE",
+          {protocol(), edit("Bookmark URL", "Bookmark &URL:"), edit("Bookmark Title", "Bookmark &Title:"),
+           edit(clickText, "T&he text the user will click on to activate this script:")},
+          "<script language=\"JavaScript1.2\">\r\n"
+          "// Made with Kestrova 5 - http://www.kestrova.example/\r\n"
+          "var bookmarkurl=\"{Protocol}{Bookmark URL}\"\r\n"
+          "var bookmarktitle=\"{Bookmark Title}\"\r\n"
+          "{@DhtmlBookmark}\r\n"
+          "<A HREF=\"javascript:addbookmark()\">{The text the user will click on to activate this script}</A>\r\n",
+          "DHTML_Memo");
+    dhtml("TDHTML_Button", "Color Button", "Insert a Color Button - Works only with IE",
+          {color("Button Start Color", "Button &Start Color:"), color("OnMouseover Color", "On&Mouseover Color:"),
+           color("OnMouseout Color", "OnMouse&out Color:"), protocol(), edit("Button URL", "Button &URL:"),
+           edit("Button Caption", "Button &Caption:")},
+          "<style>\r\n<!--\r\n.initial2{font-weight:bold;background-color:{Button Start Color}}\r\n{@DhtmlButton}"
+          "<form onMouseover=\"change('{OnMouseover Color}')\" onMouseout=\"change('{OnMouseout Color}')\">\r\n\r\n"
+          "<input type=\"button\" value=\"{Button Caption}\" class=\"initial2\" onClick=\"jumpto2('{Protocol}{Button URL}')\">\r\n"
+          "</form>\r\n",
+          "DHTML_Memo");
+    dhtml("TDHTML_Marquee", "Marquee", "Insert a Marquee Script",
+          {edit("Marquee's contents", "&Marquee's contents:"), startAt(spin("Scroll speed", "&Scroll speed:", 0, 100000), "6"),
+           startAt(spin("Width", "&Width:", 0, 100000), "300"), startAt(spin("Height", "&Height:", 0, 100000), "20")},
+          "<script language=\"JavaScript1.2\">\r\nvar marqueewidth={Width}\r\nvar marqueeheight={Height}\r\n"
+          "var speed={Scroll speed}\r\n"
+          "var marqueecontents='<font face=\"verdana\"><b>{Marquee's contents}</b></font>'\r\n{@DhtmlMarquee}",
+          "DHTML_Memo");
+    items(dhtml("TDHTML_Menu", "Menu Builder", "Insert a Menu Script",
+                {file("Image", "&Image:", "Gif Files|*.gif|JPEG Files|*.jpg;*.jpeg|All Files|*.*"), url("URL", "&URL:"),
+                 edit("Description", "&Description:"), memo("Editor Area", "&Editor Area:")},
+                "{@DhtmlMenu}<p><img src=\"{Image}\" border=\"0\"></a></p>\r\n<div id=\"Menu01\">\r\n"
+                "<table border=\"0\" bgcolor=\"White\"><tr><td><font face=\"Verdana\" size=\"2\">\r\n"
+                "{Editor Area}</tr></table></div></font>\r\n",
+                "DHTML_Memo"),
+          "<A HREF=\"{URL}\">{Description}</A><br>\r\n", "Add Item", "Add &Item");
+    items(dhtml("TDHTML_DropdownMenu", "Faded DropDown Menu", "Insert a Faded DropDown Menu",
+                {edit("Text", "&Text:"), url("URL", "&URL:"), edit("Description", "&Description:"),
+                 memo("Editor Area", "&Editor Area:")},
+                "{@DhtmlDropdownStyle}<p>{Text}</a></b></font> </span></span></layer> </ilayer> "
+                "<script language=\"JavaScript1.2\">\r\nvar enableeffect=true\r\nvar selection=new Array()\r\n"
+                "{Editor Area}{@DhtmlDropdownScript}",
+                "DHTML_Memo"),
+          "selection[{n}]='<A HREF=\"{URL}\">{Description}</A><br>'\r\n", "Add Item", "Add &Item");
+    dhtml("TDHTML_Tooltip", "Tool Tip", "Insert a Tool Tip Script",
+          {url("URL", "&URL:"), edit("Description", "&Description:"), edit("Tool Tip", "T&ool Tip:")},
+          "{@DhtmlTooltip}<A HREF=\"{URL}\" onMouseover=\"showtip2(this,event,'{Tool Tip}')\" "
+          "onMouseout=\"hidetip2()\">{Description}</A>\r\n",
+          "DHTML_Memo");
+    auto menuBar = [&](const char *cls, const char *caption, const char *banner, const char *templ) {
+        items(dhtml(cls, caption, banner,
+                    {edit("Item Caption", "Item &Caption:"), url("Item URL", "Item &URL:"),
+                     memo("Editor Area", "&Editor Area:")},
+                    templ, "Memo1"),
+              "sitems[{n}]=\"{Item Caption}\"\r\nsitemlinks[{n}]=\"{Item URL}\"\r\n", "Add", "&Add");
+    };
+    menuBar("TSlidebar", "Slide-In Menu Bar ", "Insert a left Slide-In Menu Bar - Works with IE and Netscape",
+            "{@SlidebarStyle}{@SlidebarOpen}{Editor Area}{@SlidebarClose}");
+    menuBar("TDragbar", "Drag-In Menu Bar", "Insert a left Drag-In Menu Bar: drag its edge to pull it in",
+            "{@DragbarStyle}{@DragbarOpen}{Editor Area}{@DragbarClose}");
+    menuBar("TKeyboardBar", "Keybord-In Menu Bar...", "Insert a Keybord-In Menu Bar: \"x\" opens the menu, \"z\" closes it",
+            "{@KeyboardBarStyle}{@KeyboardBarOpen}{Editor Area}{@KeyboardBarClose}");
+    items(dhtml("TFadeTape", "Fading Ticker Tape ", "Insert a Fading Ticker Tape  - Works only with IE",
+                {edit("Item Caption", "Item &Caption:"), url("Item URL", "Item &URL:"), memo("Editor Area", "&Editor Area:")},
+                "{@FadeTapeOpen}{Editor Area}{@FadeTapeScript}", "Memo1"),
+          "news[{n}]=\"<A HREF={Item URL}>{Item Caption}</A>\"\r\n", "Add", "&Add");
+    {
+        TDialogDesc &d = dhtml("TPopupMenuCreator", "Pop-up Menu Creator", "Insert a Pop-up Menu for the right mouse button",
+                               {url("URL", "&URL:"), edit("Description", "&Description:"), memo("Editor Area", "&Editor Area:")},
+                               "{@PopupMenuCreator}{Editor Area}document.writeln('</Div>')\r\ndocument.writeln('</Div>')\r\n"
+                               "document.close();\r\n}\r\n// Done Hiding-->\r\n</Script>\r\n",
+                               "Memo1");
+        items(d,
+              "document.writeln('<Div id=\"mainmenuitem{n}\" class=\"menuItem\" onmouseout=\"udspl(this.id)\" "
+              "onmouseover=\"cdspl(this.id,false)\" onclick=\"gomenu(\\'{URL}\\')\">"
+              "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;{Description}</Div>')\r\n",
+              "Add", "&Add");
+        d.firstItem = 1;
+    }
+    dhtml("TNoClick", "No right mouse click", "Insert a Script that Disables the Right Mouse Button",
+          {startAt(edit("Message", "&Message:"), "The right mouse button has been disabled")},
+          "<script language=\"JavaScript1.2\">\r\nif (document.all)\r\n"
+          "document.body.onmousedown=new Function(\"if (event.button==2)alert('{Message}')\")\r\n</script>",
+          "Memo1");
+    dhtml("TPrintButton", "Print Button", "Insert a Print Button",
+          {startAt(edit("Caption for the Print Button", "&Caption for the Print Button:"), "Print This Page")},
+          "{@PrintButton}    document.write('<form><input type=button value=\"{Caption for the Print Button}\" "
+          "name=\"Print\" onClick=\"printit()\"></form>'); \r\n}</Script>\r\n",
+          "Memo1");
+    dhtml("TPopUpImage", "Pop-up Image", "Insert a Picture that Pops up under the Mouse",
+          {file("Image URL", "&Image URL:", "Gif Files|*.gif|JPEG Files|*.jpg;*.jpeg|All Files|*.*")},
+          "{@PopUpImage}<IMG SRC=\"{Image URL}\" class=\"popshadow\">\r\n", "Memo1");
+    // The span's style holds a script entity whose braces must come through the substitution.
+    dhtml("TTextType", "Typing Text ", "Insert a Text that Types Itself", {edit("Text", "&Text:"), hidden("Entity", "&amp;{head};")},
+          "{@TextType}<span id=\"typing\" style=\"visiblity:hidden;height:2\" style=\"{Entity}\">{Text}</span>\r\n", "Memo1");
+    dhtml("TFullScreen", "Full Screen Window Opener", "Insert a Link that Opens a Full Screen Window",
+          {url("URL", "&URL:"), edit("Description", "&Description:")},
+          "<script>\r\n<!--\r\nfunction fullwin(){\r\nwindow.open(\"{URL}\",\"\",\"fullscreen,scrollbars\")\r\n}\r\n"
+          "//-->\r\n</script>\r\n<a HREF=\"javascript:fullwin()\">{Description}</a>\r\n",
+          "Memo1");
+    dhtml("TFullWindowChannel", "Channel Mode Window Opener", "Insert a Link that Opens a Channel Mode Window",
+          {url("URL", "&URL:"), edit("Description", "&Description:")},
+          "<script>\r\n<!--\r\nfunction channel(){\r\nwindow.open(\"{URL}\",\"\",\"channelmode,scrollbars\")\r\n}\r\n"
+          "//-->\r\n</script>\r\n<a HREF=\"javascript:channel()\">{Description}</a>\r\n",
+          "Memo1");
+    dhtml("TDHTML_BlinkTable", "Blink Table", "Insert a Table whose Border Blinks",
+          {memo("Blink Table Text", "&Blink Table Text:")}, "{@BlinkTableOpen}{Blink Table Text}\r\n{@BlinkTableClose}",
+          "Memo1");
+    dhtml("TDHTM_Calculator", "Calculator", "Insert a Calculator", {}, "{@Calculator}", "Memo1");
+    dhtml("Tdhtml_clock", "Clock 1", "Insert a Clock", {}, "{@Clock1}", "Memo1");
+    dhtml("Tdhtml_clock1", "Clock 2", "Insert a Clock with the Date", {}, "{@Clock2}", "Memo1");
+    // The text is closed in its box: what follows it in the page stays out of the scroller.
+    dhtml("Tdhtml_credit", "Credit", "Insert a Scrolling Credit", {memo("Text to scroll", "&Text to scroll:")},
+          "{@CreditOpen}{Text to scroll}\r\n{@CreditClose}", "Memo1");
+    {
+        TDialogDesc &d = dhtml("TAnimation", "DHTML Animation", "Insert a text animation - works only with IE...",
+                               {edit("Text to animate", "&Text to animate:"),
+                                combo("Choose Animation", "&Choose Animation:",
+                                      {"flyBottom", "flyLeft", "flyRight", "flyTop", "flyBottomLeft", "flyBottomRight",
+                                       "flyTopLeft", "flyTopRightWord", "flyBottomRightWord", "dropWord", "spiral",
+                                       "zoomIn", "zoomOut"})},
+                               "<p dynamicanimation=\"{Choose Animation}\" style=\"position: relative !important; "
+                               "left: 10000 !important\">{Text to animate}</p>\r\n",
+                               "Memo1");
+        d.modeless = true;
+    }
+
+    // The channel file: the template is the file's text; OK then links the file through knap_channel.
+    t.push_back(dialog("TChannel", "Channel", "Insert a Channel Definition File",
+                       {edit("Title", "&Title:"), memo("Abstract", "&Abstract:"), edit("Introduction Page", "&Introduction Page:"),
+                        file("Logo Image", "&Logo Image:", "Gif Files|*.gif|JPEG Files|*.jpg;*.jpeg|All Files|*.*"),
+                        file("Icon Image", "I&con Image:", "Gif Files|*.gif|Icon Files|*.ico|All Files|*.*"),
+                        edit("Base", "&Base:")},
+                       "<?XML Version=\"1.0\" Encoding=\"iso-8859-1\" ?><Channel HREF=\"{Introduction Page}\" "
+                       "BASE=\"{Base}\" SELF=\"qv_channel.cdf\">\r\n\r\n"
+                       "<A HREF=\"{Introduction Page}\"></A>\r\n<A HREF=\"{Introduction Page}\"></A>\r\n"
+                       "<Title>{Title}</Title>\r\n\r\n<Abstract>{Abstract}</Abstract>\r\n\r\n"
+                       "<Logo HREF=\"{Logo Image}\" Style=\"Image\" /> <Logo HREF=\"{Icon Image}\" Style=\"Icon\" />\r\n"
+                       "<LogTarget HREF=\"{Introduction Page}\" Method=\"Post\" Scope=\"Offline\"></LogTarget></Channel>\r\n\r\n",
+                       "knap_channel"));
     return t;
 }
 

@@ -30,6 +30,8 @@ TTagDialog::TTagDialog(const QString &caption, const QString &className, QWidget
     // Sized by its fields: no resize edge and no maximising.
     outer->setSizeConstraint(QLayout::SetFixedSize);
     QObject::connect(Button1, &QPushButton::clicked, this, [this] {
+        if (!OkAllowed())
+            return;
         if (OnOk)
             OnOk();
         HandOverOwn();

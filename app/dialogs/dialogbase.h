@@ -30,6 +30,9 @@ public:
     virtual QString Build() const { return QString(); }
     // Runs on OK after OnOk: a dialog that hands text over itself does it here (through OnRelay).
     virtual void HandOverOwn() {}
+    // Runs first on OK: a dialog with work of its own that may fail does it here; false keeps the dialog
+    // open and hands nothing over.
+    virtual bool OkAllowed() { return true; }
     // OK closes the dialog unless it stays open for further insertions.
     bool ClosesOnOk = true;
 

@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace dialogs {
@@ -68,6 +70,29 @@ QStringList Placeholders(const QString &templ)
             names << name;
         i = close + 1;
     }
+    return names;
+}
+
+TValues DataValues(const QString &templ)
+{
+    TValues v;
+    for (const QString &name : Placeholders(templ))
+        if (name.startsWith(DataMark))
+            v.insert(name, DataText(name.mid(1)));
+    return v;
+}
+
+QStringList DataNames()
+{
+    QStringList names;
+    for (const TDialogDesc &d : Descriptions())
+        for (const QString &t : {d.templ, d.itemTemplate})
+            for (const QString &name : Placeholders(t))
+                if (name.startsWith(DataMark) && !names.contains(name.mid(1)))
+                    names << name.mid(1);
+    for (const QString &name : BespokeDataNames())
+        if (!names.contains(name))
+            names << name;
     return names;
 }
 
@@ -149,10 +174,39 @@ TEngineDialog::TEngineDialog(const TDialogDesc &desc, QWidget *parent, bool fini
         Banner->setFont(f);
         grid_->addWidget(Banner, 0, 0, 1, 2);
     }
+    nextItem_ = desc.firstItem;
+    // The add button of an item list comes right under the last field an item is made of.
+    const QStringList itemFields = Placeholders(desc.itemTemplate);
+    qsizetype left = 0;
     for (const TFieldDesc &f : desc.fields)
+        left += itemFields.contains(f.name);
+    for (const TFieldDesc &f : desc.fields) {
         addField(f);
+        if (itemFields.contains(f.name) && --left == 0)
+            connect(AddButton(desc.addName, desc.addCaption), &QPushButton::clicked, this, [this] { AddItem(); });
+    }
     if (finish)
         FinishLoading();
+}
+
+void TEngineDialog::AddItem()
+{
+    auto *list = qobject_cast<QPlainTextEdit *>(Field(desc_.itemList));
+    if (!list)
+        return;
+    TValues v = Values();
+    v.insert(QStringLiteral("n"), QString::number(nextItem_++));
+    QString item = Expand(desc_.itemTemplate, v);
+    item.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QTextCursor c(list->document());
+    c.movePosition(QTextCursor::End);
+    // Each item starts a line of its own, whatever the user typed into the list.
+    if (!list->document()->isEmpty() && !list->toPlainText().endsWith(QLatin1Char('\n')))
+        item.prepend(QLatin1Char('\n'));
+    c.insertText(item);
+    for (const TFieldDesc &f : desc_.fields)
+        if (Placeholders(desc_.itemTemplate).contains(f.name))
+            SetFieldText(Field(f.name), f.initial);
 }
 
 QWidget *TEngineDialog::addField(const TFieldDesc &f)
@@ -216,18 +270,25 @@ QWidget *TEngineDialog::addField(const TFieldDesc &f)
         w = c;
         break;
     }
+    case TFieldKind::Hidden:
+        w = new QLineEdit(this);
+        break;
     }
     w->setObjectName(f.name);
     if (!f.initial.isNull())
         SetFieldText(w, f.initial);
     else if (f.kind == TFieldKind::FontCombo)
         SetFieldText(w, QStringLiteral("Arial"));
+    fields_.insert(f.name, w);
+    if (f.kind == TFieldKind::Hidden) {
+        w->hide();
+        return w;
+    }
     const int row = grid_->rowCount();
     grid_->addWidget(BuddyLabel(f.label, w, this), row, 0, f.kind == TFieldKind::Memo ? Qt::AlignTop : Qt::Alignment());
     grid_->addWidget(w, row, 1);
     if (!f.note.isEmpty())
         grid_->addWidget(new QLabel(f.note, this), row + 1, 1);
-    fields_.insert(f.name, w);
     return w;
 }
 
@@ -247,7 +308,24 @@ TValues TEngineDialog::Values() const
     return v;
 }
 
-QString TEngineDialog::Build() const { return Expand(desc_.templ, Values()); }
+QString TEngineDialog::Build() const
+{
+    TValues v = Values();
+    // The items are lines: the last one ends like the others even when the user took its line end away.
+    if (!desc_.itemList.isEmpty()) {
+        QString &items = v[desc_.itemList];
+        if (!items.isEmpty() && !items.endsWith(QStringLiteral("\r\n")))
+            items += QStringLiteral("\r\n");
+    }
+    v.insert(DataValues(desc_.templ));
+    return Expand(desc_.templ, v);
+}
+
+void TEngineDialog::HandOverOwn()
+{
+    if (!desc_.relay.isEmpty() && OnRelay)
+        OnRelay(Build());
+}
 
 namespace {
 

@@ -22,6 +22,7 @@ enum class TFieldKind {
     FileLookup,  // edit with a browse button (filter)
     ColorLookup, // edit whose button opens the colour dialog
     FontCombo,   // the installed fonts, "Arial" at start
+    Hidden,      // never shown: holds its initial text for the template
 };
 
 struct TFieldDesc {
@@ -41,6 +42,9 @@ enum class TRoute {
     ReplaceAll, // replaces the whole text, still one undo step
 };
 
+// Placeholders "{@Name}" stand for the data text Name (DataText), put in as it stands.
+inline constexpr QLatin1Char DataMark{'@'};
+
 struct TDialogDesc {
     QString className; // "TBookmark": the global is the name without the T
     QString caption;
@@ -52,6 +56,16 @@ struct TDialogDesc {
     bool closesOnOk = true;
     QString okName = QStringLiteral("Button1"); // objectName of the OK button
     bool modeless = false;
+    // Instead of a hidden button: the main window's text relay ("Memo1", "DHTML_Memo") OK hands the text to.
+    QString relay = {};
+    // Item lists: the button under the fields that the item template's fields are filled for appends the
+    // template, {n} the item's number (counted from firstItem each time the dialog opens), to the memo
+    // itemList; the fields it used then start again from their initial text.
+    QString itemTemplate = {};
+    QString itemList = {};
+    int firstItem = 0;
+    QString addName = QStringLiteral("Add");
+    QString addCaption = QStringLiteral("&Add");
 };
 
 using TValues = QHash<QString, QString>;
@@ -65,6 +79,10 @@ const TDialogDesc *FindDescription(const QString &className);
 QString Expand(const QString &templ, const TValues &values);
 // The names the template asks for, in order of first use.
 QStringList Placeholders(const QString &templ);
+// The data texts a template names ("{@Name}"), keyed as their placeholders.
+TValues DataValues(const QString &templ);
+// Every data text the dialogs are built from.
+QStringList DataNames();
 
 // A dialog built from its description. Subclasses add buttons and state and may build their own text.
 class TEngineDialog : public TTagDialog {
@@ -78,6 +96,12 @@ public:
     QString Build() const override;
     // A button on a row of its own under the fields, for dialogs that work on their own widgets.
     QPushButton *AddButton(const QString &name, const QString &caption);
+    // Item lists: appends the item of the fields' values and readies the fields for the next one.
+    void AddItem();
+    // Item lists: the number the next item gets.
+    int NextItem() const { return nextItem_; }
+    // Hands the built text to the relay of the description, if it names one.
+    void HandOverOwn() override;
 
 protected:
     QWidget *addField(const TFieldDesc &f);
@@ -86,6 +110,7 @@ protected:
 private:
     TDialogDesc desc_;
     QHash<QString, QWidget *> fields_;
+    int nextItem_ = 0;
 };
 
 // A long template or snippet shipped as a data file (snippets/<name>.txt, CR LF kept byte for byte), read
@@ -108,5 +133,7 @@ using TDialogMaker = TTagDialog *(*)(const TDialogDesc &desc, QWidget *parent);
 TDialogMaker BespokeMaker(const QString &className);
 // True when the class has a description (and so a dialog).
 bool HasDialog(const QString &className);
+// The data texts bespoke dialogs read besides those their templates name.
+QStringList BespokeDataNames();
 
 } // namespace dialogs

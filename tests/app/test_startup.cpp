@@ -1,5 +1,6 @@
 #include "k5test.h"
 
+#include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
 #include "app/settingsform.h"
 #include "app/splash.h"
@@ -24,8 +25,10 @@ private slots:
         // The main window is the first form; the service forms follow it, hidden.
         const QList<platform::Form *> forms = platform::Form::Forms();
         QCOMPARE(platform::Form::MainForm(), static_cast<platform::Form *>(s.frame));
-        QCOMPARE(forms.size(), 2);
-        QVERIFY(dynamic_cast<app::TSettings *>(forms[1]));
+        QCOMPARE(forms.size(), 3);
+        QVERIFY(dynamic_cast<dialogs::TInfo *>(forms[1]));
+        QVERIFY(!dialogs::Info->isVisible());
+        QVERIFY(dynamic_cast<app::TSettings *>(forms[2]));
         QVERIFY(!app::Settings->isVisible());
         QCOMPARE(s.frame->windowTitle(), QStringLiteral("Kestrova 5"));
         QCOMPARE(platform::ApplicationTitle(), QStringLiteral("Kestrova 5"));

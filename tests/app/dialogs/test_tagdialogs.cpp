@@ -159,20 +159,44 @@ private slots:
     {
         int templates = 0;
         for (const TDialogDesc &d : Descriptions()) {
-            QVERIFY2(!d.handOver.isEmpty(), qPrintable(d.className));
+            // Handed over by a hidden button of the main window or through one of its relays, never both.
+            QVERIFY2(!d.handOver.isEmpty() || d.relay == QLatin1String("Memo1") || d.relay == QLatin1String("DHTML_Memo"),
+                     qPrintable(d.className));
+            QVERIFY2(d.handOver.isEmpty() || d.relay.isEmpty(), qPrintable(d.className));
             if (d.templ.isEmpty())
                 continue;
             ++templates;
             QStringList names;
             for (const TFieldDesc &f : d.fields)
                 names << f.name;
-            const QStringList used = Placeholders(d.templ);
-            for (const QString &p : used)
+            QStringList used = Placeholders(d.templ);
+            for (const QString &p : used) {
+                // A data text is there, whole: lines ended by CR LF.
+                if (p.startsWith(QLatin1Char('@'))) {
+                    const QString text = DataText(p.mid(1));
+                    QVERIFY2(text.endsWith(QStringLiteral("\r\n")) && text.count(QLatin1Char('\n')) == text.count(QStringLiteral("\r\n")),
+                             qPrintable(d.className + QStringLiteral(" reads ") + p));
+                    continue;
+                }
                 QVERIFY2(names.contains(p), qPrintable(d.className + QStringLiteral(" asks for ") + p));
+            }
+            // An item list: each Add fills the item template, whose lines go where the template names the list.
+            if (!d.itemTemplate.isEmpty()) {
+                QVERIFY2(names.contains(d.itemList) && used.contains(d.itemList), qPrintable(d.className));
+                QVERIFY2(d.itemTemplate.endsWith(QStringLiteral("\r\n")), qPrintable(d.className));
+                for (const QString &p : Placeholders(d.itemTemplate)) {
+                    QVERIFY2((names.contains(p) && p != d.itemList) || p == QLatin1String("n"),
+                             qPrintable(d.className + QStringLiteral(" items ask for ") + p));
+                    used << p;
+                }
+            }
             for (const QString &n : names)
                 QVERIFY2(used.contains(n), qPrintable(d.className + QStringLiteral(" never uses ") + n));
         }
-        QVERIFY(templates >= 30);
+        QVERIFY(templates >= 55);
+        // The texts bespoke dialogs read are there too.
+        for (const QString &name : DataNames())
+            QVERIFY2(DataText(name).endsWith(QStringLiteral("\r\n")), qPrintable(name));
     }
 
     void eachDialogBuildsItsText_data() { addDialogRows(); }
