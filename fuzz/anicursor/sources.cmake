@@ -5,5 +5,5 @@ set(K5_ICON_FUZZ_SOURCES
   graphics/qv/qvgifwrite.cpp graphics/qv/qvgiflzw.cpp graphics/qv/qvreduce.cpp
   platform/graphics/bitmap.cpp platform/graphics/color.cpp platform/graphics/graphic.cpp
   platform/graphics/picture.cpp platform/graphics/jpeg.cpp platform/graphics/clipboard.cpp
-  platform/fileio.cpp platform/dialogs.cpp platform/textfile.cpp platform/formstream.cpp
+  platform/fileio.cpp platform/folders.cpp platform/dialogs.cpp platform/textfile.cpp platform/formstream.cpp
   controls/qv/qvutils.cpp)
