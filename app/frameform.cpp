@@ -90,7 +90,10 @@ TFrameForm::TFrameForm()
     resize(847, 482 + 21 + 24);
     setAcceptDrops(true);
 
-    ProBorder1 = new misc::TProBorder(this);
+    // The bar docks on any edge of this panel; the MDI client area takes what it leaves.
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("ClientPanel"));
+    ProBorder1 = new misc::TProBorder(panel);
     ProBorder1->setObjectName(QStringLiteral("ProBorder1"));
     ProBorder1->SetBevelWidth(2);
     ProBorder1->SetBorderColor(QColor(192, 192, 192));
@@ -100,7 +103,7 @@ TFrameForm::TFrameForm()
     mdiArea_->setObjectName(QStringLiteral("MDIClient"));
     mdiArea_->setFrameShape(QFrame::NoFrame);
     client->addWidget(mdiArea_);
-    setCentralWidget(ProBorder1);
+    setCentralWidget(panel);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *) {
         mergeMenus();
         UpdateDocumentCommands();
@@ -110,6 +113,7 @@ TFrameForm::TFrameForm()
     buildHandOver();
     buildMenus();
     buildStatusLine();
+    buildToolBar(panel);
 
     // Another program hands text over by writing plugin.qvl into the program folder.
     pluginTimer_ = new QTimer(this);
@@ -138,6 +142,7 @@ TFrameForm::TFrameForm()
     qApp->installEventFilter(this); // status tips become the hint line
     mergeMenus();
     UpdateDocumentCommands();
+    RestoreToolBarLayout();
     // Every document is asked before the frame decides to free itself: Cancel leaves all as it was.
     OnCloseQuery = [this](QObject *, bool &canClose) {
         for (const QPointer<TEditForm> &doc : guarded(EditForms())) {
@@ -588,6 +593,7 @@ void TFrameForm::UpdateDocumentCommands()
     StartTheme1->setEnabled(bool(OnStartTheme));
     for (TEditForm *doc : EditForms())
         doc->UpdateLaterCommands();
+    UpdateToolBar();
     if (OnDocumentCountChanged)
         OnDocumentCountChanged(any);
 }
@@ -601,6 +607,7 @@ void TFrameForm::closeEvent(QCloseEvent *event)
         doc->SetModified(false); // already asked
         doc->Frame()->close();
     }
+    SaveToolBarLayout();
     if (OnShutdown)
         OnShutdown();
     QMainWindow::closeEvent(event);

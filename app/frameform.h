@@ -5,6 +5,7 @@
 #include "platform/form.h"
 #include "platform/shell/filedialogs.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
@@ -20,6 +21,10 @@ class TProBorder;
 }
 namespace zel {
 class TZELFormSaver;
+}
+namespace speedbar {
+class TSpeedBar;
+class TSpeedItem;
 }
 
 namespace app {
@@ -65,6 +70,19 @@ public:
             *Tile1 = nullptr, *Cascade1 = nullptr, *Arrangeicons1 = nullptr, *MinimazeAll1 = nullptr;
 
     misc::TProBorder *ProBorder1 = nullptr; // holds the MDI client area
+
+    // The tool bar (on any edge of the client panel) and its pop-up menu.
+    speedbar::TSpeedBar *SpeedBar1 = nullptr;
+    QMenu *PopupMenu2 = nullptr;
+    QAction *Customize1 = nullptr;
+    // Opens the bar's customize window.
+    void SpeedBar1DblClick();
+    // New and Open are always enabled; the other items only with a document, and those that run one of
+    // its menu items only while that item is enabled.
+    void UpdateToolBar();
+    // The bar's layout in kestrova5.ini; a failed save is reported and loses nothing.
+    void RestoreToolBarLayout();
+    void SaveToolBarLayout();
     // Keeps the place, size and state of the forms from one run to the next.
     zel::TZELFormSaver *ZELFormSaver1 = nullptr;
 
@@ -124,6 +142,9 @@ protected:
 private:
     void buildMenus();
     void buildStatusLine();
+    void buildToolBar(QWidget *panel);
+    void runToolItem(int index);
+    QAction *documentCommand(TEditForm *doc, const QString &name);
     void buildHandOver();
     void mergeMenus();
     void relayInsert(TRelay *relay, bool empty);
@@ -132,6 +153,9 @@ private:
     QTimer *pluginTimer_ = nullptr;
     QString pluginError_;
     QString lastFolder_;
+    QList<speedbar::TSpeedItem *> toolItems_; // SpeedItem1 .. SpeedItem101
+    // Each document's menu items by name, so that enabling the bar costs no search.
+    QHash<const QObject *, QHash<QString, QPointer<QAction>>> documentCommands_;
 };
 
 // The single main window.

@@ -1,9 +1,10 @@
-// Every menu item of the main window and of a document window, with a document open and with none: each
-// enabled item runs, whatever it opens is cancelled or closed, no error is shown and the text stays as it
-// was. Items whose windows come later are there, and disabled.
+// Every menu item of the main window and of a document window, and every item of the tool bar, with a
+// document open and with none: each enabled item runs, whatever it opens is cancelled or closed, no error
+// is shown and the text stays as it was. Items whose windows come later are there, and disabled.
 #include "k5test.h"
 #include "apptest.h"
 
+#include "controls/speedbar/speedbar.h"
 #include "platform/mail/mailaccount.h"
 
 #include <QClipboard>
@@ -185,6 +186,54 @@ private slots:
         if (withDocument) {
             for (const char *n : {"Print1", "Print2", "PrinterSetup1", "GoToLine1", "HyperLink1", "Find2", "Saveas1"})
                 QVERIFY2(ran.contains(QString::fromLatin1(n)), n);
+        }
+        apptest::CloseAll(*frame);
+    }
+
+    void everyToolBarItemRuns_data() { everyItemRuns_data(); }
+    void everyToolBarItemRuns()
+    {
+        QFETCH(bool, withDocument);
+        QGuiApplication::clipboard()->clear();
+        QList<speedbar::TSpeedItem *> items;
+        frame->SpeedBar1->ForEachItem([&items](speedbar::TSpeedItem *it) { items << it; });
+        QCOMPARE(items.size(), 101);
+        QStringList ran;
+        for (speedbar::TSpeedItem *item : items) {
+            TEditForm *doc = nullptr;
+            if (withDocument) {
+                doc = ensureDocument();
+                doc->RiloMemo1->Select(0, 0);
+            } else {
+                apptest::CloseAll(*frame); // an item run before may have made one
+            }
+            if (!item->Enabled())
+                continue;
+            QHash<TEditForm *, QString> before;
+            for (TEditForm *other : frame->EditForms())
+                before.insert(other, other->Text());
+            Canceller cancel;
+            item->ButtonClick();
+            apptest::Settle();
+            closeStrayWindows();
+            const QString name = item->Caption();
+            QVERIFY2(cancel.Boxes.isEmpty(), qPrintable(name + QStringLiteral(": ") + cancel.Boxes.join(QLatin1Char('\n'))));
+            for (auto it = before.begin(); it != before.end(); ++it)
+                if (it.key() != doc && frame->EditForms().contains(it.key()))
+                    QVERIFY2(it.key()->Text() == it.value(), qPrintable(name + QStringLiteral(" changed another document")));
+            if (doc && frame->EditForms().contains(doc) && doc->Text() != page) {
+                QVERIFY2(cancel.Dialogs.isEmpty(), qPrintable(name + QStringLiteral(" changed the text")));
+                doc->RiloMemo1->Undo();
+                QVERIFY2(doc->Text() == page, qPrintable(name + QStringLiteral(" changed the text beyond one undo")));
+            }
+            ran << name;
+        }
+        if (withDocument) {
+            QVERIFY(ran.size() > 60);
+            for (const char *n : {"Save", "Print", "Bold", "Link", "Find", "Help", "Bake Cookie", "IE Filter"})
+                QVERIFY2(ran.contains(QString::fromLatin1(n)), n);
+        } else {
+            QCOMPARE(ran, (QStringList{QStringLiteral("New"), QStringLiteral("Open")}));
         }
         apptest::CloseAll(*frame);
     }

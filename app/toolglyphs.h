@@ -1,0 +1,12 @@
+#pragma once
+// The pictures of the main tool bar's items, drawn here on a 16 x 16 grid.
+#include <QImage>
+#include <QString>
+
+namespace app {
+
+// The glyph of the tool-bar item with this caption, `size` pixels square with a clear background; a null
+// image for a caption the bar does not have.
+QImage ToolGlyph(const QString &caption, int size = 16);
+
+} // namespace app
