@@ -631,8 +631,10 @@ void TFrameForm::dropEvent(QDropEvent *event)
 
 bool TFrameForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::StatusTip && Hint_Label)
+    if (event->type() == QEvent::StatusTip && Hint_Label) {
         Hint_Label->setText(static_cast<QStatusTipEvent *>(event)->tip());
+        return true; // the hint line only: a message of the status bar would cover its labels
+    }
     if (watched == LblOverwrite && event->type() == QEvent::MouseButtonRelease) {
         LblOverwriteClick();
         return true;

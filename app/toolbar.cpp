@@ -206,7 +206,7 @@ void TFrameForm::buildToolBar(QWidget *panel)
         item->SetCaption(lat(t.caption));
         // The tool tip is the caption; the hint line stays empty.
         item->SetHint(lat(t.caption) + QLatin1Char('|'));
-        item->SetGlyph(ToolGlyph(lat(t.caption)));
+        item->SetGlyph(ToolGlyphStrip(lat(t.caption)));
         item->OnClick = [this, index](QObject *) { runToolItem(index); };
         SpeedBar1->AddItem(SpeedBar1->SearchSection(lat(t.section)), item);
         toolItems_.append(item);

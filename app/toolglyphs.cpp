@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QHash>
 #include <QLinearGradient>
+#include <QPalette>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -976,6 +977,33 @@ QImage ToolGlyph(const QString &caption, int size)
     (*it)(p);
     p.end();
     return image;
+}
+
+QImage ToolGlyphStrip(const QString &caption)
+{
+    const QImage up = ToolGlyph(caption).convertToFormat(QImage::Format_ARGB32);
+    if (up.isNull())
+        return QImage();
+    const int size = up.width();
+    auto ink = [&up, size](int x, int y) {
+        if (x < 0 || y < 0 || x >= size || y >= size)
+            return false;
+        const QRgb c = up.pixel(x, y);
+        return qAlpha(c) >= 128 && (77 * qRed(c) + 150 * qGreen(c) + 29 * qBlue(c)) / 256 < 170;
+    };
+    const QPalette palette;
+    const QRgb light = palette.color(QPalette::Light).rgb(), dark = palette.color(QPalette::Dark).rgb();
+    QImage strip(2 * size, size, QImage::Format_ARGB32);
+    strip.fill(0);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            strip.setPixel(x, y, up.pixel(x, y));
+            if (ink(x, y))
+                strip.setPixel(size + x, y, dark);
+            else if (ink(x - 1, y - 1))
+                strip.setPixel(size + x, y, light);
+        }
+    return strip;
 }
 
 } // namespace app

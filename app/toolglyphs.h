@@ -9,4 +9,8 @@ namespace app {
 // image for a caption the bar does not have.
 QImage ToolGlyph(const QString &caption, int size = 16);
 
+// The 16-pixel glyph followed by its disabled look, for a button to take both: the picture's dark strokes
+// embossed, while its light fills stay hollow, so that a grey button still shows what it is.
+QImage ToolGlyphStrip(const QString &caption);
+
 } // namespace app

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStatusTipEvent>
 #include <QVariant>
 #include <climits>
 
@@ -902,6 +903,11 @@ void TQvSpeedButton::setMouseIn(bool in)
 
 void TQvSpeedButton::enterEvent(QEnterEvent *)
 {
+    // A hint with "|" says what the status line shows, even when that is nothing.
+    if (statusTip().isEmpty() && hint_.contains(QLatin1Char('|'))) {
+        QStatusTipEvent tip{QString()};
+        QCoreApplication::sendEvent(this, &tip);
+    }
     if (isEnabled() && ThreadOwnsActiveWindow())
         setMouseIn(true);
 }

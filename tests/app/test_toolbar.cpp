@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 
 using app::TEditForm;
 using app::TFrameForm;
@@ -143,12 +144,23 @@ private slots:
             QCOMPARE(it->Hint(), it->Caption() + QLatin1Char('|'));
             QCOMPARE(it->Button()->toolTip(), it->Caption());
             QVERIFY(it->Button()->statusTip().isEmpty());
-            QCOMPARE(it->Glyph().size(), QSize(16, 16));
+            // The picture and its own disabled look.
+            QCOMPARE(it->Glyph().size(), QSize(32, 16));
+            QCOMPARE(it->NumGlyphs(), 2);
             const QImage glyph = it->Glyph().convertToFormat(QImage::Format_ARGB32);
+            QVERIFY2(glyph.hasAlphaChannel(), qPrintable(it->Caption()));
             pictures.insert(QByteArray(reinterpret_cast<const char *>(glyph.constBits()), glyph.sizeInBytes()));
-            QVERIFY2(glyph.pixelColor(0, 15).alpha() == 0 || glyph.hasAlphaChannel(), qPrintable(it->Caption()));
+            int grey = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 16; x < 32; ++x)
+                    grey += qAlpha(glyph.pixel(x, y)) ? 1 : 0;
+            QVERIFY2(grey > 10, qPrintable(it->Caption())); // a grey button still shows its picture
         }
         QCOMPARE(pictures.size(), 101);
+        // The disabled look embosses strokes, not fills: the table's white cells stay hollow.
+        const QImage table = itemNamed(f.frame, QStringLiteral("Table"))->Glyph();
+        QCOMPARE(qAlpha(table.pixel(3, 8)), 255);
+        QCOMPARE(qAlpha(table.pixel(16 + 3, 8)), 0);
         QCOMPARE(app::ToolGlyph(QStringLiteral("Bold"), 32).size(), QSize(32, 32));
         QVERIFY(app::ToolGlyph(QStringLiteral("No such item")).isNull());
         QCOMPARE(items[0]->Caption(), QStringLiteral("New"));
@@ -191,6 +203,22 @@ private slots:
                                                          "Button23=SpeedItem48,571,3\r\n"
                                                          "Button24=SpeedItem101,603,3\r\n"
                                                          "Count=24\r\n"));
+    }
+
+    void tipsAndTheHintLine()
+    {
+        Frame f;
+        speedbar::TSpeedBar *bar = f->SpeedBar1;
+        move(f.frame, bar->mapTo(f.frame, QPoint(bar->width() - 30, 15)));
+        QCOMPARE(f->Hint_Label->text(), QStringLiteral("Double-click to customize the speedbar."));
+        // On the hint line only: the status line keeps its labels.
+        QVERIFY(f->statusBar()->currentMessage().isEmpty());
+        QVERIFY(f->LblOverwrite->isVisible());
+        // A button's hint has nothing after "|": the hint line empties.
+        TSpeedItem *save = itemNamed(f.frame, QStringLiteral("Save"));
+        move(f.frame, save->Button()->mapTo(f.frame, QPoint(12, 11)));
+        QVERIFY(f->Hint_Label->text().isEmpty());
+        QVERIFY(f->LblOverwrite->isVisible());
     }
 
     void itemsFollowTheDocuments()
