@@ -5,7 +5,6 @@
 #include "platform/form.h"
 #include "platform/shell/filedialogs.h"
 
-#include <QHash>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
@@ -144,7 +143,6 @@ private:
     void buildStatusLine();
     void buildToolBar(QWidget *panel);
     void runToolItem(int index);
-    QAction *documentCommand(TEditForm *doc, const QString &name);
     void buildHandOver();
     void mergeMenus();
     void relayInsert(TRelay *relay, bool empty);
@@ -154,8 +152,6 @@ private:
     QString pluginError_;
     QString lastFolder_;
     QList<speedbar::TSpeedItem *> toolItems_; // SpeedItem1 .. SpeedItem101
-    // Each document's menu items by name, so that enabling the bar costs no search.
-    QHash<const QObject *, QHash<QString, QPointer<QAction>>> documentCommands_;
 };
 
 // The single main window.

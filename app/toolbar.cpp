@@ -13,6 +13,8 @@
 #include "textcontrol/rilomemo.h"
 
 #include <QAction>
+#include <QHash>
+#include <QPointer>
 #include <QMenu>
 #include <iterator>
 
@@ -167,6 +169,29 @@ constexpr int groupGap = 8; // one step of the bar's grid
 
 QString lat(const char *s) { return QString::fromUtf8(s); }
 
+// A document's menu items by name, made once and gone with the document, so that enabling the bar on
+// every switch between documents costs no search through their menus.
+class CommandIndex : public QObject {
+public:
+    static CommandIndex *Of(TEditForm *doc)
+    {
+        for (QObject *child : doc->children())
+            if (auto *index = dynamic_cast<CommandIndex *>(child))
+                return index;
+        return new CommandIndex(doc);
+    }
+    QAction *Find(const QString &name) const { return byName_.value(name); }
+
+private:
+    explicit CommandIndex(TEditForm *doc) : QObject(doc)
+    {
+        for (QAction *a : doc->findChildren<QAction *>())
+            if (!a->objectName().isEmpty() && !byName_.contains(a->objectName()))
+                byName_.insert(a->objectName(), a);
+    }
+    QHash<QString, QPointer<QAction>> byName_;
+};
+
 } // namespace
 
 void TFrameForm::buildToolBar(QWidget *panel)
@@ -233,30 +258,17 @@ void TFrameForm::SpeedBar1DblClick()
     SpeedBar1->Customize(0);
 }
 
-QAction *TFrameForm::documentCommand(TEditForm *doc, const QString &name)
-{
-    auto it = documentCommands_.find(doc);
-    if (it == documentCommands_.end()) {
-        QHash<QString, QPointer<QAction>> byName;
-        for (QAction *a : doc->findChildren<QAction *>())
-            if (!a->objectName().isEmpty() && !byName.contains(a->objectName()))
-                byName.insert(a->objectName(), a);
-        it = documentCommands_.insert(doc, byName);
-        connect(doc, &QObject::destroyed, this, [this](QObject *gone) { documentCommands_.remove(gone); });
-    }
-    return it->value(name);
-}
-
 void TFrameForm::UpdateToolBar()
 {
     if (toolItems_.isEmpty())
         return;
     TEditForm *doc = ActiveEditForm();
+    const CommandIndex *commands = doc ? CommandIndex::Of(doc) : nullptr;
     for (qsizetype i = 0; i < toolItems_.size(); ++i) {
         const ToolItem &t = toolItems[i];
         bool on = t.kind == Kind::New || t.kind == Kind::Open || doc;
-        if (doc && t.kind == Kind::Press) {
-            const QAction *a = documentCommand(doc, lat(t.command));
+        if (commands && t.kind == Kind::Press) {
+            const QAction *a = commands->Find(lat(t.command));
             on = a && a->isEnabled();
         }
         toolItems_[i]->SetEnabled(on);
@@ -280,7 +292,7 @@ void TFrameForm::runToolItem(int index)
     const QString command = lat(t.command);
     switch (t.kind) {
     case Kind::Press:
-        if (QAction *a = documentCommand(doc, command); a && a->isEnabled())
+        if (QAction *a = CommandIndex::Of(doc)->Find(command); a && a->isEnabled())
             a->trigger();
         break;
     case Kind::Memo:
