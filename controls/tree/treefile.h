@@ -1,0 +1,51 @@
+#pragma once
+// A tree kept in a file of its own (the custom tags, the projects): read when its window opens, written in
+// the text form (one node a line, one TAB a level, CR LF) when it closes. A file that does not read is never
+// written over by a tree the user left as it was: it is kept beside as "<name>.bak", and what was wrong is
+// shown once in a run, however often a window reads the file again.
+#include <QByteArray>
+#include <QString>
+
+namespace tree {
+
+class TCustomZozeZO;
+
+class TTreeFile {
+public:
+    TTreeFile(TCustomZozeZO *tree, const QString &path) : tree_(tree), path_(path) {}
+
+    const QString &Path() const { return path_; }
+    void SetPath(const QString &path) { path_ = path; }
+    // Reads the file into the tree; a missing file gives an empty tree. False when the file is there but
+    // does not read: the tree is then empty, the file is copied to Path() + ".bak" and the error reported
+    // (once in a run for the same bytes).
+    bool Load();
+    // Whether the last Load failed (until a later save or load succeeds).
+    bool LoadFailed() const { return failed_; }
+    // Whether the tree differs from what the last Load or Save left.
+    bool Changed() const;
+    // Writes the tree unless the last load failed and the tree is as that load left it (then the bad file
+    // stays as it is); true when written. Raises platform::FileError when the file cannot be written.
+    bool Save();
+    // What the last failed load reported; empty after a good one.
+    const QString &LoadError() const { return error_; }
+
+    // Reads the bytes of a tree file into the tree, raising platform::Error (the tree left as it was) for
+    // bytes that a save would not give back whole: a text form holding NUL characters, levels that skip,
+    // a damaged record stream.
+    static void LoadBytes(TCustomZozeZO *tree, const QByteArray &bytes, const QString &nameForMessages = QString());
+    // The text form of the tree, as Save writes it.
+    static QByteArray TextOf(const TCustomZozeZO *tree);
+
+    // Test seam: forget which errors were shown in this run.
+    static void ForgetReportedErrors();
+
+private:
+    TCustomZozeZO *tree_;
+    QString path_;
+    QByteArray snapshot_;
+    bool failed_ = false;
+    QString error_;
+};
+
+} // namespace tree

@@ -1,0 +1,181 @@
+// A tree kept in a file: the text form on disk, a missing file, and a file that does not read, which is
+// kept as it is (and copied beside) unless the user changes the tree, with its error shown once.
+#include "k5test.h"
+
+#include "controls/tree/treefile.h"
+#include "controls/tree/zozezo.h"
+#include "platform/folders.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace tree;
+
+namespace {
+
+QStringList shape(TZozeZONodes *items)
+{
+    QStringList out;
+    for (TZozeZONode *n = items->GetFirstNode(); n; n = n->GetNext())
+        out << QString(n->Level(), u'.') + n->Text();
+    return out;
+}
+
+QString path(const QString &name)
+{
+    return QDir(k5test::Root()).filePath(QStringLiteral("files/") + name);
+}
+
+} // namespace
+
+class TestTreeFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        k5test::ResetEnvironment();
+        TTreeFile::ForgetReportedErrors();
+        QDir(path(QString())).removeRecursively();
+        QDir().mkpath(path(QString()));
+    }
+
+    void writesOneTabALevelWithCrLf()
+    {
+        TZozeZO view;
+        TTreeFile file(&view, path(QStringLiteral("tags.qvl")));
+        QVERIFY(file.Load());
+        QVERIFY(!file.Changed());
+        TZozeZONode *a = view.Items()->Add(nullptr, QStringLiteral("Root"));
+        TZozeZONode *b = view.Items()->AddChild(a, QStringLiteral("<B>"));
+        view.Items()->AddChild(b, QStringLiteral("<I>x</I>"));
+        view.Items()->Add(nullptr, QStringLiteral("Second"));
+        QVERIFY(file.Changed());
+        QVERIFY(file.Save());
+        QCOMPARE(k5test::ReadFile(file.Path()), QByteArray("Root\r\n\t<B>\r\n\t\t<I>x</I>\r\nSecond\r\n"));
+
+        TZozeZO again;
+        TTreeFile reread(&again, file.Path());
+        QVERIFY(reread.Load());
+        QCOMPARE(shape(again.Items()), (QStringList{"Root", ".<B>", "..<I>x</I>", "Second"}));
+        QVERIFY(!reread.Changed());
+    }
+
+    void missingFileIsAnEmptyTreeAndSavesWhenAsked()
+    {
+        k5test::Answerer answers;
+        TZozeZO view;
+        view.Items()->Add(nullptr, QStringLiteral("left over"));
+        TTreeFile file(&view, path(QStringLiteral("none.qvl")));
+        QVERIFY(file.Load());
+        QCOMPARE(view.Items()->Count(), 0);
+        QVERIFY(answers.Messages().isEmpty());
+        // An unchanged empty tree from a missing file may be written: nothing is lost by it.
+        QVERIFY(file.Save());
+        QCOMPARE(k5test::ReadFile(file.Path()), QByteArray());
+    }
+
+    void badFileIsKeptUnlessTheTreeChanges_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("level skipped") << QByteArray("Top\r\n\t\t\tToo deep\r\n");
+        QTest::newRow("NUL inside") << QByteArray("One\r\nTw\0o\r\nThree\r\n", 19);
+        QTest::newRow("damaged record stream") << QByteArray("\x0D\x54\x4E\x54\x0D\x00\x05\x00\x00\x00", 10);
+    }
+    void badFileIsKeptUnlessTheTreeChanges()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString name = path(QStringLiteral("customtags.qvl"));
+        k5test::WriteFile(name, bytes);
+        k5test::Answerer answers;
+        {
+            TZozeZO view;
+            view.Items()->Add(nullptr, QStringLiteral("stale"));
+            TTreeFile file(&view, name);
+            QVERIFY(!file.Load());
+            QVERIFY(file.LoadFailed());
+            QVERIFY(!file.LoadError().isEmpty());
+            QCOMPARE(view.Items()->Count(), 0);
+            QCOMPARE(answers.Messages().size(), 1);
+            QVERIFY(answers.Messages().at(0).text.contains(name + QStringLiteral(".bak")));
+            QCOMPARE(k5test::ReadFile(name + QStringLiteral(".bak")), bytes);
+            // Closing without a change writes nothing.
+            QVERIFY(!file.Save());
+            QCOMPARE(k5test::ReadFile(name), bytes);
+            // Read again (a picker does each time it is shown): no second message.
+            QVERIFY(!file.Load());
+            QCOMPARE(answers.Messages().size(), 1);
+        }
+        {
+            // A second window on the same file in the same run stays quiet too, and does not write it.
+            TZozeZO view;
+            TTreeFile file(&view, name);
+            QVERIFY(!file.Load());
+            QCOMPARE(answers.Messages().size(), 1);
+            QVERIFY(!file.Save());
+            QCOMPARE(k5test::ReadFile(name), bytes);
+            // Once the user changes the tree, it is written; the copy keeps the old bytes.
+            view.Items()->Add(nullptr, QStringLiteral("<HR>"));
+            QVERIFY(file.Changed());
+            QVERIFY(file.Save());
+            QCOMPARE(k5test::ReadFile(name), QByteArray("<HR>\r\n"));
+            QCOMPARE(k5test::ReadFile(name + QStringLiteral(".bak")), bytes);
+            QVERIFY(!file.LoadFailed());
+        }
+    }
+
+    void unreadableFileIsNotOverwritten()
+    {
+        // A folder where the file should be cannot be read (nor copied); it is reported and left alone.
+        const QString name = path(QStringLiteral("projects.qvl"));
+        QVERIFY(QDir().mkpath(name));
+        k5test::Answerer answers;
+        TZozeZO view;
+        TTreeFile file(&view, name);
+        QVERIFY(!file.Load());
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY(!QFileInfo::exists(name + QStringLiteral(".bak")));
+        QVERIFY(!file.Save());
+        QVERIFY(QFileInfo(name).isDir());
+    }
+
+    void writeFailureRaises()
+    {
+        const QString name = path(QStringLiteral("sub/locked.qvl"));
+        k5test::WriteFile(name, "Old\r\n");
+        TZozeZO view;
+        TTreeFile file(&view, name);
+        QVERIFY(file.Load());
+        view.Items()->Add(nullptr, QStringLiteral("New"));
+        // Its folder became a file: no one can write there, root included.
+        QVERIFY(QDir(path(QStringLiteral("sub"))).removeRecursively());
+        k5test::WriteFile(path(QStringLiteral("sub")), "in the way");
+        QVERIFY_THROWS_EXCEPTION(platform::FileError, file.Save());
+        QVERIFY(file.Changed());
+    }
+
+    void utf16AndRecordFormsRead()
+    {
+        // Both other forms the tree reads are taken; the file is written back in the text form.
+        TZozeZO source;
+        TZozeZONode *p = source.Items()->Add(nullptr, QStringLiteral("Project"));
+        source.Items()->AddChild(p, QStringLiteral("/home/u/page.htm"));
+        const QString name = path(QStringLiteral("projects.qvl"));
+        k5test::WriteFile(name, source.SaveToBytes(true));
+        TZozeZO view;
+        TTreeFile file(&view, name);
+        QVERIFY(file.Load());
+        QCOMPARE(shape(view.Items()), (QStringList{"Project", "./home/u/page.htm"}));
+        QVERIFY(file.Save());
+        QCOMPARE(k5test::ReadFile(name), QByteArray("Project\r\n\t/home/u/page.htm\r\n"));
+
+        QByteArray utf16("\xFF\xFE", 2);
+        for (QChar c : QStringLiteral("A\r\n\tb\u00E9\r\n"))
+            utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        k5test::WriteFile(name, utf16);
+        QVERIFY(file.Load());
+        QCOMPARE(shape(view.Items()), (QStringList{"A", QStringLiteral(".b\u00E9")}));
+    }
+};
+
+K5_TEST_MAIN(TestTreeFile)
+#include "test_treefile.moc"
