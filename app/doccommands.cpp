@@ -175,7 +175,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
                       {"IE45VisualFilters2", "IE 4/5 Visual Filters..."},
                       {"ExtendedCharacters1", "Extended Characters..."}});
     launches(insert, {{"Channel1", "Channel..."}});
-    later(insert, {{"Clipart1", "Clipart..."}});
+    launches(insert, {{"Clipart1", "Clipart..."}});
     launches(insert, {{"StyleSheet2", "Style Sheet..."}});
     fixed(insert, {{"Object2", "Object", "<OBJECT></OBJECT>"}});
     insert->addSeparator();
@@ -304,7 +304,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
     fixed(xml, {{"RootElement1", "Root Element", "<Root_Element=\"\">      </Root_Element>"},
                 {"ChildElement1", "Child Element", "<Child_Element>      </Child_Element>"},
                 {"Comment1", "Comment", "<!--  -->"}});
-    later(xml, {{"Text1", "Text..."}});
+    launches(xml, {{"Text1", "Text..."}});
     QMenu *hdml = sub(advanced, "HDML1", QStringLiteral("HDML"));
     fixed(hdml,
           {{"HDML2", "HDML",
@@ -337,7 +337,8 @@ void TEditForm::buildCommandMenus(QMenu *file)
                   {"GIFDeanimation1", "GIF Deanimation..."},
                   {"GifAnimator1", "Gif Animator..."}});
     launches(tools, {{"HDSoundRecorder1", "HD Sound Recorder..."}, {"HTMLCompressor1", "HTML Compressor..."}});
-    later(tools, {{"ClipBook1", "ClipBook..."}, {"SearchFiles1", "Search Files..."}});
+    launches(tools, {{"ClipBook1", "ClipBook..."}});
+    later(tools, {{"SearchFiles1", "Search Files..."}});
     launches(tools, {{"FileOperator1", "File Operator..."},
                      {"QuickEmail1", "Quick Email..."},
                      {"FavoriteURLsToHTML1", "Favorite URLs To HTML..."},
@@ -355,14 +356,14 @@ void TEditForm::buildCommandMenus(QMenu *file)
         if (Settings)
             platform::ShowModal(Settings);
     })->setEnabled(Settings != nullptr);
-    later(settings, {{"FTP2", "FTP Settings..."},
-                     {"TagChooser1", "Tag Chooser"},
-                     {"CustomTags1", "Custom Tags..."},
-                     {"XMLCustomTags1", "XML Custom Tags..."},
-                     {"ASPCustomTags1", "ASP Custom Tags..."},
-                     {"Tag1", "Tag Creator..."},
-                     {"EditFilelist1", "Edit Filelist..."},
-                     {"Signature1", "Signature..."}});
+    later(settings, {{"FTP2", "FTP Settings..."}});
+    launches(settings, {{"TagChooser1", "Tag Chooser"},
+                        {"CustomTags1", "Custom Tags..."},
+                        {"XMLCustomTags1", "XML Custom Tags..."},
+                        {"ASPCustomTags1", "ASP Custom Tags..."},
+                        {"Tag1", "Tag Creator..."}});
+    later(settings, {{"EditFilelist1", "Edit Filelist..."}});
+    launches(settings, {{"Signature1", "Signature..."}});
 
     QMenu *help = menu("Help1", QStringLiteral("Help"));
     addItem(help, "Content1", QStringLiteral("Content"), [] {
@@ -383,7 +384,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     QMenu *tags = sub(PopupMenu1, "Tags1", QStringLiteral("Tags"));
-    later(tags, {{"TagChooser2", "Tag Chooser"}, {"CustomTags2", "Custom Tags..."}, {"CustomTagsCreator1", "Custom Tags Creator..."}});
+    launches(tags, {{"TagChooser2", "Tag Chooser"}, {"CustomTags2", "Custom Tags..."}, {"CustomTagsCreator1", "Custom Tags Creator..."}});
     addItem(PopupMenu1, "CloseDocument1", QStringLiteral("Close Document"), [this] {
         if (Frame())
             Frame()->close();
@@ -399,7 +400,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
     PopupMenu1->addSeparator();
     later(PopupMenu1, {{"EditFilelist2", "Edit Filelist..."}});
     QMenu *signature = sub(PopupMenu1, "Signature3", QStringLiteral("Signature"));
-    later(signature, {{"Signature2", "Add Signature..."}, {"EditSignature1", "Edit Signature..."}});
+    launches(signature, {{"Signature2", "Add Signature..."}, {"EditSignature1", "Edit Signature..."}});
     QMenu *stamps = sub(PopupMenu1, "InsertDateTime1", QStringLiteral("Insert Date/Time"));
     for (int i = 1; i <= 11; ++i) {
         const QByteArray name = "Mydate" + QByteArray::number(i);

@@ -1,5 +1,6 @@
 #include "launchers.h"
 
+#include "app/assistantforms.h"
 #include "app/dialogs/engine.h"
 #include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
@@ -140,6 +141,21 @@ const TLauncher launchers[] = {
     {"Credit1", "Tdhtml_credit"},
     {"PopupMenuCreator1", "TPopupMenuCreator"},
     {"Channel1", "TChannel"},
+    // Tag chooser, custom tags, signature, clip book, clip art and XML text.
+    {"TagChooser1", "TTagchooser", ShowTagChooser},
+    {"TagChooser2", "TTagchooser", ShowTagChooser},
+    {"CustomTags1", "TCustomTags", ShowCustomTags},
+    {"CustomTags2", "TCustomTags", ShowCustomTags},
+    {"XMLCustomTags1", "Txmlcustomtags", ShowXmlCustomTags},
+    {"ASPCustomTags1", "Taspcustomtags", ShowAspCustomTags},
+    {"Tag1", "TTagCreator", ShowTagCreator},
+    {"CustomTagsCreator1", "TTagCreator", ShowTagCreator},
+    {"Signature1", "TSignature", EditSignature},
+    {"EditSignature1", "TSignature", EditSignature},
+    {"Signature2", "TSignature", AddSignature},
+    {"ClipBook1", "TClipBook", [](QWidget *owner) { OpenClipBook(owner); }},
+    {"Clipart1", "TClipart"},
+    {"Text1", "Txmltext"},
     // Help.
     {"AboutKestrova1", "TAboutBox", [](QWidget *owner) { runModal(new dialogs::TAboutBox(owner)); }},
     {"HTMLCompressor1", "TCompressor", [](QWidget *owner) { runModal(new publish::TCompressor(owner)); }},
@@ -180,16 +196,11 @@ bool CanLaunch(const QString &item)
     return l && (l->open || dialogs::HasDialog(QString::fromLatin1(l->className)));
 }
 
-bool Launch(const QString &item)
+namespace {
+
+// Makes an engine dialog and shows it: modal unless its description or the caller says otherwise.
+bool openDialog(const QString &className, bool modeless)
 {
-    const TLauncher *l = find(item);
-    if (!l || !FrameForm)
-        return false;
-    if (l->open) {
-        l->open(FrameForm);
-        return true;
-    }
-    const QString className = QString::fromLatin1(l->className);
     const dialogs::TDialogDesc *desc = dialogs::FindDescription(className);
     if (!desc)
         return false;
@@ -205,7 +216,7 @@ bool Launch(const QString &item)
                 button->click();
         };
     dialog->OnRelay = relayNamed(desc->relay);
-    if (desc->modeless) {
+    if (modeless || desc->modeless) {
         dialog->show();
         dialog->raise();
         dialog->activateWindow();
@@ -213,6 +224,33 @@ bool Launch(const QString &item)
         runModal(dialog);
     }
     return true;
+}
+
+} // namespace
+
+bool Launch(const QString &item)
+{
+    const TLauncher *l = find(item);
+    if (!l || !FrameForm)
+        return false;
+    if (l->open) {
+        l->open(FrameForm);
+        return true;
+    }
+    return openDialog(QString::fromLatin1(l->className), false);
+}
+
+bool LaunchClass(const QString &className, bool modeless)
+{
+    if (!FrameForm)
+        return false;
+    if (!modeless)
+        for (const TLauncher &l : launchers)
+            if (l.open && className == QLatin1String(l.className)) {
+                l.open(FrameForm);
+                return true;
+            }
+    return openDialog(className, modeless);
 }
 
 } // namespace app

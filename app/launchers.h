@@ -23,5 +23,8 @@ std::span<const TLauncher> Launchers();
 bool CanLaunch(const QString &item);
 // Opens the window of a menu item, owned by the main window; false when no row names the item.
 bool Launch(const QString &item);
+// Opens a window by its class, as its menu item does (a dialog modeless when asked); false when the class
+// has no window yet.
+bool LaunchClass(const QString &className, bool modeless = false);
 
 } // namespace app

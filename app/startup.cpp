@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "app/assistantforms.h"
 #include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
 #include "app/icons.h"
@@ -76,7 +77,10 @@ StartedApplication StartUp()
     platform::SetApplicationTitle(QStringLiteral("Kestrova 5"));
     s.frame->setAttribute(Qt::WA_DeleteOnClose);
     // The service forms live hidden from here to the end.
+    CreateTagChooser();
     new dialogs::TInfo(s.frame);
+    CreateSignature();
+    CreateCustomTagForms();
     new TSettings(s.frame);
     s.frame->show();
     // On top of the main window, but the main window keeps the activation that ends the splash.

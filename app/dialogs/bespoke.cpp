@@ -1,6 +1,7 @@
 // Dialogs that need more than fields and a template: extra buttons, state, or a text of their own.
 #include "engine.h"
 #include "unit_channel.h"
+#include "unit_clipart.h"
 #include "unit_dhtml.h"
 #include "unit_excharacters.h"
 #include "unit_farve.h"
@@ -71,6 +72,7 @@ const Maker makers[] = {
     {"TStyle", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TStyle(d, parent); }},
     {"TAnimation", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TAnimation(d, parent); }},
     {"TChannel", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TChannel(d, parent); }},
+    {"TClipart", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TClipart(d, parent); }},
 };
 
 } // namespace

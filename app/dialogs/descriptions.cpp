@@ -546,6 +546,13 @@ std::vector<TDialogDesc> build()
                        "<Logo HREF=\"{Logo Image}\" Style=\"Image\" /> <Logo HREF=\"{Icon Image}\" Style=\"Icon\" />\r\n"
                        "<LogTarget HREF=\"{Introduction Page}\" Method=\"Post\" Scope=\"Offline\"></LogTarget></Channel>\r\n\r\n",
                        "knap_channel"));
+
+    // Text for an XML document, and a picture of the clip art: both go straight to the text relay.
+    t.push_back(dialog("Txmltext", "XML Text", "Insert a Text", {memo("Memo1", "&Text:")}, "{Memo1}", ""));
+    t.back().relay = QStringLiteral("Memo1");
+    t.push_back(dialog("TClipart", "Clipart", "Insert a Clip-Art Picture...", {hidden("Edit1", "")},
+                       R"(<IMG SRC="{Edit1}">)", ""));
+    t.back().relay = QStringLiteral("Memo1");
     return t;
 }
 

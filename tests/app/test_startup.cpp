@@ -25,10 +25,17 @@ private slots:
         // The main window is the first form; the service forms follow it, hidden.
         const QList<platform::Form *> forms = platform::Form::Forms();
         QCOMPARE(platform::Form::MainForm(), static_cast<platform::Form *>(s.frame));
-        QCOMPARE(forms.size(), 3);
-        QVERIFY(dynamic_cast<dialogs::TInfo *>(forms[1]));
+        QStringList classes;
+        for (platform::Form *f : forms.mid(1)) {
+            classes << f->ClassName();
+            QVERIFY2(!f->Widget()->isVisible(), qPrintable(f->ClassName()));
+        }
+        QCOMPARE(classes, (QStringList{"TTagchooser", "TInfo", "TSignature", "TTagCreator", "TNewItems", "TCustomTags",
+                                       "Txmlcustomtags", "Txmltagcreator", "Txmlnewitem", "Taspcustomtags",
+                                       "Tasptagcreator", "Taspnewitem", "TSettings"}));
+        QVERIFY(dynamic_cast<dialogs::TInfo *>(forms[2]));
         QVERIFY(!dialogs::Info->isVisible());
-        QVERIFY(dynamic_cast<app::TSettings *>(forms[2]));
+        QVERIFY(dynamic_cast<app::TSettings *>(forms.last()));
         QVERIFY(!app::Settings->isVisible());
         QCOMPARE(s.frame->windowTitle(), QStringLiteral("Kestrova 5"));
         QCOMPARE(platform::ApplicationTitle(), QStringLiteral("Kestrova 5"));

@@ -133,6 +133,7 @@ void addDialogRows()
     row("image", "TFormImage",
         {{"Name", "go"}, {"URL", "go.gif"}, {"Align", "MIDDLE"}, {"Border", "0"}, {"Width", "16"}, {"Height", "16"}},
         R"(<INPUT TYPE="IMAGE" NAME="go" SRC="go.gif" ALIGN="MIDDLE" BORDER="0" WIDTH="16" HEIGHT="16">)");
+    row("xml text", "Txmltext", {{"Memo1", "<note>\n  hi</note>"}}, "<note>\r\n  hi</note>");
     row("combobox", "TFormCombobox", {{"Name", "pick"}, {"Size", "1"}, {"Option", "<OPTION>one"}},
         R"(<SELECT NAME="pick" SIZE="1"><OPTION>one</SELECT>)");
 }
