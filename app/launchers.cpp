@@ -6,6 +6,7 @@
 #include "app/frameform.h"
 #include "app/scripteditor.h"
 #include "platform/dialogs.h"
+#include "tools/media/gifconverters.h"
 #include "tools/media/hdrecorder.h"
 #include "tools/publish/compressorform.h"
 #include "tools/publish/fileoperatorform.h"
@@ -164,6 +165,9 @@ const TLauncher launchers[] = {
     {"FavoriteURLsToHTML1", "Tfavorit", runRelaying<publish::Tfavorit>},
     {"IEHistoryURL1", "TIETOURL", runRelaying<publish::TIETOURL>},
     {"VCard1", "TvCardForm", runRelaying<publish::TvCardForm>},
+    {"BMPToGIF1", "Tbmptogif", [](QWidget *owner) { runModal(new media::Tbmptogif(owner)); }},
+    {"GIFToBMP1", "Tgiftobmp", [](QWidget *owner) { runModal(new media::Tgiftobmp(owner)); }},
+    {"GIFDeanimation1", "Tdeanimation", [](QWidget *owner) { runModal(new media::Tdeanimation(owner)); }},
     {"HDSoundRecorder1", "THDRecorder",
      [](QWidget *owner) {
          // Shown without waiting: the user records while editing.

@@ -33,6 +33,7 @@ installed() {
     ini) find /usr/share/applications /usr/share/xsessions -type f \( -name '*.desktop' -o -name '*.ini' \) \
       -size -16k ;;
     anicursor) find /usr/share /usr/lib -type f \( -name '*.ico' -o -name '*.cur' -o -name '*.ani' \) -size -16k ;;
+    gif | gifdisplay) find /usr/share/doc -type f -name '*.gif' -size -64k ;;
   esac 2>/dev/null | sort | shuf -n 50 --random-source=<(yes)
 }
 

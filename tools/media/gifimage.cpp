@@ -295,7 +295,8 @@ int ParseGIFDisplay(const QByteArray &bytes, bool firstImageOnly, const std::fun
     return gsNone;
 }
 
-int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentColor, bool transparent, QByteArray &out)
+int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentColor, bool transparent, QByteArray &out,
+                      const std::function<bool(int percent)> &progress)
 {
     const QImage image = bitmap.convertToFormat(QImage::Format_RGB32);
     const int width = image.width(), height = image.height();
@@ -305,7 +306,14 @@ int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentCol
     QHash<QRgb, int> index;
     QVector<QRgb> table;
     std::vector<uint8_t> pixels(size_t(width) * size_t(height));
+    int told = -1;
     for (int y = 0; y < height; ++y) {
+        const int percent = int(qint64(y) * 100 / height);
+        if (progress && percent != told) {
+            told = percent;
+            if (!progress(percent))
+                return gsCancelled;
+        }
         const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         uint8_t *dst = pixels.data() + qsizetype(y) * width;
         QRgb last = 0;
@@ -366,6 +374,8 @@ int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentCol
     out.append(credit, sizeof credit - 1);
     out.append('\0');
     out.append('\x3B');
+    if (progress)
+        progress(100);
     return gsNone;
 }
 
@@ -467,7 +477,13 @@ bool TGIFImage::SaveBitmapAsGIF(const QString &fileName, const QImage &bitmap, b
 {
     setStatus(gsInternalError);
     QByteArray bytes;
-    const int status = EncodeBitmapAsGIF(bitmap, interlaced, transparentColor, transparent, bytes);
+    const qint64 rows = bitmap.height();
+    const int status = EncodeBitmapAsGIF(bitmap, interlaced, transparentColor, transparent, bytes, [&](int percent) {
+        bool proceed = true;
+        if (OnProgress)
+            OnProgress(this, rows * percent / 100, proceed, percent, rows);
+        return proceed || percent == 100;
+    });
     if (status != gsNone) {
         setStatus(status);
         return false;

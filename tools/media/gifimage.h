@@ -63,8 +63,10 @@ using TGIFProgress = std::function<void(QObject *sender, qint64 position, bool &
 int ParseGIFDisplay(const QByteArray &bytes, bool firstImageOnly, const std::function<bool(qint64 position)> &proceed,
                     TGIFDisplayData &out);
 
-// A bitmap as a whole GIF89a file (status gsNone), or the status of the failure (gsTooManyColors).
-int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentColor, bool transparent, QByteArray &out);
+// A bitmap as a whole GIF89a file (status gsNone), or the status of the failure (gsTooManyColors, or
+// gsCancelled when progress, told the percentage done as the rows are read, answers false).
+int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentColor, bool transparent, QByteArray &out,
+                      const std::function<bool(int percent)> &progress = {});
 
 // Filled by GetFrameInfo.
 using TGIFFrameInfo = TGIFDisplayFrame;
@@ -102,7 +104,8 @@ public:
     // The current frame as a bitmap (null when empty).
     QImage ToBitmap() const;
 
-    // Writes one bitmap as a GIF89a file, atomically and only on success.
+    // Writes one bitmap as a GIF89a file, atomically and only on success; OnProgress follows the rows
+    // read (position and size in rows) up to 100 and may cancel.
     bool SaveBitmapAsGIF(const QString &fileName, const QImage &bitmap, bool interlaced, QRgb transparentColor,
                          bool transparent);
 

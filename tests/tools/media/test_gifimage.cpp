@@ -494,6 +494,43 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("none.gif")));
     }
 
+    // A two-pixel picture comes out byte for byte as the format lays it down, and every other reader
+    // (giflib, gifsicle, Qt's own reader) agrees on what it holds.
+    void writesTheSmallestPictureExactly()
+    {
+        QTemporaryDir dir;
+        QImage bmp(2, 1, QImage::Format_RGB32);
+        bmp.setPixel(0, 0, qRgb(255, 0, 0));
+        bmp.setPixel(1, 0, qRgb(0, 0, 255));
+        const QString path = dir.filePath("two.gif");
+        TGIFImage gif;
+        QVERIFY(gif.SaveBitmapAsGIF(path, bmp, false, 0, false));
+        const QByteArray expected = QByteArray("GIF89a", 6) +
+                                    QByteArray("\x02\x00\x01\x00\x80\x00\x00", 7) + // screen, 2-entry table
+                                    QByteArray("\xFF\x00\x00\x00\x00\xFF", 6) +
+                                    QByteArray("\x21\xF9\x04\x00\x00\x00\x00\x00", 8) + // no delay, no transparency
+                                    QByteArray("\x2C\x00\x00\x00\x00\x02\x00\x01\x00\x00", 10) +
+                                    QByteArray("\x02\x02\x44\x0A\x00", 5) + // clear, 0, 1, end in 3-bit codes
+                                    QByteArray("\x21\xFE\x15", 3) + "Written by Kestrova 5" + QByteArray("\x00\x3B", 2);
+        QCOMPARE(k5test::ReadFile(path), expected);
+        QVERIFY(!run("giftext", {path}).isNull());
+        const QByteArray info = run("gifsicle", {"--info", path});
+        QVERIFY(!info.isNull());
+        QVERIFY(info.contains("1 image"));
+        QVERIFY(info.contains("logical screen 2x1"));
+        QImage qt(path, "gif");
+        QCOMPARE(qt.size(), QSize(2, 1));
+        QCOMPARE(qt.pixel(0, 0) | 0xFF000000u, qRgb(255, 0, 0));
+        QCOMPARE(qt.pixel(1, 0) | 0xFF000000u, qRgb(0, 0, 255));
+        // A bigger picture reads back the same through Qt's reader too.
+        QImage big(61, 17, QImage::Format_RGB32);
+        for (int y = 0; y < big.height(); ++y)
+            for (int x = 0; x < big.width(); ++x)
+                big.setPixel(x, y, qRgb(x % 8 * 30, y % 8 * 30, (x + y) % 3 * 100)); // 192 colours
+        QVERIFY(gif.SaveBitmapAsGIF(path, big, true, 0, false));
+        QCOMPARE(rgbOf(QImage(path, "gif").convertToFormat(QImage::Format_RGB32)), rgbOf(big));
+    }
+
     // The graphic control block names the table entry of the transparent colour, wherever it stands.
     void transparentColourIsTheIndexWritten()
     {
