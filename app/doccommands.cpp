@@ -332,8 +332,10 @@ void TEditForm::buildCommandMenus(QMenu *file)
     QMenu *tools = menu("Tools1", QStringLiteral("Tools"));
     launches(tools, {{"SearchEngine3", "Search Engine..."}, {"LinkCombobox1", "Link Combobox..."}});
     tools->addSeparator();
-    launches(tools, {{"BMPToGIF1", "BMP To GIF..."}, {"GIFToBMP1", "GIF To BMP..."}, {"GIFDeanimation1", "GIF Deanimation..."}});
-    later(tools, {{"GifAnimator1", "Gif Animator..."}});
+    launches(tools, {{"BMPToGIF1", "BMP To GIF..."},
+                     {"GIFToBMP1", "GIF To BMP..."},
+                     {"GIFDeanimation1", "GIF Deanimation..."},
+                     {"GifAnimator1", "Gif Animator..."}});
     launches(tools, {{"HDSoundRecorder1", "HD Sound Recorder..."}, {"HTMLCompressor1", "HTML Compressor..."}});
     launches(tools, {{"ClipBook1", "ClipBook..."}});
     later(tools, {{"SearchFiles1", "Search Files..."}});

@@ -6,6 +6,7 @@
 #include "app/frameform.h"
 #include "app/scripteditor.h"
 #include "platform/dialogs.h"
+#include "tools/media/gifanimator.h"
 #include "tools/media/gifconverters.h"
 #include "tools/media/hdrecorder.h"
 #include "tools/publish/compressorform.h"
@@ -168,6 +169,7 @@ const TLauncher launchers[] = {
     {"BMPToGIF1", "Tbmptogif", [](QWidget *owner) { runModal(new media::Tbmptogif(owner)); }},
     {"GIFToBMP1", "Tgiftobmp", [](QWidget *owner) { runModal(new media::Tgiftobmp(owner)); }},
     {"GIFDeanimation1", "Tdeanimation", [](QWidget *owner) { runModal(new media::Tdeanimation(owner)); }},
+    {"GifAnimator1", "TAnimatorForm", [](QWidget *owner) { runModal(new media::TAnimatorForm(owner)); }},
     {"HDSoundRecorder1", "THDRecorder",
      [](QWidget *owner) {
          // Shown without waiting: the user records while editing.

@@ -1,6 +1,7 @@
 #include "unit_about.h"
 
 #include "app/dialogs/dialogbase.h"
+#include "platform/meminfo.h"
 
 #include <QFile>
 #include <QGridLayout>
@@ -17,23 +18,6 @@ TInfo *Info = nullptr;
 
 namespace {
 
-// The number of kB on a line "Name:   1234 kB"; -1 when the report has no such line.
-qint64 meminfoValue(const QByteArray &meminfo, const QByteArray &name)
-{
-    for (const QByteArray &line : meminfo.split('\n')) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon < 0 || line.left(colon).trimmed() != name)
-            continue;
-        QByteArray value = line.mid(colon + 1).trimmed();
-        if (value.endsWith("kB"))
-            value.chop(2);
-        bool ok = false;
-        const qint64 n = value.trimmed().toLongLong(&ok);
-        return ok && n >= 0 ? n : -1;
-    }
-    return -1;
-}
-
 QLabel *label(const QString &text, const char *name, QWidget *parent)
 {
     auto *l = new QLabel(text, parent);
@@ -49,8 +33,8 @@ TMemoryFigures MemoryFigures(const QByteArray &meminfo, const QLocale &locale)
     QLocale grouped = locale;
     grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
     TMemoryFigures f{QStringLiteral("?"), QStringLiteral("?")};
-    const qint64 total = meminfoValue(meminfo, "MemTotal");
-    const qint64 available = meminfoValue(meminfo, "MemAvailable");
+    const qint64 total = platform::MemInfoValue(meminfo, "MemTotal");
+    const qint64 available = platform::MemInfoValue(meminfo, "MemAvailable");
     if (total >= 0)
         f.physical = grouped.toString(total) + QStringLiteral(" KB");
     if (total > 0 && available >= 0 && available <= total)
@@ -60,10 +44,7 @@ TMemoryFigures MemoryFigures(const QByteArray &meminfo, const QLocale &locale)
 
 TMemoryFigures CurrentMemoryFigures()
 {
-    QFile f(QStringLiteral("/proc/meminfo"));
-    if (!f.open(QIODevice::ReadOnly))
-        return MemoryFigures(QByteArray());
-    return MemoryFigures(f.readAll());
+    return MemoryFigures(platform::ReadMemInfo());
 }
 
 TAboutBox::TAboutBox(QWidget *parent, const TMemoryFigures &figures)

@@ -1,0 +1,493 @@
+// The GIF animation editor used as a user uses it: files opened and saved through the real dialogs,
+// questions answered in the real message boxes, settings typed into its pages; the files it writes
+// are read back by giflib's and gifsicle's tools.
+#include "tools/media/gifanimator.h"
+
+#include "controls/qv/qvdrawgrid.h"
+#include "controls/speedbar/speedbar.h"
+#include "controls/zel/spinedit.h"
+#include "graphics/qv/qvgif.h"
+#include "graphics/qv/qvgifanimator.h"
+#include "platform/dialogs.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/registry.h"
+
+#include "k5test.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QProcess>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using k5test::User;
+using media::TAnimatorForm;
+
+namespace {
+
+QImage solid(int w, int h, QRgb c)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(c);
+    return img;
+}
+
+// An animation of n frames of n colours, written by the GIF model.
+QByteArray animation(int n, int w = 6, int h = 4)
+{
+    gfx::TGIFImage gif;
+    for (int i = 0; i < n; ++i) {
+        platform::Bitmap bmp;
+        bmp.SetImage(solid(w, h, qRgb(20 * i, 255 - 20 * i, 7)).convertToFormat(QImage::Format_Indexed8));
+        gif.AddFrame(&bmp);
+    }
+    return gif.WriteGIF(false);
+}
+
+QByteArray run(const QString &program, const QStringList &args)
+{
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return QByteArray();
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QByteArray();
+    return p.readAllStandardOutput() + " ";
+}
+
+QStringList pages(const TAnimatorForm &form)
+{
+    QStringList out;
+    for (int i = 0; i < form.PageControl1->count(); ++i)
+        out << form.PageControl1->tabText(i);
+    return out;
+}
+
+// The frames' first pixels, in order: tells the frames apart.
+QList<QRgb> order(TAnimatorForm &form)
+{
+    QList<QRgb> out;
+    for (int i = 0; i < form.Image().Count(); ++i)
+        out << (form.Image().Frames(i)->Bitmap()->Image().pixel(0, 0) & 0xFFFFFFu);
+    return out;
+}
+
+void type(zel::TZELSpinEdit *edit, int value)
+{
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::number(value));
+}
+
+} // namespace
+
+class TestGifAnimator : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { platform::SetApplicationTitle(QStringLiteral("Kestrova 5")); }
+    void init() { k5test::ResetEnvironment(); }
+
+    void anEmptyEditorOffersOnlyWhatMakesSense()
+    {
+        TAnimatorForm form;
+        QCOMPARE(form.windowTitle(), QString("QV Gif Animator"));
+        QCOMPARE(pages(form), QStringList{"Options"});
+        QVERIFY(!form.ScrollBar1->isEnabled());
+        QCOMPARE(form.StatusLabel->text(), QString("Ready"));
+        for (auto *b : {form.SaveBtn, form.SaveAsBtn, form.CutBtn, form.CopyBtn, form.DeleteBtn, form.PreviewBtn,
+                        form.MoveUpBtn, form.MoveDownBtn, form.GrayscaleBtn})
+            QVERIFY2(!b->Enabled(), qPrintable(b->objectName()));
+        QVERIFY(form.NewBtn->Enabled() && form.OpenBtn->Enabled() && form.InsertBtn->Enabled() && form.AboutBtn->Enabled());
+        QCOMPARE(form.ColorDepth->count(), 5);
+        QVERIFY(form.ThumbnailsBox->isChecked() && form.FlatBtns->isChecked() && !form.AlwaysOnTop->isChecked());
+        QCOMPARE(form.SpeedBar1->SectionCount(), 4);
+    }
+
+    void opensThumbnailsAndMovesWithinTheEnds()
+    {
+        QTemporaryDir dir;
+        const QString path = k5test::WriteFile(dir.filePath("six.gif"), animation(6));
+        TAnimatorForm form;
+        form.show();
+        {
+            User user;
+            user.TypeFileName(path);
+            form.OpenBtn->ButtonClick();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(form.Image().Count(), 6);
+        QCOMPARE(form.FileName(), path);
+        QCOMPARE(pages(form), (QStringList{"Options", "Animation", "Image"}));
+        QCOMPARE(form.ImageCount->text(), QString("6"));
+        QCOMPARE(form.AnimationWidth->text(), QString("6"));
+        QCOMPARE(form.GIFVersion->text(), QString("89a"));
+        QCOMPARE(form.ScrollBar1->maximum(), 5);
+        QVERIFY(form.ScrollBar1->isEnabled());
+        const QList<QRgb> start = order(form);
+
+        // Four panels show frames first..first+3, numbered from 1.
+        QCOMPARE(form.FirstShown(), 0);
+        QCOMPARE(form.ThumbNumbers[3]->text(), QString("4"));
+        form.ScrollBar1->setValue(5);
+        QCOMPARE(form.Current(), 5);
+        QCOMPARE(form.FirstShown(), 2);
+        QCOMPARE(form.ThumbNumbers[0]->text(), QString("3"));
+        QVERIFY(form.Thumbs[3]->parentWidget()->isVisible());
+        form.SelectFrame(3);
+        QCOMPARE(form.FirstShown(), 2); // 3 still shows
+        form.SelectFrame(1);
+        QCOMPARE(form.FirstShown(), 1);
+        QTest::mouseClick(form.Thumbs[2], Qt::LeftButton);
+        QCOMPARE(form.Current(), 3);
+
+        // Past either end nothing moves.
+        form.SelectFrame(0);
+        QVERIFY(!form.MoveUpBtn->Enabled());
+        form.MoveUpClick();
+        QCOMPARE(order(form), start);
+        QVERIFY(!form.Modified());
+        form.SelectFrame(5);
+        QVERIFY(!form.MoveDownBtn->Enabled());
+        form.MoveDownClick();
+        QCOMPARE(order(form), start);
+        QVERIFY(!form.Modified());
+        // Within them the frame swaps with its neighbour and stays current.
+        form.MoveUpBtn->ButtonClick();
+        QCOMPARE(form.Current(), 4);
+        QList<QRgb> moved = start;
+        moved.swapItemsAt(4, 5);
+        QCOMPARE(order(form), moved);
+        QVERIFY(form.Modified());
+        // Delete takes the current frame.
+        form.DeleteBtn->ButtonClick();
+        moved.removeAt(4);
+        QCOMPARE(order(form), moved);
+        QCOMPARE(form.ImageCount->text(), QString("5"));
+
+        // With fewer than four frames the panels past the last are hidden.
+        for (int i = 0; i < 3; ++i)
+            form.DeleteClick();
+        QCOMPARE(form.Image().Count(), 2);
+        QCOMPARE(form.FirstShown(), 0);
+        QVERIFY(form.Thumbs[1]->parentWidget()->isVisible());
+        QVERIFY(!form.Thumbs[2]->parentWidget()->isVisible());
+    }
+
+    void settingsGoIntoTheImage()
+    {
+        QTemporaryDir dir;
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("three.gif"), animation(3))));
+        form.SelectFrame(1);
+        type(form.Duration, 25);
+        QCOMPARE(form.Image().Frames(1)->AnimateInterval(), 250);
+        QVERIFY(form.Modified());
+        type(form.Left, 4);
+        type(form.Top, 2);
+        QCOMPARE(form.Image().Frames(1)->Origin(), QPoint(4, 2));
+        form.UndrawMethod->setCurrentIndex(2);
+        QCOMPARE(form.Image().Frames(1)->DisposalMethod(), 2);
+        form.ImageComment->setPlainText(QStringLiteral("second"));
+        QCOMPARE(form.Image().Frames(1)->Comment(), QStringList{"second"});
+        form.TrailingComment->setPlainText(QStringLiteral("made here"));
+        QCOMPARE(form.Image().Comment(), QStringList{"made here"});
+        // Looping enables the repeat settings; Repeat Forever stores a count of 0.
+        form.Looping->setChecked(true);
+        QVERIFY(form.Image().Looping());
+        QVERIFY(form.RepeatForever->isEnabled());
+        form.RepeatForever->setChecked(false);
+        type(form.RepeatCount, 7);
+        QCOMPARE(form.Image().RepeatCount(), 7);
+        form.RepeatForever->setChecked(true);
+        QCOMPARE(form.Image().RepeatCount(), 0);
+        QVERIFY(!form.RepeatCount->isEnabled());
+        // Transparency off stores no transparent colour.
+        form.Transparency->setChecked(true);
+        QVERIFY(form.Image().Frames(1)->TransparentColor() != platform::clNone);
+        form.Transparency->setChecked(false);
+        QCOMPARE(form.Image().Frames(1)->TransparentColor(), platform::clNone);
+        // Another frame shows its own values, without marking anything.
+        form.SelectFrame(0);
+        QCOMPARE(form.Duration->Value(), 0);
+        form.SelectFrame(1);
+        QCOMPARE(form.Duration->Value(), 25);
+        QCOMPARE(form.Left->Value(), 4);
+        QCOMPARE(form.UndrawMethod->currentIndex(), 2);
+
+        // Saved and read back by the model and by giflib's and gifsicle's tools.
+        const QString out = dir.filePath("anim.gif");
+        {
+            User user;
+            user.TypeFileName(out);
+            form.SaveAsBtn->ButtonClick();
+            QVERIFY(user.Done());
+        }
+        QVERIFY(!form.Modified());
+        QCOMPARE(form.windowTitle(), QString("Kestrova 5 - anim.gif"));
+        QVERIFY(form.SaveBtn->Enabled());
+        gfx::TGIFImage back;
+        back.ReadGIF(k5test::ReadFile(out), true);
+        QCOMPARE(back.Count(), 3);
+        QCOMPARE(back.Frames(1)->AnimateInterval(), 250);
+        QCOMPARE(back.Frames(1)->Origin(), QPoint(4, 2));
+        QCOMPARE(back.Frames(1)->DisposalMethod(), 2);
+        QVERIFY(back.Looping());
+        QCOMPARE(back.RepeatCount(), 0);
+        const QByteArray text = run("giftext", {out});
+        QVERIFY(!text.isNull());
+        QVERIFY(text.contains("GIF89 comment"));
+        const QByteArray info = run("gifsicle", {"--info", out});
+        QVERIFY(!info.isNull());
+        QVERIFY(info.contains("3 images"));
+        QVERIFY(info.contains("loop forever"));
+        QVERIFY(info.contains("delay 0.25s"));
+        QVERIFY(info.contains("comment second"));
+        // Save writes to the same name again.
+        type(form.Duration, 3);
+        form.SaveBtn->ButtonClick();
+        QVERIFY(!form.Modified());
+        back.ReadGIF(k5test::ReadFile(out), true);
+        QCOMPARE(back.Frames(1)->AnimateInterval(), 30);
+    }
+
+    void theSaveQuestionIsAnswered()
+    {
+        QTemporaryDir dir;
+        const QString path = k5test::WriteFile(dir.filePath("two.gif"), animation(2));
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(path));
+        form.DeleteClick();
+        QVERIFY(form.Modified());
+        // Cancel keeps everything.
+        {
+            User user;
+            user.Click(QStringLiteral("Cancel"));
+            form.NewBtn->ButtonClick();
+            QVERIFY(user.Done());
+            QCOMPARE(user.Texts, QStringList{"Save changes to current animation?"});
+        }
+        QCOMPARE(form.Image().Count(), 1);
+        QVERIFY(form.Modified());
+        // Yes saves first, then starts anew.
+        {
+            User user;
+            user.Click(QStringLiteral("Yes"));
+            form.NewBtn->ButtonClick();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(form.Image().Count(), 0);
+        QVERIFY(form.FileName().isEmpty());
+        QCOMPARE(form.windowTitle(), QString("QV Gif Animator"));
+        gfx::TGIFImage back;
+        back.ReadGIF(k5test::ReadFile(path), true);
+        QCOMPARE(back.Count(), 1);
+        // No discards; closing asks too, and Cancel keeps the window.
+        QVERIFY(form.OpenFile(path));
+        form.GrayscaleClick();
+        {
+            User user;
+            user.Click(QStringLiteral("Cancel"));
+            QTest::keyClick(&form, Qt::Key_Escape);
+            QVERIFY(user.Done());
+        }
+        QVERIFY(form.isVisible());
+        {
+            User user;
+            user.Click(QStringLiteral("No"));
+            form.close();
+            QVERIFY(user.Done());
+            QCOMPARE(user.Texts, QStringList{"Save changes to current animation?"});
+        }
+        k5test::Settle();
+        QVERIFY(!form.isVisible());
+        back.ReadGIF(k5test::ReadFile(path), true);
+        QCOMPARE(back.Count(), 1);
+    }
+
+    void aDamagedFileSaysSoAndLosesNothing()
+    {
+        QTemporaryDir dir;
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("good.gif"), animation(3))));
+        form.DeleteClick();
+        QByteArray bad = animation(2);
+        bad.truncate(20);
+        k5test::Answerer answers;
+        QVERIFY(!form.OpenFile(k5test::WriteFile(dir.filePath("bad.gif"), bad)));
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY(answers.Texts().value(0).startsWith(QStringLiteral("Cannot open \"%1\": ").arg(dir.filePath("bad.gif"))));
+        QCOMPARE(form.Image().Count(), 2);
+        QVERIFY(form.Modified());
+        QCOMPARE(form.FileName(), dir.filePath("good.gif"));
+        QVERIFY(!form.InsertFile(k5test::WriteFile(dir.filePath("bad.bmp"), "BM no picture")));
+        QCOMPARE(form.Image().Count(), 2);
+        // A write that fails leaves the animation marked and the file whole.
+        QVERIFY(!form.SaveTo(k5test::WriteFile(dir.filePath("blocker"), "x") + QStringLiteral("/x.gif")));
+        QVERIFY(form.Modified());
+        QCOMPARE(form.Image().Count(), 2);
+    }
+
+    void insertsAndPastesFrames()
+    {
+        QTemporaryDir dir;
+        TAnimatorForm form;
+        form.show();
+        platform::Bitmap bmp;
+        bmp.SetImage(solid(5, 3, qRgb(200, 10, 10)));
+        bmp.SaveToFile(dir.filePath("red.bmp"));
+        {
+            User user;
+            user.TypeFileName(dir.filePath("red.bmp"));
+            form.InsertBtn->ButtonClick();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(form.Image().Count(), 1);
+        QVERIFY(form.Modified());
+        QCOMPARE(form.StatusLabel->text(), QString("Ready"));
+        form.CopyBtn->ButtonClick();
+        QVERIFY(form.PasteBtn->Enabled());
+        form.PasteBtn->ButtonClick();
+        QCOMPARE(form.Image().Count(), 2);
+        QCOMPARE(order(form), (QList<QRgb>{qRgb(200, 10, 10) & 0xFFFFFF, qRgb(200, 10, 10) & 0xFFFFFF}));
+        form.CutBtn->ButtonClick();
+        QCOMPARE(form.Image().Count(), 1);
+        form.PasteClick();
+        QCOMPARE(form.Image().Count(), 2);
+    }
+
+    void optionsAreKeptUnderTheEditorsKey()
+    {
+        QTemporaryDir dir;
+        {
+            TAnimatorForm form;
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.ThumbnailsBox->setChecked(false);
+            form.FlatBtns->setChecked(false);
+            QVERIFY(!(form.SpeedBar1->Options() & speedbar::sbFlatBtns));
+            form.AlwaysOnTop->setChecked(true);
+            QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+            QVERIFY(form.isVisible());
+            form.OpenDialog->SetInitialDir(dir.path());
+            form.close();
+        }
+        platform::Registry reg;
+        QVERIFY(reg.OpenKey(QStringLiteral("\\Software\\QV\\Kestrova 5\\TAnimatorForm"), false));
+        QCOMPARE(reg.ReadString(QStringLiteral("ThumbnailsBox_Checked")), QString("False"));
+        QCOMPARE(reg.ReadString(QStringLiteral("FlatBtns_Checked")), QString("False"));
+        QCOMPARE(reg.ReadString(QStringLiteral("AlwaysOnTop_Checked")), QString("True"));
+        QCOMPARE(reg.ReadString(QStringLiteral("OpenDialog_InitialDir")), dir.path());
+        TAnimatorForm again;
+        again.show();
+        QVERIFY(!again.ThumbnailsBox->isChecked());
+        QVERIFY(!again.FlatBtns->isChecked());
+        QVERIFY(!(again.SpeedBar1->Options() & speedbar::sbFlatBtns));
+        QVERIFY(again.AlwaysOnTop->isChecked());
+        QCOMPARE(again.OpenDialog->InitialDir(), dir.path());
+        again.close();
+    }
+
+    void paletteWindowLaysOutItsEntries()
+    {
+        QVector<QRgb> many, few;
+        for (int i = 0; i < 40; ++i)
+            many << qRgb(i * 6, 0, 0);
+        for (int i = 0; i < 5; ++i)
+            few << qRgb(0, i * 50, 0);
+        media::TPaletteForm big(nullptr, many, qRgb(61, 3, 0));
+        QCOMPARE(big.windowTitle(), QString("Palette"));
+        QCOMPARE(big.Columns(), 16);
+        QCOMPARE(big.CellSize(), 18);
+        QCOMPARE(big.PaletteGrid->RowCount(), 3);
+        QCOMPARE(big.Selected(), 10); // the nearest entry, 60,0,0
+        QCOMPARE(big.Result(), qRgb(60, 0, 0) & 0xFFFFFF);
+        media::TPaletteForm small(nullptr, few, qRgb(0, 99, 0));
+        QCOMPARE(small.Columns(), 8);
+        QCOMPARE(small.CellSize(), 31);
+        QCOMPARE(small.PaletteGrid->RowCount(), 2);
+        QCOMPARE(small.Selected(), 2);
+        // OK gives the chosen entry, Cancel the colour given.
+        User user;
+        user.Then([](QWidget *m) {
+                auto *p = qobject_cast<media::TPaletteForm *>(m);
+                if (!p)
+                    return false;
+                p->PaletteGrid->FocusCell(4, 0);
+                QTest::mouseClick(p->OKBtn, Qt::LeftButton);
+                return true;
+            })
+            .Click(QStringLiteral("Cancel"));
+        QCOMPARE(media::TPaletteForm::Execute(nullptr, few, qRgb(0, 99, 0)), qRgb(0, 200, 0) & 0xFFFFFF);
+        QCOMPARE(media::TPaletteForm::Execute(nullptr, few, qRgb(0, 99, 0)), qRgb(0, 99, 0) & 0xFFFFFF);
+        QVERIFY(user.Done());
+    }
+
+    void previewPlaysAndSteps()
+    {
+        gfx::TGIFImage gif;
+        gif.ReadGIF(animation(3, 40, 30), true);
+        media::TPreviewForm preview(nullptr, gif);
+        QCOMPARE(preview.windowTitle(), QString("Preview"));
+        QVERIFY(preview.width() >= 270 && preview.height() >= 70);
+        QCOMPARE(preview.FrameLabel->text(), QString("Frame:   1"));
+        QVERIFY(preview.PlayBtn->isEnabled());
+        // Without looping the steps stop at the ends.
+        preview.BackOne();
+        QCOMPARE(preview.Animator->FrameIndex(), 0);
+        preview.FastForward();
+        QCOMPARE(preview.FrameLabel->text(), QString("Frame:   3"));
+        preview.ForwardOne();
+        QCOMPARE(preview.Animator->FrameIndex(), 2);
+        preview.Rewind();
+        QCOMPARE(preview.Animator->FrameIndex(), 0);
+        preview.Play();
+        QVERIFY(preview.Animator->Animate());
+        QVERIFY(!preview.PlayBtn->isEnabled());
+        QTest::keyClick(&preview, Qt::Key_Escape); // stops
+        QVERIFY(!preview.Animator->Animate());
+        QVERIFY(preview.PlayBtn->isEnabled());
+        // Looping, they wrap around.
+        gif.SetLooping(true);
+        media::TPreviewForm looping(nullptr, gif);
+        looping.BackOne();
+        QCOMPARE(looping.Animator->FrameIndex(), 2);
+        looping.ForwardOne();
+        QCOMPARE(looping.Animator->FrameIndex(), 0);
+    }
+
+    void aboutBoxShowsMemory()
+    {
+        const QByteArray meminfo = "MemTotal:       1000000 kB\nMemFree:          100000 kB\nMemAvailable:    250000 kB\n";
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(media::FreeMemoryText(meminfo), QString("250,000 KB"));
+        QCOMPARE(media::MemoryLoad(meminfo), 75);
+        QCOMPARE(media::MemoryLoad("MemTotal: 0 kB\n"), -1);
+        TAnimatorForm form;
+        User user;
+        QString title, version;
+        user.Then([&](QWidget *m) {
+            if (!m->findChild<QLabel *>("PhysMem"))
+                return false;
+            title = m->windowTitle();
+            version = m->findChild<QLabel *>("Version")->text();
+            QTest::keyClick(m, Qt::Key_Escape);
+            return true;
+        });
+        form.AboutBtn->ButtonClick();
+        QVERIFY(user.Done());
+        QCOMPARE(title, QString("QV GIF Animator"));
+        QCOMPARE(version, QString("Version 1.00"));
+    }
+};
+
+K5_TEST_MAIN(TestGifAnimator)
+#include "test_gifanimator.moc"
