@@ -1083,8 +1083,10 @@ bool TAnimatorForm::OpenFile(const QString &fileName)
 {
     // Read into an image of its own: a file that fails or is cancelled leaves the edited one whole.
     auto read = std::make_unique<gfx::TGIFImage>();
-    read->OnProgress = [this](platform::Graphic *, platform::ProgressStage, int percent, bool, const QRect &, const QString &) {
-        progress(percent, QString());
+    read->OnProgress = [this](platform::Graphic *, platform::ProgressStage stage, int percent, bool, const QRect &,
+                              const QString &) {
+        if (stage != platform::ProgressStage::psEnding)
+            progress(percent, QString());
     };
     loading_ = true;
     cancel_ = false;

@@ -23,6 +23,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -257,6 +258,42 @@ private slots:
         QCOMPARE(back.Frames(1)->AnimateInterval(), 30);
     }
 
+    // Save As over a file asks first; No leaves it, Yes replaces it whole.
+    void saveAsOverAFileAsksFirst()
+    {
+        QTemporaryDir dir;
+        const QString old = k5test::WriteFile(dir.filePath("old.gif"), "old bytes");
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("two.gif"), animation(2))));
+        form.GrayscaleClick();
+        k5test::HardLink link(old);
+        QVERIFY2(link.Error().isEmpty(), qPrintable(link.Error()));
+        {
+            User user;
+            user.TypeFileName(old).Click(QStringLiteral("No")).Escape();
+            form.SaveAsBtn->ButtonClick();
+            k5test::Settle();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(k5test::ReadFile(old), QByteArray("old bytes"));
+        QVERIFY(form.Modified());
+        QCOMPARE(form.FileName(), dir.filePath("two.gif"));
+        {
+            User user;
+            user.TypeFileName(old).Click(QStringLiteral("Yes"));
+            form.SaveAsBtn->ButtonClick();
+            k5test::Settle();
+            QVERIFY(user.Done());
+        }
+        QVERIFY(!form.Modified());
+        QCOMPARE(form.windowTitle(), QString("Kestrova 5 - old.gif"));
+        QCOMPARE(link.Bytes(), QByteArray("old bytes"));
+        gfx::TGIFImage back;
+        back.ReadGIF(k5test::ReadFile(old), true);
+        QCOMPARE(back.Count(), 2);
+    }
+
     void theSaveQuestionIsAnswered()
     {
         QTemporaryDir dir;
@@ -334,6 +371,46 @@ private slots:
         QVERIFY(!form.SaveTo(k5test::WriteFile(dir.filePath("blocker"), "x") + QStringLiteral("/x.gif")));
         QVERIFY(form.Modified());
         QCOMPARE(form.Image().Count(), 2);
+    }
+
+    // Esc while a file is read stops the reading; the animation shown before stays.
+    void escapeCancelsALoad()
+    {
+        QTemporaryDir dir;
+        gfx::TGIFImage big;
+        QImage noise(400, 300, QImage::Format_Indexed8);
+        noise.setColorCount(256);
+        for (int i = 0; i < 256; ++i)
+            noise.setColor(i, qRgb(i, 255 - i, (i * 7) & 255));
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.scanLine(y)[x] = uchar((x * 31 + y * 17 + x * y) & 255);
+        platform::Bitmap bmp;
+        bmp.SetImage(noise);
+        big.AddFrame(&bmp);
+        const QString path = k5test::WriteFile(dir.filePath("big.gif"), big.WriteGIF(false));
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("small.gif"), animation(2))));
+        QStringList status;
+        QTimer::singleShot(0, &form, [&] {
+            status << form.StatusLabel->text();
+            QVERIFY(form.Loading());
+            QTest::keyClick(&form, Qt::Key_Escape);
+        });
+        k5test::Answerer answers;
+        QVERIFY(!form.OpenFile(path));
+        QCOMPARE(status, QStringList{"Press <Esc> to cancel"});
+        QVERIFY(answers.Messages().isEmpty());
+        QVERIFY(!form.Loading());
+        QCOMPARE(form.StatusLabel->text(), QString("Ready"));
+        QCOMPARE(form.Image().Count(), 2);
+        QCOMPARE(form.FileName(), dir.filePath("small.gif"));
+        QVERIFY(form.isVisible());
+        // Read without a cancel, it opens.
+        QVERIFY(form.OpenFile(path));
+        QCOMPARE(form.Image().Count(), 1);
+        QCOMPARE(form.AnimationWidth->text(), QString("400"));
     }
 
     void insertsAndPastesFrames()
