@@ -1,6 +1,7 @@
 #include "dialogs.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -77,7 +78,20 @@ int ShowModal(QDialog *dialog)
 {
     if (modalAnswerer)
         return modalAnswerer(dialog);
-    return dialog->exec();
+    // A window that stays on top (the tag chooser, a picker) would hide the modal window that waits for
+    // the user: while one is shown, the modal window stays on top as well.
+    bool raise = false;
+    if (!dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w != dialog && w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                raise = true;
+    if (raise)
+        dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    QPointer<QDialog> guard(dialog);
+    const int result = dialog->exec();
+    if (raise && guard)
+        guard->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    return result;
 }
 
 void SetMessageAnswerer(MessageAnswerer answerer)

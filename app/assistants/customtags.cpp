@@ -1,5 +1,6 @@
 #include "customtags.h"
 
+#include "app/assistants/windowplace.h"
 #include "app/dialogs/dialogbase.h"
 #include "controls/tree/treefile.h"
 #include "controls/tree/zozezo.h"
@@ -69,6 +70,7 @@ TNewItemDialog::TNewItemDialog(const TTagFamily &family, QWidget *parent)
     row->addStretch();
     row->addWidget(Button1);
     col->addLayout(row);
+    PlaceFirst(this);
     connect(Button1, &QPushButton::clicked, this, [this] {
         const QString caption = Edit1->text();
         Edit1->clear();
@@ -110,6 +112,7 @@ TTagCreatorWindow::TTagCreatorWindow(const TTagFamily &family, TNewItemDialog *(
     connect(SaveYourTags, &QPushButton::clicked, this, &TTagCreatorWindow::SaveTags);
     connect(Close, &QPushButton::clicked, this, &QDialog::reject);
     newItem_->OnCaption = [this](const QString &caption) { Edit1->setText(caption); };
+    PlaceFirst(this);
     file_ = std::make_unique<tree::TTreeFile>(TreeView1, FilePath());
     file_->Load();
     FinishLoading();
@@ -207,6 +210,7 @@ TCustomTagPicker::TCustomTagPicker(const TTagFamily &family, QWidget *parent) : 
     connect(Apply, &QPushButton::clicked, this, &TCustomTagPicker::ApplyClick);
     connect(Close, &QPushButton::clicked, this, &QWidget::close);
     TreeView1->OnDblClick = [this](tree::TCustomZozeZO *) { ApplyClick(); };
+    PlaceFirst(this);
     file_ = std::make_unique<tree::TTreeFile>(TreeView1, platform::ProgramFile(QString::fromUtf8(family.file)));
     Reload();
     FinishLoading();

@@ -1,5 +1,6 @@
 #include "signature.h"
 
+#include "app/assistants/windowplace.h"
 #include "app/dialogs/dialogbase.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
@@ -56,6 +57,7 @@ TSignature::TSignature(QWidget *parent)
     row->addWidget(Button1);
     row->addWidget(Button2);
     col->addLayout(row);
+    PlaceFirst(this);
     connect(Button1, &QPushButton::clicked, this, &TSignature::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     LoadSignature();

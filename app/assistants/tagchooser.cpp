@@ -1,5 +1,6 @@
 #include "tagchooser.h"
 
+#include "app/assistants/windowplace.h"
 #include "app/dialogs/dialogbase.h"
 #include "controls/tree/treefile.h"
 #include "controls/tree/zozezo.h"
@@ -184,6 +185,7 @@ TTagchooser::TTagchooser(QWidget *parent)
     row->addWidget(Button2);
     col->addLayout(row);
 
+    PlaceFirst(this);
     pageFile_ = std::make_unique<tree::TTreeFile>(Page1, QString());
     Treeview1->OnClick = [this](tree::TCustomZozeZO *) {
         if (tree::TZozeZONode *n = Treeview1->Selected())

@@ -199,8 +199,11 @@ private slots:
         c->Page1->SetSelected(node);
         k5test::User user;
         QString opened;
-        user.Then([&opened](QWidget *w) {
+        bool onTop = false;
+        user.Then([&opened, &onTop](QWidget *w) {
             opened = classOf(w);
+            // Not hidden behind the chooser, which stays on top.
+            onTop = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
             qobject_cast<QDialog *>(w)->reject();
             return true;
         });
@@ -209,8 +212,10 @@ private slots:
         QCOMPARE(opened, dialog);
         QCOMPARE(doc->Text(), inserted);
         QVERIFY(user.Texts.isEmpty());
-        if (!dialog.isEmpty())
+        if (!dialog.isEmpty()) {
             QVERIFY(user.Done());
+            QVERIFY(onTop);
+        }
     }
 
     void chooserWithNothingSelectedDoesNothing()
