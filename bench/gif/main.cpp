@@ -368,7 +368,7 @@ bool animationEditor(const QString &folder)
     }
     frames.clear();
     const double open = best(
-        [&] {
+        std::function<double()>([&] {
             QElapsedTimer t;
             t.start();
             media::TAnimatorForm form;
@@ -380,7 +380,7 @@ bool animationEditor(const QString &folder)
                 thumb->repaint();
             QCoreApplication::processEvents();
             return t.nsecsElapsed() / 1e9;
-        },
+        }),
         3);
     // A picture whose one frame takes long to decode, with Esc pressed as soon as the reading starts.
     QImage big(4000, 3000, QImage::Format_Indexed8);
