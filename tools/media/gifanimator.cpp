@@ -289,8 +289,13 @@ TPaletteForm::TPaletteForm(QWidget *owner, const QVector<QRgb> &colours, QRgb co
         }
     };
     PaletteGrid->OnSelectCell = [this](QObject *, int col, int row, bool &can) { can = row * columns_ + col < colours_.size(); };
+    // Room for every cell and its grid line; a table of more than 16 rows scrolls.
     const int extra = 2 * PaletteGrid->frameWidth() + 2;
-    PaletteGrid->setFixedSize(columns_ * (cell_ + 1) + extra, std::min(rows, 16) * (cell_ + 1) + extra);
+    const int shown = std::min(rows, 16);
+    const int bar = rows > shown ? PaletteGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    PaletteGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    PaletteGrid->setVerticalScrollBarPolicy(rows > shown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    PaletteGrid->setFixedSize(columns_ * (cell_ + 1) + extra + bar, shown * (cell_ + 1) + extra);
     // The nearest entry to the colour is chosen first.
     int best = 0;
     qint64 bestDistance = -1;
@@ -334,10 +339,13 @@ QRgb TPaletteForm::Result() const
     return i < 0 ? given_ : colours_[i];
 }
 
-QRgb TPaletteForm::Execute(QWidget *owner, const QVector<QRgb> &colours, QRgb colour)
+QRgb TPaletteForm::Execute(QWidget *owner, const QVector<QRgb> &colours, QRgb colour, bool *accepted)
 {
     TPaletteForm form(owner, colours, colour);
-    return platform::ShowModal(&form) == QDialog::Accepted ? form.Result() : (colour & 0x00FFFFFFu);
+    const bool ok = platform::ShowModal(&form) == QDialog::Accepted;
+    if (accepted)
+        *accepted = ok;
+    return ok ? form.Result() : (colour & 0x00FFFFFFu);
 }
 
 // The preview window.
@@ -374,10 +382,11 @@ TPreviewForm::TPreviewForm(QWidget *owner, const gfx::TGIFImage &image) : QDialo
     auto *bar = new QHBoxLayout;
     for (QToolButton *b : {PlayBtn, StopBtn, RewindBtn, BackBtn, ForwardBtn, FastForwardBtn})
         bar->addWidget(b);
-    bar->addWidget(FrameSlider, 1);
+    bar->addStretch();
     bar->addWidget(FrameLabel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
+    layout->addWidget(FrameSlider);
     layout->addWidget(Animator, 1);
 
     connect(PlayBtn, &QToolButton::clicked, this, [this] { Play(); });
@@ -396,7 +405,8 @@ TPreviewForm::TPreviewForm(QWidget *owner, const gfx::TGIFImage &image) : QDialo
 
     // The image plus the bar, at least 270 x 70 and at most the screen.
     const QSize screen = (owner && owner->screen() ? owner->screen() : QApplication::primaryScreen())->availableSize();
-    const int barHeight = std::max(PlayBtn->sizeHint().height(), 30) + 2 * layout->contentsMargins().top();
+    const int barHeight = std::max(PlayBtn->sizeHint().height(), 24) + FrameSlider->height() + layout->spacing() +
+                          2 * layout->contentsMargins().top();
     QSize want(image.ScreenWidth() + 2 * layout->contentsMargins().left(), image.ScreenHeight() + barHeight + layout->spacing());
     want = want.expandedTo(QSize(270, 70)).expandedTo(QSize(bar->minimumSize().width() + 24, 70)).boundedTo(screen);
     resize(want);
@@ -613,6 +623,7 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
     }
     ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+    ScrollBar1->setPageStep(4);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int v) {
         if (!updating_ && !loading_ && v >= 0 && v < image_->Count())
             SelectFrame(v);
@@ -1313,8 +1324,9 @@ void TAnimatorForm::BackgroundColorClick()
         platform::MessageBeep();
         return;
     }
-    const QRgb c = TPaletteForm::Execute(this, table, rgbOf(image_->BackgroundColor()));
-    if (platform::FromQRgb(c) == image_->BackgroundColor())
+    bool chosen = false;
+    const QRgb c = TPaletteForm::Execute(this, table, rgbOf(image_->BackgroundColor()), &chosen);
+    if (!chosen || platform::FromQRgb(c) == image_->BackgroundColor())
         return;
     image_->SetBackgroundColor(platform::FromQRgb(c));
     setModified(true);
@@ -1335,8 +1347,10 @@ void TAnimatorForm::TransparentColorClick()
         return;
     }
     const QRgb given = f->TransparentColor() == platform::clNone ? table[0] : rgbOf(f->TransparentColor());
-    const QRgb c = TPaletteForm::Execute(this, table, given);
-    if (f->TransparentColor() != platform::clNone && platform::FromQRgb(c) == f->TransparentColor())
+    bool chosen = false;
+    const QRgb c = TPaletteForm::Execute(this, table, given, &chosen);
+    // Cancel changes nothing, not even a frame without a transparent colour.
+    if (!chosen || (f->TransparentColor() != platform::clNone && platform::FromQRgb(c) == f->TransparentColor()))
         return;
     f->SetTransparentColor(platform::FromQRgb(c));
     setModified(true);

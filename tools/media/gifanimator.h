@@ -85,8 +85,8 @@ public:
     int Columns() const { return columns_; }
     int CellSize() const { return cell_; }
 
-    // Runs the window; the chosen colour, or the given one when cancelled.
-    static QRgb Execute(QWidget *owner, const QVector<QRgb> &colours, QRgb colour);
+    // Runs the window; the chosen colour, or the given one when cancelled (and *accepted false).
+    static QRgb Execute(QWidget *owner, const QVector<QRgb> &colours, QRgb colour, bool *accepted = nullptr);
 
 private:
     QVector<QRgb> colours_;

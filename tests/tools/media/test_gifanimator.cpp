@@ -3,6 +3,7 @@
 // are read back by giflib's and gifsicle's tools.
 #include "tools/media/gifanimator.h"
 
+#include "controls/qv/qvcomboedit.h"
 #include "controls/qv/qvdrawgrid.h"
 #include "controls/speedbar/speedbar.h"
 #include "controls/zel/spinedit.h"
@@ -471,6 +472,53 @@ private slots:
         QVERIFY(again.AlwaysOnTop->isChecked());
         QCOMPARE(again.OpenDialog->InitialDir(), dir.path());
         again.close();
+    }
+
+    // The colour buttons open the palette window on the image's table: OK takes an entry, Cancel nothing.
+    void colourButtonsPickFromThePalette()
+    {
+        QTemporaryDir dir;
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("three.gif"), animation(3))));
+        form.SelectFrame(2);
+        const QVector<QRgb> table = [&] {
+            QVector<QRgb> t;
+            const gfx::TGIFColorTable &c = form.Image().Frames(2)->LocalColorTable() ? form.Image().Frames(2)->Item().ColorTable
+                                                                                     : form.Image().Data().ColorTable;
+            for (int i = 0; i < c.Count; ++i)
+                t << platform::ToQRgb(c.Color(i));
+            return t;
+        }();
+        QVERIFY(table.size() >= 2);
+        {
+            User user;
+            user.Click(QStringLiteral("Cancel"));
+            form.TransparentColorClick();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(form.Image().Frames(2)->TransparentColor(), platform::clNone);
+        QVERIFY(!form.Transparency->isChecked());
+        QVERIFY(!form.Modified());
+        {
+            User user;
+            user.Then([](QWidget *m) {
+                auto *p = qobject_cast<media::TPaletteForm *>(m);
+                if (!p)
+                    return false;
+                p->PaletteGrid->FocusCell(1, 0);
+                QTest::mouseClick(p->OKBtn, Qt::LeftButton);
+                return true;
+            });
+            form.TransparentColorClick();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(platform::ToQRgb(form.Image().Frames(2)->TransparentColor()), table[1]);
+        QVERIFY(form.Transparency->isChecked());
+        QCOMPARE(form.TransparentColor->text(), QColor(table[1]).name());
+        QVERIFY(form.Modified());
+        form.SelectFrame(0); // the colour belongs to its frame
+        QVERIFY(!form.Transparency->isChecked());
     }
 
     void paletteWindowLaysOutItsEntries()
