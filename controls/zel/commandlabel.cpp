@@ -3,6 +3,7 @@
 #include "platform/shell/shell.h"
 
 #include <QMouseEvent>
+#include <QRegularExpression>
 
 namespace zel {
 
@@ -57,6 +58,12 @@ QString TZELCommandLabel::Address() const
     // An address that already carries its scheme keeps it once.
     if (captionValue_.startsWith(prefix, Qt::CaseInsensitive))
         return captionValue_;
+    // A web or FTP address may name another scheme ("https://", "sftp://"); "host:8080" is a port, not one.
+    if (command_ == runURL || command_ == runFTP) {
+        static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!\\d)"));
+        if (scheme.match(captionValue_).hasMatch())
+            return captionValue_;
+    }
     return prefix + captionValue_;
 }
 

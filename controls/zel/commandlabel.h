@@ -23,7 +23,8 @@ public:
     void SetCaption(const QString &value) { setText(value); }
     TZELCommand Command() const { return command_; }
     void SetCommand(TZELCommand value) { command_ = value; }
-    // The address a click opens (its prefix is added unless it already begins with it).
+    // The address a click opens (its prefix is added unless it already begins with it, or, for web and
+    // FTP addresses, with a scheme of its own).
     QString CaptionValue() const { return captionValue_; }
     void SetCaptionValue(const QString &value) { captionValue_ = value; }
     QColor FollowedColor() const { return followedColor_; }

@@ -81,7 +81,12 @@ private slots:
         QTest::newRow("web, scheme given") << int(runURL) << "http://www.a.org" << "http://www.a.org";
         QTest::newRow("web, scheme in capitals") << int(runURL) << "HTTP://www.a.org" << "HTTP://www.a.org";
         QTest::newRow("mail, scheme given") << int(runMAIL) << "mailto:joe@a.org" << "mailto:joe@a.org";
-        QTest::newRow("web, other scheme") << int(runURL) << "https://www.a.org" << "http://https://www.a.org";
+        QTest::newRow("web, other scheme") << int(runURL) << "https://www.a.org" << "https://www.a.org";
+        QTest::newRow("web, other scheme in capitals") << int(runURL) << "HTTPS://www.a.org" << "HTTPS://www.a.org";
+        QTest::newRow("web, host with port") << int(runURL) << "www.a.org:8080/x" << "http://www.a.org:8080/x";
+        QTest::newRow("web, bare host with port") << int(runURL) << "localhost:8080" << "http://localhost:8080";
+        QTest::newRow("ftp, other scheme") << int(runFTP) << "sftp://ftp.a.org" << "sftp://ftp.a.org";
+        QTest::newRow("file, scheme is never guessed") << int(runFILE) << "c:/page.htm" << "file:c:/page.htm";
     }
     void eachCommandPutsItsPrefixBeforeTheAddress()
     {
