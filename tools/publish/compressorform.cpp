@@ -46,7 +46,7 @@ TCompressor::TCompressor(QWidget *owner) : QDialog(owner)
     Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
 
-    // The window's own compressor runs every pass.
+    // The window's own compressor runs every pass that keeps the page looking the same (all but Center).
     HTMLCompressor1 = new THTMLCompressor(this);
     HTMLCompressor1->setObjectName(QStringLiteral("HTMLCompressor1"));
 

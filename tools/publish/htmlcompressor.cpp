@@ -808,7 +808,83 @@ public:
         });
     }
 
+    // strong, em and strike become b, i and s, which a browser's default styles show alike. A name
+    // changes only where every one of its tags is bare ("<strong>", "</strong>"), so that start and end
+    // tags stay pairs, and where the page's own scripts and styles do not name it (they would tell the
+    // two apart). A style sheet of another file is not seen.
+    void ShortNames()
+    {
+        struct Rename {
+            std::string_view from, to;
+            bool ok = true;
+        };
+        Rename names[] = {{"strong", "b"}, {"em", "i"}, {"strike", "s"}};
+        const char *s = text_.data();
+        Walk(text_, [&](const Token &t, Side, Side, const Flow &) {
+            for (Rename &r : names) {
+                if (!r.ok)
+                    continue;
+                if (t.kind == Kind::StartTag || t.kind == Kind::EndTag) {
+                    const size_t bare = r.from.size() + (t.kind == Kind::EndTag ? 3 : 2);
+                    if (t.name == r.from && (!t.attributes.empty() || t.end - t.begin != bare))
+                        r.ok = false;
+                    for (const Attribute &a : t.attributes)
+                        if (a.value != npos && a.nameEnd - a.name > 2 && Lower(s[a.name]) == 'o' &&
+                            Lower(s[a.name + 1]) == 'n' &&
+                            HasWord(std::string_view(s + a.value, a.valueEnd - a.value), r.from))
+                            r.ok = false;
+                } else if (t.kind == Kind::Raw && (t.classes & (kScript | kStyle)) &&
+                           HasWord(std::string_view(s + t.begin, t.end - t.begin), r.from)) {
+                    r.ok = false;
+                }
+            }
+        });
+        if (!names[0].ok && !names[1].ok && !names[2].ok)
+            return;
+        Run([&](const Token &t, Side, Side, const Flow &) {
+            if (t.kind == Kind::StartTag || t.kind == Kind::EndTag)
+                for (const Rename &r : names)
+                    if (r.ok && t.name == r.from) {
+                        out_ += t.kind == Kind::EndTag ? "</" : "<";
+                        out_ += r.to;
+                        out_ += '>';
+                        return;
+                    }
+            Copy(t.begin, t.end);
+        });
+    }
+
+    // A paragraph centred by exactly this start tag becomes a center element, and the next "</p>"
+    // after it "</center>". Further such paragraphs before that "</p>" stay as they are.
+    void CenterPairs(std::string_view opening)
+    {
+        bool open = false;
+        Run([&](const Token &t, Side, Side, const Flow &) {
+            const size_t length = t.end - t.begin;
+            if (!open && t.kind == Kind::StartTag && length == opening.size() && At(s_, t.end, t.begin, opening)) {
+                out_ += "<center>";
+                open = true;
+            } else if (open && t.kind == Kind::EndTag && length == 4 && At(s_, t.end, t.begin, "</p>")) {
+                out_ += "</center>";
+                open = false;
+            } else {
+                Copy(t.begin, t.end);
+            }
+        });
+    }
+
 private:
+    // The word stands in the text, in any case, with no letter, digit, "_" or "-" joined to it.
+    static bool HasWord(std::string_view text, std::string_view lowerWord)
+    {
+        const auto joins = [](char c) { return IsAlnum(c) || c == '_' || c == '-'; };
+        for (size_t i = 0; i + lowerWord.size() <= text.size(); ++i)
+            if (SameName(text.substr(i, lowerWord.size()), lowerWord) && (i == 0 || !joins(text[i - 1])) &&
+                (i + lowerWord.size() == text.size() || !joins(text[i + lowerWord.size()])))
+                return true;
+        return false;
+    }
+
     template <typename Visit>
     void Run(Visit &&visit)
     {
@@ -1030,6 +1106,12 @@ void THTMLCompressor::Compress()
         text.RemoveBreaks();
     if (Spaces)
         text.Blanks();
+    if (SimpleTags)
+        text.ShortNames();
+    if (Center) {
+        text.CenterPairs("<p align=center>");
+        text.CenterPairs("<p align=\"center\">");
+    }
     buffer_ = text.Result();
     compressedSize_ = quint32(buffer_.size());
     compressed_ = true;

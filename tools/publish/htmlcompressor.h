@@ -1,7 +1,9 @@
 #pragma once
 // Makes an HTML file smaller by a fixed series of text passes over its raw bytes. The page a browser
-// shows stays the same: the same elements, attribute values and visible text; only white space that a
-// browser does not show and quotes that a value does not need go.
+// shows stays the same: the same elements (but for b, i and s in place of strong, em and strike, which
+// look alike), attribute values and visible text; only white space that a browser does not show and
+// quotes that a value does not need go. Centring paragraphs with center elements, which a caller may
+// turn on, is the one pass that changes how a page looks.
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -21,10 +23,10 @@ class THTMLCompressor : public QObject {
 public:
     explicit THTMLCompressor(QObject *owner = nullptr);
 
-    // These two would rename elements (strong to b, a centred paragraph to a center element without a
-    // paragraph's margins), which style sheets, scripts and the layout tell apart: they rename nothing.
-    bool SimpleTags = true;
-    bool Center = true;
+    bool SimpleTags = true; // bare strong, em and strike tags renamed b, i and s
+    // Centred paragraphs to center elements. Off: a center element lacks a paragraph's margins, so what
+    // follows moves up by them, and a paragraph with no "</p>" centres everything after it.
+    bool Center = false;
     bool InvCommas = true;  // quotes inside tags removed
     bool Spaces = true;     // runs of blanks collapsed
     bool Returns = true;    // doubled line breaks collapsed

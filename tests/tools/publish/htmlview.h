@@ -298,7 +298,7 @@ private:
 
 class Tokenizer {
 public:
-    Tokenizer(std::string_view page, Builder &out) : out_(out)
+    Tokenizer(std::string_view page, Builder &out, bool shortNames = false) : out_(out), shortNames_(shortNames)
     {
         // A browser reads CR LF and CR as LF.
         s_.reserve(page.size());
@@ -559,9 +559,13 @@ private:
         // The end of the page inside a tag: the browser drops the tag.
     }
 
-    void Emit(bool endTag, const std::string &name, const std::vector<Attr> &attrs, bool selfClosing)
+    void Emit(bool endTag, const std::string &written, const std::vector<Attr> &attrs, bool selfClosing)
     {
         Flush();
+        // strong and b, em and i, strike and s: a browser's default styles make each pair look alike.
+        std::string name = written;
+        if (shortNames_)
+            name = name == "strong" ? "b" : name == "em" ? "i" : name == "strike" ? "s" : name;
         if (endTag)
             return out_.End(name);
         out_.Start(name, attrs, selfClosing);
@@ -664,14 +668,16 @@ private:
     size_t i_ = 0;
     std::string text_;
     Builder &out_;
+    bool shortNames_;
 };
 
 } // namespace detail
 
-inline View Read(std::string_view page)
+// With shortNames, strong, em and strike read as b, i and s.
+inline View Read(std::string_view page, bool shortNames = false)
 {
     detail::Builder builder;
-    detail::Tokenizer(page, builder).Run();
+    detail::Tokenizer(page, builder, shortNames).Run();
     return builder.view;
 }
 
