@@ -5,6 +5,7 @@
 #include "platform/folders.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -187,6 +188,24 @@ bool TEmail::resolveList(QStringList &names, QList<MailAddress> *out, int *refus
     return true;
 }
 
+QString TEmail::MakeMessageID(const QString &domain, bool longForm)
+{
+    const QString host = domain.isEmpty() ? QStringLiteral("localhost") : domain;
+    const QString unique = QUuid::createUuid().toString(QUuid::Id128);
+    if (longForm)
+        return QStringLiteral("<%1.%2@%3>")
+            .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddhhmmsszzz")), unique, host);
+    // 64 characters at most: 16 hex digits, and as many of the domain's last labels as fit.
+    constexpr qsizetype kShort = 64;
+    const QString left = unique.left(16);
+    QString right = host;
+    while (left.size() + right.size() + 3 > kShort) {
+        const qsizetype dot = right.indexOf(QLatin1Char('.'));
+        right = dot < 0 ? QStringLiteral("localhost") : right.mid(dot + 1);
+    }
+    return QStringLiteral("<%1@%2>").arg(left, right);
+}
+
 int TEmail::sendMail(bool save)
 {
     CheckMapi();
@@ -198,8 +217,13 @@ int TEmail::sendMail(bool save)
         DoMapiError(MAPI_E_TOO_MANY_FILES);
         return MAPI_E_TOO_MANY_FILES;
     }
+    // A new session puts the open one aside for the call and takes it back afterwards.
+    std::optional<MailAccount> aside;
+    if (NewSession)
+        std::swap(aside, session_);
     const bool wasOpen = session_.has_value();
     if (Logon() != SUCCESS_SUCCESS) {
+        session_ = std::move(aside);
         DoMapiError(MAPI_E_LOGIN_FAILURE);
         return MAPI_E_LOGIN_FAILURE;
     }
@@ -207,6 +231,8 @@ int TEmail::sendMail(bool save)
     // A session opened for this call ends with it, whatever happened.
     if (!wasOpen)
         Logoff();
+    if (aside)
+        session_ = std::move(aside);
     return code;
 }
 
@@ -214,6 +240,7 @@ int TEmail::composeMail(bool save)
 {
     MailMessage m;
     m.from = ParseMailAddress(session_->sender);
+    m.messageId = MakeMessageID(m.from.address.section(QLatin1Char('@'), -1), UseLongMessageID);
     m.receiptRequested = Acknowledge;
     int refused = SUCCESS_SUCCESS;
     auto fill = [&] {
@@ -262,6 +289,8 @@ int TEmail::composeMail(bool save)
         DoBeforeSendMail();
         code = SmtpSend(session_->server, m);
     }
+    if (!code)
+        messageId_ = m.messageId;
     if (code)
         DoMapiError(code);
     else if (save)
@@ -291,7 +320,6 @@ int TEmail::saveDraft(const MailMessage &message)
     }
     if (!file.commit())
         return MAPI_E_DISK_FULL;
-    messageId_ = mime.Message().messageId;
     return SUCCESS_SUCCESS;
 }
 

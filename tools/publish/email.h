@@ -4,6 +4,13 @@
 // of our settings; logging on reads it and touches no network. Where the interface would show the
 // messaging system's dialogs, the account dialog (logon) and the address dialog (address book, send
 // dialog) are shown; without a display those paths answer MAPI_USER_ABORT, as for a refused dialog.
+//
+// NewSession: a send (or save) logs on afresh for itself, reading the account as it stands now, and
+// ends that session after it, even while the component is logged on; the open session is left as it
+// was. UseLongMessageID: the Message-ID made for a message carries a time stamp, a UUID and the sender's
+// whole domain; without it the identifier stays within 64 characters. DownLoadFirst and UnreadOnly are
+// kept and mean nothing here: they are about fetching and reading received mail, and SMTP only sends;
+// there is no mailbox to download from or to read.
 #include "platform/error.h"
 #include "platform/mail/mailaccount.h"
 
@@ -52,8 +59,10 @@ public:
     QString Text() const { return text_; }
     void SetText(const QString &v) { text_ = v.left(255); }
     QString Version() const { return QStringLiteral("9.09.02"); }
-    // The identifier of the last saved message.
+    // The Message-ID of the last message sent or saved.
     QString MessageID() const { return messageId_; }
+    // A new Message-ID for a sender at that domain: long, or within 64 characters.
+    static QString MakeMessageID(const QString &domain, bool longForm);
     bool LoggedOn() const { return session_.has_value(); }
 
     int Logon();

@@ -4,6 +4,7 @@
 #include "tools/publish/maildialogs.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -301,6 +302,86 @@ private slots:
         const QByteArray text = k5test::ReadFile(TEmail::DraftsFolder() + QLatin1Char('/') + drafts[0]);
         QVERIFY(text.contains("Subject: Draft\r\n"));
         QVERIFY(text.contains(m.MessageID().toLatin1()));
+    }
+
+    // A long Message-ID carries a time stamp, a UUID and the whole domain; a short one fits 64 characters.
+    void messageIdsLongAndShort()
+    {
+        k5test::SmtpServer server;
+        QVERIFY(server.Start());
+        k5test::UseMailServer(server.Port());
+        TEmail m;
+        m.UseDefProfile = true;
+        QVERIFY(m.UseLongMessageID);
+        m.Recipient = {QStringLiteral("to@example.org")};
+        QCOMPARE(m.SendMail(), 0);
+        const QString longId = m.MessageID();
+        QVERIFY2(QRegularExpression(QStringLiteral("^<\\d{17}\\.[0-9a-f]{32}@example\\.org>$")).match(longId).hasMatch(),
+                 qPrintable(longId));
+        m.UseLongMessageID = false;
+        QCOMPARE(m.SendMail(), 0);
+        const QString shortId = m.MessageID();
+        QVERIFY2(QRegularExpression(QStringLiteral("^<[0-9a-f]{16}@example\\.org>$")).match(shortId).hasMatch(),
+                 qPrintable(shortId));
+        QVERIFY(server.WaitForMessages(2));
+        QCOMPARE(server.Messages().at(0).Header(QStringLiteral("Message-ID")), longId);
+        QCOMPARE(server.Messages().at(1).Header(QStringLiteral("Message-ID")), shortId);
+
+        // A long domain loses its first labels in a short identifier, and a label too long for it all.
+        const QString domain = QStringLiteral("mail.department.faculty.university-of-somewhere.example.org");
+        QVERIFY(TEmail::MakeMessageID(domain, true).endsWith(QLatin1Char('@') + domain + QLatin1Char('>')));
+        const QString cut = TEmail::MakeMessageID(domain, false);
+        QVERIFY2(cut.size() <= 64 && cut.endsWith(QStringLiteral("@faculty.university-of-somewhere.example.org>")), qPrintable(cut));
+        const QString single = TEmail::MakeMessageID(QString(60, QLatin1Char('d')), false);
+        QVERIFY2(single.size() <= 64 && single.endsWith(QStringLiteral("@localhost>")), qPrintable(single));
+        QVERIFY(TEmail::MakeMessageID(domain, false) != cut);
+    }
+
+    // With NewSession a send logs on afresh for itself (the account as it is now) and the open session
+    // stays as it was; without it, a logged-on component sends through its open session.
+    void newSessionPerSend()
+    {
+        k5test::SmtpServer first, second;
+        QVERIFY(first.Start());
+        QVERIFY(second.Start());
+        k5test::UseMailServer(first.Port());
+        TEmail m;
+        m.UseDefProfile = true;
+        m.Recipient = {QStringLiteral("to@example.org")};
+        QCOMPARE(m.Logon(), 0);
+        k5test::UseMailServer(second.Port()); // the account changes while the session is open
+
+        EventLog log(m);
+        QCOMPARE(m.SendMail(), 0);
+        QVERIFY(first.WaitForMessages(1));
+        QCOMPARE(log.events, kAroundSend.mid(2, 2));
+
+        log.events.clear();
+        m.NewSession = true;
+        QCOMPARE(m.SendMail(), 0);
+        QVERIFY(second.WaitForMessages(1));
+        QCOMPARE(log.events, kAroundSend);
+        QVERIFY(m.LoggedOn());
+
+        m.NewSession = false;
+        QCOMPARE(m.SendMail(), 0);
+        QVERIFY(first.WaitForMessages(2));
+        QCOMPARE(second.Messages().size(), 1);
+
+        // A new session that cannot log on leaves the open one alone.
+        m.NewSession = true;
+        m.SetProfile(QStringLiteral("missing"));
+        m.UseDefProfile = false;
+        k5test::ModalHand hand;
+        hand.Click(QStringLiteral("Cancel")); // the account dialog that stands for the logon dialog
+        QCOMPARE(m.SendMail(), int(MAPI_E_LOGIN_FAILURE));
+        QVERIFY(hand.Done());
+        QVERIFY(m.LoggedOn());
+        m.NewSession = false;
+        QCOMPARE(m.SendMail(), 0);
+        QVERIFY(first.WaitForMessages(3));
+        QCOMPARE(m.Logoff(), 0);
+        k5test::FlushEvents();
     }
 };
 
