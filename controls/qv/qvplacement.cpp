@@ -372,6 +372,7 @@ void TFormPlacement::SetMinMaxInfo(const TWinMinMaxInfo &info)
 {
     minMax_ = info;
     applyLimits();
+    placeMaximized();
 }
 
 void TFormPlacement::SetPreventResize(bool on)
@@ -407,6 +408,8 @@ void TFormPlacement::applyLimits()
         hook_->AfterMessage = [this](QObject *, TMessage &msg, bool &) {
             if (msg.Msg == QEvent::Show)
                 applyLimits();
+            else if (msg.Msg == QEvent::WindowStateChange)
+                placeMaximized();
         };
         hook_->SetWinControl(form_->Frame());
     }
@@ -443,6 +446,27 @@ void TFormPlacement::applyLimits()
     }
     w->setMinimumSize(min);
     w->setMaximumSize(max);
+}
+
+// A maximised form takes the maximised place and size that are set; what is 0 stays as the window
+// system made it. It waits until the window system has done its maximising, which would undo ours.
+void TFormPlacement::placeMaximized()
+{
+    if (!form_ || preventResize_ || form_->State() != Qt::WindowMaximized)
+        return;
+    const TWinMinMaxInfo &m = minMax_;
+    if (!m.MaxPosLeft && !m.MaxPosTop && !m.MaxSizeWidth && !m.MaxSizeHeight)
+        return;
+    QTimer::singleShot(0, form_->Frame(), [this] {
+        if (!form_ || form_->State() != Qt::WindowMaximized)
+            return;
+        const TWinMinMaxInfo &m = minMax_;
+        QRect r = form_->Bounds();
+        r.moveTo(m.MaxPosLeft ? m.MaxPosLeft : r.left(), m.MaxPosTop ? m.MaxPosTop : r.top());
+        r.setSize(QSize(m.MaxSizeWidth ? m.MaxSizeWidth : r.width(), m.MaxSizeHeight ? m.MaxSizeHeight : r.height()));
+        if (r != form_->Bounds())
+            form_->SetBounds(r);
+    });
 }
 
 // Property text

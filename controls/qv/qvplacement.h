@@ -21,8 +21,9 @@ class TFormPlacement;
 enum TPlacementOption : unsigned { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
 using TPlacementOptions = unsigned;
 
-// Size limits of the form; 0 leaves the system's value. The maximised size and position are kept and
-// stored but the window manager decides the maximised geometry here.
+// Size limits of the form; 0 leaves the system's value. A maximised form is moved to MaxPosLeft and
+// MaxPosTop and sized MaxSizeWidth by MaxSizeHeight (within the tracking limits) once the window system
+// has maximised it; whether it then still counts as maximised is the window system's choice.
 struct TWinMinMaxInfo {
     int MaxPosLeft = 0;
     int MaxPosTop = 0;
@@ -108,6 +109,7 @@ private:
     friend class TIniLink;
     std::unique_ptr<IniObject> openIni() const;
     void applyLimits();
+    void placeMaximized();
     void hookEvent(bool after);
     void unwrapForm();
 

@@ -422,6 +422,46 @@ private slots:
         QCOMPARE(form.minimumWidth(), 0);
     }
 
+    // A maximised form takes the maximised place and size that are set; what is 0 stays the system's.
+    void maximisedPlaceAndSize()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        auto maximised = [](const TWinMinMaxInfo &info) {
+            auto form = std::make_unique<TPlacementTestForm>();
+            form->FinishLoading();
+            form->placement->SetMinMaxInfo(info);
+            form->show();
+            form->showMaximized();
+            return form;
+        };
+        TWinMinMaxInfo info;
+        info.MaxPosLeft = 30;
+        info.MaxPosTop = 40;
+        info.MaxSizeWidth = 320;
+        info.MaxSizeHeight = 240;
+        {
+            TPlacementTestForm shown;
+            shown.FinishLoading();
+            shown.placement->SetMinMaxInfo(info);
+            showAndWait(&shown);
+            QCOMPARE(shown.Bounds().size(), QSize(300, 200)); // nothing happens until it is maximised
+        }
+        auto all = maximised(info);
+        QTRY_COMPARE(all->Bounds(), QRect(30, 40, 320, 240));
+
+        // Only the size: the position is where the system maximised it; the tracking limits still hold.
+        info.MaxPosLeft = info.MaxPosTop = 0;
+        info.MaxTrackWidth = 200;
+        auto sized = maximised(TWinMinMaxInfo());
+        QTRY_COMPARE(sized->State(), Qt::WindowMaximized);
+        sized->placement->SetMinMaxInfo(info); // set while maximised, it applies at once
+        QTRY_COMPARE(sized->Bounds(), QRect(area.topLeft(), QSize(200, 240)));
+
+        // With none set, maximised is the system's whole area.
+        auto none = maximised(TWinMinMaxInfo());
+        QTRY_COMPARE(none->frameGeometry().size(), area.size());
+    }
+
     void storedPropertiesBinding()
     {
         TPlacementTestForm form(true);
