@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -81,7 +82,20 @@ TErrorInfo CaptureError(const std::exception &e)
     info.address = reinterpret_cast<quintptr>(ThrowAddress(e));
     if (const auto *system = dynamic_cast<const std::system_error *>(&e))
         info.errorCode = system->code().value();
+    info.helpContext = ErrorHelpContext();
     return info;
+}
+
+int &ErrorHelpContext()
+{
+    static int context = 0;
+    return context;
+}
+
+std::function<void(int context)> &ApplicationHelp()
+{
+    static std::function<void(int)> help;
+    return help;
 }
 
 TModuleAddress LocateAddress(quintptr address)
@@ -278,9 +292,21 @@ void TQvErrorDialog::FormShow()
     if (OnErrorMsg)
         OnErrorMsg(this, *shown_, text);
     ErrorText->setText(text);
+    helpContext_ = shown_->helpContext;
+    // The title bar offers help exactly when there is some.
+    setWindowFlag(Qt::WindowContextHelpButtonHint, helpContext_ != 0);
     showDetails(false);
     DetailsBtn->setEnabled(true);
     OKBtn->setFocus();
+}
+
+void TQvErrorDialog::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1 && helpContext_ != 0 && ApplicationHelp()) {
+        ApplicationHelp()(helpContext_);
+        return;
+    }
+    QDialog::keyReleaseEvent(event);
 }
 
 void TQvErrorDialog::DetailsBtnClick()

@@ -24,8 +24,14 @@ struct TErrorInfo {
     QString className;   // its class, with namespaces
     quintptr address = 0; // the code that threw it; 0 when unknown
     std::optional<int> errorCode; // the system's error number, for system errors
+    int helpContext = 0; // the help topic F1 shows; 0 for none
 };
 TErrorInfo CaptureError(const std::exception &e);
+
+// The help topic the program gives the exceptions it shows (0, the default: none, and F1 does nothing).
+int &ErrorHelpContext();
+// Shows the program's help on a topic; F1 in the dialog calls it. The program sets it.
+std::function<void(int context)> &ApplicationHelp();
 
 // Where a code address lies: the module's file name and the address relative to the module's start;
 // outside every module, the program and the address 0x1000 lower.
@@ -65,6 +71,8 @@ public:
     bool DetailsShown() const { return detailsShown_; }
     // The details panel's height when shown.
     int DetailsHeight() const { return detailsHeight_; }
+    // The help topic of the exception shown (0 for none): F1 asks the program's help for it.
+    int HelpContext() const { return helpContext_; }
 
     TErrorMsgEvent OnErrorMsg;
 
@@ -85,6 +93,9 @@ public:
     QPushButton *DetailsBtn;
     QPushButton *OKBtn;
 
+protected:
+    void keyReleaseEvent(QKeyEvent *event) override;
+
 private:
     void report(const std::exception &e, const TErrorInfo &info);
     void FormShow();
@@ -96,6 +107,7 @@ private:
     std::optional<TErrorInfo> shown_;
     int detailsHeight_ = 0;
     bool detailsShown_ = false;
+    int helpContext_ = 0;
 };
 
 // Creates the program's exception dialog (freeing one made before) and installs it as the handler of

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 #include <deque>
@@ -378,6 +379,36 @@ private slots:
         escapeFromHandler([] { throw platform::Abort(); });
         QCOMPARE(answerer.ModalCount(), 0);
         QVERIFY(answerer.Messages().isEmpty());
+    }
+
+    // F1 asks the program's help for the exception's topic; with no topic it does nothing, and the title
+    // bar offers help exactly when there is some.
+    void f1ShowsTheHelpOfTheExceptionsTopic()
+    {
+        InstallExceptionDialog();
+        QList<int> asked;
+        ApplicationHelp() = [&](int context) { asked << context; };
+        const auto restore = qScopeGuard([] {
+            ApplicationHelp() = nullptr;
+            ErrorHelpContext() = 0;
+        });
+        for (int topic : {7, 0}) {
+            ErrorHelpContext() = topic;
+            User user;
+            int context = -1;
+            bool offersHelp = false;
+            user.Then(onDialog([&](TQvErrorDialog *d) {
+                context = d->HelpContext();
+                offersHelp = d->windowFlags() & Qt::WindowContextHelpButtonHint;
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+                clickOk(d);
+            }));
+            escapeFromHandler([] { throwFileError(QStringLiteral("Cannot write")); });
+            QVERIFY(user.Done());
+            QCOMPARE(context, topic);
+            QCOMPARE(offersHelp, topic != 0);
+        }
+        QCOMPARE(asked, QList<int>{7});
     }
 
     void messageEventMayChangeTheLine()
