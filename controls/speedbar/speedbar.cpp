@@ -1143,7 +1143,8 @@ void TSpeedBar::notifySetup(int code, QObject *subject)
 void TSpeedBar::Loaded()
 {
     loading_ = false;
-    if (loadedAlignNone_ && align_ == alNone)
+    // A bar stored before the stored version was written (0) and without alignment goes to the top.
+    if (loadedAlignNone_ && internalVer_ == 0 && align_ == alNone)
         setAlignValue(alTop);
     loadedAlignNone_ = false;
     computeGrid();

@@ -19,6 +19,11 @@
 #include <QWidget>
 #include <functional>
 
+namespace platform {
+class FormReader;
+class FormWriter;
+}
+
 namespace speedbar {
 
 enum TBarPosition { bpAuto, bpCustom };
@@ -163,6 +168,15 @@ public:
     // Performs the button's click.
     virtual void ButtonClick();
 
+    // Stored form: "SectionName" (the caption of its section), written when there is no ancestor or the
+    // ancestor's differs. ReadProperty takes "SectionName" and the section index of old forms
+    // ("Section"), and is false for any other name.
+    void DefineProperties(platform::FormWriter &w, const TSpeedItem *ancestor = nullptr) const;
+    bool ReadProperty(const QString &name, platform::FormReader &r);
+    // After reading: joins the bar in the section of the name read (the first section when no section
+    // has it), else in the section of the index read (at least the first).
+    void JoinAfterReading(TSpeedBar *bar);
+
 private:
     friend class TSpeedBar;
     friend class TSpeedbarSection;
@@ -182,6 +196,7 @@ private:
     TSpeedBar *bar_ = nullptr;
     int sectionIndex_ = -1;
     QString sectionName_;
+    bool sectionNameRead_ = false;
     int imageIndex_ = -1;
     int tag_ = 0;
     QString name_;
@@ -315,6 +330,20 @@ public:
     void SetLoading(bool on) { loading_ = on; }
     // After loading: an old bar loaded without alignment goes to the top; sizes and visibility applied.
     void Loaded() override;
+    // Stored form. DefineProperties writes "InternalVer" (1) when there is no ancestor. ReadProperty
+    // takes "Sections" (a section for each caption the bar lacks; an empty list changes nothing when
+    // there is an ancestor), "NewStyle" (kept, it changes nothing), "InternalVer" and "AllowDrag" (true
+    // adds sbAllowDrag); false for any other name.
+    void DefineProperties(platform::FormWriter &w, const TSpeedBar *ancestor = nullptr) const;
+    bool ReadProperty(const QString &name, platform::FormReader &r, bool hasAncestor = false);
+    int InternalVer() const { return internalVer_; }
+    bool NewStyle() const { return newStyle_; }
+    // The whole bar: its properties, then its sections and every item of every section that the bar
+    // does not own. Reading makes the sections and items (the items owned by itemOwner) while the bar
+    // is loading, then finishes loading; a malformed form raises platform::StreamError and changes
+    // nothing.
+    void WriteForm(platform::FormWriter &w, const TSpeedBar *ancestor = nullptr) const;
+    void ReadForm(const QByteArray &form, QObject *itemOwner);
     // Scales the button sizes and offsets from one pixel density to another.
     void ChangeScale(int m, int d);
     // Whether a point (bar coordinates) lies on the edge that resizes the bar.
@@ -394,6 +423,8 @@ private:
     bool barVisible_ = true;
     bool loading_ = false;
     bool loadedAlignNone_ = false;
+    int internalVer_ = 0;
+    bool newStyle_ = false;
     bool updating_ = false;
     bool pressed_ = false;
     bool dragging_ = false;
