@@ -1,5 +1,7 @@
 #include "ie2url.h"
 
+#include "browserhistory.h"
+
 #include "controls/zel/folderbrowser.h"
 #include "platform/dialogs.h"
 #include "platform/inifile.h"
@@ -7,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -131,7 +134,7 @@ void Tfavorit::OkClick()
 // ---- TIETOURL ----
 
 TIETOURL::TIETOURL(QWidget *owner, std::unique_ptr<THistorySource> source)
-    : QDialog(owner), source_(source ? std::move(source) : std::make_unique<THistorySource>())
+    : QDialog(owner), source_(source ? std::move(source) : std::make_unique<TBrowserHistory>())
 {
     setObjectName(QStringLiteral("IETOURL"));
     setWindowTitle(QStringLiteral("IE History -> URL "));
@@ -147,6 +150,11 @@ TIETOURL::TIETOURL(QWidget *owner, std::unique_ptr<THistorySource> source)
     Edit2->setObjectName(QStringLiteral("Edit2"));
     CountLabel = new QLabel(this);
     CountLabel->setObjectName(QStringLiteral("CountLabel"));
+    WhyLabel = new QLabel(this);
+    WhyLabel->setObjectName(QStringLiteral("WhyLabel"));
+    WhyLabel->setWordWrap(true);
+    WhyLabel->setTextFormat(Qt::PlainText);
+    WhyLabel->hide();
     OkButton = Button(QStringLiteral("OkButton"), QStringLiteral("&Ok"), this);
     OkButton->setDefault(true);
     CancelButton = Button(QStringLiteral("CancelButton"), QStringLiteral("&Cancel"), this);
@@ -172,6 +180,7 @@ TIETOURL::TIETOURL(QWidget *owner, std::unique_ptr<THistorySource> source)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Tree3);
     layout->addWidget(CountLabel);
+    layout->addWidget(WhyLabel);
     layout->addLayout(fields);
     layout->addLayout(ButtonRow(OkButton, CancelButton));
     resize(420, 480);
@@ -202,10 +211,18 @@ void TIETOURL::LoadHistory()
             siteNode->setToolTip(0, site.name + QStringLiteral(" visited pages"));
             ++count;
             for (const THistoryPage &page : site.pages) {
-                // A title of several lines shows its first.
+                // A title of several lines shows its first, shortened with "..." to fit the window.
                 const QString title = page.title.section(QRegularExpression(QStringLiteral("[\r\n]")), 0, 0);
-                auto *pageNode = new QTreeWidgetItem(siteNode, QStringList{title});
+                QString shown = title;
+                const QFontMetrics metrics(Tree3->font());
+                const int room = width() - 2 * Tree3->indentation() - 40;
+                for (QString rest = title; !rest.isEmpty() && metrics.horizontalAdvance(shown) > room;) {
+                    rest.chop(1);
+                    shown = rest + QStringLiteral("...");
+                }
+                auto *pageNode = new QTreeWidgetItem(siteNode, QStringList{shown});
                 pageNode->setData(0, Qt::UserRole, page.url);
+                pageNode->setData(0, Qt::UserRole + 1, title);
                 pageNode->setToolTip(0, page.url);
                 ++count;
             }
@@ -215,6 +232,8 @@ void TIETOURL::LoadHistory()
     if (Tree3->topLevelItemCount() > 0)
         Tree3->setCurrentItem(Tree3->topLevelItem(0));
     CountLabel->setText(QStringLiteral("%1 entries in history").arg(count));
+    WhyLabel->setText(source_->Why());
+    WhyLabel->setVisible(!WhyLabel->text().isEmpty());
 }
 
 void TIETOURL::nodeSelected(QTreeWidgetItem *node)
@@ -222,7 +241,7 @@ void TIETOURL::nodeSelected(QTreeWidgetItem *node)
     if (!node || !node->parent() || !node->parent()->parent())
         return;
     Edit2->setText(node->data(0, Qt::UserRole).toString());
-    Edit1->setText(node->text(0));
+    Edit1->setText(node->data(0, Qt::UserRole + 1).toString());
 }
 
 void TIETOURL::OkClick()

@@ -52,18 +52,20 @@ struct THistoryPeriod {
     QList<THistorySite> sites;
 };
 
-// Where visited pages come from, by period and site. The default knows of none: the preview browser keeps
-// no visit log yet.
+// Where visited pages come from, by period and site (the window reads the user's browsers by default,
+// see browserhistory.h).
 class THistorySource {
 public:
     virtual ~THistorySource() = default;
     virtual QList<THistoryPeriod> Periods() const { return {}; }
+    // After Periods: why there is no history, or what could not be read; empty when all is well.
+    virtual QString Why() const { return {}; }
 };
 
 class TIETOURL : public QDialog {
     Q_OBJECT
 public:
-    // Takes the source (a default one when none is given).
+    // Takes the source (the user's browsers when none is given).
     explicit TIETOURL(QWidget *owner = nullptr, std::unique_ptr<THistorySource> source = nullptr);
     ~TIETOURL() override;
 
@@ -71,6 +73,7 @@ public:
     QLineEdit *Edit1; // description
     QLineEdit *Edit2; // URL
     QLabel *CountLabel;
+    QLabel *WhyLabel; // why the list is empty or short; hidden when there is nothing to say
     QPushButton *OkButton, *CancelButton;
     TInsertTextEvent OnInsertText;
 
