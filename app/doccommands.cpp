@@ -118,8 +118,11 @@ void TEditForm::buildCommandMenus(QMenu *file)
     for (const Item &l : {Item{"ProjectManager1", "Project Manager..."}, Item{"Project1", "Shared Border..."},
                             Item{"Themes1", "Themes..."}}) {
         auto *a = new QAction(lat(l.caption), file);
-        a->setObjectName(lat(l.name));
-        a->setEnabled(false);
+        const QString name = lat(l.name);
+        a->setObjectName(name);
+        // A window that is not built yet is shown, and grey.
+        a->setEnabled(CanLaunch(name));
+        connect(a, &QAction::triggered, this, [name] { app::Launch(name); });
         file->insertAction(CloseProject2, a);
     }
 
@@ -337,8 +340,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
                      {"GIFDeanimation1", "GIF Deanimation..."},
                      {"GifAnimator1", "Gif Animator..."}});
     launches(tools, {{"HDSoundRecorder1", "HD Sound Recorder..."}, {"HTMLCompressor1", "HTML Compressor..."}});
-    launches(tools, {{"ClipBook1", "ClipBook..."}});
-    later(tools, {{"SearchFiles1", "Search Files..."}});
+    launches(tools, {{"ClipBook1", "ClipBook..."}, {"SearchFiles1", "Search Files..."}});
     launches(tools, {{"FileOperator1", "File Operator..."},
                      {"QuickEmail1", "Quick Email..."},
                      {"FavoriteURLsToHTML1", "Favorite URLs To HTML..."},
@@ -361,9 +363,9 @@ void TEditForm::buildCommandMenus(QMenu *file)
                         {"CustomTags1", "Custom Tags..."},
                         {"XMLCustomTags1", "XML Custom Tags..."},
                         {"ASPCustomTags1", "ASP Custom Tags..."},
-                        {"Tag1", "Tag Creator..."}});
-    later(settings, {{"EditFilelist1", "Edit Filelist..."}});
-    launches(settings, {{"Signature1", "Signature..."}});
+                        {"Tag1", "Tag Creator..."},
+                        {"EditFilelist1", "Edit Filelist..."},
+                        {"Signature1", "Signature..."}});
 
     QMenu *help = menu("Help1", QStringLiteral("Help"));
     addItem(help, "Content1", QStringLiteral("Content"), [] {
@@ -398,7 +400,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
     addItem(PopupMenu1, "Copy2", QStringLiteral("&Copy"), [this] { RiloMemo1->CopyToClipboard(); });
     addItem(PopupMenu1, "Paste2", QStringLiteral("&Paste"), [this] { RiloMemo1->PasteFromClipboard(); });
     PopupMenu1->addSeparator();
-    later(PopupMenu1, {{"EditFilelist2", "Edit Filelist..."}});
+    launches(PopupMenu1, {{"EditFilelist2", "Edit Filelist..."}});
     QMenu *signature = sub(PopupMenu1, "Signature3", QStringLiteral("Signature"));
     launches(signature, {{"Signature2", "Add Signature..."}, {"EditSignature1", "Edit Signature..."}});
     QMenu *stamps = sub(PopupMenu1, "InsertDateTime1", QStringLiteral("Insert Date/Time"));

@@ -3,6 +3,7 @@
 #include "app/dialogs/engine.h"
 #include "app/dialogs/unit_link.h"
 #include "app/editform.h"
+#include "app/workflow.h"
 #include "controls/misc/propanel.h"
 #include "controls/zel/zelformsaver.h"
 #include "platform/application.h"
@@ -140,6 +141,7 @@ TFrameForm::TFrameForm()
     };
 
     qApp->installEventFilter(this); // status tips become the hint line
+    BindWorkflowWindows(this);
     mergeMenus();
     UpdateDocumentCommands();
     RestoreToolBarLayout();

@@ -5,6 +5,7 @@
 #include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
 #include "app/scripteditor.h"
+#include "app/workflow.h"
 #include "platform/dialogs.h"
 #include "tools/media/gifanimator.h"
 #include "tools/media/gifconverters.h"
@@ -118,6 +119,12 @@ const TLauncher launchers[] = {
     // Tools.
     {"SearchEngine3", "TSearch"},
     {"LinkCombobox1", "TLinkCombobox"},
+    {"SearchFiles1", "TSearchFile", [](QWidget *owner) { ShowSearchFile(owner); }},
+    // File.
+    {"ProjectManager1", "TProjectStart", [](QWidget *owner) { ShowProjectManager(owner); }},
+    // Settings and the editor's pop-up menu.
+    {"EditFilelist1", "TFilelist", [](QWidget *owner) { ShowFilelist(owner); }},
+    {"EditFilelist2", "TFilelist", [](QWidget *owner) { ShowFilelist(owner); }},
     // DHTML.
     {"DHTMLAnimation1", "TAnimation"},
     {"Bookmark1", "TDHTML_Bookmark"},
@@ -257,6 +264,14 @@ bool LaunchClass(const QString &className, bool modeless)
                 return true;
             }
     return openDialog(className, modeless);
+}
+
+bool CanLaunchClass(const QString &className)
+{
+    for (const TLauncher &l : launchers)
+        if (l.open && className == QLatin1String(l.className))
+            return true;
+    return dialogs::HasDialog(className);
 }
 
 } // namespace app

@@ -26,5 +26,7 @@ bool Launch(const QString &item);
 // Opens a window by its class, as its menu item does (a dialog modeless when asked); false when the class
 // has no window yet.
 bool LaunchClass(const QString &className, bool modeless = false);
+// Whether a class has a window to open (the template dialog offers its wizards by class).
+bool CanLaunchClass(const QString &className);
 
 } // namespace app

@@ -6,6 +6,7 @@
 #include "app/icons.h"
 #include "app/settingsform.h"
 #include "app/splash.h"
+#include "app/workflow.h"
 #include "controls/qv/qvexceptiondialog.h"
 #include "platform/dialogs.h"
 
@@ -88,6 +89,14 @@ StartedApplication StartUp()
     s.splash->CloseWhenActive(s.frame);
     // Start-up is done once the event loop runs: the splash goes then at the latest.
     QTimer::singleShot(0, s.splash, &QWidget::close);
+    BindTemplateDialog(s.frame);
+    // A second later the start dialog offers the ways to begin.
+    auto *timer2 = new QTimer(s.frame);
+    timer2->setObjectName(QStringLiteral("Timer2"));
+    timer2->setSingleShot(true);
+    timer2->setInterval(1000);
+    QObject::connect(timer2, &QTimer::timeout, s.frame, [] { ShowStartDialog(); });
+    timer2->start();
     return s;
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real program under Xvfb, without a window manager: the splash goes by itself, a document opened
-# from the File menu takes the text that another program left in plugin.qvl before the start, and on
+# The real program under Xvfb, without a window manager: the splash goes by itself, the start dialog comes,
+# the blank document it opens takes the text that another program left in plugin.qvl before the start,
+# File > New shows the template dialog, and on
 # SIGTERM the program asks about the modified document and exits cleanly. Every wait is for a condition
 # and bounded; no fixed pause stands in for one.
 set -u
@@ -49,11 +50,35 @@ waitfor 30 splash_gone || fail "the splash did not close"
 echo "splash closed"
 [[ -f "$plugin" ]] || fail "the plug-in file was taken while no document was open"
 
-# File > New: Alt+F opens the menu (a window of its own), N picks New; the poll then takes the file.
+# A second after the start the start dialog offers the ways to begin; Return takes the checked one, a
+# blank document, and the poll then takes the file.
 focused() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$1" ]]; }
+start=""
+start_dialog() {
+  local w
+  for w in $(windows); do
+    [[ "$w" != "$wid" && "$(xdotool getwindowname "$w" 2>/dev/null)" == "Kestrova 5" ]] && start="$w" && return 0
+  done
+  return 1
+}
+waitfor 30 start_dialog || fail "the start dialog did not appear"
+echo "start dialog $start"
+taken() { [[ ! -f "$plugin" ]]; }
+for attempt in 1 2 3; do
+  xdotool windowfocus "$start" 2>/dev/null
+  waitfor 10 focused "$start" || continue
+  xdotool key --clearmodifiers Return
+  waitfor 20 taken && break
+done
+taken || fail "no document took the plug-in file"
+echo "document opened from the start dialog and took the plug-in file"
+
+# File > New: Alt+F opens the menu (a window of its own), N picks New; the template dialog comes up
+# and Escape closes it.
 count=0
 more_windows() { (( $(windows | wc -l) > count )); }
-taken() { [[ ! -f "$plugin" ]]; }
+templates=""
+template_dialog() { templates="$(xdotool search --all --onlyvisible --pid "$pid" --name '^Templates\.\.\.$' 2>/dev/null | head -n 1)"; [[ -n "$templates" ]]; }
 for attempt in 1 2 3; do
   xdotool windowfocus "$wid" 2>/dev/null
   waitfor 10 focused "$wid" || continue
@@ -61,10 +86,19 @@ for attempt in 1 2 3; do
   xdotool key --clearmodifiers alt+f
   waitfor 10 more_windows || continue
   xdotool key --clearmodifiers n
-  waitfor 20 taken && break
+  waitfor 20 template_dialog && break
 done
-taken || fail "no document took the plug-in file"
-echo "document opened and took the plug-in file"
+template_dialog || fail "File > New showed no template dialog"
+echo "template dialog $templates"
+no_templates() { ! template_dialog; }
+for attempt in 1 2 3; do
+  xdotool windowfocus "$templates" 2>/dev/null
+  waitfor 10 focused "$templates" || continue
+  xdotool key --clearmodifiers Escape
+  waitfor 10 no_templates && break
+done
+no_templates || fail "the template dialog did not close"
+echo "template dialog closed"
 
 # The document holds the handed-over text: SIGTERM brings up the save question; answer No.
 kill -TERM "$pid"

@@ -114,6 +114,115 @@ private slots:
         QCOMPARE(c.LocatedObjects().size(), 6);
         QVERIFY(!c.Running());
     }
+
+    // The background search finds what Execute finds, in the same order, and ends with one OnDone.
+    void aBackgroundSearchFindsWhatExecuteFinds()
+    {
+        TZELFileCollector sync;
+        sync.InitialDirectory = root;
+        sync.FileMask = QStringLiteral("*.htm");
+        QVERIFY(sync.Execute());
+
+        TZELFileCollector c;
+        c.InitialDirectory = root;
+        c.FileMask = QStringLiteral("*.htm");
+        QStringList found;
+        int done = 0, batches = 0;
+        c.OnFilesFound = [&](QObject *sender, const QStringList &files) {
+            QCOMPARE(sender, &c);
+            QVERIFY(!files.isEmpty());
+            QCOMPARE(done, 0);
+            ++batches;
+            found << files;
+        };
+        c.OnDone = [&](QObject *) { ++done; };
+        QVERIFY(c.Start());
+        QVERIFY(c.Running());
+        QVERIFY(!c.Start()); // one search at a time
+        QVERIFY(!c.Execute());
+        QTRY_COMPARE(done, 1);
+        QVERIFY(!c.Running());
+        QVERIFY(batches >= 1);
+        QCOMPARE(found, sync.LocatedObjects());
+        QCOMPARE(c.LocatedObjects(), sync.LocatedObjects());
+
+        // A missing folder: nothing found, and the search still ends.
+        c.InitialDirectory = root + QStringLiteral("/missing");
+        found.clear();
+        QVERIFY(c.Start());
+        QTRY_COMPARE(done, 2);
+        QVERIFY(found.isEmpty());
+    }
+
+    void linkedFoldersAreLeftAloneWhenAsked()
+    {
+        const QString outside = k5test::Root() + QStringLiteral("/outside") + QString::number(QRandomGenerator::global()->generate());
+        k5test::WriteFile(outside + QStringLiteral("/far.htm"), "f");
+        QVERIFY(QFile::link(outside, root + QStringLiteral("/Z/linked")));
+        QVERIFY(QFile::link(root, root + QStringLiteral("/Z/back to top")));
+        QVERIFY(QFile::link(outside + QStringLiteral("/far.htm"), root + QStringLiteral("/near.htm")));
+        for (bool background : {false, true}) {
+            TZELFileCollector c;
+            c.InitialDirectory = root;
+            c.FileMask = QStringLiteral("*.htm");
+            c.FollowLinks = false;
+            int done = 0;
+            c.OnDone = [&](QObject *) { ++done; };
+            if (background)
+                QVERIFY(c.Start());
+            else
+                c.Execute();
+            QTRY_COMPARE(done, 1);
+            const QStringList found = c.LocatedObjects();
+            QVERIFY2(!found.join(QLatin1Char('|')).contains(QStringLiteral("/linked/")), qPrintable(found.join(QLatin1Char('|'))));
+            QVERIFY(!found.join(QLatin1Char('|')).contains(QStringLiteral("back to top")));
+            QVERIFY(found.contains(root + QStringLiteral("/near.htm"))); // a link to a file is a file
+            QCOMPARE(found.size(), 7);
+        }
+        // Following links, a loop is still entered once.
+        TZELFileCollector c;
+        c.InitialDirectory = root;
+        c.FileMask = QStringLiteral("far.htm");
+        int done = 0;
+        c.OnDone = [&](QObject *) { ++done; };
+        QVERIFY(c.Start());
+        QTRY_COMPARE(done, 1);
+        QCOMPARE(c.LocatedObjects(), QStringList({root + QStringLiteral("/Z/linked/far.htm")}));
+    }
+
+    void aStoppedSearchDeliversNothingMore()
+    {
+        for (int i = 0; i < 40; ++i)
+            k5test::WriteFile(root + QStringLiteral("/many/f%1/page.htm").arg(i), "p");
+        TZELFileCollector c;
+        c.InitialDirectory = root;
+        c.FileMask = QStringLiteral("*.htm");
+        int done = 0;
+        QStringList found;
+        c.OnFilesFound = [&](QObject *, const QStringList &files) {
+            found << files;
+            c.Stop(); // from a handler, after the first batch
+        };
+        c.OnDone = [&](QObject *) { ++done; };
+        QVERIFY(c.Start());
+        QTRY_COMPARE(done, 1);
+        const qsizetype atStop = found.size();
+        QVERIFY(atStop > 0);
+        QVERIFY(!c.Running());
+        c.Stop(); // nothing runs: nothing happens
+        QCOMPARE(done, 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(found.size(), atStop);
+
+        // A collector that goes while it searches takes its worker with it.
+        auto *gone = new TZELFileCollector;
+        gone->InitialDirectory = root;
+        gone->FileMask = QStringLiteral("*.*");
+        gone->OnFilesFound = [&](QObject *, const QStringList &) { QFAIL("a batch reached a deleted collector"); };
+        QVERIFY(gone->Start());
+        delete gone;
+        QCoreApplication::processEvents();
+    }
 };
 
 K5_TEST_MAIN(TestFileCollector)

@@ -1,0 +1,269 @@
+// The project manager, driven as a user drives it: "projects.qvl" exactly as written, the root left alone,
+// documents opened through the main window's open relay, and several managers that keep each other's work.
+#include "k5test.h"
+#include "apptest.h"
+
+#include "app/assistants/projectstart.h"
+#include "app/workflow.h"
+#include "controls/tree/treefile.h"
+#include "controls/tree/zozezo.h"
+#include "controls/tree/zozezonode.h"
+#include "platform/folders.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+using app::TEditForm;
+using app::TFrameForm;
+using assistants::TProjectStart;
+
+namespace {
+
+// Types a name into the new project dialog and presses its Ok.
+k5test::User::Step nameProject(const QString &name)
+{
+    return [name](QWidget *w) {
+        auto *ask = qobject_cast<assistants::Tnewproject *>(w);
+        if (!ask)
+            return false;
+        QTest::keyClicks(ask->Edit1, name);
+        QTest::mouseClick(ask->Button1, Qt::LeftButton);
+        return true;
+    };
+}
+
+k5test::User::Step chooseFiles(const QString &dir, const QStringList &names)
+{
+    return [dir, names](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        auto *edit = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!edit || !edit->isVisible())
+            return false;
+        dialog->setDirectory(dir);
+        QStringList quoted;
+        for (const QString &n : names)
+            quoted << QLatin1Char('"') + n + QLatin1Char('"');
+        edit->setFocus();
+        edit->setText(quoted.join(QLatin1Char(' ')));
+        QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
+        return true;
+    };
+}
+
+tree::TZozeZONode *find(TProjectStart *m, const QString &text)
+{
+    for (tree::TZozeZONode *n = m->TreeView1->Items()->GetFirstNode(); n; n = n->GetNext())
+        if (n->Text() == text)
+            return n;
+    return nullptr;
+}
+
+void select(TProjectStart *m, const QString &text)
+{
+    tree::TZozeZONode *n = find(m, text);
+    QVERIFY2(n, qPrintable(text));
+    m->TreeView1->SetSelected(n);
+}
+
+} // namespace
+
+class TestProjects : public QObject {
+    Q_OBJECT
+    TFrameForm *frame = nullptr;
+    QString dir;
+
+    QByteArray file() const { return k5test::ReadFile(TProjectStart::ProjectsFile()); }
+    TProjectStart *open()
+    {
+        const auto before = frame->findChildren<TProjectStart *>();
+        frame->ProjectManager1->trigger();
+        for (TProjectStart *m : frame->findChildren<TProjectStart *>())
+            if (!before.contains(m))
+                return m;
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        frame = new TFrameForm;
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+    }
+    void cleanupTestCase() { delete frame; }
+    void init()
+    {
+        k5test::ResetEnvironment();
+        dir = k5test::Root() + QStringLiteral("/site");
+        k5test::WriteFile(dir + QStringLiteral("/a.htm"), "<P>a</P>");
+        k5test::WriteFile(dir + QStringLiteral("/b.htm"), "<P>b</P>");
+    }
+    void cleanup()
+    {
+        for (TProjectStart *m : frame->findChildren<TProjectStart *>())
+            m->close();
+        apptest::CloseAll(*frame);
+        apptest::Settle();
+    }
+
+    void theProjectsFileIsWrittenExactly()
+    {
+        QCOMPARE(file(), QByteArray("Project(s)\r\n")); // as shipped
+        k5test::WriteFile(TProjectStart::ProjectsFile(), "Project(s)\r\n\tSite A\r\n");
+        TProjectStart *m = open();
+        QVERIFY(m && m->isVisible());
+        QCOMPARE(m->windowTitle(), QStringLiteral("Project Manager"));
+        QVERIFY(m->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(m->AddDocumentButton->text(), QStringLiteral("Add Document "));
+
+        apptest::User user;
+        select(m, QStringLiteral("Site A"));
+        QCOMPARE(frame->Edit2->Text(), QStringLiteral("Site A"));
+        user.Then(nameProject(QStringLiteral("Site B")));
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(m->Edit1->text(), QStringLiteral("Site B"));
+        QCOMPARE(file(), QByteArray("Project(s)\r\n\tSite A\r\n\tSite B\r\n"));
+
+        // Cancelling the new project dialog adds nothing.
+        user.Escape();
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(m->TreeView1->Items()->Count(), 3);
+
+        // Documents below the selected project, in the dialog's order.
+        select(m, QStringLiteral("Site B"));
+        user.Then(chooseFiles(dir, {QStringLiteral("b.htm"), QStringLiteral("a.htm")}));
+        QTest::mouseClick(m->AddDocumentButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        const QByteArray withDocs = "Project(s)\r\n\tSite A\r\n\tSite B\r\n\t\t" + (dir + QStringLiteral("/b.htm")).toUtf8() +
+                                    "\r\n\t\t" + (dir + QStringLiteral("/a.htm")).toUtf8() + "\r\n";
+        QCOMPARE(file(), withDocs);
+
+        // Closing writes nothing new; made again, the manager shows the same tree.
+        m->close();
+        apptest::Settle();
+        QCOMPARE(file(), withDocs);
+        m = open();
+        QCOMPARE(m->TreeView1->SaveToBytes(false), withDocs);
+
+        // Delete takes a node with its children.
+        select(m, QStringLiteral("Site B"));
+        QTest::mouseClick(m->DeleteButton, Qt::LeftButton);
+        QCOMPARE(file(), QByteArray("Project(s)\r\n\tSite A\r\n"));
+
+        // Expand all and collapse all from the pop-up menu.
+        QAction *expand = m->PopupMenu1->findChild<QAction *>(QStringLiteral("Expandall1"));
+        QAction *collapse = m->PopupMenu1->findChild<QAction *>(QStringLiteral("Collapseall1"));
+        QVERIFY(expand && collapse);
+        QCOMPARE(expand->text(), QStringLiteral("&Expand all"));
+        collapse->trigger();
+        QVERIFY(!find(m, QStringLiteral("Project(s)"))->Expanded());
+        expand->trigger();
+        QVERIFY(find(m, QStringLiteral("Project(s)"))->Expanded());
+    }
+
+    void theRootIsLeftAloneWithoutAWord()
+    {
+        TProjectStart *m = open();
+        select(m, QStringLiteral("Project(s)"));
+        apptest::User user; // any window that comes up would be an unexpected one
+        for (QPushButton *b : {m->AddDocumentButton, m->EditButton, m->DeleteButton})
+            QTest::mouseClick(b, Qt::LeftButton);
+        int uploads = 0;
+        m->OnUpload = [&](const QString &) { ++uploads; };
+        m->UploadClick();
+        apptest::Settle();
+        QVERIFY(user.Texts.isEmpty());
+        QCOMPARE(uploads, 0);
+        QCOMPARE(frame->MDIChildCount(), 0);
+        QCOMPARE(file(), QByteArray("Project(s)\r\n"));
+        QCOMPARE(m->TreeView1->Items()->Count(), 1);
+        // Without an upload to hand over to, the button is grey.
+        QVERIFY(!m->UploadButton->isEnabled());
+    }
+
+    void editOpensTheSelectedDocument()
+    {
+        const QString a = dir + QStringLiteral("/a.htm");
+        k5test::WriteFile(TProjectStart::ProjectsFile(),
+                          "Project(s)\r\n\tSite\r\n\t\t" + a.toUtf8() + "\r\n\t\t" + (dir + QStringLiteral("/gone.htm")).toUtf8() + "\r\n");
+        TProjectStart *m = open();
+        select(m, a);
+        QTest::mouseClick(m->EditButton, Qt::LeftButton);
+        TEditForm *doc = frame->ActiveEditForm();
+        QVERIFY(doc);
+        QCOMPARE(doc->FileName, a);
+        QCOMPARE(doc->Text(), QStringLiteral("<P>a</P>"));
+        // A document that is gone is reported; nothing else happens.
+        apptest::User user;
+        user.Click(QStringLiteral("OK"));
+        select(m, dir + QStringLiteral("/gone.htm"));
+        QTest::mouseClick(m->EditButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QVERIFY(user.Texts.first().contains(QStringLiteral("gone.htm")));
+        QCOMPARE(frame->MDIChildCount(), 1);
+    }
+
+    void severalManagersKeepEachOthersWork()
+    {
+        k5test::WriteFile(TProjectStart::ProjectsFile(), "Project(s)\r\n\tSite A\r\n");
+        TProjectStart *first = open();
+        TProjectStart *second = open();
+        QVERIFY(first && second && first != second);
+        select(first, QStringLiteral("Site A"));
+        first->AddProject(QStringLiteral("From first"));
+        select(second, QStringLiteral("Site A"));
+        second->AddProject(QStringLiteral("From second"));
+        QCOMPARE(file(), QByteArray("Project(s)\r\n\tSite A\r\n\tFrom first\r\n\tFrom second\r\n"));
+        // The first one's delete keeps the second one's project, and so does closing either.
+        select(first, QStringLiteral("From first"));
+        QTest::mouseClick(first->DeleteButton, Qt::LeftButton);
+        QCOMPARE(file(), QByteArray("Project(s)\r\n\tSite A\r\n\tFrom second\r\n"));
+        second->close();
+        first->close();
+        apptest::Settle();
+        QCOMPARE(file(), QByteArray("Project(s)\r\n\tSite A\r\n\tFrom second\r\n"));
+    }
+
+    void aFileThatDoesNotReadIsKeptUnlessTheTreeChanges()
+    {
+        tree::TTreeFile::ForgetReportedErrors();
+        const QByteArray bad("Project(s)\r\n\tSite\0A\r\n", 21);
+        k5test::WriteFile(TProjectStart::ProjectsFile(), bad);
+        apptest::User user;
+        user.Click(QStringLiteral("OK"));
+        TProjectStart *m = open();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QCOMPARE(k5test::ReadFile(TProjectStart::ProjectsFile() + QStringLiteral(".bak")), bad);
+        // A second manager on the same file says nothing more; closing both leaves the file.
+        TProjectStart *again = open();
+        apptest::Settle();
+        QCOMPARE(user.Texts.size(), 1);
+        again->close();
+        m->close();
+        apptest::Settle();
+        QCOMPARE(file(), bad);
+        // A change by the user is written.
+        m = open();
+        user.Then(nameProject(QStringLiteral("Fresh")));
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(file(), QByteArray("Fresh\r\n"));
+        QCOMPARE(user.Texts.size(), 1);
+    }
+};
+
+K5_TEST_MAIN(TestProjects)
+#include "test_projects.moc"
