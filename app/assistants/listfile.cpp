@@ -1,8 +1,10 @@
 #include "listfile.h"
 
 #include "platform/fileio.h"
+#include "platform/folders.h"
 #include "platform/textfile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -26,6 +28,37 @@ void WriteLineList(const QString &path, const QStringList &entries)
     for (const QString &e : entries)
         bytes += e.toUtf8() + "\r\n";
     platform::WriteFileAtomic(path, bytes);
+}
+
+namespace {
+
+// Files of the program folder that hand data between its parts or hold its settings.
+const char *const ownFiles[] = {"kestrova5", "kestrova5.ini", "registry.ini", "preview.htm", "upload.htm"};
+
+} // namespace
+
+QString RefusedTemplateName(const QString &name)
+{
+    const QString why = QStringLiteral("\"%1\" cannot be a custom template: ").arg(name);
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("A custom template needs a file name.");
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QLatin1String("..")) ||
+        name == QLatin1String(".") || name.contains(QChar(0)))
+        return why + QStringLiteral("a template is named by its bare file name.");
+    bool own = name.endsWith(QLatin1String(".qvl"), Qt::CaseInsensitive);
+    for (const char *f : ownFiles)
+        own = own || name.compare(QLatin1String(f), Qt::CaseInsensitive) == 0;
+    if (QCoreApplication::instance())
+        own = own || name == QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    // The shipped data (pages, pictures, folders) lies at the top of the program folder too.
+    const QString shipped = platform::ShippedDataFolder();
+    if (!shipped.isEmpty() && QFileInfo::exists(shipped + QLatin1Char('/') + name))
+        own = true;
+    if (QFileInfo(platform::ProgramFile(name)).isDir())
+        own = true;
+    if (own)
+        return why + QStringLiteral("the program keeps a file of its own under that name.");
+    return {};
 }
 
 } // namespace assistants

@@ -12,4 +12,10 @@ QStringList ReadLineList(const QString &path);
 // Writes the entries atomically (the old file stays whole on failure); raises platform::FileError.
 void WriteLineList(const QString &path, const QStringList &entries);
 
+// Why a user's template may not have this name (empty when it may): the name must be a bare file name
+// (no folder separator, no ".."), and not one of the program's own files (its lists, its settings, the
+// hand-over pages, the program itself, the data it ships, a folder of the program folder), so that a
+// template never leads a copy or a delete outside the program folder or over its files.
+QString RefusedTemplateName(const QString &name);
+
 } // namespace assistants

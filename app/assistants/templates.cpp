@@ -30,9 +30,6 @@ struct Wizard {
 };
 const Wizard wizards[] = {{"Homepage Index", "TWizard1"}, {"Personal Homepage", "TWizard2"}, {"Company Homepage", "TWizard3"}};
 
-// Files of the program folder that hand data between its parts or hold its lists.
-const char *const ownFiles[] = {"kestrova5", "kestrova5.ini", "registry.ini", "preview.htm", "upload.htm"};
-
 QListWidget *listView(const QString &name, QWidget *parent)
 {
     auto *v = new QListWidget(parent);
@@ -99,25 +96,7 @@ QString TTemplates3::ListFile()
 
 QString TTemplates3::RefusedName(const QString &name)
 {
-    const QString why = QStringLiteral("\"%1\" cannot be a custom template: ").arg(name);
-    if (name.trimmed().isEmpty())
-        return QStringLiteral("A custom template needs a file name.");
-    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QLatin1String("..")))
-        return why + QStringLiteral("a template is named by its bare file name.");
-    bool own = name.endsWith(QLatin1String(".qvl"), Qt::CaseInsensitive);
-    for (const char *f : ownFiles)
-        own = own || name.compare(QLatin1String(f), Qt::CaseInsensitive) == 0;
-    if (QCoreApplication::instance())
-        own = own || name == QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    // The shipped data (pages, pictures, folders) lies at the top of the program folder too.
-    const QString shipped = platform::ShippedDataFolder();
-    if (!shipped.isEmpty() && QFileInfo::exists(shipped + QLatin1Char('/') + name))
-        own = true;
-    if (QFileInfo(platform::ProgramFile(name)).isDir())
-        own = true;
-    if (own)
-        return why + QStringLiteral("the program keeps a file of its own under that name.");
-    return {};
+    return RefusedTemplateName(name);
 }
 
 TTemplates3::TTemplates3(QWidget *parent) : FormOf<QDialog>(parent)
