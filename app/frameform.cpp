@@ -379,6 +379,11 @@ QList<TEditForm *> TFrameForm::EditForms() const
 TEditForm *TFrameForm::CreateEditForm()
 {
     auto *doc = new TEditForm(this);
+    // The preview's "Email" button runs the document's own Quick Email item, so both open the same window.
+    doc->OnQuickEmail = [doc] {
+        if (auto *item = doc->findChild<QAction *>(QStringLiteral("QuickEmail1")); item && item->isEnabled())
+            item->trigger();
+    };
     QMdiSubWindow *sub = mdiArea_->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->showMaximized();

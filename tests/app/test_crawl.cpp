@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMessageBox>
+#include <QToolButton>
 
 using app::TEditForm;
 using app::TFrameForm;
@@ -188,6 +189,21 @@ private slots:
             for (const char *n : {"Print1", "Print2", "PrinterSetup1", "GoToLine1", "HyperLink1", "Find2", "Saveas1"})
                 QVERIFY2(ran.contains(QString::fromLatin1(n)), n);
         }
+        apptest::CloseAll(*frame);
+    }
+
+    // The Preview tab's buttons are crawled too; "Email" opens the same mail window as Quick Email.
+    void previewEmailButtonOpensTheMailWindow()
+    {
+        TEditForm *doc = ensureDocument();
+        QVERIFY(doc->OnQuickEmail);
+        Canceller cancel;
+        doc->SpeedButton11->click();
+        apptest::Settle();
+        closeStrayWindows();
+        QVERIFY2(cancel.Boxes.isEmpty(), qPrintable(cancel.Boxes.join(QLatin1Char('\n'))));
+        QCOMPARE(cancel.Dialogs, QStringList{QStringLiteral("publish::TfrmMail")});
+        QCOMPARE(doc->Text(), page);
         apptest::CloseAll(*frame);
     }
 
