@@ -61,6 +61,8 @@ void runRelaying(QWidget *owner)
     runModal(w);
 }
 
+QPointer<publish::TvCardForm> vCardForm;
+
 const TLauncher launchers[] = {
     // Insert.
     {"HTMLStart2", "ThtmlStart"},
@@ -172,7 +174,8 @@ const TLauncher launchers[] = {
     {"QuickEmail1", "TfrmMail", [](QWidget *owner) { runModal(new publish::TfrmMail(owner)); }},
     {"FavoriteURLsToHTML1", "Tfavorit", runRelaying<publish::Tfavorit>},
     {"IEHistoryURL1", "TIETOURL", runRelaying<publish::TIETOURL>},
-    {"VCard1", "TvCardForm", runRelaying<publish::TvCardForm>},
+    // A service form: the card stays as it was left from one showing to the next.
+    {"VCard1", "TvCardForm", [](QWidget *) { platform::ShowModal(VCardForm()); }},
     {"BMPToGIF1", "Tbmptogif", [](QWidget *owner) { runModal(new media::Tbmptogif(owner)); }},
     {"GIFToBMP1", "Tgiftobmp", [](QWidget *owner) { runModal(new media::Tgiftobmp(owner)); }},
     {"GIFDeanimation1", "Tdeanimation", [](QWidget *owner) { runModal(new media::Tdeanimation(owner)); }},
@@ -272,6 +275,15 @@ bool CanLaunchClass(const QString &className)
         if (l.open && className == QLatin1String(l.className))
             return true;
     return dialogs::HasDialog(className);
+}
+
+publish::TvCardForm *VCardForm()
+{
+    if (!vCardForm) {
+        vCardForm = new publish::TvCardForm(FrameForm);
+        vCardForm->OnInsertText = relay;
+    }
+    return vCardForm;
 }
 
 } // namespace app

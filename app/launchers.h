@@ -8,6 +8,10 @@
 
 class QWidget;
 
+namespace publish {
+class TvCardForm;
+}
+
 namespace app {
 
 struct TLauncher {
@@ -28,5 +32,9 @@ bool Launch(const QString &item);
 bool LaunchClass(const QString &className, bool modeless = false);
 // Whether a class has a window to open (the template dialog offers its wizards by class).
 bool CanLaunchClass(const QString &className);
+
+// The vCard editor, a service form: made hidden at start-up (or on first use, where the start-up did not
+// run), owned by the main window, and bound to the text relay.
+publish::TvCardForm *VCardForm();
 
 } // namespace app

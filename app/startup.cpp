@@ -4,11 +4,14 @@
 #include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
 #include "app/icons.h"
+#include "app/launchers.h"
 #include "app/settingsform.h"
 #include "app/splash.h"
 #include "app/workflow.h"
 #include "controls/qv/qvexceptiondialog.h"
 #include "platform/dialogs.h"
+#include "platform/folders.h"
+#include "platform/shell/shell.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -66,6 +69,9 @@ StartedApplication StartUp()
     StartedApplication s;
     // Before any window: an exception that escapes an event handler is shown in detail from here on.
     qv::InstallExceptionDialog();
+    // The program's help page has a part on errors: F1 in the exception dialog opens the page.
+    qv::ErrorHelpContext() = 1;
+    qv::ApplicationHelp() = [](int) { platform::OpenWithShell(platform::ProgramFile(QStringLiteral("Help/index.htm"))); };
     // Every window, the splash and the dialogs made later included, shows the program's own icon.
     QApplication::setWindowIcon(ApplicationIcon());
     s.splash = new TSplash;
@@ -83,6 +89,7 @@ StartedApplication StartUp()
     CreateSignature();
     CreateCustomTagForms();
     new TSettings(s.frame);
+    VCardForm();
     s.frame->show();
     // On top of the main window, but the main window keeps the activation that ends the splash.
     s.splash->raise();

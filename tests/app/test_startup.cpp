@@ -2,13 +2,22 @@
 
 #include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
+#include "app/launchers.h"
 #include "app/settingsform.h"
 #include "app/splash.h"
 #include "app/startup.h"
 #include "controls/qv/qvexceptiondialog.h"
 #include "graphics/qv/qvgifanimator.h"
 
+#include "platform/error.h"
+#include "platform/folders.h"
+#include "platform/shell/shell.h"
+#include "tools/publish/vcmain.h"
+
+#include <QLineEdit>
 #include <QPointer>
+#include <QScopeGuard>
+#include <QTimer>
 
 class TestStartUp : public QObject {
     Q_OBJECT
@@ -32,10 +41,11 @@ private slots:
         }
         QCOMPARE(classes, (QStringList{"TTagchooser", "TInfo", "TSignature", "TTagCreator", "TNewItems", "TCustomTags",
                                        "Txmlcustomtags", "Txmltagcreator", "Txmlnewitem", "Taspcustomtags",
-                                       "Tasptagcreator", "Taspnewitem", "TSettings"}));
+                                       "Tasptagcreator", "Taspnewitem", "TSettings", "TvCardForm"}));
         QVERIFY(dynamic_cast<dialogs::TInfo *>(forms[2]));
         QVERIFY(!dialogs::Info->isVisible());
-        QVERIFY(dynamic_cast<app::TSettings *>(forms.last()));
+        QVERIFY(dynamic_cast<app::TSettings *>(forms.at(forms.size() - 2)));
+        QCOMPARE(forms.last()->Widget(), static_cast<QWidget *>(app::VCardForm()));
         QVERIFY(!app::Settings->isVisible());
         QCOMPARE(s.frame->windowTitle(), QStringLiteral("Kestrova 5"));
         QCOMPARE(platform::ApplicationTitle(), QStringLiteral("Kestrova 5"));
@@ -66,6 +76,58 @@ private slots:
         const app::StartedApplication s = app::StartUp();
         QVERIFY(QTest::qWaitForWindowExposed(s.frame));
         QCOMPARE(s.frame->geometry(), placed);
+        s.frame->close();
+        QTRY_VERIFY(!app::FrameForm);
+    }
+
+    // The program's errors point at its help page: F1 in the error window opens it through the shell.
+    void f1InTheErrorWindowOpensTheHelpPage()
+    {
+        const app::StartedApplication s = app::StartUp();
+        QStringList opened;
+        platform::SetOpenHook([&](const QString &file) {
+            opened << file;
+            return true;
+        });
+        const auto unhook = qScopeGuard([] { platform::SetOpenHook(nullptr); });
+        k5test::User user;
+        user.Then([](QWidget *w) {
+            auto *d = qobject_cast<qv::TQvErrorDialog *>(w);
+            if (!d || !d->isVisible())
+                return false;
+            QTest::keyClick(d->OKBtn, Qt::Key_F1); // the button that has the focus passes it on
+            QTest::mouseClick(d->OKBtn, Qt::LeftButton);
+            return true;
+        });
+        // An error escapes an event handler, as one would in the program.
+        QTimer::singleShot(0, s.frame, [] { throw platform::FileError(QStringLiteral("Cannot write \"x.htm\"")); });
+        QTRY_VERIFY(user.Done());
+        QCOMPARE(opened, QStringList{platform::ProgramFile(QStringLiteral("Help/index.htm"))});
+        QVERIFY(k5test::ReadFile(opened.at(0)).contains("<A NAME=\"errors\">"));
+        s.frame->close();
+        QTRY_VERIFY(!app::FrameForm);
+    }
+
+    // The vCard editor lives from start-up: each showing finds the card as it was left.
+    void theVCardEditorKeepsItsCard()
+    {
+        const app::StartedApplication s = app::StartUp();
+        publish::TvCardForm *card = app::VCardForm();
+        QVERIFY(!card->isVisible());
+        QCOMPARE(card->parent(), s.frame);
+        k5test::Answerer answerer;
+        QStringList seen;
+        answerer.OnModal([&](QDialog *d) {
+            auto *w = qobject_cast<publish::TvCardForm *>(d);
+            seen << (w ? w->GivenNameEdit->text() : QStringLiteral("(another window)"));
+            if (w)
+                w->GivenNameEdit->setText(QStringLiteral("Ann"));
+            return int(platform::mrCancel);
+        });
+        QVERIFY(app::Launch(QStringLiteral("VCard1")));
+        QVERIFY(app::Launch(QStringLiteral("VCard1")));
+        QCOMPARE(seen, (QStringList{QString(), QStringLiteral("Ann")}));
+        QCOMPARE(app::VCardForm(), card);
         s.frame->close();
         QTRY_VERIFY(!app::FrameForm);
     }

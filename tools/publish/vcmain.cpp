@@ -87,7 +87,7 @@ QStringList TvCardForm::EmailTypeNames()
     return names;
 }
 
-TvCardForm::TvCardForm(QWidget *owner) : QDialog(owner)
+TvCardForm::TvCardForm(QWidget *owner) : FormOf(owner)
 {
     setObjectName(QStringLiteral("vCardForm"));
     setWindowTitle(QStringLiteral("VCard Creator"));
@@ -198,6 +198,7 @@ TvCardForm::TvCardForm(QWidget *owner) : QDialog(owner)
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar);
     layout->addWidget(PageControl1);
+    FinishLoading();
 }
 
 QCheckBox *TvCardForm::box(const QString &name) const

@@ -1,6 +1,9 @@
 #pragma once
 // The "VCard Creator" window: edits one business card on five pages, opens and saves it as a .vcf file,
-// and can save it and hand a link to the saved file to the active document.
+// and can save it and hand a link to the saved file to the active document. The program makes it at
+// start-up, hidden, and shows it whenever it is asked for, with the card as it was left.
+#include "platform/form.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -15,7 +18,7 @@ namespace publish {
 
 class TmsVCard;
 
-class TvCardForm : public QDialog {
+class TvCardForm : public platform::FormOf<QDialog> {
     Q_OBJECT
 public:
     explicit TvCardForm(QWidget *owner = nullptr);
