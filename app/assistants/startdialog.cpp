@@ -15,6 +15,7 @@ TStartup::TStartup(QWidget *parent) : FormOf<QDialog>(parent)
     setWindowTitle(QStringLiteral("Kestrova 5"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setModal(false);
+    setMinimumWidth(260); // the caption stays whole in the title bar
     auto *layout = new QVBoxLayout(this);
     Header = new QLabel(QStringLiteral("WELCOME"), this);
     Header->setObjectName(QStringLiteral("Header"));

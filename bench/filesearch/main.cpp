@@ -5,11 +5,13 @@
 #include "app/assistants/searchfile.h"
 #include "benchtime.h"
 #include "controls/zel/filecollector.h"
+#include "controls/zel/folderbrowser.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
