@@ -100,10 +100,15 @@ assistants::TStartup *ShowStartDialog()
         FrameForm->CreateEditForm();
         Launch(QStringLiteral("HTMLStart2"));
     };
-    if (FrameForm->OnStartProject)
+    // The shared border and theme choosers, through the main window's menu or by their class.
+    if (FrameForm->OnStartProject || CanLaunchClass(QStringLiteral("TTempStart")))
         s->OnSharedBorder = [] {
-            if (FrameForm)
+            if (!FrameForm)
+                return;
+            if (FrameForm->OnStartProject)
                 FrameForm->StartProject1->trigger();
+            else
+                LaunchClass(QStringLiteral("TTempStart"));
         };
     s->OnBlankDocument = [] {
         if (FrameForm)
@@ -113,10 +118,14 @@ assistants::TStartup *ShowStartDialog()
         if (FrameForm)
             FrameForm->Open1->trigger();
     };
-    if (FrameForm->OnStartTheme)
+    if (FrameForm->OnStartTheme || CanLaunchClass(QStringLiteral("TTheme")))
         s->OnTheme = [] {
-            if (FrameForm)
+            if (!FrameForm)
+                return;
+            if (FrameForm->OnStartTheme)
                 FrameForm->StartTheme1->trigger();
+            else
+                LaunchClass(QStringLiteral("TTheme"));
         };
     startDialog = s;
     showModeless(s);

@@ -379,11 +379,24 @@ private slots:
         const QString outside = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/keep.htm"), "keep");
         const QString program = platform::ProgramFolder();
         k5test::WriteFile(platform::ProgramFile(QStringLiteral("ok.htm")), "<I>ok</I>");
-        const QByteArray list = "../tmp/keep.htm\r\n" + outside.toUtf8() + "\r\nok.htm\r\nok.htm\r\nprojects.qvl\r\n";
+        const QByteArray list = "../tmp/keep.htm\r\n" + outside.toUtf8() + "\r\nok.htm\r\nok.htm\r\nprojects.qvl\r\ngone.htm\r\n";
         k5test::WriteFile(customList(), list);
+        frame->Start2->click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->ReplaceText(QStringLiteral("[]"));
         std::unique_ptr<TTemplates3> t(app::CreateTemplates(frame));
         t->show();
-        QCOMPARE(t->CustomTemplates(), QStringList{QStringLiteral("ok.htm")});
+        QCOMPARE(t->CustomTemplates(), (QStringList{QStringLiteral("ok.htm"), QStringLiteral("gone.htm")}));
+        // A template whose file is gone is said so; the dialog stays and the document is as it was.
+        apptest::User user;
+        user.Click(QStringLiteral("OK"));
+        t->PageControl1->setCurrentIndex(2);
+        doubleClick(t->ListView4, t->ListView4->item(1));
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QVERIFY2(user.Texts.first().contains(QStringLiteral("gone.htm")), qPrintable(user.Texts.first()));
+        QVERIFY(t->isVisible());
+        QCOMPARE(doc->Text(), QStringLiteral("[]"));
         t->ListView4->setCurrentItem(t->ListView4->item(0));
         QTest::mouseClick(t->DeleteButton, Qt::LeftButton);
         QVERIFY(!QFile::exists(platform::ProgramFile(QStringLiteral("ok.htm"))));
@@ -436,8 +449,9 @@ private slots:
                                         QStringLiteral("Shared Border"), QStringLiteral("Theme...")}));
         QVERIFY(start->BlankDocument->isChecked());
         QCOMPARE(start->Continue->text(), QStringLiteral("Continue..."));
-        // Without shared borders and themes their ways are offered grey.
-        QVERIFY(!start->SharedBorder->isEnabled() && !start->Theme->isEnabled());
+        // Shared borders and themes are offered once they can be chosen.
+        QCOMPARE(start->SharedBorder->isEnabled(), bool(s.frame->OnStartProject) || app::CanLaunchClass(QStringLiteral("TTempStart")));
+        QCOMPARE(start->Theme->isEnabled(), bool(s.frame->OnStartTheme) || app::CanLaunchClass(QStringLiteral("TTheme")));
         // Closing the main window closes it.
         QPointer<TStartup> guard(start);
         s.frame->close();
