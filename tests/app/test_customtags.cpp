@@ -7,6 +7,7 @@
 #include "apptest.h"
 
 #include "app/assistantforms.h"
+#include "app/launchers.h"
 #include "app/assistants/customtags.h"
 #include "app/assistants/tagchooser.h"
 #include "app/dialogs/engine.h"
@@ -216,6 +217,33 @@ private slots:
             QVERIFY(user.Done());
             QVERIFY(onTop);
         }
+    }
+
+    void everyListedTagHasItsAction()
+    {
+        // Each tag of the six lists opens a dialog the program has, or inserts a text; only the script
+        // editor of the second language is still to come.
+        int tags = 0;
+        for (const QString &category : TTagchooser::Categories()) {
+            for (const QString &tag : TTagchooser::CategoryTags(category)) {
+                ++tags;
+                const assistants::TTagAction a = assistants::TagActionFor(tag);
+                QVERIFY2(a.kind == assistants::TTagAction::Dialog || a.kind == assistants::TTagAction::Literal,
+                         qPrintable(tag));
+                if (a.kind == assistants::TTagAction::Literal) {
+                    QVERIFY2(a.text.startsWith(QLatin1Char('<')) && a.text.endsWith(QLatin1Char('>')), qPrintable(tag));
+                    continue;
+                }
+                bool known = dialogs::HasDialog(a.text);
+                for (const app::TLauncher &l : app::Launchers())
+                    known = known || (l.open && a.text == QLatin1String(l.className));
+                QVERIFY2(known || a.text == QLatin1String("TVBScriptEditor"), qPrintable(tag + QLatin1Char(' ') + a.text));
+            }
+        }
+        QCOMPARE(tags, 13 + 12 + 34 + 13 + 8 + 4);
+        // Matching is exact: another case or a blank more is the user's own text.
+        for (const char *own : {"b", "Title", " B", "table"})
+            QCOMPARE(assistants::TagActionFor(QString::fromLatin1(own)).kind, assistants::TTagAction::OwnText);
     }
 
     void chooserWithNothingSelectedDoesNothing()
