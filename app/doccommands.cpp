@@ -224,10 +224,8 @@ void TEditForm::buildCommandMenus(QMenu *file)
 
     QMenu *script = menu("Script1", QStringLiteral("Script"));
     launches(script, {{"Applet2", "Applet..."}});
-    launches(script, {{"JavaScriptEditor2", "JavaScript Editor..."}});
-    later(script, {{"JavaScriptSamplesMenu", "JavaScript Samples..."},
-                   {"VBScriptEditor1", "VBScript Editor..."},
-                   {"VBScript1", "VBScript..."}});
+    launches(script, {{"JavaScriptEditor2", "JavaScript Editor..."}, {"JavaScriptSamplesMenu", "JavaScript Samples..."}});
+    launches(script, {{"VBScriptEditor1", "VBScript Editor..."}, {"VBScript1", "VBScript..."}});
     script->addSeparator();
     addItem(script, "ScriptHeader2", QStringLiteral("Script Header"), [this] { InsertText(frame_->Memo2->Text()); });
     lines(script, {{"FunctionTemplate2", "Function Template", {"function name(){", "}"}},
@@ -252,8 +250,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
                       {"Yahoo2", "Yahoo", "Memo9"}});
 
     QMenu *dhtml = menu("DHTML1", QStringLiteral("DHTML"));
-    launches(dhtml, {{"DHTMLAnimation1", "DHTML Animation..."}});
-    later(dhtml, {{"DHTMLSamples11", "DHTML Samples..."}});
+    launches(dhtml, {{"DHTMLAnimation1", "DHTML Animation..."}, {"DHTMLSamples11", "DHTML Samples..."}});
     QMenu *assistants = sub(dhtml, "Assistants1", QStringLiteral("Assistants"));
     launches(assistants, {{"Bookmark1", "Bookmark..."},
                        {"ColorButton1", "Color Button..."},

@@ -234,6 +234,9 @@ void TFrameForm::HandOver(const QString &className)
     if (!desc || !dialog)
         return;
     const QString text = dialog->Build();
+    // Nothing to put in (a chooser with no choice yet): the selection stays.
+    if (text.isEmpty())
+        return;
     if (desc->route == dialogs::TRoute::ReplaceAll)
         ReplaceActive(text);
     else

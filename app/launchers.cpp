@@ -117,6 +117,14 @@ const TLauncher launchers[] = {
          };
          runModal(w);
      }},
+    {"JavaScriptSamplesMenu", "TJavaScriptSamples1"},
+    {"VBScript1", "TVBScript"},
+    {"VBScriptEditor1", "TVBScriptEditor",
+     [](QWidget *owner) {
+         auto *w = new TVBScriptEditor(owner);
+         w->OnInsertScript = relay;
+         runModal(w);
+     }},
     {"ASPServerVariables2", "TASP"},
     // Tools.
     {"SearchEngine3", "TSearch"},
@@ -129,6 +137,7 @@ const TLauncher launchers[] = {
     {"EditFilelist2", "TFilelist", [](QWidget *owner) { ShowFilelist(owner); }},
     // DHTML.
     {"DHTMLAnimation1", "TAnimation"},
+    {"DHTMLSamples11", "TDHTML"},
     {"Bookmark1", "TDHTML_Bookmark"},
     {"ColorButton1", "TDHTML_Button"},
     {"Marquee1", "TDHTML_Marquee"},

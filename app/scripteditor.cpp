@@ -2,6 +2,7 @@
 
 #include "app/dialogs/engine.h"
 #include "app/dialogs/finddialogs.h"
+#include "app/editform.h"
 #include "app/snippets.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
@@ -9,6 +10,7 @@
 #include "platform/error.h"
 #include "platform/fileio.h"
 #include "platform/shell/filedialogs.h"
+#include "textcontrol/htmlrules.h"
 #include "textcontrol/rilogutter.h"
 #include "textcontrol/rilomemo.h"
 
@@ -53,6 +55,9 @@ TScriptEditor::TScriptEditor(const QString &className, const QString &caption, c
     RiloGutter1->setObjectName(QStringLiteral("RiloGutter1"));
     RiloGutter1->SetMemo(RiloMemo1);
     RiloMemo1->SetScrollBars(textcontrol::TScrollStyle::ssBoth);
+    // Strings, comments, blocks and the tags around a script stand out as in a document.
+    textcontrol::FillHtmlRules(RiloMemo1->Keywords(), RiloMemo1->StartStopKeys());
+    RiloMemo1->ReApplyKeys();
     row->addWidget(RiloGutter1);
     row->addWidget(RiloMemo1, 1);
     split->addWidget(ZozeZO1);
@@ -368,6 +373,30 @@ void TJavaScript::RunBuilder(const QString &className)
     platform::ShowModal(d);
     if (d)
         d->deleteLater();
+}
+
+TVBScriptEditor::TVBScriptEditor(QWidget *parent)
+    : TScriptEditor(QStringLiteral("TVBScriptEditor"), QStringLiteral("VBScript Editor"),
+                    QStringLiteral("Creates a VBScript..."), parent)
+{
+    ZozeZO1->LoadFromBytes(TEditForm::ReferenceTree(QStringLiteral("vbscripteditor.qvl")));
+    FinishLoading();
+}
+
+QStringList TVBScriptEditor::Categories()
+{
+    return {QStringLiteral("History"), QStringLiteral("Location"),      QStringLiteral("Document"),
+            QStringLiteral("Form"),    QStringLiteral("Image"),         QStringLiteral("Link"),
+            QStringLiteral("Frame"),   QStringLiteral("Navigator"),     QStringLiteral("Plugin"),
+            QStringLiteral("Date and Time"), QStringLiteral("Math"),    QStringLiteral("String"),
+            QStringLiteral("Reserved Words"), QStringLiteral("Events")};
+}
+
+void TVBScriptEditor::NodeChosen(tree::TZozeZONode *node)
+{
+    if (Categories().contains(node->Text()))
+        return;
+    InsertAtCaret(node->Text());
 }
 
 } // namespace app

@@ -1,6 +1,7 @@
 #pragma once
 // The script editors: a text control with its line-number gutter beside a tree of ready-made pieces,
-// File and Edit menus (find, replace, Save As) and, for JavaScript, a Script menu and builder dialogs.
+// File and Edit menus (find, replace, Save As) and, for JavaScript, a Script menu and builder dialogs; for
+// VBScript, a tree of object members.
 // Pieces and builders go to the editor's caret; only "Close and insert Script" reaches the document.
 #include "platform/form.h"
 
@@ -75,6 +76,19 @@ public:
     static QStringList Leaves();
     // Opens one of the builders; its OK puts its text at this editor's caret.
     void RunBuilder(const QString &className);
+
+protected:
+    void NodeChosen(tree::TZozeZONode *node) override;
+};
+
+// "VBScript Editor": members of the browser's objects and VBScript's own words from a tree; a category
+// itself inserts nothing.
+class TVBScriptEditor : public TScriptEditor {
+    Q_OBJECT
+public:
+    explicit TVBScriptEditor(QWidget *parent = nullptr);
+    // The 14 categories of the tree, in order.
+    static QStringList Categories();
 
 protected:
     void NodeChosen(tree::TZozeZONode *node) override;

@@ -10,6 +10,7 @@
 #include "unit_insert.h"
 #include "unit_link.h"
 #include "unit_picture.h"
+#include "unit_samples.h"
 #include "unit_search.h"
 #include "unit_table.h"
 
@@ -71,13 +72,16 @@ const Maker makers[] = {
     {"TWindowOpen", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TWindowOpen(d, parent); }},
     {"TStyle", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TStyle(d, parent); }},
     {"TAnimation", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TAnimation(d, parent); }},
+    {"TDHTML", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TDHTML(d, parent); }},
+    {"TJavaScriptSamples1", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TJavaScriptSamples1(d, parent); }},
+    {"TVBScript", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TVBScript(d, parent); }},
     {"TChannel", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TChannel(d, parent); }},
     {"TClipart", [](const TDialogDesc &d, QWidget *parent) -> TTagDialog * { return new TClipart(d, parent); }},
 };
 
 } // namespace
 
-QStringList BespokeDataNames() { return {QStringLiteral("Animation")}; }
+QStringList BespokeDataNames() { return QStringList{QStringLiteral("Animation")} + TVBScript::DataNames(); }
 
 TDialogMaker BespokeMaker(const QString &className)
 {

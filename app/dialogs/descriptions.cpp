@@ -324,6 +324,18 @@ std::vector<TDialogDesc> build()
         d.okName = QStringLiteral("Button2");
         t.push_back(d);
     }
+    {
+        // The sample choosers show a file and hand it over whole; the DHTML one and the VBScript list stay open.
+        TDialogDesc d = dialog("TDHTML", "DHTML Sample", "Insert a DHTML Samples", {}, "", "Knap_DHTML");
+        d.closesOnOk = false;
+        d.modeless = true;
+        t.push_back(d);
+        t.push_back(dialog("TJavaScriptSamples1", "JavaScript Sample", "Insert a JavaScript Sample", {}, "", "Knap_Samp"));
+        d = dialog("TVBScript", "VB Script", "", {}, "", "Knap_VB");
+        d.closesOnOk = false;
+        d.modeless = true;
+        t.push_back(d);
+    }
     t.push_back(dialog("TFilter", "IE Filter Effect", "", {edit("Text", "&Text:")}, "", "Knap_Filter"));
     t.push_back(dialog("TSearch", "Search Engine", "Insert a JavaScript Search Engine",
                        {edit("Description", "&Description:"), edit("Keywords", "&Keywords:"), edit("URL", "&URL:")}, "",
