@@ -86,6 +86,7 @@ StartedApplication StartUp()
     // The service forms live hidden from here to the end.
     CreateTagChooser();
     new dialogs::TInfo(s.frame);
+    CreateFilelist(s.frame);
     CreateSignature();
     CreateCustomTagForms();
     new TSettings(s.frame);

@@ -132,7 +132,7 @@ assistants::TStartup *ShowStartDialog()
     return s;
 }
 
-assistants::TFilelist *ShowFilelist(QWidget *owner)
+assistants::TFilelist *CreateFilelist(QWidget *owner)
 {
     if (!filelist) {
         filelist = new assistants::TFilelist(owner);
@@ -147,8 +147,14 @@ assistants::TFilelist *ShowFilelist(QWidget *owner)
             }
         };
     }
-    showModeless(filelist);
     return filelist;
+}
+
+assistants::TFilelist *ShowFilelist(QWidget *owner)
+{
+    assistants::TFilelist *list = CreateFilelist(owner);
+    showModeless(list);
+    return list;
 }
 
 assistants::TProjectStart *ShowProjectManager(QWidget *owner)

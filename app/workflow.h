@@ -26,7 +26,9 @@ assistants::TStartup *ShowStartDialog();
 assistants::TStartup *StartDialog();
 // The template dialog bound to the main window (not shown).
 assistants::TTemplates3 *CreateTemplates(QWidget *owner);
-// The file list, made once and kept hidden when closed; shown modeless.
+// The file list, a service form: made once (at start-up, hidden) and kept hidden when closed.
+assistants::TFilelist *CreateFilelist(QWidget *owner);
+// The file list, shown modeless.
 assistants::TFilelist *ShowFilelist(QWidget *owner);
 // A new project manager, shown modeless (several may be open).
 assistants::TProjectStart *ShowProjectManager(QWidget *owner);

@@ -1,5 +1,6 @@
 #include "k5test.h"
 
+#include "app/assistants/filelist.h"
 #include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
 #include "app/launchers.h"
@@ -39,7 +40,7 @@ private slots:
             classes << f->ClassName();
             QVERIFY2(!f->Widget()->isVisible(), qPrintable(f->ClassName()));
         }
-        QCOMPARE(classes, (QStringList{"TTagchooser", "TInfo", "TSignature", "TTagCreator", "TNewItems", "TCustomTags",
+        QCOMPARE(classes, (QStringList{"TTagchooser", "TInfo", "TFilelist", "TSignature", "TTagCreator", "TNewItems", "TCustomTags",
                                        "Txmlcustomtags", "Txmltagcreator", "Txmlnewitem", "Taspcustomtags",
                                        "Tasptagcreator", "Taspnewitem", "TSettings", "TvCardForm"}));
         QVERIFY(dynamic_cast<dialogs::TInfo *>(forms[2]));
@@ -50,6 +51,13 @@ private slots:
         QCOMPARE(s.frame->windowTitle(), QStringLiteral("Kestrova 5"));
         QCOMPARE(platform::ApplicationTitle(), QStringLiteral("Kestrova 5"));
         QCOMPARE(s.frame->MDIChildCount(), 0); // no document at start
+        // The file list made at start-up is the one its menu item shows.
+        auto *list = dynamic_cast<assistants::TFilelist *>(forms[3]);
+        QVERIFY(list);
+        s.frame->EditFilelist1->trigger();
+        QVERIFY(list->isVisible());
+        QCOMPARE(s.frame->findChildren<assistants::TFilelist *>().size(), 1);
+        list->close();
         s.splash->close();
         s.frame->close();
         QTRY_VERIFY(!app::FrameForm);
