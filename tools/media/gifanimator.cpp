@@ -824,8 +824,6 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
                 image_->SetRepeatCount(RepeatForever->isChecked() ? 0 : RepeatCount->Value());
                 RepeatCount->setEnabled(Looping->isChecked() && !RepeatForever->isChecked());
             }));
-    connect(ColorDepth, &QComboBox::currentIndexChanged, this,
-            [](int i) { gfx::GIFColorReduction = uint8_t(std::clamp(i, 0, int(gfx::rmTripel))); });
     BackgroundColor->OnButtonClick = [this](QObject *) { BackgroundColorClick(); };
     TransparentColor->OnButtonClick = [this](QObject *) { TransparentColorClick(); };
     connect(FlatBtns, &QCheckBox::toggled, this, [this] { applyFlat(); });
@@ -847,7 +845,6 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
                                   QStringLiteral("SaveDialog.InitialDir")});
     connect(ThumbnailsBox, &QCheckBox::toggled, this, [this] { updateThumbs(); });
 
-    gfx::GIFColorReduction = gfx::rmFrequency;
     FinishLoading();
     imageChanged();
     setStatus(QStringLiteral("Ready"));
@@ -1182,16 +1179,21 @@ void TAnimatorForm::SaveAsClick()
 bool TAnimatorForm::InsertFile(const QString &fileName)
 {
     platform::Picture picture;
+    int added = -1;
     try {
         picture.LoadFromFile(fileName);
         if (!picture.GetGraphic() || picture.GetGraphic()->Empty())
             throw platform::Error(QStringLiteral("The picture is empty"));
         setStatus(QStringLiteral("Inserting..."));
         gfx::GIFColorReduction = uint8_t(std::clamp(ColorDepth->currentIndex(), 0, int(gfx::rmTripel)));
-        const int added = image_->AddFrame(picture.GetGraphic());
+        added = image_->AddFrame(picture.GetGraphic());
+        // Reduced now, by the method chosen now: frames are otherwise encoded when the file is written.
+        image_->EncodeAllFrames();
         setModified(true);
         current_ = added;
     } catch (const platform::Error &e) {
+        if (added >= 0 && added < image_->Count())
+            image_->DeleteFrame(added); // a picture that cannot be encoded is not kept half-made
         setStatus(QStringLiteral("Ready"));
         platform::MessageBox(this, QStringLiteral("Cannot insert \"%1\": %2").arg(fileName, e.message()), kTitle,
                              platform::MB_OK | platform::MB_ICONERROR);
@@ -1251,7 +1253,9 @@ void TAnimatorForm::PasteClick()
         } else if (platform::HasFormat(*clip, platform::CF_BITMAP)) {
             platform::Bitmap bmp;
             bmp.LoadFromClipboardFormat(*clip);
+            gfx::GIFColorReduction = uint8_t(std::clamp(ColorDepth->currentIndex(), 0, int(gfx::rmTripel)));
             added = image_->AddFrame(&bmp);
+            image_->EncodeAllFrames();
         } else {
             return;
         }

@@ -9,6 +9,7 @@
 #include "controls/zel/spinedit.h"
 #include "graphics/qv/qvgif.h"
 #include "graphics/qv/qvgifanimator.h"
+#include "graphics/qv/qvreduce.h"
 #include "platform/dialogs.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/registry.h"
@@ -179,6 +180,38 @@ private slots:
         QCOMPARE(form.FirstShown(), 0);
         QVERIFY(form.Thumbs[1]->parentWidget()->isVisible());
         QVERIFY(!form.Thumbs[2]->parentWidget()->isVisible());
+    }
+
+    // A thumbnail shows its frame where it lies on the screen, scaled to fit, or on its own at the
+    // top left when the thumbnails do not reflect the position.
+    void thumbnailsReflectThePosition()
+    {
+        gfx::TGIFImage gif;
+        platform::Bitmap red, blue;
+        red.SetImage(solid(200, 100, qRgb(255, 0, 0)).convertToFormat(QImage::Format_Indexed8));
+        blue.SetImage(solid(50, 50, qRgb(0, 0, 255)).convertToFormat(QImage::Format_Indexed8));
+        gif.AddFrame(&red);
+        gif.AddFrame(&blue);
+        gif.Frames(1)->SetOrigin(QPoint(150, 50));
+        gif.UpdateScreenSize();
+        QTemporaryDir dir;
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("placed.gif"), gif.WriteGIF(false))));
+        QWidget *thumb = form.Thumbs[1];
+        const QRect area = thumb->rect().adjusted(3, 3, -3, -3);
+        QVERIFY(area.width() < 200); // so the screen is scaled down
+        const double scale = 100 * (double(area.width()) / 200) > area.height() ? double(area.height()) / 100
+                                                                                 : double(area.width()) / 200;
+        auto at = [&](double x, double y) { return thumb->grab().toImage().pixel(int(3 + x * scale), int(3 + y * scale)) | 0xFF000000u; };
+        QCOMPARE(at(175, 75), qRgb(0, 0, 255));
+        QVERIFY(at(100, 75) != qRgb(0, 0, 255));
+        QVERIFY(at(25, 25) != qRgb(0, 0, 255));
+        form.ThumbnailsBox->setChecked(false);
+        QCOMPARE(thumb->grab().toImage().pixel(10, 10) | 0xFF000000u, qRgb(0, 0, 255)); // unscaled, at 3,3
+        QCOMPARE(thumb->grab().toImage().pixel(50, 50) | 0xFF000000u, qRgb(0, 0, 255));
+        QVERIFY((thumb->grab().toImage().pixel(56, 56) | 0xFF000000u) != qRgb(0, 0, 255));
     }
 
     void settingsGoIntoTheImage()
@@ -440,6 +473,43 @@ private slots:
         QCOMPARE(form.Image().Count(), 1);
         form.PasteClick();
         QCOMPARE(form.Image().Count(), 2);
+    }
+
+    // An inserted picture of many colours is reduced by the method chosen on the options page.
+    void insertedPicturesAreReducedByTheChosenMethod()
+    {
+        QTemporaryDir dir;
+        QImage deep(64, 64, QImage::Format_RGB888);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                deep.setPixel(x, y, qRgb(x * 4, y * 4, (x + y) * 2));
+        platform::Bitmap bmp;
+        bmp.SetImage(deep);
+        const QString path = dir.filePath("deep.bmp");
+        bmp.SaveToFile(path);
+        TAnimatorForm form;
+        form.ColorDepth->setCurrentIndex(3); // 6 x 6 x 6
+        QVERIFY(form.InsertFile(path));
+        const std::array<uint8_t, 6> &six = gfx::Levels6();
+        auto onLevels = [](const auto &levels, int v) { return std::find(levels.begin(), levels.end(), v) != levels.end(); };
+        const QImage frame = form.Image().Frames(0)->Bitmap()->Image().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(frame.size(), QSize(64, 64));
+        for (int y = 0; y < 64; y += 7)
+            for (int x = 0; x < 64; x += 5) {
+                const QRgb c = frame.pixel(x, y);
+                QVERIFY(onLevels(six, qRed(c)) && onLevels(six, qGreen(c)) && onLevels(six, qBlue(c)));
+            }
+        form.ColorDepth->setCurrentIndex(2); // 7 x 8 x 4
+        QVERIFY(form.InsertFile(path));
+        const QImage second = form.Image().Frames(1)->Bitmap()->Image().convertToFormat(QImage::Format_RGB32);
+        bool notSix = false;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const QRgb c = second.pixel(x, y);
+                QVERIFY(onLevels(gfx::Levels7(), qRed(c)) && onLevels(gfx::Levels8(), qGreen(c)) && onLevels(gfx::Levels4(), qBlue(c)));
+                notSix = notSix || !onLevels(six, qGreen(c));
+            }
+        QVERIFY(notSix);
     }
 
     void optionsAreKeptUnderTheEditorsKey()
