@@ -114,7 +114,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
         }
     };
 
-    // File: the windows that start pages from layouts and projects.
+    // File: the windows that start pages from layouts, themes, wizards and projects.
     for (const Item &l : {Item{"ProjectManager1", "Project Manager..."}, Item{"Project1", "Shared Border..."},
                             Item{"Themes1", "Themes..."}}) {
         auto *a = new QAction(lat(l.caption), file);
@@ -124,6 +124,21 @@ void TEditForm::buildCommandMenus(QMenu *file)
         a->setEnabled(CanLaunch(name));
         connect(a, &QAction::triggered, this, [name] { app::Launch(name); });
         file->insertAction(CloseProject2, a);
+    }
+    {
+        auto *wizards = new QMenu(QStringLiteral("Wizards"), file);
+        wizards->setObjectName(QStringLiteral("Wizards1"));
+        wizards->menuAction()->setObjectName(QStringLiteral("Wizards1"));
+        file->insertMenu(CloseProject2, wizards);
+        // A wizard writes a whole page: it starts in a document of its own.
+        for (const Item &w : {Item{"HomepageIndex1", "Homepage Index..."}, Item{"PersonalHomepage1", "Personal Homepage..."},
+                              Item{"CompanyHomepage1", "Company Homepage..."}}) {
+            const QString name = lat(w.name);
+            addItem(wizards, w.name, lat(w.caption), [this, name] {
+                frame_->CreateEditForm();
+                app::Launch(name);
+            })->setEnabled(CanLaunch(name));
+        }
     }
 
     QMenu *formatting = menu("Formatting1", QStringLiteral("Formatting"));

@@ -4,6 +4,7 @@
 #include "app/dialogs/unit_link.h"
 #include "app/editform.h"
 #include "app/workflow.h"
+#include "app/launchers.h"
 #include "controls/misc/propanel.h"
 #include "controls/zel/zelformsaver.h"
 #include "platform/application.h"
@@ -113,6 +114,9 @@ TFrameForm::TFrameForm()
 
     buildHandOver();
     buildMenus();
+    // The shared border and theme windows start pages for new documents.
+    OnStartProject = [] { Launch(QStringLiteral("Project1")); };
+    OnStartTheme = [] { Launch(QStringLiteral("Themes1")); };
     buildStatusLine();
     buildToolBar(panel);
 

@@ -1,6 +1,8 @@
 #include "launchers.h"
 
 #include "app/assistantforms.h"
+#include "app/assistants/unit_tempstart.h"
+#include "app/assistants/unit_theme.h"
 #include "app/dialogs/engine.h"
 #include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
@@ -62,6 +64,17 @@ void runRelaying(QWidget *owner)
 }
 
 QPointer<publish::TvCardForm> vCardForm;
+// A page for new documents: this New and every further one starts from it until the shared border or
+// theme is closed.
+void startPage(const QString &page)
+{
+    if (!FrameForm)
+        return;
+    FrameForm->Memo_Project1->SetText(page);
+    FrameForm->Start_Edit->SetText(QStringLiteral("1"));
+    FrameForm->New1->trigger();
+}
+
 
 const TLauncher launchers[] = {
     // Insert.
@@ -176,6 +189,23 @@ const TLauncher launchers[] = {
     {"ClipBook1", "TClipBook", [](QWidget *owner) { OpenClipBook(owner); }},
     {"Clipart1", "TClipart"},
     {"Text1", "Txmltext"},
+    // File.
+    {"Project1", "TTempStart",
+     [](QWidget *owner) {
+         auto *w = new assistants::TTempStart(owner);
+         w->OnStartPage = startPage;
+         runModal(w);
+     }},
+    {"Themes1", "TTheme",
+     [](QWidget *owner) {
+         auto *w = new assistants::TTheme(owner);
+         w->OnStartPage = startPage;
+         runModal(w);
+     }},
+    // The home-page wizards (their menu items open them in a new document).
+    {"HomepageIndex1", "TWizard1"},
+    {"PersonalHomepage1", "TWizard2"},
+    {"CompanyHomepage1", "TWizard3"},
     // Help.
     {"AboutKestrova1", "TAboutBox", [](QWidget *owner) { runModal(new dialogs::TAboutBox(owner)); }},
     {"HTMLCompressor1", "TCompressor", [](QWidget *owner) { runModal(new publish::TCompressor(owner)); }},

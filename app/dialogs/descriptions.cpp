@@ -565,6 +565,8 @@ std::vector<TDialogDesc> build()
     t.push_back(dialog("TClipart", "Clipart", "Insert a Clip-Art Picture...", {hidden("Edit1", "")},
                        R"(<IMG SRC="{Edit1}">)", ""));
     t.back().relay = QStringLiteral("Memo1");
+    for (TDialogDesc &d : WizardDescriptions())
+        t.push_back(std::move(d));
     return t;
 }
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -284,12 +285,33 @@ QWidget *TEngineDialog::addField(const TFieldDesc &f)
         w->hide();
         return w;
     }
-    const int row = grid_->rowCount();
-    grid_->addWidget(BuddyLabel(f.label, w, this), row, 0, f.kind == TFieldKind::Memo ? Qt::AlignTop : Qt::Alignment());
-    grid_->addWidget(w, row, 1);
+    QGridLayout *grid = gridOf(f);
+    const int row = grid->rowCount();
+    grid->addWidget(BuddyLabel(f.label, w, this), row, 0, f.kind == TFieldKind::Memo ? Qt::AlignTop : Qt::Alignment());
+    grid->addWidget(w, row, 1);
     if (!f.note.isEmpty())
-        grid_->addWidget(new QLabel(f.note, this), row + 1, 1);
+        grid->addWidget(new QLabel(f.note, this), row + 1, 1);
     return w;
+}
+
+QGridLayout *TEngineDialog::gridOf(const TFieldDesc &f)
+{
+    if (f.page.isEmpty())
+        return grid_;
+    if (!PageControl1) {
+        PageControl1 = new QTabWidget(this);
+        PageControl1->setObjectName(QStringLiteral("PageControl1"));
+        grid_->addWidget(PageControl1, grid_->rowCount(), 0, 1, 2);
+    }
+    for (int i = 0; i < PageControl1->count(); ++i)
+        if (PageControl1->tabText(i) == f.page)
+            return static_cast<QGridLayout *>(PageControl1->widget(i)->layout());
+    auto *tab = new QWidget;
+    tab->setObjectName(QString(f.page).remove(QLatin1Char(' ')));
+    auto *grid = new QGridLayout(tab);
+    grid->setColumnMinimumWidth(1, 320);
+    PageControl1->addTab(tab, f.page);
+    return grid;
 }
 
 QPushButton *TEngineDialog::AddButton(const QString &name, const QString &caption)

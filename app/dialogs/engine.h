@@ -11,6 +11,8 @@
 #include <span>
 #include <vector>
 
+class QTabWidget;
+
 namespace dialogs {
 
 enum class TFieldKind {
@@ -34,6 +36,7 @@ struct TFieldDesc {
     int min = 0, max = 0; // spins: 0..0 means 0..100
     QString filter = {};  // file lookups: "Gif Files|*.gif|All Files|*.*"
     QString note = {};    // a line of explanation under the field
+    QString page = {};    // the tab the field is on ("Page 1"); none: under the banner
 };
 
 // How the built text reaches the active document.
@@ -69,6 +72,9 @@ struct TDialogDesc {
 };
 
 using TValues = QHash<QString, QString>;
+
+// The home-page wizards' descriptions (part of the table).
+std::vector<TDialogDesc> WizardDescriptions();
 
 // Every description of the engine's table.
 std::span<const TDialogDesc> Descriptions();
@@ -106,8 +112,11 @@ public:
 protected:
     QWidget *addField(const TFieldDesc &f);
     QLabel *Banner = nullptr;
+    // The tabs of fields that name a page, made with the first such field.
+    QTabWidget *PageControl1 = nullptr;
 
 private:
+    QGridLayout *gridOf(const TFieldDesc &f);
     TDialogDesc desc_;
     QHash<QString, QWidget *> fields_;
     int nextItem_ = 0;

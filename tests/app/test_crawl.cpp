@@ -116,21 +116,23 @@ private slots:
 
     void laterItemsAreThereAndDisabled()
     {
-        for (QAction *a : {frame->StartProject1, frame->StartTheme1, frame->CloseProject1}) {
-            QVERIFY2(a->isVisible() && !a->isEnabled(), qPrintable(a->objectName()));
-        }
-        // The project manager and the file list are built.
+        QVERIFY(frame->CloseProject1->isVisible() && !frame->CloseProject1->isEnabled());
+        // The project manager, the file list, and the shared border and theme windows are built.
         QVERIFY(frame->ProjectManager1->isEnabled() && frame->EditFilelist1->isEnabled());
+        QVERIFY(frame->StartProject1->isEnabled() && frame->StartTheme1->isEnabled());
         TEditForm *doc = ensureDocument();
-        QVERIFY(!frame->CloseProject1->isEnabled());
-        QVERIFY(doc->CloseProject2->isVisible() && !doc->CloseProject2->isEnabled());
-        // Once shared borders can be chosen, closing them is offered.
-        frame->OnStartProject = [] {};
-        frame->UpdateDocumentCommands();
-        QVERIFY(frame->StartProject1->isEnabled() && frame->CloseProject1->isEnabled() && doc->CloseProject2->isEnabled());
+        QVERIFY(frame->CloseProject1->isEnabled() && doc->CloseProject2->isEnabled());
+        // Without those windows there would be nothing to close.
+        const auto project = frame->OnStartProject, theme = frame->OnStartTheme;
         frame->OnStartProject = nullptr;
+        frame->OnStartTheme = nullptr;
         frame->UpdateDocumentCommands();
-        QVERIFY(!doc->CloseProject2->isEnabled());
+        QVERIFY(!frame->StartProject1->isEnabled() && !frame->StartTheme1->isEnabled());
+        QVERIFY(!frame->CloseProject1->isEnabled() && doc->CloseProject2->isVisible() && !doc->CloseProject2->isEnabled());
+        frame->OnStartProject = project;
+        frame->OnStartTheme = theme;
+        frame->UpdateDocumentCommands();
+        QVERIFY(doc->CloseProject2->isEnabled());
         apptest::CloseAll(*frame);
     }
 
