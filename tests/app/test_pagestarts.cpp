@@ -5,7 +5,9 @@
 
 #include "app/assistants/unit_tempstart.h"
 #include "app/assistants/unit_theme.h"
+#include "app/assistants/templates.h"
 #include "app/dialogs/engine.h"
+#include "app/workflow.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
 #include "controls/zel/formslide.h"
@@ -14,6 +16,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -287,6 +290,35 @@ private slots:
         QVERIFY(c);
         QCOMPARE(c->Text(), before);
         QVERIFY(!c->Modified());
+    }
+
+    void theTemplatesWizardPageOpensOneDocument()
+    {
+        std::unique_ptr<assistants::TTemplates3> t(app::CreateTemplates(frame));
+        t->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.get()));
+        QListWidgetItem *company = nullptr;
+        for (int i = 0; i < t->ListView5->count(); ++i) {
+            QListWidgetItem *it = t->ListView5->item(i);
+            QVERIFY(it->flags() & Qt::ItemIsEnabled);
+            if (it->text() == QStringLiteral("Company Homepage"))
+                company = it;
+        }
+        QVERIFY(company);
+        apptest::User user;
+        user.Then(fills({{"Company name", "Acme"}})).Click(QStringLiteral("Ok"));
+        t->ListView5->doItemsLayout();
+        t->ListView5->setCurrentItem(company);
+        const QPoint at = t->ListView5->visualItemRect(company).center();
+        // What the window system sends for a double click: press, release, double click, release.
+        t->ListView5->doItemsLayout();
+        QTest::mouseClick(t->ListView5->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(t->ListView5->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(t->ListView5->viewport(), Qt::LeftButton, {}, at);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(frame->MDIChildCount(), 1);
+        QVERIFY(frame->ActiveEditForm()->Text().contains(QStringLiteral("<CENTER><FONT  SIZE=+3 COLOR=#FF0000>Acme</FONT></FONT>\r\n")));
     }
 
     void wizardsAskOnTabbedPages()

@@ -449,9 +449,8 @@ private slots:
                                         QStringLiteral("Shared Border"), QStringLiteral("Theme...")}));
         QVERIFY(start->BlankDocument->isChecked());
         QCOMPARE(start->Continue->text(), QStringLiteral("Continue..."));
-        // Shared borders and themes are offered once they can be chosen.
-        QCOMPARE(start->SharedBorder->isEnabled(), bool(s.frame->OnStartProject) || app::CanLaunchClass(QStringLiteral("TTempStart")));
-        QCOMPARE(start->Theme->isEnabled(), bool(s.frame->OnStartTheme) || app::CanLaunchClass(QStringLiteral("TTheme")));
+        // The shared border and theme windows are built: their ways are offered.
+        QVERIFY(start->SharedBorder->isEnabled() && start->Theme->isEnabled());
         // Closing the main window closes it.
         QPointer<TStartup> guard(start);
         s.frame->close();
