@@ -284,9 +284,12 @@ TTempStart::TTempStart(QWidget *parent)
         panels->addWidget(slide, 0, 0);
         Slides[size_t(i)] = slide;
     }
+    // Keeps the place while no panel shows; below the panels, so that it never takes their clicks.
     auto *placeholder = new QWidget(this);
     placeholder->setFixedSize(380, 400);
+    placeholder->setAttribute(Qt::WA_TransparentForMouseEvents);
     panels->addWidget(placeholder, 0, 0);
+    placeholder->lower();
     body->addLayout(panels);
     outer->addLayout(body);
     connect(Continue, &QPushButton::clicked, this, &TTempStart::ContinueClick);

@@ -63,7 +63,9 @@ TTheme::TTheme(QWidget *parent)
     }
     auto *blank = new QWidget(this);
     blank->setFixedSize(240, 180);
+    blank->setAttribute(Qt::WA_TransparentForMouseEvents);
     previews->addWidget(blank, 0, 0);
+    blank->lower();
     auto *right = new QVBoxLayout;
     right->addLayout(previews);
     Help = new QLabel(QStringLiteral("1. Choose a theme and press \"Use this theme\".\n"

@@ -454,7 +454,9 @@ private slots:
         page = win.Page();
         page->Region(TRegion::Right)->setPlainText(QStringLiteral("<B>menu</B>"));
         page->Region(TRegion::Bottom)->setPlainText(QStringLiteral("foot\nline"));
-        QTest::mouseClick(page->Ok, Qt::LeftButton);
+        // Clicked where it shows in the window: nothing lies over the page.
+        QCOMPARE(win.childAt(page->Ok->mapTo(&win, page->Ok->rect().center())), page->Ok);
+        QTest::mouseClick(win.windowHandle(), Qt::LeftButton, {}, page->Ok->mapTo(&win, page->Ok->rect().center()));
         QVERIFY(!win.isVisible());
         QCOMPARE(started, head + assistants::LayoutText(6, [](TRegion r) {
                               return r == TRegion::Right ? QStringLiteral("<B>menu</B>") : QStringLiteral("foot\r\nline");
