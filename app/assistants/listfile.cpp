@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace assistants {
 
@@ -15,10 +14,19 @@ QStringList ReadLineList(const QString &path)
     if (!QFileInfo::exists(path))
         return {};
     const QString text = platform::LoadTextDocument(path).text;
+    // Split by hand: a regular expression gives up on text that is not valid UTF-16 (a lone surrogate
+    // read from a UTF-16 file) and would leave the line breaks inside one entry.
     QStringList out;
-    for (const QString &line : text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r"))))
-        if (!line.isEmpty())
-            out << line;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        if (i > start)
+            out << text.mid(start, i - start);
+        if (i + 1 < text.size() && text[i] == u'\r' && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
     return out;
 }
 

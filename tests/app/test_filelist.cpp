@@ -231,6 +231,26 @@ private slots:
         QCOMPARE(k5test::ReadFile(listFile()), bad);
     }
 
+    void eachLineIsOnePathWhateverTheFileHolds()
+    {
+        // UTF-16 with a lone surrogate in the first line: the lines are still lines.
+        QByteArray utf16("\xff\xfe", 2);
+        for (char16_t c : u"/x/a\xDAFF.htm\r\n/x/b.htm\n/x/c.htm\r\r\n") {
+            if (c == 0)
+                break;
+            utf16 += char(c & 0xff);
+            utf16 += char(c >> 8);
+        }
+        k5test::WriteFile(listFile(), utf16);
+        frame->EditFilelist1->trigger();
+        const QStringList files = filelist()->Files();
+        QCOMPARE(files.size(), 3);
+        QCOMPARE(files[1], QStringLiteral("/x/b.htm"));
+        QCOMPARE(files[2], QStringLiteral("/x/c.htm"));
+        for (const QString &f : files)
+            QVERIFY(!f.contains(QLatin1Char('\r')) && !f.contains(QLatin1Char('\n')));
+    }
+
     void aSearchAppendsAndLinks()
     {
         k5test::WriteFile(dir + QStringLiteral("/deeper/d.htm"), "d");
