@@ -13,7 +13,12 @@ QStringList ReadLineList(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return {};
-    const QString text = platform::LoadTextDocument(path).text;
+    QString text = platform::LoadTextDocument(path).text;
+    // Byte order marks at the start belong to no entry (the decoder takes one; an editor may add more).
+    qsizetype marks = 0;
+    while (marks < text.size() && text[marks] == QChar(0xFEFF))
+        ++marks;
+    text.remove(0, marks);
     // Split by hand: a regular expression gives up on text that is not valid UTF-16 (a lone surrogate
     // read from a UTF-16 file) and would leave the line breaks inside one entry.
     QStringList out;

@@ -249,6 +249,14 @@ private slots:
         QCOMPARE(files[2], QStringLiteral("/x/c.htm"));
         for (const QString &f : files)
             QVERIFY(!f.contains(QLatin1Char('\r')) && !f.contains(QLatin1Char('\n')));
+
+        // Byte order marks at the start belong to no path, so a path is written back as it was read.
+        delete filelist();
+        k5test::WriteFile(listFile(), "\xEF\xBB\xBF\xEF\xBB\xBF/x/a.htm\r\n");
+        frame->EditFilelist1->trigger();
+        QCOMPARE(filelist()->Files(), QStringList{QStringLiteral("/x/a.htm")});
+        filelist()->AddFiles({QStringLiteral("/x/b.htm")});
+        QCOMPARE(k5test::ReadFile(listFile()), QByteArray("/x/a.htm\r\n/x/b.htm\r\n"));
     }
 
     void aSearchAppendsAndLinks()
