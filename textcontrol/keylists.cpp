@@ -50,6 +50,15 @@ struct FoldSources {
                 wide[FoldPoint(c)] = true;
     }
 };
+// What each character below 256 folds to: a find makes a first character for every search.
+struct NarrowFolds {
+    char16_t folded[256] = {};
+    NarrowFolds()
+    {
+        for (char32_t c = 0; c < 256; ++c)
+            folded[c] = char16_t(FoldPoint(c));
+    }
+};
 const FoldSources &Sources()
 {
     static const FoldSources s;
@@ -69,8 +78,9 @@ FirstChar MakeFirstChar(QStringView key, bool caseSensitive)
         return f;
     }
     f.folded = FoldAt(key.utf16(), key.size(), 0);
-    for (char32_t c = 0; c < 256; ++c)
-        if (FoldPoint(c) == f.folded) {
+    static const NarrowFolds folds;
+    for (int c = 0; c < 256; ++c)
+        if (folds.folded[c] == f.folded) {
             if (f.count < 3)
                 f.narrow[f.count] = uchar(c);
             f.count = quint8(f.count + 1);

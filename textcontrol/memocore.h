@@ -276,6 +276,10 @@ protected:
     void MarkDirty(int first, int last);
     void UpdateAfterChange();
     bool IsVisibleParagraph(int p) const;
+    // The display line of an offset as far as repainting needs it: exact where its paragraph is formatted
+    // or in view; else the paragraph's first line, which lies on the same side of the window (formatting a
+    // paragraph never brings it into view), so a repaint that paints nothing formats nothing.
+    int LineToRepaint(int offset);
     MemoView view_; // after navigators_
     int maxLength_ = kMaxTextLength; // lowered by tests
 

@@ -34,7 +34,7 @@ void MemoCore::SetSelStart(int value)
         SetSelLength(len);
     forceNewRecord_ = true;
     if (HasWindow() && oldLo != oldHi && !updateCount_)
-        InvalidateLines(LineOfOffset(oldLo), LineOfOffset(oldHi));
+        InvalidateLines(LineToRepaint(oldLo), LineToRepaint(oldHi));
     UpdateCaret();
 }
 
@@ -59,7 +59,7 @@ void MemoCore::SetSelLength(int value)
     forceNewRecord_ = true;
     const int newMoving = value < 1 ? view_.lower.offset_ : view_.upper.offset_;
     if (HasWindow() && !updateCount_)
-        InvalidateLines(LineOfOffset(oldMoving), LineOfOffset(newMoving));
+        InvalidateLines(LineToRepaint(oldMoving), LineToRepaint(newMoving));
 }
 
 void MemoCore::Select(int caret, int length)

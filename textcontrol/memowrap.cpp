@@ -198,6 +198,14 @@ int MemoCore::LineOfOffset(int offset)
     return line;
 }
 
+int MemoCore::LineToRepaint(int offset)
+{
+    const int p = text_.ParagraphAt(std::clamp(offset, 0, CharCount()));
+    if (!(text_.Flags(p) & pfWrapped) && !IsVisibleParagraph(p))
+        return text_.FirstLine(p);
+    return LineOfOffset(offset);
+}
+
 int MemoCore::LineStart(int line)
 {
     line = std::clamp(line, 0, LineCount() - 1);

@@ -567,10 +567,13 @@ void TRiloMemo::HScrollBy(int dx)
 
 void TRiloMemo::Dirty(const QRect &r)
 {
-    if (r.isEmpty())
+    // Only what lies in the client area: a caret parked above it must not grow the region at every move
+    // (a find through a big page would add a strip each time).
+    const QRect shown = r & viewport()->rect();
+    if (shown.isEmpty())
         return;
-    dirty_ += r;
-    viewport()->update(r);
+    dirty_ += shown;
+    viewport()->update(shown);
 }
 
 void TRiloMemo::DirtyAll() { Dirty(viewport()->rect()); }
@@ -666,14 +669,28 @@ int TRiloMemo::ComputeCaretWidth()
 
 void TRiloMemo::InvalidateCaret()
 {
-    Dirty(QRect(caretX_ - 1, caretY_, caretW_ + 2, LineHeight()));
+    PlacePendingCaret();
+    if (!caretPending_)
+        Dirty(QRect(caretX_ - 1, caretY_, caretW_ + 2, LineHeight()));
 }
 
-void TRiloMemo::PlaceCaret()
+void TRiloMemo::PlacePendingCaret()
 {
-    if (printCanvas_ || Updating())
-        return;
-    InvalidateCaret();
+    // A caret left out of view is placed once its paragraph is shown, however it came there.
+    if (caretPending_ && IsVisibleParagraph(Storage().ParagraphAt(SelStart())))
+        CaretGeometry();
+}
+
+QRect TRiloMemo::CaretRect() const
+{
+    if (caretPending_ && !printCanvas_)
+        const_cast<TRiloMemo *>(this)->CaretGeometry();
+    return QRect(caretX_, caretY_, caretW_, LineHeight());
+}
+
+void TRiloMemo::CaretGeometry()
+{
+    caretPending_ = false;
     const int off = SelStart();
     const int line = LineOfOffset(off);
     const int col = off - LineStart(line);
@@ -685,6 +702,19 @@ void TRiloMemo::PlaceCaret()
         y = -LineHeight();
     caretY_ = y;
     caretW_ = ComputeCaretWidth();
+}
+
+void TRiloMemo::PlaceCaret()
+{
+    if (printCanvas_ || Updating())
+        return;
+    InvalidateCaret();
+    // Out of view the caret cannot be painted, and placing it there would make a search through a page
+    // (still being highlighted) format and measure every paragraph it stops in: its place is worked out
+    // when it is asked for or comes into view.
+    caretPending_ = !IsVisibleParagraph(Storage().ParagraphAt(SelStart()));
+    if (!caretPending_)
+        CaretGeometry();
     caretOn_ = true;
     if (hasFocus() && !displayOnly_)
         blink_.start();
@@ -1026,7 +1056,8 @@ void TRiloMemo::paintEvent(QPaintEvent *e)
         }
     }
     // Caret.
-    if (CaretShown() && caretY_ >= 0) {
+    PlacePendingCaret();
+    if (CaretShown() && !caretPending_ && caretY_ >= 0) {
         const QRect r = CaretRect();
         if (r.intersects(area))
             Invert(p, r);
@@ -1103,6 +1134,12 @@ void TRiloMemo::ScrollInView()
     if (Updating() || printCanvas_)
         return;
     const int off = SelStart();
+    // The paragraphs that will be shown above the caret are formatted first: formatted later (while a page
+    // is still formatted in the background), their extra lines would push the caret out of the window.
+    if (!FormattingDone()) {
+        const int p = Storage().ParagraphAt(off);
+        FormatRange(std::max(0, p - VisibleLines()), p);
+    }
     const int line = LineOfOffset(off);
     const int col = off - LineStart(line);
     // Horizontal.

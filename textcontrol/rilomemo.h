@@ -105,7 +105,7 @@ public:
     int HorzOffset() const { return hOffset_; }
     void SetHorzOffset(int x);
     int BaselineOffset() const { return baseline_; }
-    QRect CaretRect() const { return QRect(caretX_, caretY_, caretW_, LineHeight()); }
+    QRect CaretRect() const;
     bool CaretShown() const { return caretOn_ && hasFocus() && !displayOnly_; }
     int VScrollDivisor() const { return vDivisor_; }
     int VScrollRangeMax() const { return vRangeMax_; }
@@ -166,6 +166,8 @@ private:
     void FireVScroll();
     void PlaceCaret();
     int ComputeCaretWidth();
+    void CaretGeometry(); // caret place and width
+    void PlacePendingCaret();
     void BlinkCaret();
     void InvalidateCaret();
     void MakeGeom(int line, LineGeom &g, Measurer &m, int clientWidth);
@@ -228,6 +230,7 @@ private:
 
     QRegion dirty_;
     int caretX_ = 0, caretY_ = 0, caretW_ = 1;
+    bool caretPending_ = false; // out of view and not placed yet (CaretRect places it)
     bool caretOn_ = true;
     QTimer blink_;
 

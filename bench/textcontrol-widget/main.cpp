@@ -1,6 +1,7 @@
 // Widget figures of the text control, shown offscreen at 800 x 600 with the document window's
 // highlighting rules, beside QPlainTextEdit + QSyntaxHighlighter and QScintilla with its HTML lexer.
-// Usage: bench_textcontrol_widget [--big MB] [--small MB] [--page MB] [--peer-max MB] [--keys N] [--big-peer-keys N]
+// Usage: bench_textcontrol_widget [--big MB] [--small MB] [--page MB] [--find MB] [--peer-max MB] [--keys N]
+//        [--big-peer-keys N] [--only-find]
 #include "htmlgen.h"
 #include "peers.h"
 
@@ -288,6 +289,37 @@ void PagingRows(int mb, std::vector<Row> &rows)
     }
 }
 
+// Find-all (Find Next from the top until nothing more is found) straight after a page is opened, while
+// the rest of it is highlighted in the background, and again once that is complete: the cost of one
+// match should not depend on how far the background work has come.
+void FindAllRows(int mb, std::vector<Row> &rows)
+{
+    const QByteArray doc = benchtext::GenerateHtml(qint64(mb) * 1'000'000, false);
+    const QString word = QStringLiteral("Cell");
+    rows.push_back({QStringLiteral("%1 MB: find-all during background work (us/match)").arg(mb)});
+    rows.push_back({QStringLiteral("%1 MB: find-all once highlighted (us/match)").arg(mb)});
+    Row *r = &rows[rows.size() - 2];
+    Shown c(kOurs);
+    c.Open(doc);
+    TRiloMemo &memo = static_cast<Ours &>(*c.peer).Memo();
+    auto findAll = [&](int &progress) {
+        progress = memo.Progress();
+        memo.Select(0, 0);
+        int matches = 0;
+        QElapsedTimer t;
+        t.start();
+        while (memo.FindText(word, true, false, false))
+            ++matches;
+        const double us = double(t.nsecsElapsed()) / 1e3;
+        return matches > 0 ? us / matches : -1.0;
+    };
+    int during = 0, after = 0;
+    r[0].v[kOurs] = findAll(during);
+    LongestStall([&] { return BackgroundDone(c); }, 600000);
+    r[1].v[kOurs] = findAll(after);
+    std::fprintf(stderr, "  find-all %d MB done (background at %d%% and %d%% when it began)\n", mb, during, after);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -295,7 +327,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_QPA_UPDATE_IDLE_TIME", "0"); // no frame pacing between an update and its paint
     QApplication app(argc, argv);
-    int big = 100, small = 1, page = 10, peerMax = 100, keys = 1000, bigPeerKeys = 20;
+    int big = 100, small = 1, page = 10, find = 100, peerMax = 100, keys = 1000, bigPeerKeys = 20;
+    const bool onlyFind = app.arguments().contains(QStringLiteral("--only-find"));
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         const int v = args[i + 1].toInt();
@@ -305,6 +338,8 @@ int main(int argc, char **argv)
             small = v;
         else if (args[i] == QLatin1String("--page"))
             page = v;
+        else if (args[i] == QLatin1String("--find"))
+            find = v;
         else if (args[i] == QLatin1String("--peer-max"))
             peerMax = v;
         else if (args[i] == QLatin1String("--keys"))
@@ -315,9 +350,12 @@ int main(int argc, char **argv)
     std::printf("Text control widget benchmark: offscreen 800 x 600, the document window's HTML rules; ratio = ours / peer\n");
     std::printf("(%d keys each; the peers type %d keys on pages over 10 MB)\n", keys, std::min(keys, bigPeerKeys));
     std::vector<Row> rows;
-    for (int mb : {small, big})
-        PageRows(mb, peerMax, keys, bigPeerKeys, rows);
-    PagingRows(page, rows);
+    if (!onlyFind) {
+        for (int mb : {small, big})
+            PageRows(mb, peerMax, keys, bigPeerKeys, rows);
+        PagingRows(page, rows);
+    }
+    FindAllRows(find, rows);
     Print(QStringLiteral("Widget"), rows);
     return 0;
 }

@@ -110,6 +110,7 @@ private Q_SLOTS:
     void scrollingAndScrollInView();
     void dividedScrollBars();
     void findText();
+    void findingFormatsNothingOutOfView();
     void wordAtCaret();
     void clipboard();
     void pasteReadsParagraphEndsAsLoadingDoes();
@@ -450,6 +451,48 @@ void TestRiloMemo::findText()
     // Nothing is found for an empty text.
     QVERIFY(!m.FindText(QString(), true, false, false));
     QVERIFY(!m.FindText(QString(), false, false, false));
+}
+
+void TestRiloMemo::findingFormatsNothingOutOfView()
+{
+    // Paragraphs that wrap, formatted only where they are shown: a search that stops far below the window
+    // leaves the paragraphs it stops in as they were, however often it stops.
+    Shown s;
+    TRiloMemo &m = *s.memo;
+    m.SetUpdateMode(TUpdateMode::umOnNeed);
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("paragraph %1 holds words enough to take more than one line of the window %2%3")
+                    .arg(i)
+                    .arg(i % 50 == 49 ? QStringLiteral("needle") : QStringLiteral("hay"))
+                    .arg(i < 299 ? CRLF : QString());
+    m.SetTextBuf(text);
+    QApplication::processEvents();
+    const int lh = m.LineHeight();
+    m.Select(0, 0);
+    QList<int> stops;
+    while (m.FindText(QStringLiteral("NEEDLE"), true, false, false))
+        stops << m.Storage().ParagraphAt(m.SelLower());
+    QCOMPARE(stops, QList<int>({49, 99, 149, 199, 249, 299}));
+    for (int p : stops)
+        QVERIFY(!(m.Storage().Flags(p) & pfWrapped));
+    // Where the caret is comes out right once it is asked for, as it did when it was placed at once.
+    const int caret = m.SelStart();
+    const QRect asked = m.CaretRect();
+    const int line = m.LineOfOffset(caret);
+    QCOMPARE(asked.x(), m.PosToX(line, caret - m.LineStart(line)));
+    QCOMPARE(asked.y(), (line - m.TopLine()) * lh);
+    QVERIFY(asked.y() >= s.vp()->height());
+    // Brought into view it is placed there, the lines above it formatted first so that it stays in view.
+    m.Select(m.Storage().Start(199) + 3, 0);
+    QVERIFY(!(m.Storage().Flags(199) & pfWrapped));
+    m.ScrollInView();
+    const int shownLine = m.LineOfOffset(m.SelStart());
+    QCOMPARE(m.CaretRect().topLeft(), QPoint(m.PosToX(shownLine, 3), (shownLine - m.TopLine()) * lh));
+    QVERIFY(m.CaretRect().y() >= 0 && m.CaretRect().y() < s.vp()->height());
+    // Scrolled away again above the window: parked one line above the client area.
+    m.SetTopLine(m.LineCount() - 1);
+    QCOMPARE(m.CaretRect().y(), -lh);
 }
 
 void TestRiloMemo::wordAtCaret()
