@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QQuickWindow>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
@@ -26,6 +27,11 @@ void PrepareBrowserEnvironment()
     // The engine shares its OpenGL contexts; this can only be said before the application object exists.
     if (!QCoreApplication::instance())
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Pages are composed in software. A view composed through OpenGL would make the whole main window
+    // compose through OpenGL for as long as it lives, the editor's caret blink included, which with a
+    // software OpenGL costs several percent of a core while nothing happens. A user's own choice stands.
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND") && !qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     RegisterLocalPageScheme();
 }
 
@@ -119,6 +125,12 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent)
         if (OnTitleChange)
             OnTitleChange(this, title);
     });
+    // A page taken out of view does nothing: its timers and animations stop until it is shown again.
+    // One still loading is frozen once it has loaded. (A browser never shown is left alone.)
+    connect(page_, &QWebEnginePage::visibleChanged, this, [this](bool visible) {
+        leftView_ = !visible;
+        freezeIfHidden();
+    });
     connect(page_, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
                 rendererEnded(int(status), exitCode);
@@ -162,6 +174,24 @@ void WebBrowser::setBusy(bool busy)
         OnBusyChange(this, busy);
 }
 
+void WebBrowser::freezeIfHidden()
+{
+    if (leftView_ && !busy_ && page_->lifecycleState() == QWebEnginePage::LifecycleState::Active)
+        page_->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+}
+
+void WebBrowser::wake()
+{
+    if (page_->lifecycleState() != QWebEnginePage::LifecycleState::Active)
+        page_->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+}
+
+void WebBrowser::showEvent(QShowEvent *e)
+{
+    wake();
+    QWidget::showEvent(e);
+}
+
 void WebBrowser::loadFinished(bool ok)
 {
     // The engine keeps zoom per site; the chosen text size holds for every page.
@@ -169,10 +199,12 @@ void WebBrowser::loadFinished(bool ok)
     setBusy(false);
     if (OnNavigateComplete)
         OnNavigateComplete(this, LocationURL(), ok);
+    freezeIfHidden();
 }
 
 void WebBrowser::load(QUrl url)
 {
+    wake();
     failedUrl_.clear();
     view_->load(LocalPageAddress(url));
 }
@@ -190,6 +222,7 @@ void WebBrowser::GoBack()
     if (!CanGoBack())
         throw Error(QStringLiteral("There is no earlier page to go back to."));
     failedUrl_.clear();
+    wake();
     page_->triggerAction(QWebEnginePage::Back);
 }
 
@@ -198,6 +231,7 @@ void WebBrowser::GoForward()
     if (!CanGoForward())
         throw Error(QStringLiteral("There is no later page to go forward to."));
     failedUrl_.clear();
+    wake();
     page_->triggerAction(QWebEnginePage::Forward);
 }
 
@@ -218,6 +252,7 @@ void WebBrowser::Refresh2(int level)
         load(failedUrl_);
         return;
     }
+    wake();
     page_->triggerAction(level == RefreshCompletely ? QWebEnginePage::ReloadAndBypassCache : QWebEnginePage::Reload);
 }
 
@@ -261,6 +296,7 @@ void WebBrowser::showRendererError()
         "<h3>Page not shown</h3><p>The browser stopped while it was showing this page. Reload to try again, "
         "or open another page.</p></body></html>");
     errorPagePending_ = true;
+    wake();
     page_->setHtml(html);
 }
 

@@ -69,8 +69,13 @@ public:
     std::function<void(WebBrowser *Sender, bool Busy)> OnBusyChange;
     std::function<void(WebBrowser *Sender, const QString &Title)> OnTitleChange;
 
+protected:
+    void showEvent(QShowEvent *e) override;
+
 private:
     friend class BrowserPage;
+    void freezeIfHidden();
+    void wake(); // a frozen page becomes active again
     bool beforeNavigate(const QUrl &url);
     void setBusy(bool busy);
     void loadFinished(bool ok);
@@ -85,6 +90,7 @@ private:
     int rendererFailures_ = 0;
     QUrl failedUrl_; // the page whose renderer ended, reloaded by Refresh
     bool errorPagePending_ = false;
+    bool leftView_ = false; // shown, then hidden
 };
 
 } // namespace platform

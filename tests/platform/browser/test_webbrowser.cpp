@@ -6,6 +6,7 @@
 #include "platform/error.h"
 #include "platform/folders.h"
 
+#include <QQuickWindow>
 #include <QWebEnginePage>
 #include <csignal>
 #include <unistd.h>
@@ -81,6 +82,9 @@ private slots:
         else
             qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
         QVERIFY(QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts));
+        // Pages are composed in software unless the user chose how Qt Quick draws.
+        if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND") && !qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
+            QCOMPARE(QQuickWindow::sceneGraphBackend(), QStringLiteral("software"));
     }
 
     void addresses()
@@ -179,6 +183,42 @@ private slots:
         b.SetTextSize(-1);
         QCOMPARE(b.TextSize(), b.TextSizeLowest());
         QCOMPARE(b.Page()->zoomFactor(), 0.75);
+    }
+
+    void aPageOutOfViewRestsUntilShown()
+    {
+        WebBrowser b;
+        b.resize(400, 300);
+        b.show();
+        Recorder r(b);
+        using State = QWebEnginePage::LifecycleState;
+        b.Navigate(first_);
+        QVERIFY(r.WaitComplete(1));
+        QCOMPARE(b.Page()->lifecycleState(), State::Active);
+        // Hidden, it stops; navigated while hidden, it loads the page and stops again.
+        b.hide();
+        QVERIFY(browsertest::WaitUntil([&] { return b.Page()->lifecycleState() == State::Frozen; }));
+        b.Navigate(second_);
+        QVERIFY(r.WaitComplete(2));
+        QCOMPARE(b.LocationName(), QStringLiteral("Second page"));
+        QVERIFY(browsertest::WaitUntil([&] { return b.Page()->lifecycleState() == State::Frozen; }));
+        b.Refresh();
+        QVERIFY(r.WaitComplete(3));
+        // Shown again, it runs.
+        b.show();
+        QCOMPARE(b.Page()->lifecycleState(), State::Active);
+        QCOMPARE(runJavaScript(b, QStringLiteral("document.title")).toString(), QStringLiteral("Second page"));
+        b.GoBack();
+        QVERIFY(r.WaitComplete(4));
+        QCOMPARE(b.LocationName(), QStringLiteral("First page"));
+
+        // A browser that was never shown is left running: its pages answer scripts.
+        WebBrowser unseen;
+        Recorder u(unseen);
+        unseen.Navigate(second_);
+        QVERIFY(u.WaitComplete(1));
+        QCOMPARE(unseen.Page()->lifecycleState(), State::Active);
+        QCOMPARE(runJavaScript(unseen, QStringLiteral("document.title")).toString(), QStringLiteral("Second page"));
     }
 
     void scriptDialogsGoThroughTheSeam()
