@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -207,9 +208,19 @@ QByteArray giflibEncode(const std::vector<QImage> &frames)
     return out;
 }
 
-// ImageMagick's time for a command, less the time it takes to start and do nothing.
+// ImageMagick's times, as the difference of two runs of its command line: one doing the work and one
+// doing less (starting and doing nothing, or doing part of the work). A difference is only a figure when
+// it is larger than the spread of the runs it is taken from; else it cannot be measured on this machine
+// and is said so, never printed as a rate (kUnmeasurable).
+constexpr double kUnmeasurable = -1;
+
 class Magick {
 public:
+    // The best time of some runs of a command and how far the runs lay apart, in seconds.
+    struct Timed {
+        double best = 0, spread = 0;
+    };
+
     Magick()
     {
         for (const char *name : {"magick", "convert-im6.q16", "convert-im6"}) {
@@ -218,25 +229,41 @@ public:
                 break;
         }
         if (!program_.isEmpty())
-            startup_ = best([this] { run({"-size", "1x1", "xc:", "null:"}); }, 3);
+            startup_ = Run({"-size", "1x1", "xc:", "null:"});
     }
     bool Available() const { return !program_.isEmpty(); }
-    double Time(const QStringList &args)
+    // Three runs, and more while they take less than half a second in all; the spread is how far the
+    // middle run lay from the best.
+    Timed Run(const QStringList &args) const
     {
-        return std::max(1e-6, best([&] { run(args); }, 3) - startup_);
+        std::vector<double> times;
+        double spent = 0;
+        while (times.size() < 3 || (spent < 0.5 && times.size() < 100)) {
+            QElapsedTimer timer;
+            timer.start();
+            QProcess p;
+            p.start(program_, args);
+            p.waitForFinished(-1);
+            times.push_back(timer.nsecsElapsed() / 1e9);
+            spent += times.back();
+        }
+        std::sort(times.begin(), times.end());
+        return {times.front(), times[times.size() / 2] - times.front()};
     }
+    // The time of more work less that of less work, or kUnmeasurable.
+    static double Difference(const Timed &more, const Timed &less)
+    {
+        const double d = more.best - less.best;
+        return d > std::max(more.spread, less.spread) ? d : kUnmeasurable;
+    }
+    Timed Startup() const { return startup_; }
 
 private:
-    void run(const QStringList &args)
-    {
-        QProcess p;
-        p.start(program_, args);
-        p.waitForFinished(-1);
-    }
     QString program_;
-    double startup_ = 0;
+    Timed startup_;
 };
 
+// ImageMagick's column: 0 = not installed, kUnmeasurable = said so.
 void row(const char *what, double mpx, double ours, double giflib, double magick)
 {
     auto rate = [&](double t) { return t > 0 ? mpx / t : 0.0; };
@@ -245,6 +272,8 @@ void row(const char *what, double mpx, double ours, double giflib, double magick
         std::printf("  giflib %8.1f Mpx/s  ours/giflib %5.2fx", rate(giflib), giflib / ours);
     if (magick > 0)
         std::printf("  ImageMagick %8.1f Mpx/s  ours/IM %6.2fx", rate(magick), magick / ours);
+    else if (magick == kUnmeasurable)
+        std::printf("  ImageMagick cannot be measured (within the noise of its runs)");
     std::printf("\n");
 }
 
@@ -413,6 +442,198 @@ bool animationEditor(const QString &folder)
     return open < 1.0 && cancelled;
 }
 
+// ---- small files -----------------------------------------------------------------------------------
+
+// One frame of a small file: its place on the screen, pixels, and graphic control values.
+struct SmallFrame {
+    QImage pixels; // 8-bit indexed
+    int left = 0, top = 0;
+    int delay = 0, disposal = 0, transparent = -1;
+    bool interlaced = false;
+};
+
+struct SmallFile {
+    QString name;
+    int width = 0, height = 0, colours = 2;
+    bool loop = false;
+    std::vector<SmallFrame> frames;
+};
+
+// Writes a small file through giflib: a global table, a loop block when asked, a graphic control block
+// before each frame that has a delay, disposal or transparent entry.
+QByteArray writeSmall(const SmallFile &f)
+{
+    QByteArray out;
+    int err = 0;
+    GifFileType *gif = EGifOpen(&out, writeMemory, &err);
+    std::vector<GifColorType> colours(size_t(f.colours));
+    const QVector<QRgb> table = rampPalette(f.colours);
+    for (int i = 0; i < f.colours; ++i)
+        colours[size_t(i)] = {GifByteType(qRed(table[i])), GifByteType(qGreen(table[i])), GifByteType(qBlue(table[i]))};
+    ColorMapObject *map = GifMakeMapObject(f.colours, colours.data());
+    EGifSetGifVersion(gif, true);
+    EGifPutScreenDesc(gif, f.width, f.height, 8, 0, map);
+    if (f.loop) {
+        EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE);
+        EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0");
+        const unsigned char loop[3] = {1, 0, 0};
+        EGifPutExtensionBlock(gif, 3, loop);
+        EGifPutExtensionTrailer(gif);
+    }
+    for (const SmallFrame &fr : f.frames) {
+        if (fr.delay || fr.disposal || fr.transparent >= 0) {
+            GraphicsControlBlock gcb{fr.disposal, false, fr.delay / 10, fr.transparent < 0 ? NO_TRANSPARENT_COLOR : fr.transparent};
+            GifByteType ext[4];
+            EGifGCBToExtension(&gcb, ext);
+            EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext);
+        }
+        const int w = fr.pixels.width(), h = fr.pixels.height();
+        EGifPutImageDesc(gif, fr.left, fr.top, w, h, fr.interlaced, nullptr);
+        // Interlaced rows go in their stored order: every 8th from 0, every 8th from 4, every 4th from 2,
+        // every 2nd from 1.
+        static const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
+        for (int pass = fr.interlaced ? 0 : 3; pass < 4; ++pass)
+            for (int y = fr.interlaced ? start[pass] : 0; y < h; y += fr.interlaced ? step[pass] : 1)
+                EGifPutLine(gif, const_cast<GifPixelType *>(fr.pixels.constScanLine(y)), w);
+    }
+    EGifCloseFile(gif, &err);
+    GifFreeMapObject(map);
+    return out;
+}
+
+// A spinner: dots on a ring, one of them bright, going round.
+SmallFile spinner(int side, int steps, int colours)
+{
+    SmallFile f{QStringLiteral("spinner %1 x %1, %2 frames, %3 colours").arg(side).arg(steps).arg(colours), side, side,
+                colours, true, {}};
+    for (int s = 0; s < steps; ++s) {
+        SmallFrame fr;
+        fr.delay = 80;
+        fr.disposal = 2;
+        fr.transparent = 0;
+        fr.pixels = indexed(side, side, colours, [&](int x, int y) {
+            const double cx = side / 2.0, r = side * 0.36, dot = std::max(1.5, side * 0.09);
+            for (int k = 0; k < steps; ++k) {
+                const double a = 2 * M_PI * k / steps;
+                const double dx = x + 0.5 - (cx + r * std::cos(a)), dy = y + 0.5 - (cx + r * std::sin(a));
+                if (dx * dx + dy * dy <= dot * dot)
+                    return 1 + ((k - s + steps) % steps) * (colours - 2) / std::max(1, steps - 1);
+            }
+            return 0;
+        });
+        f.frames.push_back(fr);
+    }
+    return f;
+}
+
+// One picture: an icon, a button, a bullet, a drawing; interlaced when asked.
+SmallFile picture(const QString &what, int w, int h, int colours, bool interlaced, int transparent,
+                  const std::function<int(int x, int y)> &value)
+{
+    SmallFile f{QStringLiteral("%1 %2 x %3, %4 colours%5").arg(what).arg(w).arg(h).arg(colours)
+                    .arg(interlaced ? QStringLiteral(", interlaced") : QString()),
+                w, h, colours, false, {}};
+    SmallFrame fr;
+    fr.interlaced = interlaced;
+    fr.transparent = transparent;
+    fr.pixels = indexed(w, h, colours, value);
+    f.frames.push_back(fr);
+    return f;
+}
+
+// A banner whose frames each change a part of it.
+SmallFile banner()
+{
+    SmallFile f{QStringLiteral("banner 88 x 31, 6 frames of parts, 32 colours"), 88, 31, 32, true, {}};
+    for (int i = 0; i < 6; ++i) {
+        SmallFrame fr;
+        fr.delay = 200;
+        fr.disposal = 1;
+        const int w = i == 0 ? 88 : 40, h = i == 0 ? 31 : 20;
+        fr.left = i == 0 ? 0 : 8 * i;
+        fr.top = i == 0 ? 0 : 5;
+        fr.pixels = indexed(w, h, 32, [i](int x, int y) { return ((x / 4 + y / 3 + i * 5) % 31) + 1; });
+        f.frames.push_back(fr);
+    }
+    return f;
+}
+
+std::vector<SmallFile> smallFiles()
+{
+    auto ring = [](int side) {
+        return [side](int x, int y) {
+            const int dx = 2 * x + 1 - side, dy = 2 * y + 1 - side, d = dx * dx + dy * dy;
+            return d < side * side / 4 ? 3 : d < side * side ? 2 : 1;
+        };
+    };
+    std::vector<SmallFile> out = {
+        spinner(16, 8, 4),
+        spinner(24, 8, 2),
+        spinner(32, 12, 16),
+        spinner(48, 18, 64),
+        picture(QStringLiteral("spacer"), 1, 1, 2, false, 0, [](int, int) { return 0; }),
+        picture(QStringLiteral("bullet"), 8, 8, 2, false, 0, [](int x, int y) { return (x - 3) * (x - 4) + (y - 3) * (y - 4) < 9; }),
+        picture(QStringLiteral("icon"), 16, 16, 16, false, 0, ring(16)),
+        picture(QStringLiteral("icon"), 16, 16, 256, false, -1, [](int x, int y) { return (x * 16 + y) & 255; }),
+        picture(QStringLiteral("icon"), 32, 32, 16, false, 0, ring(32)),
+        picture(QStringLiteral("icon"), 32, 32, 256, false, -1, [](int x, int y) { return (x * 7 + y * 5) & 255; }),
+        picture(QStringLiteral("icon"), 48, 48, 64, true, -1, [](int x, int y) { return (x + y) & 63; }),
+        picture(QStringLiteral("button"), 88, 31, 32, false, -1, [](int x, int y) { return (x / 6 + y / 8) & 31; }),
+        picture(QStringLiteral("drawing"), 120, 90, 8, false, -1, [](int x, int y) {
+            return (x - 60) * (x - 60) + (y - 45) * (y - 45) < 900 ? 1 + x / 40 : (y / 15) % 2 ? 6 : 7;
+        }),
+        picture(QStringLiteral("picture"), 100, 100, 256, false, -1, [](int x, int y) { return (x + 2 * y) * 255 / 300; }),
+        picture(QStringLiteral("picture"), 200, 150, 64, true, -1, [](int x, int y) { return ((x * y) / 97 + x / 9) & 63; }),
+        banner(),
+    };
+    return out;
+}
+
+// Decoding each small file: ours beside giflib, microseconds a file (the best of many rounds).
+bool smallFileRows()
+{
+    const std::vector<SmallFile> files = smallFiles();
+    std::printf("Small files: decode, microseconds a file (best of many rounds)\n");
+    std::printf("  %-52s %7s %7s %7s %8s\n", "file", "bytes", "ours", "giflib", "ratio");
+    int slower = 0;
+    double oursAll = 0, giflibAll = 0;
+    for (const SmallFile &f : files) {
+        const QByteArray file = writeSmall(f);
+        const int frames = int(f.frames.size());
+        {
+            gfx::TGIFImage check;
+            check.ReadGIF(file, false);
+            check.DecodeAllFrames();
+            if (check.Count() != frames || check.Corrupted()) {
+                std::fprintf(stderr, "could not decode %s\n", qPrintable(f.name));
+                std::exit(1);
+            }
+        }
+        // Rounds of many decodes each, so that one round lasts long enough to time.
+        auto perFile = [&](const std::function<void()> &decode) {
+            constexpr int kPerRound = 200;
+            return best([&] {
+                       for (int i = 0; i < kPerRound; ++i)
+                           decode();
+                   }, 20) / kPerRound * 1e6;
+        };
+        const double ours = perFile([&] {
+            gfx::TGIFImage gif;
+            gif.ReadGIF(file, false);
+            gif.DecodeAllFrames();
+        });
+        const double theirs = perFile([&] { giflibDecode(file, frames); });
+        oursAll += ours;
+        giflibAll += theirs;
+        slower += ours > theirs;
+        std::printf("  %-52s %7lld %7.2f %7.2f %7.2fx\n", qPrintable(f.name), static_cast<long long>(file.size()), ours,
+                    theirs, theirs / ours);
+    }
+    std::printf("  %-52s %7s %7.2f %7.2f %7.2fx   (ratio = giflib / ours; ours slower on %d of %d)\n\n", "all", "",
+                oursAll, giflibAll, giflibAll / oursAll, slower, int(files.size()));
+    return oursAll <= giflibAll;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -422,6 +643,7 @@ int main(int argc, char **argv)
     Magick magick;
     bool goals = displayControl(); // first: its peak memory is measured on a fresh heap
     goals = animationEditor(dir.path()) && goals;
+    goals = smallFileRows() && goals;
 
     for (const Input &input : inputs()) {
         const std::vector<QImage> &frames = input.frames;
@@ -459,8 +681,11 @@ int main(int argc, char **argv)
             f.write(file);
         }
         if (magick.Available()) {
-            magickDec = magick.Time({path, "null:"});
-            magickEnc = std::max(1e-6, magick.Time({path, dir.filePath("copy.gif")}) - magickDec);
+            // Encoding is what copying takes beyond decoding.
+            const Magick::Timed dec = magick.Run({path, "null:"});
+            const Magick::Timed copy = magick.Run({path, dir.filePath("copy.gif")});
+            magickDec = Magick::Difference(dec, magick.Startup());
+            magickEnc = magickDec > 0 ? Magick::Difference(copy, dec) : kUnmeasurable;
         }
         std::printf("%s (%.1f Mpx), %lld bytes\n", input.name, mpx, static_cast<long long>(file.size()));
         row("  decode", mpx, decode, giflibDec, magickDec);
@@ -497,8 +722,8 @@ int main(int argc, char **argv)
         const double t = best([&] { gfx::BitmapToStream(bitmap, platform::PixelFormat::pf8bit, m.id); }, 3);
         double im = 0;
         if (magick.Available() && !m.magick.isEmpty())
-            im = std::max(1e-6, magick.Time(QStringList{photoPath} + m.magick + QStringList{"bmp3:" + dir.filePath("out.bmp")}) -
-                                    magick.Time({photoPath, "bmp3:" + dir.filePath("plain.bmp")}));
+            im = Magick::Difference(magick.Run(QStringList{photoPath} + m.magick + QStringList{"bmp3:" + dir.filePath("out.bmp")}),
+                                    magick.Run({photoPath, "bmp3:" + dir.filePath("plain.bmp")}));
         row(m.name, photoMpx, t, 0, im);
         goals = goals && t < 0.5;
     }
