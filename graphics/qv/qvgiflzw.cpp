@@ -8,6 +8,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace gfx {
@@ -184,8 +185,15 @@ void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced,
             bool full = false;
             const int tableMask = (1 << qBound(1, tableBits, 8)) - 1;
 
-            std::vector<uint16_t> prefix(kMaxCodes), length(kMaxCodes);
-            std::vector<uint8_t> suffix(kMaxCodes), first(kMaxCodes), stack(kMaxCodes + 1);
+            // One block for the tables, left unfilled: a small picture would spend longer clearing them
+            // than decoding. Only the root codes are read before they are written.
+            struct Tables {
+                uint16_t prefix[kMaxCodes], length[kMaxCodes];
+                uint8_t suffix[kMaxCodes], first[kMaxCodes], stack[kMaxCodes + 1];
+            };
+            const std::unique_ptr<Tables> tables(new Tables);
+            uint16_t *const prefix = tables->prefix, *const length = tables->length;
+            uint8_t *const suffix = tables->suffix, *const first = tables->first, *const stack = tables->stack;
             for (int c = 0; c < clear; ++c) {
                 suffix[size_t(c)] = first[size_t(c)] = uint8_t(c & tableMask);
                 length[size_t(c)] = 1;
