@@ -27,9 +27,17 @@ namespace {
 
 QtMessageHandler previousHandler = nullptr;
 
+// Text in a script that no installed font covers makes Qt name every font it tries, one line each (some
+// twenty per script): the text shows as boxes either way, and the lines would bury the warnings that
+// mean something.
+bool fontFallbackChatter(const QString &message)
+{
+    return QStringView(message).trimmed().startsWith(QLatin1String("OpenType support missing for "));
+}
+
 void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtDebugMsg || type == QtInfoMsg)
+    if (type == QtDebugMsg || type == QtInfoMsg || (type == QtWarningMsg && fontFallbackChatter(message)))
         return;
     if (previousHandler)
         previousHandler(type, context, message);

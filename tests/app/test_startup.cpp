@@ -15,7 +15,9 @@
 #include "platform/shell/shell.h"
 #include "tools/publish/vcmain.h"
 
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
@@ -153,6 +155,32 @@ private slots:
         app::PrepareQuietTerminal(); // chains to the recorder above
         qDebug("engine chatter");
         qInfo("more chatter");
+        qWarning("a real warning");
+        qInstallMessageHandler(original);
+        QCOMPARE(seen, QStringList{QStringLiteral("a real warning")});
+    }
+
+    // Qt names every font it tries for a script no installed font covers: none of those lines reaches the
+    // terminal, and a real warning still does.
+    void fontFallbackLinesStayOffTheTerminal()
+    {
+        const QtMessageHandler original = qInstallMessageHandler(nullptr);
+        static QStringList seen;
+        seen.clear();
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) { seen << m; });
+        app::PrepareQuietTerminal(); // chains to the recorder above
+        QFont font(QStringLiteral("Liberation Mono"));
+        font.setPointSize(23);
+        QImage canvas(300, 40, QImage::Format_RGB32);
+        {
+            QPainter p(&canvas);
+            p.setFont(font);
+            // Devanagari, Tamil, Syriac and Oriya.
+            p.drawText(5, 30, QStringLiteral("\u0939\u093f\u0928\u094d\u0926\u0940 \u0ba4\u0bae\u0bbf\u0bb4\u0bcd "
+                                             "\u0712\u0710 \u0b93\u0b21\u0b3f"));
+        }
+        // Qt's own wording, for a system that has a font for each of the scripts above.
+        qWarning("  OpenType support missing for \"Some Font\", script 11");
         qWarning("a real warning");
         qInstallMessageHandler(original);
         QCOMPARE(seen, QStringList{QStringLiteral("a real warning")});
