@@ -13,4 +13,14 @@ QByteArray ReadWholeFile(const QString &path);
 // passwords.
 void WriteFileAtomic(const QString &path, const QByteArray &bytes);
 
+// What tells one state of a file from another: whether it is there, its size and its modification time
+// (to the nanosecond).
+struct FileStamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+FileStamp StampOf(const QString &path);
+
 } // namespace platform

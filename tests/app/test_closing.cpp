@@ -30,6 +30,9 @@ class TestClosing : public QObject {
     Q_OBJECT
     QPointer<TFrameForm> frame;
     QString file;
+    // Answers any question no test expects, so such a question fails the test at once instead of
+    // leaving it waiting.
+    std::unique_ptr<apptest::User> watchman;
 
     QString tmp(const QString &name) const { return k5test::Root() + QStringLiteral("/tmp/") + name; }
 
@@ -54,6 +57,7 @@ class TestClosing : public QObject {
 private slots:
     void init()
     {
+        watchman = std::make_unique<apptest::User>();
         frame = new TFrameForm;
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->show();
@@ -67,6 +71,9 @@ private slots:
             delete frame;
         }
         apptest::Settle();
+        const QStringList unexpected = watchman->Texts;
+        watchman.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
     }
 
     void everyCloseAsksAndKeepsWhatTheAnswerSays_data()
@@ -167,6 +174,40 @@ private slots:
         QVERIFY(frame && frame->isVisible());
         checkKept(first, tmp(QStringLiteral("first.htm")));
         checkKept(second, tmp(QStringLiteral("second.htm")));
+    }
+
+    // Cancel on the first document asked ends the shutdown: the others are not asked.
+    void exitAfterACancelAsksNoMore_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"File > Exit", "main window close button", "SIGTERM"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    void exitAfterACancelAsksNoMore()
+    {
+        QFETCH(QString, way);
+        QList<QPointer<TEditForm>> docs;
+        for (const char *name : {"one.htm", "two.htm", "three.htm"})
+            docs << openEdited(QString::fromLatin1(name));
+        apptest::User user;
+        user.Click(QStringLiteral("Cancel"));
+        if (way == QLatin1String("File > Exit")) {
+            QAction *exit = findAction(docs.last()->Menus(), QStringLiteral("Exit2"));
+            QVERIFY(exit);
+            exit->trigger();
+        } else if (way == QLatin1String("main window close button")) {
+            frame->close();
+        } else {
+            platform::Application::CloseOnTerminationSignal(frame);
+            ::kill(::getpid(), SIGTERM);
+            QTRY_VERIFY(user.Done());
+        }
+        apptest::Settle();
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY(frame && frame->isVisible());
+        QCOMPARE(frame->MDIChildCount(), 3);
+        for (const QPointer<TEditForm> &doc : docs)
+            checkKept(doc, doc->FileName);
     }
 
     void aSecondRequestWhileAskingWaitsForTheAnswer()

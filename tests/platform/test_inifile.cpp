@@ -114,6 +114,20 @@ private slots:
         QCOMPARE(k5test::ReadFile(p), QByteArray("[S]\r\nk=new\r\n"));
     }
 
+    void aWriteCutShortKeepsTheOldFile()
+    {
+        const QString dir = path(QStringLiteral("cut"));
+        const QString p = k5test::WriteFile(dir + QStringLiteral("/x.ini"), "[S]\r\nk=old\r\n");
+        IniFile ini(p);
+        {
+            // The disk refuses to hold more than a few bytes of the new file, whoever writes it.
+            k5test::FileSizeLimit limit(4);
+            QVERIFY_THROWS_EXCEPTION(platform::FileError, ini.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new")));
+        }
+        QCOMPARE(k5test::ReadFile(p), QByteArray("[S]\r\nk=old\r\n"));
+        QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("x.ini")});
+    }
+
     void failedSaveThroughAFileInTheWayRaises()
     {
         // A path whose folder is a file cannot be written even by root.

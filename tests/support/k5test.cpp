@@ -29,6 +29,8 @@ namespace {
 QString root;
 // The users alive, oldest first.
 std::vector<User *> users;
+// The windows that running steps are handling: a poll from a step's nested event loop leaves them alone.
+QList<QPointer<QWidget>> handling;
 
 void setEnv(const char *name, const QString &value)
 {
@@ -115,9 +117,7 @@ QStringList Answerer::Texts() const
 User::User()
 {
     users.push_back(this);
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { poll(); });
-    timer_.start();
+    QTimer::singleShot(5, &anchor_, [this] { poll(); });
 }
 
 User::~User()
@@ -194,13 +194,14 @@ User &User::Escape()
 
 void User::poll()
 {
+    QTimer::singleShot(5, &anchor_, [this] { poll(); });
     QWidget *w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible() || (*typing_ && qobject_cast<QFileDialog *>(w)))
+    if (!w || !w->isVisible() || (*typing_ && qobject_cast<QFileDialog *>(w)) || handling.contains(w))
         return;
     const auto acting = std::find_if(users.begin(), users.end(), [](const User *u) { return !u->Done(); });
     if (acting == users.end()) {
         if (users.back() == this)
-            dismiss(w);
+            dismiss(w, QStringLiteral("unexpected: "));
         return;
     }
     if (*acting != this)
@@ -208,19 +209,38 @@ void User::poll()
     // Taken first: a step may bring up a further window, which the next step answers.
     Step step = std::move(steps_.front());
     steps_.pop_front();
-    if (!step(w))
-        steps_.push_front(std::move(step));
+    handling << QPointer<QWidget>(w);
+    const bool took = step(w);
+    handling.removeLast(); // steps end in the reverse order they began
+    if (took) {
+        waiting_ = nullptr;
+        return;
+    }
+    steps_.push_front(std::move(step));
+    if (waiting_ != w) {
+        waiting_ = w;
+        waitingFor_.start();
+    } else if (waitingFor_.elapsed() > UnansweredSeconds * 1000) {
+        waiting_ = nullptr;
+        dismiss(w, QStringLiteral("unanswered: "));
+    }
 }
 
-void User::dismiss(QWidget *w)
+void User::dismiss(QWidget *w, const QString &why)
 {
     auto *box = qobject_cast<QMessageBox *>(w);
     if (box && box->escapeButton()) {
-        Texts << QStringLiteral("unexpected: ") + box->text();
+        Texts << why + box->text();
         QTest::mouseClick(box->escapeButton(), Qt::LeftButton);
+    } else if (box) {
+        Texts << why + box->text();
+        box->done(QMessageBox::Cancel);
     } else if (auto *dialog = qobject_cast<QDialog *>(w)) {
-        Texts << QStringLiteral("unexpected: ") + dialog->windowTitle();
+        Texts << why + dialog->windowTitle();
         dialog->reject();
+    } else {
+        Texts << why + w->windowTitle();
+        w->close();
     }
 }
 
@@ -230,6 +250,25 @@ void Settle()
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &oldAction_);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limited = old_;
+    limited.rlim_cur = rlim_t(bytes);
+    if (setrlimit(RLIMIT_FSIZE, &limited) != 0)
+        qFatal("cannot limit the file size");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &old_);
+    sigaction(SIGXFSZ, &oldAction_, nullptr);
 }
 
 ClosedPort::ClosedPort()

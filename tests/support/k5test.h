@@ -5,15 +5,19 @@
 #include "platform/dialogs.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
 
 namespace k5test {
 
@@ -52,7 +56,10 @@ private:
 // the event loop while the window runs its own. Nothing goes through the program's seams.
 // Of several users alive at once, the oldest one with steps left acts; when none has any, the newest
 // answers any window with its escape button (noted in Texts as "unexpected: " and its text or title), so
-// no window is left waiting for ever.
+// no window is left waiting for ever. A window that the acting user's next step does not take within
+// UnansweredSeconds is answered the same way (noted as "unanswered: "), so a test fails at once rather
+// than hanging. A step that brings up a further window from within its own action (a nested question) has
+// it answered by the next step.
 class User {
 public:
     // Handles the active modal window; false when it is not the window this step expects (it is then
@@ -75,18 +82,22 @@ public:
     // Presses Escape in the active modal window.
     User &Escape();
     bool Done() const { return steps_.empty(); }
+    static constexpr int UnansweredSeconds = 5;
 
     // The texts of the message boxes answered and of the input boxes typed into, in order.
     QStringList Texts;
 
 private:
     void poll();
-    void dismiss(QWidget *w);
+    void dismiss(QWidget *w, const QString &why);
     std::deque<Step> steps_;
     // Set while the Enter for a file dialog is on its way: no step may act on that dialog meanwhile.
     // Shared with the posted key, which may outlive this user.
     std::shared_ptr<bool> typing_ = std::make_shared<bool>(false);
-    QTimer timer_;
+    // Each poll is a timer of its own, set before a step runs: a step's nested event loop goes on polling.
+    QObject anchor_;
+    QPointer<QWidget> waiting_;
+    QElapsedTimer waitingFor_;
 };
 
 // Lets the event loop run, deferred deletions included, as it does between two user actions.
@@ -145,6 +156,20 @@ public:
 private:
     QString link_;
     QString error_;
+};
+
+// While it lives, no file of this process may grow past `bytes`: a write beyond fails (EFBIG) instead of
+// raising SIGXFSZ. Root is held to it as well, so a write can be made to fail midway on every machine.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit old_{};
+    struct sigaction oldAction_ {};
 };
 
 // Writes a file (creating folders); returns its path.
