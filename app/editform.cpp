@@ -113,8 +113,9 @@ TEditForm::TEditForm(TFrameForm *frame) : frame_(frame)
     RiloMemo2->OnChange = [this](QObject *) {
         if (RiloMemo2->Text().isEmpty())
             return;
-        platform::SaveTextDocument(platform::ProgramFile(QStringLiteral("upload.htm")), RiloMemo2->Text(),
-                                   platform::TextEncoding::Utf8, false);
+        // The server gets what a save would write (UTF-8 when the user agreed to it for this upload).
+        platform::SaveTextDocument(platform::ProgramFile(QStringLiteral("upload.htm")), RiloMemo2->Text(), encoding_,
+                                   bom_, lineEnd_);
         if (OnUpload)
             OnUpload(platform::ProgramFile(QStringLiteral("upload.htm")));
     };
@@ -641,11 +642,15 @@ void TEditForm::LoadFile(const QString &path)
                                       .arg(QDir::toNativeSeparators(path))
                                       .arg(size)
                                       .arg(MaxFileSize));
+    // Taken before reading: a change made while the file is read shows as a change later on.
+    const platform::FileStamp stamp = platform::StampOf(path);
     const QByteArray bytes = platform::ReadWholeFile(path);
     platform::TextDocument doc;
     const bool ascii = platform::IsPlainAscii(bytes);
     if (!ascii)
         doc = platform::DecodeDocument(bytes, path);
+    else
+        doc.lineEnd = platform::DetectLineEnd(QByteArrayView(bytes));
     platform::RefuseStyleCodes(bytes, doc.encoding, path);
     FileName = path;
     SetCaption(QFileInfo(path).fileName());
@@ -659,32 +664,101 @@ void TEditForm::LoadFile(const QString &path)
     RiloMemo1->ClearUndo();
     encoding_ = doc.encoding;
     bom_ = doc.bom;
+    lineEnd_ = doc.lineEnd;
+    stampPath_ = path;
+    stamp_ = stamp;
     RiloMemo1->SetSelLength(0);
     RiloMemo1->SetSelStart(0);
     SetModified(false);
+}
+
+namespace {
+
+bool samePath(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists())
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+} // namespace
+
+bool TEditForm::askChangedOnDisk(const QString &path, bool upload)
+{
+    if (stampPath_.isEmpty() || !samePath(path, stampPath_))
+        return true;
+    const platform::FileStamp now = platform::StampOf(path);
+    // A file taken away holds nothing that a write could destroy.
+    if (!now.exists || now == stamp_)
+        return true;
+    const QString text =
+        QStringLiteral("\"%1\" was changed on disk by another program since it was read or last saved.\n\n").arg(QDir::toNativeSeparators(path)) +
+        (upload ? QStringLiteral("Upload the text in the editor anyway? The copy on the server will be overwritten with it.")
+                : QStringLiteral("Do you want to overwrite it with the text in the editor? The other program's changes will be lost."));
+    return platform::MessageBox(this, text, platform::ApplicationTitle(),
+                                platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2) == platform::IDYES;
+}
+
+bool TEditForm::askEncodingChange(const QString &path, bool upload)
+{
+    const QString text = Text();
+    const qsizetype at = platform::FirstUnencodable(text, encoding_);
+    QString what;
+    if (at >= 0) {
+        const int par = RiloMemo1->Storage().ParagraphAt(int(at));
+        const qsizetype n = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+        what = QStringLiteral(" (the first is \"%1\", in line %2)").arg(text.mid(at, n)).arg(par + 1);
+    }
+    return platform::MessageBox(this,
+                                QStringLiteral("\"%1\" is a %2 file, and %2 cannot hold every character of the text%3.\n\n"
+                                               "%4 it as UTF-8? Its other characters beyond ASCII will then be written "
+                                               "with other bytes.")
+                                    .arg(QDir::toNativeSeparators(path), platform::EncodingName(encoding_), what,
+                                         upload ? QStringLiteral("Upload") : QStringLiteral("Save")),
+                                platform::ApplicationTitle(),
+                                platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2) == platform::IDYES;
+}
+
+bool TEditForm::writeTo(const QString &path)
+{
+    if (!askChangedOnDisk(path, false))
+        return false;
+    platform::TextEncoding used = encoding_;
+    const QByteArray bytes = savedBytes(&used);
+    if (used != encoding_ && !askEncodingChange(path, false))
+        return false;
+    try {
+        platform::WriteFileAtomic(path, bytes);
+    } catch (const platform::Error &e) {
+        // The old file is whole; the document stays modified so nothing is lost.
+        platform::MessageBox(this, e.message(), platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONERROR);
+        return false;
+    }
+    if (used != encoding_) {
+        encoding_ = used;
+        bom_ = false;
+    }
+    stampPath_ = path;
+    stamp_ = platform::StampOf(path);
+    return true;
 }
 
 bool TEditForm::Save1Click()
 {
     if (FileName == QLatin1String("Untitled"))
         return Saveas1Click();
-    try {
-        platform::TextEncoding used = encoding_;
-        platform::WriteFileAtomic(FileName, savedBytes(&used));
-        encoding_ = used;
-    } catch (const platform::Error &e) {
-        // The old file is whole; the document stays modified so nothing is lost.
-        platform::MessageBox(this, e.message(), platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONERROR);
+    if (!writeTo(FileName))
         return false;
-    }
     SetModified(false);
     return true;
 }
 
 QByteArray TEditForm::savedBytes(platform::TextEncoding *used)
 {
-    // The control's own saved form: paragraphs joined by CR LF, empty style-code pairs dropped.
-    return platform::EncodeUtf8Text(RiloMemo1->SaveToBytes(), encoding_, bom_, used);
+    // The control's own saved form: paragraphs joined by CR LF, empty style-code pairs dropped. Every
+    // paragraph end there is one, whatever ends the inserted text had: it takes the document's ends here.
+    return platform::EncodeUtf8Text(RiloMemo1->SaveToBytes(), encoding_, bom_, used, lineEnd_);
 }
 
 bool TEditForm::Saveas1Click()
@@ -1170,7 +1244,7 @@ void TEditForm::BrowseEdit()
         return;
     frame_->Edit3->SetText(path);
     // A window of its own: it outlives this one and asks its own save question.
-    frame_->OpenDocument(path, true);
+    frame_->OpenFile(path, true);
 }
 
 void TEditForm::BrowseInsertAsLink()
@@ -1189,6 +1263,10 @@ void TEditForm::UploadThissite1Click()
                              platform::MB_OK);
         return;
     }
+    if (!askChangedOnDisk(FileName, true))
+        return;
+    if (platform::FirstUnencodable(Text(), encoding_) >= 0 && !askEncodingChange(FileName, true))
+        return;
     RiloMemo1->SelectAll();
     // A new text each time, so handing the same document over twice uploads it twice.
     RiloMemo2->Clear();

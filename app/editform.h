@@ -3,6 +3,7 @@
 // "Editor" tab, the page in the browser on the "Preview" tab, and reference trees, a file browser, link
 // and e-mail shortcuts and a download-time calculator on the side panel.
 #include "app/relay.h"
+#include "platform/fileio.h"
 #include "platform/form.h"
 #include "platform/textfile.h"
 
@@ -108,13 +109,17 @@ public:
             *FindNext1 = nullptr, *Replace1 = nullptr, *GoToLine1 = nullptr, *Wordwrap1 = nullptr,
             *HyperLink1 = nullptr;
 
-    // Files. Load and save raise platform::FileError; what the window held stays as it was then. Larger
-    // files are refused unread.
+    // Files. Load raises platform::FileError; what the window held stays as it was then. Larger files
+    // are refused unread. A save writes the document in the encoding and with the line ends it was read
+    // with; it asks before changing the encoding and before writing over a file that another program
+    // changed since it was read or last written. A failed or refused save writes nothing and leaves the
+    // document modified.
     static constexpr qint64 MaxFileSize = 1073741824;
     void LoadFile(const QString &path);
     bool Save1Click();   // true when saved
     bool Saveas1Click(); // true when saved
     platform::TextEncoding Encoding() const { return encoding_; }
+    platform::LineEnd LineEnds() const { return lineEnd_; }
 
     // The text relay's work: insert at the caret (replacing the selection).
     void InsertText(const QString &text);
@@ -206,8 +211,14 @@ private:
     void buildCommandMenus(QMenu *file);
     void buildSidePanel();
     void buildPreviewTab();
-    // What Save writes, in the document's encoding (the one actually used is returned in used).
+    // What Save writes, in the document's encoding and line ends (the encoding actually used is returned
+    // in used).
     QByteArray savedBytes(platform::TextEncoding *used);
+    // The questions before text leaves for a file: false when the user refused. `upload`: the text goes
+    // to the server rather than over the file.
+    bool askChangedOnDisk(const QString &path, bool upload);
+    bool askEncodingChange(const QString &path, bool upload);
+    bool writeTo(const QString &path);
     QAction *addItem(QMenu *menu, const char *name, const QString &caption, std::function<void()> f,
                      const QKeySequence &key = QKeySequence());
 
@@ -215,6 +226,10 @@ private:
     QList<QMenu *> menus_;
     platform::TextEncoding encoding_ = platform::TextEncoding::Utf8;
     bool bom_ = false;
+    platform::LineEnd lineEnd_ = platform::LineEnd::CrLf;
+    // The file as this window last read or wrote it: a change since is another program's.
+    QString stampPath_;
+    platform::FileStamp stamp_;
     bool asking_ = false;
     QWidget *previewHost_ = nullptr;
 };

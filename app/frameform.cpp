@@ -385,7 +385,11 @@ QList<TEditForm *> TFrameForm::EditForms() const
 
 TEditForm *TFrameForm::CreateEditForm()
 {
-    auto *doc = new TEditForm(this);
+    return adopt(new TEditForm(this));
+}
+
+TEditForm *TFrameForm::adopt(TEditForm *doc)
+{
     // The preview's "Email" button runs the document's own Quick Email item, so both open the same window.
     doc->OnQuickEmail = [doc] {
         if (auto *item = doc->findChild<QAction *>(QStringLiteral("QuickEmail1")); item && item->isEnabled())
@@ -399,6 +403,17 @@ TEditForm *TFrameForm::CreateEditForm()
     mergeMenus();
     UpdateDocumentCommands();
     return doc;
+}
+
+TEditForm *TFrameForm::DocumentOf(const QString &path) const
+{
+    const QString wanted = QFileInfo(path).canonicalFilePath();
+    if (wanted.isEmpty())
+        return nullptr;
+    for (TEditForm *doc : EditForms())
+        if (doc->FileName != QLatin1String("Untitled") && QFileInfo(doc->FileName).canonicalFilePath() == wanted)
+            return doc;
+    return nullptr;
 }
 
 void TFrameForm::InsertIntoActive(const QString &text)
@@ -439,22 +454,39 @@ void TFrameForm::Start2Click()
 
 TEditForm *TFrameForm::OpenDocument(const QString &path, bool asFullPath)
 {
-    TEditForm *doc = CreateEditForm();
+    // A second window of one file would overwrite the first one's saves.
+    if (TEditForm *open = DocumentOf(path)) {
+        mdiArea_->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(open->Frame()));
+        open->RiloMemo1Focus();
+        return open;
+    }
+    // Read before the window joins the others: a refused file leaves the active document active.
+    auto *doc = new TEditForm(this);
     try {
         doc->LoadFile(path);
     } catch (...) {
-        // Nothing may stay behind that could later overwrite the file.
         doc->SetModified(false);
-        if (QWidget *sub = doc->Frame())
-            sub->close();
+        delete doc;
         throw;
     }
+    adopt(doc);
     if (asFullPath) {
         doc->Edit4->SetText(path);
         doc->SetModified(false);
         doc->SetCaption(path);
     }
     return doc;
+}
+
+TEditForm *TFrameForm::OpenFile(const QString &path, bool asFullPath)
+{
+    try {
+        return OpenDocument(path, asFullPath);
+    } catch (const platform::Error &e) {
+        // A refused file is no fault of the program: the reason, with the file's name, in a plain box.
+        platform::MessageBox(this, e.message(), platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONERROR);
+        return nullptr;
+    }
 }
 
 QString TFrameForm::DialogFolder(const TEditForm *doc) const
@@ -488,17 +520,12 @@ void TFrameForm::Open1Click()
     r.options = platform::ofHideReadOnly | platform::ofOverwritePrompt;
     if (!RunFileDialog(this, r))
         return;
-    // Reported here rather than left to unwind through the menu that ran this.
-    try {
-        OpenDocument(r.fileName, false);
-    } catch (const platform::Error &e) {
-        platform::Application::HandleException(e);
-    }
+    OpenFile(r.fileName, false);
 }
 
 void TFrameForm::Search_StartClick()
 {
-    OpenDocument(Edit2->Text(), false);
+    OpenFile(Edit2->Text(), false);
 }
 
 void TFrameForm::Exit1Click()
@@ -548,16 +575,13 @@ void TFrameForm::UpdateStatus()
 void TFrameForm::DropFiles(const QStringList &paths)
 {
     const QStringList accepted = Memo4->Lines();
-    try {
-        for (const QString &path : paths) {
-            const QString ext = extensionOf(path);
-            if (ext.isEmpty() || !accepted.contains(ext, Qt::CaseInsensitive))
-                continue;
-            OpenDocument(path, true);
-        }
-    } catch (const platform::Error &e) {
-        // The files opened before stay open; the drop ends here.
-        platform::Application::HandleException(e);
+    for (const QString &path : paths) {
+        const QString ext = extensionOf(path);
+        if (ext.isEmpty() || !accepted.contains(ext, Qt::CaseInsensitive))
+            continue;
+        // The files opened before stay open; the drop ends at a refused one.
+        if (!OpenFile(path, true))
+            return;
     }
 }
 

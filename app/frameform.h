@@ -47,9 +47,15 @@ public:
 
     // Creates a document window, maximised and active.
     TEditForm *CreateEditForm();
-    // Opens a file in a new document window; a file that cannot be read leaves no window behind (the error
-    // is raised). asFullPath: the way of drops and the side browser (path in Edit4, caption the full path).
+    // Opens a file in a new document window; a file that cannot be read leaves no window behind and the
+    // active document active (the error is raised). asFullPath: the way of drops and the side browser (path
+    // in Edit4, caption the full path). A file already open (the same file, whatever the path that names
+    // it) is not read again: its window becomes the active one.
     TEditForm *OpenDocument(const QString &path, bool asFullPath);
+    // The same, with a refusal shown in a message box that names the file and the reason; null then.
+    TEditForm *OpenFile(const QString &path, bool asFullPath);
+    // The window of a file, when it is open.
+    TEditForm *DocumentOf(const QString &path) const;
     // Where a file dialog starts: the folder of the given document (else of the active one) when it has a
     // file, else the folder last chosen in a file dialog, else the home folder.
     QString DialogFolder(const TEditForm *doc = nullptr) const;
@@ -146,6 +152,7 @@ private:
     void buildHandOver();
     void mergeMenus();
     void relayInsert(TRelay *relay, bool empty);
+    TEditForm *adopt(TEditForm *doc);
 
     QMdiArea *mdiArea_ = nullptr;
     QTimer *pluginTimer_ = nullptr;

@@ -53,24 +53,30 @@ QString FromWindows1252(const QByteArray &bytes)
     return out;
 }
 
+namespace {
+
+// The Windows-1252 byte of a character; -1 when it has none.
+int cp1252Byte(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100) || (c >= 0x80 && c < 0xA0 && cp1252High[c - 0x80] == 0))
+        return c;
+    for (int k = 0; k < 32; ++k)
+        if (cp1252High[k] == c)
+            return 0x80 + k;
+    return -1;
+}
+
+} // namespace
+
 bool ToWindows1252(const QString &text, QByteArray *out)
 {
     out->resize(text.size());
     char *d = out->data();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c < 0x80 || (c >= 0xA0 && c < 0x100) ||
-            (c >= 0x80 && c < 0xA0 && cp1252High[c - 0x80] == 0)) {
-            d[i] = char(c);
-            continue;
-        }
-        int found = -1;
-        for (int k = 0; k < 32; ++k)
-            if (cp1252High[k] == c && c != 0)
-                found = k;
-        if (found < 0)
+        const int b = cp1252Byte(text.at(i).unicode());
+        if (b < 0)
             return false;
-        d[i] = char(0x80 + found);
+        d[i] = char(b);
     }
     return true;
 }
@@ -86,7 +92,9 @@ QString EncodingName(TextEncoding encoding)
     return QString();
 }
 
-TextDocument DecodeText(const QByteArray &bytes, const QString &name)
+namespace {
+
+TextDocument decode(const QByteArray &bytes, const QString &name)
 {
     TextDocument doc;
     if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) {
@@ -118,6 +126,46 @@ TextDocument DecodeText(const QByteArray &bytes, const QString &name)
     doc.bom = false;
     doc.text = FromWindows1252(bytes);
     return doc;
+}
+
+template <class Ch> LineEnd detect(const Ch *p, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] == Ch('\n'))
+            return LineEnd::Lf;
+        if (p[i] == Ch('\r'))
+            return i + 1 < n && p[i + 1] == Ch('\n') ? LineEnd::CrLf : LineEnd::Cr;
+    }
+    return LineEnd::CrLf;
+}
+
+} // namespace
+
+TextDocument DecodeText(const QByteArray &bytes, const QString &name)
+{
+    TextDocument doc = decode(bytes, name);
+    doc.lineEnd = DetectLineEnd(doc.text);
+    return doc;
+}
+
+LineEnd DetectLineEnd(QStringView text)
+{
+    return detect(text.utf16(), text.size());
+}
+
+LineEnd DetectLineEnd(QByteArrayView bytes)
+{
+    return detect(bytes.data(), bytes.size());
+}
+
+QString LineEndName(LineEnd ends)
+{
+    switch (ends) {
+    case LineEnd::CrLf: return QStringLiteral("CR LF");
+    case LineEnd::Lf: return QStringLiteral("LF");
+    case LineEnd::Cr: return QStringLiteral("CR");
+    }
+    return QString();
 }
 
 bool IsPlainAscii(const QByteArray &bytes)
@@ -189,6 +237,12 @@ void RefuseStyleCodes(const QByteArray &bytes, TextEncoding encoding, const QStr
 
 QString ToCrLf(const QString &text)
 {
+    return WithLineEnds(text, LineEnd::CrLf);
+}
+
+QString WithLineEnds(const QString &text, LineEnd ends)
+{
+    const QString end = ends == LineEnd::CrLf ? QStringLiteral("\r\n") : ends == LineEnd::Lf ? QStringLiteral("\n") : QStringLiteral("\r");
     QString out;
     out.reserve(text.size() + text.size() / 32);
     const QChar *p = text.constData();
@@ -199,7 +253,7 @@ QString ToCrLf(const QString &text)
         if (c != u'\r' && c != u'\n')
             continue;
         out.append(p + run, i - run);
-        out += QStringLiteral("\r\n");
+        out += end;
         if (c == u'\r' && i + 1 < n && p[i + 1].unicode() == u'\n')
             ++i;
         run = i + 1;
@@ -208,9 +262,19 @@ QString ToCrLf(const QString &text)
     return out;
 }
 
-QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, TextEncoding *used)
+qsizetype FirstUnencodable(QStringView text, TextEncoding encoding)
 {
-    const QString crlf = ToCrLf(text);
+    if (encoding != TextEncoding::Windows1252)
+        return -1;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (cp1252Byte(text[i].unicode()) < 0)
+            return i;
+    return -1;
+}
+
+QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, TextEncoding *used, LineEnd ends)
+{
+    const QString crlf = WithLineEnds(text, ends);
     QByteArray out;
     switch (encoding) {
     case TextEncoding::Windows1252:
@@ -243,20 +307,26 @@ QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, Text
     return out;
 }
 
-QByteArray EncodeUtf8Text(const QByteArray &utf8CrLf, TextEncoding encoding, bool bom, TextEncoding *used)
+QByteArray EncodeUtf8Text(const QByteArray &utf8CrLf, TextEncoding encoding, bool bom, TextEncoding *used, LineEnd ends)
 {
     if (encoding == TextEncoding::Utf8) {
         if (used)
             *used = encoding;
-        return bom ? QByteArray("\xEF\xBB\xBF") + utf8CrLf : utf8CrLf;
+        QByteArray out = bom ? QByteArray("\xEF\xBB\xBF") + utf8CrLf : utf8CrLf;
+        // Neither byte of a line end occurs inside a UTF-8 sequence.
+        if (ends == LineEnd::Lf)
+            out.replace("\r\n", "\n");
+        else if (ends == LineEnd::Cr)
+            out.replace("\r\n", "\r");
+        return out;
     }
-    return EncodeText(QString::fromUtf8(utf8CrLf), encoding, bom, used);
+    return EncodeText(QString::fromUtf8(utf8CrLf), encoding, bom, used, ends);
 }
 
-TextEncoding SaveTextDocument(const QString &path, const QString &text, TextEncoding encoding, bool bom)
+TextEncoding SaveTextDocument(const QString &path, const QString &text, TextEncoding encoding, bool bom, LineEnd ends)
 {
     TextEncoding used = encoding;
-    WriteFileAtomic(path, EncodeText(text, encoding, bom, &used));
+    WriteFileAtomic(path, EncodeText(text, encoding, bom, &used, ends));
     return used;
 }
 

@@ -1,17 +1,20 @@
 #pragma once
 // Text documents: read as UTF-8 when the bytes are valid UTF-8, UTF-16 when they start with its byte
-// order mark, else Windows-1252; written back in the encoding they were read in, atomically.
+// order mark, else Windows-1252; written back in the encoding and with the line ends they were read with,
+// atomically.
 #include <QByteArray>
 #include <QString>
 
 namespace platform {
 
 enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+enum class LineEnd { CrLf, Lf, Cr };
 
 struct TextDocument {
     QString text;
     TextEncoding encoding = TextEncoding::Utf8;
     bool bom = false;
+    LineEnd lineEnd = LineEnd::CrLf;
 };
 
 // Decodes bytes; raises FileError for a file holding NUL bytes that is not UTF-16 (the text control
@@ -29,16 +32,28 @@ void RefuseStyleCodes(const QByteArray &bytes, TextEncoding encoding, const QStr
 // to a text control as it is.
 bool IsPlainAscii(const QByteArray &bytes);
 
-// Line ends become CR LF. A text that Windows-1252 cannot hold is written as UTF-8 instead of losing
-// characters; the encoding actually used is returned.
-QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, TextEncoding *used = nullptr);
+// Every line end (CR, LF or CR LF) becomes `ends`. A text that Windows-1252 cannot hold is written as
+// UTF-8 instead of losing characters; the encoding actually used is returned.
+QByteArray EncodeText(const QString &text, TextEncoding encoding, bool bom, TextEncoding *used = nullptr,
+                      LineEnd ends = LineEnd::CrLf);
 // The same for text that is already UTF-8 with CR LF line ends (a text control's saved form): no copy
-// when it stays UTF-8.
-QByteArray EncodeUtf8Text(const QByteArray &utf8CrLf, TextEncoding encoding, bool bom, TextEncoding *used = nullptr);
-TextEncoding SaveTextDocument(const QString &path, const QString &text, TextEncoding encoding, bool bom);
+// when it stays UTF-8 with CR LF.
+QByteArray EncodeUtf8Text(const QByteArray &utf8CrLf, TextEncoding encoding, bool bom, TextEncoding *used = nullptr,
+                          LineEnd ends = LineEnd::CrLf);
+TextEncoding SaveTextDocument(const QString &path, const QString &text, TextEncoding encoding, bool bom,
+                              LineEnd ends = LineEnd::CrLf);
+// The offset of the first character that the encoding cannot hold; -1 when it holds them all.
+qsizetype FirstUnencodable(QStringView text, TextEncoding encoding);
 
 // CR, LF and CR LF all become CR LF.
 QString ToCrLf(const QString &text);
+// CR, LF and CR LF all become `ends`.
+QString WithLineEnds(const QString &text, LineEnd ends);
+// The line end a text was written with: its first one (CR LF for a text without any). The bytes are
+// read as an 8-bit or UTF-8 text.
+LineEnd DetectLineEnd(QStringView text);
+LineEnd DetectLineEnd(QByteArrayView bytes);
+QString LineEndName(LineEnd ends);
 
 // Windows-1252 conversions (undefined bytes map to the C1 control of the same number and back).
 QString FromWindows1252(const QByteArray &bytes);

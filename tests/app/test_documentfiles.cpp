@@ -1,0 +1,539 @@
+// What the user's files go through: each is written back with its own line ends and encoding, a change
+// made by another program is not overwritten unasked, a file is open in one window at most, and a file
+// that cannot be opened is refused with its reason while the document the user works in stays active.
+// Every question is answered as a user answers it, on the real message box.
+#include "k5test.h"
+#include "apptest.h"
+
+#include "controls/zel/explorer.h"
+#include "platform/application.h"
+#include "platform/folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QToolButton>
+
+using app::TEditForm;
+using app::TFrameForm;
+using platform::LineEnd;
+
+namespace {
+
+QByteArray withEnds(QByteArray crlf, const QByteArray &end)
+{
+    return crlf.replace("\r\n", end);
+}
+
+} // namespace
+
+class TestDocumentFiles : public QObject {
+    Q_OBJECT
+    TFrameForm *frame = nullptr;
+    // Answers any question no test expects, so that it fails the test rather than waiting.
+    std::unique_ptr<apptest::User> watchman;
+
+    QString tmp(const QString &name) const { return k5test::Root() + QStringLiteral("/tmp/") + name; }
+    // Opened the way the project manager and the file search open files.
+    TEditForm *open(const QString &path)
+    {
+        frame->Edit2->SetText(QString());
+        frame->Edit2->SetText(path);
+        frame->Search_Start->click();
+        return frame->ActiveEditForm();
+    }
+    void drop(const QString &path)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame, &event);
+    }
+    // Another program writes the file: other bytes, and a modification time of its own.
+    void writeBehindTheEditorsBack(const QString &path, const QByteArray &bytes)
+    {
+        const QDateTime before = QFileInfo(path).lastModified();
+        k5test::WriteFile(path, bytes);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(before.addSecs(7), QFileDevice::FileModificationTime));
+    }
+    static QAction *item(TEditForm *doc, const QString &name)
+    {
+        for (QMenu *m : doc->Menus())
+            for (QAction *a : m->actions())
+                if (a->objectName() == name)
+                    return a;
+        return nullptr;
+    }
+    void edit(TEditForm *doc, const QString &text = QStringLiteral("edited "))
+    {
+        doc->RiloMemo1->SetSelStart(0);
+        doc->InsertText(text);
+        QVERIFY(doc->Modified());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        frame = new TFrameForm;
+        frame->show();
+    }
+    void cleanupTestCase() { delete frame; }
+    void init() { watchman = std::make_unique<apptest::User>(); }
+    void cleanup()
+    {
+        apptest::CloseAll(*frame);
+        apptest::Settle();
+        const QStringList unexpected = watchman->Texts;
+        watchman.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+    }
+
+    // ---- line ends ----
+
+    void lineEndsAreKept_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("end");
+        QTest::addColumn<int>("lineEnd");
+        const QByteArray page = "<HTML>\r\n<BODY>\r\n<P>x</P>\r\n</BODY>\r\n</HTML>\r\n";
+        const QByteArray wide = "<P>caf\xc3\xa9</P>\r\n<P>\xe2\x82\xac</P>\r\n";
+        for (const auto &[name, end, e] : {std::tuple{"LF", QByteArray("\n"), LineEnd::Lf}, std::tuple{"CR", QByteArray("\r"), LineEnd::Cr},
+                                           std::tuple{"CR LF", QByteArray("\r\n"), LineEnd::CrLf}}) {
+            QTest::addRow("ASCII, %s", name) << withEnds(page, end) << end << int(e);
+            QTest::addRow("UTF-8, %s", name) << withEnds(wide, end) << end << int(e);
+            QTest::addRow("Windows-1252, %s", name) << withEnds("<P>caf\xe9 \x80</P>\r\n<P>x</P>", end) << end << int(e);
+            QByteArray utf16("\xff\xfe", 2);
+            for (const char c : withEnds("<P>\r\n</P>\r\n", end))
+                utf16.append(c).append('\0');
+            QTest::addRow("UTF-16, %s", name) << utf16 << end << int(e);
+        }
+        QTest::newRow("no line end") << QByteArray("<HTML></HTML>") << QByteArray("\r\n") << int(LineEnd::CrLf);
+    }
+    // Saved unmodified, the file is byte for byte what it was; text inserted by every road takes the
+    // document's line ends, in Save, Reload and upload alike.
+    void lineEndsAreKept()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, end);
+        QFETCH(int, lineEnd);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("ends/page.htm")), bytes);
+        TEditForm *doc = open(path);
+        QVERIFY(doc);
+        QCOMPARE(int(doc->LineEnds()), lineEnd);
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(k5test::ReadFile(path), bytes);
+
+        // Inserted by the document's relay, by the main window's relays, and typed.
+        const QString inserted = QStringLiteral("<A>\r\n</A>\n<B>\r</B>");
+        doc->RiloMemo1->SetSelStart(doc->RiloMemo1->CharCount());
+        doc->Tag->SetText(inserted);
+        frame->Memo1->SetText(inserted);
+        frame->DHTML_Memo->SetText(inserted);
+        QTest::keyClick(doc->RiloMemo1, Qt::Key_Return);
+        QVERIFY(doc->Save1Click());
+        const QByteArray saved = k5test::ReadFile(path);
+        const QString text = platform::DecodeText(saved).text;
+        QVERIFY(text.contains(QStringLiteral("</B><A>")));
+        QCOMPARE(platform::WithLineEnds(text, LineEnd(lineEnd)), text); // no other end anywhere
+        QCOMPARE(int(platform::DetectLineEnd(text)), int(lineEnd));
+
+        // Reload writes what Save writes.
+        QStringList shown;
+        doc->OnNavigate = [&](const QString &f) { shown << f; };
+        doc->PageControl2->setCurrentIndex(1);
+        edit(doc, QStringLiteral("\r\n"));
+        QTest::mouseClick(doc->SpeedButton4, Qt::LeftButton);
+        QVERIFY(!doc->Modified());
+        const QByteArray reloaded = k5test::ReadFile(path);
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(k5test::ReadFile(path), reloaded);
+        QCOMPARE(platform::WithLineEnds(platform::DecodeText(reloaded).text, LineEnd(lineEnd)), platform::DecodeText(reloaded).text);
+
+        // The upload sends what Save writes.
+        QStringList uploaded;
+        doc->OnUpload = [&](const QString &f) { uploaded << f; };
+        doc->UploadThissite1Click();
+        QCOMPARE(uploaded.size(), 1);
+        QCOMPARE(k5test::ReadFile(uploaded.first()), reloaded);
+
+        // A page handed over whole takes the document's ends as well.
+        frame->TempMemo->SetText(QStringLiteral("<HTML>\r\n</HTML>\r\n"));
+        doc->SetModified(true);
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(platform::DecodeText(k5test::ReadFile(path)).text, platform::WithLineEnds(QStringLiteral("<HTML>\r\n</HTML>\r\n"), LineEnd(lineEnd)));
+    }
+
+    void aMixedFileTakesItsFirstLineEnd_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("LF first") << QByteArray("a\nb\r\nc\rd") << QByteArray("a\nb\nc\nd");
+        QTest::newRow("CR LF first") << QByteArray("a\r\nb\nc\rd") << QByteArray("a\r\nb\r\nc\r\nd");
+        QTest::newRow("CR first") << QByteArray("a\rb\nc\r\nd") << QByteArray("a\rb\rc\rd");
+    }
+    void aMixedFileTakesItsFirstLineEnd()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, saved);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("mixed.htm")), bytes);
+        TEditForm *doc = open(path);
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(k5test::ReadFile(path), saved);
+    }
+
+    void newDocumentsAreWrittenWithCrLf()
+    {
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        frame->Memo1->SetText(QStringLiteral("<P>\n</P>"));
+        const QString target = tmp(QStringLiteral("new/page.htm"));
+        QDir().mkpath(tmp(QStringLiteral("new")));
+        apptest::User user;
+        user.TypeFileName(target);
+        QVERIFY(doc->Saveas1Click());
+        QVERIFY(user.Done());
+        const QByteArray saved = k5test::ReadFile(target);
+        QVERIFY(saved.contains("<HTML>\r\n<HEAD>\r\n"));
+        QVERIFY(saved.contains("<P>\r\n</P>"));
+        QVERIFY(!saved.contains("\r\r") && saved.count('\n') == saved.count("\r\n"));
+    }
+
+    // ---- encodings ----
+
+    // A Windows-1252 file holding a character that Windows-1252 cannot hold: asked before it becomes UTF-8.
+    void changingTheEncodingIsAsked_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("No") << QStringLiteral("&No");
+        QTest::newRow("Escape") << QStringLiteral("Escape");
+        QTest::newRow("Yes") << QStringLiteral("&Yes");
+    }
+    void changingTheEncodingIsAsked()
+    {
+        QFETCH(QString, answer);
+        const QByteArray bytes = "<P>caf\xe9</P>\n<P>x</P>\n";
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("cp1252.htm")), bytes);
+        TEditForm *doc = open(path);
+        QCOMPARE(doc->Encoding(), platform::TextEncoding::Windows1252);
+        doc->RiloMemo1->SetSelStart(int(doc->Text().indexOf(QLatin1Char('x'))));
+        QTest::sendKeyEvent(QTest::Click, doc->RiloMemo1, Qt::Key_unknown, QStringLiteral("\u03a9"), Qt::NoModifier);
+        QVERIFY(doc->Text().contains(QStringLiteral("\u03a9x")));
+        apptest::User user;
+        if (answer == QLatin1String("Escape"))
+            user.Then([&](QWidget *w) {
+                auto *box = qobject_cast<QMessageBox *>(w);
+                if (!box)
+                    return false;
+                user.Texts << box->text();
+                QTest::keyClick(box, Qt::Key_Escape);
+                return true;
+            });
+        else
+            user.Click(answer);
+        const bool saved = doc->Save1Click();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        const QString asked = user.Texts.first();
+        QVERIFY2(asked.contains(QStringLiteral("cp1252.htm")) && asked.contains(QStringLiteral("Windows-1252")) &&
+                     asked.contains(QStringLiteral("\"\u03a9\", in line 2")) && asked.contains(QStringLiteral("UTF-8")),
+                 qPrintable(asked));
+        if (answer == QLatin1String("&Yes")) {
+            QVERIFY(saved);
+            QVERIFY(!doc->Modified());
+            QCOMPARE(doc->Encoding(), platform::TextEncoding::Utf8);
+            QCOMPARE(k5test::ReadFile(path), QByteArray("<P>caf\xc3\xa9</P>\n<P>\xce\xa9x</P>\n"));
+            QVERIFY(doc->Save1Click()); // asked once: now it is a UTF-8 file
+            return;
+        }
+        QVERIFY(!saved);
+        QVERIFY(doc->Modified());
+        QCOMPARE(doc->Encoding(), platform::TextEncoding::Windows1252);
+        QCOMPARE(k5test::ReadFile(path), bytes);
+        // Closing asks to save; Yes brings the encoding question, and No to it keeps the window and the text.
+        apptest::User closing;
+        closing.Click(QStringLiteral("&Yes")).Click(QStringLiteral("&No"));
+        QPointer<TEditForm> kept = doc;
+        doc->Close1->trigger();
+        apptest::Settle();
+        QCOMPARE(closing.Texts.size(), 2);
+        QVERIFY(closing.Texts.at(1).contains(QStringLiteral("Windows-1252")));
+        QVERIFY(kept && kept->Modified() && kept->Text().contains(QStringLiteral("\u03a9")));
+        QCOMPARE(k5test::ReadFile(path), bytes);
+    }
+
+    void uploadAsksBeforeChangingTheEncoding()
+    {
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("cp1252up.htm")), "caf\xe9\r\n");
+        TEditForm *doc = open(path);
+        edit(doc, QStringLiteral("\u03a9"));
+        QStringList uploaded;
+        doc->OnUpload = [&](const QString &f) { uploaded << f; };
+        const QString upload = platform::ProgramFile(QStringLiteral("upload.htm"));
+        QFile::remove(upload);
+        {
+            apptest::User user;
+            user.Click(QStringLiteral("&No"));
+            doc->UploadThissite1Click();
+            QCOMPARE(user.Texts.size(), 1);
+            QVERIFY(user.Texts.first().startsWith(QStringLiteral("\"") + path));
+            QVERIFY(user.Texts.first().contains(QStringLiteral("Upload it as UTF-8?")));
+        }
+        QVERIFY(uploaded.isEmpty());
+        QVERIFY(!QFile::exists(upload));
+        apptest::User user;
+        user.Click(QStringLiteral("&Yes"));
+        doc->UploadThissite1Click();
+        QCOMPARE(uploaded, QStringList{upload});
+        QCOMPARE(k5test::ReadFile(upload), QByteArray("\xce\xa9" "caf\xc3\xa9\r\n"));
+        QCOMPARE(k5test::ReadFile(path), QByteArray("caf\xe9\r\n")); // the file itself is not written
+    }
+
+    // ---- files changed by another program ----
+
+    void aFileChangedOnDiskIsNotOverwrittenUnasked_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("sameSize");
+        QTest::newRow("No") << QStringLiteral("&No") << false;
+        QTest::newRow("No, same size") << QStringLiteral("&No") << true;
+        QTest::newRow("Escape") << QStringLiteral("Escape") << false;
+        QTest::newRow("Yes") << QStringLiteral("&Yes") << false;
+    }
+    void aFileChangedOnDiskIsNotOverwrittenUnasked()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, sameSize);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("shared.htm")), "<P>mine</P>\r\n");
+        TEditForm *doc = open(path);
+        edit(doc);
+        QVERIFY(doc->Save1Click()); // our own writes ask nothing
+        edit(doc);
+        const QByteArray theirs = sameSize ? QByteArray("edited <P>them</P>\r\n") : QByteArray("<P>another program's</P>\r\n");
+        if (sameSize)
+            QCOMPARE(theirs.size(), k5test::ReadFile(path).size());
+        writeBehindTheEditorsBack(path, theirs);
+        apptest::User user;
+        if (answer == QLatin1String("Escape"))
+            user.Then([&](QWidget *w) {
+                auto *box = qobject_cast<QMessageBox *>(w);
+                if (!box)
+                    return false;
+                user.Texts << box->text();
+                QTest::keyClick(box, Qt::Key_Escape);
+                return true;
+            });
+        else
+            user.Click(answer);
+        const bool saved = doc->Save1Click();
+        apptest::Settle();
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(QStringLiteral("changed on disk by another program")) &&
+                     user.Texts.first().contains(QStringLiteral("overwrite")) && user.Texts.first().contains(path),
+                 qPrintable(user.Texts.first()));
+        if (answer == QLatin1String("&Yes")) {
+            QVERIFY(saved);
+            QCOMPARE(k5test::ReadFile(path), QByteArray("edited edited <P>mine</P>\r\n"));
+            edit(doc);
+            QVERIFY(doc->Save1Click()); // the file is ours again: no question
+            return;
+        }
+        QVERIFY(!saved);
+        QVERIFY(doc->Modified());
+        QCOMPARE(k5test::ReadFile(path), theirs);
+        // Closing: Yes to saving, then No to overwriting keeps the window.
+        apptest::User closing;
+        closing.Click(QStringLiteral("&Yes")).Click(QStringLiteral("&No"));
+        QPointer<TEditForm> kept = doc;
+        doc->Close1->trigger();
+        apptest::Settle();
+        QCOMPARE(closing.Texts.size(), 2);
+        QVERIFY(closing.Texts.at(1).contains(QStringLiteral("changed on disk")));
+        QVERIFY(kept && kept->Modified());
+        QCOMPARE(k5test::ReadFile(path), theirs);
+    }
+
+    void reloadAndUploadAskAsWell()
+    {
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("shared2.htm")), "<P>mine</P>\r\n");
+        TEditForm *doc = open(path);
+        QStringList shown, uploaded;
+        doc->OnNavigate = [&](const QString &f) { shown << f; };
+        doc->OnUpload = [&](const QString &f) { uploaded << f; };
+        doc->PageControl2->setCurrentIndex(1);
+        edit(doc);
+        const QByteArray theirs = "<P>another program's</P>\r\n";
+        writeBehindTheEditorsBack(path, theirs);
+        const QString upload = platform::ProgramFile(QStringLiteral("upload.htm"));
+        QFile::remove(upload);
+        {
+            apptest::User user;
+            user.Click(QStringLiteral("&No")).Click(QStringLiteral("&No"));
+            QTest::mouseClick(doc->SpeedButton4, Qt::LeftButton); // Reload
+            doc->UploadThissite1Click();
+            apptest::Settle();
+            QCOMPARE(user.Texts.size(), 2);
+            QVERIFY(user.Texts.at(0).contains(QStringLiteral("changed on disk by another program")));
+            QVERIFY(user.Texts.at(1).contains(QStringLiteral("changed on disk by another program")));
+            QVERIFY(user.Texts.at(1).contains(QStringLiteral("Upload")));
+        }
+        QCOMPARE(k5test::ReadFile(path), theirs);
+        QCOMPARE(shown, QStringList{path}); // the tab switch only: no reload
+        QVERIFY(uploaded.isEmpty() && !QFile::exists(upload));
+        QVERIFY(doc->Modified());
+        apptest::User user;
+        user.Click(QStringLiteral("&Yes"));
+        QTest::mouseClick(doc->SpeedButton4, Qt::LeftButton);
+        QCOMPARE(k5test::ReadFile(path), QByteArray("edited <P>mine</P>\r\n"));
+        doc->UploadThissite1Click(); // the file is ours again: no question
+        QCOMPARE(uploaded, QStringList{upload});
+        QCOMPARE(user.Texts.size(), 1);
+    }
+
+    void aFileTakenAwayIsWrittenAgainUnasked()
+    {
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("gone.htm")), "<P>x</P>");
+        TEditForm *doc = open(path);
+        edit(doc);
+        QVERIFY(QFile::remove(path));
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(k5test::ReadFile(path), QByteArray("edited <P>x</P>"));
+    }
+
+    // ---- one window per file ----
+
+    void aFileAlreadyOpenIsActivated()
+    {
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("once/page.htm")), "<P>once</P>\r\n");
+        const QString other = k5test::WriteFile(tmp(QStringLiteral("once/other.htm")), "<P>other</P>\r\n");
+        const QString link = tmp(QStringLiteral("once/link.htm"));
+        QVERIFY(QFile::link(path, link));
+        TEditForm *doc = open(path);
+        edit(doc); // what the window holds is kept: it is not read again
+        TEditForm *second = open(other);
+        QCOMPARE(frame->MDIChildCount(), 2);
+        const QStringList ways = {QStringLiteral("relay"), QStringLiteral("drop"), QStringLiteral("File > Open"),
+                                  QStringLiteral("side browser"), QStringLiteral("symbolic link"),
+                                  QStringLiteral("another spelling")};
+        for (const QString &way : ways) {
+            frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(second->Frame()));
+            QCOMPARE(frame->ActiveEditForm(), second);
+            if (way == QLatin1String("relay")) {
+                open(path);
+            } else if (way == QLatin1String("drop")) {
+                drop(path);
+            } else if (way == QLatin1String("File > Open")) {
+                apptest::User user;
+                user.TypeFileName(path);
+                item(frame->ActiveEditForm(), QStringLiteral("Open2"))->trigger();
+                apptest::Settle();
+                QVERIFY(user.Done());
+            } else if (way == QLatin1String("side browser")) {
+                TEditForm *from = frame->ActiveEditForm();
+                from->FileListBox1->SetDirectory(tmp(QStringLiteral("once")));
+                const auto found = from->FileListBox1->findItems(QStringLiteral("page.htm"), Qt::MatchExactly);
+                QCOMPARE(found.size(), 1);
+                from->FileListBox1->setCurrentItem(found.first());
+                from->Edit5->trigger();
+            } else if (way == QLatin1String("symbolic link")) {
+                open(link);
+            } else {
+                open(tmp(QStringLiteral("once/../once/./page.htm")));
+            }
+            apptest::Settle();
+            QCOMPARE(frame->MDIChildCount(), 2);
+            QVERIFY2(frame->ActiveEditForm() == doc, qPrintable(way));
+            QVERIFY(doc->Modified());
+            QVERIFY(doc->Text().startsWith(QStringLiteral("edited ")));
+        }
+    }
+
+    // ---- refused files ----
+
+    void aRefusedFileLeavesTheActiveDocumentActive_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"File > Open", "drop", "relay", "side browser"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    // Refused with its name and reason in a plain message box (no exception report), and the document the
+    // user was working in stays the active one.
+    void aRefusedFileLeavesTheActiveDocumentActive()
+    {
+        QFETCH(QString, way);
+        QStringList reported;
+        const platform::ExceptionHandler before = platform::Application::CurrentExceptionHandler();
+        platform::Application::SetExceptionHandler([&](const std::exception &e) { reported << QString::fromLocal8Bit(e.what()); });
+        const QString binary = k5test::WriteFile(tmp(QStringLiteral("refused/picture.htm")), QByteArray("GIF89a\0\0\x01", 9));
+        for (const char *name : {"first.htm", "second.htm", "third.htm"})
+            open(k5test::WriteFile(tmp(QStringLiteral("refused/") + QString::fromLatin1(name)), "<P>x</P>"));
+        TEditForm *working = frame->EditForms().at(1); // neither the newest nor the oldest
+        frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(working->Frame()));
+        QCOMPARE(frame->ActiveEditForm(), working);
+        apptest::User user;
+        if (way == QLatin1String("File > Open")) {
+            user.TypeFileName(binary).Click(QStringLiteral("OK"));
+            item(working, QStringLiteral("Open2"))->trigger();
+        } else {
+            user.Click(QStringLiteral("OK"));
+            if (way == QLatin1String("drop")) {
+                drop(binary);
+            } else if (way == QLatin1String("relay")) {
+                open(binary);
+            } else {
+                working->FileListBox1->SetMask(QStringLiteral("*.*"));
+                working->FileListBox1->SetDirectory(tmp(QStringLiteral("refused")));
+                const auto found = working->FileListBox1->findItems(QStringLiteral("picture.htm"), Qt::MatchExactly);
+                QCOMPARE(found.size(), 1);
+                working->FileListBox1->setCurrentItem(found.first());
+                working->Edit5->trigger();
+            }
+        }
+        apptest::Settle();
+        platform::Application::SetExceptionHandler(before);
+        QVERIFY(user.Done());
+        QCOMPARE(reported, QStringList());
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(QDir::toNativeSeparators(binary)) &&
+                     user.Texts.first().contains(QStringLiteral("is not a text document")),
+                 qPrintable(user.Texts.first()));
+        QCOMPARE(frame->MDIChildCount(), 3);
+        QCOMPARE(frame->ActiveEditForm(), working);
+    }
+
+    // ---- a write that fails midway ----
+
+    void aSaveCutShortKeepsTheFileAndTheEdits()
+    {
+        const QByteArray old = "<P>on disk</P>\r\n";
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("cut/page.htm")), old);
+        TEditForm *doc = open(path);
+        edit(doc);
+        apptest::User user;
+        user.Click(QStringLiteral("OK"));
+        {
+            // The disk takes no more than a few bytes of the new file, whoever the user is.
+            k5test::FileSizeLimit limit(4);
+            QVERIFY(!doc->Save1Click());
+        }
+        apptest::Settle();
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(path), qPrintable(user.Texts.first()));
+        QVERIFY(doc->Modified());
+        QCOMPARE(k5test::ReadFile(path), old);
+        QCOMPARE(QDir(tmp(QStringLiteral("cut"))).entryList(QDir::Files), QStringList{QStringLiteral("page.htm")});
+        QVERIFY(doc->Save1Click()); // its own half-written file was no change by another program
+        QCOMPARE(k5test::ReadFile(path), "edited " + old);
+    }
+};
+
+K5_TEST_MAIN(TestDocumentFiles)
+#include "test_documentfiles.moc"
