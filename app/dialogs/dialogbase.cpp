@@ -41,6 +41,21 @@ TTagDialog::TTagDialog(const QString &caption, const QString &className, QWidget
     QObject::connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void TTagDialog::showEvent(QShowEvent *event)
+{
+    platform::FormOf<QDialog>::showEvent(event);
+    // The buttons are made before the fields, so Tab from the window would land on OK. The user starts in
+    // the first field instead; from there Tab goes down the fields and on to the buttons, as on the screen.
+    if (focusWidget())
+        return;
+    int guard = 0;
+    for (QWidget *w = Button2->nextInFocusChain(); w != Button1 && w != this && ++guard < 10000; w = w->nextInFocusChain())
+        if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(this) && w->isEnabled()) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+}
+
 QLineEdit *TTagDialog::addEdit(const QString &name, const QString &label)
 {
     const int row = grid_->rowCount();
@@ -80,6 +95,16 @@ Qt::WindowFlags DialogFlags()
 {
     return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
            Qt::WindowCloseButtonHint;
+}
+
+void SetTabOrder(std::initializer_list<QWidget *> widgets)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *w : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent)

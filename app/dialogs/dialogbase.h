@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QPushButton>
 #include <functional>
+#include <initializer_list>
 
 class QComboBox;
 class QLabel;
@@ -37,6 +38,8 @@ public:
     bool ClosesOnOk = true;
 
 protected:
+    // The focus starts in the first field.
+    void showEvent(QShowEvent *event) override;
     // Rows of label and field, in the order the user fills them.
     QLineEdit *addEdit(const QString &name, const QString &label);
     QComboBox *addCombo(const QString &name, const QString &label, const QStringList &items);
@@ -46,6 +49,9 @@ protected:
 
 // The window flags of every dialog: a title and a close button, no minimise or maximise button.
 Qt::WindowFlags DialogFlags();
+
+// Tab goes through the widgets in this order (the dialog's visual order where creation order differs).
+void SetTabOrder(std::initializer_list<QWidget *> widgets);
 
 // A label whose "&" marks the mnemonic that moves the focus to buddy.
 QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent);

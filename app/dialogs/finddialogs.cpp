@@ -38,7 +38,8 @@ TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent, Di
     grid->addWidget(dir, 5, 0, 1, 2);
     if (withReplace)
         dir->hide(); // replacing always runs from the start of the text
-    auto *buttons = new QVBoxLayout;
+    buttons_ = new QVBoxLayout;
+    auto *buttons = buttons_;
     FindNextButton = new QPushButton(QStringLiteral("&Find Next"), this);
     FindNextButton->setObjectName(QStringLiteral("FindNextButton"));
     FindNextButton->setDefault(true);
@@ -73,11 +74,10 @@ TReplaceDialog::TReplaceDialog(QWidget *parent) : TFindDialog(parent, true)
     ReplaceButton->setObjectName(QStringLiteral("ReplaceButton"));
     ReplaceAllButton = new QPushButton(QStringLiteral("Replace &All"), this);
     ReplaceAllButton->setObjectName(QStringLiteral("ReplaceAllButton"));
-    auto *col = new QVBoxLayout;
-    col->addWidget(ReplaceButton);
-    col->addWidget(ReplaceAllButton);
-    col->addStretch(1);
-    grid->addLayout(col, 6, 2);
+    // Below Find Next, above Cancel; Tab goes down the fields, then down the buttons.
+    buttons_->insertWidget(1, ReplaceButton);
+    buttons_->insertWidget(2, ReplaceAllButton);
+    SetTabOrder({FindEdit, ReplaceEdit, WholeWordBox, MatchCaseBox, FindNextButton, ReplaceButton, ReplaceAllButton, cancel_});
     connect(ReplaceButton, &QPushButton::clicked, this, [this] {
         if (OnReplace)
             OnReplace(false);

@@ -7,6 +7,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QVBoxLayout;
 
 namespace dialogs {
 
@@ -30,6 +31,7 @@ public:
 
 protected:
     QPushButton *cancel_;
+    QVBoxLayout *buttons_;
 };
 
 class TReplaceDialog : public TFindDialog {

@@ -5,6 +5,7 @@
 #include "textcontrol/rilomemo.h"
 #include "k5test.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -35,6 +36,64 @@ inline void CloseAll(app::TFrameForm &frame)
         doc->Frame()->close();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The field or button that has the focus when w has it (an editable box's line edit stands for its box).
+inline QWidget *FocusOwner(QWidget *w)
+{
+    while (w && w->parentWidget() && !w->isWindow() && w->parentWidget()->focusProxy() == w)
+        w = w->parentWidget();
+    return w;
+}
+
+// The widgets that Tab goes through, from the first one a user lands on, each once; `back` is where the
+// Tab from the last one went (the first one, in a chain that closes).
+inline QList<QWidget *> FocusChain(QWidget *dialog, QWidget **back = nullptr)
+{
+    if (!dialog->focusWidget())
+        QTest::keyClick(dialog, Qt::Key_Tab); // the first widget that takes the focus, as on activation
+    QList<QWidget *> chain;
+    QWidget *at = dialog->focusWidget();
+    while (at && !chain.contains(FocusOwner(at)) && chain.size() < 500) {
+        chain << FocusOwner(at);
+        QTest::keyClick(at, Qt::Key_Tab);
+        at = dialog->focusWidget();
+    }
+    if (back)
+        *back = FocusOwner(at);
+    return chain;
+}
+
+// Where Tab goes against the dialog's visual order: to a widget above the one before it in the same
+// column, or left of it in the same row. Empty when Tab reads the dialog as the eye does (down the
+// fields, then down or along the buttons).
+inline QStringList FocusOrderProblems(QWidget *dialog)
+{
+    QWidget *back = nullptr;
+    const QList<QWidget *> chain = FocusChain(dialog, &back);
+    auto name = [](QWidget *w) {
+        QString n = w->objectName();
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            n += QStringLiteral(" \"") + b->text() + QLatin1Char('"');
+        return n.isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : n;
+    };
+    auto rect = [dialog](QWidget *w) { return QRect(w->mapTo(dialog, QPoint(0, 0)), w->size()).adjusted(1, 1, -1, -1); };
+    QStringList problems;
+    for (int i = 0; i < chain.size(); ++i)
+        for (int j = i + 1; j < chain.size(); ++j) {
+            const QRect a = rect(chain[i]), b = rect(chain[j]);
+            const bool sameColumn = a.left() <= b.right() && b.left() <= a.right();
+            const bool sameRow = a.top() <= b.bottom() && b.top() <= a.bottom();
+            if (sameColumn && !sameRow && b.bottom() < a.top())
+                problems << QStringLiteral("%1: Tab reaches %2 after %3 below it").arg(dialog->windowTitle(), name(chain[j]), name(chain[i]));
+            else if (sameRow && !sameColumn && b.right() < a.left())
+                problems << QStringLiteral("%1: Tab reaches %2 after %3 right of it").arg(dialog->windowTitle(), name(chain[j]), name(chain[i]));
+        }
+    if (chain.isEmpty())
+        problems << dialog->windowTitle() + QStringLiteral(": nothing takes the focus");
+    else if (back != chain.first())
+        problems << QStringLiteral("%1: Tab from %2 goes to %3, not back to the first").arg(dialog->windowTitle(), name(chain.last()), back ? name(back) : QStringLiteral("nothing"));
+    return problems;
 }
 
 // The shared answerer of real dialogs and the pause between two user actions.

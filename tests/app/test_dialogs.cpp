@@ -5,6 +5,7 @@
 
 #include "app/dialogs/unit_link.h"
 #include "app/dialogs/finddialogs.h"
+#include "app/launchers.h"
 #include "app/settingsform.h"
 
 #include <QComboBox>
@@ -117,6 +118,70 @@ private slots:
             QVERIFY2(user.Done(), qPrintable(a->text()));
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // Tab walks every dialog in the order the eye reads it.
+    void tabFollowsTheVisualOrderInEveryDialog()
+    {
+        QStringList problems;
+        doc->Find2->trigger();
+        doc->Replace1->trigger();
+        app::Settings->show();
+        for (QWidget *w : {static_cast<QWidget *>(doc->FindDialog1), static_cast<QWidget *>(doc->ReplaceDialog1),
+                           static_cast<QWidget *>(app::Settings)}) {
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            problems << apptest::FocusOrderProblems(w);
+            w->hide();
+        }
+        QStringList walked;
+        auto walk = [&](QWidget *w) {
+            auto *d = qobject_cast<QDialog *>(w);
+            if (!d || !d->isVisible())
+                return false;
+            walked << d->windowTitle();
+            problems << apptest::FocusOrderProblems(d);
+            d->reject();
+            return true;
+        };
+        {
+            apptest::User user;
+            user.Then(walk);
+            doc->GoToLine1->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+        }
+        // Every dialog of the launcher table.
+        for (const app::TLauncher &l : app::Launchers()) {
+            apptest::User user;
+            user.Then(walk);
+            QVERIFY(app::Launch(QString::fromLatin1(l.item)));
+            apptest::Settle();
+            QVERIFY2(user.Done(), l.item);
+        }
+        QCOMPARE(walked.size(), int(app::Launchers().size()) + 1);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // The user's way through Replace: the find text, Tab, the replacement, Alt+A.
+    void replaceAllByKeyboard()
+    {
+        doc->ReplaceText(QStringLiteral("<B>old</B> and <I>old</I>"));
+        doc->Replace1->trigger();
+        dialogs::TReplaceDialog *d = doc->ReplaceDialog1;
+        d->FindEdit->clear();
+        d->ReplaceEdit->clear();
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        d->FindEdit->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("old"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("new"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(d->FindEdit->text(), QStringLiteral("old"));
+        QCOMPARE(d->ReplaceEdit->text(), QStringLiteral("new"));
+        // A mnemonic presses its button the way a click does, a moment later.
+        QTRY_COMPARE(doc->Text(), QStringLiteral("<B>new</B> and <I>new</I>"));
+        d->hide();
     }
 };
 
