@@ -153,6 +153,9 @@ void MemoCore::BackgroundStep()
     longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
     if (LineCount() != oldLines)
         LinesChanged(firstLine < 0 ? 0 : firstLine, oldLines, LineCount());
+    // Lines before the caret may have been wrapped anew: it is placed again, and told where it is now.
+    if (firstLine >= 0 || LineCount() != oldLines)
+        UpdateCaret();
     if (!FormattingDone()) {
         if (updateMode_ == TUpdateMode::umBackground)
             PostBackground();

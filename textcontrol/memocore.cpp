@@ -171,8 +171,14 @@ void MemoCore::UpdateCaret()
     if (updateCount_ > 0)
         return;
     const int off = SelStart();
-    if (off != view_.lastCaretOffset) {
+    // A resize that wraps the text anew moves the caret on screen without changing its offset (its place
+    // is looked up only for someone who listens).
+    const int line = OnSelMove ? LineOfOffset(off) : -1;
+    const int column = OnSelMove ? off - LineStart(line) : -1;
+    if (off != view_.lastCaretOffset || line != view_.lastCaretLine || column != view_.lastCaretColumn) {
         view_.lastCaretOffset = off;
+        view_.lastCaretLine = line;
+        view_.lastCaretColumn = column;
         if (OnSelMove)
             OnSelMove(this);
     }

@@ -17,6 +17,7 @@ struct MemoView {
     bool overwrite = false;
     int clientWidth = 100, clientHeight = 60;
     int lastCaretOffset = -1, lastStyle = -1;
+    int lastCaretLine = -1, lastCaretColumn = -1; // the caret's place on screen, which rewrapping moves
 
     // Layout: how paragraphs are broken into display lines and measured.
     FixedMeasurer fixed{1};

@@ -8,6 +8,7 @@
 #include "app/settingsform.h"
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
+#include "textcontrol/rilomemo.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -265,6 +266,49 @@ private slots:
         frame->Cascade1->trigger();
         apptest::Settle();
         QCOMPARE(frame->size(), size);
+    }
+
+    // Tile, then Cascade: each resize wraps the text anew, and the caret and the status line follow it
+    // without a key being pressed.
+    void caretAndStatusFollowEveryResize()
+    {
+        const QRect screen = frame->screen()->availableGeometry();
+        frame->showNormal();
+        frame->setGeometry(screen.x() + 10, screen.y() + 10, std::min(900, screen.width() - 20), std::min(600, screen.height() - 20));
+        for (int i = 0; i < 3; ++i)
+            frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        textcontrol::TRiloMemo *memo = doc->RiloMemo1;
+        QVERIFY(memo->WordWrap());
+        QStringList paragraphs;
+        for (int p = 0; p < 30; ++p)
+            paragraphs << QStringLiteral("<P>") + QStringLiteral("word%1 ").arg(p).repeated(40) + QStringLiteral("</P>");
+        doc->ReplaceText(paragraphs.join(QStringLiteral("\r\n")));
+        apptest::Settle();
+        QTRY_VERIFY(memo->FormattingDone());
+        // Deep in the text, well into a paragraph that wraps.
+        memo->SetSelStart(memo->ParagraphStart(5) + 150);
+        memo->ScrollInView();
+        auto check = [&](const char *after) {
+            apptest::Settle();
+            QTRY_VERIFY(memo->FormattingDone());
+            apptest::Settle();
+            const int line = memo->SelLine();
+            int y = (line - memo->TopLine()) * memo->LineHeight();
+            if (y < 0 || y >= 32767)
+                y = -memo->LineHeight();
+            QVERIFY2(memo->CaretRect().y() == y, qPrintable(QStringLiteral("%1: caret at y %2, its line at %3").arg(QLatin1String(after)).arg(memo->CaretRect().y()).arg(y)));
+            QVERIFY2(frame->LblLine->text() == QString::number(line + 1), qPrintable(QStringLiteral("%1: status line %2, caret line %3").arg(QLatin1String(after), frame->LblLine->text()).arg(line + 1)));
+            QCOMPARE(frame->LblCol->text(), QString::number(memo->SelCol() + 1));
+        };
+        const int before = memo->SelLine();
+        frame->Tile1->trigger();
+        check("Tile");
+        QVERIFY(memo->SelLine() != before); // the test means something only when the wrapping changed
+        const int tiled = memo->SelLine();
+        frame->Cascade1->trigger();
+        check("Cascade");
+        QVERIFY(memo->SelLine() != tiled);
     }
 
     void settingsWindowSwitchesHighlightingAndPanel()
