@@ -17,6 +17,7 @@ Tinsert::Tinsert(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(desc,
     RiloMemo1 = new textcontrol::TRiloMemo(this);
     RiloMemo1->setObjectName(QStringLiteral("RiloMemo1"));
     RiloMemo1->SetReadOnly(true);
+    RiloMemo1->SetWantTabs(false); // a preview: Tab goes on to the buttons
     RiloMemo1->setMinimumSize(480, 300);
     textcontrol::FillHtmlRules(RiloMemo1->Keywords(), RiloMemo1->StartStopKeys());
     RiloMemo1->ReApplyKeys();

@@ -6,12 +6,21 @@
 #include "k5test.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTextEdit>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 
 namespace apptest {
@@ -56,21 +65,28 @@ inline QList<QWidget *> FocusChain(QWidget *dialog, QWidget **back = nullptr)
     QWidget *at = dialog->focusWidget();
     while (at && !chain.contains(FocusOwner(at)) && chain.size() < 500) {
         chain << FocusOwner(at);
+        QWidget *was = at;
         QTest::keyClick(at, Qt::Key_Tab);
         at = dialog->focusWidget();
+        // An editor that takes Tab as text is left with Ctrl+Tab.
+        if (at && FocusOwner(at) == FocusOwner(was)) {
+            QTest::keyClick(at, Qt::Key_Tab, Qt::ControlModifier);
+            at = dialog->focusWidget();
+        }
     }
     if (back)
         *back = FocusOwner(at);
     return chain;
 }
 
-// Where Tab goes against the dialog's visual order: to a widget above the one before it in the same
-// column, or left of it in the same row. Empty when Tab reads the dialog as the eye does (down the
-// fields, then down or along the buttons).
+// Where Tab goes against the dialog's visual order: going round from the widget at the top left, to a
+// widget above the one before it in the same column, or left of it in the same row. Empty when Tab reads
+// the dialog as the eye does (down the fields, then down or along the buttons). The focus may start in any
+// field, but not on a button while there are fields to fill.
 inline QStringList FocusOrderProblems(QWidget *dialog)
 {
     QWidget *back = nullptr;
-    const QList<QWidget *> chain = FocusChain(dialog, &back);
+    QList<QWidget *> chain = FocusChain(dialog, &back);
     auto name = [](QWidget *w) {
         QString n = w->objectName();
         if (auto *b = qobject_cast<QAbstractButton *>(w))
@@ -79,6 +95,33 @@ inline QStringList FocusOrderProblems(QWidget *dialog)
     };
     auto rect = [dialog](QWidget *w) { return QRect(w->mapTo(dialog, QPoint(0, 0)), w->size()).adjusted(1, 1, -1, -1); };
     QStringList problems;
+    // Something to fill in or choose (a read-only view is none).
+    auto isField = [](QWidget *w) {
+        if (auto *e = qobject_cast<QLineEdit *>(w))
+            return !e->isReadOnly();
+        if (auto *e = qobject_cast<QAbstractSpinBox *>(w))
+            return !e->isReadOnly();
+        if (auto *e = qobject_cast<QPlainTextEdit *>(w))
+            return !e->isReadOnly();
+        if (auto *e = qobject_cast<QTextEdit *>(w))
+            return !e->isReadOnly();
+        if (auto *m = qobject_cast<textcontrol::TRiloMemo *>(w))
+            return !m->ReadOnly();
+        return qobject_cast<QComboBox *>(w) || qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w) ||
+               qobject_cast<QAbstractItemView *>(w);
+    };
+    const bool hasFields = std::any_of(chain.begin(), chain.end(), isField);
+    if (auto *ok = chain.isEmpty() ? nullptr : qobject_cast<QPushButton *>(chain.first()); ok && ok->isDefault() && hasFields)
+        problems << QStringLiteral("%1: the focus starts on %2, not in a field").arg(dialog->windowTitle(), name(ok));
+    const bool closes = !chain.isEmpty() && back == chain.first();
+    QWidget *last = chain.isEmpty() ? nullptr : chain.last();
+    if (closes) {
+        const auto first = std::min_element(chain.begin(), chain.end(), [&](QWidget *a, QWidget *b) {
+            const QRect ra = rect(a), rb = rect(b);
+            return std::make_pair(ra.top(), ra.left()) < std::make_pair(rb.top(), rb.left());
+        });
+        std::rotate(chain.begin(), first, chain.end());
+    }
     for (int i = 0; i < chain.size(); ++i)
         for (int j = i + 1; j < chain.size(); ++j) {
             const QRect a = rect(chain[i]), b = rect(chain[j]);
@@ -91,8 +134,8 @@ inline QStringList FocusOrderProblems(QWidget *dialog)
         }
     if (chain.isEmpty())
         problems << dialog->windowTitle() + QStringLiteral(": nothing takes the focus");
-    else if (back != chain.first())
-        problems << QStringLiteral("%1: Tab from %2 goes to %3, not back to the first").arg(dialog->windowTitle(), name(chain.last()), back ? name(back) : QStringLiteral("nothing"));
+    else if (!closes)
+        problems << QStringLiteral("%1: Tab from %2 goes to %3, not back to the first").arg(dialog->windowTitle(), name(last), back ? name(back) : QStringLiteral("nothing"));
     return problems;
 }
 

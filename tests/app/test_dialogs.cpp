@@ -12,6 +12,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 
 using app::TEditForm;
 using app::TFrameForm;
@@ -150,13 +151,28 @@ private slots:
             apptest::Settle();
             QVERIFY(user.Done());
         }
-        // Every dialog of the launcher table.
+        // Every window of the launcher table: the modal ones while they run, the others once shown.
         for (const app::TLauncher &l : app::Launchers()) {
+            const QWidgetList before = QApplication::topLevelWidgets();
             apptest::User user;
             user.Then(walk);
             QVERIFY(app::Launch(QString::fromLatin1(l.item)));
             apptest::Settle();
-            QVERIFY2(user.Done(), l.item);
+            if (user.Done())
+                continue;
+            QWidget *shown = nullptr;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->isVisible() && !before.contains(w) && w != frame && !qobject_cast<QMenu *>(w))
+                    shown = w;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (!shown && w->isVisible() && w != frame && w != app::Settings && !qobject_cast<QMenu *>(w) && w->windowTitle() != QString())
+                    shown = w; // shown before and shown again
+            QVERIFY2(shown, l.item);
+            QVERIFY(QTest::qWaitForWindowExposed(shown));
+            walked << shown->windowTitle();
+            problems << apptest::FocusOrderProblems(shown);
+            shown->close();
+            apptest::Settle();
         }
         QCOMPARE(walked.size(), int(app::Launchers().size()) + 1);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
@@ -173,6 +189,7 @@ private slots:
         d->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(d));
         d->FindEdit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(d->FindEdit));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("old"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("new"));

@@ -103,6 +103,8 @@ TfrmMail::TfrmMail(QWidget *parent) : QDialog(parent)
 
     MessageText = new QTextEdit;
     MessageText->setAcceptRichText(false);
+    // Tab goes on to the next field, as everywhere else in the window; the body is no trap.
+    MessageText->setTabChangesFocus(true);
     MessageText->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(MessageText, 1);
     PopupMenu1 = new QMenu(this);
