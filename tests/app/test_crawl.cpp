@@ -8,6 +8,7 @@
 #include "k5test.h"
 #include "apptest.h"
 
+#include "app/settingsform.h"
 #include "controls/speedbar/speedbar.h"
 #include "platform/mail/mailaccount.h"
 #include "platform/shell/shell.h"
@@ -64,7 +65,7 @@ const Item items[] = {
     {"New1", "&New...", On::Always, Does::NewDocument},
     {"Open1", "&Open...", On::Always},
     {"ProjectManager1", "Project Manager...", On::Never},
-    {"EditFilelist1", "Filelist...", On::Never},
+    {"File1/EditFilelist1", "Filelist...", On::Never},
     {"StartProject1", "Shared Border...", On::Never},
     {"StartTheme1", "Theme...", On::Never},
     {"CloseProject1", "Close Shared Border or Theme", On::Never},
@@ -100,12 +101,279 @@ const Item items[] = {
     // The side browser's pop-up menu (no file chosen: nothing to do).
     {"Edit5", "Edit...", On::Always},
     {"Insertaslink1", "Insert as link", On::Always},
+    // The menus of the bar, the document window's command menus and its pop-up menu, in menu order.
+    {"File1", "&File", On::Always, Does::Submenu},
+    {"Window1", "&Window", On::Always, Does::Submenu},
+    {"File2", "&File", On::Always, Does::Submenu},
+    {"Edit1", "&Edit", On::Always, Does::Submenu},
+    {"Formatting1", "Formatting", On::Always, Does::Submenu},
+    {"Insert1", "Insert", On::Always, Does::Submenu},
+    {"Script1", "Script", On::Always, Does::Submenu},
+    {"DHTML1", "DHTML", On::Always, Does::Submenu},
+    {"Cookies1", "Cookies", On::Always, Does::Submenu},
+    {"Advanced1", "Advanced", On::Always, Does::Submenu},
+    {"Tools1", "Tools", On::Always, Does::Submenu},
+    {"Settings1", "Settings", On::Always, Does::Submenu},
+    {"Help1", "Help", On::Always, Does::Submenu},
+    {"Project1", "Shared Border...", On::Never, Does::Nothing},
+    {"Themes1", "Themes...", On::Never, Does::Nothing},
+    {"Headings1", "Headings", On::Always, Does::Submenu},
+    {"Alignment1", "Alignment", On::Always, Does::Submenu},
+    {"TextStyles1", "Text Styles", On::Always, Does::Submenu},
+    {"Channel1", "Channel...", On::Never, Does::Nothing},
+    {"Clipart1", "Clipart...", On::Never, Does::Nothing},
+    {"StyleSheet2", "Style Sheet...", On::Never, Does::Nothing},
+    {"Forms1", "Forms", On::Always, Does::Submenu},
+    {"TableandList1", "Table and List", On::Always, Does::Submenu},
+    {"Tabeleditor2", "Table Editor...", On::Never, Does::Nothing},
+    {"Listeditor2", "List Editor...", On::Never, Does::Nothing},
+    {"Frame1", "Frame", On::Always, Does::Submenu},
+    {"IFrame1", "IFrame...", On::Never, Does::Nothing},
+    {"Frameset1", "Frameset...", On::Never, Does::Nothing},
+    {"Frame2", "Frame...", On::Never, Does::Nothing},
+    {"NOFrames1", "NOFrames...", On::Never, Does::Nothing},
+    {"BaseTarget1", "Base Target...", On::Never, Does::Nothing},
+    {"JavaScriptEditor2", "JavaScript Editor...", On::Never, Does::Nothing},
+    {"JavaScriptSamplesMenu", "JavaScript Samples...", On::Never, Does::Nothing},
+    {"VBScriptEditor1", "VBScript Editor...", On::Never, Does::Nothing},
+    {"VBScript1", "VBScript...", On::Never, Does::Nothing},
+    {"SearchBoxes1", "Search Boxes", On::Always, Does::Submenu},
+    {"DHTMLAnimation1", "DHTML Animation...", On::Never, Does::Nothing},
+    {"DHTMLSamples11", "DHTML Samples...", On::Never, Does::Nothing},
+    {"Assistants1", "Assistants", On::Always, Does::Submenu},
+    {"Bookmark1", "Bookmark...", On::Never, Does::Nothing},
+    {"ColorButton1", "Color Button...", On::Never, Does::Nothing},
+    {"Marquee1", "Marquee...", On::Never, Does::Nothing},
+    {"MenuBuilder1", "Menu Builder...", On::Never, Does::Nothing},
+    {"FadedDropDownMenu1", "Faded Drop Down Menu...", On::Never, Does::Nothing},
+    {"ToolTip1", "Tool Tip...", On::Never, Does::Nothing},
+    {"SlideInMenu1", "Slide In Menu...", On::Never, Does::Nothing},
+    {"DragInMenuBar1", "Drag In Menu Bar...", On::Never, Does::Nothing},
+    {"KeybordInMenuBar1", "Keybord In Menu Bar...", On::Never, Does::Nothing},
+    {"NoRightClick1", "No Right Click...", On::Never, Does::Nothing},
+    {"PrintButton1", "Print Button...", On::Never, Does::Nothing},
+    {"PopupImage1", "Popup Image...", On::Never, Does::Nothing},
+    {"TextType1", "Text Type...", On::Never, Does::Nothing},
+    {"FadingTickerTape1", "Fading Ticker Tape...", On::Never, Does::Nothing},
+    {"FullScreenWindowOpener1", "Full Screen Window Opener...", On::Never, Does::Nothing},
+    {"FullChannelOpener1", "Full Channel Opener...", On::Never, Does::Nothing},
+    {"BlinkingTable1", "Blinking Table...", On::Never, Does::Nothing},
+    {"Calculator1", "Calculator...", On::Never, Does::Nothing},
+    {"Clock1", "Clock...", On::Never, Does::Nothing},
+    {"Clock21", "Clock 2...", On::Never, Does::Nothing},
+    {"Credit1", "Credit...", On::Never, Does::Nothing},
+    {"PopupMenuCreator1", "Popup Menu Creator...", On::Never, Does::Nothing},
+    {"ASP1", "ASP", On::Always, Does::Submenu},
+    {"XML1", "XML", On::Always, Does::Submenu},
+    {"Text1", "Text...", On::Never, Does::Nothing},
+    {"HDML1", "HDML", On::Always, Does::Submenu},
+    {"VTHML1", "VTHML", On::Always, Does::Submenu},
+    {"BMPToGIF1", "BMP To GIF...", On::Never, Does::Nothing},
+    {"GIFToBMP1", "GIF To BMP...", On::Never, Does::Nothing},
+    {"GIFDeanimation1", "GIF Deanimation...", On::Never, Does::Nothing},
+    {"GifAnimator1", "Gif Animator...", On::Never, Does::Nothing},
+    {"ClipBook1", "ClipBook...", On::Never, Does::Nothing},
+    {"SearchFiles1", "Search Files...", On::Never, Does::Nothing},
+    {"FTP1", "FTP...", On::Never, Does::Nothing},
+    {"OnlineGames1", "Online Games", On::Always, Does::Submenu},
+    {"OnlineTools1", "Online Tools", On::Always, Does::Submenu},
+    {"FTP2", "FTP Settings...", On::Never, Does::Nothing},
+    {"TagChooser1", "Tag Chooser", On::Never, Does::Nothing},
+    {"CustomTags1", "Custom Tags...", On::Never, Does::Nothing},
+    {"XMLCustomTags1", "XML Custom Tags...", On::Never, Does::Nothing},
+    {"ASPCustomTags1", "ASP Custom Tags...", On::Never, Does::Nothing},
+    {"Tag1", "Tag Creator...", On::Never, Does::Nothing},
+    {"EditFilelist1", "Edit Filelist...", On::Never, Does::Nothing},
+    {"Signature1", "Signature...", On::Never, Does::Nothing},
+    {"UsefulLinks1", "Useful Links", On::Always, Does::Submenu},
+    {"AboutKestrova1", "About...", On::Never, Does::Nothing},
+    {"Tags1", "Tags", On::Always, Does::Submenu},
+    {"TagChooser2", "Tag Chooser", On::Never, Does::Nothing},
+    {"CustomTags2", "Custom Tags...", On::Never, Does::Nothing},
+    {"CustomTagsCreator1", "Custom Tags Creator...", On::Never, Does::Nothing},
+    {"EditFilelist2", "Edit Filelist...", On::Never, Does::Nothing},
+    {"Signature3", "Signature", On::Always, Does::Submenu},
+    {"Signature2", "Add Signature...", On::Never, Does::Nothing},
+    {"EditSignature1", "Edit Signature...", On::Never, Does::Nothing},
+    {"InsertDateTime1", "Insert Date/Time", On::Always, Does::Submenu},
+    {"H12", "H1", On::Always, Does::Inserts},
+    {"H22", "H2", On::Always, Does::Inserts},
+    {"H32", "H3", On::Always, Does::Inserts},
+    {"H42", "H4", On::Always, Does::Inserts},
+    {"H52", "H5", On::Always, Does::Inserts},
+    {"H62", "H6", On::Always, Does::Inserts},
+    {"Bold2", "Bold", On::Always, Does::Inserts},
+    {"Italic2", "Italic", On::Always, Does::Inserts},
+    {"Underline2", "Underline", On::Always, Does::Inserts},
+    {"Strike1", "Strike", On::Always, Does::Inserts},
+    {"Left2", "Left", On::Always, Does::Inserts},
+    {"Center2", "Center", On::Always, Does::Inserts},
+    {"Right2", "Right", On::Always, Does::Inserts},
+    {"Justify2", "Justify", On::Always, Does::Inserts},
+    {"Fontsize14", "Font size +1", On::Always, Does::Inserts},
+    {"Fontsize13", "Font size -1", On::Always, Does::Inserts},
+    {"Font2", "Font...", On::Always, Does::Nothing},
+    {"BaseFont2", "Base Font...", On::Always, Does::Nothing},
+    {"Color2", "Color...", On::Always, Does::Nothing},
+    {"Preformatted2", "Preformatted", On::Always, Does::Inserts},
+    {"Teletype2", "Teletype", On::Always, Does::Inserts},
+    {"Address2", "Address", On::Always, Does::Inserts},
+    {"Insertion2", "Insertion", On::Always, Does::Inserts},
+    {"Emphasis2", "Emphasis", On::Always, Does::Inserts},
+    {"Samp1", "Samp", On::Always, Does::Inserts},
+    {"Code2", "Code", On::Always, Does::Inserts},
+    {"Strong2", "Strong", On::Always, Does::Inserts},
+    {"Var2", "Var", On::Always, Does::Inserts},
+    {"BlockQoute2", "BlockQoute", On::Always, Does::Inserts},
+    {"SubScript2", "SubScript", On::Always, Does::Inserts},
+    {"SuperScript2", "SuperScript", On::Always, Does::Inserts},
+    {"LineBreak2", "Line Break", On::Always, Does::Inserts},
+    {"HorizontalLine2", "Horizontal Line", On::Always, Does::Inserts},
+    {"NoBreak2", "No Break", On::Always, Does::Inserts},
+    {"HTMLStart2", "HTML Start...", On::Always, Does::Nothing},
+    {"Picture2", "Picture...", On::Always, Does::Nothing},
+    {"Sound4", "Sound...", On::Always, Does::Nothing},
+    {"BGSound2", "BG Sound...", On::Always, Does::Nothing},
+    {"Email2", "Email...", On::Always, Does::Nothing},
+    {"Embed2", "Embed...", On::Always, Does::Nothing},
+    {"Bookmark2", "Bookmark...", On::Always, Does::Nothing},
+    {"Comment2", "Comment...", On::Always, Does::Nothing},
+    {"File4", "File...", On::Always, Does::Nothing},
+    {"Marquee2", "Marquee...", On::Always, Does::Nothing},
+    {"Movie2", "Movie...", On::Always, Does::Nothing},
+    {"ImageMap2", "Image Map...", On::Always, Does::Nothing},
+    {"Meta2", "Meta...", On::Always, Does::Nothing},
+    {"AdvancedAttributes2", "Advanced Attributes...", On::Always, Does::Nothing},
+    {"IE45VisualFilters2", "IE 4/5 Visual Filters...", On::Always, Does::Nothing},
+    {"ExtendedCharacters1", "Extended Characters...", On::Always, Does::Nothing},
+    {"Object2", "Object", On::Always, Does::Inserts},
+    {"Form2", "Form...", On::Always, Does::Nothing},
+    {"Text2", "Text...", On::Always, Does::Nothing},
+    {"Textarea2", "Textarea...", On::Always, Does::Nothing},
+    {"Radio2", "Radio...", On::Always, Does::Nothing},
+    {"Checkbox2", "Checkbox...", On::Always, Does::Nothing},
+    {"Password3", "Password...", On::Always, Does::Nothing},
+    {"Image2", "Image...", On::Always, Does::Nothing},
+    {"Submit2", "Submit...", On::Always, Does::Nothing},
+    {"Reset2", "Reset...", On::Always, Does::Nothing},
+    {"Button7", "Button...", On::Always, Does::Nothing},
+    {"File5", "File...", On::Always, Does::Nothing},
+    {"Hidden2", "Hidden...", On::Always, Does::Nothing},
+    {"Combobox2", "Combobox...", On::Always, Does::Nothing},
+    {"Table3", "Table", On::Always, Does::Inserts},
+    {"TableRow2", "Table Row", On::Always, Does::Inserts},
+    {"TableData2", "Table Data", On::Always, Does::Inserts},
+    {"TableCaption2", "Table Caption", On::Always, Does::Inserts},
+    {"UnorderedList2", "Unordered List", On::Always, Does::Inserts},
+    {"OrderedList1", "Ordered List", On::Always, Does::Inserts},
+    {"ListItem2", "List Item", On::Always, Does::Inserts},
+    {"DefinitionList2", "Definition List", On::Always, Does::Inserts},
+    {"DefinitionTerm2", "Definition Term", On::Always, Does::Inserts},
+    {"Definition2", "Definition", On::Always, Does::Inserts},
+    {"Menu2", "Menu", On::Always, Does::Inserts},
+    {"TimeStamp2", "Time Stamp", On::Always, Does::Inserts},
+    {"LinktoKestrova1", "Link to Kestrova", On::Always, Does::Inserts},
+    {"Applet2", "Applet...", On::Always, Does::Nothing},
+    {"ScriptHeader2", "Script Header", On::Always, Does::Inserts},
+    {"FunctionTemplate2", "Function Template", On::Always, Does::Inserts},
+    {"forloop2", "for loop", On::Always, Does::Inserts},
+    {"whileloop2", "while loop", On::Always, Does::Inserts},
+    {"withloop2", "with loop", On::Always, Does::Inserts},
+    {"ifcondition2", "if condition", On::Always, Does::Inserts},
+    {"ifelsecondition2", "if else condition", On::Always, Does::Inserts},
+    {"switchcondition2", "switch condition", On::Always, Does::Inserts},
+    {"Documentwrite2", "Document.write()", On::Always, Does::Inserts},
+    {"Noscript2", "Noscript", On::Always, Does::Inserts},
+    {"Altavista2", "Altavista", On::Always, Does::Inserts},
+    {"Excite2", "Excite", On::Always, Does::Inserts},
+    {"Infoseek2", "Infoseek", On::Always, Does::Inserts},
+    {"Lycos2", "Lycos", On::Always, Does::Inserts},
+    {"WebCrawler2", "WebCrawler", On::Always, Does::Inserts},
+    {"Yahoo2", "Yahoo", On::Always, Does::Inserts},
+    {"BakeCookie1", "Bake Cookie", On::Always, Does::Inserts},
+    {"TryCookie1", "Try Cookie", On::Always, Does::Inserts},
+    {"TasteCookie1", "Taste Cookie", On::Always, Does::Inserts},
+    {"Visitor1", "Remember the time and date of the last visit", On::Always, Does::Inserts},
+    {"Rememberyournameandcountthenumberoftimesyouvisit1", "Remember your name and count the number of times you visit", On::Always, Does::Inserts},
+    {"Messageoralertboxonthefirstvisittoapage1", "Message or alert box on the first visit to a page", On::Always, Does::Inserts},
+    {"PersonalGreeting1", "Personal Greeting", On::Always, Does::Inserts},
+    {"HitCounter1", "Hit Counter", On::Always, Does::Inserts},
+    {"ViewingaCookie1", "View Cookie", On::Always, Does::Inserts},
+    {"deleteCookie1", "Delete Cookie", On::Always, Does::Inserts},
+    {"ColorCookie1", "Color Cookie", On::Always, Does::Inserts},
+    {"ASPTag2", "Tag", On::Always, Does::Inserts},
+    {"ASPOutput2", "Output", On::Always, Does::Inserts},
+    {"ASPIf2", "If", On::Always, Does::Inserts},
+    {"ASPElse2", "Else", On::Always, Does::Inserts},
+    {"ASPEnd2", "End", On::Always, Does::Inserts},
+    {"ASPIncludes2", "Includes", On::Always, Does::Inserts},
+    {"ASPServerVariables2", "Server Variables...", On::Always, Does::Nothing},
+    {"RootElement1", "Root Element", On::Always, Does::Inserts},
+    {"ChildElement1", "Child Element", On::Always, Does::Inserts},
+    {"Comment1", "Comment", On::Always, Does::Inserts},
+    {"HDML2", "HDML", On::Always, Does::Inserts},
+    {"Action1", "Action", On::Always, Does::Inserts},
+    {"Ce1", "Ce", On::Always, Does::Inserts},
+    {"Choice1", "Choice", On::Always, Does::Inserts},
+    {"Display1", "Display", On::Always, Does::Inserts},
+    {"Entry1", "Entry", On::Always, Does::Inserts},
+    {"Attrib1", "Attrib", On::Always, Does::Inserts},
+    {"Attributes1", "Attributes", On::Always, Does::Inserts},
+    {"EditorLayout1", "Editor Layout", On::Always, Does::Inserts},
+    {"Item1", "Item", On::Always, Does::Inserts},
+    {"Tag2", "Tag", On::Always, Does::Inserts},
+    {"TagLayout1", "Tag Layout", On::Always, Does::Inserts},
+    {"Container1", "Container", On::Always, Does::Inserts},
+    {"CatagoryTag1", "Catagory Tag", On::Always, Does::Inserts},
+    {"ElementTag1", "Element Tag", On::Always, Does::Inserts},
+    {"SearchEngine3", "Search Engine...", On::Always, Does::Nothing},
+    {"LinkCombobox1", "Link Combobox...", On::Always, Does::Nothing},
+    {"HDSoundRecorder1", "HD Sound Recorder...", On::Always, Does::Nothing},
+    {"HTMLCompressor1", "HTML Compressor...", On::Always, Does::Nothing},
+    {"FileOperator1", "File Operator...", On::Always, Does::Nothing},
+    {"QuickEmail1", "Quick Email...", On::Always, Does::Nothing},
+    {"FavoriteURLsToHTML1", "Favorite URLs To HTML...", On::Always, Does::Nothing},
+    {"IEHistoryURL1", "IE History URL...", On::Always, Does::Nothing},
+    {"VCard1", "VCard...", On::Always, Does::Nothing},
+    {"Dots1", "Dots", On::Always, Does::Inserts},
+    {"Maze1", "Maze", On::Always, Does::Inserts},
+    {"LightsOut1", "Lights Out", On::Always, Does::Inserts},
+    {"WYSIWYGEditor1", "WYSIWYG Editor", On::Always, Does::Inserts},
+    {"TableEditor1", "Table Editor", On::Always, Does::Inserts},
+    {"Settings2", "Settings...", On::Always, Does::Nothing},
+    {"Content1", "Content", On::Always, Does::Opens},
+    {"N51", "Kestrova Home Page", On::Always, Does::Opens},
+    {"HTMLSpecification1", "HTML Living Standard", On::Always, Does::Opens},
+    {"CSSReference1", "CSS Reference", On::Always, Does::Opens},
+    {"JavaScriptReference1", "JavaScript Reference", On::Always, Does::Opens},
+    {"MarkupValidator1", "Markup Validator", On::Always, Does::Opens},
+    {"CSSValidator1", "CSS Validator", On::Always, Does::Opens},
+    {"Accessibility1", "Accessibility Guidelines", On::Always, Does::Opens},
+    {"CloseDocument1", "Close Document", On::Always, Does::ClosesDocument},
+    {"TransfertoInternet1", "Transfer to Internet", On::Always, Does::SelectAll},
+    {"Undo2", "Undo", On::Always, Does::Nothing},
+    {"Redo2", "Redo", On::Always, Does::Nothing},
+    {"Cut2", "Cu&t", On::Always, Does::Cut},
+    {"Copy2", "&Copy", On::Always, Does::Copy},
+    {"Paste2", "&Paste", On::Always, Does::Paste},
+    {"Mydate1", "", On::Always, Does::Inserts},
+    {"Mydate2", "", On::Always, Does::Inserts},
+    {"Mydate3", "", On::Always, Does::Inserts},
+    {"Mydate4", "", On::Always, Does::Inserts},
+    {"Mydate5", "", On::Always, Does::Inserts},
+    {"Mydate6", "", On::Always, Does::Inserts},
+    {"Mydate7", "", On::Always, Does::Inserts},
+    {"Mydate8", "", On::Always, Does::Inserts},
+    {"Mydate9", "", On::Always, Does::Inserts},
+    {"Mydate10", "", On::Always, Does::Inserts},
+    {"Mydate11", "", On::Always, Does::Inserts},
+    {"LinkToKestrova2", "Link To Kestrova", On::Always, Does::Inserts},
 };
 
-const Item *rowOf(const QString &name)
+const Item *rowOf(const char *name)
 {
     for (const Item &i : items)
-        if (name == QLatin1String(i.name))
+        if (qstrcmp(name, i.name) == 0)
             return &i;
     return nullptr;
 }
@@ -116,20 +384,31 @@ const QString clip = QStringLiteral("from the clipboard");
 const int selStart = int(page.indexOf(QStringLiteral("crawl")));
 const int selLength = 5;
 
-// The items of menus, submenus included (their holders too when named), in menu order.
-QList<QAction *> itemsOf(const QList<QMenu *> &menus)
+// The items of menus, submenus included (their holders too when named), in menu order; each as the
+// objectName of its menu in the bar, "/", its own objectName.
+QList<QPair<QString, QAction *>> itemsOf(const QList<QMenu *> &menus, const QString &root = QString())
 {
-    QList<QAction *> out;
-    for (QMenu *m : menus)
+    QList<QPair<QString, QAction *>> out;
+    for (QMenu *m : menus) {
+        const QString top = root.isEmpty() ? m->objectName() : root;
         for (QAction *a : m->actions()) {
             if (a->isSeparator())
                 continue;
             if (!a->objectName().isEmpty())
-                out << a;
+                out << qMakePair(top + QLatin1Char('/') + a->objectName(), a);
             if (a->menu())
-                out << itemsOf({a->menu()});
+                out << itemsOf({a->menu()}, top);
         }
+    }
     return out;
+}
+
+// A row is found by the item's name, or by its menu and name where two menus have items of one name.
+const Item *rowOf(const QString &key)
+{
+    if (const Item *qualified = rowOf(key.toLatin1().constData()))
+        return qualified;
+    return rowOf(key.mid(key.indexOf(QLatin1Char('/')) + 1).toLatin1().constData());
 }
 
 // Qt's own dialogs, whose focus order is Qt's.
@@ -227,15 +506,12 @@ class TestCrawl : public QObject {
         return menus << frame->Window1;
     }
     // The items, and the menus of the bar as items of their own (their captions count as well).
-    QList<QAction *> allItems() const
+    QList<QPair<QString, QAction *>> allItems() const
     {
-        QList<QAction *> out;
-        for (QMenu *m : menusNow()) {
-            if (!m->title().isEmpty() && !m->objectName().isEmpty() && m->menuAction()->objectName().isEmpty())
-                m->menuAction()->setObjectName(m->objectName());
+        QList<QPair<QString, QAction *>> out;
+        for (QMenu *m : menusNow())
             if (!m->title().isEmpty())
-                out << m->menuAction();
-        }
+                out << qMakePair(m->objectName(), m->menuAction());
         return out << itemsOf(menusNow());
     }
 
@@ -254,6 +530,7 @@ private slots:
             return true;
         });
         frame = new TFrameForm;
+        new app::TSettings(frame); // as at start-up: the Settings item has its window
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
     }
@@ -299,20 +576,21 @@ private slots:
                 apptest::CloseAll(*frame);
             QStringList names;
             int enabled = 0, skipped = 0;
-            const QList<QAction *> all = allItems();
+            const QList<QPair<QString, QAction *>> all = allItems();
             QVERIFY(all.size() > 10);
-            for (QAction *a : all) {
-                const Item *row = rowOf(a->objectName());
+            for (const auto &[key, a] : all) {
+                const Item *row = rowOf(key);
                 if (!row) {
                     if (a->isEnabled() && !a->menu())
-                        names << a->objectName(); // run, to propose its row
+                        names << key; // run, to propose its row
                     else
-                        proposed << QStringLiteral("    {%1, %2, On::%3, Does::Submenu},")
-                                        .arg(quoted(a->objectName()), quoted(a->text()),
-                                             QLatin1String(a->isEnabled() ? "Always" : "Never"));
+                        proposed << QStringLiteral("    {%1, %2, On::%3, Does::%4},")
+                                        .arg(quoted(key.mid(key.indexOf(QLatin1Char('/')) + 1)), quoted(a->text()),
+                                             QLatin1String(a->isEnabled() ? "Always" : "Never"),
+                                             QLatin1String(a->menu() ? "Submenu" : "Nothing"));
                     continue;
                 }
-                met << a->objectName();
+                met << QLatin1String(row->name);
                 if (a->text() != QString::fromUtf8(row->caption))
                     problems << QStringLiteral("%1: caption \"%2\", not \"%3\"").arg(a->objectName(), a->text(), QString::fromUtf8(row->caption));
                 const bool shouldBe = row->enabled == On::Always || (row->enabled == On::WithDocument && withDocument);
@@ -326,7 +604,7 @@ private slots:
                 if (row->does == Does::EndsProgram)
                     ++skipped;
                 else
-                    names << a->objectName();
+                    names << key;
             }
 
             int ran = 0;
@@ -339,11 +617,12 @@ private slots:
                 QGuiApplication::clipboard()->setText(clip);
                 opened.clear();
                 QAction *a = nullptr;
-                for (QAction *x : itemsOf(menusNow()))
-                    if (x->objectName() == name)
+                for (const auto &[key, x] : itemsOf(menusNow()))
+                    if (key == name)
                         a = x;
                 QVERIFY2(a && a->isEnabled(), qPrintable(name));
                 const Item *row = rowOf(name);
+                const QString itemName = a->objectName(), caption = a->text(); // the item may go with its document
                 const int before = frame->MDIChildCount();
                 {
                     Canceller cancel;
@@ -402,7 +681,7 @@ private slots:
                         problems << what + QStringLiteral("Undo does not take the insertion back");
                 }
                 if (!row) {
-                    proposed << QStringLiteral("    {%1, %2, On::Always, Does::%3},").arg(quoted(name), quoted(a->text()), QLatin1String(doesNames[int(did)]));
+                    proposed << QStringLiteral("    {%1, %2, On::Always, Does::%3},").arg(quoted(itemName), quoted(caption), QLatin1String(doesNames[int(did)]));
                     continue;
                 }
                 if (did != row->does)
@@ -418,8 +697,11 @@ private slots:
             if (!met.contains(QLatin1String(i.name)))
                 problems << QStringLiteral("%1: in no menu").arg(QLatin1String(i.name));
         if (!proposed.isEmpty()) {
+            // Line by line: a test message of this length would be cut.
             proposed.removeDuplicates();
-            problems << QStringLiteral("items without a row; what they did now, to check before adding:\n") + proposed.join(QLatin1Char('\n'));
+            problems << QStringLiteral("%1 items without a row; what they did now is below, to check before adding").arg(proposed.size());
+            for (const QString &row : proposed)
+                qInfo("%s", qPrintable(row));
         }
         apptest::CloseAll(*frame);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
