@@ -357,8 +357,8 @@ void TEditForm::buildCommandMenus(QMenu *file)
                      {"QuickEmail1", "Quick Email..."},
                      {"FavoriteURLsToHTML1", "Favorite URLs To HTML..."},
                      {"IEHistoryURL1", "IE History URL..."},
-                     {"VCard1", "VCard..."}});
-    later(tools, {{"FTP1", "FTP..."}});
+                     {"VCard1", "VCard..."},
+                     {"FTP1", "FTP..."}});
     tools->addSeparator();
     QMenu *games = sub(tools, "OnlineGames1", QStringLiteral("Online Games"));
     snippets(games, {{"Dots1", "Dots", "Dots"}, {"Maze1", "Maze", "Maze"}, {"LightsOut1", "Lights Out", "Lightsout"}});
@@ -370,7 +370,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
         if (Settings)
             platform::ShowModal(Settings);
     })->setEnabled(Settings != nullptr);
-    later(settings, {{"FTP2", "FTP Settings..."}});
+    launches(settings, {{"FTP2", "FTP Settings..."}});
     launches(settings, {{"TagChooser1", "Tag Chooser"},
                         {"CustomTags1", "Custom Tags..."},
                         {"XMLCustomTags1", "XML Custom Tags..."},

@@ -15,6 +15,7 @@
 #include "platform/shell/filedialogs.h"
 #include "platform/textfile.h"
 #include "textcontrol/rilomemo.h"
+#include "tools/publish/ftpsettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -395,6 +396,8 @@ TEditForm *TFrameForm::adopt(TEditForm *doc)
         if (auto *item = doc->findChild<QAction *>(QStringLiteral("QuickEmail1")); item && item->isEnabled())
             item->trigger();
     };
+    // The page written to upload.htm goes up with the stored FTP settings.
+    doc->OnUpload = [](const QString &) { FtpSettingsWindow()->Button3->click(); };
     QMdiSubWindow *sub = mdiArea_->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->showMaximized();

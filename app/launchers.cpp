@@ -14,6 +14,8 @@
 #include "tools/media/hdrecorder.h"
 #include "tools/publish/compressorform.h"
 #include "tools/publish/fileoperatorform.h"
+#include "tools/publish/ftpsettings.h"
+#include "tools/publish/ftpupload.h"
 #include "tools/publish/ie2url.h"
 #include "tools/publish/mailform.h"
 #include "tools/publish/vcmain.h"
@@ -219,6 +221,9 @@ const TLauncher launchers[] = {
     {"GIFToBMP1", "Tgiftobmp", [](QWidget *owner) { runModal(new media::Tgiftobmp(owner)); }},
     {"GIFDeanimation1", "Tdeanimation", [](QWidget *owner) { runModal(new media::Tdeanimation(owner)); }},
     {"GifAnimator1", "TAnimatorForm", [](QWidget *owner) { runModal(new media::TAnimatorForm(owner)); }},
+    {"FTP1", "TFtpUpload", [](QWidget *owner) { runModal(new publish::TFtpUpload(owner)); }},
+    // A service form: shown, and kept when it closes.
+    {"FTP2", "TFTPSettings", [](QWidget *) { platform::ShowModal(FtpSettingsWindow()); }},
     {"HDSoundRecorder1", "THDRecorder",
      [](QWidget *owner) {
          // Shown without waiting: the user records while editing.
@@ -244,6 +249,13 @@ const TLauncher *find(const QString &item)
 } // namespace
 
 std::span<const TLauncher> Launchers() { return launchers; }
+
+publish::TFTPSettings *FtpSettingsWindow()
+{
+    if (!publish::FTPSettings)
+        new publish::TFTPSettings(FrameForm);
+    return publish::FTPSettings;
+}
 
 bool CanLaunch(const QString &item)
 {

@@ -10,6 +10,7 @@ class QWidget;
 
 namespace publish {
 class TvCardForm;
+class TFTPSettings;
 }
 
 namespace app {
@@ -36,5 +37,8 @@ bool CanLaunchClass(const QString &className);
 // The vCard editor, a service form: made hidden at start-up (or on first use, where the start-up did not
 // run), owned by the main window, and bound to the text relay.
 publish::TvCardForm *VCardForm();
+
+// The FTP settings window: the one start-up made, else one made now for the main window.
+publish::TFTPSettings *FtpSettingsWindow();
 
 } // namespace app

@@ -97,6 +97,7 @@ StartedApplication StartUp()
     CreateFilelist(s.frame);
     CreateSignature();
     CreateCustomTagForms();
+    FtpSettingsWindow();
     new TSettings(s.frame);
     VCardForm();
     s.frame->show();

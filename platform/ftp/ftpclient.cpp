@@ -153,6 +153,35 @@ unsigned FtpErrorFromCurl(int curlCode)
     return ERROR_INTERNET_INTERNAL_ERROR;
 }
 
+QString FtpErrorText(unsigned error, const QString &response)
+{
+    const QString reply = response.trimmed();
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND: return QStringLiteral("the file was not found");
+    case ERROR_PATH_NOT_FOUND: return QStringLiteral("the folder was not found");
+    case ERROR_ACCESS_DENIED: return QStringLiteral("the file could not be opened");
+    case ERROR_READ_FAULT: return QStringLiteral("the file could not be read");
+    case ERROR_WRITE_FAULT: return QStringLiteral("the file could not be written");
+    case ERROR_INVALID_NAME: return QStringLiteral("the name is not valid");
+    case ERROR_INTERNET_TIMEOUT: return QStringLiteral("the server did not answer in time");
+    case ERROR_INTERNET_INVALID_URL: return QStringLiteral("the host name is not valid");
+    case ERROR_INTERNET_NAME_NOT_RESOLVED: return QStringLiteral("the host name was not found");
+    case ERROR_INTERNET_OPERATION_CANCELLED: return QStringLiteral("cancelled");
+    case ERROR_INTERNET_CANNOT_CONNECT: return QStringLiteral("the server could not be reached");
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case ERROR_INTERNET_CONNECTION_RESET: return QStringLiteral("the connection was lost");
+    case ERROR_INTERNET_LOGIN_FAILURE:
+        return reply.isEmpty() ? QStringLiteral("the server refused the login name or password")
+                               : QStringLiteral("the server refused the login: ") + reply;
+    case ERROR_INTERNET_EXTENDED_ERROR:
+        if (!reply.isEmpty())
+            return QStringLiteral("the server answered: ") + reply;
+        break;
+    default: break;
+    }
+    return QStringLiteral("Win32 Error %1").arg(error);
+}
+
 bool FtpFind::FindNextFile(FtpFindData *data)
 {
     if (next_ >= entries_.size()) {

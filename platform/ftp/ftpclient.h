@@ -45,6 +45,9 @@ unsigned FtpLastError();
 QString FtpLastResponse();
 // The error number for a libcurl result code (CURLcode), in one table.
 unsigned FtpErrorFromCurl(int curlCode);
+// Why a call failed, in words for users: the server's reply where it refused, else the meaning of the
+// error number (with the number where it has none of its own).
+QString FtpErrorText(unsigned error, const QString &response = QString());
 
 struct FtpConnectOptions {
     QString agent;          // the session's agent name (kept for the server log only)

@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "controls/qv/qvexceptiondialog.h"
 #include "graphics/qv/qvgifanimator.h"
+#include "tools/publish/ftpsettings.h"
 
 #include "platform/error.h"
 #include "platform/folders.h"
@@ -44,12 +45,13 @@ private slots:
         }
         QCOMPARE(classes, (QStringList{"TTagchooser", "TInfo", "TFilelist", "TSignature", "TTagCreator", "TNewItems", "TCustomTags",
                                        "Txmlcustomtags", "Txmltagcreator", "Txmlnewitem", "Taspcustomtags",
-                                       "Tasptagcreator", "Taspnewitem", "TSettings", "TvCardForm"}));
+                                       "Tasptagcreator", "Taspnewitem", "TFTPSettings", "TSettings", "TvCardForm"}));
         QVERIFY(dynamic_cast<dialogs::TInfo *>(forms[2]));
         QVERIFY(!dialogs::Info->isVisible());
         QVERIFY(dynamic_cast<app::TSettings *>(forms.at(forms.size() - 2)));
         QCOMPARE(forms.last()->Widget(), static_cast<QWidget *>(app::VCardForm()));
         QVERIFY(!app::Settings->isVisible());
+        QVERIFY(!publish::FTPSettings->isVisible());
         QCOMPARE(s.frame->windowTitle(), QStringLiteral("Kestrova 5"));
         QCOMPARE(platform::ApplicationTitle(), QStringLiteral("Kestrova 5"));
         QCOMPARE(s.frame->MDIChildCount(), 0); // no document at start

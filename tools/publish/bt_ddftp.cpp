@@ -254,8 +254,11 @@ void TUploadThread::run()
         const QString name = QFileInfo(path).fileName();
         if (!connection_->Aborted())
             emit Report(QStringLiteral("Uploading \"%1\"").arg(name), false);
-        if (!connection_->PutFile(path, name.toUtf8()))
-            emit Report(QStringLiteral("Could not upload %1 (Win32 Error %2)").arg(name).arg(FtpLastError()), true);
+        if (!connection_->PutFile(path, name.toUtf8())) {
+            const unsigned error = FtpLastError();
+            emit Report(QStringLiteral("Could not upload %1 (Win32 Error %2)").arg(name).arg(error), true);
+            emit Failed(name, FtpErrorText(error, FtpLastResponse()));
+        }
     }
     emit Done();
 }
@@ -705,8 +708,13 @@ bool TBTDragDropFTP::Upload(const QString &files)
             paths << p;
     busy_ = true;
     setAcceptDrops(false);
+    failures_.clear();
     thread_ = std::make_unique<TUploadThread>(this, connection_, paths);
     connect(thread_.get(), &TUploadThread::Report, this, &TBTDragDropFTP::uploadReport, Qt::QueuedConnection);
+    connect(
+        thread_.get(), &TUploadThread::Failed, this,
+        [this](const QString &name, const QString &why) { failures_ << name + QStringLiteral(": ") + why; },
+        Qt::QueuedConnection);
     connect(thread_.get(), &TUploadThread::Done, this, &TBTDragDropFTP::UploadDone, Qt::QueuedConnection);
     thread_->start();
     return true;
@@ -730,6 +738,7 @@ void TBTDragDropFTP::UploadDone()
     setAcceptDrops(active_);
     Info(QString());
     Refresh();
+    emit UploadEnded();
 }
 
 void TBTDragDropFTP::dragEnterEvent(QDragEnterEvent *event)
@@ -756,8 +765,13 @@ void TBTDragDropFTP::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     window()->raise();
     window()->activateWindow();
-    // The upload reports back through the event loop; no nested loop here.
-    Upload(files);
+    // The upload reports back through the event loop; no nested loop here. Missing settings are
+    // reported like every other failure: nothing may be thrown out of an event.
+    try {
+        Upload(files);
+    } catch (const platform::Error &e) {
+        Error(e.message());
+    }
 }
 
 } // namespace publish

@@ -39,6 +39,8 @@ public:
 
 signals:
     void Report(const QString &text, bool isError);
+    // A file that did not arrive, and why in words.
+    void Failed(const QString &name, const QString &why);
     void Done();
 
 protected:
@@ -93,6 +95,8 @@ public:
     bool Upload(const QString &files);
     // An upload is running: server commands are refused until it ends.
     bool Busy() const { return busy_; }
+    // The files of the last upload that did not arrive, each as its name, ": " and why.
+    QStringList UploadFailures() const { return failures_; }
     void GetSelected();
     void DeleteSelected();
     void RenameSelected();
@@ -100,6 +104,10 @@ public:
 
     TViewStyle ViewStyle() const { return viewStyle_; }
     void SetViewStyle(TViewStyle style);
+
+signals:
+    // The upload has ended, cancelled or not; its failures are known by now.
+    void UploadEnded();
 
 protected:
     void Change();
@@ -155,6 +163,7 @@ private:
     QTreeView *details_ = nullptr;
     QListView *icons_ = nullptr;
     std::unique_ptr<TUploadThread> thread_;
+    QStringList failures_;
 };
 
 } // namespace publish

@@ -575,6 +575,7 @@ private slots:
                                               QStringLiteral("Transferring data for /sub dir"),
                                               QStringLiteral("Transfer completed (2,507 bytes in 3 files)")}));
         QCOMPARE(errors().size(), 1);
+        QCOMPARE(f->UploadFailures(), QStringList{QStringLiteral("missing.txt: the file was not found")});
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("sub dir/one.html"))), k5test::ReadFile(one));
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("sub dir/two words.txt"))), QByteArray(1000, 'y'));
         QVERIFY(names(*f).contains(QStringLiteral("two words.txt")));
@@ -679,6 +680,8 @@ private slots:
         k5test::FtpServer slow;
         auto f = make();
         f->SetActive(true);
+        int ended = 0;
+        connect(f.get(), &TBTDragDropFTP::UploadEnded, this, [&ended] { ++ended; });
         startSlowUpload(slow, *f, bigFile() + QStringLiteral("\r\n") + localFile(QStringLiteral("after.txt"), "after"));
         QElapsedTimer t;
         t.start();
@@ -693,6 +696,8 @@ private slots:
                                        QStringLiteral("Could not upload after.txt (Win32 Error 12017)"), QString(),
                                        QStringLiteral("Not connected")}));
         QCOMPARE(changes_, 0);
+        QCOMPARE(ended, 1);
+        QCOMPARE(f->UploadFailures(), (QStringList{QStringLiteral("big.bin: cancelled"), QStringLiteral("after.txt: cancelled")}));
         QCOMPARE(model(*f)->rowCount(), 0);
         QVERIFY(QFileInfo(slow.Path(QStringLiteral("big.bin"))).size() < 4 * 1024 * 1024);
         QVERIFY(!QFileInfo::exists(slow.Path(QStringLiteral("after.txt"))));
@@ -700,6 +705,8 @@ private slots:
         // the component and the server go on
         QVERIFY(f->Upload(localFile(QStringLiteral("again.txt"), "again")));
         waitIdle(*f);
+        QCOMPARE(ended, 2);
+        QVERIFY(f->UploadFailures().isEmpty());
         QCOMPARE(k5test::ReadFile(slow.Path(QStringLiteral("again.txt"))), QByteArray("again"));
     }
 
