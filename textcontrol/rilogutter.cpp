@@ -205,7 +205,8 @@ bool TRiloGutter::SetBookmark(int line, int n)
 
 bool TRiloGutter::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched == memo_ && e->type() == QEvent::KeyPress) {
+    // The type first: a memo being destroyed still sends events, and reading the pointer then is not sound.
+    if (e->type() == QEvent::KeyPress && watched == memo_) {
         auto *k = static_cast<QKeyEvent *>(e);
         const int d = DigitKey(*k);
         const Qt::KeyboardModifiers m = k->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);

@@ -298,6 +298,11 @@ void TRiloMemo::KeyDown(QKeyEvent *e)
             e->ignore();
             return;
         }
+        // A text that keeps Tab lets Ctrl+Tab leave it, as other editors do.
+        if (ctrl) {
+            QAbstractScrollArea::focusNextPrevChild(!shift);
+            return;
+        }
         clearKeep();
         if (!ReadOnly())
             InsertText(QStringLiteral("\t"));

@@ -46,6 +46,8 @@ TSignature::TSignature(QWidget *parent)
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setPlainText(NoSignature());
     Memo1->setMinimumSize(360, 160);
+    // A signature has no use for tab characters: Tab goes on to the buttons.
+    Memo1->setTabChangesFocus(true);
     col->addWidget(dialogs::BuddyLabel(QStringLiteral("Your signature"), Memo1, this));
     col->addWidget(Memo1, 1);
     Button1 = new QPushButton(QStringLiteral("&Ok"), this);
@@ -119,6 +121,7 @@ void TSignature::showEvent(QShowEvent *event)
     if (!event->spontaneous())
         LoadSignature();
     QDialog::showEvent(event);
+    Memo1->setFocus();
 }
 
 } // namespace assistants

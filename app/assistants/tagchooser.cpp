@@ -166,6 +166,9 @@ TTagchooser::TTagchooser(QWidget *parent)
     Button2->setObjectName(QStringLiteral("Button2"));
     SpeedButton1 = new QPushButton(QStringLiteral("&Create Your Customs Tags..."), this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    // It stands left of Apply and Close.
+    setTabOrder(SpeedButton1, Button1);
+    setTabOrder(Button1, Button2);
     for (QPushButton *b : {Button1, Button2, SpeedButton1})
         b->setAutoDefault(false);
 

@@ -1,5 +1,6 @@
 #include "dialogbase.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,6 +52,10 @@ void TTagDialog::showEvent(QShowEvent *event)
     int guard = 0;
     for (QWidget *w = Button2->nextInFocusChain(); w != Button1 && w != this && ++guard < 10000; w = w->nextInFocusChain())
         if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(this) && w->isEnabled()) {
+            // A list that takes the focus chooses its first entry, which is the user's to choose: a
+            // dialog that starts with a list is left to start where Qt puts it.
+            if (qobject_cast<QAbstractItemView *>(w))
+                return;
             w->setFocus(Qt::TabFocusReason);
             return;
         }

@@ -65,6 +65,8 @@ TGridDialog::TGridDialog(const TDialogDesc &desc, const QString &gridTab, QWidge
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->horizontalHeader()->hide();
     StringGrid1->verticalHeader()->hide();
+    // Arrows move between cells; Tab goes on through the dialog.
+    StringGrid1->setTabKeyNavigation(false);
     StringGrid1->setMinimumSize(420, 200);
     PreviewHTML1 = new app::TPreviewHTML(PageControl1);
     PreviewHTML1->setObjectName(QStringLiteral("PreviewHTML1"));
@@ -159,6 +161,9 @@ TList::TList(const TDialogDesc &desc, QWidget *parent) : TGridDialog(desc, QStri
     Ordered->setChecked(true);
     show();
     finish();
+    // The kinds stand above the grid: Tab reaches them first.
+    setTabOrder(Unordered, PageControl1);
+    setTabOrder(PageControl1, StringGrid1);
 }
 
 QString TList::Build() const

@@ -88,6 +88,8 @@ inline QStringList FocusOrderProblems(QWidget *dialog)
     QWidget *back = nullptr;
     QList<QWidget *> chain = FocusChain(dialog, &back);
     auto name = [](QWidget *w) {
+        if (!w)
+            return QStringLiteral("nothing");
         QString n = w->objectName();
         if (auto *b = qobject_cast<QAbstractButton *>(w))
             n += QStringLiteral(" \"") + b->text() + QLatin1Char('"');
@@ -110,16 +112,23 @@ inline QStringList FocusOrderProblems(QWidget *dialog)
         return qobject_cast<QComboBox *>(w) || qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w) ||
                qobject_cast<QAbstractItemView *>(w);
     };
-    const bool hasFields = std::any_of(chain.begin(), chain.end(), isField);
+    // A list is left out: taking the focus would choose its first entry for the user.
+    const bool hasFields = std::any_of(chain.begin(), chain.end(), [&](QWidget *w) { return isField(w) && !qobject_cast<QAbstractItemView *>(w); });
     if (auto *ok = chain.isEmpty() ? nullptr : qobject_cast<QPushButton *>(chain.first()); ok && ok->isDefault() && hasFields)
         problems << QStringLiteral("%1: the focus starts on %2, not in a field").arg(dialog->windowTitle(), name(ok));
     const bool closes = !chain.isEmpty() && back == chain.first();
     QWidget *last = chain.isEmpty() ? nullptr : chain.last();
     if (closes) {
-        const auto first = std::min_element(chain.begin(), chain.end(), [&](QWidget *a, QWidget *b) {
-            const QRect ra = rect(a), rb = rect(b);
-            return std::make_pair(ra.top(), ra.left()) < std::make_pair(rb.top(), rb.left());
-        });
+        // The top row (widgets beside the topmost one), and in it the leftmost: a tall field beside a label
+        // may start higher than the label does.
+        const auto top = std::min_element(chain.begin(), chain.end(), [&](QWidget *a, QWidget *b) { return rect(a).top() < rect(b).top(); });
+        const QRect band = rect(*top);
+        auto first = top;
+        for (auto it = chain.begin(); it != chain.end(); ++it) {
+            const QRect r = rect(*it);
+            if (r.top() <= band.bottom() && band.top() <= r.bottom() && r.left() < rect(*first).left())
+                first = it;
+        }
         std::rotate(chain.begin(), first, chain.end());
     }
     for (int i = 0; i < chain.size(); ++i)
@@ -132,9 +141,13 @@ inline QStringList FocusOrderProblems(QWidget *dialog)
             else if (sameRow && !sameColumn && b.right() < a.left())
                 problems << QStringLiteral("%1: Tab reaches %2 after %3 right of it").arg(dialog->windowTitle(), name(chain[j]), name(chain[i]));
         }
-    if (chain.isEmpty())
-        problems << dialog->windowTitle() + QStringLiteral(": nothing takes the focus");
-    else if (!closes)
+    // A window of nothing but text (closed by a click) has nothing to take the focus.
+    const QList<QWidget *> kids = dialog->findChildren<QWidget *>();
+    const bool focusable = std::any_of(kids.begin(), kids.end(), [](QWidget *w) { return w->isVisibleTo(w->window()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus); });
+    if (chain.isEmpty()) {
+        if (focusable)
+            problems << dialog->windowTitle() + QStringLiteral(": nothing takes the focus");
+    } else if (!closes)
         problems << QStringLiteral("%1: Tab from %2 goes to %3, not back to the first").arg(dialog->windowTitle(), name(last), back ? name(back) : QStringLiteral("nothing"));
     return problems;
 }

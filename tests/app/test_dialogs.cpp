@@ -167,6 +167,11 @@ private slots:
             for (QWidget *w : QApplication::topLevelWidgets())
                 if (!shown && w->isVisible() && w != frame && w != app::Settings && !qobject_cast<QMenu *>(w) && w->windowTitle() != QString())
                     shown = w; // shown before and shown again
+            // "Add Signature..." inserts the signature at once: no window.
+            if (!shown && qstrcmp(l.item, "Signature2") == 0) {
+                walked << QStringLiteral("(inserted at once)");
+                continue;
+            }
             QVERIFY2(shown, l.item);
             QVERIFY(QTest::qWaitForWindowExposed(shown));
             walked << shown->windowTitle();

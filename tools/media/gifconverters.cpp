@@ -156,6 +156,12 @@ Tbmptogif::Tbmptogif(QWidget *owner)
     addRow(transparentRow);
     addRow(ProgressLabel);
     SetTransparentColor(colour_);
+    // The options stand between the file rows and the buttons.
+    setTabOrder(OutputBrowse, SaveInterlaced);
+    setTabOrder(SaveInterlaced, SaveTransparent);
+    setTabOrder(SaveTransparent, ColorPanel);
+    setTabOrder(ColorPanel, OkButton);
+    setTabOrder(OkButton, CancelButton);
 
     connect(InputBrowse, &QPushButton::clicked, this, [this] { InputBrowseClick(); });
     connect(OutputBrowse, &QPushButton::clicked, this, [this] { OutputBrowseClick(); });
