@@ -285,7 +285,16 @@ QWidget *TEngineDialog::addField(const TFieldDesc &f)
         w->hide();
         return w;
     }
+    const bool firstOnPages = !f.page.isEmpty() && !PageControl1;
     QGridLayout *grid = gridOf(f);
+    if (firstOnPages) {
+        // The pages were made after this field: Tab reaches their tabs first, then the field.
+        QWidget *last = PageControl1;
+        for (QWidget *c : PageControl1->findChildren<QWidget *>())
+            if (c->focusPolicy() & Qt::TabFocus)
+                last = c;
+        setTabOrder(last, w);
+    }
     const int row = grid->rowCount();
     grid->addWidget(BuddyLabel(f.label, w, this), row, 0, f.kind == TFieldKind::Memo ? Qt::AlignTop : Qt::Alignment());
     grid->addWidget(w, row, 1);

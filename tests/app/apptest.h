@@ -144,6 +144,12 @@ inline QStringList FocusOrderProblems(QWidget *dialog)
     // A window of nothing but text (closed by a click) has nothing to take the focus.
     const QList<QWidget *> kids = dialog->findChildren<QWidget *>();
     const bool focusable = std::any_of(kids.begin(), kids.end(), [](QWidget *w) { return w->isVisibleTo(w->window()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus); });
+    if (qEnvironmentVariableIsSet("K5_FOCUS_DEBUG")) {
+        QStringList names;
+        for (QWidget *w : chain)
+            names << name(w) + QStringLiteral("@") + QString::number(rect(w).top()) + QLatin1Char(',') + QString::number(rect(w).left());
+        qInfo("%s: %s", qPrintable(dialog->windowTitle()), qPrintable(names.join(QStringLiteral(" | "))));
+    }
     if (chain.isEmpty()) {
         if (focusable)
             problems << dialog->windowTitle() + QStringLiteral(": nothing takes the focus");
