@@ -11,6 +11,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
+#include "tools/publish/ftpsettings.h"
 
 #include <QPointer>
 
@@ -167,6 +168,8 @@ assistants::TProjectStart *ShowProjectManager(QWidget *owner)
     };
     p->OnOpen = openThroughRelay;
     p->OnRunFileDialog = runFileDialog;
+    // A project's file goes up with the stored FTP settings, as the page does from "Transfer to Internet".
+    p->OnUpload = [](const QString &path) { FtpSettingsWindow()->UploadFile(path); };
     showModeless(p);
     return p;
 }

@@ -9,6 +9,7 @@
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
 #include "platform/folders.h"
+#include "tools/publish/ftpsettings.h"
 
 #include <QAction>
 #include <QDir>
@@ -186,8 +187,37 @@ private slots:
         QCOMPARE(frame->MDIChildCount(), 0);
         QCOMPARE(file(), QByteArray("Project(s)\r\n"));
         QCOMPARE(m->TreeView1->Items()->Count(), 1);
-        // Without an upload to hand over to, the button is grey.
-        QVERIFY(!m->UploadButton->isEnabled());
+        // Uploads go to the FTP settings window.
+        QVERIFY(m->UploadButton->isEnabled());
+    }
+
+    void uploadWithNoHostAsksForTheSettingsFirst()
+    {
+        const QString a = dir + QStringLiteral("/up.htm");
+        k5test::WriteFile(a, "<P>up</P>");
+        k5test::WriteFile(TProjectStart::ProjectsFile(), "Project(s)\r\n\tSite\r\n\t\t" + a.toUtf8() + "\r\n");
+        TProjectStart *m = open();
+        select(m, a);
+        QVERIFY(m->UploadButton->isEnabled());
+        QStringList shown;
+        {
+            apptest::User user;
+            // No host is stored: the FTP settings come up; closed without one, nothing goes.
+            user.Then([&](QWidget *w) {
+                shown << w->windowTitle();
+                w->close();
+                return true;
+            });
+            QTest::mouseClick(m->UploadButton, Qt::LeftButton);
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QVERIFY(user.Texts.isEmpty());
+        }
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!publish::FTPSettings->isVisible());
+        QCOMPARE(k5test::ReadFile(a), QByteArray("<P>up</P>"));
+        m->close();
+        apptest::Settle();
     }
 
     void editOpensTheSelectedDocument()
