@@ -1,7 +1,10 @@
 // Figures of the text control beside QPlainTextEdit + QSyntaxHighlighter and QScintilla.
-// Usage: bench_textcontrol [--sizes 1,10,100] [--peer-max MB] [--no-oneline]
+// Every row on two inputs: the generated ASCII page and a UTF-8 page with the character mix of real
+// documentation ("real page").
+// Usage: bench_textcontrol [--sizes 1,10,100] [--peer-max MB] [--no-oneline] [--inputs ascii,real]
 #include "htmlgen.h"
 #include "peers.h"
+#include "realpage.h"
 
 #include "textcontrol/htmlrules.h"
 #include "textcontrol/memocore.h"
@@ -85,7 +88,7 @@ void Print(const QString &title, const std::vector<Row> &rows)
 }
 
 // Core alone: load, highlight and wrap, memory, edits, search, save.
-std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices)
+std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices, bool real)
 {
     const double mb = double(doc.size()) / 1e6;
     std::vector<Row> rows = {{"load", "ms"},           {"highlight + wrap all", "ms"},   {"highlight + wrap rate", "MB/s"},
@@ -163,7 +166,8 @@ std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices)
             one->SetUpdateMode(TUpdateMode::umBackground);
             QElapsedTimer t;
             t.start();
-            one->SetTextBuf(QString::fromLatin1(benchtext::GenerateHtml(2'000'000, true)));
+            one->SetTextBuf(real ? QString::fromUtf8(benchtext::GenerateRealPage(2'000'000, true))
+                                 : QString::fromLatin1(benchtext::GenerateHtml(2'000'000, true)));
             while (one->Progress() != 100)
                 QCoreApplication::processEvents();
             slices->ours = one->LongestSlice();
@@ -220,21 +224,36 @@ int main(int argc, char **argv)
             peerMax = args[i + 1].toInt();
         }
     }
+    QStringList inputs = {QStringLiteral("ascii"), QStringLiteral("real")};
+    for (int i = 1; i + 1 < args.size(); ++i)
+        if (args[i] == QLatin1String("--inputs"))
+            inputs = args[i + 1].split(QLatin1Char(','));
+    auto generate = [](const QString &input, qint64 bytes, bool line) {
+        return input == QLatin1String("real") ? benchtext::GenerateRealPage(bytes, line) : benchtext::GenerateHtml(bytes, line);
+    };
+    auto label = [](const QString &input) {
+        return input == QLatin1String("real") ? QStringLiteral("real page (UTF-8)") : QStringLiteral("generated ASCII");
+    };
     std::printf("Text control benchmark (HTML rules of the document window; times in ms)\n");
     for (int mb : sizes) {
-        const QByteArray doc = benchtext::GenerateHtml(qint64(mb) * 1'000'000, false);
-        Row slices[2] = {{"one-line 2 MB: longest slice", "ms"}, {"one-line 2 MB: highlighted in", "ms"}};
-        std::vector<Row> rows = CoreRows(doc, mb <= peerMax, mb == sizes.front() ? slices : nullptr);
-        if (mb == sizes.front()) {
-            rows.push_back(slices[0]);
-            rows.push_back(slices[1]);
+        for (const QString &input : inputs) {
+            const QByteArray doc = generate(input, qint64(mb) * 1'000'000, false);
+            Row slices[2] = {{"one-line 2 MB: longest slice", "ms"}, {"one-line 2 MB: highlighted in", "ms"}};
+            const bool first = mb == sizes.front();
+            std::vector<Row> rows = CoreRows(doc, mb <= peerMax, first ? slices : nullptr, input == QLatin1String("real"));
+            if (first) {
+                rows.push_back(slices[0]);
+                rows.push_back(slices[1]);
+            }
+            Print(QStringLiteral("Core, %1 MB, %2").arg(mb).arg(label(input)), rows);
         }
-        Print(QStringLiteral("Core, %1 MB").arg(mb), rows);
     }
     if (oneLine) {
-        const QByteArray line = benchtext::GenerateHtml(2'000'000, true);
-        std::vector<Row> rows = CoreRows(line, peerMax >= 2, nullptr);
-        Print(QStringLiteral("Core, 2 MB on a single line"), rows);
+        for (const QString &input : inputs) {
+            const QByteArray line = generate(input, 2'000'000, true);
+            std::vector<Row> rows = CoreRows(line, peerMax >= 2, nullptr, input == QLatin1String("real"));
+            Print(QStringLiteral("Core, 2 MB on a single line, %1").arg(label(input)), rows);
+        }
     }
     return 0;
 }
