@@ -88,7 +88,7 @@ void validateRecordStream(const QByteArray &data, qsizetype pos)
     }
 }
 
-// Windows font height from a Qt font (negative: character height in pixels at 96 dpi).
+// The stored font height of a Qt font (negative: character height in pixels at 96 dpi).
 qint32 fontHeight(const QFont &font)
 {
     if (font.pixelSize() > 0)

@@ -17,8 +17,8 @@ public:
     quint16 MinComplete = 0;
     TZELOnComplete OnComplete;
     TNotifyEvent OnChange;
-    // The key code of the last key pressed in the control (Windows virtual-key numbers for Backspace 8
-    // and Delete 46, else the Qt key).
+    // The key code of the last key pressed in the control (8 for Backspace and 46 for
+    // Delete, the numbers stored forms use; else the Qt key).
     quint16 LastKey() const { return lastKey_; }
 
     // Simple (no list) or drop-down (editable) combos complete; a drop-down list does not.

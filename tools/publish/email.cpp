@@ -180,7 +180,7 @@ bool TEmail::resolveList(QStringList &names, QList<MailAddress> *out, int *refus
             return false;
         }
         if (code)
-            continue; // an unknown name is left out, as the interface does
+            continue; // an unknown name is left out; only a refused one ends the list
         if (!bracketed(name))
             name = a.Display();
         *out << a;
