@@ -73,7 +73,7 @@ void MemoCore::FormatAll()
     view_.widest = 0;
     view_.maxAdvance = -1;
     pendingWrap_.p = -1;
-    ++editSerial_;
+    ++layoutSerial_;
     text_.ClearFlagsAll(pfWrapped);
     firstUnformatted_ = 0;
     if (HasWindow() && !updateCount_)
@@ -171,77 +171,37 @@ void MemoCore::BackgroundStep()
 
 bool MemoCore::StepLongParagraph(int p, const QElapsedTimer &slice)
 {
-    if (job_.p != p || job_.serial != editSerial_) {
-        job_ = LongJob();
-        job_.p = p;
-        job_.serial = editSerial_;
-    }
-    const ParaText t = text_.Text(p);
-    const int len = t.length;
     do {
         const quint8 f = text_.Flags(p);
-        const int phase = !(f & pfContexts) ? 0 : !(f & pfKeywords) ? 1 : !(f & pfWrapped) ? 2 : 3;
-        if (phase == 3) {
+        if (!(f & pfContexts) || !(f & pfKeywords)) {
+            doc_->HighlightChunk(p, longChunk_); // the document's passes come first
+            continue;
+        }
+        if (f & pfWrapped) {
             job_.p = -1;
             return true;
         }
-        if (phase != job_.phase) {
-            job_.phase = phase;
-            job_.pos = job_.body = job_.widest = 0;
-            job_.out.clear();
-            job_.breaks.clear();
-            job_.cur = text_.State(p);
+        if (job_.p != p || job_.serial != doc_->EditSerial() + layoutSerial_ || !job_.started) {
+            job_ = LongWrap();
+            job_.p = p;
+            job_.serial = doc_->EditSerial() + layoutSerial_;
+            job_.started = true;
             job_.style = text_.Style(p);
-            if (phase == 0) {
-                if (p > 0)
-                    HighlightUpTo(p - 1); // its start state comes from the paragraphs before
-                job_.cur = text_.State(p);
-                BuildKeyTables();
-                if (highlighter_) {
-                    HighlightUpTo(p);
-                    continue;
-                }
-            }
         }
-        switch (phase) {
-        case 0: {
-            int next = len, body = job_.body;
-            const int limit = job_.pos + longChunk_;
-            job_.cur = t.narrow ? WalkStartStop(t.narrow, len, job_.pos, job_.cur, job_.body, job_.out, nullptr, 0, nullptr, limit, &next, &body)
-                                : WalkStartStop(t.wide, len, job_.pos, job_.cur, job_.body, job_.out, nullptr, 0, nullptr, limit, &next, &body);
-            job_.pos = next;
-            job_.body = body;
-            if (next >= len) {
-                text_.SetTransitionsFrom(p, 0, job_.out, true);
-                text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
-                std::vector<Transition>().swap(job_.out);
-                PropagateEnd(p, job_.cur);
-                if (ctxMark_ == p - 1)
-                    ctxMark_ = p;
-            }
-            break;
+        const ParaText t = text_.Text(p);
+        const int len = t.length;
+        const int stop = t.narrow ? WrapText(t.narrow, len, p, job_.pos, job_.style, job_.breaks, job_.widest, nullptr, 0, job_.pos + longChunk_)
+                                  : WrapText(t.wide, len, p, job_.pos, job_.style, job_.breaks, job_.widest, nullptr, 0, job_.pos + longChunk_);
+        if (stop >= 0) {
+            job_.pos = stop;
+            job_.style = job_.breaks.back().style;
+            continue;
         }
-        case 1: {
-            const int b = std::min(len, job_.pos + longChunk_);
-            KeywordPass(p, job_.pos, b, b >= len);
-            job_.pos = b;
-            break;
-        }
-        default: {
-            const int stop = t.narrow ? WrapText(t.narrow, len, p, job_.pos, job_.style, job_.breaks, job_.widest, nullptr, 0, job_.pos + longChunk_)
-                                      : WrapText(t.wide, len, p, job_.pos, job_.style, job_.breaks, job_.widest, nullptr, 0, job_.pos + longChunk_);
-            if (stop >= 0) {
-                job_.pos = stop;
-                job_.style = job_.breaks.back().style;
-                break;
-            }
-            text_.SetBreaks(p, job_.breaks);
-            view_.widest = std::max(view_.widest, job_.widest);
-            text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
-            job_.p = -1;
-            return true;
-        }
-        }
+        text_.SetBreaks(p, job_.breaks);
+        view_.widest = std::max(view_.widest, job_.widest);
+        text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
+        job_.p = -1;
+        return true;
     } while (slice.elapsed() < sliceMs_);
     return false;
 }

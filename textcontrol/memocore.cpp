@@ -1,118 +1,92 @@
-// Navigators, construction, reading the text, caret notifications and the consistency check.
+// The view: construction, what the document tells it, caret notifications and the consistency check.
 #include "textcontrol/memocore.h"
 #include "textcontrol/memointernal.h"
 
 #include "platform/error.h"
 #include "textcontrol/rilostrings.h"
 
+#include <QBuffer>
 #include <algorithm>
 
 namespace textcontrol {
 
 using namespace memo_detail;
 
-// ---- navigators ------------------------------------------------------------------------------------
-
-TRiloNavigator::TRiloNavigator(MemoCore *owner) : owner_(owner)
-{
-    if (owner_)
-        owner_->Register(this);
-}
-
-TRiloNavigator::~TRiloNavigator() { Detach(); }
-
-void TRiloNavigator::Detach()
-{
-    if (owner_)
-        owner_->Unregister(this);
-    owner_ = nullptr;
-}
-
-void TRiloNavigator::SetOffset(int offset)
-{
-    offset_ = owner_ ? std::clamp(offset, 0, owner_->CharCount()) : std::max(0, offset);
-}
-
-int TRiloNavigator::Paragraph() const { return owner_ ? owner_->text_.ParagraphAt(offset_) : 0; }
-
-int TRiloNavigator::Column() const { return owner_ ? offset_ - owner_->text_.Start(Paragraph()) : offset_; }
-
-int TRiloNavigator::Line() const { return owner_ ? owner_->LineOfOffset(offset_) : 0; }
-
-void MemoCore::Unregister(TRiloNavigator *n)
-{
-    auto it = std::find(navigators_.begin(), navigators_.end(), n);
-    if (it != navigators_.end())
-        navigators_.erase(it);
-}
-
-void MemoCore::AdjustNavigators(int lower, int upper, int delta)
-{
-    for (TRiloNavigator *n : navigators_) {
-        if (n->offset_ >= lower && n->offset_ <= upper)
-            n->offset_ = lower;
-        else if (n->offset_ > upper)
-            n->offset_ += delta;
-    }
-}
-
-TRiloHighlighter::~TRiloHighlighter()
-{
-    for (MemoCore *m : memos_)
-        m->highlighter_ = nullptr;
-}
+TRiloNavigator::TRiloNavigator(MemoCore *view) : TRiloNavigator(view ? &view->Document() : nullptr) {}
 
 // ---- construction ----------------------------------------------------------------------------------
 
-MemoCore::MemoCore()
-    : view_(this), lines_(std::make_unique<TRiloLinesStrings>(*this)),
+MemoCore::MemoCore() : MemoCore(std::make_shared<TextDocument>()) {}
+
+MemoCore::MemoCore(std::shared_ptr<TextDocument> document)
+    : DropEmptyCodePairs(document->DropEmptyCodePairs), doc_(std::move(document)), text_(doc_->Layout()),
+      view_(doc_.get()), lines_(std::make_unique<TRiloLinesStrings>(*this)),
       paragraphs_(std::make_unique<TRiloParaStrings>(*this)), pump_(NewPump(*this))
 {
-    SetSeparators(QStringLiteral("\t ,.:;"));
-    keywords_.OnChange = [this] { KeyListsChanged(); };
-    startStop_.OnChange = [this] { KeyListsChanged(); };
     progressTimer_.start();
+    doc_->AddObserver(this);
 }
 
-MemoCore::~MemoCore()
+MemoCore::~MemoCore() { doc_->RemoveObserver(this); }
+
+// ---- loading and saving through the document ------------------------------------------------------
+
+void MemoCore::SetTextBuf(const QString &text)
 {
-    SetHighlighter(nullptr);
-    for (TRiloNavigator *n : navigators_)
-        n->owner_ = nullptr;
-    navigators_.clear();
+    if (text.isEmpty() && CharCount() == 0)
+        return;
+    doc_->LoadText(text);
 }
 
-void MemoCore::KeyListsChanged()
+void MemoCore::LoadFromStream(QIODevice &stream)
 {
-    keyTablesValid_ = false;
-    pushCache_.clear();
-    popCache_.clear();
-    stripCache_.clear();
+    // A memory stream is read in place.
+    QByteArray bytes;
+    if (auto *buffer = qobject_cast<QBuffer *>(&stream)) {
+        bytes = buffer->buffer().mid(buffer->pos());
+        buffer->seek(buffer->size());
+    } else {
+        bytes = stream.readAll();
+    }
+    doc_->LoadBytes(bytes);
 }
 
-int MemoCore::ParagraphStart(int index) const
+QByteArray MemoCore::SaveToBytes() { return doc_->SaveToBytes(HasOption(rmoDiscardTrailingSpaces)); }
+
+void MemoCore::SaveToStream(QIODevice &stream)
 {
-    index = std::clamp(index, 0, ParagraphCount() - 1);
-    return text_.Start(index);
+    const QByteArray bytes = SaveToBytes();
+    if (stream.write(bytes) != bytes.size())
+        throw platform::StreamError(QStringLiteral("Stream write error"));
 }
 
-QChar MemoCore::CharAt(int offset) const
+void MemoCore::TextLoaded()
 {
-    if (offset < 0 || offset >= CharCount())
-        return QChar(0);
-    const int p = text_.ParagraphAt(offset);
-    const int i = offset - text_.Start(p);
-    const ParaText t = text_.Text(p);
-    if (i < t.length)
-        return QChar(t[i]);
-    return i == t.length ? QLatin1Char('\r') : QLatin1Char('\n');
+    view_.selLength = 0;
+    view_.virtualSpaces = 0;
+    view_.caretLower = true;
+    firstDirty_ = lastDirty_ = -1;
+    firstUnformatted_ = 0;
+    view_.widest = 0;
+    if (OnParse)
+        OnParse(this, 0, CharCount());
+    if (OnProgress)
+        OnProgress(this);
+    TextReset();
+    if (updateCount_ == 0) {
+        FormatAll();
+        InvalidateAll();
+        UpdateCaret();
+    } else {
+        text_.ClearFlagsAll(pfWrapped);
+        MarkDirty(0, ParagraphCount() - 1);
+    }
 }
 
-QString MemoCore::ParagraphText(int index) const
+void MemoCore::LongWork()
 {
-    if (index < 0 || index >= ParagraphCount())
-        throw platform::Error(QStringLiteral("List index out of bounds"));
-    return text_.ParagraphString(index);
+    if (OnProgress)
+        OnProgress(this);
 }
 
 bool MemoCore::IsVisibleParagraph(int p) const

@@ -1,8 +1,7 @@
-// The edit core: every change of the text goes through SetSelTextBuf.
+// The view's edits: every change it makes goes through SetSelTextBuf, and what the document reports of
+// edits (its own or another view's) marks what must be laid out again.
 #include "textcontrol/memocore.h"
 #include "textcontrol/memointernal.h"
-
-#include "platform/error.h"
 
 #include <algorithm>
 
@@ -21,7 +20,7 @@ void MemoCore::SetSelTextBuf(QStringView text)
     ++updateCount_;
     int caret = -1;
     try {
-        caret = ReplaceRange(view_.lower.offset_, view_.upper.offset_, text);
+        caret = doc_->ReplaceRange(view_.lower.offset_, view_.upper.offset_, text, styleWrap_);
     } catch (...) {
         --updateCount_;
         throw;
@@ -39,115 +38,11 @@ void MemoCore::SetSelTextBuf(QStringView text)
     }
 }
 
-int MemoCore::ReplaceRange(int lower, int upper, QStringView textIn)
+// ---- what the document reports ---------------------------------------------------------------------
+
+void MemoCore::TextReplaced(const TextChange &c)
 {
-    int p0 = text_.ParagraphAt(lower), p1 = text_.ParagraphAt(upper);
-    int i0 = lower - text_.Start(p0), i1 = upper - text_.Start(p1);
-    // A range never splits a paragraph end: an end between CR and LF takes in the whole of it, and a
-    // caret there stands before the CR.
-    const bool collapsed = lower == upper;
-    if (i0 > text_.Length(p0)) {
-        i0 = text_.Length(p0);
-        --lower;
-        if (collapsed) {
-            upper = lower;
-            p1 = p0;
-            i1 = i0;
-        }
-    }
-    if (!collapsed && i1 > text_.Length(p1) && p1 + 1 < ParagraphCount()) {
-        ++p1;
-        i1 = 0;
-        ++upper;
-    }
-    i0 = std::min(i0, text_.Length(p0));
-    i1 = std::min(i1, text_.Length(p1));
-    const bool hadSelection = upper > lower;
-    if (!hadSelection && textIn.isEmpty())
-        return -1;
-
-    QString t = EndsAsCrLf(textIn);
-    quint8 toggle = 0;
-    for (QChar &c : t) {
-        if (c.unicode() == 5)
-            c = QChar(165);
-        toggle = ToggleCode(toggle, c.unicode());
-    }
-    const bool keepText = undoing_ || (upper - lower) + 13 <= undoMaxSpace_;
-    QString removed;
-    if (keepText) {
-        removed = text_.Copy(lower, upper);
-        for (QChar c : removed)
-            toggle = ToggleCode(toggle, c.unicode());
-    } else {
-        for (int p = p0; p <= p1; ++p) {
-            const ParaText pt = text_.Text(p);
-            const int a = p == p0 ? i0 : 0, e = p == p1 ? i1 : pt.length;
-            for (int i = a; i < e; ++i)
-                toggle = ToggleCode(toggle, pt[i]);
-        }
-    }
-    if (!styleWrap_) {
-        static const ushort order[] = {21, 1, 2, 3, 4};
-        for (ushort code : order)
-            if (ToggleCode(0, code) & toggle)
-                t += QChar(code);
-    }
-    if (qint64(CharCount()) - (upper - lower) + t.size() > maxLength_)
-        throw platform::Error(QString::fromLatin1(kTextTooLong));
-    const int inserted = int(t.size());
-
-    const quint8 oldFlags = text_.Flags(p0);
-    const int oldCount = p1 - p0 + 1;
-    const int pieces = text_.Replace(p0, i0, p1, i1, t);
-    if (pieces == 0)
-        return -1; // refused: nothing changed, so nothing to undo
-    modified_ = true;
-    ++editSerial_;
-    if (keepText)
-        RecordUndo(lower, upper, inserted, removed);
-    else if (!undoing_)
-        ClearUndo(); // such an edit could never be undone whole
-    forceNewRecord_ = false;
-    const int delta = inserted - (upper - lower);
-    AdjustNavigators(lower, upper, delta);
-    ParagraphEdited(p0, pieces, oldCount);
-
-    const int last = p0 + pieces - 1;
-    const bool incremental = pieces == 1 && oldCount == 1 && !highlighter_ && text_.Length(p0) > kIncrementalLength;
-    if (pendingWrap_.p != -1)
-        pendingWrap_.p = -2;
-    if (incremental && (oldFlags & pfContexts)) {
-        int rebuilt = 0;
-        const int settled = ResumeStartStop(p0, i0, i0 + inserted, rebuilt);
-        if (applyKeyWords_ && (oldFlags & pfKeywords))
-            KeywordPass(p0, rebuilt, settled);
-        else
-            text_.SetFlags(p0, text_.Flags(p0) & quint8(~pfKeywords));
-        if (pendingWrap_.p == -1 && (oldFlags & pfWrapped))
-            pendingWrap_ = {p0, i0, i0 + inserted, settled};
-    } else if (oldFlags & pfContexts) {
-        for (int p = p0; p <= last; ++p) {
-            if (highlighter_) {
-                TRiloNavigator a(this), b(this);
-                a.offset_ = text_.Start(p);
-                b.offset_ = text_.Start(p) + text_.Length(p);
-                HighlightRange(a, b);
-            } else {
-                StartStopPass(p, 0, false);
-            }
-        }
-        if (applyKeyWords_ && (oldFlags & pfKeywords))
-            for (int p = p0; p <= last; ++p)
-                KeywordPass(p, 0, text_.Length(p));
-    }
-    if (OnParse)
-        OnParse(this, lower, lower + inserted);
-    return lower + inserted;
-}
-
-void MemoCore::ParagraphEdited(int first, int count, int oldCount)
-{
+    const int first = c.first, count = c.newCount, oldCount = c.oldCount;
     if (lastDirty_ >= first + oldCount)
         lastDirty_ += count - oldCount;
     else if (lastDirty_ >= first)
@@ -155,10 +50,62 @@ void MemoCore::ParagraphEdited(int first, int count, int oldCount)
     if (firstDirty_ >= first + count)
         firstDirty_ = first;
     MarkDirty(first, first + count - 1);
+    editWasWrapped_ = text_.Flags(first) & pfWrapped;
     for (int p = first; p < first + count; ++p)
         text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
     firstUnformatted_ = std::min(firstUnformatted_, first);
-    ctxMark_ = std::min(ctxMark_, first - 1);
+    if (pendingWrap_.p != -1)
+        pendingWrap_.p = -2;
+}
+
+void MemoCore::EditHighlighted(const TextChange &c, int settled)
+{
+    // Only the lines around the edit need wrapping anew, unless the paragraph was not laid out.
+    if (pendingWrap_.p == -1 && editWasWrapped_)
+        pendingWrap_ = {c.first, c.column, c.column + c.inserted, settled};
+}
+
+void MemoCore::ParagraphRestyled(int p, bool relayout)
+{
+    if (pendingWrap_.p == p)
+        pendingWrap_.p = -2; // its colours may change anywhere now: wrap it whole
+    if (relayout) {
+        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
+        firstUnformatted_ = std::min(firstUnformatted_, p);
+    }
+}
+
+void MemoCore::ContextsApplied(int first, int last, bool dirty)
+{
+    if (dirty) {
+        MarkDirty(first, last);
+        firstUnformatted_ = std::min(firstUnformatted_, first);
+    }
+    if (pendingWrap_.p != -1)
+        pendingWrap_.p = -2;
+    for (int p = first; p <= last; ++p)
+        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
+}
+
+void MemoCore::Rehighlight()
+{
+    text_.ClearFlagsAll(pfWrapped);
+    firstUnformatted_ = 0;
+    FormatAll();
+    InvalidateAll();
+}
+
+void MemoCore::Parsed(int start, int stop)
+{
+    if (OnParse)
+        OnParse(this, start, stop);
+}
+
+void MemoCore::EditDone()
+{
+    // Another view's edit: this one lays out and repaints what it changed here.
+    if (updateCount_ == 0)
+        UpdateAfterChange();
 }
 
 void MemoCore::MarkDirty(int first, int last)
@@ -170,7 +117,6 @@ void MemoCore::MarkDirty(int first, int last)
         firstDirty_ = std::min(firstDirty_, first);
         lastDirty_ = std::max(lastDirty_, last);
     }
-    ctxMark_ = std::min(ctxMark_, first - 1);
 }
 
 void MemoCore::EndUpdate()

@@ -1,4 +1,5 @@
-// Selection: caret and anchor, selected text and wrapping it in style codes.
+// Selection: caret and anchor, selected text and wrapping it in style codes; undo, redo and search
+// select what they find.
 #include "textcontrol/memocore.h"
 #include "textcontrol/memointernal.h"
 
@@ -9,17 +10,6 @@ namespace textcontrol {
 using namespace memo_detail;
 
 // ---- selection -------------------------------------------------------------------------------------
-
-int MemoCore::Snap(int offset, bool forward) const
-{
-    if (offset <= 0 || offset >= CharCount())
-        return offset;
-    const int p = text_.ParagraphAt(offset);
-    const int i = offset - text_.Start(p);
-    if (i == text_.Length(p) + 1 || text_.Text(p).SplitsPair(i))
-        return forward ? offset + 1 : offset - 1; // between CR and LF, or inside a surrogate pair
-    return offset;
-}
 
 void MemoCore::SetSelStart(int value)
 {
@@ -32,7 +22,7 @@ void MemoCore::SetSelStart(int value)
     view_.caretLower = true;
     if (len)
         SetSelLength(len);
-    forceNewRecord_ = true;
+    doc_->ForceNewRecord();
     if (HasWindow() && oldLo != oldHi && !updateCount_)
         InvalidateLines(LineToRepaint(oldLo), LineToRepaint(oldHi));
     UpdateCaret();
@@ -56,7 +46,7 @@ void MemoCore::SetSelLength(int value)
         view_.caretLower = true;
     }
     view_.selLength = value;
-    forceNewRecord_ = true;
+    doc_->ForceNewRecord();
     const int newMoving = value < 1 ? view_.lower.offset_ : view_.upper.offset_;
     if (HasWindow() && !updateCount_)
         InvalidateLines(LineToRepaint(oldMoving), LineToRepaint(newMoving));
@@ -144,6 +134,37 @@ void MemoCore::WrapSelection(ushort code)
         Select(lower, len + 2);
     else
         Select(lower + len + 2, -(len + 2));
+}
+
+// ---- undo and search -------------------------------------------------------------------------------
+
+void MemoCore::Undo()
+{
+    doc_->Undo([this](int start, int end, const QString &text) {
+        Select(start, end - start);
+        SetSelTextBuf(text);
+    });
+}
+
+void MemoCore::Redo()
+{
+    doc_->Redo([this](int start, int end, const QString &text) {
+        Select(start, end - start);
+        SetSelTextBuf(text);
+    });
+}
+
+bool MemoCore::FindText(const QString &text, bool forward, bool wholeWord, bool matchCase)
+{
+    int m = 0;
+    const int at = doc_->Find(text, SelStart(), forward, wholeWord, matchCase, &m);
+    if (at < 0)
+        return false;
+    if (forward)
+        Select(at + m, -m);
+    else
+        Select(at, m);
+    return true;
 }
 
 } // namespace textcontrol

@@ -1,5 +1,5 @@
 #pragma once
-// What one view of a memo holds apart from the text: the caret and its anchor, the first line shown, the
+// What one view of a document holds apart from the text: the caret and its anchor, the first line shown, the
 // size it is shown at, what its notifications last reported, and how its lines are laid out.
 #include "textcontrol/measurer.h"
 #include "textcontrol/navigator.h"
@@ -9,7 +9,7 @@ namespace textcontrol {
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 struct MemoView {
-    explicit MemoView(MemoCore *memo) : topLine(memo), lower(memo), upper(memo) {}
+    explicit MemoView(TextDocument *doc) : topLine(doc), lower(doc), upper(doc) {}
     TRiloNavigator topLine, lower, upper; // the selection is [lower, upper)
     bool caretLower = true;               // which end the caret is
     int selLength = 0;                    // signed: negative when the caret is the lower end

@@ -31,13 +31,14 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
     const int W = WrapWidth();
     const int tabw = std::max(1, view_.tabStops) * SpaceWidth(0);
     const auto trans = text_.Transitions(p);
+    const StateTable &states = doc_->States();
     size_t ti = size_t(std::upper_bound(trans.begin(), trans.end(), quint32(startPos), [](quint32 v, const Transition &x) { return v < x.pos; }) - trans.begin());
     StateId state = ti > 0 ? trans[ti - 1].state : text_.State(p);
     quint8 code = startStyle;
     int variant = 0;
     const qint32 *table = nullptr;
     auto refresh = [&] {
-        const TContextState &S = states_.Get(state);
+        const TContextState &S = states.Get(state);
         const quint8 eff = (S.style & csStyled) ? quint8(S.style & fsStyleMask) : code;
         variant = FontVariant(eff);
         table = view_.measurer->Table(variant);
@@ -171,10 +172,7 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
 
 void MemoCore::FormatParagraph(int p)
 {
-    if (!(text_.Flags(p) & pfContexts))
-        HighlightUpTo(p);
-    if (!(text_.Flags(p) & pfKeywords))
-        KeywordPass(p, 0, text_.Length(p));
+    doc_->HighlightParagraph(p);
     int widest = 0;
     const std::vector<LineBreak> breaks = Wrap(p, widest);
     view_.widest = std::max(view_.widest, widest);
@@ -236,6 +234,25 @@ quint8 MemoCore::LineStyle(int line)
     const int p = text_.ParagraphAt(start);
     const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
     return k == 0 ? text_.Style(p) : text_.Breaks(p)[size_t(k - 1)].style;
+}
+
+quint8 MemoCore::StyleAt(int offset) const
+{
+    offset = std::clamp(offset, 0, CharCount());
+    const int p = text_.ParagraphAt(offset);
+    const ParaText t = text_.Text(p);
+    const int i = std::min(offset - text_.Start(p), t.length);
+    quint8 st = text_.Style(p);
+    int from = 0;
+    for (const LineBreak &b : text_.Breaks(p)) {
+        if (int(b.pos) > i)
+            break;
+        st = b.style;
+        from = int(b.pos);
+    }
+    for (int k = from; k < i; ++k)
+        st = ToggleCode(st, t[k]);
+    return st;
 }
 
 void MemoCore::SetClientSize(int width, int height)

@@ -1,27 +1,29 @@
 #pragma once
-// A position in one memo's text that edits keep valid.
+// A position in one document's text that edits keep valid.
 namespace textcontrol {
 
 class MemoCore;
+class TextDocument;
 
-// A position in one memo's text, kept valid across edits while it is registered.
+// A position in one document's text, kept valid across edits while it is registered.
 class TRiloNavigator {
 public:
-    explicit TRiloNavigator(MemoCore *owner = nullptr);
+    explicit TRiloNavigator(TextDocument *owner = nullptr);
+    explicit TRiloNavigator(MemoCore *view); // in the document the view shows
     ~TRiloNavigator();
     TRiloNavigator(const TRiloNavigator &) = delete;
     TRiloNavigator &operator=(const TRiloNavigator &) = delete;
     int Offset() const { return offset_; }
     void SetOffset(int offset);
-    MemoCore *Owner() const { return owner_; }
-    void Detach(); // the memo forgets it; the offset stays
+    TextDocument *Owner() const { return owner_; }
+    void Detach(); // the document forgets it; the offset stays
     int Paragraph() const;
     int Column() const; // offset within the paragraph
-    int Line() const;   // display line
 
 private:
+    friend class TextDocument;
     friend class MemoCore;
-    MemoCore *owner_ = nullptr;
+    TextDocument *owner_ = nullptr;
     int offset_ = 0;
 };
 

@@ -3,7 +3,8 @@
 //     and how many background steps follow it, text), made twice: once formatting at once and once
 //     in the background, whose steps run here one by one between the edits and then until idle.
 //     After them the text must be consistent, highlighted and wrapped exactly as a fresh load of the
-//     same text is, and undoing everything must give back the loaded text;
+//     same text is, and undoing everything must give back the loaded text. The same edits go to a
+//     document without any view, highlighted in chunks between them as background work does it;
 //  1: stored keyword and key lists; 2: the stored form of Lines.
 // Reading stored forms either raises an error or gives lists that write back the same.
 #include "platform/error.h"
@@ -11,9 +12,11 @@
 #include "textcontrol/htmlrules.h"
 #include "textcontrol/memocore.h"
 #include "textcontrol/rilostrings.h"
+#include "textcontrol/textdocument.h"
 
 #include <QBuffer>
 #include <cstdlib>
+#include <limits>
 
 using namespace textcontrol;
 
@@ -89,6 +92,42 @@ template <class F> void Edits(MemoCore &m, const uint8_t *data, size_t size, siz
     }
 }
 
+// Some chunks of the document's highlighting, as the background does it: paragraph by paragraph, a
+// long one in pieces.
+void HighlightChunks(TextDocument &d, int steps)
+{
+    for (int p = 0; p < d.ParagraphCount() && steps > 0;)
+        if (d.HighlightChunk(p, 64))
+            ++p;
+        else
+            --steps;
+}
+
+// The edits of Edits() on a document alone, through its edit primitive and undo history.
+void DocumentEdits(TextDocument &d, const uint8_t *data, size_t size, size_t from)
+{
+    static const char *const inserts[] = {"\"", "<", ">", "-->", "<!--", "\r\n", "x", "</SCRIPT>"};
+    const auto apply = [&d](int start, int end, const QString &text) { d.ReplaceRange(start, end, text); };
+    int edits = 0;
+    for (size_t i = from; i + 4 <= size && edits < 64; i += 4, ++edits) {
+        const int n = d.CharCount() + 1;
+        const int pos = d.Snap(int((data[i] | (data[i + 1] << 8)) % n), false);
+        const int end = d.Snap(std::min(pos + data[i + 2] % 8, d.CharCount()), true);
+        const int at = data[i + 3] % 16;
+        if (at < 8)
+            d.ReplaceRange(pos, end, QString::fromLatin1(inserts[at]));
+        else if (at < 11)
+            d.Undo(apply);
+        else if (at < 12)
+            d.Redo(apply);
+        else
+            d.ReplaceRange(pos, end, QString(at - 10, QChar(0x4e2d)));
+        Check(d.Text().size() == d.CharCount());
+        HighlightChunks(d, data[i + 2] >> 3);
+    }
+    HighlightChunks(d, std::numeric_limits<int>::max());
+}
+
 // The edited memo against a fresh load of its text: same text, lines and highlighting; undoing
 // everything gives back what was loaded.
 void SameAsFresh(MemoCore &m, int width, const QString &loaded)
@@ -129,6 +168,21 @@ void Documents(const uint8_t *data, size_t size, int width)
     Edits(bg, data, size, split + 1, [&](int steps) { Background(bg, steps); });
     Idle(bg);
     Check(bg.Text() == m.Text());
+    // The document alone, highlighted as a fresh view of its text is.
+    TextDocument alone;
+    FillHtmlRules(alone.Keywords(), alone.StartStopKeys());
+    alone.SetUndoMaxSpace(1 << 24);
+    alone.LoadBytes(doc);
+    HighlightChunks(alone, int(split % 7));
+    DocumentEdits(alone, data, size, split + 1);
+    MemoCore view;
+    Prepare(view, width);
+    view.SetTextBuf(alone.Text());
+    for (int o = 0; o <= alone.CharCount(); ++o) {
+        const TContextState a = alone.StateAt(o), b = view.StateAt(o);
+        Check(a.IsContext() == b.IsContext());
+        Check(!a.IsContext() || (SameContext(a, b) && a.context == b.context));
+    }
     SameAsFresh(m, width, loaded);
     SameAsFresh(bg, width, loaded);
 }

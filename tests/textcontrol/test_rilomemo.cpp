@@ -588,7 +588,7 @@ void TestRiloMemo::pasteOfATooLongTextChangesNothing()
 {
     struct Limited : TRiloMemo {
         using TRiloMemo::TRiloMemo;
-        void Limit(int chars) { maxLength_ = chars; }
+        void Limit(int chars) { Document().SetMaxLength(chars); }
     };
     QWidget window;
     window.resize(300, 200);

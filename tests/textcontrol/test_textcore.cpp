@@ -34,7 +34,7 @@ struct Memo : MemoCore {
             SetSelText(QString(c));
     }
     void Html() { FillHtmlRules(Keywords(), StartStopKeys()); ReApplyKeys(); }
-    void Limit(int chars) { maxLength_ = chars; }
+    void Limit(int chars) { Document().SetMaxLength(chars); }
     QByteArray Save() { return SaveToBytes(); }
     qint16 Ctx(int offset) const { return StateAt(offset).IsContext() ? StateAt(offset).context : 0; }
 };
@@ -1042,7 +1042,7 @@ private slots:
             void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop) override
             {
                 ++contextCalls;
-                MemoCore *m = start.Owner();
+                TextDocument *m = start.Owner();
                 const QString text = m->GetTextPart(start.Offset(), stop.Offset());
                 TContextState digit;
                 digit.style = csInContext | fsBold;
@@ -1126,6 +1126,91 @@ private slots:
         m.CheckConsistency();
         QCOMPARE(m.ParagraphCount(), 1);
         QCOMPARE(m.LineCount(), 1);
+    }
+
+    void documentWithoutAView()
+    {
+        // What a view hears of the document's work.
+        struct Listener : DocumentObserver {
+            QStringList heard;
+            void TextReplaced(const TextChange &c) override
+            {
+                heard << QStringLiteral("replaced %1-%2+%3 par %4 %5->%6").arg(c.lower).arg(c.upper).arg(c.inserted).arg(c.first).arg(c.oldCount).arg(c.newCount);
+            }
+            void EditHighlighted(const TextChange &, int) override { heard << QStringLiteral("around the edit"); }
+            void ParagraphRestyled(int, bool) override {}
+            void ContextsApplied(int, int, bool) override { heard << QStringLiteral("contexts"); }
+            void Rehighlight() override { heard << QStringLiteral("rehighlight"); }
+            void TextLoaded() override { heard << QStringLiteral("loaded"); }
+            void Parsed(int a, int b) override { heard << QStringLiteral("parsed %1-%2").arg(a).arg(b); }
+            void EditDone() override { heard << QStringLiteral("done"); }
+            void LongWork() override {}
+        } ear;
+        TextDocument d;
+        d.AddObserver(&ear);
+        FillHtmlRules(d.Keywords(), d.StartStopKeys());
+        d.LoadText(QStringLiteral("one \"two\"\nthree"));
+        QCOMPARE(d.ParagraphCount(), 2);
+        QCOMPARE(d.Text(), QStringLiteral("one \"two\"") + CRLF + QStringLiteral("three"));
+        TRiloNavigator tail(&d);
+        tail.SetOffset(d.CharCount());
+        // An edit that splits a paragraph, told in order; the navigator behind it moves.
+        QCOMPARE(d.ReplaceRange(3, 4, QStringLiteral("\r\n")), 5);
+        QCOMPARE(ear.heard, QStringList({QStringLiteral("loaded"), QStringLiteral("replaced 3-4+2 par 0 1->2"),
+                                         QStringLiteral("parsed 3-5"), QStringLiteral("done")}));
+        QCOMPARE(tail.Offset(), d.CharCount());
+        QCOMPARE(d.ParagraphText(1), QStringLiteral("\"two\""));
+        // Both passes without any view, in chunks: the quoted word is a string.
+        for (int p = 0; p < d.ParagraphCount(); ++p)
+            while (!d.HighlightChunk(p, 2)) {
+            }
+        QCOMPARE(d.StateAt(d.ParagraphStart(1) + 2).context, qint16(2));
+        QVERIFY(!d.StateAt(1).IsContext());
+        // Search and undo work on offsets; undo replays through what the caller gives it.
+        int length = 0;
+        QCOMPARE(d.Find(QStringLiteral("TWO"), 0, true, false, false, &length), d.ParagraphStart(1) + 1);
+        QCOMPARE(length, 3);
+        QCOMPARE(d.Find(QStringLiteral("TWO"), 0, true, false, true), -1);
+        QCOMPARE(d.WordAt(1), QStringLiteral("one"));
+        d.Undo([&](int start, int end, const QString &text) { d.ReplaceRange(start, end, text); });
+        QCOMPARE(d.Text(), QStringLiteral("one \"two\"") + CRLF + QStringLiteral("three"));
+        QVERIFY(!d.CanUndo());
+        ear.heard.clear();
+        d.ReApplyKeys();
+        QCOMPARE(ear.heard, QStringList({QStringLiteral("rehighlight")}));
+        d.RemoveObserver(&ear);
+    }
+
+    void viewsShareADocument()
+    {
+        // Two views of one document: an edit through one is seen by the other, whose caret keeps its
+        // place in the text and whose lines follow.
+        Memo a(HtmlDoc(30), 40);
+        MemoCore b(a.SharedDocument());
+        b.SetUpdateMode(TUpdateMode::umImmediate);
+        b.SetClientSize(40 + 16, 100);
+        QCOMPARE(&b.Document(), &a.Document());
+        QCOMPARE(b.Text(), a.Text());
+        int changes = 0;
+        b.OnChange = [&](MemoCore *) { ++changes; };
+        b.Select(b.ParagraphStart(5), 0);
+        a.Select(a.ParagraphStart(2), 0);
+        a.SetSelText(QStringLiteral("new\r\n"));
+        QCOMPARE(b.Text(), a.Text());
+        QCOMPARE(b.SelStart(), b.ParagraphStart(6));
+        QCOMPARE(a.SelStart(), a.ParagraphStart(3));
+        QCOMPARE(changes, 1);
+        QCOMPARE(b.LineCount(), a.LineCount());
+        b.CheckConsistency();
+        // Undo belongs to the document: either view takes the edit back.
+        b.Undo();
+        QCOMPARE(a.ParagraphText(2), Memo(HtmlDoc(30), 40).ParagraphText(2));
+        QCOMPARE(a.Text(), b.Text());
+        // The document outlives the view that made it.
+        auto c = std::make_unique<MemoCore>(a.SharedDocument());
+        c.reset();
+        a.SetSelText(QStringLiteral("x"));
+        QCOMPARE(b.Text(), a.Text());
     }
 };
 

@@ -1,5 +1,5 @@
 // The start/stop pass: pair contexts over a paragraph, resumed around edits.
-#include "textcontrol/memocore.h"
+#include "textcontrol/textdocument.h"
 #include "textcontrol/memointernal.h"
 
 #include <algorithm>
@@ -9,7 +9,7 @@ namespace textcontrol {
 using namespace memo_detail;
 
 template <class Ch>
-StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int bodyStart, std::vector<Transition> &out,
+StateId TextDocument::WalkStartStop(const Ch *s, int len, int from, StateId cur, int bodyStart, std::vector<Transition> &out,
                                 const std::vector<Transition> *old, int convergeFrom, int *convergedAt, int limit,
                                 int *resumeAt, int *resumeBody)
 {
@@ -112,7 +112,7 @@ StateId MemoCore::WalkStartStop(const Ch *s, int len, int from, StateId cur, int
     return finish(cur);
 }
 
-bool MemoCore::StartStopPass(int p, int from, bool compact)
+bool TextDocument::StartStopPass(int p, int from, bool compact)
 {
     BuildKeyTables();
     const ParaText t = text_.Text(p);
@@ -130,8 +130,8 @@ bool MemoCore::StartStopPass(int p, int from, bool compact)
     }
     static thread_local std::vector<Transition> out;
     out.clear();
-    if (pendingWrap_.p == p)
-        pendingWrap_.p = -2; // its colours may change anywhere now: wrap it whole
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->ParagraphRestyled(p, false); // its colours may change anywhere now
     StateId end = t.narrow ? WalkStartStop(t.narrow, t.length, from, st, bodyStart, out)
                            : WalkStartStop(t.wide, t.length, from, st, bodyStart, out);
     text_.SetTransitionsFrom(p, from, out, compact);
@@ -140,7 +140,7 @@ bool MemoCore::StartStopPass(int p, int from, bool compact)
     return PropagateEnd(p, end);
 }
 
-int MemoCore::ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom)
+int TextDocument::ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom)
 {
     BuildKeyTables();
     const ParaText t = text_.Text(p);
@@ -181,7 +181,7 @@ int MemoCore::ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom
     return t.length;
 }
 
-bool MemoCore::PropagateEnd(int p, StateId end)
+bool TextDocument::PropagateEnd(int p, StateId end)
 {
     const TContextState &E = states_.Get(end);
     if (E.InStartStop() && E.PairIndex() < startStop_.Count() && startStop_[E.PairIndex()].endsAtParEnd)
@@ -191,19 +191,18 @@ bool MemoCore::PropagateEnd(int p, StateId end)
     const StateId saved = text_.State(p + 1);
     if (saved == end)
         return false;
-    if (pendingWrap_.p == p + 1)
-        pendingWrap_.p = -2;
     text_.SetState(p + 1, end);
-    text_.SetFlags(p + 1, 0);
-    firstUnformatted_ = std::min(firstUnformatted_, p + 1);
+    text_.SetFlags(p + 1, text_.Flags(p + 1) & quint8(~(pfContexts | pfKeywords)));
     ctxMark_ = std::min(ctxMark_, p);
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->ParagraphRestyled(p + 1, true);
     return true;
 }
 
 // The background steps walk very long paragraphs in chunks.
-template StateId MemoCore::WalkStartStop<uchar>(const uchar *, int, int, StateId, int, std::vector<Transition> &,
+template StateId TextDocument::WalkStartStop<uchar>(const uchar *, int, int, StateId, int, std::vector<Transition> &,
                                                 const std::vector<Transition> *, int, int *, int, int *, int *);
-template StateId MemoCore::WalkStartStop<char16_t>(const char16_t *, int, int, StateId, int, std::vector<Transition> &,
+template StateId TextDocument::WalkStartStop<char16_t>(const char16_t *, int, int, StateId, int, std::vector<Transition> &,
                                                    const std::vector<Transition> *, int, int *, int, int *, int *);
 
 } // namespace textcontrol

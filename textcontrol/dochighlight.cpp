@@ -1,5 +1,5 @@
 // Highlighting: key tables, context states, applying and reading the passes.
-#include "textcontrol/memocore.h"
+#include "textcontrol/textdocument.h"
 #include "textcontrol/memointernal.h"
 
 #include <algorithm>
@@ -10,7 +10,7 @@ using namespace memo_detail;
 
 // ---- highlighting ----------------------------------------------------------------------------------
 
-QString MemoCore::Separators() const
+QString TextDocument::Separators() const
 {
     QString s;
     for (int c = 0; c < 256; ++c)
@@ -19,7 +19,7 @@ QString MemoCore::Separators() const
     return s;
 }
 
-void MemoCore::SetSeparators(const QString &chars)
+void TextDocument::SetSeparators(const QString &chars)
 {
     std::fill(std::begin(separators_), std::end(separators_), false);
     for (QChar c : chars)
@@ -29,20 +29,20 @@ void MemoCore::SetSeparators(const QString &chars)
     keyTablesValid_ = false;
 }
 
-void MemoCore::SetHighlighter(TRiloHighlighter *h)
+void TextDocument::SetHighlighter(TRiloHighlighter *h)
 {
     if (h == highlighter_)
         return;
     if (highlighter_) {
-        auto &v = highlighter_->memos_;
+        auto &v = highlighter_->documents_;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
     highlighter_ = h;
     if (h)
-        h->memos_.push_back(this);
+        h->documents_.push_back(this);
 }
 
-void MemoCore::BuildKeyTables()
+void TextDocument::BuildKeyTables()
 {
     if (!startStop_.TablesValid()) {
         startStop_.BuildTables([this](QChar c) { return IsSeparator(c); });
@@ -70,7 +70,7 @@ void MemoCore::BuildKeyTables()
     keyTablesValid_ = true;
 }
 
-TContextState MemoCore::MakeState(const TContextState &below, const TKeyStyle &style, qint16 entry, int startLen, int stopLen)
+TContextState TextDocument::MakeState(const TContextState &below, const TKeyStyle &style, qint16 entry, int startLen, int stopLen)
 {
     TContextState n;
     if (below.IsContext()) {
@@ -90,7 +90,7 @@ TContextState MemoCore::MakeState(const TContextState &below, const TKeyStyle &s
     return n;
 }
 
-StateId MemoCore::PushPair(StateId s, int pair)
+StateId TextDocument::PushPair(StateId s, int pair)
 {
     if (pushCache_.size() <= s)
         pushCache_.resize(size_t(states_.Count()) + 16);
@@ -108,7 +108,7 @@ StateId MemoCore::PushPair(StateId s, int pair)
     return id;
 }
 
-StateId MemoCore::PushKeyword(StateId s, int keyword)
+StateId TextDocument::PushKeyword(StateId s, int keyword)
 {
     const TContextState below = states_.Get(s);
     if (below.IsContext() && below.depth >= kMaxContextDepth - 1)
@@ -116,7 +116,7 @@ StateId MemoCore::PushKeyword(StateId s, int keyword)
     return states_.Intern(MakeState(below, keywords_.Style(keyword), qint16(keyword), 0, 0));
 }
 
-StateId MemoCore::Pop(StateId s)
+StateId TextDocument::Pop(StateId s)
 {
     if (popCache_.size() > s && popCache_[s] != StateId(-1))
         return popCache_[s];
@@ -156,7 +156,7 @@ StateId MemoCore::Pop(StateId s)
     return result;
 }
 
-StateId MemoCore::StripKeywords(StateId s)
+StateId TextDocument::StripKeywords(StateId s)
 {
     if (stripCache_.size() > s && stripCache_[s] != StateId(-1))
         return stripCache_[s];
@@ -169,7 +169,7 @@ StateId MemoCore::StripKeywords(StateId s)
     return r;
 }
 
-void MemoCore::HighlightUpTo(int paragraph)
+void TextDocument::HighlightUpTo(int paragraph)
 {
     paragraph = std::min(paragraph, ParagraphCount() - 1);
     for (int p = std::max(ctxMark_ + 1, 0); p <= paragraph; ++p) {
@@ -188,7 +188,7 @@ void MemoCore::HighlightUpTo(int paragraph)
     ctxMark_ = std::max(ctxMark_, paragraph);
 }
 
-void MemoCore::HighlightRange(TRiloNavigator &start, TRiloNavigator &stop)
+void TextDocument::HighlightRange(TRiloNavigator &start, TRiloNavigator &stop)
 {
     if (highlighter_) {
         highlighter_->ApplyContexts(start, stop);
@@ -200,7 +200,7 @@ void MemoCore::HighlightRange(TRiloNavigator &start, TRiloNavigator &stop)
         StartStopPass(p, 0, false);
 }
 
-void MemoCore::ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop)
+void TextDocument::ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop)
 {
     if (highlighter_) {
         highlighter_->ApplyKeys(start, stop);
@@ -212,16 +212,12 @@ void MemoCore::ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop)
         KeywordPass(p, p == pa ? a - text_.Start(p) : 0, p == pb ? b - text_.Start(p) : text_.Length(p));
 }
 
-void MemoCore::ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled, const TContextState &state)
+void TextDocument::ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled, const TContextState &state)
 {
     const int a = std::min(start.Offset(), stop.Offset()), b = std::max(start.Offset(), stop.Offset());
     const int pa = text_.ParagraphAt(a), pb = text_.ParagraphAt(b);
-    if (markDirty) {
-        MarkDirty(pa, pb);
-        firstUnformatted_ = std::min(firstUnformatted_, pa);
-    }
-    if (pendingWrap_.p != -1)
-        pendingWrap_.p = -2;
+    if (markDirty)
+        ctxMark_ = std::min(ctxMark_, pa - 1);
     ++editSerial_;
     TContextState s = state;
     if (styled)
@@ -254,23 +250,24 @@ void MemoCore::ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool m
                     out.push_back(x);
         }
         text_.SetTransitions(p, out);
-        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
     }
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->ContextsApplied(pa, pb, markDirty);
 }
 
-void MemoCore::ReApplyKeys()
+void TextDocument::ReApplyKeys()
 {
-    text_.ClearFlagsAll(pfAll);
+    text_.ClearFlagsAll(pfContexts | pfKeywords);
     text_.SetState(0, 0);
     ctxMark_ = -1;
-    firstUnformatted_ = 0;
+    ++editSerial_;
     KeyListsChanged();
     startStop_.InvalidateTables();
-    FormatAll();
-    InvalidateAll();
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->Rehighlight();
 }
 
-TContextState MemoCore::StateAt(int offset) const
+TContextState TextDocument::StateAt(int offset) const
 {
     offset = std::clamp(offset, 0, CharCount());
     const int p = text_.ParagraphAt(offset);
@@ -278,26 +275,7 @@ TContextState MemoCore::StateAt(int offset) const
     return states_.Get(text_.StateAt(p, i));
 }
 
-quint8 MemoCore::StyleAt(int offset) const
-{
-    offset = std::clamp(offset, 0, CharCount());
-    const int p = text_.ParagraphAt(offset);
-    const ParaText t = text_.Text(p);
-    const int i = std::min(offset - text_.Start(p), t.length);
-    quint8 st = text_.Style(p);
-    int from = 0;
-    for (const LineBreak &b : text_.Breaks(p)) {
-        if (int(b.pos) > i)
-            break;
-        st = b.style;
-        from = int(b.pos);
-    }
-    for (int k = from; k < i; ++k)
-        st = ToggleCode(st, t[k]);
-    return st;
-}
-
-bool MemoCore::ContextAt(int offset, qint16 &context, int &start, int &stop) const
+bool TextDocument::ContextAt(int offset, qint16 &context, int &start, int &stop) const
 {
     const TContextState s = StateAt(offset);
     if (!s.IsContext())
@@ -356,6 +334,56 @@ bool MemoCore::ContextAt(int offset, qint16 &context, int &start, int &stop) con
         i = -1;
     }
     return true;
+}
+
+bool TextDocument::HighlightChunk(int p, int chunkChars)
+{
+    const quint8 f = text_.Flags(p);
+    const int phase = !(f & pfContexts) ? 0 : !(f & pfKeywords) ? 1 : 2;
+    if (phase == 2) {
+        job_.p = -1;
+        return true;
+    }
+    if (job_.p != p || job_.serial != editSerial_ || job_.phase != phase) {
+        job_.p = p;
+        job_.serial = editSerial_;
+        job_.phase = phase;
+        job_.pos = job_.body = 0;
+        job_.out.clear();
+        if (phase == 0) {
+            if (p > 0)
+                HighlightUpTo(p - 1); // its start state comes from the paragraphs before
+            BuildKeyTables();
+            if (highlighter_) {
+                HighlightUpTo(p);
+                return false;
+            }
+        }
+        job_.cur = text_.State(p);
+    }
+    const ParaText t = text_.Text(p);
+    const int len = t.length;
+    if (phase == 0) {
+        int next = len, body = job_.body;
+        const int limit = job_.pos + chunkChars;
+        job_.cur = t.narrow ? WalkStartStop(t.narrow, len, job_.pos, job_.cur, job_.body, job_.out, nullptr, 0, nullptr, limit, &next, &body)
+                            : WalkStartStop(t.wide, len, job_.pos, job_.cur, job_.body, job_.out, nullptr, 0, nullptr, limit, &next, &body);
+        job_.pos = next;
+        job_.body = body;
+        if (next >= len) {
+            text_.SetTransitionsFrom(p, 0, job_.out, true);
+            text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
+            std::vector<Transition>().swap(job_.out);
+            PropagateEnd(p, job_.cur);
+            if (ctxMark_ == p - 1)
+                ctxMark_ = p;
+        }
+        return false;
+    }
+    const int b = std::min(len, job_.pos + chunkChars);
+    KeywordPass(p, job_.pos, b, b >= len);
+    job_.pos = b;
+    return false;
 }
 
 } // namespace textcontrol

@@ -1,5 +1,5 @@
 // Undo history: records of replaced ranges, kept within a size and a count.
-#include "textcontrol/memocore.h"
+#include "textcontrol/textdocument.h"
 #include "textcontrol/memointernal.h"
 
 #include "platform/error.h"
@@ -12,7 +12,7 @@ using namespace memo_detail;
 
 // ---- undo ------------------------------------------------------------------------------------------
 
-void MemoCore::RecordUndo(int lower, int upper, int inserted, const QString &removed)
+void TextDocument::RecordUndo(int lower, int upper, int inserted, const QString &removed)
 {
     if (!undoing_)
         while (int(undo_.size()) > undoIndex_)
@@ -45,7 +45,7 @@ void MemoCore::RecordUndo(int lower, int upper, int inserted, const QString &rem
     TrimUndo();
 }
 
-void MemoCore::DeleteRecord(int i)
+void TextDocument::DeleteRecord(int i)
 {
     undoTotal_ -= undo_[size_t(i)].Size();
     undo_.erase(undo_.begin() + i);
@@ -53,7 +53,7 @@ void MemoCore::DeleteRecord(int i)
         --undoIndex_;
 }
 
-void MemoCore::TrimUndo()
+void TextDocument::TrimUndo()
 {
     // Within both budgets, space and count: redo records go first, then the oldest.
     auto over = [this] { return undoTotal_ > undoMaxSpace_ || int(undo_.size()) > undoMaxLevel_; };
@@ -65,24 +65,23 @@ void MemoCore::TrimUndo()
         undo_[0].grouped = false; // its partner is gone
 }
 
-void MemoCore::ClearUndo()
+void TextDocument::ClearUndo()
 {
     undo_.clear();
     undoIndex_ = 0;
     undoTotal_ = 0;
 }
 
-void MemoCore::Undo()
+void TextDocument::Undo(const ApplyEdit &apply)
 {
     if (undoIndex_ <= 0 || undoIndex_ > int(undo_.size()))
         return;
     const UndoRecord r = undo_[size_t(undoIndex_ - 1)];
-    Select(r.start, r.end - r.start);
     undoing_ = true;
     --undoIndex_;
     const quint64 serial = editSerial_;
     try {
-        SetSelTextBuf(r.text);
+        apply(r.start, r.end, r.text);
     } catch (...) {
         // A refused edit changed nothing: its record stays to be undone.
         if (editSerial_ == serial)
@@ -97,22 +96,21 @@ void MemoCore::Undo()
     undoing_ = false;
     forceNewRecord_ = true;
     if (r.grouped && undoIndex_ > 0) {
-        Undo();
+        Undo(apply);
         if (undoIndex_ + 1 < int(undo_.size()))
             undo_[size_t(undoIndex_ + 1)].grouped = true;
     }
 }
 
-void MemoCore::Redo()
+void TextDocument::Redo(const ApplyEdit &apply)
 {
     if (undoIndex_ < 0 || undoIndex_ >= int(undo_.size()))
         return;
     const UndoRecord r = undo_[size_t(undoIndex_)];
     const bool nextGrouped = undoIndex_ + 1 < int(undo_.size()) && undo_[size_t(undoIndex_ + 1)].grouped;
-    Select(r.start, r.end - r.start);
     undoing_ = true;
     try {
-        SetSelTextBuf(r.text);
+        apply(r.start, r.end, r.text);
     } catch (...) {
         undoing_ = false;
         throw;
@@ -120,19 +118,19 @@ void MemoCore::Redo()
     undoing_ = false;
     forceNewRecord_ = true;
     if (nextGrouped && undoIndex_ < int(undo_.size())) {
-        Redo();
+        Redo(apply);
         if (undoIndex_ > 0 && undoIndex_ - 1 < int(undo_.size()))
             undo_[size_t(undoIndex_ - 1)].grouped = true;
     }
 }
 
-void MemoCore::GroupLastRecord()
+void TextDocument::GroupLastRecord()
 {
     if (undoIndex_ > 1)
         undo_[size_t(undoIndex_ - 1)].grouped = true;
 }
 
-void MemoCore::SetUndoMaxLevel(int value)
+void TextDocument::SetUndoMaxLevel(int value)
 {
     if (value > 134217727)
         throw platform::Error(QStringLiteral("Undo set too high"));
@@ -144,7 +142,7 @@ void MemoCore::SetUndoMaxLevel(int value)
     undoMaxLevel_ = value;
 }
 
-void MemoCore::SetUndoMaxSpace(int value)
+void TextDocument::SetUndoMaxSpace(int value)
 {
     value = std::max(value, 0);
     while (undoTotal_ > value && int(undo_.size()) > undoIndex_)

@@ -1,5 +1,5 @@
 // Search in the text and the word at the caret.
-#include "textcontrol/memocore.h"
+#include "textcontrol/textdocument.h"
 #include "textcontrol/memointernal.h"
 
 #include <algorithm>
@@ -11,7 +11,7 @@ using namespace memo_detail;
 // ---- search ----------------------------------------------------------------------------------------
 
 template <class Ch>
-int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat, const FirstChar &first, bool matchCase,
+int TextDocument::Search(const Ch *s, int len, int from, int to, const QString &pat, const FirstChar &first, bool matchCase,
                      bool wholeWord, bool last) const
 {
     const int m = int(pat.size());
@@ -41,14 +41,16 @@ int MemoCore::Search(const Ch *s, int len, int from, int to, const QString &pat,
     return found;
 }
 
-bool MemoCore::FindText(const QString &text, bool forward, bool wholeWord, bool matchCase)
+int TextDocument::Find(const QString &text, int origin, bool forward, bool wholeWord, bool matchCase, int *length) const
 {
     if (text.isEmpty() || text.size() > CharCount())
-        return false;
+        return -1;
     const QString pat = matchCase ? text : FoldCase(text);
     const FirstChar first = MakeFirstChar(pat, matchCase);
     const int m = int(pat.size());
-    const int caret = SelStart();
+    const int caret = std::clamp(origin, 0, CharCount());
+    if (length)
+        *length = m;
     int p = text_.ParagraphAt(caret);
     int col = std::min(caret - text_.Start(p), text_.Length(p));
     auto search = [&](int par, int from, int to, bool lastMatch) {
@@ -59,28 +61,24 @@ bool MemoCore::FindText(const QString &text, bool forward, bool wholeWord, bool 
     if (forward) {
         for (; p < ParagraphCount(); ++p, col = 0) {
             const int i = search(p, col, text_.Length(p), false);
-            if (i >= 0) {
-                Select(text_.Start(p) + i + m, -m);
-                return true;
-            }
+            if (i >= 0)
+                return text_.Start(p) + i;
         }
-        return false;
+        return -1;
     }
     for (int to = col; p >= 0; --p, to = -1) {
         const int i = search(p, 0, to < 0 ? text_.Length(p) : to, true);
-        if (i >= 0) {
-            Select(text_.Start(p) + i, m);
-            return true;
-        }
+        if (i >= 0)
+            return text_.Start(p) + i;
         if (p == 0)
             break;
     }
-    return false;
+    return -1;
 }
 
-QString MemoCore::WordAtCaret() const
+QString TextDocument::WordAt(int offset) const
 {
-    const int caret = SelStart();
+    const int caret = std::clamp(offset, 0, CharCount());
     const int p = text_.ParagraphAt(caret);
     const ParaText t = text_.Text(p);
     const int i = std::min(caret - text_.Start(p), t.length);

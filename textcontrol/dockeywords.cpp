@@ -1,5 +1,5 @@
 // The keyword pass: keywords found between separators, inside the contexts that allow them.
-#include "textcontrol/memocore.h"
+#include "textcontrol/textdocument.h"
 #include "textcontrol/memointernal.h"
 
 #include <algorithm>
@@ -8,7 +8,7 @@ namespace textcontrol {
 
 using namespace memo_detail;
 
-template <class Ch> bool MemoCore::FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans)
+template <class Ch> bool TextDocument::FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans)
 {
     // trans starts with an entry at 0 and is sorted by position.
     struct Hit {
@@ -72,7 +72,7 @@ template <class Ch> bool MemoCore::FindKeywords(const Ch *s, int len, int a, int
     return true;
 }
 
-template <class Ch> bool MemoCore::AnyKeyword(const Ch *s, int len, int a, int b) const
+template <class Ch> bool TextDocument::AnyKeyword(const Ch *s, int len, int a, int b) const
 {
     const auto sep = [this](ushort c) { return IsSeparator(c); };
     for (int k = 0; k < keywords_.Count(); ++k) {
@@ -89,7 +89,7 @@ template <class Ch> bool MemoCore::AnyKeyword(const Ch *s, int len, int a, int b
     return false;
 }
 
-void MemoCore::KeywordPass(int p, int from, int to, bool finish)
+void TextDocument::KeywordPass(int p, int from, int to, bool finish)
 {
     if (highlighter_) {
         TRiloNavigator a(this), b(this);

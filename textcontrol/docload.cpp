@@ -1,10 +1,9 @@
 // Loading a text (ASCII, UTF-8 or UTF-16, paragraph ends of any kind) and saving it as bytes.
-#include "textcontrol/memocore.h"
+#include "textcontrol/textdocument.h"
 #include "textcontrol/memointernal.h"
 
 #include "platform/error.h"
 
-#include <QBuffer>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -101,7 +100,7 @@ template <class Ch> struct Scanner {
 
 } // namespace
 
-void MemoCore::LoadText(QStringView text)
+void TextDocument::LoadText(QStringView text)
 {
     // Nothing changes when the text is too long; each character gives at most two.
     if (2 * qint64(text.size()) > maxLength_ &&
@@ -111,10 +110,7 @@ void MemoCore::LoadText(QStringView text)
     ClearUndo();
     try {
         TextStorage::Builder b(text_);
-        std::function<void()> progress = [this] {
-            if (OnProgress)
-                OnProgress(this);
-        };
+        std::function<void()> progress = [this] { Progress(); };
         Scanner<char16_t> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
         sc.Run(reinterpret_cast<const char16_t *>(text.utf16()), text.size());
         b.Finish();
@@ -126,7 +122,7 @@ void MemoCore::LoadText(QStringView text)
     AfterLoad();
 }
 
-bool MemoCore::LoadAscii(const char *data, qsizetype n)
+bool TextDocument::LoadAscii(const char *data, qsizetype n)
 {
     if (2 * qint64(n) > maxLength_ && LoadedLength(data, n, nullReplacement_.isNull()) > maxLength_) {
         // UTF-8 gives fewer characters than bytes: decoded text counts exactly.
@@ -136,10 +132,7 @@ bool MemoCore::LoadAscii(const char *data, qsizetype n)
     }
     try {
         TextStorage::Builder b(text_);
-        std::function<void()> progress = [this] {
-            if (OnProgress)
-                OnProgress(this);
-        };
+        std::function<void()> progress = [this] { Progress(); };
         Scanner<char> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
         if (!sc.Run(data, n))
             return false; // the builder is dropped, the text stays as it was
@@ -155,57 +148,31 @@ bool MemoCore::LoadAscii(const char *data, qsizetype n)
     return true;
 }
 
-void MemoCore::AfterLoad()
+void TextDocument::AfterLoad()
 {
     ++editSerial_;
     states_.Clear();
     KeyListsChanged();
-    view_.selLength = 0;
-    view_.virtualSpaces = 0;
     for (TRiloNavigator *n : navigators_)
         n->offset_ = 0;
-    view_.caretLower = true;
-    firstDirty_ = lastDirty_ = -1;
     ctxMark_ = -1;
-    firstUnformatted_ = 0;
-    view_.widest = 0;
-    if (OnParse)
-        OnParse(this, 0, CharCount());
-    if (OnProgress)
-        OnProgress(this);
-    TextReset();
-    if (updateCount_ == 0) {
-        FormatAll();
-        InvalidateAll();
-        UpdateCaret();
-    } else {
-        text_.ClearFlagsAll(pfWrapped);
-        MarkDirty(0, ParagraphCount() - 1);
-    }
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->TextLoaded();
 }
 
-void MemoCore::SetTextBuf(const QString &text)
+void TextDocument::Progress()
 {
-    if (text.isEmpty() && CharCount() == 0)
-        return;
-    LoadText(text);
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->LongWork();
 }
 
-void MemoCore::LoadFromStream(QIODevice &stream)
+void TextDocument::LoadBytes(const QByteArray &bytes)
 {
-    // A memory stream is read in place.
-    QByteArray bytes;
-    if (auto *buffer = qobject_cast<QBuffer *>(&stream)) {
-        bytes = buffer->buffer().mid(buffer->pos());
-        buffer->seek(buffer->size());
-    } else {
-        bytes = stream.readAll();
-    }
     if (!LoadAscii(bytes.constData(), bytes.size()))
         LoadText(QString::fromUtf8(bytes));
 }
 
-QByteArray MemoCore::SaveToBytes()
+QByteArray TextDocument::SaveToBytes(bool trimTrailing)
 {
     // Written through a pointer into a buffer sized for the plain case; grown when UTF-8 needs more.
     QByteArray out(CharCount(), Qt::Uninitialized);
@@ -217,7 +184,7 @@ QByteArray MemoCore::SaveToBytes()
         used += k;
     };
     const int n = ParagraphCount();
-    const bool trim = HasOption(rmoDiscardTrailingSpaces);
+    const bool trim = trimTrailing;
     qint64 lastReport = progressTimer_.elapsed();
     QString scratch;
     for (int p = 0; p < n; ++p) {
@@ -269,22 +236,14 @@ QByteArray MemoCore::SaveToBytes()
         }
         if (p + 1 < n)
             put("\r\n", 2);
-        if ((p & 4095) == 0 && OnProgress && progressTimer_.elapsed() - lastReport >= kProgressMs) {
+        if ((p & 4095) == 0 && !observers_.empty() && progressTimer_.elapsed() - lastReport >= kProgressMs) {
             lastReport = progressTimer_.elapsed();
-            OnProgress(this);
+            Progress();
         }
     }
-    if (OnProgress)
-        OnProgress(this);
+    Progress();
     out.truncate(used);
     return out;
-}
-
-void MemoCore::SaveToStream(QIODevice &stream)
-{
-    const QByteArray bytes = SaveToBytes();
-    if (stream.write(bytes) != bytes.size())
-        throw platform::StreamError(QStringLiteral("Stream write error"));
 }
 
 } // namespace textcontrol

@@ -1,0 +1,272 @@
+#pragma once
+// The document of the text control: the text, its edits and their undo history, both highlighting passes,
+// search, loading and saving. It knows nothing of views beyond the observer interface through which it
+// tells them what changed; views keep their places in it through navigators.
+#include "textcontrol/casefold.h"
+#include "textcontrol/contextstate.h"
+#include "textcontrol/keylists.h"
+#include "textcontrol/navigator.h"
+#include "textcontrol/textstorage.h"
+
+#include <QElapsedTimer>
+#include <QIODevice>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace textcontrol {
+
+class TextDocument;
+
+// External highlighter: replaces the built-in passes of the documents that use it.
+class TRiloHighlighter {
+public:
+    TRiloHighlighter() = default;
+    virtual ~TRiloHighlighter();
+    virtual void ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop) {}
+    virtual void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop) {}
+
+private:
+    friend class TextDocument;
+    std::vector<TextDocument *> documents_;
+};
+
+// The most characters a text may hold (each paragraph end counts two): every offset stays an int with
+// room to spare. A load or an edit that would pass it is refused with kTextTooLong.
+constexpr int kMaxTextLength = 2147483547;
+inline const char *const kTextTooLong = "Text too long";
+
+struct UndoRecord {
+    int start = 0, end = 0;
+    bool grouped = false;
+    QString text;
+    int Size() const { return int(text.size()) + 13; }
+};
+
+// One edit as the document's views hear of it: characters [lower, upper) became [lower, lower + inserted),
+// paragraphs [first, first + oldCount) became [first, first + newCount); within one paragraph, column
+// `column` of `first` is where it happened.
+struct TextChange {
+    int lower = 0, upper = 0, inserted = 0;
+    int first = 0, oldCount = 1, newCount = 1;
+    int column = 0;
+};
+
+// What a view hears from its document. Calls come during the document's work: a view notes what it must
+// lay out or repaint and does so when the edit is over.
+class DocumentObserver {
+public:
+    virtual ~DocumentObserver() = default;
+    // Characters were replaced (before highlighting caught up with them).
+    virtual void TextReplaced(const TextChange &change) = 0;
+    // An edit inside one long paragraph was highlighted anew around the edit only: the highlighting
+    // from column `settled` on is as it was.
+    virtual void EditHighlighted(const TextChange &change, int settled) = 0;
+    // Paragraph p's contexts were highlighted anew; relayout: the state it starts in changed too.
+    virtual void ParagraphRestyled(int p, bool relayout) = 0;
+    // Paragraphs first..last were given a state from outside (an external highlighter).
+    virtual void ContextsApplied(int first, int last, bool dirty) = 0;
+    // Every paragraph is to be highlighted anew (the key lists changed).
+    virtual void Rehighlight() = 0;
+    // A new text replaced the whole document.
+    virtual void TextLoaded() = 0;
+    // The characters [start, stop) were parsed anew (an edit).
+    virtual void Parsed(int start, int stop) = 0;
+    // The edit is over: what it changed can be laid out and shown.
+    virtual void EditDone() = 0;
+    // A long load or save moves on.
+    virtual void LongWork() = 0;
+};
+
+class TextDocument {
+public:
+    TextDocument();
+    ~TextDocument();
+    TextDocument(const TextDocument &) = delete;
+    TextDocument &operator=(const TextDocument &) = delete;
+
+    void AddObserver(DocumentObserver *o) { observers_.push_back(o); }
+    void RemoveObserver(DocumentObserver *o);
+
+    // ---- text ----
+    int CharCount() const { return text_.CharCount(); }
+    int ParagraphCount() const { return text_.ParagraphCount(); }
+    int ParagraphStart(int index) const;
+    QString GetTextPart(int start, int stop) const { return text_.Copy(start, stop); }
+    QChar CharAt(int offset) const;
+    QString Text() const { return text_.Copy(0, CharCount()); }
+    QString ParagraphText(int index) const;
+    const TextStorage &Storage() const { return text_; }
+    TextStorage &Layout() { return text_; } // display-line breaks are still kept beside the text
+    bool Modified() const { return modified_; }
+    void SetModified(bool m) { modified_ = m; }
+    // An offset between the CR and LF of a paragraph end, or inside a surrogate pair, moved before it
+    // (or past it).
+    int Snap(int offset, bool forward) const;
+
+    // ---- loading and saving ----
+    void LoadText(QStringView text);
+    // False when the bytes are not plain ASCII (nothing changed then).
+    bool LoadAscii(const char *data, qsizetype n);
+    void LoadBytes(const QByteArray &bytes);
+    // trimTrailing: blanks at paragraph ends are left out.
+    QByteArray SaveToBytes(bool trimTrailing);
+    QChar NullReplacement() const { return nullReplacement_; }
+    void SetNullReplacement(QChar c) { nullReplacement_ = c; }
+    bool DropEmptyCodePairs = true;
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int chars) { maxLength_ = std::clamp(chars, 0, kMaxTextLength); } // tests lower it
+
+    // ---- editing ----
+    // The edit primitive: replaces [lower, upper) by text, with its undo record and highlighting, and
+    // returns the offset after the new text (-1 when nothing changed). Views are told as it goes.
+    // keepCodes: the text's style codes stand as they are (no closing codes are added).
+    int ReplaceRange(int lower, int upper, QStringView text, bool keepCodes = false);
+    // Counts of edits and restylings, so that work in slices can tell that the text moved under it.
+    quint64 EditSerial() const { return editSerial_; }
+
+    // ---- undo ----
+    // Undo and Redo replay a record through apply, which replaces [start, end) by the text as an edit
+    // of the view that asked.
+    using ApplyEdit = std::function<void(int start, int end, const QString &text)>;
+    void Undo(const ApplyEdit &apply);
+    void Redo(const ApplyEdit &apply);
+    void ClearUndo();
+    bool CanUndo() const { return undoIndex_ > 0; }
+    bool CanRedo() const { return undoIndex_ < int(undo_.size()); }
+    int UndoIndex() const { return undoIndex_; }
+    int UndoCount() const { return int(undo_.size()); }
+    const UndoRecord &UndoRecordAt(int i) const { return undo_.at(size_t(i)); }
+    qint64 UndoTotal() const { return undoTotal_; }
+    int UndoMaxSpace() const { return undoMaxSpace_; }
+    void SetUndoMaxSpace(int value);
+    int UndoMaxLevel() const { return undoMaxLevel_; }
+    void SetUndoMaxLevel(int value);
+    void ForceNewRecord() { forceNewRecord_ = true; }
+    // Marks the newest record as one step with the one before (drag moves).
+    void GroupLastRecord();
+
+    // ---- search ----
+    // The offset of the next match from `from` (forward) or the last one before it, -1 when none;
+    // length: the match's length.
+    int Find(const QString &text, int from, bool forward, bool wholeWord, bool matchCase, int *length = nullptr) const;
+    QString WordAt(int offset) const;
+    bool IsSeparator(QChar c) const { return c.unicode() < 256 && separators_[c.unicode()]; }
+    bool IsSeparator(ushort c) const { return c < 256 && separators_[c]; }
+
+    // ---- highlighting ----
+    TKeywordList &Keywords() { return keywords_; }
+    TStartStopKeyList &StartStopKeys() { return startStop_; }
+    bool ApplyKeyWords() const { return applyKeyWords_; }
+    void SetApplyKeyWords(bool v) { applyKeyWords_ = v; }
+    bool ApplyStartStopKeys() const { return applyStartStopKeys_; }
+    void SetApplyStartStopKeys(bool v) { applyStartStopKeys_ = v; }
+    QString Separators() const;
+    void SetSeparators(const QString &chars);
+    TRiloHighlighter *Highlighter() const { return highlighter_; }
+    void SetHighlighter(TRiloHighlighter *h);
+    void ReApplyKeys();
+    void HighlightRange(TRiloNavigator &start, TRiloNavigator &stop);
+    void ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop);
+    // Gives [start, stop) one state; the keyword pass and external highlighters style through it.
+    void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled,
+                       const TContextState &state);
+    // Contexts of every paragraph up to this one.
+    void HighlightUpTo(int paragraph);
+    // Both passes of paragraph p, as far as they are not done.
+    void HighlightParagraph(int p)
+    {
+        if (!(text_.Flags(p) & pfContexts))
+            HighlightUpTo(p);
+        if (!(text_.Flags(p) & pfKeywords))
+            KeywordPass(p, 0, text_.Length(p));
+    }
+    // One chunk of the highlighting of a very long paragraph (background work); true when both passes
+    // are done for it.
+    bool HighlightChunk(int p, int chunkChars);
+    TContextState StateAt(int offset) const;
+    const StateTable &States() const { return states_; }
+    // State of a pair context opened on top of s (or of a keyword, for keyword >= 0 entries).
+    StateId PushPair(StateId s, int pair);
+    StateId PushKeyword(StateId s, int keyword);
+    StateId Pop(StateId s);
+    // Range of the context around an offset: [start, stop) and its number; false outside contexts.
+    bool ContextAt(int offset, qint16 &context, int &start, int &stop) const;
+
+private:
+    friend class TRiloNavigator;
+    friend class TRiloHighlighter;
+
+    void AfterLoad();
+    void Register(TRiloNavigator *n) { navigators_.push_back(n); }
+    void Unregister(TRiloNavigator *n);
+    void AdjustNavigators(int lower, int upper, int delta);
+    void RecordUndo(int lower, int upper, int insertedLength, const QString &removed);
+    void TrimUndo();
+    void DeleteRecord(int i);
+    void Progress();
+    // Start/stop pass over one paragraph from character `from` to its end; returns true when the
+    // state carried into the next paragraph changed.
+    bool StartStopPass(int p, int from, bool compact);
+    template <class Ch>
+    StateId WalkStartStop(const Ch *s, int len, int from, StateId st, int bodyStart, std::vector<Transition> &out,
+                          const std::vector<Transition> *old = nullptr, int convergeFrom = 0, int *convergedAt = nullptr,
+                          int limit = std::numeric_limits<int>::max(), int *resumeAt = nullptr, int *resumeBody = nullptr);
+    // Start/stop pass over a long paragraph after an edit of [editFrom, editEnd): from a little before
+    // the edit until the result meets the old transitions again. Returns where it met them (or the
+    // paragraph length) and the position from which transitions were rebuilt.
+    int ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom);
+    bool PropagateEnd(int p, StateId end);
+    // finish: the whole paragraph is done (its keyword flag is set).
+    void KeywordPass(int p, int from, int to, bool finish = true);
+    template <class Ch> bool AnyKeyword(const Ch *s, int len, int a, int b) const;
+    template <class Ch> bool FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans);
+    void BuildKeyTables();
+    void KeyListsChanged();
+    StateId StripKeywords(StateId s);
+    TContextState MakeState(const TContextState &below, const TKeyStyle &style, qint16 entry, int startLen, int stopLen);
+    template <class Ch>
+    int Search(const Ch *s, int len, int from, int to, const QString &pat, const FirstChar &first, bool matchCase, bool wholeWord,
+               bool last) const;
+
+    std::vector<TRiloNavigator *> navigators_; // before every navigator member
+    std::vector<DocumentObserver *> observers_;
+    TextStorage text_;
+    StateTable states_;
+    TKeywordList keywords_;
+    TStartStopKeyList startStop_;
+    bool modified_ = false;
+    quint64 editSerial_ = 0; // changes whenever text or highlighting changes outside the background
+    int maxLength_ = kMaxTextLength;
+    QChar nullReplacement_ = QChar(0);
+    QElapsedTimer progressTimer_;
+
+    std::deque<UndoRecord> undo_; // the oldest go from the front once a limit is reached
+    int undoIndex_ = 0;
+    qint64 undoTotal_ = 0;
+    int undoMaxSpace_ = 65536, undoMaxLevel_ = 256;
+    bool undoing_ = false, forceNewRecord_ = false;
+
+    bool applyKeyWords_ = true, applyStartStopKeys_ = true;
+    bool separators_[256] = {};
+    TRiloHighlighter *highlighter_ = nullptr;
+    // Pair candidates by first character (lists in list order); keys starting beyond Latin-1 go slow.
+    std::vector<std::vector<int>> pairsByFirst_;
+    bool maybeStart_[256] = {};
+    bool keyTablesValid_ = false;
+    std::vector<std::vector<StateId>> pushCache_;
+    std::vector<StateId> popCache_, stripCache_;
+    int ctxMark_ = -1; // paragraphs up to here have their contexts applied
+
+    // The highlighting of one very long paragraph in chunks: contexts, then keywords.
+    struct LongJob {
+        int p = -1, phase = -1, pos = 0, body = 0;
+        quint64 serial = 0;
+        StateId cur = 0;
+        std::vector<Transition> out;
+    } job_;
+};
+
+} // namespace textcontrol
