@@ -2,6 +2,8 @@
 // Helpers shared by the application's tests.
 #include "app/editform.h"
 #include "app/frameform.h"
+#include "controls/tree/zozezo.h"
+#include "controls/tree/zozezonode.h"
 #include "textcontrol/rilomemo.h"
 #include "k5test.h"
 
@@ -17,9 +19,11 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <functional>
 
@@ -34,6 +38,25 @@ inline std::function<int(QDialog *)> ChooseFile(const QString &path)
             return int(platform::mrOk);
         }
         return int(platform::mrCancel);
+    };
+}
+
+// Picks several files of one folder in the open dialog, as a user types them into its name box.
+inline k5test::User::Step ChooseFiles(const QString &dir, const QStringList &names)
+{
+    return [dir, names](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        auto *edit = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!edit || !edit->isVisible())
+            return false;
+        dialog->setDirectory(dir);
+        QStringList quoted;
+        for (const QString &n : names)
+            quoted << QLatin1Char('"') + n + QLatin1Char('"');
+        edit->setFocus();
+        edit->setText(quoted.join(QLatin1Char(' ')));
+        QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
+        return true;
     };
 }
 
@@ -158,8 +181,54 @@ inline QStringList FocusOrderProblems(QWidget *dialog)
     return problems;
 }
 
+// A menu item by name anywhere in these menus and their submenus.
+inline QAction *FindItem(const QList<QMenu *> &menus, const QString &name)
+{
+    for (QMenu *m : menus)
+        for (QAction *a : m->actions()) {
+            if (a->objectName() == name && !a->menu())
+                return a;
+            if (a->menu())
+                if (QAction *x = FindItem({a->menu()}, name))
+                    return x;
+        }
+    return nullptr;
+}
+
+// A document's item, from its menus or its pop-up menu.
+inline QAction *DocItem(app::TEditForm *d, const QString &name) { return FindItem(d->Menus() << d->PopupMenu1, name); }
+inline QAction *DocItem(app::TEditForm *d, const char *name) { return DocItem(d, QString::fromLatin1(name)); }
+
+// The active document (a new one when there is none) holding this text, with nothing to undo.
+inline app::TEditForm *DocWith(app::TFrameForm &frame, const QString &text)
+{
+    if (!frame.ActiveEditForm())
+        frame.Start2->click();
+    app::TEditForm *d = frame.ActiveEditForm();
+    d->ReplaceText(text);
+    d->RiloMemo1->ClearUndo();
+    return d;
+}
+
+// A tree node on the top level by its text, and a double click on it as the tree reports one.
+inline tree::TZozeZONode *NodeNamed(tree::TZozeZO *tree, const QString &text)
+{
+    for (int i = 0; i < tree->Items()->Count(); ++i)
+        if (tree->Items()->Item(i)->Text() == text)
+            return tree->Items()->Item(i);
+    return nullptr;
+}
+inline void DoubleClickNode(tree::TZozeZO *tree, const QString &text)
+{
+    tree::TZozeZONode *node = NodeNamed(tree, text);
+    QVERIFY2(node, qPrintable(text));
+    tree->SetSelected(node);
+    tree->OnDblClick(tree);
+}
+
 // The shared answerer of real dialogs and the pause between two user actions.
 using k5test::Settle;
 using k5test::User;
+using k5test::Type;
 
 } // namespace apptest

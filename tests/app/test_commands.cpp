@@ -19,39 +19,18 @@
 using app::TEditForm;
 using app::TFrameForm;
 
-namespace {
-
-QAction *findItem(const QList<QMenu *> &menus, const QString &name)
-{
-    for (QMenu *m : menus)
-        for (QAction *a : m->actions()) {
-            if (a->objectName() == name && !a->menu())
-                return a;
-            if (a->menu())
-                if (QAction *x = findItem({a->menu()}, name))
-                    return x;
-        }
-    return nullptr;
-}
-
-} // namespace
-
 class TestCommands : public QObject {
     Q_OBJECT
     TFrameForm *frame = nullptr;
 
     TEditForm *doc(const QString &text)
     {
-        if (!frame->ActiveEditForm())
-            frame->Start2->click();
-        TEditForm *d = frame->ActiveEditForm();
-        d->ReplaceText(text);
-        d->RiloMemo1->ClearUndo();
+        TEditForm *d = apptest::DocWith(*frame, text);
         return d;
     }
     QAction *item(TEditForm *d, const char *name)
     {
-        QAction *a = findItem(d->Menus() << d->PopupMenu1, QString::fromLatin1(name));
+        QAction *a = apptest::DocItem(d, name);
         if (!a)
             qWarning("no item %s", name);
         return a;

@@ -19,19 +19,6 @@ using app::TFrameForm;
 
 namespace {
 
-QAction *findItem(const QList<QMenu *> &menus, const QString &name)
-{
-    for (QMenu *m : menus)
-        for (QAction *a : m->actions()) {
-            if (a->objectName() == name && !a->menu())
-                return a;
-            if (a->menu())
-                if (QAction *x = findItem({a->menu()}, name))
-                    return x;
-        }
-    return nullptr;
-}
-
 // A step that types into named fields of the dialog that comes up.
 apptest::User::Step fills(QList<QPair<QString, QString>> values)
 {
@@ -56,15 +43,11 @@ class TestDhtml : public QObject {
 
     TEditForm *doc(const QString &text)
     {
-        if (!frame->ActiveEditForm())
-            frame->Start2->click();
-        TEditForm *d = frame->ActiveEditForm();
-        d->ReplaceText(text);
-        d->RiloMemo1->ClearUndo();
+        TEditForm *d = apptest::DocWith(*frame, text);
         d->RiloMemo1->Select(int(text.size()), 0);
         return d;
     }
-    QAction *item(TEditForm *d, const char *name) { return findItem(d->Menus() << d->PopupMenu1, QString::fromLatin1(name)); }
+    QAction *item(TEditForm *d, const char *name) { return apptest::DocItem(d, name); }
 
 private slots:
     void initTestCase()

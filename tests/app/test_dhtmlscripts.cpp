@@ -17,67 +17,7 @@ namespace {
 
 const bool prepared = browsertest::Prepare();
 
-// A page that notes its script errors and message boxes, and keeps itself on the local server.
-class Page : public QWebEnginePage {
-public:
-    explicit Page(QWebEngineProfile *profile) : QWebEnginePage(profile)
-    {
-        connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-            ++loads;
-            loaded = ok;
-        });
-    }
-    QStringList errors, alerts, elsewhere;
-    int loads = 0;
-    bool loaded = false;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
-                                  const QString &) override
-    {
-        if (level == ErrorMessageLevel)
-            errors << QStringLiteral("line %1: %2").arg(line).arg(message);
-    }
-    void javaScriptAlert(const QUrl &, const QString &message) override { alerts << message; }
-    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame) override
-    {
-        if (!isMainFrame || url.host() == QLatin1String("127.0.0.1") || url.scheme() == QLatin1String("javascript"))
-            return true;
-        elsewhere << url.toString();
-        return false;
-    }
-};
-
-struct Browser {
-    QWebEngineProfile profile;
-    Page page{&profile};
-
-    QVariant Js(const QString &script) { return browsertest::RunJavaScript(&page, script); }
-    bool Load(const QUrl &url)
-    {
-        const int before = page.loads;
-        page.load(url);
-        return WaitUntil([&] { return page.loads > before; }) && page.loaded && page.errors.isEmpty();
-    }
-    // Waits until a script expression is true.
-    bool WaitFor(const QString &condition)
-    {
-        struct State {
-            bool met = false, asking = false;
-        };
-        auto state = std::make_shared<State>();
-        return WaitUntil([&] {
-            if (!state->asking) {
-                state->asking = true;
-                page.runJavaScript(condition, [state](const QVariant &v) {
-                    state->met = v.toBool();
-                    state->asking = false;
-                });
-            }
-            return state->met;
-        });
-    }
-};
+using Browser = browsertest::ScriptBrowser;
 
 using Typed = QList<QPair<QString, QString>>;
 
@@ -121,16 +61,7 @@ private slots:
         k5test::WriteFile(site_ + QStringLiteral("/news.htm"), "<html><body>News</body></html>");
         k5test::WriteFile(site_ + QStringLiteral("/pic.gif"),
                           QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACwAAAAAAQABAAACAkQBADs="));
-        const QString script = k5test::WriteFile(k5test::Root() + QStringLiteral("/serve.py"), R"(import http.server, os, sys
-os.chdir(sys.argv[1])
-class Handler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-print("PORT", server.server_address[1], flush=True)
-server.serve_forever()
-)");
-        QVERIFY(server_.Start(script, {site_}));
+        QVERIFY(browsertest::ServeFolder(server_, site_));
     }
 
     void bookmarkAndColourButton()

@@ -24,25 +24,6 @@ using assistants::TSearchFile;
 
 namespace {
 
-// Picks several files of one folder in the open dialog, as a user types them into its name box.
-k5test::User::Step chooseFiles(const QString &dir, const QStringList &names)
-{
-    return [dir, names](QWidget *w) {
-        auto *dialog = qobject_cast<QFileDialog *>(w);
-        auto *edit = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
-        if (!edit || !edit->isVisible())
-            return false;
-        dialog->setDirectory(dir);
-        QStringList quoted;
-        for (const QString &n : names)
-            quoted << QLatin1Char('"') + n + QLatin1Char('"');
-        edit->setFocus();
-        edit->setText(quoted.join(QLatin1Char(' ')));
-        QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
-        return true;
-    };
-}
-
 // Double-clicks an item where the list shows it.
 void doubleClick(QListWidget *list, QListWidgetItem *item)
 {
@@ -110,7 +91,7 @@ private slots:
         QCOMPARE(fl->Files(), QStringList{dir + QStringLiteral("/ONE.htm")});
 
         apptest::User user;
-        user.Then(chooseFiles(dir, {QStringLiteral("One.htm"), QStringLiteral("a.htm"), QStringLiteral("B.htm")}));
+        user.Then(apptest::ChooseFiles(dir, {QStringLiteral("One.htm"), QStringLiteral("a.htm"), QStringLiteral("B.htm")}));
         QTest::mouseClick(fl->AddFilesButton, Qt::LeftButton);
         apptest::Settle();
         QVERIFY(user.Done());
@@ -121,7 +102,7 @@ private slots:
         QCOMPARE(k5test::ReadFile(listFile()), expected);
 
         // Again, with one new path: only that one is added.
-        user.Then(chooseFiles(dir, {QStringLiteral("a.htm"), QStringLiteral("c.htm")}));
+        user.Then(apptest::ChooseFiles(dir, {QStringLiteral("a.htm"), QStringLiteral("c.htm")}));
         QTest::mouseClick(fl->AddFilesButton, Qt::LeftButton);
         apptest::Settle();
         QVERIFY(user.Done());

@@ -18,29 +18,12 @@
 using app::TEditForm;
 using app::TFrameForm;
 
-namespace {
-
-QAction *findItem(const QList<QMenu *> &menus, const QString &name)
-{
-    for (QMenu *m : menus)
-        for (QAction *a : m->actions()) {
-            if (a->objectName() == name && !a->menu())
-                return a;
-            if (a->menu())
-                if (QAction *x = findItem({a->menu()}, name))
-                    return x;
-        }
-    return nullptr;
-}
-
-} // namespace
-
 class TestFtpCommands : public QObject {
     Q_OBJECT
     TFrameForm *frame = nullptr;
     k5test::FtpServer server_;
 
-    QAction *item(TEditForm *d, const char *name) { return findItem(d->Menus() << d->PopupMenu1, QString::fromLatin1(name)); }
+    QAction *item(TEditForm *d, const char *name) { return apptest::DocItem(d, name); }
 
 private slots:
     void initTestCase()

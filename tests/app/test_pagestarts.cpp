@@ -28,19 +28,6 @@ using assistants::TRegion;
 
 namespace {
 
-QAction *findItem(const QList<QMenu *> &menus, const QString &name)
-{
-    for (QMenu *m : menus)
-        for (QAction *a : m->actions()) {
-            if (a->objectName() == name && !a->menu())
-                return a;
-            if (a->menu())
-                if (QAction *x = findItem({a->menu()}, name))
-                    return x;
-        }
-    return nullptr;
-}
-
 QString crlf(const QStringList &lines) { return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"); }
 
 // Types into named fields of the window that comes up (on whichever tab they are).
@@ -91,18 +78,14 @@ class TestPageStarts : public QObject {
 
     TEditForm *doc(const QString &text)
     {
-        if (!frame->ActiveEditForm())
-            frame->Start2->click();
-        TEditForm *d = frame->ActiveEditForm();
-        d->ReplaceText(text);
-        d->RiloMemo1->ClearUndo();
+        TEditForm *d = apptest::DocWith(*frame, text);
         d->SetModified(false);
         return d;
     }
     QAction *item(const char *name)
     {
         TEditForm *d = frame->ActiveEditForm();
-        return findItem(d->Menus() << d->PopupMenu1, QString::fromLatin1(name));
+        return apptest::DocItem(d, name);
     }
     // Runs a wizard from the File menu with the given answers (none: every field empty) and OK or Cancel;
     // returns the document it wrote into, with its text from before in `before`.

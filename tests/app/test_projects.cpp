@@ -37,24 +37,6 @@ k5test::User::Step nameProject(const QString &name)
     };
 }
 
-k5test::User::Step chooseFiles(const QString &dir, const QStringList &names)
-{
-    return [dir, names](QWidget *w) {
-        auto *dialog = qobject_cast<QFileDialog *>(w);
-        auto *edit = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
-        if (!edit || !edit->isVisible())
-            return false;
-        dialog->setDirectory(dir);
-        QStringList quoted;
-        for (const QString &n : names)
-            quoted << QLatin1Char('"') + n + QLatin1Char('"');
-        edit->setFocus();
-        edit->setText(quoted.join(QLatin1Char(' ')));
-        QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
-        return true;
-    };
-}
-
 tree::TZozeZONode *find(TProjectStart *m, const QString &text)
 {
     for (tree::TZozeZONode *n = m->TreeView1->Items()->GetFirstNode(); n; n = n->GetNext())
@@ -140,7 +122,7 @@ private slots:
 
         // Documents below the selected project, in the dialog's order.
         select(m, QStringLiteral("Site B"));
-        user.Then(chooseFiles(dir, {QStringLiteral("b.htm"), QStringLiteral("a.htm")}));
+        user.Then(apptest::ChooseFiles(dir, {QStringLiteral("b.htm"), QStringLiteral("a.htm")}));
         QTest::mouseClick(m->AddDocumentButton, Qt::LeftButton);
         apptest::Settle();
         QVERIFY(user.Done());

@@ -15,29 +15,6 @@ namespace {
 
 const bool prepared = browsertest::Prepare();
 
-class Page : public QWebEnginePage {
-public:
-    explicit Page(QWebEngineProfile *profile) : QWebEnginePage(profile)
-    {
-        connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-            ++loads;
-            loaded = ok;
-        });
-    }
-    QStringList errors, alerts;
-    int loads = 0;
-    bool loaded = false;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
-                                  const QString &) override
-    {
-        if (level == ErrorMessageLevel)
-            errors << QStringLiteral("line %1: %2").arg(line).arg(message);
-    }
-    void javaScriptAlert(const QUrl &, const QString &message) override { alerts << message; }
-};
-
 QString sampleFile(const QString &folder, const QString &file)
 {
     return QStringLiteral(K5_SOURCE_DIR "/data/") + folder + QLatin1Char('/') + file;
@@ -54,7 +31,8 @@ QString pageOf(const QString &sample)
 
 struct Browser {
     QWebEngineProfile profile;
-    Page page{&profile};
+    browsertest::ScriptPage page{&profile};
+    Browser() { page.keepLocal = false; }
 
     QVariant Js(const QString &script) { return browsertest::RunJavaScript(&page, script); }
     bool Show(const QString &folder, const QString &file)

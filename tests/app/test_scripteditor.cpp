@@ -18,22 +18,7 @@ using app::TJavaScript;
 
 namespace {
 
-tree::TZozeZONode *nodeNamed(tree::TZozeZO *tree, const QString &text)
-{
-    for (int i = 0; i < tree->Items()->Count(); ++i)
-        if (tree->Items()->Item(i)->Text() == text)
-            return tree->Items()->Item(i);
-    return nullptr;
-}
-
-// A double click on a node, as the tree reports it.
-void doubleClick(TJavaScript &js, const QString &text)
-{
-    tree::TZozeZONode *node = nodeNamed(js.ZozeZO1, text);
-    QVERIFY2(node, qPrintable(text));
-    js.ZozeZO1->SetSelected(node);
-    js.ZozeZO1->OnDblClick(js.ZozeZO1);
-}
+void doubleClick(TJavaScript &js, const QString &text) { apptest::DoubleClickNode(js.ZozeZO1, text); }
 
 QAction *item(QWidget *w, const char *name) { return w->findChild<QAction *>(QString::fromLatin1(name)); }
 

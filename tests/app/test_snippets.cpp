@@ -15,90 +15,9 @@ namespace {
 
 const bool prepared = browsertest::Prepare();
 
-// A page that notes its script errors and message boxes, answers prompts from a queue, and keeps
-// itself on the local server: an address elsewhere is noted and refused.
-class Page : public QWebEnginePage {
-public:
-    explicit Page(QWebEngineProfile *profile) : QWebEnginePage(profile)
-    {
-        connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-            ++loads;
-            loaded = ok;
-        });
-    }
-    QStringList errors, alerts, prompts, answers, elsewhere;
-    int loads = 0;
-    bool loaded = false;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
-                                  const QString &) override
-    {
-        if (level == ErrorMessageLevel)
-            errors << QStringLiteral("line %1: %2").arg(line).arg(message);
-    }
-    void javaScriptAlert(const QUrl &, const QString &message) override { alerts << message; }
-    bool javaScriptPrompt(const QUrl &, const QString &message, const QString &, QString *result) override
-    {
-        prompts << message;
-        if (answers.isEmpty())
-            return false;
-        *result = answers.takeFirst();
-        return true;
-    }
-    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame) override
-    {
-        if (!isMainFrame || url.host() == QLatin1String("127.0.0.1") || url.scheme() == QLatin1String("javascript"))
-            return true;
-        elsewhere << url.toString();
-        return false;
-    }
-};
-
 // A browser of its own per case (its profile keeps no cookies of the other cases) on pages served over
 // http, where cookies live.
-struct Browser {
-    QWebEngineProfile profile;
-    Page page{&profile};
-
-    QVariant Js(const QString &script) { return browsertest::RunJavaScript(&page, script); }
-
-    // Waits for a page the page's own script loads.
-    bool WaitLoads(int count) { return WaitUntil([&] { return page.loads >= count; }); }
-
-    bool Load(const QUrl &url)
-    {
-        const int before = page.loads;
-        page.load(url);
-        return WaitLoads(before + 1) && page.loaded && page.errors.isEmpty();
-    }
-    bool Reload()
-    {
-        const int before = page.loads;
-        page.triggerAction(QWebEnginePage::Reload);
-        return WaitLoads(before + 1);
-    }
-
-    // Waits until a script expression is true, asking the page without nesting one wait in another.
-    bool WaitFor(const QString &condition)
-    {
-        struct State {
-            bool met = false, asking = false;
-        };
-        auto state = std::make_shared<State>();
-        return WaitUntil([&] {
-            if (!state->asking) {
-                state->asking = true;
-                page.runJavaScript(condition, [state](const QVariant &v) {
-                    state->met = v.toBool();
-                    state->asking = false;
-                });
-            }
-            return state->met;
-        });
-    }
-    QString Text() { return Js(QStringLiteral("document.body.innerText")).toString(); }
-};
+using Browser = browsertest::ScriptBrowser;
 
 QString snippetFile(const QString &name)
 {
@@ -116,16 +35,7 @@ private slots:
         site_ = k5test::Root() + QStringLiteral("/site");
         QVERIFY(QDir().mkpath(site_));
         k5test::WriteFile(site_ + QStringLiteral("/favicon.ico"), QByteArray());
-        const QString script = k5test::WriteFile(k5test::Root() + QStringLiteral("/serve.py"), R"(import http.server, os, sys
-os.chdir(sys.argv[1])
-class Handler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-print("PORT", server.server_address[1], flush=True)
-server.serve_forever()
-)");
-        QVERIFY(server_.Start(script, {site_}));
+        QVERIFY(browsertest::ServeFolder(server_, site_));
     }
 
     void filesAreWholeAndByteExact()

@@ -20,36 +20,9 @@ using app::TVBScriptEditor;
 
 namespace {
 
-tree::TZozeZONode *nodeNamed(tree::TZozeZO *tree, const QString &text)
-{
-    for (int i = 0; i < tree->Items()->Count(); ++i)
-        if (tree->Items()->Item(i)->Text() == text)
-            return tree->Items()->Item(i);
-    return nullptr;
-}
-
-void doubleClick(TVBScriptEditor &vb, const QString &text)
-{
-    tree::TZozeZONode *node = nodeNamed(vb.ZozeZO1, text);
-    QVERIFY2(node, qPrintable(text));
-    vb.ZozeZO1->SetSelected(node);
-    vb.ZozeZO1->OnDblClick(vb.ZozeZO1);
-}
+void doubleClick(TVBScriptEditor &vb, const QString &text) { apptest::DoubleClickNode(vb.ZozeZO1, text); }
 
 QAction *item(QWidget *w, const char *name) { return w->findChild<QAction *>(QString::fromLatin1(name)); }
-
-QAction *findItem(const QList<QMenu *> &menus, const QString &name)
-{
-    for (QMenu *m : menus)
-        for (QAction *a : m->actions()) {
-            if (a->objectName() == name && !a->menu())
-                return a;
-            if (a->menu())
-                if (QAction *x = findItem({a->menu()}, name))
-                    return x;
-        }
-    return nullptr;
-}
 
 } // namespace
 
@@ -87,10 +60,10 @@ private slots:
                                    "location.pathname", "location.port", "location.protocol", "location.search",
                                    "location.reload()", "window.location.replace(\"\")", "document.alinkColor",
                                    "document.anchors[]", "document.bgColor", "document.cookie"}) {
-            tree::TZozeZONode *n = nodeNamed(vb.ZozeZO1, QString::fromUtf8(member));
+            tree::TZozeZONode *n = apptest::NodeNamed(vb.ZozeZO1, QString::fromUtf8(member));
             QVERIFY2(n && n->Level() == 1, member);
         }
-        QCOMPARE(nodeNamed(vb.ZozeZO1, QStringLiteral("history.back()"))->Parent()->Text(), QStringLiteral("History"));
+        QCOMPARE(apptest::NodeNamed(vb.ZozeZO1, QStringLiteral("history.back()"))->Parent()->Text(), QStringLiteral("History"));
     }
 
     void membersGoToTheCaretAndCategoriesGiveNothing()
@@ -178,7 +151,7 @@ private slots:
                 relayed << frame.Memo1->Text();
             insert(s);
         };
-        QAction *open = findItem(doc->Menus() << doc->PopupMenu1, QStringLiteral("VBScriptEditor1"));
+        QAction *open = apptest::DocItem(doc, "VBScriptEditor1");
         QVERIFY(open && open->isEnabled());
         QPointer<TVBScriptEditor> seen;
         apptest::User user;

@@ -4,7 +4,10 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 
+#include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QList>
@@ -175,6 +178,30 @@ private:
 // Writes a file (creating folders); returns its path.
 QString WriteFile(const QString &path, const QByteArray &bytes);
 QByteArray ReadFile(const QString &path);
+
+// Types into a field the way a user does: a line edit, a combo's edit or a memo is emptied and gets
+// keystrokes ("\n" is Enter); a character beyond ASCII comes as from a keyboard laid out for it.
+inline void Type(QWidget *field, const QString &text)
+{
+    QWidget *target = field;
+    if (auto *combo = qobject_cast<QComboBox *>(field)) {
+        combo->lineEdit()->clear();
+        target = combo->lineEdit();
+    } else if (auto *edit = qobject_cast<QLineEdit *>(field)) {
+        edit->clear();
+    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(field)) {
+        memo->clear();
+    }
+    target->setFocus();
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n'))
+            QTest::keyClick(target, Qt::Key_Return);
+        else if (c.unicode() < 128)
+            QTest::keyClick(target, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
 
 } // namespace k5test
 

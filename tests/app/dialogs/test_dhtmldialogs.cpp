@@ -25,28 +25,6 @@ using namespace dialogs;
 
 namespace {
 
-void type(QWidget *field, const QString &text)
-{
-    QWidget *target = field;
-    if (auto *combo = qobject_cast<QComboBox *>(field)) {
-        combo->lineEdit()->clear();
-        target = combo->lineEdit();
-    } else if (auto *edit = qobject_cast<QLineEdit *>(field)) {
-        edit->clear();
-    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(field)) {
-        memo->clear();
-    }
-    target->setFocus();
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\n'))
-            QTest::keyClick(target, Qt::Key_Return);
-        else if (c.unicode() < 128)
-            QTest::keyClick(target, c.toLatin1());
-        else // a key of a keyboard laid out for it
-            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
 // A template as it is stored, read from the source tree: what the dialogs put in around it is written
 // out by hand below.
 QString tpl(const char *name)
@@ -74,7 +52,7 @@ struct Opened {
         for (const auto &[name, value] : values) {
             QWidget *f = field(name);
             QVERIFY2(f, name);
-            type(f, QString::fromUtf8(value));
+            k5test::Type(f, QString::fromUtf8(value));
         }
     }
     void click(const char *button)
@@ -233,7 +211,7 @@ private slots:
             QCOMPARE(o.d->windowTitle(), QStringLiteral("Slide-In Menu Bar "));
             for (const char *caption : {"Home", "News", "Mail"}) {
                 o.fill({{"Item Caption", caption}});
-                type(o.field("Item URL"), QStringLiteral("http://") + QLatin1String(caption) + QStringLiteral(".example/"));
+                k5test::Type(o.field("Item URL"), QStringLiteral("http://") + QLatin1String(caption) + QStringLiteral(".example/"));
                 o.click("Add");
                 QCOMPARE(o.text("Item URL"), QStringLiteral("http://"));
                 QCOMPARE(o.text("Item Caption"), QString());
@@ -319,11 +297,11 @@ private slots:
     void itemsTypedIntoTheListStayLines()
     {
         Opened o("TSlidebar");
-        type(o.field("Editor Area"), QStringLiteral("sitems[9]=\"Own\""));
+        k5test::Type(o.field("Editor Area"), QStringLiteral("sitems[9]=\"Own\""));
         o.fill({{"Item Caption", "Next"}, {"Item URL", "n.htm"}});
         o.click("Add");
         QCOMPARE(o.text("Editor Area"), QStringLiteral("sitems[9]=\"Own\"\r\nsitems[0]=\"Next\"\r\nsitemlinks[0]=\"n.htm\"\r\n"));
-        type(o.field("Editor Area"), QStringLiteral("var last=1"));
+        k5test::Type(o.field("Editor Area"), QStringLiteral("var last=1"));
         QCOMPARE(o.ok(), tpl("SlidebarStyle") + tpl("SlidebarOpen") + QStringLiteral("var last=1\r\n") + tpl("SlidebarClose"));
     }
 
@@ -535,13 +513,13 @@ private slots:
 
         QStringList handed;
         d->OnOk = [&] { handed << d->Build(); };
-        type(d->findChild<QWidget *>(QStringLiteral("Title")), QStringLiteral("Tom & Jerry’s News"));
-        type(d->findChild<QWidget *>(QStringLiteral("Abstract")), QStringLiteral("Daily news\nCafé ☕"));
-        type(d->findChild<QWidget *>(QStringLiteral("Introduction Page")), QStringLiteral("index.htm"));
-        type(d->findChild<QWidget *>(QStringLiteral("Logo Image")), QStringLiteral("logo.gif"));
-        type(d->findChild<QWidget *>(QStringLiteral("Icon Image")), QStringLiteral("icon.gif"));
-        type(d->findChild<QWidget *>(QStringLiteral("Base")), QStringLiteral("http://kestrova.example/"));
-        type(d->SourceFolder, folder + QStringLiteral("/")); // a doubled separator is still the folder
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Title")), QStringLiteral("Tom & Jerry’s News"));
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Abstract")), QStringLiteral("Daily news\nCafé ☕"));
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Introduction Page")), QStringLiteral("index.htm"));
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Logo Image")), QStringLiteral("logo.gif"));
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Icon Image")), QStringLiteral("icon.gif"));
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Base")), QStringLiteral("http://kestrova.example/"));
+        k5test::Type(d->SourceFolder, folder + QStringLiteral("/")); // a doubled separator is still the folder
         QTest::mouseClick(d->Button1, Qt::LeftButton);
         QCOMPARE(handed, QStringList({"<A HREF=\"qv_channel.cdf\">Channel, Click here</A>"}));
         QVERIFY(!d->isVisible());
@@ -581,7 +559,7 @@ private slots:
             QCOMPARE(user.Texts, QStringList({"Choose the folder the channel file goes into."}));
         }
         const QString missing = site + QStringLiteral("/no/such/folder");
-        type(d->SourceFolder, missing);
+        k5test::Type(d->SourceFolder, missing);
         {
             k5test::User user;
             user.Click(QStringLiteral("OK"));
@@ -594,7 +572,7 @@ private slots:
         QCOMPARE(oks, 0);
         QVERIFY(d->isVisible());
         // Cancel writes nothing: the file already there stays as it was.
-        type(d->SourceFolder, site);
+        k5test::Type(d->SourceFolder, site);
         QTest::mouseClick(d->Button2, Qt::LeftButton);
         QVERIFY(!d->isVisible());
         QCOMPARE(k5test::ReadFile(site + QStringLiteral("/qv_channel.cdf")), QByteArray("old"));

@@ -19,25 +19,6 @@ using namespace dialogs;
 
 namespace {
 
-void type(QWidget *field, const QString &text)
-{
-    QWidget *target = field;
-    if (auto *combo = qobject_cast<QComboBox *>(field)) {
-        combo->lineEdit()->clear();
-        target = combo->lineEdit();
-    } else if (auto *edit = qobject_cast<QLineEdit *>(field)) {
-        edit->clear();
-    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(field)) {
-        memo->clear();
-    }
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size(); ++i) {
-        if (i)
-            QTest::keyClick(target, Qt::Key_Return);
-        QTest::keyClicks(target, lines.at(i));
-    }
-}
-
 using Typed = QList<QPair<QString, QString>>;
 
 struct Outcome {
@@ -61,7 +42,7 @@ Outcome fillAndOk(const QString &className, const Typed &typed)
             out.built = QStringLiteral("<no field %1>").arg(name);
             return out;
         }
-        type(f, value);
+        k5test::Type(f, value);
     }
     d->OnOk = [&] {
         ++out.oks;
@@ -184,7 +165,7 @@ private slots:
         QTest::mouseClick(fs->Rows, Qt::LeftButton);
         QVERIFY(fs->Rows->isChecked());
         QVERIFY(fs->SpinRows->isVisible() && !fs->SpinCols->isVisible());
-        type(fs->SpinRows, QStringLiteral("40"));
+        k5test::Type(fs->SpinRows, QStringLiteral("40"));
         QTest::mouseClick(fs->Button1, Qt::LeftButton);
         QCOMPARE(built, QStringLiteral("<FRAMESET ROWS=\"40%\"></FRAMESET>"));
         QVERIFY(!fs->isVisible());
@@ -194,7 +175,7 @@ private slots:
         cols->show();
         QTest::mouseClick(cols->Cols, Qt::LeftButton);
         QVERIFY(cols->SpinCols->isVisible() && !cols->SpinRows->isVisible());
-        type(cols->SpinCols, QStringLiteral("25"));
+        k5test::Type(cols->SpinCols, QStringLiteral("25"));
         cols->OnOk = [&] { built = cols->Build(); };
         QTest::mouseClick(cols->Button1, Qt::LeftButton);
         QCOMPARE(built, QStringLiteral("<FRAMESET COLS=\"25%\"></FRAMESET>"));
@@ -214,7 +195,7 @@ private slots:
                 QTest::mouseClick(c, Qt::LeftButton);
         QCOMPARE(w->Features(), QStringLiteral("toolbar,menubar,status,directories,scrollbars,resizable,location,copyhistory"));
         QTest::mouseClick(w->findChild<QCheckBox *>(QStringLiteral("Location")), Qt::LeftButton);
-        type(w->Field(QStringLiteral("Width")), QStringLiteral("640"));
+        k5test::Type(w->Field(QStringLiteral("Width")), QStringLiteral("640"));
         QCOMPARE(w->Build(), QStringLiteral(R"(OpenNewWindow = window.open("","","toolbar,menubar,status,directories,scrollbars,resizable,copyhistory,height=100,width=640"))"));
     }
 

@@ -1,5 +1,6 @@
 // The table and list dialogs: the grid follows the count spins, and the text built from the cells.
 #include "k5test.h"
+#include "tests/app/dialogs/dialogtest.h"
 
 #include "app/dialogs/unit_table.h"
 
@@ -13,44 +14,6 @@
 
 using namespace dialogs;
 
-namespace {
-
-void type(QWidget *field, const QString &text)
-{
-    QWidget *target = field;
-    if (auto *combo = qobject_cast<QComboBox *>(field)) {
-        combo->lineEdit()->clear();
-        target = combo->lineEdit();
-    } else if (auto *edit = qobject_cast<QLineEdit *>(field)) {
-        edit->clear();
-    }
-    QTest::keyClicks(target, text);
-}
-
-void fill(QTableWidget *grid, const QList<QStringList> &rows)
-{
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < rows[r].size(); ++c)
-            grid->setItem(r, c, new QTableWidgetItem(rows[r][c]));
-}
-
-// OK pressed; what the dialog built at that moment.
-QString okText(TTagDialog *d)
-{
-    QString built;
-    d->OnOk = [&] { built = d->Build(); };
-    QTest::mouseClick(d->Button1, Qt::LeftButton);
-    return built;
-}
-
-template <class T> std::unique_ptr<T> openDialog(const char *cls)
-{
-    std::unique_ptr<T> d(qobject_cast<T *>(CreateDialog(QString::fromLatin1(cls), nullptr)));
-    d->show();
-    return d;
-}
-
-} // namespace
 
 class TestTableList : public QObject {
     Q_OBJECT
@@ -58,10 +21,10 @@ class TestTableList : public QObject {
 private slots:
     void anEmptyOneByOneTable()
     {
-        auto d = openDialog<Ttable>("Ttable");
+        auto d = dialogtest::OpenDialog<Ttable>("Ttable");
         QCOMPARE(d->StringGrid1->rowCount(), 1);
         QCOMPARE(d->StringGrid1->columnCount(), 1);
-        QCOMPARE(okText(d.get()),
+        QCOMPARE(dialogtest::OkText(d.get()),
                  QStringLiteral("<TABLE BORDER=\"0\" ALIGN=\"\" WIDTH=\"100%\" CELLPADDING=\"0\"  CELLSPACING=\"0\" BGCOLOR=\"\">\r\n"
                                 "<tr>\r\n"
                                 "         <TD></TD>\r\n"
@@ -72,25 +35,25 @@ private slots:
 
     void theGridFollowsTheSpinsAndGivesTheCells()
     {
-        auto d = openDialog<Ttable>("Ttable");
-        type(d->Field(QStringLiteral("How many cols ?")), QStringLiteral("3"));
-        type(d->Field(QStringLiteral("How many rows ?")), QStringLiteral("2"));
+        auto d = dialogtest::OpenDialog<Ttable>("Ttable");
+        k5test::Type(d->Field(QStringLiteral("How many cols ?")), QStringLiteral("3"));
+        k5test::Type(d->Field(QStringLiteral("How many rows ?")), QStringLiteral("2"));
         QCOMPARE(d->StringGrid1->columnCount(), 3);
         QCOMPARE(d->StringGrid1->rowCount(), 2);
-        fill(d->StringGrid1, {{"a", "b", "c"}, {"d", "", "f"}});
+        dialogtest::FillGrid(d->StringGrid1, {{"a", "b", "c"}, {"d", "", "f"}});
         // Fewer columns drop the last one's cells.
         // The user selects the 3 and types 2 over it.
         auto *cols = qobject_cast<QLineEdit *>(d->Field(QStringLiteral("How many cols ?")));
         cols->selectAll();
         QTest::keyClicks(cols, QStringLiteral("2"));
         QCOMPARE(d->StringGrid1->columnCount(), 2);
-        type(d->Field(QStringLiteral("Border")), QStringLiteral("1"));
-        type(d->Field(QStringLiteral("Width")), QStringLiteral("50"));
-        type(d->Field(QStringLiteral("Cellpadding")), QStringLiteral("2"));
-        type(d->Field(QStringLiteral("Cellspacing")), QStringLiteral("3"));
-        type(d->Field(QStringLiteral("Align")), QStringLiteral("LEFT"));
-        type(d->Field(QStringLiteral("Color")), QStringLiteral("#ff0000"));
-        QCOMPARE(okText(d.get()),
+        k5test::Type(d->Field(QStringLiteral("Border")), QStringLiteral("1"));
+        k5test::Type(d->Field(QStringLiteral("Width")), QStringLiteral("50"));
+        k5test::Type(d->Field(QStringLiteral("Cellpadding")), QStringLiteral("2"));
+        k5test::Type(d->Field(QStringLiteral("Cellspacing")), QStringLiteral("3"));
+        k5test::Type(d->Field(QStringLiteral("Align")), QStringLiteral("LEFT"));
+        k5test::Type(d->Field(QStringLiteral("Color")), QStringLiteral("#ff0000"));
+        QCOMPARE(dialogtest::OkText(d.get()),
                  QStringLiteral("<TABLE BORDER=\"1\" ALIGN=\"LEFT\" WIDTH=\"50%\" CELLPADDING=\"2\"  CELLSPACING=\"3\" BGCOLOR=\"#ff0000\">\r\n"
                                 "<tr>\r\n"
                                 "         <TD>a</TD>\r\n"
@@ -110,34 +73,34 @@ private slots:
         QCOMPARE(CountOf(QStringLiteral("0")), 1);
         QCOMPARE(CountOf(QStringLiteral("x")), 1);
         QCOMPARE(CountOf(QStringLiteral(" 7 ")), 7);
-        auto d = openDialog<Ttable>("Ttable");
+        auto d = dialogtest::OpenDialog<Ttable>("Ttable");
         auto *cols = qobject_cast<QLineEdit *>(d->Field(QStringLiteral("How many cols ?")));
         cols->setText(QStringLiteral("3"));
         cols->clear();
         QCOMPARE(d->StringGrid1->columnCount(), 1);
         cols->setText(QStringLiteral("-2"));
         QCOMPARE(d->StringGrid1->columnCount(), 1);
-        QVERIFY(okText(d.get()).contains(QStringLiteral("<TD></TD>")));
+        QVERIFY(dialogtest::OkText(d.get()).contains(QStringLiteral("<TD></TD>")));
     }
 
     void orderedAndUnorderedLists()
     {
-        auto d = openDialog<TList>("TList");
+        auto d = dialogtest::OpenDialog<TList>("TList");
         QVERIFY(d->Ordered->isChecked());
         QWidget *numbering = d->Field(QStringLiteral("Numbering"));
         QWidget *bullet = d->Field(QStringLiteral("Bullet"));
         QVERIFY(numbering->isVisible() && !bullet->isVisible());
-        type(d->Field(QStringLiteral("How many Items do you want ?")), QStringLiteral("2"));
+        k5test::Type(d->Field(QStringLiteral("How many Items do you want ?")), QStringLiteral("2"));
         QCOMPARE(d->StringGrid1->rowCount(), 2);
         QCOMPARE(d->StringGrid1->columnCount(), 1);
-        fill(d->StringGrid1, {{"one"}, {"two"}});
-        type(numbering, QStringLiteral("i"));
+        dialogtest::FillGrid(d->StringGrid1, {{"one"}, {"two"}});
+        k5test::Type(numbering, QStringLiteral("i"));
         QCOMPARE(d->Build(), QStringLiteral("<OL TYPE=\"i\">\r\n         <LI>one</LI>\r\n         <LI>two</LI>\r\n</OL>\r\n"));
 
         QTest::mouseClick(d->Unordered, Qt::LeftButton);
         QVERIFY(!numbering->isVisible() && bullet->isVisible());
-        type(bullet, QStringLiteral("square "));
-        QCOMPARE(okText(d.get()),
+        k5test::Type(bullet, QStringLiteral("square "));
+        QCOMPARE(dialogtest::OkText(d.get()),
                  QStringLiteral("<UL TYPE=\"square \">\r\n         <LI>one</LI>\r\n         <LI>two</LI>\r\n</UL>\r\n"));
     }
 };

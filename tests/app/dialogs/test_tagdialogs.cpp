@@ -15,28 +15,6 @@ using namespace dialogs;
 
 namespace {
 
-// Types into a field the way a user does: a line edit or a combo's edit gets keystrokes, a memo too
-// ("\n" is Enter).
-void type(QWidget *field, const QString &text)
-{
-    QWidget *target = field;
-    if (auto *combo = qobject_cast<QComboBox *>(field)) {
-        combo->lineEdit()->clear();
-        target = combo->lineEdit();
-    } else if (auto *edit = qobject_cast<QLineEdit *>(field)) {
-        edit->clear();
-    } else if (auto *memo = qobject_cast<QPlainTextEdit *>(field)) {
-        memo->clear();
-    }
-    target->setFocus();
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size(); ++i) {
-        if (i)
-            QTest::keyClick(target, Qt::Key_Return);
-        QTest::keyClicks(target, lines.at(i));
-    }
-}
-
 using Typed = QList<QPair<QString, QString>>;
 
 // Opens the dialog, types the values, presses OK and returns what its builder made at that moment.
@@ -50,7 +28,7 @@ QString fillAndOk(const QString &className, const Typed &typed, bool *closed = n
         QWidget *f = d->findChild<QWidget *>(name);
         if (!f)
             return QStringLiteral("<no field %1>").arg(name);
-        type(f, value);
+        k5test::Type(f, value);
     }
     QString built;
     d->OnOk = [&] { built = d->Build(); };

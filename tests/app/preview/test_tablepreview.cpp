@@ -1,6 +1,7 @@
 // The table and list dialogs' preview: each turn of the tabs writes the built text to the preview file and
 // shows it in the real browser; a file that cannot be written is reported and leaves the preview alone.
 #include "k5test.h"
+#include "tests/app/dialogs/dialogtest.h"
 
 #include "app/dialogs/unit_table.h"
 #include "app/preview/previewhtml.h"
@@ -21,28 +22,6 @@ namespace {
 
 const bool prepared = browsertest::Prepare();
 
-void fill(QTableWidget *grid, const QList<QStringList> &rows)
-{
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < rows[r].size(); ++c)
-            grid->setItem(r, c, new QTableWidgetItem(rows[r][c]));
-}
-
-QString okText(TTagDialog *d)
-{
-    QString built;
-    d->OnOk = [&] { built = d->Build(); };
-    QTest::mouseClick(d->Button1, Qt::LeftButton);
-    return built;
-}
-
-template <class T> std::unique_ptr<T> openDialog(const char *cls)
-{
-    std::unique_ptr<T> d(qobject_cast<T *>(CreateDialog(QString::fromLatin1(cls), nullptr)));
-    d->show();
-    return d;
-}
-
 } // namespace
 
 class TestTablePreview : public QObject {
@@ -52,25 +31,25 @@ class TestTablePreview : public QObject {
 private slots:
     void eachTurnOfTheTabsWritesThePreview()
     {
-        auto d = openDialog<Ttable>("Ttable");
+        auto d = dialogtest::OpenDialog<Ttable>("Ttable");
         d->PreviewFile = dir.filePath(QStringLiteral("kestrova_preview.htm"));
-        fill(d->StringGrid1, {{"cell"}});
+        dialogtest::FillGrid(d->StringGrid1, {{"cell"}});
         d->PageControl1->setCurrentIndex(1);
         QCOMPARE(QString::fromUtf8(platform::ReadWholeFile(d->PreviewFile)), d->Build());
         QVERIFY(d->PreviewHTML1->HasBrowser());
         QVERIFY(browsertest::WaitUntil([&] { return d->PreviewHTML1->LocationURL().endsWith(QStringLiteral("kestrova_preview.htm")); }));
         d->PageControl1->setCurrentIndex(0);
-        fill(d->StringGrid1, {{"changed"}});
+        dialogtest::FillGrid(d->StringGrid1, {{"changed"}});
         d->PageControl1->setCurrentIndex(1);
         QVERIFY(QString::fromUtf8(platform::ReadWholeFile(d->PreviewFile)).contains(QStringLiteral("<TD>changed</TD>")));
         // Unless told otherwise the file goes to the system's temporary folder.
-        auto fresh = openDialog<TList>("TList");
+        auto fresh = dialogtest::OpenDialog<TList>("TList");
         QCOMPARE(fresh->PreviewFile, QDir::tempPath() + QStringLiteral("/kestrova_preview.htm"));
     }
 
     void aPreviewThatCannotBeWrittenIsReported()
     {
-        auto d = openDialog<TList>("TList");
+        auto d = dialogtest::OpenDialog<TList>("TList");
         // Under a plain file no folder can be made, whoever runs the test.
         k5test::WriteFile(dir.filePath(QStringLiteral("plain")), "x");
         d->PreviewFile = dir.filePath(QStringLiteral("plain/kestrova_preview.htm"));
@@ -84,7 +63,7 @@ private slots:
         // The preview was not touched.
         QVERIFY(!d->PreviewHTML1->HasBrowser());
         // The dialog goes on working.
-        QVERIFY(okText(d.get()).startsWith(QStringLiteral("<OL TYPE=\"\">")));
+        QVERIFY(dialogtest::OkText(d.get()).startsWith(QStringLiteral("<OL TYPE=\"\">")));
     }
 };
 
