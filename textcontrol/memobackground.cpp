@@ -49,21 +49,21 @@ void MemoCore::FormatRange(int a, int b)
     a = std::max(a, 0);
     b = std::min(b, ParagraphCount() - 1);
     for (int p = a; p <= b; ++p) {
-        if (text_.Flags(p) & pfWrapped)
+        if (layout_.Wrapped(p))
             continue;
         FormatParagraph(p);
         if ((p & 63) == 0 && view_.printWidth == 0)
             ReportProgress(p, false);
     }
     if (firstUnformatted_ >= a && firstUnformatted_ <= b + 1)
-        while (firstUnformatted_ < ParagraphCount() && (text_.Flags(firstUnformatted_) & pfWrapped))
+        while (firstUnformatted_ < ParagraphCount() && layout_.Wrapped(firstUnformatted_))
             ++firstUnformatted_;
 }
 
 bool MemoCore::FormattingDone() const
 {
     auto *self = const_cast<MemoCore *>(this);
-    while (self->firstUnformatted_ < ParagraphCount() && (text_.Flags(self->firstUnformatted_) & pfWrapped))
+    while (self->firstUnformatted_ < ParagraphCount() && layout_.Wrapped(self->firstUnformatted_))
         ++self->firstUnformatted_;
     return firstUnformatted_ >= ParagraphCount();
 }
@@ -74,7 +74,7 @@ void MemoCore::FormatAll()
     view_.maxAdvance = -1;
     pendingWrap_.p = -1;
     ++layoutSerial_;
-    text_.ClearFlagsAll(pfWrapped);
+    layout_.ClearWrappedAll();
     firstUnformatted_ = 0;
     if (HasWindow() && !updateCount_)
         CheckConsistency();
@@ -128,11 +128,11 @@ void MemoCore::BackgroundStep()
     int count = 0;
     while (firstUnformatted_ < n) {
         const int p = firstUnformatted_;
-        if (text_.Flags(p) & pfWrapped) {
+        if (layout_.Wrapped(p)) {
             ++firstUnformatted_;
             continue;
         }
-        const int before = text_.Lines(p);
+        const int before = layout_.Lines(p);
         if (text_.Length(p) > longChunk_) {
             if (!StepLongParagraph(p, slice))
                 break; // the rest of it in the next slices
@@ -140,10 +140,10 @@ void MemoCore::BackgroundStep()
             FormatParagraph(p);
         }
         firstUnformatted_ = p + 1;
-        if (text_.Lines(p) != before && firstLine < 0)
-            firstLine = text_.FirstLine(p);
+        if (layout_.Lines(p) != before && firstLine < 0)
+            firstLine = layout_.FirstLine(p);
         if (IsVisibleParagraph(p))
-            InvalidateLines(text_.FirstLine(p), text_.FirstLine(p) + text_.Lines(p) - 1);
+            InvalidateLines(layout_.FirstLine(p), layout_.FirstLine(p) + layout_.Lines(p) - 1);
         if ((++count & 7) == 0 || text_.Length(p) > 4096) {
             if (slice.elapsed() >= sliceMs_)
                 break;
@@ -163,7 +163,7 @@ void MemoCore::BackgroundStep()
     }
     backgroundRunning_ = false;
     progress_ = 100;
-    text_.CompactTransitions();
+    doc_->CompactTransitions();
     BackgroundProgress();
     if (OnProgress)
         OnProgress(this);
@@ -177,7 +177,7 @@ bool MemoCore::StepLongParagraph(int p, const QElapsedTimer &slice)
             doc_->HighlightChunk(p, longChunk_); // the document's passes come first
             continue;
         }
-        if (f & pfWrapped) {
+        if (layout_.Wrapped(p)) {
             job_.p = -1;
             return true;
         }
@@ -197,9 +197,9 @@ bool MemoCore::StepLongParagraph(int p, const QElapsedTimer &slice)
             job_.style = job_.breaks.back().style;
             continue;
         }
-        text_.SetBreaks(p, job_.breaks);
+        layout_.SetBreaks(p, job_.breaks);
         view_.widest = std::max(view_.widest, job_.widest);
-        text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
+        layout_.SetWrapped(p, true);
         job_.p = -1;
         return true;
     } while (slice.elapsed() < sliceMs_);

@@ -19,12 +19,16 @@ TRiloNavigator::TRiloNavigator(MemoCore *view) : TRiloNavigator(view ? &view->Do
 MemoCore::MemoCore() : MemoCore(std::make_shared<TextDocument>()) {}
 
 MemoCore::MemoCore(std::shared_ptr<TextDocument> document)
-    : DropEmptyCodePairs(document->DropEmptyCodePairs), doc_(std::move(document)), text_(doc_->Layout()),
+    : DropEmptyCodePairs(document->DropEmptyCodePairs), doc_(std::move(document)), text_(doc_->Storage()),
       view_(doc_.get()), lines_(std::make_unique<TRiloLinesStrings>(*this)),
       paragraphs_(std::make_unique<TRiloParaStrings>(*this)), pump_(NewPump(*this))
 {
     progressTimer_.start();
     doc_->AddObserver(this);
+    // A document with text already (shared with another view) is laid out here anew.
+    layout_.Reset(ParagraphCount());
+    if (CharCount() > 0)
+        PostBackground();
 }
 
 MemoCore::~MemoCore() { doc_->RemoveObserver(this); }
@@ -62,6 +66,7 @@ void MemoCore::SaveToStream(QIODevice &stream)
 
 void MemoCore::TextLoaded()
 {
+    layout_.Reset(ParagraphCount());
     view_.selLength = 0;
     view_.virtualSpaces = 0;
     view_.caretLower = true;
@@ -78,7 +83,7 @@ void MemoCore::TextLoaded()
         InvalidateAll();
         UpdateCaret();
     } else {
-        text_.ClearFlagsAll(pfWrapped);
+        layout_.ClearWrappedAll();
         MarkDirty(0, ParagraphCount() - 1);
     }
 }
@@ -92,8 +97,8 @@ void MemoCore::LongWork()
 bool MemoCore::IsVisibleParagraph(int p) const
 {
     const int top = TopLine();
-    const int first = text_.FirstLine(p);
-    return first + text_.Lines(p) > top && first < top + VisibleLines();
+    const int first = layout_.FirstLine(p);
+    return first + layout_.Lines(p) > top && first < top + VisibleLines();
 }
 
 int MemoCore::TopLine() const
@@ -101,8 +106,8 @@ int MemoCore::TopLine() const
     const int off = view_.topLine.Offset();
     const int p = text_.ParagraphAt(off);
     const int i = off - text_.Start(p);
-    int line = text_.FirstLine(p);
-    for (const LineBreak &b : text_.Breaks(p))
+    int line = layout_.FirstLine(p);
+    for (const LineBreak &b : layout_.Breaks(p))
         if (int(b.pos) <= i)
             ++line;
     return line;
@@ -117,7 +122,7 @@ void MemoCore::UpdateAfterChange()
         const int a = std::clamp(firstDirty_, 0, n - 1), b = std::clamp(lastDirty_, a, n - 1);
         firstDirty_ = lastDirty_ = -1;
         const int oldLines = LineCount();
-        const int firstLine = text_.FirstLine(a);
+        const int firstLine = layout_.FirstLine(a);
         for (int p = a; p <= b; ++p)
             FormatParagraph(p);
         for (int p = b + 1; p < n && !(text_.Flags(p) & pfContexts) &&
@@ -168,21 +173,23 @@ void MemoCore::CheckConsistency() const
 {
     int L = 0, O = 0;
     const int n = ParagraphCount();
+    if (layout_.ParagraphCount() != n)
+        throw platform::Error(QStringLiteral("Error 1"));
     for (int p = 0; p < n; ++p) {
-        if (text_.FirstLine(p) != L)
+        if (layout_.FirstLine(p) != L)
             throw platform::Error(QStringLiteral("Error 1"));
         if (text_.Start(p) != O)
             throw platform::Error(QStringLiteral("Error 2 in ") + Version());
         const int len = text_.Length(p);
         int prev = 0;
-        for (const LineBreak &b : text_.Breaks(p)) {
+        for (const LineBreak &b : layout_.Breaks(p)) {
             if (int(b.pos) <= prev)
                 throw platform::Error(QStringLiteral("Error 3 in ") + Version());
             prev = int(b.pos);
         }
-        if (prev > len || (len == 0 && !text_.Breaks(p).empty()))
+        if (prev > len || (len == 0 && !layout_.Breaks(p).empty()))
             throw platform::Error(QStringLiteral("Error 4 in ") + Version());
-        L += text_.Lines(p);
+        L += layout_.Lines(p);
         O += len + 2;
     }
     if (CharCount() + 2 != O)

@@ -3,6 +3,7 @@
 // them, layout (wrapping through a measurer, display lines) and the background work that formats what
 // it shows. It owns a document of its own or shares one with other views. The widget derives from it and
 // fills in the window hooks.
+#include "textcontrol/linelayout.h"
 #include "textcontrol/measurer.h"
 #include "textcontrol/memoview.h"
 #include "textcontrol/textdocument.h"
@@ -65,7 +66,7 @@ public:
     // ---- text ----
     int CharCount() const { return text_.CharCount(); }
     int ParagraphCount() const { return text_.ParagraphCount(); }
-    int LineCount() const { return text_.LineCount(); }
+    int LineCount() const { return layout_.LineCount(); }
     int ParagraphStart(int index) const { return doc_->ParagraphStart(index); }
     QString GetTextPart(int start, int stop) const { return text_.Copy(start, stop); }
     QChar CharAt(int offset) const { return doc_->CharAt(offset); }
@@ -79,6 +80,7 @@ public:
     bool Modified() const { return doc_->Modified(); }
     void SetModified(bool m) { doc_->SetModified(m); }
     const TextStorage &Storage() const { return text_; }
+    const LineLayout &Layout() const { return layout_; } // this view's display lines
 
     // ---- selection ----
     int SelStart() const { return CaretNav().Offset(); }
@@ -254,7 +256,8 @@ protected:
 
 private:
     std::shared_ptr<TextDocument> doc_;
-    TextStorage &text_; // the document's text, with the display-line breaks still kept beside it
+    const TextStorage &text_; // the document's text
+    LineLayout layout_;
 
 protected:
     MemoView view_; // after doc_

@@ -50,9 +50,15 @@ void MemoCore::TextReplaced(const TextChange &c)
     if (firstDirty_ >= first + count)
         firstDirty_ = first;
     MarkDirty(first, first + count - 1);
-    editWasWrapped_ = text_.Flags(first) & pfWrapped;
-    for (int p = first; p < first + count; ++p)
-        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
+    if (oldCount == 1 && count == 1) {
+        // Inside one paragraph the lines before the edit keep their breaks, those after it move along.
+        editWasWrapped_ = layout_.Wrapped(first);
+        layout_.EditInside(first, c.column, c.columnEnd, c.inserted - (c.columnEnd - c.column), text_.Length(first));
+        layout_.SetWrapped(first, false);
+    } else {
+        editWasWrapped_ = false;
+        layout_.ReplaceParagraphs(first, oldCount, count);
+    }
     firstUnformatted_ = std::min(firstUnformatted_, first);
     if (pendingWrap_.p != -1)
         pendingWrap_.p = -2;
@@ -70,7 +76,7 @@ void MemoCore::ParagraphRestyled(int p, bool relayout)
     if (pendingWrap_.p == p)
         pendingWrap_.p = -2; // its colours may change anywhere now: wrap it whole
     if (relayout) {
-        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
+        layout_.SetWrapped(p, false);
         firstUnformatted_ = std::min(firstUnformatted_, p);
     }
 }
@@ -84,12 +90,12 @@ void MemoCore::ContextsApplied(int first, int last, bool dirty)
     if (pendingWrap_.p != -1)
         pendingWrap_.p = -2;
     for (int p = first; p <= last; ++p)
-        text_.SetFlags(p, text_.Flags(p) & quint8(~pfWrapped));
+        layout_.SetWrapped(p, false);
 }
 
 void MemoCore::Rehighlight()
 {
-    text_.ClearFlagsAll(pfWrapped);
+    layout_.ClearWrappedAll();
     firstUnformatted_ = 0;
     FormatAll();
     InvalidateAll();

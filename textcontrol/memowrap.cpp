@@ -148,7 +148,7 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
         // Only the lines from the one before the edit until the breaks agree again. A break at the
         // edit itself may be one that a deletion shifted there, so the line before it counts as the
         // edited one: the line before that can take back the start of a word cut there.
-        const auto cur = text_.Breaks(p);
+        const auto cur = layout_.Breaks(p);
         static thread_local std::vector<LineBreak> old;
         old.assign(cur.begin(), cur.end());
         size_t line = size_t(std::lower_bound(old.begin(), old.end(), quint32(pend.from), [](const LineBreak &x, quint32 v) { return x.pos < v; }) - old.begin());
@@ -176,19 +176,19 @@ void MemoCore::FormatParagraph(int p)
     int widest = 0;
     const std::vector<LineBreak> breaks = Wrap(p, widest);
     view_.widest = std::max(view_.widest, widest);
-    text_.SetBreaks(p, breaks);
-    text_.SetFlags(p, text_.Flags(p) | pfWrapped | pfKeywords);
+    layout_.SetBreaks(p, breaks);
+    layout_.SetWrapped(p, true);
 }
 
 int MemoCore::LineOfOffset(int offset)
 {
     offset = std::clamp(offset, 0, CharCount());
     const int p = text_.ParagraphAt(offset);
-    if (!(text_.Flags(p) & pfWrapped))
+    if (!layout_.Wrapped(p))
         FormatParagraph(p);
     const int i = offset - text_.Start(p);
-    int line = text_.FirstLine(p);
-    for (const LineBreak &b : text_.Breaks(p)) {
+    int line = layout_.FirstLine(p);
+    for (const LineBreak &b : layout_.Breaks(p)) {
         if (int(b.pos) > i)
             break;
         ++line;
@@ -199,30 +199,30 @@ int MemoCore::LineOfOffset(int offset)
 int MemoCore::LineToRepaint(int offset)
 {
     const int p = text_.ParagraphAt(std::clamp(offset, 0, CharCount()));
-    if (!(text_.Flags(p) & pfWrapped) && !IsVisibleParagraph(p))
-        return text_.FirstLine(p);
+    if (!layout_.Wrapped(p) && !IsVisibleParagraph(p))
+        return layout_.FirstLine(p);
     return LineOfOffset(offset);
 }
 
 int MemoCore::LineStart(int line)
 {
     line = std::clamp(line, 0, LineCount() - 1);
-    int p = text_.ParagraphOfLine(line);
-    for (int guard = 0; guard < 1000 && !(text_.Flags(p) & pfWrapped); ++guard) {
+    int p = layout_.ParagraphOfLine(line);
+    for (int guard = 0; guard < 1000 && !layout_.Wrapped(p); ++guard) {
         FormatRange(std::max(0, p - 1), p);
         line = std::clamp(line, 0, LineCount() - 1);
-        p = text_.ParagraphOfLine(line);
+        p = layout_.ParagraphOfLine(line);
     }
-    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
-    return text_.Start(p) + (k == 0 ? 0 : int(text_.Breaks(p)[size_t(k - 1)].pos));
+    const int k = std::clamp(line - layout_.FirstLine(p), 0, layout_.Lines(p) - 1);
+    return text_.Start(p) + (k == 0 ? 0 : int(layout_.Breaks(p)[size_t(k - 1)].pos));
 }
 
 int MemoCore::LineEnd(int line)
 {
     const int start = LineStart(line);
     const int p = text_.ParagraphAt(start);
-    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
-    const auto br = text_.Breaks(p);
+    const int k = std::clamp(line - layout_.FirstLine(p), 0, layout_.Lines(p) - 1);
+    const auto br = layout_.Breaks(p);
     return text_.Start(p) + (size_t(k) < br.size() ? int(br[size_t(k)].pos) : text_.Length(p));
 }
 
@@ -232,8 +232,8 @@ quint8 MemoCore::LineStyle(int line)
 {
     const int start = LineStart(line);
     const int p = text_.ParagraphAt(start);
-    const int k = std::clamp(line - text_.FirstLine(p), 0, text_.Lines(p) - 1);
-    return k == 0 ? text_.Style(p) : text_.Breaks(p)[size_t(k - 1)].style;
+    const int k = std::clamp(line - layout_.FirstLine(p), 0, layout_.Lines(p) - 1);
+    return k == 0 ? text_.Style(p) : layout_.Breaks(p)[size_t(k - 1)].style;
 }
 
 quint8 MemoCore::StyleAt(int offset) const
@@ -244,7 +244,7 @@ quint8 MemoCore::StyleAt(int offset) const
     const int i = std::min(offset - text_.Start(p), t.length);
     quint8 st = text_.Style(p);
     int from = 0;
-    for (const LineBreak &b : text_.Breaks(p)) {
+    for (const LineBreak &b : layout_.Breaks(p)) {
         if (int(b.pos) > i)
             break;
         st = b.style;

@@ -499,7 +499,7 @@ void TRiloMemo::SetTopLine(int line)
     if (old == line && lastTopLine_ == line)
         return;
     if (ApplyStartStopKeys())
-        HighlightUpTo(Storage().ParagraphOfLine(line));
+        HighlightUpTo(Layout().ParagraphOfLine(line));
     view_.topLine.SetOffset(LineStart(line));
     const int now = TopLine();
     lastTopLine_ = now;
@@ -801,8 +801,8 @@ void TRiloMemo::MakeGeom(int line, LineGeom &g, Measurer &m, int clientWidth)
     const int ps = t.Start(g.para);
     g.a = start - ps;
     g.start = start;
-    const int k = line - t.FirstLine(g.para);
-    const auto br = t.Breaks(g.para);
+    const int k = line - Layout().FirstLine(g.para);
+    const auto br = Layout().Breaks(g.para);
     g.last = k >= int(br.size());
     g.b = g.last ? t.Length(g.para) : int(br[size_t(k)].pos);
     g.style = k <= 0 ? t.Style(g.para) : br[size_t(k - 1)].style;

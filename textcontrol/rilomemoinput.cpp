@@ -311,8 +311,8 @@ void TRiloMemo::KeyDown(QKeyEvent *e)
     case Qt::Key_PageDown: {
         const int line = LineOfOffset(caret);
         const int d = (VisibleLines() - 1) * (key == Qt::Key_PageUp ? -1 : 1);
-        FormatRange(Storage().ParagraphOfLine(std::max(0, line + std::min(d, 0))),
-                    Storage().ParagraphOfLine(std::min(LineCount() - 1, line + std::max(d, 0))));
+        FormatRange(Layout().ParagraphOfLine(std::max(0, line + std::min(d, 0))),
+                    Layout().ParagraphOfLine(std::min(LineCount() - 1, line + std::max(d, 0))));
         int vs = 0;
         const int to = LineMove(line, d, vs);
         const int kx = keepX_;

@@ -46,12 +46,12 @@ struct UndoRecord {
 };
 
 // One edit as the document's views hear of it: characters [lower, upper) became [lower, lower + inserted),
-// paragraphs [first, first + oldCount) became [first, first + newCount); within one paragraph, column
-// `column` of `first` is where it happened.
+// paragraphs [first, first + oldCount) became [first, first + newCount). Within one paragraph (one old,
+// one new), its columns [column, columnEnd) were replaced.
 struct TextChange {
     int lower = 0, upper = 0, inserted = 0;
     int first = 0, oldCount = 1, newCount = 1;
-    int column = 0;
+    int column = 0, columnEnd = 0;
 };
 
 // What a view hears from its document. Calls come during the document's work: a view notes what it must
@@ -99,7 +99,6 @@ public:
     QString Text() const { return text_.Copy(0, CharCount()); }
     QString ParagraphText(int index) const;
     const TextStorage &Storage() const { return text_; }
-    TextStorage &Layout() { return text_; } // display-line breaks are still kept beside the text
     bool Modified() const { return modified_; }
     void SetModified(bool m) { modified_ = m; }
     // An offset between the CR and LF of a paragraph end, or inside a surrogate pair, moved before it
@@ -186,6 +185,8 @@ public:
     // One chunk of the highlighting of a very long paragraph (background work); true when both passes
     // are done for it.
     bool HighlightChunk(int p, int chunkChars);
+    // Releases the room kept for more transitions (once everything is highlighted).
+    void CompactTransitions() { text_.CompactTransitions(); }
     TContextState StateAt(int offset) const;
     const StateTable &States() const { return states_; }
     // State of a pair context opened on top of s (or of a keyword, for keyword >= 0 entries).

@@ -68,15 +68,12 @@ struct TextStorage::Block {
         }
     }
     std::vector<Transition> trans;
-    std::vector<quint32> brkStart{0};
-    std::vector<LineBreak> brk;
     std::vector<StateId> state;
     std::vector<quint8> style, flags;
 
     int Count() const { return int(state.size()); }
     int Chars() const { return int(start.back()); }
     int Span() const { return Chars() + 2 * Count(); }
-    int LineTotal() const { return Count() + int(brk.size()); }
     int W() const { return wide ? 2 : 1; }
     size_t Bytes() const { return text.size(); }
     void Shrink()
@@ -89,8 +86,6 @@ struct TextStorage::Block {
         fit(start);
         fit(transStart);
         fit(trans);
-        fit(brkStart);
-        fit(brk);
         fit(state);
         fit(style);
         fit(flags);
@@ -102,7 +97,6 @@ std::unique_ptr<TextStorage::Block> TextStorage::EmptyParagraphBlock()
     auto b = std::make_unique<Block>();
     b->start.push_back(0);
     b->transStart.push_back(0);
-    b->brkStart.push_back(0);
     b->state.push_back(0);
     b->style.push_back(0);
     b->flags.push_back(pfContexts | pfKeywords);
@@ -141,7 +135,6 @@ struct TextStorage::Builder::Impl {
     {
         b.start.push_back(b.start.back() + quint32(chars));
         b.transStart.push_back(quint32(b.trans.size()));
-        b.brkStart.push_back(quint32(b.brk.size()));
         b.state.push_back(0);
         b.style.push_back(style);
         b.flags.push_back(0);
@@ -186,16 +179,14 @@ void TextStorage::Reindex(int fromBlock)
     const int n = int(blocks_.size());
     paraCount_.resize(size_t(n + 1));
     charCount_.resize(size_t(n + 1));
-    lineCount_.resize(size_t(n + 1));
     if (fromBlock <= 0) {
         fromBlock = 0;
-        paraCount_[0] = charCount_[0] = lineCount_[0] = 0;
+        paraCount_[0] = charCount_[0] = 0;
     }
     for (int b = fromBlock; b < n; ++b) {
         const Block &bl = *blocks_[size_t(b)];
         paraCount_[size_t(b + 1)] = paraCount_[size_t(b)] + bl.Count();
         charCount_[size_t(b + 1)] = charCount_[size_t(b)] + bl.Span();
-        lineCount_[size_t(b + 1)] = lineCount_[size_t(b)] + bl.LineTotal();
     }
     if (hint_ >= n)
         hint_ = 0;
@@ -207,11 +198,9 @@ void TextStorage::ReindexBlock(int b)
     const Block &bl = *blocks_[size_t(b)];
     const int dp = bl.Count() - (paraCount_[size_t(b + 1)] - paraCount_[size_t(b)]);
     const int dc = bl.Span() - (charCount_[size_t(b + 1)] - charCount_[size_t(b)]);
-    const int dl = bl.LineTotal() - (lineCount_[size_t(b + 1)] - lineCount_[size_t(b)]);
     for (size_t i = size_t(b + 1); i < paraCount_.size(); ++i) {
         paraCount_[i] += dp;
         charCount_[i] += dc;
-        lineCount_[i] += dl;
     }
 }
 
@@ -255,19 +244,6 @@ int TextStorage::Start(int p) const
 {
     const Loc l = Find(p);
     return charCount_[size_t(l.block)] + int(blocks_[size_t(l.block)]->start[size_t(l.local)]) + 2 * l.local;
-}
-
-int TextStorage::FirstLine(int p) const
-{
-    const Loc l = Find(p);
-    return lineCount_[size_t(l.block)] + l.local + int(blocks_[size_t(l.block)]->brkStart[size_t(l.local)]);
-}
-
-int TextStorage::Lines(int p) const
-{
-    const Loc l = Find(p);
-    const Block &bl = *blocks_[size_t(l.block)];
-    return 1 + int(bl.brkStart[size_t(l.local + 1)] - bl.brkStart[size_t(l.local)]);
 }
 
 quint8 TextStorage::Style(int p) const
@@ -318,24 +294,6 @@ int TextStorage::ParagraphAt(int offset) const
     while (lo < hi) {
         const int mid = (lo + hi + 1) / 2;
         if (int(bl.start[size_t(mid)]) + 2 * mid <= o)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    return paraCount_[size_t(b)] + lo;
-}
-
-int TextStorage::ParagraphOfLine(int line) const
-{
-    line = std::clamp(line, 0, LineCount() - 1);
-    int b = int(std::upper_bound(lineCount_.begin(), lineCount_.end(), line) - lineCount_.begin()) - 1;
-    b = std::clamp(b, 0, int(blocks_.size()) - 1);
-    const Block &bl = *blocks_[size_t(b)];
-    const int o = line - lineCount_[size_t(b)];
-    int lo = 0, hi = bl.Count() - 1;
-    while (lo < hi) {
-        const int mid = (lo + hi + 1) / 2;
-        if (int(bl.brkStart[size_t(mid)]) + mid <= o)
             lo = mid;
         else
             hi = mid - 1;
@@ -403,34 +361,6 @@ StateId TextStorage::StateAt(int p, int i) const
     return (it - 1)->state;
 }
 
-std::span<const LineBreak> TextStorage::Breaks(int p) const
-{
-    const Loc l = Find(p);
-    const Block &bl = *blocks_[size_t(l.block)];
-    const size_t a = bl.brkStart[size_t(l.local)], e = bl.brkStart[size_t(l.local + 1)];
-    return {bl.brk.data() + a, e - a};
-}
-
-void TextStorage::SetBreaks(int p, const std::vector<LineBreak> &breaks)
-{
-    const Loc l = Find(p);
-    Block &bl = *blocks_[size_t(l.block)];
-    const size_t a = bl.brkStart[size_t(l.local)], e = bl.brkStart[size_t(l.local + 1)];
-    const std::ptrdiff_t delta = std::ptrdiff_t(breaks.size()) - std::ptrdiff_t(e - a);
-    if (delta == 0 && breaks.empty())
-        return;
-    if (delta == 0) {
-        std::copy(breaks.begin(), breaks.end(), bl.brk.begin() + std::ptrdiff_t(a));
-        return;
-    }
-    bl.brk.erase(bl.brk.begin() + std::ptrdiff_t(a), bl.brk.begin() + std::ptrdiff_t(e));
-    bl.brk.insert(bl.brk.begin() + std::ptrdiff_t(a), breaks.begin(), breaks.end());
-    for (size_t i = size_t(l.local + 1); i < bl.brkStart.size(); ++i)
-        bl.brkStart[i] = quint32(std::ptrdiff_t(bl.brkStart[i]) + delta);
-    for (size_t b = size_t(l.block) + 1; b < lineCount_.size(); ++b)
-        lineCount_[b] += int(delta);
-}
-
 // ---- editing ---------------------------------------------------------------------------------------
 
 void TextStorage::MakeWide(Block &bl)
@@ -460,11 +390,8 @@ void TextStorage::EraseParas(Block &bl, int lo, int hi)
     };
     const quint32 tr = bl.transStart[size_t(hi)] - bl.transStart[size_t(lo)];
     bl.trans.erase(bl.trans.begin() + std::ptrdiff_t(bl.transStart[size_t(lo)]), bl.trans.begin() + std::ptrdiff_t(bl.transStart[size_t(hi)]));
-    const quint32 br = bl.brkStart[size_t(hi)] - bl.brkStart[size_t(lo)];
-    bl.brk.erase(bl.brk.begin() + std::ptrdiff_t(bl.brkStart[size_t(lo)]), bl.brk.begin() + std::ptrdiff_t(bl.brkStart[size_t(hi)]));
     eraseIndex(bl.start, chars);
     eraseIndex(bl.transStart, tr);
-    eraseIndex(bl.brkStart, br);
     bl.state.erase(bl.state.begin() + lo, bl.state.begin() + hi);
     bl.style.erase(bl.style.begin() + lo, bl.style.begin() + hi);
     bl.flags.erase(bl.flags.begin() + lo, bl.flags.begin() + hi);
@@ -505,7 +432,6 @@ void TextStorage::InsertParas(Block &bl, int at, std::vector<NewParagraph> &para
     for (size_t i = size_t(at + 1); i < bl.transStart.size(); ++i)
         bl.transStart[i] += quint32(trans.size());
     bl.transStart.insert(bl.transStart.begin() + at + 1, tstarts.begin(), tstarts.end());
-    bl.brkStart.insert(bl.brkStart.begin() + at + 1, paras.size(), bl.brkStart[size_t(at)]);
     for (size_t k = 0; k < paras.size(); ++k) {
         bl.state.insert(bl.state.begin() + at + std::ptrdiff_t(k), paras[k].state);
         bl.style.insert(bl.style.begin() + at + std::ptrdiff_t(k), paras[k].style);
@@ -528,27 +454,22 @@ void TextStorage::SplitIfLarge(int b)
             ++cut;
         auto nb = std::make_unique<Block>();
         nb->wide = bl.wide;
-        const quint32 c0 = bl.start[size_t(cut)], t0 = bl.transStart[size_t(cut)], k0 = bl.brkStart[size_t(cut)];
+        const quint32 c0 = bl.start[size_t(cut)], t0 = bl.transStart[size_t(cut)];
         nb->text.assign(bl.text.begin() + std::ptrdiff_t(c0 * w), bl.text.end());
         nb->start.clear();
         nb->transStart.clear();
-        nb->brkStart.clear();
         for (size_t i = size_t(cut); i < bl.start.size(); ++i) {
             nb->start.push_back(bl.start[i] - c0);
             nb->transStart.push_back(bl.transStart[i] - t0);
-            nb->brkStart.push_back(bl.brkStart[i] - k0);
         }
         nb->trans.assign(bl.trans.begin() + t0, bl.trans.end());
-        nb->brk.assign(bl.brk.begin() + k0, bl.brk.end());
         nb->state.assign(bl.state.begin() + cut, bl.state.end());
         nb->style.assign(bl.style.begin() + cut, bl.style.end());
         nb->flags.assign(bl.flags.begin() + cut, bl.flags.end());
         bl.text.resize(c0 * w);
         bl.start.resize(size_t(cut + 1));
         bl.transStart.resize(size_t(cut + 1));
-        bl.brkStart.resize(size_t(cut + 1));
         bl.trans.resize(t0);
-        bl.brk.resize(k0);
         bl.state.resize(size_t(cut));
         bl.style.resize(size_t(cut));
         bl.flags.resize(size_t(cut));
@@ -612,22 +533,6 @@ int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
         if (removed && !atI1 && lastRemoved != before)
             tail.insert(tail.begin(), Transition{quint32(i0 + L), lastRemoved});
         SetTransitionsFrom(p0, i0, tail);
-
-        const auto brks = Breaks(p0);
-        std::vector<LineBreak> nb;
-        for (const LineBreak &b : brks) {
-            int pos = int(b.pos);
-            if (pos <= i0) {
-                nb.push_back(b);
-                continue;
-            }
-            if (pos < i1)
-                continue;
-            pos += delta;
-            if (pos > 0 && pos < len1 + delta && (nb.empty() || int(nb.back().pos) < pos))
-                nb.push_back({quint32(pos), b.style});
-        }
-        SetBreaks(p0, nb);
         ReindexBlock(l.block);
         SplitIfLarge(l.block);
         return 1;
@@ -729,10 +634,10 @@ QString TextStorage::Copy(int from, int to) const
 
 size_t TextStorage::MemoryUsed() const
 {
-    size_t m = blocks_.capacity() * sizeof(void *) + (paraCount_.capacity() * 3) * sizeof(int);
+    size_t m = blocks_.capacity() * sizeof(void *) + (paraCount_.capacity() * 2) * sizeof(int);
     for (const auto &b : blocks_)
-        m += sizeof(Block) + 16 + b->text.capacity() + (b->start.capacity() + b->transStart.capacity() + b->brkStart.capacity()) * 4 +
-             b->trans.capacity() * sizeof(Transition) + b->brk.capacity() * sizeof(LineBreak) + b->state.capacity() * 4 +
+        m += sizeof(Block) + 16 + b->text.capacity() + (b->start.capacity() + b->transStart.capacity()) * 4 +
+             b->trans.capacity() * sizeof(Transition) + b->state.capacity() * 4 +
              b->style.capacity() + b->flags.capacity();
     return m;
 }

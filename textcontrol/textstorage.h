@@ -1,7 +1,7 @@
 #pragma once
-// Text of the memo: paragraphs kept in blocks of about 64 KB (one byte per character while the block's
-// characters all fit, else two), with per-paragraph highlighting transitions and line breaks beside
-// the characters. Offset -> paragraph and display line -> paragraph are binary searches over blocks.
+// Text of a document: paragraphs kept in blocks of about 64 KB (one byte per character while the block's
+// characters all fit, else two), with per-paragraph highlighting transitions beside the characters.
+// Offset -> paragraph is a binary search over blocks. Display lines belong to views (linelayout.h).
 #include "textcontrol/contextstate.h"
 
 #include <QString>
@@ -19,13 +19,8 @@ struct Transition {
     StateId state;
 };
 
-// A display line after the first starts at pos; style is the style byte there.
-struct LineBreak {
-    quint32 pos;
-    quint8 style;
-};
-
-enum : quint8 { pfWrapped = 1, pfContexts = 2, pfKeywords = 4, pfAll = 7 };
+// What the highlighting of a paragraph has done: its contexts, its keywords.
+enum : quint8 { pfContexts = 2, pfKeywords = 4 };
 
 // Index of the first byte from i on outside 32..127 (n when none); eight bytes at a time.
 inline qsizetype FirstSpecial(const char *d, qsizetype i, qsizetype n)
@@ -104,14 +99,11 @@ public:
 
     int ParagraphCount() const { return paraCount_.back(); }
     int CharCount() const { return charCount_.back() - 2; }
-    int LineCount() const { return lineCount_.back(); }
 
     ParaText Text(int p) const;
     QString ParagraphString(int p) const { const ParaText t = Text(p); return t.Mid(0, t.length); }
     int Length(int p) const;
     int Start(int p) const;
-    int FirstLine(int p) const;
-    int Lines(int p) const;
     quint8 Style(int p) const;
     StateId State(int p) const;
     void SetState(int p, StateId s);
@@ -122,7 +114,6 @@ public:
 
     // Paragraph holding an offset (the CR and LF of a paragraph end belong to it).
     int ParagraphAt(int offset) const;
-    int ParagraphOfLine(int line) const;
 
     std::span<const Transition> Transitions(int p) const;
     // Replaces the transitions with pos >= from by the given ones (positions >= from, ascending).
@@ -133,8 +124,6 @@ public:
     void SetTransitions(int p, const std::vector<Transition> &all);
     StateId StateAt(int p, int i) const; // the state in force at character i
 
-    std::span<const LineBreak> Breaks(int p) const;
-    void SetBreaks(int p, const std::vector<LineBreak> &breaks);
 
     // Replaces characters i0 of p0 up to i1 of p1 by text; CR (and a LF right after it) splits
     // paragraphs. Returns the number of paragraphs the replacement spans.
@@ -160,7 +149,7 @@ private:
     static std::unique_ptr<Block> EmptyParagraphBlock();
 
     std::vector<std::unique_ptr<Block>> blocks_;
-    std::vector<int> paraCount_, charCount_, lineCount_; // prefix sums, size blocks + 1
+    std::vector<int> paraCount_, charCount_; // prefix sums, size blocks + 1
     mutable int hint_ = 0;
     int transPerKChar_ = 0; // transitions per 1000 characters in the last block highlighted whole
 };

@@ -475,7 +475,7 @@ void TestRiloMemo::findingFormatsNothingOutOfView()
         stops << m.Storage().ParagraphAt(m.SelLower());
     QCOMPARE(stops, QList<int>({49, 99, 149, 199, 249, 299}));
     for (int p : stops)
-        QVERIFY(!(m.Storage().Flags(p) & pfWrapped));
+        QVERIFY(!m.Layout().Wrapped(p));
     // Where the caret is comes out right once it is asked for, as it did when it was placed at once.
     const int caret = m.SelStart();
     const QRect asked = m.CaretRect();
@@ -485,7 +485,7 @@ void TestRiloMemo::findingFormatsNothingOutOfView()
     QVERIFY(asked.y() >= s.vp()->height());
     // Brought into view it is placed there, the lines above it formatted first so that it stays in view.
     m.Select(m.Storage().Start(199) + 3, 0);
-    QVERIFY(!(m.Storage().Flags(199) & pfWrapped));
+    QVERIFY(!m.Layout().Wrapped(199));
     m.ScrollInView();
     const int shownLine = m.LineOfOffset(m.SelStart());
     QCOMPARE(m.CaretRect().topLeft(), QPoint(m.PosToX(shownLine, 3), (shownLine - m.TopLine()) * lh));

@@ -703,7 +703,7 @@ private slots:
         m.SetSelText(QStringLiteral("a very long inserted sentence"));
         QVERIFY(m.LineCount() > lines);
         m.CheckConsistency();
-        QCOMPARE(m.LineOfOffset(m.ParagraphStart(11)), m.Storage().FirstLine(11));
+        QCOMPARE(m.LineOfOffset(m.ParagraphStart(11)), m.Layout().FirstLine(11));
     }
 
     void editCoreKeepsStyles()
@@ -1097,10 +1097,10 @@ private slots:
         lazy.SetTextBuf(HtmlDoc(200));
         QCoreApplication::processEvents();
         QCOMPARE(lazy.Progress(), -1);
-        QVERIFY(!(lazy.Storage().Flags(150) & pfWrapped));
+        QVERIFY(!lazy.Layout().Wrapped(150));
         lazy.FormatRange(0, 10);
-        QVERIFY(lazy.Storage().Flags(10) & pfWrapped);
-        QVERIFY(!(lazy.Storage().Flags(150) & pfWrapped));
+        QVERIFY(lazy.Layout().Wrapped(10));
+        QVERIFY(!lazy.Layout().Wrapped(150));
         lazy.SetUpdateMode(TUpdateMode::umImmediate);
         QVERIFY(lazy.FormattingDone());
         // Keyword lists hold at most what a state can index.
@@ -1183,34 +1183,82 @@ private slots:
 
     void viewsShareADocument()
     {
-        // Two views of one document: an edit through one is seen by the other, whose caret keeps its
-        // place in the text and whose lines follow.
+        // One document in two views that wrap at different widths: an edit through one is seen by
+        // the other, whose caret keeps its place in the text and whose lines are those a fresh view of
+        // its width makes.
         Memo a(HtmlDoc(30), 40);
-        MemoCore b(a.SharedDocument());
-        b.SetUpdateMode(TUpdateMode::umImmediate);
-        b.SetClientSize(40 + 16, 100);
-        QCOMPARE(&b.Document(), &a.Document());
-        QCOMPARE(b.Text(), a.Text());
+        MemoCore shared(a.SharedDocument());
+        shared.SetUpdateMode(TUpdateMode::umImmediate);
+        shared.SetClientSize(17 + 16, 100);
+        QCOMPARE(&shared.Document(), &a.Document());
+        QCOMPARE(shared.Text(), a.Text());
+        auto sameLines = [](MemoCore &m, int width) {
+            m.CheckConsistency();
+            Memo fresh(m.Text(), width);
+            if (fresh.LineCount() != m.LineCount())
+                return false;
+            for (int l = 0; l < m.LineCount(); ++l)
+                if (fresh.LineStart(l) != m.LineStart(l))
+                    return false;
+            return true;
+        };
+        QVERIFY(shared.LineCount() > a.LineCount());
+        QVERIFY(sameLines(a, 40));
+        QVERIFY(sameLines(shared, 17));
         int changes = 0;
-        b.OnChange = [&](MemoCore *) { ++changes; };
-        b.Select(b.ParagraphStart(5), 0);
-        a.Select(a.ParagraphStart(2), 0);
-        a.SetSelText(QStringLiteral("new\r\n"));
-        QCOMPARE(b.Text(), a.Text());
-        QCOMPARE(b.SelStart(), b.ParagraphStart(6));
-        QCOMPARE(a.SelStart(), a.ParagraphStart(3));
+        shared.OnChange = [&](MemoCore *) { ++changes; };
+        shared.Select(shared.ParagraphStart(5), 0);
+        a.Select(a.ParagraphStart(2) + 3, 0);
+        a.SetSelText(QStringLiteral("a few more words\r\nand a new paragraph "));
+        QCOMPARE(shared.Text(), a.Text());
+        QCOMPARE(shared.SelStart(), shared.ParagraphStart(6));
         QCOMPARE(changes, 1);
-        QCOMPARE(b.LineCount(), a.LineCount());
-        b.CheckConsistency();
-        // Undo belongs to the document: either view takes the edit back.
-        b.Undo();
-        QCOMPARE(a.ParagraphText(2), Memo(HtmlDoc(30), 40).ParagraphText(2));
-        QCOMPARE(a.Text(), b.Text());
-        // The document outlives the view that made it.
+        QVERIFY(sameLines(a, 40));
+        QVERIFY(sameLines(shared, 17));
+        // Typing inside a paragraph through the narrow view, then joining two through the wide one.
+        shared.Select(shared.ParagraphStart(8) + 5, 0);
+        for (QChar c : QStringLiteral(" typed through the narrow view"))
+            shared.SetSelText(QString(c));
+        a.Select(a.ParagraphStart(4), 0);
+        a.SetSelLength(-2);
+        a.SetSelText(QString());
+        QVERIFY(sameLines(a, 40));
+        QVERIFY(sameLines(shared, 17));
+        // A long paragraph is wrapped again around an edit only, in each view at its own width.
+        QString words;
+        for (int i = 0; words.size() < 6000; ++i)
+            words += QStringLiteral("word%1 ").arg(i % 13);
+        a.Select(a.CharCount(), 0);
+        a.SetSelText(CRLF + words);
+        QVERIFY(sameLines(shared, 17));
+        const int mid = a.ParagraphStart(a.ParagraphCount() - 1) + 3000;
+        a.Select(mid, 0);
+        for (QChar c : QStringLiteral("in the middle "))
+            a.SetSelText(QString(c));
+        shared.Select(mid + 40, 5);
+        shared.SetSelText(QString());
+        QVERIFY(sameLines(a, 40));
+        QVERIFY(sameLines(shared, 17));
+        // Undo belongs to the document: either view takes the edits back.
+        while (shared.CanUndo())
+            shared.Undo();
+        QCOMPARE(a.Text(), HtmlDoc(30));
+        QVERIFY(sameLines(a, 40));
+        QVERIFY(sameLines(shared, 17));
+        // A view in the background catches up with edits made through the other.
+        MemoCore late(a.SharedDocument());
+        late.SetClientSize(25 + 16, 100);
+        a.Select(0, 0);
+        a.SetSelText(QStringLiteral("<p class=\"first\">"));
+        while (!late.FormattingDone())
+            late.BackgroundStep();
+        QVERIFY(sameLines(late, 25));
+        // The document outlives the views that share it.
         auto c = std::make_unique<MemoCore>(a.SharedDocument());
         c.reset();
         a.SetSelText(QStringLiteral("x"));
-        QCOMPARE(b.Text(), a.Text());
+        QCOMPARE(shared.Text(), a.Text());
+        QVERIFY(sameLines(shared, 17));
     }
 };
 

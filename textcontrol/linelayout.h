@@ -1,0 +1,60 @@
+#pragma once
+// One view's display lines: for each paragraph of the document, where its lines after the first start
+// and whether that is still current. Kept in blocks of paragraphs with prefix sums of paragraphs and
+// lines, so that paragraph -> first line and line -> paragraph are binary searches over blocks.
+#include <QtGlobal>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace textcontrol {
+
+// A display line after the first starts at pos; style is the style byte there.
+struct LineBreak {
+    quint32 pos;
+    quint8 style;
+};
+
+class LineLayout {
+public:
+    LineLayout();
+    ~LineLayout();
+    LineLayout(const LineLayout &) = delete;
+    LineLayout &operator=(const LineLayout &) = delete;
+
+    // Every paragraph one line, none laid out.
+    void Reset(int paragraphs);
+
+    int ParagraphCount() const { return paraCount_.back(); }
+    int LineCount() const { return lineCount_.back(); }
+    int FirstLine(int p) const;
+    int Lines(int p) const;
+    int ParagraphOfLine(int line) const;
+    std::span<const LineBreak> Breaks(int p) const;
+    void SetBreaks(int p, const std::vector<LineBreak> &breaks);
+    bool Wrapped(int p) const;
+    void SetWrapped(int p, bool v);
+    void ClearWrappedAll();
+
+    // Paragraphs [first, first + oldCount) became newCount paragraphs of one line each, none laid out.
+    void ReplaceParagraphs(int first, int oldCount, int newCount);
+    // Characters [i0, i1) of paragraph p became `delta` more: the breaks before the edit stay, those
+    // after it move along, those inside it go (the paragraph is laid out again around the edit).
+    void EditInside(int p, int i0, int i1, int delta, int newLength);
+    size_t MemoryUsed() const;
+
+private:
+    struct Block;
+    struct Loc {
+        int block, local;
+    };
+    Loc Find(int p) const;
+    void Reindex(int fromBlock);
+    void SplitIfLarge(int b);
+
+    std::vector<std::unique_ptr<Block>> blocks_;
+    std::vector<int> paraCount_, lineCount_; // prefix sums, size blocks + 1
+    mutable int hint_ = 0;
+};
+
+} // namespace textcontrol
