@@ -12,7 +12,6 @@
 #include <QIODevice>
 #include <QObject>
 #include <QString>
-#include <deque>
 #include <functional>
 #include <limits>
 #include <memory>

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QIODevice>
 #include <QString>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <limits>
