@@ -647,20 +647,33 @@ void TEditForm::LoadFile(const QString &path)
     const QByteArray bytes = platform::ReadWholeFile(path);
     platform::TextDocument doc;
     const bool ascii = platform::IsPlainAscii(bytes);
-    if (!ascii)
-        doc = platform::DecodeDocument(bytes, path);
-    else
+    auto startsWith = [&](std::initializer_list<uchar> mark) {
+        qsizetype i = 0;
+        for (uchar m : mark)
+            if (i >= bytes.size() || uchar(bytes[i++]) != m)
+                return false;
+        return true;
+    };
+    // Pages that may be UTF-8 go to the text control as bytes, decoded there in one pass; UTF-16 and
+    // files with NUL bytes are decoded (or refused) here first.
+    const bool mayBeUtf8 = ascii || (!startsWith({0xFF, 0xFE}) && !startsWith({0xFE, 0xFF}) && !bytes.contains('\0'));
+    if (mayBeUtf8)
         doc.lineEnd = platform::DetectLineEnd(QByteArrayView(bytes));
+    else
+        doc = platform::DecodeDocument(bytes, path);
     platform::RefuseStyleCodes(bytes, doc.encoding, path);
     FileName = path;
     SetCaption(QFileInfo(path).fileName());
-    if (ascii) {
-        QBuffer buffer(const_cast<QByteArray *>(&bytes)); // most pages: handed over without decoding
-        buffer.open(QIODevice::ReadOnly);
-        RiloMemo1->LoadFromStream(buffer);
-    } else {
-        RiloMemo1->SetTextBuf(doc.text);
+    bool loaded = false;
+    if (mayBeUtf8) {
+        const qsizetype mark = startsWith({0xEF, 0xBB, 0xBF}) ? 3 : 0;
+        loaded = RiloMemo1->LoadUtf8(bytes.constData() + mark, bytes.size() - mark);
+        doc.bom = loaded && mark > 0;
+        if (!loaded)
+            doc = platform::DecodeDocument(bytes, path); // not UTF-8: Windows-1252
     }
+    if (!loaded)
+        RiloMemo1->SetTextBuf(doc.text);
     RiloMemo1->ClearUndo();
     encoding_ = doc.encoding;
     bom_ = doc.bom;

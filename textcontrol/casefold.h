@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringView>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace textcontrol {
 
@@ -69,15 +72,24 @@ template <class Ch> int NextCandidate(const Ch *s, qsizetype len, int i, int end
             return hit ? int(static_cast<const Ch *>(hit) - s) : end;
         }
         case 2:
+        case 3: {
+            const uchar a = f.narrow[0], b = f.narrow[1], c = f.count == 3 ? f.narrow[2] : f.narrow[1];
+#ifdef __SSE2__
+            // Sixteen bytes a step: a search for a letter in either case runs near memchr's speed.
+            const __m128i va = _mm_set1_epi8(char(a)), vb = _mm_set1_epi8(char(b)), vc = _mm_set1_epi8(char(c));
+            for (; i + 16 <= end; i += 16) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+                const int hits = _mm_movemask_epi8(
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)), _mm_cmpeq_epi8(x, vc)));
+                if (hits)
+                    return i + __builtin_ctz(unsigned(hits));
+            }
+#endif
             for (; i < end; ++i)
-                if (uchar(s[i]) == f.narrow[0] || uchar(s[i]) == f.narrow[1])
+                if (uchar(s[i]) == a || uchar(s[i]) == b || uchar(s[i]) == c)
                     return i;
             return end;
-        case 3:
-            for (; i < end; ++i)
-                if (uchar(s[i]) == f.narrow[0] || uchar(s[i]) == f.narrow[1] || uchar(s[i]) == f.narrow[2])
-                    return i;
-            return end;
+        }
         default: break;
         }
     }

@@ -16,6 +16,62 @@ using namespace memo_detail;
 
 namespace {
 
+// Decodes UTF-8 (strictly: no overlong forms, surrogates or code points past U+10FFFF, no cut
+// sequences) into out, which has room for n units. Returns the units written, -1 for bytes that are not
+// UTF-8. max gets the largest unit written.
+qsizetype DecodeUtf8(const uchar *d, qsizetype n, char16_t *out, ushort &max)
+{
+    qsizetype o = 0;
+    ushort top = 0;
+    for (qsizetype i = 0; i < n;) {
+        const uchar c = d[i];
+        if (c < 0x80) {
+            out[o++] = c;
+            ++i;
+            continue;
+        }
+        char32_t cp;
+        int more;
+        char32_t least;
+        if (c >= 0xC2 && c <= 0xDF) {
+            cp = c & 0x1F;
+            more = 1;
+            least = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            cp = c & 0x0F;
+            more = 2;
+            least = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            cp = c & 0x07;
+            more = 3;
+            least = 0x10000;
+        } else {
+            return -1;
+        }
+        if (i + more >= n)
+            return -1;
+        for (int k = 1; k <= more; ++k) {
+            const uchar t = d[i + k];
+            if ((t & 0xC0) != 0x80)
+                return -1;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return -1;
+        i += more + 1;
+        if (cp > 0xFFFF) {
+            out[o++] = QChar::highSurrogate(cp);
+            out[o++] = QChar::lowSurrogate(cp);
+            top = 0xFFFF;
+        } else {
+            out[o++] = char16_t(cp);
+            top = std::max(top, ushort(cp));
+        }
+    }
+    max = top;
+    return o;
+}
+
 template <class Ch> struct Scanner {
     TextStorage::Builder &b;
     ushort nullReplacement;
@@ -34,7 +90,7 @@ template <class Ch> struct Scanner {
         for (;;) {
             const qsizetype s = i;
             const quint8 paraStyle = style;
-            bool dirty = false, isWide = false, ended = false;
+            bool dirty = false, isWide = false, ended = false, utf8 = false;
             for (; i < n; ++i) {
                 if constexpr (sizeof(Ch) == 1) {
                     i = FirstSpecial(d, i, n);
@@ -57,12 +113,22 @@ template <class Ch> struct Scanner {
                         style = ToggleCode(style, c);
                     }
                 } else if (c > 0x7F) {
+                    // Bytes of a UTF-8 sequence are never 0, CR or LF: paragraphs end as in ASCII.
                     if constexpr (sizeof(Ch) == 1)
-                        return false;
+                        utf8 = true;
                     isWide |= c > 0xFF;
                 }
             }
-            Add(d + s, i - s, paraStyle, dirty, isWide);
+            if constexpr (sizeof(Ch) == 1) {
+                if (utf8) {
+                    if (!AddUtf8(reinterpret_cast<const uchar *>(d + s), i - s, paraStyle))
+                        return false;
+                } else {
+                    Add(d + s, i - s, paraStyle, dirty, false);
+                }
+            } else {
+                Add(d + s, i - s, paraStyle, dirty, isWide);
+            }
             if (ended || i >= n)
                 return true;
             const auto c = ushort(d[i++]);
@@ -73,6 +139,30 @@ template <class Ch> struct Scanner {
                 (*progress)();
             }
         }
+    }
+
+    // A paragraph with UTF-8 sequences: decoded, then kept narrow when every character fits a byte.
+    bool AddUtf8(const uchar *d, qsizetype n, quint8 style)
+    {
+        wide.resize(size_t(n));
+        ushort max = 0;
+        const qsizetype k = DecodeUtf8(d, n, wide.data(), max);
+        if (k < 0)
+            return false;
+        for (qsizetype j = 0; j < k; ++j)
+            if (wide[size_t(j)] == 0 || wide[size_t(j)] == 5)
+                wide[size_t(j)] = wide[size_t(j)] == 0 ? char16_t(nullReplacement) : char16_t(167);
+        if (nullReplacement > 0xFF)
+            max = std::max(max, nullReplacement);
+        if (max > 0xFF) {
+            b.AddWide(wide.data(), k, style);
+            return true;
+        }
+        narrow.resize(size_t(k));
+        for (qsizetype j = 0; j < k; ++j)
+            narrow[size_t(j)] = uchar(wide[size_t(j)]);
+        b.AddNarrow(narrow.data(), k, style);
+        return true;
     }
 
     void Add(const Ch *d, qsizetype n, quint8 style, bool dirty, bool isWide)
@@ -122,8 +212,13 @@ void TextDocument::LoadText(QStringView text)
     AfterLoad();
 }
 
-bool TextDocument::LoadAscii(const char *data, qsizetype n)
+bool TextDocument::LoadUtf8(const char *data, qsizetype n)
 {
+    // A byte order mark at the start is not text.
+    if (n >= 3 && std::memcmp(data, "\xef\xbb\xbf", 3) == 0) {
+        data += 3;
+        n -= 3;
+    }
     if (2 * qint64(n) > maxLength_ && LoadedLength(data, n, nullReplacement_.isNull()) > maxLength_) {
         // UTF-8 gives fewer characters than bytes: decoded text counts exactly.
         if (std::any_of(data, data + n, [](char c) { return uchar(c) >= 0x80; }))
@@ -135,7 +230,7 @@ bool TextDocument::LoadAscii(const char *data, qsizetype n)
         std::function<void()> progress = [this] { Progress(); };
         Scanner<char> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
         if (!sc.Run(data, n))
-            return false; // the builder is dropped, the text stays as it was
+            return false; // not UTF-8: the builder is dropped, the text stays as it was
         modified_ = true;
         ClearUndo();
         b.Finish();
@@ -168,7 +263,7 @@ void TextDocument::Progress()
 
 void TextDocument::LoadBytes(const QByteArray &bytes)
 {
-    if (!LoadAscii(bytes.constData(), bytes.size()))
+    if (!LoadUtf8(bytes.constData(), bytes.size()))
         LoadText(QString::fromUtf8(bytes));
 }
 

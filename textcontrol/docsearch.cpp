@@ -59,7 +59,16 @@ int TextDocument::Find(const QString &text, int origin, bool forward, bool whole
                         : Search(t.wide, t.length, from, to, pat, first, matchCase, wholeWord, lastMatch);
     };
     if (forward) {
-        for (; p < ParagraphCount(); ++p, col = 0) {
+        const int n = ParagraphCount();
+        for (; p < n; ++p, col = 0) {
+            // Paragraphs without the first character are passed over a block at a time.
+            const int q = text_.NextParagraphWith(p, col, first, matchCase);
+            if (q >= n)
+                break;
+            if (q != p) {
+                p = q;
+                col = 0;
+            }
             const int i = search(p, col, text_.Length(p), false);
             if (i >= 0)
                 return text_.Start(p) + i;

@@ -147,17 +147,20 @@ int TextDocument::ResumeStartStop(int p, int editFrom, int editEnd, int &rebuilt
     const int margin = std::max(startStop_.LongestStart(), startStop_.LongestStop()) + 1;
     const auto cur = text_.Transitions(p);
     static thread_local std::vector<Transition> old, out;
-    old.assign(cur.begin(), cur.end());
     out.clear();
     // Resume right after the last boundary the walk itself made well before the edit.
-    int ti = int(old.size()) - 1;
-    while (ti >= 0 && (int(old[size_t(ti)].pos) + margin >= editFrom || states_.Get(old[size_t(ti)].state).InKeyword()))
+    int ti = int(std::lower_bound(cur.begin(), cur.end(), editFrom - margin, [](const Transition &x, int v) { return int(x.pos) < v; }) -
+                 cur.begin()) -
+             1;
+    while (ti >= 0 && states_.Get(cur[size_t(ti)].state).InKeyword())
         --ti;
+    // Only the transitions from there on can meet the walk: a key costs what follows it.
+    old.assign(cur.begin() + std::max(ti, 0), cur.end());
     StateId st = text_.State(p);
     int walkFrom = 0;
     rebuiltFrom = 0;
     if (ti >= 0) {
-        const Transition T = old[size_t(ti)];
+        const Transition T = cur[size_t(ti)];
         const TContextState &S = states_.Get(T.state);
         st = T.state;
         rebuiltFrom = int(T.pos);

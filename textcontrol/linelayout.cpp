@@ -108,11 +108,13 @@ std::span<const LineBreak> LineLayout::Breaks(int p) const
     return {bl.brk.data() + a, e - a};
 }
 
-void LineLayout::SetBreaks(int p, const std::vector<LineBreak> &breaks)
+void LineLayout::SetBreaks(int p, const std::vector<LineBreak> &breaks) { SetBreaksFrom(p, 0, breaks); }
+
+void LineLayout::SetBreaksFrom(int p, size_t from, const std::vector<LineBreak> &breaks)
 {
     const Loc l = Find(p);
     Block &bl = *blocks_[size_t(l.block)];
-    const size_t a = bl.brkStart[size_t(l.local)], e = bl.brkStart[size_t(l.local + 1)];
+    const size_t a = bl.brkStart[size_t(l.local)] + from, e = bl.brkStart[size_t(l.local + 1)];
     const std::ptrdiff_t delta = std::ptrdiff_t(breaks.size()) - std::ptrdiff_t(e - a);
     if (delta == 0) {
         std::copy(breaks.begin(), breaks.end(), bl.brk.begin() + std::ptrdiff_t(a));
@@ -214,22 +216,25 @@ void LineLayout::EditInside(int p, int i0, int i1, int delta, int newLength)
     const auto brks = Breaks(p);
     if (brks.empty())
         return;
+    // Breaks up to i0 stay where they are, those inside the replaced range go, the rest move: a key
+    // costs the breaks after it, not the paragraph's.
     const int oldLength = newLength - delta;
-    std::vector<LineBreak> nb;
-    nb.reserve(brks.size());
-    for (const LineBreak &b : brks) {
-        int pos = int(b.pos);
-        if (pos <= i0) {
-            nb.push_back(b);
-            continue;
+    const size_t keep = size_t(std::upper_bound(brks.begin(), brks.end(), quint32(i0), [](quint32 w, const LineBreak &x) { return w < x.pos; }) -
+                               brks.begin());
+    size_t k = size_t(std::lower_bound(brks.begin() + std::ptrdiff_t(keep), brks.end(), quint32(std::max(i1, 0)),
+                                       [](const LineBreak &x, quint32 w) { return x.pos < w; }) -
+                      brks.begin());
+    std::vector<LineBreak> tail;
+    tail.reserve(brks.size() - k);
+    int last = keep > 0 ? int(brks[keep - 1].pos) : -1;
+    for (; k < brks.size(); ++k) {
+        const int pos = int(brks[k].pos) + delta;
+        if (pos > 0 && pos < oldLength + delta && last < pos) {
+            tail.push_back({quint32(pos), brks[k].style});
+            last = pos;
         }
-        if (pos < i1)
-            continue;
-        pos += delta;
-        if (pos > 0 && pos < oldLength + delta && (nb.empty() || int(nb.back().pos) < pos))
-            nb.push_back({quint32(pos), b.style});
     }
-    SetBreaks(p, nb);
+    SetBreaksFrom(p, keep, tail);
 }
 
 size_t LineLayout::MemoryUsed() const

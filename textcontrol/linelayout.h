@@ -32,6 +32,8 @@ public:
     int ParagraphOfLine(int line) const;
     std::span<const LineBreak> Breaks(int p) const;
     void SetBreaks(int p, const std::vector<LineBreak> &breaks);
+    // Replaces the breaks from the from-th one of p on.
+    void SetBreaksFrom(int p, size_t from, const std::vector<LineBreak> &breaks);
     bool Wrapped(int p) const;
     void SetWrapped(int p, bool v);
     void ClearWrappedAll();

@@ -74,6 +74,9 @@ public:
     void SetTextBuf(const QString &text);
     void Clear() { SetTextBuf(QString()); }
     void LoadFromStream(QIODevice &stream);
+    // Loads UTF-8 (or ASCII) bytes straight into the storage; false, with nothing changed, when they are
+    // not valid UTF-8 (or too long to tell by their bytes).
+    bool LoadUtf8(const char *data, qsizetype n) { return doc_->LoadUtf8(data, n); }
     virtual void SaveToStream(QIODevice &stream);
     QByteArray SaveToBytes();
     bool Modified() const { return doc_->Modified(); }
@@ -276,7 +279,8 @@ private:
     void EditDone() override;
     void LongWork() override;
 
-    std::vector<LineBreak> Wrap(int p, int &widest);
+    // The breaks of p from the kept-th one on (those before it stay as they are).
+    std::vector<LineBreak> Wrap(int p, int &widest, size_t &kept);
     // Wraps from startPos (a line start with code style startStyle); with old breaks given, stops at the
     // first new break from convergeFrom on that an old one shares and returns its position (else -1).
     template <class Ch>

@@ -131,9 +131,10 @@ int MemoCore::MaxAdvance()
     return view_.maxAdvance;
 }
 
-std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
+std::vector<LineBreak> MemoCore::Wrap(int p, int &widest, size_t &kept)
 {
     std::vector<LineBreak> out;
+    kept = 0;
     const ParaText t = text_.Text(p);
     // A line that cannot reach the width even in its widest characters needs no measuring.
     if (t.narrow && view_.wordWrap && qint64(t.length) * MaxAdvance() <= WrapWidth() &&
@@ -148,14 +149,15 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest)
         // Only the lines from the one before the edit until the breaks agree again. A break at the
         // edit itself may be one that a deletion shifted there, so the line before it counts as the
         // edited one: the line before that can take back the start of a word cut there.
+        // The breaks before the rewrapped lines stay in the layout: only those after them are copied.
         const auto cur = layout_.Breaks(p);
-        static thread_local std::vector<LineBreak> old;
-        old.assign(cur.begin(), cur.end());
-        size_t line = size_t(std::lower_bound(old.begin(), old.end(), quint32(pend.from), [](const LineBreak &x, quint32 v) { return x.pos < v; }) - old.begin());
+        size_t line = size_t(std::lower_bound(cur.begin(), cur.end(), quint32(pend.from), [](const LineBreak &x, quint32 v) { return x.pos < v; }) - cur.begin());
         const size_t keep = line > 0 ? line - 1 : 0; // breaks kept before the rewrapped lines
-        const int startPos = keep > 0 ? int(old[keep - 1].pos) : 0;
-        const quint8 startStyle = keep > 0 ? old[keep - 1].style : text_.Style(p);
-        out.assign(old.begin(), old.begin() + std::ptrdiff_t(keep));
+        const int startPos = keep > 0 ? int(cur[keep - 1].pos) : 0;
+        const quint8 startStyle = keep > 0 ? cur[keep - 1].style : text_.Style(p);
+        static thread_local std::vector<LineBreak> old;
+        old.assign(cur.begin() + std::ptrdiff_t(keep), cur.end());
+        kept = keep;
         const int met = t.narrow ? WrapText(t.narrow, t.length, p, startPos, startStyle, out, widest, &old, std::max(pend.end + 1, pend.settled))
                                  : WrapText(t.wide, t.length, p, startPos, startStyle, out, widest, &old, std::max(pend.end + 1, pend.settled));
         if (met >= 0)
@@ -174,9 +176,10 @@ void MemoCore::FormatParagraph(int p)
 {
     doc_->HighlightParagraph(p);
     int widest = 0;
-    const std::vector<LineBreak> breaks = Wrap(p, widest);
+    size_t kept = 0;
+    const std::vector<LineBreak> breaks = Wrap(p, widest, kept);
     view_.widest = std::max(view_.widest, widest);
-    layout_.SetBreaks(p, breaks);
+    layout_.SetBreaksFrom(p, kept, breaks);
     layout_.SetWrapped(p, true);
 }
 

@@ -108,8 +108,9 @@ public:
 
     // ---- loading and saving ----
     void LoadText(QStringView text);
-    // False when the bytes are not plain ASCII (nothing changed then).
-    bool LoadAscii(const char *data, qsizetype n);
+    // Loads UTF-8 (or ASCII) bytes straight into the storage; false, with nothing changed, when they are
+    // not valid UTF-8 (or too long to tell by their bytes).
+    bool LoadUtf8(const char *data, qsizetype n);
     void LoadBytes(const QByteArray &bytes);
     // trimTrailing: blanks at paragraph ends are left out.
     QByteArray SaveToBytes(bool trimTrailing);

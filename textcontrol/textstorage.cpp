@@ -1,5 +1,7 @@
 #include "textcontrol/textstorage.h"
 
+#include "textcontrol/casefold.h"
+
 #include "platform/error.h"
 
 #include <algorithm>
@@ -30,9 +32,13 @@ QString ParaText::Mid(int from, int to) const
     return QString(reinterpret_cast<const QChar *>(wide + from), to - from);
 }
 
+// A paragraph keeps one byte per character while its characters allow, else two: the narrow ones in
+// text, the wide ones in wtext. nstart counts the narrow characters before each paragraph (empty while
+// every paragraph of the block is narrow), so a wide paragraph starts at start - nstart in wtext.
 struct TextStorage::Block {
-    bool wide = false;
     std::vector<uchar> text;
+    std::vector<char16_t> wtext;
+    std::vector<quint32> nstart;
     std::vector<quint32> start{0};
     std::vector<quint32> transStart{0};
     // Highlighting runs paragraph by paragraph: the shift of the later transStart entries is kept
@@ -74,8 +80,23 @@ struct TextStorage::Block {
     int Count() const { return int(state.size()); }
     int Chars() const { return int(start.back()); }
     int Span() const { return Chars() + 2 * Count(); }
-    int W() const { return wide ? 2 : 1; }
-    size_t Bytes() const { return text.size(); }
+    size_t N(size_t l) const { return nstart.empty() ? start[l] : nstart[l]; }
+    size_t Wd(size_t l) const { return nstart.empty() ? 0 : start[l] - nstart[l]; }
+    bool WideP(size_t l) const { return !nstart.empty() && nstart[l + 1] == nstart[l] && start[l + 1] > start[l]; }
+    void NeedIndex()
+    {
+        if (nstart.empty())
+            nstart = start;
+    }
+    // Without wide paragraphs the narrow count is the count.
+    void DropIndexIfNarrow()
+    {
+        if (wtext.empty() && !nstart.empty()) {
+            nstart.clear();
+            nstart.shrink_to_fit();
+        }
+    }
+    size_t Bytes() const { return text.size() + 2 * wtext.size(); }
     void Shrink()
     {
         auto fit = [](auto &v) {
@@ -83,6 +104,8 @@ struct TextStorage::Block {
                 v.shrink_to_fit();
         };
         fit(text);
+        fit(wtext);
+        fit(nstart);
         fit(start);
         fit(transStart);
         fit(trans);
@@ -119,20 +142,21 @@ struct TextStorage::Builder::Impl {
     std::vector<std::unique_ptr<Block>> blocks;
     Block *cur = nullptr;
 
-    Block &Target(qsizetype bytes, bool wide)
+    Block &Target(qsizetype bytes)
     {
-        if (!cur || (cur->Count() > 0 && (cur->Bytes() + size_t(bytes) > size_t(kBlockBytes) || cur->wide != wide))) {
+        if (!cur || (cur->Count() > 0 && cur->Bytes() + size_t(bytes) > size_t(kBlockBytes))) {
             if (cur)
                 cur->Shrink();
             blocks.push_back(std::make_unique<Block>());
             cur = blocks.back().get();
-            cur->wide = wide;
             cur->text.reserve(size_t(std::max<qsizetype>(bytes, kBlockBytes)));
         }
         return *cur;
     }
-    void Push(Block &b, int chars, quint8 style)
+    void Push(Block &b, int chars, int narrowChars, quint8 style)
     {
+        if (!b.nstart.empty())
+            b.nstart.push_back(b.nstart.back() + quint32(narrowChars));
         b.start.push_back(b.start.back() + quint32(chars));
         b.transStart.push_back(quint32(b.trans.size()));
         b.state.push_back(0);
@@ -146,17 +170,21 @@ TextStorage::Builder::~Builder() = default;
 
 void TextStorage::Builder::AddNarrow(const uchar *chars, qsizetype n, quint8 style)
 {
-    Block &b = d_->Target(n, false);
+    Block &b = d_->Target(n);
     b.text.insert(b.text.end(), chars, chars + n);
-    d_->Push(b, int(n), style);
+    d_->Push(b, int(n), int(n), style);
 }
 
 void TextStorage::Builder::AddWide(const char16_t *chars, qsizetype n, quint8 style)
 {
-    Block &b = d_->Target(n * 2, true);
-    const auto *bytes = reinterpret_cast<const uchar *>(chars);
-    b.text.insert(b.text.end(), bytes, bytes + n * 2);
-    d_->Push(b, int(n), style);
+    Block &b = d_->Target(n * 2);
+    if (n > 0) {
+        b.NeedIndex();
+        if (b.wtext.capacity() == 0)
+            b.wtext.reserve(size_t(std::max<qsizetype>(n, kBlockBytes / 8)));
+        b.wtext.insert(b.wtext.end(), chars, chars + n);
+    }
+    d_->Push(b, int(n), 0, style);
 }
 
 void TextStorage::Builder::Finish()
@@ -224,12 +252,12 @@ ParaText TextStorage::Text(int p) const
     const Loc l = Find(p);
     const Block &bl = *blocks_[size_t(l.block)];
     ParaText t;
-    t.length = int(bl.start[size_t(l.local + 1)] - bl.start[size_t(l.local)]);
-    const uchar *base = bl.text.data() + size_t(bl.start[size_t(l.local)]) * size_t(bl.W());
-    if (bl.wide)
-        t.wide = reinterpret_cast<const char16_t *>(base);
+    const size_t lo = size_t(l.local);
+    t.length = int(bl.start[lo + 1] - bl.start[lo]);
+    if (bl.WideP(lo))
+        t.wide = bl.wtext.data() + bl.Wd(lo);
     else
-        t.narrow = base;
+        t.narrow = bl.text.data() + bl.N(lo);
     return t;
 }
 
@@ -363,16 +391,17 @@ StateId TextStorage::StateAt(int p, int i) const
 
 // ---- editing ---------------------------------------------------------------------------------------
 
-void TextStorage::MakeWide(Block &bl)
+void TextStorage::MakeParaWide(Block &bl, int local)
 {
-    if (bl.wide)
+    const size_t l = size_t(local);
+    if (bl.WideP(l) || bl.start[l + 1] == bl.start[l])
         return;
-    std::vector<uchar> w(bl.text.size() * 2);
-    auto *out = reinterpret_cast<char16_t *>(w.data());
-    for (size_t i = 0; i < bl.text.size(); ++i)
-        out[i] = bl.text[i];
-    bl.text = std::move(w);
-    bl.wide = true;
+    bl.NeedIndex();
+    const size_t a = bl.nstart[l], n = bl.start[l + 1] - bl.start[l], w = bl.Wd(l);
+    bl.wtext.insert(bl.wtext.begin() + std::ptrdiff_t(w), bl.text.begin() + std::ptrdiff_t(a), bl.text.begin() + std::ptrdiff_t(a + n));
+    bl.text.erase(bl.text.begin() + std::ptrdiff_t(a), bl.text.begin() + std::ptrdiff_t(a + n));
+    for (size_t i = l + 1; i < bl.nstart.size(); ++i)
+        bl.nstart[i] -= quint32(n);
 }
 
 void TextStorage::EraseParas(Block &bl, int lo, int hi)
@@ -380,9 +409,10 @@ void TextStorage::EraseParas(Block &bl, int lo, int hi)
     if (hi <= lo)
         return;
     bl.Flush();
-    const size_t w = size_t(bl.W());
     const quint32 chars = bl.start[size_t(hi)] - bl.start[size_t(lo)];
-    bl.text.erase(bl.text.begin() + std::ptrdiff_t(bl.start[size_t(lo)] * w), bl.text.begin() + std::ptrdiff_t(bl.start[size_t(hi)] * w));
+    const size_t n0 = bl.N(size_t(lo)), n1 = bl.N(size_t(hi)), w0 = bl.Wd(size_t(lo)), w1 = bl.Wd(size_t(hi));
+    bl.text.erase(bl.text.begin() + std::ptrdiff_t(n0), bl.text.begin() + std::ptrdiff_t(n1));
+    bl.wtext.erase(bl.wtext.begin() + std::ptrdiff_t(w0), bl.wtext.begin() + std::ptrdiff_t(w1));
     auto eraseIndex = [&](std::vector<quint32> &idx, quint32 shift) {
         idx.erase(idx.begin() + lo + 1, idx.begin() + hi + 1);
         for (size_t i = size_t(lo + 1); i < idx.size(); ++i)
@@ -391,6 +421,9 @@ void TextStorage::EraseParas(Block &bl, int lo, int hi)
     const quint32 tr = bl.transStart[size_t(hi)] - bl.transStart[size_t(lo)];
     bl.trans.erase(bl.trans.begin() + std::ptrdiff_t(bl.transStart[size_t(lo)]), bl.trans.begin() + std::ptrdiff_t(bl.transStart[size_t(hi)]));
     eraseIndex(bl.start, chars);
+    if (!bl.nstart.empty())
+        eraseIndex(bl.nstart, quint32(n1 - n0));
+    bl.DropIndexIfNarrow();
     eraseIndex(bl.transStart, tr);
     bl.state.erase(bl.state.begin() + lo, bl.state.begin() + hi);
     bl.style.erase(bl.style.begin() + lo, bl.style.begin() + hi);
@@ -400,31 +433,44 @@ void TextStorage::EraseParas(Block &bl, int lo, int hi)
 void TextStorage::InsertParas(Block &bl, int at, std::vector<NewParagraph> &paras)
 {
     bl.Flush();
-    if (!bl.wide)
-        for (const auto &np : paras)
-            if (NeedsWide(np.text)) {
-                MakeWide(bl);
-                break;
-            }
-    const size_t w = size_t(bl.W());
+    std::vector<bool> wideP(paras.size());
+    for (size_t k = 0; k < paras.size(); ++k)
+        if (NeedsWide(paras[k].text)) {
+            wideP[k] = true;
+            bl.NeedIndex();
+        }
+    const bool indexed = !bl.nstart.empty();
     std::vector<uchar> bytes;
-    std::vector<quint32> starts, tstarts;
+    std::vector<char16_t> wchars;
+    std::vector<quint32> starts, nstarts, tstarts;
     std::vector<Transition> trans;
-    quint32 total = 0;
-    for (const auto &np : paras) {
-        const size_t old = bytes.size();
-        bytes.resize(old + size_t(np.text.size()) * w);
-        if (bl.wide && !np.text.isEmpty())
-            std::memcpy(bytes.data() + old, np.text.utf16(), size_t(np.text.size()) * 2);
-        else
+    quint32 total = 0, narrowTotal = 0;
+    for (size_t k = 0; k < paras.size(); ++k) {
+        const NewParagraph &np = paras[k];
+        const auto *u = reinterpret_cast<const char16_t *>(np.text.utf16());
+        if (wideP[k]) {
+            wchars.insert(wchars.end(), u, u + np.text.size());
+        } else {
+            const size_t old = bytes.size();
+            bytes.resize(old + size_t(np.text.size()));
             for (qsizetype i = 0; i < np.text.size(); ++i)
-                bytes[old + size_t(i)] = uchar(np.text[i].unicode());
+                bytes[old + size_t(i)] = uchar(u[i]);
+            narrowTotal += quint32(np.text.size());
+        }
         total += quint32(np.text.size());
         starts.push_back(bl.start[size_t(at)] + total);
+        if (indexed)
+            nstarts.push_back(bl.nstart[size_t(at)] + narrowTotal);
         trans.insert(trans.end(), np.trans.begin(), np.trans.end());
         tstarts.push_back(bl.transStart[size_t(at)] + quint32(trans.size()));
     }
-    bl.text.insert(bl.text.begin() + std::ptrdiff_t(bl.start[size_t(at)] * w), bytes.begin(), bytes.end());
+    bl.text.insert(bl.text.begin() + std::ptrdiff_t(bl.N(size_t(at))), bytes.begin(), bytes.end());
+    bl.wtext.insert(bl.wtext.begin() + std::ptrdiff_t(bl.Wd(size_t(at))), wchars.begin(), wchars.end());
+    if (indexed) {
+        for (size_t i = size_t(at + 1); i < bl.nstart.size(); ++i)
+            bl.nstart[i] += narrowTotal;
+        bl.nstart.insert(bl.nstart.begin() + at + 1, nstarts.begin(), nstarts.end());
+    }
     for (size_t i = size_t(at + 1); i < bl.start.size(); ++i)
         bl.start[i] += total;
     bl.start.insert(bl.start.begin() + at + 1, starts.begin(), starts.end());
@@ -448,14 +494,19 @@ void TextStorage::SplitIfLarge(int b)
         if (bl.Bytes() <= size_t(2 * kBlockBytes) || bl.Count() < 2)
             return;
         bl.Flush();
-        const size_t w = size_t(bl.W());
         int cut = 1;
-        while (cut < bl.Count() - 1 && bl.start[size_t(cut)] * w < size_t(kBlockBytes))
+        while (cut < bl.Count() - 1 && bl.N(size_t(cut)) + 2 * bl.Wd(size_t(cut)) < size_t(kBlockBytes))
             ++cut;
         auto nb = std::make_unique<Block>();
-        nb->wide = bl.wide;
         const quint32 c0 = bl.start[size_t(cut)], t0 = bl.transStart[size_t(cut)];
-        nb->text.assign(bl.text.begin() + std::ptrdiff_t(c0 * w), bl.text.end());
+        const size_t n0 = bl.N(size_t(cut)), w0 = bl.Wd(size_t(cut));
+        nb->text.assign(bl.text.begin() + std::ptrdiff_t(n0), bl.text.end());
+        nb->wtext.assign(bl.wtext.begin() + std::ptrdiff_t(w0), bl.wtext.end());
+        if (!bl.nstart.empty()) {
+            for (size_t i = size_t(cut); i < bl.nstart.size(); ++i)
+                nb->nstart.push_back(bl.nstart[i] - quint32(n0));
+            bl.nstart.resize(size_t(cut + 1));
+        }
         nb->start.clear();
         nb->transStart.clear();
         for (size_t i = size_t(cut); i < bl.start.size(); ++i) {
@@ -466,7 +517,10 @@ void TextStorage::SplitIfLarge(int b)
         nb->state.assign(bl.state.begin() + cut, bl.state.end());
         nb->style.assign(bl.style.begin() + cut, bl.style.end());
         nb->flags.assign(bl.flags.begin() + cut, bl.flags.end());
-        bl.text.resize(c0 * w);
+        bl.text.resize(n0);
+        bl.wtext.resize(w0);
+        bl.DropIndexIfNarrow();
+        nb->DropIndexIfNarrow();
         bl.start.resize(size_t(cut + 1));
         bl.transStart.resize(size_t(cut + 1));
         bl.trans.resize(t0);
@@ -489,50 +543,67 @@ int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
     if (p0 == p1 && !hasCr) {
         const Loc l = Find(p0);
         Block &bl = *blocks_[size_t(l.block)];
-        if (!bl.wide && NeedsWide(text))
-            MakeWide(bl);
-        const size_t w = size_t(bl.W());
         const int L = int(text.size());
         const int delta = L - (i1 - i0);
         if (qint64(len1) + delta > kMaxParagraph)
             return 0;
-        const size_t base = size_t(bl.start[size_t(l.local)]);
-        const size_t at = (base + size_t(i0)) * w, tailAt = (base + size_t(i1)) * w;
-        const size_t oldSize = bl.text.size();
-        if (delta > 0) {
-            bl.text.resize(oldSize + size_t(delta) * w);
-            std::memmove(bl.text.data() + tailAt + size_t(delta) * w, bl.text.data() + tailAt, oldSize - tailAt);
-        } else if (delta < 0) {
-            std::memmove(bl.text.data() + tailAt - size_t(-delta) * w, bl.text.data() + tailAt, oldSize - tailAt);
-            bl.text.resize(oldSize - size_t(-delta) * w);
+        const size_t lo = size_t(l.local);
+        if (!bl.WideP(lo) && NeedsWide(text)) {
+            if (len1 == 0)
+                bl.NeedIndex(); // an empty paragraph is narrow: it becomes wide by what comes in
+            else
+                MakeParaWide(bl, l.local);
         }
-        if (bl.wide && L > 0)
-            std::memcpy(bl.text.data() + at, text.utf16(), size_t(L) * 2);
-        else
-            for (int i = 0; i < L; ++i)
-                bl.text[at + size_t(i)] = uchar(text[i].unicode());
-        for (size_t i = size_t(l.local + 1); i < bl.start.size(); ++i)
-            bl.start[i] = quint32(int(bl.start[i]) + delta);
-
-        // Transitions: those in the removed range go, the last one's state stays for the tail.
-        const auto cur = Transitions(p0);
-        std::vector<Transition> tail;
-        StateId before = bl.state[size_t(l.local)], lastRemoved = 0;
-        bool removed = false, atI1 = false;
-        for (const Transition &t : cur) {
-            if (t.pos < quint32(i0)) {
-                before = t.state;
-            } else if (t.pos < quint32(i1)) {
-                removed = true;
-                lastRemoved = t.state;
-            } else {
-                atI1 |= t.pos == quint32(i1);
-                tail.push_back({quint32(int(t.pos) + delta), t.state});
+        const bool wide = bl.WideP(lo) || (len1 == 0 && NeedsWide(text));
+        // One edit in one of the two arrays; the other one does not move.
+        auto splice = [&](auto &v, size_t base, auto put) {
+            const size_t at = base + size_t(i0), tailAt = base + size_t(i1), oldSize = v.size();
+            if (delta > 0) {
+                v.resize(oldSize + size_t(delta));
+                std::memmove(v.data() + tailAt + size_t(delta), v.data() + tailAt, (oldSize - tailAt) * sizeof(v[0]));
+            } else if (delta < 0) {
+                std::memmove(v.data() + tailAt - size_t(-delta), v.data() + tailAt, (oldSize - tailAt) * sizeof(v[0]));
+                v.resize(oldSize - size_t(-delta));
             }
+            put(v.data() + at);
+        };
+        if (wide) {
+            splice(bl.wtext, bl.Wd(lo), [&](char16_t *d) {
+                if (L > 0)
+                    std::memcpy(d, text.utf16(), size_t(L) * 2);
+            });
+        } else {
+            splice(bl.text, bl.N(lo), [&](uchar *d) {
+                for (int i = 0; i < L; ++i)
+                    d[i] = uchar(text[i].unicode());
+            });
+            if (!bl.nstart.empty())
+                for (size_t i = lo + 1; i < bl.nstart.size(); ++i)
+                    bl.nstart[i] = quint32(int(bl.nstart[i]) + delta);
         }
-        if (removed && !atI1 && lastRemoved != before)
-            tail.insert(tail.begin(), Transition{quint32(i0 + L), lastRemoved});
-        SetTransitionsFrom(p0, i0, tail);
+        for (size_t i = lo + 1; i < bl.start.size(); ++i)
+            bl.start[i] = quint32(int(bl.start[i]) + delta);
+        bl.DropIndexIfNarrow();
+
+        // Transitions: those in the removed range go, the last one's state stays for the tail. Only
+        // the part from the edit on is looked at, so a key costs what follows it, not the paragraph.
+        {
+            const auto cur = Transitions(p0);
+            auto first = [&](int v) {
+                return size_t(std::lower_bound(cur.begin(), cur.end(), quint32(v), [](const Transition &x, quint32 w) { return x.pos < w; }) -
+                              cur.begin());
+            };
+            const size_t k0 = first(i0), k1 = first(i1);
+            const StateId before = k0 > 0 ? cur[k0 - 1].state : bl.state[size_t(l.local)];
+            const bool removed = k1 > k0, atI1 = k1 < cur.size() && cur[k1].pos == quint32(i1);
+            std::vector<Transition> tail;
+            tail.reserve(cur.size() - k1 + 1);
+            if (removed && !atI1 && cur[k1 - 1].state != before)
+                tail.push_back({quint32(i0 + L), cur[k1 - 1].state});
+            for (size_t k = k1; k < cur.size(); ++k)
+                tail.push_back({quint32(int(cur[k].pos) + delta), cur[k].state});
+            SetTransitionsFrom(p0, i0, tail);
+        }
         ReindexBlock(l.block);
         SplitIfLarge(l.block);
         return 1;
@@ -604,6 +675,42 @@ int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
     return int(np.size());
 }
 
+int TextStorage::NextParagraphWith(int p, int col, const FirstChar &f, bool caseSensitive) const
+{
+    const int count = ParagraphCount();
+    while (p < count) {
+        const Loc l = Find(p);
+        const Block &bl = *blocks_[size_t(l.block)];
+        size_t lo = size_t(l.local);
+        if (bl.WideP(lo))
+            return p;
+        // The one-byte paragraphs up to the next wide one lie back to back in text.
+        size_t e = lo + 1;
+        if (!bl.nstart.empty())
+            while (e < size_t(bl.Count()) && !bl.WideP(e))
+                ++e;
+        else
+            e = size_t(bl.Count());
+        const int from = int(bl.N(lo)) + col, end = int(bl.N(e));
+        const int hit = NextCandidate(bl.text.data(), bl.text.size(), from, end, f, caseSensitive);
+        if (hit < end) {
+            // The paragraph holding the byte: the last one of lo..e-1 starting at or before it.
+            size_t a = lo, b = e - 1;
+            while (a < b) {
+                const size_t mid = (a + b + 1) / 2;
+                if (bl.N(mid) <= size_t(hit))
+                    a = mid;
+                else
+                    b = mid - 1;
+            }
+            return paraCount_[size_t(l.block)] + int(a);
+        }
+        p = paraCount_[size_t(l.block)] + int(e);
+        col = 0;
+    }
+    return count;
+}
+
 QString TextStorage::Copy(int from, int to) const
 {
     from = std::max(from, 0);
@@ -636,7 +743,7 @@ size_t TextStorage::MemoryUsed() const
 {
     size_t m = blocks_.capacity() * sizeof(void *) + (paraCount_.capacity() * 2) * sizeof(int);
     for (const auto &b : blocks_)
-        m += sizeof(Block) + 16 + b->text.capacity() + (b->start.capacity() + b->transStart.capacity()) * 4 +
+        m += sizeof(Block) + 16 + b->text.capacity() + b->wtext.capacity() * 2 + (b->nstart.capacity() + b->start.capacity() + b->transStart.capacity()) * 4 +
              b->trans.capacity() * sizeof(Transition) + b->state.capacity() * 4 +
              b->style.capacity() + b->flags.capacity();
     return m;

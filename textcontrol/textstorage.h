@@ -1,7 +1,7 @@
 #pragma once
-// Text of a document: paragraphs kept in blocks of about 64 KB (one byte per character while the block's
-// characters all fit, else two), with per-paragraph highlighting transitions beside the characters.
-// Offset -> paragraph is a binary search over blocks. Display lines belong to views (linelayout.h).
+// Text of a document: paragraphs kept in blocks of about 64 KB (one byte per character while the
+// paragraph's characters all fit, else two), with per-paragraph highlighting transitions beside the
+// characters. Offset -> paragraph is a binary search over blocks. Display lines belong to views (linelayout.h).
 #include "textcontrol/contextstate.h"
 
 #include <QString>
@@ -12,6 +12,8 @@
 #include <vector>
 
 namespace textcontrol {
+
+struct FirstChar;
 
 // The state in force from character pos of a paragraph on.
 struct Transition {
@@ -129,6 +131,11 @@ public:
     // paragraphs. Returns the number of paragraphs the replacement spans.
     int Replace(int p0, int i0, int p1, int i1, QStringView text);
 
+    // The first paragraph from p on (from character col of p) whose text may hold f at or after that
+    // place, found by one scan over the bytes of a block's one-byte paragraphs instead of paragraph by
+    // paragraph; paragraphs of two bytes a character are returned as they come. ParagraphCount() when none.
+    int NextParagraphWith(int p, int col, const FirstChar &f, bool caseSensitive) const;
+
     QString Copy(int from, int to) const; // paragraph ends as CR LF
     size_t MemoryUsed() const;
     void CompactTransitions();
@@ -143,7 +150,7 @@ private:
     void ReindexBlock(int b);
     void SplitIfLarge(int b);
     void RemoveBlock(int b);
-    static void MakeWide(Block &bl);
+    static void MakeParaWide(Block &bl, int local);
     static void EraseParas(Block &bl, int lo, int hi);
     static void InsertParas(Block &bl, int at, std::vector<NewParagraph> &paras);
     static std::unique_ptr<Block> EmptyParagraphBlock();

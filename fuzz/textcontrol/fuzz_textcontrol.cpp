@@ -4,7 +4,9 @@
 //     in the background, whose steps run here one by one between the edits and then until idle.
 //     After them the text must be consistent, highlighted and wrapped exactly as a fresh load of the
 //     same text is, and undoing everything must give back the loaded text. The same edits go to a
-//     document without any view, highlighted in chunks between them as background work does it;
+//     document without any view, highlighted in chunks between them as background work does it.
+//     Read straight as UTF-8, the document gives what Qt's decoder gives, or is refused when that
+//     decoder finds an error;
 //  1: stored keyword and key lists; 2: the stored form of Lines.
 // Reading stored forms either raises an error or gives lists that write back the same.
 #include "platform/error.h"
@@ -15,6 +17,7 @@
 #include "textcontrol/textdocument.h"
 
 #include <QBuffer>
+#include <QStringDecoder>
 #include <cstdlib>
 #include <limits>
 
@@ -156,6 +159,16 @@ void Documents(const uint8_t *data, size_t size, int width)
     while (split < size && data[split] != 0xFF)
         ++split;
     const QByteArray doc(reinterpret_cast<const char *>(data), qsizetype(split));
+    {
+        // Bytes read straight as UTF-8 give what Qt's decoder gives; bytes that are not UTF-8 are refused.
+        QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = dec(doc);
+        MemoCore direct, viaText;
+        viaText.SetTextBuf(decoded);
+        const bool ok = direct.LoadUtf8(doc.constData(), doc.size());
+        Check(ok == !dec.hasError());
+        Check(!ok || direct.Text() == viaText.Text());
+    }
     MemoCore m;
     Prepare(m, width);
     Load(m, doc);

@@ -110,6 +110,13 @@ private slots:
             QTest::addRow("ASCII, %s", name) << withEnds(page, end) << end << int(e);
             QTest::addRow("UTF-8, %s", name) << withEnds(wide, end) << end << int(e);
             QTest::addRow("Windows-1252, %s", name) << withEnds("<P>caf\xe9 \x80</P>\r\n<P>x</P>", end) << end << int(e);
+            QTest::addRow("UTF-8 with its mark, %s", name) << withEnds("\xef\xbb\xbf" + wide, end) << end << int(e);
+            QTest::addRow("UTF-8 beyond 16 bits, %s", name)
+                << withEnds("<P>\xf0\x9f\x93\x9d \xe2\x80\x9cnote\xe2\x80\x9d</P>\r\n<P>x\xc3\xa9</P>", end) << end << int(e);
+            // Read as UTF-8 up to the last line, which is not: the whole file is Windows-1252.
+            QTest::addRow("Windows-1252 after UTF-8 lines, %s", name)
+                << withEnds(wide + "<P>caf\xe9</P>", end) << end << int(e);
+            QTest::addRow("Windows-1252 with a stray mark, %s", name) << withEnds("\xef\xbb\xbf<P>caf\xe9</P>\r\n<P>x</P>", end) << end << int(e);
             QByteArray utf16("\xff\xfe", 2);
             for (const char c : withEnds("<P>\r\n</P>\r\n", end))
                 utf16.append(c).append('\0');
@@ -169,6 +176,34 @@ private slots:
         doc->SetModified(true);
         QVERIFY(doc->Save1Click());
         QCOMPARE(platform::DecodeText(k5test::ReadFile(path)).text, platform::WithLineEnds(QStringLiteral("<HTML>\r\n</HTML>\r\n"), LineEnd(lineEnd)));
+    }
+
+    void pagesAreReadInTheirEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("encoding");
+        using E = platform::TextEncoding;
+        QTest::newRow("UTF-8") << QByteArray("<P>caf\xc3\xa9 \xe2\x80\x9cq\xe2\x80\x9d \xf0\x9f\x93\x9d</P>\n<P>x</P>")
+                               << QStringLiteral("<P>caf\u00e9 \u201cq\u201d \U0001F4DD</P>\r\n<P>x</P>") << int(E::Utf8);
+        QTest::newRow("UTF-8 with its mark") << QByteArray("\xef\xbb\xbf<P>\xe2\x82\xac</P>") << QStringLiteral("<P>\u20ac</P>") << int(E::Utf8);
+        QTest::newRow("Windows-1252 after UTF-8 lines") << QByteArray("<P>\xe2\x82\xac</P>\r\n<P>caf\xe9</P>")
+                                                        << QStringLiteral("<P>\u00e2\u201a\u00ac</P>\r\n<P>caf\u00e9</P>") << int(E::Windows1252);
+        QTest::newRow("Windows-1252 with a stray mark")
+            << QByteArray("\xef\xbb\xbf<P>caf\xe9</P>") << QStringLiteral("\u00ef\u00bb\u00bf<P>caf\u00e9</P>") << int(E::Windows1252);
+    }
+    // UTF-8 is read straight into the editor; a file that is not UTF-8 somewhere is Windows-1252 throughout.
+    void pagesAreReadInTheirEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(int, encoding);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("enc/page.htm")), bytes);
+        TEditForm *doc = open(path);
+        QVERIFY(doc);
+        QCOMPARE(doc->RiloMemo1->Text(), text);
+        QCOMPARE(int(doc->Encoding()), encoding);
+        QVERIFY(!doc->Modified());
     }
 
     void aMixedFileTakesItsFirstLineEnd_data()

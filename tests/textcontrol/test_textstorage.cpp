@@ -1,0 +1,223 @@
+// The text storage with paragraphs of one and of two bytes a character side by side: edits that bring
+// wide characters in and take them out, at block edges too, surrogate pairs, copies across blocks; and
+// UTF-8 loaded straight into it.
+#include "k5test.h"
+
+#include "textcontrol/memocore.h"
+#include "textcontrol/textstorage.h"
+
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QtTest>
+
+using namespace textcontrol;
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+// The storage and the text it must hold, paragraph ends as CR LF.
+struct Checked {
+    TextStorage s;
+    QString model;
+
+    explicit Checked(const QStringList &paras)
+    {
+        TextStorage::Builder b(s);
+        for (const QString &p : paras) {
+            bool wide = false;
+            for (QChar c : p)
+                wide |= c.unicode() > 0xFF;
+            if (wide) {
+                b.AddWide(reinterpret_cast<const char16_t *>(p.utf16()), p.size(), 0);
+            } else {
+                const QByteArray l1 = p.toLatin1();
+                b.AddNarrow(reinterpret_cast<const uchar *>(l1.constData()), l1.size(), 0);
+            }
+        }
+        b.Finish();
+        model = paras.join(CRLF);
+    }
+    // Replaces model offsets [from, to) (never inside a CR LF) with text.
+    void Replace(int from, int to, const QString &text)
+    {
+        const int p0 = s.ParagraphAt(from), p1 = s.ParagraphAt(to);
+        s.Replace(p0, from - s.Start(p0), p1, to - s.Start(p1), text);
+        model.replace(from, to - from, text);
+    }
+    bool Same() const
+    {
+        if (s.CharCount() != model.size() || s.Copy(0, s.CharCount()) != model)
+            return false;
+        const QStringList paras = model.split(CRLF);
+        if (s.ParagraphCount() != paras.size())
+            return false;
+        for (int p = 0; p < paras.size(); ++p) {
+            const ParaText t = s.Text(p);
+            if (t.Mid(0, t.length) != paras[p] || s.Length(p) != paras[p].size())
+                return false;
+            for (int i = 0; i < t.length; ++i)
+                if (t[i] != paras[p][i].unicode())
+                    return false;
+        }
+        return true;
+    }
+    int Narrow() const
+    {
+        int n = 0;
+        for (int p = 0; p < s.ParagraphCount(); ++p)
+            n += s.Text(p).narrow != nullptr;
+        return n;
+    }
+};
+
+// About 3 MB of short paragraphs: many blocks.
+QStringList ManyParagraphs(int count)
+{
+    QStringList out;
+    for (int i = 0; i < count; ++i)
+        out << QStringLiteral("<p>paragraph %1 of plain words</p>").arg(i);
+    return out;
+}
+
+// A place at a paragraph's edge or inside it, never between CR and LF.
+int Offset(const Checked &c, quint32 r)
+{
+    const int p = int(r % quint32(c.s.ParagraphCount()));
+    const int len = c.s.Length(p);
+    switch (r / 7 % 4) {
+    case 0: return c.s.Start(p);
+    case 1: return c.s.Start(p) + len;
+    default: return c.s.Start(p) + int(r / 31 % quint32(len + 1));
+    }
+}
+
+} // namespace
+
+class TestTextStorage : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A paragraph that takes a character beyond one byte goes to two bytes alone; its neighbours keep one.
+    void aWideCharacterWidensOnlyItsParagraph()
+    {
+        Checked c(ManyParagraphs(10));
+        QCOMPARE(c.Narrow(), 10);
+        const int at = c.s.Start(4) + 3;
+        c.Replace(at, at, QStringLiteral("\u201cq\u201d"));
+        QVERIFY(c.Same());
+        QCOMPARE(c.Narrow(), 9);
+        QVERIFY(c.s.Text(4).wide);
+        // Latin-1 letters still fit one byte.
+        c.Replace(c.s.Start(6), c.s.Start(6), QStringLiteral("caf\u00e9 "));
+        QVERIFY(c.Same());
+        QCOMPARE(c.Narrow(), 9);
+        // Rebuilt without the wide characters, the paragraph is narrow again.
+        c.Replace(c.s.Start(4), c.s.Start(5), QStringLiteral("plain\r\n"));
+        QVERIFY(c.Same());
+        QCOMPARE(c.Narrow(), 10);
+        // Storage stays near one byte a character.
+        QVERIFY(c.s.MemoryUsed() < size_t(c.model.size()) * 4 + 4096);
+    }
+
+    // Edits at the first and last paragraph of blocks, adding and removing wide characters, paragraph ends
+    // and surrogate pairs, checked against a plain string after each one.
+    void randomEditsAtBlockEdges()
+    {
+        Checked c(ManyParagraphs(90000));
+        QVERIFY(c.Same());
+        QRandomGenerator rng(26);
+        const QString pieces[] = {QStringLiteral("x"), QStringLiteral("\u00e9"), QStringLiteral("\u2014"), QStringLiteral("\U0001F4DD"),
+                                  QStringLiteral("ab\r\ncd"), QStringLiteral("\r\n\u20ac\r\n"), QString(), QStringLiteral("long ").repeated(40),
+                                  QStringLiteral("\u201cquoted\u201d\r\n"), QStringLiteral("\U0001F600\U0001F600")};
+        for (int k = 0; k < 600; ++k) {
+            int a = Offset(c, rng.generate()), b = a;
+            if (k % 3 == 0)
+                b = std::min(c.s.CharCount(), a + int(rng.generate() % 300));
+            // Ends moved off a CR LF and out of surrogate pairs.
+            auto settle = [&](int &o) {
+                while (o > 0 && o < c.model.size() &&
+                       ((c.model[o] == QLatin1Char('\n') && c.model[o - 1] == QLatin1Char('\r')) || c.model[o].isLowSurrogate()))
+                    --o;
+            };
+            settle(a);
+            settle(b);
+            if (b < a)
+                std::swap(a, b);
+            c.Replace(a, b, pieces[k % 10]);
+            if (k % 50 == 0 || k > 590)
+                QVERIFY2(c.Same(), qPrintable(QStringLiteral("after edit %1").arg(k)));
+        }
+        QVERIFY(c.Same());
+        // Copies across blocks, starting and ending anywhere.
+        for (int k = 0; k < 200; ++k) {
+            const int a = int(rng.generate() % quint32(c.model.size()));
+            const int b = std::min<int>(c.model.size(), a + int(rng.generate() % 400000));
+            QCOMPARE(c.s.Copy(a, b), c.model.mid(a, b - a));
+        }
+    }
+
+    // Halves of a surrogate pair in a paragraph of two bytes a character are told apart.
+    void surrogatePairsStayWhole()
+    {
+        Checked c({QStringLiteral("a\U0001F4DDb"), QStringLiteral("plain")});
+        const ParaText t = c.s.Text(0);
+        QVERIFY(t.wide);
+        QCOMPARE(t.length, 4);
+        QVERIFY(t.SplitsPair(2));
+        QVERIFY(!t.SplitsPair(1) && !t.SplitsPair(3));
+        QVERIFY(!c.s.Text(1).SplitsPair(2));
+        c.Replace(0, 1, QString());
+        QVERIFY(c.Same());
+        QVERIFY(c.s.Text(0).SplitsPair(1));
+    }
+
+    void utf8IsLoadedAsQtDecodesIt_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ASCII") << QByteArray("<p>a</p>\r\nb");
+        QTest::newRow("Latin-1 letters") << QByteArray("caf\xc3\xa9\nna\xc3\xafve\rend");
+        QTest::newRow("wide and narrow lines") << QByteArray("\xe2\x80\x9cq\xe2\x80\x9d\r\nplain\r\n\xe2\x82\xac 5\n");
+        QTest::newRow("beyond 16 bits") << QByteArray("x\xf0\x9f\x93\x9dy\n\xf4\x8f\xbf\xbf");
+        QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbfhello");
+        QTest::newRow("largest of each length") << QByteArray("\x7f\xdf\xbf\xef\xbf\xbf\xf4\x8f\xbf\xbf");
+        QTest::newRow("smallest of each length") << QByteArray("\xc2\x80\xe0\xa0\x80\xf0\x90\x80\x80");
+        QTest::newRow("overlong") << QByteArray("a\xc0\x80");
+        QTest::newRow("overlong, three bytes") << QByteArray("a\xe0\x80\xaf");
+        QTest::newRow("overlong, four bytes") << QByteArray("a\xf0\x8f\xbf\xbf");
+        QTest::newRow("surrogate") << QByteArray("a\xed\xa0\x80");
+        QTest::newRow("past U+10FFFF") << QByteArray("a\xf4\x90\x80\x80");
+        QTest::newRow("cut at the end") << QByteArray("a\xe2\x82");
+        QTest::newRow("cut by a line end") << QByteArray("a\xe2\x82\nb");
+        QTest::newRow("lone continuation") << QByteArray("a\x80 b");
+        QTest::newRow("Windows-1252") << QByteArray("caf\xe9\r\n");
+        QTest::newRow("F5 and FF") << QByteArray("\xf5\x80\x80\x80\xff");
+    }
+    // Valid UTF-8 gives the characters Qt's decoder gives; anything else is refused and changes nothing.
+    void utf8IsLoadedAsQtDecodesIt()
+    {
+        QFETCH(QByteArray, bytes);
+        QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString expected = dec(bytes);
+        MemoCore m;
+        m.SetTextBuf(QStringLiteral("before"));
+        const bool ok = m.LoadUtf8(bytes.constData(), bytes.size());
+        QCOMPARE(ok, !dec.hasError());
+        if (!ok) {
+            QCOMPARE(m.Text(), QStringLiteral("before"));
+            return;
+        }
+        MemoCore ref;
+        ref.SetTextBuf(expected);
+        QCOMPARE(m.Text(), ref.Text());
+        for (int p = 0; p < m.ParagraphCount(); ++p) {
+            bool wide = false;
+            for (QChar ch : m.ParagraphText(p))
+                wide |= ch.unicode() > 0xFF;
+            QCOMPARE(m.Storage().Text(p).wide != nullptr, wide);
+        }
+    }
+};
+
+K5_TEST_MAIN(TestTextStorage)
+#include "test_textstorage.moc"
