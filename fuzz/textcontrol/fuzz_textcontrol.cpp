@@ -161,8 +161,10 @@ void Documents(const uint8_t *data, size_t size, int width)
     const QByteArray doc(reinterpret_cast<const char *>(data), qsizetype(split));
     {
         // Bytes read straight as UTF-8 give what Qt's decoder gives; bytes that are not UTF-8 are refused.
+        // The text ends at a NUL byte: what follows is not read.
         QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString decoded = dec(doc);
+        const qsizetype nul = doc.indexOf('\0');
+        const QString decoded = dec(nul < 0 ? doc : doc.left(nul));
         MemoCore direct, viaText;
         viaText.SetTextBuf(decoded);
         const bool ok = direct.LoadUtf8(doc.constData(), doc.size());
