@@ -94,6 +94,26 @@ template <class Ch> int NextCandidate(const Ch *s, qsizetype len, int i, int end
         }
     }
     for (; i < end; ++i) {
+#ifdef __SSE2__
+        if constexpr (sizeof(Ch) == 2) {
+            // Eight units a step past those that cannot be it: only the character itself, its ASCII
+            // capital, and (ignoring case) characters beyond ASCII can fold to it.
+            const ushort up = (!cs && f.folded >= 'a' && f.folded <= 'z') ? ushort(f.folded - 32) : f.folded;
+            const __m128i va = _mm_set1_epi16(short(f.folded)), vu = _mm_set1_epi16(short(up)), zero = _mm_setzero_si128();
+            const __m128i high = _mm_set1_epi16(short(cs ? 0 : 0xFF80));
+            for (; i + 8 <= end; i += 8) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+                const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(x, high), zero);
+                const __m128i maybe = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(x, va), _mm_cmpeq_epi16(x, vu)), _mm_xor_si128(ascii, _mm_cmpeq_epi16(zero, zero)));
+                if (const int m = _mm_movemask_epi8(maybe)) {
+                    i += __builtin_ctz(unsigned(m)) / 2;
+                    break;
+                }
+            }
+            if (i >= end)
+                return end;
+        }
+#endif
         const auto c = ushort(s[i]);
         if (c == f.folded || (!cs && c >= 'A' && FoldAt(s, len, i) == f.folded))
             return i;

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace textcontrol {
 
@@ -16,59 +19,117 @@ using namespace memo_detail;
 
 namespace {
 
-// Decodes UTF-8 (strictly: no overlong forms, surrogates or code points past U+10FFFF, no cut
-// sequences) into out, which has room for n units. Returns the units written, -1 for bytes that are not
-// UTF-8. max gets the largest unit written.
-qsizetype DecodeUtf8(const uchar *d, qsizetype n, char16_t *out, ushort &max)
+// One UTF-8 sequence from a non-ASCII lead byte at d[i] (strictly: no overlong forms, surrogates or
+// code points past U+10FFFF, no cut sequences). Returns the code point, or -1; i moves past it.
+inline qint32 Utf8Sequence(const uchar *d, qsizetype n, qsizetype &i)
 {
-    qsizetype o = 0;
-    ushort top = 0;
-    for (qsizetype i = 0; i < n;) {
-        const uchar c = d[i];
-        if (c < 0x80) {
-            out[o++] = c;
-            ++i;
+    const uchar c = d[i];
+    qint32 cp, least;
+    int more;
+    if (c >= 0xC2 && c <= 0xDF) {
+        cp = c & 0x1F;
+        more = 1;
+        least = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        cp = c & 0x0F;
+        more = 2;
+        least = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        cp = c & 0x07;
+        more = 3;
+        least = 0x10000;
+    } else {
+        return -1;
+    }
+    if (i + more >= n)
+        return -1;
+    for (int k = 1; k <= more; ++k) {
+        const uchar t = d[i + k];
+        if ((t & 0xC0) != 0x80)
+            return -1;
+        cp = (cp << 6) | (t & 0x3F);
+    }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return -1;
+    i += more + 1;
+    return cp;
+}
+
+// The length of the run of ASCII bytes from i on, sixteen bytes a step; with copy, those bytes are
+// written to out (one byte each) or wout (two bytes each) as they are passed.
+inline qsizetype AsciiRun(const uchar *d, qsizetype i, qsizetype n, uchar *out, char16_t *wout)
+{
+    const qsizetype s = i;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
+        const int high = _mm_movemask_epi8(x);
+        const qsizetype k = high ? __builtin_ctz(unsigned(high)) : 16;
+        // Sixteen at once even when fewer are ASCII: the output has room, the extra ones are written over.
+        if (out)
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + (i - s)), x);
+        if (wout) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(wout + (i - s)), _mm_unpacklo_epi8(x, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(wout + (i - s) + 8), _mm_unpackhi_epi8(x, zero));
+        }
+        if (k < 16)
+            return i + k - s;
+    }
+#endif
+    for (; i < n && d[i] < 0x80; ++i) {
+        if (out)
+            out[i - s] = d[i];
+        if (wout)
+            wout[i - s] = d[i];
+    }
+    return i - s;
+}
+
+// Decodes the UTF-8 of one paragraph into narrow (one byte a character) while every character fits,
+// else into wide; both have room for n + 16. Returns the characters written, -1 for bytes that are not
+// UTF-8; isWide tells which buffer holds them.
+qsizetype DecodeUtf8(const uchar *d, qsizetype n, uchar *narrow, char16_t *wide, bool &isWide)
+{
+    qsizetype i = 0, o = 0;
+    isWide = false;
+    while (i < n) {
+        const qsizetype run = AsciiRun(d, i, n, narrow + o, nullptr);
+        i += run;
+        o += run;
+        if (i >= n)
+            return o;
+        const qsizetype at = i;
+        const qint32 cp = Utf8Sequence(d, n, i);
+        if (cp < 0)
+            return -1;
+        if (cp <= 0xFF) {
+            narrow[o++] = uchar(cp);
             continue;
         }
-        char32_t cp;
-        int more;
-        char32_t least;
-        if (c >= 0xC2 && c <= 0xDF) {
-            cp = c & 0x1F;
-            more = 1;
-            least = 0x80;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            cp = c & 0x0F;
-            more = 2;
-            least = 0x800;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            cp = c & 0x07;
-            more = 3;
-            least = 0x10000;
-        } else {
+        // The first character beyond one byte: what came before moves to wide, decoding goes on there.
+        for (qsizetype k = 0; k < o; ++k)
+            wide[k] = narrow[k];
+        isWide = true;
+        i = at;
+        break;
+    }
+    while (i < n) {
+        const qsizetype run = AsciiRun(d, i, n, nullptr, wide + o);
+        i += run;
+        o += run;
+        if (i >= n)
+            break;
+        const qint32 cp = Utf8Sequence(d, n, i);
+        if (cp < 0)
             return -1;
-        }
-        if (i + more >= n)
-            return -1;
-        for (int k = 1; k <= more; ++k) {
-            const uchar t = d[i + k];
-            if ((t & 0xC0) != 0x80)
-                return -1;
-            cp = (cp << 6) | (t & 0x3F);
-        }
-        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return -1;
-        i += more + 1;
         if (cp > 0xFFFF) {
-            out[o++] = QChar::highSurrogate(cp);
-            out[o++] = QChar::lowSurrogate(cp);
-            top = 0xFFFF;
+            wide[o++] = QChar::highSurrogate(char32_t(cp));
+            wide[o++] = QChar::lowSurrogate(char32_t(cp));
         } else {
-            out[o++] = char16_t(cp);
-            top = std::max(top, ushort(cp));
+            wide[o++] = char16_t(cp);
         }
     }
-    max = top;
     return o;
 }
 
@@ -121,7 +182,7 @@ template <class Ch> struct Scanner {
             }
             if constexpr (sizeof(Ch) == 1) {
                 if (utf8) {
-                    if (!AddUtf8(reinterpret_cast<const uchar *>(d + s), i - s, paraStyle))
+                    if (!AddUtf8(reinterpret_cast<const uchar *>(d + s), i - s, paraStyle, dirty))
                         return false;
                 } else {
                     Add(d + s, i - s, paraStyle, dirty, false);
@@ -141,27 +202,42 @@ template <class Ch> struct Scanner {
         }
     }
 
-    // A paragraph with UTF-8 sequences: decoded, then kept narrow when every character fits a byte.
-    bool AddUtf8(const uchar *d, qsizetype n, quint8 style)
+    // A paragraph with UTF-8 sequences: decoded, kept narrow when every character fits a byte.
+    bool AddUtf8(const uchar *d, qsizetype n, quint8 style, bool dirty)
     {
-        wide.resize(size_t(n));
-        ushort max = 0;
-        const qsizetype k = DecodeUtf8(d, n, wide.data(), max);
+        // Grown only: resizing each time would clear the room again.
+        if (narrow.size() < size_t(n) + 16) {
+            narrow.resize(size_t(n) + 16);
+            wide.resize(size_t(n) + 16);
+        }
+        bool isWide = false;
+        const qsizetype k = DecodeUtf8(d, n, narrow.data(), wide.data(), isWide);
         if (k < 0)
             return false;
-        for (qsizetype j = 0; j < k; ++j)
-            if (wide[size_t(j)] == 0 || wide[size_t(j)] == 5)
-                wide[size_t(j)] = wide[size_t(j)] == 0 ? char16_t(nullReplacement) : char16_t(167);
-        if (nullReplacement > 0xFF)
-            max = std::max(max, nullReplacement);
-        if (max > 0xFF) {
-            b.AddWide(wide.data(), k, style);
-            return true;
+        if (dirty) {
+            // NUL (when it does not end the text) and 5 become their stand-ins.
+            auto fix = [&](ushort c) -> ushort { return c == 0 ? nullReplacement : c == 5 ? ushort(167) : c; };
+            if (!isWide) {
+                bool widen = false;
+                for (qsizetype j = 0; j < k; ++j)
+                    widen |= narrow[size_t(j)] == 0 && nullReplacement > 0xFF;
+                if (widen) {
+                    for (qsizetype j = 0; j < k; ++j)
+                        wide[size_t(j)] = narrow[size_t(j)];
+                    isWide = true;
+                }
+            }
+            for (qsizetype j = 0; j < k; ++j) {
+                if (isWide)
+                    wide[size_t(j)] = char16_t(fix(wide[size_t(j)]));
+                else
+                    narrow[size_t(j)] = uchar(fix(narrow[size_t(j)]));
+            }
         }
-        narrow.resize(size_t(k));
-        for (qsizetype j = 0; j < k; ++j)
-            narrow[size_t(j)] = uchar(wide[size_t(j)]);
-        b.AddNarrow(narrow.data(), k, style);
+        if (isWide)
+            b.AddWide(wide.data(), k, style);
+        else
+            b.AddNarrow(narrow.data(), k, style);
         return true;
     }
 
