@@ -42,16 +42,25 @@ void LineLayout::Reindex(int fromBlock)
     const int n = int(blocks_.size());
     paraCount_.resize(size_t(n + 1));
     lineCount_.resize(size_t(n + 1));
+    blockLines_.resize(size_t(n));
     if (fromBlock <= 0) {
         fromBlock = 0;
         paraCount_[0] = lineCount_[0] = 0;
     }
     for (int b = fromBlock; b < n; ++b) {
         paraCount_[size_t(b + 1)] = paraCount_[size_t(b)] + blocks_[size_t(b)]->Count();
-        lineCount_[size_t(b + 1)] = lineCount_[size_t(b)] + blocks_[size_t(b)]->LineTotal();
+        blockLines_[size_t(b)] = blocks_[size_t(b)]->LineTotal();
     }
+    LinesChangedIn(std::min(fromBlock, n));
     if (hint_ >= n)
         hint_ = 0;
+}
+
+void LineLayout::UpdateLineSums(int b) const
+{
+    for (int k = linesValid_; k < b; ++k)
+        lineCount_[size_t(k + 1)] = lineCount_[size_t(k)] + blockLines_[size_t(k)];
+    linesValid_ = b;
 }
 
 LineLayout::Loc LineLayout::Find(int p) const
@@ -72,7 +81,7 @@ LineLayout::Loc LineLayout::Find(int p) const
 int LineLayout::FirstLine(int p) const
 {
     const Loc l = Find(p);
-    return lineCount_[size_t(l.block)] + l.local + int(blocks_[size_t(l.block)]->brkStart[size_t(l.local)]);
+    return LineSum(l.block) + l.local + int(blocks_[size_t(l.block)]->brkStart[size_t(l.local)]);
 }
 
 int LineLayout::Lines(int p) const
@@ -84,7 +93,7 @@ int LineLayout::Lines(int p) const
 
 int LineLayout::ParagraphOfLine(int line) const
 {
-    line = std::clamp(line, 0, LineCount() - 1);
+    line = std::clamp(line, 0, LineCount() - 1); // every sum brought up to date
     int b = int(std::upper_bound(lineCount_.begin(), lineCount_.end(), line) - lineCount_.begin()) - 1;
     b = std::clamp(b, 0, int(blocks_.size()) - 1);
     const Block &bl = *blocks_[size_t(b)];
@@ -124,8 +133,8 @@ void LineLayout::SetBreaksFrom(int p, size_t from, const std::vector<LineBreak> 
     bl.brk.insert(bl.brk.begin() + std::ptrdiff_t(a), breaks.begin(), breaks.end());
     for (size_t i = size_t(l.local + 1); i < bl.brkStart.size(); ++i)
         bl.brkStart[i] = quint32(std::ptrdiff_t(bl.brkStart[i]) + delta);
-    for (size_t b = size_t(l.block) + 1; b < lineCount_.size(); ++b)
-        lineCount_[b] += int(delta);
+    blockLines_[size_t(l.block)] += int(delta);
+    LinesChangedIn(l.block);
     if (bl.brk.capacity() > 4096 && bl.brk.capacity() > 2 * bl.brk.size())
         bl.brk.shrink_to_fit(); // a very long paragraph wrapped narrower before
 }

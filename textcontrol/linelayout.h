@@ -3,6 +3,7 @@
 // and whether that is still current. Kept in blocks of paragraphs with prefix sums of paragraphs and
 // lines, so that paragraph -> first line and line -> paragraph are binary searches over blocks.
 #include <QtGlobal>
+#include <algorithm>
 #include <memory>
 #include <span>
 #include <vector>
@@ -26,7 +27,7 @@ public:
     void Reset(int paragraphs);
 
     int ParagraphCount() const { return paraCount_.back(); }
-    int LineCount() const { return lineCount_.back(); }
+    int LineCount() const { return LineSum(int(blocks_.size())); }
     int FirstLine(int p) const;
     int Lines(int p) const;
     int ParagraphOfLine(int line) const;
@@ -55,7 +56,21 @@ private:
     void SplitIfLarge(int b);
 
     std::vector<std::unique_ptr<Block>> blocks_;
-    std::vector<int> paraCount_, lineCount_; // prefix sums, size blocks + 1
+    std::vector<int> paraCount_; // prefix sums, size blocks + 1
+    // Display lines before each block, brought up to date when read: wrapping paragraph after paragraph
+    // would change the sums of every later block each time. Entries up to linesValid_ are right; the
+    // lines of each block are kept beside them, so that the sums are made without visiting the blocks.
+    mutable std::vector<int> lineCount_;
+    std::vector<int> blockLines_;
+    mutable int linesValid_ = 0;
+    int LineSum(int b) const
+    {
+        if (b > linesValid_)
+            UpdateLineSums(b);
+        return lineCount_[size_t(b)];
+    }
+    void UpdateLineSums(int b) const;
+    void LinesChangedIn(int b) { linesValid_ = std::min(linesValid_, b); }
     mutable int hint_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <climits>
 
 namespace textcontrol {
 
@@ -124,6 +125,12 @@ void MemoCore::BackgroundStep()
     backgroundRunning_ = true;
     const int oldLines = LineCount();
     const int n = ParagraphCount();
+    // What is on screen, found once: paragraphs before the top one end above it, and the top line
+    // stays put while the paragraphs after it are formatted.
+    const int topPara = text_.ParagraphAt(view_.topLine.Offset());
+    int top = -1;
+    const int vis = VisibleLines();
+    bool pastView = false;
     int firstLine = -1;
     int count = 0;
     while (firstUnformatted_ < n) {
@@ -142,28 +149,58 @@ void MemoCore::BackgroundStep()
         firstUnformatted_ = p + 1;
         if (layout_.Lines(p) != before && firstLine < 0)
             firstLine = layout_.FirstLine(p);
-        if (IsVisibleParagraph(p))
-            InvalidateLines(layout_.FirstLine(p), layout_.FirstLine(p) + layout_.Lines(p) - 1);
+        if (p >= topPara && !pastView) {
+            if (top < 0)
+                top = TopLine();
+            const int first = layout_.FirstLine(p);
+            if (first < top + vis)
+                InvalidateLines(first, first + layout_.Lines(p) - 1);
+            else
+                pastView = true;
+        }
         if ((++count & 7) == 0 || text_.Length(p) > 4096) {
             if (slice.elapsed() >= sliceMs_)
                 break;
             ReportProgress(p, false);
         }
     }
-    longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
-    if (LineCount() != oldLines)
-        LinesChanged(firstLine < 0 ? 0 : firstLine, oldLines, LineCount());
-    // Lines before the caret may have been wrapped anew: it is placed again, and told where it is now.
+    const bool done = FormattingDone();
+    // Changed line counts reach the window (scroll bars, gutter, caret) when they show, else a few
+    // times a second: repainting the bars after every slice would cost more than the slice.
     if (firstLine >= 0 || LineCount() != oldLines)
-        UpdateCaret();
-    if (!FormattingDone()) {
+        linesPendingFrom_ = std::min(linesPendingFrom_ < 0 ? INT_MAX : linesPendingFrom_, firstLine < 0 ? LineCount() : firstLine);
+    if (linesPendingFrom_ >= 0) {
+        const qint64 now = progressTimer_.elapsed();
+        if (done || now - lastLinesReport_ >= kProgressMs / 3 || linesPendingFrom_ < TopLine() + vis) {
+            const int from = linesPendingFrom_;
+            linesPendingFrom_ = -1;
+            lastLinesReport_ = now;
+            LinesChanged(from, oldLines, LineCount());
+            // Lines before the caret may have been wrapped anew: it is placed again, and told where it is now.
+            UpdateCaret();
+        }
+    }
+    if (!done) {
+        compactNext_ = 0;
+        longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
         if (updateMode_ == TUpdateMode::umBackground)
             PostBackground();
         return;
     }
+    // The spare room the passes left is given back a few blocks at a time.
+    const bool sliced = updateMode_ == TUpdateMode::umBackground;
+    while (compactNext_ >= 0) {
+        compactNext_ = doc_->CompactBlocks(compactNext_, 16);
+        if (sliced && compactNext_ >= 0 && slice.elapsed() >= sliceMs_) {
+            longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
+            PostBackground();
+            return;
+        }
+    }
+    compactNext_ = 0;
+    longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
     backgroundRunning_ = false;
     progress_ = 100;
-    doc_->CompactTransitions();
     BackgroundProgress();
     if (OnProgress)
         OnProgress(this);

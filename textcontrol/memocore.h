@@ -297,7 +297,12 @@ private:
     } job_;
     quint64 layoutSerial_ = 0; // changes when the layout is thrown away
     int longChunk_ = 256 * 1024;
-    int sliceMs_ = 25; // one background step
+    int sliceMs_ = 6; // one background step: with the paint after it, within one frame
+    // Line counts changed by background steps and not yet reported to the window (-1: none), the time
+    // of the last report, and the next block whose spare room is given back once all is formatted.
+    int linesPendingFrom_ = -1;
+    qint64 lastLinesReport_ = 0;
+    int compactNext_ = 0;
     bool StepLongParagraph(int p, const QElapsedTimer &slice);
     struct PendingWrap {
         int p = -1; // -1 none, -2 more than one edit: wrap whole paragraphs

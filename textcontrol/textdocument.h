@@ -189,6 +189,7 @@ public:
     bool HighlightChunk(int p, int chunkChars);
     // Releases the room kept for more transitions (once everything is highlighted).
     void CompactTransitions() { text_.CompactTransitions(); }
+    int CompactBlocks(int from, int count) { return text_.CompactBlocks(from, count); }
     TContextState StateAt(int offset) const;
     const StateTable &States() const { return states_; }
     // State of a pair context opened on top of s (or of a keyword, for keyword >= 0 entries).

@@ -755,4 +755,13 @@ void TextStorage::CompactTransitions()
         b->Shrink();
 }
 
+int TextStorage::CompactBlocks(int from, int count)
+{
+    const int n = int(blocks_.size());
+    const int to = std::min(n, std::max(0, from) + count);
+    for (int b = std::max(0, from); b < to; ++b)
+        blocks_[size_t(b)]->Shrink();
+    return to < n ? to : -1;
+}
+
 } // namespace textcontrol

@@ -139,6 +139,8 @@ public:
     QString Copy(int from, int to) const; // paragraph ends as CR LF
     size_t MemoryUsed() const;
     void CompactTransitions();
+    // Gives back the spare room of count blocks from block `from` on; the next block to do, -1 after the last.
+    int CompactBlocks(int from, int count);
 
 private:
     struct Block;

@@ -1,9 +1,12 @@
-// Widget figures of the text control, shown offscreen at 800 x 600 with the document window's
-// highlighting rules, beside QPlainTextEdit + QSyntaxHighlighter and QScintilla with its HTML lexer.
+// Widget figures of the text control, shown offscreen at 800 x 600 in the widget's own font with the
+// document window's highlighting rules, beside QPlainTextEdit + QSyntaxHighlighter and QScintilla with its
+// HTML lexer. Every row on two inputs: the generated ASCII page and a UTF-8 page with the character mix of
+// real documentation ("real page").
 // Usage: bench_textcontrol_widget [--big MB] [--small MB] [--page MB] [--find MB] [--peer-max MB] [--keys N]
-//        [--big-peer-keys N] [--only-find]
+//        [--big-peer-keys N] [--only-find] [--only-open] [--inputs ascii,real]
 #include "htmlgen.h"
 #include "peers.h"
+#include "realpage.h"
 
 #include "textcontrol/htmlrules.h"
 #include "textcontrol/rilomemo.h"
@@ -12,11 +15,14 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
+#include <malloc.h>
+#include <unistd.h>
 #include <vector>
 
 #ifdef HAVE_QSCINTILLA
@@ -29,6 +35,48 @@ using benchtext::Peer;
 namespace {
 
 double Now(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+
+// Resident memory now, in bytes, after freed memory went back to the system.
+double Rss()
+{
+    malloc_trim(0);
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
+}
+
+// The peak of resident memory since ResetPeak(), in bytes.
+double Peak()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
+    return 0;
+}
+
+void ResetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+enum class Input { kAscii, kReal };
+
+QByteArray Generate(Input in, qint64 bytes)
+{
+    return in == Input::kReal ? benchtext::GenerateRealPage(bytes) : benchtext::GenerateHtml(bytes, false);
+}
+
+QString Label(Input in, int mb)
+{
+    return QStringLiteral("%1 %2 MB: ").arg(in == Input::kReal ? QStringLiteral("real") : QStringLiteral("ascii")).arg(mb);
+}
 
 // Counts the paints of a widget's viewport.
 struct PaintCounter : QObject {
@@ -120,17 +168,22 @@ struct Shown {
 
     explicit Shown(Which w) : which(w), peer(Make(w)) {}
     QWidget *Widget() const { return peer->Widget(); }
-    // Opens a page the way each control shows one: ours highlights lazily and in the background,
-    // QScintilla styles what it paints, QPlainTextEdit's highlighter runs over every block.
+    // Opens a page the way each control shows one fastest: ours highlights lazily and in the background;
+    // QScintilla is given the raw UTF-8 bytes, wraps from then on and styles what it paints; QPlainTextEdit
+    // gets its highlighter after the text (which colours every block on the next turn of the event loop)
+    // and lays out what it paints.
     void Open(const QByteArray &doc)
     {
         peer->Load(doc);
+        Show();
+    }
+    void Show()
+    {
 #ifdef HAVE_QSCINTILLA
         if (auto *sci = qobject_cast<QsciScintilla *>(Widget()))
             sci->setWrapMode(QsciScintilla::WrapWord);
 #endif
-        if (which == kPlain)
-            peer->HighlightAll();
+        peer->StartHighlighting();
         auto *area = qobject_cast<QAbstractScrollArea *>(Widget());
         (area ? area->viewport() : Widget())->installEventFilter(&paints);
         Widget()->show();
@@ -143,6 +196,35 @@ struct Shown {
         for (int i = 0; i < 8 && paints.count == before; ++i)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
+    // Colours and display lines of the whole text, as far as the peer keeps them: ours in its background
+    // slices; QScintilla styled to the end, then its idle wrapping run until the count of display lines
+    // stays the same for 100 ms (those 100 ms not counted); QPlainTextEdit with every block laid out.
+    void CompleteLayout()
+    {
+        peer->HighlightAll();
+#ifdef HAVE_QSCINTILLA
+        if (auto *sci = qobject_cast<QsciScintilla *>(Widget())) {
+            auto displayLines = [sci] {
+                const long last = sci->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT) - 1;
+                return sci->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(last)) +
+                       sci->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, static_cast<unsigned long>(last));
+            };
+            long lines = displayLines();
+            QElapsedTimer still;
+            still.start();
+            while (still.elapsed() < 100) {
+                QCoreApplication::processEvents();
+                const long now = displayLines();
+                if (now != lines) {
+                    lines = now;
+                    still.restart();
+                }
+            }
+            settleMs = 100;
+        }
+#endif
+    }
+    double settleMs = 0;
     // Lets the last input reach the screen. Ours paints before its key handler returns; the peers
     // paint on the next frame, after work they queue for the event loop.
     void Flush()
@@ -185,21 +267,68 @@ struct Row {
 void Print(const QString &title, const std::vector<Row> &rows)
 {
     std::printf("\n%s\n", qPrintable(title));
-    std::printf("%-52s %11s %11s %9s %14s %9s\n", "row", "ours", "QScintilla", "ratio", "QPlainTextEdit", "ratio");
+    std::printf("%-60s %11s %11s %9s %14s %9s\n", "row", "ours", "QScintilla", "ratio", "QPlainTextEdit", "ratio");
     auto cell = [](double v) { return v < 0 ? QStringLiteral("-") : QString::number(v, 'f', v < 10 ? 3 : 1); };
     auto ratio = [](double a, double b) { return (a < 0 || b <= 0) ? QStringLiteral("-") : QString::number(a / b, 'f', 3); };
     for (const Row &r : rows)
-        std::printf("%-52s %11s %11s %9s %14s %9s\n", qPrintable(r.name), qPrintable(cell(r.v[0])), qPrintable(cell(r.v[1])),
+        std::printf("%-60s %11s %11s %9s %14s %9s\n", qPrintable(r.name), qPrintable(cell(r.v[0])), qPrintable(cell(r.v[1])),
                     qPrintable(ratio(r.v[0], r.v[1])), qPrintable(cell(r.v[2])), qPrintable(ratio(r.v[0], r.v[2])));
     std::fflush(stdout);
 }
 
-// Open to first paint, Ctrl+End until the final colours are shown, the longest event-loop stall while
-// the rest is highlighted in the background, and keystrokes at the end and at line 1.
-void PageRows(int mb, int peerMax, int keys, int bigPeerKeys, std::vector<Row> &rows)
+// Opening a page: load (the text handed to the control), open to first paint, highlighting and wrapping
+// complete (from the start of the open), the longest event-loop stall meanwhile (the peers: in the
+// second after their first paint, as they have no background work), and memory after load and at its
+// peak until the layout is complete, per byte of the file.
+void OpenRows(Input in, int mb, int peerMax, std::vector<Row> &rows)
 {
-    const QByteArray doc = benchtext::GenerateHtml(qint64(mb) * 1'000'000, false);
-    const QString tag = QStringLiteral("%1 MB: ").arg(mb);
+    const QByteArray doc = Generate(in, qint64(mb) * 1'000'000);
+    const QString tag = Label(in, mb);
+    rows.push_back({tag + QStringLiteral("load (ms)")});
+    rows.push_back({tag + QStringLiteral("open to first paint (ms)")});
+    rows.push_back({tag + QStringLiteral("highlighting and wrapping complete (ms)")});
+    rows.push_back({tag + QStringLiteral("longest stall while highlighting (ms)")});
+    rows.push_back({tag + QStringLiteral("memory after load, per file byte")});
+    rows.push_back({tag + QStringLiteral("memory at peak, per file byte")});
+    Row *r = &rows[rows.size() - 6];
+    for (Which w : {kOurs, kSci, kPlain}) {
+        if (w != kOurs && mb > peerMax)
+            continue;
+        const double base = Rss();
+        ResetPeak();
+        {
+            Shown c(w);
+            if (!c.peer)
+                continue;
+            QElapsedTimer t;
+            t.start();
+            c.peer->Load(doc);
+            r[0].v[w] = Now(t);
+            const double afterLoad = Rss();
+            c.Show();
+            r[1].v[w] = Now(t);
+            if (w == kOurs) {
+                r[3].v[w] = LongestStall([&] { return BackgroundDone(c); }, 600000);
+                r[2].v[w] = Now(t);
+            } else {
+                r[3].v[w] = LongestStall([] { return false; }, 1000);
+                const double probe = Now(t) - r[1].v[w];
+                c.CompleteLayout();
+                r[2].v[w] = Now(t) - probe - c.settleMs;
+            }
+            r[4].v[w] = (afterLoad - base) / double(doc.size());
+            r[5].v[w] = (Peak() - base) / double(doc.size());
+        }
+        std::fprintf(stderr, "  %s %s opened\n", w == kOurs ? "ours" : w == kSci ? "QScintilla" : "QPlainTextEdit", qPrintable(tag));
+    }
+}
+
+// Ctrl+End until the final colours are shown, the longest event-loop stall while the rest is highlighted
+// in the background, and keystrokes at the end and at line 1.
+void PageRows(Input in, int mb, int peerMax, int keys, int bigPeerKeys, std::vector<Row> &rows)
+{
+    const QByteArray doc = Generate(in, qint64(mb) * 1'000'000);
+    const QString tag = Label(in, mb);
     rows.push_back({tag + QStringLiteral("open to first paint (ms)")});
     rows.push_back({tag + QStringLiteral("Ctrl+End to final colours (ms)")});
     rows.push_back({tag + QStringLiteral("longest stall, background work (ms)")});
@@ -250,17 +379,17 @@ void PageRows(int mb, int peerMax, int keys, int bigPeerKeys, std::vector<Row> &
         s = Summarise(v);
         r[5].v[w] = s.median;
         r[6].v[w] = s.p99;
-        std::fprintf(stderr, "  %s %d MB done (%d paints)\n", qPrintable(c.peer->Name()), mb, c.paints.count);
+        std::fprintf(stderr, "  %s %s done (%d paints)\n", qPrintable(c.peer->Name()), qPrintable(tag), c.paints.count);
     }
 }
 
 // Holding Page Down from the top of a page.
-void PagingRows(int mb, std::vector<Row> &rows)
+void PagingRows(Input in, int mb, std::vector<Row> &rows)
 {
-    const QByteArray doc = benchtext::GenerateHtml(qint64(mb) * 1'000'000, false);
+    const QByteArray doc = Generate(in, qint64(mb) * 1'000'000);
     const int lines = int(doc.count('\n'));
-    rows.push_back({QStringLiteral("%1 MB: Page Down, lines per second").arg(mb)});
-    rows.push_back({QStringLiteral("%1 MB: Page Down, longest stall (ms)").arg(mb)});
+    rows.push_back({Label(in, mb) + QStringLiteral("Page Down, lines per second")});
+    rows.push_back({Label(in, mb) + QStringLiteral("Page Down, longest stall (ms)")});
     Row *r = &rows[rows.size() - 2];
     for (Which w : {kOurs, kSci, kPlain}) {
         Shown c(w);
@@ -292,12 +421,12 @@ void PagingRows(int mb, std::vector<Row> &rows)
 // Find-all (Find Next from the top until nothing more is found) straight after a page is opened, while
 // the rest of it is highlighted in the background, and again once that is complete: the cost of one
 // match should not depend on how far the background work has come.
-void FindAllRows(int mb, std::vector<Row> &rows)
+void FindAllRows(Input in, int mb, std::vector<Row> &rows)
 {
-    const QByteArray doc = benchtext::GenerateHtml(qint64(mb) * 1'000'000, false);
-    const QString word = QStringLiteral("Cell");
-    rows.push_back({QStringLiteral("%1 MB: find-all during background work (us/match)").arg(mb)});
-    rows.push_back({QStringLiteral("%1 MB: find-all once highlighted (us/match)").arg(mb)});
+    const QByteArray doc = Generate(in, qint64(mb) * 1'000'000);
+    const QString word = in == Input::kReal ? QStringLiteral("Section") : QStringLiteral("Cell");
+    rows.push_back({Label(in, mb) + QStringLiteral("find-all during background work (us/match)")});
+    rows.push_back({Label(in, mb) + QStringLiteral("find-all once highlighted (us/match)")});
     Row *r = &rows[rows.size() - 2];
     Shown c(kOurs);
     c.Open(doc);
@@ -329,7 +458,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     int big = 100, small = 1, page = 10, find = 100, peerMax = 100, keys = 1000, bigPeerKeys = 20;
     const bool onlyFind = app.arguments().contains(QStringLiteral("--only-find"));
+    const bool onlyOpen = app.arguments().contains(QStringLiteral("--only-open"));
     const QStringList args = app.arguments();
+    std::vector<Input> inputs = {Input::kAscii, Input::kReal};
     for (int i = 1; i + 1 < args.size(); ++i) {
         const int v = args[i + 1].toInt();
         if (args[i] == QLatin1String("--big"))
@@ -346,16 +477,28 @@ int main(int argc, char **argv)
             keys = v;
         else if (args[i] == QLatin1String("--big-peer-keys"))
             bigPeerKeys = v;
+        else if (args[i] == QLatin1String("--inputs")) {
+            inputs.clear();
+            for (const QString &name : args[i + 1].split(QLatin1Char(',')))
+                inputs.push_back(name == QLatin1String("real") ? Input::kReal : Input::kAscii);
+        }
     }
     std::printf("Text control widget benchmark: offscreen 800 x 600, the document window's HTML rules; ratio = ours / peer\n");
-    std::printf("(%d keys each; the peers type %d keys on pages over 10 MB)\n", keys, std::min(keys, bigPeerKeys));
-    std::vector<Row> rows;
-    if (!onlyFind) {
-        for (int mb : {small, big})
-            PageRows(mb, peerMax, keys, bigPeerKeys, rows);
-        PagingRows(page, rows);
+    std::printf("(font %s; %d keys each; the peers type %d keys on pages over 10 MB)\n", qPrintable(QApplication::font().toString()),
+                keys, std::min(keys, bigPeerKeys));
+    for (Input in : inputs) {
+        std::vector<Row> rows;
+        if (!onlyFind) {
+            OpenRows(in, big, peerMax, rows);
+            if (!onlyOpen) {
+                for (int mb : {small, big})
+                    PageRows(in, mb, peerMax, keys, bigPeerKeys, rows);
+                PagingRows(in, page, rows);
+            }
+        }
+        if (!onlyOpen)
+            FindAllRows(in, find, rows);
+        Print(in == Input::kReal ? QStringLiteral("Widget, real page (UTF-8)") : QStringLiteral("Widget, generated ASCII page"), rows);
     }
-    FindAllRows(find, rows);
-    Print(QStringLiteral("Widget"), rows);
     return 0;
 }

@@ -113,10 +113,13 @@ public:
         highlighter_.reset();
         edit_.setPlainText(QString::fromUtf8(bytes));
     }
+    void StartHighlighting() override { highlighter_ = std::make_unique<HtmlHighlighter>(edit_.document()); }
     void HighlightAll() override
     {
-        highlighter_ = std::make_unique<HtmlHighlighter>(edit_.document());
-        highlighter_->rehighlight(); // at once, not on the next turn of the event loop
+        if (!highlighter_) {
+            highlighter_ = std::make_unique<HtmlHighlighter>(edit_.document());
+            highlighter_->rehighlight(); // at once, not on the next turn of the event loop
+        }
         // Lay out every block, as wrapping everything would.
         auto *layout = edit_.document()->documentLayout();
         for (QTextBlock b = edit_.document()->begin(); b.isValid(); b = b.next())
@@ -148,6 +151,7 @@ public:
     ScintillaPeer()
     {
         sci_.resize(800, 600);
+        sci_.setUtf8(true); // the bytes are taken as they are, with no conversion
         sci_.setLexer(&lexer_);
     }
     QString Name() const override { return QStringLiteral("QScintilla"); }

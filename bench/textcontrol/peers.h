@@ -14,6 +14,7 @@ public:
     virtual QString Name() const = 0;
     virtual void Load(const QByteArray &bytes) = 0;
     virtual void HighlightAll() = 0;     // colours (and, where the peer can, line layout) of everything
+    virtual void StartHighlighting() {}  // colouring as the peer does it when shown (QPlainTextEdit: a highlighter)
     virtual void Insert(bool atEnd) = 0; // one character, coloured again
     virtual bool Find(const QString &absent) = 0;
     virtual QByteArray Save() = 0;

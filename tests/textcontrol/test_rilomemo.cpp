@@ -136,6 +136,7 @@ private Q_SLOTS:
     void tabsAndFocus();
     void keysPaintBeforeReturning();
     void loadedAppliesTheKeys();
+    void backgroundSlicesFormatAsImmediateFormattingDoes();
 };
 
 void TestRiloMemo::publishedDefaults()
@@ -1359,3 +1360,90 @@ void TestRiloMemo::loadedAppliesTheKeys()
 
 K5_TEST_MAIN(TestRiloMemo)
 #include "test_rilomemo.moc"
+
+namespace {
+
+// A page of the mix real pages have: markup, prose with accented letters, curly quotes, a tab, a
+// character beyond 16 bits, a comment over paragraphs; and one paragraph of about 60,000 characters.
+QString MixedPage()
+{
+    const QString words[] = {QStringLiteral("Café owners in São Paulo"), QStringLiteral("the “Keep line ends” option"),
+                             QStringLiteral("it’s safe\tto close"), QStringLiteral("résumé – two columns"),
+                             QStringLiteral("a note ") + QString::fromUcs4(U"\U0001F4DD"), QStringLiteral("<b>bold</b> and \"quoted\"")};
+    QString s;
+    for (int i = 0; i < 1500; ++i) {
+        switch (i % 7) {
+        case 0: s += QStringLiteral("<p class=\"c%1\">").arg(i); break;
+        case 3: s += QStringLiteral("<!-- a comment %1").arg(i); break;
+        case 4: s += QStringLiteral("ends here --> <a href=\"x%1.html\">").arg(i); break;
+        default: break;
+        }
+        for (int w = 0; w < 1 + i % 9; ++w)
+            s += words[(i + w) % 6] + QLatin1Char(' ');
+        s += CRLF;
+        if (i == 700) {
+            for (int w = 0; w < 2000; ++w)
+                s += words[w % 6] + QLatin1Char(' ');
+            s += CRLF;
+        }
+    }
+    return s;
+}
+
+} // namespace
+
+void TestRiloMemo::backgroundSlicesFormatAsImmediateFormattingDoes()
+{
+    // The same page formatted in short background slices (the long paragraph in chunks) and at once, in
+    // a proportional font: the same colours, display lines and line counts, and the window told of them.
+    const QString page = MixedPage();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(13);
+    auto make = [&](QWidget &window, TUpdateMode mode) {
+        window.resize(420, 300);
+        auto *m = new TRiloMemo(&window);
+        m->setGeometry(0, 0, 420, 300);
+        m->setFont(font);
+        m->SetScrollBars(TScrollStyle::ssVertical);
+        FillHtmlRules(m->Keywords(), m->StartStopKeys());
+        m->SetUpdateMode(mode);
+        m->SetBackgroundTuning(1, 4096);
+        window.show();
+        m->SetTextBuf(page);
+        return m;
+    };
+    QWidget w1, w2;
+    TRiloMemo &bg = *make(w1, TUpdateMode::umBackground);
+    TRiloMemo &now = *make(w2, TUpdateMode::umImmediate);
+    int told = -1; // the line count when the window (gutter, status line) was last told of a change
+    QObject::connect(&bg, &TRiloMemo::LineCountChanged, [&] { told = bg.LineCount(); });
+    QVERIFY(QTest::qWaitForWindowExposed(&w1));
+    QVERIFY(bg.Progress() < 100);
+    QTRY_COMPARE_WITH_TIMEOUT(bg.Progress(), 100, 120000);
+    QApplication::processEvents();
+    QCOMPARE(bg.ParagraphCount(), now.ParagraphCount());
+    QCOMPARE(bg.LineCount(), now.LineCount());
+    QVERIFY(bg.LineCount() > bg.ParagraphCount() + 100);
+    const TextStorage &a = bg.Storage(), &b = now.Storage();
+    const LineLayout &la = bg.Layout(), &lb = now.Layout();
+    for (int p = 0; p < bg.ParagraphCount(); ++p) {
+        QCOMPARE(la.FirstLine(p), lb.FirstLine(p));
+        QCOMPARE(a.Style(p), b.Style(p));
+        QCOMPARE(bg.States().Get(a.State(p)), now.States().Get(b.State(p)));
+        const auto ta = a.Transitions(p), tb = b.Transitions(p);
+        QCOMPARE(ta.size(), tb.size());
+        for (size_t k = 0; k < ta.size(); ++k) {
+            QCOMPARE(ta[k].pos, tb[k].pos);
+            QVERIFY2(bg.States().Get(ta[k].state) == now.States().Get(tb[k].state), qPrintable(QString::number(p)));
+        }
+        const auto ba = la.Breaks(p), bb = lb.Breaks(p);
+        QCOMPARE(ba.size(), bb.size());
+        for (size_t k = 0; k < ba.size(); ++k) {
+            QCOMPARE(ba[k].pos, bb[k].pos);
+            QCOMPARE(ba[k].style, bb[k].style);
+        }
+    }
+    bg.CheckConsistency();
+    QCOMPARE(bg.verticalScrollBar()->maximum(), now.verticalScrollBar()->maximum());
+    QCOMPARE(told, bg.LineCount());
+}
