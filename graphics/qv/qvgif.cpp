@@ -99,10 +99,11 @@ Bitmap *TGIFFrame::Bitmap()
         if (owner_ && owner_->OnProgress)
             progress = [this](platform::ProgressStage s, int p, const QString &m) { owner_->frameProgress(s, p, m); };
         bool bad = false;
-        const QByteArray file = BuildBitmapFile(data_->ColorTable, data_->BitsPerPixel, data_->Width, data_->Height,
-                                                interlaced_, data_->Data, progress, GIFTolerateCorruptData, bad);
+        int bits = 8;
+        QImage image = DecodeFrameImage(data_->ColorTable, data_->BitsPerPixel, data_->Width, data_->Height,
+                                        interlaced_, data_->Data, progress, GIFTolerateCorruptData, bad, bits);
         corrupted_ = corrupted_ || bad;
-        b->LoadFromBitmapFile(file);
+        b->SetIndexedImage(std::move(image), platform::FormatOfBits(bits));
     }
     bitmap_ = std::move(b);
     return bitmap_.get();

@@ -306,6 +306,144 @@ void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced,
 
 namespace {
 
+// Copies a string of pixels decoded earlier to the end of the output, sixteen bytes at a time while there
+// is room for a whole group after its start: a string ends before the output's end, so what a group copies
+// beyond it is written again by the strings that follow.
+template <typename Pixel>
+inline void copyRun(Pixel *dst, const Pixel *src, int len, bool room)
+{
+    constexpr int kGroup = 16 / sizeof(Pixel);
+    if (room) {
+        for (int i = 0; i < len; i += kGroup) {
+            Pixel group[kGroup];
+            std::memcpy(group, src + i, sizeof group);
+            std::memcpy(dst + i, group, sizeof group);
+        }
+    } else {
+        for (int i = 0; i < len; ++i)
+            dst[i] = src[i];
+    }
+}
+
+// Decodes sound data that is not interlaced into count pixels in one run, each root code given by
+// pixel(code); false for damaged data, the pixels then partly written. A code's string is where it was
+// last written: the string of the code before it and the first pixel of the code after, which lie together
+// in the output; so strings are copied, never followed link by link, and nothing needs clearing, as a code
+// is only read once it is defined.
+template <typename Pixel, typename RootPixel>
+bool decodeRun(const QByteArray &source, qint64 count, const RootPixel &pixel, Pixel *out)
+{
+    if (source.isEmpty())
+        return false;
+    const int minSize = uint8_t(source[0]);
+    if (minSize < 2 || minSize > 8 || count < 0 || count > qint64(UINT32_MAX))
+        return false;
+    const std::vector<uint8_t> data = joinSubBlocks(source, 1);
+    const uint8_t *bytes = data.data();
+    const qint64 totalBits = qint64(data.size()) * 8;
+    qint64 bitPos = 0;
+    const int clear = 1 << minSize, end = clear + 1, firstFree = clear + 2;
+    int codeSize = minSize + 1;
+    int mask = (1 << codeSize) - 1;
+    int limit = 1 << codeSize;
+    int next = firstFree;
+    bool full = false;
+    auto readCode = [&]() -> int {
+        if (bitPos + codeSize > totalBits)
+            return -1;
+        const qint64 at = bitPos >> 3;
+        const uint32_t word = uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16;
+        const int code = int(word >> (bitPos & 7)) & mask;
+        bitPos += codeSize;
+        return code;
+    };
+    struct Tables {
+        uint32_t at[kMaxCodes];
+        uint16_t length[kMaxCodes];
+    };
+    const std::unique_ptr<Tables> tables(new Tables);
+    uint32_t *const at = tables->at;
+    uint16_t *const length = tables->length;
+    for (int c = 0; c < clear; ++c)
+        length[c] = 1;
+    // The code before defines the next free one: its string and the first pixel written now.
+    auto define = [&](int old, qint64 oldAt) {
+        at[next] = uint32_t(oldAt);
+        length[next] = uint16_t(length[old] + 1);
+        if (++next == limit) {
+            if (codeSize < 12) {
+                ++codeSize;
+                mask = (1 << codeSize) - 1;
+                limit <<= 1;
+            } else {
+                full = true;
+            }
+        }
+    };
+    constexpr int kGroup = 16 / sizeof(Pixel);
+
+    if (readCode() != clear)
+        return false;
+    qint64 done = 0;
+    qint64 oldAt = 0;
+    int old = -1;
+    for (int code = clear; done < count;) {
+        if (code == clear) {
+            codeSize = minSize + 1;
+            mask = (1 << codeSize) - 1;
+            limit = 1 << codeSize;
+            next = firstFree;
+            full = false;
+            old = -1;
+        } else if (code < clear) {
+            if (old >= 0 && !full)
+                define(old, oldAt);
+            oldAt = done;
+            out[done++] = pixel(code);
+            old = code;
+        } else {
+            if (old < 0 || code > next || (code == next && full))
+                return false;
+            const bool unknown = code == next; // the string of the code before and its own first pixel
+            if (!full)
+                define(old, oldAt);
+            const int len = length[code];
+            const qint64 left = count - done;
+            if (len > left)
+                return false; // the string runs past the last pixel
+            const Pixel *from = out + at[code];
+            copyRun(out + done, from, len, left - len >= kGroup - 1);
+            if (unknown)
+                out[done + len - 1] = *from;
+            oldAt = done;
+            done += len;
+            old = code;
+        }
+        if (done == count)
+            break;
+        code = readCode();
+        if (code < 0 || code == end)
+            return false; // the data ended (or an end code came) before every pixel was given
+    }
+    return true;
+}
+
+} // namespace
+
+bool DecodeColours(const QByteArray &source, qint64 count, const QRgb *colours, int tableBits, QRgb *out)
+{
+    const int tableMask = (1 << qBound(1, tableBits, 8)) - 1;
+    return decodeRun(source, count, [colours, tableMask](int code) { return colours[code & tableMask]; }, out);
+}
+
+bool DecodeIndices(const QByteArray &source, qint64 count, int tableBits, uint8_t *out)
+{
+    const int tableMask = (1 << qBound(1, tableBits, 8)) - 1;
+    return decodeRun(source, count, [tableMask](int code) { return uint8_t(code & tableMask); }, out);
+}
+
+namespace {
+
 // Packs codes least significant bit first, four bytes at a time, and cuts the bytes into 255-byte
 // sub-blocks at the end.
 class BitPacker {
@@ -508,18 +646,73 @@ void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const L
     EncodePixels(dest, TGIFHeader{w, h, bits == 1 ? 2 : bits}, interlaced, progress, row);
 }
 
+namespace {
+
+// The depth of a frame's bitmap file by its table bits.
+int fileBits(int tableBits)
+{
+    if (tableBits == 1)
+        return 1;
+    if (tableBits >= 2 && tableBits <= 4)
+        return 4;
+    if (tableBits >= 5 && tableBits <= 8)
+        return 8;
+    GIFError(sGIFColorCount);
+}
+
+} // namespace
+
+QImage DecodeFrameImage(const TGIFColorTable &table, int tableBits, int width, int height, bool interlaced,
+                        const QByteArray &encoded, const LZWProgress &progress, bool tolerant, bool &corrupted,
+                        int &bits)
+{
+    bits = fileBits(tableBits);
+    constexpr int kMaxSide = 32768; // what a bitmap file may hold
+    auto invalid = [] { throw platform::InvalidGraphic(QStringLiteral("Bitmap image is not valid")); };
+    if (width <= 0 || width > kMaxSide || height <= 0 || height > kMaxSide)
+        invalid();
+    QImage image(width, height, QImage::Format_Indexed8);
+    if (image.isNull())
+        invalid();
+    // Entries beyond the table are the file's padding, gray.
+    QVector<QRgb> colours(1 << bits, qRgb(128, 128, 128));
+    for (int i = 0; i < table.Count && i < colours.size(); ++i)
+        colours[i] = qRgb(table.Colors[3 * i], table.Colors[3 * i + 1], table.Colors[3 * i + 2]);
+    image.setColorTable(colours);
+    const qsizetype stride = image.bytesPerLine();
+    if (!progress) {
+        // Sound data without anyone to tell goes the quick way: rows one after another, straight into the
+        // image when its rows have no padding.
+        const qint64 count = qint64(width) * height;
+        if (!interlaced && stride == width) {
+            if (DecodeIndices(encoded, count, tableBits, image.bits()))
+                return image;
+        } else {
+            const std::unique_ptr<uint8_t[]> run(new uint8_t[size_t(count)]);
+            if (DecodeIndices(encoded, count, tableBits, run.get())) {
+                const uint8_t *from = run.get();
+                for (InterlaceOrder order(height, interlaced); !order.Done(); order.Next(), from += width) {
+                    uchar *row = image.bits() + order.Row() * stride;
+                    std::memcpy(row, from, size_t(width));
+                    std::memset(row + width, 0, size_t(stride - width));
+                }
+                return image;
+            }
+        }
+    }
+    // Damaged data keeps what it gives (and raises unless tolerated) as the file would.
+    image.fill(0);
+    bool bad = false;
+    Decode(encoded, TGIFHeader{width, height, 8}, interlaced, progress, bad, image.bits(), stride, false, tableBits,
+           tolerant);
+    corrupted = corrupted || bad;
+    return image;
+}
+
 QByteArray BuildBitmapFile(const TGIFColorTable &table, int tableBits, int width, int height, bool interlaced,
                            const QByteArray &encoded, const LZWProgress &progress, bool tolerant, bool &corrupted)
 {
-    int bits;
-    if (tableBits == 1)
-        bits = 1;
-    else if (tableBits >= 2 && tableBits <= 4)
-        bits = 4;
-    else if (tableBits >= 5 && tableBits <= 8)
-        bits = 8;
-    else
-        GIFError(sGIFColorCount);
+    const int bits = fileBits(tableBits);
     const qsizetype stride = GIFStride(width, bits);
     const qsizetype imageSize = stride * height;
     const int colours = 1 << bits;

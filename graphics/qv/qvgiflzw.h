@@ -4,6 +4,7 @@
 #include "platform/graphics/graphic.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QRgb>
 #include <QVector>
 #include <array>
@@ -82,6 +83,14 @@ private:
 void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
             bool &corrupted, uint8_t *pixels, qsizetype stride, bool bottomUp, int tableBits, bool tolerant);
 
+// Decodes data that is not interlaced into count pixels of 32 bits laid one row after another without
+// padding, each pixel value masked to 2^TableBits - 1 and replaced by its entry of colours (256 entries).
+// False for anything Decode calls damaged; the pixels are then partly written. Nothing is written outside
+// the count pixels.
+bool DecodeColours(const QByteArray &source, qint64 count, const QRgb *colours, int tableBits, QRgb *out);
+// The same with the masked pixel values themselves, a byte each.
+bool DecodeIndices(const QByteArray &source, qint64 count, int tableBits, uint8_t *out);
+
 // Encodes a bottom-up buffer of padded rows (a bitmap file's body) and appends the minimum code size
 // byte, the sub-blocks and the terminator.
 void Encode(QByteArray &dest, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
@@ -97,6 +106,12 @@ void EncodePixels(QByteArray &dest, const TGIFHeader &header, bool interlaced, c
 // A whole Windows bitmap file (1, 4 or 8 bits by the table bits) for a frame's encoded data.
 QByteArray BuildBitmapFile(const TGIFColorTable &table, int tableBits, int width, int height, bool interlaced,
                            const QByteArray &encoded, const LZWProgress &progress, bool tolerant, bool &corrupted);
+
+// The same frame as an 8-bit indexed image holding what that file holds: its table of 2, 16 or 256
+// entries and its pixels; bits gets the file's depth (1, 4 or 8). Raises as the file and its reading would.
+QImage DecodeFrameImage(const TGIFColorTable &table, int tableBits, int width, int height, bool interlaced,
+                        const QByteArray &encoded, const LZWProgress &progress, bool tolerant, bool &corrupted,
+                        int &bits);
 
 // Table from palette entries: count = Min(256, count), the rest zero.
 void ColourTableFromPalette(TGIFColorTable &table, const QVector<QRgb> &palette, int count);

@@ -278,16 +278,43 @@ void Bitmap::SetIndexedImage(const QImage &image, PixelFormat pf)
     pf_ = pf;
     QVector<QRgb> table = image.colorTable();
     table.resize(qMin<qsizetype>(table.size(), 1 << BitsOf(pf)));
-    image_.setColorTable(padded(table, BitsOf(pf)));
-    // Values beyond the table would name no colour.
-    const int limit = (1 << BitsOf(pf)) - 1;
-    if (limit < 255)
-        for (int y = 0; y < image_.height(); ++y) {
-            uchar *line = image_.scanLine(y);
-            for (int x = 0; x < image_.width(); ++x)
-                line[x] = uchar(qMin<int>(line[x], limit));
-        }
+    image_.setColorTable(padded(table, BitsOf(pf))); // the bitmap's own pixels from here on
+    clampIndices();
     Changed();
+}
+
+void Bitmap::SetIndexedImage(QImage &&image, PixelFormat pf)
+{
+    Q_ASSERT(isIndexed(pf) && image.format() == QImage::Format_Indexed8);
+    image_ = std::move(image);
+    pf_ = pf;
+    QVector<QRgb> table = image_.colorTable();
+    table.resize(qMin<qsizetype>(table.size(), 1 << BitsOf(pf)));
+    table = padded(table, BitsOf(pf));
+    if (table != image_.colorTable())
+        image_.setColorTable(table);
+    clampIndices();
+    Changed();
+}
+
+void Bitmap::clampIndices()
+{
+    // Values beyond the table would name no colour.
+    const uchar limit = uchar((1 << BitsOf(pf_)) - 1);
+    if (limit == 255)
+        return;
+    const int width = image_.width(), height = image_.height();
+    for (int y = 0; y < height; ++y) {
+        const uchar *line = image_.constScanLine(y);
+        int x = 0;
+        while (x < width && line[x] <= limit)
+            ++x;
+        if (x == width)
+            continue;
+        uchar *own = image_.scanLine(y);
+        for (; x < width; ++x)
+            own[x] = qMin(own[x], limit);
+    }
 }
 
 QImage Bitmap::KeyedImage(Color key) const

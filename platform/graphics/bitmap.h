@@ -68,6 +68,8 @@ public:
     void SetImage(const QImage &image);
     // Takes an 8-bit indexed image as a bitmap of the given indexed format (its table padded as above).
     void SetIndexedImage(const QImage &image, PixelFormat pf);
+    // The same for an image nobody else holds: its pixels are taken as they are, not copied.
+    void SetIndexedImage(QImage &&image, PixelFormat pf);
     // A copy that can be drawn, with alpha 0 where the pixel has the given colour.
     QImage KeyedImage(Color key) const;
     QRgb PixelColor(int x, int y) const { return image_.pixel(x, y); }
@@ -86,6 +88,8 @@ public:
 
 private:
     QImage converted(PixelFormat pf) const;
+    // Values beyond the table of an indexed bitmap would name no colour: they become its last entry.
+    void clampIndices();
 
     QImage image_;
     PixelFormat pf_ = PixelFormat::pfDevice;

@@ -172,10 +172,25 @@ FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData
     if (pixels == 0)
         return FrameResult::Ok;
 
+    const QByteArray encoded = QByteArray::fromRawData(bytes.constData() + codeAt, in.Pos() - codeAt);
+    const QImage::Format format = frame.Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    if (!interlaced && area == QRect(left, top, width, height)) {
+        // A whole frame stored row after row decodes straight into its bitmap, colours and all.
+        frame.Bitmap = QImage(width, height, format);
+        if (frame.Bitmap.isNull() || frame.Bitmap.bytesPerLine() != qsizetype(width) * 4)
+            return FrameResult::Failed;
+        try {
+            if (gfx::DecodeColours(encoded, pixels, colours, gfx::BitsForCount(int(table.size())),
+                                   reinterpret_cast<QRgb *>(frame.Bitmap.bits())))
+                return FrameResult::Ok;
+        } catch (const std::exception &) {
+        }
+        return FrameResult::Failed;
+    }
+
     scratch.assign(size_t(pixels), 0);
     bool corrupted = false;
     try {
-        const QByteArray encoded = QByteArray::fromRawData(bytes.constData() + codeAt, in.Pos() - codeAt);
         gfx::Decode(encoded, gfx::TGIFHeader{width, height, 8}, interlaced, nullptr, corrupted, scratch.data(),
                     width, false, gfx::BitsForCount(int(table.size())), true);
     } catch (const std::exception &) {
@@ -185,7 +200,7 @@ FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData
         return FrameResult::Failed;
     if (area.isEmpty())
         return FrameResult::Ok;
-    frame.Bitmap = QImage(frame.Width, frame.Height, frame.Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    frame.Bitmap = QImage(frame.Width, frame.Height, format);
     if (frame.Bitmap.isNull())
         return FrameResult::Failed;
     const int dx = area.left() - left, dy = area.top() - top;

@@ -1,5 +1,6 @@
 // The LZW codec, the interlace order and the frame bitmap file, on bytes worked out by hand.
 #include "graphics/qv/qvgiflzw.h"
+#include "platform/graphics/bitmap.h"
 
 #include "k5test.h"
 
@@ -140,6 +141,108 @@ QByteArray runs(int n, int range, int maxRun, quint32 seed)
     while (out.size() < n)
         out.append(QByteArray(int(rng.bounded(1, maxRun + 1)), char(rng.bounded(range))));
     return out.left(n);
+}
+
+// Packs codes with the decoder's width rules (the first code must be a clear code to be read as one) into a
+// minimum code size byte and sub-blocks.
+QByteArray packCodes(int minCodeSize, const QList<int> &codes)
+{
+    const int clear = 1 << minCodeSize;
+    int width = minCodeSize + 1, next = clear + 2;
+    bool afterClear = true, full = false;
+    QByteArray joined;
+    quint64 acc = 0;
+    int bits = 0;
+    for (int code : codes) {
+        acc |= quint64(code & ((1 << width) - 1)) << bits;
+        for (bits += width; bits >= 8; bits -= 8, acc >>= 8)
+            joined.append(char(acc & 0xFF));
+        if (code == clear) {
+            width = minCodeSize + 1;
+            next = clear + 2;
+            afterClear = true;
+            full = false;
+        } else if (afterClear) {
+            afterClear = false;
+        } else if (!full && ++next == 1 << width) {
+            if (width < 12)
+                ++width;
+            else
+                full = true;
+        }
+    }
+    if (bits)
+        joined.append(char(acc & 0xFF));
+    QByteArray out(1, char(minCodeSize));
+    for (qsizetype at = 0; at < joined.size(); at += 255) {
+        const QByteArray part = joined.mid(at, 255);
+        out.append(char(part.size()));
+        out.append(part);
+    }
+    return out + '\0';
+}
+
+// Codes that mostly make sense: strings known or one step ahead, clear codes, a full table kept in use;
+// now and then a code beyond the table, a string after a clear code, or an early end code.
+QList<int> randomCodes(int minCodeSize, int count, QRandomGenerator &rng)
+{
+    const int clear = 1 << minCodeSize, end = clear + 1;
+    QList<int> codes{clear};
+    int next = clear + 2, width = minCodeSize + 1;
+    bool afterClear = true, full = false;
+    while (codes.size() < count) {
+        const int dice = int(rng.bounded(1000));
+        int code;
+        if (dice < 2 && next < 4095)
+            code = int(rng.bounded(next + 1, 4096)); // beyond the table
+        else if (dice < 3)
+            code = end;
+        else if (dice < 8)
+            code = clear;
+        else if (afterClear)
+            code = dice < 10 ? clear + 2 : int(rng.bounded(clear));
+        else if (dice < 500)
+            code = int(rng.bounded(clear));
+        else
+            code = int(rng.bounded(clear + 2, full ? next : next + 1));
+        codes.append(code);
+        if (code == clear) {
+            next = clear + 2;
+            width = minCodeSize + 1;
+            afterClear = true;
+            full = false;
+        } else if (afterClear) {
+            afterClear = false;
+        } else if (!full && ++next == 1 << width) {
+            if (width < 12)
+                ++width;
+            else
+                full = true;
+        }
+    }
+    return codes;
+}
+
+// Colour decoding beside the indexed decoder: the same verdict, and when sound, the colours of its pixels.
+bool sameAsIndexed(const QByteArray &data, int count, int tableBits, QString &why)
+{
+    QRgb colours[256];
+    for (int i = 0; i < 256; ++i)
+        colours[i] = qRgba(i, 255 - i, i * 7, i ^ 0x5A);
+    bool corrupted = false;
+    const QByteArray indexed = decode8(data, count, 1, false, corrupted, tableBits);
+    std::vector<QRgb> out(static_cast<size_t>(count)); // exactly the pixels: a write beyond them is caught
+    const bool sound = DecodeColours(data, count, colours, tableBits, out.data());
+    if (sound == corrupted) {
+        why = QStringLiteral("verdict %1 against corrupted %2").arg(sound).arg(corrupted);
+        return false;
+    }
+    for (int i = 0; sound && i < count; ++i)
+        if (out[size_t(i)] != colours[uint8_t(indexed[i])]) {
+            why = QStringLiteral("pixel %1 of %2").arg(i).arg(count);
+            return false;
+        }
+    return true;
 }
 
 } // namespace
@@ -333,6 +436,86 @@ private slots:
         corrupted = false;
         QCOMPARE(decode8(bytes({0x04, 0x04, 0x30, 0x88, 0x10, 0x01, 0x00}), 3, 1, false, corrupted, 1),
                  bytes({1, 0, 1}));
+    }
+
+    void colourDecodingMatchesTheIndexedDecoder()
+    {
+        QString why;
+        // Sound pictures as the encoder writes them: noise, runs as long as the table allows, one colour.
+        const QList<QByteArray> pictures = {randomPixels(5000, 256, 21), randomPixels(7001, 2, 22),
+                                            runs(60000, 16, 300, 23), runs(3000, 4, 3, 24),
+                                            QByteArray(200000, '\x03'), QByteArray(1, '\x01')};
+        for (const QByteArray &px : pictures)
+            for (int width : {1, 3, 64}) {
+                if (px.size() % width)
+                    continue;
+                const QByteArray data = encode8(px, width, int(px.size() / width), false);
+                QVERIFY2(sameAsIndexed(data, int(px.size()), 8, why), qPrintable(why));
+            }
+        // Values beyond a small table are masked to it.
+        QVERIFY2(sameAsIndexed(encode8(randomPixels(999, 256, 25), 9, 111, false), 999, 3, why), qPrintable(why));
+        // A full table stays in use until a clear code: its last code may not be defined again.
+        QList<int> filling{4};
+        for (int i = 0; i < 4100; ++i)
+            filling.append(i % 4);
+        const QByteArray full = packCodes(2, filling + QList<int>{4095, 4000, 5});
+        QVERIFY2(sameAsIndexed(full, 4104, 8, why), qPrintable(why));
+        QVERIFY2(sameAsIndexed(full, 4103, 8, why), qPrintable(why));
+        // Damage of every kind: no data, a code size outside 2..8, no clear code first, a string after a
+        // clear code, a code beyond the table, a string past the last pixel, data or an end code too early.
+        QVERIFY(!DecodeColours(QByteArray(), 4, nullptr, 8, nullptr));
+        for (const QByteArray &bad : {bytes({0x01, 0x02, 0x84, 0x53, 0x00}), bytes({0x02, 0x02, 0x70, 0x0A, 0x00}),
+                                      packCodes(2, {4, 6}), bytes({0x02, 0x02, 0xC4, 0x01, 0x00}),
+                                      packCodes(2, {4, 0, 6, 5}), packCodes(2, {4, 1}), packCodes(2, {4, 1, 5, 2})})
+            for (int count : {2, 4}) {
+                QVERIFY2(sameAsIndexed(bad, count, 8, why), qPrintable(why));
+                std::vector<QRgb> out(static_cast<size_t>(count));
+                const QRgb colours[256] = {};
+                QVERIFY(!DecodeColours(bad, count, colours, 8, out.data()));
+            }
+        // Streams of random codes, each read into a frame of a random size.
+        QRandomGenerator rng(26);
+        for (int round = 0; round < 3000; ++round) {
+            const int min = int(rng.bounded(2, 9));
+            const QByteArray data = packCodes(min, randomCodes(min, int(rng.bounded(1, 6000)), rng));
+            const int count = int(rng.bounded(1, round % 10 ? 2000 : 200000));
+            QVERIFY2(sameAsIndexed(data, count, int(rng.bounded(1, 9)), why),
+                     qPrintable(QStringLiteral("round %1: %2").arg(round).arg(why)));
+        }
+    }
+
+    void frameImageHoldsWhatItsBitmapFileHolds()
+    {
+        TGIFColorTable table;
+        table.Count = 5;
+        for (int i = 0; i < table.Count; ++i)
+            table.SetColor(i, uint32_t(0x102030 * (i + 1)));
+        for (int tableBits : {1, 2, 3, 4, 5, 8})
+            for (bool interlaced : {false, true})
+                for (bool damaged : {false, true}) {
+                    const int w = 13, h = 11;
+                    QByteArray data = encode8(randomPixels(w * h, 1 << tableBits, quint32(tableBits)), w, h, interlaced);
+                    if (damaged)
+                        data = data.left(data.size() / 2); // the rest of the pixels stay 0
+                    bool fileBad = false, imageBad = false;
+                    platform::Bitmap fromFile, fromImage;
+                    fromFile.LoadFromBitmapFile(BuildBitmapFile(table, tableBits, w, h, interlaced, data, {}, true, fileBad));
+                    int bits = 0;
+                    QImage image = DecodeFrameImage(table, tableBits, w, h, interlaced, data, {}, true, imageBad, bits);
+                    fromImage.SetIndexedImage(std::move(image), platform::FormatOfBits(bits));
+                    QCOMPARE(imageBad, damaged);
+                    QCOMPARE(fileBad, damaged);
+                    QCOMPARE(fromImage.GetPixelFormat(), fromFile.GetPixelFormat());
+                    QVERIFY(fromImage.Image() == fromFile.Image());
+                }
+        bool corrupted = false;
+        int bits = 0;
+        try {
+            DecodeFrameImage(table, 9, 3, 1, false, QByteArray(), {}, true, corrupted, bits);
+            QFAIL("no error");
+        } catch (const platform::InvalidGraphicOperation &e) {
+            QCOMPARE(e.message(), QStringLiteral("Wrong number of colors; must be a power of 2"));
+        }
     }
 
     void intolerantDecodingRaises()

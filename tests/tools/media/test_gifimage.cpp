@@ -290,6 +290,10 @@ private slots:
         QVERIFY(fails(cut, media::gsInvalidFormat));
         QVERIFY(fails(GifBuilder(0xFFFF, 0xFFFF).image(0, 0, 0xFFFF, 0xFFFF, pattern(2, 2, 4)).finish(),
                       media::gsInvalidFormat));
+        // Image data whose end code comes before the frame is full, read straight or interlaced.
+        for (bool interlaced : {false, true})
+            QVERIFY(fails(GifBuilder(4, 4).image(0, 0, 4, 4, pattern(4, 2, 4), 0, interlaced).finish(),
+                          media::gsInvalidFormat));
         // A block introducer nobody knows before any image.
         QVERIFY(fails(GifBuilder(2, 2).raw("\x55\x01\x02").image(0, 0, 2, 2, pattern(2, 2, 4)).finish(),
                       media::gsInvalidFormat));
