@@ -35,6 +35,25 @@ double Rss()
     return parts.size() > 1 ? parts[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
 }
 
+// The peak resident size from here on is measured by PeakRss().
+void ResetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+double PeakRss()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
+    return 0;
+}
+
 double ThreadCpuMs()
 {
     timespec ts{};
@@ -96,7 +115,8 @@ std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices, bo
                              {"insert at start, median", "ms"}, {"insert at start, worst", "ms"}, {"find absent word", "ms"},
                              {"save", "ms"},
                              {"load, CPU time", "ms"},        {"highlight + wrap all, CPU time", "ms"},
-                             {"highlight + wrap rate, CPU", "MB/s"}};
+                             {"highlight + wrap rate, CPU", "MB/s"},
+                             {"memory after load, per file byte", "B"}, {"peak in load, per file byte", "B"}};
     {
         const double before = Rss();
         auto m = std::make_unique<MemoCore>();
@@ -108,8 +128,11 @@ std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices, bo
         QBuffer buf;
         buf.setData(doc);
         buf.open(QIODevice::ReadOnly);
+        ResetPeak();
         rows[0].ours = Ms([&] { m->LoadFromStream(buf); });
         rows[10].ours = lastCpuMs;
+        rows[14].ours = (PeakRss() - before) / double(doc.size());
+        rows[13].ours = (Rss() - before) / double(doc.size());
         {
             // What a jump to the end needs: contexts up to the last paragraph, the last screen formatted.
             auto jump = std::make_unique<MemoCore>();
@@ -182,8 +205,11 @@ std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices, bo
         if (!peer)
             continue;
         auto set = [&](int i, double v) { (which == 0 ? rows[size_t(i)].sci : rows[size_t(i)].plain) = v; };
+        ResetPeak();
         set(0, Ms([&] { peer->Load(doc); }));
         set(10, lastCpuMs);
+        set(14, (PeakRss() - before) / double(doc.size()));
+        set(13, (Rss() - before) / double(doc.size()));
         set(1, Ms([&] { peer->HighlightAll(); }));
         set(11, lastCpuMs);
         set(12, mb / (lastCpuMs / 1000));
