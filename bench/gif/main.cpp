@@ -3,7 +3,7 @@
 // whose frames alternately stay and restore the previous picture, and reduces a 1920 x 1080 photograph
 // with each of the six methods; prints our times beside giflib's (the same work through its library) and
 // ImageMagick's (its command line, less its start-up), as megapixels per second and ratios.
-// Usage: bench_gif [--only-display] [--only-small]
+// Usage: bench_gif [--only-display] [--only-small] [--only-editor]
 #include "graphics/qv/qvgif.h"
 #include "graphics/qv/qvgifanimator.h"
 #include "graphics/qv/qvreduce.h"
@@ -650,10 +650,15 @@ int main(int argc, char **argv)
     // Either switch runs its rows alone (for profiling, or for alternating builds side by side).
     const bool onlyDisplay = app.arguments().contains(QStringLiteral("--only-display"));
     const bool onlySmall = app.arguments().contains(QStringLiteral("--only-small"));
-    if (onlyDisplay || onlySmall) {
+    const bool onlyEditor = app.arguments().contains(QStringLiteral("--only-editor"));
+    if (onlyDisplay || onlySmall || onlyEditor) {
         bool goals = true;
         if (onlyDisplay)
             goals = displayControl();
+        if (onlyEditor) {
+            QTemporaryDir dir;
+            goals = animationEditor(dir.path()) && goals;
+        }
         if (onlySmall)
             goals = smallFileRows() && goals;
         std::printf("goals %s\n", goals ? "met" : "NOT met");
