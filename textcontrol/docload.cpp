@@ -375,8 +375,30 @@ QByteArray TextDocument::SaveToBytes(bool trimTrailing)
         for (qsizetype i = plain ? FirstSpecial(reinterpret_cast<const char *>(t.narrow), 0, len) : len; plain && i < len; ++i)
             if (needsCare[t.narrow[i]] && (t.narrow[i] >= 0x80 || DropEmptyCodePairs))
                 plain = false;
+        bool codes = false;
+        if (!plain && DropEmptyCodePairs)
+            for (int i = 0; i < len && !codes; ++i)
+                codes = t[i] < 32 && IsStyleCode(t[i]);
         if (plain) {
             put(reinterpret_cast<const char *>(t.narrow), len);
+        } else if (!codes && t.narrow) {
+            // One byte a character beyond ASCII: two bytes of UTF-8 each, written straight to the output.
+            if (used + 2 * qsizetype(len) > out.size())
+                out.resize(std::max(out.size() * 2, used + 2 * qsizetype(len)));
+            char *o = out.data() + used;
+            for (int i = 0; i < len; ++i) {
+                const uchar c = t.narrow[i];
+                if (c < 0x80) {
+                    *o++ = char(c);
+                } else {
+                    *o++ = char(0xC0 | (c >> 6));
+                    *o++ = char(0x80 | (c & 0x3F));
+                }
+            }
+            used = o - out.data();
+        } else if (!codes) {
+            const QByteArray utf8 = QStringView(t.wide, len).toUtf8();
+            put(utf8.constData(), utf8.size());
         } else {
             scratch = t.Mid(0, len);
             if (DropEmptyCodePairs) {

@@ -172,6 +172,22 @@ private slots:
         QVERIFY(c.s.Text(0).SplitsPair(1));
     }
 
+    // Saved as UTF-8, paragraph by paragraph whatever its width; style codes in pairs still go.
+    void savedBytesAreTheTextInUtf8()
+    {
+        MemoCore m;
+        const QString text = QStringLiteral("plain\r\ncaf\u00e9 \u00a9 \u00ff\r\n\u201cq\u201d \u2014 \U0001F4DD\r\n\r\nx\u0002\u0002\u00e9y\r\n\u2014\u0002\u0002z");
+        m.SetTextBuf(text);
+        QString expected = text;
+        expected.remove(QStringLiteral("\u0002\u0002"));
+        QCOMPARE(m.SaveToBytes(), expected.toUtf8());
+        // Loaded back, the bytes give the same text.
+        MemoCore back;
+        const QByteArray saved = m.SaveToBytes();
+        QVERIFY(back.LoadUtf8(saved.constData(), saved.size()));
+        QCOMPARE(back.Text(), expected);
+    }
+
     void utf8IsLoadedAsQtDecodesIt_data()
     {
         QTest::addColumn<QByteArray>("bytes");
