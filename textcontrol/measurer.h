@@ -16,6 +16,20 @@ public:
     virtual const qint32 *Table(int variant) = 0;
     // Width of any character.
     virtual int Advance(QChar c, int variant) = 0;
+    // Width of a character beyond 16 bits, carried by its first half.
+    virtual int PairAdvance(char32_t ucs, int variant)
+    {
+        Q_UNUSED(ucs);
+        return Advance(QChar(QChar::ReplacementCharacter), variant);
+    }
+    // Width of the character at i of s (n units): a pair's first half carries the pair's width.
+    template <class Ch> int AdvanceAt(const Ch *s, int i, int n, int variant)
+    {
+        const ushort c = ushort(s[i]);
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(ushort(s[i + 1])))
+            return PairAdvance(QChar::surrogateToUcs4(c, ushort(s[i + 1])), variant);
+        return Advance(QChar(c), variant);
+    }
     int Width(QChar c, int variant)
     {
         const ushort u = c.unicode();

@@ -81,7 +81,7 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
             inWord = false;
             continue;
         }
-        const int adv = c < 256 ? table[c] : view_.measurer->Advance(QChar(c), variant);
+        const int adv = c < 256 ? table[c] : view_.measurer->AdvanceAt(s, i, len, variant);
         if constexpr (sizeof(Ch) > 1) {
             if (QChar::isLowSurrogate(c) && i > startPos && QChar::isHighSurrogate(ushort(s[i - 1]))) {
                 x += adv; // a line never breaks inside a surrogate pair

@@ -45,13 +45,28 @@ int QtMeasurer::Advance(QChar c, int variant)
     auto it = v.wide.find(c.unicode());
     if (it != v.wide.end())
         return it->second;
-    // A pair of surrogates is drawn at its first half; the pair is as wide as a replacement character.
+    // A pair of surrogates is measured whole at its first half (PairAdvance); a half alone is drawn as a
+    // replacement character.
     int w = 0;
     if (!c.isLowSurrogate()) {
         const QFontMetrics fm = device_ ? QFontMetrics(fonts_[size_t(variant)], device_) : QFontMetrics(fonts_[size_t(variant)]);
         w = fm.horizontalAdvance(c.isHighSurrogate() ? QChar(QChar::ReplacementCharacter) : c);
     }
     v.wide.emplace(c.unicode(), w);
+    return w;
+}
+
+int QtMeasurer::PairAdvance(char32_t ucs, int variant)
+{
+    variant &= 7;
+    Variant &v = variants_[size_t(variant)];
+    auto it = v.pairs.find(ucs);
+    if (it != v.pairs.end())
+        return it->second;
+    // Painted with the font's fallbacks, as the pair is drawn.
+    const QFontMetrics fm = device_ ? QFontMetrics(fonts_[size_t(variant)], device_) : QFontMetrics(fonts_[size_t(variant)]);
+    const int w = fm.horizontalAdvance(QString::fromUcs4(&ucs, 1));
+    v.pairs.emplace(ucs, w);
     return w;
 }
 

@@ -20,6 +20,7 @@ public:
     void SetFonts(const QFont &font, const QFont &altFont, QPaintDevice *device);
     const qint32 *Table(int variant) override;
     int Advance(QChar c, int variant) override;
+    int PairAdvance(char32_t ucs, int variant) override;
     // The font of a style byte (underline and strikeout included).
     QFont StyleFont(quint8 style) const;
     const QRawFont &Raw(int variant);
@@ -33,6 +34,7 @@ private:
         bool built = false;
         qint32 table[256];
         std::unordered_map<ushort, int> wide;
+        std::unordered_map<char32_t, int> pairs;
         std::optional<QRawFont> raw;
     };
     void Build(int variant);

@@ -845,7 +845,7 @@ void TRiloMemo::MakeGeom(int line, LineGeom &g, Measurer &m, int clientWidth)
             x = (x / tabw + 1) * tabw;
             continue;
         }
-        x += c < 256 ? table[c] : m.Advance(QChar(c), variant);
+        x += c < 256 ? table[c] : txt.narrow ? m.Advance(QChar(c), variant) : m.AdvanceAt(txt.wide, i, txt.length, variant);
         if (c != ' ')
             lastInk = x;
     }

@@ -137,6 +137,7 @@ private Q_SLOTS:
     void keysPaintBeforeReturning();
     void loadedAppliesTheKeys();
     void backgroundSlicesFormatAsImmediateFormattingDoes();
+    void measuredWidthsMatchThePaintedText();
 };
 
 void TestRiloMemo::publishedDefaults()
@@ -1446,4 +1447,41 @@ void TestRiloMemo::backgroundSlicesFormatAsImmediateFormattingDoes()
     bg.CheckConsistency();
     QCOMPARE(bg.verticalScrollBar()->maximum(), now.verticalScrollBar()->maximum());
     QCOMPARE(told, bg.LineCount());
+}
+
+void TestRiloMemo::measuredWidthsMatchThePaintedText()
+{
+    // Caret places in a proportional font are where Qt paints the same text: accented letters, curly
+    // quotes, symbols and a character beyond 16 bits (drawn by a fallback font or as a box) included.
+    const QString pair = QString::fromUcs4(U"\U0001F4DD");
+    const QString text = QStringLiteral("Wa caf\u00e9 \u201cq\u201d it\u2019s \u2192 21\u00b0C x") + pair + QStringLiteral("Zz");
+    Shown s(text, QSize(700, 100));
+    TRiloMemo &m = *s.memo;
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(17);
+    m.setFont(f);
+    QApplication::processEvents();
+    f.setKerning(false);
+    const QFontMetrics fm(f);
+    const int z = int(text.indexOf(QLatin1Char('Z')));
+    // Each glyph is placed at whole pixels: its advance in the font, rounded.
+    for (int k = 0; k < z - 2; ++k)
+        QCOMPARE(m.PosToX(0, k + 1) - m.PosToX(0, k), fm.horizontalAdvance(text[k]));
+    QCOMPARE(m.PosToX(0, z) - m.PosToX(0, z - 2), fm.horizontalAdvance(pair));
+    // What is painted: the last letters stand where the caret says.
+    const QImage img = s.Grab();
+    auto firstInk = [&](int x0, int x1) {
+        for (int x = x0; x < x1; ++x)
+            for (int y = 0; y < m.LineHeight(); ++y)
+                if (qGray(img.pixel(x, y)) < 128)
+                    return x;
+        return -1;
+    };
+    const int xz = m.PosToX(0, z);
+    QVERIFY(firstInk(xz, xz + fm.horizontalAdvance(QLatin1Char('Z'))) >= 0);
+    QCOMPARE(firstInk(m.PosToX(0, z - 2) + fm.horizontalAdvance(pair), xz), -1); // nothing of the pair beyond its width
+    // A tab reaches the next stop of eight spaces.
+    m.SetTextBuf(QStringLiteral("\u00e9\u201c\tx"));
+    const int tab = 8 * fm.horizontalAdvance(QLatin1Char(' '));
+    QCOMPARE(m.PosToX(0, 3) - m.PosToX(0, 0), tab);
 }
