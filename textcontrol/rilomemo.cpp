@@ -1147,7 +1147,11 @@ void TRiloMemo::ScrollInView()
         const int x = PosToX(line, col) + VirtualSpaces() * SpaceWidth();
         const int step = 5 * SpaceWidth();
         int h = hOffset_;
-        if (x >= ClientWidth())
+        // A wrapped text fits its window: blanks hanging past a line's end scroll it only while the caret is
+        // on them, and it goes back to its left edge once the caret would show there.
+        if (WordWrap() && x + hOffset_ < ClientWidth())
+            h = 0;
+        else if (x >= ClientWidth())
             h += ((x - ClientWidth()) / step + 1) * step;
         else if (x < 0)
             h = std::max(0, h - ((-x + step - 1) / step) * step);

@@ -400,6 +400,22 @@ void TestRiloMemo::scrollingAndScrollInView()
     QCOMPARE(m.HorzOffset(), 0);
     m.SetWordWrap(true);
     QVERIFY(m.LineCount() > 1);
+    // Wrapped: blanks typed at the end of a full line scroll the view while the caret is on them; the word
+    // pasted after them wraps, and the view is back at its left edge with nothing of the line cut off.
+    bool full = false;
+    for (int k = 1; k < 80 && !full; ++k) {
+        m.SetTextBuf(QString(k, QLatin1Char('x')) + QStringLiteral(" word").repeated(200));
+        m.Select(0, 0);
+        QTest::keyClick(&m, Qt::Key_End);
+        full = m.CaretRect().x() + 2 * m.SpaceWidth() >= m.ClientWidth() && m.SelLine() == 0;
+    }
+    QVERIFY(full);
+    QTest::keyClicks(&m, QStringLiteral("  "));
+    QVERIFY(m.HorzOffset() > 0);
+    QApplication::clipboard()->setText(QStringLiteral("okayish"));
+    QTest::keyClick(&m, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m.SelLine(), 1);
+    QCOMPARE(m.HorzOffset(), 0);
 }
 
 void TestRiloMemo::dividedScrollBars()
