@@ -263,14 +263,7 @@ private slots:
         QVERIFY(doc->Text().contains(QStringLiteral("\u03a9x")));
         apptest::User user;
         if (answer == QLatin1String("Escape"))
-            user.Then([&](QWidget *w) {
-                auto *box = qobject_cast<QMessageBox *>(w);
-                if (!box)
-                    return false;
-                user.Texts << box->text();
-                QTest::keyClick(box, Qt::Key_Escape);
-                return true;
-            });
+            user.Escape();
         else
             user.Click(answer);
         const bool saved = doc->Save1Click();
@@ -358,14 +351,7 @@ private slots:
         writeBehindTheEditorsBack(path, theirs);
         apptest::User user;
         if (answer == QLatin1String("Escape"))
-            user.Then([&](QWidget *w) {
-                auto *box = qobject_cast<QMessageBox *>(w);
-                if (!box)
-                    return false;
-                user.Texts << box->text();
-                QTest::keyClick(box, Qt::Key_Escape);
-                return true;
-            });
+            user.Escape();
         else
             user.Click(answer);
         const bool saved = doc->Save1Click();

@@ -186,7 +186,9 @@ User &User::TypeInput(const QString &text)
 
 User &User::Escape()
 {
-    return Then([](QWidget *w) {
+    return Then([this](QWidget *w) {
+        if (auto *box = qobject_cast<QMessageBox *>(w))
+            Texts << box->text();
         QTest::keyClick(w, Qt::Key_Escape);
         return true;
     });

@@ -82,7 +82,7 @@ public:
     User &TypeFileName(const QString &path);
     // Replaces the text of an input box with `text` key by key, noting what it offered first.
     User &TypeInput(const QString &text);
-    // Presses Escape in the active modal window.
+    // Presses Escape in the active modal window, noting a message box's text.
     User &Escape();
     bool Done() const { return steps_.empty(); }
     static constexpr int UnansweredSeconds = 5;

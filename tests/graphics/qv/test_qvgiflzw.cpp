@@ -143,23 +143,14 @@ QByteArray runs(int n, int range, int maxRun, quint32 seed)
     return out.left(n);
 }
 
-// Packs codes with the decoder's width rules (the first code must be a clear code to be read as one) into a
-// minimum code size byte and sub-blocks.
-QByteArray packCodes(int minCodeSize, const QList<int> &codes)
-{
-    const int clear = 1 << minCodeSize;
-    int width = minCodeSize + 1, next = clear + 2;
-    bool afterClear = true, full = false;
-    QByteArray joined;
-    quint64 acc = 0;
-    int bits = 0;
-    for (int code : codes) {
-        acc |= quint64(code & ((1 << width) - 1)) << bits;
-        for (bits += width; bits >= 8; bits -= 8, acc >>= 8)
-            joined.append(char(acc & 0xFF));
+// The decoder's view of the string table while codes go by: how wide the next code is and the next entry.
+struct CodeTable {
+    explicit CodeTable(int minCodeSize) : minCodeSize(minCodeSize), clear(1 << minCodeSize) {}
+    void Step(int code)
+    {
         if (code == clear) {
-            width = minCodeSize + 1;
             next = clear + 2;
+            width = minCodeSize + 1;
             afterClear = true;
             full = false;
         } else if (afterClear) {
@@ -170,6 +161,25 @@ QByteArray packCodes(int minCodeSize, const QList<int> &codes)
             else
                 full = true;
         }
+    }
+    const int minCodeSize, clear;
+    int width = minCodeSize + 1, next = clear + 2;
+    bool afterClear = true, full = false;
+};
+
+// Packs codes with the decoder's width rules (the first code must be a clear code to be read as one) into a
+// minimum code size byte and sub-blocks.
+QByteArray packCodes(int minCodeSize, const QList<int> &codes)
+{
+    CodeTable table(minCodeSize);
+    QByteArray joined;
+    quint64 acc = 0;
+    int bits = 0;
+    for (int code : codes) {
+        acc |= quint64(code & ((1 << table.width) - 1)) << bits;
+        for (bits += table.width; bits >= 8; bits -= 8, acc >>= 8)
+            joined.append(char(acc & 0xFF));
+        table.Step(code);
     }
     if (bits)
         joined.append(char(acc & 0xFF));
@@ -186,39 +196,26 @@ QByteArray packCodes(int minCodeSize, const QList<int> &codes)
 // now and then a code beyond the table, a string after a clear code, or an early end code.
 QList<int> randomCodes(int minCodeSize, int count, QRandomGenerator &rng)
 {
-    const int clear = 1 << minCodeSize, end = clear + 1;
+    CodeTable table(minCodeSize);
+    const int clear = table.clear, end = clear + 1;
     QList<int> codes{clear};
-    int next = clear + 2, width = minCodeSize + 1;
-    bool afterClear = true, full = false;
     while (codes.size() < count) {
         const int dice = int(rng.bounded(1000));
         int code;
-        if (dice < 2 && next < 4095)
-            code = int(rng.bounded(next + 1, 4096)); // beyond the table
+        if (dice < 2 && table.next < 4095)
+            code = int(rng.bounded(table.next + 1, 4096)); // beyond the table
         else if (dice < 3)
             code = end;
         else if (dice < 8)
             code = clear;
-        else if (afterClear)
+        else if (table.afterClear)
             code = dice < 10 ? clear + 2 : int(rng.bounded(clear));
         else if (dice < 500)
             code = int(rng.bounded(clear));
         else
-            code = int(rng.bounded(clear + 2, full ? next : next + 1));
+            code = int(rng.bounded(clear + 2, table.full ? table.next : table.next + 1));
         codes.append(code);
-        if (code == clear) {
-            next = clear + 2;
-            width = minCodeSize + 1;
-            afterClear = true;
-            full = false;
-        } else if (afterClear) {
-            afterClear = false;
-        } else if (!full && ++next == 1 << width) {
-            if (width < 12)
-                ++width;
-            else
-                full = true;
-        }
+        table.Step(code);
     }
     return codes;
 }
