@@ -1099,7 +1099,7 @@ void TEditForm::PrintSyntaxColor(QPrinter &printer)
     // Paper has no horizontal scrolling: lines wider than the page wrap there, whatever the screen does.
     const bool wrapped = RiloMemo1->WordWrap();
     if (!wrapped)
-        RiloMemo1->MemoCore::SetWordWrap(true);
+        RiloMemo1->View().SetWordWrap(true);
     RiloMemo1->FormatForCanvas(&p, area.width());
     const int lines = RiloMemo1->LineCount();
     int first = 0;
@@ -1117,7 +1117,7 @@ void TEditForm::PrintSyntaxColor(QPrinter &printer)
     }
     p.end();
     if (!wrapped)
-        RiloMemo1->MemoCore::SetWordWrap(false);
+        RiloMemo1->View().SetWordWrap(false);
     RiloMemo1->FormatForCanvas(nullptr, 0);
     RiloMemo1->Select(selStart, selLength);
     RiloMemo1->SetTopLine(topLine);

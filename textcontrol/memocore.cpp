@@ -141,6 +141,8 @@ void MemoCore::UpdateAfterChange()
 
 void MemoCore::Change()
 {
+    if (host_)
+        host_->Changed();
     if (OnChange)
         OnChange(this);
 }
@@ -149,6 +151,8 @@ void MemoCore::UpdateCaret()
 {
     if (updateCount_ > 0)
         return;
+    if (host_)
+        host_->PlaceCaret();
     const int off = SelStart();
     // A resize that wraps the text anew moves the caret on screen without changing its offset (its place
     // is looked up only for someone who listens).

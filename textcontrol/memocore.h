@@ -1,8 +1,8 @@
 #pragma once
 // A view of a text document that needs no window: caret and selection, the edit commands that act on
 // them, layout (wrapping through a measurer, display lines) and the background work that formats what
-// it shows. It owns a document of its own or shares one with other views. The widget derives from it and
-// fills in the window hooks.
+// it shows. It owns a document of its own or shares one with other views. A window showing the view is
+// its host: the view tells it what to repaint, where the caret went and when lines came or went.
 #include "textcontrol/linelayout.h"
 #include "textcontrol/measurer.h"
 #include "textcontrol/memoview.h"
@@ -48,15 +48,34 @@ using TNotifyEvent = std::function<void(MemoCore *)>;
 using TParseEvent = std::function<void(MemoCore *, int startOffset, int stopOffset)>;
 using TContextEvent = std::function<void(MemoCore *, qint16 context, int startOffset, int stopOffset)>;
 
+// The window a view is shown in. A view without a window has no host and skips these calls.
+class ViewHost {
+protected:
+    ~ViewHost() = default;
+    friend class MemoCore;
+    virtual void PlaceCaret() = 0;   // the caret moved or the lines around it changed
+    virtual void ScrollInView() = 0; // bring the caret into view
+    virtual void Changed() = 0;      // an edit is over (before OnChange)
+    virtual void InvalidateLines(int a, int b) = 0;
+    virtual void InvalidateAll() = 0;
+    virtual void LinesChanged(int firstLine, int oldCount, int newCount) = 0;
+    virtual void TextReset() = 0;
+    virtual void BackgroundProgress() = 0;
+};
+
 class MemoCore : private DocumentObserver {
 public:
     MemoCore(); // with a document of its own
     explicit MemoCore(std::shared_ptr<TextDocument> document);
-    virtual ~MemoCore();
+    ~MemoCore() override;
     MemoCore(const MemoCore &) = delete;
     MemoCore &operator=(const MemoCore &) = delete;
 
     static QString Version() { return QStringLiteral("RiloMemo 5.0"); }
+
+    ViewHost *Host() const { return host_; }
+    void SetHost(ViewHost *host) { host_ = host; }
+    bool HasWindow() const { return host_ != nullptr; }
 
     TextDocument &Document() { return *doc_; }
     const TextDocument &Document() const { return *doc_; }
@@ -77,7 +96,7 @@ public:
     // Loads UTF-8 (or ASCII) bytes straight into the storage; false, with nothing changed, when they are
     // not valid UTF-8 (or too long to tell by their bytes).
     bool LoadUtf8(const char *data, qsizetype n) { return doc_->LoadUtf8(data, n); }
-    virtual void SaveToStream(QIODevice &stream);
+    void SaveToStream(QIODevice &stream);
     QByteArray SaveToBytes();
     bool Modified() const { return doc_->Modified(); }
     void SetModified(bool m) { doc_->SetModified(m); }
@@ -94,7 +113,7 @@ public:
     QString SelText() const;
     void SetSelText(const QString &text);
     int GetSelTextBuf(QChar *buffer, int size) const;
-    virtual void SetSelTextBuf(QStringView text); // the edit core
+    void SetSelTextBuf(QStringView text); // the edit core
     void ClearSelection() { SetSelText(QString()); }
     void SelectAll();
     int SelLine();
@@ -189,8 +208,15 @@ public:
     int ClientHeight() const { return view_.clientHeight; }
     void SetClientSize(int width, int height);
     int LineHeight() const { return view_.lineHeight > 0 ? view_.lineHeight : view_.autoLineHeight; }
+    int FixedLineHeight() const { return view_.lineHeight; } // 0 while the measurer's
+    void SetFixedLineHeight(int h) { view_.lineHeight = h >= 1 ? h : 0; }
+    void SetAutoLineHeight(int h) { view_.autoLineHeight = std::max(1, h); }
+    // The width alone, not laid out anew (a new measurer follows, which lays out everything).
+    void SetClientWidthOnly(int width) { view_.clientWidth = std::max(0, width); }
     int VisibleLines() const { return view_.clientHeight / std::max(1, LineHeight()) + 1; }
     int TopLine() const;
+    void SetTopOffset(int offset) { view_.topLine.SetOffset(offset); }
+    bool IsVisibleParagraph(int p) const;
     Measurer &Measure() { return *view_.measurer; }
     void SetMeasurer(Measurer *m); // not owned; nullptr = fixed width 1
     int SpaceWidth(int variant = 0) { return std::max(1, view_.measurer->Width(QLatin1Char(' '), variant)); }
@@ -206,8 +232,10 @@ public:
     void SetRightMargin(int v);
     int TabStops() const { return view_.tabStops; }
     void SetTabStops(int v);
+    bool Overwrite() const { return view_.overwrite; }
+    void SetOverwrite(bool v) { view_.overwrite = v; }
     TRiloMemoOptions Options() const { return options_; }
-    virtual void SetOptions(TRiloMemoOptions o) { options_ = o; }
+    void SetOptions(TRiloMemoOptions o) { options_ = o; }
     bool HasOption(TRiloMemoOption o) const { return options_ & o; }
     QChar NullReplacement() const { return doc_->NullReplacement(); }
     void SetNullReplacement(QChar c) { doc_->SetNullReplacement(c); }
@@ -231,32 +259,54 @@ public:
     TParseEvent OnParse;
     TContextEvent OnContext;
 
-    // Caret notifications (OnSelMove / OnStyleChange); the widget also places its caret here.
-    virtual void UpdateCaret();
-    virtual void ScrollInView() {}
-    virtual void Change();
+    // Caret notifications (OnSelMove / OnStyleChange); the window places its caret first.
+    void UpdateCaret();
+    void ScrollInView()
+    {
+        if (host_)
+            host_->ScrollInView();
+    }
+    void Change();
 
 protected:
-    // Window hooks, empty without a window.
-    virtual bool HasWindow() const { return false; }
-    virtual void InvalidateLines(int a, int b) {}
-    virtual void InvalidateAll() {}
-    virtual void LinesChanged(int firstLine, int oldCount, int newCount) {}
-    virtual void TextReset() {}
-    virtual void BackgroundProgress() {}
-    void SetAutoLineHeight(int h) { view_.autoLineHeight = std::max(1, h); }
+    // What the window is told; nothing without one.
+    void InvalidateLines(int a, int b)
+    {
+        if (host_)
+            host_->InvalidateLines(a, b);
+    }
+    void InvalidateAll()
+    {
+        if (host_)
+            host_->InvalidateAll();
+    }
+    void LinesChanged(int firstLine, int oldCount, int newCount)
+    {
+        if (host_)
+            host_->LinesChanged(firstLine, oldCount, newCount);
+    }
+    void TextReset()
+    {
+        if (host_)
+            host_->TextReset();
+    }
+    void BackgroundProgress()
+    {
+        if (host_)
+            host_->BackgroundProgress();
+    }
     TRiloNavigator &CaretNav() { return view_.Caret(); }
     const TRiloNavigator &CaretNav() const { return view_.Caret(); }
     void PostBackground();
     void MarkDirty(int first, int last);
     void UpdateAfterChange();
-    bool IsVisibleParagraph(int p) const;
     // The display line of an offset as far as repainting needs it: exact where its paragraph is formatted
     // or in view; else the paragraph's first line, which lies on the same side of the window (formatting a
     // paragraph never brings it into view), so a repaint that paints nothing formats nothing.
     int LineToRepaint(int offset);
 
 private:
+    ViewHost *host_ = nullptr;
     std::shared_ptr<TextDocument> doc_;
     const TextStorage &text_; // the document's text
     LineLayout layout_;

@@ -196,7 +196,7 @@ bool TRiloGutter::SetBookmark(int line, int n)
     }
     if (BookmarkAtLine(line) >= 0)
         return false;
-    auto nav = std::make_unique<TRiloNavigator>(memo_.data());
+    auto nav = std::make_unique<TRiloNavigator>(&memo_->Document());
     nav->SetOffset(memo_->LineStart(line));
     marks_[size_t(n)] = std::move(nav);
     update();

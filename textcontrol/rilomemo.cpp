@@ -99,8 +99,13 @@ struct TRiloMemo::PaintTarget {
     QColor fontColor, background;
 };
 
-TRiloMemo::TRiloMemo(QWidget *parent) : QAbstractScrollArea(parent), drop_(this), anchor_(this)
+TRiloMemo::TRiloMemo(QWidget *parent)
+    : QAbstractScrollArea(parent), DropEmptyCodePairs(view_.DropEmptyCodePairs), OnChange(view_.OnChange),
+      OnProgress(view_.OnProgress), OnSelMove(view_.OnSelMove), OnStyleChange(view_.OnStyleChange),
+      OnVScroll(view_.OnVScroll), OnParse(view_.OnParse), OnContext(view_.OnContext), drop_(&view_),
+      anchor_(&view_)
 {
+    view_.SetHost(this);
     resize(100, 60);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -124,7 +129,7 @@ TRiloMemo::TRiloMemo(QWidget *parent) : QAbstractScrollArea(parent), drop_(this)
 }
 
 // Navigators of others (bookmarks) are only detached by the core; their owners free them.
-TRiloMemo::~TRiloMemo() = default;
+TRiloMemo::~TRiloMemo() { view_.SetHost(nullptr); }
 
 // ---- properties ------------------------------------------------------------------------------------
 
@@ -159,7 +164,7 @@ void TRiloMemo::SetWordWrap(bool v)
     if (v == WordWrap())
         return;
     hOffset_ = 0;
-    MemoCore::SetWordWrap(v);
+    view_.SetWordWrap(v);
     UpdateScrollBars();
 }
 
@@ -168,7 +173,7 @@ void TRiloMemo::SetAlignment(TAlignment a)
     if (a == Alignment())
         return;
     hOffset_ = 0;
-    MemoCore::SetAlignment(a);
+    view_.SetAlignment(a);
     UpdateHScrollBar();
 }
 
@@ -241,7 +246,7 @@ void TRiloMemo::SetJustified(bool v)
 
 void TRiloMemo::SetLineHeight(int h)
 {
-    view_.lineHeight = h >= 1 ? h : 0;
+    view_.SetFixedLineHeight(h);
     FontChange(false);
 }
 
@@ -250,7 +255,7 @@ void TRiloMemo::SetOptions(TRiloMemoOptions o)
     const TRiloMemoOptions old = Options();
     if (o == old)
         return;
-    MemoCore::SetOptions(o);
+    view_.SetOptions(o);
     if ((old ^ o) & rmoAutoScrollBars) {
         vRangeMax_ = hRangeMax_ = -1;
         UpdateScrollBars();
@@ -261,9 +266,9 @@ void TRiloMemo::SetOptions(TRiloMemoOptions o)
 
 void TRiloMemo::SetOverwrite(bool v)
 {
-    if (v == view_.overwrite)
+    if (v == view_.Overwrite())
         return;
-    view_.overwrite = v;
+    view_.SetOverwrite(v);
     PlaceCaret();
 }
 
@@ -279,13 +284,13 @@ void TRiloMemo::SetShowEndParSelected(bool v)
 void TRiloMemo::SetApplyKeyWords(bool v)
 {
     if (v != ApplyKeyWords())
-        MemoCore::SetApplyKeyWords(v);
+        view_.SetApplyKeyWords(v);
 }
 
 void TRiloMemo::SetApplyStartStopKeys(bool v)
 {
     if (v != ApplyStartStopKeys())
-        MemoCore::SetApplyStartStopKeys(v);
+        view_.SetApplyStartStopKeys(v);
 }
 
 void TRiloMemo::WriteProperties(platform::FormWriter &w) const
@@ -334,10 +339,10 @@ void TRiloMemo::WriteProperties(platform::FormWriter &w) const
     self.Keywords().WriteData(w);
     if (LeftMargin() != 8)
         integer("LeftMargin", LeftMargin());
-    integer("LineHeight", view_.lineHeight);
+    integer("LineHeight", view_.FixedLineHeight());
     integer("NullReplacement", NullReplacement().unicode());
     integer("Options", Options());
-    boolean("Overwrite", view_.overwrite);
+    boolean("Overwrite", view_.Overwrite());
     if (!PassOverCodes())
         boolean("PassOverCodes", false);
     if (ReadOnly())
@@ -369,7 +374,7 @@ void TRiloMemo::WriteProperties(platform::FormWriter &w) const
 void TRiloMemo::FontChange(bool rewrap)
 {
     screen_.SetFonts(font(), altFont_, nullptr);
-    SetAutoLineHeight(screen_.Height() + 1);
+    view_.SetAutoLineHeight(screen_.Height() + 1);
     const int lh = LineHeight();
     baseline_ = lh - screen_.Descent() - 1;
     if (baseline_ < screen_.Ascent() - 0)
@@ -489,7 +494,7 @@ void TRiloMemo::FireVScroll()
 {
     Q_EMIT VScrolled();
     if (OnVScroll)
-        OnVScroll(this);
+        OnVScroll(&view_);
 }
 
 void TRiloMemo::SetTopLine(int line)
@@ -500,7 +505,7 @@ void TRiloMemo::SetTopLine(int line)
         return;
     if (ApplyStartStopKeys())
         HighlightUpTo(Layout().ParagraphOfLine(line));
-    view_.topLine.SetOffset(LineStart(line));
+    view_.SetTopOffset(LineStart(line));
     const int now = TopLine();
     lastTopLine_ = now;
     if (now != old) {
@@ -643,18 +648,12 @@ void TRiloMemo::BackgroundProgress()
     UpdateScrollBars();
 }
 
-void TRiloMemo::Change()
-{
-    Q_EMIT TextChanged();
-    MemoCore::Change();
-}
-
 // ---- caret -----------------------------------------------------------------------------------------
 
 int TRiloMemo::ComputeCaretWidth()
 {
     const int base = caretWidth_ > 0 ? caretWidth_ : LineHeight() / 14 + 1;
-    if (view_.overwrite && HasOption(rmoWideOverwriteCaret) && SelLength() == 0 && VirtualSpaces() == 0) {
+    if (view_.Overwrite() && HasOption(rmoWideOverwriteCaret) && SelLength() == 0 && VirtualSpaces() == 0) {
         const int off = SelStart();
         const int p = Storage().ParagraphAt(off);
         const int col = off - Storage().Start(p);
@@ -677,7 +676,7 @@ void TRiloMemo::InvalidateCaret()
 void TRiloMemo::PlacePendingCaret()
 {
     // A caret left out of view is placed once its paragraph is shown, however it came there.
-    if (caretPending_ && IsVisibleParagraph(Storage().ParagraphAt(SelStart())))
+    if (caretPending_ && view_.IsVisibleParagraph(Storage().ParagraphAt(SelStart())))
         CaretGeometry();
 }
 
@@ -712,7 +711,7 @@ void TRiloMemo::PlaceCaret()
     // Out of view the caret cannot be painted, and placing it there would make a search through a page
     // (still being highlighted) format and measure every paragraph it stops in: its place is worked out
     // when it is asked for or comes into view.
-    caretPending_ = !IsVisibleParagraph(Storage().ParagraphAt(SelStart()));
+    caretPending_ = !view_.IsVisibleParagraph(Storage().ParagraphAt(SelStart()));
     if (!caretPending_)
         CaretGeometry();
     caretOn_ = true;
@@ -727,14 +726,6 @@ void TRiloMemo::BlinkCaret()
 {
     caretOn_ = !caretOn_;
     InvalidateCaret();
-}
-
-void TRiloMemo::UpdateCaret()
-{
-    if (Updating())
-        return;
-    PlaceCaret();
-    MemoCore::UpdateCaret();
 }
 
 void TRiloMemo::focusInEvent(QFocusEvent *e)
@@ -1090,7 +1081,7 @@ void TRiloMemo::FormatForCanvas(QPainter *canvas, int width)
         canvas->setFont(print_->VariantFont(0));
         printLineHeight_ = print_->Height() + 1;
         printBaseline_ = print_->Ascent();
-        view_.clientWidth = std::max(1, width);
+        view_.SetClientWidthOnly(std::max(1, width));
         SetMeasurer(print_.get());
         FormatRange(0, ParagraphCount() - 1);
         return;
@@ -1098,7 +1089,7 @@ void TRiloMemo::FormatForCanvas(QPainter *canvas, int width)
     if (!printCanvas_)
         return;
     printCanvas_ = nullptr;
-    view_.clientWidth = savedClientWidth_;
+    view_.SetClientWidthOnly(savedClientWidth_);
     FontChange(true); // back to the screen measurer, everything rewrapped
     print_.reset();
 }

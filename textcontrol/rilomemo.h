@@ -1,6 +1,7 @@
 #pragma once
-// The syntax-highlighting text control: the window-less core with a caret, painting, printing,
-// keyboard and mouse input, the clipboard and scroll bars.
+// The syntax-highlighting text control: a window that owns a view onto a document and shows it with a
+// caret, painting, printing, keyboard and mouse input, the clipboard and scroll bars. Everything of the
+// view and the document is reached through the control as well (one-line forwards).
 #include "textcontrol/memocore.h"
 #include "textcontrol/palettecolor.h"
 #include "textcontrol/qtmeasurer.h"
@@ -31,12 +32,193 @@ using TMouseEvent = std::function<void(QObject *, Qt::MouseButton, Qt::KeyboardM
 using TMouseMoveEvent = std::function<void(QObject *, Qt::KeyboardModifiers, int x, int y)>;
 using TObjectNotify = std::function<void(QObject *)>;
 
-class TRiloMemo : public QAbstractScrollArea, public MemoCore {
+class TRiloMemo : public QAbstractScrollArea, public ViewHost {
     Q_OBJECT
+
+    MemoCore view_; // first: the forwards below and the navigators refer into it
 
 public:
     explicit TRiloMemo(QWidget *parent = nullptr);
     ~TRiloMemo() override;
+
+    // The view the control shows, and its document.
+    MemoCore &View() { return view_; }
+    const MemoCore &View() const { return view_; }
+    TextDocument &Document() { return view_.Document(); }
+    const TextDocument &Document() const { return view_.Document(); }
+    std::shared_ptr<TextDocument> SharedDocument() const { return view_.SharedDocument(); }
+    // The control showing a view (the sender of the view's events), or nullptr.
+    static TRiloMemo *Of(MemoCore *view) { return view ? dynamic_cast<TRiloMemo *>(view->Host()) : nullptr; }
+    static QString Version() { return MemoCore::Version(); }
+
+    // ---- text ----
+    int CharCount() const { return view_.CharCount(); }
+    int ParagraphCount() const { return view_.ParagraphCount(); }
+    int LineCount() const { return view_.LineCount(); }
+    int ParagraphStart(int index) const { return view_.ParagraphStart(index); }
+    QString GetTextPart(int start, int stop) const { return view_.GetTextPart(start, stop); }
+    QChar CharAt(int offset) const { return view_.CharAt(offset); }
+    QString Text() const { return view_.Text(); }
+    QString ParagraphText(int index) const { return view_.ParagraphText(index); }
+    void SetTextBuf(const QString &text) { view_.SetTextBuf(text); }
+    void Clear() { view_.Clear(); }
+    void LoadFromStream(QIODevice &stream) { view_.LoadFromStream(stream); }
+    // Loads UTF-8 (or ASCII) bytes straight into the storage; false, with nothing changed, when they are
+    // not valid UTF-8 (or too long to tell by their bytes).
+    bool LoadUtf8(const char *data, qsizetype n) { return view_.LoadUtf8(data, n); }
+    void SaveToStream(QIODevice &stream) { view_.SaveToStream(stream); }
+    QByteArray SaveToBytes() { return view_.SaveToBytes(); }
+    bool Modified() const { return view_.Modified(); }
+    void SetModified(bool m) { view_.SetModified(m); }
+    const TextStorage &Storage() const { return view_.Storage(); }
+    const LineLayout &Layout() const { return view_.Layout(); } // this view's display lines
+
+    // ---- selection ----
+    int SelStart() const { return view_.SelStart(); }
+    void SetSelStart(int value) { view_.SetSelStart(value); }
+    int SelLength() const { return view_.SelLength(); }
+    void SetSelLength(int value) { view_.SetSelLength(value); }
+    int SelLower() const { return view_.SelLower(); }
+    int SelUpper() const { return view_.SelUpper(); }
+    QString SelText() const { return view_.SelText(); }
+    void SetSelText(const QString &text) { view_.SetSelText(text); }
+    int GetSelTextBuf(QChar *buffer, int size) const { return view_.GetSelTextBuf(buffer, size); }
+    void SetSelTextBuf(QStringView text) { view_.SetSelTextBuf(text); } // the edit core
+    void ClearSelection() { view_.ClearSelection(); }
+    void SelectAll() { view_.SelectAll(); }
+    int SelLine() { return view_.SelLine(); }
+    void SetSelLine(int line) { view_.SetSelLine(line); }
+    int SelCol() { return view_.SelCol(); }
+    int SelPar() const { return view_.SelPar(); }
+    void SetSelPar(int par) { view_.SetSelPar(par); }
+    int VirtualSpaces() const { return view_.VirtualSpaces(); }
+    void SetVirtualSpaces(int n) { view_.SetVirtualSpaces(n); }
+    void ToggleBold() { view_.ToggleBold(); }
+    void ToggleItalic() { view_.ToggleItalic(); }
+    void ToggleUnderline() { view_.ToggleUnderline(); }
+    void ToggleHighlight() { view_.ToggleHighlight(); }
+    void ToggleAltFont() { view_.ToggleAltFont(); }
+    void WrapSelection(ushort code) { view_.WrapSelection(code); }
+    int Snap(int offset, bool forward) const { return view_.Snap(offset, forward); }
+    // Moves the caret to an offset and sets the signed selection length in one step.
+    void Select(int caret, int length) { view_.Select(caret, length); }
+
+    // ---- undo ----
+    void Undo() { view_.Undo(); }
+    void Redo() { view_.Redo(); }
+    void ClearUndo() { view_.ClearUndo(); }
+    bool CanUndo() const { return view_.CanUndo(); }
+    bool CanRedo() const { return view_.CanRedo(); }
+    int UndoIndex() const { return view_.UndoIndex(); }
+    int UndoCount() const { return view_.UndoCount(); }
+    const UndoRecord &UndoRecordAt(int i) const { return view_.UndoRecordAt(i); }
+    qint64 UndoTotal() const { return view_.UndoTotal(); }
+    int UndoMaxSpace() const { return view_.UndoMaxSpace(); }
+    void SetUndoMaxSpace(int value) { view_.SetUndoMaxSpace(value); }
+    int UndoMaxLevel() const { return view_.UndoMaxLevel(); }
+    void SetUndoMaxLevel(int value) { view_.SetUndoMaxLevel(value); }
+    void ForceNewRecord() { view_.ForceNewRecord(); }
+    void GroupLastRecord() { view_.GroupLastRecord(); }
+
+    // ---- search ----
+    bool FindText(const QString &text, bool forward, bool wholeWord, bool matchCase)
+    {
+        return view_.FindText(text, forward, wholeWord, matchCase);
+    }
+    QString WordAtCaret() const { return view_.WordAtCaret(); }
+    bool IsSeparator(QChar c) const { return view_.IsSeparator(c); }
+    bool IsSeparator(ushort c) const { return view_.IsSeparator(c); }
+
+    // ---- highlighting (the document's) ----
+    TKeywordList &Keywords() { return view_.Keywords(); }
+    TStartStopKeyList &StartStopKeys() { return view_.StartStopKeys(); }
+    bool ApplyKeyWords() const { return view_.ApplyKeyWords(); }
+    bool ApplyStartStopKeys() const { return view_.ApplyStartStopKeys(); }
+    QString Separators() const { return view_.Separators(); }
+    void SetSeparators(const QString &chars) { view_.SetSeparators(chars); }
+    TRiloHighlighter *Highlighter() const { return view_.Highlighter(); }
+    void SetHighlighter(TRiloHighlighter *h) { view_.SetHighlighter(h); }
+    void ReApplyKeys() { view_.ReApplyKeys(); }
+    void HighlightRange(TRiloNavigator &start, TRiloNavigator &stop) { view_.HighlightRange(start, stop); }
+    void ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop) { view_.ApplyKeys(start, stop); }
+    void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled, const TContextState &state)
+    {
+        view_.ApplyContexts(start, stop, markDirty, styled, state);
+    }
+    void HighlightUpTo(int paragraph) { view_.HighlightUpTo(paragraph); }
+    TContextState StateAt(int offset) const { return view_.StateAt(offset); }
+    quint8 StyleAt(int offset) const { return view_.StyleAt(offset); } // style byte of the codes in force at an offset
+    const StateTable &States() const { return view_.States(); }
+    StateId PushPair(StateId s, int pair) { return view_.PushPair(s, pair); }
+    StateId PushKeyword(StateId s, int keyword) { return view_.PushKeyword(s, keyword); }
+    StateId Pop(StateId s) { return view_.Pop(s); }
+    bool ContextAt(int offset, qint16 &context, int &start, int &stop) const { return view_.ContextAt(offset, context, start, stop); }
+
+    // ---- formatting ----
+    TUpdateMode UpdateMode() const { return view_.UpdateMode(); }
+    void SetUpdateMode(TUpdateMode m) { view_.SetUpdateMode(m); }
+    int Progress() const { return view_.Progress(); }
+    void FormatRange(int a, int b) { view_.FormatRange(a, b); }
+    void FormatAll() { view_.FormatAll(); }
+    void FormatParagraph(int p) { view_.FormatParagraph(p); }
+    bool FormattingDone() const { return view_.FormattingDone(); }
+    void BackgroundStep() { view_.BackgroundStep(); }
+    bool BackgroundRunning() const { return view_.BackgroundRunning(); }
+    int LongestSlice() const { return view_.LongestSlice(); }
+    // Length of a background slice and how many characters of a very long paragraph one step takes.
+    void SetBackgroundTuning(int sliceMs, int chunkChars) { view_.SetBackgroundTuning(sliceMs, chunkChars); }
+    void CheckConsistency() const { view_.CheckConsistency(); }
+    int LineOfOffset(int offset) { return view_.LineOfOffset(offset); } // display line, formatting as needed
+    int LineStart(int line) { return view_.LineStart(line); }     // offset of a display line's first character
+    int LineEnd(int line) { return view_.LineEnd(line); } // offset after its last character (before the paragraph end)
+    QString LineText(int line) { return view_.LineText(line); }
+    quint8 LineStyle(int line) { return view_.LineStyle(line); }
+    int WidestLine() const { return view_.WidestLine(); }
+    int WrapWidth() const { return view_.WrapWidth(); }
+    int ClientWidth() const { return view_.ClientWidth(); }
+    int ClientHeight() const { return view_.ClientHeight(); }
+    void SetClientSize(int width, int height) { view_.SetClientSize(width, height); }
+    int LineHeight() const { return view_.LineHeight(); }
+    int VisibleLines() const { return view_.VisibleLines(); }
+    int TopLine() const { return view_.TopLine(); }
+    Measurer &Measure() { return view_.Measure(); }
+    void SetMeasurer(Measurer *m) { view_.SetMeasurer(m); } // not owned; nullptr = fixed width 1
+    int SpaceWidth(int variant = 0) { return view_.SpaceWidth(variant); }
+
+    // ---- properties ----
+    TAlignment Alignment() const { return view_.Alignment(); }
+    bool WordWrap() const { return view_.WordWrap(); }
+    int LeftMargin() const { return view_.LeftMargin(); }
+    void SetLeftMargin(int v) { view_.SetLeftMargin(v); }
+    int RightMargin() const { return view_.RightMargin(); }
+    void SetRightMargin(int v) { view_.SetRightMargin(v); }
+    int TabStops() const { return view_.TabStops(); }
+    void SetTabStops(int v) { view_.SetTabStops(v); }
+    TRiloMemoOptions Options() const { return view_.Options(); }
+    bool HasOption(TRiloMemoOption o) const { return view_.HasOption(o); }
+    QChar NullReplacement() const { return view_.NullReplacement(); }
+    void SetNullReplacement(QChar c) { view_.SetNullReplacement(c); }
+    bool PassOverCodes() const { return view_.PassOverCodes(); }
+    void SetPassOverCodes(bool v) { view_.SetPassOverCodes(v); }
+    bool ReadOnly() const { return view_.ReadOnly(); }
+    void SetReadOnly(bool v) { view_.SetReadOnly(v); }
+    bool &DropEmptyCodePairs; // the document's
+
+    // ---- update counter ----
+    void BeginUpdate() { view_.BeginUpdate(); }
+    void EndUpdate() { view_.EndUpdate(); }
+    bool Updating() const { return view_.Updating(); }
+
+    // ---- string views ----
+    TRiloLinesStrings &Lines() { return view_.Lines(); }
+    TRiloParaStrings &Paragraphs() { return view_.Paragraphs(); }
+
+
+
+    // ---- events of the view (their sender is View()) ----
+    TNotifyEvent &OnChange, &OnProgress, &OnSelMove, &OnStyleChange, &OnVScroll;
+    TParseEvent &OnParse;
+    TContextEvent &OnContext;
 
     // ---- published properties ----
     TBorderStyle BorderStyle() const { return borderStyle_; }
@@ -68,10 +250,10 @@ public:
     void SetHighlightColor(TColor c);
     bool Justified() const { return justified_; }
     void SetJustified(bool v);
-    int LineHeightProperty() const { return view_.lineHeight; } // 0 while automatic
+    int LineHeightProperty() const { return view_.FixedLineHeight(); } // 0 while automatic
     void SetLineHeight(int h);
-    void SetOptions(TRiloMemoOptions o) override;
-    bool Overwrite() const { return view_.overwrite; }
+    void SetOptions(TRiloMemoOptions o);
+    bool Overwrite() const { return view_.Overwrite(); }
     void SetOverwrite(bool v);
     bool ShowEndParSelected() const { return showEndParSelected_; }
     void SetShowEndParSelected(bool v);
@@ -90,8 +272,8 @@ public:
     void CutToClipboard();
     void PasteFromClipboard();
     void ScrollInView() override;
-    void UpdateCaret() override;
-    void Change() override;
+    void UpdateCaret() { view_.UpdateCaret(); }
+    void Change() { view_.Change(); }
     void FormatForCanvas(QPainter *canvas, int width);
     int PaintOnCanvas(int firstLine, const QRect &rect);
 
@@ -129,7 +311,9 @@ Q_SIGNALS:
     void LineCountChanged(); // display lines came or went: edits, reformatting, background wrapping
 
 protected:
-    bool HasWindow() const override { return true; }
+    // What the view tells its window.
+    void PlaceCaret() override;
+    void Changed() override { Q_EMIT TextChanged(); }
     void InvalidateLines(int a, int b) override;
     void InvalidateAll() override;
     void LinesChanged(int firstLine, int oldCount, int newCount) override;
@@ -164,7 +348,6 @@ private:
     void UpdateScrollBars();
     void UpdateHScrollBar();
     void FireVScroll();
-    void PlaceCaret();
     int ComputeCaretWidth();
     void CaretGeometry(); // caret place and width
     void PlacePendingCaret();

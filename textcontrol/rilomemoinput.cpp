@@ -379,9 +379,9 @@ void TRiloMemo::KeyDown(QKeyEvent *e)
         } else if (ctrl) {
             CopyToClipboard();
         } else if (HasOption(rmoInsertKeyActive)) {
-            SetOverwrite(!view_.overwrite);
+            SetOverwrite(!Overwrite());
             if (OnStyleChange)
-                OnStyleChange(this);
+                OnStyleChange(&view_);
         }
         return;
     case Qt::Key_Delete:
@@ -471,7 +471,7 @@ void TRiloMemo::TypeChar(const QString &c)
         ScrollInView();
         return;
     }
-    if (view_.overwrite && SelLength() == 0 && !atEnd && VirtualSpaces() == 0 && !completesPair) {
+    if (Overwrite() && SelLength() == 0 && !atEnd && VirtualSpaces() == 0 && !completesPair) {
         BeginUpdate();
         Select(caret, 1); // a whole surrogate pair when one follows
         EndUpdate();
@@ -481,7 +481,7 @@ void TRiloMemo::TypeChar(const QString &c)
 
 void TRiloMemo::Enter()
 {
-    if (view_.overwrite && SelLength() == 0) {
+    if (Overwrite() && SelLength() == 0) {
         const int line = LineOfOffset(SelStart());
         if (line >= LineCount() - 1) {
             Select(CharCount(), 0);
@@ -834,7 +834,7 @@ void TRiloMemo::mouseReleaseEvent(QMouseEvent *e)
         qint16 ctx = 0;
         int a = 0, b = 0;
         if (ContextAt(off, ctx, a, b) && ctx != 0)
-            OnContext(this, ctx, a, b);
+            OnContext(&view_, ctx, a, b);
     }
     if (OnClick)
         OnClick(this);

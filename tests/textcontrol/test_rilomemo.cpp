@@ -639,10 +639,16 @@ void TestRiloMemo::typingAndEditingKeys()
     Shown s;
     TRiloMemo &m = *s.memo;
     int changes = 0;
-    m.OnChange = [&](MemoCore *) { ++changes; };
+    MemoCore *sender = nullptr;
+    m.OnChange = [&](MemoCore *s) { ++changes, sender = s; };
     QTest::keyClicks(&m, QStringLiteral("hello"));
     QCOMPARE(m.Text(), QStringLiteral("hello"));
     QCOMPARE(changes, 5);
+    // The sender is the control's view, which leads back to the control; a view without a window has none.
+    QCOMPARE(sender, &m.View());
+    QCOMPARE(TRiloMemo::Of(sender), &m);
+    MemoCore windowless(m.SharedDocument());
+    QVERIFY(!TRiloMemo::Of(&windowless) && !windowless.HasWindow());
     QVERIFY(m.Modified());
     QTest::keyClick(&m, Qt::Key_Return);
     QTest::keyClicks(&m, QStringLiteral("world"));
