@@ -3,6 +3,8 @@
 // font). The widget measures its fonts; tests use a fixed width.
 #include <QChar>
 #include <QtGlobal>
+#include <algorithm>
+#include <unordered_map>
 
 namespace textcontrol {
 
@@ -35,6 +37,55 @@ public:
         const ushort u = c.unicode();
         return u < 256 ? Table(variant)[u] : Advance(c, variant);
     }
+
+    // The widest advance of each character 0..255 over the eight variants, never below 0; style codes
+    // count 0 and a tab tabWidth. A sum of these bounds every prefix of a line, however it is styled.
+    const qint32 *WidestTable(int tabWidth)
+    {
+        if (!widestBuilt_ || widestTab_ != tabWidth) {
+            std::fill(std::begin(widest_), std::end(widest_), 0);
+            for (int v = 0; v < 8; ++v) {
+                const qint32 *t = Table(v);
+                for (int c = 0; c < 256; ++c)
+                    widest_[c] = std::max(widest_[c], t[c]);
+            }
+            for (int c : {1, 2, 3, 4, 21})
+                widest_[c] = 0;
+            widest_[int('\t')] = std::max(0, tabWidth);
+            widestTab_ = tabWidth;
+            widestBuilt_ = true;
+        }
+        return widest_;
+    }
+    // The widest advance over the variants of the character at i of s (n units), as AdvanceAt gives it.
+    template <class Ch> int WidestAt(const Ch *s, int i, int n)
+    {
+        const ushort c = ushort(s[i]);
+        const bool pair = QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(ushort(s[i + 1]));
+        const char32_t key = pair ? QChar::surrogateToUcs4(c, ushort(s[i + 1])) : char32_t(c);
+        const auto it = widestWide_.find(key);
+        if (it != widestWide_.end())
+            return it->second;
+        int w = 0;
+        for (int v = 0; v < 8; ++v)
+            w = std::max(w, AdvanceAt(s, i, n, v));
+        widestWide_.emplace(key, w);
+        return w;
+    }
+
+protected:
+    // Widths changed (new fonts, a new fixed width).
+    void ForgetWidest()
+    {
+        widestBuilt_ = false;
+        widestWide_.clear();
+    }
+
+private:
+    bool widestBuilt_ = false;
+    int widestTab_ = 0;
+    qint32 widest_[256];
+    std::unordered_map<char32_t, int> widestWide_; // a pair's key is its code point, beyond 16 bits
 };
 
 // Every character has the same width.
@@ -46,6 +97,7 @@ public:
         width_ = width;
         for (qint32 &w : table_)
             w = width;
+        ForgetWidest();
     }
     const qint32 *Table(int) override { return table_; }
     int Advance(QChar, int) override { return width_; }

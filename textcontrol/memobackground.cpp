@@ -72,7 +72,6 @@ bool MemoCore::FormattingDone() const
 void MemoCore::FormatAll()
 {
     view_.widest = 0;
-    view_.maxAdvance = -1;
     pendingWrap_.p = -1;
     ++layoutSerial_;
     layout_.ClearWrappedAll();

@@ -337,6 +337,9 @@ private:
     int WrapText(const Ch *s, int len, int p, int startPos, quint8 startStyle, std::vector<LineBreak> &out, int &widest,
                  const std::vector<LineBreak> *old = nullptr, int convergeFrom = 0,
                  int stopAfter = std::numeric_limits<int>::max());
+    // The sum of the widest advances of s over the font variants (see Measurer::WidestTable), or -1 once
+    // it passes limit.
+    template <class Ch> int WidestSum(const Ch *s, int len, int limit);
     // Background wrapping of one very long paragraph, a chunk at a time (after its highlighting).
     struct LongWrap {
         int p = -1, pos = 0, widest = 0;
@@ -374,7 +377,6 @@ private:
     int firstDirty_ = -1, lastDirty_ = -1;
     int firstUnformatted_ = 0; // no paragraph before this needs wrapping
     qint64 lastProgress_ = 0;
-    int MaxAdvance(); // wrap width while formatting for a printer canvas
 
     TRiloMemoOptions options_ = kDefaultOptions;
     bool passOverCodes_ = true, readOnly_ = false;

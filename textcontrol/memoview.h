@@ -26,7 +26,6 @@ struct MemoView {
     bool wordWrap = true;
     int leftMargin = 8, rightMargin = 8, tabStops = 8;
     int printWidth = 0;
-    int maxAdvance = -1; // widest character of the measurer, -1 = not known
     int lineHeight = 0;  // 0 = the measurer's
     int autoLineHeight = 1;
     int widest = 0;

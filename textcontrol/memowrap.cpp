@@ -3,7 +3,6 @@
 #include "textcontrol/memointernal.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace textcontrol {
 
@@ -118,17 +117,29 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
     return -1;
 }
 
-int MemoCore::MaxAdvance()
+template <class Ch> int MemoCore::WidestSum(const Ch *s, int len, int limit)
 {
-    if (view_.maxAdvance < 0) {
-        view_.maxAdvance = 0;
-        for (int v = 0; v < 8; ++v) {
-            const qint32 *t = view_.measurer->Table(v);
-            for (int c = 0; c < 256; ++c)
-                view_.maxAdvance = std::max(view_.maxAdvance, int(t[c]));
+    Measurer &m = *view_.measurer;
+    const qint32 *table = m.WidestTable(std::max(1, view_.tabStops) * SpaceWidth(0));
+    qint64 sum = 0;
+    for (int i = 0; i < len;) {
+        // In runs, so that the bound is checked once per run and a long paragraph stops early.
+        const int e = std::min(len, i + 64);
+        int run = 0;
+        if constexpr (sizeof(Ch) == 1) {
+            for (; i < e; ++i)
+                run += table[s[i]];
+        } else {
+            for (; i < e; ++i) {
+                const ushort c = ushort(s[i]);
+                run += c < 256 ? table[c] : m.WidestAt(s, i, len);
+            }
         }
+        sum += run;
+        if (sum > limit)
+            return -1;
     }
-    return view_.maxAdvance;
+    return int(sum);
 }
 
 std::vector<LineBreak> MemoCore::Wrap(int p, int &widest, size_t &kept)
@@ -136,11 +147,15 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest, size_t &kept)
     std::vector<LineBreak> out;
     kept = 0;
     const ParaText t = text_.Text(p);
-    // A line that cannot reach the width even in its widest characters needs no measuring.
-    if (t.narrow && view_.wordWrap && qint64(t.length) * MaxAdvance() <= WrapWidth() &&
-        !std::memchr(t.narrow, '\t', size_t(t.length))) {
-        widest = std::max(widest, std::min(WrapWidth(), t.length * MaxAdvance()));
-        return out;
+    // A paragraph that cannot reach the width even in the widest variant of each of its characters
+    // needs no measuring.
+    if (view_.wordWrap) {
+        const int W = WrapWidth();
+        const int bound = t.narrow ? WidestSum(t.narrow, t.length, W) : WidestSum(t.wide, t.length, W);
+        if (bound >= 0) {
+            widest = std::max(widest, bound);
+            return out;
+        }
     }
     const PendingWrap pend = pendingWrap_;
     if (pend.p == p || pend.p == -2)

@@ -7,6 +7,7 @@ namespace textcontrol {
 void QtMeasurer::SetFonts(const QFont &font, const QFont &altFont, QPaintDevice *device)
 {
     device_ = device;
+    ForgetWidest();
     for (int v = 0; v < 8; ++v) {
         QFont f = (v & 4) ? altFont : font;
         f.setBold(v & 1);

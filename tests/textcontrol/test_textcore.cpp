@@ -688,6 +688,77 @@ private slots:
         m.SetMeasurer(nullptr);
     }
 
+    void shortParagraphsWrapAsMeasured()
+    {
+        // Paragraphs narrower than the width in every variant are not measured character by character;
+        // those that may not be are. Either way the lines are those of the actual widths, to the pixel.
+        Memo m(QString(), 10);
+        // A paragraph exactly as wide as the width fits, one more pixel does not.
+        m.SetTextBuf(QStringLiteral("aaaaa bbbb") + CRLF + QStringLiteral("aaaaa bbbbb"));
+        QCOMPARE(m.LineCount(), 3);
+        QCOMPARE(m.LineText(2), QStringLiteral("bbbbb"));
+        // A tab reaches its whole stop: 4 + 4 + 3 passes 10.
+        m.SetTabStops(4);
+        m.SetTextBuf(QStringLiteral("\t\tabc") + CRLF + QStringLiteral("a\tb\tcd")); // 1, 4, 5, 8, 10
+        QCOMPARE(m.LineCount(), 3);
+        QCOMPARE(m.LineText(1), QStringLiteral("abc"));
+        QCOMPARE(m.LineText(2), QStringLiteral("a\tb\tcd"));
+        // A new width lays the paragraphs out again.
+        m.SetTextBuf(QStringLiteral("aaaaa bbbb"));
+        QCOMPARE(m.LineCount(), 1);
+        m.SetClientSize(9 + 16, 100);
+        QCOMPARE(m.LineCount(), 2);
+        m.SetClientSize(10 + 16, 100);
+        QCOMPARE(m.LineCount(), 1);
+        // So do new widths of the same measurer.
+        FixedMeasurer fixed(1);
+        m.SetMeasurer(&fixed);
+        QCOMPARE(m.LineCount(), 1);
+        fixed.SetWidth(2);
+        m.SetMeasurer(&fixed);
+        QCOMPARE(m.LineCount(), 2);
+
+        // Plain characters 1 wide, bold ones 2; characters beyond Latin-1 3 (bold 4); a character beyond
+        // 16 bits 5 (bold 6), its second half nothing.
+        struct Widths : Measurer {
+            qint32 table[8][256];
+            Widths()
+            {
+                for (int v = 0; v < 8; ++v)
+                    std::fill(std::begin(table[v]), std::end(table[v]), 1 + (v & 1));
+            }
+            const qint32 *Table(int v) override { return table[v & 7]; }
+            int Advance(QChar c, int v) override { return c.isLowSurrogate() ? 0 : c.unicode() < 256 ? table[v & 7][c.unicode()] : 3 + (v & 1); }
+            int PairAdvance(char32_t, int v) override { return 5 + (v & 1); }
+        } widths;
+        m.SetMeasurer(&widths);
+        // A bold run that would fit in plain letters: 4 + 8 passes 10, 4 + 6 does not.
+        const QString bold = QString(QChar(2));
+        m.SetTextBuf(QStringLiteral("aaaa") + bold + QStringLiteral("bbbb") + bold + CRLF + QStringLiteral("aaaa") + bold + QStringLiteral("bbb"));
+        QCOMPARE(m.LineCount(), 3);
+        QCOMPARE(m.LineText(1), QStringLiteral("b") + bold);
+        // Bold given by highlighting rather than by codes.
+        m.Keywords().Add(QStringLiteral("wide"), TKeyStyle{0, fsBold, 5, 0, 0, 0});
+        m.ReApplyKeys();
+        m.SetTextBuf(QStringLiteral("a b wide") + CRLF + QStringLiteral("a wide"));
+        QCOMPARE(m.LineCount(), 3);
+        QCOMPARE(m.LineText(1), QStringLiteral("wide"));
+        // Characters beyond Latin-1, in plain and bold, and a pair, which no line splits.
+        const QString pair = QString::fromUcs4(U"\U0001F600");
+        m.SetTextBuf(QStringLiteral("\u2192\u2192\u2192a") + CRLF + QStringLiteral("abcdef") + pair); // 10; 6 + 5
+        QCOMPARE(m.LineCount(), 3);
+        QCOMPARE(m.LineText(2), pair);
+        m.SetTextBuf(bold + QStringLiteral("\u2192\u2192a") + bold + CRLF + QStringLiteral("a") + bold + QStringLiteral("\u2192\u2192b") + bold); // 10; 11
+        QCOMPARE(m.LineCount(), 3);
+        QCOMPARE(m.LineText(2), QStringLiteral("b") + bold);
+        m.SetTextBuf(bold + QStringLiteral("a") + pair + QStringLiteral("b") + bold + CRLF + bold + QStringLiteral("ab") + pair + bold); // 10; 4 + 6
+        QCOMPARE(m.LineCount(), 2);
+        m.SetTextBuf(QStringLiteral("a") + bold + QStringLiteral("bc") + pair + bold); // 5 + 6
+        QCOMPARE(m.LineCount(), 2);
+        QCOMPARE(m.LineText(1), pair + bold);
+        m.SetMeasurer(nullptr);
+    }
+
     void wrappingKeepsLineNumbersConsistent()
     {
         Memo m(HtmlDoc(50), 12);
