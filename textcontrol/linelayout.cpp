@@ -119,15 +119,23 @@ std::span<const LineBreak> LineLayout::Breaks(int p) const
 
 void LineLayout::SetBreaks(int p, const std::vector<LineBreak> &breaks) { SetBreaksFrom(p, 0, breaks); }
 
-void LineLayout::SetBreaksFrom(int p, size_t from, const std::vector<LineBreak> &breaks)
+void LineLayout::SetBreaksFrom(int p, size_t from, const std::vector<LineBreak> &breaks) { SetBreaksAt(Find(p), from, breaks); }
+
+int LineLayout::SetLaidOut(int p, size_t from, const std::vector<LineBreak> &breaks)
 {
     const Loc l = Find(p);
+    blocks_[size_t(l.block)]->wrapped[size_t(l.local)] = 1;
+    return SetBreaksAt(l, from, breaks);
+}
+
+int LineLayout::SetBreaksAt(Loc l, size_t from, const std::vector<LineBreak> &breaks)
+{
     Block &bl = *blocks_[size_t(l.block)];
     const size_t a = bl.brkStart[size_t(l.local)] + from, e = bl.brkStart[size_t(l.local + 1)];
     const std::ptrdiff_t delta = std::ptrdiff_t(breaks.size()) - std::ptrdiff_t(e - a);
     if (delta == 0) {
         std::copy(breaks.begin(), breaks.end(), bl.brk.begin() + std::ptrdiff_t(a));
-        return;
+        return 0;
     }
     bl.brk.erase(bl.brk.begin() + std::ptrdiff_t(a), bl.brk.begin() + std::ptrdiff_t(e));
     bl.brk.insert(bl.brk.begin() + std::ptrdiff_t(a), breaks.begin(), breaks.end());
@@ -137,6 +145,7 @@ void LineLayout::SetBreaksFrom(int p, size_t from, const std::vector<LineBreak> 
     LinesChangedIn(l.block);
     if (bl.brk.capacity() > 4096 && bl.brk.capacity() > 2 * bl.brk.size())
         bl.brk.shrink_to_fit(); // a very long paragraph wrapped narrower before
+    return int(delta);
 }
 
 bool LineLayout::Wrapped(int p) const

@@ -35,6 +35,8 @@ public:
     void SetBreaks(int p, const std::vector<LineBreak> &breaks);
     // Replaces the breaks from the from-th one of p on.
     void SetBreaksFrom(int p, size_t from, const std::vector<LineBreak> &breaks);
+    // SetBreaksFrom and SetWrapped(p, true) in one; returns how many lines p gained.
+    int SetLaidOut(int p, size_t from, const std::vector<LineBreak> &breaks);
     bool Wrapped(int p) const;
     void SetWrapped(int p, bool v);
     void ClearWrappedAll();
@@ -52,6 +54,7 @@ private:
         int block, local;
     };
     Loc Find(int p) const;
+    int SetBreaksAt(Loc l, size_t from, const std::vector<LineBreak> &breaks);
     void Reindex(int fromBlock);
     void SplitIfLarge(int b);
 

@@ -138,15 +138,18 @@ void MemoCore::BackgroundStep()
             ++firstUnformatted_;
             continue;
         }
-        const int before = layout_.Lines(p);
-        if (text_.Length(p) > longChunk_) {
+        const int length = text_.Length(p);
+        bool changed;
+        if (length > longChunk_) {
+            const int before = layout_.Lines(p);
             if (!StepLongParagraph(p, slice))
                 break; // the rest of it in the next slices
+            changed = layout_.Lines(p) != before;
         } else {
-            FormatParagraph(p);
+            changed = FormatParagraph(p);
         }
         firstUnformatted_ = p + 1;
-        if (layout_.Lines(p) != before && firstLine < 0)
+        if (changed && firstLine < 0)
             firstLine = layout_.FirstLine(p);
         if (p >= topPara && !pastView) {
             if (top < 0)
@@ -157,7 +160,7 @@ void MemoCore::BackgroundStep()
             else
                 pastView = true;
         }
-        if ((++count & 7) == 0 || text_.Length(p) > 4096) {
+        if ((++count & 7) == 0 || length > 4096) {
             if (slice.elapsed() >= sliceMs_)
                 break;
             ReportProgress(p, false);

@@ -189,7 +189,8 @@ public:
     int Progress() const { return progress_; }
     void FormatRange(int a, int b);
     void FormatAll();
-    void FormatParagraph(int p);
+    // Highlights and wraps p; true when its number of lines changed.
+    bool FormatParagraph(int p);
     bool FormattingDone() const;
     void BackgroundStep();
     bool BackgroundRunning() const { return backgroundRunning_; }

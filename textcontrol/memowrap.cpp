@@ -112,6 +112,16 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
             }
         }
         x += adv;
+        // The rest of a word of plain characters before the next transition, while it fits: no style,
+        // state or line start can change inside it.
+        const int runEnd = ti < trans.size() ? std::min(len, int(trans[ti].pos)) : len;
+        while (i + 1 < runEnd) {
+            const ushort d = ushort(s[i + 1]);
+            if (d <= ' ' || d >= 256 || x + table[d] > W)
+                break;
+            x += table[d];
+            ++i;
+        }
     }
     widest = std::max(widest, x);
     return -1;
@@ -187,15 +197,14 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest, size_t &kept)
     return out;
 }
 
-void MemoCore::FormatParagraph(int p)
+bool MemoCore::FormatParagraph(int p)
 {
     doc_->HighlightParagraph(p);
     int widest = 0;
     size_t kept = 0;
     const std::vector<LineBreak> breaks = Wrap(p, widest, kept);
     view_.widest = std::max(view_.widest, widest);
-    layout_.SetBreaksFrom(p, kept, breaks);
-    layout_.SetWrapped(p, true);
+    return layout_.SetLaidOut(p, kept, breaks) != 0;
 }
 
 int MemoCore::LineOfOffset(int offset)

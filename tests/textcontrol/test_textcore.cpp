@@ -753,6 +753,12 @@ private slots:
         QCOMPARE(m.LineText(2), QStringLiteral("b") + bold);
         m.SetTextBuf(bold + QStringLiteral("a") + pair + QStringLiteral("b") + bold + CRLF + bold + QStringLiteral("ab") + pair + bold); // 10; 4 + 6
         QCOMPARE(m.LineCount(), 2);
+        // A style that highlighting changes inside a word: the quoted part is bold, quotes included.
+        m.Html();
+        m.SetTextBuf(QStringLiteral("aa\"bbb\"cc") + CRLF + QStringLiteral("a\"bb\"c")); // 2 + 10; 1 + 8 + 1
+        QCOMPARE(m.LineCount(), 3);
+        QCOMPARE(m.LineText(1), QStringLiteral("\"cc"));
+        QCOMPARE(m.LineText(2), QStringLiteral("a\"bb\"c"));
         m.SetTextBuf(QStringLiteral("a") + bold + QStringLiteral("bc") + pair + bold); // 5 + 6
         QCOMPARE(m.LineCount(), 2);
         QCOMPARE(m.LineText(1), pair + bold);
