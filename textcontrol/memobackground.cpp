@@ -69,14 +69,14 @@ bool MemoCore::FormattingDone() const
     return firstUnformatted_ >= ParagraphCount();
 }
 
-void MemoCore::FormatAll()
+void MemoCore::FormatAll(bool checkFirst)
 {
     view_.widest = 0;
     pendingWrap_.p = -1;
     ++layoutSerial_;
     layout_.ClearWrappedAll();
     firstUnformatted_ = 0;
-    if (HasWindow() && !updateCount_)
+    if (checkFirst && HasWindow() && !updateCount_)
         CheckConsistency();
     switch (updateMode_) {
     case TUpdateMode::umImmediate:

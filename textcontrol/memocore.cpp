@@ -79,7 +79,9 @@ void MemoCore::TextLoaded()
         OnProgress(this);
     TextReset();
     if (updateCount_ == 0) {
-        FormatAll();
+        // The layout was made for this text a moment ago: a walk over every paragraph to check it would
+        // be a large part of opening a big file.
+        FormatAll(false);
         InvalidateAll();
         UpdateCaret();
     } else {

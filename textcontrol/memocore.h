@@ -188,7 +188,8 @@ public:
     void SetUpdateMode(TUpdateMode m);
     int Progress() const { return progress_; }
     void FormatRange(int a, int b);
-    void FormatAll();
+    // checkFirst: walk the layout for consistency before formatting (needless on a layout just reset).
+    void FormatAll(bool checkFirst = true);
     // Highlights and wraps p; true when its number of lines changed.
     bool FormatParagraph(int p);
     bool FormattingDone() const;

@@ -141,15 +141,31 @@ void TextStorage::Reset()
 struct TextStorage::Builder::Impl {
     std::vector<std::unique_ptr<Block>> blocks;
     Block *cur = nullptr;
+    // What the last full block held: the next one gets that much room at once, so its arrays are
+    // neither grown step by step nor copied again when the block is done.
+    size_t lastParas = 0, lastText = 0, lastWide = 0;
 
     Block &Target(qsizetype bytes)
     {
         if (!cur || (cur->Count() > 0 && cur->Bytes() + size_t(bytes) > size_t(kBlockBytes))) {
-            if (cur)
+            if (cur) {
+                lastParas = size_t(cur->Count());
+                lastText = cur->text.size();
+                lastWide = cur->wtext.size();
                 cur->Shrink();
+            }
             blocks.push_back(std::make_unique<Block>());
             cur = blocks.back().get();
-            cur->text.reserve(size_t(std::max<qsizetype>(bytes, kBlockBytes)));
+            const size_t text = lastParas ? std::min<size_t>(kBlockBytes, lastText + lastText / 16 + 64) : kBlockBytes;
+            cur->text.reserve(std::max(size_t(bytes), text));
+            if (lastParas) {
+                const size_t k = lastParas + lastParas / 16 + 1;
+                cur->start.reserve(k + 1);
+                cur->transStart.reserve(k + 1);
+                cur->state.reserve(k);
+                cur->style.reserve(k);
+                cur->flags.reserve(k);
+            }
         }
         return *cur;
     }
@@ -181,7 +197,7 @@ void TextStorage::Builder::AddWide(const char16_t *chars, qsizetype n, quint8 st
     if (n > 0) {
         b.NeedIndex();
         if (b.wtext.capacity() == 0)
-            b.wtext.reserve(size_t(std::max<qsizetype>(n, kBlockBytes / 8)));
+            b.wtext.reserve(std::max(size_t(n), d_->lastWide ? d_->lastWide + d_->lastWide / 16 + 32 : size_t(kBlockBytes / 8)));
         b.wtext.insert(b.wtext.end(), chars, chars + n);
     }
     d_->Push(b, int(n), 0, style);

@@ -233,6 +233,87 @@ private slots:
             QCOMPARE(m.Storage().Text(p).wide != nullptr, wide);
         }
     }
+
+    // The byte scan goes sixteen bytes a step: what ends or widens a paragraph is found at every place
+    // within a step and across two, and the text is the one its decoded characters give.
+    void bytesAtEveryPlaceOfTheScan()
+    {
+        const QList<QByteArray> pieces = {"\xc3\xa9", "\xe2\x80\x9c", "\xf0\x9f\x93\x9d", "\r\n", "\r", "\n", "\n\r",
+                                          "\t",       "\x7f",         "\x01",             "\xc2\x80\r\n"};
+        for (const QByteArray &piece : pieces) {
+            for (int at = 0; at < 40; ++at) {
+                const QByteArray bytes = QByteArray(at, 'a') + piece + QByteArray(37, 'b') + piece + QByteArray(at % 17, 'c');
+                MemoCore m, ref;
+                QVERIFY(m.LoadUtf8(bytes.constData(), bytes.size()));
+                ref.SetTextBuf(QString::fromUtf8(bytes));
+                QCOMPARE(m.Text(), ref.Text());
+                QCOMPARE(m.ParagraphCount(), ref.ParagraphCount());
+                // A sequence cut by the end of the bytes or by a line end is refused wherever it stands.
+                const QByteArray cut = QByteArray(at, 'a') + piece + QByteArray(at, 'b') + "\xe2\x82" + (at % 2 ? "\n" : "");
+                QVERIFY(!m.LoadUtf8(cut.constData(), cut.size()));
+                QCOMPARE(m.Text(), ref.Text());
+            }
+        }
+    }
+
+    // Many blocks of paragraphs of both widths: the storage holds what the decoded text gives; bytes
+    // that stop being UTF-8 only at the very end leave the text that was there whole.
+    void largeTextsAcrossBlocks()
+    {
+        QByteArray bytes;
+        QRandomGenerator rng(26);
+        const QList<QByteArray> words = {"plain ", "caf\xc3\xa9 ", "\xe2\x80\x9cq\xe2\x80\x9d ", "x\xf0\x9f\x93\x9d ", "<p> "};
+        while (bytes.size() < 600'000) {
+            const int n = int(rng.bounded(40));
+            for (int k = 0; k < n; ++k)
+                bytes += words[int(rng.bounded(rng.bounded(6) == 0 ? 5 : 1))];
+            bytes += rng.bounded(3) == 0 ? "\r\n" : "\n";
+            if (rng.bounded(500) == 0)
+                bytes += QByteArray(100'000, 'L'); // a paragraph larger than a block
+        }
+        MemoCore m, ref;
+        QVERIFY(m.LoadUtf8(bytes.constData(), bytes.size()));
+        ref.SetTextBuf(QString::fromUtf8(bytes));
+        QCOMPARE(m.ParagraphCount(), ref.ParagraphCount());
+        QCOMPARE(m.CharCount(), ref.CharCount());
+        QVERIFY(m.Text() == ref.Text());
+        for (int p = 0; p < m.ParagraphCount(); p += 97)
+            QCOMPARE(m.Storage().Text(p).wide != nullptr, ref.Storage().Text(p).wide != nullptr);
+        const QByteArray late = bytes + "tail \xff";
+        QVERIFY(!m.LoadUtf8(late.constData(), late.size()));
+        QVERIFY(m.Text() == ref.Text());
+        // Edits after such a load find the blocks as any other text leaves them.
+        m.Select(m.CharCount() / 2, 0);
+        m.SetSelText(QStringLiteral("\u2014mid\r\n"));
+        ref.Select(ref.CharCount() / 2, 0);
+        ref.SetSelText(QStringLiteral("\u2014mid\r\n"));
+        QVERIFY(m.Text() == ref.Text());
+    }
+
+    void edgesOfTheText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("paragraphs");
+        QTest::newRow("empty") << QByteArray() << QStringList{QString()};
+        QTest::newRow("only a byte order mark") << QByteArray("\xef\xbb\xbf") << QStringList{QString()};
+        QTest::newRow("no final line end") << QByteArray("a\nb") << QStringList{"a", "b"};
+        QTest::newRow("final line end") << QByteArray("a\r\n") << QStringList{"a", ""};
+        QTest::newRow("lone CR") << QByteArray("a\rb\r\rc") << QStringList{"a", "b", "", "c"};
+        QTest::newRow("LF CR is one end") << QByteArray("a\n\rb") << QStringList{"a", "b"};
+        QTest::newRow("only line ends") << QByteArray("\r\n\n\r") << QStringList{"", "", ""};
+        QTest::newRow("wide last, no end") << QByteArray("a\n\xe2\x82\xac") << QStringList{"a", QStringLiteral("\u20ac")};
+    }
+    void edgesOfTheText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, paragraphs);
+        MemoCore m;
+        m.SetTextBuf(QStringLiteral("before"));
+        QVERIFY(m.LoadUtf8(bytes.constData(), bytes.size()));
+        QCOMPARE(m.ParagraphCount(), int(paragraphs.size()));
+        for (int p = 0; p < m.ParagraphCount(); ++p)
+            QCOMPARE(m.ParagraphText(p), paragraphs[p]);
+    }
 };
 
 K5_TEST_MAIN(TestTextStorage)
