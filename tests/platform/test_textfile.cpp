@@ -89,6 +89,13 @@ private slots:
         QTest::newRow("utf-8 0x01") << QByteArray("\x01") << int(TextEncoding::Utf8) << "0x01 at byte offset 0";
         QTest::newRow("utf-8 0x15 after a wide character") << QByteArray("\xe2\x82\xac\x15") << int(TextEncoding::Utf8) << "0x15 at byte offset 3";
         QTest::newRow("windows-1252 0x05") << QByteArray("\xe9\x05") << int(TextEncoding::Windows1252) << "0x05 at byte offset 1";
+        // Long texts are scanned sixteen bytes a step: codes at the edges of a step and past the last whole one.
+        const QByteArray lines = QByteArray("<p>\tline</p>\r\n\x06\x14\x16\x7f\xc3\xa9").repeated(4);
+        QTest::newRow("long, none") << lines << int(TextEncoding::Utf8) << QString();
+        QTest::newRow("long, last of a step") << lines.left(15) + "\x01" + lines << int(TextEncoding::Utf8) << "0x01 at byte offset 15";
+        QTest::newRow("long, first of a step") << lines.left(16) + "\x15" + lines << int(TextEncoding::Utf8) << "0x15 at byte offset 16";
+        QTest::newRow("long, within a step") << lines.left(37) + "\x05" + lines << int(TextEncoding::Windows1252) << "0x05 at byte offset 37";
+        QTest::newRow("long, in the tail") << lines.left(64) + "\x03" << int(TextEncoding::Utf8) << "0x03 at byte offset 64";
         // In UTF-16 only whole characters count: U+0201 holds the bytes 01 02 and is no style code.
         QTest::newRow("utf-16le letter") << QByteArray("\xff\xfe\x01\x02", 4) << int(TextEncoding::Utf16LE) << QString();
         QTest::newRow("utf-16le 0x04") << QByteArray("\xff\xfe" "a\0\x04\0", 6) << int(TextEncoding::Utf16LE) << "0x04 at byte offset 4";
