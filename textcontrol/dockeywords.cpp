@@ -72,8 +72,27 @@ template <class Ch> bool TextDocument::FindKeywords(const Ch *s, int len, int a,
     return true;
 }
 
-template <class Ch> bool TextDocument::AnyKeyword(const Ch *s, int len, int a, int b) const
+template <class Ch>
+bool TextDocument::AnyKeyword(const Ch *s, int len, int a, int b, std::span<const Transition> trans, StateId first) const
 {
+    // Text wholly inside contexts (comments, strings, scripts) needs no search at all.
+    const auto firstAfter = [&](int i) {
+        return std::upper_bound(trans.begin(), trans.end(), quint32(i), [](quint32 v, const Transition &x) { return v < x.pos; });
+    };
+    const auto outside = [&](std::span<const Transition>::iterator after) {
+        return !states_.Get(after == trans.begin() ? first : (after - 1)->state).InStartStop();
+    };
+    bool any = false;
+    for (auto it = firstAfter(a);; ++it) {
+        if (outside(it)) {
+            any = true;
+            break;
+        }
+        if (it == trans.end() || it->pos >= quint32(b))
+            break;
+    }
+    if (!any)
+        return false;
     const auto sep = [this](ushort c) { return IsSeparator(c); };
     for (int k = 0; k < keywords_.Count(); ++k) {
         const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
@@ -83,7 +102,7 @@ template <class Ch> bool TextDocument::AnyKeyword(const Ch *s, int len, int a, i
             continue;
         const FirstChar &first = keywords_.First(k);
         for (int i = NextCandidate(s, len, a, b - m + 1, first, cs); i + m <= b; i = NextCandidate(s, len, i + 1, b - m + 1, first, cs))
-            if (MatchAt(s, len, i, key, cs, true, true, sep))
+            if (MatchAt(s, len, i, key, cs, true, true, sep) && outside(firstAfter(i)))
                 return true;
     }
     return false;
@@ -120,7 +139,7 @@ void TextDocument::KeywordPass(int p, int from, int to, bool finish)
             break;
         }
     if (!work)
-        work = t.narrow ? AnyKeyword(t.narrow, t.length, a, b) : AnyKeyword(t.wide, t.length, a, b);
+        work = t.narrow ? AnyKeyword(t.narrow, t.length, a, b, cur, text_.State(p)) : AnyKeyword(t.wide, t.length, a, b, cur, text_.State(p));
     if (!work) {
         if (finish)
             text_.SetFlags(p, text_.Flags(p) | pfKeywords);

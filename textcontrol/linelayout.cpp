@@ -166,6 +166,21 @@ void LineLayout::ClearWrappedAll()
         std::fill(b->wrapped.begin(), b->wrapped.end(), quint8(0));
 }
 
+void LineLayout::Walk(const std::function<bool(int, int, std::span<const LineBreak>)> &f) const
+{
+    LineSum(int(blocks_.size())); // every sum brought up to date
+    int p = 0;
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        const Block &bl = *blocks_[b];
+        const int base = lineCount_[b];
+        for (int k = 0; k < bl.Count(); ++k, ++p) {
+            const size_t a = bl.brkStart[size_t(k)], e = bl.brkStart[size_t(k + 1)];
+            if (!f(p, base + k + int(a), std::span<const LineBreak>(bl.brk.data() + a, e - a)))
+                return;
+        }
+    }
+}
+
 void LineLayout::ReplaceParagraphs(int first, int oldCount, int newCount)
 {
     if (oldCount == 1 && newCount == 1) {

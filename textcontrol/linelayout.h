@@ -4,6 +4,7 @@
 // lines, so that paragraph -> first line and line -> paragraph are binary searches over blocks.
 #include <QtGlobal>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -40,6 +41,9 @@ public:
     bool Wrapped(int p) const;
     void SetWrapped(int p, bool v);
     void ClearWrappedAll();
+    // Calls f(p, first line of p, breaks of p) for every paragraph in order, in one pass over the
+    // blocks, until it returns false.
+    void Walk(const std::function<bool(int, int, std::span<const LineBreak>)> &f) const;
 
     // Paragraphs [first, first + oldCount) became newCount paragraphs of one line each, none laid out.
     void ReplaceParagraphs(int first, int oldCount, int newCount);

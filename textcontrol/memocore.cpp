@@ -181,23 +181,36 @@ void MemoCore::CheckConsistency() const
     const int n = ParagraphCount();
     if (layout_.ParagraphCount() != n)
         throw platform::Error(QStringLiteral("Error 1"));
-    for (int p = 0; p < n; ++p) {
-        if (layout_.FirstLine(p) != L)
-            throw platform::Error(QStringLiteral("Error 1"));
-        if (text_.Start(p) != O)
-            throw platform::Error(QStringLiteral("Error 2 in ") + Version());
+    // One pass over the layout's blocks: it runs before every full reformat, on the whole text.
+    int error = 0;
+    layout_.Walk([&](int p, int first, std::span<const LineBreak> breaks) {
+        if (first != L)
+            error = 1;
+        else if (text_.Start(p) != O)
+            error = 2;
+        if (error)
+            return false;
         const int len = text_.Length(p);
         int prev = 0;
-        for (const LineBreak &b : layout_.Breaks(p)) {
-            if (int(b.pos) <= prev)
-                throw platform::Error(QStringLiteral("Error 3 in ") + Version());
+        for (const LineBreak &b : breaks) {
+            if (int(b.pos) <= prev) {
+                error = 3;
+                return false;
+            }
             prev = int(b.pos);
         }
-        if (prev > len || (len == 0 && !layout_.Breaks(p).empty()))
-            throw platform::Error(QStringLiteral("Error 4 in ") + Version());
-        L += layout_.Lines(p);
+        if (prev > len || (len == 0 && !breaks.empty())) {
+            error = 4;
+            return false;
+        }
+        L += 1 + int(breaks.size());
         O += len + 2;
-    }
+        return true;
+    });
+    if (error == 1)
+        throw platform::Error(QStringLiteral("Error 1"));
+    if (error)
+        throw platform::Error(QStringLiteral("Error %1 in ").arg(error) + Version());
     if (CharCount() + 2 != O)
         throw platform::Error(QStringLiteral("Error 5 in ") + Version());
     if (LineCount() != L)

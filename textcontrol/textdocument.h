@@ -225,7 +225,10 @@ private:
     bool PropagateEnd(int p, StateId end);
     // finish: the whole paragraph is done (its keyword flag is set).
     void KeywordPass(int p, int from, int to, bool finish = true);
-    template <class Ch> bool AnyKeyword(const Ch *s, int len, int a, int b) const;
+    // Whether a keyword may start in [a, b) where the state in force (first before the transitions)
+    // lies outside start/stop contexts: only there does the keyword pass style one.
+    template <class Ch>
+    bool AnyKeyword(const Ch *s, int len, int a, int b, std::span<const Transition> trans, StateId first) const;
     template <class Ch> bool FindKeywords(const Ch *s, int len, int a, int b, std::vector<Transition> &trans);
     void BuildKeyTables();
     void KeyListsChanged();

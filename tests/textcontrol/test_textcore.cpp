@@ -408,6 +408,33 @@ private slots:
         QCOMPARE(m.States().Get(m.Pop(s)).depth, qint8(14));
     }
 
+    void keywordsOnlyOutsideContexts()
+    {
+        // Keywords are styled where no pair context is open, also next to one and in a paragraph that
+        // a context spans from the one before; text wholly inside a context holds none.
+        Memo m(QStringLiteral("x \"a < b\" < c") + CRLF + QStringLiteral("<!-- a < b") + CRLF + QStringLiteral("c < d -->") + CRLF +
+               QStringLiteral("e < f"));
+        m.Html();
+        QVERIFY(!m.StateAt(5).InKeyword()); // in the string
+        QVERIFY(m.StateAt(10).InKeyword());
+        const int p1 = m.ParagraphStart(1), p2 = m.ParagraphStart(2), p3 = m.ParagraphStart(3);
+        QVERIFY(!m.StateAt(p1 + 7).InKeyword());
+        QVERIFY(!m.StateAt(p2 + 2).InKeyword()); // the whole paragraph in the comment
+        QVERIFY(m.StateAt(p3 + 2).InKeyword()); // after the comment closed
+        // Closing the comment earlier brings the keyword of the paragraph after it out.
+        m.Select(p2, 0);
+        m.SetSelText(QStringLiteral("--> "));
+        QVERIFY(m.StateAt(p2 + 6).InKeyword());
+        // Opening a string before it takes it back in.
+        m.Select(p2 + 4, 0);
+        m.SetSelText(QStringLiteral("\""));
+        QVERIFY(!m.StateAt(p2 + 7).InKeyword());
+        Memo fresh(m.Text());
+        fresh.Html();
+        QString where;
+        QVERIFY2(SameHighlighting(m, fresh, &where), qPrintable(where));
+    }
+
     void surrogatePairsAreNeverSplit()
     {
         // A character beyond 16 bits is two units; no caret, selection end, display line or found
