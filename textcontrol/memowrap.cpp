@@ -94,7 +94,8 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
             wordStyle = code;
         }
         if (x + adv > W && i > lineStart) {
-            if (wordStart > lineStart) {
+            // Only style codes before the word: a break there would leave a line showing nothing.
+            if (wordStart > lineStart && xWordStart > 0) {
                 widest = std::max(widest, xWordStart);
                 if (lineAt(wordStart, wordStyle))
                     return wordStart;

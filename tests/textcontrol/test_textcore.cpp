@@ -789,6 +789,19 @@ private slots:
         m.SetTextBuf(QStringLiteral("a") + bold + QStringLiteral("bc") + pair + bold); // 5 + 6
         QCOMPARE(m.LineCount(), 2);
         QCOMPARE(m.LineText(1), pair + bold);
+        // A word that starts a line after a style code and does not fit is cut, not moved away from the
+        // code: no line holds only codes.
+        m.SetTextBuf(bold + QStringLiteral("\u2192\u2192ab") + bold); // 4 + 4 + 2 + 2
+        QCOMPARE(m.LineCount(), 2);
+        QCOMPARE(m.LineText(0), bold + QStringLiteral("\u2192\u2192a"));
+        // After a blank the code stays behind on the line before.
+        m.SetTextBuf(bold + QStringLiteral("abcdef") + bold + CRLF + QStringLiteral("ab ") + bold + QStringLiteral("cdefghijkl")); // 12; 3 + 20
+        QCOMPARE(m.LineCount(), 5);
+        QCOMPARE(m.LineText(0), bold + QStringLiteral("abcde"));
+        QCOMPARE(m.LineText(2), QStringLiteral("ab ") + bold);
+        QCOMPARE(m.LineText(3), QStringLiteral("cdefg"));
+        for (int line = 0; line < m.LineCount(); ++line)
+            QVERIFY2(!m.LineText(line).remove(QChar(2)).isEmpty(), qPrintable(QString::number(line)));
         m.SetMeasurer(nullptr);
     }
 
