@@ -85,6 +85,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
     const int delta = inserted - (upper - lower);
     AdjustNavigators(lower, upper, delta);
     ctxMark_ = std::min(ctxMark_, p0 - 1);
+    Unhighlighted(p0);
     const TextChange change{lower, upper, inserted, p0, oldCount, pieces, i0, i1};
     for (size_t i = 0; i < observers_.size(); ++i)
         observers_[i]->TextReplaced(change);

@@ -181,6 +181,7 @@ void TextDocument::HighlightUpTo(int paragraph)
             b.offset_ = a.offset_ + text_.Length(p);
             highlighter_->ApplyContexts(a, b);
             text_.SetFlags(p, text_.Flags(p) | pfContexts);
+            ++highlightCount_;
         } else {
             StartStopPass(p, 0, true);
         }
@@ -251,6 +252,7 @@ void TextDocument::ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bo
         }
         text_.SetTransitions(p, out);
     }
+    Unhighlighted(pa);
     for (size_t i = 0; i < observers_.size(); ++i)
         observers_[i]->ContextsApplied(pa, pb, markDirty);
 }
@@ -263,6 +265,7 @@ void TextDocument::ReApplyKeys()
     ++editSerial_;
     KeyListsChanged();
     startStop_.InvalidateTables();
+    Unhighlighted(0);
     for (size_t i = 0; i < observers_.size(); ++i)
         observers_[i]->Rehighlight();
 }
@@ -373,6 +376,8 @@ bool TextDocument::HighlightChunk(int p, int chunkChars)
         if (next >= len) {
             text_.SetTransitionsFrom(p, 0, job_.out, true);
             text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
+            ++highlightCount_;
+            Unhighlighted(p);
             std::vector<Transition>().swap(job_.out);
             PropagateEnd(p, job_.cur);
             if (ctxMark_ == p - 1)

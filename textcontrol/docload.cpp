@@ -327,6 +327,7 @@ void TextDocument::AfterLoad()
     for (TRiloNavigator *n : navigators_)
         n->offset_ = 0;
     ctxMark_ = -1;
+    Unhighlighted(0);
     for (size_t i = 0; i < observers_.size(); ++i)
         observers_[i]->TextLoaded();
 }

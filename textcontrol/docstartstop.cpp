@@ -130,6 +130,8 @@ bool TextDocument::StartStopPass(int p, int from, bool compact)
     }
     static thread_local std::vector<Transition> out;
     out.clear();
+    ++highlightCount_;
+    Unhighlighted(p);
     for (size_t i = 0; i < observers_.size(); ++i)
         observers_[i]->ParagraphRestyled(p, false); // its colours may change anywhere now
     StateId end = t.narrow ? WalkStartStop(t.narrow, t.length, from, st, bodyStart, out)
@@ -197,6 +199,7 @@ bool TextDocument::PropagateEnd(int p, StateId end)
     text_.SetState(p + 1, end);
     text_.SetFlags(p + 1, text_.Flags(p + 1) & quint8(~(pfContexts | pfKeywords)));
     ctxMark_ = std::min(ctxMark_, p);
+    Unhighlighted(p + 1);
     for (size_t i = 0; i < observers_.size(); ++i)
         observers_[i]->ParagraphRestyled(p + 1, true);
     return true;

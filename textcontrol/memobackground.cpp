@@ -1,4 +1,5 @@
-// Formatting on demand, at once or in background slices posted to the event loop.
+// Formatting on demand, at once or in background slices posted to the event loop; each slice first
+// gives the document's background highlighting the paragraphs it is about to wrap.
 #include "textcontrol/memocore.h"
 #include "textcontrol/memointernal.h"
 
@@ -138,6 +139,9 @@ void MemoCore::BackgroundStep()
             ++firstUnformatted_;
             continue;
         }
+        // The document highlights what this slice is about to wrap, unless it has (for another view).
+        if (!doc_->Highlighted(p) && (doc_->BackgroundSlice(slice, p + 63), !doc_->Highlighted(p)))
+            break; // a very long paragraph: the rest of its highlighting in the next slices
         const int length = text_.Length(p);
         bool changed;
         if (length > longChunk_) {
@@ -183,23 +187,20 @@ void MemoCore::BackgroundStep()
         }
     }
     if (!done) {
-        compactNext_ = 0;
         longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
         if (updateMode_ == TUpdateMode::umBackground)
             PostBackground();
         return;
     }
-    // The spare room the passes left is given back a few blocks at a time.
+    // The document's work ends the view's: it gives back the spare room the passes left.
     const bool sliced = updateMode_ == TUpdateMode::umBackground;
-    while (compactNext_ >= 0) {
-        compactNext_ = doc_->CompactBlocks(compactNext_, 16);
-        if (sliced && compactNext_ >= 0 && slice.elapsed() >= sliceMs_) {
+    while (!doc_->BackgroundSlice(slice)) {
+        if (sliced && slice.elapsed() >= sliceMs_) {
             longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
             PostBackground();
             return;
         }
     }
-    compactNext_ = 0;
     longestSliceMs_ = std::max(longestSliceMs_, int(slice.elapsed()));
     backgroundRunning_ = false;
     progress_ = 100;
@@ -211,11 +212,8 @@ void MemoCore::BackgroundStep()
 bool MemoCore::StepLongParagraph(int p, const QElapsedTimer &slice)
 {
     do {
-        const quint8 f = text_.Flags(p);
-        if (!(f & pfContexts) || !(f & pfKeywords)) {
-            doc_->HighlightChunk(p, longChunk_); // the document's passes come first
-            continue;
-        }
+        if (!doc_->Highlighted(p) && (doc_->BackgroundSlice(slice, p), !doc_->Highlighted(p)))
+            continue; // an edit restyled it meanwhile
         if (layout_.Wrapped(p)) {
             job_.p = -1;
             return true;
@@ -249,6 +247,7 @@ void MemoCore::SetBackgroundTuning(int sliceMs, int chunkChars)
 {
     sliceMs_ = std::max(0, sliceMs);
     longChunk_ = std::max(16, chunkChars);
+    doc_->SetBackgroundTuning(sliceMs, chunkChars);
 }
 
 void MemoCore::SetUpdateMode(TUpdateMode m)

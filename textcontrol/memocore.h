@@ -357,7 +357,6 @@ private:
     // of the last report, and the next block whose spare room is given back once all is formatted.
     int linesPendingFrom_ = -1;
     qint64 lastLinesReport_ = 0;
-    int compactNext_ = 0;
     bool StepLongParagraph(int p, const QElapsedTimer &slice);
     struct PendingWrap {
         int p = -1; // -1 none, -2 more than one edit: wrap whole paragraphs

@@ -160,7 +160,7 @@ public:
     int Progress() const { return view_.Progress(); }
     void FormatRange(int a, int b) { view_.FormatRange(a, b); }
     void FormatAll() { view_.FormatAll(); }
-    void FormatParagraph(int p) { view_.FormatParagraph(p); }
+    bool FormatParagraph(int p) { return view_.FormatParagraph(p); }
     bool FormattingDone() const { return view_.FormattingDone(); }
     void BackgroundStep() { view_.BackgroundStep(); }
     bool BackgroundRunning() const { return view_.BackgroundRunning(); }

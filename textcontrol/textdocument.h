@@ -12,6 +12,7 @@
 #include <QIODevice>
 #include <QString>
 #include <algorithm>
+#include <climits>
 #include <deque>
 #include <functional>
 #include <limits>
@@ -187,6 +188,24 @@ public:
     // One chunk of the highlighting of a very long paragraph (background work); true when both passes
     // are done for it.
     bool HighlightChunk(int p, int chunkChars);
+    // Both passes are done for paragraph p.
+    bool Highlighted(int p) const { return (text_.Flags(p) & (pfContexts | pfKeywords)) == (pfContexts | pfKeywords); }
+
+    // ---- background highlighting ----
+    // The document keeps track of what waits for highlighting; the background slices of its views (or
+    // anyone's, for a document alone) give it time. One slice highlights paragraphs from the first one
+    // not done, up to paragraph upTo, until sliceMs of the slice are spent (a very long paragraph in
+    // chunks), each once however many views show it; once all are done it gives back the spare room of
+    // its blocks, a few at a time. Returns BackgroundDone().
+    bool BackgroundSlice(const QElapsedTimer &slice, int upTo = INT_MAX);
+    bool BackgroundDone();
+    // Length of a slice and how many characters of a very long paragraph one step takes.
+    void SetBackgroundTuning(int sliceMs, int chunkChars);
+    int SliceMs() const { return sliceMs_; }
+    int ChunkChars() const { return chunkChars_; }
+    // Paragraphs the passes have gone through (each highlighting of one counts), for tests.
+    quint64 ParagraphsHighlighted() const { return highlightCount_; }
+
     // Releases the room kept for more transitions (once everything is highlighted).
     void CompactTransitions() { text_.CompactTransitions(); }
     int CompactBlocks(int from, int count) { return text_.CompactBlocks(from, count); }
@@ -204,6 +223,12 @@ private:
     friend class TRiloHighlighter;
 
     void AfterLoad();
+    // Highlighting of paragraph p (and maybe after it) is to be done anew.
+    void Unhighlighted(int p)
+    {
+        hlNext_ = std::min(hlNext_, std::max(0, p));
+        compactNext_ = 0;
+    }
     void Register(TRiloNavigator *n) { navigators_.push_back(n); }
     void Unregister(TRiloNavigator *n);
     void AdjustNavigators(int lower, int upper, int delta);
@@ -266,6 +291,12 @@ private:
     std::vector<std::vector<StateId>> pushCache_;
     std::vector<StateId> popCache_, stripCache_;
     int ctxMark_ = -1; // paragraphs up to here have their contexts applied
+
+    // Background highlighting: no paragraph before hlNext_ waits for it; blocks from compactNext_ on are
+    // to give back their spare room (-1: none).
+    int hlNext_ = 0, compactNext_ = -1;
+    int sliceMs_ = 6, chunkChars_ = 256 * 1024; // one slice, with the paint after it, within one frame
+    quint64 highlightCount_ = 0;
 
     // The highlighting of one very long paragraph in chunks: contexts, then keywords.
     struct LongJob {

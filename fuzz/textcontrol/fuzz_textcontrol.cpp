@@ -17,6 +17,7 @@
 #include "textcontrol/textdocument.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QStringDecoder>
 #include <cstdlib>
 #include <limits>
@@ -95,15 +96,17 @@ template <class F> void Edits(MemoCore &m, const uint8_t *data, size_t size, siz
     }
 }
 
-// Some chunks of the document's highlighting, as the background does it: paragraph by paragraph, a
-// long one in pieces.
+// Some slices of the document's background highlighting, which it runs without a view: paragraph by
+// paragraph, a long one in pieces.
 void HighlightChunks(TextDocument &d, int steps)
 {
-    for (int p = 0; p < d.ParagraphCount() && steps > 0;)
-        if (d.HighlightChunk(p, 64))
-            ++p;
-        else
-            --steps;
+    d.SetBackgroundTuning(0, 64);
+    QElapsedTimer slice;
+    slice.start();
+    for (int guard = 0; (steps == std::numeric_limits<int>::max() || guard < steps) && guard < 1000000; ++guard)
+        if (d.BackgroundSlice(slice))
+            return;
+    Check(steps != std::numeric_limits<int>::max());
 }
 
 // The edits of Edits() on a document alone, through its edit primitive and undo history.
@@ -180,8 +183,17 @@ void Documents(const uint8_t *data, size_t size, int width)
     Prepare(bg, width, TUpdateMode::umBackground);
     Load(bg, doc);
     Background(bg, int(split % 7));
-    Edits(bg, data, size, split + 1, [&](int steps) { Background(bg, steps); });
+    // A second view of the same document, narrower, formats in its own slices beside the first.
+    MemoCore other(bg.SharedDocument());
+    other.SetUpdateMode(TUpdateMode::umBackground);
+    other.SetBackgroundTuning(0, 64);
+    other.SetClientSize(16 + width / 2 + 1, 100);
+    Edits(bg, data, size, split + 1, [&](int steps) {
+        Background(bg, steps);
+        Background(other, steps / 2);
+    });
     Idle(bg);
+    Idle(other);
     Check(bg.Text() == m.Text());
     // The document alone, highlighted as a fresh view of its text is.
     TextDocument alone;
@@ -200,6 +212,8 @@ void Documents(const uint8_t *data, size_t size, int width)
     }
     SameAsFresh(m, width, loaded);
     SameAsFresh(bg, width, loaded);
+    Idle(other); // the undoing went through the other view
+    SameAsFresh(other, width / 2 + 1, loaded);
 }
 
 void KeyLists(const QByteArray &bytes)

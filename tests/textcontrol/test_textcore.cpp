@@ -1377,6 +1377,57 @@ private slots:
         QCOMPARE(shared.Text(), a.Text());
         QVERIFY(sameLines(shared, 17));
     }
+
+    void twoViewsOfOneDocumentHighlightOnce()
+    {
+        // The document highlights in the background for all its views: two views wrapping at their own
+        // widths go through the passes as often as one view does (each paragraph once, a very long one
+        // in chunks), and both end laid out as views formatting at once are.
+        QString text = HtmlDoc(300);
+        QString line;
+        for (int i = 0; line.size() < 5000; ++i)
+            line += QStringLiteral("<b>w%1</b> \"q%1\" ").arg(i % 17);
+        text += line + CRLF + HtmlDoc(40);
+        auto highlightsOf = [&](std::vector<MemoCore *> views) {
+            TextDocument &d = views.front()->Document();
+            FillHtmlRules(d.Keywords(), d.StartStopKeys());
+            for (size_t i = 0; i < views.size(); ++i) {
+                views[i]->SetBackgroundTuning(1, 700);
+                views[i]->SetClientSize(16 + 30 + 11 * int(i), 100);
+            }
+            const quint64 before = d.ParagraphsHighlighted();
+            views.front()->SetTextBuf(text);
+            auto done = [&] {
+                for (MemoCore *v : views)
+                    if (!v->FormattingDone() || v->Progress() != 100)
+                        return false;
+                return true;
+            };
+            for (int guard = 0; !done() && guard < 100000; ++guard)
+                QCoreApplication::processEvents();
+            [&] { QVERIFY(done() && d.BackgroundDone()); }();
+            for (size_t i = 0; i < views.size(); ++i) {
+                MemoCore &v = *views[i];
+                v.CheckConsistency();
+                Memo fresh(text, 30 + 11 * int(i));
+                fresh.Html();
+                [&] {
+                    QCOMPARE(v.LineCount(), fresh.LineCount());
+                    for (int l = 0; l < v.LineCount(); ++l)
+                        QCOMPARE(v.LineStart(l), fresh.LineStart(l));
+                    QString where;
+                    QVERIFY2(SameHighlighting(v, fresh, &where), qPrintable(where));
+                }();
+            }
+            return d.ParagraphsHighlighted() - before;
+        };
+        MemoCore alone;
+        const quint64 once = highlightsOf({&alone});
+        QCOMPARE(once, quint64(alone.ParagraphCount()));
+        MemoCore first;
+        MemoCore second(first.SharedDocument());
+        QCOMPARE(highlightsOf({&first, &second}), once);
+    }
 };
 
 K5_TEST_MAIN(TestTextCore)
