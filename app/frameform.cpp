@@ -79,6 +79,8 @@ QLabel *valueLabel(const QString &name, QWidget *parent, QHBoxLayout *row)
     auto *l = new QLabel(parent);
     l->setObjectName(name);
     l->setMinimumWidth(48);
+    // Never narrower than its figure: an offset in a large page has eight digits or more.
+    l->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     row->addWidget(l);
     return l;
 }
@@ -343,7 +345,11 @@ void TFrameForm::buildStatusLine()
     LblOverwrite->setCursor(Qt::PointingHandCursor);
     LblOverwrite->installEventFilter(this);
     Hint_Label = valueLabel(QStringLiteral("Hint_Label"), PanStatus, row);
-    Hint_Label->setFixedWidth(465);
+    // The hint gives way first when the window is narrow.
+    Hint_Label->setMinimumWidth(0);
+    Hint_Label->setMaximumWidth(465);
+    Hint_Label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->setStretchFactor(Hint_Label, 1000);
     row->addStretch(1);
     statusBar()->addWidget(PanStatus, 1);
     // The window's own frame is where it is resized: no second grip on the status line.

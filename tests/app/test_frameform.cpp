@@ -218,6 +218,26 @@ private slots:
         QCOMPARE(frame->LblCol->text(), QStringLiteral("1"));
     }
 
+    void statusLineFiguresShowWholeInANarrowWindow()
+    {
+        frame->showNormal();
+        frame->resize(640, 480);
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->RiloMemo1->SetSelText(QString(1234567, QLatin1Char('x')));
+        apptest::Settle();
+        for (QLabel *l : {frame->LblOffset, frame->LblPar, frame->LblLine, frame->LblCol}) {
+            QVERIFY2(!l->text().isEmpty(), qPrintable(l->objectName()));
+            QVERIFY2(l->width() >= l->fontMetrics().horizontalAdvance(l->text()), qPrintable(l->objectName()));
+        }
+        QCOMPARE(frame->LblOffset->text(), QStringLiteral("1234567"));
+        // A wide window gives the hint its full room.
+        frame->resize(1400, 480);
+        apptest::Settle();
+        QCOMPARE(frame->Hint_Label->width(), 465);
+        apptest::CloseAll(*frame);
+    }
+
     void statusLineShowsTheActiveDocument()
     {
         frame->New1Click();
