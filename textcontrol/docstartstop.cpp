@@ -90,7 +90,15 @@ StateId TextDocument::WalkStartStop(const Ch *s, int len, int from, StateId cur,
             const auto &cands = pairsByFirst_[c < 256 ? c : 256];
             for (int k : cands) {
                 const TStartStopKey &key = startStop_[k];
-                if (!MatchAt(s, len, i, key.matchStart, key.style.flags & kfCaseSensitive, key.startPrecSep, key.startFollowSep, sep))
+                const bool cs = key.style.flags & kfCaseSensitive;
+                // Most candidates fail on their second character ("<p" against "<!--"); an ASCII one
+                // is folded here without a call.
+                if (key.matchStart.size() > 1 && i + 1 < len) {
+                    const ushort d = ushort(s[i + 1]);
+                    if (d < 0x80 && ((cs || d < 'A' || d > 'Z') ? d : ushort(d + 32)) != key.matchStart[1].unicode())
+                        continue;
+                }
+                if (!MatchAt(s, len, i, key.matchStart, cs, key.startPrecSep, key.startFollowSep, sep))
                     continue;
                 if (sameTopCheck && topPair == k && key.start == key.stop)
                     continue;

@@ -371,6 +371,29 @@ private slots:
         QCOMPARE(m.Ctx(15), qint16(2));
     }
 
+    void startKeysMatchWhateverTheirSecondCharacter()
+    {
+        // Keys that share a first character with many candidates: case-folded, case-sensitive, at the
+        // paragraph end, and in text held two bytes a character (the euro sign).
+        for (const QString &wide : {QString(), QStringLiteral("\u20ac")}) {
+            Memo m(wide + QStringLiteral("<Style>a</style> <sTYLE>b</STYLE> <p <Div>c</dIV> <!-- d -->"));
+            m.Html();
+            m.StartStopKeys().Add(QStringLiteral("<aB"), QStringLiteral("]"), false, 0, 0, 0, 9, 0, kfCaseSensitive);
+            m.ReApplyKeys();
+            const QString t = m.Text();
+            QCOMPARE(m.Ctx(int(t.indexOf(QStringLiteral("a</")))), qint16(5));
+            QCOMPARE(m.Ctx(int(t.indexOf(QStringLiteral("b</")))), qint16(5));
+            QCOMPARE(m.Ctx(int(t.indexOf(QStringLiteral("c</")))), qint16(6));
+            QCOMPARE(m.Ctx(int(t.indexOf(QStringLiteral(" d ")))), qint16(2));
+            QCOMPARE(m.Ctx(int(t.indexOf(QStringLiteral("p <")))), qint16(0));
+            m.SetTextBuf(wide + QStringLiteral("<Ab x] <aB y] <ab z] <"));
+            QCOMPARE(m.Ctx(int(wide.size()) + 4), qint16(0));
+            QCOMPARE(m.Ctx(int(wide.size()) + 11), qint16(9));
+            QCOMPARE(m.Ctx(int(wide.size()) + 18), qint16(0));
+            QCOMPARE(m.Ctx(m.CharCount() - 1), qint16(1)); // a lone "<" ending the paragraph: the keyword only
+        }
+    }
+
     void wholeWordPairs()
     {
         Memo m(QStringLiteral("remark here\r\nrem note\r\nx rem y"));
