@@ -5,6 +5,7 @@
 // Usage: bench_textcontrol_widget [--big MB] [--small MB] [--page MB] [--find MB] [--peer-max MB] [--keys N]
 //        [--big-peer-keys N] [--only-find] [--only-open] [--inputs ascii,real]
 #include "htmlgen.h"
+#include "memory.h"
 #include "peers.h"
 #include "realpage.h"
 
@@ -31,40 +32,13 @@
 
 using namespace textcontrol;
 using benchtext::Peer;
+using benchtext::PeakRss;
+using benchtext::ResetPeak;
+using benchtext::Rss;
 
 namespace {
 
 double Now(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
-
-// Resident memory now, in bytes, after freed memory went back to the system.
-double Rss()
-{
-    malloc_trim(0);
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
-}
-
-// The peak of resident memory since ResetPeak(), in bytes.
-double Peak()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
-    return 0;
-}
-
-void ResetPeak()
-{
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
 
 enum class Input { kAscii, kReal };
 
@@ -317,7 +291,7 @@ void OpenRows(Input in, int mb, int peerMax, std::vector<Row> &rows)
                 r[2].v[w] = Now(t) - probe - c.settleMs;
             }
             r[4].v[w] = (afterLoad - base) / double(doc.size());
-            r[5].v[w] = (Peak() - base) / double(doc.size());
+            r[5].v[w] = (PeakRss() - base) / double(doc.size());
         }
         std::fprintf(stderr, "  %s %s opened\n", w == kOurs ? "ours" : w == kSci ? "QScintilla" : "QPlainTextEdit", qPrintable(tag));
     }

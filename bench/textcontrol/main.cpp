@@ -5,6 +5,7 @@
 //        bench_textcontrol --only-load N [--sizes 100] [--inputs ...]: N loads of each input, their median
 //        and fastest (ours alone; for profiling the load)
 #include "htmlgen.h"
+#include "memory.h"
 #include "peers.h"
 #include "realpage.h"
 
@@ -18,42 +19,28 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <malloc.h>
 #include <unistd.h>
 #include <vector>
 
 using namespace textcontrol;
 using benchtext::Peer;
+using benchtext::PeakRss;
+using benchtext::ResetPeak;
+using benchtext::Rss;
 
 namespace {
 
-double Rss()
+// A window-less view as the benchmark uses it: 800 x 600, the document window's rules.
+std::unique_ptr<MemoCore> NewMemo(Measurer &measure, TUpdateMode mode)
 {
-    malloc_trim(0);
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
-}
-
-// The peak resident size from here on is measured by PeakRss().
-void ResetPeak()
-{
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
-
-double PeakRss()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
-    return 0;
+    auto m = std::make_unique<MemoCore>();
+    m->SetMeasurer(&measure);
+    m->SetClientSize(800, 600);
+    FillHtmlRules(m->Keywords(), m->StartStopKeys());
+    m->SetUpdateMode(mode);
+    return m;
 }
 
 double ThreadCpuMs()
@@ -121,12 +108,8 @@ std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices, bo
                              {"memory after load, per file byte", "B"}, {"peak in load, per file byte", "B"}};
     {
         const double before = Rss();
-        auto m = std::make_unique<MemoCore>();
         FixedMeasurer measure(7);
-        m->SetUpdateMode(TUpdateMode::umOnNeed);
-        m->SetMeasurer(&measure);
-        m->SetClientSize(800, 600);
-        FillHtmlRules(m->Keywords(), m->StartStopKeys());
+        auto m = NewMemo(measure, TUpdateMode::umOnNeed);
         QBuffer buf;
         buf.setData(doc);
         buf.open(QIODevice::ReadOnly);
@@ -137,11 +120,7 @@ std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices, bo
         rows[13].ours = (Rss() - before) / double(doc.size());
         {
             // What a jump to the end needs: contexts up to the last paragraph, the last screen formatted.
-            auto jump = std::make_unique<MemoCore>();
-            jump->SetUpdateMode(TUpdateMode::umOnNeed);
-            jump->SetMeasurer(&measure);
-            jump->SetClientSize(800, 600);
-            FillHtmlRules(jump->Keywords(), jump->StartStopKeys());
+            auto jump = NewMemo(measure, TUpdateMode::umOnNeed);
             QBuffer b2;
             b2.setData(doc);
             b2.open(QIODevice::ReadOnly);
@@ -184,11 +163,7 @@ std::vector<Row> CoreRows(const QByteArray &doc, bool withPeers, Row *slices, bo
         rows[9].ours = Ms([&] { (void)m->SaveToBytes(); });
         if (slices) {
             // The one-line page in background slices.
-            auto one = std::make_unique<MemoCore>();
-            one->SetMeasurer(&measure);
-            one->SetClientSize(800, 600);
-            FillHtmlRules(one->Keywords(), one->StartStopKeys());
-            one->SetUpdateMode(TUpdateMode::umBackground);
+            auto one = NewMemo(measure, TUpdateMode::umBackground);
             QElapsedTimer t;
             t.start();
             one->SetTextBuf(real ? QString::fromUtf8(benchtext::GenerateRealPage(2'000'000, true))
@@ -273,11 +248,7 @@ int main(int argc, char **argv)
                 FixedMeasurer measure(7);
                 std::vector<double> v;
                 for (int k = 0; k < onlyLoad; ++k) {
-                    auto m = std::make_unique<MemoCore>();
-                    m->SetUpdateMode(TUpdateMode::umOnNeed);
-                    m->SetMeasurer(&measure);
-                    m->SetClientSize(800, 600);
-                    FillHtmlRules(m->Keywords(), m->StartStopKeys());
+                    auto m = NewMemo(measure, TUpdateMode::umOnNeed);
                     QBuffer buf;
                     buf.setData(doc);
                     buf.open(QIODevice::ReadOnly);
