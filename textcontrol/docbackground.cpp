@@ -19,12 +19,13 @@ bool TextDocument::BackgroundSlice(const QElapsedTimer &slice, int upTo)
     int count = 0;
     while (hlNext_ <= upTo) {
         const int p = hlNext_;
-        if (Highlighted(p)) {
+        const ParaInfo in = text_.Info(p);
+        if ((in.flags & (pfContexts | pfKeywords)) == (pfContexts | pfKeywords)) {
             ++hlNext_;
             continue;
         }
         compactNext_ = 0;
-        const int len = text_.Length(p);
+        const int len = in.text.length;
         if (len > chunkChars_) {
             do
                 HighlightChunk(p, chunkChars_);
@@ -32,7 +33,7 @@ bool TextDocument::BackgroundSlice(const QElapsedTimer &slice, int upTo)
             if (!Highlighted(p))
                 return false; // the rest of it in the next slices
         } else {
-            HighlightParagraph(p);
+            HighlightParagraph(p, in);
         }
         ++hlNext_;
         if (((++count & 7) == 0 || len > 4096) && slice.elapsed() >= sliceMs_)

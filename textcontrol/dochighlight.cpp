@@ -67,6 +67,27 @@ void TextDocument::BuildKeyTables()
     }
     for (int c = 0; c < 256; ++c)
         maybeStart_[c] = !pairsByFirst_[size_t(c)].empty();
+    keywordsByFirst_.assign(256, {});
+    for (int k = 0; k < keywords_.Count(); ++k) {
+        const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
+        const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
+        if (key.isEmpty())
+            continue;
+        for (char32_t c = 0; c < 256; ++c)
+            if ((cs ? ushort(c) : ushort(FoldPoint(c))) == key[0].unicode())
+                keywordsByFirst_[size_t(c)].push_back(k);
+    }
+    for (int c = 0; c < 256; ++c)
+        keywordFirst_[c] = !keywordsByFirst_[size_t(c)].empty();
+    oneChar_.assign(size_t(startStop_.Count()), {});
+    for (int k = 0; k < startStop_.Count(); ++k) {
+        const TStartStopKey &key = startStop_[k];
+        OneCharKeys &o = oneChar_[size_t(k)];
+        o.startOne = key.matchStart.size() == 1 && !key.startPrecSep && !key.startFollowSep;
+        o.start = o.startOne ? key.matchStart[0].unicode() : 0;
+        o.stopOne = key.matchStop.size() == 1 && !key.stopPrecSep && !key.stopFollowSep;
+        o.stop = o.stopOne ? key.matchStop[0].unicode() : 0;
+    }
     keyTablesValid_ = true;
 }
 
@@ -110,10 +131,19 @@ StateId TextDocument::PushPair(StateId s, int pair)
 
 StateId TextDocument::PushKeyword(StateId s, int keyword)
 {
+    if (keywordCache_.size() <= s)
+        keywordCache_.resize(size_t(states_.Count()) + 16);
+    auto &row = keywordCache_[s];
+    if (row.size() != size_t(keywords_.Count()))
+        row.assign(size_t(keywords_.Count()), StateId(-1));
+    if (row[size_t(keyword)] != StateId(-1))
+        return row[size_t(keyword)];
     const TContextState below = states_.Get(s);
-    if (below.IsContext() && below.depth >= kMaxContextDepth - 1)
-        return s;
-    return states_.Intern(MakeState(below, keywords_.Style(keyword), qint16(keyword), 0, 0));
+    StateId id = s;
+    if (!(below.IsContext() && below.depth >= kMaxContextDepth - 1))
+        id = states_.Intern(MakeState(below, keywords_.Style(keyword), qint16(keyword), 0, 0));
+    keywordCache_[s][size_t(keyword)] = id;
+    return id;
 }
 
 StateId TextDocument::Pop(StateId s)
@@ -337,6 +367,41 @@ bool TextDocument::ContextAt(int offset, qint16 &context, int &start, int &stop)
         i = -1;
     }
     return true;
+}
+
+void TextDocument::HighlightParagraph(int p, const ParaInfo &in)
+{
+    constexpr quint8 both = pfContexts | pfKeywords;
+    if ((in.flags & both) == both)
+        return;
+    if (in.flags & pfContexts) {
+        KeywordPass(p, 0, in.text.length);
+        return;
+    }
+    if (highlighter_ || ctxMark_ != p - 1) {
+        HighlightUpTo(p);
+        if (!(text_.Flags(p) & pfKeywords))
+            KeywordPass(p, 0, text_.Length(p));
+        return;
+    }
+    // The next paragraph in order, as background work meets it: both passes over what was read once,
+    // the keyword pass over the transitions the start/stop pass just made, and the flags set once.
+    BuildKeyTables();
+    static thread_local std::vector<Transition> out;
+    out.clear();
+    ++highlightCount_;
+    Unhighlighted(p);
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->ParagraphRestyled(p, false);
+    const ParaText &t = in.text;
+    const StateId end = t.narrow ? WalkStartStop(t.narrow, t.length, 0, in.state, 0, out) : WalkStartStop(t.wide, t.length, 0, in.state, 0, out);
+    text_.SetTransitionsFrom(p, 0, out, true);
+    PropagateEnd(p, end);
+    ctxMark_ = std::max(ctxMark_, p);
+    if (applyKeyWords_ && keywords_.Count() > 0)
+        KeywordsIn(p, t, in.state, out, 0, t.length);
+    ReleaseIfLarge(out);
+    text_.ChangeFlags(p, both, 0);
 }
 
 bool TextDocument::HighlightChunk(int p, int chunkChars)

@@ -94,6 +94,22 @@ bool TextDocument::AnyKeyword(const Ch *s, int len, int a, int b, std::span<cons
     if (!any)
         return false;
     const auto sep = [this](ushort c) { return IsSeparator(c); };
+    if constexpr (sizeof(Ch) == 1) {
+        // One pass over the bytes: a keyword starts after a separator (or at the paragraph start) with
+        // a character that may begin one.
+        for (int i = a; i < b; ++i) {
+            const uchar c = s[i];
+            if (!keywordFirst_[c] || (i > 0 && !separators_[s[i - 1]]))
+                continue;
+            for (int k : keywordsByFirst_[c]) {
+                const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
+                const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
+                if (i + int(key.size()) <= b && MatchAt(s, len, i, key, cs, true, true, sep) && outside(firstAfter(i)))
+                    return true;
+            }
+        }
+        return false;
+    }
     for (int k = 0; k < keywords_.Count(); ++k) {
         const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
         const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
@@ -124,13 +140,20 @@ void TextDocument::KeywordPass(int p, int from, int to, bool finish)
             text_.SetFlags(p, text_.Flags(p) | pfKeywords);
         return;
     }
-    const ParaText t = text_.Text(p);
+    const ParaInfo in = text_.Info(p);
+    KeywordsIn(p, in.text, in.state, in.trans, from, to);
+    if (finish)
+        text_.ChangeFlags(p, pfKeywords, 0);
+}
+
+void TextDocument::KeywordsIn(int p, const ParaText &t, StateId first, std::span<const Transition> cur, int from, int to)
+{
+    BuildKeyTables();
     int a = std::clamp(from, 0, t.length), b = std::clamp(to, a, t.length);
     while (a > 0 && !IsSeparator(t[a - 1]))
         --a;
     while (b < t.length && !IsSeparator(t[b]))
         ++b;
-    const auto cur = text_.Transitions(p);
     // Most paragraphs hold no keyword at all: leave them without building anything.
     bool work = false;
     for (const Transition &x : cur)
@@ -139,16 +162,14 @@ void TextDocument::KeywordPass(int p, int from, int to, bool finish)
             break;
         }
     if (!work)
-        work = t.narrow ? AnyKeyword(t.narrow, t.length, a, b, cur, text_.State(p)) : AnyKeyword(t.wide, t.length, a, b, cur, text_.State(p));
-    if (!work) {
-        if (finish)
-            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+        work = t.narrow ? AnyKeyword(t.narrow, t.length, a, b, cur, first) : AnyKeyword(t.wide, t.length, a, b, cur, first);
+    if (!work)
         return;
-    }
     // Work on the paragraph's transitions with the start state as an entry at 0.
-    std::vector<Transition> trans;
+    static thread_local std::vector<Transition> trans, clean, stored;
+    trans.clear();
     trans.reserve(cur.size() + 8);
-    trans.push_back({0, text_.State(p)});
+    trans.push_back({0, first});
     for (const Transition &x : cur) {
         if (x.pos == 0)
             trans.back().state = x.state;
@@ -163,30 +184,26 @@ void TextDocument::KeywordPass(int p, int from, int to, bool finish)
             stripped |= st != x.state;
             x.state = st;
         }
-    std::vector<Transition> clean;
-    clean.reserve(trans.size());
+    clean.clear();
     for (const Transition &x : trans)
         if (clean.empty() || clean.back().state != x.state)
             clean.push_back(x);
     const bool found = t.narrow ? FindKeywords(t.narrow, t.length, a, b, clean) : FindKeywords(t.wide, t.length, a, b, clean);
-    if (!stripped && !found) {
-        if (finish)
-            text_.SetFlags(p, text_.Flags(p) | pfKeywords);
-        return;
+    if (stripped || found) {
+        // Back to the stored form: the entry at 0 only when it differs from the start state.
+        stored.clear();
+        StateId prev = first;
+        for (const Transition &x : clean) {
+            if (x.state == prev)
+                continue;
+            stored.push_back(x);
+            prev = x.state;
+        }
+        text_.SetTransitions(p, stored);
     }
-    // Back to the stored form: the entry at 0 only when it differs from the start state.
-    std::vector<Transition> stored;
-    stored.reserve(clean.size());
-    StateId prev = text_.State(p);
-    for (const Transition &x : clean) {
-        if (x.state == prev)
-            continue;
-        stored.push_back(x);
-        prev = x.state;
-    }
-    text_.SetTransitions(p, stored);
-    if (finish)
-        text_.SetFlags(p, text_.Flags(p) | pfKeywords);
+    ReleaseIfLarge(trans);
+    ReleaseIfLarge(clean);
+    ReleaseIfLarge(stored);
 }
 
 } // namespace textcontrol

@@ -59,7 +59,9 @@ StateId TextDocument::WalkStartStop(const Ch *s, int len, int from, StateId cur,
                 q = NextCandidate(s, len, q, qEnd, key.stopFirst, cs);
                 if (q >= qEnd)
                     break;
-                if (MatchAt(s, len, q, key.matchStop, cs, key.stopPrecSep, key.stopFollowSep, sep)) {
+                const OneCharKeys &one = oneChar_[size_t(k)];
+                if (one.stopOne ? (cs ? ushort(s[q]) : FoldAt(s, len, q)) == one.stop
+                                : MatchAt(s, len, q, key.matchStop, cs, key.stopPrecSep, key.stopFollowSep, sep)) {
                     found = q;
                     break;
                 }
@@ -91,6 +93,14 @@ StateId TextDocument::WalkStartStop(const Ch *s, int len, int from, StateId cur,
             for (int k : cands) {
                 const TStartStopKey &key = startStop_[k];
                 const bool cs = key.style.flags & kfCaseSensitive;
+                const OneCharKeys &one = oneChar_[size_t(k)];
+                if (one.startOne) {
+                    if ((cs ? c : FoldAt(s, len, i)) != one.start || (sameTopCheck && topPair == k && key.start == key.stop))
+                        continue;
+                    hit = k;
+                    at = i;
+                    break;
+                }
                 // Most candidates fail on their second character ("<p" against "<!--"); an ASCII one
                 // is folded here without a call.
                 if (key.matchStart.size() > 1 && i + 1 < len) {
@@ -123,13 +133,13 @@ StateId TextDocument::WalkStartStop(const Ch *s, int len, int from, StateId cur,
 bool TextDocument::StartStopPass(int p, int from, bool compact)
 {
     BuildKeyTables();
-    const ParaText t = text_.Text(p);
+    const ParaInfo in = text_.Info(p);
+    const ParaText t = in.text;
     from = std::clamp(from, 0, t.length);
-    StateId st = text_.State(p);
+    StateId st = in.state;
     int bodyStart = 0;
     if (from > 0) {
-        const auto tr = text_.Transitions(p);
-        for (const Transition &x : tr) {
+        for (const Transition &x : in.trans) {
             if (x.pos >= quint32(from))
                 break;
             st = x.state;
@@ -146,7 +156,7 @@ bool TextDocument::StartStopPass(int p, int from, bool compact)
                            : WalkStartStop(t.wide, t.length, from, st, bodyStart, out);
     text_.SetTransitionsFrom(p, from, out, compact);
     ReleaseIfLarge(out);
-    text_.SetFlags(p, quint8((text_.Flags(p) | pfContexts) & ~pfKeywords));
+    text_.ChangeFlags(p, pfContexts, pfKeywords);
     return PropagateEnd(p, end);
 }
 

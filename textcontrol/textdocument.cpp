@@ -83,6 +83,7 @@ void TextDocument::KeyListsChanged()
 {
     keyTablesValid_ = false;
     pushCache_.clear();
+    keywordCache_.clear();
     popCache_.clear();
     stripCache_.clear();
 }

@@ -178,13 +178,7 @@ public:
     // Contexts of every paragraph up to this one.
     void HighlightUpTo(int paragraph);
     // Both passes of paragraph p, as far as they are not done.
-    void HighlightParagraph(int p)
-    {
-        if (!(text_.Flags(p) & pfContexts))
-            HighlightUpTo(p);
-        if (!(text_.Flags(p) & pfKeywords))
-            KeywordPass(p, 0, text_.Length(p));
-    }
+    void HighlightParagraph(int p) { HighlightParagraph(p, text_.Info(p)); }
     // One chunk of the highlighting of a very long paragraph (background work); true when both passes
     // are done for it.
     bool HighlightChunk(int p, int chunkChars);
@@ -248,8 +242,12 @@ private:
     // paragraph length) and the position from which transitions were rebuilt.
     int ResumeStartStop(int p, int editFrom, int editEnd, int &rebuiltFrom);
     bool PropagateEnd(int p, StateId end);
+    // HighlightParagraph with what the paragraph holds read already.
+    void HighlightParagraph(int p, const ParaInfo &in);
     // finish: the whole paragraph is done (its keyword flag is set).
     void KeywordPass(int p, int from, int to, bool finish = true);
+    // The keyword styling of [from, to) of p, which holds t with start state first and transitions cur.
+    void KeywordsIn(int p, const ParaText &t, StateId first, std::span<const Transition> cur, int from, int to);
     // Whether a keyword may start in [a, b) where the state in force (first before the transitions)
     // lies outside start/stop contexts: only there does the keyword pass style one.
     template <class Ch>
@@ -287,8 +285,19 @@ private:
     // Pair candidates by first character (lists in list order); keys starting beyond Latin-1 go slow.
     std::vector<std::vector<int>> pairsByFirst_;
     bool maybeStart_[256] = {};
+    // Per pair: a key of one character with no separator to test matches when that character (folded
+    // unless the case counts) is there, which the walk tests without a call.
+    struct OneCharKeys {
+        ushort start = 0, stop = 0;
+        bool startOne = false, stopOne = false;
+    };
+    std::vector<OneCharKeys> oneChar_;
+    // Keywords by the characters below 256 they may start with (text folded unless the case counts).
+    std::vector<std::vector<int>> keywordsByFirst_;
+    bool keywordFirst_[256] = {};
     bool keyTablesValid_ = false;
     std::vector<std::vector<StateId>> pushCache_;
+    std::vector<std::vector<StateId>> keywordCache_; // PushKeyword by state, then keyword
     std::vector<StateId> popCache_, stripCache_;
     int ctxMark_ = -1; // paragraphs up to here have their contexts applied
 

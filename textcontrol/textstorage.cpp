@@ -320,6 +320,31 @@ void TextStorage::SetFlags(int p, quint8 f)
     blocks_[size_t(l.block)]->flags[size_t(l.local)] = f;
 }
 
+void TextStorage::ChangeFlags(int p, quint8 set, quint8 clear)
+{
+    const Loc l = Find(p);
+    quint8 &f = blocks_[size_t(l.block)]->flags[size_t(l.local)];
+    f = quint8((f | set) & ~clear);
+}
+
+ParaInfo TextStorage::Info(int p) const
+{
+    const Loc l = Find(p);
+    const Block &bl = *blocks_[size_t(l.block)];
+    const size_t lo = size_t(l.local);
+    ParaInfo in;
+    in.text.length = int(bl.start[lo + 1] - bl.start[lo]);
+    if (bl.WideP(lo))
+        in.text.wide = bl.wtext.data() + bl.Wd(lo);
+    else
+        in.text.narrow = bl.text.data() + bl.N(lo);
+    in.state = bl.state[lo];
+    in.flags = bl.flags[lo];
+    const size_t a = bl.TS(lo), e = bl.TS(lo + 1);
+    in.trans = {bl.trans.data() + a, e - a};
+    return in;
+}
+
 void TextStorage::ClearFlagsAll(quint8 f)
 {
     for (auto &b : blocks_)

@@ -79,6 +79,15 @@ struct ParaText {
     }
 };
 
+// What the highlighting passes read of one paragraph, found with one lookup; valid until the text or
+// its transitions change.
+struct ParaInfo {
+    ParaText text;
+    StateId state = 0;
+    quint8 flags = 0;
+    std::span<const Transition> trans;
+};
+
 struct NewParagraph {
     QString text;
     quint8 style = 0;
@@ -123,6 +132,9 @@ public:
     void SetState(int p, StateId s);
     quint8 Flags(int p) const;
     void SetFlags(int p, quint8 f);
+    // flags = (flags | set) & ~clear in one lookup.
+    void ChangeFlags(int p, quint8 set, quint8 clear);
+    ParaInfo Info(int p) const;
     // Clears the given flags of every paragraph.
     void ClearFlagsAll(quint8 f);
 

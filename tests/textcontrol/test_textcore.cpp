@@ -394,6 +394,62 @@ private slots:
         }
     }
 
+    void keysOfOneCharacterAndKeywordStarts()
+    {
+        // A pair key of one character matches without a full comparison, and keywords are looked for
+        // only where one may start after a separator: the contexts are those of the full test, in
+        // either case, whether the text is held one byte a character or two.
+        const QString lines[] = {
+            QStringLiteral("\u00c91\u00f8 q2Q Q3 a \u00b5x b;k c ;k d \u00b5xy"),
+            QStringLiteral("w 4 w w5w ok OK \u00e9 open to the end"),
+            QStringLiteral(";k at the start, at the end ;k"),
+            QStringLiteral("only \u00b5x here"),
+        };
+        QList<qint16> narrow;
+        for (const QString &wide : {QString(), QStringLiteral("\u20ac ")}) {
+            QString text;
+            for (const QString &l : lines)
+                text += wide + l + CRLF;
+            Memo m(text);
+            m.StartStopKeys().Add(QStringLiteral("\u00e9"), QStringLiteral("\u00d8"), true, 0, 0, 0, 3, 0, 0);
+            m.StartStopKeys().Add(QStringLiteral("q"), QStringLiteral("Q"), false, 0, 0, 0, 4, 0, kfCaseSensitive);
+            m.StartStopKeys().Add(QStringLiteral("w"), QStringLiteral("w"), false, 0, 0, 0, 5, 0, kfWholeWords);
+            m.Keywords().Add(QStringLiteral("\u03bcx"), TKeyStyle{0, 0, 7, 0, 0, 0}); // the micro sign folds to mu
+            m.Keywords().Add(QStringLiteral(";k"), TKeyStyle{0, 0, 8, 0, 0, 0});
+            m.Keywords().Add(QStringLiteral("ok"), TKeyStyle{kfCaseSensitive, 0, 9, 0, 0, 0});
+            m.ReApplyKeys();
+            const int w = int(wide.size());
+            auto at = [&](int p, int i) { return m.Ctx(m.ParagraphStart(p) + w + i); };
+            auto first = [&](int p, const char *s) { return at(p, int(lines[p].indexOf(QLatin1String(s)))); };
+            auto last = [&](int p, const char *s) { return at(p, int(lines[p].lastIndexOf(QLatin1String(s)))); };
+            QCOMPARE(at(0, 0), qint16(3));
+            QCOMPARE(at(0, 2), qint16(3)); // the stop key, folded
+            QCOMPARE(at(0, 3), qint16(0));
+            QCOMPARE(first(0, "2"), qint16(4));
+            QCOMPARE(first(0, "3"), qint16(0)); // the case counts
+            QCOMPARE(first(0, "x "), qint16(7));
+            QCOMPARE(first(0, ";k"), qint16(0)); // no separator before it
+            QCOMPARE(last(0, ";k"), qint16(8));
+            QCOMPARE(last(0, "xy"), qint16(0));
+            QCOMPARE(first(1, "4"), qint16(5));
+            QCOMPARE(first(1, "5"), qint16(0)); // whole words only
+            QCOMPARE(first(1, "ok"), qint16(9));
+            QCOMPARE(first(1, "OK"), qint16(0));
+            QCOMPARE(first(1, "end"), qint16(3));
+            QCOMPARE(first(2, ";k"), qint16(8));
+            QCOMPARE(last(2, ";k"), qint16(8));
+            QCOMPARE(first(3, "x"), qint16(7));
+            QList<qint16> all;
+            for (int p = 0; p < 4; ++p)
+                for (int i = 0; i <= lines[p].size(); ++i)
+                    all.push_back(at(p, i));
+            if (w == 0)
+                narrow = all;
+            else
+                QCOMPARE(all, narrow);
+        }
+    }
+
     void wholeWordPairs()
     {
         Memo m(QStringLiteral("remark here\r\nrem note\r\nx rem y"));
