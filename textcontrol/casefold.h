@@ -68,6 +68,15 @@ template <class Ch> int NextCandidate(const Ch *s, qsizetype len, int i, int end
         switch (f.count) {
         case 0: return end;
         case 1: {
+#ifdef __SSE2__
+            // Most keys close near where they are looked for: the first sixteen bytes without a call.
+            if (i + 16 <= end) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+                if (const int m = _mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8(char(f.narrow[0])))))
+                    return i + __builtin_ctz(unsigned(m));
+                i += 16;
+            }
+#endif
             const void *hit = i < end ? std::memchr(s + i, f.narrow[0], size_t(end - i)) : nullptr;
             return hit ? int(static_cast<const Ch *>(hit) - s) : end;
         }

@@ -1,8 +1,11 @@
 // Background highlighting: the slices of the views' background work give the document its share first,
 // and it highlights the paragraphs they are about to wrap, each once whatever the number of views.
 #include "textcontrol/textdocument.h"
+#include "textcontrol/memointernal.h"
 
 namespace textcontrol {
+
+using namespace memo_detail;
 
 bool TextDocument::BackgroundDone()
 {
@@ -16,7 +19,7 @@ bool TextDocument::BackgroundSlice(const QElapsedTimer &slice, int upTo)
 {
     const int n = ParagraphCount();
     upTo = std::min(upTo, n - 1);
-    int count = 0;
+    int budget = kCheckChars;
     while (hlNext_ <= upTo) {
         const int p = hlNext_;
         const ParaInfo in = text_.Info(p);
@@ -36,8 +39,11 @@ bool TextDocument::BackgroundSlice(const QElapsedTimer &slice, int upTo)
             HighlightParagraph(p, in);
         }
         ++hlNext_;
-        if (((++count & 7) == 0 || len > 4096) && slice.elapsed() >= sliceMs_)
-            return BackgroundDone();
+        if ((budget -= len + kParagraphChars) <= 0) {
+            budget = kCheckChars;
+            if (slice.elapsed() >= sliceMs_)
+                return BackgroundDone();
+        }
     }
     if (hlNext_ < n)
         return false;

@@ -77,8 +77,15 @@ void TextDocument::BuildKeyTables()
             if ((cs ? ushort(c) : ushort(FoldPoint(c))) == key[0].unicode())
                 keywordsByFirst_[size_t(c)].push_back(k);
     }
-    for (int c = 0; c < 256; ++c)
+    keywordBytes_.clear();
+    separatorBytes_.clear();
+    for (int c = 0; c < 256; ++c) {
         keywordFirst_[c] = !keywordsByFirst_[size_t(c)].empty();
+        if (keywordFirst_[c])
+            keywordBytes_.push_back(uchar(c));
+        if (separators_[c])
+            separatorBytes_.push_back(uchar(c));
+    }
     oneChar_.assign(size_t(startStop_.Count()), {});
     for (int k = 0; k < startStop_.Count(); ++k) {
         const TStartStopKey &key = startStop_[k];

@@ -97,17 +97,63 @@ bool TextDocument::AnyKeyword(const Ch *s, int len, int a, int b, std::span<cons
     if constexpr (sizeof(Ch) == 1) {
         // One pass over the bytes: a keyword starts after a separator (or at the paragraph start) with
         // a character that may begin one.
-        for (int i = a; i < b; ++i) {
-            const uchar c = s[i];
-            if (!keywordFirst_[c] || (i > 0 && !separators_[s[i - 1]]))
-                continue;
-            for (int k : keywordsByFirst_[c]) {
+        const auto startsAt = [&](int i) {
+            for (int k : keywordsByFirst_[s[i]]) {
                 const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
                 const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
                 if (i + int(key.size()) <= b && MatchAt(s, len, i, key, cs, true, true, sep) && outside(firstAfter(i)))
                     return true;
             }
+            return false;
+        };
+        if (keywordBytes_.empty())
+            return false;
+        int i = a;
+        if (i == 0 && i < b) {
+            if (keywordFirst_[s[0]] && startsAt(0))
+                return true;
+            ++i;
         }
+#ifdef __SSE2__
+        // Sixteen places a step when few bytes start keywords and few separate words: only a place
+        // whose byte starts one and whose byte before separates is looked at.
+        const int nk = int(keywordBytes_.size()), ns = int(separatorBytes_.size());
+        if (nk > 0 && nk <= 4 && ns <= 8) {
+            __m128i kb[4], sb[8];
+            for (int j = 0; j < 4; ++j)
+                kb[j] = _mm_set1_epi8(char(keywordBytes_[size_t(std::min(j, nk - 1))]));
+            for (int j = 0; j < 8; ++j)
+                sb[j] = _mm_set1_epi8(char(ns > 0 ? separatorBytes_[size_t(std::min(j, ns - 1))] : 0));
+            // The places of the sixteen from at on that begin a keyword's byte after a separator.
+            const auto places = [&](int at) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at));
+                const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at - 1));
+                __m128i key = _mm_cmpeq_epi8(x, kb[0]), gap = _mm_cmpeq_epi8(before, sb[0]);
+                for (int j = 1; j < 4; ++j)
+                    key = _mm_or_si128(key, _mm_cmpeq_epi8(x, kb[j]));
+                for (int j = 1; j < 8; ++j)
+                    gap = _mm_or_si128(gap, _mm_cmpeq_epi8(before, sb[j]));
+                return unsigned(_mm_movemask_epi8(_mm_and_si128(key, gap)));
+            };
+            if (ns == 0)
+                return false; // nothing separates: no keyword starts after the first place
+            for (; i + 16 <= b; i += 16)
+                for (unsigned m = places(i); m; m &= m - 1)
+                    if (startsAt(i + __builtin_ctz(m)))
+                        return true;
+            // The rest: the last sixteen places again, those before i masked off.
+            if (i < b && b - 16 >= 1) {
+                const int at = b - 16;
+                for (unsigned m = places(at) & (0xFFFFu << (i - at)); m; m &= m - 1)
+                    if (startsAt(at + __builtin_ctz(m)))
+                        return true;
+                return false;
+            }
+        }
+#endif
+        for (; i < b; ++i)
+            if (keywordFirst_[s[i]] && separators_[s[i - 1]] && startsAt(i))
+                return true;
         return false;
     }
     for (int k = 0; k < keywords_.Count(); ++k) {

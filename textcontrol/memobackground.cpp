@@ -132,7 +132,7 @@ void MemoCore::BackgroundStep()
     const int vis = VisibleLines();
     bool pastView = false;
     int firstLine = -1;
-    int count = 0;
+    int budget = kCheckChars;
     while (firstUnformatted_ < n) {
         const int p = firstUnformatted_;
         if (layout_.Wrapped(p)) {
@@ -164,7 +164,8 @@ void MemoCore::BackgroundStep()
             else
                 pastView = true;
         }
-        if ((++count & 7) == 0 || length > 4096) {
+        if ((budget -= length + kParagraphChars) <= 0) {
+            budget = kCheckChars;
             if (slice.elapsed() >= sliceMs_)
                 break;
             ReportProgress(p, false);

@@ -12,6 +12,9 @@ inline constexpr int kProgressMs = 300;
 inline constexpr int kMaxUndoRecord = 2147483547;
 inline constexpr int kIncrementalLength = 4096; // longer paragraphs are re-highlighted and re-wrapped around an edit
 inline constexpr QEvent::Type kBackgroundEvent = QEvent::Type(QEvent::User + 1);
+// Background slices read the clock once about this many characters are done, a paragraph counting its
+// length and kParagraphChars more for what it costs whatever its length.
+inline constexpr int kCheckChars = 4096, kParagraphChars = 64;
 
 // Scratch vectors are kept between calls, but not when a very long paragraph made them big.
 template <class V> void ReleaseIfLarge(V &v)

@@ -295,6 +295,7 @@ private:
     // Keywords by the characters below 256 they may start with (text folded unless the case counts).
     std::vector<std::vector<int>> keywordsByFirst_;
     bool keywordFirst_[256] = {};
+    std::vector<uchar> keywordBytes_, separatorBytes_; // the bytes of keywordFirst_ and separators_
     bool keyTablesValid_ = false;
     std::vector<std::vector<StateId>> pushCache_;
     std::vector<std::vector<StateId>> keywordCache_; // PushKeyword by state, then keyword
