@@ -136,8 +136,6 @@ qsizetype DecodeUtf8(const uchar *d, qsizetype n, uchar *narrow, char16_t *wide,
 template <class Ch> struct Scanner {
     TextStorage::Builder &b;
     ushort nullReplacement;
-    std::vector<uchar> narrow;
-    std::vector<char16_t> wide;
     QElapsedTimer *timer;
     const std::function<void()> *progress;
 
@@ -202,16 +200,13 @@ template <class Ch> struct Scanner {
         }
     }
 
-    // A paragraph with UTF-8 sequences: decoded, kept narrow when every character fits a byte.
+    // A paragraph with UTF-8 sequences: decoded straight into the storage, kept narrow when every
+    // character fits a byte.
     bool AddUtf8(const uchar *d, qsizetype n, quint8 style, bool dirty)
     {
-        // Grown only: resizing each time would clear the room again.
-        if (narrow.size() < size_t(n) + 16) {
-            narrow.resize(size_t(n) + 16);
-            wide.resize(size_t(n) + 16);
-        }
+        const TextStorage::Builder::Room r = b.Reserve(n);
         bool isWide = false;
-        const qsizetype k = DecodeUtf8(d, n, narrow.data(), wide.data(), isWide);
+        const qsizetype k = DecodeUtf8(d, n, r.narrow, r.wide, isWide);
         if (k < 0)
             return false;
         if (dirty) {
@@ -220,47 +215,42 @@ template <class Ch> struct Scanner {
             if (!isWide) {
                 bool widen = false;
                 for (qsizetype j = 0; j < k; ++j)
-                    widen |= narrow[size_t(j)] == 0 && nullReplacement > 0xFF;
+                    widen |= r.narrow[j] == 0 && nullReplacement > 0xFF;
                 if (widen) {
                     for (qsizetype j = 0; j < k; ++j)
-                        wide[size_t(j)] = narrow[size_t(j)];
+                        r.wide[j] = r.narrow[j];
                     isWide = true;
                 }
             }
             for (qsizetype j = 0; j < k; ++j) {
                 if (isWide)
-                    wide[size_t(j)] = char16_t(fix(wide[size_t(j)]));
+                    r.wide[j] = char16_t(fix(r.wide[j]));
                 else
-                    narrow[size_t(j)] = uchar(fix(narrow[size_t(j)]));
+                    r.narrow[j] = uchar(fix(r.narrow[j]));
             }
         }
-        if (isWide)
-            b.AddWide(wide.data(), k, style);
-        else
-            b.AddNarrow(narrow.data(), k, style);
+        b.Commit(k, isWide, style);
         return true;
     }
 
     void Add(const Ch *d, qsizetype n, quint8 style, bool dirty, bool isWide)
     {
         auto fix = [&](ushort c) -> ushort { return c == 0 ? nullReplacement : c == 5 ? ushort(167) : c; };
-        if (isWide) {
-            wide.resize(size_t(n));
-            for (qsizetype k = 0; k < n; ++k)
-                wide[size_t(k)] = char16_t(fix(ushort(d[k])));
-            b.AddWide(wide.data(), n, style);
-            return;
-        }
         if constexpr (sizeof(Ch) == 1) {
             if (!dirty) {
                 b.AddNarrow(reinterpret_cast<const uchar *>(d), n, style);
                 return;
             }
         }
-        narrow.resize(size_t(n));
-        for (qsizetype k = 0; k < n; ++k)
-            narrow[size_t(k)] = uchar(fix(ushort(d[k])));
-        b.AddNarrow(narrow.data(), n, style);
+        const TextStorage::Builder::Room r = b.Reserve(n);
+        if (isWide) {
+            for (qsizetype k = 0; k < n; ++k)
+                r.wide[k] = char16_t(fix(ushort(d[k])));
+        } else {
+            for (qsizetype k = 0; k < n; ++k)
+                r.narrow[k] = uchar(fix(ushort(d[k])));
+        }
+        b.Commit(n, isWide, style);
     }
 };
 
@@ -275,9 +265,9 @@ void TextDocument::LoadText(QStringView text)
     modified_ = true;
     ClearUndo();
     try {
-        TextStorage::Builder b(text_);
+        TextStorage::Builder b(text_, text.size());
         std::function<void()> progress = [this] { Progress(); };
-        Scanner<char16_t> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
+        Scanner<char16_t> sc{b, nullReplacement_.unicode(), &progressTimer_, &progress};
         sc.Run(reinterpret_cast<const char16_t *>(text.utf16()), text.size());
         b.Finish();
     } catch (...) {
@@ -302,9 +292,9 @@ bool TextDocument::LoadUtf8(const char *data, qsizetype n)
         throw platform::Error(QString::fromLatin1(kTextTooLong));
     }
     try {
-        TextStorage::Builder b(text_);
+        TextStorage::Builder b(text_, n);
         std::function<void()> progress = [this] { Progress(); };
-        Scanner<char> sc{b, nullReplacement_.unicode(), {}, {}, &progressTimer_, &progress};
+        Scanner<char> sc{b, nullReplacement_.unicode(), &progressTimer_, &progress};
         if (!sc.Run(data, n))
             return false; // not UTF-8: the builder is dropped, the text stays as it was
         modified_ = true;

@@ -5,8 +5,13 @@
 #include "platform/error.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
+#include <sanitizer/asan_interface.h>
+#include <sys/mman.h>
 
 namespace textcontrol {
 
@@ -32,15 +37,205 @@ QString ParaText::Mid(int from, int to) const
     return QString(reinterpret_cast<const QChar *>(wide + from), to - from);
 }
 
+// ---- memory of loaded text -------------------------------------------------------------------------
+//
+// A big load writes its text into a few large mappings (slabs) that take huge pages: the first touch of
+// fresh memory, page by page, costs more than decoding the text. Each block's arrays are exact pieces
+// (chunks) of a slab, each with a small head naming its slab; a slab goes back to the system when its
+// last chunk is freed. Arrays that grow later move to the heap like any other.
+
+namespace {
+
+constexpr size_t kPage = 4096, kHuge = size_t(2) << 20, kSlabMost = size_t(32) << 20;
+
+struct Slab {
+    std::atomic<int> refs{1};
+    char *base = nullptr;
+    size_t size = 0;
+};
+
+struct alignas(16) ChunkHead {
+    Slab *slab;
+    size_t bytes;
+};
+static_assert(sizeof(ChunkHead) == 16);
+
+size_t RoundUp(size_t v, size_t to) { return (v + to - 1) / to * to; }
+
+// While a whole text is freed its slabs go at once: freed chunks need not give their pages back one by one.
+thread_local int tearingDown = 0;
+struct TearDown {
+    TearDown() { ++tearingDown; }
+    ~TearDown() { --tearingDown; }
+};
+
+void Unmap(Slab *s)
+{
+    ASAN_UNPOISON_MEMORY_REGION(s->base, s->size);
+    ::munmap(s->base, s->size);
+    delete s;
+}
+
+void *HeapChunk(size_t bytes)
+{
+    auto *h = static_cast<ChunkHead *>(std::malloc(sizeof(ChunkHead) + std::max<size_t>(bytes, 1)));
+    if (!h)
+        throw std::bad_alloc();
+    h->slab = nullptr;
+    h->bytes = bytes;
+    return h + 1;
+}
+
+void FreeChunk(void *p) noexcept
+{
+    if (!p)
+        return;
+    auto *h = static_cast<ChunkHead *>(p) - 1;
+    ASAN_UNPOISON_MEMORY_REGION(h, sizeof(ChunkHead));
+    Slab *s = h->slab;
+    if (!s) {
+        std::free(h);
+        return;
+    }
+    const size_t bytes = h->bytes;
+    if (s->refs.fetch_sub(1) == 1) {
+        Unmap(s);
+        return;
+    }
+    // The slab lives on: the chunk's whole pages go back (an edit moved the array to the heap).
+    char *const a = reinterpret_cast<char *>(RoundUp(reinterpret_cast<uintptr_t>(h), kPage));
+    char *const e = reinterpret_cast<char *>((reinterpret_cast<uintptr_t>(p) + bytes) / kPage * kPage);
+    if (!tearingDown && e > a)
+        ::madvise(a, size_t(e - a), MADV_DONTNEED);
+    ASAN_POISON_MEMORY_REGION(h, sizeof(ChunkHead) + bytes);
+}
+
+// Where a builder writes: the next chunk of one array kind is written at top, past room for its head.
+struct Lane {
+    Slab *slab = nullptr;
+    char *top = nullptr, *end = nullptr;
+    size_t most = kSlabMost;
+
+    ~Lane() { Retire(); }
+    bool Fits(size_t bytes) const { return slab && size_t(end - top) >= sizeof(ChunkHead) + bytes; }
+    // Room for bytes at Data(); a fresh slab of about `expect` bytes when this one is short.
+    char *Room(size_t bytes, size_t expect)
+    {
+        if (!Fits(bytes)) {
+            Retire();
+            Open(std::max(sizeof(ChunkHead) + bytes + 64, std::min(expect, most)));
+        }
+        ASAN_UNPOISON_MEMORY_REGION(Data(), bytes);
+        return Data();
+    }
+    char *Data() const { return top + sizeof(ChunkHead); }
+    // The first bytes at Data() become a chunk.
+    void *Take(size_t bytes)
+    {
+        auto *h = reinterpret_cast<ChunkHead *>(top);
+        ASAN_UNPOISON_MEMORY_REGION(h, sizeof(ChunkHead));
+        h->slab = slab;
+        h->bytes = bytes;
+        slab->refs.fetch_add(1);
+        top += RoundUp(sizeof(ChunkHead) + bytes, 16);
+        ASAN_POISON_MEMORY_REGION(h, sizeof(ChunkHead));
+        ASAN_POISON_MEMORY_REGION(top, size_t(end - top));
+        return h + 1;
+    }
+    void Open(size_t want)
+    {
+        size_t size = want >= kHuge / 2 ? RoundUp(want, kHuge) : RoundUp(want, kPage);
+        const bool huge = size >= kHuge;
+        // Huge pages need 2 MB alignment: map more, then cut the ends off.
+        const size_t mapped = huge ? size + kHuge : size;
+        void *m = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (m == MAP_FAILED)
+            throw std::bad_alloc();
+        char *base = static_cast<char *>(m);
+        if (huge) {
+            char *const aligned = reinterpret_cast<char *>(RoundUp(reinterpret_cast<uintptr_t>(base), kHuge));
+            if (aligned > base)
+                ::munmap(base, size_t(aligned - base));
+            if (base + mapped > aligned + size)
+                ::munmap(aligned + size, size_t(base + mapped - (aligned + size)));
+            base = aligned;
+#ifdef MADV_HUGEPAGE
+            ::madvise(base, size, MADV_HUGEPAGE);
+#endif
+        }
+        slab = new Slab;
+        slab->base = base;
+        slab->size = size;
+        top = base;
+        end = base + size;
+        ASAN_POISON_MEMORY_REGION(base, size);
+    }
+    // Done with the slab: its unused pages go back, and with them the slab when it holds no chunk.
+    void Retire()
+    {
+        if (!slab)
+            return;
+        char *const cut = reinterpret_cast<char *>(RoundUp(reinterpret_cast<uintptr_t>(top), kPage));
+        if (cut < end && slab->refs.load() > 1) {
+            ASAN_UNPOISON_MEMORY_REGION(cut, size_t(end - cut));
+            ::munmap(cut, size_t(end - cut));
+            slab->size = size_t(cut - slab->base);
+        }
+        if (slab->refs.fetch_sub(1) == 1)
+            Unmap(slab);
+        slab = nullptr;
+        top = end = nullptr;
+    }
+};
+
+// The arrays of a block: chunks of a slab or of the heap. A fresh array can take over bytes already
+// written (adopted), and growing one leaves the new elements as they are (every caller writes them).
+template <class T> struct BlockAlloc {
+    using value_type = T;
+    using is_always_equal = std::true_type;
+    using propagate_on_container_move_assignment = std::true_type;
+    T *adopt = nullptr;
+    size_t adoptN = 0;
+
+    BlockAlloc() = default;
+    BlockAlloc(T *p, size_t n) : adopt(p), adoptN(n) {}
+    template <class U> BlockAlloc(const BlockAlloc<U> &) noexcept {}
+    T *allocate(size_t n)
+    {
+        if (adopt && n == adoptN) {
+            T *p = adopt;
+            adopt = nullptr;
+            return p;
+        }
+        return static_cast<T *>(HeapChunk(n * sizeof(T)));
+    }
+    void deallocate(T *p, size_t) noexcept { FreeChunk(p); }
+    template <class U> void construct(U *p) noexcept { ::new (static_cast<void *>(p)) U; }
+    template <class U, class... A> void construct(U *p, A &&...a) { ::new (static_cast<void *>(p)) U(std::forward<A>(a)...); }
+    BlockAlloc select_on_container_copy_construction() const { return {}; }
+    friend bool operator==(const BlockAlloc &, const BlockAlloc &) { return true; }
+    friend bool operator!=(const BlockAlloc &, const BlockAlloc &) { return false; }
+};
+template <class T> using Arr = std::vector<T, BlockAlloc<T>>;
+
+// An array of n elements over a chunk whose bytes are already written.
+template <class T> void Adopt(Arr<T> &v, void *chunk, size_t n)
+{
+    v = Arr<T>(BlockAlloc<T>(static_cast<T *>(chunk), n));
+    v.resize(n);
+}
+
+} // namespace
+
 // A paragraph keeps one byte per character while its characters allow, else two: the narrow ones in
 // text, the wide ones in wtext. nstart counts the narrow characters before each paragraph (empty while
 // every paragraph of the block is narrow), so a wide paragraph starts at start - nstart in wtext.
 struct TextStorage::Block {
-    std::vector<uchar> text;
-    std::vector<char16_t> wtext;
-    std::vector<quint32> nstart;
-    std::vector<quint32> start{0};
-    std::vector<quint32> transStart{0};
+    Arr<uchar> text;
+    Arr<char16_t> wtext;
+    Arr<quint32> nstart;
+    Arr<quint32> start{0};
+    Arr<quint32> transStart{0};
     // Highlighting runs paragraph by paragraph: the shift of the later transStart entries is kept
     // here (entries from pendIdx on lack pendDelta) instead of rewriting them every time.
     size_t pendIdx = SIZE_MAX;
@@ -74,8 +269,8 @@ struct TextStorage::Block {
         }
     }
     std::vector<Transition> trans;
-    std::vector<StateId> state;
-    std::vector<quint8> style, flags;
+    Arr<StateId> state;
+    Arr<quint8> style, flags;
 
     int Count() const { return int(state.size()); }
     int Chars() const { return int(start.back()); }
@@ -127,91 +322,141 @@ std::unique_ptr<TextStorage::Block> TextStorage::EmptyParagraphBlock()
 }
 
 TextStorage::TextStorage() { Reset(); }
-TextStorage::~TextStorage() = default;
+TextStorage::~TextStorage()
+{
+    TearDown t;
+    blocks_.clear();
+}
 
 void TextStorage::Reset()
 {
-    blocks_.clear();
+    {
+        TearDown t;
+        blocks_.clear();
+    }
     blocks_.push_back(EmptyParagraphBlock());
     Reindex(0);
 }
 
 // ---- building --------------------------------------------------------------------------------------
 
+// The block being built keeps its characters at the tops of the narrow and wide lanes and its paragraph
+// ends here; when it is full its arrays become chunks, the index arrays copied into the index lane.
 struct TextStorage::Builder::Impl {
     std::vector<std::unique_ptr<Block>> blocks;
-    Block *cur = nullptr;
-    // What the last full block held: the next one gets that much room at once, so its arrays are
-    // neither grown step by step nor copied again when the block is done.
-    size_t lastParas = 0, lastText = 0, lastWide = 0;
+    Lane narrow, wide, index;
+    size_t expect; // characters still to come, as far as the caller knows
+    size_t nUsed = 0, wUsed = 0;
+    std::vector<quint32> starts{0}, nstarts{0};
+    std::vector<quint8> styles;
 
-    Block &Target(qsizetype bytes)
+    explicit Impl(size_t expected) : expect(expected)
     {
-        if (!cur || (cur->Count() > 0 && cur->Bytes() + size_t(bytes) > size_t(kBlockBytes))) {
-            if (cur) {
-                lastParas = size_t(cur->Count());
-                lastText = cur->text.size();
-                lastWide = cur->wtext.size();
-                cur->Shrink();
-            }
-            blocks.push_back(std::make_unique<Block>());
-            cur = blocks.back().get();
-            const size_t text = lastParas ? std::min<size_t>(kBlockBytes, lastText + lastText / 16 + 64) : kBlockBytes;
-            cur->text.reserve(std::max(size_t(bytes), text));
-            if (lastParas) {
-                const size_t k = lastParas + lastParas / 16 + 1;
-                cur->start.reserve(k + 1);
-                cur->transStart.reserve(k + 1);
-                cur->state.reserve(k);
-                cur->style.reserve(k);
-                cur->flags.reserve(k);
-            }
-        }
-        return *cur;
+        index.most = kSlabMost / 4;
     }
-    void Push(Block &b, int chars, int narrowChars, quint8 style)
+    ~Impl()
     {
-        if (!b.nstart.empty())
-            b.nstart.push_back(b.nstart.back() + quint32(narrowChars));
-        b.start.push_back(b.start.back() + quint32(chars));
-        b.transStart.push_back(quint32(b.trans.size()));
-        b.state.push_back(0);
-        b.style.push_back(style);
-        b.flags.push_back(0);
+        TearDown t;
+        blocks.clear();
+    }
+
+    Room Reserve(size_t n)
+    {
+        const size_t nb = nUsed + n + 16, wb = 2 * (wUsed + n + 16);
+        if (!styles.empty() && (nUsed + 2 * wUsed + n > size_t(kBlockBytes) || !narrow.Fits(nb) || !wide.Fits(wb)))
+            Close();
+        const size_t left = std::max(expect, size_t(256) << 10) + n;
+        auto *np = reinterpret_cast<uchar *>(narrow.Room(nUsed + n + 16, left)) + nUsed;
+        auto *wp = reinterpret_cast<char16_t *>(wide.Room(2 * (wUsed + n + 16), 2 * left)) + wUsed;
+        return {np, wp};
+    }
+    void Commit(size_t k, bool isWide, quint8 style)
+    {
+        isWide = isWide && k > 0; // an empty paragraph is narrow
+        (isWide ? wUsed : nUsed) += k;
+        nstarts.push_back(nstarts.back() + quint32(isWide ? 0 : k));
+        starts.push_back(starts.back() + quint32(k));
+        styles.push_back(style);
+        expect -= std::min(expect, k + 1);
+    }
+    // One index array of n elements copied into the index lane (zeros without a source).
+    template <class T> void Index(Arr<T> &v, const T *from, size_t n)
+    {
+        const size_t bytes = n * sizeof(T);
+        char *d = index.Room(bytes, 0);
+        if (from)
+            std::memcpy(d, from, bytes);
+        else
+            std::memset(d, 0, bytes);
+        Adopt(v, index.Take(bytes), n);
+    }
+    void Close()
+    {
+        auto b = std::make_unique<Block>();
+        const size_t k = styles.size();
+        if (nUsed)
+            Adopt(b->text, narrow.Take(nUsed), nUsed);
+        if (wUsed)
+            Adopt(b->wtext, wide.Take(2 * wUsed), wUsed);
+        // All of a block's index arrays in one slab.
+        const size_t all = 4 * (RoundUp(16 + 4 * (k + 1), 16) + RoundUp(16 + k, 16)) + 2 * RoundUp(16 + 4 * k, 16);
+        index.Room(all, std::max(expect / 2, size_t(256) << 10) + all);
+        Index<quint32>(b->start, starts.data(), k + 1);
+        Index<quint32>(b->transStart, nullptr, k + 1);
+        if (wUsed)
+            Index<quint32>(b->nstart, nstarts.data(), k + 1);
+        Index<StateId>(b->state, nullptr, k);
+        Index<quint8>(b->style, styles.data(), k);
+        Index<quint8>(b->flags, nullptr, k);
+        blocks.push_back(std::move(b));
+        nUsed = wUsed = 0;
+        starts.resize(1);
+        nstarts.resize(1);
+        styles.clear();
     }
 };
 
-TextStorage::Builder::Builder(TextStorage &owner) : owner_(owner), d_(std::make_unique<Impl>()) {}
+TextStorage::Builder::Builder(TextStorage &owner, qsizetype expected)
+    : owner_(owner), d_(std::make_unique<Impl>(size_t(std::max<qsizetype>(expected, 0))))
+{
+}
 TextStorage::Builder::~Builder() = default;
+
+TextStorage::Builder::Room TextStorage::Builder::Reserve(qsizetype n) { return d_->Reserve(size_t(n)); }
+
+void TextStorage::Builder::Commit(qsizetype k, bool wide, quint8 style) { d_->Commit(size_t(k), wide, style); }
 
 void TextStorage::Builder::AddNarrow(const uchar *chars, qsizetype n, quint8 style)
 {
-    Block &b = d_->Target(n);
-    b.text.insert(b.text.end(), chars, chars + n);
-    d_->Push(b, int(n), int(n), style);
+    const Room r = Reserve(n);
+    if (n > 0)
+        std::memcpy(r.narrow, chars, size_t(n));
+    Commit(n, false, style);
 }
 
 void TextStorage::Builder::AddWide(const char16_t *chars, qsizetype n, quint8 style)
 {
-    Block &b = d_->Target(n * 2);
-    if (n > 0) {
-        b.NeedIndex();
-        if (b.wtext.capacity() == 0)
-            b.wtext.reserve(std::max(size_t(n), d_->lastWide ? d_->lastWide + d_->lastWide / 16 + 32 : size_t(kBlockBytes / 8)));
-        b.wtext.insert(b.wtext.end(), chars, chars + n);
-    }
-    d_->Push(b, int(n), 0, style);
+    const Room r = Reserve(n);
+    if (n > 0)
+        std::memcpy(r.wide, chars, size_t(n) * 2);
+    Commit(n, true, style);
 }
 
 void TextStorage::Builder::Finish()
 {
+    if (!d_->styles.empty())
+        d_->Close();
+    d_->narrow.Retire();
+    d_->wide.Retire();
+    d_->index.Retire();
     if (d_->blocks.empty()) {
         owner_.Reset();
         return;
     }
-    d_->cur->Shrink();
-    owner_.blocks_ = std::move(d_->blocks);
-    d_->cur = nullptr;
+    {
+        TearDown t;
+        owner_.blocks_ = std::move(d_->blocks);
+    }
     owner_.hint_ = 0;
     owner_.Reindex(0);
 }
@@ -454,7 +699,7 @@ void TextStorage::EraseParas(Block &bl, int lo, int hi)
     const size_t n0 = bl.N(size_t(lo)), n1 = bl.N(size_t(hi)), w0 = bl.Wd(size_t(lo)), w1 = bl.Wd(size_t(hi));
     bl.text.erase(bl.text.begin() + std::ptrdiff_t(n0), bl.text.begin() + std::ptrdiff_t(n1));
     bl.wtext.erase(bl.wtext.begin() + std::ptrdiff_t(w0), bl.wtext.begin() + std::ptrdiff_t(w1));
-    auto eraseIndex = [&](std::vector<quint32> &idx, quint32 shift) {
+    auto eraseIndex = [&](Arr<quint32> &idx, quint32 shift) {
         idx.erase(idx.begin() + lo + 1, idx.begin() + hi + 1);
         for (size_t i = size_t(lo + 1); i < idx.size(); ++i)
             idx[i] -= shift;

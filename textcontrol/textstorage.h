@@ -103,13 +103,22 @@ public:
     TextStorage(const TextStorage &) = delete;
     TextStorage &operator=(const TextStorage &) = delete;
 
-    // Builds a new text paragraph by paragraph, then replaces the old one with Finish().
+    // Builds a new text paragraph by paragraph, then replaces the old one with Finish(). expected: about
+    // how many characters will come (sizes the memory taken at once; 0 when not known).
     class Builder {
     public:
-        explicit Builder(TextStorage &owner);
+        explicit Builder(TextStorage &owner, qsizetype expected = 0);
         ~Builder();
         void AddNarrow(const uchar *chars, qsizetype n, quint8 style);
         void AddWide(const char16_t *chars, qsizetype n, quint8 style);
+        // Where the next paragraph of at most n characters is written in place, one byte a character
+        // (narrow) or two (wide); both have room for n + 16. Commit then says which one holds it.
+        struct Room {
+            uchar *narrow;
+            char16_t *wide;
+        };
+        Room Reserve(qsizetype n);
+        void Commit(qsizetype k, bool wide, quint8 style);
         void Finish();
 
     private:

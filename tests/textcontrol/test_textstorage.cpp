@@ -290,6 +290,80 @@ private slots:
         QVERIFY(m.Text() == ref.Text());
     }
 
+    // Paragraphs built without a size given, of both widths and of every size up to several times a
+    // block, some larger than the room left where the text is being written: each is read back whole,
+    // and edits after the build move them as they move any other.
+    void buildingWithoutAKnownSize()
+    {
+        QStringList paras;
+        QRandomGenerator rng(62);
+        for (int k = 0; k < 400; ++k) {
+            const int len = int(rng.bounded(k % 37 == 0 ? 700'000 : 3000));
+            QString p(len, QLatin1Char('a' + k % 26));
+            if (k % 3 == 0 && len > 0)
+                p[int(rng.bounded(len))] = QChar(0x2014);
+            if (k % 5 == 0 && len > 0)
+                p[0] = QChar(0xE9);
+            paras << p;
+        }
+        Checked c(paras);
+        QVERIFY(c.Same());
+        QVERIFY(c.s.MemoryUsed() < size_t(c.model.size()) * 2 + 100'000);
+        for (int k = 0; k < 40; ++k) {
+            const int at = Offset(c, rng.generate());
+            c.Replace(at, at, k % 2 ? QStringLiteral("\u201c\r\n") : QStringLiteral("plain "));
+        }
+        QVERIFY(c.Same());
+        // Many short paragraphs, every other one wide: both kinds fill their room many times over.
+        QStringList mixed = ManyParagraphs(60000);
+        for (int k = 0; k < mixed.size(); k += 2)
+            mixed[k] += QChar(0x2026);
+        Checked m(mixed);
+        QVERIFY(m.Same());
+        // Storages built side by side and one after another keep apart.
+        Checked d(ManyParagraphs(30000)), e({QStringLiteral("\u20ac")});
+        QVERIFY(c.Same() && d.Same() && e.Same());
+        d.Replace(0, d.s.CharCount(), QStringLiteral("gone"));
+        QVERIFY(c.Same() && d.Same() && e.Same());
+    }
+
+    // A load larger than the memory a load takes at once: the text goes on in further pieces, also when
+    // a paragraph larger than the room left comes just there, and every paragraph is read back whole.
+    void loadsLargerThanOnePieceOfMemory()
+    {
+        QByteArray bytes;
+        bytes.reserve(40'000'000);
+        const QByteArray line = "<p>The quick brown fox jumps over the lazy dog again and again.</p>\r\n";
+        const QByteArray wide = "<p>\xe2\x80\x9cquoted\xe2\x80\x9d and \xf0\x9f\x93\x9d beyond sixteen bits</p>\n";
+        const QByteArray latin = "<p>caf\xc3\xa9 na\xc3\xafve</p>\r";
+        int k = 0;
+        while (bytes.size() < 38'000'000) {
+            bytes += k % 97 == 0 ? wide : k % 13 == 0 ? latin : line;
+            if (k % 150'000 == 0)
+                bytes += QByteArray(2'500'000 + k % 7, 'L') + "\xe2\x82\xac\n"; // larger than a block, wide at its end
+            ++k;
+        }
+        MemoCore m;
+        QVERIFY(m.LoadUtf8(bytes.constData(), bytes.size()));
+        const QString expected = QString::fromUtf8(bytes);
+        MemoCore ref;
+        ref.SetTextBuf(expected);
+        QCOMPARE(m.ParagraphCount(), ref.ParagraphCount());
+        QCOMPARE(m.CharCount(), ref.CharCount());
+        QVERIFY(m.Text() == ref.Text());
+        for (int p = 0; p < m.ParagraphCount(); p += 101)
+            QCOMPARE(m.Storage().Text(p).wide != nullptr, ref.Storage().Text(p).wide != nullptr);
+        // Not UTF-8 at the very end: the text loaded before stays, nothing of the new one is kept.
+        QByteArray late = bytes;
+        late += "\xc3";
+        QVERIFY(!m.LoadUtf8(late.constData(), late.size()));
+        QVERIFY(m.Text() == ref.Text());
+        // A small text after a large one holds only its own.
+        QVERIFY(m.LoadUtf8("a\r\n\xe2\x82\xac", 6));
+        QCOMPARE(m.Text(), QStringLiteral("a\r\n\u20ac"));
+        QVERIFY(m.Storage().MemoryUsed() < 4096);
+    }
+
     void edgesOfTheText_data()
     {
         QTest::addColumn<QByteArray>("bytes");
