@@ -68,11 +68,15 @@ void TextDocument::BuildKeyTables()
     for (int c = 0; c < 256; ++c)
         maybeStart_[c] = !pairsByFirst_[size_t(c)].empty();
     keywordsByFirst_.assign(256, {});
+    keywordsWide_.clear();
     for (int k = 0; k < keywords_.Count(); ++k) {
         const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
         const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
         if (key.isEmpty())
             continue;
+        const ushort fc = key[0].unicode();
+        if (fc >= 256 || (!cs && HasWideFoldSource(fc)))
+            keywordsWide_.push_back(k);
         for (char32_t c = 0; c < 256; ++c)
             if ((cs ? ushort(c) : ushort(FoldPoint(c))) == key[0].unicode())
                 keywordsByFirst_[size_t(c)].push_back(k);

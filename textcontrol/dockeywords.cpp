@@ -94,79 +94,78 @@ bool TextDocument::AnyKeyword(const Ch *s, int len, int a, int b, std::span<cons
     if (!any)
         return false;
     const auto sep = [this](ushort c) { return IsSeparator(c); };
-    if constexpr (sizeof(Ch) == 1) {
-        // One pass over the bytes: a keyword starts after a separator (or at the paragraph start) with
-        // a character that may begin one.
-        const auto startsAt = [&](int i) {
-            for (int k : keywordsByFirst_[s[i]]) {
-                const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
-                const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
-                if (i + int(key.size()) <= b && MatchAt(s, len, i, key, cs, true, true, sep) && outside(firstAfter(i)))
-                    return true;
-            }
-            return false;
-        };
-        if (keywordBytes_.empty())
-            return false;
-        int i = a;
-        if (i == 0 && i < b) {
-            if (keywordFirst_[s[0]] && startsAt(0))
-                return true;
-            ++i;
-        }
-#ifdef __SSE2__
-        // Sixteen places a step when few bytes start keywords and few separate words: only a place
-        // whose byte starts one and whose byte before separates is looked at.
-        const int nk = int(keywordBytes_.size()), ns = int(separatorBytes_.size());
-        if (nk > 0 && nk <= 4 && ns <= 8) {
-            __m128i kb[4], sb[8];
-            for (int j = 0; j < 4; ++j)
-                kb[j] = _mm_set1_epi8(char(keywordBytes_[size_t(std::min(j, nk - 1))]));
-            for (int j = 0; j < 8; ++j)
-                sb[j] = _mm_set1_epi8(char(ns > 0 ? separatorBytes_[size_t(std::min(j, ns - 1))] : 0));
-            // The places of the sixteen from at on that begin a keyword's byte after a separator.
-            const auto places = [&](int at) {
-                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at));
-                const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at - 1));
-                __m128i key = _mm_cmpeq_epi8(x, kb[0]), gap = _mm_cmpeq_epi8(before, sb[0]);
-                for (int j = 1; j < 4; ++j)
-                    key = _mm_or_si128(key, _mm_cmpeq_epi8(x, kb[j]));
-                for (int j = 1; j < 8; ++j)
-                    gap = _mm_or_si128(gap, _mm_cmpeq_epi8(before, sb[j]));
-                return unsigned(_mm_movemask_epi8(_mm_and_si128(key, gap)));
-            };
-            if (ns == 0)
-                return false; // nothing separates: no keyword starts after the first place
-            for (; i + 16 <= b; i += 16)
-                for (unsigned m = places(i); m; m &= m - 1)
-                    if (startsAt(i + __builtin_ctz(m)))
-                        return true;
-            // The rest: the last sixteen places again, those before i masked off.
-            if (i < b && b - 16 >= 1) {
-                const int at = b - 16;
-                for (unsigned m = places(at) & (0xFFFFu << (i - at)); m; m &= m - 1)
-                    if (startsAt(at + __builtin_ctz(m)))
-                        return true;
-                return false;
-            }
-        }
-#endif
-        for (; i < b; ++i)
-            if (keywordFirst_[s[i]] && separators_[s[i - 1]] && startsAt(i))
-                return true;
+    // One pass over the text: a keyword starts after a separator (or at the paragraph start) with a
+    // character that may begin one.
+    const bool wideKeys = !keywordsWide_.empty();
+    if (keywordBytes_.empty() && !(sizeof(Ch) > 1 && wideKeys))
         return false;
-    }
-    for (int k = 0; k < keywords_.Count(); ++k) {
-        const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
-        const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
-        const int m = int(key.size());
-        if (m == 0)
-            continue;
-        const FirstChar &first = keywords_.First(k);
-        for (int i = NextCandidate(s, len, a, b - m + 1, first, cs); i + m <= b; i = NextCandidate(s, len, i + 1, b - m + 1, first, cs))
-            if (MatchAt(s, len, i, key, cs, true, true, sep) && outside(firstAfter(i)))
+    const auto startsAt = [&](int i) {
+        const ushort c = ushort(s[i]);
+        for (int k : c < 256 ? keywordsByFirst_[c] : keywordsWide_) {
+            const bool cs = keywords_.Style(k).flags & kfCaseSensitive;
+            const QString &key = cs ? keywords_.Strings(k) : keywords_.Folded(k);
+            if (i + int(key.size()) <= b && MatchAt(s, len, i, key, cs, true, true, sep) && outside(firstAfter(i)))
                 return true;
+        }
+        return false;
+    };
+    const auto mayStart = [&](ushort c) { return c < 256 ? keywordFirst_[c] : wideKeys; };
+    int i = a;
+    if (i == 0 && i < b) {
+        if (mayStart(ushort(s[0])) && startsAt(0))
+            return true;
+        ++i;
     }
+#ifdef __SSE2__
+    // A step of sixteen bytes when few bytes start keywords and few separate words: only a place whose
+    // character starts one and whose character before separates is looked at.
+    const int nk = int(keywordBytes_.size()), ns = int(separatorBytes_.size());
+    if (nk <= 4 && ns <= 8) {
+        if (ns == 0)
+            return false; // nothing separates: no keyword starts after the first place
+        constexpr int step = 16 / int(sizeof(Ch));
+        const auto splat = [](uchar v) { return sizeof(Ch) == 1 ? _mm_set1_epi8(char(v)) : _mm_set1_epi16(short(v)); };
+        const auto same = [](__m128i x, __m128i y) { return sizeof(Ch) == 1 ? _mm_cmpeq_epi8(x, y) : _mm_cmpeq_epi16(x, y); };
+        __m128i kb[4], sb[8];
+        for (int j = 0; j < 4; ++j)
+            kb[j] = nk > 0 ? splat(keywordBytes_[size_t(std::min(j, nk - 1))]) : _mm_set1_epi16(-1);
+        for (int j = 0; j < 8; ++j)
+            sb[j] = splat(separatorBytes_[size_t(std::min(j, ns - 1))]);
+        const __m128i high = _mm_set1_epi16(short(0xFF00)), zero = _mm_setzero_si128();
+        // The places of the step from at on.
+        const auto places = [&](int at) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at - 1));
+            __m128i key = same(x, kb[0]), gap = same(before, sb[0]);
+            for (int j = 1; j < 4; ++j)
+                key = _mm_or_si128(key, same(x, kb[j]));
+            for (int j = 1; j < 8; ++j)
+                gap = _mm_or_si128(gap, same(before, sb[j]));
+            __m128i hit = _mm_and_si128(key, gap);
+            if constexpr (sizeof(Ch) > 1) {
+                if (wideKeys) // characters from 256 on may start keywords too
+                    hit = _mm_or_si128(hit, _mm_andnot_si128(_mm_cmpeq_epi16(_mm_and_si128(x, high), zero), gap));
+                hit = _mm_packs_epi16(hit, zero);
+            }
+            return unsigned(_mm_movemask_epi8(hit));
+        };
+        for (; i + step <= b; i += step)
+            for (unsigned m = places(i); m; m &= m - 1)
+                if (startsAt(i + __builtin_ctz(m)))
+                    return true;
+        // The rest: the last step again, its places before i masked off.
+        if (i < b && b - step >= 1) {
+            const int at = b - step;
+            for (unsigned m = places(at) & (0xFFFFu << (i - at)); m; m &= m - 1)
+                if (startsAt(at + __builtin_ctz(m)))
+                    return true;
+            return false;
+        }
+    }
+#endif
+    for (; i < b; ++i)
+        if (mayStart(ushort(s[i])) && IsSeparator(ushort(s[i - 1])) && startsAt(i))
+            return true;
     return false;
 }
 

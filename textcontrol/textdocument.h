@@ -296,6 +296,7 @@ private:
     std::vector<std::vector<int>> keywordsByFirst_;
     bool keywordFirst_[256] = {};
     std::vector<uchar> keywordBytes_, separatorBytes_; // the bytes of keywordFirst_ and separators_
+    std::vector<int> keywordsWide_; // keywords a character from 256 on may start
     bool keyTablesValid_ = false;
     std::vector<std::vector<StateId>> pushCache_;
     std::vector<std::vector<StateId>> keywordCache_; // PushKeyword by state, then keyword

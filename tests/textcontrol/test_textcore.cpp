@@ -452,38 +452,44 @@ private slots:
 
     void keywordsAndStopKeysAtEveryPlace()
     {
-        // The scans take sixteen characters a step: a keyword or a stop key is found at every place of
-        // paragraphs of every length around that, and a keyword only after a separator.
+        // The scans take sixteen bytes a step: a keyword or a stop key is found at every place of
+        // paragraphs of every length around that, held one byte a character or two (a keyword
+        // starting with a character from 256 on, in another case), and a keyword only after a separator.
         Memo m;
         m.Keywords().Add(QStringLiteral("kw"), TKeyStyle{0, 0, 7, 0, 0, 0});
+        m.Keywords().Add(QStringLiteral("\u03c9w"), TKeyStyle{0, 0, 7, 0, 0, 0});
         m.StartStopKeys().Add(QStringLiteral("["), QStringLiteral("]"), false, 0, 0, 0, 3, 0, 0);
-        for (int len = 2; len <= 40; ++len) {
-            QString text;
-            for (int pos = 0; pos + 2 <= len; ++pos) {
-                for (const QChar before : {QLatin1Char(' '), QLatin1Char('x')}) {
-                    QString line(len, QLatin1Char('x'));
-                    line.replace(pos, 2, QStringLiteral("kw"));
-                    if (pos > 0)
-                        line[pos - 1] = before;
-                    if (pos + 2 < len)
-                        line[pos + 2] = QLatin1Char(' ');
-                    text += line + CRLF;
+        for (const bool wide : {false, true}) {
+            const QString word = wide ? QStringLiteral("\u03a9W") : QStringLiteral("kw");
+            const QString tail = wide ? QStringLiteral(" \u20ac") : QString();
+            for (int len = 2; len <= 40; ++len) {
+                QString text;
+                for (int pos = 0; pos + 2 <= len; ++pos) {
+                    for (const QChar before : {QLatin1Char(' '), QLatin1Char('x')}) {
+                        QString line(len, QLatin1Char('x'));
+                        line.replace(pos, 2, word);
+                        if (pos > 0)
+                            line[pos - 1] = before;
+                        if (pos + 2 < len)
+                            line[pos + 2] = QLatin1Char(' ');
+                        text += line + tail + CRLF;
+                    }
+                    QString pair(len, QLatin1Char('y'));
+                    pair[0] = QLatin1Char('[');
+                    pair[pos + 1] = QLatin1Char(']');
+                    text += pair + tail + CRLF;
                 }
-                QString pair(len, QLatin1Char('y'));
-                pair[0] = QLatin1Char('[');
-                pair[pos + 1] = QLatin1Char(']');
-                text += pair + CRLF;
-            }
-            m.SetTextBuf(text);
-            m.ReApplyKeys();
-            int p = 0;
-            for (int pos = 0; pos + 2 <= len; ++pos) {
-                const QString where = QStringLiteral("length %1, place %2").arg(len).arg(pos);
-                QVERIFY2(m.Ctx(m.ParagraphStart(p++) + pos) == 7, qPrintable(where));
-                QVERIFY2(m.Ctx(m.ParagraphStart(p++) + pos) == (pos == 0 ? 7 : 0), qPrintable(where));
-                const int start = m.ParagraphStart(p++);
-                QVERIFY2(m.Ctx(start + pos + 1) == 3, qPrintable(where));
-                QVERIFY2(m.Ctx(start + pos + 2) == 0 || pos + 2 == len, qPrintable(where));
+                m.SetTextBuf(text);
+                m.ReApplyKeys();
+                int p = 0;
+                for (int pos = 0; pos + 2 <= len; ++pos) {
+                    const QString where = QStringLiteral("length %1, place %2, wide %3").arg(len).arg(pos).arg(wide);
+                    QVERIFY2(m.Ctx(m.ParagraphStart(p++) + pos) == 7, qPrintable(where));
+                    QVERIFY2(m.Ctx(m.ParagraphStart(p++) + pos) == (pos == 0 ? 7 : 0), qPrintable(where));
+                    const int start = m.ParagraphStart(p++);
+                    QVERIFY2(m.Ctx(start + pos + 1) == 3, qPrintable(where));
+                    QVERIFY2(m.Ctx(start + pos + 2) == 0 || pos + 2 == len, qPrintable(where));
+                }
             }
         }
     }
