@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -39,14 +40,20 @@ QString ParaText::Mid(int from, int to) const
 
 // ---- memory of loaded text -------------------------------------------------------------------------
 //
-// A big load writes its text into a few large mappings (slabs) that take huge pages: the first touch of
-// fresh memory, page by page, costs more than decoding the text. Each block's arrays are exact pieces
+// A big load writes its text into a few large mappings (slabs), made ahead 2 MB at a time and in huge
+// pages while the system has them free: the first touch of fresh memory, page by page, costs more than
+// decoding the text. Each block's arrays are exact pieces
 // (chunks) of a slab, each with a small head naming its slab; a slab goes back to the system when its
 // last chunk is freed. Arrays that grow later move to the heap like any other.
 
 namespace {
 
 constexpr size_t kPage = 4096, kHuge = size_t(2) << 20, kSlabMost = size_t(32) << 20;
+#ifdef MADV_POPULATE_WRITE
+constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
+#else
+constexpr int kPopulateWrite = 23;
+#endif
 
 struct Slab {
     std::atomic<int> refs{1};
@@ -110,11 +117,59 @@ void FreeChunk(void *p) noexcept
     ASAN_POISON_MEMORY_REGION(h, sizeof(ChunkHead) + bytes);
 }
 
+// How many 2 MB pieces of memory the system has free. Huge pages help only when they are free: making
+// them by moving other pages away costs as much as the faults they would save.
+size_t FreeHugePages()
+{
+    FILE *f = std::fopen("/proc/buddyinfo", "re");
+    if (!f)
+        return 0;
+    size_t free = 0;
+    char line[512];
+    while (std::fgets(line, sizeof line, f)) {
+        // "Node 0, zone   Normal  n0 n1 ... n10": free runs of 2^k pages; 2 MB is 2^9 pages. The low
+        // zones keep what they have for allocations that need them.
+        const char *p = std::strstr(line, "zone");
+        if (!p)
+            continue;
+        p += 4;
+        while (*p == ' ')
+            ++p;
+        if (std::strncmp(p, "Normal ", 7) != 0 && std::strncmp(p, "Movable ", 8) != 0)
+            continue;
+        while (*p && *p != ' ')
+            ++p;
+        char *next = nullptr;
+        for (int k = 0;; ++k) {
+            const unsigned long long n = std::strtoull(p, &next, 10);
+            if (next == p)
+                break;
+            if (k >= 9 && k < 20)
+                free += size_t(n) << (k - 9);
+            p = next;
+        }
+    }
+    std::fclose(f);
+    return free;
+}
+
 // Where a builder writes: the next chunk of one array kind is written at top, past room for its head.
 struct Lane {
     Slab *slab = nullptr;
-    char *top = nullptr, *end = nullptr;
+    char *top = nullptr, *end = nullptr, *populated = nullptr;
     size_t most = kSlabMost;
+
+    // Pages up to `upTo` are made at once, 2 MB at a time: one call instead of a fault per page.
+    void Populate(const char *upTo)
+    {
+        if (!slab || upTo <= populated)
+            return;
+        char *const to = std::min(end, reinterpret_cast<char *>(RoundUp(reinterpret_cast<uintptr_t>(upTo), kHuge)));
+        if (to > populated && ::madvise(populated, size_t(to - populated), kPopulateWrite) != 0)
+            populated = end; // not offered here: pages come by faults as before
+        else
+            populated = to;
+    }
 
     ~Lane() { Retire(); }
     bool Fits(size_t bytes) const { return slab && size_t(end - top) >= sizeof(ChunkHead) + bytes; }
@@ -160,13 +215,14 @@ struct Lane {
                 ::munmap(aligned + size, size_t(base + mapped - (aligned + size)));
             base = aligned;
 #ifdef MADV_HUGEPAGE
-            ::madvise(base, size, MADV_HUGEPAGE);
+            if (FreeHugePages() >= size / kHuge)
+                ::madvise(base, size, MADV_HUGEPAGE);
 #endif
         }
         slab = new Slab;
         slab->base = base;
         slab->size = size;
-        top = base;
+        top = populated = base;
         end = base + size;
         ASAN_POISON_MEMORY_REGION(base, size);
     }
@@ -184,7 +240,7 @@ struct Lane {
         if (slab->refs.fetch_sub(1) == 1)
             Unmap(slab);
         slab = nullptr;
-        top = end = nullptr;
+        top = end = populated = nullptr;
     }
 };
 
@@ -368,12 +424,15 @@ struct TextStorage::Builder::Impl {
         const size_t left = std::max(expect, size_t(256) << 10) + n;
         auto *np = reinterpret_cast<uchar *>(narrow.Room(nUsed + n + 16, left)) + nUsed;
         auto *wp = reinterpret_cast<char16_t *>(wide.Room(2 * (wUsed + n + 16), 2 * left)) + wUsed;
+        narrow.Populate(reinterpret_cast<char *>(np + n + 16));
         return {np, wp};
     }
     void Commit(size_t k, bool isWide, quint8 style)
     {
         isWide = isWide && k > 0; // an empty paragraph is narrow
         (isWide ? wUsed : nUsed) += k;
+        if (isWide) // the wide room is made once it is written in, not for every paragraph that might be
+            wide.Populate(wide.Data() + 2 * wUsed + 1);
         nstarts.push_back(nstarts.back() + quint32(isWide ? 0 : k));
         starts.push_back(starts.back() + quint32(k));
         styles.push_back(style);
@@ -400,7 +459,7 @@ struct TextStorage::Builder::Impl {
             Adopt(b->wtext, wide.Take(2 * wUsed), wUsed);
         // All of a block's index arrays in one slab.
         const size_t all = 4 * (RoundUp(16 + 4 * (k + 1), 16) + RoundUp(16 + k, 16)) + 2 * RoundUp(16 + 4 * k, 16);
-        index.Room(all, std::max(expect / 2, size_t(256) << 10) + all);
+        index.Populate(index.Room(all, std::max(expect / 2, size_t(256) << 10) + all) + all);
         Index<quint32>(b->start, starts.data(), k + 1);
         Index<quint32>(b->transStart, nullptr, k + 1);
         if (wUsed)
