@@ -122,39 +122,45 @@ TContextState TextDocument::MakeState(const TContextState &below, const TKeyStyl
     return n;
 }
 
+namespace {
+
+// A pushed state by the state below and the key, -1 while not yet made. Interning new states leaves
+// the cache alone, so the slot stays valid.
+StateId &PushSlot(std::vector<std::vector<StateId>> &cache, StateId s, int key, int keys, int states)
+{
+    if (cache.size() <= s)
+        cache.resize(size_t(states) + 16);
+    auto &row = cache[s];
+    if (row.size() != size_t(keys))
+        row.assign(size_t(keys), StateId(-1));
+    return row[size_t(key)];
+}
+
+} // namespace
+
 StateId TextDocument::PushPair(StateId s, int pair)
 {
-    if (pushCache_.size() <= s)
-        pushCache_.resize(size_t(states_.Count()) + 16);
-    auto &row = pushCache_[s];
-    if (row.size() != size_t(startStop_.Count()))
-        row.assign(size_t(startStop_.Count()), StateId(-1));
-    if (row[size_t(pair)] != StateId(-1))
-        return row[size_t(pair)];
+    StateId &slot = PushSlot(pushCache_, s, pair, startStop_.Count(), states_.Count());
+    if (slot != StateId(-1))
+        return slot;
     const TContextState below = states_.Get(s);
     if (below.IsContext() && below.depth >= kMaxContextDepth - 1)
         return s;
     const TStartStopKey &k = startStop_[pair];
-    const StateId id = states_.Intern(MakeState(below, k.style, qint16(0x8000 | pair), int(k.start.size()), int(k.stop.size())));
-    pushCache_[s][size_t(pair)] = id;
-    return id;
+    slot = states_.Intern(MakeState(below, k.style, qint16(0x8000 | pair), int(k.start.size()), int(k.stop.size())));
+    return slot;
 }
 
 StateId TextDocument::PushKeyword(StateId s, int keyword)
 {
-    if (keywordCache_.size() <= s)
-        keywordCache_.resize(size_t(states_.Count()) + 16);
-    auto &row = keywordCache_[s];
-    if (row.size() != size_t(keywords_.Count()))
-        row.assign(size_t(keywords_.Count()), StateId(-1));
-    if (row[size_t(keyword)] != StateId(-1))
-        return row[size_t(keyword)];
+    StateId &slot = PushSlot(keywordCache_, s, keyword, keywords_.Count(), states_.Count());
+    if (slot != StateId(-1))
+        return slot;
     const TContextState below = states_.Get(s);
-    StateId id = s;
-    if (!(below.IsContext() && below.depth >= kMaxContextDepth - 1))
-        id = states_.Intern(MakeState(below, keywords_.Style(keyword), qint16(keyword), 0, 0));
-    keywordCache_[s][size_t(keyword)] = id;
-    return id;
+    slot = below.IsContext() && below.depth >= kMaxContextDepth - 1
+               ? s
+               : states_.Intern(MakeState(below, keywords_.Style(keyword), qint16(keyword), 0, 0));
+    return slot;
 }
 
 StateId TextDocument::Pop(StateId s)
