@@ -718,17 +718,6 @@ public:
                 throw platform::StreamError(QStringLiteral("Stream read error"));
             }
         }
-        if (!screenHasArea()) {
-            // A screen of no size says nothing: the frames give it, as they would when written, as far as
-            // a file can hold it.
-            image_.UpdateScreenSize();
-            image_.screenWidth_ = qMin(image_.screenWidth_, 65535);
-            image_.screenHeight_ = qMin(image_.screenHeight_, 65535);
-            spend(qint64(image_.screenWidth_) * image_.screenHeight_ * 4);
-            for (const auto &frame : image_.frames_)
-                if (clipToScreen(*frame))
-                    frame->corrupted_ = true;
-        }
     }
 
 private:
@@ -891,10 +880,8 @@ private:
         item.Packed = packed;
         if (!frame.localTable_)
             item.ColorTable = image_.data_->ColorTable;
-        // A frame with no colour table at all could never be shown: the file is refused now rather than
-        // failing each time the frame is drawn.
         if (item.ColorTable.Count == 0)
-            GIFError(sGIFColorCount);
+            grayRamp(item);
         frame.delay_ = 0;
         for (const TExtension &e : frame.extensions_) {
             if (e.Kind != TExtension::ekGraphicControl)
@@ -916,52 +903,38 @@ private:
             spend((pixels - largestRestore_) * 4);
             largestRestore_ = pixels;
         }
-        if (clipToScreen(frame))
-            corrupted = true;
+        cover(QRect(frame.topLeft_, QSize(item.Width, item.Height)));
         frame.corrupted_ = corrupted;
     }
 
-    bool screenHasArea() const { return image_.screenWidth_ > 0 && image_.screenHeight_ > 0; }
+    // A file may leave out every colour table: its frames are shown in grays, one for each value the
+    // data can hold, and written back without a table, as they came.
+    static void grayRamp(TGIFItem &item)
+    {
+        const int bits = item.Data.isEmpty() ? 1 : qBound(1, int(uint8_t(item.Data[0])), 8);
+        const int n = 1 << bits;
+        item.BitsPerPixel = bits;
+        item.ColorTable.Count = n;
+        for (int i = 0; i < n; ++i) {
+            const int y = i * 255 / (n - 1);
+            item.ColorTable.SetColor(i, platform::RGBColor(y, y, y));
+        }
+    }
+
+    // The screen grows to hold a frame that reaches beyond it: cutting the frame would lose its pixels
+    // the next time the picture is saved.
+    void cover(const QRect &frame)
+    {
+        const qint64 before = qint64(image_.screenWidth_) * image_.screenHeight_;
+        image_.growScreen(frame);
+        spend((qint64(image_.screenWidth_) * image_.screenHeight_ - before) * 4);
+    }
 
     void spend(qint64 pixelBytes)
     {
         pixelBytes_ += pixelBytes;
         if (pixelBytes_ > limit_)
             tooLarge();
-    }
-
-    // A frame reaching beyond the screen is cut to it: what lies on the screen is all a viewer shows, so
-    // cutting keeps the whole picture, where refusing the frame would lose its visible part too; keeping
-    // the rest would make the written screen grow to hold it. A frame wholly off the screen keeps no
-    // pixels (it still plays for its delay) and is left out when written. Returns whether it was cut.
-    bool clipToScreen(TGIFFrame &frame)
-    {
-        TGIFItem &item = *frame.data_;
-        const QRect screen(0, 0, image_.screenWidth_, image_.screenHeight_);
-        const QRect whole(frame.topLeft_, QSize(item.Width, item.Height));
-        if (!screenHasArea() || whole.isEmpty() || item.Data.isEmpty() || screen.contains(whole))
-            return false;
-        const QRect visible = whole & screen;
-        if (visible.isEmpty()) {
-            item.Width = item.Height = 0;
-            return true;
-        }
-        const int w = whole.width(), h = whole.height();
-        std::vector<uint8_t> pixels(size_t(w) * size_t(h));
-        bool bad = false;
-        Decode(item.Data, TGIFHeader{w, h, 8}, frame.interlaced_, {}, bad, pixels.data(), w, false,
-               item.BitsPerPixel, GIFTolerateCorruptData);
-        const uint8_t *first = pixels.data() + size_t(visible.top() - whole.top()) * size_t(w) + (visible.left() - whole.left());
-        QByteArray data;
-        EncodePixels(data, TGIFHeader{visible.width(), visible.height(), qMax(2, item.BitsPerPixel)}, false, {},
-                     [&](int y) { return first + size_t(y) * size_t(w); });
-        item.Data = data;
-        item.Width = visible.width();
-        item.Height = visible.height();
-        item.Packed &= ~0x40;
-        frame.interlaced_ = false;
-        frame.topLeft_ = visible.topLeft();
-        return true;
     }
 
     TGIFImage &image_;

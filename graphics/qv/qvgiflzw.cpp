@@ -166,11 +166,13 @@ void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced,
         try {
             if (source.isEmpty())
                 throw Corrupt();
-            const int minSize = uint8_t(source[0]);
-            if (minSize < 2 || minSize > 8) {
+            int minSize = uint8_t(source[0]);
+            if (minSize < 2 || minSize > 9) {
                 if (!tolerant)
                     GIFError(sGIFCodeSize);
-                throw Corrupt();
+                // The data may still be near enough to show something: it is read at the nearest size.
+                corrupted = true;
+                minSize = qBound(2, minSize, 9);
             }
             std::vector<uint8_t> data = joinSubBlocks(source, 1);
             const uint8_t *bytes = data.data();
@@ -244,12 +246,8 @@ void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced,
                     throw Corrupt(); // the string runs past the last pixel: its head is kept
             };
 
+            // The table starts out clear, so data need not open with a clear code.
             int code = readCode();
-            if (code != clear) {
-                if (!tolerant)
-                    GIFError(sGIFCorruptData);
-                corrupted = true; // decoding goes on as if a clear code had come first
-            }
             int old = -1;
             while (code >= 0 && code != end && out.Remaining() > 0) {
                 if (code == clear) {
@@ -336,7 +334,7 @@ bool decodeRun(const QByteArray &source, qint64 count, const RootPixel &pixel, P
     if (source.isEmpty())
         return false;
     const int minSize = uint8_t(source[0]);
-    if (minSize < 2 || minSize > 8 || count < 0 || count > qint64(UINT32_MAX))
+    if (minSize < 2 || minSize > 9 || count < 0 || count > qint64(UINT32_MAX))
         return false;
     const std::vector<uint8_t> data = joinSubBlocks(source, 1);
     const uint8_t *bytes = data.data();
@@ -382,12 +380,13 @@ bool decodeRun(const QByteArray &source, qint64 count, const RootPixel &pixel, P
     };
     constexpr int kGroup = 16 / sizeof(Pixel);
 
-    if (readCode() != clear)
+    int code = readCode();
+    if (code < 0 || code == end)
         return false;
     qint64 done = 0;
     qint64 oldAt = 0;
     int old = -1;
-    for (int code = clear; done < count;) {
+    while (done < count) {
         if (code == clear) {
             codeSize = minSize + 1;
             mask = (1 << codeSize) - 1;

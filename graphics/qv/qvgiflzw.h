@@ -77,9 +77,9 @@ private:
 
 // Decodes the data (LZW minimum code size byte, then sub-blocks) into a zeroed buffer of Height rows of
 // the given stride, stored bottom-up when asked (a bitmap file's body) or top-down. Pixel values are
-// masked to 2^TableBits - 1. Damaged data (a code size outside 2..8, a first code that is not a clear
-// code, a code beyond the next free one, a string longer than the pixels left, data that ends early)
-// sets Corrupted when tolerant and raises otherwise; nothing is ever written outside the buffer.
+// masked to 2^TableBits - 1. Damaged data (a code size outside 2..9, read when tolerant at the nearest
+// size in that range, a code beyond the next free one, a string longer than the pixels left, data that
+// ends early) sets Corrupted when tolerant and raises otherwise; nothing is ever written outside the buffer.
 void Decode(const QByteArray &source, const TGIFHeader &header, bool interlaced, const LZWProgress &progress,
             bool &corrupted, uint8_t *pixels, qsizetype stride, bool bottomUp, int tableBits, bool tolerant);
 

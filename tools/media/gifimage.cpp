@@ -139,7 +139,7 @@ FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData
     const bool interlaced = packed & 0x40;
     const qsizetype codeAt = in.Pos();
     const int minCodeSize = in.Byte();
-    if (minCodeSize < 2 || minCodeSize > 8)
+    if (minCodeSize < 2 || minCodeSize > 9)
         return FrameResult::Failed;
     qint64 dataBytes = 0;
     if (!in.SkipSubBlocks(&dataBytes))
@@ -149,14 +149,13 @@ FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData
     if (pixels > maxPixelsFor(dataBytes, minCodeSize))
         return FrameResult::Failed;
 
-    // Clipped to the logical screen, when the file gives one.
-    QRect area(left, top, width, height);
-    if (data.ScreenWidth > 0 && data.ScreenHeight > 0)
-        area &= QRect(0, 0, data.ScreenWidth, data.ScreenHeight);
-    frame.Left = area.isEmpty() ? 0 : area.left();
-    frame.Top = area.isEmpty() ? 0 : area.top();
-    frame.Width = area.isEmpty() ? 0 : area.width();
-    frame.Height = area.isEmpty() ? 0 : area.height();
+    // The whole frame is kept, also where it reaches beyond the screen the file gives: the screen is
+    // made to hold every frame, and a frame saved as a bitmap keeps all its pixels.
+    const QRect area(left, top, width, height);
+    frame.Left = area.isEmpty() ? 0 : left;
+    frame.Top = area.isEmpty() ? 0 : top;
+    frame.Width = area.isEmpty() ? 0 : width;
+    frame.Height = area.isEmpty() ? 0 : height;
     frame.Interlaced = interlaced;
     frame.Delay = gce.delay * 10;
     frame.DisposalMethod = (gce.packed >> 2) & 7;
@@ -174,7 +173,7 @@ FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData
 
     const QByteArray encoded = QByteArray::fromRawData(bytes.constData() + codeAt, in.Pos() - codeAt);
     const QImage::Format format = frame.Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    if (!interlaced && area == QRect(left, top, width, height)) {
+    if (!interlaced) {
         // A whole frame stored row after row decodes straight into its bitmap, colours and all.
         frame.Bitmap = QImage(width, height, format);
         if (frame.Bitmap.isNull() || frame.Bitmap.bytesPerLine() != qsizetype(width) * 4)
@@ -198,14 +197,11 @@ FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData
     }
     if (corrupted)
         return FrameResult::Failed;
-    if (area.isEmpty())
-        return FrameResult::Ok;
     frame.Bitmap = QImage(frame.Width, frame.Height, format);
     if (frame.Bitmap.isNull())
         return FrameResult::Failed;
-    const int dx = area.left() - left, dy = area.top() - top;
     for (int y = 0; y < frame.Height; ++y) {
-        const uint8_t *src = scratch.data() + qsizetype(y + dy) * width + dx;
+        const uint8_t *src = scratch.data() + qsizetype(y) * width;
         auto *dst = reinterpret_cast<QRgb *>(frame.Bitmap.scanLine(y));
         for (int x = 0; x < frame.Width; ++x)
             dst[x] = colours[src[x]];

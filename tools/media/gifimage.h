@@ -33,7 +33,7 @@ QString GIFStatusText(int code);
 
 inline constexpr int kMaxGIFFrames = 256;
 
-// One image of the file, clipped to the logical screen.
+// One image of the file, whole, at its place on the screen.
 struct TGIFDisplayFrame {
     // 32 bits a pixel; transparent pixels (when Transparent) have alpha 0.
     QImage Bitmap;

@@ -286,54 +286,81 @@ private slots:
         QCOMPARE(back->Count(), 1);
         QCOMPARE(back->ScreenWidth(), 2);
         QCOMPARE(IndicesOf(back->Frames(0)), pixels(2, 2));
-        // A frame without any colour table could never be shown: the file is refused.
-        QCOMPARE(errorOf(header("89a", 2, 2, 0) + image(0, 0, 2, 2, pixels(4, 2)) + ";"),
-                 QStringLiteral("Wrong number of colors; must be a power of 2"));
     }
 
-    void framesBeyondTheScreenKeepWhatIsOnIt()
+    void framesWithoutAnyColourTable()
     {
-        // A 4 x 3 screen and an interlaced 4 x 3 frame at (2,1): the 2 x 2 on the screen is kept.
-        auto gif = read(header("89a", 4, 3, 4) + image(2, 1, 4, 3, pixels(12, 12), 0, true) + ";");
-        QCOMPARE(gif->ScreenWidth(), 4);
-        QCOMPARE(gif->ScreenHeight(), 3);
-        TGIFFrame *f = gif->Frames(0);
-        QCOMPARE(f->Origin(), QPoint(2, 1));
-        QCOMPARE(QSize(f->Width(), f->Height()), QSize(2, 2));
-        QCOMPARE(IndicesOf(f), hex("00 01 04 05"));
-        QVERIFY(f->Corrupted());
-        auto back = read(gif->WriteGIF(false));
-        QCOMPARE(QSize(back->ScreenWidth(), back->ScreenHeight()), QSize(4, 3));
-        QCOMPARE(back->Frames(0)->Origin(), QPoint(2, 1));
-        QCOMPARE(IndicesOf(back->Frames(0)), hex("00 01 04 05"));
-        QVERIFY(!back->Corrupted());
+        // No table anywhere is allowed: the values show as grays, one for each value the data can hold,
+        // and the file written holds the same values and still no table.
+        const QByteArray values = pixels(12, 4);
+        QByteArray data;
+        EncodePixels(data, TGIFHeader{4, 3, 2}, false, {}, [&](int y) { return reinterpret_cast<const uint8_t *>(values.constData()) + 4 * y; });
+        const QByteArray file = header("89a", 4, 3, 0) + gce(0x01, 0, 2) + QByteArray(",") + u16(0) + u16(0) + u16(4) +
+                                u16(3) + QByteArray(1, '\0') + data + ";";
+        for (bool tolerant : {true, false}) {
+            GIFTolerateCorruptData = tolerant;
+            auto gif = read(file);
+            TGIFFrame *f = gif->Frames(0);
+            QCOMPARE(IndicesOf(f), pixels(12, 4));
+            QVERIFY(!gif->Corrupted());
+            QCOMPARE(f->Bitmap()->ColorTable().mid(0, 4),
+                     (QVector<QRgb>{qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(170, 170, 170), qRgb(255, 255, 255)}));
+            QCOMPARE(f->TransparentColor(), platform::RGBColor(170, 170, 170));
+            const QByteArray written = gif->WriteGIF(false);
+            QCOMPARE(uint8_t(written[10]) & 0x80, 0);
+            auto back = read(written);
+            QCOMPARE(IndicesOf(back->Frames(0)), pixels(12, 4));
+            QCOMPARE(uint8_t(written[written.indexOf(',') + 9]) & 0x80, 0);
+            QCOMPARE(back->Frames(0)->TransparentColor(), platform::RGBColor(170, 170, 170));
+        }
+        // Data of eight bits gives 256 grays.
+        auto gif = read(header("87a", 16, 16, 0) + image(0, 0, 16, 16, pixels(256, 256)) + ";");
+        QCOMPARE(IndicesOf(gif->Frames(0)), pixels(256, 256));
+        QCOMPARE(gif->Frames(0)->Bitmap()->ColorTable().value(200), qRgb(200, 200, 200));
+    }
 
-        // A frame far off the screen keeps no pixels, and the file written keeps its screen: it reads
-        // back rather than claiming a screen of 61115 x 39750.
+    void framesBeyondTheScreenGrowIt()
+    {
+        // A 4 x 3 screen and an interlaced 4 x 3 frame at (2,1): the screen grows to 6 x 4 and the frame
+        // keeps every pixel, also in the file written.
+        for (bool tolerant : {true, false}) {
+            GIFTolerateCorruptData = tolerant;
+            auto gif = read(header("89a", 4, 3, 4) + image(2, 1, 4, 3, pixels(12, 12), 0, true) + ";");
+            QCOMPARE(QSize(gif->ScreenWidth(), gif->ScreenHeight()), QSize(6, 4));
+            TGIFFrame *f = gif->Frames(0);
+            QCOMPARE(f->Origin(), QPoint(2, 1));
+            QCOMPARE(QSize(f->Width(), f->Height()), QSize(4, 3));
+            QCOMPARE(IndicesOf(f), pixels(12, 12));
+            QVERIFY(f->Interlaced());
+            QVERIFY(!gif->Corrupted());
+            const QByteArray written = gif->WriteGIF(false);
+            QCOMPARE(written.mid(6, 4), u16(6) + u16(4));
+            auto back = read(written);
+            QCOMPARE(back->Frames(0)->Origin(), QPoint(2, 1));
+            QCOMPARE(IndicesOf(back->Frames(0)), pixels(12, 12));
+            QVERIFY(!back->Corrupted());
+        }
+        GIFTolerateCorruptData = true;
+
+        // A frame so far off the screen that the picture could not be held is refused, not cut.
         const QByteArray far = header("89a", 10, 10, 1) + image(0, 0, 10, 10, pixels(100, 2)) + gce(0x00, 50, 0) +
                                QByteArray(",") + u16(60000) + u16(39000) + u16(1115) + u16(750) +
                                QByteArray("\x00\x02\x01\x04\x00", 5) + ";";
-        gif = read(far);
-        QCOMPARE(gif->Count(), 2);
-        QCOMPARE(gif->Frames(1)->Width(), 0);
-        QCOMPARE(gif->Frames(1)->AnimateInterval(), 500); // it still plays for its delay
-        QVERIFY(gif->Frames(1)->Corrupted());
-        const QByteArray written = gif->WriteGIF(false);
-        QCOMPARE(written.mid(6, 4), u16(10) + u16(10));
-        back = read(written);
-        QCOMPARE(back->Count(), 1);
-        QCOMPARE(IndicesOf(back->Frames(0)), pixels(100, 2));
+        QCOMPARE(errorOf(far), QStringLiteral("GIF image too large"));
 
-        // A screen of no size is given by the frames, as far as a file can hold it.
-        gif = read(header("89a", 0, 0, 1) + image(65280, 0, 2048, 1, pixels(2048, 2)) + ";");
-        QCOMPARE(QSize(gif->ScreenWidth(), gif->ScreenHeight()), QSize(65535, 1));
-        QCOMPARE(gif->Frames(0)->Width(), 255);
-        back = read(gif->WriteGIF(false));
-        QCOMPARE(QSize(back->ScreenWidth(), back->ScreenHeight()), QSize(65535, 1));
-        QCOMPARE(IndicesOf(back->Frames(0)), pixels(255, 2));
-        // A frame moved as far as it goes still fits on such a screen.
+        // A screen of no size is given by the frames, also beyond what a file's screen can say; the file
+        // says as much as it can and reads back to the same.
+        auto gif = read(header("89a", 0, 0, 1) + image(65280, 0, 2048, 1, pixels(2048, 2)) + ";");
+        QCOMPARE(QSize(gif->ScreenWidth(), gif->ScreenHeight()), QSize(65280 + 2048, 1));
+        QCOMPARE(gif->Frames(0)->Width(), 2048);
+        const QByteArray written = gif->WriteGIF(false);
+        QCOMPARE(written.mid(6, 4), u16(65535) + u16(1));
+        auto back = read(written);
+        QCOMPARE(QSize(back->ScreenWidth(), back->ScreenHeight()), QSize(65280 + 2048, 1));
+        QCOMPARE(IndicesOf(back->Frames(0)), pixels(2048, 2));
+        // A frame moved as far as it goes still starts where a file can say.
         back->Frames(0)->SetOrigin(QPoint(70000, 3));
-        QCOMPARE(back->Frames(0)->Origin(), QPoint(65535 - 255, 3));
+        QCOMPARE(back->Frames(0)->Origin(), QPoint(65535 - 2048, 3));
 
         // A screen larger than its frames stays as it is.
         gif = read(header("89a", 10, 10, 1) + image(3, 3, 2, 2, pixels(4, 2)) + ";");

@@ -397,13 +397,29 @@ private slots:
         const QByteArray good = encode8(px, 40, 10, false);
         bool corrupted = false;
 
-        // A code size outside 2..8.
-        for (int size : {0, 1, 9, 12}) {
+        // A code size outside 2..9 is marked, and the data read at the nearest size in that range.
+        for (int size : {0, 1, 10, 12}) {
             QByteArray bad = good;
             bad[0] = char(size);
             corrupted = false;
             decode8(bad, 40, 10, false, corrupted);
             QVERIFY2(corrupted, qPrintable(QString::number(size)));
+        }
+        const QList<int> small{4, 0, 1, 2, 3, 5};
+        for (int size : {0, 1}) {
+            QByteArray bad = packCodes(2, small);
+            bad[0] = char(size);
+            corrupted = false;
+            QCOMPARE(decode8(bad, 4, 1, false, corrupted), bytes({0, 1, 2, 3}));
+            QVERIFY(corrupted);
+        }
+        const QList<int> wide{512, 1, 300, 511, 2, 513};
+        for (int size : {10, 11, 200}) {
+            QByteArray bad = packCodes(9, wide);
+            bad[0] = char(size);
+            corrupted = false;
+            QCOMPARE(decode8(bad, 4, 1, false, corrupted), bytes({1, 44, 255, 2}));
+            QVERIFY(corrupted);
         }
         // Data that ends early: the pixels given stay, the rest is 0.
         QByteArray cut = good.left(60);
@@ -416,10 +432,6 @@ private slots:
         // No data at all.
         corrupted = false;
         QCOMPARE(decode8(QByteArray(), 4, 4, false, corrupted), QByteArray(16, '\0'));
-        QVERIFY(corrupted);
-        // A first code that is not a clear code (clear omitted: codes 0 6 1 end).
-        corrupted = false;
-        QCOMPARE(decode8(bytes({0x02, 0x02, 0x70, 0x0A, 0x00}), 4, 1, false, corrupted), bytes({0, 0, 0, 1}));
         QVERIFY(corrupted);
         // A code above the next free code: clear, 0, then 7 (next free is 6).
         corrupted = false;
@@ -458,11 +470,10 @@ private slots:
         const QByteArray full = packCodes(2, filling + QList<int>{4095, 4000, 5});
         QVERIFY2(sameAsIndexed(full, 4104, 8, why), qPrintable(why));
         QVERIFY2(sameAsIndexed(full, 4103, 8, why), qPrintable(why));
-        // Damage of every kind: no data, a code size outside 2..8, no clear code first, a string after a
-        // clear code, a code beyond the table, a string past the last pixel, data or an end code too early.
+        // Damage of every kind: no data, a code size outside 2..9, a string after a clear code, a code
+        // beyond the table, a string past the last pixel, data or an end code too early.
         QVERIFY(!DecodeColours(QByteArray(), 4, nullptr, 8, nullptr));
-        for (const QByteArray &bad : {bytes({0x01, 0x02, 0x84, 0x53, 0x00}), bytes({0x02, 0x02, 0x70, 0x0A, 0x00}),
-                                      packCodes(2, {4, 6}), bytes({0x02, 0x02, 0xC4, 0x01, 0x00}),
+        for (const QByteArray &bad : {bytes({0x01, 0x02, 0x84, 0x53, 0x00}), packCodes(2, {4, 6}), bytes({0x02, 0x02, 0xC4, 0x01, 0x00}),
                                       packCodes(2, {4, 0, 6, 5}), packCodes(2, {4, 1}), packCodes(2, {4, 1, 5, 2})})
             for (int count : {2, 4}) {
                 QVERIFY2(sameAsIndexed(bad, count, 8, why), qPrintable(why));
@@ -533,6 +544,29 @@ private slots:
         } catch (const platform::InvalidGraphicOperation &e) {
             QCOMPARE(e.message(), QStringLiteral("GIF encoded data is corrupt"));
         }
+    }
+
+    void soundStreamsOutsideTheUsualFormDecodeUnmarked()
+    {
+        // Data that does not open with a clear code (the table starts clear), and a minimum code size of
+        // 9: both decode whole, with or without tolerance, by both decoders.
+        const QList<std::pair<QByteArray, QByteArray>> cases{
+            {packCodes(2, {0, 1, 6, 3, 5}), bytes({0, 1, 0, 1, 3})},
+            {packCodes(9, {512, 1, 300, 511, 2, 513}), bytes({1, 44, 255, 2})},
+            {packCodes(9, {512, 7, 7, 515, 0, 513}), bytes({7, 7, 7, 7, 0})},
+        };
+        for (const auto &[data, expected] : cases)
+            for (bool tolerant : {true, false}) {
+                QByteArray out(expected.size(), '\0');
+                bool corrupted = false;
+                Decode(data, TGIFHeader{int(expected.size()), 1, 8}, false, {}, corrupted,
+                       reinterpret_cast<uint8_t *>(out.data()), out.size(), false, 8, tolerant);
+                QCOMPARE(out, expected);
+                QVERIFY(!corrupted);
+                QByteArray fast(expected.size(), '\0');
+                QVERIFY(DecodeIndices(data, expected.size(), 8, reinterpret_cast<uint8_t *>(fast.data())));
+                QCOMPARE(fast, expected);
+            }
     }
 
     void progressReportsStagesAndAbortStops()

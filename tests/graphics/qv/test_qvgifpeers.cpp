@@ -116,6 +116,31 @@ QByteArray handMade(int screenWidth, int screenHeight, const QList<QRgb> &colour
     return file + ';';
 }
 
+// LZW data that gives each pixel as a root code followed by a clear code, so every code has the first
+// width: a minimum code size of any value, and the leading clear code left out when asked.
+QByteArray literalLZW(int minCodeSize, const QByteArray &pixels, bool leadingClear)
+{
+    const int clear = 1 << minCodeSize, width = minCodeSize + 1;
+    QList<int> codes;
+    if (leadingClear)
+        codes.append(clear);
+    for (char p : pixels)
+        codes << uint8_t(p) << clear;
+    codes.append(clear + 1);
+    QByteArray joined;
+    quint64 acc = 0;
+    int bits = 0;
+    for (int code : codes)
+        for (acc |= quint64(code) << bits, bits += width; bits >= 8; bits -= 8, acc >>= 8)
+            joined.append(char(acc & 0xFF));
+    if (bits)
+        joined.append(char(acc & 0xFF));
+    QByteArray out(1, char(minCodeSize));
+    for (qsizetype at = 0; at < joined.size(); at += 255)
+        out += char(qMin<qsizetype>(255, joined.size() - at)) + joined.mid(at, 255);
+    return out + '\0';
+}
+
 QByteArray ramp(int n, int mod)
 {
     QByteArray p;
@@ -257,7 +282,7 @@ private slots:
         QVERIFY(interlaced >= 2);
     }
 
-    void framesBeyondTheScreenAreShownAsElsewhere()
+    void framesBeyondTheScreenAreKeptAsElsewhere()
     {
         // A 12 x 8 screen; frame 0 is 20 x 10 at (0,0), frame 1 is 10 x 10 at (6,4).
         QList<QRgb> colours;
@@ -266,20 +291,87 @@ private slots:
         const QString file = k5test::WriteFile(dir_ + QStringLiteral("beyond.gif"),
                                                handMade(12, 8, colours, {{0, 0, 20, 10, ramp(200, 16), 0x04, 10},
                                                                          {6, 4, 10, 10, ramp(100, 7), 0x04, 10}}));
+        // giflib keeps the frames whole; gifsicle grows the screen to hold them, and so do we.
+        const QList<DumpFrame> original = dump(file);
+        QCOMPARE(original.size(), 2);
+        QCOMPARE(QSize(original[1].width, original[1].height), QSize(10, 10));
+        const QString sicled = file + QStringLiteral(".sicle.gif");
+        QCOMPARE(run(gifsicle_, {file, QStringLiteral("-o"), sicled}).exitCode, 0);
+        const QByteArray sicledBytes = k5test::ReadFile(sicled);
+        QCOMPARE(sicledBytes.mid(6, 4), u16(20) + u16(14));
         TGIFImage gif;
         gif.LoadFromFile(file);
-        QCOMPARE(QSize(gif.ScreenWidth(), gif.ScreenHeight()), QSize(12, 8));
+        QCOMPARE(QSize(gif.ScreenWidth(), gif.ScreenHeight()), QSize(20, 14));
+        QVERIFY(!gif.Corrupted());
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(IndicesOf(gif.Frames(i)), original[i].indices);
         const QString copy = file + QStringLiteral(".copy.gif");
         gif.SaveToFile(copy);
         bool clean = false;
         const QList<DumpFrame> ours = dump(copy, &clean);
         QVERIFY(clean);
         QCOMPARE(ours.size(), 2);
-        QCOMPARE(QSize(ours[1].width, ours[1].height), QSize(6, 4));
-        // ImageMagick shows the screen the file gives, with what lies on it; the copy looks the same.
-        const QByteArray theirs = rendered(file);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(QSize(ours[i].width, ours[i].height), QSize(original[i].width, original[i].height));
+            QCOMPARE(ours[i].indices, original[i].indices);
+        }
+        // ImageMagick shows the screen a file gives: on the part the original's screen covers, the copy
+        // looks the same.
+        const QByteArray theirs = rendered(file), mine = rendered(copy);
         QCOMPARE(theirs.size(), 2 * 12 * 8 * 4);
-        QCOMPARE(rendered(copy), theirs);
+        QCOMPARE(mine.size(), 2 * 20 * 14 * 4);
+        for (int n = 0; n < 2; ++n)
+            for (int y = 0; y < 8; ++y)
+                QCOMPARE(mine.mid((n * 20 * 14 + y * 20) * 4, 12 * 4), theirs.mid((n * 12 * 8 + y * 12) * 4, 12 * 4));
+    }
+
+    void legalOddFilesReadAsElsewhere()
+    {
+        const QByteArray px = ramp(12, 4);
+        const QByteArray table = QByteArray::fromHex("ff0000 00ff00 0000ff 102030");
+        auto file = [&](const QString &name, bool global, int minCodeSize, bool leadingClear) {
+            QByteArray b = QByteArray("GIF89a") + u16(4) + u16(3) + char(global ? 0x91 : 0) + '\0' + '\0';
+            if (global)
+                b += table;
+            b += QByteArray(",") + u16(0) + u16(0) + u16(4) + u16(3) + '\0' + literalLZW(minCodeSize, px, leadingClear) + ';';
+            return k5test::WriteFile(dir_ + name, b);
+        };
+        // No leading clear code, and no colour table at all: giflib reads both to these values, and so
+        // do we, unmarked also where damage is refused.
+        for (const QString &name : {file(QStringLiteral("noclear.gif"), true, 2, false),
+                                    file(QStringLiteral("notable.gif"), false, 2, true)}) {
+            bool clean = false;
+            const QList<DumpFrame> theirs = dump(name, &clean);
+            QVERIFY2(clean, qPrintable(name));
+            QCOMPARE(theirs.value(0).indices, px);
+            for (bool tolerant : {true, false}) {
+                GIFTolerateCorruptData = tolerant;
+                TGIFImage gif;
+                gif.LoadFromFile(name);
+                QCOMPARE(IndicesOf(gif.Frames(0)), px);
+                QVERIFY(!gif.Corrupted());
+                // What we write from it giflib reads to the same values.
+                const QString copy = name + QStringLiteral(".copy.gif");
+                gif.SaveToFile(copy);
+                QCOMPARE(dump(copy, &clean).value(0).indices, px);
+                QVERIFY(clean);
+            }
+            GIFTolerateCorruptData = true;
+        }
+        // A minimum code size of 9: gifsicle and ImageMagick show it, and so do we.
+        const QString nine = file(QStringLiteral("nine.gif"), true, 9, true);
+        QCOMPARE(run(gifsicle_, {QStringLiteral("-I"), nine}).exitCode, 0);
+        const QByteArray theirs = rendered(nine);
+        QCOMPARE(theirs.size(), 12 * 4);
+        TGIFImage gif;
+        gif.LoadFromFile(nine);
+        QVERIFY(!gif.Corrupted());
+        QCOMPARE(IndicesOf(gif.Frames(0)), px);
+        const QImage mine = gif.Frames(0)->Bitmap()->Image().convertToFormat(QImage::Format_RGB32);
+        for (int i = 0; i < 12; ++i) {
+            const auto *p = reinterpret_cast<const uchar *>(theirs.constData()) + 4 * i;
+            QCOMPARE(mine.pixel(i % 4, i / 4) & 0xFFFFFF, qRgb(p[0], p[1], p[2]) & 0xFFFFFF);
+        }
     }
 
     void transparencyFollowsTheIndexAsElsewhere()

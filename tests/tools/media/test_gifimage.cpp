@@ -281,9 +281,9 @@ private slots:
         QCOMPARE(gif.StatusText(), QString("Invalid File Format"));
         QVERIFY(fails("GIF89a", media::gsInvalidFormat));
         QVERIFY(fails(GifBuilder(2, 2).finish(), media::gsInvalidFormat)); // no image at all
-        // LZW minimum code sizes outside 2..8.
+        // LZW minimum code sizes outside 2..9.
         QVERIFY(fails(GifBuilder(2, 2).image(0, 0, 2, 2, pattern(2, 2, 2), 0, false, 1).finish(), media::gsInvalidFormat));
-        QVERIFY(fails(GifBuilder(2, 2).image(0, 0, 2, 2, pattern(2, 2, 2), 0, false, 9).finish(), media::gsInvalidFormat));
+        QVERIFY(fails(GifBuilder(2, 2).image(0, 0, 2, 2, pattern(2, 2, 2), 0, false, 10).finish(), media::gsInvalidFormat));
         // Image data cut short, and an image far larger than its data could ever fill.
         QByteArray cut = GifBuilder(40, 40).image(0, 0, 40, 40, pattern(40, 40, 4)).bytes();
         cut.chop(30);
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(gif.FrameCount(), 1);
     }
 
-    void transparencyAndClipping()
+    void transparencyAndFramesBeyondTheScreen()
     {
         TGIFImage gif;
         // A transparent index beyond the 4-entry table clears the transparency.
@@ -348,19 +348,30 @@ private slots:
         QVERIFY(gif.GetFrameInfo(1, info));
         QVERIFY(!info.Transparent);
         QCOMPARE(info.Bitmap.pixel(1, 0), globalColour(1));
-        // A frame reaching past the 4 x 4 screen keeps only its part on the screen.
+        // A frame reaching past the 4 x 4 screen, and one wholly beyond it, keep all their pixels: the
+        // screen grows to hold them.
         const QByteArray px = pattern(4, 4, 4);
         QVERIFY(gif.LoadFromData(GifBuilder(4, 4).image(2, 3, 4, 4, px).image(9, 9, 2, 2, pattern(2, 2, 4)).finish()));
         QCOMPARE(gif.FrameCount(), 2);
         QVERIFY(gif.GetFrameInfo(1, info));
-        QCOMPARE(QRect(info.Left, info.Top, info.Width, info.Height), QRect(2, 3, 2, 1));
-        QCOMPARE(info.Bitmap.size(), QSize(2, 1));
-        QCOMPARE(info.Bitmap.pixel(1, 0), globalColour(px[1]));
+        QCOMPARE(QRect(info.Left, info.Top, info.Width, info.Height), QRect(2, 3, 4, 4));
+        QCOMPARE(info.Bitmap.size(), QSize(4, 4));
+        for (int i = 0; i < 16; ++i)
+            QCOMPARE(info.Bitmap.pixel(i % 4, i / 4), globalColour(px[i]));
         QVERIFY(gif.GetFrameInfo(2, info));
-        QCOMPARE(info.Width, 0);
-        QVERIFY(info.Bitmap.isNull());
-        QCOMPARE(gif.ScreenWidth(), 4);
-        QCOMPARE(gif.ScreenHeight(), 4);
+        QCOMPARE(QRect(info.Left, info.Top, info.Width, info.Height), QRect(9, 9, 2, 2));
+        QCOMPARE(info.Bitmap.pixel(1, 1), globalColour(pattern(2, 2, 4)[3]));
+        QCOMPARE(gif.ScreenWidth(), 11);
+        QCOMPARE(gif.ScreenHeight(), 11);
+        // Data of minimum code size 9 (each pixel a root code, then a clear code) reads as well.
+        QByteArray nine = QByteArray("GIF89a\x02\x00\x01\x00\x80\x00\x00", 13) + QByteArray::fromHex("ff0000 00ff00");
+        nine += QByteArray(",\0\0\0\0\x02\0\x01\0\0", 10);
+        // Codes of 10 bits: 512, 1, 512, 0, 512, 513.
+        nine += QByteArray::fromHex("09 08 00 06 00 20 00 00 06 08 00") + ';';
+        QVERIFY(gif.LoadFromData(nine));
+        QVERIFY(gif.GetFrameInfo(1, info));
+        QCOMPARE(info.Bitmap.pixel(0, 0), qRgb(0, 255, 0));
+        QCOMPARE(info.Bitmap.pixel(1, 0), qRgb(255, 0, 0));
     }
 
     void keepsAtMost256FramesAndTheFirstWhenAsked()
