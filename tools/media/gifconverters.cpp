@@ -58,7 +58,7 @@ void SaveFrameAsBitmap(const QString &fileName, const QImage &frame)
 {
     // The frame's transparent pixels keep their colour: a bitmap file has no transparency of its own.
     QImage rgb(frame.isNull() ? QSize(1, 1) : frame.size(), QImage::Format_RGB32);
-    rgb.fill(Qt::black); // a frame wholly off the screen has no pixels: one black pixel stands for it
+    rgb.fill(Qt::black); // a frame of no size has no pixels: one black pixel stands for it
     for (int y = 0; y < frame.height(); ++y) {
         const auto *src = reinterpret_cast<const QRgb *>(frame.constScanLine(y));
         auto *dst = reinterpret_cast<QRgb *>(rgb.scanLine(y));

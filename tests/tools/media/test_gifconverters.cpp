@@ -285,6 +285,39 @@ private slots:
         w.InputEdit->setText(dir.filePath("missing.gif"));
         QCOMPARE(pressOk(w), QString("Load Failed. Error Code = 7 [File not Found]"));
     }
+
+    void bitmapsWrittenReplaceOldFilesWhole()
+    {
+        // A file already there, with a second name (a hard link): writing the new picture in its place
+        // leaves what the other name holds as it was.
+        QTemporaryDir dir;
+        const QList<QImage> frames{fourColours(5, 4), solid(5, 4, qRgb(0, 0, 255))};
+        const QString in = writeAnimation(dir.filePath("anim.gif"), frames);
+        const QString out = k5test::WriteFile(dir.filePath("first.bmp"), "an older picture");
+        const QString folder = dir.filePath("frames");
+        QVERIFY(QDir().mkpath(folder));
+        const QString second = k5test::WriteFile(folder + QStringLiteral("/Frame002.bmp"), "an older frame");
+        {
+            k5test::HardLink old(out);
+            QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+            media::Tgiftobmp w;
+            w.show();
+            w.InputEdit->setText(in);
+            w.OutputEdit->setText(out);
+            QCOMPARE(pressOk(w), QString("GIF Converted. Success!"));
+            QCOMPARE(old.Bytes(), QByteArray("an older picture"));
+            QVERIFY(samePixels(readBitmap(out), frames[0]));
+        }
+        k5test::HardLink old(second);
+        QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+        media::Tdeanimation w;
+        w.show();
+        w.InputEdit->setText(in);
+        w.OutputEdit->setText(folder);
+        QCOMPARE(pressOk(w), QString("Animation Saved. Success!"));
+        QCOMPARE(old.Bytes(), QByteArray("an older frame"));
+        QVERIFY(samePixels(readBitmap(second), frames[1]));
+    }
 };
 
 K5_TEST_MAIN(TestGifConverters)
