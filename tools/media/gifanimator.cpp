@@ -6,7 +6,8 @@
 #include "controls/qv/qvplacement.h"
 #include "controls/qv/qvslider.h"
 #include "controls/speedbar/speedbar.h"
-#include "controls/zel/spinedit.h"
+#include "controls/qv/qvhint.h"
+#include "controls/qv/qvspin.h"
 #include "graphics/qv/qvgif.h"
 #include "graphics/qv/qvgifanimator.h"
 #include "graphics/qv/qvreduce.h"
@@ -93,9 +94,9 @@ QLabel *label(QWidget *parent, const QString &text, const QString &name = QStrin
     return l;
 }
 
-zel::TZELSpinEdit *spin(QWidget *parent, const QString &name, int min, int max)
+qv::TQvSpinEdit *spin(QWidget *parent, const QString &name, int min, int max)
 {
-    auto *s = new zel::TZELSpinEdit(parent);
+    auto *s = new qv::TQvSpinEdit(parent);
     s->setObjectName(name);
     s->SetMinValue(min);
     s->SetMaxValue(max);
@@ -272,7 +273,7 @@ TPaletteForm::TPaletteForm(QWidget *owner, const QVector<QRgb> &colours, QRgb co
     columns_ = n > 16 ? 16 : 8;
     cell_ = n > 16 ? 18 : 31;
     const int rows = n > 16 ? (n + 15) / 16 : 2;
-    PaletteGrid = new qv::TDrawGrid(this);
+    PaletteGrid = new qv::TQvDrawGrid(this);
     PaletteGrid->setObjectName(QStringLiteral("PaletteGrid"));
     PaletteGrid->SetFixedCols(0);
     PaletteGrid->SetFixedRows(0);
@@ -544,6 +545,8 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
     setParent(owner, Qt::Dialog);
     setObjectName(QStringLiteral("AnimatorForm"));
     setWindowTitle(kTitle);
+    // The editor's hints, and from now on every hint of the program, come in our hint window.
+    qv::SetHintStyle(qv::hsRectangle, 3, false, qv::taCenter);
 
     auto *top = new QWidget(this);
     SpeedBar1 = new speedbar::TSpeedBar(top);
@@ -775,24 +778,24 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
                 if (current_ >= 0)
                     image_->Frames(current_)->SetComment(ImageComment->toPlainText().split(QLatin1Char('\n')));
             }));
-    auto onSpin = [this, edit](zel::TZELSpinEdit *s, auto apply) {
+    auto onSpin = [this, edit](qv::TQvSpinEdit *s, auto apply) {
         s->OnChange = [f = edit(apply)](QObject *) { f(); };
     };
     onSpin(Left, [this] {
         if (current_ >= 0)
-            image_->Frames(current_)->SetOrigin(QPoint(Left->Value(), image_->Frames(current_)->Origin().y()));
+            image_->Frames(current_)->SetOrigin(QPoint(int(Left->Value()), image_->Frames(current_)->Origin().y()));
     });
     onSpin(Top, [this] {
         if (current_ >= 0)
-            image_->Frames(current_)->SetOrigin(QPoint(image_->Frames(current_)->Origin().x(), Top->Value()));
+            image_->Frames(current_)->SetOrigin(QPoint(image_->Frames(current_)->Origin().x(), int(Top->Value())));
     });
     onSpin(Duration, [this] {
         if (current_ >= 0)
-            image_->Frames(current_)->SetAnimateInterval(Duration->Value() * 10);
+            image_->Frames(current_)->SetAnimateInterval(int(Duration->Value()) * 10);
     });
     onSpin(RepeatCount, [this] {
         if (!RepeatForever->isChecked())
-            image_->SetRepeatCount(RepeatCount->Value());
+            image_->SetRepeatCount(int(RepeatCount->Value()));
     });
     connect(UndrawMethod, &QComboBox::currentIndexChanged, this, edit([this] {
                 if (current_ >= 0)
@@ -821,7 +824,7 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
                 RepeatCount->setEnabled(Looping->isChecked() && !RepeatForever->isChecked());
             }));
     connect(RepeatForever, &QCheckBox::toggled, this, edit([this] {
-                image_->SetRepeatCount(RepeatForever->isChecked() ? 0 : RepeatCount->Value());
+                image_->SetRepeatCount(RepeatForever->isChecked() ? 0 : int(RepeatCount->Value()));
                 RepeatCount->setEnabled(Looping->isChecked() && !RepeatForever->isChecked());
             }));
     BackgroundColor->OnButtonClick = [this](QObject *) { BackgroundColorClick(); };

@@ -26,17 +26,15 @@ class TQvGIFAnimator;
 } // namespace gfx
 namespace qv {
 class TComboEdit;
-class TDrawGrid;
+class TQvDrawGrid;
 class TFormStorage;
 class TQvSlider;
+class TQvSpinEdit;
 } // namespace qv
 namespace speedbar {
 class TSpeedBar;
 class TSpeedItem;
 } // namespace speedbar
-namespace zel {
-class TZELSpinEdit;
-}
 
 namespace media {
 
@@ -77,7 +75,7 @@ class TPaletteForm : public QDialog {
 public:
     // colours: the table; colour: the one to select (the nearest entry is).
     TPaletteForm(QWidget *owner, const QVector<QRgb> &colours, QRgb colour);
-    qv::TDrawGrid *PaletteGrid;
+    qv::TQvDrawGrid *PaletteGrid;
     QPushButton *OKBtn, *CancelBtn;
     // The entry under the cursor, and the colour the window gives back.
     int Selected() const;
@@ -146,11 +144,11 @@ public:
     QLabel *AnimationWidth, *AnimationHeight, *ImageCount, *GIFVersion;
     qv::TComboEdit *BackgroundColor;
     QCheckBox *Looping, *RepeatForever;
-    zel::TZELSpinEdit *RepeatCount;
+    qv::TQvSpinEdit *RepeatCount;
     // Image.
     QPlainTextEdit *ImageComment;
     QLabel *ImageWidth, *ImageHeight;
-    zel::TZELSpinEdit *Left, *Top, *Duration;
+    qv::TQvSpinEdit *Left, *Top, *Duration;
     QComboBox *UndrawMethod;
     QCheckBox *Transparency;
     qv::TComboEdit *TransparentColor;

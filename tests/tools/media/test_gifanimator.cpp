@@ -5,8 +5,9 @@
 
 #include "controls/qv/qvcomboedit.h"
 #include "controls/qv/qvdrawgrid.h"
+#include "controls/qv/qvhint.h"
+#include "controls/qv/qvspin.h"
 #include "controls/speedbar/speedbar.h"
-#include "controls/zel/spinedit.h"
 #include "graphics/qv/qvgif.h"
 #include "graphics/qv/qvgifanimator.h"
 #include "graphics/qv/qvreduce.h"
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 
 using k5test::User;
@@ -81,7 +83,7 @@ QList<QRgb> order(TAnimatorForm &form)
     return out;
 }
 
-void type(zel::TZELSpinEdit *edit, int value)
+void type(qv::TQvSpinEdit *edit, int value)
 {
     edit->selectAll();
     QTest::keyClicks(edit, QString::number(value));
@@ -290,6 +292,49 @@ private slots:
         QVERIFY(!form.Modified());
         back.ReadGIF(k5test::ReadFile(out), true);
         QCOMPARE(back.Frames(1)->AnimateInterval(), 30);
+    }
+
+    void builtFromOurControls()
+    {
+        QTemporaryDir dir;
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // The tool-bar hints come in our hint window, a centred rectangle with a shadow of 3 and no tail.
+        QWidget *newButton = form.NewBtn->Button();
+        const QPoint local(3, 3);
+        QHelpEvent help(QEvent::ToolTip, local, newButton->mapToGlobal(local));
+        QApplication::sendEvent(newButton, &help);
+        qv::TQvHintWindow *hint = qv::ApplicationHintWindow();
+        QVERIFY(hint);
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->Hint(), QStringLiteral("New"));
+        QVERIFY(!QToolTip::isVisible());
+        const qv::THintStyle style = qv::HintStyle();
+        QCOMPARE(style.Shape, qv::hsRectangle);
+        QCOMPARE(style.ShadowSize, 3);
+        QVERIFY(!style.Tail);
+        QCOMPARE(style.Alignment, qv::taCenter);
+        hint->ReleaseHint();
+
+        // The numbers are our spin edits: a press on the upper part of the duration's diagonal button
+        // adds a hundredth of a second, one on the lower part takes it away.
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("two.gif"), animation(2))));
+        form.SelectFrame(1);
+        form.PageControl1->setCurrentWidget(form.ImagePage);
+        auto *duration = form.findChild<qv::TQvSpinEdit *>(QStringLiteral("Duration"));
+        QVERIFY(duration);
+        type(duration, 25);
+        qv::TQvSpinButton *spin = duration->SpinButton();
+        QVERIFY(spin);
+        QVERIFY(spin->isVisible());
+        QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(1, 1));
+        QCOMPARE(form.Image().Frames(1)->AnimateInterval(), 260);
+        QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() - 2, spin->height() - 2));
+        QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() - 2, spin->height() - 2));
+        QCOMPARE(form.Image().Frames(1)->AnimateInterval(), 240);
+        for (const char *name : {"Left", "Top", "RepeatCount"})
+            QVERIFY2(form.findChild<qv::TQvSpinEdit *>(QLatin1String(name)), name);
     }
 
     // Save As over a file asks first; No leaves it, Yes replaces it whole.
@@ -610,6 +655,8 @@ private slots:
         QCOMPARE(small.CellSize(), 31);
         QCOMPARE(small.PaletteGrid->RowCount(), 2);
         QCOMPARE(small.Selected(), 2);
+        // The grid is our draw grid with button cells and editors.
+        QVERIFY(small.findChild<qv::TQvDrawGrid *>(QStringLiteral("PaletteGrid")));
         // OK gives the chosen entry, Cancel the colour given.
         User user;
         user.Then([](QWidget *m) {
