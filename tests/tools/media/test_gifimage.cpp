@@ -372,6 +372,13 @@ private slots:
         QVERIFY(gif.GetFrameInfo(1, info));
         QCOMPARE(info.Bitmap.pixel(0, 0), qRgb(0, 255, 0));
         QCOMPARE(info.Bitmap.pixel(1, 0), qRgb(255, 0, 0));
+        // So does data that does not open with a clear code (codes 1, clear, 0, end of 3 bits).
+        QByteArray noClear = nine.left(13 + 6 + 10);
+        noClear += QByteArray::fromHex("02 02 21 0a 00") + ';';
+        QVERIFY(gif.LoadFromData(noClear));
+        QVERIFY(gif.GetFrameInfo(1, info));
+        QCOMPARE(info.Bitmap.pixel(0, 0), qRgb(0, 255, 0));
+        QCOMPARE(info.Bitmap.pixel(1, 0), qRgb(255, 0, 0));
     }
 
     void keepsAtMost256FramesAndTheFirstWhenAsked()
