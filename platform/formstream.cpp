@@ -167,4 +167,11 @@ void FormReader::SkipValue()
     }
 }
 
+QByteArray FormReader::ReadRawValue()
+{
+    const qsizetype start = pos_;
+    SkipValue();
+    return data_.mid(start, pos_ - start);
+}
+
 } // namespace platform

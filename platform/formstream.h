@@ -38,6 +38,8 @@ public:
     bool ReadBool();
     QByteArray ReadBinary();
     void SkipValue();
+    // The bytes of the next value as they stand: a reader over them reads that value again.
+    QByteArray ReadRawValue();
 
 private:
     uint8_t take();

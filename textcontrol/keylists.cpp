@@ -118,13 +118,79 @@ TKeywordList::Entry TKeywordList::MakeEntry(const QString &word, const TKeyStyle
     return e;
 }
 
-void TKeywordList::Add(const QString &word, const TKeyStyle &style)
+int TKeywordList::Add(const QString &word, const TKeyStyle &style)
 {
+    Insert(Count(), word, style);
+    return Count() - 1;
+}
+
+void TKeywordList::Insert(int i, const QString &word, const TKeyStyle &style)
+{
+    if (i < 0 || i > Count())
+        throw platform::Error(QStringLiteral("List index out of bounds"));
     CheckKey(word);
     if (Count() >= kMaxKeyEntries)
         throw platform::Error(QStringLiteral("Too many keys"));
-    words_.push_back(MakeEntry(word, style));
+    words_.insert(words_.begin() + i, MakeEntry(word, style));
     Changed();
+}
+
+void TKeywordList::SetStrings(int i, const QString &word)
+{
+    Strings(i);
+    CheckKey(word);
+    words_[size_t(i)] = MakeEntry(word, words_[size_t(i)].style);
+    Changed();
+}
+
+const TKeyStyle *TKeywordList::Objects(int i) const
+{
+    Strings(i);
+    return &words_[size_t(i)].style;
+}
+
+void TKeywordList::SetObjects(int i, const TKeyStyle &style)
+{
+    Strings(i);
+    // The case flag decides what the keyword is matched against.
+    words_[size_t(i)] = MakeEntry(words_[size_t(i)].word, style);
+    Changed();
+}
+
+int TKeywordList::IndexOf(const QString &word) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (words_[size_t(i)].word.compare(word, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void TKeywordList::Exchange(int a, int b)
+{
+    Strings(a);
+    Strings(b);
+    std::swap(words_[size_t(a)], words_[size_t(b)]);
+    Changed();
+}
+
+void TKeywordList::Move(int from, int to)
+{
+    Strings(from);
+    Strings(to);
+    if (from == to)
+        return;
+    Entry e = std::move(words_[size_t(from)]);
+    words_.erase(words_.begin() + from);
+    words_.insert(words_.begin() + to, std::move(e));
+    Changed();
+}
+
+QString TKeywordList::Text() const
+{
+    QString t;
+    for (const auto &e : words_)
+        t += e.word + QLatin1String("\r\n");
+    return t;
 }
 
 void TKeywordList::Delete(int i)

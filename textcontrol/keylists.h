@@ -31,13 +31,26 @@ enum : quint8 { kfCaseSensitive = 1, kfWholeWords = 2 };
 constexpr int kMaxKeyLength = 255;
 constexpr int kMaxKeyEntries = 32767; // state stacks hold 15-bit indexes
 
+// A string list whose every string is a keyword and whose every object is the keyword's style record.
 class TKeywordList {
 public:
     int Count() const { return int(words_.size()); }
     const QString &Strings(int i) const;
-    void Add(const QString &word, const TKeyStyle &style);
+    // A new keyword in place of entry i; its style record stays.
+    void SetStrings(int i, const QString &word);
+    // The style record of entry i (the list's object of that string).
+    const TKeyStyle *Objects(int i) const;
+    void SetObjects(int i, const TKeyStyle &style);
+    int Add(const QString &word, const TKeyStyle &style = {}); // the new entry's index
+    void Insert(int i, const QString &word, const TKeyStyle &style = {}); // 0 <= i <= Count
+    // The first entry equal to word, regardless of case; -1 when none.
+    int IndexOf(const QString &word) const;
+    void Exchange(int a, int b);
+    void Move(int from, int to);
     void Delete(int i);
     void Clear();
+    // The keywords, each followed by a line break.
+    QString Text() const;
     void BeginUpdate() { ++updating_; }
     void EndUpdate();
     // Copies another keyword list; anything else is ignored.

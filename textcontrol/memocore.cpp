@@ -180,7 +180,7 @@ void MemoCore::CheckConsistency() const
     int L = 0, O = 0;
     const int n = ParagraphCount();
     if (layout_.ParagraphCount() != n)
-        throw platform::Error(QStringLiteral("Error 1"));
+        throw platform::Error(QStringLiteral("Error 1") + Version());
     // One pass over the layout's blocks: it runs before every full reformat, on the whole text.
     int error = 0;
     layout_.Walk([&](int p, int first, std::span<const LineBreak> breaks) {
@@ -208,7 +208,7 @@ void MemoCore::CheckConsistency() const
         return true;
     });
     if (error == 1)
-        throw platform::Error(QStringLiteral("Error 1"));
+        throw platform::Error(QStringLiteral("Error 1") + Version());
     if (error)
         throw platform::Error(QStringLiteral("Error %1 in ").arg(error) + Version());
     if (CharCount() + 2 != O)

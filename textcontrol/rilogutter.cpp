@@ -2,8 +2,11 @@
 
 #include "textcontrol/rilomemo.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -51,7 +54,9 @@ int DigitKey(const QKeyEvent &k)
 }
 } // namespace
 
-TRiloGutter::TRiloGutter(QWidget *parent) : QWidget(parent), icons_(MakeIcons())
+TRiloGutter::TRiloGutter(QWidget *parent)
+    : QWidget(parent), drag_(new platform::ControlDrag(this)), OnDragOver(drag_->OnDragOver),
+      OnDragDrop(drag_->OnDragDrop), OnEndDrag(drag_->OnEndDrag), OnStartDrag(drag_->OnStartDrag), icons_(MakeIcons())
 {
     markLines_.fill(-1);
     resize(30, 50);
@@ -206,22 +211,78 @@ bool TRiloGutter::SetBookmark(int line, int n)
 bool TRiloGutter::eventFilter(QObject *watched, QEvent *e)
 {
     // The type first: a memo being destroyed still sends events, and reading the pointer then is not sound.
-    if (e->type() == QEvent::KeyPress && watched == memo_) {
+    if (e->type() == QEvent::KeyPress && watched == memo_ && !memoFirst_) {
         auto *k = static_cast<QKeyEvent *>(e);
         const int d = DigitKey(*k);
         const Qt::KeyboardModifiers m = k->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-        if (d >= 0 && (m & Qt::ControlModifier) && !(m & Qt::AltModifier)) {
-            if (m & Qt::ShiftModifier) {
-                SetBookmark(memo_->SelLine(), d);
-                update();
-            } else if (marks_[size_t(d)]) {
-                memo_->SetSelLine(BookmarkLine(d));
-                memo_->ScrollInView();
-            }
+        if (d < 0 || !(m & Qt::ControlModifier) || (m & Qt::AltModifier))
+            return QWidget::eventFilter(watched, e);
+        const bool set = m & Qt::ShiftModifier;
+        if (!set && !marks_[size_t(d)])
+            return false; // no bookmark to go to: the key is the memo's and its parents' as any other
+        // The memo (and whoever listens to its keys) has the key first; the gutter acts after it.
+        QPointer<TRiloMemo> memo = memo_;
+        memoFirst_ = true;
+        QCoreApplication::sendEvent(memo, e);
+        memoFirst_ = false;
+        e->accept(); // delivered once: the parents had it already if the memo let it go
+        if (!memo || memo != memo_)
             return true;
+        if (set) {
+            SetBookmark(memo_->SelLine(), d);
+            update();
+        } else if (marks_[size_t(d)]) {
+            memo_->SetSelLine(BookmarkLine(d));
+            memo_->ScrollInView();
         }
+        return true;
     }
     return QWidget::eventFilter(watched, e);
+}
+
+void TRiloGutter::mousePressEvent(QMouseEvent *e)
+{
+    pressed_ = e->button() == Qt::LeftButton;
+    if (OnMouseDown)
+        OnMouseDown(this, e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+}
+
+void TRiloGutter::mouseMoveEvent(QMouseEvent *e)
+{
+    if (OnMouseMove)
+        OnMouseMove(this, e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+}
+
+void TRiloGutter::mouseReleaseEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(pos);
+    if (e->button() == Qt::LeftButton)
+        pressed_ = false;
+    QPointer<TRiloGutter> self = this;
+    if (OnMouseUp)
+        OnMouseUp(this, e->button(), e->modifiers(), pos.x(), pos.y());
+    if (self && click && OnClick)
+        OnClick(this);
+}
+
+void TRiloGutter::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    pressed_ = e->button() == Qt::LeftButton;
+    QPointer<TRiloGutter> self = this;
+    if (OnMouseDown)
+        OnMouseDown(this, e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+    if (self && e->button() == Qt::LeftButton && OnDblClick)
+        OnDblClick(this);
+}
+
+void TRiloGutter::contextMenuEvent(QContextMenuEvent *e)
+{
+    if (!popupMenu_) {
+        QWidget::contextMenuEvent(e);
+        return;
+    }
+    popupMenu_->popup(e->globalPos());
 }
 
 void TRiloGutter::MemoScrolled()

@@ -1,9 +1,12 @@
 #pragma once
 // Line numbers and ten bookmarks beside a memo; adds Ctrl+Shift+digit (set or clear a bookmark on the
 // caret's line) and Ctrl+digit (go to a bookmark) to the memo.
+#include "platform/controldrag.h"
+#include "textcontrol/controlevents.h"
 #include "textcontrol/memocore.h"
 #include "textcontrol/palettecolor.h"
 
+#include <QMenu>
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
@@ -16,6 +19,8 @@ class TRiloMemo;
 
 class TRiloGutter : public QWidget {
     Q_OBJECT
+
+    platform::ControlDrag *drag_; // first: the drag events refer into it
 
 public:
     explicit TRiloGutter(QWidget *parent = nullptr);
@@ -40,6 +45,22 @@ public:
     // Display line of bookmark n, or -1.
     int BookmarkLine(int n) const;
     const QPixmap &Icons() const { return icons_; }
+    // Mouse, drag and pop-up menu of the gutter itself (coordinates are the gutter's).
+    TObjectNotify OnClick, OnDblClick;
+    TMouseEvent OnMouseDown, OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    QMenu *PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(QMenu *menu) { popupMenu_ = menu; }
+    platform::TDragMode DragMode() const { return drag_->DragMode(); }
+    void SetDragMode(platform::TDragMode m) { drag_->SetDragMode(m); }
+    QCursor DragCursor() const { return drag_->DragCursor(); }
+    void SetDragCursor(const QCursor &c) { drag_->SetDragCursor(c); }
+    void BeginDrag() { drag_->BeginDrag(); }
+    platform::ControlDrag::DragOverEvent &OnDragOver;
+    platform::ControlDrag::DragDropEvent &OnDragDrop;
+    platform::ControlDrag::EndDragEvent &OnEndDrag;
+    platform::ControlDrag::StartDragEvent &OnStartDrag;
+
     // As wide as the largest line number needs, and never narrower than the width it was given.
     QSize sizeHint() const override { return QSize(fitted_, 50); }
 
@@ -48,6 +69,11 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
     void changeEvent(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
     void Detach();
@@ -68,6 +94,9 @@ private:
     QPixmap icons_;
     int written_ = 30, fitted_ = 30; // the width given from outside; the width it has
     bool fitting_ = false;
+    bool pressed_ = false;  // the left button went down here: its release inside is a click
+    bool memoFirst_ = false; // a bookmark key on its way to the memo before the gutter acts on it
+    QPointer<QMenu> popupMenu_;
     QMetaObject::Connection scrolled_, changed_, fontChanged_, destroyed_, counted_;
 };
 

@@ -2,6 +2,8 @@
 // The syntax-highlighting text control: a window that owns a view onto a document and shows it with a
 // caret, painting, printing, keyboard and mouse input, the clipboard and scroll bars. Everything of the
 // view and the document is reached through the control as well (one-line forwards).
+#include "platform/controldrag.h"
+#include "textcontrol/controlevents.h"
 #include "textcontrol/memocore.h"
 #include "textcontrol/palettecolor.h"
 #include "textcontrol/qtmeasurer.h"
@@ -19,23 +21,19 @@ class QPainter;
 
 namespace platform {
 class FormWriter;
-}
+class FormReader;
+} // namespace platform
 
 namespace textcontrol {
 
 enum class TBorderStyle { bsNone, bsSingle };
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-using TKeyEvent = std::function<void(QObject *, int &key, Qt::KeyboardModifiers shift)>;
-using TKeyPressEvent = std::function<void(QObject *, QChar &key)>;
-using TMouseEvent = std::function<void(QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)>;
-using TMouseMoveEvent = std::function<void(QObject *, Qt::KeyboardModifiers, int x, int y)>;
-using TObjectNotify = std::function<void(QObject *)>;
-
 class TRiloMemo : public QAbstractScrollArea, public ViewHost {
     Q_OBJECT
 
     MemoCore view_; // first: the forwards below and the navigators refer into it
+    platform::ControlDrag *drag_; // before the drag events, which refer into it
 
 public:
     explicit TRiloMemo(QWidget *parent = nullptr);
@@ -266,6 +264,8 @@ public:
     void Loaded();
     // Writes the stored properties of the control (name, value pairs) into a form stream.
     void WriteProperties(platform::FormWriter &w) const;
+    // Reads them back (then Loaded); a damaged form raises an error and changes nothing.
+    void ReadProperties(platform::FormReader &r);
 
     // ---- operations ----
     void CopyToClipboard();
@@ -302,6 +302,17 @@ public:
     TKeyPressEvent OnKeyPress;
     TMouseEvent OnMouseDown, OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+
+    // Dragging the control itself onto another control (not dragging text, which rmoNoDragnDrop governs).
+    platform::TDragMode DragMode() const { return drag_->DragMode(); }
+    void SetDragMode(platform::TDragMode m) { drag_->SetDragMode(m); }
+    QCursor DragCursor() const { return drag_->DragCursor(); }
+    void SetDragCursor(const QCursor &c) { drag_->SetDragCursor(c); }
+    void BeginDrag() { drag_->BeginDrag(); }
+    platform::ControlDrag::StartDragEvent &OnStartDrag;
+    platform::ControlDrag::DragOverEvent &OnDragOver;
+    platform::ControlDrag::DragDropEvent &OnDragDrop;
+    platform::ControlDrag::EndDragEvent &OnEndDrag;
 
 Q_SIGNALS:
     // For attached controls (the gutter), beside the assignable events.

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QPaintEvent>
 #include <QtTest>
 
@@ -97,6 +98,8 @@ private Q_SLOTS:
     void sharedScrollEvent();
     void lifetimes();
     void widthFitsTheLargestNumber();
+    void bookmarkKeysReachTheMemoFirst();
+    void mouseMenuAndDragEvents();
 };
 
 void TestRiloGutter::defaults()
@@ -333,6 +336,82 @@ void TestRiloGutter::widthFitsTheLargestNumber()
     memo.SetTextBuf(many);
     alone.SetLineNumbers(false);
     QTRY_COMPARE(alone.width(), 35);
+}
+
+void TestRiloGutter::bookmarkKeysReachTheMemoFirst()
+{
+    Pair p;
+    TRiloMemo &m = *p.memo;
+    TRiloGutter &g = *p.gutter;
+    QVERIFY(g.SetBookmark(30, 5));
+    m.Select(0, 0);
+    // The memo's own key event runs before the gutter moves the caret.
+    QStringList keys;
+    m.OnKeyDown = [&](QObject *, int &key, Qt::KeyboardModifiers) {
+        if (key >= Qt::Key_0 && key <= Qt::Key_9)
+            keys << QStringLiteral("%1 at line %2").arg(key - Qt::Key_0).arg(m.SelLine());
+    };
+    QTest::keyClick(&m, Qt::Key_5, Qt::ControlModifier);
+    QCOMPARE(keys, QStringList({QStringLiteral("5 at line 0")}));
+    QCOMPARE(m.SelLine(), 30);
+    keys.clear();
+    QTest::keyClick(&m, Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(keys.size(), 1);
+    QCOMPARE(g.BookmarkAtLine(30), 5); // a line that holds one takes no other
+    // A digit with no bookmark behind it is not swallowed: the memo has it as any other key.
+    keys.clear();
+    QTest::keyClick(&m, Qt::Key_7, Qt::ControlModifier);
+    QCOMPARE(keys, QStringList({QStringLiteral("7 at line 30")}));
+    QCOMPARE(m.SelLine(), 30);
+    QVERIFY(g.SetBookmark(60, 7));
+    QTest::keyClick(&m, Qt::Key_7, Qt::ControlModifier);
+    QCOMPARE(m.SelLine(), 60);
+}
+
+void TestRiloGutter::mouseMenuAndDragEvents()
+{
+    Pair p;
+    TRiloGutter &g = *p.gutter;
+    QStringList seen;
+    g.OnMouseDown = [&](QObject *s, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+        QCOMPARE(s, &g);
+        seen << QStringLiteral("down %1 %2,%3").arg(int(b)).arg(x).arg(y);
+    };
+    g.OnMouseUp = [&](QObject *, Qt::MouseButton b, Qt::KeyboardModifiers, int, int) { seen << QStringLiteral("up %1").arg(int(b)); };
+    g.OnMouseMove = [&](QObject *, Qt::KeyboardModifiers, int x, int y) { seen << QStringLiteral("move %1,%2").arg(x).arg(y); };
+    g.OnClick = [&](QObject *) { seen << QStringLiteral("click"); };
+    g.OnDblClick = [&](QObject *) { seen << QStringLiteral("double"); };
+    QTest::mouseClick(&g, Qt::LeftButton, {}, QPoint(4, 9));
+    QCOMPARE(seen, QStringList({QStringLiteral("down 1 4,9"), QStringLiteral("up 1"), QStringLiteral("click")}));
+    seen.clear();
+    QTest::mouseDClick(&g, Qt::LeftButton, {}, QPoint(4, 9));
+    QVERIFY(seen.contains(QStringLiteral("double")));
+    seen.clear();
+    // The right button is no click.
+    QTest::mouseClick(&g, Qt::RightButton, {}, QPoint(4, 9));
+    QCOMPARE(seen, QStringList({QStringLiteral("down 2 4,9"), QStringLiteral("up 2")}));
+
+    // The pop-up menu comes up where the pointer is.
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+    g.SetPopupMenu(&menu);
+    QContextMenuEvent ctx(QContextMenuEvent::Mouse, QPoint(4, 9), g.mapToGlobal(QPoint(4, 9)));
+    QApplication::sendEvent(&g, &ctx);
+    QTRY_VERIFY(menu.isVisible());
+    menu.close();
+
+    // Dragged onto the memo as a control: the memo takes it when it says so.
+    QObject *dropped = nullptr;
+    p.memo->OnDragOver = [&](QObject *, QObject *from, int, int, platform::TDragState, bool &accept) { accept = from == &g; };
+    p.memo->OnDragDrop = [&](QObject *, QObject *from, int, int) { dropped = from; };
+    g.SetDragMode(platform::TDragMode::dmAutomatic);
+    const QPoint onMemo = g.mapFromGlobal(p.memo->viewport()->mapToGlobal(QPoint(30, 30)));
+    seen.clear();
+    QTest::mousePress(&g, Qt::LeftButton, {}, QPoint(4, 9));
+    QTest::mouseMove(&g, onMemo);
+    QTest::mouseRelease(&g, Qt::LeftButton, {}, onMemo);
+    QCOMPARE(dropped, &g);
+    QVERIFY(seen.isEmpty()); // a press that starts a drag is no click
 }
 
 K5_TEST_MAIN(TestRiloGutter)

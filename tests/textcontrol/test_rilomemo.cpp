@@ -2,6 +2,7 @@
 // painting and printing.
 #include "k5test.h"
 
+#include "platform/error.h"
 #include "platform/formstream.h"
 #include "textcontrol/htmlrules.h"
 #include "textcontrol/rilomemo.h"
@@ -105,6 +106,8 @@ class TestRiloMemo : public QObject {
 private Q_SLOTS:
     void publishedDefaults();
     void streamOfAFreshControl();
+    void storedFormReadsBack();
+    void controlDragOntoAnother();
     void selectionWithSignedLength();
     void caretPlacement();
     void scrollingAndScrollInView();
@@ -234,6 +237,145 @@ void TestRiloMemo::streamOfAFreshControl()
     for (const char *n : {"WordWrap", "HideSelection", "WantTabs", "LeftMargin", "RightMargin", "TabStops", "UndoMaxLevel",
                           "UpdateMode", "ReadOnly", "HighlightColor", "StartStopKeys.Keys"})
         QVERIFY2(!props.contains(QString::fromLatin1(n)), n);
+}
+
+void TestRiloMemo::storedFormReadsBack()
+{
+    QWidget window;
+    TRiloMemo a(&window);
+    a.setGeometry(3, 4, 220, 130);
+    FillHtmlRules(a.Keywords(), a.StartStopKeys());
+    a.SetTextBuf(QStringLiteral("<b>bold</b> ") + QChar(2) + QStringLiteral("styled") + QChar(2) + CRLF + QStringLiteral("second"));
+    a.SetAlignment(TAlignment::taCenter);
+    a.SetHideSelection(false);
+    a.SetScrollBars(TScrollStyle::ssVertical);
+    a.SetWantTabs(false);
+    a.SetWordWrap(false);
+    a.SetCaretWidth(3);
+    a.SetEndOfTextMarkColor(RGBColor(0, 128, 0));
+    a.SetHighlightColor(RGBColor(1, 2, 3));
+    a.SetJustified(true);
+    a.SetLeftMargin(11);
+    a.SetLineHeight(19);
+    a.SetNullReplacement(QLatin1Char('?'));
+    a.SetOptions(kDefaultOptions | rmoAutoIndent);
+    a.SetReadOnly(true);
+    a.SetSeparators(QStringLiteral(" ;"));
+    a.SetTabStops(4);
+    a.SetUndoMaxLevel(77);
+    a.SetUpdateMode(TUpdateMode::umOnNeed);
+    a.SetColor(RGBColor(250, 250, 240));
+    platform::FormWriter w;
+    a.WriteProperties(w);
+
+    TRiloMemo b(&window);
+    platform::FormReader r(w.Data());
+    b.ReadProperties(r);
+    QCOMPARE(b.Text(), a.Text());
+    QCOMPARE(b.geometry(), a.geometry());
+    QCOMPARE(b.Alignment(), TAlignment::taCenter);
+    QVERIFY(!b.WordWrap());
+    QCOMPARE(b.LineHeight(), 19);
+    QCOMPARE(b.Separators(), QStringLiteral(" ;"));
+    QCOMPARE(b.UndoMaxLevel(), 77);
+    QVERIFY(b.Keywords() == a.Keywords());
+    QVERIFY(b.StartStopKeys() == a.StartStopKeys());
+    QCOMPARE(b.UndoCount(), 0); // a form read is no edit to take back
+    platform::FormWriter again;
+    b.WriteProperties(again);
+    QCOMPARE(again.Data(), w.Data());
+
+    // A damaged form, cut short or with a value out of range, is refused whole.
+    TRiloMemo c(&window);
+    c.SetTextBuf(QStringLiteral("kept"));
+    c.SetTabStops(6);
+    for (int cut : {int(w.Data().size()) - 1, int(w.Data().size()) / 2, 3}) {
+        platform::FormReader bad(w.Data().left(cut));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, c.ReadProperties(bad));
+        QCOMPARE(c.Text(), QStringLiteral("kept"));
+        QCOMPARE(c.TabStops(), 6);
+        QVERIFY(c.WordWrap());
+    }
+    platform::FormWriter wrong;
+    wrong.WriteString(QStringLiteral("TabStops"));
+    wrong.WriteInteger(2);
+    wrong.WriteString(QStringLiteral("Alignment"));
+    wrong.WriteInteger(7);
+    platform::FormReader rw(wrong.Data());
+    QVERIFY_THROWS_EXCEPTION(platform::StreamError, c.ReadProperties(rw));
+    QCOMPARE(c.TabStops(), 6);
+    // What it does not know (a later version's property) is passed over.
+    platform::FormWriter later;
+    later.WriteString(QStringLiteral("SomethingNew"));
+    later.WriteListBegin();
+    later.WriteInteger(1);
+    later.WriteListEnd();
+    later.WriteString(QStringLiteral("TabStops"));
+    later.WriteInteger(2);
+    platform::FormReader rl(later.Data());
+    c.ReadProperties(rl);
+    QCOMPARE(c.TabStops(), 2);
+    QCOMPARE(c.Text(), QStringLiteral("kept"));
+}
+
+void TestRiloMemo::controlDragOntoAnother()
+{
+    // A memo in automatic drag mode is dragged as a control: the one under the release takes it when
+    // its OnDragOver accepted, and the source hears where it went.
+    QWidget window;
+    window.resize(500, 200);
+    TRiloMemo source(&window), target(&window);
+    source.setGeometry(0, 0, 200, 200);
+    target.setGeometry(300, 0, 200, 200);
+    source.SetTextBuf(QStringLiteral("drag me"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QStringList seen;
+    QObject *endTarget = &window;
+    target.OnDragOver = [&](QObject *sender, QObject *from, int, int, platform::TDragState state, bool &accept) {
+        QCOMPARE(sender, &target);
+        QCOMPARE(from, &source);
+        seen << QStringLiteral("over %1").arg(int(state));
+        accept = true;
+    };
+    target.OnDragDrop = [&](QObject *, QObject *from, int x, int y) {
+        QCOMPARE(from, &source);
+        seen << QStringLiteral("drop %1,%2").arg(x).arg(y);
+    };
+    source.OnEndDrag = [&](QObject *, QObject *to, int, int) { endTarget = to; };
+
+    // In manual mode a press selects text as before.
+    QTest::mousePress(source.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(source.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(seen.isEmpty());
+    QCOMPARE(endTarget, &window);
+
+    source.SetDragMode(platform::TDragMode::dmAutomatic);
+    const QPoint over = source.viewport()->mapFromGlobal(target.viewport()->mapToGlobal(QPoint(20, 30)));
+    QTest::mousePress(source.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(source.viewport(), over);
+    QTest::mouseRelease(source.viewport(), Qt::LeftButton, {}, over);
+    const QPoint inTarget = target.mapFromGlobal(source.viewport()->mapToGlobal(over));
+    QCOMPARE(seen, QStringList({QStringLiteral("over 0"), QStringLiteral("over 2"),
+                               QStringLiteral("drop %1,%2").arg(inTarget.x()).arg(inTarget.y())}));
+    QCOMPARE(endTarget, &target);
+    QCOMPARE(source.Text(), QStringLiteral("drag me")); // the text did not move
+
+    // Released where nothing takes it: no drop, and the source is told so.
+    seen.clear();
+    QTest::mousePress(source.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(source.viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(endTarget, nullptr);
+    QVERIFY(!seen.contains(QStringLiteral("drop"), Qt::CaseInsensitive) && seen.filter(QStringLiteral("drop")).isEmpty());
+    // Escape cancels a drag over an accepting target.
+    seen.clear();
+    endTarget = &window;
+    QTest::mousePress(source.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(source.viewport(), over);
+    QTest::keyClick(source.viewport(), Qt::Key_Escape);
+    QCOMPARE(endTarget, nullptr);
+    QVERIFY(seen.filter(QStringLiteral("drop")).isEmpty());
+    QCOMPARE(seen.last(), QStringLiteral("over 1")); // told the pointer left it
 }
 
 void TestRiloMemo::selectionWithSignedLength()

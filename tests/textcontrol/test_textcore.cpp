@@ -312,6 +312,53 @@ private slots:
         QCOMPARE(keysBack[1].link, qint16(0));
     }
 
+    void keywordListIsAStringList()
+    {
+        // Every change through the string-list operations reaches the highlighting: the lookup tables
+        // follow the list.
+        Memo m(QStringLiteral("alpha beta Gamma gamma"));
+        TKeywordList &kw = m.Keywords();
+        const TKeyStyle bold{0, fsBold, 0, 0, 0, 0};
+        QCOMPARE(kw.Add(QStringLiteral("alpha"), bold), 0);
+        kw.Insert(0, QStringLiteral("beta"), bold);
+        QVERIFY_THROWS_EXCEPTION(platform::Error, kw.Insert(3, QStringLiteral("x")));
+        QCOMPARE(kw.Strings(0), QStringLiteral("beta"));
+        QCOMPARE(kw.IndexOf(QStringLiteral("ALPHA")), 1);
+        QCOMPARE(kw.IndexOf(QStringLiteral("delta")), -1);
+        QVERIFY(*kw.Objects(1) == bold);
+        m.ReApplyKeys();
+        QVERIFY(m.StateAt(1).InKeyword());
+        QVERIFY(m.StateAt(7).InKeyword());
+        QVERIFY(!m.StateAt(12).InKeyword());
+
+        kw.SetStrings(0, QStringLiteral("gamma")); // beta is no keyword now, gamma is
+        m.ReApplyKeys();
+        QVERIFY(!m.StateAt(7).InKeyword());
+        QVERIFY(m.StateAt(12).InKeyword());
+        QVERIFY(m.StateAt(18).InKeyword());
+        // A case-sensitive record matches only the keyword as written.
+        kw.SetObjects(0, TKeyStyle{kfCaseSensitive, fsItalic, 0, 0, 0, 0});
+        m.ReApplyKeys();
+        QVERIFY(!m.StateAt(12).InKeyword());
+        QVERIFY(m.StateAt(18).InKeyword());
+        QCOMPARE(kw.Objects(0)->style, quint8(fsItalic));
+
+        kw.Exchange(0, 1);
+        QCOMPARE(kw.Strings(0), QStringLiteral("alpha"));
+        QCOMPARE(kw.Objects(1)->style, quint8(fsItalic));
+        kw.Add(QStringLiteral("delta"));
+        kw.Move(2, 0);
+        QCOMPARE(kw.Text(), QStringLiteral("delta\r\nalpha\r\ngamma\r\n"));
+        QVERIFY(*kw.Objects(0) == TKeyStyle());
+        QVERIFY_THROWS_EXCEPTION(platform::Error, kw.Objects(3));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, kw.Move(0, 3));
+        kw.Delete(0);
+        QCOMPARE(kw.Count(), 2);
+        m.ReApplyKeys();
+        QVERIFY(m.StateAt(1).InKeyword());
+        QVERIFY(m.StateAt(18).InKeyword());
+    }
+
     void contextsOpenAndClose()
     {
         Memo m(QStringLiteral("text <b class=\"x\">bold</b> tail"));
