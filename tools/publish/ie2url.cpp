@@ -62,17 +62,18 @@ void Walk(const QString &name, const QString &path, QSet<QString> &walked, QStri
         if (!sub.startsWith(QLatin1Char('.')))
             Walk(sub, dir.filePath(sub), walked, lines);
     const QStringList shortcuts = dir.entryList(QStringList{QStringLiteral("*.url")}, QDir::Files, order);
+    // Addresses and names come from any web site: they are escaped for the attribute and the text.
     QStringList links;
     for (const QString &file : shortcuts) {
         if (file.startsWith(QLatin1Char('.')))
             continue;
         const platform::IniFile ini(dir.filePath(file));
         const QString url = ini.ReadString(QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QStringLiteral("N/A"));
-        links << QStringLiteral("<a href=\"%1\"><B>%2</B></a><BR>").arg(url, file.chopped(4));
+        links << QStringLiteral("<a href=\"%1\"><B>%2</B></a><BR>").arg(url.toHtmlEscaped(), file.chopped(4).toHtmlEscaped());
     }
     if (links.isEmpty())
         return;
-    lines << QStringLiteral("<P><B>%1</B><P>").arg(name.isEmpty() ? QStringLiteral("Miscellaneous") : name);
+    lines << QStringLiteral("<P><B>%1</B><P>").arg(name.isEmpty() ? QStringLiteral("Miscellaneous") : name.toHtmlEscaped());
     lines << links;
 }
 
@@ -247,7 +248,8 @@ void TIETOURL::nodeSelected(QTreeWidgetItem *node)
 void TIETOURL::OkClick()
 {
     if (OnInsertText)
-        OnInsertText(QStringLiteral("<A HREF=\"") + Edit2->text() + QStringLiteral("\">") + Edit1->text() + QStringLiteral("</A>"));
+        OnInsertText(QStringLiteral("<A HREF=\"") + Edit2->text().toHtmlEscaped() + QStringLiteral("\">")
+                     + Edit1->text().toHtmlEscaped() + QStringLiteral("</A>"));
     accept();
 }
 

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 using namespace publish;
@@ -46,7 +48,7 @@ const QStringList kExpected{
     QStringLiteral("<P><B>Links</B><P>"),
     QStringLiteral("<a href=\"http://search.example/\"><B>Search</B></a><BR>"),
     QStringLiteral("<P><B>Miscellaneous</B><P>"),
-    QStringLiteral("<a href=\"http://example.org/?a=1&b=2,3;x%20y\"><B>Home Page</B></a><BR>"),
+    QStringLiteral("<a href=\"http://example.org/?a=1&amp;b=2,3;x%20y\"><B>Home Page</B></a><BR>"),
     QStringLiteral("<a href=\"N/A\"><B>Nowhere</B></a><BR>"),
 };
 
@@ -59,6 +61,30 @@ public:
                    {{QStringLiteral("Welcome"), QStringLiteral("http://example.org/")},
                     {QStringLiteral("Two lines\r\nof title"), QStringLiteral("http://example.org/two")}}}}},
                 {QStringLiteral("Today"), {{QStringLiteral("news.example"), {}}}}};
+    }
+};
+
+// What a browser makes of inserted HTML: each link's address and text.
+QStringList Links(const QString &html)
+{
+    QTextDocument doc;
+    doc.setHtml(html);
+    QStringList out;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isAnchor())
+                out << it.fragment().charFormat().anchorHref() + QStringLiteral(" -> ") + it.fragment().text();
+    return out;
+}
+
+const QString kOddTitle = QStringLiteral("A <b>bold</b> & title");
+const QString kOddUrl = QStringLiteral("http://example.org/?q=\"x\" onclick=\"y\"&z=<1>");
+
+class OddHistory : public THistorySource {
+public:
+    QList<THistoryPeriod> Periods() const override
+    {
+        return {{QStringLiteral("Today"), {{QStringLiteral("example.org"), {{kOddTitle, kOddUrl}}}}}};
     }
 };
 
@@ -98,6 +124,40 @@ private slots:
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QVERIFY(!form.isVisible());
         QVERIFY(!ProgramFolderHasPreview());
+    }
+
+    // Names and addresses from the browser are text: a quote cannot end the address, a tag is not made.
+    void oddTitlesAndAddressesAreEscaped()
+    {
+        const QString root = k5test::Root() + QStringLiteral("/OddFavorites/");
+        QDir(root).removeRecursively();
+        k5test::WriteFile(root + QStringLiteral("<i>Tom<i> & \"Jerry\".url"), Shortcut(kOddUrl).toUtf8());
+        k5test::WriteFile(root + QStringLiteral("R&D <sub>/Plain.url"), Shortcut(QStringLiteral("http://plain/")).toUtf8());
+        Tfavorit favourites;
+        QStringList inserted;
+        favourites.OnInsertText = [&](const QString &text) { inserted << text; };
+        favourites.show();
+        favourites.Edit1->setText(root);
+        QTest::mouseClick(favourites.OkButton, Qt::LeftButton);
+        k5test::Settle();
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(Links(inserted[0]), (QStringList{QStringLiteral("http://plain/ -> Plain"),
+                                                  kOddUrl + QStringLiteral(" -> <i>Tom<i> & \"Jerry\"")}));
+        QVERIFY(inserted[0].contains(QStringLiteral("<P><B>R&amp;D &lt;sub&gt;</B><P>")));
+        QVERIFY(!inserted[0].contains(QStringLiteral("<i>")));
+
+        TIETOURL history(nullptr, std::make_unique<OddHistory>());
+        history.OnInsertText = [&](const QString &text) { inserted << text; };
+        history.show();
+        QTreeWidgetItem *page = history.Tree3->topLevelItem(0)->child(0)->child(0);
+        history.Tree3->setCurrentItem(page);
+        QCOMPARE(history.Edit1->text(), kOddTitle);
+        QTest::mouseClick(history.OkButton, Qt::LeftButton);
+        k5test::Settle();
+        QCOMPARE(inserted.size(), 2);
+        QCOMPARE(inserted[1], QStringLiteral("<A HREF=\"http://example.org/?q=&quot;x&quot; onclick=&quot;y&quot;&amp;z=&lt;1&gt;\">"
+                                             "A &lt;b&gt;bold&lt;/b&gt; &amp; title</A>"));
+        QCOMPARE(Links(inserted[1]), QStringList{kOddUrl + QStringLiteral(" -> ") + kOddTitle});
     }
 
     void cancelAndMissingFolderInsertNothing()
