@@ -387,6 +387,16 @@ private slots:
         QVERIFY(w.Ftp->Active() && w.Ftp->acceptDrops());
 
         k5test::User user;
+        // A port typed with the host is named at Connect.
+        QTest::keyClicks(w.Host, QStringLiteral("127.0.0.1:2121"));
+        user.Click(QStringLiteral("OK"));
+        QTest::mouseClick(w.ConnectButton, Qt::LeftButton);
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts, QStringList{HostNameProblem(QStringLiteral("127.0.0.1:2121"))});
+        QVERIFY(user.Texts[0].contains(QStringLiteral("holds a port (2121)")));
+        QVERIFY(!w.Ftp->Connected());
+        user.Texts.clear();
+        w.Host->clear();
         QTest::keyClicks(w.Host, QStringLiteral("127.0.0.1"));
         QTest::keyClicks(w.loginName, server_.user);
         user.Click(QStringLiteral("OK"));
