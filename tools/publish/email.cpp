@@ -206,16 +206,66 @@ QString TEmail::MakeMessageID(const QString &domain, bool longForm)
     return QStringLiteral("<%1@%2>").arg(left, right);
 }
 
+namespace {
+
+QString CodeText(int code)
+{
+    switch (code) {
+    case MAPI_USER_ABORT: return QStringLiteral("It was cancelled.");
+    case MAPI_E_LOGIN_FAILURE:
+        return QStringLiteral("No mail account could be used: it needs a server and a valid sender address.");
+    case MAPI_E_NETWORK_FAILURE: return QStringLiteral("The mail server could not be reached.");
+    case MAPI_E_UNKNOWN_RECIPIENT:
+    case MAPI_E_AMBIGUOUS_RECIPIENT:
+    case MAPI_E_INVALID_RECIPS: return QStringLiteral("A recipient was not accepted.");
+    case MAPI_E_TOO_MANY_RECIPIENTS: return QStringLiteral("The message has too many recipients.");
+    case MAPI_E_TOO_MANY_FILES: return QStringLiteral("The message has too many attachments.");
+    case MAPI_E_ATTACHMENT_NOT_FOUND: return QStringLiteral("An attachment was not found.");
+    case MAPI_E_ATTACHMENT_OPEN_FAILURE: return QStringLiteral("An attachment could not be read.");
+    case MAPI_E_INVALID_MESSAGE: return QStringLiteral("The subject holds a line break.");
+    case MAPI_E_INSUFFICIENT_MEMORY: return QStringLiteral("There was not enough memory.");
+    case MAPI_E_DISK_FULL: return QStringLiteral("The draft could not be written.");
+    default: return QStringLiteral("The mail server did not take the message.");
+    }
+}
+
+// The failure of a send as the server (or the connection to it) told it.
+QString ServerText(int code, const SmtpServer &server, const QString &reply)
+{
+    const QString where = QStringLiteral("%1 (port %2)").arg(server.host).arg(server.port);
+    QString text;
+    if (code == MAPI_E_NETWORK_FAILURE)
+        text = QStringLiteral("The mail server %1 could not be reached.").arg(where);
+    else if (code == MAPI_E_LOGIN_FAILURE)
+        text = QStringLiteral("The mail server %1 refused the login.").arg(where);
+    else
+        text = CodeText(code);
+    const QString answer = reply.trimmed();
+    if (!answer.isEmpty())
+        text += (code == MAPI_E_NETWORK_FAILURE ? QStringLiteral(" ") : QStringLiteral(" The server answered: ")) + answer;
+    return text;
+}
+
+} // namespace
+
+int TEmail::failed(int code)
+{
+    if (failure_.isEmpty())
+        failure_ = CodeText(code);
+    return code;
+}
+
 int TEmail::sendMail(bool save)
 {
+    failure_.clear();
     CheckMapi();
     if (Recipient.size() + CC.size() + Bcc.size() > kMaxEntries) {
         DoMapiError(MAPI_E_TOO_MANY_RECIPIENTS);
-        return MAPI_E_TOO_MANY_RECIPIENTS;
+        return failed(MAPI_E_TOO_MANY_RECIPIENTS);
     }
     if (Attachment.size() > kMaxEntries) {
         DoMapiError(MAPI_E_TOO_MANY_FILES);
-        return MAPI_E_TOO_MANY_FILES;
+        return failed(MAPI_E_TOO_MANY_FILES);
     }
     // A new session puts the open one aside for the call and takes it back afterwards.
     std::optional<MailAccount> aside;
@@ -225,7 +275,7 @@ int TEmail::sendMail(bool save)
     if (Logon() != SUCCESS_SUCCESS) {
         session_ = std::move(aside);
         DoMapiError(MAPI_E_LOGIN_FAILURE);
-        return MAPI_E_LOGIN_FAILURE;
+        return failed(MAPI_E_LOGIN_FAILURE);
     }
     const int code = composeMail(save);
     // A session opened for this call ends with it, whatever happened.
@@ -233,7 +283,7 @@ int TEmail::sendMail(bool save)
         Logoff();
     if (aside)
         session_ = std::move(aside);
-    return code;
+    return code ? failed(code) : code;
 }
 
 int TEmail::composeMail(bool save)
@@ -287,7 +337,10 @@ int TEmail::composeMail(bool save)
         code = saveDraft(m);
     } else {
         DoBeforeSendMail();
-        code = SmtpSend(session_->server, m);
+        QString reply;
+        code = SmtpSend(session_->server, m, &reply);
+        if (code)
+            failure_ = ServerText(code, session_->server, reply);
     }
     if (!code)
         messageId_ = m.messageId;

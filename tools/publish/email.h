@@ -68,6 +68,9 @@ public:
     int Logon();
     int Logoff();
     int SendMail() { return sendMail(false); }
+    // Why the last send or save failed, in words: the server's own answer where it gave one, else what
+    // stood in the way. Empty after one that went through.
+    QString FailureText() const { return failure_; }
     // Saves the message as a draft (a MIME file in the drafts folder) instead of sending it.
     int SaveMail() { return sendMail(true); }
     int Address();
@@ -109,6 +112,8 @@ protected:
 
 private:
     int sendMail(bool save);
+    // Keeps the reason of a failed send (a plain one when none was given yet) and answers the code.
+    int failed(int code);
     int composeMail(bool save);
     // Resolves one typed name; fires the error and answers its code when it cannot be resolved.
     int resolve(const QString &typed, platform::MailAddress *address);
@@ -119,7 +124,7 @@ private:
     int saveDraft(const platform::MailMessage &message);
 
     std::optional<platform::MailAccount> session_;
-    QString password_, profile_, subject_, text_, messageId_;
+    QString password_, profile_, subject_, text_, messageId_, failure_;
     std::optional<QString> longText_;
     QWidget *dialogParent_ = nullptr;
 };

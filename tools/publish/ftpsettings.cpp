@@ -5,8 +5,11 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/folders.h"
+#include "platform/keyring/keyring.h"
+#include "platform/mail/mailaccount.h"
 
 #include <QApplication>
+#include <cctype>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,7 +34,46 @@ Qt::WindowFlags toolWindow()
     return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 }
 
+const QString kPasswordKey = QStringLiteral("FTP Password");
+
+// Hex groups between colons (two at least), an IPv4 address at the end allowed.
+bool LooksLikeIPv6(const QString &host)
+{
+    if (host.count(QLatin1Char(':')) < 2)
+        return false;
+    for (const QChar c : host)
+        if ((c.unicode() > 0x7F || !std::isxdigit(c.unicode())) && c != QLatin1Char(':') && c != QLatin1Char('.'))
+            return false;
+    return true;
+}
+
 } // namespace
+
+QString HostNameProblem(const QString &text)
+{
+    const QString host = text.trimmed();
+    if (host.isEmpty())
+        return {};
+    const QString example = QStringLiteral("Give the server's name or address alone, such as \"ftp.example.org\".");
+    if (host.contains(QLatin1String("://")) || host.contains(QLatin1Char('/')))
+        return QStringLiteral("\"%1\" is not a host name: the address of a server holds no \"ftp://\" and no folder. ")
+                   .arg(host) + example;
+    const qsizetype colon = host.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0 && !LooksLikeIPv6(host)) {
+        const QString port = host.mid(colon + 1);
+        bool number = false;
+        port.toUInt(&number);
+        if (number && colon > 0 && host.count(QLatin1Char(':')) == 1)
+            return QStringLiteral("The host name \"%1\" holds a port (%2). The upload always uses port 21, the FTP port: "
+                                  "give the host name alone, \"%3\".")
+                .arg(host, port, host.left(colon));
+        return QStringLiteral("The host name \"%1\" holds \":\", which only an IPv6 address may hold. ").arg(host) + example;
+    }
+    for (const QChar c : host)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringLiteral(" ?#@\\%\"<>").contains(c))
+            return QStringLiteral("The host name \"%1\" holds \"%2\", which no host name holds. ").arg(host, c) + example;
+    return {};
+}
 
 TFTPSettings::TFTPSettings(QWidget *owner)
 {
@@ -81,6 +123,15 @@ TFTPSettings::TFTPSettings(QWidget *owner)
     LoginName = storeEdit("LoginName", "FTP Login Name");
     Password = storeEdit("Password", "FTP Password");
     Password->setEchoMode(QLineEdit::Password);
+    HostProblem = new QLabel(group);
+    HostProblem->setObjectName(QStringLiteral("HostProblem"));
+    HostProblem->setWordWrap(true);
+    HostProblem->setTextFormat(Qt::PlainText);
+    HostProblem->setStyleSheet(QStringLiteral("color: #c00000;"));
+    HostProblem->hide();
+    PasswordPlace = new QLabel(group);
+    PasswordPlace->setObjectName(QStringLiteral("lblPasswordPlace"));
+    PasswordPlace->setWordWrap(true);
     const std::pair<const char *, QLineEdit *> rows[] = {{"Host Name", Host}, {"Login Name", LoginName}, {"Password", Password}};
     int row = 0;
     for (const auto &[caption, e] : rows) {
@@ -89,7 +140,15 @@ TFTPSettings::TFTPSettings(QWidget *owner)
         grid->addWidget(label, row, 0);
         grid->addWidget(e, row, 1);
         ++row;
+        if (e == Host)
+            grid->addWidget(HostProblem, row++, 1);
     }
+    grid->addWidget(PasswordPlace, row, 1);
+    // Told while typing, not first by a failed upload.
+    connect(Host, &QLineEdit::textChanged, this, [this](const QString &text) {
+        HostProblem->setText(HostNameProblem(text));
+        HostProblem->setVisible(!HostProblem->text().isEmpty());
+    });
 
     auto *note = new QLabel(QStringLiteral("These fields are needed for the one-step upload of your site."), this);
     note->setObjectName(QStringLiteral("Label4"));
@@ -114,12 +173,55 @@ TFTPSettings::TFTPSettings(QWidget *owner)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     group->setMinimumWidth(340);
 
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(OkButton, &QPushButton::clicked, this, [this] {
+        if (hostAccepted())
+            accept();
+    });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     FTP->Loaded();
     FinishLoading();
+    keepPasswordInKeyring();
     FTPSettings = this;
+}
+
+void TFTPSettings::keepPasswordInKeyring()
+{
+    // The same words as for the mail accounts' passwords.
+    PasswordPlace->setText(platform::MailPasswordPlace());
+    if (!platform::KeyringAvailable())
+        return;
+    // From here on the edit's text goes to the keyring, and the store only ever receives an empty value
+    // (or the password, should the keyring refuse it).
+    Password->SetStore(nullptr);
+    connect(Password, &QLineEdit::textChanged, this, [this] { writePassword(); });
+    const QString stored = Password->text();
+    QString secret;
+    if (!stored.isEmpty())
+        writePassword(); // kept in the file where no keyring ran, or by an earlier version: moved
+    else if (platform::KeyringRead(kPasswordKey, &secret))
+        Password->setText(secret);
+}
+
+void TFTPSettings::writePassword()
+{
+    const QString secret = Password->text();
+    const bool inKeyring = secret.isEmpty() ? (platform::KeyringDelete(kPasswordKey), true)
+                                            : platform::KeyringWrite(kPasswordKey, secret);
+    ZELControlStore2->WriteString(kPasswordKey, inKeyring ? QString() : secret);
+}
+
+bool TFTPSettings::hostAccepted()
+{
+    const QString problem = HostNameProblem(Host->text());
+    if (problem.isEmpty())
+        return true;
+    platform::MessageBox(messageParent(), problem, windowTitle(), platform::MB_OK | platform::MB_ICONERROR);
+    if (isVisible()) {
+        Host->setFocus();
+        Host->selectAll();
+    }
+    return false;
 }
 
 void TFTPSettings::showEvent(QShowEvent *event)
@@ -171,6 +273,8 @@ void TFTPSettings::UploadFile(const QString &path)
         if (Host->text().trimmed().isEmpty())
             return;
     }
+    if (!hostAccepted())
+        return;
     uploading_ = true;
     struct Done {
         TFTPSettings *self;

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <functional>
 
+class QLabel;
 class QPushButton;
 
 namespace zel {
@@ -17,6 +18,10 @@ class TZELStoreEdit;
 namespace publish {
 
 class TBTDragDropFTP;
+
+// Why the text cannot serve as the server's host name (a port, an address or a character no host name
+// has); empty when it can, or when it is empty.
+QString HostNameProblem(const QString &host);
 
 class TFTPSettings : public platform::FormOf<QDialog> {
     Q_OBJECT
@@ -30,6 +35,8 @@ public:
     QPushButton *OkButton;
     zel::TZELControlStore *ZELControlStore2;
     zel::TZELStoreEdit *Password, *LoginName, *Host;
+    QLabel *HostProblem;   // what the host name cannot be; hidden while it is fine
+    QLabel *PasswordPlace; // where the password is kept: the desktop's keyring, or the private settings file
 
     // The text of the project tree's selected node (a file's path, or the root "Project(s)").
     std::function<QString()> SelectedProjectNode;
@@ -46,6 +53,10 @@ protected:
 
 private:
     void upload(const QString &path);
+    // With a keyring running, the password lives there and the store keeps an empty value.
+    void keepPasswordInKeyring();
+    void writePassword();
+    bool hostAccepted();
     QWidget *messageParent();
 
     bool uploading_ = false;

@@ -1,6 +1,7 @@
 #include "ftpupload.h"
 
 #include "bt_ddftp.h"
+#include "ftpsettings.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/ftp/ftpclient.h"
@@ -122,6 +123,12 @@ void TFtpUpload::copySettings()
 void TFtpUpload::ConnectClick()
 {
     copySettings();
+    // The window has no port either: a host typed with one is named, not left to a vague failure.
+    if (const QString problem = HostNameProblem(Host->text()); !problem.isEmpty()) {
+        pending_ << problem;
+        showErrors();
+        return;
+    }
     try {
         Ftp->Connect();
     } catch (const platform::Error &e) {

@@ -10,11 +10,16 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QToolButton;
 
 namespace zel {
 class TZELFolderLookup;
+}
+
+namespace tree {
+class TImageList;
+class TZozeZO;
+class TZozeZONode;
 }
 
 namespace publish {
@@ -69,7 +74,12 @@ public:
     explicit TIETOURL(QWidget *owner = nullptr, std::unique_ptr<THistorySource> source = nullptr);
     ~TIETOURL() override;
 
-    QTreeWidget *Tree3;
+    // The tree lies in TreePanel, as tall as its visible rows; UpButton and DownButton move it by a row
+    // (held, again after 300 ms and then every 50 ms).
+    tree::TZozeZO *Tree3;
+    QWidget *TreePanel;
+    QToolButton *UpButton, *DownButton;
+    tree::TImageList *Images; // period, open period, site, page
     QLineEdit *Edit1; // description
     QLineEdit *Edit2; // URL
     QLabel *CountLabel;
@@ -80,13 +90,25 @@ public:
     // Reads the history into the tree (done once, when the window is first shown).
     void LoadHistory();
     void OkClick();
+    // A node's hint: a page's address, "visited pages on " + a period, a site + " visited pages".
+    QString NodeHint(tree::TZozeZONode *node) const;
+    // The page a node stands for; null for a period or a site.
+    const THistoryPage *PageOf(tree::TZozeZONode *node) const;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void nodeSelected(QTreeWidgetItem *node);
+    void nodeSelected(tree::TZozeZONode *node);
+    // Sizes the tree to its visible rows and keeps it within reach of the panel.
+    void layoutTree();
+    void scrollBy(int rows);
+    void placeTree(int top);
+    void paintNode(tree::TZozeZONode *node, const QRect &rect, unsigned states);
     std::unique_ptr<THistorySource> source_;
+    QList<THistoryPage> pages_; // a page node's data is its place here plus one
+    int top_ = 0;               // where the tree's top lies in the panel (0 or above)
     bool loaded_ = false;
 };
 

@@ -282,7 +282,7 @@ void TfrmMail::btnSendClick()
         return;
     }
     if (code != 0)
-        error(QStringLiteral("MAPI Sendmail failed."));
+        error(QStringLiteral("MAPI Sendmail failed.\n\n") + Email1->FailureText());
     else
         accept();
 }

@@ -126,15 +126,37 @@ qsizetype JoinProperty(const QStringList &lines, qsizetype i, QString *out, bool
     return i;
 }
 
-QStringList Unfolded(const QStringList &lines, bool keepBlank)
+// The logical lines, and in firsts the index of the line each one starts at.
+QStringList Unfolded(const QStringList &lines, bool keepBlank, QList<qsizetype> *firsts)
 {
     QStringList out;
     QString property;
     for (qsizetype i = 0; i < lines.size();) {
+        firsts->append(i);
         i = JoinProperty(lines, i, &property, keepBlank);
         out << property;
     }
     return out;
+}
+
+// The text split into lines at CR LF, LF or CR, and where each line starts in it.
+QStringList SplitLines(const QString &text, QList<qsizetype> *starts)
+{
+    QStringList lines;
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        starts->append(run);
+        lines << text.mid(run, i - run);
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        run = i + 1;
+    }
+    starts->append(run);
+    lines << text.mid(run);
+    return lines;
 }
 
 // A version 2.x writer folds a line only where the text has a blank, which stays part of the text; later
@@ -160,13 +182,16 @@ bool FoldsKeepTheBlank(const QStringList &lines)
 }
 
 // The properties of the first card, without those of a card nested in it; all lines when there is no card.
-QStringList FirstCard(const QStringList &lines)
+// The card's lines run from *begin up to *end (its BEGIN and END lines included); both are 0 without a card.
+QStringList FirstCard(const QStringList &lines, qsizetype *begin, qsizetype *end)
 {
+    *begin = *end = 0;
     qsizetype i = 0;
     while (i < lines.size() && !IsCardLine(lines.at(i), kBeginCard))
         ++i;
     if (i == lines.size())
         return lines;
+    *begin = i;
     QStringList card;
     int depth = 0;
     for (; i < lines.size(); ++i) {
@@ -177,6 +202,7 @@ QStringList FirstCard(const QStringList &lines)
         else if (depth == 1)
             card << lines.at(i);
     }
+    *end = std::min(i + 1, lines.size());
     return card;
 }
 
@@ -369,23 +395,40 @@ TmsSet<E> ReadTypes(const QStringList &types, const char *const (&tokens)[N])
     return set;
 }
 
+// The default mail type is no parameter at all, not an empty one.
+QString TypeParam(const char *token)
+{
+    return *token ? QLatin1Char(';') + QLatin1String(token) : QString();
+}
+
 template <typename E, int N>
 QString WriteTypes(const TmsSet<E> &set, const char *const (&tokens)[N])
 {
     QString s;
     for (int t = 0; t < N; ++t)
         if (set.Contains(E(t)))
-            s += QLatin1Char(';') + QLatin1String(tokens[t]);
+            s += TypeParam(tokens[t]);
     return s;
 }
 
-// A backslash, ";" and "," are written escaped: a reader splits values at ";", and lists at ",".
-QString Escape(QString text)
+// Version 2.1 escapes only ";" (values are split there). A backslash is doubled only where a reader would
+// take it for an escape: before one of the escaped characters, or at the end of the value.
+QString Escape(const QString &text)
 {
-    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    text.replace(QLatin1Char(';'), QLatin1String("\\;"));
-    text.replace(QLatin1Char(','), QLatin1String("\\,"));
-    return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char(';')) {
+            out += QLatin1String("\\;");
+        } else if (c == QLatin1Char('\\')) {
+            const QChar next = i + 1 < text.size() ? text.at(i + 1) : QLatin1Char(';');
+            out += QStringView(u"nN\\;,:").contains(next) ? QLatin1String("\\\\") : QLatin1String("\\");
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 // Line breaks and other control characters cannot stand in a line of the card.
@@ -420,9 +463,11 @@ QString PropertyLine(const QString &head, const QStringList &values)
         encode = encode || NeedsQuotedPrintable(v);
     }
     const QString value = escaped.join(QLatin1Char(';'));
-    if (!encode)
-        return head + QLatin1Char(':') + value;
-    return head + QStringLiteral(";ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:") + QuotedPrintable(value);
+    if (encode)
+        return head + QStringLiteral(";ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:") + QuotedPrintable(value);
+    // Without a character set a version 2.1 value is ASCII; the file is written as UTF-8.
+    const bool ascii = std::all_of(value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x80; });
+    return head + (ascii ? QStringLiteral(":") : QStringLiteral(";CHARSET=UTF-8:")) + value;
 }
 
 bool AnyText(const QStringList &parts)
@@ -449,6 +494,14 @@ void TmsVCard::Assign(const TmsVCard &source)
     TelecomInfo.Assign(source.TelecomInfo);
     BusinessInfo.Assign(source.BusinessInfo);
     ExplanatoryInfo.Assign(source.ExplanatoryInfo);
+    before_ = source.before_;
+    after_ = source.after_;
+}
+
+void TmsVCard::DropOtherCards()
+{
+    before_.clear();
+    after_.clear();
 }
 
 void TmsVCard::Clear()
@@ -462,7 +515,9 @@ void TmsVCard::Clear()
 
 QString TmsVCard::Text() const
 {
-    QStringList lines{QStringLiteral("BEGIN:VCARD"), QStringLiteral("VERSION:1.2")};
+    // Version 2.1: its type words are those of the card (bare, as in "TEL;WORK;VOICE", the mail services
+    // among them) and it carries line breaks quoted-printable; 3.0 has neither.
+    QStringList lines{QStringLiteral("BEGIN:VCARD"), QStringLiteral("VERSION:2.1")};
 
     const TmsNameRec &n = Identification.Name;
     if (!Identification.FormattedName.isEmpty())
@@ -483,8 +538,7 @@ QString TmsVCard::Text() const
             lines << PropertyLine(QStringLiteral("TEL") + WriteTypes(p->Attributes, PhoneTypeTokens), {p->Number});
     for (const TmsEmailRec *e : {&t.Email1, &t.Email2})
         if (!e->Address.isEmpty())
-            lines << PropertyLine(QStringLiteral("EMAIL;") + QLatin1String(EmailTypeTokens[e->EmailType]),
-                                  {e->Address});
+            lines << PropertyLine(QStringLiteral("EMAIL") + TypeParam(EmailTypeTokens[e->EmailType]), {e->Address});
 
     const TmsBusinessInfo &b = BusinessInfo;
     if (!b.Company.Name.isEmpty() || !b.Company.AUnit.isEmpty())
@@ -496,14 +550,14 @@ QString TmsVCard::Text() const
 
     const TmsExplanatoryInfo &x = ExplanatoryInfo;
     if (!x.Comment.isEmpty()) {
-        // Further note lines are continuation lines, which read back joined by one space; an encoded
-        // note is that joined text on one line.
+        // Further note lines are continuation lines: version 2.1 keeps the blank that starts one, so they
+        // read back joined by one space. An encoded note is that joined text on one line.
         if (std::any_of(x.Comment.begin(), x.Comment.end(), NeedsQuotedPrintable)) {
             lines << PropertyLine(QStringLiteral("NOTE"), {x.Comment.join(QLatin1Char(' '))});
         } else {
             lines << PropertyLine(QStringLiteral("NOTE"), {x.Comment.first()});
             for (qsizetype i = 1; i < x.Comment.size(); ++i)
-                lines << QStringLiteral("  ") + Escape(x.Comment.at(i));
+                lines << QLatin1Char(' ') + Escape(x.Comment.at(i));
         }
     }
     if (!x.URL1.isEmpty())
@@ -512,14 +566,24 @@ QString TmsVCard::Text() const
         lines << PropertyLine(QStringLiteral("URL"), {x.URL2});
 
     lines << QStringLiteral("END:VCARD");
-    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    return before_ + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") + after_;
 }
 
 void TmsVCard::SetText(const QString &text)
 {
     Clear();
-    const QStringList raw = platform::ToCrLf(text).split(QStringLiteral("\r\n"));
-    QStringList lines = FirstCard(Unfolded(raw, FoldsKeepTheBlank(raw)));
+    QList<qsizetype> starts, firsts;
+    const QStringList raw = SplitLines(text, &starts);
+    const QStringList unfolded = Unfolded(raw, FoldsKeepTheBlank(raw), &firsts);
+    qsizetype begin, end;
+    QStringList lines = FirstCard(unfolded, &begin, &end);
+    // What lies around the card read (other cards of the file) is kept as it stands, line ends and all.
+    before_.clear();
+    after_.clear();
+    if (end > begin) {
+        before_ = text.left(starts.at(firsts.at(begin)));
+        after_ = end < firsts.size() ? text.mid(starts.at(firsts.at(end))) : QString();
+    }
     TmsPropertyParser p;
     p.Lines = &lines;
     auto parse = [&p](const char *name) {

@@ -1,5 +1,6 @@
 #pragma once
-// One electronic business card in five groups, read and written as vCard text ("VERSION:1.2").
+// One electronic business card in five groups, read and written as vCard text (written as version 2.1;
+// the versions 1.2, 2.1 and 3.0 are read).
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -149,8 +150,11 @@ public:
     TmsBusinessInfo BusinessInfo;
     TmsExplanatoryInfo ExplanatoryInfo;
 
+    // Assign copies the other cards too; Clear empties the groups and keeps them.
     void Assign(const TmsVCard &source);
     void Clear();
+    // Forgets the text around the card read (a new card is saved alone).
+    void DropOtherCards();
 
     // Raise platform::FileError when the stream or file cannot be written or read.
     void SaveToStream(QIODevice &stream) const;
@@ -158,9 +162,13 @@ public:
     void SaveToFile(const QString &fileName) const;
     void LoadFromFile(const QString &fileName);
 
-    // The card's text with CR LF line ends, and reading it back. Only the first card of a text is read.
+    // The card's text with CR LF line ends, and reading it back. Only the first card of a text is read; the
+    // text before and after it (other cards) is written back around it as it was read.
     QString Text() const;
     void SetText(const QString &text);
+
+private:
+    QString before_, after_;
 };
 
 } // namespace publish

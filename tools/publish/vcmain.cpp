@@ -308,6 +308,7 @@ void TvCardForm::FormToCard()
 void TvCardForm::New1Click()
 {
     msVCard1->Clear();
+    msVCard1->DropOtherCards();
     CardToForm();
 }
 
@@ -360,7 +361,7 @@ void TvCardForm::SaveAndInsert1Click()
     if (!SaveAs1Click(&file))
         return;
     if (OnInsertText)
-        OnInsertText(QStringLiteral("<A HREF=\"") + file + QStringLiteral("\">My Visit-Card</A>"));
+        OnInsertText(QStringLiteral("<A HREF=\"") + file.toHtmlEscaped() + QStringLiteral("\">My Visit-Card</A>"));
 }
 
 } // namespace publish

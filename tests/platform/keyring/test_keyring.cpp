@@ -4,7 +4,10 @@
 #include "platform/keyring/keyring.h"
 #include "platform/mail/mailaccount.h"
 #include "platform/registry.h"
+#include "tools/publish/ftpsettings.h"
 #include "tools/publish/maildialogs.h"
+
+#include "controls/zel/zelstores.h"
 
 #include <QFile>
 #include <QLabel>
@@ -31,6 +34,15 @@ MailAccount work(const QString &password)
     a.server.user = QStringLiteral("me");
     a.server.password = password;
     return a;
+}
+
+// The FTP settings' value in the store, or "<missing>".
+QString storedFtpPassword()
+{
+    Registry r;
+    return r.OpenKeyReadOnly(QStringLiteral("\\Kestrova 5\\Kestrova 5\\Settings")) && r.ValueExists(QStringLiteral("FTP Password"))
+               ? r.ReadString(QStringLiteral("FTP Password"))
+               : QStringLiteral("<missing>");
 }
 
 QString storedPassword(const QString &account)
@@ -106,6 +118,56 @@ private slots:
         QVERIFY(LoadMailAccount(QStringLiteral("Old"), &a));
         QCOMPARE(a.server.password, QStringLiteral("older s3cret"));
         QVERIFY(DeleteMailAccount(QStringLiteral("Old")));
+    }
+
+    // The FTP password typed in the settings goes to the keyring; the store keeps an empty value, and the
+    // window says where the password is.
+    void theFtpPasswordLivesInTheKeyring()
+    {
+        {
+            publish::TFTPSettings w;
+            QVERIFY2(w.PasswordPlace->text().contains(QStringLiteral("keyring")), qPrintable(w.PasswordPlace->text()));
+            QTest::keyClicks(w.Host, QStringLiteral("ftp.example.org"));
+            QTest::keyClicks(w.Password, QStringLiteral("ftp s3cret"));
+            QCOMPARE(storedFtpPassword(), QString());
+        }
+        QVERIFY(!k5test::ReadFile(store()).contains("s3cret"));
+        QCOMPARE(modeOf(store()), 0600);
+        QString kept;
+        QVERIFY(KeyringRead(QStringLiteral("FTP Password"), &kept));
+        QCOMPARE(kept, QStringLiteral("ftp s3cret"));
+
+        Registry::ResetStore();
+        publish::TFTPSettings again;
+        QCOMPARE(again.Host->text(), QStringLiteral("ftp.example.org"));
+        QCOMPARE(again.Password->text(), QStringLiteral("ftp s3cret"));
+        // Emptied, it leaves the keyring too.
+        again.Password->clear();
+        QVERIFY(!KeyringRead(QStringLiteral("FTP Password"), &kept));
+        QCOMPARE(storedFtpPassword(), QString());
+    }
+
+    // A password the file kept (no keyring ran then, or an earlier version wrote it) moves to the keyring
+    // when the settings are opened, and leaves the file.
+    void aFiledFtpPasswordMovesToTheKeyring()
+    {
+        k5test::WriteFile(store(), "[HKEY_CURRENT_USER\\Kestrova 5\\Kestrova 5\\Settings]\r\n"
+                                   "FTP Host Name=\"sz:ftp.example.org\"\r\nFTP Password=\"sz:filed s3cret\"\r\n");
+        Registry::ResetStore();
+        {
+            publish::TFTPSettings w;
+            QCOMPARE(w.Password->text(), QStringLiteral("filed s3cret"));
+            QCOMPARE(storedFtpPassword(), QString());
+            QVERIFY(!k5test::ReadFile(store()).contains("s3cret"));
+        }
+        QVERIFY(!k5test::ReadFile(store()).contains("s3cret"));
+        QString kept;
+        QVERIFY(KeyringRead(QStringLiteral("FTP Password"), &kept));
+        QCOMPARE(kept, QStringLiteral("filed s3cret"));
+        Registry::ResetStore();
+        publish::TFTPSettings again;
+        QCOMPARE(again.Password->text(), QStringLiteral("filed s3cret"));
+        again.Password->clear();
     }
 
     void theAccountDialogSaysTheKeyring()

@@ -14,7 +14,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTreeWidget>
+#include "historytree.h"
 
 using namespace publish;
 
@@ -139,22 +139,6 @@ QString writeChromium(const QString &profile, const QList<Page> &pages)
     return file;
 }
 
-QStringList texts(QTreeWidgetItem *parent)
-{
-    QStringList out;
-    for (int i = 0; i < parent->childCount(); ++i)
-        out << parent->child(i)->text(0);
-    return out;
-}
-
-QStringList topTexts(QTreeWidget *tree)
-{
-    QStringList out;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        out << tree->topLevelItem(i)->text(0);
-    return out;
-}
-
 std::unique_ptr<TBrowserHistory> history()
 {
     return std::make_unique<TBrowserHistory>(QList<THistoryFile>{}, kNow);
@@ -201,35 +185,35 @@ private slots:
         form.resize(900, 480);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTreeWidget *tree = form.Tree3;
+        using namespace historytree;
         // Sunday was three days before that Wednesday.
-        QCOMPARE(topTexts(tree), (QStringList{QStringLiteral("Today"), QStringLiteral("Yesterday"), QStringLiteral("Sunday"),
+        QCOMPARE(Texts(form), (QStringList{QStringLiteral("Today"), QStringLiteral("Yesterday"), QStringLiteral("Sunday"),
                                               QStringLiteral("Last Week"), QStringLiteral("2 Weeks Ago"),
                                               QStringLiteral("3 Weeks Ago")}));
-        QTreeWidgetItem *today = tree->topLevelItem(0);
-        QCOMPARE(tree->currentItem(), today);
-        QCOMPARE(today->toolTip(0), QStringLiteral("visited pages on Today"));
-        QCOMPARE(texts(today), QStringList{QStringLiteral("www.example.org")});
-        QTreeWidgetItem *site = today->child(0);
-        QCOMPARE(site->toolTip(0), QStringLiteral("www.example.org visited pages"));
+        tree::TZozeZONode *today = Nodes(form).at(0);
+        QCOMPARE(form.Tree3->Selected(), today);
+        QCOMPARE(Hint(form, today), QStringLiteral("visited pages on Today"));
+        QCOMPARE(Texts(form, today), QStringList{QStringLiteral("www.example.org")});
+        tree::TZozeZONode *site = today->Item(0);
+        QCOMPARE(Hint(form, site), QStringLiteral("www.example.org visited pages"));
         // One entry for a page both browsers visited; a title of two lines shows its first.
-        QCOMPARE(site->childCount(), 2);
-        QCOMPARE(texts(site).at(0), QStringLiteral("Example home"));
-        QVERIFY2(texts(site).at(1) == QStringLiteral("News") || texts(site).at(1) == QStringLiteral("News again"),
-                 qPrintable(texts(site).at(1)));
+        QCOMPARE(site->Count(), 2);
+        QCOMPARE(Texts(form, site).at(0), QStringLiteral("Example home"));
+        QVERIFY2(Texts(form, site).at(1) == QStringLiteral("News") || Texts(form, site).at(1) == QStringLiteral("News again"),
+                 qPrintable(Texts(form, site).at(1)));
         // A page without a title goes by its address, its host in small letters.
-        QTreeWidgetItem *yesterday = tree->topLevelItem(1);
-        QCOMPARE(texts(yesterday), QStringList{QStringLiteral("shop.example.com")});
-        QCOMPARE(texts(yesterday->child(0)), QStringList{QStringLiteral("http://Shop.Example.COM/cart")});
-        QCOMPARE(texts(tree->topLevelItem(2)), QStringList{QStringLiteral("Local files")});
-        QCOMPARE(texts(tree->topLevelItem(3)->child(0)), QStringList{QStringLiteral("A")});
+        tree::TZozeZONode *yesterday = Nodes(form).at(1);
+        QCOMPARE(Texts(form, yesterday), QStringList{QStringLiteral("shop.example.com")});
+        QCOMPARE(Texts(form, yesterday->Item(0)), QStringList{QStringLiteral("http://Shop.Example.COM/cart")});
+        QCOMPARE(Texts(form, Nodes(form).at(2)), QStringList{QStringLiteral("Local files")});
+        QCOMPARE(Texts(form, Nodes(form).at(3)->Item(0)), QStringList{QStringLiteral("A")});
         // Periods, sites and pages are all entries.
         QCOMPARE(form.CountLabel->text(), QStringLiteral("19 entries in history"));
         QVERIFY(!form.WhyLabel->isVisible());
 
-        QTreeWidgetItem *page = site->child(0);
-        QCOMPARE(page->toolTip(0), QStringLiteral("https://www.example.org/"));
-        tree->setCurrentItem(page);
+        tree::TZozeZONode *page = site->Item(0);
+        QCOMPARE(Hint(form, page), QStringLiteral("https://www.example.org/"));
+        form.Tree3->SetSelected(page);
         QCOMPARE(form.Edit1->text(), QStringLiteral("Example home"));
         QCOMPARE(form.Edit2->text(), QStringLiteral("https://www.example.org/"));
         QTest::mouseClick(form.OkButton, Qt::LeftButton);
@@ -246,11 +230,11 @@ private slots:
         TIETOURL form(nullptr, history());
         form.resize(300, 400);
         form.show();
-        QTreeWidgetItem *page = form.Tree3->topLevelItem(0)->child(0)->child(0);
-        const QString shown = page->text(0);
+        tree::TZozeZONode *page = historytree::Nodes(form).at(0)->Item(0)->Item(0);
+        const QString shown = page->Text();
         QVERIFY2(shown.endsWith(QStringLiteral("...")) && title.startsWith(shown.chopped(3)), qPrintable(shown));
-        QVERIFY(2 * form.Tree3->indentation() + QFontMetrics(form.Tree3->font()).horizontalAdvance(shown) + 40 <= form.width());
-        form.Tree3->setCurrentItem(page);
+        QVERIFY(2 * form.Tree3->Indent() + QFontMetrics(form.Tree3->font()).horizontalAdvance(shown) + 40 <= form.width());
+        form.Tree3->SetSelected(page);
         QCOMPARE(form.Edit1->text(), title);
     }
 
@@ -305,7 +289,7 @@ private slots:
             QCOMPARE(form.windowTitle(), QStringLiteral("IE History -> URL "));
             form.show();
             QCOMPARE(form.CountLabel->text(), QStringLiteral("0 entries in history"));
-            QCOMPARE(form.Tree3->topLevelItemCount(), 0);
+            QVERIFY(historytree::Nodes(form).isEmpty());
             QVERIFY(form.WhyLabel->isVisible());
             QCOMPARE(form.WhyLabel->text(), QStringLiteral("No Firefox, Chromium or Chrome profile was found in your home "
                                                            "folder, so there is no history to list."));

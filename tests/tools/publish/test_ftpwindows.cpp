@@ -159,6 +159,8 @@ private slots:
         QVERIFY(privateFile(platform::ConfigFolder() + QStringLiteral("/registry.ini")));
 
         TFTPSettings again;
+        // No keyring runs here, and the window says where the password went.
+        QVERIFY2(again.PasswordPlace->text().contains(QStringLiteral("settings file")), qPrintable(again.PasswordPlace->text()));
         QCOMPARE(again.Host->text(), QStringLiteral("ftp.example.org"));
         QCOMPARE(again.LoginName->text(), QStringLiteral("me"));
         QCOMPARE(again.Password->text(), QStringLiteral("Error")); // not taken for a missing value
@@ -197,6 +199,53 @@ private slots:
         QCOMPARE(user.Texts.last(), QStringLiteral("Upload complete"));
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("about us.htm"))), QByteArray(70000, 'p'));
         QVERIFY(none.Texts.isEmpty());
+    }
+
+    // The settings have no port: a host typed with one (or with a scheme, a folder, a blank) is named at
+    // once while typing, Ok says why and keeps the window open, and an upload with it never starts.
+    void aHostNameTheSettingsCannotTakeIsToldAtOnce()
+    {
+        page("<P>x</P>");
+        auto w = settings(server_, server_.password);
+        w->Host->clear();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTest::keyClicks(w->Host, QStringLiteral("ftp.example.org:2121"));
+        const QString port = QStringLiteral("The host name \"ftp.example.org:2121\" holds a port (2121). The upload always "
+                                            "uses port 21, the FTP port: give the host name alone, \"ftp.example.org\".");
+        QVERIFY(w->HostProblem->isVisible());
+        QCOMPARE(w->HostProblem->text(), port);
+        k5test::User user;
+        user.Click(QStringLiteral("OK"));
+        QTest::mouseClick(w->OkButton, Qt::LeftButton);
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts, QStringList{port});
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->focusWidget(), w->Host);
+
+        user.Click(QStringLiteral("OK"));
+        w->Button3->click();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.last(), port);
+        QVERIFY(!w->FTP->Connected() && serverFiles(server_).isEmpty());
+
+        for (const char *bad : {"ftp://ftp.example.org/", "ftp.example.org/site", "ftp example.org", "ftp.example.org:21:x", "host:"}) {
+            w->Host->setText(QString::fromLatin1(bad));
+            QVERIFY2(w->HostProblem->isVisible(), bad);
+            QVERIFY2(w->HostProblem->text().contains(QString::fromLatin1(bad).trimmed()), bad);
+        }
+        for (const char *good : {"ftp.example.org", "127.0.0.1", "::1", "fe80::1", "my_host", ""}) {
+            w->Host->setText(QString::fromLatin1(good));
+            QVERIFY2(!w->HostProblem->isVisible(), good);
+            QCOMPARE(HostNameProblem(QString::fromLatin1(good)), QString());
+        }
+        w->Host->setText(QStringLiteral(" 127.0.0.1 "));
+        QTest::mouseClick(w->OkButton, Qt::LeftButton);
+        QVERIFY(!w->isVisible());
+        user.Click(QStringLiteral("OK"));
+        w->Button3->click();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.last(), QStringLiteral("Upload complete"));
     }
 
     // Missing settings, a wrong password, a bad host: each says so, and nothing is uploaded.
@@ -338,6 +387,16 @@ private slots:
         QVERIFY(w.Ftp->Active() && w.Ftp->acceptDrops());
 
         k5test::User user;
+        // A port typed with the host is named at Connect.
+        QTest::keyClicks(w.Host, QStringLiteral("127.0.0.1:2121"));
+        user.Click(QStringLiteral("OK"));
+        QTest::mouseClick(w.ConnectButton, Qt::LeftButton);
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts, QStringList{HostNameProblem(QStringLiteral("127.0.0.1:2121"))});
+        QVERIFY(user.Texts[0].contains(QStringLiteral("holds a port (2121)")));
+        QVERIFY(!w.Ftp->Connected());
+        user.Texts.clear();
+        w.Host->clear();
         QTest::keyClicks(w.Host, QStringLiteral("127.0.0.1"));
         QTest::keyClicks(w.loginName, server_.user);
         user.Click(QStringLiteral("OK"));

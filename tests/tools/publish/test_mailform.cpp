@@ -128,6 +128,44 @@ private slots:
                  QStringList({QStringLiteral("a@example.org"), QStringLiteral("b@example.org")}));
     }
 
+    // A server that is down, or one that refuses the login: the message says why, beside the failure.
+    void aFailedSendSaysWhy()
+    {
+        const k5test::ClosedPort closed;
+        const quint16 port = closed.Port();
+        k5test::UseMailServer(port);
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("a@example.org"));
+        k5test::ModalHand hand;
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        QCOMPARE(hand.Seen.size(), 1);
+        const QString down = QStringLiteral("MAPI Sendmail failed.\n\nThe mail server 127.0.0.1 (port %1) could not be reached. ")
+                                 .arg(port);
+        QVERIFY2(hand.Seen[0].startsWith(down), qPrintable(hand.Seen[0]));
+        QVERIFY2(hand.Seen[0].size() > down.size(), qPrintable(hand.Seen[0])); // and the connection's own words
+        QVERIFY(f.isVisible());
+
+        k5test::SmtpServer server;
+        QVERIFY(server.Start({QStringLiteral("--user"), QStringLiteral("me"), QStringLiteral("--password"), QStringLiteral("right")}));
+        k5test::UseMailServer(server.Port(), QStringLiteral("me"), QStringLiteral("wrong"));
+        TfrmMail g;
+        g.show();
+        QVERIFY(QTest::qWaitForWindowActive(&g));
+        QTest::keyClicks(g.txtRecipient, QStringLiteral("a@example.org"));
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(g.btnSend, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        QCOMPARE(hand.Seen.size(), 2);
+        const QString refused = QStringLiteral("MAPI Sendmail failed.\n\nThe mail server 127.0.0.1 (port %1) refused the login. "
+                                               "The server answered: 535").arg(server.Port());
+        QVERIFY2(hand.Seen[1].startsWith(refused), qPrintable(hand.Seen[1]));
+        QVERIFY(server.Messages().isEmpty());
+    }
+
     // Files come in through the real open dialog; a failed send and a retry attach each file once.
     void attachmentsAndRetry()
     {
@@ -170,7 +208,8 @@ private slots:
         QTest::keyClicks(f.txtRecipient, QStringLiteral("gone@example.org"));
         hand.Click(QStringLiteral("OK"));
         QTest::mouseClick(f.btnSend, Qt::LeftButton);
-        QCOMPARE(hand.Seen, QStringList{QStringLiteral("MAPI Sendmail failed.")});
+        QCOMPARE(hand.Seen, QStringList{QStringLiteral("MAPI Sendmail failed.\n\nA recipient was not accepted. The server "
+                                                       "answered: 550 5.1.1 <gone@example.org>: Recipient address rejected")});
         QVERIFY(f.isVisible());
         QVERIFY(server.Messages().isEmpty());
         f.txtRecipient->clear();

@@ -15,9 +15,10 @@ QString Card(const QStringList &lines)
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
-QString Wrapped(QStringList lines)
+// A card as the program wrote it up to now ("VERSION:1.2").
+QString Wrapped(QStringList lines, const char *version = "1.2")
 {
-    lines.prepend(QStringLiteral("VERSION:1.2"));
+    lines.prepend(QStringLiteral("VERSION:") + QLatin1String(version));
     lines.prepend(QStringLiteral("BEGIN:VCARD"));
     lines.append(QStringLiteral("END:VCARD"));
     return Card(lines);
@@ -142,9 +143,9 @@ private slots:
     {
         TmsVCard c;
         c.Identification.FormattedName = QStringLiteral("Ann");
-        QCOMPARE(c.Text(), Card({"BEGIN:VCARD", "VERSION:1.2", "FN:Ann", "END:VCARD"}));
+        QCOMPARE(c.Text(), Card({"BEGIN:VCARD", "VERSION:2.1", "FN:Ann", "END:VCARD"}));
         TmsVCard empty;
-        QCOMPARE(empty.Text(), Card({"BEGIN:VCARD", "VERSION:1.2", "END:VCARD"}));
+        QCOMPARE(empty.Text(), Card({"BEGIN:VCARD", "VERSION:2.1", "END:VCARD"}));
     }
 
     void everyPropertyInOrder()
@@ -159,15 +160,15 @@ private slots:
                                "TEL;WORK;VOICE:+45 1234",
                                "TEL;FAX:555",
                                "EMAIL;INTERNET:ann@example.org",
-                               "EMAIL;:lee@example.org",
+                               "EMAIL:lee@example.org",
                                "ORG:Acme;Research",
                                "TITLE:Chief",
                                "ROLE:Lead",
                                "NOTE:first",
-                               "  second",
+                               " second",
                                "URL:http://a.example/",
                                "URL:http://b.example/",
-                           }));
+                           }, "2.1"));
         // Writing leaves the comment as it was.
         QCOMPARE(c.ExplanatoryInfo.Comment, QStringList({"first", "second"}));
     }
@@ -401,7 +402,7 @@ private slots:
         QCOMPARE(c.Identification.FormattedName, QStringLiteral("Jane Doe"));
     }
 
-    // ";" and "," in any text are written escaped, and every field reads back as it was.
+    // ";" in any text is written escaped (version 2.1 knows no other escape), and every field reads back as it was.
     void separatorsAreEscapedSoTheyComeBack()
     {
         TmsVCard c;
@@ -421,16 +422,16 @@ private slots:
         c.ExplanatoryInfo.URL1 = QStringLiteral("http://x.example/?a=1;b=2,3");
         CompareRoundTrip(c);
         QCOMPARE(WrittenLine(c, QStringLiteral("NOTE")),
-                 QStringLiteral("NOTE:Call after 10\\, not before\\; door code 5"));
-        QCOMPARE(WrittenLine(c, QStringLiteral("ORG")), QStringLiteral("ORG:Acme\\, Inc.;R\\;D"));
-        QCOMPARE(WrittenLine(c, QStringLiteral("FN")), QStringLiteral("FN:Lee\\, Ann\\; Dr."));
-        QCOMPARE(WrittenLine(c, QStringLiteral("ROLE")), QStringLiteral("ROLE:a\\;b\\, c\\\\d\\,\\;"));
+                 QStringLiteral("NOTE:Call after 10, not before\\; door code 5"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("ORG")), QStringLiteral("ORG:Acme, Inc.;R\\;D"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("FN")), QStringLiteral("FN:Lee, Ann\\; Dr."));
+        QCOMPARE(WrittenLine(c, QStringLiteral("ROLE")), QStringLiteral("ROLE:a\\;b, c\\d,\\;"));
         // Written with line breaks (quoted-printable), the escapes stay.
         c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("one, two;\nthree")};
         c.BusinessInfo.Title = QStringLiteral("x,\ny");
         CompareRoundTrip(c);
         QCOMPARE(WrittenLine(c, QStringLiteral("NOTE")),
-                 QStringLiteral("NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:one\\, two\\;=0Athree"));
+                 QStringLiteral("NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:one, two\\;=0Athree"));
         // Saved to a file and read again, too.
         const QString path = k5test::Root() + QStringLiteral("/tmp/cards/odd.vcf");
         c.SaveToFile(path);
@@ -468,7 +469,7 @@ private slots:
         model.BusinessInfo.Company.Name = QStringLiteral("Acme, Inc.");
         QCOMPARE(WrittenLine(model, QStringLiteral("ADR")),
                  QStringLiteral("ADR:;;Apt 5\\; Bldg 2;C:\\\\new\\\\\\;;;;"));
-        QCOMPARE(WrittenLine(model, QStringLiteral("ORG")), QStringLiteral("ORG:Acme\\, Inc.;"));
+        QCOMPARE(WrittenLine(model, QStringLiteral("ORG")), QStringLiteral("ORG:Acme, Inc.;"));
         CompareRoundTrip(model);
         // Note lines are still one property with continuation lines, but a ";" in them stays.
         model.ExplanatoryInfo.Comment = QStringList{QStringLiteral("one;two"), QStringLiteral("three\\")};
@@ -486,13 +487,13 @@ private slots:
         c.TelecomInfo.Email1.Address = QStringLiteral("a\nb@example.org");
         c.BusinessInfo.Title = QStringLiteral("bell\x07");
         c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("first;"), QStringLiteral("second\nthird")};
-        // Plain texts stay as they are; only a value that a line cannot hold is encoded.
-        QCOMPARE(WrittenLine(c, QStringLiteral("FN")), QStringLiteral("FN:Æsa Øster"));
+        // Plain texts stay as they are, named UTF-8 beyond ASCII; only a value that a line cannot hold is encoded.
+        QCOMPARE(WrittenLine(c, QStringLiteral("FN")), QStringLiteral("FN;CHARSET=UTF-8:Æsa Øster"));
         QCOMPARE(WrittenLine(c, QStringLiteral("ADR")),
                  QStringLiteral("ADR;HOME;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:"
                                 ";;M=C3=A6rkevej 1=0D=0ABack house =3D 2;;;;"));
         QCOMPARE(WrittenLine(c, QStringLiteral("EMAIL")),
-                 QStringLiteral("EMAIL;;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:a=0Ab@example.org"));
+                 QStringLiteral("EMAIL;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:a=0Ab@example.org"));
         QCOMPARE(WrittenLine(c, QStringLiteral("NOTE")),
                  QStringLiteral("NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:first\\; second=0Athird"));
         // The note reads back as one line, as its continuation lines would.
@@ -545,6 +546,81 @@ private slots:
         QVERIFY(c.TelecomInfo.Phone2.Number.isEmpty());
         QVERIFY(c.ExplanatoryInfo.URL1.isEmpty());
         QCOMPARE(c.ExplanatoryInfo.Comment, QStringList({"end"})); // a soft break never takes the card's end
+    }
+
+    // Cards go to other people's programs: the version is one that exists and no parameter is empty. The
+    // forms written before (version 1.2, "EMAIL;:") still read.
+    void writesVersion21WithValidParameters()
+    {
+        TmsVCard c;
+        FillEverything(c);
+        c.TelecomInfo.Email1.EmailType = mseDefault;
+        c.TelecomInfo.Email2.Address = QStringLiteral("two\nlines@example.org");
+        c.ExplanatoryInfo.Comment << QStringLiteral("Ærø, \\new\\ C:\\temp\\");
+        const QStringList lines = c.Text().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.at(1), QStringLiteral("VERSION:2.1"));
+        for (const QString &line : lines) {
+            if (line.isEmpty() || line.startsWith(QLatin1Char(' ')))
+                continue;
+            const QString head = line.left(line.indexOf(QLatin1Char(':')));
+            QVERIFY2(!head.split(QLatin1Char(';')).contains(QString()), qPrintable(line));
+        }
+        QVERIFY(lines.contains(QStringLiteral("EMAIL:ann@example.org")));
+        // A continuation line keeps its one blank in version 2.1: the note reads back joined by one space.
+        QCOMPARE(lines.filter(QStringLiteral("second")), QStringList{QStringLiteral(" second")});
+        TmsVCard back;
+        back.SetText(c.Text());
+        QCOMPARE(back.ExplanatoryInfo.Comment, QStringList{QStringLiteral("first second Ærø, \\new\\ C:\\temp\\")});
+        QCOMPARE(back.TelecomInfo.Email1, c.TelecomInfo.Email1);
+        QCOMPARE(back.TelecomInfo.Email2, c.TelecomInfo.Email2);
+
+        TmsVCard old;
+        old.SetText(Wrapped({"FN:Bo", "EMAIL;:bo@example.org", "EMAIL;INTERNET:b@example.org", "NOTE:a", "  b"}));
+        QCOMPARE(old.TelecomInfo.Email1.EmailType, mseDefault);
+        QCOMPARE(old.TelecomInfo.Email1.Address, QStringLiteral("bo@example.org"));
+        QCOMPARE(old.TelecomInfo.Email2.EmailType, mseInternet);
+        QCOMPARE(old.ExplanatoryInfo.Comment, QStringList{QStringLiteral("a b")});
+        QCOMPARE(WrittenLine(old, QStringLiteral("EMAIL")), QStringLiteral("EMAIL:bo@example.org"));
+    }
+
+    // A file of several cards: the first is read, and the others come back around it as they stood, line
+    // ends and all, whatever the card read became.
+    void otherCardsAreKeptAsTheyStand()
+    {
+        const QString before = QStringLiteral("X-HEADER:kept\n\n");
+        const QString second = QStringLiteral("begin:vcard\nversion:3.0\nFN:Bø Berg\nNOTE:a\\, b\n folded\nend:vcard\n");
+        const QString third = QStringLiteral("BEGIN:VCARD\rVERSION:2.1\rFN:Cy\rEND:VCARD\r\ntrailing text");
+        TmsVCard c;
+        c.SetText(before + QStringLiteral("BEGIN:VCARD\nVERSION:2.1\nFN:Ann\nAGENT:\nBEGIN:VCARD\nFN:Agent\nEND:VCARD\n"
+                                          "TEL:1\nEND:VCARD\n")
+                  + second + third);
+        QCOMPARE(c.Identification.FormattedName, QStringLiteral("Ann"));
+        c.Identification.FormattedName = QStringLiteral("Ann Lee");
+        TmsVCard alone;
+        alone.Assign(c);
+        alone.DropOtherCards();
+        QCOMPARE(c.Text(), before + alone.Text() + second + third);
+        CompareRoundTrip(c);
+        // Saved and read again: the same bytes.
+        const QString path = k5test::Root() + QStringLiteral("/tmp/cards/several.vcf");
+        c.SaveToFile(path);
+        QCOMPARE(k5test::ReadFile(path), (before + alone.Text() + second + third).toUtf8());
+        TmsVCard again;
+        again.LoadFromFile(path);
+        QCOMPARE(again.Text(), c.Text());
+        // Clearing the card keeps the others; a copy has them too.
+        c.Clear();
+        QVERIFY(c.Text().endsWith(second + third));
+        TmsVCard copy;
+        copy.Assign(again);
+        QCOMPARE(copy.Text(), again.Text());
+        // A text that is no card at all is the card: nothing is kept beside it.
+        c.SetText(QStringLiteral("FN:Loose\nTEL:2\n"));
+        QCOMPARE(c.Text(), Card({"BEGIN:VCARD", "VERSION:2.1", "FN:Loose", "TEL:2", "END:VCARD"}));
+        // An unended card leaves nothing after it.
+        c.SetText(before + QStringLiteral("BEGIN:VCARD\nFN:Open\n"));
+        QVERIFY(c.Text().startsWith(before + QStringLiteral("BEGIN:VCARD\r\n")));
+        QVERIFY(c.Text().endsWith(QStringLiteral("FN:Open\r\nEND:VCARD\r\n")));
     }
 
     void assignAndClear()

@@ -142,11 +142,11 @@ private slots:
             QVERIFY2(form.msVCard1->Text().contains(QStringLiteral("\r\nEMAIL;%1:a@b\r\n").arg(tokens[i])),
                      qPrintable(form.Email1ComboBox->itemText(i)));
         }
-        // No choice is the default type, which writes nothing between ";" and ":".
+        // No choice is the default type, which writes no type parameter.
         form.Email1ComboBox->setCurrentIndex(-1);
         form.FormToCard();
         QCOMPARE(form.msVCard1->TelecomInfo.Email1.EmailType, mseDefault);
-        QVERIFY(form.msVCard1->Text().contains(QStringLiteral("\r\nEMAIL;:a@b\r\n")));
+        QVERIFY(form.msVCard1->Text().contains(QStringLiteral("\r\nEMAIL:a@b\r\n")));
     }
 
     void openedDefaultMailTypeIsSavedAgainUnchanged()
@@ -168,7 +168,45 @@ private slots:
         person.TypeFileName(out);
         QVERIFY(form.SaveAs1Click());
         k5test::Settle();
-        QCOMPARE(QString::fromUtf8(k5test::ReadFile(out)), card);
+        // Written again in version 2.1, the default type as no parameter; it opens as it was.
+        QCOMPARE(QString::fromUtf8(k5test::ReadFile(out)),
+                 QStringLiteral("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Bo\r\nEMAIL:bo@example.org\r\nEND:VCARD\r\n"));
+        form.New1Click();
+        person.TypeFileName(out);
+        form.Open1->trigger();
+        QVERIFY(person.Done());
+        QCOMPARE(form.Email1Edit->text(), QStringLiteral("bo@example.org"));
+        QCOMPARE(form.Email1ComboBox->currentIndex(), -1);
+    }
+
+    // A file of several cards shows the first; saved, the others stay as they were. A new card is saved alone.
+    void savingKeepsTheCardsNotShown()
+    {
+        const QByteArray others = "BEGIN:VCARD\nVERSION:3.0\nFN:B\xc3\xb8 Berg\nTEL;TYPE=HOME:999\nEND:VCARD\n"
+                                  "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Cy\r\nEND:VCARD\r\n";
+        const QString path = k5test::WriteFile(Folder() + QStringLiteral("/three.vcf"),
+                                               "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Ann\r\nEND:VCARD\r\n" + others);
+        TvCardForm form;
+        form.show();
+        User person;
+        person.TypeFileName(path);
+        form.Open1->trigger();
+        QVERIFY(person.Done());
+        QCOMPARE(form.FormattedNameEdit->text(), QStringLiteral("Ann"));
+        QTest::keyClicks(form.FormattedNameEdit, QStringLiteral(" Lee"));
+        person.TypeFileName(path).Click(QStringLiteral("Yes"));
+        QVERIFY(form.SaveAs1Click());
+        QVERIFY(person.Done());
+        k5test::Settle();
+        QCOMPARE(k5test::ReadFile(path), "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Ann Lee\r\nEND:VCARD\r\n" + others);
+
+        form.New1Click();
+        form.FormattedNameEdit->setText(QStringLiteral("New"));
+        const QString fresh = Folder() + QStringLiteral("/new.vcf");
+        person.TypeFileName(fresh);
+        QVERIFY(form.SaveAs1Click());
+        QVERIFY(person.Done());
+        QCOMPARE(k5test::ReadFile(fresh), QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:New\r\nEND:VCARD\r\n"));
     }
 
     void openingAnUnreadableFileKeepsTheForm()
@@ -204,7 +242,7 @@ private slots:
         k5test::Settle();
         const QString saved = target + QStringLiteral(".vcf");
         QCOMPARE(QString::fromUtf8(k5test::ReadFile(saved)),
-                 QStringLiteral("BEGIN:VCARD\r\nVERSION:1.2\r\nFN:Ann Lee\r\nEND:VCARD\r\n"));
+                 QStringLiteral("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Ann Lee\r\nEND:VCARD\r\n"));
         QCOMPARE(inserted, QStringList{QStringLiteral("<A HREF=\"%1\">My Visit-Card</A>").arg(saved)});
     }
 
