@@ -69,8 +69,10 @@ QString keepCopy(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-QString TTreeFile::StorableText(const QString &text)
+QString TTreeFile::StorableText(const QString &typed)
 {
+    QString text = typed;
+    text.replace(u'\r', u' ').replace(u'\n', u' ').remove(QChar(0));
     qsizetype lead = 0;
     while (lead < text.size() && (text[lead] == u' ' || text[lead] == u'\t' || text[lead] == QChar(0xFEFF)))
         ++lead;

@@ -39,7 +39,8 @@ public:
     // a damaged record stream.
     static void LoadBytes(TCustomZozeZO *tree, const QByteArray &bytes, const QString &nameForMessages = QString());
     // The text a node is given so that the text form reads it back as shown: blanks that lead it would
-    // read as levels of the tree, and a byte order mark as none of the text.
+    // read as levels of the tree, a byte order mark as none of the text; a line break (pasted) would end
+    // the line, so it becomes a blank, and a NUL would end the file, so it goes.
     static QString StorableText(const QString &text);
     // The text form of the tree, as Save writes it.
     static QByteArray TextOf(const TCustomZozeZO *tree);

@@ -12,6 +12,7 @@
 #include "tools/publish/ftpsettings.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -261,6 +262,21 @@ private slots:
         user.Then(nameProject(QStringLiteral(" \tTop level")));
         QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
         apptest::Settle();
+        // Lines pasted into the name would end its line in the file: they become one line.
+        select(m, QStringLiteral("Top level"));
+        user.Then([](QWidget *w) {
+            auto *ask = qobject_cast<assistants::Tnewproject *>(w);
+            if (!ask)
+                return false;
+            QApplication::clipboard()->setText(QStringLiteral("Two\r\nlines"));
+            ask->Edit1->setFocus();
+            QTest::keyClick(ask->Edit1, Qt::Key_V, Qt::ControlModifier);
+            QTest::mouseClick(ask->Button1, Qt::LeftButton);
+            return true;
+        });
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        QCOMPARE(m->TreeView1->Items()->Count(), 5);
         // A name of blanks only would vanish from the file: nothing is added.
         select(m, QStringLiteral("Site A"));
         user.Then(nameProject(QStringLiteral("   ")));
@@ -268,7 +284,8 @@ private slots:
         apptest::Settle();
         QVERIFY(user.Done());
         const QByteArray shown = m->TreeView1->SaveToBytes(false);
-        QCOMPARE(shown, QByteArray("Project(s)\r\n\tSite A\r\n\tSpaced\r\nTop level\r\n"));
+        QVERIFY(shown.startsWith("Project(s)\r\n\tSite A\r\n\tSpaced\r\nTop level\r\nTwo"));
+        QVERIFY(shown.endsWith("lines\r\n"));
         QCOMPARE(file(), shown);
         m->close();
         apptest::Settle();
