@@ -63,6 +63,18 @@ void typeCaption(k5test::User &user, const QString &caption)
         .Click(QStringLiteral("&Ok"));
 }
 
+// The creator that comes up presses its "New Items" once it waits for input.
+k5test::User::Step pressNewItems()
+{
+    return [](QWidget *w) {
+        auto *creator = qobject_cast<TTagCreatorWindow *>(w);
+        if (!creator)
+            return false;
+        QTimer::singleShot(0, creator->NewItems, [creator] { creator->NewItems->click(); });
+        return true;
+    };
+}
+
 QString programFile(const char *name)
 {
     return platform::ProgramFile(QString::fromLatin1(name));
@@ -113,16 +125,10 @@ class TestCustomTags : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
         doc = frame->CreateEditForm();
     }
-    void cleanupTestCase()
-    {
-        apptest::CloseAll(*frame);
-        delete frame;
-    }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
     void init()
     {
         freshDocument();
@@ -372,13 +378,7 @@ private slots:
         QCOMPARE(c->Page1->Items()->Count(), 0);
         // The chooser's own button shows the HTML creator, modally; the user adds a tag and closes it.
         k5test::User user;
-        user.Then([](QWidget *w) {
-            auto *creator = qobject_cast<TTagCreatorWindow *>(w);
-            if (!creator)
-                return false;
-            QTimer::singleShot(0, creator->NewItems, [creator] { creator->NewItems->click(); });
-            return true;
-        });
+        user.Then(pressNewItems());
         typeCaption(user, QStringLiteral("<SPAN CLASS=\"note\"></SPAN>"));
         user.Click(QStringLiteral("&Close"));
         QTest::mouseClick(c->SpeedButton1, Qt::LeftButton);
@@ -490,13 +490,7 @@ private slots:
         // one that closing the creator makes.
         std::optional<k5test::FileSizeLimit> full;
         k5test::User user;
-        user.Then([](QWidget *w) {
-            auto *creator = qobject_cast<TTagCreatorWindow *>(w);
-            if (!creator)
-                return false;
-            QTimer::singleShot(0, creator->NewItems, [creator] { creator->NewItems->click(); });
-            return true;
-        });
+        user.Then(pressNewItems());
         typeCaption(user, QStringLiteral("<ADDED>"));
         user.Then([&full](QWidget *w) {
             auto *creator = qobject_cast<TTagCreatorWindow *>(w);

@@ -112,15 +112,9 @@ class TestPageStarts : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
-    void cleanupTestCase()
-    {
-        apptest::CloseAll(*frame);
-        delete frame;
-    }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
     void cleanup()
     {
         apptest::CloseAll(*frame);

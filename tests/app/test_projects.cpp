@@ -75,9 +75,7 @@ class TestProjects : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
     void cleanupTestCase() { delete frame; }
     void init()
