@@ -131,13 +131,8 @@ void TTagCreatorWindow::NewItemsClick()
     // A caption typed and then cancelled is not offered again.
     newItem_->Edit1->clear();
     platform::ShowModal(newItem_);
-    // Blanks that lead a caption would read back as a level of the tree: the file cannot hold them.
-    QString caption = Edit1->text();
+    const QString caption = tree::TTreeFile::StorableText(Edit1->text());
     Edit1->clear();
-    qsizetype lead = 0;
-    while (lead < caption.size() && (caption[lead] == u' ' || caption[lead] == u'\t'))
-        ++lead;
-    caption.remove(0, lead);
     if (caption.trimmed().isEmpty())
         return;
     tree::TZozeZONode *selected = TreeView1->Selected();

@@ -160,12 +160,20 @@ void TProjectStart::change(const std::function<void()> &work)
             if (now != lastBytes_) {
                 // Another manager wrote the file: its version is the one to change.
                 const QStringList selected = pathOf(TreeView1->Selected());
-                tree::TTreeFile::LoadBytes(TreeView1, now, path);
+                try {
+                    tree::TTreeFile::LoadBytes(TreeView1, now, path);
+                } catch (const platform::Error &) {
+                    // It went bad meanwhile: as when a manager opens on it, a copy is kept, the user is
+                    // told and the list starts empty. The change was meant for a list no longer shown.
+                    file_->Load();
+                    lastBytes_.clear();
+                    return;
+                }
                 lastBytes_ = now;
                 TreeView1->SetSelected(selected.isEmpty() ? nullptr : nodeAt(selected));
             }
         } catch (const platform::Error &) {
-            // It does not read now: this manager's tree is written over it below.
+            // It cannot be read now: this manager's tree is written over it below.
         }
     }
     work();
@@ -190,8 +198,11 @@ bool TProjectStart::Save()
     return true;
 }
 
-void TProjectStart::AddProject(const QString &name)
+void TProjectStart::AddProject(const QString &typed)
 {
+    const QString name = tree::TTreeFile::StorableText(typed);
+    if (name.isEmpty())
+        return; // blanks only: no line of the file could hold it
     change([this, name] {
         tree::TZozeZONode *selected = TreeView1->Selected();
         tree::TZozeZONode *node = TreeView1->Items()->Add(selected, name);

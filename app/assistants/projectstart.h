@@ -64,7 +64,8 @@ public:
     void DeleteClick();
     void ExpandAllClick();
     void CollapseAllClick();
-    // Adds a project named `name` beside the selected node (at the top level when none is selected).
+    // Adds a project named `name` beside the selected node (at the top level when none is selected). Blanks
+    // that lead the name are dropped, as the file would read them as levels; blanks only add nothing.
     void AddProject(const QString &name);
     // Adds documents below the selected node, in order.
     void AddDocuments(const QStringList &paths);

@@ -10,6 +10,7 @@
 #include "platform/fileio.h"
 #include "platform/folders.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
@@ -190,6 +191,7 @@ TTagchooser::TTagchooser(QWidget *parent)
 
     PlaceFirst(this);
     pageFile_ = std::make_unique<tree::TTreeFile>(Page1, QString());
+    pageFile_->SetReadOnly(true); // the chooser only shows its lists
     Treeview1->OnClick = [this](tree::TCustomZozeZO *) {
         if (tree::TZozeZONode *n = Treeview1->Selected())
             ShowCategory(n->Text());
@@ -224,6 +226,11 @@ void TTagchooser::ShowCategory(const QString &category)
         const QString file = LookUp1->text();
         if (file.isEmpty())
             return;
+        // A name being typed passes through folders on its way: they show as no tags, without a word.
+        if (QFileInfo(file).isDir()) {
+            Page1->Items()->Clear();
+            return;
+        }
         pageFile_->SetPath(file);
         pageFile_->Load();
         return;

@@ -8,8 +8,15 @@
 #include "platform/textfile.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace tree {
 
@@ -31,7 +38,46 @@ QString reportKey(const QString &path, const QByteArray &bytes)
            QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
 }
 
+// Keeps the bytes beside the file under the first backup name that is free or already holds them. A file
+// of that name is never replaced: it may be the user's own. The copy appears whole or not at all.
+QString keepCopy(const QString &path, const QByteArray &bytes)
+{
+    for (int n = 1; n <= 99; ++n) {
+        const QString name = path + (n == 1 ? QStringLiteral(".bak") : QStringLiteral(".bak%1").arg(n));
+        const QFileInfo info(name);
+        if (info.exists() || info.isSymLink()) {
+            try {
+                if (info.isFile() && platform::ReadWholeFile(name) == bytes)
+                    return name;
+            } catch (const platform::Error &) {
+            }
+            continue;
+        }
+        QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
+        if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush())
+            throw platform::FileError(
+                QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(name), temp.errorString()));
+        // A link, unlike a rename, fails when the name was taken meanwhile.
+        if (::link(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(name).constData()) == 0)
+            return name;
+        if (errno != EEXIST)
+            throw platform::FileError(QStringLiteral("Cannot create file \"%1\". %2")
+                                          .arg(QDir::toNativeSeparators(name), QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    throw platform::FileError(QStringLiteral("Every backup name beside \"%1\" is taken.").arg(QDir::toNativeSeparators(path)));
+}
+
 } // namespace
+
+QString TTreeFile::StorableText(const QString &typed)
+{
+    QString text = typed;
+    text.replace(u'\r', u' ').replace(u'\n', u' ').remove(QChar(0));
+    qsizetype lead = 0;
+    while (lead < text.size() && (text[lead] == u' ' || text[lead] == u'\t' || text[lead] == QChar(0xFEFF)))
+        ++lead;
+    return text.mid(lead);
+}
 
 void TTreeFile::LoadBytes(TCustomZozeZO *tree, const QByteArray &bytes, const QString &name)
 {
@@ -78,20 +124,19 @@ bool TTreeFile::Load()
     if (reported().contains(key))
         return false;
     reported().insert(key);
-    const QString backup = path_ + QStringLiteral(".bak");
     QString kept;
-    if (read) {
+    if (read && !readOnly_) {
         try {
-            platform::WriteFileAtomic(backup, bytes);
-            kept = QStringLiteral("A copy of it is kept as \"%1\". ").arg(backup);
+            kept = QStringLiteral("A copy of it is kept as \"%1\". ").arg(keepCopy(path_, bytes));
         } catch (const platform::Error &e) {
             kept = QStringLiteral("No copy of it could be kept: %1 ").arg(e.message());
         }
     }
-    platform::MessageBox(nullptr,
-                         QStringLiteral("The list \"%1\" could not be read: %2\n\n%3The list starts empty, and the "
-                                        "file is left as it is unless you change the list.")
-                             .arg(path_, error_, kept),
+    const QString rest = readOnly_ ? QStringLiteral("The list is shown empty; the file is left as it is.")
+                                   : QStringLiteral("%1The list starts empty, and the file is left as it is unless "
+                                                    "you change the list.")
+                                         .arg(kept);
+    platform::MessageBox(nullptr, QStringLiteral("The list \"%1\" could not be read: %2\n\n%3").arg(path_, error_, rest),
                          platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONERROR);
     return false;
 }
@@ -104,7 +149,7 @@ bool TTreeFile::Changed() const
 bool TTreeFile::Save()
 {
     const QByteArray text = TextOf(tree_);
-    if (failed_ && text == snapshot_)
+    if (readOnly_ || (failed_ && text == snapshot_))
         return false;
     platform::WriteFileAtomic(path_, text);
     snapshot_ = text;

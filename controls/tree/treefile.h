@@ -1,8 +1,9 @@
 #pragma once
 // A tree kept in a file of its own (the custom tags, the projects): read when its window opens, written in
 // the text form (one node a line, one TAB a level, CR LF) when it closes. A file that does not read is never
-// written over by a tree the user left as it was: it is kept beside as "<name>.bak", and what was wrong is
-// shown once in a run, however often a window reads the file again.
+// written over by a tree the user left as it was: it is kept beside as "<name>.bak" (or "<name>.bak2" and on
+// when that name holds something else: a backup never replaces a file), and what was wrong is shown once in
+// a run, however often a window reads the file again.
 #include <QByteArray>
 #include <QString>
 
@@ -16,9 +17,12 @@ public:
 
     const QString &Path() const { return path_; }
     void SetPath(const QString &path) { path_ = path; }
+    // A file only shown, never written (one the user named): Save writes nothing, and a file that does not
+    // read is not copied, as nothing can write over it.
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     // Reads the file into the tree; a missing file gives an empty tree. False when the file is there but
-    // does not read: the tree is then empty, the file is copied to Path() + ".bak" and the error reported
-    // (once in a run for the same bytes).
+    // does not read: the tree is then empty, the file is copied beside it and the error reported (once in
+    // a run for the same bytes).
     bool Load();
     // Whether the last Load failed (until a later save or load succeeds).
     bool LoadFailed() const { return failed_; }
@@ -34,6 +38,10 @@ public:
     // bytes that a save would not give back whole: a text form holding NUL characters, levels that skip,
     // a damaged record stream.
     static void LoadBytes(TCustomZozeZO *tree, const QByteArray &bytes, const QString &nameForMessages = QString());
+    // The text a node is given so that the text form reads it back as shown: blanks that lead it would
+    // read as levels of the tree, a byte order mark as none of the text; a line break (pasted) would end
+    // the line, so it becomes a blank, and a NUL would end the file, so it goes.
+    static QString StorableText(const QString &text);
     // The text form of the tree, as Save writes it.
     static QByteArray TextOf(const TCustomZozeZO *tree);
 
@@ -45,6 +53,7 @@ private:
     QString path_;
     QByteArray snapshot_;
     bool failed_ = false;
+    bool readOnly_ = false;
     QString error_;
 };
 

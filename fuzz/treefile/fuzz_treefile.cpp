@@ -1,14 +1,18 @@
 // Reads any bytes as a list file (custom tags, projects) does: either the read is refused with an error
 // and the tree keeps what it held, or every line of text that is not blank became a node, and the text
-// the list would be saved as reads back to the same text.
+// the list would be saved as reads back to the same text. Names kept as the lists keep typed ones read
+// back as shown.
 #include "controls/tree/treefile.h"
 #include "controls/tree/zozezo.h"
+#include "controls/tree/zozezonode.h"
 #include "platform/error.h"
 #include "platform/textfile.h"
 
 #include <QApplication>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
+#include <algorithm>
 
 namespace {
 
@@ -42,6 +46,37 @@ int textLines(const QByteArray &bytes)
     return count;
 }
 
+// Names as the lists keep what a user typed (one a line of the input, the first byte giving the level)
+// read back as they were shown, each at its level.
+void namesReadBack(const QByteArray &bytes)
+{
+    tree::TZozeZO &t = *theTree;
+    t.Items()->Clear();
+    QStringList made;
+    std::vector<tree::TZozeZONode *> path;
+    for (const QByteArray &piece : bytes.split('\n')) {
+        if (piece.isEmpty())
+            continue;
+        const size_t level = std::min(size_t(quint8(piece[0]) % 3), path.size());
+        const QString name = tree::TTreeFile::StorableText(QString::fromUtf8(piece.mid(1)));
+        if (name.isEmpty())
+            continue;
+        path.resize(level);
+        path.push_back(t.Items()->AddChild(level > 0 ? path[level - 1] : nullptr, name));
+        made << QString(qsizetype(level), u'.') + name;
+    }
+    try {
+        tree::TTreeFile::LoadBytes(&t, tree::TTreeFile::TextOf(&t));
+    } catch (const platform::Error &) {
+        std::abort();
+    }
+    QStringList read;
+    for (tree::TZozeZONode *n = t.Items()->GetFirstNode(); n; n = n->GetNext())
+        read << QString(n->Level(), u'.') + n->Text();
+    if (read != made)
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -56,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     tree::TZozeZO &t = *theTree;
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    namesReadBack(bytes);
     t.Items()->Clear();
     t.Items()->Add(nullptr, QStringLiteral("before"));
     const QByteArray before = tree::TTreeFile::TextOf(&t);

@@ -70,6 +70,23 @@ inline void CloseAll(app::TFrameForm &frame)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// The main window a test drives for its whole run: made, shown and ready for input; false when it never
+// showed.
+[[nodiscard]] inline bool ShowFrame(app::TFrameForm *&frame)
+{
+    frame = new app::TFrameForm;
+    frame->show();
+    return QTest::qWaitForWindowExposed(frame);
+}
+
+// Closes the documents of the test's main window without questions, then the window.
+inline void DeleteFrame(app::TFrameForm *&frame)
+{
+    CloseAll(*frame);
+    delete frame;
+    frame = nullptr;
+}
+
 // The field or button that has the focus when w has it (an editable box's line edit stands for its box).
 inline QWidget *FocusOwner(QWidget *w)
 {
@@ -207,6 +224,14 @@ inline app::TEditForm *DocWith(app::TFrameForm &frame, const QString &text)
     app::TEditForm *d = frame.ActiveEditForm();
     d->ReplaceText(text);
     d->RiloMemo1->ClearUndo();
+    return d;
+}
+
+// The same, with the caret after the text.
+inline app::TEditForm *DocWithCaretAtEnd(app::TFrameForm &frame, const QString &text)
+{
+    app::TEditForm *d = DocWith(frame, text);
+    d->RiloMemo1->Select(int(text.size()), 0);
     return d;
 }
 

@@ -15,15 +15,6 @@ namespace {
 
 const QByteArray original = "<P>on disk</P>\r\n";
 
-QAction *findAction(const QList<QMenu *> &menus, const QString &name)
-{
-    for (QMenu *m : menus)
-        for (QAction *a : m->actions())
-            if (a->objectName() == name)
-                return a;
-    return nullptr;
-}
-
 } // namespace
 
 class TestClosing : public QObject {
@@ -108,7 +99,7 @@ private slots:
         } else if (way == QLatin1String("Close All")) {
             doc->CloseAll1->trigger();
         } else if (way == QLatin1String("File > Exit")) {
-            QAction *exit = findAction(doc->Menus(), QStringLiteral("Exit2"));
+            QAction *exit = apptest::FindItem(doc->Menus(), QStringLiteral("Exit2"));
             QVERIFY(exit);
             exit->trigger();
         } else if (way == QLatin1String("main window close button")) {
@@ -192,7 +183,7 @@ private slots:
         apptest::User user;
         user.Click(QStringLiteral("Cancel"));
         if (way == QLatin1String("File > Exit")) {
-            QAction *exit = findAction(docs.last()->Menus(), QStringLiteral("Exit2"));
+            QAction *exit = apptest::FindItem(docs.last()->Menus(), QStringLiteral("Exit2"));
             QVERIFY(exit);
             exit->trigger();
         } else if (way == QLatin1String("main window close button")) {

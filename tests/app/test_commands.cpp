@@ -39,15 +39,9 @@ class TestCommands : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
-    void cleanupTestCase()
-    {
-        apptest::CloseAll(*frame);
-        delete frame;
-    }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
 
     void wrapsPutTheSelectionBetweenTheirTags_data()
     {

@@ -16,9 +16,13 @@
 #include "controls/zel/lookupedit.h"
 #include "platform/folders.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
+
+#include <optional>
 
 using app::TEditForm;
 using app::TFrameForm;
@@ -57,6 +61,18 @@ void typeCaption(k5test::User &user, const QString &caption)
             return true;
         })
         .Click(QStringLiteral("&Ok"));
+}
+
+// The creator that comes up presses its "New Items" once it waits for input.
+k5test::User::Step pressNewItems()
+{
+    return [](QWidget *w) {
+        auto *creator = qobject_cast<TTagCreatorWindow *>(w);
+        if (!creator)
+            return false;
+        QTimer::singleShot(0, creator->NewItems, [creator] { creator->NewItems->click(); });
+        return true;
+    };
 }
 
 QString programFile(const char *name)
@@ -109,16 +125,10 @@ class TestCustomTags : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
         doc = frame->CreateEditForm();
     }
-    void cleanupTestCase()
-    {
-        apptest::CloseAll(*frame);
-        delete frame;
-    }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
     void init()
     {
         freshDocument();
@@ -368,13 +378,7 @@ private slots:
         QCOMPARE(c->Page1->Items()->Count(), 0);
         // The chooser's own button shows the HTML creator, modally; the user adds a tag and closes it.
         k5test::User user;
-        user.Then([](QWidget *w) {
-            auto *creator = qobject_cast<TTagCreatorWindow *>(w);
-            if (!creator)
-                return false;
-            QTimer::singleShot(0, creator->NewItems, [creator] { creator->NewItems->click(); });
-            return true;
-        });
+        user.Then(pressNewItems());
         typeCaption(user, QStringLiteral("<SPAN CLASS=\"note\"></SPAN>"));
         user.Click(QStringLiteral("&Close"));
         QTest::mouseClick(c->SpeedButton1, Qt::LeftButton);
@@ -441,6 +445,85 @@ private slots:
         QCOMPARE(picker->TreeView1->Items()->Count(), 3);
         QTest::mouseClick(picker->Close, Qt::LeftButton);
         QVERIFY(!picker->isVisible());
+    }
+
+    void aFileThatIsNoTreeGetsNothingWrittenBesideIt()
+    {
+        const QString dir = k5test::Root() + QStringLiteral("/tmp/mine");
+        const QByteArray picture("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+        const QString file = k5test::WriteFile(dir + QStringLiteral("/logo.png"), picture);
+        const QString own = k5test::WriteFile(dir + QStringLiteral("/logo.png.bak"), "the user's own");
+        trigger("TagChooser1");
+        TTagchooser *c = app::TagChooser();
+        TZozeZONode *custom = find(c->Treeview1->Items(), QStringLiteral("Custom"));
+        custom->MakeVisible();
+        QTest::mouseClick(c->Treeview1->viewport(), Qt::LeftButton, {}, c->Treeview1->NodeRect(custom, true).center());
+        // Typed while "Custom" is shown: the folders the name passes on its way are no lists to complain of.
+        k5test::User user;
+        user.Click(QStringLiteral("OK"));
+        k5test::Type(c->LookUp1, file);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(file), qPrintable(user.Texts.first()));
+        QCOMPARE(c->Page1->Items()->Count(), 0);
+        // The chooser never writes the file it shows: nothing beside it is made or replaced.
+        QCOMPARE(k5test::ReadFile(own), QByteArray("the user's own"));
+        QCOMPARE(k5test::ReadFile(file), picture);
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), (QStringList{"logo.png", "logo.png.bak"}));
+        c->LookUp1->setText(programFile("customtags.qvl"));
+    }
+
+    void tagsAddedBeforeAFailedSaveAreKept()
+    {
+        const QString path = programFile("customtags.qvl");
+        k5test::WriteFile(path, "Kept\r\n");
+        delete app::TagCreator(TTagFamilyId::Html);
+        trigger("CustomTags2");
+        apptest::Settle();
+        assistants::TCustomTagPicker *picker = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == QLatin1String("Custom Tags"))
+                picker = qobject_cast<assistants::TCustomTagPicker *>(w);
+        QVERIFY(picker);
+        // The user adds a tag and saves it on a disk that takes no more: the save fails, and so does the
+        // one that closing the creator makes.
+        std::optional<k5test::FileSizeLimit> full;
+        k5test::User user;
+        user.Then(pressNewItems());
+        typeCaption(user, QStringLiteral("<ADDED>"));
+        user.Then([&full](QWidget *w) {
+            auto *creator = qobject_cast<TTagCreatorWindow *>(w);
+            if (!creator)
+                return false;
+            full.emplace(4);
+            QTimer::singleShot(0, creator->SaveYourTags, [creator] { creator->SaveYourTags->click(); });
+            return true;
+        });
+        user.Click(QStringLiteral("OK")).Click(QStringLiteral("&Close")).Click(QStringLiteral("OK"));
+        QTest::mouseClick(picker->CreateTags, Qt::LeftButton);
+        apptest::Settle();
+        full.reset();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 2);
+        QCOMPARE(k5test::ReadFile(path), QByteArray("Kept\r\n"));
+        // Shown again, the creator still holds the tag; closed now, it is written.
+        QStringList shown;
+        user.Then([&shown](QWidget *w) {
+            auto *creator = qobject_cast<TTagCreatorWindow *>(w);
+            if (!creator)
+                return false;
+            shown = shape(creator->TreeView1->Items());
+            return true;
+        });
+        user.Click(QStringLiteral("&Close"));
+        QTest::mouseClick(picker->CreateTags, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(shown, (QStringList{"Kept", "<ADDED>"}));
+        QCOMPARE(k5test::ReadFile(path), QByteArray("Kept\r\n<ADDED>\r\n"));
+        QCOMPARE(shape(picker->TreeView1->Items()), (QStringList{"Kept", "<ADDED>"}));
+        QCOMPARE(user.Texts.size(), 2);
     }
 
     void badTagFileIsKeptAndReportedOnce()

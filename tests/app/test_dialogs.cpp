@@ -60,11 +60,7 @@ private slots:
         frame->Start2->click();
         doc = frame->ActiveEditForm();
     }
-    void cleanupTestCase()
-    {
-        apptest::CloseAll(*frame);
-        delete frame;
-    }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
 
     void everyDialogIsADialogWithWorkingMnemonics()
     {

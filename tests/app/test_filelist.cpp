@@ -57,9 +57,7 @@ class TestFilelist : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
     void cleanupTestCase() { delete frame; }
     void init()

@@ -29,9 +29,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(server_.Start());
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
     void cleanupTestCase()
     {

@@ -15,6 +15,7 @@
 #include "platform/shell/shell.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -111,15 +112,9 @@ class TestPageStarts : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
-    void cleanupTestCase()
-    {
-        apptest::CloseAll(*frame);
-        delete frame;
-    }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
     void cleanup()
     {
         apptest::CloseAll(*frame);
@@ -478,6 +473,35 @@ private slots:
         QVERIFY(d->Text().contains(QStringLiteral("\r\n<BODY>\r\n<!-- Banner  Start -->\r\n")));
         QVERIFY(!d->Modified());
         QCOMPARE(frame->Start_Edit->Text(), QStringLiteral("1"));
+    }
+
+    void everyThemeOpensItsOwnArchiveWithoutAWord()
+    {
+        ShellRecorder shell;
+        for (int n = 1; n <= 16; ++n) {
+            const QString archive = platform::ProgramFile(QStringLiteral("theme%1.zip").arg(n, 2, 10, QLatin1Char('0')));
+            QVERIFY2(QFileInfo(archive).isFile(), qPrintable(archive));
+            apptest::User user;
+            // The theme is clicked in the window's tree, as a user picks it.
+            user.Then([n](QWidget *w) {
+                auto *win = qobject_cast<assistants::TTheme *>(w);
+                if (!win)
+                    return false;
+                tree::TZozeZONode *node = win->ZozeZO1->Items()->GetFirstNode()->Item(n - 1);
+                node->MakeVisible();
+                QTest::mouseClick(win->ZozeZO1->viewport(), Qt::LeftButton, {}, win->ZozeZO1->NodeRect(node, true).center());
+                return win->SelectedTheme() == n && win->Previews[size_t(n - 1)]->isVisible();
+            });
+            user.Click(QStringLiteral("Use this theme"));
+            frame->StartTheme1->trigger();
+            apptest::Settle();
+            QVERIFY2(user.Done(), qPrintable(QString::number(n)));
+            QVERIFY2(user.Texts.isEmpty(), qPrintable(user.Texts.join(u'\n')));
+            QCOMPARE(shell.opened, QStringList{archive});
+            shell.opened.clear();
+            QCOMPARE(frame->ActiveEditForm()->Text(), assistants::ThemePage(n));
+            apptest::CloseAll(*frame);
+        }
     }
 
     void themeThirteenIsDarkAndAMissingArchiveIsTold()

@@ -12,7 +12,9 @@
 #include "tools/publish/ftpsettings.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -73,9 +75,7 @@ class TestProjects : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
     void cleanupTestCase() { delete frame; }
     void init()
@@ -244,6 +244,81 @@ private slots:
         first->close();
         apptest::Settle();
         QCOMPARE(file(), QByteArray("Project(s)\r\n\tSite A\r\n\tFrom second\r\n"));
+    }
+
+    void projectNamesReadBackAsShown()
+    {
+        k5test::WriteFile(TProjectStart::ProjectsFile(), "Project(s)\r\n\tSite A\r\n");
+        TProjectStart *m = open();
+        apptest::User user;
+        // Blanks that lead a name would read back as levels of the tree: the name is kept without them.
+        select(m, QStringLiteral("Site A"));
+        user.Then(nameProject(QStringLiteral("  Spaced")));
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        select(m, QStringLiteral("Project(s)"));
+        user.Then(nameProject(QStringLiteral(" \tTop level")));
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        // Lines pasted into the name would end its line in the file: they become one line.
+        select(m, QStringLiteral("Top level"));
+        user.Then([](QWidget *w) {
+            auto *ask = qobject_cast<assistants::Tnewproject *>(w);
+            if (!ask)
+                return false;
+            QApplication::clipboard()->setText(QStringLiteral("Two\r\nlines"));
+            ask->Edit1->setFocus();
+            QTest::keyClick(ask->Edit1, Qt::Key_V, Qt::ControlModifier);
+            QTest::mouseClick(ask->Button1, Qt::LeftButton);
+            return true;
+        });
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        QCOMPARE(m->TreeView1->Items()->Count(), 5);
+        // A name of blanks only would vanish from the file: nothing is added.
+        select(m, QStringLiteral("Site A"));
+        user.Then(nameProject(QStringLiteral("   ")));
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        const QByteArray shown = m->TreeView1->SaveToBytes(false);
+        QVERIFY(shown.startsWith("Project(s)\r\n\tSite A\r\n\tSpaced\r\nTop level\r\nTwo"));
+        QVERIFY(shown.endsWith("lines\r\n"));
+        QCOMPARE(file(), shown);
+        m->close();
+        apptest::Settle();
+        // Made again, the manager reads every name back where it was, without a word.
+        m = open();
+        apptest::Settle();
+        QCOMPARE(m->TreeView1->SaveToBytes(false), shown);
+        QCOMPARE(find(m, QStringLiteral("Spaced"))->Level(), 1);
+        QCOMPARE(find(m, QStringLiteral("Top level"))->Level(), 0);
+        QVERIFY(user.Texts.isEmpty());
+    }
+
+    void aListThatWentBadMeanwhileIsNotWrittenOver()
+    {
+        // A manager that started from no file holds one project; then the file goes bad behind it.
+        QVERIFY(QFile::remove(TProjectStart::ProjectsFile()));
+        TProjectStart *m = open();
+        m->AddProject(QStringLiteral("Only"));
+        QCOMPARE(file(), QByteArray("Only\r\n"));
+        tree::TTreeFile::ForgetReportedErrors();
+        const QByteArray bad("Project(s)\r\n\t\t\tToo deep\r\n");
+        k5test::WriteFile(TProjectStart::ProjectsFile(), bad);
+        // Deleting its last project would write an empty list over it: the user is told, and it stays.
+        apptest::User user;
+        user.Click(QStringLiteral("OK"));
+        select(m, QStringLiteral("Only"));
+        QTest::mouseClick(m->DeleteButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QCOMPARE(file(), bad);
+        QCOMPARE(k5test::ReadFile(TProjectStart::ProjectsFile() + QStringLiteral(".bak")), bad);
+        m->close();
+        apptest::Settle();
+        QCOMPARE(file(), bad);
     }
 
     void aFileThatDoesNotReadIsKeptUnlessTheTreeChanges()

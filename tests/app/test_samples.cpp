@@ -124,26 +124,15 @@ class TestSamples : public QObject {
     Q_OBJECT
     TFrameForm *frame = nullptr;
 
-    TEditForm *doc(const QString &text)
-    {
-        TEditForm *d = apptest::DocWith(*frame, text);
-        d->RiloMemo1->Select(int(text.size()), 0);
-        return d;
-    }
+    TEditForm *doc(const QString &text) { return apptest::DocWithCaretAtEnd(*frame, text); }
     QAction *item(TEditForm *d, const char *name) { return apptest::DocItem(d, name); }
 
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
-    void cleanupTestCase()
-    {
-        apptest::CloseAll(*frame);
-        delete frame;
-    }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
     void cleanup()
     {
         for (QWidget *w : QApplication::topLevelWidgets())

@@ -52,9 +52,7 @@ class TestSignatureClips : public QObject {
 private slots:
     void initTestCase()
     {
-        frame = new TFrameForm;
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(apptest::ShowFrame(frame));
     }
     void cleanupTestCase() { delete frame; }
     void cleanup()

@@ -409,6 +409,40 @@ private slots:
         QVERIFY(TTemplates3::RefusedName(QStringLiteral("my page.htm")).isEmpty());
     }
 
+    void aListThatDoesNotReadIsLeftByteForByte()
+    {
+        const QByteArray bad("ok.htm\r\nmy\0page.htm\r\n", 21);
+        k5test::WriteFile(customList(), bad);
+        // File > New: the list's fault is told, and the dialog is closed as it came, from its Custom page.
+        apptest::User user;
+        user.Click(QStringLiteral("OK")).Then([](QWidget *w) {
+            auto *t = qobject_cast<TTemplates3 *>(w);
+            if (!t)
+                return false;
+            t->PageControl1->setCurrentIndex(2);
+            QTest::keyClick(t, Qt::Key_Escape);
+            return true;
+        });
+        frame->New1->trigger();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(QStringLiteral("customtemplates.qvl")), qPrintable(user.Texts.first()));
+        QCOMPARE(k5test::ReadFile(customList()), bad);
+        // Closed with its own button the same way.
+        user.Click(QStringLiteral("OK")).Then([](QWidget *w) {
+            auto *t = qobject_cast<TTemplates3 *>(w);
+            if (!t)
+                return false;
+            t->close();
+            return true;
+        });
+        frame->New1->trigger();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(k5test::ReadFile(customList()), bad);
+    }
+
     void wizardsThatAreNotBuiltOfferNothing()
     {
         std::unique_ptr<TTemplates3> t(app::CreateTemplates(frame));

@@ -123,6 +123,45 @@ private slots:
         }
     }
 
+    void aBackupNeverReplacesAFileItDidNotMake()
+    {
+        const QString name = path(QStringLiteral("projects.qvl"));
+        const QByteArray bad("Top\r\n\t\t\tToo deep\r\n");
+        k5test::WriteFile(name, bad);
+        k5test::WriteFile(name + QStringLiteral(".bak"), "the user's own");
+        k5test::Answerer answers;
+        TZozeZO view;
+        TTreeFile file(&view, name);
+        QVERIFY(!file.Load());
+        QCOMPARE(k5test::ReadFile(name + QStringLiteral(".bak")), QByteArray("the user's own"));
+        QCOMPARE(k5test::ReadFile(name + QStringLiteral(".bak2")), bad);
+        QVERIFY(answers.Messages().at(0).text.contains(name + QStringLiteral(".bak2")));
+        // The same bad bytes in a later run find their copy: no third one.
+        TTreeFile::ForgetReportedErrors();
+        QVERIFY(!file.Load());
+        QCOMPARE(answers.Messages().size(), 2);
+        QVERIFY(answers.Messages().at(1).text.contains(name + QStringLiteral(".bak2")));
+        QCOMPARE(QDir(path(QString())).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"projects.qvl", "projects.qvl.bak", "projects.qvl.bak2"}));
+        // A name taken by a link that leads nowhere is not followed either.
+        TTreeFile::ForgetReportedErrors();
+        k5test::WriteFile(name, "Other\r\n\t\t\tbad\r\n");
+        QVERIFY(QFile::link(path(QStringLiteral("nowhere")), name + QStringLiteral(".bak3")));
+        QVERIFY(!file.Load());
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("nowhere"))));
+        QCOMPARE(k5test::ReadFile(name + QStringLiteral(".bak4")), QByteArray("Other\r\n\t\t\tbad\r\n"));
+        // A file only shown is neither copied nor written.
+        TTreeFile::ForgetReportedErrors();
+        TTreeFile shown(&view, path(QStringLiteral("picture.png")));
+        shown.SetReadOnly(true);
+        k5test::WriteFile(shown.Path(), QByteArray("\x89PNG\0", 5));
+        QVERIFY(!shown.Load());
+        QVERIFY(!QFileInfo::exists(shown.Path() + QStringLiteral(".bak")));
+        view.Items()->Add(nullptr, QStringLiteral("added"));
+        QVERIFY(!shown.Save());
+        QCOMPARE(k5test::ReadFile(shown.Path()), QByteArray("\x89PNG\0", 5));
+    }
+
     void unreadableFileIsNotOverwritten()
     {
         // A folder where the file should be cannot be read (nor copied); it is reported and left alone.
