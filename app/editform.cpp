@@ -723,12 +723,16 @@ bool TEditForm::askEncodingChange(const QString &path, bool upload)
         const qsizetype n = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
         what = QStringLiteral(" (the first is \"%1\", in line %2)").arg(text.mid(at, n)).arg(par + 1);
     }
+    QString declared;
+    if (const QList<platform::TextSpan> names = platform::ForeignCharsetDeclarations(text); !names.isEmpty())
+        declared = QStringLiteral(", and the character set the page declares, \"%1\", will read UTF-8")
+                       .arg(text.mid(names.first().start, names.first().length));
     return platform::MessageBox(this,
                                 QStringLiteral("\"%1\" is a %2 file, and %2 cannot hold every character of the text%3.\n\n"
                                                "%4 it as UTF-8? Its other characters beyond ASCII will then be written "
-                                               "with other bytes.")
+                                               "with other bytes%5.")
                                     .arg(QDir::toNativeSeparators(path), platform::EncodingName(encoding_), what,
-                                         upload ? QStringLiteral("Upload") : QStringLiteral("Save")),
+                                         upload ? QStringLiteral("Upload") : QStringLiteral("Save"), declared),
                                 platform::ApplicationTitle(),
                                 platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2) == platform::IDYES;
 }
@@ -751,6 +755,7 @@ bool TEditForm::writeTo(const QString &path)
     if (used != encoding_) {
         encoding_ = used;
         bom_ = false;
+        declareEncoding();
     }
     stampPath_ = path;
     stamp_ = platform::StampOf(path);
@@ -771,7 +776,41 @@ QByteArray TEditForm::savedBytes(platform::TextEncoding *used)
 {
     // The control's own saved form: paragraphs joined by CR LF, empty style-code pairs dropped. Every
     // paragraph end there is one, whatever ends the inserted text had: it takes the document's ends here.
-    return platform::EncodeUtf8Text(RiloMemo1->SaveToBytes(), encoding_, bom_, used, lineEnd_);
+    const QByteArray form = RiloMemo1->SaveToBytes();
+    platform::TextEncoding wrote = encoding_;
+    QByteArray bytes = platform::EncodeUtf8Text(form, encoding_, bom_, &wrote, lineEnd_);
+    if (wrote != encoding_) {
+        // Written as UTF-8, the page says so, or a browser reads it in the character set it names. Read
+        // byte for byte, the form keeps its offsets.
+        const QString page = QString::fromLatin1(form);
+        const QList<platform::TextSpan> names = platform::ForeignCharsetDeclarations(page);
+        if (!names.isEmpty())
+            bytes = platform::EncodeUtf8Text(platform::DeclaringUtf8(page, names).toLatin1(), encoding_, bom_, &wrote, lineEnd_);
+    }
+    if (used)
+        *used = wrote;
+    return bytes;
+}
+
+void TEditForm::declareEncoding()
+{
+    const QString text = Text();
+    const QList<platform::TextSpan> names = platform::ForeignCharsetDeclarations(text);
+    if (names.isEmpty())
+        return;
+    // One edit from the first name to the last, so that one undo takes it back; the caret, the selection
+    // and the view stay where they were.
+    const qsizetype from = names.first().start, to = names.last().start + names.last().length;
+    QList<platform::TextSpan> inside = names;
+    for (platform::TextSpan &n : inside)
+        n.start -= from;
+    const QString replacement = platform::DeclaringUtf8(text.mid(from, to - from), inside);
+    const int caret = RiloMemo1->SelStart(), other = caret + RiloMemo1->SelLength(), top = RiloMemo1->TopLine();
+    const auto moved = [&](int at) { return at <= from ? at : at >= to ? at + int(replacement.size() - (to - from)) : int(from); };
+    RiloMemo1->Select(int(from), int(to - from));
+    RiloMemo1->SetSelText(replacement);
+    RiloMemo1->Select(moved(caret), moved(other) - moved(caret));
+    RiloMemo1->SetTopLine(top);
 }
 
 bool TEditForm::Saveas1Click()
@@ -1283,7 +1322,11 @@ void TEditForm::UploadThissite1Click()
     RiloMemo1->SelectAll();
     // A new text each time, so handing the same document over twice uploads it twice.
     RiloMemo2->Clear();
-    RiloMemo2->SetText(RiloMemo1->SelText());
+    QString page = RiloMemo1->SelText();
+    // Going up as UTF-8, the page says so.
+    if (platform::FirstUnencodable(page, encoding_) >= 0)
+        page = platform::DeclaringUtf8(page, platform::ForeignCharsetDeclarations(page));
+    RiloMemo2->SetText(page);
 }
 
 } // namespace app
