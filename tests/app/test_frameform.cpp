@@ -275,6 +275,7 @@ private slots:
     {
         frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame));
+        frame->Memo_Project1->SetText(QString()); // empty documents
         frame->Start2->click();
         TEditForm *first = frame->ActiveEditForm();
         first->SetCaption(QStringLiteral("first.htm"));
