@@ -165,7 +165,8 @@ QList<TextSpan> ForeignCharsetDeclarations(QStringView page)
     static const QRegularExpression xml(QStringLiteral(R"re(^\x{FEFF}?<\?xml\b[^>]*?\sencoding\s*=\s*["']([^"']*)["'])re"));
     if (const QRegularExpressionMatch m = xml.match(page); m.hasMatch())
         note({m.capturedStart(1), m.capturedLength(1)});
-    static const QRegularExpression tags(QStringLiteral(R"re(<!--.*?-->|<meta\b[^>]*>)re"),
+    // An unterminated comment or tag runs to the end (as in a browser), so each is scanned once.
+    static const QRegularExpression tags(QStringLiteral(R"re(<!--.*?(?:-->|\z)|<meta\b[^>]*+(?:>|\z))re"),
                                          QRegularExpression::CaseInsensitiveOption |
                                              QRegularExpression::DotMatchesEverythingOption);
     for (auto it = tags.globalMatch(page); it.hasNext();) {
