@@ -4,6 +4,7 @@
 #include "app/editform.h"
 #include "app/frameform.h"
 #include "app/launchers.h"
+#include "app/productlinks.h"
 #include "app/settingsform.h"
 #include "app/snippets.h"
 #include "controls/misc/datetimeformat.h"
@@ -20,9 +21,6 @@
 
 namespace app {
 namespace {
-
-// The product's own pages use the reserved example domain.
-const char *const productHome = "http://www.kestrova.example/";
 
 struct Wrap {
     const char *name, *caption, *open, *close;
@@ -110,7 +108,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
     auto links = [this](QMenu *m, std::initializer_list<Link> items) {
         for (const Link &l : items) {
             const QString url = lat(l.url);
-            addItem(m, l.name, lat(l.caption), [url] { platform::OpenWithShell(url); });
+            addItem(m, l.name, lat(l.caption), [url] { platform::OpenWithShellOrSay(FrameForm, url); });
         }
     };
 
@@ -381,9 +379,10 @@ void TEditForm::buildCommandMenus(QMenu *file)
 
     QMenu *help = menu("Help1", QStringLiteral("Help"));
     addItem(help, "Content1", QStringLiteral("Content"), [] {
-        platform::OpenWithShell(platform::ProgramFile(QStringLiteral("Help/index.htm")));
+        platform::OpenWithShellOrSay(FrameForm, platform::ProgramFile(QStringLiteral("Help/index.htm")));
     });
-    links(help, {{"N51", "Kestrova Home Page", productHome}});
+    launches(help, {{"Comments1", "Comments"}});
+    links(help, {{"N51", "Kestrova Home Page", ProductHomePage}});
     QMenu *useful = sub(help, "UsefulLinks1", QStringLiteral("Useful Links"));
     links(useful, {{"HTMLSpecification1", "HTML Living Standard", "https://html.spec.whatwg.org/"},
                    {"CSSReference1", "CSS Reference", "https://www.w3.org/Style/CSS/"},

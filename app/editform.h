@@ -219,6 +219,8 @@ private:
     bool askChangedOnDisk(const QString &path, bool upload);
     bool askEncodingChange(const QString &path, bool upload);
     bool writeTo(const QString &path);
+    // The page's charset declarations say UTF-8 (after it was written so), as one edit.
+    void declareEncoding();
     QAction *addItem(QMenu *menu, const char *name, const QString &caption, std::function<void()> f,
                      const QKeySequence &key = QKeySequence());
 

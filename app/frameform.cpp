@@ -299,8 +299,7 @@ void TFrameForm::buildMenus()
     connect(Tile1, &QAction::triggered, mdiArea_, &QMdiArea::tileSubWindows);
     Cascade1 = action(Window1, "Cascade1", QStringLiteral("&Cascade"), nullptr);
     connect(Cascade1, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
-    Arrangeicons1 = action(Window1, "Arrangeicons1", QStringLiteral("&Arrange icons"), nullptr);
-    connect(Arrangeicons1, &QAction::triggered, mdiArea_, &QMdiArea::tileSubWindows);
+    Arrangeicons1 = action(Window1, "Arrangeicons1", QStringLiteral("&Arrange icons"), &TFrameForm::Arrangeicons1Click);
     MinimazeAll1 = action(Window1, "MinimazeAll1", QStringLiteral("Minimize  All"), &TFrameForm::MinimazeAll1Click);
     Window1->addSeparator();
     // The window list, as the frame's window menu shows it.
@@ -313,7 +312,12 @@ void TFrameForm::buildMenus()
             auto *a = Window1->addAction(QStringLiteral("&%1 %2").arg(n++).arg(w->windowTitle()));
             a->setCheckable(true);
             a->setChecked(w == mdiArea_->currentSubWindow());
-            connect(a, &QAction::triggered, mdiArea_, [this, w] { mdiArea_->setActiveSubWindow(w); });
+            connect(a, &QAction::triggered, mdiArea_, [this, w] {
+                mdiArea_->setActiveSubWindow(w);
+                // The user goes on typing where the menu took them.
+                if (auto *doc = qobject_cast<TEditForm *>(w->widget()))
+                    doc->RiloMemo1Focus();
+            });
         }
     });
 }
@@ -548,6 +552,27 @@ void TFrameForm::MinimazeAll1Click()
     for (qsizetype i = docs.size() - 1; i >= 0; --i)
         if (QWidget *sub = docs[i]->Frame())
             sub->showMinimized();
+}
+
+void TFrameForm::Arrangeicons1Click()
+{
+    // The icons of the minimised windows side by side along the bottom of the client area, in the order
+    // the windows were made, a row above the last when one is full; other windows stay where they are.
+    const int width = mdiArea_->viewport()->width();
+    int x = 0, rowBottom = mdiArea_->viewport()->height(), rowHeight = 0;
+    for (QMdiSubWindow *w : mdiArea_->subWindowList()) {
+        if (!w->isMinimized())
+            continue;
+        const QSize icon = w->size();
+        if (x > 0 && x + icon.width() > width) {
+            x = 0;
+            rowBottom -= rowHeight;
+            rowHeight = 0;
+        }
+        w->move(x, rowBottom - icon.height());
+        x += icon.width();
+        rowHeight = std::max(rowHeight, icon.height());
+    }
 }
 
 void TFrameForm::Button_CloseAllClick()

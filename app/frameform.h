@@ -110,6 +110,7 @@ public:
     void Search_StartClick();
     void Exit1Click();
     void MinimazeAll1Click();
+    void Arrangeicons1Click();
     void Button_CloseAllClick();
     void CloseProject1Click();
     void LblOverwriteClick();

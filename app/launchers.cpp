@@ -6,6 +6,7 @@
 #include "app/dialogs/engine.h"
 #include "app/dialogs/unit_about.h"
 #include "app/frameform.h"
+#include "app/productlinks.h"
 #include "app/scripteditor.h"
 #include "app/workflow.h"
 #include "platform/dialogs.h"
@@ -21,6 +22,7 @@
 #include "tools/publish/vcmain.h"
 
 #include <QPointer>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace app {
@@ -213,6 +215,17 @@ const TLauncher launchers[] = {
     {"HTMLCompressor1", "TCompressor", [](QWidget *owner) { runModal(new publish::TCompressor(owner)); }},
     {"FileOperator1", "TFileOperatorForm", [](QWidget *owner) { runModal(new publish::TFileOperatorForm(owner)); }},
     {"QuickEmail1", "TfrmMail", [](QWidget *owner) { runModal(new publish::TfrmMail(owner)); }},
+    // Modeless: the user writes about the program while using it.
+    {"Comments1", "TfrmMail",
+     [](QWidget *owner) {
+         auto *w = new publish::TfrmMail(owner);
+         w->setAttribute(Qt::WA_DeleteOnClose);
+         w->show();
+         w->txtRecipient->setText(QLatin1String(ProductSupportAddress)); // showing empties the fields
+         w->raise();
+         w->activateWindow();
+         w->txtSubject->setFocus();
+     }},
     {"FavoriteURLsToHTML1", "Tfavorit", runRelaying<publish::Tfavorit>},
     {"IEHistoryURL1", "TIETOURL", runRelaying<publish::TIETOURL>},
     // A service form: the card stays as it was left from one showing to the next.

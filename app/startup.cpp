@@ -79,7 +79,9 @@ StartedApplication StartUp()
     qv::InstallExceptionDialog();
     // The program's help page has a part on errors: F1 in the exception dialog opens the page.
     qv::ErrorHelpContext() = 1;
-    qv::ApplicationHelp() = [](int) { platform::OpenWithShell(platform::ProgramFile(QStringLiteral("Help/index.htm"))); };
+    qv::ApplicationHelp() = [](int) {
+        platform::OpenWithShellOrSay(QApplication::activeWindow(), platform::ProgramFile(QStringLiteral("Help/index.htm")));
+    };
     // Every window, the splash and the dialogs made later included, shows the program's own icon.
     QApplication::setWindowIcon(ApplicationIcon());
     s.splash = new TSplash;

@@ -4,10 +4,13 @@
 #include "fileio.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #ifdef __SSE2__
 #include <emmintrin.h>
+#include <algorithm>
+#include <optional>
 #endif
 
 namespace platform {
@@ -93,6 +96,98 @@ QString EncodingName(TextEncoding encoding)
     case TextEncoding::Windows1252: return QStringLiteral("Windows-1252");
     }
     return QString();
+}
+
+namespace {
+
+bool namesUtf8(QStringView name)
+{
+    const QStringView n = name.trimmed();
+    return n.compare(u"utf-8", Qt::CaseInsensitive) == 0 || n.compare(u"utf8", Qt::CaseInsensitive) == 0;
+}
+
+bool isNameChar(QChar c)
+{
+    return c.unicode() < 128 && (c.isLetterOrNumber() || QStringView(u".:_-").contains(c));
+}
+
+// The charset named in a meta element's text, when it names one.
+std::optional<TextSpan> metaCharset(QStringView tag)
+{
+    static const QRegularExpression attribute(
+        QStringLiteral(R"re(\s([^\s=/>"']+)(?:\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))?)re"));
+    static const QRegularExpression parameter(QStringLiteral(R"re(charset\s*=\s*["']?\s*([^\s;"']+))re"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    std::optional<TextSpan> charset, content;
+    bool contentType = false;
+    for (auto it = attribute.globalMatch(tag); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        int group = 2;
+        while (group < 4 && m.capturedStart(group) < 0)
+            ++group;
+        const TextSpan value{m.capturedStart(group), m.capturedLength(group)};
+        const QStringView name = m.capturedView(1);
+        if (name.compare(u"charset", Qt::CaseInsensitive) == 0 && value.start >= 0 && !charset)
+            charset = value;
+        else if (name.compare(u"http-equiv", Qt::CaseInsensitive) == 0)
+            contentType = m.capturedView(group).trimmed().compare(u"content-type", Qt::CaseInsensitive) == 0;
+        else if (name.compare(u"content", Qt::CaseInsensitive) == 0 && value.start >= 0 && !content)
+            content = value;
+    }
+    // A name is letters, digits and ".:_-"; what follows it (an unquoted "/>") is not part of it.
+    auto name = [&](TextSpan span) {
+        while (span.length > 0 && tag.at(span.start).isSpace())
+            ++span.start, --span.length;
+        qsizetype n = 0;
+        while (n < span.length && isNameChar(tag.at(span.start + n)))
+            ++n;
+        return TextSpan{span.start, n};
+    };
+    if (charset)
+        return name(*charset);
+    if (!contentType || !content)
+        return std::nullopt;
+    const QRegularExpressionMatch m = parameter.match(tag.mid(content->start, content->length));
+    if (!m.hasMatch())
+        return std::nullopt;
+    return name({content->start + m.capturedStart(1), m.capturedLength(1)});
+}
+
+} // namespace
+
+QList<TextSpan> ForeignCharsetDeclarations(QStringView page)
+{
+    QList<TextSpan> out;
+    auto note = [&](const TextSpan &span) {
+        if (span.length > 0 && !namesUtf8(page.mid(span.start, span.length)))
+            out << span;
+    };
+    static const QRegularExpression xml(QStringLiteral(R"re(^\x{FEFF}?<\?xml\b[^>]*?\sencoding\s*=\s*["']([^"']*)["'])re"));
+    if (const QRegularExpressionMatch m = xml.match(page); m.hasMatch())
+        note({m.capturedStart(1), m.capturedLength(1)});
+    // An unterminated comment or tag runs to the end (as in a browser), so each is scanned once.
+    static const QRegularExpression tags(QStringLiteral(R"re(<!--.*?(?:-->|\z)|<meta\b[^>]*+(?:>|\z))re"),
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = tags.globalMatch(page); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedView().startsWith(u"<!--"))
+            continue;
+        if (const std::optional<TextSpan> span = metaCharset(m.capturedView()))
+            note({m.capturedStart() + span->start, span->length});
+    }
+    return out;
+}
+
+QString DeclaringUtf8(const QString &page, const QList<TextSpan> &declarations)
+{
+    QString out = page;
+    for (auto it = declarations.rbegin(); it != declarations.rend(); ++it) {
+        const QStringView name = QStringView(page).mid(it->start, it->length);
+        const bool lower = std::none_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); });
+        out.replace(it->start, it->length, lower ? QStringLiteral("utf-8") : QStringLiteral("UTF-8"));
+    }
+    return out;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // order mark, else Windows-1252; written back in the encoding and with the line ends they were read with,
 // atomically.
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace platform {
@@ -61,5 +62,15 @@ QString FromWindows1252(const QByteArray &bytes);
 bool ToWindows1252(const QString &text, QByteArray *out);
 
 QString EncodingName(TextEncoding encoding);
+
+// Where a page names a character set other than UTF-8: the charset of a meta element (its attribute, or
+// the parameter in the content of a Content-Type meta) outside comments, and the encoding of an XML
+// declaration that opens the page. Offsets and lengths of the names, in order.
+struct TextSpan {
+    qsizetype start = 0, length = 0;
+};
+QList<TextSpan> ForeignCharsetDeclarations(QStringView page);
+// The page with each of those names made UTF-8 (in the name's letter case); nothing else changes.
+QString DeclaringUtf8(const QString &page, const QList<TextSpan> &declarations);
 
 } // namespace platform

@@ -73,6 +73,8 @@ void TPreviewHTML::Refresh() { Browser()->Refresh(); }
 
 void TPreviewHTML::Refresh2(int Level) { Browser()->Refresh2(Level); }
 
+void TPreviewHTML::Stop() { Browser()->Stop(); }
+
 void TPreviewHTML::CycleTextSize()
 {
     platform::WebBrowser *b = Browser();

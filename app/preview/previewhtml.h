@@ -27,6 +27,8 @@ public:
     void GoSearch();
     void Refresh();
     void Refresh2(int Level = platform::WebBrowser::RefreshNormal);
+    // Stops loading the page.
+    void Stop();
     // The next text size of the shown page; after the largest comes the smallest.
     void CycleTextSize();
 

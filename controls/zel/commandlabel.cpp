@@ -81,7 +81,7 @@ void TZELCommandLabel::mousePressEvent(QMouseEvent *event)
             RunEvent(this);
         return;
     }
-    platform::OpenWithShell(Address());
+    platform::OpenWithShellOrSay(window(), Address());
 }
 
 void TZELCommandLabel::mouseReleaseEvent(QMouseEvent *event)

@@ -149,6 +149,23 @@ void TZELDataStore::WriteBool(const QString &ident, bool value)
     writeText(ident, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+bool TZELDataStore::ReadStored(const QString &ident, QString *text)
+{
+    // No stored text equals two different defaults.
+    const QString first(QChar(1)), second(QChar(2));
+    bool looked = false;
+    QString got = readText(ident, first, false, &looked);
+    if (!looked)
+        return false;
+    if (got == first) {
+        got = readText(ident, second, false, &looked);
+        if (got == second)
+            return false;
+    }
+    *text = got;
+    return true;
+}
+
 // TZELControlStore
 
 TZELControlStore::TZELControlStore(QObject *owner) : TZELSystemsComponent(owner) {}
@@ -181,7 +198,9 @@ TZELStoreAware::~TZELStoreAware()
 void TZELStoreAware::storeRemoved()
 {
     try {
-        if (store_)
+        QString now;
+        // A later value of another control stays; a value taken away meanwhile is written again.
+        if (store_ && (!store_->DataStore()->ReadStored(StoreKey, &now) || synced_ == now))
             writeCopy();
     } catch (const std::exception &e) {
         // Called from destructors: report, never throw on.
@@ -196,8 +215,19 @@ void TZELStoreAware::valueChanged(const std::function<void(QObject *)> &event, Q
     if (event)
         event(sender);
     takeCopy();
-    if (store_)
+    if (store_) {
         writeCopy();
+        synced_ = copyText();
+    }
+}
+
+void TZELStoreAware::noteStored()
+{
+    QString text;
+    if (store_ && store_->DataStore()->ReadStored(StoreKey, &text))
+        synced_ = text;
+    else
+        synced_.reset();
 }
 
 // TZELStoreEdit
@@ -224,8 +254,12 @@ void TZELStoreEdit::Loaded()
     if (!Store())
         return;
     const QString value = Store()->ReadString(StoreKey);
-    if (value != Store()->DataStore()->ErrorStr)
+    if (value != Store()->DataStore()->ErrorStr) {
         setText(value);
+        noteStored(value);
+    } else {
+        noteStored();
+    }
 }
 
 // TZELStoreCheckbox
@@ -258,6 +292,7 @@ void TZELStoreCheckbox::Loaded()
         return;
     Store()->DataStore()->ErrorBool = isChecked();
     setChecked(Store()->ReadBool(StoreKey));
+    noteStored();
 }
 
 } // namespace zel

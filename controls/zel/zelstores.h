@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace zel {
 
@@ -58,6 +59,8 @@ public:
     void WriteInteger(const QString &ident, int value);
     bool ReadBool(const QString &ident);
     void WriteBool(const QString &ident, bool value);
+    // The text stored under ident, told apart from none (false then); fires no OnError.
+    bool ReadStored(const QString &ident, QString *text);
 
 private:
     // The common steps: the path's separators, Enabled, the section. The active section, or false.
@@ -103,8 +106,14 @@ protected:
     ~TZELStoreAware() override;
     // Writes the remembered value through the store.
     virtual void writeCopy() = 0;
-    // The store or the control is going: write once more and forget the store.
+    // The remembered value as the store keeps it.
+    virtual QString copyText() const = 0;
+    // The store or the control is going: write once more, unless another control of the same key wrote
+    // after this one (the same form open twice), and forget the store.
     void storeRemoved();
+    // After a load: what the store holds now is what this control last saw.
+    void noteStored();
+    void noteStored(const QString &text) { synced_ = text; }
     // A change: the control's event first, then the copy is taken and written.
     void valueChanged(const std::function<void(QObject *)> &event, QObject *sender,
                       const std::function<void()> &takeCopy);
@@ -112,6 +121,8 @@ protected:
 private:
     friend class TZELControlStore;
     TZELControlStore *store_ = nullptr;
+    // The text the store held when this control last read or wrote it; none when it held nothing.
+    std::optional<QString> synced_;
 };
 
 class TZELStoreEdit : public QLineEdit, public TZELStoreAware {
@@ -126,6 +137,7 @@ public:
 
 protected:
     void writeCopy() override;
+    QString copyText() const override { return copy_; }
 
 private:
     QString copy_;
@@ -145,6 +157,7 @@ public:
 
 protected:
     void writeCopy() override;
+    QString copyText() const override { return copy_ ? QStringLiteral("1") : QStringLiteral("0"); }
 
 private:
     bool copy_ = false;

@@ -6,8 +6,34 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace platform {
+namespace {
+
+// An open dialog takes a name without an extension as it stands when such a file exists; only a name
+// that names no file gets the default extension (the way "index" finds index.htm).
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    QString openSuffix;
+
+    void accept() override
+    {
+        if (!openSuffix.isEmpty()) {
+            setDefaultSuffix(QString());
+            const QStringList typed = selectedFiles();
+            const bool asTyped = std::all_of(typed.begin(), typed.end(), [](const QString &f) {
+                const QFileInfo info(f);
+                return !info.suffix().isEmpty() || info.exists();
+            });
+            setDefaultSuffix(asTyped ? QString() : openSuffix);
+        }
+        QFileDialog::accept();
+    }
+};
+
+} // namespace
 
 bool ExecuteFileDialog(QWidget *parent, FileDialogRequest &r)
 {
@@ -20,7 +46,7 @@ bool ExecuteFileDialog(QWidget *parent, FileDialogRequest &r)
     if (dir.isEmpty())
         dir = QDir::currentPath();
 
-    QFileDialog dialog(parent, title, dir);
+    FileDialog dialog(parent, title, dir);
     dialog.setObjectName(r.save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
     dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (r.save)
@@ -43,8 +69,13 @@ bool ExecuteFileDialog(QWidget *parent, FileDialogRequest &r)
         const int index = r.filterIndex >= 1 && r.filterIndex <= filters.size() ? r.filterIndex - 1 : 0;
         dialog.selectNameFilter(filters[index]);
     }
-    if (!r.defaultExt.isEmpty())
-        dialog.setDefaultSuffix(r.defaultExt.startsWith(QLatin1Char('.')) ? r.defaultExt.mid(1) : r.defaultExt);
+    if (!r.defaultExt.isEmpty()) {
+        const QString suffix = r.defaultExt.startsWith(QLatin1Char('.')) ? r.defaultExt.mid(1) : r.defaultExt;
+        if (r.save)
+            dialog.setDefaultSuffix(suffix);
+        else
+            dialog.openSuffix = suffix;
+    }
     if (!r.fileName.isEmpty())
         dialog.selectFile(r.fileName);
 
@@ -56,7 +87,7 @@ bool ExecuteFileDialog(QWidget *parent, FileDialogRequest &r)
     if (!r.defaultExt.isEmpty()) {
         const QString ext = r.defaultExt.startsWith(QLatin1Char('.')) ? r.defaultExt : QLatin1Char('.') + r.defaultExt;
         for (QString &f : files)
-            if (QFileInfo(f).suffix().isEmpty() && !QFileInfo(f).isDir())
+            if (QFileInfo(f).suffix().isEmpty() && !QFileInfo(f).isDir() && (r.save || !QFileInfo::exists(f)))
                 f += ext;
     }
     r.files = files;

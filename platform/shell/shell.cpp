@@ -1,7 +1,10 @@
 #include "shell.h"
 
+#include "platform/dialogs.h"
+
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -37,6 +40,18 @@ bool OpenWithShell(const QString &fileOrUrl)
 void SetOpenHook(std::function<bool(const QString &)> hook)
 {
     openHook = std::move(hook);
+}
+
+bool OpenWithShellOrSay(QWidget *parent, const QString &fileOrUrl)
+{
+    if (OpenWithShell(fileOrUrl))
+        return true;
+    const QString what = QFileInfo::exists(fileOrUrl) ? QDir::toNativeSeparators(fileOrUrl) : fileOrUrl;
+    MessageBox(parent,
+               QStringLiteral("No program is set up to open \"%1\". Install a web browser, or open it with a "
+                              "program of your choice.").arg(what),
+               ApplicationTitle(), MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 bool MoveToTrash(const QString &path)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QWidget;
+
 namespace platform {
 
 // MessageBeep types.
@@ -16,6 +18,8 @@ void SetBeepHook(std::function<void(unsigned)> hook);
 // Opens a file, folder or address with the desktop's handler ("open" verb); false when none took it.
 bool OpenWithShell(const QString &fileOrUrl);
 void SetOpenHook(std::function<bool(const QString &)> hook);
+// The same, saying so in a message box over parent when nothing took it.
+bool OpenWithShellOrSay(QWidget *parent, const QString &fileOrUrl);
 
 // Moves a file or folder to the desktop's trash; false (and the item untouched) when that fails.
 bool MoveToTrash(const QString &path);

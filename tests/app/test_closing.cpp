@@ -2,9 +2,12 @@
 #include "k5test.h"
 #include "apptest.h"
 
+#include "controls/zel/zelstores.h"
 #include "platform/application.h"
 
+#include <QLineEdit>
 #include <QMenu>
+#include <QTabWidget>
 #include <csignal>
 #include <unistd.h>
 
@@ -199,6 +202,51 @@ private slots:
         QCOMPARE(frame->MDIChildCount(), 3);
         for (const QPointer<TEditForm> &doc : docs)
             checkKept(doc, doc->FileName);
+    }
+
+    // Two documents' stored link and e-mail fields: what the user typed last is what is kept when the
+    // program ends, whichever window goes last.
+    void theStoredFieldTypedLastIsKept_data()
+    {
+        QTest::addColumn<bool>("typedInFirst");
+        QTest::newRow("typed in the second, closed first") << false;
+        QTest::newRow("typed in the first, the second closed first") << true;
+    }
+    void theStoredFieldTypedLastIsKept()
+    {
+        QFETCH(bool, typedInFirst);
+        auto store = [] {
+            auto s = std::make_unique<zel::TZELDataStore>();
+            s->Registry.Path = QStringLiteral("Kestrova 5");
+            s->Registry.Section = QStringLiteral("Settings");
+            return s;
+        };
+        store()->WriteString(QStringLiteral("url1"), QStringLiteral("http://old.example/"));
+        store()->WriteString(QStringLiteral("email1"), QStringLiteral("old@example.org"));
+        QPointer<TEditForm> first = openEdited(QStringLiteral("first.htm"));
+        frame->Start2->click();
+        QPointer<TEditForm> second = frame->ActiveEditForm();
+        QVERIFY(second && second != first);
+        TEditForm *typing = typedInFirst ? first : second;
+        for (TEditForm *doc : {first.data(), second.data()})
+            QCOMPARE(doc->findChild<QLineEdit *>(QStringLiteral("Url1"))->text(), QStringLiteral("http://old.example/"));
+        typing->PageControl1->setCurrentIndex(typing->PageControl1->indexOf(typing->findChild<QWidget *>(QStringLiteral("TabLink"))));
+        apptest::Type(typing->findChild<QLineEdit *>(QStringLiteral("Url1")), QStringLiteral("http://typed.example/"));
+        typing->PageControl1->setCurrentIndex(typing->PageControl1->indexOf(typing->findChild<QWidget *>(QStringLiteral("TabEmail"))));
+        apptest::Type(typing->findChild<QLineEdit *>(QStringLiteral("EEmail1")), QStringLiteral("typed@example.org"));
+        // The second window closes, then File > Exit: the edited first document is not saved.
+        findAction(second->Menus(), QStringLiteral("Close1"))->trigger();
+        apptest::Settle();
+        QVERIFY(!second);
+        apptest::User user;
+        user.Click(QStringLiteral("&No"));
+        findAction(first->Menus(), QStringLiteral("Exit2"))->trigger();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QVERIFY(!frame && !first);
+        QCOMPARE(store()->ReadString(QStringLiteral("url1")), QStringLiteral("http://typed.example/"));
+        QCOMPARE(store()->ReadString(QStringLiteral("email1")), QStringLiteral("typed@example.org"));
+        QCOMPARE(k5test::ReadFile(tmp(QStringLiteral("first.htm"))), original);
     }
 
     void aSecondRequestWhileAskingWaitsForTheAnswer()

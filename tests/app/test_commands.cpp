@@ -7,9 +7,14 @@
 #include "app/dialogs/engine.h"
 #include "app/launchers.h"
 #include "app/snippets.h"
+#include "platform/mail/mailaccount.h"
 #include "platform/shell/shell.h"
+#include "tools/publish/mailform.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
 #include <QDate>
 #include <QLineEdit>
 #include <QLocale>
@@ -227,6 +232,70 @@ private slots:
         QCOMPARE(opened.at(0), QStringLiteral("http://www.kestrova.example/"));
         QVERIFY(opened.at(1).endsWith(QStringLiteral("Help/index.htm")));
         QCOMPARE(d->Text(), QString());
+    }
+
+    // Where no program takes a page (no launcher on the path), Help > Content and the web links say so in
+    // a message box naming the page.
+    void whereNoProgramTakesThePageTheUserIsTold()
+    {
+        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER"), defaultBrowser = qgetenv("DEFAULT_BROWSER");
+        const QString empty = k5test::Root() + QStringLiteral("/tmp/no-programs");
+        QDir().mkpath(empty);
+        qputenv("PATH", QFile::encodeName(empty));
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            if (!browser.isNull())
+                qputenv("BROWSER", browser);
+            if (!defaultBrowser.isNull())
+                qputenv("DEFAULT_BROWSER", defaultBrowser);
+        });
+        TEditForm *d = doc(QStringLiteral("kept"));
+        apptest::User user;
+        user.Click(QStringLiteral("OK")).Click(QStringLiteral("OK"));
+        item(d, "Content1")->trigger();
+        apptest::Settle();
+        item(d, "N51")->trigger();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 2);
+        QVERIFY2(user.Texts.at(0).startsWith(QStringLiteral("No program is set up to open \"")) &&
+                     user.Texts.at(0).contains(QStringLiteral("Help/index.htm\"")),
+                 qPrintable(user.Texts.at(0)));
+        QVERIFY2(user.Texts.at(1).contains(QStringLiteral("\"http://www.kestrova.example/\"")), qPrintable(user.Texts.at(1)));
+        QCOMPARE(d->Text(), QStringLiteral("kept"));
+    }
+
+    // Help > Comments: the mail window, addressed to the product's support, open beside the document.
+    void commentsGoToSupportInAModelessMailWindow()
+    {
+        platform::MailAccount account;
+        account.name = QStringLiteral("comments");
+        account.sender = QStringLiteral("me@example.invalid");
+        account.server.host = QStringLiteral("127.0.0.1");
+        QVERIFY(platform::SaveMailAccount(account));
+        platform::SetDefaultMailAccount(account.name);
+        TEditForm *d = doc(QString());
+        QAction *comments = item(d, "Comments1");
+        QVERIFY(comments && comments->isEnabled());
+        QCOMPARE(comments->text(), QStringLiteral("Comments"));
+        comments->trigger();
+        apptest::Settle();
+        QPointer<publish::TfrmMail> mail;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *m = qobject_cast<publish::TfrmMail *>(w); m && m->isVisible())
+                mail = m;
+        QVERIFY(mail);
+        QVERIFY(!mail->isModal() && !QApplication::activeModalWidget());
+        QCOMPARE(mail->txtRecipient->text(), QStringLiteral("support@kestrova.example"));
+        QCOMPARE(mail->focusWidget(), mail->txtSubject);
+        // The document goes on taking its text meanwhile.
+        QTest::keyClicks(d->RiloMemo1, QStringLiteral("still here"));
+        QCOMPARE(d->Text(), QStringLiteral("still here"));
+        mail->close();
+        apptest::Settle();
+        QVERIFY(!mail);
     }
 
     void dialogsAnsweredInTheirWindowsInsertAtTheCaret()

@@ -346,6 +346,7 @@ const Item items[] = {
     {"TableEditor1", "Table Editor", On::Always, Does::Inserts},
     {"Settings2", "Settings...", On::Always, Does::Nothing},
     {"Content1", "Content", On::Always, Does::Opens},
+    {"Comments1", "Comments", On::Always, Does::Nothing},
     {"N51", "Kestrova Home Page", On::Always, Does::Opens},
     {"HTMLSpecification1", "HTML Living Standard", On::Always, Does::Opens},
     {"CSSReference1", "CSS Reference", On::Always, Does::Opens},

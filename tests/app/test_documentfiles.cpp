@@ -298,6 +298,82 @@ private slots:
         QCOMPARE(k5test::ReadFile(path), bytes);
     }
 
+    // Saved as UTF-8 after the question, a page declares UTF-8 where it declared its old character set (in
+    // the letter case it had); a declaration in a comment, and every other byte, stay as they were.
+    void aPageSavedAsUtf8DeclaresIt_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("declared");
+        QTest::newRow("meta elements")
+            << QStringLiteral("declared.htm")
+            << QByteArray("<HTML><HEAD>\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=ISO-8859-1\">\r\n"
+                          "<!-- <meta charset=\"iso-8859-1\"> -->\r\n<meta charset=windows-1252/>\r\n"
+                          "<META NAME=\"description\" CONTENT=\"charset=latin1\">\r\n</HEAD><BODY><P>caf\xe9</P>\r\n<P>x</P></BODY></HTML>\r\n")
+            << QByteArray("<HTML><HEAD>\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n"
+                          "<!-- <meta charset=\"iso-8859-1\"> -->\r\n<meta charset=utf-8/>\r\n"
+                          "<META NAME=\"description\" CONTENT=\"charset=latin1\">\r\n</HEAD><BODY><P>caf\xc3\xa9</P>\r\n<P>\xce\xa9x</P></BODY></HTML>\r\n")
+            << QStringLiteral("ISO-8859-1");
+        QTest::newRow("xml declaration")
+            << QStringLiteral("declared.xml")
+            << QByteArray("<?xml version=\"1.0\" encoding='iso-8859-1'?>\n<page>caf\xe9\n<p>x</p></page>\n")
+            << QByteArray("<?xml version=\"1.0\" encoding='utf-8'?>\n<page>caf\xc3\xa9\n<p>\xce\xa9x</p></page>\n")
+            << QStringLiteral("iso-8859-1");
+    }
+    void aPageSavedAsUtf8DeclaresIt()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, declared);
+        const QString path = k5test::WriteFile(tmp(name), bytes);
+        TEditForm *doc = open(path);
+        QCOMPARE(doc->Encoding(), platform::TextEncoding::Windows1252);
+        const QString before = doc->Text();
+        doc->RiloMemo1->SetSelStart(int(before.lastIndexOf(QLatin1Char('x'))));
+        QTest::sendKeyEvent(QTest::Click, doc->RiloMemo1, Qt::Key_unknown, QStringLiteral("\u03a9"), Qt::NoModifier);
+        const int caret = doc->RiloMemo1->SelStart();
+        {
+            apptest::User user;
+            user.Click(QStringLiteral("&Yes"));
+            doc->Save1->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QCOMPARE(user.Texts.size(), 1);
+            QVERIFY2(user.Texts.first().contains(QStringLiteral("declares, \"%1\", will read UTF-8").arg(declared)),
+                     qPrintable(user.Texts.first()));
+        }
+        QCOMPARE(k5test::ReadFile(path), saved);
+        QVERIFY(!doc->Modified());
+        QCOMPARE(doc->Encoding(), platform::TextEncoding::Utf8);
+        // The editor holds what the file holds, the caret where it was; one undo takes the declaration back.
+        QCOMPARE(doc->Text(), platform::ToCrLf(platform::DecodeText(saved).text));
+        QCOMPARE(doc->RiloMemo1->SelStart(), caret - int(before.size() + 1 - doc->Text().size()));
+        QCOMPARE(doc->Text().mid(doc->RiloMemo1->SelStart() - 1, 2), QStringLiteral("\u03a9x"));
+        doc->Save1->trigger(); // no question now (the watchman would fail it)
+        apptest::Settle();
+        QCOMPARE(k5test::ReadFile(path), saved);
+        doc->RiloMemo1->Undo();
+        QVERIFY(doc->Text().contains(declared));
+        QVERIFY(doc->Text().contains(QStringLiteral("\u03a9x")));
+        doc->SetModified(false);
+
+        // An upload of the page as UTF-8 declares UTF-8 as well.
+        const QString file = k5test::WriteFile(tmp(QStringLiteral("up-") + name), bytes);
+        TEditForm *up = open(file);
+        up->RiloMemo1->SetSelStart(int(up->Text().lastIndexOf(QLatin1Char('x'))));
+        up->InsertText(QStringLiteral("\u03a9"));
+        up->OnUpload = [](const QString &) {};
+        apptest::User user;
+        user.Click(QStringLiteral("&Yes"));
+        up->UploadThissite1Click();
+        QVERIFY(user.Done());
+        QCOMPARE(k5test::ReadFile(platform::ProgramFile(QStringLiteral("upload.htm"))), saved);
+        QCOMPARE(k5test::ReadFile(file), bytes);
+        up->SetModified(false);
+    }
+
     void uploadAsksBeforeChangingTheEncoding()
     {
         const QString path = k5test::WriteFile(tmp(QStringLiteral("cp1252up.htm")), "caf\xe9\r\n");

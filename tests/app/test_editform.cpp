@@ -8,6 +8,7 @@
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
 
+#include <QComboBox>
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
@@ -148,6 +149,41 @@ private slots:
             QVERIFY(user.Texts.first().contains(QStringLiteral("page.htm")));
             QCOMPARE(frame->MDIChildCount(), 0);
             QCOMPARE(k5test::ReadFile(path), bytes);
+        }
+    }
+
+    // File > Open: a name chosen without an extension opens the file of that name when there is one (README
+    // under "All Files"); a name that names no file still finds the page with the default extension.
+    void openTakesTheNameChosen()
+    {
+        const QString folder = tmp(QStringLiteral("names"));
+        k5test::WriteFile(folder + QStringLiteral("/README"), "read me\n");
+        k5test::WriteFile(folder + QStringLiteral("/README.htm"), "<P>not this one</P>\n");
+        k5test::WriteFile(folder + QStringLiteral("/index.htm"), "<P>index</P>\n");
+        const QList<QPair<QString, QString>> cases = {{QStringLiteral("README"), QStringLiteral("read me\n")},
+                                                       {QStringLiteral("index"), QStringLiteral("<P>index</P>\n")}};
+        for (const auto &[typed, text] : cases) {
+            apptest::User user;
+            user.Then([&](QWidget *w) {
+                auto *dialog = qobject_cast<QFileDialog *>(w);
+                auto *types = dialog ? dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")) : nullptr;
+                if (!types || !types->isVisible())
+                    return false;
+                // "All Files", the last kind, picked from the keyboard.
+                types->setFocus();
+                QTest::keyClick(types, Qt::Key_End);
+                return types->currentText().startsWith(QStringLiteral("All Files"));
+            });
+            user.TypeFileName(folder + QLatin1Char('/') + typed);
+            fileOpen();
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QVERIFY2(user.Texts.isEmpty(), qPrintable(user.Texts.join(QLatin1Char('\n'))));
+            TEditForm *doc = frame->ActiveEditForm();
+            QVERIFY2(doc, qPrintable(typed));
+            QCOMPARE(doc->Text().trimmed(), text.trimmed());
+            QCOMPARE(QFileInfo(doc->FileName).fileName(), text.startsWith(QLatin1Char('<')) ? typed + QStringLiteral(".htm") : typed);
+            apptest::CloseAll(*frame);
         }
     }
 

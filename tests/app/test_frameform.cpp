@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScreen>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -267,6 +268,73 @@ private slots:
         for (QLabel *l : {frame->LblOffset, frame->LblPar, frame->LblLine, frame->LblCol})
             QCOMPARE(l->text(), QString());
         QCOMPARE(frame->LblOverwrite->text(), QStringLiteral("INSERT"));
+    }
+
+    // A document chosen from the window list of the Window menu takes the keys typed next.
+    void theWindowListGivesTheChosenDocumentTheKeys()
+    {
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        frame->Memo_Project1->SetText(QString()); // empty documents
+        frame->Start2->click();
+        TEditForm *first = frame->ActiveEditForm();
+        first->SetCaption(QStringLiteral("first.htm"));
+        frame->Start2->click();
+        TEditForm *second = frame->ActiveEditForm();
+        second->SetCaption(QStringLiteral("second.htm"));
+        QTest::keyClicks(second->RiloMemo1, QStringLiteral("b"));
+        QCOMPARE(second->Text(), QStringLiteral("b"));
+        for (int round = 0; round < 2; ++round) {
+            TEditForm *chosen = round ? second : first;
+            QMenu *window = frame->Window1;
+            window->popup(frame->mapToGlobal(QPoint(10, 10)));
+            QTRY_VERIFY(window->isVisible());
+            QAction *item = nullptr;
+            for (QAction *a : window->actions())
+                if (a->text().endsWith(QLatin1Char(' ') + chosen->windowTitle()))
+                    item = a;
+            QVERIFY2(item, qPrintable(chosen->windowTitle()));
+            QTest::mouseClick(window, Qt::LeftButton, {}, window->actionGeometry(item).center());
+            apptest::Settle();
+            QTRY_VERIFY(!window->isVisible());
+            QCOMPARE(frame->ActiveEditForm(), chosen);
+            // Typed as a user types: to whatever window the keyboard is on.
+            for (const char c : {'x', 'y'})
+                QTest::keyClick(frame->windowHandle(), c);
+            apptest::Settle();
+            QCOMPARE(chosen->Text(), round ? QStringLiteral("bxy") : QStringLiteral("xy"));
+        }
+        QCOMPARE(first->Text(), QStringLiteral("xy"));
+    }
+
+    // Arrange icons lines the minimised windows up along the bottom of the client area; the windows that
+    // are not minimised stay where they are.
+    void arrangeIconsLinesUpTheMinimisedWindows()
+    {
+        for (int i = 0; i < 3; ++i)
+            frame->New1Click();
+        apptest::Settle();
+        frame->Tile1->trigger();
+        apptest::Settle();
+        const QList<QMdiSubWindow *> subs = frame->MdiArea()->subWindowList();
+        QCOMPARE(subs.size(), 3);
+        subs[0]->showMinimized();
+        subs[2]->showMinimized();
+        apptest::Settle();
+        // A user drags one icon away and moves the open window.
+        subs[2]->move(120, 40);
+        subs[1]->setGeometry(30, 20, 300, 200);
+        const QRect open = subs[1]->geometry();
+        frame->Arrangeicons1->trigger();
+        apptest::Settle();
+        QCOMPARE(subs[1]->geometry(), open);
+        QVERIFY(!subs[1]->isMinimized());
+        const int bottom = frame->MdiArea()->viewport()->height();
+        QCOMPARE(subs[0]->geometry().bottom() + 1, bottom);
+        QCOMPARE(subs[2]->geometry().bottom() + 1, bottom);
+        QCOMPARE(subs[0]->x(), 0);
+        QCOMPARE(subs[2]->x(), subs[0]->width());
+        QVERIFY(subs[0]->isMinimized() && subs[2]->isMinimized());
     }
 
     void tilingKeepsTheMainWindowWidth()

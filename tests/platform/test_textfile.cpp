@@ -135,6 +135,30 @@ private slots:
         QCOMPARE(back, all);
     }
 
+    // The character sets a page declares other than UTF-8, made UTF-8 in their own letter case.
+    void declaredCharsetsBecomeUtf8_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("declared");
+        QTest::newRow("single quotes, spaces") << QStringLiteral("<meta  Charset = ' Latin1 ' >") << QStringLiteral("<meta  Charset = ' UTF-8 ' >");
+        QTest::newRow("http-equiv in any case") << QStringLiteral("<META content='text/html;charset=windows-1252' http-equiv=CONTENT-TYPE>")
+                                               << QStringLiteral("<META content='text/html;charset=utf-8' http-equiv=CONTENT-TYPE>");
+        QTest::newRow("already UTF-8") << QStringLiteral("<meta charset=\"UTF8\"><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">")
+                                      << QStringLiteral("<meta charset=\"UTF8\"><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">");
+        QTest::newRow("not a Content-Type") << QStringLiteral("<meta http-equiv=\"refresh\" content=\"5; charset=latin1\">")
+                                           << QStringLiteral("<meta http-equiv=\"refresh\" content=\"5; charset=latin1\">");
+        QTest::newRow("unterminated comment") << QStringLiteral("<meta charset=a><!-- <meta charset=b>") << QStringLiteral("<meta charset=utf-8><!-- <meta charset=b>");
+        QTest::newRow("unterminated tag") << QStringLiteral("<p>\u00e9</p><meta charset=KOI8-R") << QStringLiteral("<p>\u00e9</p><meta charset=UTF-8");
+        QTest::newRow("xml declaration not first") << QStringLiteral(" <?xml version=\"1.0\" encoding=\"latin1\"?>")
+                                                  << QStringLiteral(" <?xml version=\"1.0\" encoding=\"latin1\"?>");
+    }
+    void declaredCharsetsBecomeUtf8()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, declared);
+        QCOMPARE(DeclaringUtf8(page, ForeignCharsetDeclarations(page)), declared);
+    }
+
     void aWriteCutShortKeepsTheOldFile()
     {
         const QString dir = path(QStringLiteral("cut"));

@@ -127,10 +127,17 @@ void Tfavorit::OkClick()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     QString text;
-    for (const QString &line : FavouriteLines(folder))
+    const QStringList lines = FavouriteLines(folder);
+    for (const QString &line : lines)
         text += line + QStringLiteral("\r\n");
     restore.dismiss();
     QApplication::restoreOverrideCursor();
+    if (lines.isEmpty()) {
+        // The window stays, so another folder can be chosen.
+        platform::MessageBox(this, QStringLiteral("No favorites (.url files) were found in \"%1\".").arg(folder),
+                             windowTitle(), platform::MB_OK | platform::MB_ICONINFORMATION);
+        return;
+    }
     if (OnInsertText)
         OnInsertText(text);
     accept();

@@ -5,7 +5,9 @@
 #include "app/preview/previewhtml.h"
 #include "platform/folders.h"
 
+#include <QComboBox>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QUrl>
 
 using app::TEditForm;
@@ -97,6 +99,61 @@ private slots:
         saved->PageControl2->setCurrentIndex(1);
         QVERIFY(browsertest::WaitUntil([&] { return saved->PreviewHTML1->LocationName() == shown; }));
         QCOMPARE(QUrl(saved->PreviewHTML1->LocationURL()).toLocalFile(), path);
+    }
+
+    // Stop stops the page that is loading (no reload); Search goes to the product's search page.
+    void stopStopsAndSearchGoesToTheSearchPage()
+    {
+        // A page that comes in part and then keeps the browser waiting.
+        const QString script = k5test::WriteFile(k5test::Root() + QStringLiteral("/stall.py"), R"(import http.server, time
+class Handler(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.end_headers()
+        self.wfile.write(b"<html><head><title>partial</title></head><body><p>partial")
+        self.wfile.flush()
+        time.sleep(30)
+    def log_message(self, *args):
+        pass
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+server.daemon_threads = True
+print("PORT", server.server_address[1], flush=True)
+server.serve_forever()
+)");
+        k5test::PythonServer server;
+        QVERIFY(server.Start(script, {}));
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->PageControl2->setCurrentIndex(1);
+        app::TPreviewHTML *preview = doc->Preview();
+        QVERIFY(browsertest::WaitUntil([&] { return !preview->LocationURL().isEmpty() && !preview->Busy(); }));
+        platform::WebBrowser *browser = preview->Browser();
+        QStringList asked;
+        const auto previous = browser->OnBeforeNavigate;
+        browser->OnBeforeNavigate = [&, previous](platform::WebBrowser *sender, const QString &url, bool &cancel) {
+            asked << url;
+            // Nothing leaves this machine.
+            if (QUrl(url).host() != QLatin1String("127.0.0.1") && QUrl(url).scheme() != QLatin1String("file"))
+                cancel = true;
+            else if (previous)
+                previous(sender, url, cancel);
+        };
+        const QString stalling = QStringLiteral("http://127.0.0.1:%1/slow.htm").arg(server.Port());
+        k5test::Type(doc->URLs, stalling + QLatin1Char('\n'));
+        QVERIFY(browsertest::WaitUntil([&] { return preview->Busy() && preview->LocationName() == QLatin1String("partial"); }));
+        QCOMPARE(asked, QStringList{stalling});
+        QTest::mouseClick(doc->SpeedButton12, Qt::LeftButton); // Stop
+        QVERIFY(browsertest::WaitUntil([&] { return !preview->Busy(); }, 10000));
+        apptest::Settle();
+        QCOMPARE(asked, QStringList{stalling});
+        QVERIFY(!preview->Busy());
+
+        QTest::mouseClick(doc->SpeedButton13, Qt::LeftButton); // Search
+        QVERIFY(browsertest::WaitUntil([&] { return asked.size() == 2; }, 10000));
+        QCOMPARE(asked.last(), QStringLiteral("http://www.kestrova.example/search/"));
+        browser->OnBeforeNavigate = previous;
+        server.Stop();
     }
 };
 

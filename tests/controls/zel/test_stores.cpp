@@ -368,6 +368,57 @@ private slots:
         QCOMPARE(regString(kSettings, QStringLiteral("Fresh")), QStringLiteral("1"));
     }
 
+    // One form open twice, each copy with its own store on the same key: what was typed last is kept,
+    // whichever copy goes last, for edits and check boxes alike; a value nobody else wrote is still
+    // written as a copy goes.
+    void theLatestValueOfTwoCopiesIsKept_data()
+    {
+        QTest::addColumn<bool>("olderGoesLast");
+        QTest::newRow("older copy goes last") << true;
+        QTest::newRow("newer copy goes last") << false;
+    }
+    void theLatestValueOfTwoCopiesIsKept()
+    {
+        QFETCH(bool, olderGoesLast);
+        regPut(kSettings, QStringLiteral("url1"), QStringLiteral("old"));
+        regPut(kSettings, QStringLiteral("Flag"), QStringLiteral("0"));
+        struct Copy {
+            std::unique_ptr<SettingsForm> form = std::make_unique<SettingsForm>();
+            TZELStoreEdit *url = new TZELStoreEdit(form.get());
+            TZELStoreEdit *own = new TZELStoreEdit(form.get());
+            TZELStoreCheckbox *flag = new TZELStoreCheckbox(form.get());
+            Copy()
+            {
+                url->SetStore(form->store);
+                url->StoreKey = QStringLiteral("url1");
+                own->setText(QStringLiteral("designed"));
+                own->SetStore(form->store);
+                own->StoreKey = QStringLiteral("untouched");
+                flag->SetStore(form->store);
+                flag->StoreKey = QStringLiteral("Flag");
+                form->FinishLoading();
+                form->show();
+            }
+        };
+        Copy older, newer;
+        QCOMPARE(older.url->text(), QStringLiteral("old"));
+        QCOMPARE(newer.url->text(), QStringLiteral("old"));
+        k5test::Type(newer.url, QStringLiteral("new"));
+        QTest::mouseClick(newer.flag, Qt::LeftButton);
+        QCOMPARE(regString(kSettings, QStringLiteral("url1")), QStringLiteral("new"));
+        QCOMPARE(regString(kSettings, QStringLiteral("Flag")), QStringLiteral("1"));
+        if (olderGoesLast) {
+            newer.form.reset();
+            older.form.reset();
+        } else {
+            older.form.reset();
+            newer.form.reset();
+        }
+        QCOMPARE(regString(kSettings, QStringLiteral("url1")), QStringLiteral("new"));
+        QCOMPARE(regString(kSettings, QStringLiteral("Flag")), QStringLiteral("1"));
+        QCOMPARE(regString(kSettings, QStringLiteral("untouched")), QStringLiteral("designed"));
+    }
+
     // An edit whose store lives on another form outlives that form safely.
     void storeOnAnotherFormDestroyedFirst()
     {

@@ -209,6 +209,31 @@ private slots:
         QVERIFY(inserted.isEmpty());
     }
 
+    // A folder without favourites is said to have none; the window stays for another folder.
+    void aFolderWithoutFavouritesIsReported()
+    {
+        const QString folder = k5test::Root() + QStringLiteral("/no favourites");
+        k5test::WriteFile(folder + QStringLiteral("/notes.txt"), "not a shortcut");
+        Tfavorit form;
+        QStringList inserted;
+        form.OnInsertText = [&](const QString &text) { inserted << text; };
+        form.show();
+        form.Edit1->setText(folder);
+        k5test::User person;
+        person.Click(QStringLiteral("OK"));
+        QTest::mouseClick(form.OkButton, Qt::LeftButton);
+        k5test::Settle();
+        QVERIFY(person.Done());
+        QCOMPARE(person.Texts, QStringList{QStringLiteral("No favorites (.url files) were found in \"%1\".").arg(folder)});
+        QVERIFY(form.isVisible());
+        QVERIFY(inserted.isEmpty());
+        form.Edit1->setText(MakeFavourites());
+        QTest::mouseClick(form.OkButton, Qt::LeftButton);
+        k5test::Settle();
+        QCOMPARE(inserted.size(), 1);
+        QVERIFY(!form.isVisible());
+    }
+
     void noHistorySourceShowsNoEntries()
     {
         TIETOURL form;
