@@ -54,16 +54,18 @@ inline QString EndsAsCrLf(QStringView in)
     QString out;
     out.reserve(in.size() + in.size() / 8 + 2);
     out += in.left(k);
-    for (; k < in.size(); ++k) {
+    while (k < in.size()) {
         const QChar c = in[k];
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
-            out += c;
-            continue;
-        }
         out += QLatin1String("\r\n");
         const QChar partner = c == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
         if (k + 1 < in.size() && in[k + 1] == partner)
             ++k;
+        // The characters up to the next end go in as one piece.
+        qsizetype e = ++k;
+        while (e < in.size() && in[e] != QLatin1Char('\r') && in[e] != QLatin1Char('\n'))
+            ++e;
+        out += in.mid(k, e - k);
+        k = e;
     }
     return out;
 }
