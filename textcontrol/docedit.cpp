@@ -102,7 +102,8 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
         for (size_t i = 0; i < observers_.size(); ++i)
             observers_[i]->EditHighlighted(change, settled);
     } else if (oldFlags & pfContexts) {
-        for (int p = p0; p <= last; ++p) {
+        const int now = std::min(last, p0 + kEditAtOnce - 1);
+        for (int p = p0; p <= now; ++p) {
             if (highlighter_) {
                 TRiloNavigator a(this), b(this);
                 a.offset_ = text_.Start(p);
@@ -113,7 +114,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
             }
         }
         if (applyKeyWords_ && (oldFlags & pfKeywords))
-            for (int p = p0; p <= last; ++p)
+            for (int p = p0; p <= now; ++p)
                 KeywordPass(p, 0, text_.Length(p));
     }
     for (size_t i = 0; i < observers_.size(); ++i)

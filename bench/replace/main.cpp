@@ -30,6 +30,7 @@ void Row(const char *what, double ms) { std::printf("  %-52s %10.1f ms\n", what,
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     const int mb = argc > 1 && argv[1][0] != '-' ? std::max(1, atoi(argv[1])) : 50;
     const QByteArray page = benchtext::GenerateHtml(qint64(mb) * 1000 * 1000, false);
     const QString find = QStringLiteral("in"), by = QStringLiteral("on");
@@ -98,6 +99,8 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         int n = 0;
+        // No change notifications during the bulk edit, the fastest way it offers.
+        sci.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0ul);
         sci.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
         sci.SendScintilla(QsciScintillaBase::SCI_SETSEARCHFLAGS, QsciScintillaBase::SCFIND_MATCHCASE);
         long pos = 0;
