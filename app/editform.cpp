@@ -207,6 +207,19 @@ void TEditForm::buildEditor()
     RiloMemo1->ClearUndo();
     RiloMemo1->ReApplyKeys();
     RiloMemo1->OnSelMove = [this](textcontrol::MemoCore *) { UpdateStatus(); };
+    // A page gains no byte its reader cannot see: the control's style-code hot keys and Ctrl+P (a page
+    // break mark) are not taken here, and typed control characters are dropped. Ctrl+T (a TAB) and the
+    // undo keys stay.
+    RiloMemo1->OnKeyDown = [](QObject *, int &key, Qt::KeyboardModifiers mods) {
+        if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) &&
+            (key == Qt::Key_B || key == Qt::Key_I || key == Qt::Key_U || key == Qt::Key_H || key == Qt::Key_F ||
+             key == Qt::Key_P))
+            key = 0;
+    };
+    RiloMemo1->OnKeyPress = [](QObject *, QChar &ch) {
+        if (ch != QLatin1Char('\r') && ch != QLatin1Char('\t') && ch.category() == QChar::Other_Control)
+            ch = QChar();
+    };
     // The Insert key switches overwrite mode and reports it as a style change.
     RiloMemo1->OnStyleChange = [this](textcontrol::MemoCore *) { UpdateStatus(); };
 }
@@ -837,7 +850,10 @@ bool TEditForm::Saveas1Click()
 
 void TEditForm::InsertText(const QString &text)
 {
+    // Each command is an undo step of its own: never merged with typing or the command before.
+    RiloMemo1->ForceNewRecord();
     RiloMemo1->SetSelText(text);
+    RiloMemo1->ForceNewRecord();
 }
 
 void TEditForm::ReplaceText(const QString &page)
@@ -949,54 +965,43 @@ void TEditForm::Replace1Click()
             DoFind(FindText, true, ReplaceDialog1->WholeWord(), ReplaceDialog1->MatchCase());
         };
         ReplaceDialog1->OnReplace = [this](bool all) {
+            const bool whole = ReplaceDialog1->WholeWord(), matchCase = ReplaceDialog1->MatchCase();
             if (all)
-                ReplaceAll(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText());
+                ReplaceAll(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), whole, matchCase);
             else
-                ReplaceOnce(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText());
+                ReplaceOnce(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), whole, matchCase);
         };
     }
     ReplaceDialog1->show();
     ReplaceDialog1->raise();
 }
 
-bool TEditForm::ReplaceOnce(const QString &find, const QString &replacement)
+bool TEditForm::ReplaceOnce(const QString &find, const QString &replacement, bool wholeWord, bool matchCase)
 {
     if (find.isEmpty())
         return false;
-    const int at = int(Text().indexOf(find, 0, Qt::CaseSensitive));
-    if (at < 0) {
-        platform::MessageBox(this, QStringLiteral("Could not find \"%1\"").arg(find), platform::ApplicationTitle(),
-                             platform::MB_OK | platform::MB_ICONERROR);
+    if (!RiloMemo1->ReplaceFirst(find, replacement, wholeWord, matchCase)) {
+        NotFound(find);
         return false;
     }
-    RiloMemo1->Select(at, int(find.size()));
-    RiloMemo1->SetSelText(replacement);
     return true;
 }
 
-int TEditForm::ReplaceAll(const QString &find, const QString &replacement)
+int TEditForm::ReplaceAll(const QString &find, const QString &replacement, bool wholeWord, bool matchCase)
 {
     if (find.isEmpty())
         return 0;
-    int count = 0;
-    int from = 0;
-    QString text = Text();
-    for (;;) {
-        // Each search goes on after the previous replacement, so a replacement that holds the find text
-        // is never replaced again.
-        const int at = int(text.indexOf(find, from, Qt::CaseSensitive));
-        if (at < 0)
-            break;
-        RiloMemo1->Select(at, int(find.size()));
-        RiloMemo1->SetSelText(replacement);
-        text.replace(at, find.size(), replacement);
-        from = at + int(replacement.size());
-        ++count;
-    }
+    // One edit, however many matches: one undo step takes it back.
+    const int count = RiloMemo1->ReplaceAll(find, replacement, wholeWord, matchCase);
     if (count == 0)
-        platform::MessageBox(this, QStringLiteral("Could not find \"%1\"").arg(find), platform::ApplicationTitle(),
-                             platform::MB_OK | platform::MB_ICONERROR);
+        NotFound(find);
     return count;
+}
+
+void TEditForm::NotFound(const QString &find)
+{
+    platform::MessageBox(this, QStringLiteral("Could not find \"%1\"").arg(find), platform::ApplicationTitle(),
+                         platform::MB_OK | platform::MB_ICONERROR);
 }
 
 QPageLayout &TEditForm::PrintPageLayout()

@@ -145,8 +145,10 @@ public:
     void FindNext();
     bool DoFind(const QString &text, bool forward, bool wholeWord, bool matchCase);
     void Replace1Click();
-    bool ReplaceOnce(const QString &find, const QString &replacement);
-    int ReplaceAll(const QString &find, const QString &replacement);
+    // The dialog's options: whole word, match case (the defaults: exact case).
+    bool ReplaceOnce(const QString &find, const QString &replacement, bool wholeWord = false, bool matchCase = true);
+    int ReplaceAll(const QString &find, const QString &replacement, bool wholeWord = false, bool matchCase = true);
+    void NotFound(const QString &find);
     QString FindText;
     dialogs::TFindDialog *FindDialog1 = nullptr;
     dialogs::TReplaceDialog *ReplaceDialog1 = nullptr;

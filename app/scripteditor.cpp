@@ -192,23 +192,21 @@ void TScriptEditor::ReplaceClick()
         };
         // One occurrence per press, "Replace All" included.
         ReplaceDialog1->OnReplace = [this](bool) {
-            ReplaceOnce(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText());
+            ReplaceOnce(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), ReplaceDialog1->WholeWord(),
+                        ReplaceDialog1->MatchCase());
         };
     }
     ReplaceDialog1->show();
     ReplaceDialog1->raise();
 }
 
-bool TScriptEditor::ReplaceOnce(const QString &find, const QString &replacement)
+bool TScriptEditor::ReplaceOnce(const QString &find, const QString &replacement, bool wholeWord, bool matchCase)
 {
-    const int at = find.isEmpty() ? -1 : int(RiloMemo1->Text().indexOf(find, 0, Qt::CaseSensitive));
-    if (at < 0) {
+    if (find.isEmpty() || !RiloMemo1->ReplaceFirst(find, replacement, wholeWord, matchCase)) {
         platform::MessageBox(this, QStringLiteral("Could not find \"%1\"").arg(find), platform::ApplicationTitle(),
                              platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
-    RiloMemo1->Select(at, int(find.size()));
-    RiloMemo1->SetSelText(replacement);
     return true;
 }
 

@@ -52,8 +52,9 @@ public:
     bool DoFind(const QString &text, bool forward, bool wholeWord, bool matchCase);
     void FindNextClick();
     void ReplaceClick();
-    // Replaces the first occurrence in the whole text (matching case); one per call.
-    bool ReplaceOnce(const QString &find, const QString &replacement);
+    // Replaces the first occurrence in the whole text, with the dialog's options (the defaults: exact
+    // case); one per call.
+    bool ReplaceOnce(const QString &find, const QString &replacement, bool wholeWord = false, bool matchCase = true);
     QString FindText;
     dialogs::TFindDialog *FindDialog1 = nullptr;
     dialogs::TReplaceDialog *ReplaceDialog1 = nullptr;

@@ -41,23 +41,32 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
 
     QString t = EndsAsCrLf(textIn);
     quint8 toggle = 0;
-    for (QChar &c : t) {
-        if (c.unicode() == 5)
-            c = QChar(165);
-        toggle = ToggleCode(toggle, c.unicode());
+    // Style codes and 5 lie below 22: everything else is passed over at once.
+    auto toggleIn = [&toggle](const auto *s, qsizetype a, qsizetype e) {
+        for (qsizetype i = a; i < e; ++i)
+            if (ushort(s[i]) <= 21)
+                toggle = ToggleCode(toggle, ushort(s[i]));
+    };
+    {
+        char16_t *d = reinterpret_cast<char16_t *>(t.data());
+        for (qsizetype k = 0; k < t.size(); ++k)
+            if (d[k] == 5)
+                d[k] = 165;
+        toggleIn(d, 0, t.size());
     }
     const bool keepText = undoing_ || (upper - lower) + 13 <= undoMaxSpace_;
     QString removed;
     if (keepText) {
         removed = text_.Copy(lower, upper);
-        for (QChar c : removed)
-            toggle = ToggleCode(toggle, c.unicode());
+        toggleIn(removed.utf16(), 0, removed.size());
     } else {
         for (int p = p0; p <= p1; ++p) {
             const ParaText pt = text_.Text(p);
             const int a = p == p0 ? i0 : 0, e = p == p1 ? i1 : pt.length;
-            for (int i = a; i < e; ++i)
-                toggle = ToggleCode(toggle, pt[i]);
+            if (pt.narrow)
+                toggleIn(pt.narrow, a, e);
+            else
+                toggleIn(pt.wide, a, e);
         }
     }
     if (!keepCodes) {
@@ -102,7 +111,8 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
         for (size_t i = 0; i < observers_.size(); ++i)
             observers_[i]->EditHighlighted(change, settled);
     } else if (oldFlags & pfContexts) {
-        for (int p = p0; p <= last; ++p) {
+        const int now = std::min(last, p0 + kEditAtOnce - 1);
+        for (int p = p0; p <= now; ++p) {
             if (highlighter_) {
                 TRiloNavigator a(this), b(this);
                 a.offset_ = text_.Start(p);
@@ -113,7 +123,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
             }
         }
         if (applyKeyWords_ && (oldFlags & pfKeywords))
-            for (int p = p0; p <= last; ++p)
+            for (int p = p0; p <= now; ++p)
                 KeywordPass(p, 0, text_.Length(p));
     }
     for (size_t i = 0; i < observers_.size(); ++i)

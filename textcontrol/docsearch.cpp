@@ -85,6 +85,48 @@ int TextDocument::Find(const QString &text, int origin, bool forward, bool whole
     return -1;
 }
 
+int TextDocument::ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase, int *end)
+{
+    if (text.isEmpty() || text.size() > CharCount())
+        return 0;
+    const QString pat = matchCase ? text : FoldCase(text);
+    const FirstChar first = MakeFirstChar(pat, matchCase);
+    const int m = int(pat.size());
+    std::vector<int> at;
+    const int n = ParagraphCount();
+    for (int p = text_.NextParagraphWith(0, 0, first, matchCase); p < n; p = text_.NextParagraphWith(p + 1, 0, first, matchCase)) {
+        const ParaText t = text_.Text(p);
+        const int base = text_.Start(p);
+        for (int col = 0;;) {
+            const int i = t.narrow ? Search(t.narrow, t.length, col, t.length, pat, first, matchCase, wholeWord, false)
+                                   : Search(t.wide, t.length, col, t.length, pat, first, matchCase, wholeWord, false);
+            if (i < 0)
+                break;
+            at.push_back(base + i);
+            col = i + m;
+        }
+    }
+    if (at.empty())
+        return 0;
+    // The span from the first match to the end of the last one becomes its new text in one edit.
+    const int lower = at.front(), upper = at.back() + m;
+    const QString old = text_.Copy(lower, upper);
+    QString out;
+    out.reserve(old.size() + qsizetype(at.size()) * (replacement.size() - m));
+    int from = 0;
+    for (int a : at) {
+        out.append(QStringView(old).mid(from, a - lower - from));
+        out.append(replacement);
+        from = a - lower + m;
+    }
+    forceNewRecord_ = true;
+    const int after = ReplaceRange(lower, upper, out);
+    forceNewRecord_ = true; // what is typed next is an edit of its own
+    if (end)
+        *end = after;
+    return after < 0 ? 0 : int(at.size());
+}
+
 QString TextDocument::WordAt(int offset) const
 {
     const int caret = std::clamp(offset, 0, CharCount());

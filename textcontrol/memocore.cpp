@@ -125,8 +125,11 @@ void MemoCore::UpdateAfterChange()
         firstDirty_ = lastDirty_ = -1;
         const int oldLines = LineCount();
         const int firstLine = layout_.FirstLine(a);
-        for (int p = a; p <= b; ++p)
+        const int now = updateMode_ == TUpdateMode::umBackground ? std::min(b, a + kEditAtOnce - 1) : b;
+        for (int p = a; p <= now; ++p)
             FormatParagraph(p);
+        if (now < b)
+            firstUnformatted_ = std::min(firstUnformatted_, now + 1);
         for (int p = b + 1; p < n && !(text_.Flags(p) & pfContexts) &&
                             (updateMode_ == TUpdateMode::umImmediate || IsVisibleParagraph(p));
              ++p)

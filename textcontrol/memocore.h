@@ -152,6 +152,10 @@ public:
 
     // ---- search ----
     bool FindText(const QString &text, bool forward, bool wholeWord, bool matchCase);
+    // Every match replaced as one edit (one undo step); the caret goes after it. Returns how many.
+    int ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase);
+    // The first match from the start of the text replaced; false when there is none.
+    bool ReplaceFirst(const QString &text, const QString &replacement, bool wholeWord, bool matchCase);
     QString WordAtCaret() const { return doc_->WordAt(SelStart()); }
     bool IsSeparator(QChar c) const { return doc_->IsSeparator(c); }
     bool IsSeparator(ushort c) const { return doc_->IsSeparator(c); }
@@ -300,6 +304,9 @@ protected:
     TRiloNavigator &CaretNav() { return view_.Caret(); }
     const TRiloNavigator &CaretNav() const { return view_.Caret(); }
     void PostBackground();
+    // Runs an edit of the document that returns the caret's new offset (-1: nothing changed) and puts
+    // the caret there, laying out and showing the change once.
+    void EditAndPlaceCaret(const std::function<int()> &edit);
     void MarkDirty(int first, int last);
     void UpdateAfterChange();
     // The display line of an offset as far as repainting needs it: exact where its paragraph is formatted

@@ -15,12 +15,39 @@ void MemoCore::SetSelTextBuf(QStringView text)
 {
     if (view_.selLength == 0 && text.isEmpty())
         return;
+    EditAndPlaceCaret([&] { return doc_->ReplaceRange(view_.lower.offset_, view_.upper.offset_, text, styleWrap_); });
+}
+
+int MemoCore::ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase)
+{
+    int count = 0;
+    EditAndPlaceCaret([&] {
+        int end = -1;
+        count = doc_->ReplaceAll(text, replacement, wholeWord, matchCase, &end);
+        return end;
+    });
+    return count;
+}
+
+bool MemoCore::ReplaceFirst(const QString &text, const QString &replacement, bool wholeWord, bool matchCase)
+{
+    int m = 0;
+    const int at = doc_->Find(text, 0, true, wholeWord, matchCase, &m);
+    if (at < 0)
+        return false;
+    Select(at, m);
+    SetSelTextBuf(replacement);
+    return true;
+}
+
+void MemoCore::EditAndPlaceCaret(const std::function<int()> &edit)
+{
     view_.virtualSpaces = 0;
     // Held through the edit so that nothing is repainted or reported before the caret has its place.
     ++updateCount_;
     int caret = -1;
     try {
-        caret = doc_->ReplaceRange(view_.lower.offset_, view_.upper.offset_, text, styleWrap_);
+        caret = edit();
     } catch (...) {
         --updateCount_;
         throw;

@@ -11,6 +11,8 @@ namespace textcontrol::memo_detail {
 inline constexpr int kProgressMs = 300;
 inline constexpr int kMaxUndoRecord = 2147483547;
 inline constexpr int kIncrementalLength = 4096; // longer paragraphs are re-highlighted and re-wrapped around an edit
+// An edit that makes more paragraphs than this highlights and lays out the rest in the background, as a load does.
+inline constexpr int kEditAtOnce = 256;
 inline constexpr QEvent::Type kBackgroundEvent = QEvent::Type(QEvent::User + 1);
 // Background slices read the clock once about this many characters are done, a paragraph counting its
 // length and kParagraphChars more for what it costs whatever its length.
@@ -54,16 +56,18 @@ inline QString EndsAsCrLf(QStringView in)
     QString out;
     out.reserve(in.size() + in.size() / 8 + 2);
     out += in.left(k);
-    for (; k < in.size(); ++k) {
+    while (k < in.size()) {
         const QChar c = in[k];
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
-            out += c;
-            continue;
-        }
         out += QLatin1String("\r\n");
         const QChar partner = c == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
         if (k + 1 < in.size() && in[k + 1] == partner)
             ++k;
+        // The characters up to the next end go in as one piece.
+        qsizetype e = ++k;
+        while (e < in.size() && in[e] != QLatin1Char('\r') && in[e] != QLatin1Char('\n'))
+            ++e;
+        out += in.mid(k, e - k);
+        k = e;
     }
     return out;
 }

@@ -123,6 +123,14 @@ public:
     {
         return view_.FindText(text, forward, wholeWord, matchCase);
     }
+    int ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase)
+    {
+        return view_.ReplaceAll(text, replacement, wholeWord, matchCase);
+    }
+    bool ReplaceFirst(const QString &text, const QString &replacement, bool wholeWord, bool matchCase)
+    {
+        return view_.ReplaceFirst(text, replacement, wholeWord, matchCase);
+    }
     QString WordAtCaret() const { return view_.WordAtCaret(); }
     bool IsSeparator(QChar c) const { return view_.IsSeparator(c); }
     bool IsSeparator(ushort c) const { return view_.IsSeparator(c); }

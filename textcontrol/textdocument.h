@@ -155,6 +155,9 @@ public:
     // length: the match's length.
     int Find(const QString &text, int from, bool forward, bool wholeWord, bool matchCase, int *length = nullptr) const;
     QString WordAt(int offset) const;
+    // Replaces every match that Find would find from the start, each search going on after the match
+    // before it, as one edit with one undo record. Returns how many; *end: the offset after the edit.
+    int ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase, int *end = nullptr);
     bool IsSeparator(QChar c) const { return c.unicode() < 256 && separators_[c.unicode()]; }
     bool IsSeparator(ushort c) const { return c < 256 && separators_[c]; }
 

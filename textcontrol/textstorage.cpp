@@ -834,49 +834,63 @@ void TextStorage::RemoveBlock(int b) { blocks_.erase(blocks_.begin() + b); }
 
 void TextStorage::SplitIfLarge(int b)
 {
-    while (b < int(blocks_.size())) {
-        Block &bl = *blocks_[size_t(b)];
-        if (bl.Bytes() <= size_t(2 * kBlockBytes) || bl.Count() < 2)
-            return;
-        bl.Flush();
-        int cut = 1;
-        while (cut < bl.Count() - 1 && bl.N(size_t(cut)) + 2 * bl.Wd(size_t(cut)) < size_t(kBlockBytes))
-            ++cut;
-        auto nb = std::make_unique<Block>();
-        const quint32 c0 = bl.start[size_t(cut)], t0 = bl.transStart[size_t(cut)];
-        const size_t n0 = bl.N(size_t(cut)), w0 = bl.Wd(size_t(cut));
-        nb->text.assign(bl.text.begin() + std::ptrdiff_t(n0), bl.text.end());
-        nb->wtext.assign(bl.wtext.begin() + std::ptrdiff_t(w0), bl.wtext.end());
-        if (!bl.nstart.empty()) {
-            for (size_t i = size_t(cut); i < bl.nstart.size(); ++i)
-                nb->nstart.push_back(bl.nstart[i] - quint32(n0));
-            bl.nstart.resize(size_t(cut + 1));
+    Block &bl = *blocks_[size_t(b)];
+    if (bl.Bytes() <= size_t(2 * kBlockBytes) || bl.Count() < 2)
+        return;
+    bl.Flush();
+    // Every cut is found first and each new block copies its own part, so a block that grew by a big
+    // edit is split in one pass instead of copying its tail once per cut.
+    std::vector<int> cuts;
+    size_t base = 0;
+    for (int i = 1; i < bl.Count(); ++i) {
+        const size_t at = bl.N(size_t(i)) + 2 * bl.Wd(size_t(i));
+        if (at - base >= size_t(kBlockBytes)) {
+            cuts.push_back(i);
+            base = at;
         }
+    }
+    if (cuts.empty())
+        cuts.push_back(bl.Count() - 1);
+    std::vector<std::unique_ptr<Block>> parts;
+    for (size_t k = 0; k < cuts.size(); ++k) {
+        const size_t from = size_t(cuts[k]), to = k + 1 < cuts.size() ? size_t(cuts[k + 1]) : size_t(bl.Count());
+        auto nb = std::make_unique<Block>();
+        const quint32 c0 = bl.start[from], t0 = bl.transStart[from], t1 = bl.transStart[to];
+        const size_t n0 = bl.N(from), n1 = bl.N(to), w0 = bl.Wd(from), w1 = bl.Wd(to);
+        nb->text.assign(bl.text.begin() + std::ptrdiff_t(n0), bl.text.begin() + std::ptrdiff_t(n1));
+        nb->wtext.assign(bl.wtext.begin() + std::ptrdiff_t(w0), bl.wtext.begin() + std::ptrdiff_t(w1));
+        if (!bl.nstart.empty())
+            for (size_t i = from; i <= to; ++i)
+                nb->nstart.push_back(bl.nstart[i] - quint32(n0));
         nb->start.clear();
         nb->transStart.clear();
-        for (size_t i = size_t(cut); i < bl.start.size(); ++i) {
+        for (size_t i = from; i <= to; ++i) {
             nb->start.push_back(bl.start[i] - c0);
             nb->transStart.push_back(bl.transStart[i] - t0);
         }
-        nb->trans.assign(bl.trans.begin() + t0, bl.trans.end());
-        nb->state.assign(bl.state.begin() + cut, bl.state.end());
-        nb->style.assign(bl.style.begin() + cut, bl.style.end());
-        nb->flags.assign(bl.flags.begin() + cut, bl.flags.end());
-        bl.text.resize(n0);
-        bl.wtext.resize(w0);
-        bl.DropIndexIfNarrow();
+        nb->trans.assign(bl.trans.begin() + t0, bl.trans.begin() + t1);
+        nb->state.assign(bl.state.begin() + std::ptrdiff_t(from), bl.state.begin() + std::ptrdiff_t(to));
+        nb->style.assign(bl.style.begin() + std::ptrdiff_t(from), bl.style.begin() + std::ptrdiff_t(to));
+        nb->flags.assign(bl.flags.begin() + std::ptrdiff_t(from), bl.flags.begin() + std::ptrdiff_t(to));
         nb->DropIndexIfNarrow();
-        bl.start.resize(size_t(cut + 1));
-        bl.transStart.resize(size_t(cut + 1));
-        bl.trans.resize(t0);
-        bl.state.resize(size_t(cut));
-        bl.style.resize(size_t(cut));
-        bl.flags.resize(size_t(cut));
-        bl.Shrink();
-        blocks_.insert(blocks_.begin() + b + 1, std::move(nb));
-        Reindex(b);
-        ++b;
+        parts.push_back(std::move(nb));
     }
+    const size_t cut = size_t(cuts.front());
+    const quint32 t0 = bl.transStart[cut];
+    bl.text.resize(bl.N(cut));
+    bl.wtext.resize(bl.Wd(cut));
+    if (!bl.nstart.empty())
+        bl.nstart.resize(cut + 1);
+    bl.DropIndexIfNarrow();
+    bl.start.resize(cut + 1);
+    bl.transStart.resize(cut + 1);
+    bl.trans.resize(t0);
+    bl.state.resize(cut);
+    bl.style.resize(cut);
+    bl.flags.resize(cut);
+    bl.Shrink();
+    blocks_.insert(blocks_.begin() + b + 1, std::make_move_iterator(parts.begin()), std::make_move_iterator(parts.end()));
+    Reindex(b);
 }
 
 int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)

@@ -7,6 +7,7 @@
 #include "controls/zel/explorer.h"
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
+#include "textcontrol/rilomemo.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -316,6 +317,136 @@ private slots:
         QCOMPARE(doc->Text(), QStringLiteral("X abab abab"));
         QCOMPARE(doc->ReplaceAll(QString(), QStringLiteral("y")), 0);
         QCOMPARE(doc->Text(), QStringLiteral("X abab abab"));
+    }
+
+    // The Replace dialog as a user fills it in: every option it shows counts, Replace All is one undo
+    // step, and a big Replace All gives what replacing in the plain text gives.
+    void replaceHonoursTheDialogAsOneEdit()
+    {
+        const QString original = QStringLiteral("category Cat cat CAT\r\nCat cat CAT category");
+        TEditForm *doc = apptest::DocWith(*frame, original);
+        k5test::Answerer a;
+        apptest::DocItem(doc, "Replace1")->trigger();
+        dialogs::TReplaceDialog *d = doc->ReplaceDialog1;
+        QVERIFY(d && d->isVisible());
+        QTest::keyClicks(d->FindEdit, QStringLiteral("cat"));
+        QTest::keyClicks(d->ReplaceEdit, QStringLiteral("dog"));
+        QTest::mouseClick(d->WholeWordBox, Qt::LeftButton);
+        QVERIFY(d->WholeWord() && !d->MatchCase());
+        QTest::mouseClick(d->ReplaceButton, Qt::LeftButton);
+        QCOMPARE(doc->Text(), QStringLiteral("category dog cat CAT\r\nCat cat CAT category"));
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QCOMPARE(doc->Text(), QStringLiteral("category dog dog dog\r\ndog dog dog category"));
+        QVERIFY(a.Texts().isEmpty());
+        // One undo step each, back to the text exactly as it was.
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QCOMPARE(doc->Text(), QStringLiteral("category dog cat CAT\r\nCat cat CAT category"));
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QCOMPARE(doc->Text(), original);
+        apptest::DocItem(doc, "Redo1")->trigger();
+        apptest::DocItem(doc, "Redo1")->trigger();
+        QCOMPARE(doc->Text(), QStringLiteral("category dog dog dog\r\ndog dog dog category"));
+        apptest::DocItem(doc, "Undo1")->trigger();
+        apptest::DocItem(doc, "Undo1")->trigger();
+        // Case counts, words do not: parts of words are replaced, other cases are left.
+        QTest::keyClick(d->WholeWordBox, Qt::Key_Space);
+        QTest::keyClick(d->MatchCaseBox, Qt::Key_Space);
+        QVERIFY(!d->WholeWord() && d->MatchCase());
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QCOMPARE(doc->Text(), QStringLiteral("dogegory Cat dog CAT\r\nCat dog CAT dogegory"));
+        // Nothing to replace: said so, and nothing changed.
+        d->FindEdit->setText(QStringLiteral("cow"));
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QCOMPARE(a.Texts(), QStringList{QStringLiteral("Could not find \"cow\"")});
+        QCOMPARE(doc->Text(), QStringLiteral("dogegory Cat dog CAT\r\nCat dog CAT dogegory"));
+
+        // A big page, its matches in every paragraph and several in one, wide characters among them.
+        QString big, expected;
+        for (int i = 0; i < 60000; ++i) {
+            big += QStringLiteral("<P>%1 Cat, the cat;category \u00e9cat cat</P>\r\n").arg(i);
+            expected += QStringLiteral("<P>%1 a dog, the a dog;category \u00e9cat cat</P>\r\n").arg(i); // "<" is no separator
+        }
+        big += QStringLiteral("\u4e2d cat");
+        expected += QStringLiteral("\u4e2d a dog");
+        doc = apptest::DocWith(*frame, big);
+        d->FindEdit->setText(QStringLiteral("cat"));
+        d->ReplaceEdit->setText(QStringLiteral("a dog"));
+        QTest::keyClick(d->WholeWordBox, Qt::Key_Space);
+        QTest::keyClick(d->MatchCaseBox, Qt::Key_Space);
+        QVERIFY(d->WholeWord() && !d->MatchCase());
+        apptest::DocItem(doc, "Replace1")->trigger();
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        k5test::Settle();
+        QCOMPARE(doc->Text(), expected);
+        QCOMPARE(doc->RiloMemo1->ParagraphCount(), 60001);
+        doc->RiloMemo1->CheckConsistency();
+        d->hide();
+    }
+
+    // Menu commands are undo steps of their own, also when each follows the other at the caret.
+    void eachCommandIsAnUndoStep()
+    {
+        TEditForm *doc = apptest::DocWith(*frame, QStringLiteral("<P></P>"));
+        doc->RiloMemo1->setFocus();
+        doc->RiloMemo1->SetSelStart(3);
+        QTest::keyClicks(doc->RiloMemo1, QStringLiteral("ab"));
+        apptest::DocItem(doc, "Bold2")->trigger();
+        apptest::DocItem(doc, "Italic2")->trigger();
+        QCOMPARE(doc->Text(), QStringLiteral("<P>ab<B></B><I></I></P>"));
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QCOMPARE(doc->Text(), QStringLiteral("<P>ab<B></B></P>"));
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QCOMPARE(doc->Text(), QStringLiteral("<P>ab</P>"));
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QCOMPARE(doc->Text(), QStringLiteral("<P></P>"));
+        // A selection wrapped, then a command at the caret after it.
+        doc->RiloMemo1->Select(0, 3);
+        apptest::DocItem(doc, "Bold2")->trigger();
+        apptest::DocItem(doc, "Italic2")->trigger();
+        QCOMPARE(doc->Text(), QStringLiteral("<B><P></B><I></I></P>"));
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QCOMPARE(doc->Text(), QStringLiteral("<B><P></B></P>"));
+    }
+
+    // Keys pressed in a document window: the control's style-code keys and Ctrl+P change nothing, a
+    // typed control character goes nowhere, and the saved page opens again as it was.
+    void keysPutNoControlCharacterIntoThePage()
+    {
+        const QByteArray bytes("<P>word</P>\r\n");
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("keys/page.htm")), bytes);
+        TEditForm *doc = open(path);
+        textcontrol::TRiloMemo *memo = doc->RiloMemo1;
+        memo->setFocus();
+        memo->Select(3, 4);
+        const struct {
+            Qt::Key key;
+            char text;
+        } keys[] = {{Qt::Key_B, 2}, {Qt::Key_I, 9}, {Qt::Key_U, 21}, {Qt::Key_H, 8}, {Qt::Key_P, 16}};
+        for (const auto &k : keys) {
+            QTest::sendKeyEvent(QTest::Click, memo, k.key, QString(QChar(k.text)), Qt::ControlModifier);
+            memo->SetSelStart(7);
+            QTest::sendKeyEvent(QTest::Click, memo, k.key, QString(QChar(k.text)), Qt::ControlModifier);
+            memo->Select(3, 4);
+        }
+        QTest::sendKeyEvent(QTest::Click, memo, Qt::Key_Backslash, QString(QChar(0x1c)), Qt::ControlModifier);
+        QTest::sendKeyEvent(QTest::Click, memo, Qt::Key_unknown, QString(QChar(0x1f)), Qt::NoModifier);
+        k5test::Settle();
+        QCOMPARE(doc->Text(), QStringLiteral("<P>word</P>\r\n"));
+        QVERIFY(!doc->Modified());
+        // Typing, Tab, Ctrl+T and Enter still work.
+        QTest::keyClick(memo, Qt::Key_X);
+        QTest::keyClick(memo, Qt::Key_Tab);
+        QTest::sendKeyEvent(QTest::Click, memo, Qt::Key_T, QString(QChar(20)), Qt::ControlModifier);
+        QTest::keyClick(memo, Qt::Key_Return);
+        QCOMPARE(doc->Text(), QStringLiteral("<P>x\t\t\r\n</P>\r\n"));
+        QVERIFY(doc->Save1Click());
+        doc->Frame()->close();
+        QTRY_VERIFY(!frame->ActiveEditForm());
+        k5test::Answerer a;
+        TEditForm *again = open(path);
+        QVERIFY(again);
+        QVERIFY(a.Texts().isEmpty());
+        QCOMPARE(k5test::ReadFile(path), QByteArray("<P>x\t\t\r\n</P>\r\n"));
     }
 
     void previewFileIsWrittenOnTabSwitch()

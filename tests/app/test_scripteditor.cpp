@@ -5,6 +5,8 @@
 #include "k5test.h"
 #include "apptest.h"
 
+#include "app/dialogs/finddialogs.h"
+
 #include "app/scripteditor.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
@@ -98,6 +100,34 @@ private slots:
         apptest::Settle();
         QVERIFY(cancel.Done());
         QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("var newCookie = GetCookie(\"visits\");"));
+    }
+
+    // The script editor's Replace dialog: its options count, one occurrence a press.
+    void replaceHonoursTheDialog()
+    {
+        TJavaScript js;
+        js.show();
+        js.RiloMemo1->SetSelText(QStringLiteral("Total total subtotal"));
+        item(&js, "Replace1")->trigger();
+        dialogs::TReplaceDialog *d = js.findChild<dialogs::TReplaceDialog *>();
+        QVERIFY(d && d->isVisible());
+        QTest::keyClicks(d->FindEdit, QStringLiteral("total"));
+        QTest::keyClicks(d->ReplaceEdit, QStringLiteral("sum"));
+        QTest::keyClick(d->WholeWordBox, Qt::Key_Space);
+        QTest::mouseClick(d->ReplaceButton, Qt::LeftButton);
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("sum total subtotal"));
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("sum sum subtotal"));
+        QTest::keyClick(d->WholeWordBox, Qt::Key_Space);
+        QTest::keyClick(d->MatchCaseBox, Qt::Key_Space);
+        d->FindEdit->setText(QStringLiteral("Sum"));
+        apptest::User user;
+        user.Click(QStringLiteral("OK"));
+        QTest::mouseClick(d->ReplaceButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("sum sum subtotal"));
+        d->hide();
     }
 
     void findAndReplaceReportWhatIsNotThere()
