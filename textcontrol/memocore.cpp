@@ -146,8 +146,15 @@ void MemoCore::UpdateAfterChange()
 
 void MemoCore::Change()
 {
+    // A window tells its listeners itself, so that a control can take the notification over.
     if (host_)
         host_->Changed();
+    else
+        FireChange();
+}
+
+void MemoCore::FireChange()
+{
     if (OnChange)
         OnChange(this);
 }

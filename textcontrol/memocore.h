@@ -48,6 +48,8 @@ using TNotifyEvent = std::function<void(MemoCore *)>;
 using TParseEvent = std::function<void(MemoCore *, int startOffset, int stopOffset)>;
 using TContextEvent = std::function<void(MemoCore *, qint16 context, int startOffset, int stopOffset)>;
 
+class MemoCore;
+
 // The window a view is shown in. A view without a window has no host and skips these calls.
 class ViewHost {
 protected:
@@ -61,6 +63,9 @@ protected:
     virtual void LinesChanged(int firstLine, int oldCount, int newCount) = 0;
     virtual void TextReset() = 0;
     virtual void BackgroundProgress() = 0;
+    // The steps a window's control may take over; by default they are the view's own.
+    virtual void EditCore(MemoCore &view, QStringView text);
+    virtual bool FormatOne(MemoCore &view, int p);
 };
 
 class MemoCore : private DocumentObserver {
@@ -113,7 +118,9 @@ public:
     QString SelText() const;
     void SetSelText(const QString &text);
     int GetSelTextBuf(QChar *buffer, int size) const;
-    void SetSelTextBuf(QStringView text); // the edit core
+    // The edit core: every edit of the view goes through it, by way of the window when there is one.
+    void SetSelTextBuf(QStringView text);
+    void DoSetSelTextBuf(QStringView text); // the edit core itself
     void ClearSelection() { SetSelText(QString()); }
     void SelectAll();
     int SelLine();
@@ -194,8 +201,9 @@ public:
     void FormatRange(int a, int b);
     // checkFirst: walk the layout for consistency before formatting (needless on a layout just reset).
     void FormatAll(bool checkFirst = true);
-    // Highlights and wraps p; true when its number of lines changed.
+    // Highlights and wraps p (by way of the window when there is one); true when its number of lines changed.
     bool FormatParagraph(int p);
+    bool DoFormatParagraph(int p);
     bool FormattingDone() const;
     void BackgroundStep();
     bool BackgroundRunning() const { return backgroundRunning_; }
@@ -273,6 +281,7 @@ public:
             host_->ScrollInView();
     }
     void Change();
+    void FireChange(); // OnChange alone
 
 protected:
     // What the window is told; nothing without one.

@@ -11,7 +11,17 @@ using namespace memo_detail;
 
 // ---- edit core -------------------------------------------------------------------------------------
 
+void ViewHost::EditCore(MemoCore &view, QStringView text) { view.DoSetSelTextBuf(text); }
+
 void MemoCore::SetSelTextBuf(QStringView text)
+{
+    if (host_)
+        host_->EditCore(*this, text);
+    else
+        DoSetSelTextBuf(text);
+}
+
+void MemoCore::DoSetSelTextBuf(QStringView text)
 {
     if (view_.selLength == 0 && text.isEmpty())
         return;

@@ -198,7 +198,11 @@ std::vector<LineBreak> MemoCore::Wrap(int p, int &widest, size_t &kept)
     return out;
 }
 
-bool MemoCore::FormatParagraph(int p)
+bool ViewHost::FormatOne(MemoCore &view, int p) { return view.DoFormatParagraph(p); }
+
+bool MemoCore::FormatParagraph(int p) { return host_ ? host_->FormatOne(*this, p) : DoFormatParagraph(p); }
+
+bool MemoCore::DoFormatParagraph(int p)
 {
     doc_->HighlightParagraph(p);
     int widest = 0;

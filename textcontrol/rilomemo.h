@@ -64,7 +64,7 @@ public:
     // Loads UTF-8 (or ASCII) bytes straight into the storage; false, with nothing changed, when they are
     // not valid UTF-8 (or too long to tell by their bytes).
     bool LoadUtf8(const char *data, qsizetype n) { return view_.LoadUtf8(data, n); }
-    void SaveToStream(QIODevice &stream) { view_.SaveToStream(stream); }
+    virtual void SaveToStream(QIODevice &stream) { view_.SaveToStream(stream); }
     QByteArray SaveToBytes() { return view_.SaveToBytes(); }
     bool Modified() const { return view_.Modified(); }
     void SetModified(bool m) { view_.SetModified(m); }
@@ -81,7 +81,8 @@ public:
     QString SelText() const { return view_.SelText(); }
     void SetSelText(const QString &text) { view_.SetSelText(text); }
     int GetSelTextBuf(QChar *buffer, int size) const { return view_.GetSelTextBuf(buffer, size); }
-    void SetSelTextBuf(QStringView text) { view_.SetSelTextBuf(text); } // the edit core
+    // The edit core: typing, pasting, the style toggles and every other edit of the control come here.
+    virtual void SetSelTextBuf(QStringView text) { view_.DoSetSelTextBuf(text); }
     void ClearSelection() { view_.ClearSelection(); }
     void SelectAll() { view_.SelectAll(); }
     int SelLine() { return view_.SelLine(); }
@@ -145,9 +146,9 @@ public:
     TRiloHighlighter *Highlighter() const { return view_.Highlighter(); }
     void SetHighlighter(TRiloHighlighter *h) { view_.SetHighlighter(h); }
     void ReApplyKeys() { view_.ReApplyKeys(); }
-    void HighlightRange(TRiloNavigator &start, TRiloNavigator &stop) { view_.HighlightRange(start, stop); }
-    void ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop) { view_.ApplyKeys(start, stop); }
-    void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled, const TContextState &state)
+    virtual void HighlightRange(TRiloNavigator &start, TRiloNavigator &stop) { view_.HighlightRange(start, stop); }
+    virtual void ApplyKeys(TRiloNavigator &start, TRiloNavigator &stop) { view_.ApplyKeys(start, stop); }
+    virtual void ApplyContexts(TRiloNavigator &start, TRiloNavigator &stop, bool markDirty, bool styled, const TContextState &state)
     {
         view_.ApplyContexts(start, stop, markDirty, styled, state);
     }
@@ -166,7 +167,8 @@ public:
     int Progress() const { return view_.Progress(); }
     void FormatRange(int a, int b) { view_.FormatRange(a, b); }
     void FormatAll() { view_.FormatAll(); }
-    bool FormatParagraph(int p) { return view_.FormatParagraph(p); }
+    // Every paragraph the control lays out, at once or in the background, is laid out here.
+    virtual bool FormatParagraph(int p) { return view_.DoFormatParagraph(p); }
     bool FormattingDone() const { return view_.FormattingDone(); }
     void BackgroundStep() { view_.BackgroundStep(); }
     bool BackgroundRunning() const { return view_.BackgroundRunning(); }
@@ -281,7 +283,12 @@ public:
     void PasteFromClipboard();
     void ScrollInView() override;
     void UpdateCaret() { view_.UpdateCaret(); }
-    void Change() { view_.Change(); }
+    // After each change of the text: the attached controls, then OnChange.
+    virtual void Change()
+    {
+        Q_EMIT TextChanged();
+        view_.FireChange();
+    }
     void FormatForCanvas(QPainter *canvas, int width);
     int PaintOnCanvas(int firstLine, const QRect &rect);
 
@@ -332,7 +339,9 @@ Q_SIGNALS:
 protected:
     // What the view tells its window.
     void PlaceCaret() override;
-    void Changed() override { Q_EMIT TextChanged(); }
+    void Changed() override { Change(); }
+    void EditCore(MemoCore &, QStringView text) override { SetSelTextBuf(text); }
+    bool FormatOne(MemoCore &, int p) override { return FormatParagraph(p); }
     void InvalidateLines(int a, int b) override;
     void InvalidateAll() override;
     void LinesChanged(int firstLine, int oldCount, int newCount) override;

@@ -106,6 +106,7 @@ class TestRiloMemo : public QObject {
 private Q_SLOTS:
     void publishedDefaults();
     void streamOfAFreshControl();
+    void overridableOperations();
     void storedFormReadsBack();
     void controlDragOntoAnother();
     void selectionWithSignedLength();
@@ -376,6 +377,66 @@ void TestRiloMemo::controlDragOntoAnother()
     QCOMPARE(endTarget, nullptr);
     QVERIFY(seen.filter(QStringLiteral("drop")).isEmpty());
     QCOMPARE(seen.last(), QStringLiteral("over 1")); // told the pointer left it
+}
+
+namespace {
+// A control that takes over the edit core, the wrapping of a paragraph and the change notification.
+struct Custom : TRiloMemo {
+    using TRiloMemo::TRiloMemo;
+    QStringList edits;
+    int formatted = 0, changes = 0;
+    void SetSelTextBuf(QStringView t) override
+    {
+        edits << t.toString();
+        TRiloMemo::SetSelTextBuf(t.toString().toUpper());
+    }
+    bool FormatParagraph(int p) override
+    {
+        ++formatted;
+        return TRiloMemo::FormatParagraph(p);
+    }
+    void Change() override
+    {
+        ++changes;
+        TRiloMemo::Change();
+    }
+};
+} // namespace
+
+void TestRiloMemo::overridableOperations()
+{
+    QWidget window;
+    window.resize(300, 200);
+    auto *m = new Custom(&window);
+    m->setGeometry(0, 0, 300, 200);
+    int onChange = 0;
+    m->OnChange = [&](MemoCore *) { ++onChange; };
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    m->setFocus();
+    // Typed keys, SetSelText, the style toggles and paste all reach the override.
+    QTest::keyClicks(m, QStringLiteral("ab"));
+    m->SetSelText(QStringLiteral("cd"));
+    QCOMPARE(m->Text(), QStringLiteral("ABCD"));
+    m->SelectAll();
+    m->ToggleBold();
+    QCOMPARE(m->Text(), QChar(2) + QStringLiteral("ABCD") + QChar(2));
+    QApplication::clipboard()->setText(QStringLiteral("ef"));
+    m->Select(m->CharCount(), 0);
+    m->PasteFromClipboard();
+    QCOMPARE(m->Text(), QChar(2) + QStringLiteral("ABCD") + QChar(2) + QStringLiteral("EF"));
+    QCOMPARE(m->edits.size(), 5);
+    QCOMPARE(m->edits.first(), QStringLiteral("a"));
+    QCOMPARE(m->edits.last(), QStringLiteral("ef"));
+    // Each edit told the override, which passed it on to OnChange.
+    QCOMPARE(m->changes, 5);
+    QCOMPARE(onChange, 5);
+    // Every paragraph laid out, in the background too, goes through the override.
+    m->formatted = 0;
+    m->SetUpdateMode(TUpdateMode::umBackground);
+    m->SetTextBuf(Lines(3000));
+    QTRY_VERIFY_WITH_TIMEOUT(m->FormattingDone(), 20000);
+    QVERIFY2(m->formatted >= 3000, qPrintable(QString::number(m->formatted)));
 }
 
 void TestRiloMemo::selectionWithSignedLength()
