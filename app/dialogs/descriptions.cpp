@@ -94,7 +94,7 @@ std::vector<TDialogDesc> build()
                        R"(<A NAME="{Bookmark name|attr}">)", "Knap_Bookmark"));
     t.push_back(dialog("TEmail", "Email", "",
                        {edit("Email", "&Email:"), edit("Subject", "&Subject:"), memo("Description", "&Description:")},
-                       R"(<A HREF="mailto:{Email|attr}?subject={Subject|attr}">{Description}</A>)", "Knap_Email"));
+                       R"(<A HREF="mailto:{Email|attr}?subject={Subject|query|attr}">{Description}</A>)", "Knap_Email"));
     t.push_back(dialog("TPicture", "Picture", "",
                        {file("URL", "&URL:", "Gif Files|*.gif|All Files|*.*"), edit("Alt. Text", "&Alt. Text:"),
                         edit("Use Map", "Use &Map:"), spin("Width", "&Width:"), spin("Height", "&Height:"),

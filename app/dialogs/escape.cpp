@@ -62,6 +62,17 @@ QString HtmlText(const QString &text)
     });
 }
 
+QString UrlQueryValue(const QString &value)
+{
+    return eachCharacter(value, [](const QString &s, qsizetype i) {
+        switch (s.at(i).unicode()) {
+        case '&': return QStringLiteral("%26");
+        case '#': return QStringLiteral("%23");
+        default: return QString();
+        }
+    });
+}
+
 QString JsString(const QString &value)
 {
     return eachCharacter(value, [](const QString &s, qsizetype i) {

@@ -52,6 +52,9 @@ void addDialogRows()
     row("bookmark", "TBookmark", {{"Bookmark name", "top"}}, R"(<A NAME="top">)");
     row("email", "TEmail", {{"Email", "a@b.example"}, {"Subject", "Hi there"}, {"Description", "Write\nme"}},
         "<A HREF=\"mailto:a@b.example?subject=Hi there\">Write\r\nme</A>");
+    // The subject is one value of the address's query: "&" and "#" would end it.
+    row("email, subject with & and #", "TEmail", {{"Email", "a@b.example"}, {"Subject", "Q&A #1"}},
+        "<A HREF=\"mailto:a@b.example?subject=Q%26A %231\"></A>");
     row("picture", "TPicture",
         {{"URL", "p.gif"}, {"Alt. Text", "A \"cat\""}, {"Use Map", "m1"}, {"Width", "40"}, {"Height", "30"},
          {"HSpace", "2"}, {"VSpace", "3"}, {"Align", "left"}},
