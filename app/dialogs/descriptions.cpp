@@ -238,7 +238,7 @@ std::vector<TDialogDesc> build()
         t.push_back(dialog("TList", "List", "Insert a List",
                            {count("How many Items do you want ?", "How many &Items do you want ?"),
                             combo("Numbering", "&Numbering:", {"1", "a", "A", "i", "I"}),
-                            combo("Bullet", "&Bullet:", {"disc", "square ", "circle"})},
+                            combo("Bullet", "&Bullet:", {"disc", "square", "circle"})},
                            "", "Knap_List"));
     }
     // Style sheet: one rule, every declaration on a line of its own (the dialog leaves out the empty ones).

@@ -171,6 +171,19 @@ private slots:
                     .contains(QStringLiteral("USEMAP=\"#nav\" WIDTH=\"30\" HSPACE")));
     }
 
+    void aChosenBulletIsTheOneShown()
+    {
+        newDocument();
+        const QString text = run("Listeditor2", fill({}, [](QWidget *d) {
+            QTest::mouseClick(d->findChild<QWidget *>(QStringLiteral("Unordered")), Qt::LeftButton);
+            auto *bullet = d->findChild<QComboBox *>(QStringLiteral("Bullet"));
+            bullet->setCurrentIndex(bullet->findText(QStringLiteral("square"), Qt::MatchStartsWith));
+        }));
+        browsertest::ScriptBrowser b;
+        QVERIFY(show(b, text));
+        QCOMPARE(b.Js(QStringLiteral("getComputedStyle(document.querySelector('ul')).listStyleType")).toString(), QStringLiteral("square"));
+    }
+
     void aChosenSchemeIsFollowedByTheAddressAlone()
     {
         browsertest::ScriptBrowser b;
