@@ -571,7 +571,7 @@ std::vector<TDialogDesc> build()
                        "<?XML Version=\"1.0\" Encoding=\"iso-8859-1\" ?><Channel HREF=\"{Introduction Page|attr}\" "
                        "BASE=\"{Base|attr}\" SELF=\"qv_channel.cdf\">\r\n\r\n"
                        "<A HREF=\"{Introduction Page|attr}\"></A>\r\n<A HREF=\"{Introduction Page|attr}\"></A>\r\n"
-                       "<Title>{Title}</Title>\r\n\r\n<Abstract>{Abstract}</Abstract>\r\n\r\n"
+                       "<Title>{Title|text}</Title>\r\n\r\n<Abstract>{Abstract|text}</Abstract>\r\n\r\n"
                        "<Logo HREF=\"{Logo Image|attr}\" Style=\"Image\" /> <Logo HREF=\"{Icon Image|attr}\" Style=\"Icon\" />\r\n"
                        "<LogTarget HREF=\"{Introduction Page|attr}\" Method=\"Post\" Scope=\"Offline\"></LogTarget></Channel>\r\n\r\n",
                        "knap_channel"));

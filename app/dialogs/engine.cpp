@@ -39,6 +39,8 @@ QString escaped(QString value, const QString &placeholder)
             value = HtmlAttribute(value);
         else if (filters[i] == QLatin1String("js"))
             value = JsString(value);
+        else if (filters[i] == QLatin1String("text"))
+            value = HtmlText(value);
         else if (filters[i] == QLatin1String("query"))
             value = UrlQueryValue(value);
         else if (filters[i] == QLatin1String("vbs"))

@@ -85,9 +85,9 @@ const TDialogDesc *FindDescription(const QString &className);
 
 // Puts each value in for its {name} in one pass: inserted values are never scanned again, and braces
 // that name no value stay as they are. "{name|attr}" escapes the value for an attribute in double quotes,
-// "{name|js}" for a JavaScript string, "{name|vbs}" for a VBScript string, "{name|query}" for a value
-// in an address's query, "{name|js|attr}" for a script
-// string inside an attribute.
+// "{name|js}" for a JavaScript string, "{name|vbs}" for a VBScript string, "{name|query}" for a value in
+// an address's query, "{name|text}" for plain text between tags (of an XML file); "{name|js|attr}" for a
+// script string inside an attribute.
 QString Expand(const QString &templ, const TValues &values);
 // The names the template asks for, in order of first use.
 QStringList Placeholders(const QString &templ);
