@@ -29,8 +29,6 @@ struct TimerShared {
     std::atomic<bool> inWorkerTick{false};
     bool parked = false;
     int pendingCalls = 0;
-    // A tick handed to the user-interface thread that has not started there; never more than one.
-    bool tickQueued = false;
 };
 
 namespace {
@@ -85,41 +83,19 @@ void TTimerThread::run()
         if (!fullTime || s.terminated || s.generation != plan || !s.running || !s.enabled ||
             QCoreApplication::closingDown())
             continue;
-        if (s.syncEvent) {
-            // Handed over without waiting: a busy user-interface thread delays its ticks, never the
-            // worker, and ticks it could not take in time merge into the one already queued.
-            queueTickLocked();
-            continue;
-        }
+        const bool sync = s.syncEvent;
         lock.unlock();
-        s.inWorkerTick = true;
-        timer_->Tick();
-        s.inWorkerTick = false;
+        if (sync) {
+            // The next interval starts once the handler has run: a busy user-interface thread spaces the
+            // ticks out, none is skipped or merged.
+            timer_->RunInMainThread([timer = timer_] { timer->Tick(); });
+        } else {
+            s.inWorkerTick = true;
+            timer_->Tick();
+            s.inWorkerTick = false;
+        }
         lock.relock();
     }
-}
-
-void TTimerThread::queueTickLocked()
-{
-    TimerShared &s = *shared_;
-    if (s.tickQueued)
-        return;
-    s.tickQueued = true;
-    ++s.pendingCalls;
-    // Queued on the timer: destroying it discards the call with it.
-    QMetaObject::invokeMethod(
-        timer_,
-        [shared = shared_, timer = timer_] {
-            {
-                QMutexLocker lock(&shared->mutex);
-                if (!shared->tickQueued)
-                    return; // dropped when the timer stopped
-                shared->tickQueued = false;
-                --shared->pendingCalls;
-            }
-            timer->Tick();
-        },
-        Qt::QueuedConnection);
 }
 
 TQvTimer::TimerEvent &TQvTimer::TimerEvent::operator=(Handler handler)
@@ -218,10 +194,6 @@ void TQvTimer::replanLocked()
     // One mechanism at a time: the worker's plan and the window timer are both set from the same state.
     s.running = s.threaded && active;
     s.threadInterval = s.interval;
-    if (!s.running && s.tickQueued) {
-        s.tickQueued = false;
-        --s.pendingCalls;
-    }
     ++s.generation;
     s.wake.wakeAll();
     if (s.running)
