@@ -5,6 +5,7 @@
 #include "app/assistants/unit_theme.h"
 #include "app/dialogs/engine.h"
 #include "app/dialogs/unit_about.h"
+#include "app/editform.h"
 #include "app/frameform.h"
 #include "app/productlinks.h"
 #include "app/scripteditor.h"
@@ -289,13 +290,17 @@ bool openDialog(const QString &className, bool modeless)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     const QString handOver = desc->handOver;
     if (!handOver.isEmpty())
-        dialog->OnOk = [handOver] {
+        dialog->OnOk = [handOver, className, dialog] {
             if (!FrameForm)
                 return;
+            // The main window reads the dialog of the class: the one whose OK this is, also when the menu
+            // opened another of its kind since.
+            dialogs::SetInstance(className, dialog);
             if (auto *button = FrameForm->findChild<QPushButton *>(handOver))
                 button->click();
         };
     dialog->OnRelay = relayNamed(desc->relay);
+    dialog->DocumentFile = ActiveDocumentFile;
     if (modeless || desc->modeless) {
         dialog->show();
         dialog->raise();
@@ -331,6 +336,12 @@ bool LaunchClass(const QString &className, bool modeless)
                 return true;
             }
     return openDialog(className, modeless);
+}
+
+QString ActiveDocumentFile()
+{
+    TEditForm *doc = FrameForm ? FrameForm->ActiveEditForm() : nullptr;
+    return doc && doc->FileName != QLatin1String("Untitled") ? doc->FileName : QString();
 }
 
 bool CanLaunchClass(const QString &className)

@@ -33,6 +33,9 @@ bool Launch(const QString &item);
 bool LaunchClass(const QString &className, bool modeless = false);
 // Whether a class has a window to open (the template dialog offers its wizards by class).
 bool CanLaunchClass(const QString &className);
+// The file of the active document, which the dialogs' text goes to; empty while it is unsaved or none is
+// open.
+QString ActiveDocumentFile();
 
 // The vCard editor, a service form: made hidden at start-up (or on first use, where the start-up did not
 // run), owned by the main window, and bound to the text relay.

@@ -26,8 +26,7 @@ namespace app {
 
 TScriptEditor::TScriptEditor(const QString &className, const QString &caption, const QString &banner, QWidget *parent)
 {
-    setParent(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::WindowMaximizeButtonHint);
+    setParent(parent, dialogs::DialogFlags());
     setObjectName(className.mid(1));
     setWindowTitle(caption);
     resize(760, 520);

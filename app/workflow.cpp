@@ -190,6 +190,7 @@ assistants::TSearchFile *ShowSearchFile(QWidget *owner)
         if (FrameForm)
             FrameForm->Memo1->SetText(text);
     };
+    s->DocumentFile = ActiveDocumentFile;
     showModeless(s);
     return s;
 }

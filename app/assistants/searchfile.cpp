@@ -1,5 +1,7 @@
 #include "searchfile.h"
 
+#include "app/dialogs/engine.h"
+#include "app/dialogs/escape.h"
 #include "controls/zel/filecollector.h"
 #include "controls/zel/folderbrowser.h"
 #include "platform/dialogs.h"
@@ -134,7 +136,8 @@ void TSearchFile::InsertAsLinkClick()
     QListWidgetItem *item = ListBox1->currentItem();
     if (!item || !item->isSelected() || !OnRelay)
         return;
-    OnRelay(QStringLiteral("<A HREF=\"%1\">%1</A>").arg(item->text()));
+    const QString address = dialogs::LinkAddress(item->text(), DocumentFile ? DocumentFile() : QString());
+    OnRelay(QStringLiteral("<A HREF=\"%1\">%2</A>").arg(dialogs::HtmlAttribute(address), dialogs::HtmlText(address)));
 }
 
 void TSearchFile::done(int result)

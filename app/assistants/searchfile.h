@@ -35,6 +35,9 @@ public:
     std::function<void()> OnOpen;
     // Finished text for the caret of the active document.
     std::function<void(const QString &text)> OnRelay;
+    // The file of the document a link goes into (empty while it is unsaved): a file beside it is linked
+    // relative to it.
+    std::function<QString()> DocumentFile;
 
     // Starts a search in the background; its results are appended below those of earlier searches.
     void SearchClick();

@@ -1,5 +1,6 @@
 // The table of the engine's dialogs: fields, template and hand-over of each. Values go into the text as
-// typed: nothing is trimmed or escaped, and an empty field still writes its attribute.
+// typed, nothing trimmed, but escaped for the quotes they stand in ("{name|attr}", "{name|js}"); an empty
+// field still writes its attribute, unless the attribute would then hide or disable the element.
 #include "engine.h"
 
 namespace dialogs {
@@ -60,7 +61,7 @@ TFieldDesc hidden(const char *name, const char *text)
 TFieldDesc protocol()
 {
     TFieldDesc f{QStringLiteral("Protocol"), QStringLiteral("&Protocol:"), K::Combo,
-                 {"Http://", "File:// ", "Ftp:// ", "Gopher:// ", "Https:// ", "News: ", "Telnet: ", "Wais:"}};
+                 {"Http://", "File://", "Ftp://", "Gopher://", "Https://", "News:", "Telnet:", "Wais:"}};
     f.initial = QStringLiteral("Http://");
     return f;
 }
@@ -68,6 +69,13 @@ TFieldDesc startAt(TFieldDesc f, const char *initial)
 {
     f.initial = QString::fromUtf8(initial);
     return f;
+}
+
+// A size of 0 hides the element (or lets nothing be typed into a field): left at 0, it is not written.
+void leaveOutAtZero(TDialogDesc &d, std::initializer_list<const char *> fields)
+{
+    for (const char *f : fields)
+        d.leftOutAt.insert(QString::fromUtf8(f), QStringLiteral("0"));
 }
 
 const QStringList fieldAlign{"TOP", "MIDDLE", "RIGHT", "LEFT", "TEXTTOP", "BASELINE", "ABSMIDDLE", "ABSBOTTOM"};
@@ -78,38 +86,41 @@ std::vector<TDialogDesc> build()
     std::vector<TDialogDesc> t;
     // Tags.
     t.push_back(dialog("TLink", "Link", "",
-                       {combo("URL", "&URL:", {"Http://", "File:// ", "Ftp:// ", "Gopher:// ", "Https:// ", "News: ", "Telnet: ", "Wais:"}),
+                       {combo("URL", "&URL:", {"Http://", "File://", "Ftp://", "Gopher://", "Https://", "News:", "Telnet:", "Wais:"}),
                         combo("Target", "&Target:", {"_blank", "_self", "_parent", "_top"}), edit("Name", "&Name:"),
                         memo("Description", "&Description:")},
-                       R"(<A HREF="{URL}" TARGET="{Target}" NAME="{Name}">{Description}</A>)", "Knap_Link"));
+                       R"(<A HREF="{URL|attr}" TARGET="{Target|attr}" NAME="{Name|attr}">{Description}</A>)", "Knap_Link"));
     t.push_back(dialog("TBookmark", "Bookmark", "", {edit("Bookmark name", "&Bookmark name:")},
-                       R"(<A NAME="{Bookmark name}">)", "Knap_Bookmark"));
+                       R"(<A NAME="{Bookmark name|attr}">)", "Knap_Bookmark"));
     t.push_back(dialog("TEmail", "Email", "",
                        {edit("Email", "&Email:"), edit("Subject", "&Subject:"), memo("Description", "&Description:")},
-                       R"(<A HREF="mailto:{Email}?subject={Subject}">{Description}</A>)", "Knap_Email"));
+                       R"(<A HREF="mailto:{Email|attr}?subject={Subject|query|attr}">{Description}</A>)", "Knap_Email"));
     t.push_back(dialog("TPicture", "Picture", "",
                        {file("URL", "&URL:", "Gif Files|*.gif|All Files|*.*"), edit("Alt. Text", "&Alt. Text:"),
                         edit("Use Map", "Use &Map:"), spin("Width", "&Width:"), spin("Height", "&Height:"),
                         spin("HSpace", "H&Space:"), spin("VSpace", "&VSpace:"),
                         combo("Align", "A&lign:", {"left", "right", "top", "middle", "bottom"})},
-                       R"(<IMG SRC="{URL}" ALT="{Alt. Text}" USEMAP="#{Use Map}" WIDTH="{Width}" HEIGHT="{Height}" HSPACE="{HSpace}" VSPACE="{VSpace}" ALIGN="{Align}">)",
+                       R"(<IMG SRC="{URL|attr}" ALT="{Alt. Text|attr}" USEMAP="#{Use Map|attr}" WIDTH="{Width|attr}" HEIGHT="{Height|attr}" HSPACE="{HSpace|attr}" VSPACE="{VSpace|attr}" ALIGN="{Align|attr}">)",
                        "Knap_Picture"));
+    leaveOutAtZero(t.back(), {"Width", "Height"});
+    t.back().leftOutAt.insert(QStringLiteral("Use Map"), QString()); // "#" alone names no map
     {
         TFieldDesc delay = spin("Delay", "&Delay:");
         delay.note = QStringLiteral("(Delay in seconds before the sound plays)");
         t.push_back(dialog("TSound", "Sound", "",
                            {file("Source", "&Source:", "All Files|*.*"), combo("Loop", "&Loop:", {"INFINITE"}), delay},
-                           R"(<SOUND SRC="{Source}" LOOP="{Loop}" DELAY="{Delay}">)", "Knap_Sound"));
+                           R"(<SOUND SRC="{Source|attr}" LOOP="{Loop|attr}" DELAY="{Delay|attr}">)", "Knap_Sound"));
     }
     t.push_back(dialog("TBGSound", "BG Sound", "",
                        {file("Source", "&Source:", "Wave Files|*.wav"), combo("Loop", "&Loop:", {"INFINITE"})},
-                       R"(<BGSOUND SRC="{Source}" LOOP="{Loop}">)", "Knap_BgSound"));
+                       R"(<BGSOUND SRC="{Source|attr}" LOOP="{Loop|attr}">)", "Knap_BgSound"));
     t.push_back(dialog("TMovie", "Movie", "", {file("URL", "&URL:", "AVI Files|*.avi")},
-                       R"(<IMG DYNSRC="{URL}" LOOP="infinite" START="fileopen">)", "Knap_Movie"));
+                       R"(<IMG DYNSRC="{URL|attr}" LOOP="infinite" START="fileopen">)", "Knap_Movie"));
     t.push_back(dialog("TEmbed", "Embed", "",
                        {file("Source", "&Source:"), spin("Width", "&Width:"), spin("Height", "&Height:"),
                         combo("Hidden", "H&idden:", {"True", "False"})},
-                       R"(<EMBED SRC="{Source}" WIDTH="{Width}" HEIGHT="{Height}" HIDDEN="{Hidden}">)", "Knap_Embed"));
+                       R"(<EMBED SRC="{Source|attr}" WIDTH="{Width|attr}" HEIGHT="{Height|attr}" HIDDEN="{Hidden|attr}">)", "Knap_Embed"));
+    leaveOutAtZero(t.back(), {"Width", "Height"});
     t.push_back(dialog("Tapplet", "Applet", "",
                        {file("Applet URL", "Applet &URL:"), spin("Width", "&Width:", 0, 10000),
                         spin("Height", "&Height:", 0, 10000), spin("HSpace", "H&Space:", 0, 10000),
@@ -117,47 +128,49 @@ std::vector<TDialogDesc> build()
                         combo("Align", "A&lign:", {"LEFT", "RIGHT", "TOP", "TEXTTOP", "MIDLE", "ABSMIDLE", "BASELINE", "BOTTOM", "ABSBOTTOM"}),
                         memo("Applet Attributes", "Applet A&ttributes:"),
                         edit("Message", "&Message to Browser that dosn't support Java:")},
-                       R"(<APPLET CODE="{Applet URL}" WIDTH="{Width}%" HEIGHT="{Height}%"  VSPACE="{VSpace}" HSPACE="{HSpace}" ALIGN="{Align}">{Applet Attributes}{Message}</APPLET>)",
+                       R"(<APPLET CODE="{Applet URL|attr}" WIDTH="{Width|attr}%" HEIGHT="{Height|attr}%"  VSPACE="{VSpace|attr}" HSPACE="{HSpace|attr}" ALIGN="{Align|attr}">{Applet Attributes}{Message}</APPLET>)",
                        "Knap_applet"));
+    leaveOutAtZero(t.back(), {"Width", "Height"});
     t.push_back(dialog("TMarquee", "Marquee", "",
                        {color("Color", "&Color:"), edit("Scrolling Text", "Scrolling &Text:"), spin("Width", "&Width:"),
                         spin("Height", "&Height:"), combo("Align", "&Align:", {"TOP", "MIDDLE", "BOTTOM"}),
                         combo("Behavior", "&Behavior:", {"SCROLL", "SLIDE", "ALTERNATE"}),
                         combo("Direction", "&Direction:", {"LEFT", "RIGHT"}), spin("Scroll Amount", "Scroll A&mount:"),
                         spin("Scroll Delay", "Scroll D&elay:"), spin("HSpace", "H&Space:"), spin("VSpace", "&VSpace:")},
-                       R"(<MARQUEE BGCOLOR="{Color}" WIDTH="{Width}" HEIGHT="{Height}" VSPACE="{VSpace}" HSPACE="{HSpace}" ALIGN="{Align}" DIRECTION="{Direction}" SCROLLAMOUNT="{Scroll Amount}" SCROLLDELAY="{Scroll Delay}" BEHAVIOR="{Behavior}">{Scrolling Text}</MARQUEE>)",
+                       R"(<MARQUEE BGCOLOR="{Color|attr}" WIDTH="{Width|attr}" HEIGHT="{Height|attr}" VSPACE="{VSpace|attr}" HSPACE="{HSpace|attr}" ALIGN="{Align|attr}" DIRECTION="{Direction|attr}" SCROLLAMOUNT="{Scroll Amount|attr}" SCROLLDELAY="{Scroll Delay|attr}" BEHAVIOR="{Behavior|attr}">{Scrolling Text}</MARQUEE>)",
                        "Knap_Marquee"));
+    leaveOutAtZero(t.back(), {"Width", "Height", "Scroll Amount"});
     {
         const QStringList metaItems{"Description", "Expires", "Reply-to", "Keywords", "PICS-Label", "Refresh"};
         t.push_back(dialog("TMeta", "Meta", "",
                            {combo("HTTP-EQUIV", "&HTTP-EQUIV:", metaItems, K::AutoCombo),
                             combo("Name", "&Name:", metaItems, K::AutoCombo), memo("Content", "&Content:")},
-                           R"(<META HTTP-EQUIV="{HTTP-EQUIV}" NAME="{Name}" CONTENT="{Content}">)", "Knap_Meta"));
+                           R"(<META HTTP-EQUIV="{HTTP-EQUIV|attr}" NAME="{Name|attr}" CONTENT="{Content|attr}">)", "Knap_Meta"));
     }
     t.push_back(dialog("TBase", "Base Font", "", {spin("Size", "&Size:"), font("Font Face", "&Font Face:")},
-                       R"(<BASEFONT SIZE="{Size}" FACE="{Font Face}">)", "Knap_Base"));
+                       R"(<BASEFONT SIZE="{Size|attr}" FACE="{Font Face|attr}">)", "Knap_Base"));
     {
         TDialogDesc d = dialog("TSkrift", "Font", "",
                                {font("Font", "&Font:"),
                                 combo("Size", "&Size:", {"+4", "+3", "+2", "+1", "-1", "-2", "-3", "-4", "1", "2", "3", "4", "5", "6", "7"}, K::AutoCombo),
                                 color("Color", "&Color:"), memo("Text", "&Text:")},
-                               R"(<FONT FACE="{Font}" SIZE="{Size}" COLOR="{Color}">{Text}</FONT>)", "Knap_Font");
+                               R"(<FONT FACE="{Font|attr}" SIZE="{Size|attr}" COLOR="{Color|attr}">{Text}</FONT>)", "Knap_Font");
         d.okName = QStringLiteral("Button2");
         t.push_back(d);
     }
     t.push_back(dialog("TKommentar", "Comment", "", {memo("Memo1", "&Comment:")}, "<!--{Memo1}-->", "Comment"));
-    t.push_back(dialog("TMap", "Map", "", {edit("Map Name", "&Map Name:")}, R"(<MAP NAME="{Map Name}">)", "Knap_Map"));
+    t.push_back(dialog("TMap", "Map", "", {edit("Map Name", "&Map Name:")}, R"(<MAP NAME="{Map Name|attr}">)", "Knap_Map"));
     t.push_back(dialog("TAttributes", "Advanced Attributes", "",
                        {combo("Choose a attributes", "&Choose a attributes:", {"TITLE", "STYLE", "CLASS", "ID", "ACCESSKEY", "LANG"}),
                         edit("Value", "&Value:")},
-                       R"({Choose a attributes}="{Value}")", "Knap_Attributes"));
+                       R"({Choose a attributes}="{Value|attr}")", "Knap_Attributes"));
     t.push_back(dialog("TASP", "ASP Server Variables", "",
                        {combo("Server Variable", "&Server Variable:",
                               {"ALL_HTTP", "AUTH_PASS", "AUTH_TYPE", "CONTENT_LENGTH", "CONTENT_TYPE", "GATEWAY_INTERFACE",
                                "PATH_INFO", "PATH_TRANSLATED", "QUERY_STRING", "REMOTE_ADDR", "REMOTE_HOST", "REMOTE_IDENT",
                                "REMOTE_USER", "REQUEST_BODY", "REQUEST_METHOD", "SCRIPT_NAME", "SERVER_PORT",
                                "SERVER_PROTOCOL", "SERVER_SOFTWARE"})},
-                       R"(<%= Request.ServerVariables("{Server Variable}") %>)", "Knap_ASP"));
+                       R"(<%= Request.ServerVariables("{Server Variable|vbs}") %>)", "Knap_ASP"));
     {
         TDialogDesc d = dialog(
             "ThtmlStart", "HTML Start", "",
@@ -172,8 +185,8 @@ std::vector<TDialogDesc> build()
              color("Link Color", "&Link Color:"), color("Visited Link Color", "&Visited Link Color:"),
              color("Active Link Color", "&Active Link Color:")},
             "{Document Type}\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>{Title}</TITLE> \r\n</HEAD>\r\n"
-            R"(<BODY BACKGROUND="{Background image}" BGCOLOR="{Background Color}" TEXT="{Text Color}")"
-            R"( LINK="{Link Color}" VLINK="{Visited Link Color}" ALINK="{Active Link Color}">)"
+            R"(<BODY BACKGROUND="{Background image|attr}" BGCOLOR="{Background Color|attr}" TEXT="{Text Color|attr}")"
+            R"( LINK="{Link Color|attr}" VLINK="{Visited Link Color|attr}" ALINK="{Active Link Color|attr}">)"
             "\r\n\r\n\r\n\r\n\r\n</BODY>\r\n</HTML>",
             "Knap_Start");
         d.okName = QStringLiteral("Button6");
@@ -190,18 +203,19 @@ std::vector<TDialogDesc> build()
         t.push_back(dialog("TIFrame", "IFrame", "Insert a IFrame - IE Only",
                            {edit("Name", "&Name:"), file("URL", "&URL:"), start(spin("Width", "&Width (%):"), "20"),
                             start(spin("Height", "&Height (%):"), "20")},
-                           R"(<IFRAME NAME="{Name}" WIDTH="{Width}%" HEIGHT="{Height}%" SRC="{URL}"></IFRAME>)", "Knap_IFrame"));
+                           R"(<IFRAME NAME="{Name|attr}" WIDTH="{Width|attr}%" HEIGHT="{Height|attr}%" SRC="{URL|attr}"></IFRAME>)", "Knap_IFrame"));
+        leaveOutAtZero(t.back(), {"Width", "Height"});
         t.push_back(dialog("TFrame", "Frame", "Insert a Frame",
                            {edit("Name", "&Name:"), file("URL", "&URL:"), combo("Scrolling", "&Scrolling:", {"YES", "NO", "AUTO"}),
                             start(spin("Border", "&Border:"), "1"), start(spin("Margin Width", "Margin &Width (%):"), "100"),
                             start(spin("Margin Height", "Margin &Height (%):"), "100")},
-                           R"(<FRAME NAME="{Name}" SRC="{URL}" MARGINWIDTH="{Margin Width}%" MARGINHEIGHT="{Margin Height}%" FRAMEBORDER="{Border}" SCROLLING="{Scrolling}">)",
+                           R"(<FRAME NAME="{Name|attr}" SRC="{URL|attr}" MARGINWIDTH="{Margin Width|attr}%" MARGINHEIGHT="{Margin Height|attr}%" FRAMEBORDER="{Border|attr}" SCROLLING="{Scrolling|attr}">)",
                            "Knap_Frame"));
         t.push_back(dialog("TNOFRAMES", "No Frames", "Insert No Frames Tag", {memo("Memo1", "&Text:")},
                            "<NOFRAMES>{Memo1}</NOFRAMES>", "Knap_NoFrames"));
         t.push_back(dialog("TBaseTarget", "Base Target", "Insert a base target - use with frames",
                            {combo("Base Target", "&Base Target:", {"_blank", "_self", "_parent", "_top"})},
-                           R"(<BASE TARGET="{Base Target}">)", "Knap_BaseTarget"));
+                           R"(<BASE TARGET="{Base Target|attr}">)", "Knap_BaseTarget"));
         // Builds its own text: with neither Rows nor Cols chosen there is nothing to build.
         t.push_back(dialog("TFrameset", "Frameset", "Insert a Frameset", {}, "", "Knap_Frameset"));
     }
@@ -224,10 +238,10 @@ std::vector<TDialogDesc> build()
         t.push_back(dialog("TList", "List", "Insert a List",
                            {count("How many Items do you want ?", "How many &Items do you want ?"),
                             combo("Numbering", "&Numbering:", {"1", "a", "A", "i", "I"}),
-                            combo("Bullet", "&Bullet:", {"disc", "square ", "circle"})},
+                            combo("Bullet", "&Bullet:", {"disc", "square", "circle"})},
                            "", "Knap_List"));
     }
-    // Style sheet: one rule, every declaration on a line of its own, written even when empty.
+    // Style sheet: one rule, every declaration on a line of its own (the dialog leaves out the empty ones).
     {
         const QStringList sizes{"xx-large", "x-large", "large", "larger", "medium", "small", "smaller", "x-small", "xx-small"};
         const QStringList units{"pt", "cm", "pt", "ex", "pt", "in", "mm", "pc", "px"};
@@ -290,17 +304,17 @@ std::vector<TDialogDesc> build()
     // Builders of the JavaScript editor: their text goes to the editor's caret, never to the document.
     {
         t.push_back(dialog("TGetCookie", "Calling - Get Cookie", "Insert Get Cookie Function",
-                           {edit("Name of Cookie", "&Name of Cookie:")}, R"(var newCookie = GetCookie("{Name of Cookie}");)",
+                           {edit("Name of Cookie", "&Name of Cookie:")}, R"(var newCookie = GetCookie("{Name of Cookie|js}");)",
                            "Knap_GetCookie"));
         t.push_back(dialog("TDeleteCookie", "Calling - Delete Cookie", "Delete a Cookie...",
-                           {edit("Name of Cookie", "&Name of Cookie:")}, R"(DeleteCookie("{Name of Cookie}");)",
+                           {edit("Name of Cookie", "&Name of Cookie:")}, R"(DeleteCookie("{Name of Cookie|js}");)",
                            "Knap_DeleteCookie"));
         t.push_back(dialog("TSetCookie", "Set Cookie", "Insert a Set Cookie Function",
                            {edit("Cookie Name", "Cookie &Name:"), edit("Cookie Value", "Cookie &Value:"),
                             spin("Cookie Days", "Cookie &Days:", 0, 10000)},
                            "var expDate = new Date()\r\n"
                            "expDate.setTime(expDate.getTime() + ({Cookie Days}*24*60*60*1000))\r\n"
-                           R"(SetCookie ("{Cookie Name}","{Cookie Value}",expDate))",
+                           R"(SetCookie ("{Cookie Name|js}","{Cookie Value|js}",expDate))",
                            "Knap_SetCookie"));
         TFieldDesc w = spin("Width", "&Width:", 0, 10000), h = spin("Height", "&Height:", 0, 10000);
         w.initial = h.initial = QStringLiteral("100");
@@ -351,16 +365,17 @@ std::vector<TDialogDesc> build()
     t.push_back(dialog("TForm0", "Form", "Insert a Form Defination",
                        {edit("Action", "&Action:"), combo("Method", "&Method:", {"POST", "GET"}), edit("Target", "&Target:"),
                         combo("EncType", "&EncType:", {"application/x-www-form-urlencoded", "multipart/form-data"})},
-                       R"(<FORM ACTION="{Action}" METHOD="{Method}" TARGET="{Target}" ENCTYPE="{EncType}"></FORM>)", "Knap_Form"));
+                       R"(<FORM ACTION="{Action|attr}" METHOD="{Method|attr}" TARGET="{Target|attr}" ENCTYPE="{EncType|attr}"></FORM>)", "Knap_Form"));
     auto textField = [&t](const char *cls, const char *caption, const char *banner, const char *type, const char *button) {
         t.push_back(dialog(cls, caption, banner,
                            {edit("Name", "&Name:"), edit("Value", "&Value:"), combo("Align", "&Align:", fieldAlign),
                             spin("Size", "&Size:"), spin("Max Length", "Max &Length:")},
                            (QStringLiteral("<INPUT TYPE=\"") + QLatin1String(type) +
-                            QStringLiteral(R"(" NAME="{Name}" VALUE="{Value}" ALIGN="{Align}" Size="{Size}" MAXLENGTH="{Max Length}">)"))
+                            QStringLiteral(R"(" NAME="{Name|attr}" VALUE="{Value|attr}" ALIGN="{Align|attr}" Size="{Size|attr}" MAXLENGTH="{Max Length|attr}">)"))
                                .toUtf8()
                                .constData(),
                            button));
+        leaveOutAtZero(t.back(), {"Size", "Max Length"});
     };
     textField("TFormText", "Form Text", "Insert a Form Text Field", "TEXT", "Knap_FormText");
     textField("TPassword", "Password", "Insert a Form Password Field", "PASSWORD", "Knap_Password");
@@ -374,18 +389,19 @@ std::vector<TDialogDesc> build()
                 "video/x-mpeg2", "audio/x-pn/realaudio", "audio/x-mpeg", "audio/x-waw", "audio/x-aiff", "audio/basic",
                 "image/tiff", "image/jpeg", "image/gif ", "image/x-png", "image/x-photo-cd", "image/x-MS-bmp",
                 "image/x-rgb", "image/x-portable-pixmap ", "image/x-portable-greymap", "image/x-portablebitmap"})},
-        R"(<INPUT TYPE="FILE" NAME="{Name}" VALUE="{Value}" ALIGN="{Align}" Size="{Size}" MAXLENGTH="{Max Length}" ACCEPT="{Accept}">)",
+        R"(<INPUT TYPE="FILE" NAME="{Name|attr}" VALUE="{Value|attr}" ALIGN="{Align|attr}" Size="{Size|attr}" MAXLENGTH="{Max Length|attr}" ACCEPT="{Accept|attr}">)",
         "Knap_Formfile"));
+    leaveOutAtZero(t.back(), {"Size", "Max Length"});
     t.push_back(dialog("TFormTextArea", "Text Area", "Insert a Form Text Area",
                        {edit("Name", "&Name:"), spin("Cols", "&Cols:"), spin("Rows", "&Rows:"),
                         combo("Wrap", "&Wrap:", {"OFF", "VIRTUAL", "PHYSICAL"}), memo("Content", "C&ontent:")},
-                       R"(<TEXTAREA NAME="{Name}" COLS="{Cols}" ROWS="{Rows}" WRAP="{Wrap}">{Content}</TEXTAREA>)",
+                       R"(<TEXTAREA NAME="{Name|attr}" COLS="{Cols|attr}" ROWS="{Rows|attr}" WRAP="{Wrap|attr}">{Content}</TEXTAREA>)",
                        "Knap_TextArea"));
     auto simpleInput = [&t](const char *cls, const char *caption, const char *banner, const char *type, const char *button) {
         t.push_back(dialog(cls, caption, banner,
                            {edit("Name", "&Name:"), edit("Value", "&Value:"), combo("Align", "&Align:", fieldAlign)},
                            (QStringLiteral("<INPUT TYPE=\"") + QLatin1String(type) +
-                            QStringLiteral(R"(" NAME="{Name}" VALUE="{Value}" ALIGN="{Align}">)"))
+                            QStringLiteral(R"(" NAME="{Name|attr}" VALUE="{Value|attr}" ALIGN="{Align|attr}">)"))
                                .toUtf8()
                                .constData(),
                            button));
@@ -396,15 +412,16 @@ std::vector<TDialogDesc> build()
     simpleInput("TFormReset", "Reset", "Insert a Form Reset Button", "RESET", "Knap_Reset");
     simpleInput("TFormButton", "Button", "Insert a Form Button", "BUTTON", "Knap_Button");
     t.push_back(dialog("TFormHidden", "Hidden", "Insert Hidden Form", {edit("Name", "&Name:"), edit("Value", "&Value:")},
-                       R"(<INPUT TYPE="HIDDEN" NAME="{Name}" VALUE="{Value}">)", "Form_Hidden"));
+                       R"(<INPUT TYPE="HIDDEN" NAME="{Name|attr}" VALUE="{Value|attr}">)", "Form_Hidden"));
     t.push_back(dialog("TFormImage", "Form Image", "Insert a Form Image",
                        {edit("Name", "&Name:"), file("URL", "&URL:"), combo("Align", "&Align:", fieldAlign),
                         spin("Border", "&Border:"), spin("Width", "&Width:"), spin("Height", "&Height:")},
-                       R"(<INPUT TYPE="IMAGE" NAME="{Name}" SRC="{URL}" ALIGN="{Align}" BORDER="{Border}" WIDTH="{Width}" HEIGHT="{Height}">)",
+                       R"(<INPUT TYPE="IMAGE" NAME="{Name|attr}" SRC="{URL|attr}" ALIGN="{Align|attr}" BORDER="{Border|attr}" WIDTH="{Width|attr}" HEIGHT="{Height|attr}">)",
                        "Form_Image"));
+    leaveOutAtZero(t.back(), {"Width", "Height"});
     t.push_back(dialog("TFormCombobox", "Combobox", "Insert a Form Combobox",
                        {edit("Name", "&Name:"), spin("Size", "&Size:"), memo("Option", "&Option:")},
-                       R"(<SELECT NAME="{Name}" SIZE="{Size}">{Option}</SELECT>)", "Knap_Combobox"));
+                       R"(<SELECT NAME="{Name|attr}" SIZE="{Size|attr}">{Option}</SELECT>)", "Knap_Combobox"));
 
     // DHTML effects: their scripts and styles are data texts ({@Name}); the lines here carry the values.
     auto dhtml = [&t](const char *cls, const char *caption, const char *banner, std::vector<TFieldDesc> fields,
@@ -425,8 +442,8 @@ std::vector<TDialogDesc> build()
            edit(clickText, "T&he text the user will click on to activate this script:")},
           "<script language=\"JavaScript1.2\">\r\n"
           "// Made with Kestrova 5 - http://www.kestrova.example/\r\n"
-          "var bookmarkurl=\"{Protocol}{Bookmark URL}\"\r\n"
-          "var bookmarktitle=\"{Bookmark Title}\"\r\n"
+          "var bookmarkurl=\"{Protocol|js}{Bookmark URL|js}\"\r\n"
+          "var bookmarktitle=\"{Bookmark Title|js}\"\r\n"
           "{@DhtmlBookmark}\r\n"
           "<A HREF=\"javascript:addbookmark()\">{The text the user will click on to activate this script}</A>\r\n",
           "DHTML_Memo");
@@ -435,8 +452,8 @@ std::vector<TDialogDesc> build()
            color("OnMouseout Color", "OnMouse&out Color:"), protocol(), edit("Button URL", "Button &URL:"),
            edit("Button Caption", "Button &Caption:")},
           "<style>\r\n<!--\r\n.initial2{font-weight:bold;background-color:{Button Start Color}}\r\n{@DhtmlButton}"
-          "<form onMouseover=\"change('{OnMouseover Color}')\" onMouseout=\"change('{OnMouseout Color}')\">\r\n\r\n"
-          "<input type=\"button\" value=\"{Button Caption}\" class=\"initial2\" onClick=\"jumpto2('{Protocol}{Button URL}')\">\r\n"
+          "<form onMouseover=\"change('{OnMouseover Color|js|attr}')\" onMouseout=\"change('{OnMouseout Color|js|attr}')\">\r\n\r\n"
+          "<input type=\"button\" value=\"{Button Caption|attr}\" class=\"initial2\" onClick=\"jumpto2('{Protocol|js|attr}{Button URL|js|attr}')\">\r\n"
           "</form>\r\n",
           "DHTML_Memo");
     dhtml("TDHTML_Marquee", "Marquee", "Insert a Marquee Script",
@@ -444,16 +461,16 @@ std::vector<TDialogDesc> build()
            startAt(spin("Width", "&Width:", 0, 100000), "300"), startAt(spin("Height", "&Height:", 0, 100000), "20")},
           "<script language=\"JavaScript1.2\">\r\nvar marqueewidth={Width}\r\nvar marqueeheight={Height}\r\n"
           "var speed={Scroll speed}\r\n"
-          "var marqueecontents='<font face=\"verdana\"><b>{Marquee's contents}</b></font>'\r\n{@DhtmlMarquee}",
+          "var marqueecontents='<font face=\"verdana\"><b>{Marquee's contents|js}</b></font>'\r\n{@DhtmlMarquee}",
           "DHTML_Memo");
     items(dhtml("TDHTML_Menu", "Menu Builder", "Insert a Menu Script",
                 {file("Image", "&Image:", "Gif Files|*.gif|JPEG Files|*.jpg;*.jpeg|All Files|*.*"), url("URL", "&URL:"),
                  edit("Description", "&Description:"), memo("Editor Area", "&Editor Area:")},
-                "{@DhtmlMenu}<p><img src=\"{Image}\" border=\"0\"></a></p>\r\n<div id=\"Menu01\">\r\n"
+                "{@DhtmlMenu}<p><img src=\"{Image|attr}\" border=\"0\"></a></p>\r\n<div id=\"Menu01\">\r\n"
                 "<table border=\"0\" bgcolor=\"White\"><tr><td><font face=\"Verdana\" size=\"2\">\r\n"
                 "{Editor Area}</tr></table></div></font>\r\n",
                 "DHTML_Memo"),
-          "<A HREF=\"{URL}\">{Description}</A><br>\r\n", "Add Item", "Add &Item");
+          "<A HREF=\"{URL|attr}\">{Description}</A><br>\r\n", "Add Item", "Add &Item");
     items(dhtml("TDHTML_DropdownMenu", "Faded DropDown Menu", "Insert a Faded DropDown Menu",
                 {edit("Text", "&Text:"), url("URL", "&URL:"), edit("Description", "&Description:"),
                  memo("Editor Area", "&Editor Area:")},
@@ -461,10 +478,10 @@ std::vector<TDialogDesc> build()
                 "<script language=\"JavaScript1.2\">\r\nvar enableeffect=true\r\nvar selection=new Array()\r\n"
                 "{Editor Area}{@DhtmlDropdownScript}",
                 "DHTML_Memo"),
-          "selection[{n}]='<A HREF=\"{URL}\">{Description}</A><br>'\r\n", "Add Item", "Add &Item");
+          "selection[{n}]='<A HREF=\"{URL|attr|js}\">{Description|js}</A><br>'\r\n", "Add Item", "Add &Item");
     dhtml("TDHTML_Tooltip", "Tool Tip", "Insert a Tool Tip Script",
           {url("URL", "&URL:"), edit("Description", "&Description:"), edit("Tool Tip", "T&ool Tip:")},
-          "{@DhtmlTooltip}<A HREF=\"{URL}\" onMouseover=\"showtip2(this,event,'{Tool Tip}')\" "
+          "{@DhtmlTooltip}<A HREF=\"{URL|attr}\" onMouseover=\"showtip2(this,event,'{Tool Tip|js|attr}')\" "
           "onMouseout=\"hidetip2()\">{Description}</A>\r\n",
           "DHTML_Memo");
     auto menuBar = [&](const char *cls, const char *caption, const char *banner, const char *templ) {
@@ -472,7 +489,7 @@ std::vector<TDialogDesc> build()
                     {edit("Item Caption", "Item &Caption:"), url("Item URL", "Item &URL:"),
                      memo("Editor Area", "&Editor Area:")},
                     templ, "Memo1"),
-              "sitems[{n}]=\"{Item Caption}\"\r\nsitemlinks[{n}]=\"{Item URL}\"\r\n", "Add", "&Add");
+              "sitems[{n}]=\"{Item Caption|js}\"\r\nsitemlinks[{n}]=\"{Item URL|js}\"\r\n", "Add", "&Add");
     };
     menuBar("TSlidebar", "Slide-In Menu Bar ", "Insert a left Slide-In Menu Bar - Works with IE and Netscape",
             "{@SlidebarStyle}{@SlidebarOpen}{Editor Area}{@SlidebarClose}");
@@ -483,7 +500,7 @@ std::vector<TDialogDesc> build()
     items(dhtml("TFadeTape", "Fading Ticker Tape ", "Insert a Fading Ticker Tape  - Works only with IE",
                 {edit("Item Caption", "Item &Caption:"), url("Item URL", "Item &URL:"), memo("Editor Area", "&Editor Area:")},
                 "{@FadeTapeOpen}{Editor Area}{@FadeTapeScript}", "Memo1"),
-          "news[{n}]=\"<A HREF={Item URL}>{Item Caption}</A>\"\r\n", "Add", "&Add");
+          "news[{n}]=\"<A HREF=\\\"{Item URL|attr|js}\\\">{Item Caption|js}</A>\"\r\n", "Add", "&Add");
     {
         TDialogDesc &d = dhtml("TPopupMenuCreator", "Pop-up Menu Creator", "Insert a Pop-up Menu for the right mouse button",
                                {url("URL", "&URL:"), edit("Description", "&Description:"), memo("Editor Area", "&Editor Area:")},
@@ -492,35 +509,35 @@ std::vector<TDialogDesc> build()
                                "Memo1");
         items(d,
               "document.writeln('<Div id=\"mainmenuitem{n}\" class=\"menuItem\" onmouseout=\"udspl(this.id)\" "
-              "onmouseover=\"cdspl(this.id,false)\" onclick=\"gomenu(\\'{URL}\\')\">"
-              "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;{Description}</Div>')\r\n",
+              "onmouseover=\"cdspl(this.id,false)\" onclick=\"gomenu(\\'{URL|js|attr|js}\\')\">"
+              "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;{Description|js}</Div>')\r\n",
               "Add", "&Add");
         d.firstItem = 1;
     }
     dhtml("TNoClick", "No right mouse click", "Insert a Script that Disables the Right Mouse Button",
           {startAt(edit("Message", "&Message:"), "The right mouse button has been disabled")},
           "<script language=\"JavaScript1.2\">\r\nif (document.all)\r\n"
-          "document.body.onmousedown=new Function(\"if (event.button==2)alert('{Message}')\")\r\n</script>",
+          "document.body.onmousedown=new Function(\"if (event.button==2)alert('{Message|js|js}')\")\r\n</script>",
           "Memo1");
     dhtml("TPrintButton", "Print Button", "Insert a Print Button",
           {startAt(edit("Caption for the Print Button", "&Caption for the Print Button:"), "Print This Page")},
-          "{@PrintButton}    document.write('<form><input type=button value=\"{Caption for the Print Button}\" "
+          "{@PrintButton}    document.write('<form><input type=button value=\"{Caption for the Print Button|attr|js}\" "
           "name=\"Print\" onClick=\"printit()\"></form>'); \r\n}</Script>\r\n",
           "Memo1");
     dhtml("TPopUpImage", "Pop-up Image", "Insert a Picture that Pops up under the Mouse",
           {file("Image URL", "&Image URL:", "Gif Files|*.gif|JPEG Files|*.jpg;*.jpeg|All Files|*.*")},
-          "{@PopUpImage}<IMG SRC=\"{Image URL}\" class=\"popshadow\">\r\n", "Memo1");
+          "{@PopUpImage}<IMG SRC=\"{Image URL|attr}\" class=\"popshadow\">\r\n", "Memo1");
     // The span's style holds a script entity whose braces must come through the substitution.
     dhtml("TTextType", "Typing Text ", "Insert a Text that Types Itself", {edit("Text", "&Text:"), hidden("Entity", "&amp;{head};")},
           "{@TextType}<span id=\"typing\" style=\"visiblity:hidden;height:2\" style=\"{Entity}\">{Text}</span>\r\n", "Memo1");
     dhtml("TFullScreen", "Full Screen Window Opener", "Insert a Link that Opens a Full Screen Window",
           {url("URL", "&URL:"), edit("Description", "&Description:")},
-          "<script>\r\n<!--\r\nfunction fullwin(){\r\nwindow.open(\"{URL}\",\"\",\"fullscreen,scrollbars\")\r\n}\r\n"
+          "<script>\r\n<!--\r\nfunction fullwin(){\r\nwindow.open(\"{URL|js}\",\"\",\"fullscreen,scrollbars\")\r\n}\r\n"
           "//-->\r\n</script>\r\n<a HREF=\"javascript:fullwin()\">{Description}</a>\r\n",
           "Memo1");
     dhtml("TFullWindowChannel", "Channel Mode Window Opener", "Insert a Link that Opens a Channel Mode Window",
           {url("URL", "&URL:"), edit("Description", "&Description:")},
-          "<script>\r\n<!--\r\nfunction channel(){\r\nwindow.open(\"{URL}\",\"\",\"channelmode,scrollbars\")\r\n}\r\n"
+          "<script>\r\n<!--\r\nfunction channel(){\r\nwindow.open(\"{URL|js}\",\"\",\"channelmode,scrollbars\")\r\n}\r\n"
           "//-->\r\n</script>\r\n<a HREF=\"javascript:channel()\">{Description}</a>\r\n",
           "Memo1");
     dhtml("TDHTML_BlinkTable", "Blink Table", "Insert a Table whose Border Blinks",
@@ -539,7 +556,7 @@ std::vector<TDialogDesc> build()
                                       {"flyBottom", "flyLeft", "flyRight", "flyTop", "flyBottomLeft", "flyBottomRight",
                                        "flyTopLeft", "flyTopRightWord", "flyBottomRightWord", "dropWord", "spiral",
                                        "zoomIn", "zoomOut"})},
-                               "<p dynamicanimation=\"{Choose Animation}\" style=\"position: relative !important; "
+                               "<p dynamicanimation=\"{Choose Animation|attr}\" style=\"position: relative !important; "
                                "left: 10000 !important\">{Text to animate}</p>\r\n",
                                "Memo1");
         d.modeless = true;
@@ -551,19 +568,19 @@ std::vector<TDialogDesc> build()
                         file("Logo Image", "&Logo Image:", "Gif Files|*.gif|JPEG Files|*.jpg;*.jpeg|All Files|*.*"),
                         file("Icon Image", "I&con Image:", "Gif Files|*.gif|Icon Files|*.ico|All Files|*.*"),
                         edit("Base", "&Base:")},
-                       "<?XML Version=\"1.0\" Encoding=\"iso-8859-1\" ?><Channel HREF=\"{Introduction Page}\" "
-                       "BASE=\"{Base}\" SELF=\"qv_channel.cdf\">\r\n\r\n"
-                       "<A HREF=\"{Introduction Page}\"></A>\r\n<A HREF=\"{Introduction Page}\"></A>\r\n"
-                       "<Title>{Title}</Title>\r\n\r\n<Abstract>{Abstract}</Abstract>\r\n\r\n"
-                       "<Logo HREF=\"{Logo Image}\" Style=\"Image\" /> <Logo HREF=\"{Icon Image}\" Style=\"Icon\" />\r\n"
-                       "<LogTarget HREF=\"{Introduction Page}\" Method=\"Post\" Scope=\"Offline\"></LogTarget></Channel>\r\n\r\n",
+                       "<?XML Version=\"1.0\" Encoding=\"iso-8859-1\" ?><Channel HREF=\"{Introduction Page|attr}\" "
+                       "BASE=\"{Base|attr}\" SELF=\"qv_channel.cdf\">\r\n\r\n"
+                       "<A HREF=\"{Introduction Page|attr}\"></A>\r\n<A HREF=\"{Introduction Page|attr}\"></A>\r\n"
+                       "<Title>{Title|text}</Title>\r\n\r\n<Abstract>{Abstract|text}</Abstract>\r\n\r\n"
+                       "<Logo HREF=\"{Logo Image|attr}\" Style=\"Image\" /> <Logo HREF=\"{Icon Image|attr}\" Style=\"Icon\" />\r\n"
+                       "<LogTarget HREF=\"{Introduction Page|attr}\" Method=\"Post\" Scope=\"Offline\"></LogTarget></Channel>\r\n\r\n",
                        "knap_channel"));
 
     // Text for an XML document, and a picture of the clip art: both go straight to the text relay.
     t.push_back(dialog("Txmltext", "XML Text", "Insert a Text", {memo("Memo1", "&Text:")}, "{Memo1}", ""));
     t.back().relay = QStringLiteral("Memo1");
     t.push_back(dialog("TClipart", "Clipart", "Insert a Clip-Art Picture...", {hidden("Edit1", "")},
-                       R"(<IMG SRC="{Edit1}">)", ""));
+                       R"(<IMG SRC="{Edit1|attr}">)", ""));
     t.back().relay = QStringLiteral("Memo1");
     for (TDialogDesc &d : WizardDescriptions())
         t.push_back(std::move(d));

@@ -36,6 +36,8 @@ public:
     virtual bool OkAllowed() { return true; }
     // OK closes the dialog unless it stays open for further insertions.
     bool ClosesOnOk = true;
+    // The file of the document the text goes to; empty (or unset) while that document is unsaved.
+    std::function<QString()> DocumentFile;
 
 protected:
     // The focus starts in the first field.

@@ -1,4 +1,5 @@
 #include "engine.h"
+#include "escape.h"
 
 #include "controls/zel/autocombo.h"
 #include "controls/zel/fontbox.h"
@@ -11,16 +12,44 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace dialogs {
+
+namespace {
+
+// "{name|attr|js}": the name, then the escapes the value goes through, in order.
+QString baseName(const QString &placeholder) { return placeholder.section(QLatin1Char('|'), 0, 0); }
+
+QString escaped(QString value, const QString &placeholder)
+{
+    const QStringList filters = placeholder.split(QLatin1Char('|'));
+    for (qsizetype i = 1; i < filters.size(); ++i) {
+        if (filters[i] == QLatin1String("attr"))
+            value = HtmlAttribute(value);
+        else if (filters[i] == QLatin1String("js"))
+            value = JsString(value);
+        else if (filters[i] == QLatin1String("text"))
+            value = HtmlText(value);
+        else if (filters[i] == QLatin1String("query"))
+            value = UrlQueryValue(value);
+        else if (filters[i] == QLatin1String("vbs"))
+            value = VbsString(value);
+    }
+    return value;
+}
+
+} // namespace
 
 QString Expand(const QString &templ, const TValues &values)
 {
@@ -36,9 +65,9 @@ QString Expand(const QString &templ, const TValues &values)
             break;
         out += QStringView(templ).mid(i, open - i);
         const QString name = templ.mid(open + 1, close - open - 1);
-        auto it = values.constFind(name);
+        auto it = values.constFind(baseName(name));
         if (it != values.constEnd()) {
-            out += *it;
+            out += escaped(*it, name);
             i = close + 1;
         } else {
             // Not a placeholder: keep the brace and look again right after it.
@@ -67,8 +96,8 @@ QStringList Placeholders(const QString &templ)
             i = open + 1;
             continue;
         }
-        if (!names.contains(name))
-            names << name;
+        if (!names.contains(baseName(name)))
+            names << baseName(name);
         i = close + 1;
     }
     return names;
@@ -123,6 +152,17 @@ const TDialogDesc *FindDescription(const QString &className)
 }
 
 bool HasDialog(const QString &className) { return FindDescription(className) != nullptr; }
+
+QString LinkAddress(const QString &path, const QString &documentFile)
+{
+    if (documentFile.isEmpty() || !QDir::isAbsolutePath(path))
+        return path;
+    const QString folder = QDir::cleanPath(QFileInfo(documentFile).absolutePath());
+    const QString file = QDir::cleanPath(path);
+    if (!file.startsWith(folder + QLatin1Char('/')))
+        return path;
+    return QDir(folder).relativeFilePath(file);
+}
 
 QString FieldText(const QWidget *field)
 {
@@ -342,6 +382,11 @@ TValues TEngineDialog::Values() const
 QString TEngineDialog::Build() const
 {
     TValues v = Values();
+    // A file beside the saved page is linked so that the link still holds once the site is uploaded.
+    const QString documentFile = DocumentFile ? DocumentFile() : QString();
+    for (const TFieldDesc &f : desc_.fields)
+        if (f.kind == TFieldKind::FileLookup)
+            v[f.name] = LinkAddress(v.value(f.name), documentFile);
     // The items are lines: the last one ends like the others even when the user took its line end away.
     if (!desc_.itemList.isEmpty()) {
         QString &items = v[desc_.itemList];
@@ -349,7 +394,15 @@ QString TEngineDialog::Build() const
             items += QStringLiteral("\r\n");
     }
     v.insert(DataValues(desc_.templ));
-    return Expand(desc_.templ, v);
+    QString templ = desc_.templ;
+    for (auto it = desc_.leftOutAt.constBegin(); it != desc_.leftOutAt.constEnd(); ++it)
+        if (v.value(it.key()).trimmed() == it.value()) {
+            // The whole attribute goes, with the blank before it.
+            const QRegularExpression attribute(QStringLiteral(R"(\s+[A-Za-z-]+="[^"{]*\{%1(\|[^}]*)?\}[^"]*")")
+                                                   .arg(QRegularExpression::escape(it.key())));
+            templ.remove(attribute);
+        }
+    return Expand(templ, v);
 }
 
 void TEngineDialog::HandOverOwn()

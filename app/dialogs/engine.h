@@ -69,6 +69,9 @@ struct TDialogDesc {
     int firstItem = 0;
     QString addName = QStringLiteral("Add");
     QString addCaption = QStringLiteral("&Add");
+    // Attributes left out of the text while their field holds the value given here: a value at which
+    // the element would be hidden or disabled ("0" for a size), or one that makes no sense empty.
+    QHash<QString, QString> leftOutAt = {};
 };
 
 using TValues = QHash<QString, QString>;
@@ -81,7 +84,10 @@ std::span<const TDialogDesc> Descriptions();
 const TDialogDesc *FindDescription(const QString &className);
 
 // Puts each value in for its {name} in one pass: inserted values are never scanned again, and braces
-// that name no value stay as they are.
+// that name no value stay as they are. "{name|attr}" escapes the value for an attribute in double quotes,
+// "{name|js}" for a JavaScript string, "{name|vbs}" for a VBScript string, "{name|query}" for a value in
+// an address's query, "{name|text}" for plain text between tags (of an XML file); "{name|js|attr}" for a
+// script string inside an attribute.
 QString Expand(const QString &templ, const TValues &values);
 // The names the template asks for, in order of first use.
 QStringList Placeholders(const QString &templ);
@@ -125,6 +131,11 @@ private:
 // A long template or snippet shipped as a data file (snippets/<name>.txt, CR LF kept byte for byte), read
 // once; empty when the file is missing.
 QString DataText(const QString &name);
+
+// The address by which a page saved as documentFile links to the file at path: relative to the page's
+// folder when the file lies in it or below; anything else (an unsaved page, a file elsewhere, a web
+// address) as given.
+QString LinkAddress(const QString &path, const QString &documentFile);
 
 // The text of a field widget the engine made.
 QString FieldText(const QWidget *field);

@@ -1,4 +1,5 @@
 #include "unit_frames.h"
+#include "escape.h"
 
 #include "controls/zel/spinedit.h"
 
@@ -7,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 
 namespace dialogs {
@@ -127,6 +129,43 @@ TStyle::TStyle(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(desc, p
     FinishLoading();
 }
 
+QString TStyle::Build() const
+{
+    static const QRegularExpression declaration(QStringLiteral(R"(^(\s+)([a-z-]+): \{([^}]+)\}(?:\{([^}]+)\})?$)"));
+    static const QRegularExpression number(QStringLiteral(R"(^[+-]?(\d+(\.\d*)?|\.\d+)$)"));
+    const TValues v = Values();
+    QStringList out;
+    for (const QString &line : Desc().templ.split(QStringLiteral("\r\n"))) {
+        const QRegularExpressionMatch m = declaration.match(line);
+        if (!m.hasMatch()) {
+            out << Expand(line, v);
+            continue;
+        }
+        QString property = m.captured(2);
+        QString value = v.value(m.captured(3)).trimmed();
+        if (value.isEmpty())
+            continue;
+        const QString unit = m.captured(4).isEmpty() ? QString() : v.value(m.captured(4)).trimmed();
+        if (number.match(value).hasMatch() && value.toDouble() != 0 && property != QLatin1String("line-height") &&
+            property != QLatin1String("z-order"))
+            value += unit.isEmpty() ? QStringLiteral("px") : unit;
+        else if (number.match(value).hasMatch() && property == QLatin1String("line-height"))
+            value += unit;
+        if (property == QLatin1String("z-order"))
+            property = QStringLiteral("z-index");
+        else if (property == QLatin1String("font-weight") && value == QLatin1String("light"))
+            value = QStringLiteral("lighter");
+        else if (property == QLatin1String("font-style") && value == QLatin1String("none"))
+            value = QStringLiteral("normal");
+        else if (property == QLatin1String("font-style") && value == QLatin1String("small-caps"))
+            property = QStringLiteral("font-variant");
+        else if (property == QLatin1String("cursor") && value == QLatin1String("hand"))
+            value = QStringLiteral("pointer");
+        out << m.captured(1) + property + QStringLiteral(": ") + value + QLatin1Char(';');
+    }
+    return out.join(QStringLiteral("\r\n"));
+}
+
 TWindowOpen::TWindowOpen(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(desc, parent, false)
 {
     struct Option {
@@ -166,7 +205,7 @@ QString TWindowOpen::Build() const
 {
     const TValues v = Values();
     return QStringLiteral(R"(OpenNewWindow = window.open("%1","%2","%3,height=%4,width=%5"))")
-        .arg(v.value(QStringLiteral("URL")), v.value(QStringLiteral("Window Title")), Features(),
+        .arg(JsString(v.value(QStringLiteral("URL"))), JsString(v.value(QStringLiteral("Window Title"))), Features(),
              v.value(QStringLiteral("Height")), v.value(QStringLiteral("Width")));
 }
 

@@ -31,6 +31,10 @@ class TStyle : public TEngineDialog {
 public:
     TStyle(const TDialogDesc &desc, QWidget *parent = nullptr);
     QTabWidget *PageControl1;
+    // The rule as a browser reads it: each declaration the user filled in ends in a semicolon, the empty
+    // ones are left out, a bare number takes its unit (px when none was chosen), and the few choices whose
+    // words CSS spells otherwise are written in its words.
+    QString Build() const override;
 };
 
 // "Window.Open()": a window.open call with the features ticked, each word in its own place so that

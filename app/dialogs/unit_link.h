@@ -11,7 +11,7 @@ struct LinkValues {
 };
 
 // `<A HREF="{url}" TARGET="{target}" NAME="{name}">{description}</A>`: every attribute written, even
-// when empty, and no value trimmed or escaped.
+// when empty, no value trimmed, and the attribute values escaped for their quotes.
 QString BuildLink(const LinkValues &values);
 
 // "Link": address, target, name and description of an A element.

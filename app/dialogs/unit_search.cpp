@@ -1,4 +1,5 @@
 #include "unit_search.h"
+#include "escape.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -51,9 +52,9 @@ void TSearch::AddClick()
     const TValues v = Values();
     const QString n = QString::number(next_++);
     QString lines;
-    lines += QStringLiteral("description[%1]=\"%2\"\r\n\r\n").arg(n, v.value(QStringLiteral("Description")));
-    lines += QStringLiteral("keyword[%1]=\"%2\"\r\n\r\n").arg(n, v.value(QStringLiteral("Keywords")));
-    lines += QStringLiteral("url[%1]=\"%2\"\r\n\r\n").arg(n, v.value(QStringLiteral("URL")));
+    lines += QStringLiteral("description[%1]=\"%2\"\r\n\r\n").arg(n, JsString(v.value(QStringLiteral("Description"))));
+    lines += QStringLiteral("keyword[%1]=\"%2\"\r\n\r\n").arg(n, JsString(v.value(QStringLiteral("Keywords"))));
+    lines += QStringLiteral("url[%1]=\"%2\"\r\n\r\n").arg(n, JsString(v.value(QStringLiteral("URL"))));
     appendText(Memo1, lines);
     for (const char *f : {"Description", "Keywords", "URL"})
         SetFieldText(Field(QString::fromLatin1(f)), QString());
@@ -78,7 +79,7 @@ TLinkCombobox::TLinkCombobox(const TDialogDesc &desc, QWidget *parent) : TEngine
 void TLinkCombobox::AddClick()
 {
     const TValues v = Values();
-    appendText(Memo1, QStringLiteral("<OPTION VALUE=\"%1\">%2\r\n").arg(v.value(QStringLiteral("URL")),
+    appendText(Memo1, QStringLiteral("<OPTION VALUE=\"%1\">%2\r\n").arg(HtmlAttribute(v.value(QStringLiteral("URL"))),
                                                                         v.value(QStringLiteral("Description"))));
     SetFieldText(Field(QStringLiteral("URL")), QString());
     SetFieldText(Field(QStringLiteral("Description")), QString());

@@ -1,4 +1,5 @@
 #include "unit_table.h"
+#include "escape.h"
 
 #include "app/preview/previewhtml.h"
 #include "platform/dialogs.h"
@@ -33,9 +34,9 @@ QString TableText(const TValues &a, const QList<QStringList> &rows)
 {
     QString s;
     s += QStringLiteral(R"(<TABLE BORDER="%1" ALIGN="%2" WIDTH="%3%" CELLPADDING="%4"  CELLSPACING="%5" BGCOLOR="%6">)")
-             .arg(a.value(QStringLiteral("Border")), a.value(QStringLiteral("Align")), a.value(QStringLiteral("Width")),
-                  a.value(QStringLiteral("Cellpadding")), a.value(QStringLiteral("Cellspacing")),
-                  a.value(QStringLiteral("Color")));
+             .arg(HtmlAttribute(a.value(QStringLiteral("Border"))), HtmlAttribute(a.value(QStringLiteral("Align"))),
+                  HtmlAttribute(a.value(QStringLiteral("Width"))), HtmlAttribute(a.value(QStringLiteral("Cellpadding"))),
+                  HtmlAttribute(a.value(QStringLiteral("Cellspacing"))), HtmlAttribute(a.value(QStringLiteral("Color"))));
     s += crlf;
     for (const QStringList &row : rows) {
         s += QStringLiteral("<tr>") + crlf;
@@ -49,7 +50,7 @@ QString TableText(const TValues &a, const QList<QStringList> &rows)
 QString ListText(bool ordered, const QString &type, const QStringList &items)
 {
     const QString tag = ordered ? QStringLiteral("OL") : QStringLiteral("UL");
-    QString s = QStringLiteral("<%1 TYPE=\"%2\">").arg(tag, type) + crlf;
+    QString s = QStringLiteral("<%1 TYPE=\"%2\">").arg(tag, HtmlAttribute(type)) + crlf;
     for (const QString &item : items)
         s += cellIndent + QStringLiteral("<LI>") + item + QStringLiteral("</LI>") + crlf;
     return s + QStringLiteral("</%1>").arg(tag) + crlf;
@@ -113,21 +114,38 @@ bool TGridDialog::UpdatePreview()
     return true;
 }
 
-namespace {
-
-// A count spin resizes the grid as it is typed into.
-void follow(QWidget *spin, QObject *owner, std::function<void(int)> resize)
+void TGridDialog::SetGridSize(int rows, int columns)
 {
-    auto *edit = qobject_cast<QLineEdit *>(spin);
-    QObject::connect(edit, &QLineEdit::textChanged, owner, [resize](const QString &t) { resize(CountOf(t)); });
+    for (int r = 0; r < StringGrid1->rowCount(); ++r)
+        for (int c = 0; c < StringGrid1->columnCount(); ++c)
+            if (r >= rows || c >= columns)
+                if (const QTableWidgetItem *item = StringGrid1->item(r, c); item && !item->text().isEmpty())
+                    held_.insert({r, c}, item->text());
+    const int oldRows = StringGrid1->rowCount(), oldColumns = StringGrid1->columnCount();
+    StringGrid1->setRowCount(rows);
+    StringGrid1->setColumnCount(columns);
+    for (auto it = held_.begin(); it != held_.end();) {
+        const auto [r, c] = it.key();
+        if (r < rows && c < columns && (r >= oldRows || c >= oldColumns)) {
+            StringGrid1->setItem(r, c, new QTableWidgetItem(it.value()));
+            it = held_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
-} // namespace
+void TGridDialog::Follow(QWidget *countBox, std::function<void(int)> resize)
+{
+    auto *edit = qobject_cast<QLineEdit *>(countBox);
+    connect(edit, &QLineEdit::textChanged, this, [resize](const QString &t) { resize(CountOf(t)); });
+    connect(edit, &QLineEdit::editingFinished, this, [this] { held_.clear(); });
+}
 
 Ttable::Ttable(const TDialogDesc &desc, QWidget *parent) : TGridDialog(desc, QStringLiteral("Table"), parent)
 {
-    follow(Field(QStringLiteral("How many cols ?")), this, [this](int n) { StringGrid1->setColumnCount(n); });
-    follow(Field(QStringLiteral("How many rows ?")), this, [this](int n) { StringGrid1->setRowCount(n); });
+    Follow(Field(QStringLiteral("How many cols ?")), [this](int n) { SetGridSize(StringGrid1->rowCount(), n); });
+    Follow(Field(QStringLiteral("How many rows ?")), [this](int n) { SetGridSize(n, StringGrid1->columnCount()); });
     finish();
 }
 
@@ -135,7 +153,7 @@ QString Ttable::Build() const { return TableText(Values(), Cells()); }
 
 TList::TList(const TDialogDesc &desc, QWidget *parent) : TGridDialog(desc, QStringLiteral("List"), parent)
 {
-    follow(Field(QStringLiteral("How many Items do you want ?")), this, [this](int n) { StringGrid1->setRowCount(n); });
+    Follow(Field(QStringLiteral("How many Items do you want ?")), [this](int n) { SetGridSize(n, 1); });
     Ordered = new QRadioButton(QStringLiteral(" Ordered"), this);
     Ordered->setObjectName(QStringLiteral("Ordered"));
     Unordered = new QRadioButton(QStringLiteral("Unordered"), this);

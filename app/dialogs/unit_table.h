@@ -1,6 +1,10 @@
 #pragma once
 #include "app/dialogs/engine.h"
 
+#include <QMap>
+#include <QPair>
+#include <functional>
+
 class QRadioButton;
 class QTabWidget;
 class QTableWidget;
@@ -37,6 +41,15 @@ public:
 
 protected:
     void finish();
+    // Sets the grid's size as a count is typed. Cells that fall outside are held back, not dropped: a
+    // count on its way to a larger one ("1" of "12", or the box emptied before the new number) gives
+    // them back. Only when the typing is done (the box loses the focus or Enter) do they go.
+    void SetGridSize(int rows, int columns);
+    // Binds a count box: the grid follows its text through resize, and its typing is done on leaving.
+    void Follow(QWidget *countBox, std::function<void(int)> resize);
+
+private:
+    QMap<QPair<int, int>, QString> held_;
 };
 
 // "Table": columns and rows set the grid's size; OK inserts the table.

@@ -51,7 +51,7 @@ TDialogDesc homepageIndex()
                            "<!--Table-->",
                            "<TABLE WIDTH=100%>",
                            "<TR>",
-                           "<TD ALIGN=CENTER VALIGN=MIDDLE><IMG SRC=\"{Logo}\" ALT=\"Logo\"></TD>",
+                           "<TD ALIGN=CENTER VALIGN=MIDDLE><IMG SRC=\"{Logo|attr}\" ALT=\"Logo\"></TD>",
                            "<TD VALIGN=MIDDLE><FONT SIZE=6 FACE=\"Tahoma\" COLOR=\"#FF0000\"><B>{Title}</B></FONT></TD>",
                            "</TR>",
                            "</TABLE>",
@@ -78,11 +78,11 @@ TDialogDesc homepageIndex()
                                          "BORDERCOLOR=\"#000000\">\r\n");
         templ += QStringLiteral("<TR>\r\n");
         templ += QStringLiteral("<TD ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=\"#FFFFD0\" BORDERCOLOR=\"#000000\" WIDTH=\"25%\">"
-                                "<A HREF=\"{%1}\"><IMG SRC=\"{%2}\"></A></TD>\r\n")
+                                "<A HREF=\"{%1|attr}\"><IMG SRC=\"{%2|attr}\"></A></TD>\r\n")
                      .arg(url, image);
         // The page's own description goes under its link (it was asked for, so it is not dropped).
         templ += QStringLiteral("<TD VALIGN=MIDDLE BGCOLOR=\"#C5FFE2\" BORDERCOLOR=\"#000000\" WIDTH=\"75%\"><FONT "
-                                "COLOR=\"#000000\"><A HREF=\"{%1}\">{%2}</A><BR>{%3}</FONT></TD>\r\n")
+                                "COLOR=\"#000000\"><A HREF=\"{%1|attr}\">{%2}</A><BR>{%3}</FONT></TD>\r\n")
                      .arg(url, link, about);
         templ += QStringLiteral("</TR>\r\n</TABLE>\r\n<!-- End Table-->\r\n\r\n");
         if (i == 5)
@@ -94,7 +94,7 @@ TDialogDesc homepageIndex()
     f.push_back(field(p8, QStringLiteral("Email"), "&Email:"));
     f.push_back(field(p8, QStringLiteral("Email Description"), "Email &Description:"));
     templ += lines({"<P>", "<HR WIDTH=80% SIZE=2>", "<H3 ALIGN=CENTER>{Heading for afterword}</H3>", "<P>{Afterword}</P>",
-                    "<HR WIDTH=80% SIZE=2>", "<CENTER>Email:", "<A HREF=\"mailto:{Email}\">{Email Description}</A></CENTER>",
+                    "<HR WIDTH=80% SIZE=2>", "<CENTER>Email:", "<A HREF=\"mailto:{Email|attr}\">{Email Description}</A></CENTER>",
                     "<HR WIDTH=50% SIZE=2>"});
     return wizard("TWizard1", "Wizard - Homepage Index", std::move(f), templ, "Knap_wizard1");
 }
@@ -148,7 +148,7 @@ TDialogDesc personalHomepage()
         "<STRONG>{About you}</STRONG>",
         "</TD>",
         "<TD>",
-        "<IMG SRC=\"{Your photo}\" ALT=\"Photo\" ALIGN=RIGHT>",
+        "<IMG SRC=\"{Your photo|attr}\" ALT=\"Photo\" ALIGN=RIGHT>",
         "</TD>",
         "</TR>",
         "</TABLE>",
@@ -175,10 +175,10 @@ TDialogDesc personalHomepage()
         "<BR>",
         "<BR>",
         "<STRONG>Electronic mail address</STRONG><BR>",
-        "<A HREF=\"mailto:{Your Email}\">{Description of email link}</A><BR>",
+        "<A HREF=\"mailto:{Your Email|attr}\">{Description of email link}</A><BR>",
         "<BR>",
         "<STRONG>Web address</STRONG><BR>",
-        "<A HREF=\"{Your Homepage}\">{Description of homepage link}</A><BR>",
+        "<A HREF=\"{Your Homepage|attr}\">{Description of homepage link}</A><BR>",
         "<BR>",
         "</TD>",
         "</TR>",
@@ -192,15 +192,15 @@ TDialogDesc personalHomepage()
         "<DT>",
         "<DD>",
         "<UL>",
-        "<LI><A HREF=\"{Hot link 1}\">{Description 1}</A> </LI>",
-        "<LI><A HREF=\"{Hot link 2}\">{Description 2}</A> </LI>",
-        "<LI><A HREF=\"{Hot link 3}\">{Description 3}</A> </LI>",
+        "<LI><A HREF=\"{Hot link 1|attr}\">{Description 1}</A> </LI>",
+        "<LI><A HREF=\"{Hot link 2|attr}\">{Description 2}</A> </LI>",
+        "<LI><A HREF=\"{Hot link 3|attr}\">{Description 3}</A> </LI>",
         "</UL>",
         "</DL>",
         back[0],
         back[1],
         "<H2><A NAME=\"comments\">E-Mail Me!</A></H2>",
-        "<P>E-Mail me and<A HREF=\"mailto:{Your Email}\"> let me know what you think</A> about my home page!</P>",
+        "<P>E-Mail me and<A HREF=\"mailto:{Your Email|attr}\"> let me know what you think</A> about my home page!</P>",
         back[0],
         back[1],
     });
@@ -226,7 +226,7 @@ TDialogDesc companyHomepage()
     };
     const QString templ = lines({
         " <CENTER>",
-        "<IMG SRC=\"{Logo}\" ALT=\"Logo\">",
+        "<IMG SRC=\"{Logo|attr}\" ALT=\"Logo\">",
         "</CENTER>",
         "<P>",
         "<CENTER><FONT  SIZE=+3 COLOR=#FF0000>{Company name}</FONT></FONT>",
@@ -254,7 +254,7 @@ TDialogDesc companyHomepage()
         "<HR WIDTH=100% SIZE=1>",
         "<CENTER><FONT  SIZE=+2 COLOR=#0000FF><A NAME=\"Product Descriptions\">{Description of product}</A></FONT></CENTER>",
         "<DD>",
-        "<IMG SRC=\"{Image of product}\" ALIGN=\"center\">",
+        "<IMG SRC=\"{Image of product|attr}\" ALIGN=\"center\">",
         "<P>",
         "<HR WIDTH=100% SIZE=1>",
         "<CENTER><FONT  SIZE=+2 COLOR=#0000FF><A NAME=\"How to contact the company\">How to contact the "
@@ -265,7 +265,7 @@ TDialogDesc companyHomepage()
         "<P>",
         "<CENTER><I>{Fax number}</I></CENTER>",
         "<P>",
-        "<CENTER><A HREF=\"mailto:{Email address}\"><I>{Email address}</I></A></CENTER>",
+        "<CENTER><A HREF=\"mailto:{Email address|attr}\"><I>{Email address}</I></A></CENTER>",
         "<P>",
         "<HR WIDTH=100% SIZE=1>",
     });

@@ -2,6 +2,7 @@
 
 #include "controls/misc/datetimeformat.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeySequence>
@@ -396,6 +397,14 @@ void TProCustomLabel::changeEvent(QEvent *event)
         event->type() == QEvent::EnabledChange)
         update();
     QWidget::changeEvent(event);
+}
+
+void TProCustomLabel::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!popupMenu_)
+        return QWidget::contextMenuEvent(event); // the parent's menu, if any
+    popupMenu_->popup(event->globalPos());
+    event->accept();
 }
 
 // ---- TProClockLabel ----

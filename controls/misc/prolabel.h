@@ -5,6 +5,7 @@
 #include "controls/misc/protypes.h"
 
 #include <QColor>
+#include <QMenu>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -64,6 +65,10 @@ public:
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value);
 
+    // The menu a right click (or the menu key) pops up at the pointer; none by default.
+    QMenu *PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(QMenu *menu) { popupMenu_ = menu; }
+
     // One step in a shadow direction.
     static QPoint DirectionStep(TDirection direction);
 
@@ -75,6 +80,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     int textFlags() const;
@@ -105,6 +111,7 @@ private:
     bool transparent_ = false;
     TVerticalAlignment verticalAlignment_ = vaTop;
     bool wordWrap_ = false;
+    QPointer<QMenu> popupMenu_;
 };
 
 class TProLabel : public TProCustomLabel {

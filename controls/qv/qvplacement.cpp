@@ -7,6 +7,7 @@
 #include <QMetaEnum>
 #include <QMetaProperty>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -85,7 +86,14 @@ void WritePlacementRecord(platform::Form *form, IniObject *ini, const QString &s
     QRect normal;
     if (!form->NormalBounds(&normal))
         normal = form->Bounds();
-    const QString minMax = joinFour(-1, -1, -1, -1);
+    // Where the form sits minimised (a document window's icon in its area) and maximised; -1 where the
+    // form is not in that state, as the window system gives for a place it does not know.
+    QPoint minPos(-1, -1), maxPos(-1, -1);
+    if ((states & Qt::WindowMinimized) && form->IsMdiChild())
+        minPos = form->Frame()->pos();
+    else if ((states & Qt::WindowMaximized) && !(states & Qt::WindowMinimized))
+        maxPos = form->Frame()->pos();
+    const QString minMax = joinFour(minPos.x(), minPos.y(), maxPos.x(), maxPos.y());
     const QString norm = joinFour(normal.left(), normal.top(), normal.left() + normal.width(),
                                   normal.top() + normal.height());
     ini->WriteInteger(section, QStringLiteral("Flags"), flags);
@@ -101,6 +109,7 @@ void WritePlacementRecord(platform::Form *form, IniObject *ini, const QString &s
 void ReadPlacementRecord(platform::Form *form, IniObject *ini, const QString &section, bool position, bool state)
 {
     QWidget *frame = form->Frame();
+    QPoint minPos(-1, -1);
     if (position) {
         const QString suffix = screenSuffix();
         auto readPos = [&](const QString &key) {
@@ -113,6 +122,10 @@ void ReadPlacementRecord(platform::Form *form, IniObject *ini, const QString &se
         const bool sameDpi = ini->ReadInteger(section, QStringLiteral("PixelsPerInch"), screenPixelsPerInch()) ==
                              screenPixelsPerInch();
         if (present && sameDpi) {
+            // A document window's icon goes back to its place when the record says that place counts.
+            const QList<int> m = fourIntegers(minMax, {0, 0, 0, 0});
+            if ((ini->ReadInteger(section, QStringLiteral("Flags"), 0) & 1) && form->IsMdiChild())
+                minPos = QPoint(m[0], m[1]);
             const QRect b = form->Bounds();
             const QList<int> r = fourIntegers(norm, {b.left(), b.top(), b.left() + b.width(), b.top() + b.height()});
             QRect rect(QPoint(r[0], r[1]), QSize(r[2] - r[0], r[3] - r[1]));
@@ -156,6 +169,8 @@ void ReadPlacementRecord(platform::Form *form, IniObject *ini, const QString &se
             return;
         }
         form->SetState(value);
+        if (value == Qt::WindowMinimized && minPos.x() >= 0 && minPos.y() >= 0)
+            frame->move(minPos);
         frame->update();
     }
 }
@@ -312,6 +327,11 @@ void TFormPlacement::savePlacement()
 
 void TFormPlacement::RestorePlacement()
 {
+    // Restoring a state can show the form again, whose show would restore within the restore.
+    if (restoring_)
+        return;
+    restoring_ = true;
+    const auto done = qScopeGuard([this] { restoring_ = false; });
     saved_ = false;
     ini_ = openIni();
     try {

@@ -131,6 +131,7 @@ private:
     platform::TNotifyEvent formDestroy_;
     bool saved_ = false;
     bool restored_ = false;
+    bool restoring_ = false;
     bool destroying_ = false;
 };
 

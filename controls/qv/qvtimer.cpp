@@ -2,12 +2,25 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QList>
 #include <QMutex>
 #include <QTimer>
 #include <QWaitCondition>
 #include <atomic>
+#include <memory>
 
 namespace qv {
+
+namespace {
+
+// One call handed to the user-interface thread.
+struct SyncCall {
+    bool started = false;
+    bool done = false;
+    bool dropped = false;
+};
+
+} // namespace
 
 // Everything the worker and the user-interface thread share, under one lock. Held by both and by queued
 // calls, so that it outlives the timer object.
@@ -29,18 +42,22 @@ struct TimerShared {
     std::atomic<bool> inWorkerTick{false};
     bool parked = false;
     int pendingCalls = 0;
-    // A tick handed to the user-interface thread that has not started there; never more than one.
-    bool tickQueued = false;
+    // Calls handed to the user-interface thread by other threads that wait for them.
+    QList<std::shared_ptr<SyncCall>> waitingCalls;
+
+    // Drops the calls that have not started; with the lock held.
+    void dropWaitingCalls()
+    {
+        for (const std::shared_ptr<SyncCall> &call : waitingCalls)
+            if (!call->started && !call->dropped) {
+                call->dropped = true;
+                --pendingCalls;
+            }
+        wake.wakeAll();
+    }
 };
 
 namespace {
-
-// One call handed to the user-interface thread.
-struct SyncCall {
-    bool started = false;
-    bool done = false;
-    bool dropped = false;
-};
 
 QThread::Priority qtPriority(TThreadPriority p)
 {
@@ -85,41 +102,19 @@ void TTimerThread::run()
         if (!fullTime || s.terminated || s.generation != plan || !s.running || !s.enabled ||
             QCoreApplication::closingDown())
             continue;
-        if (s.syncEvent) {
-            // Handed over without waiting: a busy user-interface thread delays its ticks, never the
-            // worker, and ticks it could not take in time merge into the one already queued.
-            queueTickLocked();
-            continue;
-        }
+        const bool sync = s.syncEvent;
         lock.unlock();
-        s.inWorkerTick = true;
-        timer_->Tick();
-        s.inWorkerTick = false;
+        if (sync) {
+            // The next interval starts once the handler has run: a busy user-interface thread spaces the
+            // ticks out, none is skipped or merged.
+            timer_->RunInMainThread([timer = timer_] { timer->Tick(); });
+        } else {
+            s.inWorkerTick = true;
+            timer_->Tick();
+            s.inWorkerTick = false;
+        }
         lock.relock();
     }
-}
-
-void TTimerThread::queueTickLocked()
-{
-    TimerShared &s = *shared_;
-    if (s.tickQueued)
-        return;
-    s.tickQueued = true;
-    ++s.pendingCalls;
-    // Queued on the timer: destroying it discards the call with it.
-    QMetaObject::invokeMethod(
-        timer_,
-        [shared = shared_, timer = timer_] {
-            {
-                QMutexLocker lock(&shared->mutex);
-                if (!shared->tickQueued)
-                    return; // dropped when the timer stopped
-                shared->tickQueued = false;
-                --shared->pendingCalls;
-            }
-            timer->Tick();
-        },
-        Qt::QueuedConnection);
 }
 
 TQvTimer::TimerEvent &TQvTimer::TimerEvent::operator=(Handler handler)
@@ -151,6 +146,7 @@ TQvTimer::~TQvTimer()
         shared_->handler = nullptr;
         shared_->running = false;
         shared_->terminated = true;
+        shared_->dropWaitingCalls();
         ++shared_->generation;
         shared_->wake.wakeAll();
     }
@@ -218,10 +214,9 @@ void TQvTimer::replanLocked()
     // One mechanism at a time: the worker's plan and the window timer are both set from the same state.
     s.running = s.threaded && active;
     s.threadInterval = s.interval;
-    if (!s.running && s.tickQueued) {
-        s.tickQueued = false;
-        --s.pendingCalls;
-    }
+    // A stopped timer's tick never runs, also one the worker already handed over.
+    if (!s.running)
+        s.dropWaitingCalls();
     ++s.generation;
     s.wake.wakeAll();
     if (s.running)
@@ -307,13 +302,15 @@ bool TQvTimer::RunInMainThread(const std::function<void()> &method)
         },
         Qt::QueuedConnection);
     ++shared->pendingCalls;
+    shared->waitingCalls.append(call);
     // Stopping or destroying the timer releases the wait; a call not yet started is then dropped.
-    while (!call->done && !shared->terminated && (call->started || shared->running))
+    while (!call->done && !call->dropped && !shared->terminated && (call->started || shared->running))
         shared->wake.wait(&shared->mutex);
-    if (!call->done && !call->started) {
+    if (!call->done && !call->started && !call->dropped) {
         call->dropped = true;
         --shared->pendingCalls;
     }
+    shared->waitingCalls.removeOne(call);
     return call->done;
 }
 

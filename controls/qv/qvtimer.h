@@ -1,8 +1,8 @@
 #pragma once
 // A timer that fires from a worker thread of its own or from an ordinary timer of the user-interface
-// thread. With SyncEvent the handler runs on the user-interface thread (the worker queues at most one
-// tick there and never waits for it); without, it runs on the worker. The timer can be stopped or destroyed at any moment: the worker only
-// ever parks at its own waiting point, and nothing waits out an interval.
+// thread. With SyncEvent the handler runs on the user-interface thread and the worker waits until it has
+// run; without, it runs on the worker. The timer can be stopped or destroyed at any moment: the worker
+// only ever parks at its own waiting points, and nothing waits out an interval.
 #include <QObject>
 #include <QThread>
 #include <functional>
@@ -27,8 +27,6 @@ protected:
     void run() override;
 
 private:
-    // Hands one tick to the user-interface thread unless one is waiting there; with the shared lock held.
-    void queueTickLocked();
     TQvTimer *timer_;
     std::shared_ptr<TimerShared> shared_;
 };

@@ -565,9 +565,14 @@ int TSpeedBar::MinimumOffset() const
     return ((options_ & sbFlatBtns) ? 0 : 2) + borderSize();
 }
 
+int TSpeedBar::edgeSize() const
+{
+    return borderStyle_ == bsNone ? 0 : ctl3D_ ? 2 : 1;
+}
+
 int TSpeedBar::borderSize() const
 {
-    return borderWidth_ + (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
+    return edgeSize() + borderWidth_ + (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
 }
 
 void TSpeedBar::computeGrid()
@@ -780,6 +785,20 @@ void TSpeedBar::SetBevelWidth(int width)
 void TSpeedBar::SetBorderWidth(int width)
 {
     borderWidth_ = std::max(0, width);
+    alignChildren();
+    update();
+}
+
+void TSpeedBar::SetBorderStyle(TBorderStyle style)
+{
+    borderStyle_ = style;
+    alignChildren();
+    update();
+}
+
+void TSpeedBar::SetCtl3D(bool on)
+{
+    ctl3D_ = on;
     alignChildren();
     update();
 }
@@ -1206,20 +1225,28 @@ void TSpeedBar::paintEvent(QPaintEvent *)
     const QPalette pal = palette();
     p.fillRect(rect(), Color());
     QRect r = rect();
+    auto frame = [&](const QColor &tl, const QColor &br) {
+        p.setPen(tl);
+        p.drawLine(r.left(), r.bottom(), r.left(), r.top());
+        p.drawLine(r.left(), r.top(), r.right(), r.top());
+        p.setPen(br);
+        p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+        p.drawLine(r.right(), r.bottom(), r.left(), r.bottom());
+        r.adjust(1, 1, -1, -1);
+    };
+    if (borderStyle_ == bsSingle && ctl3D_) {
+        frame(pal.color(QPalette::Dark), pal.color(QPalette::Light));
+        frame(pal.color(QPalette::Shadow), pal.color(QPalette::Midlight));
+    } else if (borderStyle_ == bsSingle) {
+        frame(pal.color(QPalette::WindowText), pal.color(QPalette::WindowText));
+    }
     auto bevel = [&](TPanelBevel kind) {
         if (kind == bvNone)
             return;
         const QColor tl = pal.color(kind == bvRaised ? QPalette::Light : QPalette::Dark);
         const QColor br = pal.color(kind == bvRaised ? QPalette::Dark : QPalette::Light);
-        for (int i = 0; i < bevelWidth_ && r.width() > 1 && r.height() > 1; ++i) {
-            p.setPen(tl);
-            p.drawLine(r.left(), r.bottom(), r.left(), r.top());
-            p.drawLine(r.left(), r.top(), r.right(), r.top());
-            p.setPen(br);
-            p.drawLine(r.right(), r.top(), r.right(), r.bottom());
-            p.drawLine(r.right(), r.bottom(), r.left(), r.bottom());
-            r.adjust(1, 1, -1, -1);
-        }
+        for (int i = 0; i < bevelWidth_ && r.width() > 1 && r.height() > 1; ++i)
+            frame(tl, br);
     };
     bevel(bevelOuter_);
     r.adjust(borderWidth_, borderWidth_, -borderWidth_, -borderWidth_);

@@ -40,6 +40,7 @@ using TSpeedbarOptions = unsigned;
 enum TBoundLine : unsigned { blTop = 1, blBottom = 2, blLeft = 4, blRight = 8 };
 using TBoundLines = unsigned;
 enum TPanelBevel { bvNone, bvLowered, bvRaised };
+enum TBorderStyle { bsNone, bsSingle };
 
 // The bar's one exception class.
 class ESpeedbarError : public platform::Error {
@@ -278,6 +279,16 @@ public:
     void SetBorderWidth(int width);
     QColor Color() const;
     void SetColor(const QColor &color);
+    // bsSingle puts an edge round the bar, outside its bevels: sunken and two pixels wide with Ctl3D,
+    // else a plain one-pixel line. The buttons keep inside it.
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle style);
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool on);
+    // Whether another program's tool bar may take the bar's place while that program edits an object
+    // inside ours; no program does here, so it changes nothing.
+    bool Locked() const { return locked_; }
+    void SetLocked(bool on) { locked_ = on; }
 
     // The menu font of the system, not the parent's.
     void SetFontDefault();
@@ -387,6 +398,7 @@ private:
     void notifySetup(int code, QObject *subject);
     void realignParent();
     int borderSize() const;
+    int edgeSize() const;
     TAlign targetAlign(QPoint global, bool *applied);
     QRect targetRect(TAlign align, bool applied) const;
     void resizeTo(QPoint point);
@@ -416,6 +428,9 @@ private:
     TPanelBevel bevelOuter_ = bvRaised;
     int bevelWidth_ = 1;
     int borderWidth_ = 0;
+    TBorderStyle borderStyle_ = bsNone;
+    bool ctl3D_ = true;
+    bool locked_ = false;
     QColor color_;
     qv::TIniLink iniLink_;
     QPointer<QWidget> setupWindow_;

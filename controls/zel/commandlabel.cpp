@@ -92,6 +92,14 @@ void TZELCommandLabel::mouseReleaseEvent(QMouseEvent *event)
     inside_ = false;
     SetFontColor(followedColor_);
     QLabel::mouseReleaseEvent(event);
+    if (rect().contains(event->position().toPoint()))
+        Click();
+}
+
+void TZELCommandLabel::Click()
+{
+    if (isEnabled() && OnClick)
+        OnClick(this);
 }
 
 void TZELCommandLabel::enterEvent(QEnterEvent *event)

@@ -44,6 +44,10 @@ public:
     QString Address() const;
 
     platform::TNotifyEvent RunEvent;
+    // A left press and release inside the label, after what the press opened; or Click() called.
+    platform::TNotifyEvent OnClick;
+    // Fires OnClick when the label is enabled.
+    void Click();
 
     void Loaded() override;
 

@@ -1,6 +1,7 @@
 #pragma once
 // The shell folder tree (volumes and folders, loaded as they are expanded) and the file list with
 // shell icons. Paths keep the file system's case and end in '/'.
+#include "controls/zel/editutils.h"
 #include "controls/zel/systemscomponent.h"
 
 #include <QHash>
@@ -63,7 +64,6 @@ private:
     QString systemFolder_;
 };
 
-enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TFileAttr : unsigned { ftReadOnly = 1, ftHidden = 2, ftSystem = 4, ftVolumeID = 8, ftDirectory = 16, ftArchive = 32, ftNormal = 128 };
 using TFileType = unsigned;
 

@@ -33,6 +33,13 @@ QString RootFolder(TZELBrowseRoots root)
 
 namespace {
 
+// Whether a highlighted path may be confirmed. Every entry of the chooser is a file-system folder, none is
+// a computer or a printer: a chooser for those has nothing to confirm.
+bool acceptable(const QString &path, unsigned flags)
+{
+    return !path.isEmpty() && !(flags & (bifBrowseForComputer | bifBrowseForPrinter));
+}
+
 bool isFolder(const QString &path)
 {
     return !path.isEmpty() && QFileInfo(path).isDir();
@@ -55,7 +62,7 @@ bool runChooser(QWidget *parent, const QString &prompt, TZELBrowseRoots root, bo
     dialog.CentreOnScreen();
     if (isFolder(preselect))
         dialog.SetSelection(preselect);
-    const bool ok = platform::ShowModal(&dialog) == QDialog::Accepted && !dialog.SelectedPath().isEmpty();
+    const bool ok = platform::ShowModal(&dialog) == QDialog::Accepted && dialog.OkEnabled() && !dialog.SelectedPath().isEmpty();
     if (ok)
         chosen = dialog.SelectedPath();
     keep = nullptr;
@@ -82,7 +89,7 @@ bool TZELFolderBrowser::Execute()
                                    currentPath_ = path;
                                    if (BrowsePathLabel)
                                        d.SetStatusText(platform::ShortenPath(path));
-                                   d.EnableOk(!path.isEmpty());
+                                   d.EnableOk(acceptable(path, BrowseFlags));
                                    if (OnPathChanged)
                                        OnPathChanged(this);
                                },
@@ -117,7 +124,7 @@ void TZELFolderLookup::Lookup(QObject *)
                                [this](platform::FolderDialog &d, const QString &path) {
                                    if (LookupFlags & DisplayPath)
                                        d.SetStatusText(path);
-                                   d.EnableOk(!path.isEmpty());
+                                   d.EnableOk(acceptable(path, LookupFlags));
                                },
                                chosen);
     if (ok) {

@@ -85,6 +85,12 @@ void TZELCustomLookupEdit::SetEditButton2(const TZELButtonClass &b)
     Relayout();
 }
 
+void TZELCustomLookupEdit::SetCharCase(TEditCharCase c)
+{
+    charCase_ = c;
+    SetEditCharCase(this, c);
+}
+
 void TZELCustomLookupEdit::SetAlignment(TAlignment a)
 {
     alignment_ = a;

@@ -1,5 +1,6 @@
 #pragma once
 // One-line edits with up to two small lookup buttons inside their right end.
+#include "controls/zel/editutils.h"
 #include "controls/zel/systemscomponent.h"
 #include "platform/shell/filedialogs.h"
 
@@ -61,6 +62,8 @@ public:
 
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment a);
+    TEditCharCase CharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase c);
     bool AutoSelect = true;
 
     TNotifyEvent OnButton1Click; // button B
@@ -87,6 +90,7 @@ private:
     TZELButtonClass editButton2_;
     TZELButtonClass editButton1_;
     TAlignment alignment_ = taLeftJustify;
+    TEditCharCase charCase_ = ecNormal;
 };
 
 class TZELLookupEdit : public TZELCustomLookupEdit {

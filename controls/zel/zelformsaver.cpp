@@ -143,13 +143,13 @@ bool TZELFormSaver::readBool(const QString &name, bool def)
     return store_.ReadBool(name);
 }
 
-void TZELFormSaver::writeBounds(const QString &name, const QRect &bounds)
+void TZELFormSaver::writeBounds(const QString &name, const QRect &bounds, bool place, bool size)
 {
-    if (StoreSize) {
+    if (StoreSize && size) {
         store_.WriteInteger(name + QStringLiteral("_Width"), bounds.width());
         store_.WriteInteger(name + QStringLiteral("_Height"), bounds.height());
     }
-    if (StoreLocation) {
+    if (StoreLocation && place) {
         store_.WriteInteger(name + QStringLiteral("_Top"), bounds.top());
         store_.WriteInteger(name + QStringLiteral("_Left"), bounds.left());
     }
@@ -157,14 +157,20 @@ void TZELFormSaver::writeBounds(const QString &name, const QRect &bounds)
 
 void TZELFormSaver::readBounds(const QString &name, QWidget *widget, bool size)
 {
-    // Each value is read with the current one as default, one after the other.
+    // Each value is read with the current one as default, one after the other. A value that changes
+    // nothing is not applied: a window given a place or size is no longer placed or sized by the window
+    // system when it is first shown (a dialog would no longer be centred).
     if (StoreSize && size) {
-        widget->resize(readInteger(name + QStringLiteral("_Width"), widget->width()), widget->height());
-        widget->resize(widget->width(), readInteger(name + QStringLiteral("_Height"), widget->height()));
+        const int width = readInteger(name + QStringLiteral("_Width"), widget->width());
+        const int height = readInteger(name + QStringLiteral("_Height"), widget->height());
+        if (QSize(width, height) != widget->size())
+            widget->resize(width, height);
     }
     if (StoreLocation) {
-        widget->move(widget->x(), readInteger(name + QStringLiteral("_Top"), widget->y()));
-        widget->move(readInteger(name + QStringLiteral("_Left"), widget->x()), widget->y());
+        const int top = readInteger(name + QStringLiteral("_Top"), widget->y());
+        const int left = readInteger(name + QStringLiteral("_Left"), widget->x());
+        if (QPoint(left, top) != widget->pos())
+            widget->move(left, top);
     }
 }
 
@@ -200,9 +206,13 @@ void TZELFormSaver::storeForm(platform::Form *form)
     const QString name = form->ClassName();
     if (StoreState)
         store_.WriteInteger(name + QStringLiteral("_WindowState"), stateValue(form->State()));
+    // A window that was never shown nor placed or sized by the program has no place or size of its own
+    // yet: what it reports is a stand-in, and writing it would pin the window there from the next start.
+    QWidget *frame = form->Frame();
+    const bool made = frame->testAttribute(Qt::WA_WState_Created);
     QRect bounds;
     if (normalBounds(form, &bounds))
-        writeBounds(name, bounds);
+        writeBounds(name, bounds, made || frame->testAttribute(Qt::WA_Moved), made || frame->testAttribute(Qt::WA_Resized));
     if (StoreVisible)
         store_.WriteBool(name + QStringLiteral("_Visible"), form->Frame()->isVisible());
     if (StoreControls)
@@ -220,7 +230,7 @@ void TZELFormSaver::storeControl(QWidget *control)
     const QString name = control->objectName();
     // An unnamed control has no key of its own; what it holds may have.
     if (!name.isEmpty()) {
-        writeBounds(name, control->geometry());
+        writeBounds(name, control->geometry(), true, true);
         if (StoreVisible)
             store_.WriteBool(name + QStringLiteral("_Visible"), control->isVisibleTo(control->parentWidget()));
     }

@@ -72,7 +72,8 @@ private:
     void restoreForm(platform::Form *form);
     void restoreControl(QWidget *control);
     bool normalBounds(platform::Form *form, QRect *bounds) const;
-    void writeBounds(const QString &name, const QRect &bounds);
+    // place, size: whether the position, the size are the widget's own to write.
+    void writeBounds(const QString &name, const QRect &bounds, bool place, bool size);
     // size: whether the size may be read (a form only in the normal state).
     void readBounds(const QString &name, QWidget *widget, bool size);
     int readInteger(const QString &name, int def);

@@ -11,8 +11,14 @@
 #include <QProgressDialog>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -63,6 +69,19 @@ QString resolved(const QString &path)
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// What a path is when it is neither a plain file, a folder nor a link: reading a named pipe waits for a
+// writer that may never come, and a device or socket has no content to copy.
+QString specialKind(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QString();
 }
 
 QFileInfoList entriesOf(const QString &dir)
@@ -369,8 +388,25 @@ private:
 
     bool copyFile(const QString &src, const QString &dst)
     {
-        QFile in(src);
-        if (!in.open(QIODevice::ReadOnly)) {
+        // Opened without waiting and checked on the open file, so a pipe put in its place meanwhile
+        // cannot hold the copy up either.
+        const QByteArray name = QFile::encodeName(src);
+        struct stat st {};
+        if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+            return refuseSpecial(src, st.st_mode);
+        const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) {
+            cannot(src, QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return refuseSpecial(src, st.st_mode);
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        QFile in;
+        if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
             cannot(src, in.errorString());
             return false;
         }
@@ -405,6 +441,13 @@ private:
         fs::last_write_time(nativePath(dst), fs::last_write_time(nativePath(src), ec), ec);
         QFile::setPermissions(dst, QFile::permissions(src));
         return tick(src);
+    }
+
+    bool refuseSpecial(const QString &src, mode_t mode)
+    {
+        const QString kind = specialKind(mode);
+        cannot(src, kind.isEmpty() ? QStringLiteral("it is not a plain file.") : QStringLiteral("it is %1, not a file.").arg(kind));
+        return false;
     }
 
     bool removePermanently(const QString &path)

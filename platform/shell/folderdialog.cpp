@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -49,6 +51,12 @@ FolderDialog::FolderDialog(QWidget *parent, const QString &prompt, const QString
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { selectionChanged(); });
+    // The folders are read in the background: rows come in above the highlighted one and push it away.
+    connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { keepInView(); });
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { keepInView(); });
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { keepInView(); });
+    for (QWidget *w : {static_cast<QWidget *>(tree_), tree_->viewport(), static_cast<QWidget *>(tree_->verticalScrollBar())})
+        w->installEventFilter(this);
     resize(360, 420);
     EnableOk(false);
 }
@@ -67,7 +75,41 @@ void FolderDialog::SetSelection(const QString &path)
         selectionChanged();
     else
         tree_->setCurrentIndex(index);
+    keptInView_ = index;
     tree_->scrollTo(index);
+}
+
+void FolderDialog::keepInView()
+{
+    if (!keptInView_.isValid() || keepQueued_)
+        return;
+    // Once the rows of this round are in.
+    keepQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        keepQueued_ = false;
+        if (keptInView_.isValid() && keptInView_ == tree_->currentIndex())
+            tree_->scrollTo(keptInView_);
+    });
+}
+
+void FolderDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    keepInView();
+}
+
+bool FolderDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        keptInView_ = QPersistentModelIndex(); // the user takes over
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString FolderDialog::SelectedPath() const

@@ -3,6 +3,7 @@
 // only for what its owner accepts. Run it with platform::ShowModal; an answerer picks a folder with
 // SetSelection() and returns mrOk.
 #include <QDialog>
+#include <QPersistentModelIndex>
 #include <functional>
 
 class QDialogButtonBox;
@@ -19,6 +20,8 @@ public:
     FolderDialog(QWidget *parent, const QString &prompt, const QString &root, bool statusLine);
 
     // Highlights a folder as the user would (and reports the change); an empty path highlights nothing.
+    // The folder is scrolled into view, and kept there while the folders around it are still being read,
+    // until the user moves or scrolls.
     void SetSelection(const QString &path);
     // The highlighted folder; empty when nothing or no file-system folder is highlighted.
     QString SelectedPath() const;
@@ -33,14 +36,21 @@ public:
     // Called on every change of the highlighted folder with its path.
     std::function<void(const QString &path)> OnSelectionChanged;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void selectionChanged();
+    void keepInView();
     QFileSystemModel *model_;
     QTreeView *tree_;
     QLabel *status_;
     QDialogButtonBox *buttons_;
     bool statusLine_;
     QString statusText_;
+    QPersistentModelIndex keptInView_;
+    bool keepQueued_ = false;
 };
 
 // The folder that stands for a special folder number (0 desktop, 5 documents, 16 the desktop folder,

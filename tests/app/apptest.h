@@ -119,6 +119,18 @@ inline QList<QWidget *> FocusChain(QWidget *dialog, QWidget **back = nullptr)
     return chain;
 }
 
+// A window the menus open has a title and a close button, and no minimise or maximise button.
+inline QString BorderProblems(QWidget *w)
+{
+    const Qt::WindowFlags f = w->windowFlags();
+    QStringList problems;
+    if (f & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint))
+        problems << QStringLiteral("minimise or maximise button");
+    if (!(f & Qt::WindowCloseButtonHint))
+        problems << QStringLiteral("no close button");
+    return problems.isEmpty() ? QString() : w->windowTitle() + QStringLiteral(": ") + problems.join(QStringLiteral(", "));
+}
+
 // Where Tab goes against the dialog's visual order: going round from the widget at the top left, to a
 // widget above the one before it in the same column, or left of it in the same row. Empty when Tab reads
 // the dialog as the eye does (down the fields, then down or along the buttons). The focus may start in any

@@ -443,6 +443,8 @@ public:
                 Dialogs << QString::fromLatin1(d->metaObject()->className());
                 if (!isQtsOwn(d))
                     FocusProblems << apptest::FocusOrderProblems(d);
+                if (const QString border = apptest::BorderProblems(d); !border.isEmpty())
+                    FocusProblems << border;
                 d->reject();
             }
         });
@@ -491,6 +493,8 @@ class TestCrawl : public QObject {
             if (w != frame && w->isVisible() && !qobject_cast<QMenu *>(w)) {
                 if (qobject_cast<QDialog *>(w) && !isQtsOwn(w))
                     problems << apptest::FocusOrderProblems(w);
+                if (const QString border = apptest::BorderProblems(w); !border.isEmpty())
+                    problems << border;
                 w->close();
             }
         apptest::Settle();

@@ -4,6 +4,9 @@
 #include "apptest.h"
 
 #include "app/dialogs/unit_link.h"
+#include "app/dialogs/unit_samples.h"
+#include "controls/tree/zozezo.h"
+#include "controls/tree/zozezonode.h"
 #include "app/dialogs/finddialogs.h"
 #include "app/launchers.h"
 #include "app/settingsform.h"
@@ -117,7 +120,7 @@ private slots:
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 
-    // Tab walks every dialog in the order the eye reads it.
+    // Tab walks every dialog in the order the eye reads it, and each has the border of a dialog.
     void tabFollowsTheVisualOrderInEveryDialog()
     {
         QStringList problems;
@@ -137,6 +140,8 @@ private slots:
                 return false;
             walked << d->windowTitle();
             problems << apptest::FocusOrderProblems(d);
+            if (const QString p = apptest::BorderProblems(d); !p.isEmpty())
+                problems << p;
             d->reject();
             return true;
         };
@@ -172,11 +177,57 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(shown));
             walked << shown->windowTitle();
             problems << apptest::FocusOrderProblems(shown);
+            if (const QString p = apptest::BorderProblems(shown); !p.isEmpty())
+                problems << p;
             shown->close();
             apptest::Settle();
         }
         QCOMPARE(walked.size(), int(app::Launchers().size()) + 1);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // A window the menu opens again while one is open: each inserts its own text, also once the other
+    // has closed.
+    void eachOpenWindowOfAKindInsertsItsOwnText()
+    {
+        doc->ReplaceText(QString());
+        auto open = [](const char *item, const char *className) {
+            app::Launch(QString::fromLatin1(item));
+            apptest::Settle();
+            return QPointer<dialogs::TTagDialog>(dialogs::Instance(QString::fromLatin1(className)));
+        };
+        QPointer<dialogs::TTagDialog> older = open("ExtendedCharacters1", "TExCharacters");
+        QPointer<dialogs::TTagDialog> newer = open("ExtendedCharacters1", "TExCharacters");
+        QVERIFY(older && newer && older != newer && older->isVisible() && newer->isVisible());
+        QTest::mouseClick(older->findChild<QPushButton *>(QStringLiteral("SpeedButton3")), Qt::LeftButton); // "&copy;"
+        QTest::mouseClick(newer->findChild<QPushButton *>(QStringLiteral("SpeedButton2")), Qt::LeftButton); // "&reg;"
+        QTest::mouseClick(older->Button1, Qt::LeftButton);
+        QTest::mouseClick(newer->Button1, Qt::LeftButton);
+        QCOMPARE(doc->Text(), QStringLiteral("&copy;&reg;"));
+        newer->close();
+        apptest::Settle();
+        QTest::mouseClick(older->Button1, Qt::LeftButton);
+        QCOMPARE(doc->Text(), QStringLiteral("&copy;&reg;&copy;"));
+        older->close();
+
+        doc->ReplaceText(QString());
+        QPointer<dialogs::TTagDialog> first = open("VBScript1", "TVBScript");
+        QPointer<dialogs::TTagDialog> second = open("VBScript1", "TVBScript");
+        QVERIFY(first && second && first != second);
+        auto choose = [](dialogs::TTagDialog *d, int example) {
+            auto *tree = static_cast<dialogs::TVBScript *>(d)->ZozeZO1;
+            tree->SetSelected(tree->Items()->Item(example));
+        };
+        choose(first, 0);
+        choose(second, 2);
+        QTest::mouseClick(first->Button1, Qt::LeftButton);
+        QCOMPARE(doc->Text(), dialogs::TVBScript::Example(dialogs::TVBScript::Names().at(0)));
+        second->close();
+        apptest::Settle();
+        QTest::mouseClick(first->Button1, Qt::LeftButton);
+        QCOMPARE(doc->Text(), dialogs::TVBScript::Example(dialogs::TVBScript::Names().at(0)).repeated(2));
+        first->close();
+        apptest::Settle();
     }
 
     // The user's way through Replace: the find text, Tab, the replacement, Alt+A.

@@ -440,7 +440,7 @@ private slots:
         QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("expected");
         QTest::newRow("filled") << "http://x.example/a?b=\"c\"" << "_blank" << "n1" << "Two\nlines"
-                                << "<A HREF=\"http://x.example/a?b=\"c\"\" TARGET=\"_blank\" NAME=\"n1\">Two\r\nlines</A>";
+                                << "<A HREF=\"http://x.example/a?b=&quot;c&quot;\" TARGET=\"_blank\" NAME=\"n1\">Two\r\nlines</A>";
         QTest::newRow("empty") << "" << "" << "" << "" << "<A HREF=\"\" TARGET=\"\" NAME=\"\"></A>";
     }
     void theHyperLinkRoad()

@@ -92,6 +92,38 @@ private slots:
         QTRY_VERIFY(!app::FrameForm);
     }
 
+    // The service windows made hidden at start-up open in their designed place, centred on the main
+    // window, also after starts and exits in which they were never shown.
+    void serviceWindowsKeepTheirCentredPlace()
+    {
+        auto serviceForm = [](const QString &className) -> QWidget * {
+            for (platform::Form *f : platform::Form::Forms())
+                if (f->ClassName() == className)
+                    return f->Widget();
+            return nullptr;
+        };
+        for (int start = 0; start < 3; ++start) {
+            const app::StartedApplication s = app::StartUp();
+            QVERIFY(QTest::qWaitForWindowExposed(s.frame));
+            if (start == 2) {
+                QWidget *list = serviceForm(QStringLiteral("TFilelist"));
+                QVERIFY(list);
+                s.frame->EditFilelist1->trigger();
+                QVERIFY(QTest::qWaitForWindowExposed(list));
+                QVERIFY2((list->frameGeometry().center() - s.frame->frameGeometry().center()).manhattanLength() <= 2,
+                         qPrintable(QStringLiteral("list at %1,%2").arg(list->x()).arg(list->y())));
+                QCOMPARE(list->size(), QSize(420, 300));
+                app::Settings->show();
+                QVERIFY(QTest::qWaitForWindowExposed(app::Settings));
+                QVERIFY((app::Settings->frameGeometry().center() - s.frame->frameGeometry().center()).manhattanLength() <= 2);
+                list->close();
+                app::Settings->close();
+            }
+            s.frame->close();
+            QTRY_VERIFY(!app::FrameForm);
+        }
+    }
+
     // The program's errors point at its help page: F1 in the error window opens it through the shell.
     void f1InTheErrorWindowOpensTheHelpPage()
     {

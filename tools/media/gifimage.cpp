@@ -595,6 +595,19 @@ void TGIFImage::tick()
 void TGIFImage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    if (!doubleBuffered_)
+        return paint(painter);
+    QImage buffer(size() * devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+    buffer.setDevicePixelRatio(devicePixelRatio());
+    buffer.fill(Qt::transparent);
+    QPainter offScreen(&buffer);
+    paint(offScreen);
+    offScreen.end();
+    painter.drawImage(0, 0, buffer);
+}
+
+void TGIFImage::paint(QPainter &painter)
+{
     if (opaque_ || Empty() || !data_.Frames[size_t(current_)].Transparent)
         painter.fillRect(rect(), palette().window());
     if (Empty())

@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+class QPainter;
+
 class QIODevice;
 
 namespace media {
@@ -131,6 +133,9 @@ public:
     void SetTile(bool value) { tile_ = value; update(); }
     bool Opaque() const { return opaque_; }
     void SetOpaque(bool value) { opaque_ = value; update(); }
+    // Each frame is composed off screen and shown in one piece (on by default).
+    bool DoubleBuffered() const { return doubleBuffered_; }
+    void SetDoubleBuffered(bool value) { doubleBuffered_ = value; }
     bool Threaded() const { return timer_->Threaded(); }
     void SetThreaded(bool value) { timer_->SetThreaded(value); }
     TThreadPriority ThreadPriority() const { return timer_->ThreadPriority(); }
@@ -148,6 +153,7 @@ protected:
 private:
     bool load(const QByteArray &bytes);
     void setStatus(int status) { status_ = status; }
+    void paint(QPainter &painter);
     void tick();
     void planTimer();
     unsigned frameInterval(int index) const;
@@ -158,7 +164,7 @@ private:
     int current_ = 0;
     int passes_ = 1;
     bool animate_ = false, firstImageOnly_ = false, loop_ = false, autoSize_ = false, center_ = false;
-    bool stretch_ = false, stretchRatio_ = false, tile_ = false, opaque_ = false;
+    bool stretch_ = false, stretchRatio_ = false, tile_ = false, opaque_ = false, doubleBuffered_ = true;
     int speed_ = 100;
     TTimerEx *timer_;
 };

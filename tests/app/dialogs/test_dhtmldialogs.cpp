@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(o.ok(), QStringLiteral("<script language=\"JavaScript1.2\">\r\n"
                                         "// Made with Kestrova 5 - http://www.kestrova.example/\r\n"
                                         "var bookmarkurl=\"Http://www.kestrova.example/\"\r\n"
-                                        "var bookmarktitle=\"Kestrova & \"Co\"\"\r\n") +
+                                        "var bookmarktitle=\"Kestrova & \\\"Co\\\"\"\r\n") +
                              function +
                              QStringLiteral("\r\n<A HREF=\"javascript:addbookmark()\">Bookmark us</A>\r\n"));
         QCOMPARE(o.clicks, 1);
@@ -128,7 +128,7 @@ private slots:
                              styleEnd +
                              QStringLiteral("<form onMouseover=\"change('yellow')\" onMouseout=\"change('#00ff00')\">\r\n\r\n"
                                             "<input type=\"button\" value=\"Go\" class=\"initial2\" "
-                                            "onClick=\"jumpto2('Ftp:// ftp.kestrova.example')\">\r\n</form>\r\n"));
+                                            "onClick=\"jumpto2('Ftp://ftp.kestrova.example')\">\r\n</form>\r\n"));
     }
 
     void marquee()
@@ -269,8 +269,8 @@ private slots:
             o.fill({{"Item Caption", "Small news"}});
             o.click("Add"); // the address left as "http://"
             QCOMPARE(o.ok(), tpl("FadeTapeOpen") +
-                                 QStringLiteral("news[0]=\"<A HREF=news.htm>Big news</A>\"\r\n"
-                                                "news[1]=\"<A HREF=http://>Small news</A>\"\r\n") +
+                                 QStringLiteral("news[0]=\"<A HREF=\\\"news.htm\\\">Big news</A>\"\r\n"
+                                                "news[1]=\"<A HREF=\\\"http://\\\">Small news</A>\"\r\n") +
                                  tpl("FadeTapeScript"));
         }
     }
@@ -288,7 +288,7 @@ private slots:
                                     "onmouseover=\"cdspl(this.id,false)\" onclick=\"gomenu(\\'home.htm\\')\">"
                                     "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;Home</Div>')\r\n"
                                     "document.writeln('<Div id=\"mainmenuitem2\" class=\"menuItem\" onmouseout=\"udspl(this.id)\" "
-                                    "onmouseover=\"cdspl(this.id,false)\" onclick=\"gomenu(\\'it's.htm\\')\">"
+                                    "onmouseover=\"cdspl(this.id,false)\" onclick=\"gomenu(\\'it\\\\\\'s.htm\\')\">"
                                     "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;Back</Div>')\r\n"
                                     "document.writeln('</Div>')\r\ndocument.writeln('</Div>')\r\ndocument.close();\r\n}\r\n"
                                     "// Done Hiding-->\r\n</Script>\r\n"));
@@ -527,7 +527,7 @@ private slots:
                  QByteArray("<?XML Version=\"1.0\" Encoding=\"iso-8859-1\" ?><Channel HREF=\"index.htm\" "
                             "BASE=\"http://kestrova.example/\" SELF=\"qv_channel.cdf\">\r\n\r\n"
                             "<A HREF=\"index.htm\"></A>\r\n<A HREF=\"index.htm\"></A>\r\n"
-                            "<Title>Tom & Jerry&#8217;s News</Title>\r\n\r\n"
+                            "<Title>Tom &amp; Jerry&#8217;s News</Title>\r\n\r\n"
                             "<Abstract>Daily news\r\nCaf\xe9 &#9749;</Abstract>\r\n\r\n"
                             "<Logo HREF=\"logo.gif\" Style=\"Image\" /> <Logo HREF=\"icon.gif\" Style=\"Icon\" />\r\n"
                             "<LogTarget HREF=\"index.htm\" Method=\"Post\" Scope=\"Offline\"></LogTarget></Channel>\r\n\r\n"));

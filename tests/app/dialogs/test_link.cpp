@@ -25,9 +25,10 @@ private slots:
                                 << "<A HREF=\"http://x.example/\" TARGET=\"_blank\" NAME=\"top\">Home</A>";
         QTest::newRow("every attribute even when empty") << "" << "" << "" << ""
                                                          << "<A HREF=\"\" TARGET=\"\" NAME=\"\"></A>";
-        QTest::newRow("nothing trimmed or escaped")
-            << " a\"b&c " << "<t>" << " n " << "x\r\ny"
-            << "<A HREF=\" a\"b&c \" TARGET=\"<t>\" NAME=\" n \">x\r\ny</A>";
+        // Nothing trimmed; in the attributes a quote or a bare ampersand is escaped, a reference kept.
+        QTest::newRow("nothing trimmed, quotes escaped")
+            << " a\"b&c&amp; " << "<t>" << " n " << "x\r\ny"
+            << "<A HREF=\" a&quot;b&amp;c&amp; \" TARGET=\"<t>\" NAME=\" n \">x\r\ny</A>";
         // The values are put in as they stand, so a "%1" typed by the user is not read as a placeholder.
         QTest::newRow("placeholders in values") << "%2" << "%3" << "%4" << "%1"
                                                 << "<A HREF=\"%2\" TARGET=\"%3\" NAME=\"%4\">%1</A>";

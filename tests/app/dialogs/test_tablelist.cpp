@@ -66,6 +66,37 @@ private slots:
                                 "</TABLE>"));
     }
 
+    void noCellIsLostWhileACountIsTyped()
+    {
+        auto d = dialogtest::OpenDialog<Ttable>("Ttable");
+        QWidget *cols = d->Field(QStringLiteral("How many cols ?"));
+        QWidget *rows = d->Field(QStringLiteral("How many rows ?"));
+        k5test::Type(cols, QStringLiteral("3"));
+        k5test::Type(rows, QStringLiteral("3"));
+        dialogtest::FillGrid(d->StringGrid1, {{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}});
+        // The box is emptied, then the new count typed: it passes through nothing and 1 on the way.
+        k5test::Type(cols, QStringLiteral("4"));
+        QCOMPARE(d->StringGrid1->columnCount(), 4);
+        QCOMPARE(d->Cells(), (QList<QStringList>{{"a", "b", "c", ""}, {"d", "e", "f", ""}, {"g", "h", "i", ""}}));
+        // "12" passes through "1".
+        k5test::Type(rows, QStringLiteral("12"));
+        QCOMPARE(d->StringGrid1->rowCount(), 12);
+        QCOMPARE(d->Cells().at(2), (QStringList{"g", "h", "i", ""}));
+        // A count that really is smaller drops the cells beyond it, from the text and for good.
+        k5test::Type(rows, QStringLiteral("2"));
+        QTest::keyClick(rows, Qt::Key_Return);
+        QVERIFY(!dialogtest::OkText(d.get()).contains(QStringLiteral("<TD>g</TD>")));
+        k5test::Type(rows, QStringLiteral("3"));
+        QCOMPARE(d->Cells().at(2), (QStringList{"", "", "", ""}));
+
+        auto list = dialogtest::OpenDialog<TList>("TList");
+        QWidget *items = list->Field(QStringLiteral("How many Items do you want ?"));
+        k5test::Type(items, QStringLiteral("2"));
+        dialogtest::FillGrid(list->StringGrid1, {{"one"}, {"two"}});
+        k5test::Type(items, QStringLiteral("3"));
+        QCOMPARE(list->Cells(), (QList<QStringList>{{"one"}, {"two"}, {""}}));
+    }
+
     void countsBelowOneGiveOne()
     {
         QCOMPARE(CountOf(QString()), 1);

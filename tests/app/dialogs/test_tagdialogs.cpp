@@ -52,10 +52,13 @@ void addDialogRows()
     row("bookmark", "TBookmark", {{"Bookmark name", "top"}}, R"(<A NAME="top">)");
     row("email", "TEmail", {{"Email", "a@b.example"}, {"Subject", "Hi there"}, {"Description", "Write\nme"}},
         "<A HREF=\"mailto:a@b.example?subject=Hi there\">Write\r\nme</A>");
+    // The subject is one value of the address's query: "&" and "#" would end it.
+    row("email, subject with & and #", "TEmail", {{"Email", "a@b.example"}, {"Subject", "Q&A #1"}},
+        "<A HREF=\"mailto:a@b.example?subject=Q%26A %231\"></A>");
     row("picture", "TPicture",
         {{"URL", "p.gif"}, {"Alt. Text", "A \"cat\""}, {"Use Map", "m1"}, {"Width", "40"}, {"Height", "30"},
          {"HSpace", "2"}, {"VSpace", "3"}, {"Align", "left"}},
-        R"(<IMG SRC="p.gif" ALT="A "cat"" USEMAP="#m1" WIDTH="40" HEIGHT="30" HSPACE="2" VSPACE="3" ALIGN="left">)");
+        R"(<IMG SRC="p.gif" ALT="A &quot;cat&quot;" USEMAP="#m1" WIDTH="40" HEIGHT="30" HSPACE="2" VSPACE="3" ALIGN="left">)");
     row("sound", "TSound", {{"Source", "s.wav"}, {"Loop", "INFINITE"}, {"Delay", "5"}},
         R"(<SOUND SRC="s.wav" LOOP="INFINITE" DELAY="5">)");
     row("bg sound", "TBGSound", {{"Source", "b.wav"}, {"Loop", "2"}}, R"(<BGSOUND SRC="b.wav" LOOP="2">)");
@@ -94,9 +97,9 @@ void addDialogRows()
         {{"Name", "q"}, {"Value", "v"}, {"Align", "LEFT"}, {"Size", "20"}, {"Max Length", "40"}},
         R"(<INPUT TYPE="TEXT" NAME="q" VALUE="v" ALIGN="LEFT" Size="20" MAXLENGTH="40">)");
     row("password", "TPassword", {{"Name", "pw"}, {"Size", "8"}},
-        R"(<INPUT TYPE="PASSWORD" NAME="pw" VALUE="" ALIGN="" Size="8" MAXLENGTH="0">)");
+        R"(<INPUT TYPE="PASSWORD" NAME="pw" VALUE="" ALIGN="" Size="8">)");
     row("file field", "TFormFile", {{"Name", "up"}, {"Accept", "image/gif "}},
-        R"(<INPUT TYPE="FILE" NAME="up" VALUE="" ALIGN="" Size="0" MAXLENGTH="0" ACCEPT="image/gif ">)");
+        R"(<INPUT TYPE="FILE" NAME="up" VALUE="" ALIGN="" ACCEPT="image/gif ">)");
     row("text area", "TFormTextArea",
         {{"Name", "t"}, {"Cols", "40"}, {"Rows", "5"}, {"Wrap", "VIRTUAL"}, {"Content", "a\nb"}},
         "<TEXTAREA NAME=\"t\" COLS=\"40\" ROWS=\"5\" WRAP=\"VIRTUAL\">a\r\nb</TEXTAREA>");

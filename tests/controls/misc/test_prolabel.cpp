@@ -4,6 +4,7 @@
 #include "controls/misc/prolabel.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QLocale>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -367,6 +368,33 @@ private slots:
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(&l, &leave);
         QCOMPARE(log, QStringList({"enter", "leave"}));
+    }
+
+    // A right click pops the label's menu up at the pointer; without one the parent's menu comes.
+    void popupMenu()
+    {
+        QWidget parent;
+        parent.resize(300, 200);
+        int parentMenus = 0;
+        parent.setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(&parent, &QWidget::customContextMenuRequested, &parent, [&] { ++parentMenus; });
+        auto *l = new TProLabel(&parent);
+        setUp(*l, QStringLiteral("Menu"));
+        l->move(10, 20);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        QMenu menu;
+        menu.addAction(QStringLiteral("Copy"));
+        QCOMPARE(l->PopupMenu(), nullptr);
+        auto rightClick = [&] { QTest::mouseClick(parent.windowHandle(), Qt::RightButton, {}, QPoint(17, 28)); };
+        rightClick();
+        QCOMPARE(parentMenus, 1);
+        l->SetPopupMenu(&menu);
+        rightClick();
+        QTRY_VERIFY(menu.isVisible());
+        QCOMPARE(menu.pos(), l->mapToGlobal(QPoint(7, 8)));
+        QCOMPARE(parentMenus, 1);
+        menu.hide();
     }
 
     void clockLabel()

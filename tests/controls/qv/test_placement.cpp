@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScreen>
 #include <QWidget>
 #include <memory>
@@ -460,6 +461,37 @@ private slots:
         // With none set, maximised is the system's whole area.
         auto none = maximised(TWinMinMaxInfo());
         QTRY_COMPARE(none->frameGeometry().size(), area.size());
+        // The record keeps where the form sits maximised.
+        none->placement->SavePlacement();
+        QVERIFY2(iniText().contains(QStringLiteral("\r\nMinMaxPos=-1,-1,%1,%2\r\n").arg(area.x()).arg(area.y())),
+                 qPrintable(iniText()));
+    }
+
+    // A minimised document window's icon place is kept in the record and taken back with it.
+    void minimisedDocumentWindowKeepsItsIconPlace()
+    {
+        platform::FormOf<QMainWindow> main;
+        auto *area = new QMdiArea;
+        main.setCentralWidget(area);
+        main.resize(600, 400);
+        auto *doc = new TPlacementTestForm;
+        doc->FinishLoading();
+        QMdiSubWindow *sub = area->addSubWindow(doc);
+        showAndWait(&main);
+        sub->showMinimized();
+        QVERIFY(doc->State() == Qt::WindowMinimized);
+        sub->move(150, 120);
+        doc->placement->SavePlacement();
+        QVERIFY2(iniText().contains(QStringLiteral("Flags=1\r\n")), qPrintable(iniText()));
+        QVERIFY2(iniText().contains(QStringLiteral("\r\nMinMaxPos=150,120,-1,-1\r\n")), qPrintable(iniText()));
+
+        auto *again = new TPlacementTestForm;
+        again->FinishLoading();
+        QMdiSubWindow *second = area->addSubWindow(again);
+        second->show();
+        again->placement->RestorePlacement();
+        QCOMPARE(again->State(), Qt::WindowMinimized);
+        QCOMPARE(second->pos(), QPoint(150, 120));
     }
 
     void storedPropertiesBinding()

@@ -80,6 +80,27 @@ private slots:
         QCOMPARE(r.sender, &t);
     }
 
+    // A handler that keeps the user-interface thread busy past the interval holds the worker: it hands
+    // nothing further over until the handler has run, and then waits a whole interval again.
+    void synchronisedTicksWaitForTheHandler()
+    {
+        TQvTimer t;
+        t.SetInterval(1);
+        int ticks = 0, handedOverMeanwhile = 0;
+        t.OnTimer = [&](QObject *) {
+            ++ticks;
+            QDeadlineTimer busy(50);
+            while (!busy.hasExpired()) {
+                if (t.PendingCalls() != 0)
+                    ++handedOverMeanwhile;
+                QThread::yieldCurrentThread();
+            }
+        };
+        QTRY_VERIFY(ticks >= 3);
+        QCOMPARE(handedOverMeanwhile, 0);
+        QVERIFY(t.ThreadActive());
+    }
+
     void threadedAsyncTicksRunOnTheWorker()
     {
         Recorder r;

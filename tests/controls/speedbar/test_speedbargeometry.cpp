@@ -100,6 +100,41 @@ private slots:
         QCOMPARE(f.bar->BtnOffsetVert(), 6);
     }
 
+    // A single border style draws an edge round the bar, sunken with Ctl3D, and the buttons keep off it.
+    void borderStyleEdgeKeepsTheButtonsInside()
+    {
+        BarFixture f(1);
+        f.place(1, 3, 3);
+        QCOMPARE(f.bar->BorderStyle(), bsNone);
+        QVERIFY(f.bar->Ctl3D());
+        const QPalette pal = f.bar->palette();
+        auto colour = [&](QPalette::ColorRole role) { return pal.color(role).rgb(); };
+        f.bar->SetBorderStyle(bsSingle);
+        QCOMPARE(f.bar->MinimumOffset(), 3 + 2);
+        QCOMPARE(QPoint(f.item(1)->Left(), f.item(1)->Top()), QPoint(5, 5));
+        QImage img = f.bar->grab().toImage();
+        const int h = f.bar->height();
+        QCOMPARE(img.pixel(50, 0), colour(QPalette::Dark));
+        QCOMPARE(img.pixel(50, 1), colour(QPalette::Shadow));
+        QCOMPARE(img.pixel(0, 10), colour(QPalette::Dark));
+        QCOMPARE(img.pixel(50, h - 1), colour(QPalette::Light));
+        QCOMPARE(img.pixel(50, h - 2), colour(QPalette::Midlight));
+        QCOMPARE(img.pixel(50, 2), colour(QPalette::Light)); // the raised bevel inside the edge
+
+        f.bar->SetCtl3D(false);
+        QCOMPARE(f.bar->MinimumOffset(), 3 + 1);
+        img = f.bar->grab().toImage();
+        QCOMPARE(img.pixel(50, 0), colour(QPalette::WindowText));
+        QCOMPARE(img.pixel(50, h - 1), colour(QPalette::WindowText));
+        QCOMPARE(img.pixel(50, 1), colour(QPalette::Light));
+        f.bar->SetBtnOffsetHorz(0);
+        QCOMPARE(f.item(1)->Left(), 4);
+
+        f.bar->SetBorderStyle(bsNone);
+        QCOMPARE(f.bar->MinimumOffset(), 3);
+        QCOMPARE(f.bar->grab().toImage().pixel(50, 0), colour(QPalette::Light));
+    }
+
     void offsetsAndSizesMoveTheButtons()
     {
         BarFixture f(1);

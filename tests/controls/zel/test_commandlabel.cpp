@@ -129,6 +129,38 @@ private slots:
         QVERIFY(shell.opened.isEmpty());
     }
 
+    // OnClick follows what the press did, once per press and release inside, and only when enabled.
+    void onClickFiresForAClickInside()
+    {
+        ShellRecorder shell;
+        Window w;
+        w.label->SetCaptionValue(QStringLiteral("www.a.org"));
+        QStringList log;
+        w.label->OnClick = [&](QObject *sender) {
+            QCOMPARE(sender, w.label);
+            log << QStringLiteral("click after %1 opened").arg(shell.opened.size());
+        };
+        QVERIFY(showActive(w));
+        press(w.label);
+        QVERIFY(log.isEmpty());
+        release(w.label);
+        QCOMPARE(log, QStringList{QStringLiteral("click after 1 opened")});
+        // Released outside: no click.
+        press(w.label);
+        QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, QPoint(250, 100));
+        QCOMPARE(log.size(), 1);
+        // A right click is no click either.
+        QTest::mouseClick(w.windowHandle(), Qt::RightButton, {}, inWindow(w.label, {5, 5}));
+        QCOMPARE(log.size(), 1);
+        w.label->Click();
+        QCOMPARE(log.size(), 2);
+        w.label->setEnabled(false);
+        w.label->Click();
+        press(w.label);
+        release(w.label);
+        QCOMPARE(log.size(), 2);
+    }
+
     void coloursFollowTheMouseAndTheFirstClick()
     {
         ShellRecorder shell;

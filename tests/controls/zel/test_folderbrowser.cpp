@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTreeView>
 
 using namespace zel;
 using platform::FolderDialog;
@@ -177,6 +178,72 @@ private slots:
         edit.Lookup(&edit);
         QVERIFY(!statusLine);
         QCOMPARE(edit.text(), tree);
+    }
+
+    // The chooser opens with the pre-selected folder in view, also when it lies far down among folders
+    // that are read while the chooser comes up.
+    void preselectedFolderIsScrolledIntoView()
+    {
+        const QString many = tree + QStringLiteral("/Many");
+        for (int i = 0; i < 300; ++i)
+            QDir().mkpath(many + QStringLiteral("/f%1").arg(i, 3, 10, QLatin1Char('0')));
+        const QString wanted = many + QStringLiteral("/f250");
+        TZELFolderBrowser browser;
+        browser.BrowseReturnPath = wanted;
+        k5test::User user;
+        QString highlighted;
+        bool inView = false;
+        user.Then([&](QWidget *modal) {
+            auto *f = qobject_cast<FolderDialog *>(modal);
+            if (!f)
+                return false;
+            auto *view = f->findChild<QTreeView *>(QStringLiteral("FolderTree"));
+            highlighted = f->SelectedPath();
+            // Once every folder beside it has been read and sorted in.
+            const QPersistentModelIndex current(view->currentIndex());
+            if (!QTest::qWaitFor([&] { return current.row() == 250 && view->model()->rowCount(current.parent()) == 300; }))
+                return true;
+            k5test::Settle();
+            const QRect r = view->visualRect(view->currentIndex());
+            inView = r.isValid() && view->viewport()->rect().contains(r);
+            return true;
+        });
+        user.Click(QStringLiteral("OK"));
+        QVERIFY(browser.Execute());
+        QVERIFY(user.Done());
+        QCOMPARE(highlighted, wanted);
+        QVERIFY(inView);
+        QCOMPARE(browser.BrowseReturnPath, wanted);
+    }
+
+    // No entry of the chooser is a computer or a printer: a chooser for them has nothing to confirm.
+    void computersAndPrintersCannotBeChosen()
+    {
+        for (unsigned flag : {unsigned(bifBrowseForComputer), unsigned(bifBrowseForPrinter)}) {
+            TZELFolderBrowser browser;
+            browser.BrowseFlags |= flag;
+            browser.BrowseReturnPath = tree + QStringLiteral("/Other");
+            k5test::Answerer answer;
+            bool okEnabled = true;
+            answer.OnModal([&](QDialog *d) {
+                auto *f = static_cast<FolderDialog *>(d);
+                f->SetSelection(tree);
+                okEnabled = f->OkEnabled();
+                return int(platform::mrOk);
+            });
+            QVERIFY(!browser.Execute());
+            QVERIFY(!okEnabled);
+            QCOMPARE(browser.BrowseReturnPath, tree + QStringLiteral("/Other"));
+        }
+        TZELFolderLookup edit;
+        edit.LookupFlags |= LookupForComputer;
+        k5test::Answerer answer;
+        answer.OnModal([&](QDialog *d) {
+            static_cast<FolderDialog *>(d)->SetSelection(tree);
+            return int(platform::mrOk);
+        });
+        edit.Lookup(&edit);
+        QCOMPARE(edit.text(), QString());
     }
 
     void rootsMapToFolders()

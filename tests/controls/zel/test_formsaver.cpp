@@ -5,7 +5,10 @@
 #include "platform/form.h"
 #include "platform/registry.h"
 
+#include <QDialog>
+#include <QLabel>
 #include <QMainWindow>
+#include <QVBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWidget>
@@ -79,6 +82,18 @@ public:
 
 class TDocTestForm : public platform::FormOf<QWidget> {
     Q_OBJECT
+};
+
+// A dialog as the service forms are: made hidden at start, given no place, centred by Qt when shown.
+class TServiceTestForm : public platform::FormOf<QDialog> {
+    Q_OBJECT
+public:
+    explicit TServiceTestForm(QWidget *parent) : FormOf<QDialog>(parent)
+    {
+        auto *col = new QVBoxLayout(this);
+        col->addWidget(new QLabel(QStringLiteral("Settings of a service"), this));
+        FinishLoading();
+    }
 };
 
 void showAndWait(QWidget *w)
@@ -183,6 +198,60 @@ private slots:
         QVERIFY(!main.isMaximized());
         // Every missing integer says so (four bounds, the state uses its own default).
         QCOMPARE(errors, 2 * 5);
+    }
+
+    // A form never shown keeps the place the window system gives it when it is shown at last, however
+    // many starts and exits pass before.
+    void aNeverShownFormKeepsItsDesignedPlace()
+    {
+        QPoint centred;
+        QSize designed;
+        {
+            TMainTestForm main;
+            TServiceTestForm service(&main);
+            showAndWait(&main);
+            main.close();
+            for (const char *key : {"_Left", "_Top", "_Width", "_Height"})
+                QCOMPARE(regString(QStringLiteral("TServiceTestForm") + QLatin1String(key)), QStringLiteral("<missing>"));
+            QCOMPARE(regString(QStringLiteral("TServiceTestForm_Visible")), QStringLiteral("0"));
+            // A form of the same kind that was never stored at all: where it opens.
+            TMainTestForm fresh;
+            fresh.saver->FormStore()->Enabled = false;
+            TServiceTestForm reference(&fresh);
+            showAndWait(&fresh);
+            showAndWait(&reference);
+            centred = reference.pos();
+            designed = reference.size();
+            QVERIFY(centred != QPoint(0, 0));
+        }
+        // The place an earlier version wrote for such a form (its stand-in place) pins it no longer.
+        regPut(QStringLiteral("TServiceTestForm_Left"), QStringLiteral("0"));
+        regPut(QStringLiteral("TServiceTestForm_Top"), QStringLiteral("0"));
+        for (int start = 0; start < 2; ++start) {
+            TMainTestForm main;
+            TServiceTestForm service(&main);
+            showAndWait(&main);
+            showAndWait(&service);
+            QCOMPARE(service.pos(), centred);
+            QCOMPARE(service.size(), designed);
+            service.hide();
+            main.close();
+        }
+        // Once the user has moved it, it opens where it was left.
+        {
+            TMainTestForm main;
+            TServiceTestForm service(&main);
+            showAndWait(&main);
+            showAndWait(&service);
+            service.move(centred + QPoint(37, 21));
+            service.hide();
+            main.close();
+        }
+        TMainTestForm main;
+        TServiceTestForm service(&main);
+        showAndWait(&main);
+        showAndWait(&service);
+        QCOMPARE(service.pos(), centred + QPoint(37, 21));
     }
 
     // A maximised owner writes the bounds it had before; a new start restores them, then maximises.

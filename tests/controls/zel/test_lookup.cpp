@@ -2,6 +2,7 @@
 
 #include "controls/zel/lookupedit.h"
 
+#include <QClipboard>
 #include <QDialog>
 #include <QFileDialog>
 #include <QPushButton>
@@ -145,6 +146,47 @@ private slots:
         QVERIFY(!buttonB(&edit)->isEnabled());
         edit.setEnabled(true);
         QVERIFY(buttonB(&edit)->isEnabled());
+    }
+
+    // CharCase converts what the edit holds at once, and then whatever is typed, pasted or set.
+    void charCaseGovernsTheText()
+    {
+        TZELLookupEdit edit;
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QCOMPARE(edit.CharCase(), ecNormal);
+        edit.setText(QStringLiteral("Rot äh"));
+        edit.setCursorPosition(3);
+        edit.SetCharCase(ecUpperCase);
+        QCOMPARE(edit.text(), QStringLiteral("ROT ÄH"));
+        QCOMPARE(edit.cursorPosition(), 3);
+        QTest::keyClicks(&edit, QStringLiteral("xy"));
+        QCOMPARE(edit.text(), QStringLiteral("ROTXY ÄH"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("grün"));
+        edit.end(false);
+        edit.paste();
+        QCOMPARE(edit.text(), QStringLiteral("ROTXY ÄHGRÜN"));
+        edit.SetCharCase(ecNormal);
+        QTest::keyClicks(&edit, QStringLiteral("Ab"));
+        QCOMPARE(edit.text(), QStringLiteral("ROTXY ÄHGRÜNAb"));
+
+        // The file lookup: a chosen file name is shown in the edit's case as well.
+        const QString file = k5test::WriteFile(k5test::Root() + QStringLiteral("/case/Bild.GIF"), "GIF89a");
+        TZELFileLookup lookup;
+        lookup.SetFilename(QStringLiteral("Old.GIF"));
+        lookup.SetCharCase(ecLowerCase);
+        QCOMPARE(lookup.Filename(), QStringLiteral("old.gif"));
+        k5test::Answerer answer;
+        answer.OnModal([&](QDialog *d) {
+            auto *fd = qobject_cast<QFileDialog *>(d);
+            if (!fd)
+                return int(platform::mrCancel);
+            fd->selectFile(file);
+            return int(platform::mrOk);
+        });
+        QTest::mouseClick(buttonB(&lookup), Qt::LeftButton);
+        QCOMPARE(lookup.Filename(), file.toLower());
+        QCOMPARE(lookup.CharCase(), ecLowerCase);
     }
 
     void fileLookupRunsTheOpenDialog()

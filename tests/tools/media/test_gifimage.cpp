@@ -469,6 +469,11 @@ private slots:
         QCOMPARE(at(8, 3), globalColour(1));
         QCOMPARE(at(3, 8), globalColour(2));
         QCOMPARE(at(2, 2), qRgb(255, 0, 0));
+        // Composed off screen or painted straight, the picture is the same.
+        QVERIFY(gif.DoubleBuffered());
+        const QImage buffered = gif.grab().toImage();
+        gif.SetDoubleBuffered(false);
+        QCOMPARE(gif.grab().toImage(), buffered);
         gif.SetAutoSize(true);
         QCOMPARE(gif.size(), QSize(3, 3));
     }
