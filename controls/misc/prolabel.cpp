@@ -16,7 +16,9 @@ namespace misc {
 
 // ---- TProCustomLabel ----
 
-TProCustomLabel::TProCustomLabel(QWidget *parent) : QWidget(parent)
+TProCustomLabel::TProCustomLabel(QWidget *parent)
+    : QWidget(parent), drag_(new platform::ControlDrag(this)), OnStartDrag(drag_->OnStartDrag),
+      OnDragOver(drag_->OnDragOver), OnDragDrop(drag_->OnDragDrop), OnEndDrag(drag_->OnEndDrag)
 {
     setAutoFillBackground(false);
     setMouseTracking(true);

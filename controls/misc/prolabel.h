@@ -3,6 +3,7 @@
 // and time.
 #include "controls/misc/mouseevents.h"
 #include "controls/misc/protypes.h"
+#include "platform/controldrag.h"
 
 #include <QColor>
 #include <QMenu>
@@ -15,6 +16,9 @@ namespace misc {
 
 class TProCustomLabel : public QWidget, public TControlMouseEvents {
     Q_OBJECT
+
+    platform::ControlDrag *drag_; // before the drag events, which refer into it
+
 public:
     explicit TProCustomLabel(QWidget *parent = nullptr);
 
@@ -68,6 +72,17 @@ public:
     // The menu a right click (or the menu key) pops up at the pointer; none by default.
     QMenu *PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(QMenu *menu) { popupMenu_ = menu; }
+
+    // Dragging the label onto another control (or another control onto it).
+    platform::TDragMode DragMode() const { return drag_->DragMode(); }
+    void SetDragMode(platform::TDragMode m) { drag_->SetDragMode(m); }
+    QCursor DragCursor() const { return drag_->DragCursor(); }
+    void SetDragCursor(const QCursor &c) { drag_->SetDragCursor(c); }
+    void BeginDrag() { drag_->BeginDrag(); }
+    platform::ControlDrag::StartDragEvent &OnStartDrag;
+    platform::ControlDrag::DragOverEvent &OnDragOver;
+    platform::ControlDrag::DragDropEvent &OnDragDrop;
+    platform::ControlDrag::EndDragEvent &OnEndDrag;
 
     // One step in a shadow direction.
     static QPoint DirectionStep(TDirection direction);

@@ -397,6 +397,42 @@ private slots:
         menu.hide();
     }
 
+    // In automatic mode a press drags the label as a control: a label that takes it gets the drop, the
+    // source hears where it went, and a press that starts a drag is no click.
+    void dragOntoAnotherLabel()
+    {
+        QWidget parent;
+        parent.resize(300, 200);
+        auto *source = new TProLabel(&parent);
+        auto *target = new TProLabel(&parent);
+        setUp(*source, QStringLiteral("From"));
+        setUp(*target, QStringLiteral("Onto"));
+        source->move(10, 20);
+        target->move(150, 100);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        QStringList log;
+        source->OnClick = [&](QObject *) { log << QStringLiteral("click"); };
+        target->OnDragOver = [&](QObject *, QObject *from, int, int, platform::TDragState, bool &accept) { accept = from == source; };
+        target->OnDragDrop = [&](QObject *sender, QObject *from, int, int) {
+            QCOMPARE(sender, target);
+            log << (from == source ? QStringLiteral("dropped") : QStringLiteral("other"));
+        };
+        QObject *to = &parent;
+        source->OnEndDrag = [&](QObject *, QObject *t, int, int) { to = t; };
+        const QPoint onTarget = source->mapFromGlobal(target->mapToGlobal(QPoint(3, 3)));
+        QCOMPARE(source->DragMode(), platform::TDragMode::dmManual);
+        QTest::mouseClick(source, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(log, QStringList({QStringLiteral("click")}));
+        log.clear();
+        source->SetDragMode(platform::TDragMode::dmAutomatic);
+        QTest::mousePress(source, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseMove(source, onTarget);
+        QTest::mouseRelease(source, Qt::LeftButton, {}, onTarget);
+        QCOMPARE(log, QStringList({QStringLiteral("dropped")}));
+        QCOMPARE(to, target);
+    }
+
     void clockLabel()
     {
         TProClockLabel c;
