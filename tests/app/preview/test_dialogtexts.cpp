@@ -89,14 +89,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(prepared);
-        frame = new app::TFrameForm;
-        frame->show();
+        QVERIFY(apptest::ShowFrame(frame));
     }
-    void cleanupTestCase()
-    {
-        apptest::CloseAll(*frame);
-        delete frame;
-    }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
 
     void everyRuleOfTheStyleSheetTakesEffect()
     {
