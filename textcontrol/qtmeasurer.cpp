@@ -18,8 +18,6 @@ void QtMeasurer::SetFonts(const QFont &font, const QFont &altFont, QPaintDevice 
         fonts_[size_t(v)] = device ? QFont(f, device) : f;
         variants_[size_t(v)] = Variant();
     }
-    for (auto &f : fallbackFamily_)
-        f.clear();
     fallbackFonts_.clear();
     const QFontMetrics fm = device ? QFontMetrics(fonts_[0], device) : QFontMetrics(fonts_[0]);
     ascent_ = fm.ascent();
@@ -90,11 +88,14 @@ bool QtMeasurer::LookUpFallback(QChar c, int variant, Glyph &g)
     const QRawFont &own = Raw(variant);
     if (own.supportsCharacter(c))
         return false;
-    // Which font of the fallbacks holds it is asked once per font, through the layout the font's text
-    // would take; each variant then takes its glyph from that family at its own weight and slant.
-    const int font = (variant & 4) && fonts_[4].families() != fonts_[0].families() ? 1 : 0;
-    auto found = fallbackFamily_[size_t(font)].find(c.unicode());
-    if (found == fallbackFamily_[size_t(font)].end()) {
+    // Which font of the fallbacks holds it is asked once per font family in the program (fallbacks follow
+    // the family, not its size or style), through the layout the font's text would take; each variant
+    // then takes its glyph from that family at its own weight and slant.
+    static std::unordered_map<QString, std::unordered_map<ushort, QString>> families;
+    const QFont &base = fonts_[size_t(variant)];
+    auto &known = families[base.family() + QLatin1Char('\n') + base.families().join(QLatin1Char('\n')) + QChar(ushort(base.styleHint()))];
+    auto found = known.find(c.unicode());
+    if (found == known.end()) {
         QString family;
         QTextLayout layout(QString(c), fonts_[size_t(variant)]);
         layout.beginLayout();
@@ -106,7 +107,7 @@ bool QtMeasurer::LookUpFallback(QChar c, int variant, Glyph &g)
             if (raw.isValid() && !raw.fontTable("head").isEmpty() && raw.supportsCharacter(c))
                 family = raw.familyName();
         }
-        found = fallbackFamily_[size_t(font)].emplace(c.unicode(), family).first;
+        found = known.emplace(c.unicode(), family).first;
     }
     g = {&own, 0}; // no font holds it: the font's own sign for a missing glyph
     if (!found->second.isEmpty()) {

@@ -50,9 +50,6 @@ private:
     };
     void Build(int variant);
     bool LookUpFallback(QChar c, int variant, Glyph &g);
-    // Per font (the memo's font, its alternative font): the family that holds a character it lacks,
-    // empty when none does; found once for all variants of the font.
-    std::array<std::unordered_map<ushort, QString>, 2> fallbackFamily_;
     // The fallback families' fonts, per family and variant, made on first use.
     std::unordered_map<QString, std::array<std::unique_ptr<QRawFont>, 8>> fallbackFonts_;
     std::array<QFont, 8> fonts_;
