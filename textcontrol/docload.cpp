@@ -231,7 +231,7 @@ template <class Ch> struct Scanner {
                     if (windows1252) {
                         AddDecoded(u, i - s, paraStyle, dirty, DecodeWindows1252);
                     } else if (AddDecoded(u, i - s, paraStyle, dirty, DecodeUtf8)) {
-                        if (redo)
+                        if (redo && redo->size() <= kMostRedos) // past that, noted no more: loading would start over
                             redo->push_back({paras, s, i});
                     } else {
                         if (!redo || redo->size() > kMostRedos)
