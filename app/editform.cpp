@@ -668,8 +668,9 @@ void TEditForm::LoadFile(const QString &path)
                 return false;
         return true;
     };
-    // Pages that may be UTF-8 go to the text control as bytes, decoded there in one pass; UTF-16 and
-    // files with NUL bytes are decoded (or refused) here first.
+    // Pages that may be UTF-8 go to the text control as bytes, decoded there in one pass (as Windows-1252
+    // from the first byte that is not UTF-8 on); UTF-16 and files with NUL bytes are decoded (or refused)
+    // here first.
     const bool mayBeUtf8 = ascii || (!startsWith({0xFF, 0xFE}) && !startsWith({0xFE, 0xFF}) && !bytes.contains('\0'));
     if (mayBeUtf8)
         doc.lineEnd = platform::DetectLineEnd(QByteArrayView(bytes));
@@ -680,11 +681,10 @@ void TEditForm::LoadFile(const QString &path)
     SetCaption(QFileInfo(path).fileName());
     bool loaded = false;
     if (mayBeUtf8) {
-        const qsizetype mark = startsWith({0xEF, 0xBB, 0xBF}) ? 3 : 0;
-        loaded = RiloMemo1->LoadUtf8(bytes.constData() + mark, bytes.size() - mark);
-        doc.bom = loaded && mark > 0;
-        if (!loaded)
-            doc = platform::DecodeDocument(bytes, path); // not UTF-8: Windows-1252
+        const bool utf8 = RiloMemo1->LoadUtf8OrWindows1252(bytes.constData(), bytes.size());
+        doc.encoding = utf8 ? platform::TextEncoding::Utf8 : platform::TextEncoding::Windows1252;
+        doc.bom = utf8 && startsWith({0xEF, 0xBB, 0xBF});
+        loaded = true;
     }
     if (!loaded)
         RiloMemo1->SetTextBuf(doc.text);

@@ -16,12 +16,6 @@
 namespace platform {
 namespace {
 
-// 0x80..0x9F of Windows-1252; zero marks the five undefined bytes.
-const char16_t cp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 // Decodes in one pass; false when the bytes are not valid UTF-8.
 bool decodeUtf8(const QByteArray &bytes, QString *out)
 {
@@ -49,13 +43,8 @@ QString FromWindows1252(const QByteArray &bytes)
 {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar *d = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const uchar b = uchar(bytes[i]);
-        if (b >= 0x80 && b < 0xA0 && cp1252High[b - 0x80])
-            d[i] = QChar(cp1252High[b - 0x80]);
-        else
-            d[i] = QChar(b);
-    }
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        d[i] = QChar(Windows1252Char(uchar(bytes[i])));
     return out;
 }
 
@@ -64,10 +53,10 @@ namespace {
 // The Windows-1252 byte of a character; -1 when it has none.
 int cp1252Byte(char16_t c)
 {
-    if (c < 0x80 || (c >= 0xA0 && c < 0x100) || (c >= 0x80 && c < 0xA0 && cp1252High[c - 0x80] == 0))
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100) || (c >= 0x80 && c < 0xA0 && kWindows1252High[c - 0x80] == 0))
         return c;
     for (int k = 0; k < 32; ++k)
-        if (cp1252High[k] == c)
+        if (kWindows1252High[k] == c)
             return 0x80 + k;
     return -1;
 }

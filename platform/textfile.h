@@ -56,6 +56,16 @@ LineEnd DetectLineEnd(QStringView text);
 LineEnd DetectLineEnd(QByteArrayView bytes);
 QString LineEndName(LineEnd ends);
 
+// 0x80..0x9F of Windows-1252; zero marks the five undefined bytes, which stand for the C1 control of
+// their number. Every other byte is the character of its number.
+inline constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+inline char16_t Windows1252Char(unsigned char b)
+{
+    return b >= 0x80 && b < 0xA0 && kWindows1252High[b - 0x80] ? kWindows1252High[b - 0x80] : char16_t(b);
+}
 // Windows-1252 conversions (undefined bytes map to the C1 control of the same number and back).
 QString FromWindows1252(const QByteArray &bytes);
 // False when a character has no Windows-1252 byte.

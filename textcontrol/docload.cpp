@@ -3,10 +3,14 @@
 #include "textcontrol/memointernal.h"
 
 #include "platform/error.h"
+#include "platform/textfile.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
+
+#include <QStringDecoder>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -133,11 +137,53 @@ qsizetype DecodeUtf8(const uchar *d, qsizetype n, uchar *narrow, char16_t *wide,
     return o;
 }
 
+// Decodes the Windows-1252 of one paragraph as DecodeUtf8 does: every byte is a character, wide only
+// for the defined bytes 0x80 to 0x9F.
+qsizetype DecodeWindows1252(const uchar *d, qsizetype n, uchar *narrow, char16_t *wide, bool &isWide)
+{
+    qsizetype i = 0;
+    isWide = false;
+    while (i < n) {
+        i += AsciiRun(d, i, n, narrow + i, nullptr);
+        for (; i < n && d[i] >= 0x80; ++i) {
+            const char16_t c = platform::Windows1252Char(d[i]);
+            if (c > 0xFF)
+                break;
+            narrow[i] = uchar(c);
+        }
+        if (i < n && d[i] >= 0x80) {
+            for (qsizetype k = 0; k < i; ++k)
+                wide[k] = narrow[k];
+            isWide = true;
+            break;
+        }
+    }
+    while (i < n) {
+        i += AsciiRun(d, i, n, nullptr, wide + i);
+        for (; i < n && d[i] >= 0x80; ++i)
+            wide[i] = platform::Windows1252Char(d[i]);
+    }
+    return n;
+}
+
+// A paragraph read as UTF-8 before the bytes turned out to be Windows-1252: decoded again afterwards.
+struct Reread {
+    int para;
+    qsizetype from, to;
+};
+// Beyond this many, loading starts over instead (each redo edits its block).
+constexpr size_t kMostRedos = 1024;
+
 template <class Ch> struct Scanner {
     TextStorage::Builder &b;
     ushort nullReplacement;
     QElapsedTimer *timer;
     const std::function<void()> *progress;
+    // Bytes: when they stop being UTF-8, the rest is read as Windows-1252 and the paragraphs read as
+    // UTF-8 before are noted in redo (false is returned when there are too many of them).
+    std::vector<Reread> *redo = nullptr;
+    bool windows1252 = false; // reading as Windows-1252
+    int paras = 0;
 
     // False when a byte source turns out not to be ASCII (it is then read as UTF-8 instead).
     bool Run(const Ch *d, qsizetype n)
@@ -166,6 +212,7 @@ template <class Ch> struct Scanner {
                             break;
                         }
                         dirty = true;
+                        isWide |= nullReplacement > 0xFF; // its stand-in takes two bytes
                     } else if (c == 5) {
                         dirty = true;
                     } else if (IsStyleCode(c)) {
@@ -180,14 +227,25 @@ template <class Ch> struct Scanner {
             }
             if constexpr (sizeof(Ch) == 1) {
                 if (utf8) {
-                    if (!AddUtf8(reinterpret_cast<const uchar *>(d + s), i - s, paraStyle, dirty))
-                        return false;
+                    const auto *u = reinterpret_cast<const uchar *>(d + s);
+                    if (windows1252) {
+                        AddDecoded(u, i - s, paraStyle, dirty, DecodeWindows1252);
+                    } else if (AddDecoded(u, i - s, paraStyle, dirty, DecodeUtf8)) {
+                        if (redo && redo->size() <= kMostRedos) // past that, noted no more: loading would start over
+                            redo->push_back({paras, s, i});
+                    } else {
+                        if (!redo || redo->size() > kMostRedos)
+                            return false;
+                        windows1252 = true;
+                        AddDecoded(u, i - s, paraStyle, dirty, DecodeWindows1252);
+                    }
                 } else {
-                    Add(d + s, i - s, paraStyle, dirty, false);
+                    Add(d + s, i - s, paraStyle, dirty, isWide);
                 }
             } else {
                 Add(d + s, i - s, paraStyle, dirty, isWide);
             }
+            ++paras;
             if (ended || i >= n)
                 return true;
             const auto c = ushort(d[i++]);
@@ -200,13 +258,13 @@ template <class Ch> struct Scanner {
         }
     }
 
-    // A paragraph with UTF-8 sequences: decoded straight into the storage, kept narrow when every
+    // A paragraph with bytes beyond ASCII: decoded straight into the storage, kept narrow when every
     // character fits a byte.
-    bool AddUtf8(const uchar *d, qsizetype n, quint8 style, bool dirty)
+    template <class Decode> bool AddDecoded(const uchar *d, qsizetype n, quint8 style, bool dirty, Decode decode)
     {
         const TextStorage::Builder::Room r = b.Reserve(n);
         bool isWide = false;
-        const qsizetype k = DecodeUtf8(d, n, r.narrow, r.wide, isWide);
+        const qsizetype k = decode(d, n, r.narrow, r.wide, isWide);
         if (k < 0)
             return false;
         if (dirty) {
@@ -309,6 +367,74 @@ bool TextDocument::LoadUtf8(const char *data, qsizetype n)
     return true;
 }
 
+bool TextDocument::LoadUtf8OrWindows1252(const char *data, qsizetype n)
+{
+    const bool mark = n >= 3 && std::memcmp(data, "\xef\xbb\xbf", 3) == 0;
+    auto windows1252 = [](const char *d, qsizetype k, QChar nul) {
+        QString s(k, Qt::Uninitialized);
+        for (qsizetype i = 0; i < k; ++i) {
+            const char16_t c = platform::Windows1252Char(uchar(d[i]));
+            s[i] = c == 0 ? nul : c == 5 ? QChar(167) : QChar(c);
+        }
+        return s;
+    };
+    if (2 * qint64(n) > maxLength_ && LoadedLength(data, n, nullReplacement_.isNull()) > maxLength_) {
+        // Too long to tell by the bytes alone: decoded whole, as a text.
+        const qsizetype skip = mark ? 3 : 0;
+        QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const char *end = nullReplacement_.isNull() ? std::find(data + skip, data + n, '\0') : data + n;
+        const QString utf8 = dec(QByteArrayView(data + skip, end - data - skip));
+        if (!dec.hasError()) {
+            LoadText(utf8);
+            return true;
+        }
+        const qsizetype nul = nullReplacement_.isNull() ? qsizetype(std::find(data, data + n, '\0') - data) : n;
+        LoadText(windows1252(data, nul, nullReplacement_));
+        return false;
+    }
+    std::vector<Reread> redo;
+    bool utf8 = true;
+    try {
+        std::optional<TextStorage::Builder> b;
+        b.emplace(text_, n);
+        std::function<void()> progress = [this] { Progress(); };
+        Scanner<char> sc{*b, nullReplacement_.unicode(), &progressTimer_, &progress};
+        sc.redo = &redo;
+        const qsizetype skip = mark ? 3 : 0;
+        bool whole = sc.Run(data + skip, n - skip);
+        // A mark is text in a Windows-1252 file; too many paragraphs to redo: read again from the start.
+        if (!whole || (sc.windows1252 && mark)) {
+            redo.clear();
+            b.reset();
+            b.emplace(text_, n);
+            Scanner<char> again{*b, nullReplacement_.unicode(), &progressTimer_, &progress};
+            again.windows1252 = true;
+            again.Run(data, n);
+        }
+        utf8 = whole && !sc.windows1252;
+        if (!utf8)
+            for (Reread &r : redo) {
+                r.from += skip;
+                r.to += skip;
+            }
+        modified_ = true;
+        ClearUndo();
+        b->Finish();
+        if (utf8)
+            redo.clear();
+        // Paragraphs read as UTF-8 before the first byte that is not, now as Windows-1252: each keeps its
+        // place, its paragraph style and its style codes, as the bytes are the same below 0x80.
+        for (const Reread &r : redo)
+            text_.Replace(r.para, 0, r.para, text_.Length(r.para), windows1252(data + r.from, r.to - r.from, nullReplacement_));
+    } catch (...) {
+        text_.Reset();
+        AfterLoad();
+        throw;
+    }
+    AfterLoad();
+    return utf8;
+}
+
 void TextDocument::AfterLoad()
 {
     ++editSerial_;
@@ -328,11 +454,7 @@ void TextDocument::Progress()
         observers_[i]->LongWork();
 }
 
-void TextDocument::LoadBytes(const QByteArray &bytes)
-{
-    if (!LoadUtf8(bytes.constData(), bytes.size()))
-        LoadText(QString::fromUtf8(bytes));
-}
+void TextDocument::LoadBytes(const QByteArray &bytes) { LoadUtf8OrWindows1252(bytes.constData(), bytes.size()); }
 
 QByteArray TextDocument::SaveToBytes(bool trimTrailing)
 {

@@ -73,6 +73,27 @@ public:
         return w;
     }
 
+    // Looks up the widest advances of the characters of s not known yet, one at least, then while more()
+    // allows; false when some are left. A background slice does this before it wraps a paragraph, so that
+    // a paragraph of characters new to the fonts is measured over several slices.
+    template <class More> bool Learn(const char16_t *s, int n, More &&more)
+    {
+        bool first = true;
+        for (int i = 0; i < n; ++i) {
+            const ushort c = s[i];
+            if (c < 256 || QChar::isLowSurrogate(c))
+                continue;
+            const bool pair = QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(ushort(s[i + 1]));
+            if (widestWide_.count(pair ? QChar::surrogateToUcs4(c, ushort(s[i + 1])) : char32_t(c)))
+                continue;
+            if (!first && !more())
+                return false;
+            first = false;
+            WidestAt(s, i, n);
+        }
+        return true;
+    }
+
 protected:
     // Widths changed (new fonts, a new fixed width).
     void ForgetWidest()

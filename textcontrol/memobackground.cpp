@@ -150,6 +150,9 @@ void MemoCore::BackgroundStep()
                 break; // the rest of it in the next slices
             changed = layout_.Lines(p) != before;
         } else {
+            const ParaText t = text_.Text(p);
+            if (t.wide && !view_.measurer->Learn(t.wide, length, [&] { return slice.elapsed() < sliceMs_; }))
+                break; // characters new to the fonts: the rest of them in the next slices
             changed = FormatParagraph(p);
         }
         firstUnformatted_ = p + 1;

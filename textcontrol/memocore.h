@@ -101,6 +101,7 @@ public:
     // Loads UTF-8 (or ASCII) bytes straight into the storage; false, with nothing changed, when they are
     // not valid UTF-8 (or too long to tell by their bytes).
     bool LoadUtf8(const char *data, qsizetype n) { return doc_->LoadUtf8(data, n); }
+    bool LoadUtf8OrWindows1252(const char *data, qsizetype n) { return doc_->LoadUtf8OrWindows1252(data, n); }
     void SaveToStream(QIODevice &stream);
     QByteArray SaveToBytes();
     bool Modified() const { return doc_->Modified(); }

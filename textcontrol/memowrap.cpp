@@ -36,11 +36,13 @@ int MemoCore::WrapText(const Ch *s, int len, int p, int startPos, quint8 startSt
     quint8 code = startStyle;
     int variant = 0;
     const qint32 *table = nullptr;
+    // Each variant's table asked once a paragraph: highlighted text changes style at nearly every tag.
+    const qint32 *tables[8] = {};
     auto refresh = [&] {
         const TContextState &S = states.Get(state);
         const quint8 eff = (S.style & csStyled) ? quint8(S.style & fsStyleMask) : code;
         variant = FontVariant(eff);
-        table = view_.measurer->Table(variant);
+        table = tables[variant] ? tables[variant] : (tables[variant] = view_.measurer->Table(variant));
     };
     // A new line start; true when it meets an old one past the changed text (not recorded then), or
     // when the work pauses at it (recorded).

@@ -1,6 +1,8 @@
 #include "textcontrol/qtmeasurer.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QTextLayout>
 
 namespace textcontrol {
 
@@ -16,6 +18,7 @@ void QtMeasurer::SetFonts(const QFont &font, const QFont &altFont, QPaintDevice 
         fonts_[size_t(v)] = device ? QFont(f, device) : f;
         variants_[size_t(v)] = Variant();
     }
+    fallbackFonts_.clear();
     const QFontMetrics fm = device ? QFontMetrics(fonts_[0], device) : QFontMetrics(fonts_[0]);
     ascent_ = fm.ascent();
     descent_ = fm.descent();
@@ -49,7 +52,11 @@ int QtMeasurer::Advance(QChar c, int variant)
     // A pair of surrogates is measured whole at its first half (PairAdvance); a half alone is drawn as a
     // replacement character.
     int w = 0;
-    if (!c.isLowSurrogate()) {
+    Glyph g;
+    if (!c.isSurrogate() && LookUpFallback(c, variant, g)) {
+        // A character the font lacks: measured as it is drawn, by the glyph found for it.
+        w = qRound(g.font->advancesForGlyphIndexes(QList<quint32>{g.index}).value(0).x());
+    } else if (!c.isLowSurrogate()) {
         const QFontMetrics fm = device_ ? QFontMetrics(fonts_[size_t(variant)], device_) : QFontMetrics(fonts_[size_t(variant)]);
         w = fm.horizontalAdvance(c.isHighSurrogate() ? QChar(QChar::ReplacementCharacter) : c);
     }
@@ -69,6 +76,64 @@ int QtMeasurer::PairAdvance(char32_t ucs, int variant)
     const int w = fm.horizontalAdvance(QString::fromUcs4(&ucs, 1));
     v.pairs.emplace(ucs, w);
     return w;
+}
+
+bool QtMeasurer::LookUpFallback(QChar c, int variant, Glyph &g)
+{
+    Variant &v = variants_[size_t(variant)];
+    if (const auto it = v.fallback.find(c.unicode()); it != v.fallback.end()) {
+        g = it->second;
+        return true;
+    }
+    const QRawFont &own = Raw(variant);
+    if (own.supportsCharacter(c))
+        return false;
+    // Which font of the fallbacks holds it is asked once per font family in the program (fallbacks follow
+    // the family, not its size or style), through the layout the font's text would take; each variant
+    // then takes its glyph from that family at its own weight and slant.
+    static std::unordered_map<QString, std::unordered_map<ushort, QString>> families;
+    const QFont &base = fonts_[size_t(variant)];
+    auto &known = families[base.family() + QLatin1Char('\n') + base.families().join(QLatin1Char('\n')) + QChar(ushort(base.styleHint()))];
+    auto found = known.find(c.unicode());
+    if (found == known.end()) {
+        QString family;
+        QTextLayout layout(QString(c), fonts_[size_t(variant)]);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        for (const QGlyphRun &run : layout.glyphRuns()) {
+            // A font file, not the stand-in that draws boxes where no font has the character.
+            const QRawFont raw = run.rawFont();
+            if (raw.isValid() && !raw.fontTable("head").isEmpty() && raw.supportsCharacter(c))
+                family = raw.familyName();
+        }
+        found = known.emplace(c.unicode(), family).first;
+    }
+    g = {&own, 0}; // no font holds it: the font's own sign for a missing glyph
+    if (!found->second.isEmpty()) {
+        std::unique_ptr<QRawFont> &raw = fallbackFonts_[found->second][size_t(variant)];
+        if (!raw) {
+            QFont f = fonts_[size_t(variant)];
+            f.setFamilies({found->second});
+            raw = std::make_unique<QRawFont>(QRawFont::fromFont(f));
+        }
+        quint32 index = 0;
+        int count = 1;
+        if (raw->glyphIndexesForChars(&c, 1, &index, &count) && index != 0)
+            g = {raw.get(), index};
+    }
+    v.fallback.emplace(c.unicode(), g);
+    return true;
+}
+
+bool QtMeasurer::FallbackGlyph(QChar c, int variant, const QRawFont *&font, quint32 &glyph)
+{
+    Glyph g;
+    if (c.isSurrogate() || !LookUpFallback(c, variant & 7, g))
+        return false;
+    font = g.font;
+    glyph = g.index;
+    return true;
 }
 
 QFont QtMeasurer::StyleFont(quint8 style) const

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QRawFont>
 #include <array>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
@@ -24,20 +25,33 @@ public:
     // The font of a style byte (underline and strikeout included).
     QFont StyleFont(quint8 style) const;
     const QRawFont &Raw(int variant);
+    // The glyph a character that the variant's font lacks is drawn with, from the fallback font that
+    // holds it; glyph 0 when no font does (it is drawn as a box as wide as the font's own sign for a
+    // missing glyph). False for characters the font has, and for halves of surrogate pairs (drawn by
+    // the font with its fallbacks).
+    bool FallbackGlyph(QChar c, int variant, const QRawFont *&font, quint32 &glyph);
     const QFont &VariantFont(int variant) const { return fonts_[size_t(variant & 7)]; }
     int Ascent() const { return ascent_; }
     int Descent() const { return descent_; }
     int Height() const { return ascent_ + descent_; }
 
 private:
+    struct Glyph {
+        const QRawFont *font;
+        quint32 index;
+    };
     struct Variant {
         bool built = false;
         qint32 table[256];
         std::unordered_map<ushort, int> wide;
+        std::unordered_map<ushort, Glyph> fallback; // characters the variant's font lacks
         std::unordered_map<char32_t, int> pairs;
         std::optional<QRawFont> raw;
     };
     void Build(int variant);
+    bool LookUpFallback(QChar c, int variant, Glyph &g);
+    // The fallback families' fonts, per family and variant, made on first use.
+    std::unordered_map<QString, std::array<std::unique_ptr<QRawFont>, 8>> fallbackFonts_;
     std::array<QFont, 8> fonts_;
     std::array<Variant, 8> variants_;
     QPaintDevice *device_ = nullptr;

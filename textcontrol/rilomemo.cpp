@@ -68,8 +68,55 @@ void DrawRun(QPainter &p, QtMeasurer &m, const ParaText &txt, int i, int j, quin
     }
     if (missing.empty())
         return;
-    p.setFont(m.StyleFont(style));
+    // Glyphs of the fallback fonts, one run per font; what none of them can take is drawn as text.
+    struct Fallback {
+        const QRawFont *font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    std::vector<Fallback> others;
+    std::vector<int> asText;
+    QList<QRectF> boxes;
     for (int k : missing) {
+        const QRawFont *font = nullptr;
+        quint32 gi = 0;
+        if (!m.FallbackGlyph(QChar(txt[k]), FontVariant(style), font, gi)) {
+            asText.push_back(k);
+            continue;
+        }
+        if (gi == 0) {
+            // No font has it: a box in its cell, in the text's colour.
+            const QPointF at = posOf(k);
+            const qreal w = posOf(k + 1).x() - at.x(), h = m.Ascent() * 0.7;
+            if (w > 3)
+                boxes.append(QRectF(at.x() + 1, at.y() - h, w - 3, h));
+            continue;
+        }
+        auto it = std::find_if(others.begin(), others.end(), [&](const Fallback &o) { return o.font == font; });
+        if (it == others.end())
+            it = others.insert(others.end(), Fallback{font, {}, {}});
+        it->glyphs.append(gi);
+        it->positions.append(posOf(k));
+    }
+    if (!boxes.isEmpty()) {
+        const QBrush brush = p.brush();
+        p.setBrush(Qt::NoBrush);
+        p.drawRects(boxes);
+        p.setBrush(brush);
+    }
+    for (const Fallback &o : others) {
+        QGlyphRun run;
+        run.setRawFont(*o.font);
+        run.setGlyphIndexes(o.glyphs);
+        run.setPositions(o.positions);
+        run.setUnderline(style & fsUnderline);
+        run.setStrikeOut(style & fsStrikeOut);
+        p.drawGlyphRun(QPointF(0, 0), run);
+    }
+    if (asText.empty())
+        return;
+    p.setFont(m.StyleFont(style));
+    for (int k : asText) {
         QString s(QChar(txt[k]));
         if (QChar(txt[k]).isHighSurrogate() && k + 1 < j)
             s += QChar(txt[k + 1]);

@@ -64,6 +64,7 @@ public:
     // Loads UTF-8 (or ASCII) bytes straight into the storage; false, with nothing changed, when they are
     // not valid UTF-8 (or too long to tell by their bytes).
     bool LoadUtf8(const char *data, qsizetype n) { return view_.LoadUtf8(data, n); }
+    bool LoadUtf8OrWindows1252(const char *data, qsizetype n) { return view_.LoadUtf8OrWindows1252(data, n); }
     virtual void SaveToStream(QIODevice &stream) { view_.SaveToStream(stream); }
     QByteArray SaveToBytes() { return view_.SaveToBytes(); }
     bool Modified() const { return view_.Modified(); }

@@ -112,6 +112,10 @@ public:
     // Loads UTF-8 (or ASCII) bytes straight into the storage; false, with nothing changed, when they are
     // not valid UTF-8 (or too long to tell by their bytes).
     bool LoadUtf8(const char *data, qsizetype n);
+    // Loads bytes straight into the storage as UTF-8 (a mark at the start is not text) when they are
+    // valid UTF-8, and returns true; else as Windows-1252 (a mark is text), keeping what was read before
+    // the first byte that is not UTF-8, and returns false.
+    bool LoadUtf8OrWindows1252(const char *data, qsizetype n);
     void LoadBytes(const QByteArray &bytes);
     // trimTrailing: blanks at paragraph ends are left out.
     QByteArray SaveToBytes(bool trimTrailing);

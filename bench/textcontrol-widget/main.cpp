@@ -1,11 +1,14 @@
 // Widget figures of the text control, shown offscreen at 800 x 600 in the widget's own font with the
 // document window's highlighting rules, beside QPlainTextEdit + QSyntaxHighlighter and QScintilla with its
-// HTML lexer. Every row on two inputs: the generated ASCII page and a UTF-8 page with the character mix of
-// real documentation ("real page").
+// HTML lexer. Every row on each input: the generated ASCII page, a generated UTF-8 page with the character
+// mix of real documentation ("real page"), two real documentation pages that Debian packages install
+// (node, nettle), the node page in Windows-1252 (cp1252), and a generated page with paragraphs in
+// twenty scripts that the fonts here lack (scripts).
 // Usage: bench_textcontrol_widget [--big MB] [--small MB] [--page MB] [--find MB] [--peer-max MB] [--keys N]
-//        [--big-peer-keys N] [--only-find] [--only-open] [--inputs ascii,real]
+//        [--big-peer-keys N] [--only-find] [--only-open] [--inputs ascii,real,node,nettle,cp1252,scripts]
 #include "htmlgen.h"
 #include "memory.h"
+#include "pages.h"
 #include "peers.h"
 #include "realpage.h"
 
@@ -18,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -40,16 +44,36 @@ namespace {
 
 double Now(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
 
-enum class Input { kAscii, kReal };
+enum class Input { kAscii, kReal, kNode, kNettle, kWindows1252, kScripts };
+
+const char *const kInputNames[] = {"ascii", "real", "node", "nettle", "cp1252", "scripts"};
 
 QByteArray Generate(Input in, qint64 bytes)
 {
-    return in == Input::kReal ? benchtext::GenerateRealPage(bytes) : benchtext::GenerateHtml(bytes, false);
+    switch (in) {
+    case Input::kAscii: return benchtext::GenerateHtml(bytes, false);
+    case Input::kReal: return benchtext::GenerateRealPage(bytes);
+    case Input::kNode: return benchtext::NodePage(bytes);
+    case Input::kNettle: return benchtext::NettlePage(bytes);
+    case Input::kWindows1252: return benchtext::Windows1252Page(bytes);
+    case Input::kScripts: return benchtext::ScriptsPage(bytes);
+    }
+    return {};
 }
 
-QString Label(Input in, int mb)
+QString Label(Input in, int mb) { return QStringLiteral("%1 %2 MB: ").arg(QLatin1String(kInputNames[int(in)])).arg(mb); }
+
+QString Title(Input in)
 {
-    return QStringLiteral("%1 %2 MB: ").arg(in == Input::kReal ? QStringLiteral("real") : QStringLiteral("ascii")).arg(mb);
+    switch (in) {
+    case Input::kAscii: return QStringLiteral("Widget, generated ASCII page");
+    case Input::kReal: return QStringLiteral("Widget, real page (UTF-8)");
+    case Input::kNode: return QStringLiteral("Widget, node API page all.html, repeated (nodejs)");
+    case Input::kNettle: return QStringLiteral("Widget, nettle.html, repeated (nettle-dev)");
+    case Input::kWindows1252: return QStringLiteral("Widget, node API page in Windows-1252, repeated");
+    case Input::kScripts: return QStringLiteral("Widget, generated page in twenty scripts the fonts lack");
+    }
+    return {};
 }
 
 // Counts the paints of a widget's viewport.
@@ -140,7 +164,11 @@ struct Shown {
     std::unique_ptr<Peer> peer;
     PaintCounter paints;
 
-    explicit Shown(Which w) : which(w), peer(Make(w)) {}
+    explicit Shown(Which w, Input in = Input::kAscii) : which(w), peer(Make(w))
+    {
+        if (peer)
+            peer->windows1252 = in == Input::kWindows1252;
+    }
     QWidget *Widget() const { return peer->Widget(); }
     // Opens a page the way each control shows one fastest: ours highlights lazily and in the background;
     // QScintilla is given the raw UTF-8 bytes, wraps from then on and styles what it paints; QPlainTextEdit
@@ -271,7 +299,7 @@ void OpenRows(Input in, int mb, int peerMax, std::vector<Row> &rows)
         const double base = Rss();
         ResetPeak();
         {
-            Shown c(w);
+            Shown c(w, in);
             if (!c.peer)
                 continue;
             QElapsedTimer t;
@@ -297,6 +325,56 @@ void OpenRows(Input in, int mb, int peerMax, std::vector<Row> &rows)
     }
 }
 
+// Small texts in scripts the fonts lack: a paragraph of a language switcher naming twenty languages,
+// and one Hindi word.
+QByteArray FirstScreenDoc(int d)
+{
+    quint32 seed = 7;
+    QString nav = QStringLiteral("<ul class=\"languages\">");
+    for (const benchtext::Script &s : benchtext::kScripts)
+        nav += QStringLiteral("<li><a href=\"/%1/\" lang=\"%1\">%2</a></li>").arg(QLatin1String(s.code), benchtext::ScriptWords(s.first, s.letters, 1, seed));
+    return d == 0 ? (nav + QStringLiteral("</ul>\n")).toUtf8() : QStringLiteral("<p>\u0939\u093F\u0928\u094D\u0926\u0940</p>\n").toUtf8();
+}
+
+// One of them opened to its first paint by one control (--open-small D W), in a process of its own.
+double OpenSmall(int d, Which w)
+{
+    Shown c(w);
+    if (!c.peer)
+        return -1;
+    QElapsedTimer t;
+    t.start();
+    c.Open(FirstScreenDoc(d));
+    return Now(t);
+}
+
+// Open to first paint of those texts: the first open in a new process (fonts not yet looked up there),
+// and the median of five opens after it. Medians of five processes each.
+void FirstScreenRows(const QString &self, std::vector<Row> &rows)
+{
+    const char *const names[] = {"switcher of twenty languages", "one Hindi word"};
+    for (int d = 0; d < 2; ++d) {
+        rows.push_back({QString::fromLatin1(names[d]) + QStringLiteral(": first open to first paint (ms)")});
+        rows.push_back({QString::fromLatin1(names[d]) + QStringLiteral(": later opens to first paint (ms)")});
+        std::vector<double> cold[3], warm[3];
+        for (int k = 0; k < 5; ++k)
+            for (Which w : {kOurs, kSci, kPlain}) {
+                QProcess child;
+                child.start(self, {QStringLiteral("--open-small"), QString::number(d), QString::number(int(w))});
+                child.waitForFinished(120000);
+                const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
+                if (v.size() == 2 && v[0].toDouble() >= 0) {
+                    cold[w].push_back(v[0].toDouble());
+                    warm[w].push_back(v[1].toDouble());
+                }
+            }
+        for (Which w : {kOurs, kSci, kPlain}) {
+            rows[rows.size() - 2].v[w] = Summarise(cold[w]).median;
+            rows.back().v[w] = Summarise(warm[w]).median;
+        }
+    }
+}
+
 // Ctrl+End until the final colours are shown, the longest event-loop stall while the rest is highlighted
 // in the background, and keystrokes at the end and at line 1.
 void PageRows(Input in, int mb, int peerMax, int keys, int bigPeerKeys, std::vector<Row> &rows)
@@ -314,7 +392,7 @@ void PageRows(Input in, int mb, int peerMax, int keys, int bigPeerKeys, std::vec
     for (Which w : {kOurs, kSci, kPlain}) {
         if (w != kOurs && mb > peerMax)
             continue;
-        Shown c(w);
+        Shown c(w, in);
         if (!c.peer)
             continue;
         QElapsedTimer t;
@@ -366,7 +444,7 @@ void PagingRows(Input in, int mb, std::vector<Row> &rows)
     rows.push_back({Label(in, mb) + QStringLiteral("Page Down, longest stall (ms)")});
     Row *r = &rows[rows.size() - 2];
     for (Which w : {kOurs, kSci, kPlain}) {
-        Shown c(w);
+        Shown c(w, in);
         if (!c.peer)
             continue;
         c.Open(doc);
@@ -398,11 +476,11 @@ void PagingRows(Input in, int mb, std::vector<Row> &rows)
 void FindAllRows(Input in, int mb, std::vector<Row> &rows)
 {
     const QByteArray doc = Generate(in, qint64(mb) * 1'000'000);
-    const QString word = in == Input::kReal ? QStringLiteral("Section") : QStringLiteral("Cell");
+    const QString word = in == Input::kAscii ? QStringLiteral("Cell") : in == Input::kReal ? QStringLiteral("Section") : QStringLiteral("the");
     rows.push_back({Label(in, mb) + QStringLiteral("find-all during background work (us/match)")});
     rows.push_back({Label(in, mb) + QStringLiteral("find-all once highlighted (us/match)")});
     Row *r = &rows[rows.size() - 2];
-    Shown c(kOurs);
+    Shown c(kOurs, in);
     c.Open(doc);
     TRiloMemo &memo = static_cast<Ours &>(*c.peer).Memo();
     auto findAll = [&](int &progress) {
@@ -434,7 +512,7 @@ int main(int argc, char **argv)
     const bool onlyFind = app.arguments().contains(QStringLiteral("--only-find"));
     const bool onlyOpen = app.arguments().contains(QStringLiteral("--only-open"));
     const QStringList args = app.arguments();
-    std::vector<Input> inputs = {Input::kAscii, Input::kReal};
+    std::vector<Input> inputs = {Input::kAscii, Input::kReal, Input::kNode, Input::kNettle, Input::kWindows1252, Input::kScripts};
     for (int i = 1; i + 1 < args.size(); ++i) {
         const int v = args[i + 1].toInt();
         if (args[i] == QLatin1String("--big"))
@@ -454,14 +532,32 @@ int main(int argc, char **argv)
         else if (args[i] == QLatin1String("--inputs")) {
             inputs.clear();
             for (const QString &name : args[i + 1].split(QLatin1Char(',')))
-                inputs.push_back(name == QLatin1String("real") ? Input::kReal : Input::kAscii);
+                for (int k = 0; k < int(std::size(kInputNames)); ++k)
+                    if (name == QLatin1String(kInputNames[k]))
+                        inputs.push_back(Input(k));
         }
+    }
+    if (const qsizetype at = args.indexOf(QStringLiteral("--open-small")); at > 0 && at + 2 < args.size()) {
+        const int d = args[at + 1].toInt();
+        const Which w = Which(args[at + 2].toInt());
+        const double first = OpenSmall(d, w);
+        std::vector<double> later;
+        for (int k = 0; k < 5; ++k)
+            later.push_back(OpenSmall(d, w));
+        std::printf("%.3f %.3f\n", first, Summarise(later).median);
+        return 0;
     }
     std::printf("Text control widget benchmark: offscreen 800 x 600, the document window's HTML rules; ratio = ours / peer\n");
     std::printf("(font %s; %d keys each; the peers type %d keys on pages over 10 MB)\n", qPrintable(QApplication::font().toString()),
                 keys, std::min(keys, bigPeerKeys));
     for (Input in : inputs) {
+        if (Generate(in, 1).isEmpty()) {
+            std::printf("\n%s: not installed, left out\n", qPrintable(Title(in)));
+            continue;
+        }
         std::vector<Row> rows;
+        if (in == Input::kScripts)
+            FirstScreenRows(app.applicationFilePath(), rows);
         if (!onlyFind) {
             OpenRows(in, big, peerMax, rows);
             if (!onlyOpen) {
@@ -472,7 +568,7 @@ int main(int argc, char **argv)
         }
         if (!onlyOpen)
             FindAllRows(in, find, rows);
-        Print(in == Input::kReal ? QStringLiteral("Widget, real page (UTF-8)") : QStringLiteral("Widget, generated ASCII page"), rows);
+        Print(Title(in), rows);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "peers.h"
 
+#include "platform/textfile.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -111,7 +113,7 @@ public:
     void Load(const QByteArray &bytes) override
     {
         highlighter_.reset();
-        edit_.setPlainText(QString::fromUtf8(bytes));
+        edit_.setPlainText(windows1252 ? platform::FromWindows1252(bytes) : QString::fromUtf8(bytes));
     }
     void StartHighlighting() override { highlighter_ = std::make_unique<HtmlHighlighter>(edit_.document()); }
     void HighlightAll() override
@@ -158,6 +160,7 @@ public:
     void Load(const QByteArray &bytes) override
     {
         QByteArray z = bytes;
+        sci_.setUtf8(!windows1252); // one byte a character otherwise, taken as they are
         sci_.SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0ul, static_cast<const char *>(z.constData()));
     }
     void HighlightAll() override

@@ -12,7 +12,8 @@ class Peer {
 public:
     virtual ~Peer() = default;
     virtual QString Name() const = 0;
-    virtual void Load(const QByteArray &bytes) = 0;
+    virtual void Load(const QByteArray &bytes) = 0; // UTF-8, or Windows-1252 when windows1252 is set
+    bool windows1252 = false;
     virtual void HighlightAll() = 0;     // colours (and, where the peer can, line layout) of everything
     virtual void StartHighlighting() {}  // colouring as the peer does it when shown (QPlainTextEdit: a highlighter)
     virtual void Insert(bool atEnd) = 0; // one character, coloured again

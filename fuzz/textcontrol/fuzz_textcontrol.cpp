@@ -11,6 +11,7 @@
 // Reading stored forms either raises an error or gives lists that write back the same.
 #include "platform/error.h"
 #include "platform/formstream.h"
+#include "platform/textfile.h"
 #include "textcontrol/htmlrules.h"
 #include "textcontrol/memocore.h"
 #include "textcontrol/rilostrings.h"
@@ -173,6 +174,18 @@ void Documents(const uint8_t *data, size_t size, int width)
         const bool ok = direct.LoadUtf8(doc.constData(), doc.size());
         Check(ok == !dec.hasError());
         Check(!ok || direct.Text() == viaText.Text());
+        // Bytes that are not UTF-8 are Windows-1252 throughout, a mark at the start then text.
+        MemoCore either, windows1252;
+        Check(either.LoadUtf8OrWindows1252(doc.constData(), doc.size()) == ok);
+        if (ok) {
+            Check(either.Text() == viaText.Text());
+        } else {
+            QString text(doc.size(), Qt::Uninitialized);
+            for (qsizetype i = 0; i < doc.size(); ++i)
+                text[i] = QChar(platform::Windows1252Char(uchar(doc[i])));
+            windows1252.SetTextBuf(text);
+            Check(either.Text() == windows1252.Text());
+        }
     }
     MemoCore m;
     Prepare(m, width);

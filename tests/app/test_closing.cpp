@@ -235,12 +235,12 @@ private slots:
         typing->PageControl1->setCurrentIndex(typing->PageControl1->indexOf(typing->findChild<QWidget *>(QStringLiteral("TabEmail"))));
         apptest::Type(typing->findChild<QLineEdit *>(QStringLiteral("EEmail1")), QStringLiteral("typed@example.org"));
         // The second window closes, then File > Exit: the edited first document is not saved.
-        findAction(second->Menus(), QStringLiteral("Close1"))->trigger();
+        apptest::DocItem(second, "Close1")->trigger();
         apptest::Settle();
         QVERIFY(!second);
         apptest::User user;
         user.Click(QStringLiteral("&No"));
-        findAction(first->Menus(), QStringLiteral("Exit2"))->trigger();
+        apptest::DocItem(first, "Exit2")->trigger();
         apptest::Settle();
         QVERIFY(user.Done());
         QVERIFY(!frame && !first);

@@ -98,6 +98,15 @@ private slots:
 
     // ---- line ends ----
 
+    // About 300 KB of CR LF lines, every nth one holding UTF-8.
+    static QByteArray bigPage(int every)
+    {
+        QByteArray page;
+        for (int k = 0; page.size() < 300'000; ++k)
+            page += k % every ? "<P>plain line of a big page</P>\r\n" : "<P>\xe2\x80\x9ccaf\xc3\xa9\xe2\x80\x9d</P>\r\n";
+        return page;
+    }
+
     void lineEndsAreKept_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -117,6 +126,9 @@ private slots:
             QTest::addRow("Windows-1252 after UTF-8 lines, %s", name)
                 << withEnds(wide + "<P>caf\xe9</P>", end) << end << int(e);
             QTest::addRow("Windows-1252 with a stray mark, %s", name) << withEnds("\xef\xbb\xbf<P>caf\xe9</P>\r\n<P>x</P>", end) << end << int(e);
+            // The first byte that is not UTF-8 comes late, after few or many lines read as UTF-8 before it.
+            QTest::addRow("Windows-1252 late in a big page, %s", name) << withEnds(bigPage(40) + "<P>\x93q\x94 \x81</P>", end) << end << int(e);
+            QTest::addRow("Windows-1252 late after many UTF-8 lines, %s", name) << withEnds(bigPage(1) + "<P>caf\xe9</P>", end) << end << int(e);
             QByteArray utf16("\xff\xfe", 2);
             for (const char c : withEnds("<P>\r\n</P>\r\n", end))
                 utf16.append(c).append('\0');
@@ -191,6 +203,11 @@ private slots:
                                                         << QStringLiteral("<P>\u00e2\u201a\u00ac</P>\r\n<P>caf\u00e9</P>") << int(E::Windows1252);
         QTest::newRow("Windows-1252 with a stray mark")
             << QByteArray("\xef\xbb\xbf<P>caf\xe9</P>") << QStringLiteral("\u00ef\u00bb\u00bf<P>caf\u00e9</P>") << int(E::Windows1252);
+        for (int every : {40, 1}) {
+            const QByteArray late = bigPage(every) + "<P>\x80 \x9d\xe9</P>";
+            QTest::addRow("Windows-1252 late, UTF-8 every %d lines before", every)
+                << late << platform::WithLineEnds(platform::FromWindows1252(late), LineEnd::CrLf) << int(E::Windows1252);
+        }
     }
     // UTF-8 is read straight into the editor; a file that is not UTF-8 somewhere is Windows-1252 throughout.
     void pagesAreReadInTheirEncoding()

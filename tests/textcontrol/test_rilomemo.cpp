@@ -121,6 +121,7 @@ private Q_SLOTS:
     void pasteOfATooLongTextChangesNothing();
     void typingAndEditingKeys();
     void surrogatePairsStayWhole();
+    void charactersNoFontHasArePaintedInTheirCells();
     void overwriteAndInsertKey();
     void selectionByKeys();
     void verticalMovesKeepTheColumn();
@@ -912,6 +913,31 @@ void TestRiloMemo::typingAndEditingKeys()
     m.Select(1, 0);
     QTest::keyClick(&m, Qt::Key_Escape);
     QCOMPARE(m.Text(), QStringLiteral("ab"));
+}
+
+// Characters of a script no font here holds (Devanagari), plain and bold: each is drawn inside the cell
+// it is measured to take, as the font's sign for a missing glyph, and the text after them where it is
+// measured to stand.
+void TestRiloMemo::charactersNoFontHasArePaintedInTheirCells()
+{
+    const QString hindi = QStringLiteral("\u0939\u093F\u0928\u0926\u0940");
+    Shown s(QStringLiteral("a") + hindi + QStringLiteral(" \x02") + hindi + QStringLiteral("\x02 b"));
+    TRiloMemo &m = *s.memo;
+    const QImage img = s.Grab();
+    const int lh = m.LineHeight();
+    auto cell = [&](int a) { return QRect(m.PosToX(0, a), 0, m.PosToX(0, a + 1) - m.PosToX(0, a), lh); };
+    const int bold = 1 + hindi.size() + 2; // after the style code
+    for (int k = 0; k < hindi.size(); ++k) {
+        QVERIFY(cell(1 + k).width() > 0);
+        QVERIFY2(CountColour(img, cell(1 + k), QColor(0, 0, 0), 200) > 2, qPrintable(QString::number(k)));
+        QVERIFY(CountColour(img, cell(bold + k), QColor(0, 0, 0), 200) > 2);
+    }
+    // The blank between the words is blank; "b" is drawn where it is measured.
+    const int blank = 1 + int(hindi.size());
+    QCOMPARE(CountColour(img, cell(blank).adjusted(1, 0, -1, 0), QColor(255, 255, 255), 0), (cell(blank).width() - 2) * lh);
+    const int b = int(m.Text().size()) - 1;
+    QVERIFY(CountColour(img, cell(b), QColor(0, 0, 0), 200) > 2);
+    QCOMPARE(CountColour(img, QRect(m.PosToX(0, b + 1) + 2, 0, 100, lh), QColor(255, 255, 255), 0), 100 * lh);
 }
 
 void TestRiloMemo::surrogatePairsStayWhole()

@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <set>
 #include <functional>
 
 using namespace textcontrol;
@@ -849,6 +850,49 @@ private slots:
             QCOMPARE(m.LineStart(l), fresh.LineStart(l));
         QCOMPARE(m.StateAt(m.ParagraphStart(1) + 3).context, qint16(2)); // inside the comment
         m.CheckConsistency();
+    }
+
+    // Looking up a character new to the fonts may take long (its fallback font is searched for): a
+    // background slice whose time is up looks up one more and leaves the rest of a paragraph's new
+    // characters to the next slices, and every character is looked up once.
+    void charactersNewToTheFontsAreLookedUpInSlices()
+    {
+        // Counts the characters beyond one byte asked for in each variant (a real measurer looks each up once).
+        struct Counting : FixedMeasurer {
+            std::set<std::pair<ushort, int>> asked;
+            int lookups = 0;
+            int Advance(QChar c, int variant) override
+            {
+                if (c.unicode() >= 256 && asked.insert({c.unicode(), variant}).second)
+                    ++lookups;
+                return FixedMeasurer::Advance(c, variant);
+            }
+        } counting;
+        QString words;
+        for (int k = 0; k < 40; ++k)
+            words += QChar(0x0905 + k) + QString(k % 6 == 5 ? QStringLiteral(" ") : QString());
+        const QString doc = QStringLiteral("<p>plain</p>\r\n") + words + CRLF + words + QStringLiteral(" again");
+        MemoCore m;
+        m.SetMeasurer(&counting);
+        m.SetBackgroundTuning(0, 500);
+        m.SetClientSize(16 + 12, 100);
+        m.SetTextBuf(doc);
+        QCOMPARE(counting.lookups, 0);
+        m.BackgroundStep();
+        QCOMPARE(counting.lookups, 8); // one character, in the eight variants
+        QVERIFY(!m.FormattingDone());
+        int slices = 1;
+        while (!m.FormattingDone() && slices < 1000) {
+            m.BackgroundStep();
+            ++slices;
+        }
+        QVERIFY(slices >= 40);
+        QCOMPARE(counting.lookups, 40 * 8);
+        Memo fresh(doc, 12);
+        QCOMPARE(m.LineCount(), fresh.LineCount());
+        for (int l = 0; l < m.LineCount(); ++l)
+            QCOMPARE(m.LineStart(l), fresh.LineStart(l));
+        m.SetMeasurer(nullptr);
     }
 
     void wrapping()

@@ -1,10 +1,12 @@
 // The text storage with paragraphs of one and of two bytes a character side by side: edits that bring
 // wide characters in and take them out, at block edges too, surrogate pairs, copies across blocks; and
-// UTF-8 loaded straight into it.
+// UTF-8 and Windows-1252 loaded straight into it.
 #include "k5test.h"
 
 #include "textcontrol/memocore.h"
 #include "textcontrol/textstorage.h"
+#include "platform/error.h"
+#include "platform/textfile.h"
 
 #include <QRandomGenerator>
 #include <QStringDecoder>
@@ -362,6 +364,93 @@ private slots:
         QVERIFY(m.LoadUtf8("a\r\n\xe2\x82\xac", 6));
         QCOMPARE(m.Text(), QStringLiteral("a\r\n\u20ac"));
         QVERIFY(m.Storage().MemoryUsed() < 4096);
+    }
+
+    // Bytes that stop being UTF-8 are read as Windows-1252 throughout, exactly as the whole-file decoder
+    // reads them (a mark at the start is then text), wherever the first such byte comes: in the first
+    // paragraph, after paragraphs of plain ASCII, after a few paragraphs read as UTF-8 (read again), after
+    // more of them than are read again one by one, and in files larger than a block.
+    void windows1252IsReadStraight_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("utf8");
+        QByteArray every;
+        for (int b = 0x80; b <= 0xFF; ++b)
+            every += "x" + QByteArray(1, char(b)) + (b % 5 ? " " : "\r\n");
+        QTest::newRow("every byte from 0x80") << every << false;
+        QTest::newRow("the undefined bytes") << QByteArray("\x81\x8d\x8f\x90\x9d") << false;
+        QTest::newRow("wide at once") << QByteArray("\x80 euro\r\n\x93q\x94") << false;
+        QTest::newRow("a stray mark") << QByteArray("\xef\xbb\xbf<P>caf\xe9</P>") << false;
+        QTest::newRow("a stray mark, UTF-8 after it") << QByteArray("\xef\xbb\xbf\xc3\xa9\r\n\xe9") << false;
+        QTest::newRow("UTF-8 with its mark") << QByteArray("\xef\xbb\xbf\xc3\xa9\r\n\xe2\x82\xac") << true;
+        QTest::newRow("style codes and 5") << QByteArray("a\x02" "b\xe9\x05\r\nc\x02\x80\x15") << false;
+        QByteArray ascii;
+        while (ascii.size() < 300'000)
+            ascii += "<p>plain words of a big page</p>\r\n";
+        QTest::newRow("late after ASCII") << ascii + "caf\xe9\r\nend\xc3\xa9" << false;
+        QByteArray some = ascii;
+        for (int k = 0; k < 40; ++k)
+            some.insert(k * 7004 - k * 7004 % 34, "\xe2\x80\x9cq\xe2\x80\x9d caf\xc3\xa9 \xf0\x9f\x93\x9d\r\n");
+        QTest::newRow("late after some UTF-8") << some + "\x93" << false;
+        QTest::newRow("some UTF-8, all valid") << some << true;
+        QByteArray many;
+        while (many.size() < 500'000)
+            many += "<p>\xe2\x80\x9c" "caf\xc3\xa9\xe2\x80\x9d</p>\n";
+        QTest::newRow("late after many UTF-8") << many + "\xe9" << false;
+        QTest::newRow("in the middle of a sequence") << QByteArray("\xe2\x82") + ascii << false;
+    }
+    void windows1252IsReadStraight()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, utf8);
+        for (const QChar nul : {QChar(), QChar(u'?'), QChar(0x2400)}) {
+            const QByteArray withNul = nul.isNull() ? bytes : bytes + QByteArray("\0\x01\r\n\0", 5) + (utf8 ? "\xc3\xa9" : "\xe9");
+            MemoCore m, ref;
+            m.SetNullReplacement(nul);
+            ref.SetNullReplacement(nul);
+            m.SetTextBuf(QStringLiteral("before"));
+            QCOMPARE(m.LoadUtf8OrWindows1252(withNul.constData(), withNul.size()), utf8);
+            QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            const QByteArray body = utf8 && withNul.startsWith("\xef\xbb\xbf") ? withNul.mid(3) : withNul;
+            ref.SetTextBuf(utf8 ? dec(body) : platform::FromWindows1252(withNul));
+            QCOMPARE(m.ParagraphCount(), ref.ParagraphCount());
+            QVERIFY(m.Text() == ref.Text());
+            if (!nul.isNull()) // a stand-in beyond one byte widens a paragraph of plain ASCII too
+                QCOMPARE(m.Text().count(nul) + ref.Text().count(nul), 4);
+            for (int p = 0; p < m.ParagraphCount(); ++p) {
+                QCOMPARE(m.Storage().Style(p), ref.Storage().Style(p));
+                QCOMPARE(m.Storage().Text(p).wide != nullptr, ref.Storage().Text(p).wide != nullptr);
+            }
+            QVERIFY(m.Modified());
+            // Written back, the text gives the bytes it came from.
+            if (!utf8 && nul.isNull() && !bytes.contains('\x05') && !bytes.contains('\x02')) {
+                QByteArray back;
+                QVERIFY(platform::ToWindows1252(platform::WithLineEnds(m.Text(), platform::DetectLineEnd(QByteArrayView(bytes))), &back));
+                QCOMPARE(back, bytes);
+            }
+            // Edits find the storage as any load leaves it.
+            m.Select(m.CharCount() / 2, 0);
+            m.SetSelText(QStringLiteral("\u2014mid\r\n"));
+            ref.Select(ref.CharCount() / 2, 0);
+            ref.SetSelText(QStringLiteral("\u2014mid\r\n"));
+            QVERIFY(m.Text() == ref.Text());
+        }
+    }
+
+    // Near the length limit, where the bytes alone cannot tell: UTF-8 that fits as characters is read,
+    // Windows-1252 that does not fit is refused and leaves the text as it was.
+    void nearTheLengthLimit()
+    {
+        MemoCore m;
+        m.Document().SetMaxLength(3);
+        QVERIFY(m.LoadUtf8OrWindows1252("\xc3\xa9\xc3\xa9", 4));
+        QCOMPARE(m.Text(), QStringLiteral("\u00e9\u00e9"));
+        QVERIFY(m.LoadUtf8OrWindows1252("\xef\xbb\xbf\xc3\xa9\xc3\xa9", 7));
+        QCOMPARE(m.Text(), QStringLiteral("\u00e9\u00e9"));
+        QVERIFY_THROWS_EXCEPTION(platform::Error, m.LoadUtf8OrWindows1252("\xe9\xe9\xe9\xe9", 4));
+        QCOMPARE(m.Text(), QStringLiteral("\u00e9\u00e9"));
+        QVERIFY(!m.LoadUtf8OrWindows1252("\xe9\xe9\x80", 3));
+        QCOMPARE(m.Text(), QStringLiteral("\u00e9\u00e9\u20ac"));
     }
 
     void edgesOfTheText_data()
