@@ -14,6 +14,11 @@ using namespace memo_detail;
 
 int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool keepCodes)
 {
+    return ReplaceRange(lower, upper, textIn, keepCodes, nullptr);
+}
+
+int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool keepCodes, const QString *knownRemoved)
+{
     int p0 = text_.ParagraphAt(lower), p1 = text_.ParagraphAt(upper);
     int i0 = lower - text_.Start(p0), i1 = upper - text_.Start(p1);
     // A range never splits a paragraph end: an end between CR and LF takes in the whole of it, and a
@@ -39,7 +44,13 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
     if (!hadSelection && textIn.isEmpty())
         return -1;
 
-    QString t = EndsAsCrLf(textIn);
+    // The text is copied only when something in it must change.
+    QString owned;
+    QStringView t = textIn;
+    if (!EndsAreCrLf(t)) {
+        owned = EndsAsCrLf(t);
+        t = owned;
+    }
     quint8 toggle = 0;
     // Style codes and 5 lie below 22: everything else is passed over at once.
     auto toggleIn = [&toggle](const auto *s, qsizetype a, qsizetype e) {
@@ -47,17 +58,17 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
             if (ushort(s[i]) <= 21)
                 toggle = ToggleCode(toggle, ushort(s[i]));
     };
-    {
-        char16_t *d = reinterpret_cast<char16_t *>(t.data());
-        for (qsizetype k = 0; k < t.size(); ++k)
-            if (d[k] == 5)
-                d[k] = 165;
-        toggleIn(d, 0, t.size());
+    if (t.contains(QChar(5))) {
+        if (owned.isEmpty())
+            owned = t.toString();
+        owned.replace(QChar(5), QChar(165));
+        t = owned;
     }
+    toggleIn(t.utf16(), 0, t.size());
     const bool keepText = undoing_ || (upper - lower) + 13 <= undoMaxSpace_;
     QString removed;
     if (keepText) {
-        removed = text_.Copy(lower, upper);
+        removed = knownRemoved && knownRemoved->size() == upper - lower ? *knownRemoved : text_.Copy(lower, upper);
         toggleIn(removed.utf16(), 0, removed.size());
     } else {
         for (int p = p0; p <= p1; ++p) {
@@ -69,11 +80,14 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
                 toggleIn(pt.wide, a, e);
         }
     }
-    if (!keepCodes) {
+    if (!keepCodes && toggle) {
+        if (owned.isEmpty() || t.data() != owned.constData())
+            owned = t.toString();
         static const ushort order[] = {21, 1, 2, 3, 4};
         for (ushort code : order)
             if (ToggleCode(0, code) & toggle)
-                t += QChar(code);
+                owned += QChar(code);
+        t = owned;
     }
     if (qint64(CharCount()) - (upper - lower) + t.size() > maxLength_)
         throw platform::Error(QString::fromLatin1(kTextTooLong));
@@ -86,6 +100,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
         return -1; // refused: nothing changed, so nothing to undo
     modified_ = true;
     ++editSerial_;
+    ++textSerial_;
     if (keepText)
         RecordUndo(lower, upper, inserted, removed);
     else if (!undoing_)

@@ -438,6 +438,7 @@ bool TextDocument::LoadUtf8OrWindows1252(const char *data, qsizetype n)
 void TextDocument::AfterLoad()
 {
     ++editSerial_;
+    ++textSerial_;
     states_.Clear();
     KeyListsChanged();
     for (TRiloNavigator *n : navigators_)

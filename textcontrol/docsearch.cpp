@@ -87,27 +87,69 @@ int TextDocument::Find(const QString &text, int origin, bool forward, bool whole
 
 int TextDocument::ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase, int *end)
 {
+    ReplaceSearch s = StartReplaceAll(text, wholeWord, matchCase);
+    SearchOn(s, 0);
+    return ReplaceFound(s, replacement, end);
+}
+
+TextDocument::ReplaceSearch TextDocument::StartReplaceAll(const QString &text, bool wholeWord, bool matchCase) const
+{
+    ReplaceSearch s;
+    s.pattern = matchCase ? text : FoldCase(text);
+    s.first = MakeFirstChar(s.pattern, matchCase);
+    s.wholeWord = wholeWord;
+    s.matchCase = matchCase;
+    s.text = textSerial_;
     if (text.isEmpty() || text.size() > CharCount())
-        return 0;
-    const QString pat = matchCase ? text : FoldCase(text);
-    const FirstChar first = MakeFirstChar(pat, matchCase);
-    const int m = int(pat.size());
-    std::vector<int> at;
+        s.next = ParagraphCount();
+    return s;
+}
+
+bool TextDocument::SearchOn(ReplaceSearch &s, int chars) const
+{
+    if (s.text != textSerial_) {
+        s.at.clear();
+        s.next = s.pattern.isEmpty() || s.pattern.size() > CharCount() ? ParagraphCount() : 0;
+        s.text = textSerial_;
+    }
     const int n = ParagraphCount();
-    for (int p = text_.NextParagraphWith(0, 0, first, matchCase); p < n; p = text_.NextParagraphWith(p + 1, 0, first, matchCase)) {
-        const ParaText t = text_.Text(p);
+    if (s.next >= n)
+        return true;
+    const int m = int(s.pattern.size());
+    const qint64 stop = chars > 0 ? qint64(text_.Start(s.next)) + chars : std::numeric_limits<qint64>::max();
+    int p = text_.NextParagraphWith(s.next, 0, s.first, s.matchCase);
+    for (; p < n; p = text_.NextParagraphWith(p + 1, 0, s.first, s.matchCase)) {
         const int base = text_.Start(p);
+        if (base >= stop)
+            break;
+        const ParaText t = text_.Text(p);
         for (int col = 0;;) {
-            const int i = t.narrow ? Search(t.narrow, t.length, col, t.length, pat, first, matchCase, wholeWord, false)
-                                   : Search(t.wide, t.length, col, t.length, pat, first, matchCase, wholeWord, false);
+            const int i = t.narrow ? Search(t.narrow, t.length, col, t.length, s.pattern, s.first, s.matchCase, s.wholeWord, false)
+                                   : Search(t.wide, t.length, col, t.length, s.pattern, s.first, s.matchCase, s.wholeWord, false);
             if (i < 0)
                 break;
-            at.push_back(base + i);
+            s.at.push_back(base + i);
             col = i + m;
         }
     }
-    if (at.empty())
+    s.next = std::min(p, n);
+    return s.next >= n;
+}
+
+int TextDocument::SearchProgress(const ReplaceSearch &s) const
+{
+    const int n = ParagraphCount();
+    if (s.next >= n || s.text != textSerial_)
+        return s.next >= n ? 100 : 0;
+    return int(qint64(text_.Start(s.next)) * 100 / std::max(1, CharCount()));
+}
+
+int TextDocument::ReplaceFound(const ReplaceSearch &s, const QString &replacement, int *end)
+{
+    if (s.at.empty() || s.text != textSerial_ || s.next < ParagraphCount())
         return 0;
+    const std::vector<int> &at = s.at;
+    const int m = int(s.pattern.size());
     // The span from the first match to the end of the last one becomes its new text in one edit.
     const int lower = at.front(), upper = at.back() + m;
     const QString old = text_.Copy(lower, upper);
@@ -120,7 +162,7 @@ int TextDocument::ReplaceAll(const QString &text, const QString &replacement, bo
         from = a - lower + m;
     }
     forceNewRecord_ = true;
-    const int after = ReplaceRange(lower, upper, out);
+    const int after = ReplaceRange(lower, upper, out, false, &old);
     forceNewRecord_ = true; // what is typed next is an edit of its own
     if (end)
         *end = after;

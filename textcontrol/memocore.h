@@ -161,6 +161,8 @@ public:
     // ---- search ----
     bool FindText(const QString &text, bool forward, bool wholeWord, bool matchCase);
     // Every match replaced as one edit (one undo step); the caret goes after it. Returns how many.
+    // The one edit of a finished TextDocument::StartReplaceAll search, the caret after it, as ReplaceAll.
+    int ReplaceFound(const TextDocument::ReplaceSearch &search, const QString &replacement);
     int ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase);
     // The first match from the start of the text replaced; false when there is none.
     bool ReplaceFirst(const QString &text, const QString &replacement, bool wholeWord, bool matchCase);

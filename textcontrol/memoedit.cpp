@@ -30,10 +30,17 @@ void MemoCore::DoSetSelTextBuf(QStringView text)
 
 int MemoCore::ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase)
 {
+    TextDocument::ReplaceSearch s = doc_->StartReplaceAll(text, wholeWord, matchCase);
+    doc_->SearchOn(s, 0);
+    return ReplaceFound(s, replacement);
+}
+
+int MemoCore::ReplaceFound(const TextDocument::ReplaceSearch &search, const QString &replacement)
+{
     int count = 0;
     EditAndPlaceCaret([&] {
         int end = -1;
-        count = doc_->ReplaceAll(text, replacement, wholeWord, matchCase, &end);
+        count = doc_->ReplaceFound(search, replacement, &end);
         return end;
     });
     return count;

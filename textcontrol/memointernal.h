@@ -44,6 +44,20 @@ bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool need
     return !(needAfter && i + m < len && !isSep(ushort(s[i + m])));
 }
 
+// Whether every paragraph end of a text is CR LF already (EndsAsCrLf would give it back unchanged).
+inline bool EndsAreCrLf(QStringView in)
+{
+    for (qsizetype k = 0; k < in.size(); ++k) {
+        const char16_t c = in[k].unicode();
+        if (c > u'\r' || (c != u'\r' && c != u'\n'))
+            continue;
+        if (c == u'\n' || k + 1 == in.size() || in[k + 1] != QLatin1Char('\n'))
+            return false;
+        ++k;
+    }
+    return true;
+}
+
 // Paragraph ends as loading reads them: CR LF, LF CR, a lone CR and a lone LF each end one paragraph.
 // Each becomes CR LF, so that offsets (caret, undo records, navigators) count it as the text does.
 inline QString EndsAsCrLf(QStringView in)

@@ -129,6 +129,10 @@ public:
     {
         return view_.ReplaceAll(text, replacement, wholeWord, matchCase);
     }
+    int ReplaceFound(const TextDocument::ReplaceSearch &search, const QString &replacement)
+    {
+        return view_.ReplaceFound(search, replacement);
+    }
     bool ReplaceFirst(const QString &text, const QString &replacement, bool wholeWord, bool matchCase)
     {
         return view_.ReplaceFirst(text, replacement, wholeWord, matchCase);

@@ -162,6 +162,26 @@ public:
     // Replaces every match that Find would find from the start, each search going on after the match
     // before it, as one edit with one undo record. Returns how many; *end: the offset after the edit.
     int ReplaceAll(const QString &text, const QString &replacement, bool wholeWord, bool matchCase, int *end = nullptr);
+    // Replace All in two parts, so that a caller can keep its event loop running on a big text: the search
+    // in slices, changing nothing, then the one edit.
+    struct ReplaceSearch {
+        QString pattern; // folded when case does not count
+        FirstChar first;
+        bool wholeWord = false, matchCase = true;
+        std::vector<int> at; // the matches found so far
+        int next = 0; // the paragraph to look in next; ParagraphCount() once done
+        quint64 text = 0; // TextSerial() when it began
+    };
+    ReplaceSearch StartReplaceAll(const QString &text, bool wholeWord, bool matchCase) const;
+    // Looks on, through at least `chars` characters (all of the text when chars <= 0); true when the whole
+    // text has been looked through. A search whose text changed meanwhile begins anew.
+    bool SearchOn(ReplaceSearch &s, int chars) const;
+    // How far a search has come, 0 to 100.
+    int SearchProgress(const ReplaceSearch &s) const;
+    // The one edit of a finished search; as ReplaceAll.
+    int ReplaceFound(const ReplaceSearch &s, const QString &replacement, int *end = nullptr);
+    // Counts the changes of the text itself (edits and loads).
+    quint64 TextSerial() const { return textSerial_; }
     bool IsSeparator(QChar c) const { return c.unicode() < 256 && separators_[c.unicode()]; }
     bool IsSeparator(ushort c) const { return c < 256 && separators_[c]; }
 
@@ -234,6 +254,8 @@ private:
     void Unregister(TRiloNavigator *n);
     void AdjustNavigators(int lower, int upper, int delta);
     void RecordUndo(int lower, int upper, int insertedLength, const QString &removed);
+    // knownRemoved: the text of [lower, upper) when the caller holds it already (not copied again).
+    int ReplaceRange(int lower, int upper, QStringView text, bool keepCodes, const QString *knownRemoved);
     void TrimUndo();
     void DeleteRecord(int i);
     void Progress();
@@ -285,6 +307,7 @@ private:
     qint64 undoTotal_ = 0;
     int undoMaxSpace_ = 65536, undoMaxLevel_ = 256;
     bool undoing_ = false, forceNewRecord_ = false;
+    quint64 textSerial_ = 0;
 
     bool applyKeyWords_ = true, applyStartStopKeys_ = true;
     bool separators_[256] = {};

@@ -19,6 +19,7 @@ namespace textcontrol {
 namespace {
 constexpr int kBlockBytes = 64 * 1024;
 constexpr int kMaxParagraph = 2147483547;
+int bulkEditChars = kBlockBytes;
 
 bool NeedsWide(QStringView s)
 {
@@ -832,6 +833,48 @@ void TextStorage::InsertParas(Block &bl, int at, std::vector<NewParagraph> &para
 
 void TextStorage::RemoveBlock(int b) { blocks_.erase(blocks_.begin() + b); }
 
+std::unique_ptr<TextStorage::Block> TextStorage::CopyParas(const Block &bl, size_t from, size_t to)
+{
+    auto nb = std::make_unique<Block>();
+    const quint32 c0 = bl.start[from], t0 = bl.transStart[from], t1 = bl.transStart[to];
+    const size_t n0 = bl.N(from), n1 = bl.N(to), w0 = bl.Wd(from), w1 = bl.Wd(to);
+    nb->text.assign(bl.text.begin() + std::ptrdiff_t(n0), bl.text.begin() + std::ptrdiff_t(n1));
+    nb->wtext.assign(bl.wtext.begin() + std::ptrdiff_t(w0), bl.wtext.begin() + std::ptrdiff_t(w1));
+    if (!bl.nstart.empty())
+        for (size_t i = from; i <= to; ++i)
+            nb->nstart.push_back(bl.nstart[i] - quint32(n0));
+    nb->start.clear();
+    nb->transStart.clear();
+    for (size_t i = from; i <= to; ++i) {
+        nb->start.push_back(bl.start[i] - c0);
+        nb->transStart.push_back(bl.transStart[i] - t0);
+    }
+    nb->trans.assign(bl.trans.begin() + t0, bl.trans.begin() + t1);
+    nb->state.assign(bl.state.begin() + std::ptrdiff_t(from), bl.state.begin() + std::ptrdiff_t(to));
+    nb->style.assign(bl.style.begin() + std::ptrdiff_t(from), bl.style.begin() + std::ptrdiff_t(to));
+    nb->flags.assign(bl.flags.begin() + std::ptrdiff_t(from), bl.flags.begin() + std::ptrdiff_t(to));
+    nb->DropIndexIfNarrow();
+    return nb;
+}
+
+void TextStorage::CutAt(Block &bl, size_t cut)
+{
+    bl.Flush();
+    const quint32 t0 = bl.transStart[cut];
+    bl.text.resize(bl.N(cut));
+    bl.wtext.resize(bl.Wd(cut));
+    if (!bl.nstart.empty())
+        bl.nstart.resize(cut + 1);
+    bl.DropIndexIfNarrow();
+    bl.start.resize(cut + 1);
+    bl.transStart.resize(cut + 1);
+    bl.trans.resize(t0);
+    bl.state.resize(cut);
+    bl.style.resize(cut);
+    bl.flags.resize(cut);
+    bl.Shrink();
+}
+
 void TextStorage::SplitIfLarge(int b)
 {
     Block &bl = *blocks_[size_t(b)];
@@ -852,46 +895,14 @@ void TextStorage::SplitIfLarge(int b)
     if (cuts.empty())
         cuts.push_back(bl.Count() - 1);
     std::vector<std::unique_ptr<Block>> parts;
-    for (size_t k = 0; k < cuts.size(); ++k) {
-        const size_t from = size_t(cuts[k]), to = k + 1 < cuts.size() ? size_t(cuts[k + 1]) : size_t(bl.Count());
-        auto nb = std::make_unique<Block>();
-        const quint32 c0 = bl.start[from], t0 = bl.transStart[from], t1 = bl.transStart[to];
-        const size_t n0 = bl.N(from), n1 = bl.N(to), w0 = bl.Wd(from), w1 = bl.Wd(to);
-        nb->text.assign(bl.text.begin() + std::ptrdiff_t(n0), bl.text.begin() + std::ptrdiff_t(n1));
-        nb->wtext.assign(bl.wtext.begin() + std::ptrdiff_t(w0), bl.wtext.begin() + std::ptrdiff_t(w1));
-        if (!bl.nstart.empty())
-            for (size_t i = from; i <= to; ++i)
-                nb->nstart.push_back(bl.nstart[i] - quint32(n0));
-        nb->start.clear();
-        nb->transStart.clear();
-        for (size_t i = from; i <= to; ++i) {
-            nb->start.push_back(bl.start[i] - c0);
-            nb->transStart.push_back(bl.transStart[i] - t0);
-        }
-        nb->trans.assign(bl.trans.begin() + t0, bl.trans.begin() + t1);
-        nb->state.assign(bl.state.begin() + std::ptrdiff_t(from), bl.state.begin() + std::ptrdiff_t(to));
-        nb->style.assign(bl.style.begin() + std::ptrdiff_t(from), bl.style.begin() + std::ptrdiff_t(to));
-        nb->flags.assign(bl.flags.begin() + std::ptrdiff_t(from), bl.flags.begin() + std::ptrdiff_t(to));
-        nb->DropIndexIfNarrow();
-        parts.push_back(std::move(nb));
-    }
-    const size_t cut = size_t(cuts.front());
-    const quint32 t0 = bl.transStart[cut];
-    bl.text.resize(bl.N(cut));
-    bl.wtext.resize(bl.Wd(cut));
-    if (!bl.nstart.empty())
-        bl.nstart.resize(cut + 1);
-    bl.DropIndexIfNarrow();
-    bl.start.resize(cut + 1);
-    bl.transStart.resize(cut + 1);
-    bl.trans.resize(t0);
-    bl.state.resize(cut);
-    bl.style.resize(cut);
-    bl.flags.resize(cut);
-    bl.Shrink();
+    for (size_t k = 0; k < cuts.size(); ++k)
+        parts.push_back(CopyParas(bl, size_t(cuts[k]), k + 1 < cuts.size() ? size_t(cuts[k + 1]) : size_t(bl.Count())));
+    CutAt(bl, size_t(cuts.front()));
     blocks_.insert(blocks_.begin() + b + 1, std::make_move_iterator(parts.begin()), std::make_move_iterator(parts.end()));
     Reindex(b);
 }
+
+void TextStorage::SetBulkEditChars(int chars) { bulkEditChars = std::max(chars, 1); }
 
 int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
 {
@@ -968,35 +979,79 @@ int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
         return 1;
     }
 
-    // General case: build the new paragraphs, then swap them for p0..p1.
-    std::vector<QStringView> pieces;
-    {
-        qsizetype s = 0;
-        for (qsizetype i = 0; i < text.size(); ++i)
-            if (text[i] == QLatin1Char('\r')) {
-                pieces.push_back(text.mid(s, i - s));
-                s = i + 1;
-                if (s < text.size() && text[s] == QLatin1Char('\n'))
-                    s = ++i + 1;
-            }
-        pieces.push_back(text.mid(s));
+    // General case: the first and last new paragraphs take the head and the tail of the old ones; those
+    // between them are made as paragraphs of their own, or, when they are many, written straight into new
+    // blocks as a load writes them (no string per paragraph, no block grown and split again).
+    const qsizetype firstCr = text.indexOf(QLatin1Char('\r'));
+    qsizetype lastStart = 0, middleFrom = 0, middleTo = 0;
+    if (firstCr >= 0) {
+        const qsizetype lastCr = text.lastIndexOf(QLatin1Char('\r'));
+        lastStart = lastCr + (lastCr + 1 < text.size() && text[lastCr + 1] == QLatin1Char('\n') ? 2 : 1);
+        middleFrom = firstCr + (firstCr + 1 < text.size() && text[firstCr + 1] == QLatin1Char('\n') ? 2 : 1);
+        middleTo = std::max(middleFrom, lastCr + 1); // each middle piece ends with its CR
     }
+    const bool many = middleTo > middleFrom && middleTo - middleFrom >= bulkEditChars;
     const ParaText t0 = Text(p0), t1 = Text(p1);
     const QString head = t0.Mid(0, i0), tailText = t1.Mid(i1, len1);
-    std::vector<NewParagraph> np(pieces.size());
-    np[0].text = head + pieces[0].toString();
+    std::vector<NewParagraph> np(1);
+    np[0].text = head + (firstCr >= 0 ? text.left(firstCr) : text).toString();
     np[0].style = Style(p0);
     np[0].state = State(p0);
     for (const Transition &t : Transitions(p0))
         if (t.pos < quint32(i0))
             np[0].trans.push_back(t);
-    for (size_t k = 1; k < pieces.size(); ++k) {
-        np[k].text = pieces[k].toString();
-        quint8 st = np[k - 1].style;
-        for (QChar c : np[k - 1].text)
-            st = ToggleCode(st, c.unicode());
-        np[k].style = st;
-        np[k].state = 0;
+    quint8 st = np[0].style;
+    auto toggleThrough = [&st](QStringView s) {
+        for (QChar c : s)
+            if (c.unicode() <= 21)
+                st = ToggleCode(st, c.unicode());
+    };
+    toggleThrough(np[0].text);
+    std::vector<std::unique_ptr<Block>> built;
+    // Each middle piece: the text up to its CR (the CR and a LF after it are the paragraph end).
+    auto eachMiddle = [&](auto f) {
+        for (qsizetype s = middleFrom; s < middleTo;) {
+            const qsizetype cr = text.indexOf(QLatin1Char('\r'), s);
+            f(text.mid(s, cr - s));
+            s = cr + (cr + 1 < text.size() && text[cr + 1] == QLatin1Char('\n') ? 2 : 1);
+        }
+    };
+    if (many) {
+        Builder b(*this, middleTo - middleFrom);
+        eachMiddle([&](QStringView piece) {
+            const qsizetype n = piece.size();
+            const char16_t *src = piece.utf16();
+            char16_t high = 0, least = 0xFFFF;
+            for (qsizetype i = 0; i < n; ++i) {
+                high |= src[i];
+                least = std::min(least, src[i]);
+            }
+            const Builder::Room r = b.Reserve(n);
+            const bool wide = (high & 0xFF00) != 0;
+            if (wide)
+                std::memcpy(r.wide, src, size_t(n) * 2);
+            else
+                for (qsizetype i = 0; i < n; ++i)
+                    r.narrow[i] = uchar(src[i]);
+            b.Commit(n, wide, st);
+            if (least <= 21)
+                toggleThrough(piece);
+        });
+        if (!b.d_->styles.empty())
+            b.d_->Close();
+        built = std::move(b.d_->blocks);
+    } else {
+        eachMiddle([&](QStringView piece) {
+            np.emplace_back();
+            np.back().text = piece.toString();
+            np.back().style = st;
+            toggleThrough(piece);
+        });
+    }
+    if (firstCr >= 0) {
+        np.emplace_back();
+        np.back().text = text.mid(lastStart).toString();
+        np.back().style = st;
     }
     NewParagraph &last = np.back();
     const int shift = int(last.text.size()) - i1;
@@ -1017,9 +1072,31 @@ int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
             return 0;
 
     const Loc a = Find(p0), b = Find(p1);
-    if (a.block == b.block) {
+    int count = int(np.size());
+    if (!built.empty()) {
+        // Block a keeps what comes before p0 and takes the first new paragraph; the built blocks follow,
+        // then a block of the last new paragraph and what came after p1.
+        Block &ba = *blocks_[size_t(a.block)];
+        Block &bb = *blocks_[size_t(b.block)];
+        bb.Flush();
+        std::unique_ptr<Block> after = CopyParas(bb, size_t(b.local + 1), size_t(bb.Count()));
+        std::vector<NewParagraph> lastOne(1);
+        lastOne[0] = std::move(np.back());
+        np.pop_back();
+        blocks_.erase(blocks_.begin() + a.block + 1, blocks_.begin() + std::max(a.block + 1, b.block + 1));
+        CutAt(ba, size_t(a.local));
+        InsertParas(ba, a.local, np);
+        InsertParas(*after, 0, lastOne);
+        for (const auto &bl : built)
+            count += bl->Count();
+        built.push_back(std::move(after));
+        blocks_.insert(blocks_.begin() + a.block + 1, std::make_move_iterator(built.begin()), std::make_move_iterator(built.end()));
+        Reindex(a.block);
+        SplitIfLarge(a.block + int(built.size()));
+    } else if (a.block == b.block) {
         EraseParas(*blocks_[size_t(a.block)], a.local, b.local + 1);
         InsertParas(*blocks_[size_t(a.block)], a.local, np);
+        Reindex(a.block);
     } else {
         Block &ba = *blocks_[size_t(a.block)];
         EraseParas(ba, a.local, ba.Count());
@@ -1028,10 +1105,10 @@ int TextStorage::Replace(int p0, int i0, int p1, int i1, QStringView text)
         blocks_.erase(blocks_.begin() + a.block + 1, blocks_.begin() + b.block);
         if (blocks_[size_t(a.block + 1)]->Count() == 0)
             RemoveBlock(a.block + 1);
+        Reindex(a.block);
     }
-    Reindex(a.block);
     SplitIfLarge(a.block);
-    return int(np.size());
+    return count;
 }
 
 int TextStorage::NextParagraphWith(int p, int col, const FirstChar &f, bool caseSensitive) const
@@ -1077,21 +1154,27 @@ QString TextStorage::Copy(int from, int to) const
     QString out;
     if (from >= to)
         return out;
-    out.reserve(to - from);
+    // Written in place, paragraph by paragraph: no string is made per paragraph.
+    out.resize(to - from);
+    char16_t *d = reinterpret_cast<char16_t *>(out.data());
     for (int p = ParagraphAt(from); p < ParagraphCount() && from < to; ++p) {
         const int s = Start(p);
         const ParaText t = Text(p);
         const int a = from - s, e = std::min(to - s, t.length);
         if (a < e) {
-            out += t.Mid(a, e);
+            if (t.narrow)
+                for (int i = a; i < e; ++i)
+                    *d++ = t.narrow[i];
+            else
+                d = std::copy(t.wide + a, t.wide + e, d);
             from = s + e;
         }
         if (from < to && from == s + t.length) {
-            out += QLatin1Char('\r');
+            *d++ = u'\r';
             ++from;
         }
         if (from < to && from == s + t.length + 1) {
-            out += QLatin1Char('\n');
+            *d++ = u'\n';
             ++from;
         }
     }

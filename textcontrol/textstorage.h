@@ -122,6 +122,7 @@ public:
         void Finish();
 
     private:
+        friend class TextStorage;
         TextStorage &owner_;
         struct Impl;
         std::unique_ptr<Impl> d_;
@@ -163,6 +164,9 @@ public:
     // Replaces characters i0 of p0 up to i1 of p1 by text; CR (and a LF right after it) splits
     // paragraphs. Returns the number of paragraphs the replacement spans.
     int Replace(int p0, int i0, int p1, int i1, QStringView text);
+    // An edit whose paragraphs between its first and last hold at least this many characters writes them
+    // straight into new blocks (64 K by default; tests and the fuzzer lower it to take that way often).
+    static void SetBulkEditChars(int chars);
 
     // The first paragraph from p on (from character col of p) whose text may hold f at or after that
     // place, found by one scan over the bytes of a block's one-byte paragraphs instead of paragraph by
@@ -189,6 +193,9 @@ private:
     static void EraseParas(Block &bl, int lo, int hi);
     static void InsertParas(Block &bl, int at, std::vector<NewParagraph> &paras);
     static std::unique_ptr<Block> EmptyParagraphBlock();
+    // Paragraphs [from, to) of a block copied into a block of their own; the block cut before `from`.
+    static std::unique_ptr<Block> CopyParas(const Block &bl, size_t from, size_t to);
+    static void CutAt(Block &bl, size_t cut);
 
     std::vector<std::unique_ptr<Block>> blocks_;
     std::vector<int> paraCount_, charCount_; // prefix sums, size blocks + 1

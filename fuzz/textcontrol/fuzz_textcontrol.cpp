@@ -201,6 +201,9 @@ void Documents(const uint8_t *data, size_t size, int width)
     other.SetUpdateMode(TUpdateMode::umBackground);
     other.SetBackgroundTuning(0, 64);
     other.SetClientSize(16 + width / 2 + 1, 100);
+    // These edits write the paragraphs between their first and last straight into new blocks, as big
+    // edits do; the first memo's took the other way.
+    TextStorage::SetBulkEditChars(1);
     Edits(bg, data, size, split + 1, [&](int steps) {
         Background(bg, steps);
         Background(other, steps / 2);
@@ -227,6 +230,7 @@ void Documents(const uint8_t *data, size_t size, int width)
     SameAsFresh(bg, width, loaded);
     Idle(other); // the undoing went through the other view
     SameAsFresh(other, width / 2 + 1, loaded);
+    TextStorage::SetBulkEditChars(64 * 1024);
 }
 
 void KeyLists(const QByteArray &bytes)

@@ -7,6 +7,7 @@
 #include "textcontrol/htmlrules.h"
 #include "textcontrol/memocore.h"
 #include "textcontrol/rilostrings.h"
+#include "textcontrol/textdocument.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
@@ -1035,6 +1036,95 @@ private slots:
         QVERIFY(m.LineCount() > lines);
         m.CheckConsistency();
         QCOMPARE(m.LineOfOffset(m.ParagraphStart(11)), m.Layout().FirstLine(11));
+    }
+
+    // An edit of many paragraphs writes those between its first and last straight into new blocks: the
+    // result is what the paragraph-by-paragraph way gives (text, styles, highlighting, lines), and its one
+    // undo step gives back the text exactly.
+    void bigEditsGiveWhatSmallOnesGive()
+    {
+        QString model = HtmlDoc(4000);
+        model.insert(20000, QStringLiteral("\u4e2d\x02 bold"));
+        QString paste;
+        for (int i = 0; i < 3000; ++i)
+            paste += QStringLiteral("<b>%1</b> %2x %3\n<!-- open\r")
+                         .arg(i)
+                         .arg(i % 3 == 0 ? QStringLiteral("\x02") : QString())
+                         .arg(i % 7 == 0 ? QStringLiteral("\u00e9\u4e2d") : QString());
+        paste += QStringLiteral("\x05 closing --> \x02");
+        Memo bulk(model, 60), small(model, 60);
+        bulk.Html();
+        small.Html();
+        bulk.SetUndoMaxSpace(1 << 24);
+        small.SetUndoMaxSpace(1 << 24);
+        for (Memo *m : {&bulk, &small}) {
+            TextStorage::SetBulkEditChars(m == &bulk ? 1 : std::numeric_limits<int>::max());
+            m->Select(1234, 70000); // from inside one paragraph to inside another, blocks apart
+            m->SetSelText(paste);
+            m->CheckConsistency();
+        }
+        TextStorage::SetBulkEditChars(64 * 1024);
+        QCOMPARE(bulk.ParagraphCount(), small.ParagraphCount());
+        QVERIFY(bulk.Text() == small.Text());
+        for (int p = 0; p < bulk.ParagraphCount(); ++p) {
+            QCOMPARE(bulk.Storage().Style(p), small.Storage().Style(p));
+            QCOMPARE(bulk.Storage().Text(p).wide != nullptr, small.Storage().Text(p).wide != nullptr);
+        }
+        QString where;
+        QVERIFY2(SameHighlighting(bulk, small, &where), qPrintable(where));
+        QCOMPARE(bulk.LineCount(), small.LineCount());
+        for (int l = 0; l < bulk.LineCount(); l += 97)
+            QCOMPARE(bulk.LineStart(l), small.LineStart(l));
+        const QString edited = bulk.Text();
+        bulk.Undo();
+        QVERIFY(bulk.Text() == model);
+        bulk.Redo();
+        QVERIFY(bulk.Text() == edited);
+        bulk.CheckConsistency();
+    }
+
+    // Replace All looks for its matches in slices that change nothing, begins anew when the text
+    // changed meanwhile, and is one edit with one undo record, also when the replacement makes paragraphs.
+    void replaceAllInSlicesIsOneEdit()
+    {
+        QString model;
+        for (int i = 0; i < 20000; ++i)
+            model += QStringLiteral("<p>in %1 \u00e9in IN</p>\r\n").arg(i);
+        TextDocument doc;
+        FillHtmlRules(doc.Keywords(), doc.StartStopKeys());
+        doc.SetUndoMaxSpace(std::numeric_limits<int>::max());
+        doc.LoadText(model);
+        const int records = doc.UndoCount();
+        TextDocument::ReplaceSearch s = doc.StartReplaceAll(QStringLiteral("in"), false, true);
+        int slices = 1;
+        while (!doc.SearchOn(s, 4096))
+            ++slices;
+        QVERIFY(slices > 50);
+        QVERIFY(doc.Text() == model);
+        QCOMPARE(doc.SearchProgress(s), 100);
+        // The text changed: the next slice begins anew, and an edit of the old matches changes nothing.
+        doc.ReplaceRange(0, 0, QStringLiteral("in "));
+        model.prepend(QStringLiteral("in "));
+        QCOMPARE(doc.ReplaceFound(s, QStringLiteral("x")), 0);
+        QVERIFY(doc.Text() == model);
+        QVERIFY(!doc.SearchOn(s, 4096));
+        QVERIFY(doc.SearchProgress(s) < 100);
+        QCOMPARE(doc.ReplaceFound(s, QStringLiteral("x")), 0); // not finished
+        while (!doc.SearchOn(s, 4096))
+            ;
+        const int undoBefore = doc.UndoCount();
+        QCOMPARE(doc.ReplaceFound(s, QStringLiteral("on\r\n")), 40001);
+        QString expected = model;
+        expected.replace(QStringLiteral("in"), QStringLiteral("on\r\n"));
+        QVERIFY(doc.Text() == expected);
+        QCOMPARE(doc.ParagraphCount(), 60002);
+        QCOMPARE(doc.UndoCount(), undoBefore + 1);
+        const auto apply = [&doc](int a, int b, const QString &t) { doc.ReplaceRange(a, b, t); };
+        doc.Undo(apply);
+        QVERIFY(doc.Text() == model);
+        doc.Redo(apply);
+        QVERIFY(doc.Text() == expected);
+        QVERIFY(records <= undoBefore);
     }
 
     void editCoreKeepsStyles()
