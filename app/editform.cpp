@@ -21,8 +21,13 @@
 #include "textcontrol/htmlrules.h"
 #include "textcontrol/rilogutter.h"
 #include "textcontrol/rilomemo.h"
+#include "textcontrol/textdocument.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QTimer>
 #include <QBuffer>
 #include <QApplication>
 #include <QDir>
@@ -899,6 +904,7 @@ void TEditForm::RiloMemo1Focus()
 
 bool TEditForm::CloseQuery()
 {
+    StopReplaceAll(); // a search under way ends with the window, the text untouched
     if (!Modified())
         return true;
     // A second request while the question is open (a signal, Close All) waits for the user's answer.
@@ -967,7 +973,7 @@ void TEditForm::Replace1Click()
         ReplaceDialog1->OnReplace = [this](bool all) {
             const bool whole = ReplaceDialog1->WholeWord(), matchCase = ReplaceDialog1->MatchCase();
             if (all)
-                ReplaceAll(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), whole, matchCase);
+                StartReplaceAll(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), whole, matchCase);
             else
                 ReplaceOnce(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), whole, matchCase);
         };
@@ -996,6 +1002,85 @@ int TEditForm::ReplaceAll(const QString &find, const QString &replacement, bool 
     if (count == 0)
         NotFound(find);
     return count;
+}
+
+struct TEditForm::RunningReplace {
+    textcontrol::TextDocument::ReplaceSearch search;
+    QString find, by;
+};
+
+void TEditForm::StartReplaceAll(const QString &find, const QString &replacement, bool wholeWord, bool matchCase)
+{
+    if (find.isEmpty() || replacing_)
+        return;
+    replacing_ = std::make_unique<RunningReplace>();
+    replacing_->search = RiloMemo1->Document().StartReplaceAll(find, wholeWord, matchCase);
+    replacing_->find = find;
+    replacing_->by = replacement;
+    if (!replaceNext_) {
+        replaceNext_ = new QTimer(this);
+        replaceNext_->setSingleShot(true);
+        connect(replaceNext_, &QTimer::timeout, this, [this] {
+            if (replacing_)
+                replaceSlice();
+        });
+    }
+    replaceSlice(); // a page searched within one slice is replaced at once, without the window
+}
+
+void TEditForm::replaceSlice()
+{
+    textcontrol::TextDocument &doc = RiloMemo1->Document();
+    RunningReplace &r = *replacing_;
+    QElapsedTimer slice;
+    slice.start();
+    bool done = false;
+    do
+        done = doc.SearchOn(r.search, ReplaceSlices.chars);
+    while (!done && slice.elapsed() < ReplaceSlices.ms);
+    if (!done) {
+        if (!ReplaceProgress) {
+            ReplaceProgress = new QDialog(this, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+            ReplaceProgress->setObjectName(QStringLiteral("ReplaceProgress"));
+            ReplaceProgress->setWindowTitle(QStringLiteral("Replace All"));
+            ReplaceProgress->setWindowModality(Qt::ApplicationModal);
+            auto *box = new QVBoxLayout(ReplaceProgress);
+            auto *label = new QLabel(ReplaceProgress);
+            label->setObjectName(QStringLiteral("Looking"));
+            box->addWidget(label);
+            replaceBar_ = new QProgressBar(ReplaceProgress);
+            replaceBar_->setRange(0, 100);
+            box->addWidget(replaceBar_);
+            auto *stop = new QPushButton(QStringLiteral("Stop"), ReplaceProgress);
+            stop->setObjectName(QStringLiteral("Stop"));
+            box->addWidget(stop, 0, Qt::AlignRight);
+            connect(stop, &QPushButton::clicked, ReplaceProgress, &QDialog::reject);
+            // Stop, Esc and the close button leave the text as it was.
+            connect(ReplaceProgress, &QDialog::rejected, this, [this] { StopReplaceAll(); });
+        }
+        if (!ReplaceProgress->isVisible()) {
+            ReplaceProgress->findChild<QLabel *>(QStringLiteral("Looking"))->setText(QStringLiteral("Looking for \"%1\"...").arg(r.find));
+            ReplaceProgress->show();
+        }
+        replaceBar_->setValue(doc.SearchProgress(r.search));
+        replaceNext_->start(0);
+        return;
+    }
+    const std::unique_ptr<RunningReplace> finished = std::move(replacing_);
+    if (ReplaceProgress)
+        ReplaceProgress->hide();
+    // One edit, however many matches: one undo step takes it back.
+    if (RiloMemo1->ReplaceFound(finished->search, finished->by) == 0)
+        NotFound(finished->find);
+}
+
+void TEditForm::StopReplaceAll()
+{
+    replacing_.reset();
+    if (replaceNext_)
+        replaceNext_->stop();
+    if (ReplaceProgress)
+        ReplaceProgress->hide();
 }
 
 void TEditForm::NotFound(const QString &find)

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -34,6 +35,9 @@ class TZELStoreEdit;
 class QPushButton;
 class QComboBox;
 class QToolButton;
+class QDialog;
+class QProgressBar;
+class QTimer;
 
 namespace textcontrol {
 class TRiloMemo;
@@ -149,6 +153,19 @@ public:
     bool ReplaceOnce(const QString &find, const QString &replacement, bool wholeWord = false, bool matchCase = true);
     int ReplaceAll(const QString &find, const QString &replacement, bool wholeWord = false, bool matchCase = true);
     void NotFound(const QString &find);
+    // The dialog's Replace All: the search goes through the page in slices with the event loop running,
+    // and where it takes more than one slice a window shows how far it came and offers Stop, which leaves
+    // the text as it was; then the one edit. A slice looks through `chars` characters at a time for up to
+    // `ms` milliseconds (tests make both small).
+    void StartReplaceAll(const QString &find, const QString &replacement, bool wholeWord, bool matchCase);
+    void StopReplaceAll();
+    bool Replacing() const { return replacing_ != nullptr; }
+    struct ReplaceSlicing {
+        int chars = 1 << 20;
+        int ms = 15;
+    };
+    ReplaceSlicing ReplaceSlices;
+    QDialog *ReplaceProgress = nullptr;
     QString FindText;
     dialogs::TFindDialog *FindDialog1 = nullptr;
     dialogs::TReplaceDialog *ReplaceDialog1 = nullptr;
@@ -236,6 +253,11 @@ private:
     platform::FileStamp stamp_;
     bool asking_ = false;
     QWidget *previewHost_ = nullptr;
+    struct RunningReplace;
+    std::unique_ptr<RunningReplace> replacing_;
+    QProgressBar *replaceBar_ = nullptr;
+    QTimer *replaceNext_ = nullptr;
+    void replaceSlice();
 };
 
 } // namespace app

@@ -2,6 +2,7 @@
 #include "k5test.h"
 #include "apptest.h"
 
+#include "app/dialogs/finddialogs.h"
 #include "controls/zel/zelstores.h"
 #include "platform/application.h"
 
@@ -168,6 +169,43 @@ private slots:
         QVERIFY(frame && frame->isVisible());
         checkKept(first, tmp(QStringLiteral("first.htm")));
         checkKept(second, tmp(QStringLiteral("second.htm")));
+    }
+
+    // SIGTERM while Replace All looks through a page ends the program through its normal path: the search
+    // stops with the text untouched, the question comes, and the file stays as it was.
+    void sigtermEndsAReplaceAllUnderWay()
+    {
+        QPointer<TEditForm> doc = openEdited(QStringLiteral("close.htm"));
+        QString lines;
+        for (int i = 0; i < 3000; ++i)
+            lines += QStringLiteral("<P>%1 on disk</P>\r\n").arg(i);
+        doc->InsertText(lines);
+        const QString edited = doc->Text();
+        doc->ReplaceSlices = {64, 0};
+        platform::Application::CloseOnTerminationSignal(frame);
+        bool searching = false, untouched = false;
+        apptest::User user;
+        user.Then([&](QWidget *w) {
+                if (w->objectName() != QLatin1String("ReplaceProgress"))
+                    return false;
+                searching = doc->Replacing();
+                untouched = doc->Text() == edited;
+                ::kill(::getpid(), SIGTERM);
+                return true;
+            })
+            .Click(QStringLiteral("&No"));
+        apptest::DocItem(doc, "Replace1")->trigger();
+        dialogs::TReplaceDialog *d = doc->ReplaceDialog1;
+        QTest::keyClicks(d->FindEdit, QStringLiteral("disk"));
+        QTest::keyClicks(d->ReplaceEdit, QStringLiteral("tape"));
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QTRY_VERIFY(user.Done());
+        apptest::Settle();
+        QVERIFY(searching && untouched);
+        QCOMPARE(user.Texts, QStringList{QStringLiteral("Save changes to %1?").arg(file)});
+        QVERIFY(!doc);
+        QVERIFY(!frame);
+        QCOMPARE(k5test::ReadFile(file), original);
     }
 
     // Cancel on the first document asked ends the shutdown: the others are not asked.

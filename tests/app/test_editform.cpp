@@ -17,9 +17,12 @@
 #include <QMimeData>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 using app::TEditForm;
@@ -380,6 +383,77 @@ private slots:
         QCOMPARE(doc->Text(), expected);
         QCOMPARE(doc->RiloMemo1->ParagraphCount(), 60001);
         doc->RiloMemo1->CheckConsistency();
+        d->hide();
+    }
+
+    // A Replace All that takes several slices runs with the event loop: a window shows how far it came,
+    // Stop leaves the text exactly as it was, and one that finishes is one undo step.
+    void replaceAllKeepsTheWindowAlive()
+    {
+        // Within the editor's undo budget of 64 KB, so that the edit can be undone.
+        QString page, expected;
+        for (int i = 0; i < 2000; ++i) {
+            page += QStringLiteral("<P>%1 cat and Cat</P>\r\n").arg(i);
+            expected += QStringLiteral("<P>%1 dog and Cat</P>\r\n").arg(i);
+        }
+        TEditForm *doc = apptest::DocWith(*frame, page);
+        doc->ReplaceSlices = {500, 0};
+        k5test::Answerer a;
+        apptest::DocItem(doc, "Replace1")->trigger();
+        dialogs::TReplaceDialog *d = doc->ReplaceDialog1;
+        d->FindEdit->clear();
+        d->ReplaceEdit->clear();
+        QTest::keyClicks(d->FindEdit, QStringLiteral("cat"));
+        QTest::keyClicks(d->ReplaceEdit, QStringLiteral("dog"));
+        if (!d->MatchCase())
+            QTest::keyClick(d->MatchCaseBox, Qt::Key_Space);
+        if (d->WholeWord())
+            QTest::keyClick(d->WholeWordBox, Qt::Key_Space);
+        QVERIFY(!d->WholeWord() && d->MatchCase());
+        // A timer of the event loop counts its turns during the search, and presses Stop after a few.
+        int turns = 0, lastProgress = -1, stopAt = 5;
+        bool textKept = true, progressShown = true;
+        QPushButton *stop = nullptr;
+        QTimer tick;
+        tick.setInterval(0);
+        connect(&tick, &QTimer::timeout, this, [&] {
+            if (!doc->Replacing())
+                return;
+            ++turns;
+            textKept = textKept && doc->Text() == page;
+            progressShown = progressShown && doc->ReplaceProgress && doc->ReplaceProgress->isVisible();
+            lastProgress = doc->ReplaceProgress->findChild<QProgressBar *>()->value();
+            stop = doc->ReplaceProgress->findChild<QPushButton *>(QStringLiteral("Stop"));
+            if (turns == stopAt)
+                QTest::mouseClick(stop, Qt::LeftButton);
+        });
+        tick.start();
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QVERIFY(doc->Replacing()); // more than one slice: the rest wait for the event loop
+        QTRY_VERIFY(!doc->Replacing());
+        QCOMPARE(turns, 5);
+        QVERIFY(textKept && progressShown);
+        QVERIFY(lastProgress > 0 && lastProgress < 100);
+        QVERIFY(!doc->ReplaceProgress->isVisible());
+        QVERIFY(doc->Text() == page);
+        QVERIFY(!doc->RiloMemo1->CanUndo());
+        QVERIFY(a.Texts().isEmpty());
+
+        // Again, to the end: the event loop ran throughout, and one Undo gives the page back.
+        turns = 0;
+        stopAt = -1;
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QTRY_VERIFY(!doc->Replacing());
+        QVERIFY(turns > 5);
+        QVERIFY(textKept && progressShown);
+        QVERIFY(!doc->ReplaceProgress->isVisible());
+        QVERIFY(doc->Text() == expected);
+        QVERIFY(a.Texts().isEmpty());
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QVERIFY(doc->Text() == page);
+        QVERIFY(!doc->RiloMemo1->CanUndo());
+        apptest::DocItem(doc, "Redo1")->trigger();
+        QVERIFY(doc->Text() == expected);
         d->hide();
     }
 
