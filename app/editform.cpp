@@ -157,6 +157,23 @@ TEditForm::TEditForm(TFrameForm *frame) : frame_(frame)
 
 TEditForm::~TEditForm() = default;
 
+void KeepTextVisible(textcontrol::TRiloMemo *memo)
+{
+    // A page or script gains no byte its reader cannot see: the control's style-code hot keys and Ctrl+P (a
+    // page break mark) are not taken, and typed control characters are dropped. Ctrl+T (a TAB) and the undo
+    // keys stay.
+    memo->OnKeyDown = [](QObject *, int &key, Qt::KeyboardModifiers mods) {
+        if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) &&
+            (key == Qt::Key_B || key == Qt::Key_I || key == Qt::Key_U || key == Qt::Key_H || key == Qt::Key_F ||
+             key == Qt::Key_P))
+            key = 0;
+    };
+    memo->OnKeyPress = [](QObject *, QChar &ch) {
+        if (ch != QLatin1Char('\r') && ch != QLatin1Char('\t') && ch.category() == QChar::Other_Control)
+            ch = QChar();
+    };
+}
+
 void TEditForm::buildEditor()
 {
     auto *outer = new QHBoxLayout(this);
@@ -212,19 +229,7 @@ void TEditForm::buildEditor()
     RiloMemo1->ClearUndo();
     RiloMemo1->ReApplyKeys();
     RiloMemo1->OnSelMove = [this](textcontrol::MemoCore *) { UpdateStatus(); };
-    // A page gains no byte its reader cannot see: the control's style-code hot keys and Ctrl+P (a page
-    // break mark) are not taken here, and typed control characters are dropped. Ctrl+T (a TAB) and the
-    // undo keys stay.
-    RiloMemo1->OnKeyDown = [](QObject *, int &key, Qt::KeyboardModifiers mods) {
-        if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) &&
-            (key == Qt::Key_B || key == Qt::Key_I || key == Qt::Key_U || key == Qt::Key_H || key == Qt::Key_F ||
-             key == Qt::Key_P))
-            key = 0;
-    };
-    RiloMemo1->OnKeyPress = [](QObject *, QChar &ch) {
-        if (ch != QLatin1Char('\r') && ch != QLatin1Char('\t') && ch.category() == QChar::Other_Control)
-            ch = QChar();
-    };
+    KeepTextVisible(RiloMemo1);
     // The Insert key switches overwrite mode and reports it as a style change.
     RiloMemo1->OnStyleChange = [this](textcontrol::MemoCore *) { UpdateStatus(); };
 }

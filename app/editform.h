@@ -54,6 +54,9 @@ namespace app {
 class TFrameForm;
 class TPreviewHTML;
 
+// The text control as an editor of pages and scripts: no key puts a style code or control character in.
+void KeepTextVisible(textcontrol::TRiloMemo *memo);
+
 class TEditForm : public platform::FormOf<QWidget> {
     Q_OBJECT
 public:

@@ -548,10 +548,15 @@ void TFrameForm::Exit1Click()
 
 void TFrameForm::MinimazeAll1Click()
 {
+    // A maximised window that is minimised hands its maximised state to the window activated next, so
+    // without this the last one would stay maximised.
+    const bool before = mdiArea_->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+    mdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
     const auto docs = EditForms();
     for (qsizetype i = docs.size() - 1; i >= 0; --i)
         if (QWidget *sub = docs[i]->Frame())
             sub->showMinimized();
+    mdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, before);
 }
 
 void TFrameForm::Arrangeicons1Click()

@@ -54,6 +54,7 @@ TScriptEditor::TScriptEditor(const QString &className, const QString &caption, c
     RiloGutter1->setObjectName(QStringLiteral("RiloGutter1"));
     RiloGutter1->SetMemo(RiloMemo1);
     RiloMemo1->SetScrollBars(textcontrol::TScrollStyle::ssBoth);
+    KeepTextVisible(RiloMemo1);
     // Strings, comments, blocks and the tags around a script stand out as in a document.
     textcontrol::FillHtmlRules(RiloMemo1->Keywords(), RiloMemo1->StartStopKeys());
     RiloMemo1->ReApplyKeys();

@@ -418,6 +418,12 @@ void TRiloMemo::KeyDown(QKeyEvent *e)
         default: e->ignore(); return;
         }
     }
+    // Alt with a character belongs to the window, as on the system the control comes from; the text Qt gives
+    // such a key is no character the user typed.
+    if (alt && !ctrl) {
+        e->ignore();
+        return;
+    }
     const QString text = e->text();
     if (text.isEmpty()) {
         e->ignore();

@@ -337,6 +337,22 @@ private slots:
         QVERIFY(subs[0]->isMinimized() && subs[2]->isMinimized());
     }
 
+    // Minimize All minimises every document, also when they are maximised, as a document usually is.
+    void minimizeAllMinimisesMaximisedDocuments()
+    {
+        for (int i = 0; i < 3; ++i)
+            frame->New1Click();
+        apptest::Settle();
+        const QList<QMdiSubWindow *> subs = frame->MdiArea()->subWindowList();
+        QCOMPARE(subs.size(), 3);
+        frame->MdiArea()->activeSubWindow()->showMaximized();
+        apptest::Settle();
+        frame->MinimazeAll1->trigger();
+        apptest::Settle();
+        for (QMdiSubWindow *w : subs)
+            QVERIFY2(w->isMinimized() && !w->isMaximized(), qPrintable(w->windowTitle()));
+    }
+
     void tilingKeepsTheMainWindowWidth()
     {
         const QRect screen = frame->screen()->availableGeometry();

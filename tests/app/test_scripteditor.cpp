@@ -130,6 +130,27 @@ private slots:
         d->hide();
     }
 
+    // A script gains no byte its reader cannot see: the control's style-code keys and Ctrl+P add nothing, and
+    // typing and undo go on as before.
+    void styleCodeKeysAddNothing()
+    {
+        TJavaScript js;
+        js.show();
+        js.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&js));
+        js.RiloMemo1->setFocus();
+        const QString script = QStringLiteral("var total = 1;");
+        js.RiloMemo1->SetSelText(script);
+        js.RiloMemo1->Select(4, 5);
+        for (Qt::Key k : {Qt::Key_B, Qt::Key_I, Qt::Key_U, Qt::Key_H, Qt::Key_P})
+            QTest::keyClick(js.RiloMemo1, k, Qt::ControlModifier);
+        QCOMPARE(js.RiloMemo1->Text(), script);
+        QTest::keyClick(js.RiloMemo1, Qt::Key_X);
+        QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("var x = 1;"));
+        QTest::keyClick(js.RiloMemo1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(js.RiloMemo1->Text(), script);
+    }
+
     void findAndReplaceReportWhatIsNotThere()
     {
         TJavaScript js;

@@ -1225,6 +1225,13 @@ void TestRiloMemo::hotKeysAndMenuShortcuts()
     QTest::keyClick(&m, Qt::Key_B, Qt::ControlModifier);
     QCOMPARE(fired, 1);
     QCOMPARE(m.Text(), QStringLiteral("word"));
+    // Alt with a letter is the window's (a menu without that mnemonic, say): it types nothing.
+    m.Select(4, 0);
+    QTest::keyClick(&m, Qt::Key_I, Qt::AltModifier);
+    QTest::keyClick(&m, Qt::Key_I, Qt::AltModifier | Qt::ShiftModifier);
+    QCOMPARE(m.Text(), QStringLiteral("word"));
+    QTest::keyClick(&m, Qt::Key_S);
+    QCOMPARE(m.Text(), QStringLiteral("words"));
 }
 
 void TestRiloMemo::mouseClicksAndDrags()
