@@ -285,6 +285,13 @@ QWidget *TEngineDialog::addField(const TFieldDesc &f)
         auto *l = new zel::TZELFileLookup(this);
         if (!f.filter.isEmpty())
             l->Filter = f.filter;
+        // The chooser opens beside a saved page, where the files it links to usually are.
+        l->OnButton1Click = [this, l](QObject *sender) {
+            const QString page = DocumentFile ? DocumentFile() : QString();
+            if (l->InitialDir.isEmpty() && QFileInfo(page).isAbsolute())
+                l->InitialDir = QFileInfo(page).absolutePath();
+            l->FileLookup(sender);
+        };
         w = l;
         break;
     }

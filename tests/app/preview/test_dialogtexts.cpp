@@ -4,6 +4,8 @@
 // it was typed, quotes and all.
 #include "k5test.h"
 #include "../apptest.h"
+#include "controls/zel/lookupedit.h"
+#include <QFileDialog>
 #include "../../platform/browser/browsertest.h"
 
 #include "app/assistants/searchfile.h"
@@ -205,6 +207,34 @@ private slots:
         frame->Search_Start->click();
         TEditForm *saved = frame->ActiveEditForm();
         QCOMPARE(saved->FileName, path);
+        // Its file chooser opens in the page's folder.
+        QString opened;
+        {
+            apptest::User user;
+            user.Then([&](QWidget *w) {
+                    auto *d = dynamic_cast<dialogs::TTagDialog *>(w);
+                    if (!d || !d->isVisible())
+                        return false;
+                    auto *url = d->findChild<zel::TZELFileLookup *>(QStringLiteral("URL"));
+                    if (!url)
+                        return false;
+                    QTest::mouseClick(url->EditButton1().Button(), Qt::LeftButton);
+                    d->reject();
+                    return true;
+                })
+                .Then([&](QWidget *w) {
+                    auto *chooser = qobject_cast<QFileDialog *>(w);
+                    if (!chooser)
+                        return false;
+                    opened = chooser->directory().absolutePath();
+                    chooser->reject();
+                    return true;
+                });
+            QVERIFY(app::Launch(QStringLiteral("Picture2")));
+            apptest::Settle();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(opened, QFileInfo(site).absoluteFilePath());
         QCOMPARE(run("Picture2", fill({{"URL", site + QStringLiteral("/img/logo.gif")}})).left(27),
                  QStringLiteral("<IMG SRC=\"img/logo.gif\" ALT"));
         // A file elsewhere keeps its full path; so does any file while the page is unsaved.
