@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QtGlobal>
 #include <algorithm>
+#include <functional>
 #include <unordered_map>
 
 namespace textcontrol {
@@ -89,8 +90,19 @@ public:
             if (!first && !more())
                 return false;
             first = false;
+            if (!pair && !Prepare(QChar(c), more))
+                return false;
             WidestAt(s, i, n);
         }
+        return true;
+    }
+
+    // Readies what measuring c needs that may take long, without blocking the caller beyond what more()
+    // allows; false when it is not ready yet (it goes on meanwhile, to be asked again).
+    virtual bool Prepare(QChar c, const std::function<bool()> &more)
+    {
+        Q_UNUSED(c);
+        Q_UNUSED(more);
         return true;
     }
 

@@ -3,8 +3,50 @@
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QTextLayout>
+#include <QThreadPool>
+#include <algorithm>
+#include <chrono>
 
 namespace textcontrol {
+
+namespace {
+
+// Which font of the fallbacks holds a character is asked once per font family in the program (fallbacks
+// follow the family, not its size or style); each variant then takes its glyph from that family at its
+// own weight and slant. Touched by the user-interface thread only.
+std::unordered_map<QString, std::unordered_map<ushort, QString>> &KnownFamilies()
+{
+    static std::unordered_map<QString, std::unordered_map<ushort, QString>> families;
+    return families;
+}
+
+QString FamilyKey(const QFont &f)
+{
+    return f.family() + QLatin1Char('\n') + f.families().join(QLatin1Char('\n')) + QChar(ushort(f.styleHint()));
+}
+
+// The family that holds c, found through the layout the font's text would take; empty when none does.
+// Safe on any thread.
+QString FindFamily(const QFont &font, QChar c)
+{
+    QString family;
+    QTextLayout layout(QString(c), font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun &run : layout.glyphRuns()) {
+        // A font file, not the stand-in that draws boxes where no font has the character.
+        const QRawFont raw = run.rawFont();
+        if (raw.isValid() && !raw.fontTable("head").isEmpty() && raw.supportsCharacter(c))
+            family = raw.familyName();
+    }
+    return family;
+}
+
+} // namespace
+
+QtMeasurer::QtMeasurer() = default;
+QtMeasurer::~QtMeasurer() = default;
 
 void QtMeasurer::SetFonts(const QFont &font, const QFont &altFont, QPaintDevice *device)
 {
@@ -88,27 +130,11 @@ bool QtMeasurer::LookUpFallback(QChar c, int variant, Glyph &g)
     const QRawFont &own = Raw(variant);
     if (own.supportsCharacter(c))
         return false;
-    // Which font of the fallbacks holds it is asked once per font family in the program (fallbacks follow
-    // the family, not its size or style), through the layout the font's text would take; each variant
-    // then takes its glyph from that family at its own weight and slant.
-    static std::unordered_map<QString, std::unordered_map<ushort, QString>> families;
     const QFont &base = fonts_[size_t(variant)];
-    auto &known = families[base.family() + QLatin1Char('\n') + base.families().join(QLatin1Char('\n')) + QChar(ushort(base.styleHint()))];
+    auto &known = KnownFamilies()[FamilyKey(base)];
     auto found = known.find(c.unicode());
-    if (found == known.end()) {
-        QString family;
-        QTextLayout layout(QString(c), fonts_[size_t(variant)]);
-        layout.beginLayout();
-        layout.createLine();
-        layout.endLayout();
-        for (const QGlyphRun &run : layout.glyphRuns()) {
-            // A font file, not the stand-in that draws boxes where no font has the character.
-            const QRawFont raw = run.rawFont();
-            if (raw.isValid() && !raw.fontTable("head").isEmpty() && raw.supportsCharacter(c))
-                family = raw.familyName();
-        }
-        found = known.emplace(c.unicode(), family).first;
-    }
+    if (found == known.end())
+        found = known.emplace(c.unicode(), FindFamily(base, c)).first;
     g = {&own, 0}; // no font holds it: the font's own sign for a missing glyph
     if (!found->second.isEmpty()) {
         std::unique_ptr<QRawFont> &raw = fallbackFonts_[found->second][size_t(variant)];
@@ -133,6 +159,41 @@ bool QtMeasurer::FallbackGlyph(QChar c, int variant, const QRawFont *&font, quin
         return false;
     font = g.font;
     glyph = g.index;
+    return true;
+}
+
+bool QtMeasurer::Prepare(QChar c, const std::function<bool()> &more)
+{
+    if (c.unicode() < 256 || c.isSurrogate())
+        return true;
+    // Variants 0-3 share the font's fallbacks, 4-7 the alternative font's.
+    for (int variant : {0, 4}) {
+        if (Raw(variant).supportsCharacter(c))
+            continue;
+        const QFont &font = fonts_[size_t(variant)];
+        const QString key = FamilyKey(font);
+        auto &known = KnownFamilies()[key];
+        if (known.count(c.unicode()))
+            continue;
+        auto it = std::find_if(searches_.begin(), searches_.end(), [&](const Search &s) { return s.c == c.unicode() && s.key == key; });
+        if (it == searches_.end()) {
+            if (!searcher_) {
+                searcher_ = std::make_unique<QThreadPool>();
+                searcher_->setMaxThreadCount(1);
+                searcher_->setExpiryTimeout(-1);
+                // It gives way to the user-interface thread whenever that has work, even on one core.
+                searcher_->setThreadPriority(QThread::IdlePriority);
+            }
+            auto found = std::make_shared<std::promise<QString>>();
+            it = searches_.insert(searches_.end(), Search{key, c.unicode(), found->get_future()});
+            searcher_->start([found, font, c] { found->set_value(FindFamily(font, c)); });
+        }
+        while (it->family.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+            if (!more())
+                return false;
+        known.emplace(c.unicode(), it->family.get());
+        searches_.erase(it);
+    }
     return true;
 }
 
