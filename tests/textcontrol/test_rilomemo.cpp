@@ -8,6 +8,8 @@
 #include "textcontrol/rilomemo.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QScreen>
 #include <QAction>
 #include <QClipboard>
 #include <QLineEdit>
@@ -104,6 +106,8 @@ class TestRiloMemo : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void selectionGrownStepByStepIsPaintedWhole();
+    void selectedChineseIsPaintedWithoutGaps();
     void publishedDefaults();
     void streamOfAFreshControl();
     void overridableOperations();
@@ -1442,6 +1446,88 @@ void TestRiloMemo::endOfTextMark()
     m.SetEndOfTextMarkColor(clNone);
     img = s.Grab();
     QCOMPARE(CountColour(img, QRect(0, 2 * lh, 300, 1), QColor(255, 0, 0), 30), 0);
+}
+
+// The window's own pixels (what the incremental repaints left), beside the control painted anew whole.
+QImage OnScreen(Shown &s)
+{
+    QApplication::processEvents();
+    return s.window.screen()->grabWindow(s.window.winId()).toImage();
+}
+
+// Grows a selection over the first line key by key, by words and by dragging the mouse, checking after
+// each step that what the repaints left on screen equals a whole repaint; in both selection looks.
+void CheckSelectionGrownWhole(Shown &s)
+{
+    TRiloMemo &m = *s.memo;
+    for (bool winSel : {false, true}) {
+        m.SetOptions(winSel ? m.Options() | rmoWindowsSelColors : m.Options() & ~rmoWindowsSelColors);
+        auto same = [&](const QString &step) {
+            const QImage left = OnScreen(s);
+            s.vp()->update();
+            const QImage whole = OnScreen(s);
+            int differ = 0;
+            for (int y = 0; y < m.LineHeight(); ++y)
+                for (int x = 0; x < left.width(); ++x)
+                    differ += left.pixel(x, y) != whole.pixel(x, y);
+            QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1 (Windows colours %2): %3 pixels left unrepainted").arg(step).arg(winSel).arg(differ)));
+        };
+        auto step = [&](const QString &name) {
+            same(name);
+            return !QTest::currentTestFailed();
+        };
+        m.SetSelStart(5);
+        OnScreen(s);
+        for (int k = 0; k < 8; ++k) {
+            QTest::keyClick(s.vp(), Qt::Key_Right, Qt::ShiftModifier);
+            if (!step(QStringLiteral("Shift+Right %1").arg(k)))
+                return;
+        }
+        QTest::keyClick(s.vp(), Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+        if (!step(QStringLiteral("Shift+Ctrl+Right")))
+            return;
+        QTest::keyClick(s.vp(), Qt::Key_Left, Qt::ShiftModifier);
+        if (!step(QStringLiteral("Shift+Left")))
+            return;
+        // A drag from inside one character to inside another.
+        const QPoint from = s.PointOf(2), to = s.PointOf(9);
+        QTest::mousePress(s.vp(), Qt::LeftButton, Qt::NoModifier, from);
+        for (int x = from.x(); x <= to.x(); x += 5) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(x, from.y()), s.vp()->mapToGlobal(QPointF(x, from.y())), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(s.vp(), &move);
+            if (!step(QStringLiteral("drag to %1").arg(x)))
+                return;
+        }
+        QTest::mouseRelease(s.vp(), Qt::LeftButton, Qt::NoModifier, to);
+        QVERIFY(m.SelLength() != 0);
+        if (!step(QStringLiteral("drag released")))
+            return;
+    }
+}
+
+void TestRiloMemo::selectionGrownStepByStepIsPaintedWhole()
+{
+    Shown s(QStringLiteral("<p>Some words <b>in bold</b> and plain ones</p>"), QSize(500, 120));
+    FillHtmlRules(s.memo->Keywords(), s.memo->StartStopKeys());
+    s.memo->ReApplyKeys();
+    s.memo->SetCaretWidth(2);
+    CheckSelectionGrownWhole(s);
+}
+
+// Chinese in the document window's font, among tags: the font lacks it, a fallback font draws it.
+void TestRiloMemo::selectedChineseIsPaintedWithoutGaps()
+{
+    if (QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
+        QSKIP("skipped: no font here holds Chinese characters (the test packages of scripts/packages.txt install one)");
+    Shown s(QStringLiteral("<p>Hello \u4E2D\u6587\u5B57\u7B26\u6D4B\u8BD5 <b>world</b> \u65E5\u672C\u8A9E\u306E\u6587</p>"), QSize(500, 120));
+    TRiloMemo &m = *s.memo;
+    QFont f(QStringLiteral("Sans Serif"));
+    f.setPixelSize(11);
+    m.setFont(f);
+    m.SetCaretWidth(2);
+    FillHtmlRules(m.Keywords(), m.StartStopKeys());
+    m.ReApplyKeys();
+    CheckSelectionGrownWhole(s);
 }
 
 void TestRiloMemo::printsToPdf()
