@@ -4,6 +4,7 @@
 #include <QGlyphRun>
 #include <QTextLayout>
 #include <QThreadPool>
+#include <unordered_set>
 #include <algorithm>
 #include <chrono>
 
@@ -18,6 +19,15 @@ std::unordered_map<QString, std::unordered_map<ushort, QString>> &KnownFamilies(
 {
     static std::unordered_map<QString, std::unordered_map<ushort, QString>> families;
     return families;
+}
+
+// The scripts whose fallbacks the user-interface thread has searched per font family, with the font it
+// searched them in: Qt keeps the fonts it opened for that font and script, so looking up another character
+// of the script in that same font is quick.
+std::unordered_map<QString, std::unordered_map<int, QFont>> &SearchedScripts()
+{
+    static std::unordered_map<QString, std::unordered_map<int, QFont>> scripts;
+    return scripts;
 }
 
 QString FamilyKey(const QFont &f)
@@ -131,10 +141,13 @@ bool QtMeasurer::LookUpFallback(QChar c, int variant, Glyph &g)
     if (own.supportsCharacter(c))
         return false;
     const QFont &base = fonts_[size_t(variant)];
-    auto &known = KnownFamilies()[FamilyKey(base)];
+    const QString key = FamilyKey(base);
+    auto &known = KnownFamilies()[key];
     auto found = known.find(c.unicode());
-    if (found == known.end())
-        found = known.emplace(c.unicode(), FindFamily(base, c)).first;
+    if (found == known.end()) {
+        const QFont &searchIn = SearchedScripts()[key].emplace(int(c.script()), base).first->second;
+        found = known.emplace(c.unicode(), FindFamily(searchIn, c)).first;
+    }
     g = {&own, 0}; // no font holds it: the font's own sign for a missing glyph
     if (!found->second.isEmpty()) {
         std::unique_ptr<QRawFont> &raw = fallbackFonts_[found->second][size_t(variant)];
@@ -162,39 +175,55 @@ bool QtMeasurer::FallbackGlyph(QChar c, int variant, const QRawFont *&font, quin
     return true;
 }
 
-bool QtMeasurer::Prepare(QChar c, const std::function<bool()> &more)
+bool QtMeasurer::Prepare(const char16_t *s, int n, const std::function<bool()> &more)
 {
-    if (c.unicode() < 256 || c.isSurrogate())
-        return true;
-    // Variants 0-3 share the font's fallbacks, 4-7 the alternative font's.
-    for (int variant : {0, 4}) {
-        if (Raw(variant).supportsCharacter(c))
-            continue;
-        const QFont &font = fonts_[size_t(variant)];
-        const QString key = FamilyKey(font);
-        auto &known = KnownFamilies()[key];
-        if (known.count(c.unicode()))
-            continue;
-        auto it = std::find_if(searches_.begin(), searches_.end(), [&](const Search &s) { return s.c == c.unicode() && s.key == key; });
-        if (it == searches_.end()) {
-            if (!searcher_) {
-                searcher_ = std::make_unique<QThreadPool>();
-                searcher_->setMaxThreadCount(1);
-                searcher_->setExpiryTimeout(-1);
-                // It gives way to the user-interface thread whenever that has work, even on one core.
-                searcher_->setThreadPriority(QThread::IdlePriority);
-            }
-            auto found = std::make_shared<std::promise<QString>>();
-            it = searches_.insert(searches_.end(), Search{key, c.unicode(), found->get_future()});
-            searcher_->start([found, font, c] { found->set_value(FindFamily(font, c)); });
+    for (;;) {
+        if (search_.valid()) {
+            while (search_.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+                if (!more())
+                    return false;
+            for (const Found &f : search_.get())
+                KnownFamilies()[f.key].emplace(f.c, f.family);
         }
-        while (it->family.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
-            if (!more())
-                return false;
-        known.emplace(c.unicode(), it->family.get());
-        searches_.erase(it);
+        // The characters both fonts lack whose family is not known yet (variants 0-3 share the font's
+        // fallbacks, 4-7 the alternative font's), all found in one go; those of a script already
+        // searched here are looked up here, as quickly.
+        std::vector<std::pair<QFont, std::vector<QChar>>> wanted;
+        for (int variant : {0, 4}) {
+            const QFont &font = fonts_[size_t(variant)];
+            const QString key = FamilyKey(font);
+            auto &known = KnownFamilies()[key];
+            const auto &searched = SearchedScripts()[key];
+            std::vector<QChar> chars;
+            std::unordered_set<ushort> seen;
+            for (int i = 0; i < n; ++i) {
+                const QChar c(s[i]);
+                if (c.unicode() >= 256 && !c.isSurrogate() && !known.count(c.unicode()) && !searched.count(int(c.script())) &&
+                    seen.insert(c.unicode()).second && !Raw(variant).supportsCharacter(c))
+                    chars.push_back(c);
+            }
+            if (!chars.empty())
+                wanted.emplace_back(font, std::move(chars));
+        }
+        if (wanted.empty())
+            return true;
+        if (!searcher_) {
+            searcher_ = std::make_unique<QThreadPool>();
+            searcher_->setMaxThreadCount(1);
+            searcher_->setExpiryTimeout(-1);
+            // It gives way to the user-interface thread whenever that has work, even on one core.
+            searcher_->setThreadPriority(QThread::IdlePriority);
+        }
+        auto found = std::make_shared<std::promise<std::vector<Found>>>();
+        search_ = found->get_future();
+        searcher_->start([found, wanted = std::move(wanted)] {
+            std::vector<Found> out;
+            for (const auto &[font, chars] : wanted)
+                for (QChar c : chars)
+                    out.push_back({FamilyKey(font), c.unicode(), FindFamily(font, c)});
+            found->set_value(std::move(out));
+        });
     }
-    return true;
 }
 
 QFont QtMeasurer::StyleFont(quint8 style) const

@@ -35,9 +35,9 @@ public:
     // missing glyph). False for characters the font has, and for halves of surrogate pairs (drawn by
     // the font with its fallbacks).
     bool FallbackGlyph(QChar c, int variant, const QRawFont *&font, quint32 &glyph);
-    // Finds the fallback family of a character the fonts lack on another thread: asking the fonts for
-    // a script new to them takes longer than a background slice may.
-    bool Prepare(QChar c, const std::function<bool()> &more) override;
+    // Finds the fallback families of a paragraph's characters the fonts lack on another thread: asking
+    // the fonts for a script new to them takes longer than a background slice may.
+    bool Prepare(const char16_t *s, int n, const std::function<bool()> &more) override;
     const QFont &VariantFont(int variant) const { return fonts_[size_t(variant & 7)]; }
     int Ascent() const { return ascent_; }
     int Descent() const { return descent_; }
@@ -58,12 +58,12 @@ private:
     };
     void Build(int variant);
     bool LookUpFallback(QChar c, int variant, Glyph &g);
-    struct Search {
+    struct Found {
         QString key;
         ushort c;
-        std::future<QString> family;
+        QString family;
     };
-    std::vector<Search> searches_; // fallback families being found on another thread
+    std::future<std::vector<Found>> search_; // fallback families being found on another thread
     // That thread, made on first use and kept: the fonts it has opened make its later searches quick.
     std::unique_ptr<QThreadPool> searcher_;
     // The fallback families' fonts, per family and variant, made on first use.

@@ -902,7 +902,7 @@ private slots:
         struct Readying : FixedMeasurer {
             bool ready = false;
             int asked = 0, measured = 0;
-            bool Prepare(QChar, const std::function<bool()> &more) override
+            bool Prepare(const char16_t *, int, const std::function<bool()> &more) override
             {
                 ++asked;
                 while (!ready)
