@@ -126,6 +126,7 @@ private Q_SLOTS:
     void typingAndEditingKeys();
     void surrogatePairsStayWhole();
     void charactersNoFontHasArePaintedInTheirCells();
+    void scriptsNewToTheFontsWrapAlikeInTheBackground();
     void overwriteAndInsertKey();
     void selectionByKeys();
     void verticalMovesKeepTheColumn();
@@ -922,6 +923,44 @@ void TestRiloMemo::typingAndEditingKeys()
 // Characters of a script no font here holds (Devanagari), plain and bold: each is drawn inside the cell
 // it is measured to take, as the font's sign for a missing glyph, and the text after them where it is
 // measured to stand.
+// Paragraphs in scripts met nowhere before in the program (their fallback families are found on the
+// measurer's own thread while the slices wait): wrapped in the background as at once, plain and bold.
+void TestRiloMemo::scriptsNewToTheFontsWrapAlikeInTheBackground()
+{
+    QString page;
+    for (int k = 0; k < 60; ++k) {
+        QString words;
+        for (char16_t first : {u'\u10D0', u'\u0E01', u'\u1780', u'\u0F40', u'\u0531'}) // Georgian, Thai, Khmer, Tibetan, Armenian
+            for (int w = 0; w < 4; ++w)
+                words += QString(QChar(char16_t(first + (k + w) % 24))) + QChar(char16_t(first + (k * 3 + w) % 24)) + QLatin1Char(' ');
+        page += QStringLiteral("<p>%1 <b>%1</b></p>\r\n").arg(words);
+    }
+    auto make = [&](QWidget &window, TUpdateMode mode) {
+        window.resize(300, 200);
+        auto *m = new TRiloMemo(&window);
+        m->setGeometry(0, 0, 300, 200);
+        QFont f(QStringLiteral("Sans Serif"));
+        f.setPixelSize(11);
+        m->setFont(f);
+        FillHtmlRules(m->Keywords(), m->StartStopKeys());
+        m->SetUpdateMode(mode);
+        m->SetBackgroundTuning(1, 4096);
+        window.show();
+        m->SetTextBuf(page);
+        return m;
+    };
+    QWidget w1, w2;
+    TRiloMemo &bg = *make(w1, TUpdateMode::umBackground);
+    QVERIFY(QTest::qWaitForWindowExposed(&w1));
+    QTRY_COMPARE_WITH_TIMEOUT(bg.Progress(), 100, 60000);
+    TRiloMemo &now = *make(w2, TUpdateMode::umImmediate);
+    QCOMPARE(bg.LineCount(), now.LineCount());
+    QVERIFY(bg.LineCount() > bg.ParagraphCount());
+    for (int l = 0; l < bg.LineCount(); ++l)
+        QCOMPARE(bg.LineStart(l), now.LineStart(l));
+    bg.CheckConsistency();
+}
+
 void TestRiloMemo::charactersNoFontHasArePaintedInTheirCells()
 {
     const QString hindi = QStringLiteral("\u0939\u093F\u0928\u0926\u0940");
