@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QtGlobal>
 #include <algorithm>
+#include <functional>
 #include <unordered_map>
 
 namespace textcontrol {
@@ -78,7 +79,7 @@ public:
     // a paragraph of characters new to the fonts is measured over several slices.
     template <class More> bool Learn(const char16_t *s, int n, More &&more)
     {
-        bool first = true;
+        bool first = true, prepared = false;
         for (int i = 0; i < n; ++i) {
             const ushort c = s[i];
             if (c < 256 || QChar::isLowSurrogate(c))
@@ -89,8 +90,22 @@ public:
             if (!first && !more())
                 return false;
             first = false;
+            if (!prepared && !Prepare(s, n, more))
+                return false;
+            prepared = true;
             WidestAt(s, i, n);
         }
+        return true;
+    }
+
+    // Readies what measuring the characters of s (n units) needs that may take long, without blocking
+    // the caller beyond what more() allows; false when it is not ready yet (it goes on meanwhile, to be
+    // asked again).
+    virtual bool Prepare(const char16_t *s, int n, const std::function<bool()> &more)
+    {
+        Q_UNUSED(s);
+        Q_UNUSED(n);
+        Q_UNUSED(more);
         return true;
     }
 

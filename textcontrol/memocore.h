@@ -325,6 +325,9 @@ protected:
     // or in view; else the paragraph's first line, which lies on the same side of the window (formatting a
     // paragraph never brings it into view), so a repaint that paints nothing formats nothing.
     int LineToRepaint(int offset);
+    // Repaints the lines between two offsets a selection change touched; while updates are held, once
+    // they end.
+    void RepaintSelection(int a, int b);
 
 private:
     ViewHost *host_ = nullptr;
@@ -386,6 +389,7 @@ private:
     void SetFormatValue(int &field, int v);
 
     int updateCount_ = 0;
+    int selRepaintLo_ = -1, selRepaintHi_ = -1; // offsets the selection changed between while updates were held
     bool styleWrap_ = false;
     bool editWasWrapped_ = false; // the edited paragraph's layout was current before the edit
 

@@ -173,6 +173,11 @@ void MemoCore::EndUpdate()
 {
     if (updateCount_ > 0 && --updateCount_ == 0) {
         UpdateAfterChange();
+        if (selRepaintLo_ >= 0) {
+            const int a = std::min(selRepaintLo_, CharCount()), b = std::min(selRepaintHi_, CharCount());
+            selRepaintLo_ = selRepaintHi_ = -1;
+            RepaintSelection(a, b);
+        }
         UpdateCaret();
     }
 }

@@ -23,8 +23,8 @@ void MemoCore::SetSelStart(int value)
     if (len)
         SetSelLength(len);
     doc_->ForceNewRecord();
-    if (HasWindow() && oldLo != oldHi && !updateCount_)
-        InvalidateLines(LineToRepaint(oldLo), LineToRepaint(oldHi));
+    if (oldLo != oldHi)
+        RepaintSelection(oldLo, oldHi);
     UpdateCaret();
 }
 
@@ -48,8 +48,23 @@ void MemoCore::SetSelLength(int value)
     view_.selLength = value;
     doc_->ForceNewRecord();
     const int newMoving = value < 1 ? view_.lower.offset_ : view_.upper.offset_;
-    if (HasWindow() && !updateCount_)
-        InvalidateLines(LineToRepaint(oldMoving), LineToRepaint(newMoving));
+    RepaintSelection(oldMoving, newMoving);
+}
+
+void MemoCore::RepaintSelection(int a, int b)
+{
+    if (!HasWindow())
+        return;
+    if (a > b)
+        std::swap(a, b);
+    if (updateCount_) {
+        // Held updates repaint only the caret when they end: a selection moved meanwhile (a Shift+arrow, a
+        // drag) would keep the old look between the caret's two places, plain across a wide character.
+        selRepaintLo_ = selRepaintLo_ < 0 ? a : std::min(selRepaintLo_, a);
+        selRepaintHi_ = std::max(selRepaintHi_, b);
+        return;
+    }
+    InvalidateLines(LineToRepaint(a), LineToRepaint(b));
 }
 
 void MemoCore::Select(int caret, int length)

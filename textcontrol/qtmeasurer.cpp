@@ -3,8 +3,60 @@
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QTextLayout>
+#include <QThreadPool>
+#include <unordered_set>
+#include <algorithm>
+#include <chrono>
 
 namespace textcontrol {
+
+namespace {
+
+// Which font of the fallbacks holds a character is asked once per font family in the program (fallbacks
+// follow the family, not its size or style); each variant then takes its glyph from that family at its
+// own weight and slant. Touched by the user-interface thread only.
+std::unordered_map<QString, std::unordered_map<ushort, QString>> &KnownFamilies()
+{
+    static std::unordered_map<QString, std::unordered_map<ushort, QString>> families;
+    return families;
+}
+
+// The scripts whose fallbacks the user-interface thread has searched per font family, with the font it
+// searched them in: Qt keeps the fonts it opened for that font and script, so looking up another character
+// of the script in that same font is quick.
+std::unordered_map<QString, std::unordered_map<int, QFont>> &SearchedScripts()
+{
+    static std::unordered_map<QString, std::unordered_map<int, QFont>> scripts;
+    return scripts;
+}
+
+QString FamilyKey(const QFont &f)
+{
+    return f.family() + QLatin1Char('\n') + f.families().join(QLatin1Char('\n')) + QChar(ushort(f.styleHint()));
+}
+
+// The family that holds c, found through the layout the font's text would take; empty when none does.
+// Safe on any thread.
+QString FindFamily(const QFont &font, QChar c)
+{
+    QString family;
+    QTextLayout layout(QString(c), font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun &run : layout.glyphRuns()) {
+        // A font file, not the stand-in that draws boxes where no font has the character.
+        const QRawFont raw = run.rawFont();
+        if (raw.isValid() && !raw.fontTable("head").isEmpty() && raw.supportsCharacter(c))
+            family = raw.familyName();
+    }
+    return family;
+}
+
+} // namespace
+
+QtMeasurer::QtMeasurer() = default;
+QtMeasurer::~QtMeasurer() = default;
 
 void QtMeasurer::SetFonts(const QFont &font, const QFont &altFont, QPaintDevice *device)
 {
@@ -88,26 +140,13 @@ bool QtMeasurer::LookUpFallback(QChar c, int variant, Glyph &g)
     const QRawFont &own = Raw(variant);
     if (own.supportsCharacter(c))
         return false;
-    // Which font of the fallbacks holds it is asked once per font family in the program (fallbacks follow
-    // the family, not its size or style), through the layout the font's text would take; each variant
-    // then takes its glyph from that family at its own weight and slant.
-    static std::unordered_map<QString, std::unordered_map<ushort, QString>> families;
     const QFont &base = fonts_[size_t(variant)];
-    auto &known = families[base.family() + QLatin1Char('\n') + base.families().join(QLatin1Char('\n')) + QChar(ushort(base.styleHint()))];
+    const QString key = FamilyKey(base);
+    auto &known = KnownFamilies()[key];
     auto found = known.find(c.unicode());
     if (found == known.end()) {
-        QString family;
-        QTextLayout layout(QString(c), fonts_[size_t(variant)]);
-        layout.beginLayout();
-        layout.createLine();
-        layout.endLayout();
-        for (const QGlyphRun &run : layout.glyphRuns()) {
-            // A font file, not the stand-in that draws boxes where no font has the character.
-            const QRawFont raw = run.rawFont();
-            if (raw.isValid() && !raw.fontTable("head").isEmpty() && raw.supportsCharacter(c))
-                family = raw.familyName();
-        }
-        found = known.emplace(c.unicode(), family).first;
+        const QFont &searchIn = SearchedScripts()[key].emplace(int(c.script()), base).first->second;
+        found = known.emplace(c.unicode(), FindFamily(searchIn, c)).first;
     }
     g = {&own, 0}; // no font holds it: the font's own sign for a missing glyph
     if (!found->second.isEmpty()) {
@@ -134,6 +173,57 @@ bool QtMeasurer::FallbackGlyph(QChar c, int variant, const QRawFont *&font, quin
     font = g.font;
     glyph = g.index;
     return true;
+}
+
+bool QtMeasurer::Prepare(const char16_t *s, int n, const std::function<bool()> &more)
+{
+    for (;;) {
+        if (search_.valid()) {
+            while (search_.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+                if (!more())
+                    return false;
+            for (const Found &f : search_.get())
+                KnownFamilies()[f.key].emplace(f.c, f.family);
+        }
+        // The characters both fonts lack whose family is not known yet (variants 0-3 share the font's
+        // fallbacks, 4-7 the alternative font's), all found in one go; those of a script already
+        // searched here are looked up here, as quickly.
+        std::vector<std::pair<QFont, std::vector<QChar>>> wanted;
+        for (int variant : {0, 4}) {
+            const QFont &font = fonts_[size_t(variant)];
+            const QString key = FamilyKey(font);
+            auto &known = KnownFamilies()[key];
+            const auto &searched = SearchedScripts()[key];
+            std::vector<QChar> chars;
+            std::unordered_set<ushort> seen;
+            for (int i = 0; i < n; ++i) {
+                const QChar c(s[i]);
+                if (c.unicode() >= 256 && !c.isSurrogate() && !known.count(c.unicode()) && !searched.count(int(c.script())) &&
+                    seen.insert(c.unicode()).second && !Raw(variant).supportsCharacter(c))
+                    chars.push_back(c);
+            }
+            if (!chars.empty())
+                wanted.emplace_back(font, std::move(chars));
+        }
+        if (wanted.empty())
+            return true;
+        if (!searcher_) {
+            searcher_ = std::make_unique<QThreadPool>();
+            searcher_->setMaxThreadCount(1);
+            searcher_->setExpiryTimeout(-1);
+            // It gives way to the user-interface thread whenever that has work, even on one core.
+            searcher_->setThreadPriority(QThread::IdlePriority);
+        }
+        auto found = std::make_shared<std::promise<std::vector<Found>>>();
+        search_ = found->get_future();
+        searcher_->start([found, wanted = std::move(wanted)] {
+            std::vector<Found> out;
+            for (const auto &[font, chars] : wanted)
+                for (QChar c : chars)
+                    out.push_back({FamilyKey(font), c.unicode(), FindFamily(font, c)});
+            found->set_value(std::move(out));
+        });
+    }
 }
 
 QFont QtMeasurer::StyleFont(quint8 style) const

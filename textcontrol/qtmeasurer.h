@@ -7,16 +7,21 @@
 #include <QFont>
 #include <QRawFont>
 #include <array>
+#include <future>
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 class QPaintDevice;
+class QThreadPool;
 
 namespace textcontrol {
 
 class QtMeasurer : public Measurer {
 public:
+    QtMeasurer();
+    ~QtMeasurer() override;
     // device: the canvas fonts are measured on (nullptr = screen).
     void SetFonts(const QFont &font, const QFont &altFont, QPaintDevice *device);
     const qint32 *Table(int variant) override;
@@ -30,6 +35,9 @@ public:
     // missing glyph). False for characters the font has, and for halves of surrogate pairs (drawn by
     // the font with its fallbacks).
     bool FallbackGlyph(QChar c, int variant, const QRawFont *&font, quint32 &glyph);
+    // Finds the fallback families of a paragraph's characters the fonts lack on another thread: asking
+    // the fonts for a script new to them takes longer than a background slice may.
+    bool Prepare(const char16_t *s, int n, const std::function<bool()> &more) override;
     const QFont &VariantFont(int variant) const { return fonts_[size_t(variant & 7)]; }
     int Ascent() const { return ascent_; }
     int Descent() const { return descent_; }
@@ -50,6 +58,14 @@ private:
     };
     void Build(int variant);
     bool LookUpFallback(QChar c, int variant, Glyph &g);
+    struct Found {
+        QString key;
+        ushort c;
+        QString family;
+    };
+    std::future<std::vector<Found>> search_; // fallback families being found on another thread
+    // That thread, made on first use and kept: the fonts it has opened make its later searches quick.
+    std::unique_ptr<QThreadPool> searcher_;
     // The fallback families' fonts, per family and variant, made on first use.
     std::unordered_map<QString, std::array<std::unique_ptr<QRawFont>, 8>> fallbackFonts_;
     std::array<QFont, 8> fonts_;

@@ -8,6 +8,8 @@
 #include "textcontrol/rilomemo.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QScreen>
 #include <QAction>
 #include <QClipboard>
 #include <QLineEdit>
@@ -104,6 +106,8 @@ class TestRiloMemo : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void selectionGrownStepByStepIsPaintedWhole();
+    void selectedChineseIsPaintedWithoutGaps();
     void publishedDefaults();
     void streamOfAFreshControl();
     void overridableOperations();
@@ -122,6 +126,7 @@ private Q_SLOTS:
     void typingAndEditingKeys();
     void surrogatePairsStayWhole();
     void charactersNoFontHasArePaintedInTheirCells();
+    void scriptsNewToTheFontsWrapAlikeInTheBackground();
     void overwriteAndInsertKey();
     void selectionByKeys();
     void verticalMovesKeepTheColumn();
@@ -918,6 +923,44 @@ void TestRiloMemo::typingAndEditingKeys()
 // Characters of a script no font here holds (Devanagari), plain and bold: each is drawn inside the cell
 // it is measured to take, as the font's sign for a missing glyph, and the text after them where it is
 // measured to stand.
+// Paragraphs in scripts met nowhere before in the program (their fallback families are found on the
+// measurer's own thread while the slices wait): wrapped in the background as at once, plain and bold.
+void TestRiloMemo::scriptsNewToTheFontsWrapAlikeInTheBackground()
+{
+    QString page;
+    for (int k = 0; k < 60; ++k) {
+        QString words;
+        for (char16_t first : {u'\u10D0', u'\u0E01', u'\u1780', u'\u0F40', u'\u0531'}) // Georgian, Thai, Khmer, Tibetan, Armenian
+            for (int w = 0; w < 4; ++w)
+                words += QString(QChar(char16_t(first + (k + w) % 24))) + QChar(char16_t(first + (k * 3 + w) % 24)) + QLatin1Char(' ');
+        page += QStringLiteral("<p>%1 <b>%1</b></p>\r\n").arg(words);
+    }
+    auto make = [&](QWidget &window, TUpdateMode mode) {
+        window.resize(300, 200);
+        auto *m = new TRiloMemo(&window);
+        m->setGeometry(0, 0, 300, 200);
+        QFont f(QStringLiteral("Sans Serif"));
+        f.setPixelSize(11);
+        m->setFont(f);
+        FillHtmlRules(m->Keywords(), m->StartStopKeys());
+        m->SetUpdateMode(mode);
+        m->SetBackgroundTuning(1, 4096);
+        window.show();
+        m->SetTextBuf(page);
+        return m;
+    };
+    QWidget w1, w2;
+    TRiloMemo &bg = *make(w1, TUpdateMode::umBackground);
+    QVERIFY(QTest::qWaitForWindowExposed(&w1));
+    QTRY_COMPARE_WITH_TIMEOUT(bg.Progress(), 100, 60000);
+    TRiloMemo &now = *make(w2, TUpdateMode::umImmediate);
+    QCOMPARE(bg.LineCount(), now.LineCount());
+    QVERIFY(bg.LineCount() > bg.ParagraphCount());
+    for (int l = 0; l < bg.LineCount(); ++l)
+        QCOMPARE(bg.LineStart(l), now.LineStart(l));
+    bg.CheckConsistency();
+}
+
 void TestRiloMemo::charactersNoFontHasArePaintedInTheirCells()
 {
     const QString hindi = QStringLiteral("\u0939\u093F\u0928\u0926\u0940");
@@ -1449,6 +1492,88 @@ void TestRiloMemo::endOfTextMark()
     m.SetEndOfTextMarkColor(clNone);
     img = s.Grab();
     QCOMPARE(CountColour(img, QRect(0, 2 * lh, 300, 1), QColor(255, 0, 0), 30), 0);
+}
+
+// The window's own pixels (what the incremental repaints left), beside the control painted anew whole.
+QImage OnScreen(Shown &s)
+{
+    QApplication::processEvents();
+    return s.window.screen()->grabWindow(s.window.winId()).toImage();
+}
+
+// Grows a selection over the first line key by key, by words and by dragging the mouse, checking after
+// each step that what the repaints left on screen equals a whole repaint; in both selection looks.
+void CheckSelectionGrownWhole(Shown &s)
+{
+    TRiloMemo &m = *s.memo;
+    for (bool winSel : {false, true}) {
+        m.SetOptions(winSel ? m.Options() | rmoWindowsSelColors : m.Options() & ~rmoWindowsSelColors);
+        auto same = [&](const QString &step) {
+            const QImage left = OnScreen(s);
+            s.vp()->update();
+            const QImage whole = OnScreen(s);
+            int differ = 0;
+            for (int y = 0; y < m.LineHeight(); ++y)
+                for (int x = 0; x < left.width(); ++x)
+                    differ += left.pixel(x, y) != whole.pixel(x, y);
+            QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1 (Windows colours %2): %3 pixels left unrepainted").arg(step).arg(winSel).arg(differ)));
+        };
+        auto step = [&](const QString &name) {
+            same(name);
+            return !QTest::currentTestFailed();
+        };
+        m.SetSelStart(5);
+        OnScreen(s);
+        for (int k = 0; k < 8; ++k) {
+            QTest::keyClick(s.vp(), Qt::Key_Right, Qt::ShiftModifier);
+            if (!step(QStringLiteral("Shift+Right %1").arg(k)))
+                return;
+        }
+        QTest::keyClick(s.vp(), Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+        if (!step(QStringLiteral("Shift+Ctrl+Right")))
+            return;
+        QTest::keyClick(s.vp(), Qt::Key_Left, Qt::ShiftModifier);
+        if (!step(QStringLiteral("Shift+Left")))
+            return;
+        // A drag from inside one character to inside another.
+        const QPoint from = s.PointOf(2), to = s.PointOf(9);
+        QTest::mousePress(s.vp(), Qt::LeftButton, Qt::NoModifier, from);
+        for (int x = from.x(); x <= to.x(); x += 5) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(x, from.y()), s.vp()->mapToGlobal(QPointF(x, from.y())), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(s.vp(), &move);
+            if (!step(QStringLiteral("drag to %1").arg(x)))
+                return;
+        }
+        QTest::mouseRelease(s.vp(), Qt::LeftButton, Qt::NoModifier, to);
+        QVERIFY(m.SelLength() != 0);
+        if (!step(QStringLiteral("drag released")))
+            return;
+    }
+}
+
+void TestRiloMemo::selectionGrownStepByStepIsPaintedWhole()
+{
+    Shown s(QStringLiteral("<p>Some words <b>in bold</b> and plain ones</p>"), QSize(500, 120));
+    FillHtmlRules(s.memo->Keywords(), s.memo->StartStopKeys());
+    s.memo->ReApplyKeys();
+    s.memo->SetCaretWidth(2);
+    CheckSelectionGrownWhole(s);
+}
+
+// Chinese in the document window's font, among tags: the font lacks it, a fallback font draws it.
+void TestRiloMemo::selectedChineseIsPaintedWithoutGaps()
+{
+    if (QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
+        QSKIP("skipped: no font here holds Chinese characters (the test packages of scripts/packages.txt install one)");
+    Shown s(QStringLiteral("<p>Hello \u4E2D\u6587\u5B57\u7B26\u6D4B\u8BD5 <b>world</b> \u65E5\u672C\u8A9E\u306E\u6587</p>"), QSize(500, 120));
+    TRiloMemo &m = *s.memo;
+    QFont f(QStringLiteral("Sans Serif"));
+    f.setPixelSize(11);
+    m.setFont(f);
+    m.SetCaretWidth(2);
+    FillHtmlRules(m.Keywords(), m.StartStopKeys());
+    m.ReApplyKeys();
+    CheckSelectionGrownWhole(s);
 }
 
 void TestRiloMemo::printsToPdf()

@@ -896,6 +896,56 @@ private slots:
         m.SetMeasurer(nullptr);
     }
 
+    // What measuring a character needs may be readied on another thread (its fallback font found): the
+    // slices wait for it without blocking, then measure as if it had been ready from the start.
+    void slicesWaitForCharactersBeingReadied()
+    {
+        struct Readying : FixedMeasurer {
+            bool ready = false;
+            int asked = 0, measured = 0;
+            bool Prepare(const char16_t *, int, const std::function<bool()> &more) override
+            {
+                ++asked;
+                while (!ready)
+                    if (!more())
+                        return false;
+                return true;
+            }
+            int Advance(QChar c, int variant) override
+            {
+                if (c.unicode() >= 256)
+                    ++measured;
+                return FixedMeasurer::Advance(c, variant);
+            }
+        } readying;
+        QString words;
+        for (int k = 0; k < 40; ++k)
+            words += QChar(0x0905 + k) + QString(k % 6 == 5 ? QStringLiteral(" ") : QString());
+        const QString doc = QStringLiteral("<p>plain</p>\r\n") + words + CRLF + QStringLiteral("after");
+        MemoCore m;
+        m.SetMeasurer(&readying);
+        m.SetBackgroundTuning(0, 500);
+        m.SetClientSize(16 + 12, 100);
+        m.SetTextBuf(doc);
+        for (int k = 0; k < 5; ++k)
+            m.BackgroundStep();
+        QVERIFY(readying.asked >= 5);
+        QCOMPARE(readying.measured, 0);
+        QVERIFY(!m.FormattingDone());
+        readying.ready = true;
+        int slices = 0;
+        while (!m.FormattingDone() && slices < 1000) {
+            m.BackgroundStep();
+            ++slices;
+        }
+        QVERIFY(m.FormattingDone());
+        Memo fresh(doc, 12);
+        QCOMPARE(m.LineCount(), fresh.LineCount());
+        for (int l = 0; l < m.LineCount(); ++l)
+            QCOMPARE(m.LineStart(l), fresh.LineStart(l));
+        m.SetMeasurer(nullptr);
+    }
+
     void wrapping()
     {
         Memo m(QString(25, QLatin1Char('w')), 10);
