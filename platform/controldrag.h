@@ -66,4 +66,33 @@ private:
     static ControlDrag *active_;
 };
 
+// The drag members a control publishes, over the helper it carries: a base of the control, listed after
+// its widget base so that the widget exists when the helper is made.
+class ControlDragMembers {
+public:
+    explicit ControlDragMembers(ControlDrag *drag)
+        : OnStartDrag(drag->OnStartDrag), OnDragOver(drag->OnDragOver), OnDragDrop(drag->OnDragDrop),
+          OnEndDrag(drag->OnEndDrag), drag_(drag)
+    {
+    }
+    ControlDragMembers(const ControlDragMembers &) = delete;
+    ControlDragMembers &operator=(const ControlDragMembers &) = delete;
+
+    TDragMode DragMode() const { return drag_->DragMode(); }
+    void SetDragMode(TDragMode m) { drag_->SetDragMode(m); }
+    QCursor DragCursor() const { return drag_->DragCursor(); }
+    void SetDragCursor(const QCursor &c) { drag_->SetDragCursor(c); }
+    void BeginDrag() { drag_->BeginDrag(); }
+    ControlDrag::StartDragEvent &OnStartDrag;
+    ControlDrag::DragOverEvent &OnDragOver;
+    ControlDrag::DragDropEvent &OnDragDrop;
+    ControlDrag::EndDragEvent &OnEndDrag;
+
+protected:
+    ~ControlDragMembers() = default;
+
+private:
+    ControlDrag *drag_; // a child of the control, which frees it
+};
+
 } // namespace platform

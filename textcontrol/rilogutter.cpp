@@ -55,8 +55,7 @@ int DigitKey(const QKeyEvent &k)
 } // namespace
 
 TRiloGutter::TRiloGutter(QWidget *parent)
-    : QWidget(parent), drag_(new platform::ControlDrag(this)), OnDragOver(drag_->OnDragOver),
-      OnDragDrop(drag_->OnDragDrop), OnEndDrag(drag_->OnEndDrag), OnStartDrag(drag_->OnStartDrag), icons_(MakeIcons())
+    : QWidget(parent), ControlDragMembers(new platform::ControlDrag(this)), icons_(MakeIcons())
 {
     markLines_.fill(-1);
     resize(30, 50);

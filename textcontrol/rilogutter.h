@@ -17,10 +17,8 @@ namespace textcontrol {
 
 class TRiloMemo;
 
-class TRiloGutter : public QWidget {
+class TRiloGutter : public QWidget, public platform::ControlDragMembers {
     Q_OBJECT
-
-    platform::ControlDrag *drag_; // first: the drag events refer into it
 
 public:
     explicit TRiloGutter(QWidget *parent = nullptr);
@@ -51,15 +49,6 @@ public:
     TMouseMoveEvent OnMouseMove;
     QMenu *PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(QMenu *menu) { popupMenu_ = menu; }
-    platform::TDragMode DragMode() const { return drag_->DragMode(); }
-    void SetDragMode(platform::TDragMode m) { drag_->SetDragMode(m); }
-    QCursor DragCursor() const { return drag_->DragCursor(); }
-    void SetDragCursor(const QCursor &c) { drag_->SetDragCursor(c); }
-    void BeginDrag() { drag_->BeginDrag(); }
-    platform::ControlDrag::DragOverEvent &OnDragOver;
-    platform::ControlDrag::DragDropEvent &OnDragDrop;
-    platform::ControlDrag::EndDragEvent &OnEndDrag;
-    platform::ControlDrag::StartDragEvent &OnStartDrag;
 
     // As wide as the largest line number needs, and never narrower than the width it was given.
     QSize sizeHint() const override { return QSize(fitted_, 50); }

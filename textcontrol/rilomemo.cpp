@@ -147,12 +147,11 @@ struct TRiloMemo::PaintTarget {
 };
 
 TRiloMemo::TRiloMemo(QWidget *parent)
-    : QAbstractScrollArea(parent), drag_(new platform::ControlDrag(this, viewport())),
+    : QAbstractScrollArea(parent), ControlDragMembers(new platform::ControlDrag(this, viewport())),
       DropEmptyCodePairs(view_.DropEmptyCodePairs), OnChange(view_.OnChange),
       OnProgress(view_.OnProgress), OnSelMove(view_.OnSelMove), OnStyleChange(view_.OnStyleChange),
       OnVScroll(view_.OnVScroll), OnParse(view_.OnParse), OnContext(view_.OnContext),
-      OnStartDrag(drag_->OnStartDrag), OnDragOver(drag_->OnDragOver), OnDragDrop(drag_->OnDragDrop),
-      OnEndDrag(drag_->OnEndDrag), drop_(&view_), anchor_(&view_)
+      drop_(&view_), anchor_(&view_)
 {
     view_.SetHost(this);
     resize(100, 60);

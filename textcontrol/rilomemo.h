@@ -29,11 +29,10 @@ namespace textcontrol {
 enum class TBorderStyle { bsNone, bsSingle };
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-class TRiloMemo : public QAbstractScrollArea, public ViewHost {
+class TRiloMemo : public QAbstractScrollArea, public ViewHost, public platform::ControlDragMembers {
     Q_OBJECT
 
     MemoCore view_; // first: the forwards below and the navigators refer into it
-    platform::ControlDrag *drag_; // before the drag events, which refer into it
 
 public:
     explicit TRiloMemo(QWidget *parent = nullptr);
@@ -323,16 +322,8 @@ public:
     TMouseEvent OnMouseDown, OnMouseUp;
     TMouseMoveEvent OnMouseMove;
 
-    // Dragging the control itself onto another control (not dragging text, which rmoNoDragnDrop governs).
-    platform::TDragMode DragMode() const { return drag_->DragMode(); }
-    void SetDragMode(platform::TDragMode m) { drag_->SetDragMode(m); }
-    QCursor DragCursor() const { return drag_->DragCursor(); }
-    void SetDragCursor(const QCursor &c) { drag_->SetDragCursor(c); }
-    void BeginDrag() { drag_->BeginDrag(); }
-    platform::ControlDrag::StartDragEvent &OnStartDrag;
-    platform::ControlDrag::DragOverEvent &OnDragOver;
-    platform::ControlDrag::DragDropEvent &OnDragDrop;
-    platform::ControlDrag::EndDragEvent &OnEndDrag;
+    // DragMode, DragCursor and the drag events (ControlDragMembers) drag the control itself onto another
+    // control, not text, which rmoNoDragnDrop governs.
 
 Q_SIGNALS:
     // For attached controls (the gutter), beside the assignable events.

@@ -17,8 +17,7 @@ namespace misc {
 // ---- TProCustomLabel ----
 
 TProCustomLabel::TProCustomLabel(QWidget *parent)
-    : QWidget(parent), drag_(new platform::ControlDrag(this)), OnStartDrag(drag_->OnStartDrag),
-      OnDragOver(drag_->OnDragOver), OnDragDrop(drag_->OnDragDrop), OnEndDrag(drag_->OnEndDrag)
+    : QWidget(parent), ControlDragMembers(new platform::ControlDrag(this))
 {
     setAutoFillBackground(false);
     setMouseTracking(true);

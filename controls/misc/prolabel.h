@@ -14,11 +14,8 @@
 
 namespace misc {
 
-class TProCustomLabel : public QWidget, public TControlMouseEvents {
+class TProCustomLabel : public QWidget, public TControlMouseEvents, public platform::ControlDragMembers {
     Q_OBJECT
-
-    platform::ControlDrag *drag_; // before the drag events, which refer into it
-
 public:
     explicit TProCustomLabel(QWidget *parent = nullptr);
 
@@ -72,17 +69,6 @@ public:
     // The menu a right click (or the menu key) pops up at the pointer; none by default.
     QMenu *PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(QMenu *menu) { popupMenu_ = menu; }
-
-    // Dragging the label onto another control (or another control onto it).
-    platform::TDragMode DragMode() const { return drag_->DragMode(); }
-    void SetDragMode(platform::TDragMode m) { drag_->SetDragMode(m); }
-    QCursor DragCursor() const { return drag_->DragCursor(); }
-    void SetDragCursor(const QCursor &c) { drag_->SetDragCursor(c); }
-    void BeginDrag() { drag_->BeginDrag(); }
-    platform::ControlDrag::StartDragEvent &OnStartDrag;
-    platform::ControlDrag::DragOverEvent &OnDragOver;
-    platform::ControlDrag::DragDropEvent &OnDragDrop;
-    platform::ControlDrag::EndDragEvent &OnEndDrag;
 
     // One step in a shadow direction.
     static QPoint DirectionStep(TDirection direction);
