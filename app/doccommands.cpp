@@ -101,10 +101,6 @@ void TEditForm::buildCommandMenus(QMenu *file)
             a->setEnabled(CanLaunch(name));
         }
     };
-    auto later = [this](QMenu *m, std::initializer_list<Item> items) {
-        for (const Item &l : items)
-            addItem(m, l.name, lat(l.caption), nullptr)->setEnabled(false);
-    };
     auto links = [this](QMenu *m, std::initializer_list<Link> items) {
         for (const Link &l : items) {
             const QString url = lat(l.url);

@@ -103,7 +103,7 @@ private slots:
     {
         QByteArray page;
         for (int k = 0; page.size() < 300'000; ++k)
-            page += k % every ? "<P>plain line of a big page</P>\r\n" : "<P>\xe2\x80\x9ccaf\xc3\xa9\xe2\x80\x9d</P>\r\n";
+            page += k % every ? "<P>plain line of a big page</P>\r\n" : "<P>\xe2\x80\x9c" "caf\xc3\xa9\xe2\x80\x9d</P>\r\n";
         return page;
     }
 
