@@ -6,6 +6,8 @@
 #include "app/productlinks.h"
 #include "app/icons.h"
 #include "app/launchers.h"
+#include "app/pagememo.h"
+#include "app/replaceall.h"
 #include "app/snippets.h"
 #include "app/preview/previewhtml.h"
 #include "controls/zel/autocombo.h"
@@ -157,23 +159,6 @@ TEditForm::TEditForm(TFrameForm *frame) : frame_(frame)
 
 TEditForm::~TEditForm() = default;
 
-void KeepTextVisible(textcontrol::TRiloMemo *memo)
-{
-    // A page or script gains no byte its reader cannot see: the control's style-code hot keys and Ctrl+P (a
-    // page break mark) are not taken, and typed control characters are dropped. Ctrl+T (a TAB) and the undo
-    // keys stay.
-    memo->OnKeyDown = [](QObject *, int &key, Qt::KeyboardModifiers mods) {
-        if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) &&
-            (key == Qt::Key_B || key == Qt::Key_I || key == Qt::Key_U || key == Qt::Key_H || key == Qt::Key_F ||
-             key == Qt::Key_P))
-            key = 0;
-    };
-    memo->OnKeyPress = [](QObject *, QChar &ch) {
-        if (ch != QLatin1Char('\r') && ch != QLatin1Char('\t') && ch.category() == QChar::Other_Control)
-            ch = QChar();
-    };
-}
-
 void TEditForm::buildEditor()
 {
     auto *outer = new QHBoxLayout(this);
@@ -193,7 +178,7 @@ void TEditForm::buildEditor()
     auto *row = new QHBoxLayout(TabEditor);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    RiloMemo1 = new textcontrol::TRiloMemo(TabEditor);
+    RiloMemo1 = new TPageMemo(TabEditor);
     RiloMemo1->setObjectName(QStringLiteral("RiloMemo1"));
     RiloGutter1 = new textcontrol::TRiloGutter(TabEditor);
     RiloGutter1->setObjectName(QStringLiteral("RiloGutter1"));
@@ -229,7 +214,8 @@ void TEditForm::buildEditor()
     RiloMemo1->ClearUndo();
     RiloMemo1->ReApplyKeys();
     RiloMemo1->OnSelMove = [this](textcontrol::MemoCore *) { UpdateStatus(); };
-    KeepTextVisible(RiloMemo1);
+    Replacer = new TReplaceAll(RiloMemo1, this);
+    Replacer->OnNotFound = [this](const QString &find) { NotFound(find); };
     // The Insert key switches overwrite mode and reports it as a style change.
     RiloMemo1->OnStyleChange = [this](textcontrol::MemoCore *) { UpdateStatus(); };
 }
@@ -1003,89 +989,25 @@ int TEditForm::ReplaceAll(const QString &find, const QString &replacement, bool 
     if (find.isEmpty())
         return 0;
     // One edit, however many matches: one undo step takes it back.
-    const int count = RiloMemo1->ReplaceAll(find, replacement, wholeWord, matchCase);
+    const int count = RiloMemo1->ReplaceAll(find, VisibleText(replacement), wholeWord, matchCase);
     if (count == 0)
         NotFound(find);
     return count;
 }
 
-struct TEditForm::RunningReplace {
-    textcontrol::TextDocument::ReplaceSearch search;
-    QString find, by;
-};
-
 void TEditForm::StartReplaceAll(const QString &find, const QString &replacement, bool wholeWord, bool matchCase)
 {
-    if (find.isEmpty() || replacing_)
-        return;
-    replacing_ = std::make_unique<RunningReplace>();
-    replacing_->search = RiloMemo1->Document().StartReplaceAll(find, wholeWord, matchCase);
-    replacing_->find = find;
-    replacing_->by = replacement;
-    if (!replaceNext_) {
-        replaceNext_ = new QTimer(this);
-        replaceNext_->setSingleShot(true);
-        connect(replaceNext_, &QTimer::timeout, this, [this] {
-            if (replacing_)
-                replaceSlice();
-        });
-    }
-    replaceSlice(); // a page searched within one slice is replaced at once, without the window
-}
-
-void TEditForm::replaceSlice()
-{
-    textcontrol::TextDocument &doc = RiloMemo1->Document();
-    RunningReplace &r = *replacing_;
-    QElapsedTimer slice;
-    slice.start();
-    bool done = false;
-    do
-        done = doc.SearchOn(r.search, ReplaceSlices.chars);
-    while (!done && slice.elapsed() < ReplaceSlices.ms);
-    if (!done) {
-        if (!ReplaceProgress) {
-            ReplaceProgress = new QDialog(this, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-            ReplaceProgress->setObjectName(QStringLiteral("ReplaceProgress"));
-            ReplaceProgress->setWindowTitle(QStringLiteral("Replace All"));
-            ReplaceProgress->setWindowModality(Qt::ApplicationModal);
-            auto *box = new QVBoxLayout(ReplaceProgress);
-            auto *label = new QLabel(ReplaceProgress);
-            label->setObjectName(QStringLiteral("Looking"));
-            box->addWidget(label);
-            replaceBar_ = new QProgressBar(ReplaceProgress);
-            replaceBar_->setRange(0, 100);
-            box->addWidget(replaceBar_);
-            auto *stop = new QPushButton(QStringLiteral("Stop"), ReplaceProgress);
-            stop->setObjectName(QStringLiteral("Stop"));
-            box->addWidget(stop, 0, Qt::AlignRight);
-            connect(stop, &QPushButton::clicked, ReplaceProgress, &QDialog::reject);
-            // Stop, Esc and the close button leave the text as it was.
-            connect(ReplaceProgress, &QDialog::rejected, this, [this] { StopReplaceAll(); });
-        }
-        if (!ReplaceProgress->isVisible()) {
-            ReplaceProgress->findChild<QLabel *>(QStringLiteral("Looking"))->setText(QStringLiteral("Looking for \"%1\"...").arg(r.find));
-            ReplaceProgress->show();
-        }
-        replaceBar_->setValue(doc.SearchProgress(r.search));
-        replaceNext_->start(0);
-        return;
-    }
-    const std::unique_ptr<RunningReplace> finished = std::move(replacing_);
-    if (ReplaceProgress)
-        ReplaceProgress->hide();
-    // One edit, however many matches: one undo step takes it back.
-    if (RiloMemo1->ReplaceFound(finished->search, finished->by) == 0)
-        NotFound(finished->find);
+    Replacer->Start(find, replacement, wholeWord, matchCase);
 }
 
 void TEditForm::StopReplaceAll()
 {
-    replacing_.reset();
-    if (replaceNext_)
-        replaceNext_->stop();
-    if (ReplaceProgress)
-        ReplaceProgress->hide();
+    Replacer->Stop();
+}
+
+bool TEditForm::Replacing() const
+{
+    return Replacer->Running();
 }
 
 void TEditForm::NotFound(const QString &find)

@@ -53,9 +53,7 @@ namespace app {
 
 class TFrameForm;
 class TPreviewHTML;
-
-// The text control as an editor of pages and scripts: no key puts a style code or control character in.
-void KeepTextVisible(textcontrol::TRiloMemo *memo);
+class TReplaceAll;
 
 class TEditForm : public platform::FormOf<QWidget> {
     Q_OBJECT
@@ -156,19 +154,11 @@ public:
     bool ReplaceOnce(const QString &find, const QString &replacement, bool wholeWord = false, bool matchCase = true);
     int ReplaceAll(const QString &find, const QString &replacement, bool wholeWord = false, bool matchCase = true);
     void NotFound(const QString &find);
-    // The dialog's Replace All: the search goes through the page in slices with the event loop running,
-    // and where it takes more than one slice a window shows how far it came and offers Stop, which leaves
-    // the text as it was; then the one edit. A slice looks through `chars` characters at a time for up to
-    // `ms` milliseconds (tests make both small).
+    // The dialog's Replace All, searching in slices with the event loop running (TReplaceAll).
     void StartReplaceAll(const QString &find, const QString &replacement, bool wholeWord, bool matchCase);
     void StopReplaceAll();
-    bool Replacing() const { return replacing_ != nullptr; }
-    struct ReplaceSlicing {
-        int chars = 1 << 20;
-        int ms = 15;
-    };
-    ReplaceSlicing ReplaceSlices;
-    QDialog *ReplaceProgress = nullptr;
+    bool Replacing() const;
+    TReplaceAll *Replacer = nullptr;
     QString FindText;
     dialogs::TFindDialog *FindDialog1 = nullptr;
     dialogs::TReplaceDialog *ReplaceDialog1 = nullptr;
@@ -256,11 +246,6 @@ private:
     platform::FileStamp stamp_;
     bool asking_ = false;
     QWidget *previewHost_ = nullptr;
-    struct RunningReplace;
-    std::unique_ptr<RunningReplace> replacing_;
-    QProgressBar *replaceBar_ = nullptr;
-    QTimer *replaceNext_ = nullptr;
-    void replaceSlice();
 };
 
 } // namespace app

@@ -3,6 +3,8 @@
 #include "app/dialogs/engine.h"
 #include "app/dialogs/finddialogs.h"
 #include "app/editform.h"
+#include "app/pagememo.h"
+#include "app/replaceall.h"
 #include "app/snippets.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
@@ -48,13 +50,16 @@ TScriptEditor::TScriptEditor(const QString &className, const QString &caption, c
     auto *row = new QHBoxLayout(editor);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    RiloMemo1 = new textcontrol::TRiloMemo(editor);
+    RiloMemo1 = new TPageMemo(editor);
     RiloMemo1->setObjectName(QStringLiteral("RiloMemo1"));
     RiloGutter1 = new textcontrol::TRiloGutter(editor);
     RiloGutter1->setObjectName(QStringLiteral("RiloGutter1"));
     RiloGutter1->SetMemo(RiloMemo1);
     RiloMemo1->SetScrollBars(textcontrol::TScrollStyle::ssBoth);
-    KeepTextVisible(RiloMemo1);
+    Replacer = new TReplaceAll(RiloMemo1, this);
+    Replacer->OnNotFound = [this](const QString &find) { NotFound(find); };
+    // A search under way ends with the window, the script untouched.
+    connect(this, &QDialog::finished, Replacer, &TReplaceAll::Stop);
     // Strings, comments, blocks and the tags around a script stand out as in a document.
     textcontrol::FillHtmlRules(RiloMemo1->Keywords(), RiloMemo1->StartStopKeys());
     RiloMemo1->ReApplyKeys();
@@ -190,10 +195,12 @@ void TScriptEditor::ReplaceClick()
             FindText = ReplaceDialog1->FindText();
             DoFind(FindText, ReplaceDialog1->Down(), ReplaceDialog1->WholeWord(), ReplaceDialog1->MatchCase());
         };
-        // One occurrence per press, "Replace All" included.
-        ReplaceDialog1->OnReplace = [this](bool) {
-            ReplaceOnce(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), ReplaceDialog1->WholeWord(),
-                        ReplaceDialog1->MatchCase());
+        ReplaceDialog1->OnReplace = [this](bool all) {
+            const bool whole = ReplaceDialog1->WholeWord(), matchCase = ReplaceDialog1->MatchCase();
+            if (all)
+                Replacer->Start(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), whole, matchCase);
+            else
+                ReplaceOnce(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText(), whole, matchCase);
         };
     }
     ReplaceDialog1->show();
@@ -203,11 +210,21 @@ void TScriptEditor::ReplaceClick()
 bool TScriptEditor::ReplaceOnce(const QString &find, const QString &replacement, bool wholeWord, bool matchCase)
 {
     if (find.isEmpty() || !RiloMemo1->ReplaceFirst(find, replacement, wholeWord, matchCase)) {
-        platform::MessageBox(this, QStringLiteral("Could not find \"%1\"").arg(find), platform::ApplicationTitle(),
-                             platform::MB_OK | platform::MB_ICONERROR);
+        NotFound(find);
         return false;
     }
     return true;
+}
+
+bool TScriptEditor::Replacing() const
+{
+    return Replacer->Running();
+}
+
+void TScriptEditor::NotFound(const QString &find)
+{
+    platform::MessageBox(this, QStringLiteral("Could not find \"%1\"").arg(find), platform::ApplicationTitle(),
+                         platform::MB_OK | platform::MB_ICONERROR);
 }
 
 namespace {

@@ -27,6 +27,8 @@ class TReplaceDialog;
 
 namespace app {
 
+class TReplaceAll;
+
 class TScriptEditor : public platform::FormOf<QDialog> {
     Q_OBJECT
 public:
@@ -53,8 +55,11 @@ public:
     void FindNextClick();
     void ReplaceClick();
     // Replaces the first occurrence in the whole text, with the dialog's options (the defaults: exact
-    // case); one per call.
+    // case); one per call. The dialog's Replace All replaces every occurrence as one edit, as a document's does.
     bool ReplaceOnce(const QString &find, const QString &replacement, bool wholeWord = false, bool matchCase = true);
+    TReplaceAll *Replacer = nullptr;
+    bool Replacing() const;
+    void NotFound(const QString &find);
     QString FindText;
     dialogs::TFindDialog *FindDialog1 = nullptr;
     dialogs::TReplaceDialog *ReplaceDialog1 = nullptr;

@@ -141,6 +141,8 @@ public:
     void Redo(const ApplyEdit &apply);
     void ClearUndo();
     bool CanUndo() const { return undoIndex_ > 0; }
+    // An undo or redo is putting back text the document held (its edits come through the views' edit core).
+    bool Undoing() const { return undoing_; }
     bool CanRedo() const { return undoIndex_ < int(undo_.size()); }
     int UndoIndex() const { return undoIndex_; }
     int UndoCount() const { return int(undo_.size()); }

@@ -2,6 +2,8 @@
 #include "k5test.h"
 #include "apptest.h"
 
+#include "app/replaceall.h"
+
 #include "app/dialogs/finddialogs.h"
 #include "controls/zel/zelstores.h"
 #include "platform/application.h"
@@ -181,7 +183,7 @@ private slots:
             lines += QStringLiteral("<P>%1 on disk</P>\r\n").arg(i);
         doc->InsertText(lines);
         const QString edited = doc->Text();
-        doc->ReplaceSlices = {64, 0};
+        doc->Replacer->Slices = {64, 0};
         platform::Application::CloseOnTerminationSignal(frame);
         bool searching = false, untouched = false;
         apptest::User user;

@@ -1,6 +1,8 @@
 #include "k5test.h"
 #include "apptest.h"
 
+#include "app/replaceall.h"
+
 #include "app/dialogs/finddialogs.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
@@ -108,8 +110,7 @@ private slots:
         QStringList shown;
         doc->OnNavigate = [&](const QString &f) { shown << f; };
         doc->RiloMemo1->SetSelStart(0);
-        // A character beyond ASCII, and an empty pair of style codes that the saved form leaves out.
-        doc->InsertText(QStringLiteral("\u00e9\u0002\u0002 "));
+        doc->InsertText(QStringLiteral("\u00e9 ")); // a character beyond ASCII
         doc->PageControl2->setCurrentIndex(1);
         QTest::mouseClick(doc->SpeedButton4, Qt::LeftButton); // Reload
         const QByteArray reloaded = k5test::ReadFile(path);
@@ -397,7 +398,7 @@ private slots:
             expected += QStringLiteral("<P>%1 dog and Cat</P>\r\n").arg(i);
         }
         TEditForm *doc = apptest::DocWith(*frame, page);
-        doc->ReplaceSlices = {500, 0};
+        doc->Replacer->Slices = {500, 0};
         k5test::Answerer a;
         apptest::DocItem(doc, "Replace1")->trigger();
         dialogs::TReplaceDialog *d = doc->ReplaceDialog1;
@@ -421,9 +422,9 @@ private slots:
                 return;
             ++turns;
             textKept = textKept && doc->Text() == page;
-            progressShown = progressShown && doc->ReplaceProgress && doc->ReplaceProgress->isVisible();
-            lastProgress = doc->ReplaceProgress->findChild<QProgressBar *>()->value();
-            stop = doc->ReplaceProgress->findChild<QPushButton *>(QStringLiteral("Stop"));
+            progressShown = progressShown && doc->Replacer->Progress && doc->Replacer->Progress->isVisible();
+            lastProgress = doc->Replacer->Progress->findChild<QProgressBar *>()->value();
+            stop = doc->Replacer->Progress->findChild<QPushButton *>(QStringLiteral("Stop"));
             if (turns == stopAt)
                 QTest::mouseClick(stop, Qt::LeftButton);
         });
@@ -434,7 +435,7 @@ private slots:
         QCOMPARE(turns, 5);
         QVERIFY(textKept && progressShown);
         QVERIFY(lastProgress > 0 && lastProgress < 100);
-        QVERIFY(!doc->ReplaceProgress->isVisible());
+        QVERIFY(!doc->Replacer->Progress->isVisible());
         QVERIFY(doc->Text() == page);
         QVERIFY(!doc->RiloMemo1->CanUndo());
         QVERIFY(a.Texts().isEmpty());
@@ -446,7 +447,7 @@ private slots:
         QTRY_VERIFY(!doc->Replacing());
         QVERIFY(turns > 5);
         QVERIFY(textKept && progressShown);
-        QVERIFY(!doc->ReplaceProgress->isVisible());
+        QVERIFY(!doc->Replacer->Progress->isVisible());
         QVERIFY(doc->Text() == expected);
         QVERIFY(a.Texts().isEmpty());
         apptest::DocItem(doc, "Undo1")->trigger();

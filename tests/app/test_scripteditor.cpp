@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("var newCookie = GetCookie(\"visits\");"));
     }
 
-    // The script editor's Replace dialog: its options count, one occurrence a press.
+    // The script editor's Replace dialog: its options count, Replace takes one occurrence a press.
     void replaceHonoursTheDialog()
     {
         TJavaScript js;
@@ -128,6 +128,43 @@ private slots:
         QVERIFY(user.Done());
         QCOMPARE(js.RiloMemo1->Text(), QStringLiteral("sum sum subtotal"));
         d->hide();
+    }
+
+    // Replace All in both script editors replaces every match, as one undo step.
+    void replaceAllReplacesEveryMatchAsOneStep()
+    {
+        app::TJavaScript js;
+        app::TVBScriptEditor vb;
+        for (app::TScriptEditor *e : {static_cast<app::TScriptEditor *>(&js), static_cast<app::TScriptEditor *>(&vb)}) {
+            e->show();
+            e->RiloMemo1->SetSelText(QStringLiteral("a a a a\r\naaaa"));
+            e->RiloMemo1->ForceNewRecord();
+            item(e, "Replace1")->trigger();
+            dialogs::TReplaceDialog *d = e->findChild<dialogs::TReplaceDialog *>();
+            QVERIFY(d && d->isVisible());
+            d->FindEdit->setText(QStringLiteral("a"));
+            d->ReplaceEdit->setText(QStringLiteral("b"));
+            QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+            QTRY_VERIFY(!e->Replacing());
+            QCOMPARE(e->RiloMemo1->Text(), QStringLiteral("b b b b\r\nbbbb"));
+            item(e, "Undo1")->trigger();
+            QCOMPARE(e->RiloMemo1->Text(), QStringLiteral("a a a a\r\naaaa"));
+            // Matches do not overlap: the search goes on after each one.
+            d->FindEdit->setText(QStringLiteral("aa"));
+            QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+            QTRY_VERIFY(!e->Replacing());
+            QCOMPARE(e->RiloMemo1->Text(), QStringLiteral("a a a a\r\nbb"));
+            // Nothing to replace: said so, nothing changed.
+            apptest::User user;
+            user.Click(QStringLiteral("OK"));
+            d->FindEdit->setText(QStringLiteral("zz"));
+            QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QCOMPARE(user.Texts, QStringList{QStringLiteral("Could not find \"zz\"")});
+            QCOMPARE(e->RiloMemo1->Text(), QStringLiteral("a a a a\r\nbb"));
+            d->hide();
+        }
     }
 
     // A script gains no byte its reader cannot see: the control's style-code keys and Ctrl+P add nothing, and

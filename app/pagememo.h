@@ -1,0 +1,25 @@
+#pragma once
+// The text control as the editor of a page or a script. Text enters it by many routes (typing, pasting,
+// the main window's relays, the dialogs, the side panel's trees, the script editors), all of them through
+// the control's edit core; there, and only there, it loses the bytes a reader cannot see. Undo and redo put
+// back what the page held. The text control as a component keeps its style codes.
+#include "textcontrol/rilomemo.h"
+
+namespace app {
+
+// A character no reader of a page sees: the text control's style codes (0x01 to 0x05, 0x15), NUL and the
+// other control characters, but not TAB, CR and LF.
+bool IsInvisible(QChar c);
+// The text without them.
+QString VisibleText(QStringView text);
+
+class TPageMemo : public textcontrol::TRiloMemo {
+public:
+    // No key puts a style code or a control character in: the control's style-code hot keys and Ctrl+P (a
+    // page break mark) are not taken, typed control characters are dropped. Ctrl+T (a TAB) and the undo keys
+    // stay.
+    explicit TPageMemo(QWidget *parent = nullptr);
+    void SetSelTextBuf(QStringView text) override;
+};
+
+} // namespace app

@@ -1,0 +1,250 @@
+// Text entering a page or a script by every route a user has: whatever comes with it, the page gains no
+// byte a reader cannot see (the text control's style codes and the other control characters but TAB, CR
+// and LF), is saved, and opens again without a word.
+#include "k5test.h"
+#include "apptest.h"
+
+#include "app/assistantforms.h"
+#include "app/assistants/clipbook.h"
+#include "app/assistants/signature.h"
+#include "app/assistants/templates.h"
+#include "app/dialogs/finddialogs.h"
+#include "app/scripteditor.h"
+#include "app/workflow.h"
+#include "controls/qv/qvclock.h"
+#include "controls/tree/zozezo.h"
+#include "platform/folders.h"
+
+#include <QClipboard>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+using app::TEditForm;
+using app::TFrameForm;
+
+namespace {
+
+// Every kind of byte that must not enter: NUL, the style codes, another control character.
+const QString Payload = QString::fromLatin1("a\0b\x01" "c\x02" "d\x03" "e\x04" "f\x10" "g\x15" "h", 15);
+const QString Clean = QStringLiteral("abcdefgh");
+// Files holding NUL are refused by their readers before anything enters: they carry the rest.
+QByteArray fileBytes() { return QString(Payload).remove(QChar(0)).toLatin1(); }
+
+QString program(const char *name) { return platform::ProgramFile(QString::fromLatin1(name)); }
+
+// Pastes the payload into a dialog's field with Ctrl+V, as a user does, and presses its OK.
+k5test::User::Step pasteAndOk(const char *field)
+{
+    const QString name = QString::fromLatin1(field);
+    return [name](QWidget *w) {
+        QWidget *edit = w->findChild<QWidget *>(name);
+        if (!edit)
+            return false;
+        QGuiApplication::clipboard()->setText(Payload);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
+        return true;
+    };
+}
+
+} // namespace
+
+class TestTextEntry : public QObject {
+    Q_OBJECT
+    TFrameForm *frame = nullptr;
+
+    TEditForm *open(const QString &path)
+    {
+        frame->Edit2->SetText(path);
+        frame->Search_Start->click();
+        return frame->ActiveEditForm();
+    }
+    TEditForm *empty()
+    {
+        frame->Start2->click();
+        TEditForm *doc = apptest::DocWith(*frame, QString());
+        doc->RiloMemo1->setFocus();
+        return doc;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(apptest::ShowFrame(frame)); }
+    void cleanupTestCase() { apptest::DeleteFrame(frame); }
+    void cleanup()
+    {
+        apptest::CloseAll(*frame);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w != frame && w->isVisible() && !qobject_cast<QMenu *>(w))
+                w->close();
+        apptest::Settle();
+    }
+
+    void noRouteBringsAnInvisibleByteIntoAPage_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("expected");
+        for (const char *r : {"typed", "Ctrl+V", "Edit > Paste", "pop-up Paste", "tree drop", "tree double click",
+                              "Memo1", "DHTML_Memo", "Tag", "Tag1", "Tag2", "TempMemo"})
+            QTest::newRow(r) << QString::fromLatin1(r) << Clean;
+        QTest::newRow("Memo_Project1 page") << "Memo_Project1" << Clean;
+        QTest::newRow("Insert > File...") << "File4" << Clean;
+        QTest::newRow("plugin.qvl") << "plugin" << Clean + QStringLiteral("\r\n");
+        QTest::newRow("custom template") << "template" << Clean;
+        QTest::newRow("signature.qvl") << "signature" << Clean;
+        QTest::newRow("clip book") << "clips" << Clean;
+        QTest::newRow("Comment field paste") << "Comment2" << QStringLiteral("<!--abcdefgh-->");
+        QTest::newRow("JavaScript editor paste") << "JavaScriptEditor2" << Clean;
+        QTest::newRow("VBScript editor paste") << "VBScriptEditor1" << Clean;
+        QTest::newRow("Replace") << "Replace" << Clean;
+        QTest::newRow("Replace All") << "Replace All" << Clean + QLatin1Char(' ') + Clean;
+    }
+    void noRouteBringsAnInvisibleByteIntoAPage()
+    {
+        QFETCH(QString, route);
+        QFETCH(QString, expected);
+        TEditForm *doc = empty();
+        textcontrol::TRiloMemo *memo = doc->RiloMemo1;
+        apptest::User user;
+        if (route == QLatin1String("typed")) {
+            for (QChar c : Payload)
+                QTest::sendKeyEvent(QTest::Click, memo, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        } else if (route == QLatin1String("Ctrl+V")) {
+            QGuiApplication::clipboard()->setText(Payload);
+            QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+        } else if (route.endsWith(QLatin1String("Paste"))) {
+            QGuiApplication::clipboard()->setText(Payload);
+            apptest::DocItem(doc, route.startsWith(QLatin1String("Edit")) ? "Paste1" : "Paste2")->trigger();
+        } else if (route.startsWith(QLatin1String("tree"))) {
+            tree::TZozeZO *tree = doc->TreeView1;
+            tree->SetSelected(tree->Items()->Add(nullptr, Payload));
+            if (route.endsWith(QLatin1String("drop")))
+                QVERIFY(doc->DropTreeNode(tree, memo->mapToGlobal(memo->rect().center())));
+            else
+                doc->TreeDblClick(tree);
+        } else if (route == QLatin1String("Memo_Project1")) {
+            frame->Memo_Project1->SetText(Payload);
+            frame->Start2->click();
+            doc = frame->ActiveEditForm();
+        } else if (auto *relay = frame->findChild<app::TRelay *>(route, Qt::FindDirectChildrenOnly)) {
+            relay->SetText(Payload);
+        } else if (route == QLatin1String("File4")) {
+            const QString path = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/part.htm"), fileBytes());
+            user.Then([&](QWidget *w) {
+                    auto *select = w->findChild<QPushButton *>(QStringLiteral("SelectFile"));
+                    if (!select)
+                        return false;
+                    select->click(); // the file dialog it opens is the next step's
+                    return true;
+                })
+                .TypeFileName(path)
+                .Click(QStringLiteral("&Ok"));
+            apptest::DocItem(doc, "File4")->trigger();
+        } else if (route == QLatin1String("plugin")) {
+            qv::ManualClock clock;
+            k5test::WriteFile(program("plugin.qvl"), fileBytes());
+            frame->PollPlugin();
+            clock.Advance(10000);
+            frame->PollPlugin();
+            QVERIFY(!QFile::exists(program("plugin.qvl")));
+        } else if (route == QLatin1String("template")) {
+            k5test::WriteFile(program("sweep.htm"), fileBytes());
+            k5test::WriteFile(program("customtemplates.qvl"), "sweep.htm\r\n");
+            std::unique_ptr<assistants::TTemplates3> t(app::CreateTemplates(frame));
+            t->show();
+            t->PageControl1->setCurrentIndex(2);
+            const auto items = t->ListView4->findItems(QStringLiteral("sweep.htm"), Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            t->ListView4->scrollToItem(items.first());
+            const QPoint at = t->ListView4->visualItemRect(items.first()).center();
+            QTest::mouseClick(t->ListView4->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(t->ListView4->viewport(), Qt::LeftButton, {}, at);
+        } else if (route == QLatin1String("signature")) {
+            k5test::WriteFile(assistants::TSignature::FilePath(), fileBytes());
+            delete app::Signature();
+            apptest::DocItem(doc, "Signature2")->trigger();
+        } else if (route == QLatin1String("clips")) {
+            k5test::WriteFile(assistants::TClipBook::FilePath(), fileBytes());
+            assistants::TClipBook *book = app::OpenClipBook(frame);
+            QTest::mouseClick(book->InsertAll, Qt::LeftButton);
+            book->close();
+        } else if (route == QLatin1String("Comment2")) {
+            user.Then(pasteAndOk("Memo1"));
+            apptest::DocItem(doc, "Comment2")->trigger();
+        } else if (route.endsWith(QLatin1String("Editor1")) || route.endsWith(QLatin1String("Editor2"))) {
+            QString script;
+            user.Then([&](QWidget *w) {
+                auto *editor = qobject_cast<app::TScriptEditor *>(w);
+                if (!editor)
+                    return false;
+                QGuiApplication::clipboard()->setText(Payload);
+                editor->RiloMemo1->setFocus();
+                editor->Paste1->trigger();
+                script = editor->RiloMemo1->Text();
+                editor->CloseandinsertScript1->trigger();
+                return true;
+            });
+            apptest::DocItem(doc, route)->trigger();
+            apptest::Settle();
+            // The script itself holds nothing a reader cannot see, before it reaches the page.
+            QCOMPARE(script, Clean);
+        } else if (route.startsWith(QLatin1String("Replace"))) {
+            const bool all = route.endsWith(QLatin1String("All"));
+            doc->ReplaceText(all ? QStringLiteral("x x") : QStringLiteral("x"));
+            apptest::DocItem(doc, "Replace1")->trigger();
+            dialogs::TReplaceDialog *d = doc->ReplaceDialog1;
+            d->FindEdit->setText(QStringLiteral("x"));
+            d->ReplaceEdit->clear();
+            QGuiApplication::clipboard()->setText(Payload);
+            d->ReplaceEdit->setFocus();
+            QTest::keyClick(d->ReplaceEdit, Qt::Key_V, Qt::ControlModifier);
+            QTest::mouseClick(all ? d->ReplaceAllButton : d->ReplaceButton, Qt::LeftButton);
+            QTRY_VERIFY(!doc->Replacing());
+            d->hide();
+        } else {
+            QFAIL(qPrintable(route));
+        }
+        apptest::Settle();
+        QVERIFY2(user.Done(), qPrintable(user.Texts.join(QLatin1Char('\n'))));
+        QCOMPARE(doc->Text(), expected);
+
+        // Saved, it opens again with no message.
+        const QString path = k5test::Root() + QStringLiteral("/tmp/entered.htm");
+        QFile::remove(path);
+        apptest::User saver;
+        saver.TypeFileName(path);
+        QVERIFY(doc->Saveas1Click());
+        QVERIFY(saver.Done());
+        doc->Frame()->close();
+        apptest::Settle();
+        k5test::Answerer a;
+        QVERIFY(open(path));
+        QVERIFY2(a.Texts().isEmpty(), qPrintable(a.Texts().join(QLatin1Char('\n'))));
+        QCOMPARE(frame->ActiveEditForm()->Text(), expected);
+        QCOMPARE(k5test::ReadFile(path), expected.toLatin1());
+    }
+
+    // A page may hold a control character from its file: undo puts back what was there, byte for byte.
+    void undoGivesBackWhatThePageHeld()
+    {
+        const QByteArray bytes("<P>one\x0c" "two\x1b</P>\r\n");
+        const QString path = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/held.htm"), bytes);
+        k5test::Answerer a;
+        TEditForm *doc = open(path);
+        QVERIFY(doc);
+        QVERIFY(a.Texts().isEmpty());
+        doc->RiloMemo1->SelectAll();
+        apptest::DocItem(doc, "Delete1")->trigger();
+        QCOMPARE(doc->Text(), QString());
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QCOMPARE(doc->Text(), QString::fromLatin1(bytes));
+        apptest::DocItem(doc, "Redo1")->trigger();
+        apptest::DocItem(doc, "Undo1")->trigger();
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(k5test::ReadFile(path), bytes);
+    }
+};
+
+K5_TEST_MAIN(TestTextEntry)
+#include "test_textentry.moc"
