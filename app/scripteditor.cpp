@@ -15,6 +15,7 @@
 #include "textcontrol/htmlrules.h"
 #include "textcontrol/rilogutter.h"
 #include "textcontrol/rilomemo.h"
+#include "textcontrol/textstorage.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -118,7 +119,21 @@ QAction *TScriptEditor::action(QMenu *menu, const char *name, const QString &cap
 
 void TScriptEditor::InsertAtCaret(const QString &text)
 {
-    RiloMemo1->SetSelText(text);
+    QString piece = text;
+    if (PiecesOnOwnLines && !piece.isEmpty()) {
+        // A piece is a statement or more: glued to the code before or after it, the script would not parse.
+        const textcontrol::TextStorage &t = RiloMemo1->Storage();
+        const int lower = RiloMemo1->SelLower(), upper = RiloMemo1->SelUpper();
+        const int p = t.ParagraphAt(lower), q = t.ParagraphAt(upper);
+        const QString before = t.Text(p).Mid(0, lower - t.Start(p));
+        const QString after = t.Text(q).Mid(upper - t.Start(q), t.Length(q));
+        const auto blank = [](const QString &s) { return s.trimmed().isEmpty(); };
+        if (!blank(before))
+            piece.prepend(QStringLiteral("\r\n"));
+        if (!blank(after) && !piece.endsWith(QLatin1Char('\n')) && !piece.endsWith(QLatin1Char('\r')))
+            piece += QStringLiteral("\r\n");
+    }
+    RiloMemo1->SetSelText(piece);
     RiloMemo1->ScrollInView();
     RiloMemo1->setFocus();
 }
@@ -303,6 +318,7 @@ TJavaScript::TJavaScript(QWidget *parent)
     : TScriptEditor(QStringLiteral("TJavaScript"), QStringLiteral("JavaScript Editor"),
                     QStringLiteral("Creates a JavaScript..."), parent)
 {
+    PiecesOnOwnLines = true;
     tree::TZozeZONodes *items = ZozeZO1->Items();
     auto group = [items](const char *name, std::initializer_list<const char *> children) {
         tree::TZozeZONode *g = items->Add(nullptr, QString::fromUtf8(name));

@@ -45,8 +45,9 @@ public:
     // Receives the whole script on "Close and insert Script".
     std::function<void(const QString &script)> OnInsertScript;
 
-    // Puts text at the caret, in place of the selection.
+    // Puts text at the caret, in place of the selection; on lines of its own where PiecesOnOwnLines.
     void InsertAtCaret(const QString &text);
+    bool PiecesOnOwnLines = false;
     void CloseAndInsert();
     // Asks for a file and writes the script to it; a failure is shown and the script stays.
     bool SaveAsClick();

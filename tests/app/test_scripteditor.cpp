@@ -14,6 +14,7 @@
 
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTemporaryDir>
 
 using app::TJavaScript;
@@ -165,6 +166,43 @@ private slots:
             QCOMPARE(e->RiloMemo1->Text(), QStringLiteral("a a a a\r\nbb"));
             d->hide();
         }
+    }
+
+    // Pieces put in one after another, or before a line, each start a line of their own, and the script
+    // they make is one that a JavaScript parser takes.
+    void insertionsStartLinesOfTheirOwn()
+    {
+        apptest::User user;
+        user.Then(fillBuilder("Name of Cookie", QStringLiteral("visits")));
+        TJavaScript js;
+        js.show();
+        doubleClick(js, QStringLiteral("Get Cookie Function"));
+        doubleClick(js, QStringLiteral("Set Cookie Function"));
+        doubleClick(js, QStringLiteral("Set Cookie Value"));
+        doubleClick(js, QStringLiteral("Set Cookie Value"));
+        item(&js, "Alert1")->trigger();
+        item(&js, "DocumentWrite1")->trigger();
+        item(&js, "CallingGetCookie1")->trigger();
+        apptest::Settle();
+        QVERIFY(user.Done());
+        js.RiloMemo1->Select(0, 0);
+        item(&js, "Version4")->trigger();
+        const QString script = js.RiloMemo1->Text();
+        for (const char *start : {"var expDate", "alert(", "document.write(", "var newCookie", "// Function    : SetCookie"})
+            QVERIFY2(script.contains(QStringLiteral("\r\n") + QString::fromLatin1(start)), start);
+        QVERIFY(script.startsWith(QStringLiteral("if (Browser.version<4){ }\r\n")));
+        QVERIFY(!script.contains(QStringLiteral(")var")));
+
+        const QString path = dir.filePath(QStringLiteral("made.js"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(script.toUtf8());
+        f.close();
+        QProcess node;
+        node.start(QStringLiteral("node"), {QStringLiteral("--check"), path});
+        QVERIFY2(node.waitForStarted(), "node (scripts/packages.txt) checks the script");
+        QVERIFY(node.waitForFinished(30000));
+        QVERIFY2(node.exitCode() == 0, node.readAllStandardError().constData());
     }
 
     // A script gains no byte its reader cannot see: the control's style-code keys and Ctrl+P add nothing, and
