@@ -6,6 +6,7 @@
 #include "app/workflow.h"
 #include "app/launchers.h"
 #include "controls/misc/propanel.h"
+#include "controls/qv/qvclock.h"
 #include "controls/zel/zelformsaver.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
@@ -629,8 +630,20 @@ void TFrameForm::PollPlugin()
     if (!ActiveEditForm())
         return; // the file waits until a document is open
     const QString path = platform::ProgramFile(QStringLiteral("plugin.qvl"));
-    if (!QFile::exists(path))
+    // Another program may still be writing it: it is taken once it has rested (size and time unchanged) a
+    // while, so that nothing written later is lost.
+    const platform::FileStamp stamp = platform::StampOf(path);
+    if (!stamp.exists) {
+        pluginSeen_ = {};
         return;
+    }
+    if (!(stamp == pluginSeen_.stamp)) {
+        pluginSeen_ = {stamp, qv::TickCount()};
+        return;
+    }
+    if (qv::TickCount() - pluginSeen_.since < PluginRestMs)
+        return;
+    pluginSeen_ = {};
     // Taken away first: whatever happens next, the text is never inserted twice.
     const QString taken = path + QStringLiteral(".taken");
     QFile::remove(taken);

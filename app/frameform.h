@@ -2,6 +2,7 @@
 // The main window: the MDI frame that owns every document window, with the File and Window menus, the
 // status line and the hidden hand-over controls through which dialogs reach the active document.
 #include "app/relay.h"
+#include "platform/fileio.h"
 #include "platform/form.h"
 #include "platform/shell/filedialogs.h"
 
@@ -122,8 +123,10 @@ public:
     // Opens the files of a drop (those whose extension is listed in Memo4); a file that cannot be opened
     // is reported and ends the drop.
     void DropFiles(const QStringList &paths);
-    // One tick of the plug-in poll (also run by its timer).
+    // One tick of the plug-in poll (also run by its timer). The file is taken once its size and time
+    // have stayed the same for PluginRestMs (by qv::TickCount).
     void PollPlugin();
+    static constexpr qint64 PluginRestMs = 2000;
     // Enables the window commands while a document is open.
     void UpdateDocumentCommands();
     // The status line shows the active document's caret and mode; empty while none is open.
@@ -158,6 +161,10 @@ private:
     QMdiArea *mdiArea_ = nullptr;
     QTimer *pluginTimer_ = nullptr;
     QString pluginError_;
+    struct {
+        platform::FileStamp stamp;
+        qint64 since = 0;
+    } pluginSeen_;
     QString lastFolder_;
     QList<speedbar::TSpeedItem *> toolItems_; // SpeedItem1 .. SpeedItem101
 };

@@ -6,6 +6,7 @@
 #include "app/dialogs/unit_link.h"
 #include "app/launchers.h"
 #include "app/settingsform.h"
+#include "controls/qv/qvclock.h"
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
 #include "textcontrol/rilomemo.h"
@@ -162,19 +163,40 @@ private slots:
         QCOMPARE(frame->MDIChildCount(), 2);
     }
 
-    void thePluginFileWaitsForADocument()
+    // Another program may write the plug-in file in parts: it is taken once it has rested, whole, and only
+    // while a document is open; never twice.
+    void thePluginFileIsTakenWholeOnceItRests()
     {
+        qv::ManualClock clock;
         const QString plugin = platform::ProgramFile(QStringLiteral("plugin.qvl"));
         k5test::WriteFile(plugin, "line one\r\nline two");
         frame->PollPlugin();
-        QVERIFY(QFile::exists(plugin));
+        clock.Advance(10000);
+        frame->PollPlugin();
+        QVERIFY(QFile::exists(plugin)); // no document yet
         frame->New1Click();
         TEditForm *doc = frame->ActiveEditForm();
         doc->RiloMemo1->SetSelStart(0);
-        QTRY_VERIFY(!QFile::exists(plugin)); // the poll timer takes it
-        QVERIFY(doc->Text().startsWith(QStringLiteral("line one\r\nline two\r\n<HTML>")));
+        frame->PollPlugin();
+        clock.Advance(1000);
+        {
+            QFile more(plugin);
+            QVERIFY(more.open(QIODevice::Append));
+            more.write("\r\nline three");
+        }
+        for (int i = 0; i < 8; ++i) {
+            frame->PollPlugin();
+            QVERIFY(QFile::exists(plugin)); // written a moment ago: the writer may not be done
+            clock.Advance(250);
+        }
+        frame->PollPlugin();
+        QVERIFY(!QFile::exists(plugin));
+        const QString taken = QStringLiteral("line one\r\nline two\r\nline three\r\n<HTML>");
+        QVERIFY2(doc->Text().startsWith(taken), qPrintable(doc->Text().left(60)));
+        clock.Advance(10000);
         frame->PollPlugin(); // gone: nothing is inserted twice
-        QVERIFY(doc->Text().startsWith(QStringLiteral("line one\r\nline two\r\n<HTML>")));
+        QVERIFY(doc->Text().startsWith(taken));
+        QVERIFY(!doc->Text().mid(taken.size()).contains(QStringLiteral("line")));
     }
 
     void closeAllAsksEveryDocumentActiveLast()
