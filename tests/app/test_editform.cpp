@@ -481,6 +481,20 @@ private slots:
         QCOMPARE(doc->Text(), QStringLiteral("<B><P></B><I></I></P>"));
         apptest::DocItem(doc, "Undo1")->trigger();
         QCOMPARE(doc->Text(), QStringLiteral("<B><P></B></P>"));
+
+        // Typing right after a command, from a menu or handed over by another window, is a step of its own.
+        doc = apptest::DocWith(*frame, QStringLiteral("<P></P>"));
+        doc->RiloMemo1->setFocus();
+        doc->RiloMemo1->SetSelStart(3);
+        apptest::DocItem(doc, "Bold2")->trigger();
+        QTest::keyClicks(doc->RiloMemo1, QStringLiteral("xy"));
+        frame->Memo1->SetText(QStringLiteral("<BR>"));
+        QTest::keyClicks(doc->RiloMemo1, QStringLiteral("z"));
+        QCOMPARE(doc->Text(), QStringLiteral("<P><B></B>xy<BR>z</P>"));
+        for (const char *was : {"<P><B></B>xy<BR></P>", "<P><B></B>xy</P>", "<P><B></B></P>", "<P></P>"}) {
+            apptest::DocItem(doc, "Undo1")->trigger();
+            QCOMPARE(doc->Text(), QString::fromLatin1(was));
+        }
     }
 
     // Keys pressed in a document window: the control's style-code keys and Ctrl+P change nothing, a
