@@ -2,6 +2,7 @@
 
 #include "textcontrol/textdocument.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 
 namespace app {
@@ -39,11 +40,17 @@ TPageMemo::TPageMemo(QWidget *parent) : TRiloMemo(parent)
 
 void TPageMemo::SetSelTextBuf(QStringView text)
 {
-    if (Document().Undoing() || std::none_of(text.begin(), text.end(), IsInvisible)) {
+    if (ownText_ || Document().Undoing() || std::none_of(text.begin(), text.end(), IsInvisible)) {
         TRiloMemo::SetSelTextBuf(text);
         return;
     }
     TRiloMemo::SetSelTextBuf(VisibleText(text));
+}
+
+void TPageMemo::mouseReleaseEvent(QMouseEvent *e)
+{
+    const QScopedValueRollback<bool> own(ownText_, true);
+    TRiloMemo::mouseReleaseEvent(e);
 }
 
 } // namespace app

@@ -1,8 +1,8 @@
 #pragma once
 // The text control as the editor of a page or a script. Text enters it by many routes (typing, pasting,
 // the main window's relays, the dialogs, the side panel's trees, the script editors), all of them through
-// the control's edit core; there, and only there, it loses the bytes a reader cannot see. Undo and redo put
-// back what the page held. The text control as a component keeps its style codes.
+// the control's edit core; there, and only there, it loses the bytes a reader cannot see. Undo and redo, and
+// text dragged within the control, put back what the page held. The text control as a component keeps its style codes.
 #include "textcontrol/rilomemo.h"
 
 namespace app {
@@ -20,6 +20,13 @@ public:
     // stay.
     explicit TPageMemo(QWidget *parent = nullptr);
     void SetSelTextBuf(QStringView text) override;
+
+protected:
+    // Text dragged within the control is the page's own.
+    void mouseReleaseEvent(QMouseEvent *e) override;
+
+private:
+    bool ownText_ = false;
 };
 
 } // namespace app

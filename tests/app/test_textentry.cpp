@@ -225,8 +225,9 @@ private slots:
         QCOMPARE(k5test::ReadFile(path), expected.toLatin1());
     }
 
-    // A page may hold a control character from its file: undo puts back what was there, byte for byte.
-    void undoGivesBackWhatThePageHeld()
+    // A page may hold a control character from its file: undo, and text dragged within the page, put back
+    // what was there, byte for byte.
+    void whatThePageHeldStaysWhenUndoneOrMoved()
     {
         const QByteArray bytes("<P>one\x0c" "two\x1b</P>\r\n");
         const QString path = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/held.htm"), bytes);
@@ -243,6 +244,18 @@ private slots:
         apptest::DocItem(doc, "Undo1")->trigger();
         QVERIFY(doc->Save1Click());
         QCOMPARE(k5test::ReadFile(path), bytes);
+
+        // "one\f" dragged to the end of the line.
+        textcontrol::TRiloMemo *memo = doc->RiloMemo1;
+        memo->Select(3, 4);
+        const int y = memo->LineHeight() / 2;
+        const QPoint from(memo->PosToX(0, 5) + 1, y), to(memo->PosToX(0, 15) + 2, y);
+        QTest::mouseMove(memo->viewport(), from);
+        QTest::mousePress(memo->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(memo->viewport(), to);
+        QTest::mouseRelease(memo->viewport(), Qt::LeftButton, {}, to);
+        QCOMPARE(doc->Text(), QStringLiteral("<P>two\x1b</P>one\x0c\r\n"));
+        QCOMPARE(memo->SelText(), QStringLiteral("one\x0c"));
     }
 };
 
