@@ -574,6 +574,7 @@ void TmsVCard::Assign(const TmsVCard &source)
     lineEnd_ = source.lineEnd_;
     modern_ = source.modern_;
     upgrade_ = source.upgrade_;
+    unclosed_ = source.unclosed_;
     readIdentification_ = source.readIdentification_;
     readDeliveryInfo_ = source.readDeliveryInfo_;
     readTelecomInfo_ = source.readTelecomInfo_;
@@ -589,6 +590,7 @@ void TmsVCard::DropOtherCards()
     lineEnd_ = QStringLiteral("\r\n");
     modern_ = false;
     upgrade_ = false;
+    unclosed_ = 0;
 }
 
 void TmsVCard::Clear()
@@ -721,6 +723,9 @@ QString TmsVCard::Text() const
         }
     }
     if (!ended) {
+        // The cards left open inside it end first, so that what is added belongs to the card read.
+        for (int i = 1; i < unclosed_; ++i)
+            put(QStringLiteral("END:VCARD") + lineEnd_);
         putNew();
         put(QStringLiteral("END:VCARD") + lineEnd_);
     }
@@ -834,6 +839,7 @@ void TmsVCard::SetText(const QString &text)
             read_ << ReadLine{text.mid(at, next - at), slot};
         }
     }
+    unclosed_ = card ? depth : 0;
     if (!read_.isEmpty()) {
         const QString &first = read_.first().text;
         lineEnd_ = first.endsWith(QLatin1String("\r\n")) ? QStringLiteral("\r\n")

@@ -183,6 +183,7 @@ private:
     QString lineEnd_ = QStringLiteral("\r\n");
     bool modern_ = false;  // version 3.0 or later: no quoted-printable, types as TYPE= lists
     bool upgrade_ = false; // a card of a version before 2.1 (as written here before): its fields are written anew
+    int unclosed_ = 0;     // cards (the one read and those nested in it) that the text left open
     TmsIdentification readIdentification_;
     TmsDeliveryInfo readDeliveryInfo_;
     TmsTelecomInfo readTelecomInfo_;

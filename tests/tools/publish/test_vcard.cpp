@@ -618,6 +618,15 @@ private slots:
         // An unended card leaves nothing after it.
         c.SetText(before + QStringLiteral("BEGIN:VCARD\nFN:Open\n"));
         QCOMPARE(c.Text(), before + QStringLiteral("BEGIN:VCARD\nFN:Open\nEND:VCARD\n"));
+        // A card left open inside it is ended first, so a new field lands in the card read, and the text
+        // written reads back to itself.
+        c.SetText(QStringLiteral("BEGIN:VCARD\nFN:Open\nAGENT:\nBEGIN:VCARD\nFN:Inner\n"));
+        c.BusinessInfo.Title = QStringLiteral("Boss");
+        const QString closed = QStringLiteral("BEGIN:VCARD\nFN:Open\nAGENT:\nBEGIN:VCARD\nFN:Inner\nEND:VCARD\nTITLE:Boss\nEND:VCARD\n");
+        QCOMPARE(c.Text(), closed);
+        c.SetText(closed);
+        QCOMPARE(c.Text(), closed);
+        QCOMPARE(c.BusinessInfo.Title, QStringLiteral("Boss"));
     }
 
     void assignAndClear()
