@@ -194,16 +194,17 @@ private:
         return !aborted_;
     }
 
-    // A source entry as the list of paths it stands for; wildcards in its last part are expanded, and a
-    // name that only differs in case from the one file there is taken as that file.
+    // A source entry as the list of paths it stands for. A name that is there is that one file, whatever
+    // it holds ("a*b?.htm" is a name too); otherwise wildcards in its last part are expanded, and a name
+    // that only differs in case from the one file there is taken as that file.
     QStringList expand(const QString &entry)
     {
         const QString path = absolute(entry);
         const QFileInfo fi(path);
         const QString name = fi.fileName();
+        if (present(path))
+            return {path};
         if (!HasWildcards(name)) {
-            if (present(path))
-                return {path};
             QStringList same;
             for (const QFileInfo &e : entriesOf(fi.absolutePath()))
                 if (e.fileName().compare(name, Qt::CaseInsensitive) == 0)

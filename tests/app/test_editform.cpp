@@ -642,6 +642,32 @@ private slots:
         QCOMPARE(frame->ActiveEditForm(), opened);
     }
 
+    // A file whose name starts with "[" or holds "*" and "?" is a file like any other for the menu's
+    // Edit and Insert as link.
+    void sideBrowserTakesNamesWithPatternCharacters()
+    {
+        const QString dir = tmp(QStringLiteral("patterns"));
+        for (const QString &name : {QStringLiteral("[draft].htm"), QStringLiteral("a*b?.htm")}) {
+            const QString page = k5test::WriteFile(dir + QLatin1Char('/') + name, "<P>named</P>");
+            frame->New1Click();
+            TEditForm *origin = frame->ActiveEditForm();
+            origin->FileListBox1->SetDirectory(dir);
+            const auto items = origin->FileListBox1->findItems(name, Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            origin->FileListBox1->setCurrentItem(items.first());
+            origin->RiloMemo1->SetSelStart(0);
+            origin->InsertAsLink1->trigger();
+            QVERIFY2(origin->Text().contains(QStringLiteral(">%1</A>").arg(name)), qPrintable(origin->Text().left(80)));
+            origin->Edit5->trigger();
+            TEditForm *opened = frame->ActiveEditForm();
+            QVERIFY(opened != origin);
+            QCOMPARE(opened->FileName, page);
+            QVERIFY(opened->Text().contains(QStringLiteral("named")));
+            apptest::CloseAll(*frame);
+            QFile::remove(page);
+        }
+    }
+
     void linkAndEmailPairsInsertAndPersist()
     {
         frame->New1Click();
