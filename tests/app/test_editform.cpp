@@ -2,12 +2,14 @@
 #include "apptest.h"
 
 #include "app/dialogs/finddialogs.h"
+#include "app/launchers.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
 #include "controls/zel/explorer.h"
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
 #include "textcontrol/rilomemo.h"
+#include "tools/publish/vcmain.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -666,6 +668,31 @@ private slots:
             apptest::CloseAll(*frame);
             QFile::remove(page);
         }
+    }
+
+    // "Save and as Insert as Link" links the card as the page finds it once both are uploaded: relative to
+    // the page's folder.
+    void aSavedCardIsLinkedRelativeToThePage()
+    {
+        const QString page = k5test::WriteFile(tmp(QStringLiteral("site/page.htm")), "<P>page</P>");
+        QDir().mkpath(tmp(QStringLiteral("site/cards")));
+        TEditForm *doc = frame->OpenFile(page, true);
+        QVERIFY(doc);
+        doc->RiloMemo1->SetSelStart(0);
+        publish::TvCardForm *card = app::VCardForm();
+        card->show();
+        card->New1Click();
+        card->FormattedNameEdit->setText(QStringLiteral("Ann"));
+        k5test::User person;
+        person.TypeFileName(tmp(QStringLiteral("site/cards/ann.vcf")));
+        card->SaveAndInsert1->trigger();
+        QVERIFY(person.Done());
+        k5test::Settle();
+        card->hide();
+        QVERIFY(QFile::exists(tmp(QStringLiteral("site/cards/ann.vcf"))));
+        QVERIFY2(doc->Text().startsWith(QStringLiteral("<A HREF=\"cards/ann.vcf\">My Visit-Card</A>")),
+                 qPrintable(doc->Text().left(80)));
+        apptest::CloseAll(*frame);
     }
 
     void linkAndEmailPairsInsertAndPersist()
