@@ -296,6 +296,35 @@ private slots:
         QVERIFY(user.Texts.isEmpty());
     }
 
+    // A NUL pasted into a project's name would end the projects file where it stands: it is not stored.
+    void aNulInAProjectNameIsNotStored()
+    {
+        k5test::WriteFile(TProjectStart::ProjectsFile(), "Project(s)\r\n");
+        TProjectStart *m = open();
+        apptest::User user;
+        select(m, QStringLiteral("Project(s)"));
+        user.Then([](QWidget *w) {
+            auto *ask = qobject_cast<assistants::Tnewproject *>(w);
+            if (!ask)
+                return false;
+            QApplication::clipboard()->setText(QString::fromUtf16(u"Si\0te", 5));
+            ask->Edit1->setFocus();
+            QTest::keyClick(ask->Edit1, Qt::Key_V, Qt::ControlModifier);
+            QTest::mouseClick(ask->Button1, Qt::LeftButton);
+            return true;
+        });
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(file(), QByteArray("Project(s)\r\nSite\r\n"));
+        m->close();
+        apptest::Settle();
+        m = open();
+        apptest::Settle();
+        QVERIFY(find(m, QStringLiteral("Site")));
+        QVERIFY(user.Texts.isEmpty());
+    }
+
     void aListThatWentBadMeanwhileIsNotWrittenOver()
     {
         // A manager that started from no file holds one project; then the file goes bad behind it.
