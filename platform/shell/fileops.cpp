@@ -633,19 +633,24 @@ private:
 
     bool removeBytes(const QByteArray &path)
     {
-        struct stat st {};
-        bool ok = ::lstat(path.constData(), &st) == 0;
-        if (ok && S_ISDIR(st.st_mode)) {
-            bool readable = false;
-            for (const QByteArray &name : allEntries(path, &readable))
-                ok = removeBytes(path + '/' + name) && ok;
-            ok = readable && ok && ::rmdir(path.constData()) == 0;
-        } else if (ok) {
-            ok = ::unlink(path.constData()) == 0;
-        }
+        const bool ok = erase(path);
         if (!ok)
             cannotBytes(path, QStringLiteral("it could not be removed."));
         return ok;
+    }
+
+    // Removes a file, a link or a folder with all it holds, whatever their names (no link is followed).
+    static bool erase(const QByteArray &path)
+    {
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0)
+            return false;
+        if (!S_ISDIR(st.st_mode))
+            return ::unlink(path.constData()) == 0;
+        bool readable = false, ok = true;
+        for (const QByteArray &name : allEntries(path, &readable))
+            ok = erase(path + '/' + name) && ok;
+        return readable && ok && ::rmdir(path.constData()) == 0;
     }
 
     bool copyFile(const QString &src, const QString &dst)
@@ -715,7 +720,7 @@ private:
     bool removePermanently(const QString &path)
     {
         const QFileInfo fi(path);
-        const bool ok = isRealDir(fi) ? QDir(path).removeRecursively() : QFile::remove(path);
+        const bool ok = isRealDir(fi) ? erase(QFile::encodeName(path)) : QFile::remove(path);
         if (!ok)
             cannot(path, QStringLiteral("it could not be removed."));
         return ok;

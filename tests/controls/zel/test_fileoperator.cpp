@@ -227,6 +227,14 @@ private slots:
         QCOMPARE(answer.Messages().size(), 1);
         QVERIFY2(answer.Texts().first().contains(QStringLiteral("is already there and is a folder")), qPrintable(answer.Texts().first()));
         QCOMPARE(events.fired, QStringList({QStringLiteral("Fail Copy"), QStringLiteral("Done")}));
+
+        // Deleted for good: the folder goes whole, these names too.
+        op.Operation = DeleteFile;
+        op.SetFlags(opNoConfirmation);
+        op.DirTo = other;
+        QVERIFY(op.Execute());
+        QVERIFY(!QFileInfo::exists(other + QStringLiteral("/Folder")));
+        QCOMPARE(answer.Messages().size(), 1);
     }
 
     void missingFoldersRaise()
