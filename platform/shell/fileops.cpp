@@ -549,7 +549,8 @@ private:
         }
         if (S_ISDIR(st.st_mode)) {
             if (::mkdir(dst.constData(), st.st_mode & 07777) != 0) {
-                cannotBytes(src, QStringLiteral("the folder \"%1\" could not be created: %2").arg(shownBytes(dst), lastError()));
+                const QString why = lastError();
+                cannotBytes(src, QStringLiteral("the folder \"%1\" could not be created: %2").arg(shownBytes(dst), why));
                 return false;
             }
             tick(QFile::decodeName(src));
