@@ -357,6 +357,7 @@ publish::TvCardForm *VCardForm()
     if (!vCardForm) {
         vCardForm = new publish::TvCardForm(FrameForm);
         vCardForm->OnInsertText = relay;
+        vCardForm->LinkAddressOf = [](const QString &file) { return dialogs::LinkAddress(file, ActiveDocumentFile()); };
     }
     return vCardForm;
 }

@@ -113,7 +113,7 @@ void TFilelist::AddFiles(const QStringList &paths)
     QStringList files = Files();
     bool any = false;
     for (const QString &p : paths) {
-        if (p.isEmpty() || files.contains(p, Qt::CaseInsensitive))
+        if (p.isEmpty() || files.contains(p, Qt::CaseInsensitive) || !UnlistableName(p).isEmpty())
             continue;
         files << p;
         ListBox1->addItem(p);
@@ -121,6 +121,8 @@ void TFilelist::AddFiles(const QStringList &paths)
     }
     if (any)
         changed();
+    if (const QString refused = UnlistableMessage(paths); !refused.isEmpty())
+        platform::MessageBox(this, refused, platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 void TFilelist::AddFilesClick()

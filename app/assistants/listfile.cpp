@@ -1,5 +1,6 @@
 #include "listfile.h"
 
+#include "platform/error.h"
 #include "platform/fileio.h"
 #include "platform/folders.h"
 #include "platform/textfile.h"
@@ -35,11 +36,33 @@ QStringList ReadLineList(const QString &path)
     return out;
 }
 
+QString UnlistableName(const QString &path)
+{
+    if (path.contains(QLatin1Char('\r')) || path.contains(QLatin1Char('\n')))
+        return QStringLiteral("\"%1\" holds a line break in its name, and a list keeps one name a line.").arg(path);
+    return {};
+}
+
+QString UnlistableMessage(const QStringList &paths)
+{
+    QStringList refused;
+    for (const QString &p : paths)
+        if (!UnlistableName(p).isEmpty())
+            refused << QStringLiteral("\"%1\"").arg(p);
+    if (refused.isEmpty())
+        return {};
+    return QStringLiteral("These files are not added: each holds a line break in its name, and the list keeps one "
+                          "name a line.\n\n%1").arg(refused.join(QLatin1Char('\n')));
+}
+
 void WriteLineList(const QString &path, const QStringList &entries)
 {
     QByteArray bytes;
-    for (const QString &e : entries)
+    for (const QString &e : entries) {
+        if (const QString why = UnlistableName(e); !why.isEmpty())
+            throw platform::FileError(QStringLiteral("Cannot write \"%1\": %2").arg(path, why));
         bytes += e.toUtf8() + "\r\n";
+    }
     platform::WriteFileAtomic(path, bytes);
 }
 
@@ -58,6 +81,8 @@ QString RefusedTemplateName(const QString &name)
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QLatin1String("..")) ||
         name == QLatin1String(".") || name.contains(QChar(0)))
         return why + QStringLiteral("a template is named by its bare file name.");
+    if (!UnlistableName(name).isEmpty())
+        return why + QStringLiteral("its name holds a line break, and the list of templates keeps one name a line.");
     bool own = name.endsWith(QLatin1String(".qvl"), Qt::CaseInsensitive);
     for (const char *f : ownFiles)
         own = own || name.compare(QLatin1String(f), Qt::CaseInsensitive) == 0;

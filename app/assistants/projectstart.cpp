@@ -1,5 +1,6 @@
 #include "projectstart.h"
 
+#include "app/assistants/listfile.h"
 #include "controls/tree/treefile.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
@@ -210,9 +211,17 @@ void TProjectStart::AddProject(const QString &typed)
     });
 }
 
-void TProjectStart::AddDocuments(const QStringList &paths)
+void TProjectStart::AddDocuments(const QStringList &given)
 {
-    if (!selectedItem() || paths.isEmpty())
+    if (!selectedItem() || given.isEmpty())
+        return;
+    QStringList paths;
+    for (const QString &p : given)
+        if (UnlistableName(p).isEmpty())
+            paths << p;
+    if (const QString refused = UnlistableMessage(given); !refused.isEmpty())
+        platform::MessageBox(this, refused, platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONWARNING);
+    if (paths.isEmpty())
         return;
     change([this, paths] {
         tree::TZozeZONode *parent = TreeView1->Selected();

@@ -67,7 +67,8 @@ public:
     // Adds a project named `name` beside the selected node (at the top level when none is selected). Blanks
     // that lead the name are dropped, as the file would read them as levels; blanks only add nothing.
     void AddProject(const QString &name);
-    // Adds documents below the selected node, in order.
+    // Adds documents below the selected node, in order; a path holding a line break is refused with a
+    // message, as the file could not give it back as one.
     void AddDocuments(const QStringList &paths);
     // Writes the tree when it holds changes not written yet; false when the file could not be written.
     bool Save();

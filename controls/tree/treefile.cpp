@@ -1,6 +1,7 @@
 #include "treefile.h"
 
 #include "zozezo.h"
+#include "zozezonode.h"
 
 #include "platform/dialogs.h"
 #include "platform/error.h"
@@ -151,6 +152,13 @@ bool TTreeFile::Save()
     const QByteArray text = TextOf(tree_);
     if (readOnly_ || (failed_ && text == snapshot_))
         return false;
+    // A node whose text the file could not give back as one line (the windows refuse or mend such text
+    // before it gets here) leaves the file as it is.
+    for (const TZozeZONode *n = tree_->Items()->GetFirstNode(); n; n = n->GetNext())
+        if (n->Text().contains(u'\r') || n->Text().contains(u'\n') || n->Text().contains(QChar(0)))
+            throw platform::FileError(QStringLiteral("Cannot write \"%1\": the item \"%2\" holds a line break or a "
+                                                     "NUL, which the list cannot keep.")
+                                          .arg(QDir::toNativeSeparators(path_), n->Text()));
     platform::WriteFileAtomic(path_, text);
     snapshot_ = text;
     failed_ = false;

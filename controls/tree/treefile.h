@@ -29,7 +29,9 @@ public:
     // Whether the tree differs from what the last Load or Save left.
     bool Changed() const;
     // Writes the tree unless the last load failed and the tree is as that load left it (then the bad file
-    // stays as it is); true when written. Raises platform::FileError when the file cannot be written.
+    // stays as it is); true when written. Raises platform::FileError when the file cannot be written, or
+    // when a node's text holds a line break or a NUL, which the file could not give back (nothing is
+    // written then).
     bool Save();
     // What the last failed load reported; empty after a good one.
     const QString &LoadError() const { return error_; }

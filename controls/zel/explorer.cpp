@@ -18,6 +18,8 @@ namespace {
 constexpr int PathRole = Qt::UserRole + 1;
 constexpr int LoadedRole = Qt::UserRole + 2;
 constexpr int NameRole = Qt::UserRole + 3;
+// Set on the entries that stand for folders: a file's name may start with "[" as well.
+constexpr int FolderRole = Qt::UserRole + 4;
 
 QString withSlash(const QString &path)
 {
@@ -370,7 +372,7 @@ void TZELExplorerView::SetCharCase(TEditCharCase c)
 QString TZELExplorerView::FileName() const
 {
     const QListWidgetItem *item = currentItem();
-    if (!item || !item->isSelected() || item->text().startsWith(QLatin1Char('[')))
+    if (!item || !item->isSelected() || item->data(FolderRole).toBool())
         return QString();
     return withSlash(directory_) + item->data(NameRole).toString();
 }
@@ -397,11 +399,13 @@ void TZELExplorerView::Update()
     if ((fileType_ & ftDirectory) && !dir.isRoot()) {
         auto *up = new QListWidgetItem(folder, QStringLiteral("[..]"), this);
         up->setData(NameRole, QStringLiteral(".."));
+        up->setData(FolderRole, true);
     }
     for (const QFileInfo &e : entries) {
         QListWidgetItem *item = nullptr;
         if (e.isDir()) {
             item = new QListWidgetItem(folder, QLatin1Char('[') + shown(e.fileName()) + QLatin1Char(']'), this);
+            item->setData(FolderRole, true);
         } else {
             if (!platform::MatchesAnyMask(e.fileName(), masks))
                 continue;

@@ -1,5 +1,5 @@
-// Reads any text as a card. Writing and reading again may first move values up (a second URL into
-// the first place when the first was empty) and join note lines, but after that the text stays put.
+// Reads any text as a card. A card written, read and written again unchanged is the same text (its
+// lines are kept as read); and after a further round the text stays put.
 #include "tools/publish/msvcard.h"
 
 #include "platform/error.h"
@@ -21,7 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0; // not text
     }
     publish::TmsVCard next;
-    next.SetText(card.Text());
+    const QString written = card.Text();
+    next.SetText(written);
+    if (next.Text() != written) {
+        std::fprintf(stderr, "a card read unchanged is written otherwise:\n%s\n---\n%s\n", qPrintable(written),
+                     qPrintable(next.Text()));
+        std::abort();
+    }
     card.SetText(next.Text());
     const QString settled = card.Text();
     next.SetText(settled);

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,6 +101,53 @@ int countItems(const QString &path)
         for (const QFileInfo &e : entriesOf(path))
             n += countItems(e.filePath());
     return n;
+}
+
+// The entries of a folder whose names are no text in the file system's encoding: Qt leaves them out of
+// its listings (a decoded name would not find them again), so they are taken by their bytes.
+QList<QByteArray> undecodableEntries(const QByteArray &dir)
+{
+    QList<QByteArray> out;
+    DIR *d = ::opendir(dir.constData());
+    if (!d)
+        return out;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray name(e->d_name);
+        if (name == "." || name == "..")
+            continue;
+        if (QFile::encodeName(QFile::decodeName(name)) != name)
+            out << name;
+    }
+    ::closedir(d);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+QList<QByteArray> allEntries(const QByteArray &dir, bool *readable)
+{
+    QList<QByteArray> out;
+    DIR *d = ::opendir(dir.constData());
+    *readable = d != nullptr;
+    if (!d)
+        return out;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray name(e->d_name);
+        if (name != "." && name != "..")
+            out << name;
+    }
+    ::closedir(d);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+QString shownBytes(const QByteArray &path)
+{
+    return QDir::toNativeSeparators(QFile::decodeName(path));
+}
+
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 class Engine {
@@ -194,16 +242,17 @@ private:
         return !aborted_;
     }
 
-    // A source entry as the list of paths it stands for; wildcards in its last part are expanded, and a
-    // name that only differs in case from the one file there is taken as that file.
+    // A source entry as the list of paths it stands for. A name that is there is that one file, whatever
+    // it holds ("a*b?.htm" is a name too); otherwise wildcards in its last part are expanded, and a name
+    // that only differs in case from the one file there is taken as that file.
     QStringList expand(const QString &entry)
     {
         const QString path = absolute(entry);
         const QFileInfo fi(path);
         const QString name = fi.fileName();
+        if (present(path))
+            return {path};
         if (!HasWildcards(name)) {
-            if (present(path))
-                return {path};
             QStringList same;
             for (const QFileInfo &e : entriesOf(fi.absolutePath()))
                 if (e.fileName().compare(name, Qt::CaseInsensitive) == 0)
@@ -346,6 +395,7 @@ private:
                 return false;
             ok = transfer(e.filePath(), dst + QLatin1Char('/') + e.fileName(), move) && ok;
         }
+        ok = transferUndecodable(src, dst, move) && ok;
         if (ok && move && !QDir().rmdir(src)) {
             cannot(src, QStringLiteral("the emptied folder could not be removed."));
             return false;
@@ -381,9 +431,227 @@ private:
                     return false;
                 ok = transfer(e.filePath(), dst + QLatin1Char('/') + e.fileName(), false) && ok;
             }
-            return ok;
+            return transferUndecodable(src, dst, false) && ok;
         }
         return copyFile(src, dst);
+    }
+
+    // The entries of src that Qt cannot name go across by their bytes, under the same rules as the others.
+    bool transferUndecodable(const QString &src, const QString &dst, bool move)
+    {
+        const QByteArray from = QFile::encodeName(src), to = QFile::encodeName(dst);
+        bool ok = true;
+        for (const QByteArray &name : undecodableEntries(from)) {
+            if (aborted_)
+                return false;
+            ok = transferBytes(from + '/' + name, to + '/' + name, move) && ok;
+        }
+        return ok;
+    }
+
+    bool transferBytes(const QByteArray &src, QByteArray dst, bool move)
+    {
+        struct stat ss {}, ds {};
+        if (::lstat(src.constData(), &ss) != 0) {
+            cannotBytes(src, lastError());
+            return false;
+        }
+        bool replace = false;
+        if (::lstat(dst.constData(), &ds) == 0) {
+            const bool srcDir = S_ISDIR(ss.st_mode), dstDir = S_ISDIR(ds.st_mode);
+            if (op_.flags & FOF_RENAMEONCOLLISION) {
+                dst = freeName(dst, srcDir);
+            } else if (srcDir && dstDir) {
+                tick(QFile::decodeName(src));
+                bool readable = false, ok = true;
+                for (const QByteArray &name : allEntries(src, &readable)) {
+                    if (aborted_)
+                        return false;
+                    ok = transferBytes(src + '/' + name, dst + '/' + name, move) && ok;
+                }
+                if (!readable) {
+                    cannotBytes(src, lastError());
+                    return false;
+                }
+                if (ok && move && ::rmdir(src.constData()) != 0) {
+                    cannotBytes(src, QStringLiteral("the emptied folder could not be removed."));
+                    return false;
+                }
+                return ok;
+            } else if (srcDir != dstDir) {
+                cannotBytes(src, QStringLiteral("\"%1\" is already there and is a %2.")
+                                     .arg(shownBytes(dst), dstDir ? QStringLiteral("folder") : QStringLiteral("file")));
+                return false;
+            } else {
+                const QString name = QFile::decodeName(dst.mid(dst.lastIndexOf('/') + 1));
+                if (!confirm(QStringLiteral("This folder already contains a file named \"%1\".\n\nDo you want to replace the "
+                                            "existing file?").arg(name),
+                             QStringLiteral("Confirm File Replace")))
+                    return false;
+                replace = true;
+            }
+        }
+        if (move) {
+            if (::rename(src.constData(), dst.constData()) == 0)
+                return tick(QFile::decodeName(src));
+            if (errno != EXDEV) {
+                cannotBytes(src, lastError());
+                return false;
+            }
+        }
+        // Copied; a move to another file system removes the source once all of it arrived.
+        const bool wasFailed = failed_;
+        failed_ = false;
+        const bool copied = copyBytes(src, dst, replace) && !failed_;
+        failed_ = failed_ || wasFailed;
+        return copied && (!move || removeBytes(src));
+    }
+
+    // "name (2).ext", "name (3).ext", ... beside a name given by its bytes.
+    static QByteArray freeName(const QByteArray &path, bool folder)
+    {
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArray name = path.mid(slash + 1);
+        const qsizetype dot = folder ? -1 : name.lastIndexOf('.');
+        const QByteArray base = dot > 0 ? name.left(dot) : name, ext = dot > 0 ? name.mid(dot) : QByteArray();
+        for (int n = 2;; ++n) {
+            const QByteArray candidate = path.left(slash + 1) + base + " (" + QByteArray::number(n) + ")" + ext;
+            struct stat st {};
+            if (::lstat(candidate.constData(), &st) != 0)
+                return candidate;
+        }
+    }
+
+    void cannotBytes(const QByteArray &path, const QString &why)
+    {
+        cannot(QFile::decodeName(path), why);
+    }
+
+    // Copies a file, a link or a folder named by bytes to a name that is free, or over the file or link
+    // there when replace is set.
+    bool copyBytes(const QByteArray &src, const QByteArray &dst, bool replace = false)
+    {
+        struct stat st {};
+        if (::lstat(src.constData(), &st) != 0) {
+            cannotBytes(src, lastError());
+            return false;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            QByteArray target(st.st_size > 0 ? st.st_size + 1 : 4096, Qt::Uninitialized);
+            const ssize_t n = ::readlink(src.constData(), target.data(), size_t(target.size()));
+            if (replace)
+                ::unlink(dst.constData());
+            if (n < 0 || n >= target.size() || ::symlink(target.left(n).constData(), dst.constData()) != 0) {
+                cannotBytes(src, lastError());
+                return false;
+            }
+            return tick(QFile::decodeName(src));
+        }
+        if (S_ISDIR(st.st_mode)) {
+            if (::mkdir(dst.constData(), st.st_mode & 07777) != 0) {
+                const QString why = lastError();
+                cannotBytes(src, QStringLiteral("the folder \"%1\" could not be created: %2").arg(shownBytes(dst), why));
+                return false;
+            }
+            tick(QFile::decodeName(src));
+            bool readable = false;
+            bool ok = true;
+            for (const QByteArray &name : allEntries(src, &readable)) {
+                if (aborted_)
+                    return false;
+                ok = copyBytes(src + '/' + name, dst + '/' + name) && ok;
+            }
+            if (!readable) {
+                cannotBytes(src, lastError());
+                return false;
+            }
+            return ok;
+        }
+        if (!S_ISREG(st.st_mode))
+            return refuseSpecial(QFile::decodeName(src), st.st_mode);
+        return copyFileBytes(src, dst, replace);
+    }
+
+    // Written under a temporary name beside the target, then renamed over the file it replaces, or linked
+    // to a free name (which fails rather than replace anything that came meanwhile).
+    bool copyFileBytes(const QByteArray &src, const QByteArray &dst, bool replace)
+    {
+        const int in = ::open(src.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+        struct stat st {};
+        if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+            const QString why = in < 0 ? lastError() : QStringLiteral("it is not a plain file.");
+            if (in >= 0)
+                ::close(in);
+            cannotBytes(src, why);
+            return false;
+        }
+        const qsizetype slash = dst.lastIndexOf('/');
+        QByteArray temp = dst.left(slash + 1) + ".k5copy-XXXXXX";
+        const int out = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (out < 0) {
+            ::close(in);
+            cannotBytes(src, lastError());
+            return false;
+        }
+        QByteArray buffer(1 << 20, Qt::Uninitialized);
+        QString why;
+        while (why.isEmpty()) {
+            const ssize_t n = ::read(in, buffer.data(), size_t(buffer.size()));
+            if (n == 0)
+                break;
+            if (n < 0) {
+                if (errno != EINTR)
+                    why = lastError();
+                continue;
+            }
+            for (ssize_t done = 0; why.isEmpty() && done < n;) {
+                const ssize_t w = ::write(out, buffer.constData() + done, size_t(n - done));
+                if (w > 0)
+                    done += w;
+                else if (w == 0 || errno != EINTR)
+                    why = w == 0 ? QStringLiteral("nothing more could be written.") : lastError();
+            }
+        }
+        if (why.isEmpty() && ::fsync(out) != 0)
+            why = lastError();
+        ::fchmod(out, st.st_mode & 07777);
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out, times);
+        if (::close(out) != 0 && why.isEmpty())
+            why = lastError();
+        ::close(in);
+        if (why.isEmpty() && replace && ::rename(temp.constData(), dst.constData()) != 0)
+            why = lastError();
+        else if (why.isEmpty() && !replace && ::link(temp.constData(), dst.constData()) != 0)
+            why = lastError();
+        ::unlink(temp.constData());
+        if (!why.isEmpty()) {
+            cannotBytes(src, why);
+            return false;
+        }
+        return tick(QFile::decodeName(src));
+    }
+
+    bool removeBytes(const QByteArray &path)
+    {
+        const bool ok = erase(path);
+        if (!ok)
+            cannotBytes(path, QStringLiteral("it could not be removed."));
+        return ok;
+    }
+
+    // Removes a file, a link or a folder with all it holds, whatever their names (no link is followed).
+    static bool erase(const QByteArray &path)
+    {
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0)
+            return false;
+        if (!S_ISDIR(st.st_mode))
+            return ::unlink(path.constData()) == 0;
+        bool readable = false, ok = true;
+        for (const QByteArray &name : allEntries(path, &readable))
+            ok = erase(path + '/' + name) && ok;
+        return readable && ok && ::rmdir(path.constData()) == 0;
     }
 
     bool copyFile(const QString &src, const QString &dst)
@@ -453,7 +721,7 @@ private:
     bool removePermanently(const QString &path)
     {
         const QFileInfo fi(path);
-        const bool ok = isRealDir(fi) ? QDir(path).removeRecursively() : QFile::remove(path);
+        const bool ok = isRealDir(fi) ? erase(QFile::encodeName(path)) : QFile::remove(path);
         if (!ok)
             cannot(path, QStringLiteral("it could not be removed."));
         return ok;

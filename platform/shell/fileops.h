@@ -31,7 +31,8 @@ struct FileOperation {
     QWidget *owner = nullptr;
     unsigned func = FO_COPY;
     // NUL-separated lists closed by an empty entry ("a\0b\0\0"); relative names are taken from the
-    // current folder; the last part of a source may hold '*' and '?'.
+    // current folder; the last part of a source may hold '*' and '?' (a source that names an existing
+    // file or folder is that one, whatever characters its name holds).
     QString from;
     QString to;
     unsigned flags = 0;

@@ -16,6 +16,7 @@
 #include "controls/zel/lookupedit.h"
 #include "platform/folders.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -365,6 +366,37 @@ private slots:
         apptest::Settle();
         QVERIFY(!creator->isVisible());
         QCOMPARE(k5test::ReadFile(path), QByteArray("Group\r\n\tFirst\r\n\t<EM>\r\nTop\r\nLast\r\n"));
+        QVERIFY(user.Texts.isEmpty());
+    }
+
+    // A NUL pasted into a caption would end the tag file where it stands: it is not stored.
+    void aNulInACaptionIsNotStored()
+    {
+        const QString path = platform::ProgramFile(QStringLiteral("customtags.qvl"));
+        k5test::WriteFile(path, "Group\r\n");
+        delete app::TagCreator(TTagFamilyId::Html);
+        TTagCreatorWindow *creator = app::TagCreator(TTagFamilyId::Html);
+        creator->show();
+        k5test::User user;
+        user.Then([](QWidget *w) {
+                auto *edit = w->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+                if (!edit || !edit->isVisible())
+                    return false;
+                QApplication::clipboard()->setText(QString::fromUtf16(u"<NU\0LL>", 7));
+                edit->setFocus();
+                QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+                return true;
+            })
+            .Click(QStringLiteral("&Ok"));
+        creator->TreeView1->SetSelected(nullptr);
+        QTest::mouseClick(creator->NewItems, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QTest::mouseClick(creator->SaveYourTags, Qt::LeftButton);
+        QCOMPARE(k5test::ReadFile(path), QByteArray("Group\r\n<NULL>\r\n"));
+        // Made again, the creator reads the file without a word.
+        delete app::TagCreator(TTagFamilyId::Html);
+        QCOMPARE(shape(app::TagCreator(TTagFamilyId::Html)->TreeView1->Items()), (QStringList{"Group", "<NULL>"}));
         QVERIFY(user.Texts.isEmpty());
     }
 

@@ -4,12 +4,14 @@
 #include "app/replaceall.h"
 
 #include "app/dialogs/finddialogs.h"
+#include "app/launchers.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
 #include "controls/zel/explorer.h"
 #include "controls/zel/zelstores.h"
 #include "platform/folders.h"
 #include "textcontrol/rilomemo.h"
+#include "tools/publish/vcmain.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -655,6 +657,57 @@ private slots:
         origin->Frame()->close();
         QTRY_COMPARE(frame->MDIChildCount(), 1);
         QCOMPARE(frame->ActiveEditForm(), opened);
+    }
+
+    // A file whose name starts with "[" or holds "*" and "?" is a file like any other for the menu's
+    // Edit and Insert as link.
+    void sideBrowserTakesNamesWithPatternCharacters()
+    {
+        const QString dir = tmp(QStringLiteral("patterns"));
+        for (const QString &name : {QStringLiteral("[draft].htm"), QStringLiteral("a*b?.htm")}) {
+            const QString page = k5test::WriteFile(dir + QLatin1Char('/') + name, "<P>named</P>");
+            frame->New1Click();
+            TEditForm *origin = frame->ActiveEditForm();
+            origin->FileListBox1->SetDirectory(dir);
+            const auto items = origin->FileListBox1->findItems(name, Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            origin->FileListBox1->setCurrentItem(items.first());
+            origin->RiloMemo1->SetSelStart(0);
+            origin->InsertAsLink1->trigger();
+            QVERIFY2(origin->Text().contains(QStringLiteral(">%1</A>").arg(name)), qPrintable(origin->Text().left(80)));
+            origin->Edit5->trigger();
+            TEditForm *opened = frame->ActiveEditForm();
+            QVERIFY(opened != origin);
+            QCOMPARE(opened->FileName, page);
+            QVERIFY(opened->Text().contains(QStringLiteral("named")));
+            apptest::CloseAll(*frame);
+            QFile::remove(page);
+        }
+    }
+
+    // "Save and as Insert as Link" links the card as the page finds it once both are uploaded: relative to
+    // the page's folder.
+    void aSavedCardIsLinkedRelativeToThePage()
+    {
+        const QString page = k5test::WriteFile(tmp(QStringLiteral("site/page.htm")), "<P>page</P>");
+        QDir().mkpath(tmp(QStringLiteral("site/cards")));
+        TEditForm *doc = frame->OpenFile(page, true);
+        QVERIFY(doc);
+        doc->RiloMemo1->SetSelStart(0);
+        publish::TvCardForm *card = app::VCardForm();
+        card->show();
+        card->New1Click();
+        card->FormattedNameEdit->setText(QStringLiteral("Ann"));
+        k5test::User person;
+        person.TypeFileName(tmp(QStringLiteral("site/cards/ann.vcf")));
+        card->SaveAndInsert1->trigger();
+        QVERIFY(person.Done());
+        k5test::Settle();
+        card->hide();
+        QVERIFY(QFile::exists(tmp(QStringLiteral("site/cards/ann.vcf"))));
+        QVERIFY2(doc->Text().startsWith(QStringLiteral("<A HREF=\"cards/ann.vcf\">My Visit-Card</A>")),
+                 qPrintable(doc->Text().left(80)));
+        apptest::CloseAll(*frame);
     }
 
     void linkAndEmailPairsInsertAndPersist()

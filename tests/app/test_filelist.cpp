@@ -4,10 +4,12 @@
 #include "apptest.h"
 
 #include "app/assistants/filelist.h"
+#include "app/assistants/listfile.h"
 #include "app/assistants/searchfile.h"
 #include "app/launchers.h"
 #include "controls/zel/filecollector.h"
 #include "controls/zel/folderbrowser.h"
+#include "platform/error.h"
 #include "platform/folders.h"
 
 #include <QAction>
@@ -236,6 +238,28 @@ private slots:
         QCOMPARE(filelist()->Files(), QStringList{QStringLiteral("/x/a.htm")});
         filelist()->AddFiles({QStringLiteral("/x/b.htm")});
         QCOMPARE(k5test::ReadFile(listFile()), QByteArray("/x/a.htm\r\n/x/b.htm\r\n"));
+    }
+
+    // A name with a line break would read back as two paths: such a file is refused with a message, the
+    // others chosen with it are added.
+    void aNameWithALineBreakIsRefused()
+    {
+        const QString odd = k5test::WriteFile(dir + QStringLiteral("/two\nlines.htm"), "<P>x</P>");
+        frame->EditFilelist1->trigger();
+        TFilelist *fl = filelist();
+        apptest::User user;
+        user.Then(apptest::ChooseFiles(dir, {QStringLiteral("a.htm"), QStringLiteral("two\nlines.htm")}))
+            .Click(QStringLiteral("OK"));
+        QTest::mouseClick(fl->AddFilesButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts[0].contains(QStringLiteral("\"%1\"").arg(odd)), qPrintable(user.Texts[0]));
+        QCOMPARE(fl->Files(), QStringList{dir + QStringLiteral("/a.htm")});
+        QCOMPARE(k5test::ReadFile(listFile()), (dir + QStringLiteral("/a.htm\r\n")).toUtf8());
+        // Whatever route a name takes, the list writer never splits it: it writes nothing.
+        QVERIFY_THROWS_EXCEPTION(platform::FileError, assistants::WriteLineList(listFile(), {odd}));
+        QCOMPARE(k5test::ReadFile(listFile()), (dir + QStringLiteral("/a.htm\r\n")).toUtf8());
     }
 
     void aSearchAppendsAndLinks()

@@ -296,6 +296,54 @@ private slots:
         QVERIFY(user.Texts.isEmpty());
     }
 
+    // A NUL pasted into a project's name would end the projects file where it stands: it is not stored.
+    void aNulInAProjectNameIsNotStored()
+    {
+        k5test::WriteFile(TProjectStart::ProjectsFile(), "Project(s)\r\n");
+        TProjectStart *m = open();
+        apptest::User user;
+        select(m, QStringLiteral("Project(s)"));
+        user.Then([](QWidget *w) {
+            auto *ask = qobject_cast<assistants::Tnewproject *>(w);
+            if (!ask)
+                return false;
+            QApplication::clipboard()->setText(QString::fromUtf16(u"Si\0te", 5));
+            ask->Edit1->setFocus();
+            QTest::keyClick(ask->Edit1, Qt::Key_V, Qt::ControlModifier);
+            QTest::mouseClick(ask->Button1, Qt::LeftButton);
+            return true;
+        });
+        QTest::mouseClick(m->NewProjectButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(file(), QByteArray("Project(s)\r\nSite\r\n"));
+        m->close();
+        apptest::Settle();
+        m = open();
+        apptest::Settle();
+        QVERIFY(find(m, QStringLiteral("Site")));
+        QVERIFY(user.Texts.isEmpty());
+    }
+
+    // A document whose name holds a line break would read back as two nodes: it is refused with a message,
+    // the others chosen with it are added.
+    void aDocumentNameWithALineBreakIsRefused()
+    {
+        const QString odd = k5test::WriteFile(dir + QStringLiteral("/two\nlines.htm"), "<P>x</P>");
+        k5test::WriteFile(TProjectStart::ProjectsFile(), "Project(s)\r\n\tSite A\r\n");
+        TProjectStart *m = open();
+        select(m, QStringLiteral("Site A"));
+        apptest::User user;
+        user.Then(apptest::ChooseFiles(dir, {QStringLiteral("two\nlines.htm"), QStringLiteral("a.htm")}))
+            .Click(QStringLiteral("OK"));
+        QTest::mouseClick(m->AddDocumentButton, Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts[0].contains(QStringLiteral("\"%1\"").arg(odd)), qPrintable(user.Texts[0]));
+        QCOMPARE(file(), "Project(s)\r\n\tSite A\r\n\t\t" + (dir + QStringLiteral("/a.htm")).toUtf8() + "\r\n");
+    }
+
     void aListThatWentBadMeanwhileIsNotWrittenOver()
     {
         // A manager that started from no file holds one project; then the file goes bad behind it.

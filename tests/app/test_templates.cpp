@@ -305,6 +305,7 @@ private slots:
         const QString second = k5test::WriteFile(src + QStringLiteral("/second.htm"), "<B>two</B>");
         const QString own = k5test::WriteFile(src + QStringLiteral("/filelist.qvl"), "not a template");
         const QString templatesFolder = k5test::WriteFile(src + QStringLiteral("/templates"), "folder name");
+        const QString broken = k5test::WriteFile(src + QStringLiteral("/two\nlines.htm"), "<P>2</P>");
         frame->Start2->click();
         TEditForm *doc = frame->ActiveEditForm();
         doc->ReplaceText(QStringLiteral("[]"));
@@ -333,8 +334,8 @@ private slots:
         QVERIFY(user.Texts.last().contains(QStringLiteral("my page.htm")));
         QCOMPARE(k5test::ReadFile(platform::ProgramFile(QStringLiteral("my page.htm"))), QByteArray("<P>mine</P>"));
 
-        // The program's own files are refused.
-        for (const QString &refused : {own, templatesFolder}) {
+        // The program's own files are refused, and a name the list would read back as two.
+        for (const QString &refused : {own, templatesFolder, broken}) {
             user.TypeFileName(refused).Click(QStringLiteral("OK"));
             QTest::mouseClick(t->InsertButton, Qt::LeftButton);
             apptest::Settle();
@@ -344,6 +345,7 @@ private slots:
         }
         QVERIFY(!QFile::exists(platform::ProgramFile(QStringLiteral("filelist.qvl"))));
         QVERIFY(QFileInfo(platform::ProgramFile(QStringLiteral("templates"))).isDir());
+        QVERIFY(!QFile::exists(platform::ProgramFile(QStringLiteral("two\nlines.htm"))));
 
         // A double click inserts the template at the caret and closes the dialog.
         t->PageControl1->setCurrentIndex(2);

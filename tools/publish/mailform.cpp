@@ -231,24 +231,39 @@ void TfrmMail::btnAddressClick()
 
 void TfrmMail::btnCheckNamesClick()
 {
+    // A name that is no address stays as typed, so that nothing the user wrote is lost, and is named.
+    QStringList unresolved;
     try {
         for (QLineEdit *edit : {txtRecipient, txtCC}) {
             if (edit->text().isEmpty())
                 continue;
             QStringList names = SplitRecipients(edit->text());
-            for (qsizetype i = 0; i < names.size();) {
+            for (QString &name : names) {
                 QString resolved;
-                Email1->ResolveName(names[i], &resolved);
-                if (resolved.isEmpty())
-                    names.removeAt(i);
-                else
-                    names[i++] = resolved;
+                const int code = Email1->ResolveName(name, &resolved);
+                if (code == MAPI_E_UNKNOWN_RECIPIENT || code == MAPI_E_AMBIGUOUS_RECIPIENT || code == MAPI_E_INVALID_RECIPS) {
+                    unresolved << name;
+                } else if (code || resolved.isEmpty()) {
+                    // No account to resolve with: every name stays as it is.
+                    error(QStringLiteral("MAPI Logon failed."));
+                    return;
+                } else {
+                    name = resolved;
+                }
             }
             edit->setText(joinedNames(names));
         }
     } catch (const platform::Error &e) {
         error(e.message());
+        return;
     }
+    if (!unresolved.isEmpty())
+        MessageBox(this,
+                   QStringLiteral("These recipients are not e-mail addresses and are left as typed:\n\n%1\n\n"
+                                  "There is no address book to look a name up in: write each recipient as an "
+                                  "address, such as bob@example.org or Bob <bob@example.org>.")
+                       .arg(unresolved.join(QLatin1Char('\n'))),
+                   QStringLiteral("Check Names"), MB_OK | MB_ICONWARNING);
 }
 
 void TfrmMail::btnSendClick()

@@ -395,20 +395,15 @@ TmsSet<E> ReadTypes(const QStringList &types, const char *const (&tokens)[N])
     return set;
 }
 
-// The default mail type is no parameter at all, not an empty one.
-QString TypeParam(const char *token)
-{
-    return *token ? QLatin1Char(';') + QLatin1String(token) : QString();
-}
-
+// The type words of a set, in enumeration order.
 template <typename E, int N>
-QString WriteTypes(const TmsSet<E> &set, const char *const (&tokens)[N])
+QStringList TypeWords(const TmsSet<E> &set, const char *const (&tokens)[N])
 {
-    QString s;
+    QStringList words;
     for (int t = 0; t < N; ++t)
         if (set.Contains(E(t)))
-            s += TypeParam(tokens[t]);
-    return s;
+            words << QLatin1String(tokens[t]);
+    return words;
 }
 
 // Version 2.1 escapes only ";" (values are split there). A backslash is doubled only where a reader would
@@ -424,6 +419,27 @@ QString Escape(const QString &text)
         } else if (c == QLatin1Char('\\')) {
             const QChar next = i + 1 < text.size() ? text.at(i + 1) : QLatin1Char(';');
             out += QStringView(u"nN\\;,:").contains(next) ? QLatin1String("\\\\") : QLatin1String("\\");
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Version 3.0 and later escape the backslash, ";" and "," and write a line break as "\n".
+QString EscapeModern(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\') || c == QLatin1Char(';') || c == QLatin1Char(',')) {
+            out += QLatin1Char('\\');
+            out += c;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            out += QLatin1String("\\n");
         } else {
             out += c;
         }
@@ -453,9 +469,20 @@ QString QuotedPrintable(const QString &text)
     return out;
 }
 
-// A property line: the values escaped and joined by ";", quoted-printable only when a line cannot hold them.
-QString PropertyLine(const QString &head, const QStringList &values)
+// A property line (without its line end) in the form of the card's version: for 2.1 the type words bare,
+// quoted-printable only when a line cannot hold the values; for later versions a TYPE= list and escapes.
+QString PropertyLine(const QString &name, const QStringList &types, const QStringList &values, bool modern)
 {
+    if (modern) {
+        QStringList escaped;
+        for (const QString &v : values)
+            escaped << EscapeModern(v);
+        const QString head = types.isEmpty() ? name : name + QStringLiteral(";TYPE=") + types.join(QLatin1Char(','));
+        return head + QLatin1Char(':') + escaped.join(QLatin1Char(';'));
+    }
+    QString head = name;
+    for (const QString &t : types)
+        head += QLatin1Char(';') + t;
     QStringList escaped;
     bool encode = false;
     for (const QString &v : values) {
@@ -483,6 +510,53 @@ QStringList AddressTexts(const TmsAddressRec &a)
     return {a.POAddress, a.ExtendedAddress, a.Street, a.Locality, a.Region, a.PostalCode, a.Country};
 }
 
+// The text's lines, split at CR LF, LF or CR.
+QStringList TextLines(const QString &text)
+{
+    QList<qsizetype> starts;
+    return SplitLines(text, &starts);
+}
+
+// The fields a card's lines hold, in the order a new card writes them.
+enum Slot : int { sFN, sN, sADR1, sADR2, sTEL1, sTEL2, sTEL3, sEMAIL1, sEMAIL2, sORG, sTITLE, sROLE, sNOTE, sURL1, sURL2, kSlots };
+// Lines that hold none of them.
+constexpr int kKept = -1, kBegin = -2, kEnd = -3, kVersion = -4;
+
+// The property's name without a group prefix; empty for a line that is no property.
+QString PropertyName(QStringView line)
+{
+    const QStringView rest = line.mid(GroupLength(line));
+    for (qsizetype i = 0; i < rest.size(); ++i)
+        if (rest[i] == QLatin1Char(':') || rest[i] == QLatin1Char(';'))
+            return rest.left(i).toString();
+    return {};
+}
+
+// Which field a property line fills: the first of each single property, the first two or three of those the
+// card holds several of; later ones are kept as they are.
+class SlotTaker {
+public:
+    int Take(const QString &name)
+    {
+        auto is = [&name](const char *word) { return name.compare(QLatin1String(word), Qt::CaseInsensitive) == 0; };
+        const char *const singles[] = {"FN", "N", "ORG", "TITLE", "ROLE", "NOTE"};
+        const int singleSlots[] = {sFN, sN, sORG, sTITLE, sROLE, sNOTE};
+        for (int i = 0; i < 6; ++i)
+            if (is(singles[i]))
+                return taken_[singleSlots[i]]++ == 0 ? singleSlots[i] : kKept;
+        const char *const lists[] = {"ADR", "TEL", "EMAIL", "URL"};
+        const int firsts[] = {sADR1, sTEL1, sEMAIL1, sURL1};
+        const int counts[] = {2, 3, 2, 2};
+        for (int i = 0; i < 4; ++i)
+            if (is(lists[i]))
+                return taken_[firsts[i]] < counts[i] ? firsts[i] + taken_[firsts[i]]++ : kKept;
+        return kKept;
+    }
+
+private:
+    int taken_[kSlots] = {};
+};
+
 } // namespace
 
 TmsVCard::TmsVCard(QObject *owner) : QObject(owner) {}
@@ -496,12 +570,27 @@ void TmsVCard::Assign(const TmsVCard &source)
     ExplanatoryInfo.Assign(source.ExplanatoryInfo);
     before_ = source.before_;
     after_ = source.after_;
+    read_ = source.read_;
+    lineEnd_ = source.lineEnd_;
+    modern_ = source.modern_;
+    upgrade_ = source.upgrade_;
+    unclosed_ = source.unclosed_;
+    readIdentification_ = source.readIdentification_;
+    readDeliveryInfo_ = source.readDeliveryInfo_;
+    readTelecomInfo_ = source.readTelecomInfo_;
+    readBusinessInfo_ = source.readBusinessInfo_;
+    readExplanatoryInfo_ = source.readExplanatoryInfo_;
 }
 
 void TmsVCard::DropOtherCards()
 {
     before_.clear();
     after_.clear();
+    read_.clear();
+    lineEnd_ = QStringLiteral("\r\n");
+    modern_ = false;
+    upgrade_ = false;
+    unclosed_ = 0;
 }
 
 void TmsVCard::Clear()
@@ -513,139 +602,256 @@ void TmsVCard::Clear()
     ExplanatoryInfo.Clear();
 }
 
+bool TmsVCard::sameAsRead(int slot) const
+{
+    const TmsTelecomInfo &t = TelecomInfo, &rt = readTelecomInfo_;
+    switch (slot) {
+    case sFN: return Identification.FormattedName == readIdentification_.FormattedName;
+    case sN: return Identification.Name == readIdentification_.Name;
+    case sADR1: return DeliveryInfo.Address1 == readDeliveryInfo_.Address1;
+    case sADR2: return DeliveryInfo.Address2 == readDeliveryInfo_.Address2;
+    case sTEL1: return t.Phone1 == rt.Phone1;
+    case sTEL2: return t.Phone2 == rt.Phone2;
+    case sTEL3: return t.Phone3 == rt.Phone3;
+    case sEMAIL1: return t.Email1 == rt.Email1;
+    case sEMAIL2: return t.Email2 == rt.Email2;
+    case sORG: return BusinessInfo.Company == readBusinessInfo_.Company;
+    case sTITLE: return BusinessInfo.Title == readBusinessInfo_.Title;
+    case sROLE: return BusinessInfo.Role == readBusinessInfo_.Role;
+    case sNOTE: return ExplanatoryInfo.Comment == readExplanatoryInfo_.Comment;
+    case sURL1: return ExplanatoryInfo.URL1 == readExplanatoryInfo_.URL1;
+    case sURL2: return ExplanatoryInfo.URL2 == readExplanatoryInfo_.URL2;
+    default: return true;
+    }
+}
+
+QString TmsVCard::slotLine(int slot, bool modern) const
+{
+    auto line = [modern](const char *name, const QStringList &values, const QStringList &types = {}) {
+        return PropertyLine(QLatin1String(name), types, values, modern);
+    };
+    const TmsNameRec &n = Identification.Name;
+    const TmsTelecomInfo &t = TelecomInfo;
+    const TmsBusinessInfo &b = BusinessInfo;
+    const TmsExplanatoryInfo &x = ExplanatoryInfo;
+    const TmsAddressRec *addresses[] = {&DeliveryInfo.Address1, &DeliveryInfo.Address2};
+    const TmsPhoneRec *phones[] = {&t.Phone1, &t.Phone2, &t.Phone3};
+    const TmsEmailRec *mails[] = {&t.Email1, &t.Email2};
+    switch (slot) {
+    case sFN:
+        return Identification.FormattedName.isEmpty() ? QString() : line("FN", {Identification.FormattedName});
+    case sN: {
+        const QStringList parts{n.FamilyName, n.GivenName, n.AdditionalNames, n.Prefix, n.Suffix};
+        return AnyText(parts) ? line("N", parts) : QString();
+    }
+    case sADR1:
+    case sADR2: {
+        const TmsAddressRec &a = *addresses[slot - sADR1];
+        const QStringList texts = AddressTexts(a);
+        return AnyText(texts) ? line("ADR", texts, TypeWords(a.Attributes, AddressTypeTokens)) : QString();
+    }
+    case sTEL1:
+    case sTEL2:
+    case sTEL3: {
+        const TmsPhoneRec &p = *phones[slot - sTEL1];
+        return p.Number.isEmpty() ? QString() : line("TEL", {p.Number}, TypeWords(p.Attributes, PhoneTypeTokens));
+    }
+    case sEMAIL1:
+    case sEMAIL2: {
+        // The default mail type is no parameter at all, not an empty one.
+        const TmsEmailRec &e = *mails[slot - sEMAIL1];
+        const QString token = QLatin1String(EmailTypeTokens[e.EmailType]);
+        return e.Address.isEmpty() ? QString() : line("EMAIL", {e.Address}, token.isEmpty() ? QStringList() : QStringList{token});
+    }
+    case sORG:
+        return b.Company.Name.isEmpty() && b.Company.AUnit.isEmpty() ? QString() : line("ORG", {b.Company.Name, b.Company.AUnit});
+    case sTITLE: return b.Title.isEmpty() ? QString() : line("TITLE", {b.Title});
+    case sROLE: return b.Role.isEmpty() ? QString() : line("ROLE", {b.Role});
+    // The note's lines keep their breaks: CR LF quoted-printable in version 2.1, "\n" in later versions.
+    case sNOTE:
+        return x.Comment.isEmpty() ? QString()
+                                   : line("NOTE", {x.Comment.join(modern ? QStringLiteral("\n") : QStringLiteral("\r\n"))});
+    case sURL1: return x.URL1.isEmpty() ? QString() : line("URL", {x.URL1});
+    case sURL2: return x.URL2.isEmpty() ? QString() : line("URL", {x.URL2});
+    default: return {};
+    }
+}
+
 QString TmsVCard::Text() const
 {
-    // Version 2.1: its type words are those of the card (bare, as in "TEL;WORK;VOICE", the mail services
-    // among them) and it carries line breaks quoted-printable; 3.0 has neither.
-    QStringList lines{QStringLiteral("BEGIN:VCARD"), QStringLiteral("VERSION:2.1")};
-
-    const TmsNameRec &n = Identification.Name;
-    if (!Identification.FormattedName.isEmpty())
-        lines << PropertyLine(QStringLiteral("FN"), {Identification.FormattedName});
-    const QStringList nameParts{n.FamilyName, n.GivenName, n.AdditionalNames, n.Prefix, n.Suffix};
-    if (AnyText(nameParts))
-        lines << PropertyLine(QStringLiteral("N"), nameParts);
-
-    for (const TmsAddressRec *a : {&DeliveryInfo.Address1, &DeliveryInfo.Address2}) {
-        const QStringList texts = AddressTexts(*a);
-        if (AnyText(texts))
-            lines << PropertyLine(QStringLiteral("ADR") + WriteTypes(a->Attributes, AddressTypeTokens), texts);
+    if (read_.isEmpty()) {
+        // Version 2.1: its type words are those of the card (bare, as in "TEL;WORK;VOICE", the mail services
+        // among them) and it carries line breaks quoted-printable; 3.0 has neither.
+        QStringList lines{QStringLiteral("BEGIN:VCARD"), QStringLiteral("VERSION:2.1")};
+        for (int slot = 0; slot < kSlots; ++slot)
+            if (const QString line = slotLine(slot, false); !line.isEmpty())
+                lines << line;
+        lines << QStringLiteral("END:VCARD");
+        return before_ + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") + after_;
     }
-
-    const TmsTelecomInfo &t = TelecomInfo;
-    for (const TmsPhoneRec *p : {&t.Phone1, &t.Phone2, &t.Phone3})
-        if (!p->Number.isEmpty())
-            lines << PropertyLine(QStringLiteral("TEL") + WriteTypes(p->Attributes, PhoneTypeTokens), {p->Number});
-    for (const TmsEmailRec *e : {&t.Email1, &t.Email2})
-        if (!e->Address.isEmpty())
-            lines << PropertyLine(QStringLiteral("EMAIL") + TypeParam(EmailTypeTokens[e->EmailType]), {e->Address});
-
-    const TmsBusinessInfo &b = BusinessInfo;
-    if (!b.Company.Name.isEmpty() || !b.Company.AUnit.isEmpty())
-        lines << PropertyLine(QStringLiteral("ORG"), {b.Company.Name, b.Company.AUnit});
-    if (!b.Title.isEmpty())
-        lines << PropertyLine(QStringLiteral("TITLE"), {b.Title});
-    if (!b.Role.isEmpty())
-        lines << PropertyLine(QStringLiteral("ROLE"), {b.Role});
-
-    const TmsExplanatoryInfo &x = ExplanatoryInfo;
-    if (!x.Comment.isEmpty()) {
-        // Further note lines are continuation lines: version 2.1 keeps the blank that starts one, so they
-        // read back joined by one space. An encoded note is that joined text on one line.
-        if (std::any_of(x.Comment.begin(), x.Comment.end(), NeedsQuotedPrintable)) {
-            lines << PropertyLine(QStringLiteral("NOTE"), {x.Comment.join(QLatin1Char(' '))});
+    // The card as read, with the lines of the fields that changed written anew where they stood, and the
+    // fields it had no line for before its end.
+    QString out;
+    auto put = [&out, this](const QString &piece) {
+        if (!out.isEmpty() && !out.endsWith(QLatin1Char('\n')) && !out.endsWith(QLatin1Char('\r')))
+            out += lineEnd_;
+        out += piece;
+    };
+    bool present[kSlots] = {};
+    auto putNew = [&] {
+        for (int slot = 0; slot < kSlots; ++slot)
+            if (!present[slot])
+                if (const QString line = slotLine(slot, modern_); !line.isEmpty())
+                    put(line + lineEnd_);
+    };
+    bool ended = false;
+    for (const ReadLine &l : read_) {
+        if (l.slot == kEnd) {
+            putNew();
+            ended = true;
+            put(l.text);
+        } else if (l.slot == kVersion && upgrade_) {
+            put(QStringLiteral("VERSION:2.1") + lineEnd_);
+        } else if (l.slot < 0) {
+            put(l.text);
         } else {
-            lines << PropertyLine(QStringLiteral("NOTE"), {x.Comment.first()});
-            for (qsizetype i = 1; i < x.Comment.size(); ++i)
-                lines << QLatin1Char(' ') + Escape(x.Comment.at(i));
+            present[l.slot] = true;
+            if (sameAsRead(l.slot) && !upgrade_)
+                put(l.text);
+            else if (const QString line = slotLine(l.slot, modern_); !line.isEmpty())
+                put(line + lineEnd_);
         }
     }
-    if (!x.URL1.isEmpty())
-        lines << PropertyLine(QStringLiteral("URL"), {x.URL1});
-    if (!x.URL2.isEmpty())
-        lines << PropertyLine(QStringLiteral("URL"), {x.URL2});
-
-    lines << QStringLiteral("END:VCARD");
-    return before_ + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") + after_;
+    if (!ended) {
+        // The cards left open inside it end first, so that what is added belongs to the card read.
+        for (int i = 1; i < unclosed_; ++i)
+            put(QStringLiteral("END:VCARD") + lineEnd_);
+        putNew();
+        put(QStringLiteral("END:VCARD") + lineEnd_);
+    }
+    return before_ + out + after_;
 }
 
 void TmsVCard::SetText(const QString &text)
 {
     Clear();
+    DropOtherCards();
     QList<qsizetype> starts, firsts;
     const QStringList raw = SplitLines(text, &starts);
     const QStringList unfolded = Unfolded(raw, FoldsKeepTheBlank(raw), &firsts);
     qsizetype begin, end;
-    QStringList lines = FirstCard(unfolded, &begin, &end);
+    FirstCard(unfolded, &begin, &end);
     // What lies around the card read (other cards of the file) is kept as it stands, line ends and all.
-    before_.clear();
-    after_.clear();
-    if (end > begin) {
+    const bool card = end > begin;
+    if (card) {
         before_ = text.left(starts.at(firsts.at(begin)));
         after_ = end < firsts.size() ? text.mid(starts.at(firsts.at(end))) : QString();
     }
-    TmsPropertyParser p;
-    p.Lines = &lines;
-    auto parse = [&p](const char *name) {
-        p.Name = QLatin1String(name);
-        return p.Parse();
-    };
-    auto value = [&p](int i) { return i < p.Values.size() ? p.Values.at(i) : QString(); };
 
     TmsNameRec &n = Identification.Name;
-    if (parse("N")) {
-        n.FamilyName = value(0);
-        n.GivenName = value(1);
-        n.AdditionalNames = value(2);
-        n.Prefix = value(3);
-        n.Suffix = value(4);
-    }
-    if (parse("FN"))
-        Identification.FormattedName = p.Value;
-
-    for (TmsAddressRec *a : {&DeliveryInfo.Address1, &DeliveryInfo.Address2}) {
-        if (!parse("ADR"))
-            continue;
-        a->Attributes = ReadTypes<TmsAddressType>(p.Types, AddressTypeTokens);
-        QString *fields[] = {&a->POAddress, &a->ExtendedAddress, &a->Street, &a->Locality,
-                             &a->Region,    &a->PostalCode,      &a->Country};
-        for (int i = 0; i < 7; ++i)
-            *fields[i] = value(i);
-    }
-
     TmsTelecomInfo &t = TelecomInfo;
-    for (TmsPhoneRec *ph : {&t.Phone1, &t.Phone2, &t.Phone3}) {
-        if (!parse("TEL"))
-            continue;
-        ph->Number = p.Value;
-        ph->Attributes = ReadTypes<TmsPhoneType>(p.Types, PhoneTypeTokens);
-    }
-    for (TmsEmailRec *e : {&t.Email1, &t.Email2}) {
-        if (!parse("EMAIL"))
-            continue;
-        e->Address = p.Value;
-        for (int type = 0; type < kEmailTypeCount; ++type)
-            if (HasType(p.Types, EmailTypeTokens[type]))
-                e->EmailType = TmsEmailType(type);
-    }
-
     TmsBusinessInfo &b = BusinessInfo;
-    if (parse("ORG")) {
-        b.Company.Name = value(0);
-        b.Company.AUnit = value(1);
-    }
-    if (parse("TITLE"))
-        b.Title = p.Value;
-    if (parse("ROLE"))
-        b.Role = p.Value;
-
     TmsExplanatoryInfo &x = ExplanatoryInfo;
-    if (parse("NOTE"))
-        x.Comment = p.Values;
-    if (parse("URL"))
-        x.URL1 = p.Value;
-    if (parse("URL"))
-        x.URL2 = p.Value;
+    TmsAddressRec *addresses[] = {&DeliveryInfo.Address1, &DeliveryInfo.Address2};
+    TmsPhoneRec *phones[] = {&t.Phone1, &t.Phone2, &t.Phone3};
+    TmsEmailRec *mails[] = {&t.Email1, &t.Email2};
+    SlotTaker taker;
+    int depth = card ? 0 : 1; // without a card every line is read as one of its properties
+    for (qsizetype k = card ? begin : 0; k < (card ? end : unfolded.size()); ++k) {
+        const QString &line = unfolded.at(k);
+        int slot = kKept;
+        if (card && IsCardLine(line, kBeginCard)) {
+            if (++depth == 1)
+                slot = kBegin;
+        } else if (card && IsCardLine(line, kEndCard)) {
+            if (--depth == 0)
+                slot = kEnd;
+        } else if (depth == 1) {
+            const QString name = PropertyName(line);
+            if (name.compare(QLatin1String("VERSION"), Qt::CaseInsensitive) == 0) {
+                const QStringView version = QStringView(line).mid(line.indexOf(QLatin1Char(':')) + 1).trimmed();
+                modern_ = !version.startsWith(QLatin1Char('1')) && !version.startsWith(QLatin1Char('2'));
+                upgrade_ = version.startsWith(QLatin1Char('1'));
+                slot = kVersion;
+            } else {
+                slot = taker.Take(name);
+            }
+        }
+        if (slot >= 0) {
+            QStringList one{line};
+            TmsPropertyParser p;
+            p.Lines = &one;
+            p.Name = PropertyName(line);
+            p.Parse();
+            auto value = [&p](int i) { return i < p.Values.size() ? p.Values.at(i) : QString(); };
+            switch (slot) {
+            case sN:
+                n.FamilyName = value(0);
+                n.GivenName = value(1);
+                n.AdditionalNames = value(2);
+                n.Prefix = value(3);
+                n.Suffix = value(4);
+                break;
+            case sFN: Identification.FormattedName = p.Value; break;
+            case sADR1:
+            case sADR2: {
+                TmsAddressRec *a = addresses[slot - sADR1];
+                a->Attributes = ReadTypes<TmsAddressType>(p.Types, AddressTypeTokens);
+                QString *fields[] = {&a->POAddress, &a->ExtendedAddress, &a->Street, &a->Locality,
+                                     &a->Region,    &a->PostalCode,      &a->Country};
+                for (int i = 0; i < 7; ++i)
+                    *fields[i] = value(i);
+                break;
+            }
+            case sTEL1:
+            case sTEL2:
+            case sTEL3:
+                phones[slot - sTEL1]->Number = p.Value;
+                phones[slot - sTEL1]->Attributes = ReadTypes<TmsPhoneType>(p.Types, PhoneTypeTokens);
+                break;
+            case sEMAIL1:
+            case sEMAIL2: {
+                TmsEmailRec *e = mails[slot - sEMAIL1];
+                e->Address = p.Value;
+                for (int type = 0; type < kEmailTypeCount; ++type)
+                    if (HasType(p.Types, EmailTypeTokens[type]))
+                        e->EmailType = TmsEmailType(type);
+                break;
+            }
+            case sORG:
+                b.Company.Name = value(0);
+                b.Company.AUnit = value(1);
+                break;
+            case sTITLE: b.Title = p.Value; break;
+            case sROLE: b.Role = p.Value; break;
+            // One comment line per value of the note and per line of each, whatever break it was written with.
+            case sNOTE:
+                for (const QString &v : p.Values)
+                    x.Comment << TextLines(v);
+                break;
+            case sURL1: x.URL1 = p.Value; break;
+            case sURL2: x.URL2 = p.Value; break;
+            }
+        }
+        if (card) {
+            const qsizetype at = starts.at(firsts.at(k));
+            const qsizetype next = k + 1 < firsts.size() ? starts.at(firsts.at(k + 1)) : text.size();
+            read_ << ReadLine{text.mid(at, next - at), slot};
+        }
+    }
+    unclosed_ = card ? depth : 0;
+    if (!read_.isEmpty()) {
+        const QString &first = read_.first().text;
+        lineEnd_ = first.endsWith(QLatin1String("\r\n")) ? QStringLiteral("\r\n")
+                   : first.endsWith(QLatin1Char('\n'))    ? QStringLiteral("\n")
+                   : first.endsWith(QLatin1Char('\r'))    ? QStringLiteral("\r")
+                                                          : QStringLiteral("\r\n");
+    }
+    readIdentification_ = Identification;
+    readDeliveryInfo_ = DeliveryInfo;
+    readTelecomInfo_ = TelecomInfo;
+    readBusinessInfo_ = BusinessInfo;
+    readExplanatoryInfo_ = ExplanatoryInfo;
 }
 
 void TmsVCard::SaveToStream(QIODevice &stream) const

@@ -150,10 +150,10 @@ public:
     TmsBusinessInfo BusinessInfo;
     TmsExplanatoryInfo ExplanatoryInfo;
 
-    // Assign copies the other cards too; Clear empties the groups and keeps them.
+    // Assign copies the other cards and the lines read too; Clear empties the groups and keeps both.
     void Assign(const TmsVCard &source);
     void Clear();
-    // Forgets the text around the card read (a new card is saved alone).
+    // Forgets the text around the card read and the card's own lines (a new card is saved alone).
     void DropOtherCards();
 
     // Raise platform::FileError when the stream or file cannot be written or read.
@@ -162,13 +162,33 @@ public:
     void SaveToFile(const QString &fileName) const;
     void LoadFromFile(const QString &fileName);
 
-    // The card's text with CR LF line ends, and reading it back. Only the first card of a text is read; the
-    // text before and after it (other cards) is written back around it as it was read.
+    // The card's text, and reading it back. Only the first card of a text is read; the text before and after
+    // it (other cards) is written back around it as it was read. A card read is written back as its lines
+    // stood, in its version and with its line ends: a property the groups do not hold (a photo, a birthday,
+    // a fourth phone) is kept, and only the lines of what changed are written anew. A new card is written
+    // as version 2.1 with CR LF line ends, and so are the fields of a card of an older version.
     QString Text() const;
     void SetText(const QString &text);
 
 private:
+    struct ReadLine {
+        QString text; // as it stood, its line break included
+        int slot;     // the field it holds, or one of the marks below
+    };
+    bool sameAsRead(int slot) const;
+    QString slotLine(int slot, bool modern) const;
+
     QString before_, after_;
+    QList<ReadLine> read_; // the card's lines; empty for a new card
+    QString lineEnd_ = QStringLiteral("\r\n");
+    bool modern_ = false;  // version 3.0 or later: no quoted-printable, types as TYPE= lists
+    bool upgrade_ = false; // a card of a version before 2.1 (as written here before): its fields are written anew
+    int unclosed_ = 0;     // cards (the one read and those nested in it) that the text left open
+    TmsIdentification readIdentification_;
+    TmsDeliveryInfo readDeliveryInfo_;
+    TmsTelecomInfo readTelecomInfo_;
+    TmsBusinessInfo readBusinessInfo_;
+    TmsExplanatoryInfo readExplanatoryInfo_;
 };
 
 } // namespace publish

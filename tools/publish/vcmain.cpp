@@ -360,8 +360,10 @@ void TvCardForm::SaveAndInsert1Click()
     QString file;
     if (!SaveAs1Click(&file))
         return;
-    if (OnInsertText)
-        OnInsertText(QStringLiteral("<A HREF=\"") + file.toHtmlEscaped() + QStringLiteral("\">My Visit-Card</A>"));
+    if (!OnInsertText)
+        return;
+    const QString address = LinkAddressOf ? LinkAddressOf(file) : file;
+    OnInsertText(QStringLiteral("<A HREF=\"") + address.toHtmlEscaped() + QStringLiteral("\">My Visit-Card</A>"));
 }
 
 } // namespace publish

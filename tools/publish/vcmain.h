@@ -40,6 +40,9 @@ public:
 
     // Receives the link text for the active document (the main window's insertion relay).
     std::function<void(const QString &text)> OnInsertText;
+    // The address by which the active document links to a saved card (relative to its page); the path as
+    // it is when unset.
+    std::function<QString(const QString &file)> LinkAddressOf;
 
     void CardToForm();
     void FormToCard();

@@ -192,6 +192,22 @@ private slots:
         QVERIFY(file.Changed());
     }
 
+    // A text that would split into two lines, or end the file at a NUL, is never written: the file keeps
+    // what it held.
+    void textTheFileCannotGiveBackIsNotWritten()
+    {
+        for (const QString &bad : {QStringLiteral("two\nlines"), QStringLiteral("car\rriage"), QString::fromUtf16(u"nu\0l", 4)}) {
+            const QString name = path(QStringLiteral("guarded.qvl"));
+            k5test::WriteFile(name, "Old\r\n");
+            TZozeZO view;
+            TTreeFile file(&view, name);
+            QVERIFY(file.Load());
+            view.Items()->AddChild(view.Items()->GetFirstNode(), bad);
+            QVERIFY_THROWS_EXCEPTION(platform::FileError, file.Save());
+            QCOMPARE(k5test::ReadFile(name), QByteArray("Old\r\n"));
+        }
+    }
+
     void utf16AndRecordFormsRead()
     {
         // Both other forms the tree reads are taken; the file is written back in the text form.

@@ -206,6 +206,28 @@ private slots:
         view.Update();
         QCOMPARE(view.count(), 2 + 2);
     }
+
+    // A file whose name is in brackets is a file; the entries for folders (shown in brackets) name none.
+    void aBracketedFileNameIsAFile()
+    {
+        const QString dir = k5test::Root() + QStringLiteral("/brackets/");
+        k5test::WriteFile(dir + QStringLiteral("[draft].htm"), "x");
+        QDir().mkpath(dir + QStringLiteral("[old]"));
+        TZELExplorerView view;
+        view.SetCharCase(ecNormal);
+        view.SetFileType(ftNormal | ftDirectory);
+        view.SetDirectory(dir);
+        QStringList shown;
+        for (int i = 0; i < view.count(); ++i)
+            shown << view.item(i)->text();
+        QCOMPARE(shown, (QStringList{"[..]", "[draft].htm", "[[old]]"}));
+        view.setCurrentRow(1);
+        QCOMPARE(view.FileName(), dir + QStringLiteral("[draft].htm"));
+        for (int row : {0, 2}) {
+            view.setCurrentRow(row);
+            QCOMPARE(view.FileName(), QString());
+        }
+    }
 };
 
 K5_TEST_MAIN(TestExplorer)

@@ -12,6 +12,7 @@
 #include <future>
 #include <thread>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -88,6 +89,38 @@ struct PipeWatchdog {
     }
 };
 
+bool writeBytes(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0640);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && ok;
+}
+
+QByteArray readBytes(const QByteArray &path)
+{
+    QFile f;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return "(missing)";
+    return f.readAll();
+}
+
+// The names in a folder as the system holds them.
+QList<QByteArray> namesIn(const QByteArray &dir)
+{
+    QList<QByteArray> out;
+    if (DIR *d = ::opendir(dir.constData())) {
+        while (const dirent *e = ::readdir(d))
+            if (qstrcmp(e->d_name, ".") && qstrcmp(e->d_name, ".."))
+                out << QByteArray(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 } // namespace
 
 class TestFileOperator : public QObject {
@@ -135,6 +168,73 @@ private slots:
         QVERIFY(QFile::exists(src + QStringLiteral("/a b.htm")));
         QCOMPARE(events.fired, QStringList({QStringLiteral("Success Copy"), QStringLiteral("Done")}));
         QVERIFY(answer.Messages().isEmpty());
+    }
+
+    // Names that are not UTF-8 (an old archive's Latin-1) are names too: a folder copied or moved
+    // arrives whole, each such file, folder and link with its own bytes.
+    void namesThatAreNoTextGoAcrossByTheirBytes()
+    {
+        const QByteArray folder = QFile::encodeName(src + QStringLiteral("/Folder"));
+        QVERIFY(writeBytes(folder + "/caf\xe9.htm", "latin"));
+        QVERIFY(::mkdir(folder + "/d\xf8r", 0750) == 0);
+        QVERIFY(writeBytes(folder + "/d\xf8r/inner \xff.txt", "deep"));
+        QVERIFY(::symlink("caf\xe9.htm", folder + "/link\xe9") == 0);
+        const QList<QByteArray> names{"caf\xe9.htm", "d\xf8r", "inner.txt", "link\xe9"};
+        QCOMPARE(namesIn(folder), names);
+
+        k5test::Answerer answer;
+        op.FilesFrom = {QStringLiteral("Folder")};
+        QVERIFY(op.Execute());
+        const QByteArray copy = QFile::encodeName(dst + QStringLiteral("/Folder"));
+        QCOMPARE(namesIn(copy), names); // and no temporary file left beside them
+        QCOMPARE(readBytes(copy + "/caf\xe9.htm"), QByteArray("latin"));
+        QCOMPARE(readBytes(copy + "/d\xf8r/inner \xff.txt"), QByteArray("deep"));
+        QCOMPARE(readBytes(copy + "/inner.txt"), QByteArray("inner"));
+        char target[64] = {};
+        QCOMPARE(::readlink(copy + "/link\xe9", target, sizeof target - 1), ssize_t(8));
+        QCOMPARE(QByteArray(target), QByteArray("caf\xe9.htm"));
+        QCOMPARE(QFileInfo(QFile::decodeName(copy + "/d\xf8r")).isDir(), false); // no decoded twin was made
+        QCOMPARE(events.fired, QStringList({QStringLiteral("Success Copy"), QStringLiteral("Done")}));
+        QVERIFY(answer.Messages().isEmpty());
+
+        // Moved onto a folder of the same name: its items go across one by one, these too, and the
+        // emptied source goes.
+        const QString other = dst + QStringLiteral(" 2");
+        QVERIFY(QDir().mkpath(other + QStringLiteral("/Folder")));
+        op.DirTo = other;
+        op.Operation = MoveFile;
+        events.fired.clear();
+        QVERIFY(op.Execute());
+        QCOMPARE(namesIn(QFile::encodeName(other + QStringLiteral("/Folder"))), names);
+        QCOMPARE(readBytes(QFile::encodeName(other + QStringLiteral("/Folder")) + "/d\xf8r/inner \xff.txt"), QByteArray("deep"));
+        QVERIFY(!QFileInfo::exists(src + QStringLiteral("/Folder")));
+        QCOMPARE(events.fired, QStringList({QStringLiteral("Success Move"), QStringLiteral("Done")}));
+
+        // Copied again over the first copy: such a file is replaced as the others are, and one whose
+        // place holds a folder is said and left alone.
+        op.DirFrom = other;
+        op.DirTo = dst;
+        op.Operation = CopyFile;
+        op.SetFlags(opAllowUndo | opNoConfirmMkDir | opNoConfirmation);
+        QVERIFY(::unlink(copy + "/caf\xe9.htm") == 0);
+        QVERIFY(writeBytes(copy + "/caf\xe9.htm", "there before"));
+        QVERIFY(::unlink(copy + "/link\xe9") == 0);
+        QVERIFY(::mkdir(copy + "/link\xe9", 0750) == 0);
+        events.fired.clear();
+        QVERIFY(!op.Execute());
+        QCOMPARE(readBytes(copy + "/caf\xe9.htm"), QByteArray("latin"));
+        QCOMPARE(namesIn(copy), names);
+        QCOMPARE(answer.Messages().size(), 1);
+        QVERIFY2(answer.Texts().first().contains(QStringLiteral("is already there and is a folder")), qPrintable(answer.Texts().first()));
+        QCOMPARE(events.fired, QStringList({QStringLiteral("Fail Copy"), QStringLiteral("Done")}));
+
+        // Deleted for good: the folder goes whole, these names too.
+        op.Operation = DeleteFile;
+        op.SetFlags(opNoConfirmation);
+        op.DirTo = other;
+        QVERIFY(op.Execute());
+        QVERIFY(!QFileInfo::exists(other + QStringLiteral("/Folder")));
+        QCOMPARE(answer.Messages().size(), 1);
     }
 
     void missingFoldersRaise()

@@ -118,6 +118,64 @@ private slots:
         QCOMPARE(texts[5], QStringLiteral("Success Delete"));
     }
 
+    // Brackets, stars and question marks are parts of a name: each command acts on the one file chosen,
+    // never on the others such a pattern would match.
+    void namesWithPatternCharactersAreNames()
+    {
+        for (const QString &name : {QStringLiteral("[draft].htm"), QStringLiteral("a*b?.htm")}) {
+            init();
+            k5test::WriteFile(src + name, "chosen");
+            k5test::WriteFile(src + QStringLiteral("aXbY.htm"), "bystander"); // matches a*b?.htm
+            k5test::WriteFile(src + QStringLiteral("d.htm"), "bystander");    // matches [draft].htm as a set
+            const QStringList before = files(src);
+            TFileOperatorForm form;
+            form.show();
+            choose(form, name.toLower());
+            k5test::Answerer answers;
+
+            QTest::mouseClick(form.CopyButton, Qt::LeftButton);
+            QCOMPARE(files(dst), QStringList{name});
+            QCOMPARE(k5test::ReadFile(dst + name), QByteArray("chosen"));
+
+            QDir(dst).removeRecursively();
+            QDir().mkpath(dst);
+            choose(form, name.toLower());
+            QTest::mouseClick(form.MoveButton, Qt::LeftButton);
+            QCOMPARE(files(dst), QStringList{name});
+            QVERIFY(!QFile::exists(src + name));
+            QFile::rename(dst + name, src + name);
+            form.FileListBox2->Update();
+
+            choose(form, name.toLower());
+            answers.OnModal([](QDialog *d) {
+                auto *box = qobject_cast<QInputDialog *>(d);
+                if (!box)
+                    return int(platform::mrCancel);
+                box->setTextValue(QStringLiteral("renamed.htm"));
+                return int(platform::mrOk);
+            });
+            QTest::mouseClick(form.RenameButton, Qt::LeftButton);
+            QVERIFY(QFile::exists(src + QStringLiteral("renamed.htm")));
+            QVERIFY(!QFile::exists(src + name));
+            QFile::rename(src + QStringLiteral("renamed.htm"), src + name);
+            form.FileListBox2->Update();
+
+            choose(form, name.toLower());
+            answers.Queue(platform::IDYES);
+            QTest::mouseClick(form.DeleteButton, Qt::LeftButton);
+            k5test::Settle();
+            QVERIFY(!QFile::exists(src + name));
+            QStringList left = before;
+            left.removeAll(name);
+            QCOMPARE(files(src), left);
+            const QStringList texts = answers.Texts();
+            QCOMPARE(texts.size(), 5);
+            QCOMPARE(texts.mid(0, 3), (QStringList{"Success Copy", "Success Move", "Success Rename"}));
+            QVERIFY2(texts[3].contains(name), qPrintable(texts[3])); // the question names the one file
+            QCOMPARE(texts[4], QStringLiteral("Success Delete"));
+        }
+    }
+
     void copyWithoutTargetFolderSaysSo()
     {
         TFileOperatorForm form;

@@ -166,6 +166,34 @@ private slots:
         QVERIFY(server.Messages().isEmpty());
     }
 
+    // Each failed send tells its own reason, not the one of the failure before it.
+    void aSecondFailureTellsItsOwnReason()
+    {
+        const k5test::ClosedPort closed;
+        k5test::UseMailServer(closed.Port());
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("a@example.org"));
+        k5test::ModalHand hand;
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        QCOMPARE(hand.Seen.size(), 1);
+        QVERIFY2(hand.Seen[0].contains(QStringLiteral("could not be reached")), qPrintable(hand.Seen[0]));
+
+        // Now an attachment that went away meanwhile stops the send before the server is asked.
+        const QString gone = k5test::WriteFile(k5test::Root() + QStringLiteral("/gone.txt"), "x");
+        f.AddAttachment(gone);
+        QVERIFY(QFile::remove(gone));
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        QCOMPARE(hand.Seen.size(), 2);
+        QCOMPARE(hand.Seen[1], QStringLiteral("MAPI Sendmail failed.\n\nAn attachment was not found."));
+        QVERIFY(f.isVisible());
+    }
+
     // Files come in through the real open dialog; a failed send and a retry attach each file once.
     void attachmentsAndRetry()
     {
@@ -307,12 +335,27 @@ private slots:
         f.show();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTest::keyClicks(f.txtRecipient, QStringLiteral("Bob  <bob@x.org>; nobody; [c@x.org]"));
-        QTest::keyClicks(f.txtCC, QStringLiteral("d@x.org"));
-        QTest::mouseClick(f.btnCheckNames, Qt::LeftButton);
-        QCOMPARE(f.txtRecipient->text(), QStringLiteral("Bob <bob@x.org>;[c@x.org]"));
-        QCOMPARE(f.txtCC->text(), QStringLiteral("d@x.org"));
-
+        QTest::keyClicks(f.txtCC, QStringLiteral("d@x.org; Bob;[SMTP:a@b.c]"));
         k5test::ModalHand hand;
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnCheckNames, Qt::LeftButton);
+        QVERIFY(hand.Done());
+        // Names that are no addresses stay as typed, and the message names each of them.
+        QCOMPARE(f.txtRecipient->text(), QStringLiteral("Bob <bob@x.org>;nobody;[c@x.org]"));
+        QCOMPARE(f.txtCC->text(), QStringLiteral("d@x.org;Bob;[SMTP:a@b.c]"));
+        QCOMPARE(hand.Seen.size(), 1);
+        QVERIFY2(hand.Seen[0].contains(QStringLiteral("\n\nnobody\nBob\n[SMTP:a@b.c]\n\n")), qPrintable(hand.Seen[0]));
+        // With every name an address, nothing is said.
+        f.txtCC->setText(QStringLiteral("d@x.org"));
+        f.txtRecipient->setText(QStringLiteral("Bob  <bob@x.org>; [c@x.org]"));
+        {
+            k5test::ModalHand unexpected; // would note a message that should not come
+            unexpected.Click(QStringLiteral("OK"));
+            QTest::mouseClick(f.btnCheckNames, Qt::LeftButton);
+            QVERIFY(!unexpected.Done());
+        }
+        QCOMPARE(f.txtRecipient->text(), QStringLiteral("Bob <bob@x.org>;[c@x.org]"));
+
         hand.Type([](QWidget *w) {
                 auto *d = qobject_cast<TMailAddressDialog *>(w);
                 return d ? d->edtCc : nullptr;

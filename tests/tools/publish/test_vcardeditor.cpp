@@ -209,6 +209,70 @@ private slots:
         QCOMPARE(k5test::ReadFile(fresh), QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:New\r\nEND:VCARD\r\n"));
     }
 
+    // A card opened and saved over itself is the card opened plus what the user changed: what the editor
+    // does not show (a birthday, a photo, a fourth phone, X- properties) stays as it stood, and the note
+    // keeps its lines.
+    void savedOverItselfTheCardKeepsWhatTheEditorDoesNotShow()
+    {
+        const QByteArray head = "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lee;Ann;;;\r\nFN:Ann Lee\r\nBDAY:1980-04-01\r\n"
+                                "PHOTO;ENCODING=BASE64;TYPE=GIF:\r\n"
+                                "    R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7R0lGODlhAQABAIAAAAAA\r\n"
+                                "    AP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7\r\n"
+                                "\r\n"
+                                "TEL;WORK;VOICE:+45 1111\r\n";
+        const QByteArray home = "TEL;HOME:+45 2222\r\n";
+        const QByteArray middle = "TEL;CELL:+45 3333\r\nTEL;FAX:+45 4444\r\nX-ICQ:12345\r\n"
+                                  "X-CUSTOM;CHARSET=UTF-8:Bl\xc3\xa5""b\xc3\xa6r\r\n";
+        const QByteArray note = "NOTE;ENCODING=QUOTED-PRINTABLE:First line=0D=0ASecond line=0D=0AThird\r\n";
+        const QByteArray tail = "EMAIL;INTERNET:ann@example.org\r\nitem1.X-ABLabel:_$!<Other>!$_\r\nEND:VCARD\r\n";
+        const QByteArray original = head + home + middle + note + tail;
+        const QString path = k5test::WriteFile(Folder() + QStringLiteral("/full.vcf"), original);
+        TvCardForm form;
+        form.show();
+        User person;
+        auto open = [&] {
+            form.New1Click();
+            person.TypeFileName(path);
+            form.Open1->trigger();
+            QVERIFY(person.Done());
+        };
+        auto saveOver = [&] {
+            person.TypeFileName(path).Click(QStringLiteral("Yes"));
+            QVERIFY(form.SaveAs1Click());
+            QVERIFY(person.Done());
+            k5test::Settle();
+        };
+
+        open();
+        QCOMPARE(form.CommentsMemo->toPlainText(), QStringLiteral("First line\nSecond line\nThird"));
+        QCOMPARE(form.PhoneNumber3Edit->text(), QStringLiteral("+45 3333"));
+        saveOver();
+        QCOMPARE(k5test::ReadFile(path), original);
+
+        // One phone changed and a title added: that line is written anew where it stood, the title before
+        // the end, and nothing else moves.
+        open();
+        form.PhoneNumber2Edit->setText(QStringLiteral("+45 9999"));
+        form.TitleEdit->setText(QStringLiteral("Boss"));
+        saveOver();
+        const QByteArray changed = head + "TEL;HOME:+45 9999\r\n" + middle + note +
+                                   "EMAIL;INTERNET:ann@example.org\r\nitem1.X-ABLabel:_$!<Other>!$_\r\nTITLE:Boss\r\nEND:VCARD\r\n";
+        QCOMPARE(k5test::ReadFile(path), changed);
+
+        // A note with a new line is written with its line breaks, and opens with its lines.
+        open();
+        QCOMPARE(form.TitleEdit->text(), QStringLiteral("Boss"));
+        form.CommentsMemo->setPlainText(QStringLiteral("First line\nSecond line\nThird\nFourth; with a semicolon"));
+        saveOver();
+        const QByteArray noted = head + "TEL;HOME:+45 9999\r\n" + middle +
+                                 "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:First line=0D=0ASecond line=0D=0A"
+                                 "Third=0D=0AFourth\\; with a semicolon\r\n" +
+                                 "EMAIL;INTERNET:ann@example.org\r\nitem1.X-ABLabel:_$!<Other>!$_\r\nTITLE:Boss\r\nEND:VCARD\r\n";
+        QCOMPARE(k5test::ReadFile(path), noted);
+        open();
+        QCOMPARE(form.CommentsMemo->toPlainText(), QStringLiteral("First line\nSecond line\nThird\nFourth; with a semicolon"));
+    }
+
     void openingAnUnreadableFileKeepsTheForm()
     {
         const QString bad = k5test::WriteFile(Folder() + QStringLiteral("/bad.vcf"), QByteArray("FN:\0\0x\0", 7));
