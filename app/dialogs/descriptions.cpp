@@ -557,7 +557,7 @@ std::vector<TDialogDesc> build()
                                        "flyTopLeft", "flyTopRightWord", "flyBottomRightWord", "dropWord", "spiral",
                                        "zoomIn", "zoomOut"})},
                                "<p dynamicanimation=\"{Choose Animation|attr}\" style=\"position: relative !important; "
-                               "left: 10000 !important\">{Text to animate}</p>\r\n",
+                               "left: 10000px !important\">{Text to animate}</p>\r\n",
                                "Memo1");
         d.modeless = true;
     }
