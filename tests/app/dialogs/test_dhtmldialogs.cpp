@@ -532,8 +532,9 @@ private slots:
         k5test::Type(d->findChild<QWidget *>(QStringLiteral("Title")), QStringLiteral("Tom & Jerry’s News"));
         k5test::Type(d->findChild<QWidget *>(QStringLiteral("Abstract")), QStringLiteral("Daily news\nCafé ☕"));
         k5test::Type(d->findChild<QWidget *>(QStringLiteral("Introduction Page")), QStringLiteral("index.htm"));
-        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Logo Image")), QStringLiteral("logo.gif"));
-        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Icon Image")), QStringLiteral("icon.gif"));
+        // The pictures are linked from the folder the file goes into: one below it, one in a folder beside it.
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Logo Image")), folder + QStringLiteral("/pics/logo.gif"));
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Icon Image")), k5test::Root() + QStringLiteral("/icons/icon.gif"));
         k5test::Type(d->findChild<QWidget *>(QStringLiteral("Base")), QStringLiteral("http://kestrova.example/"));
         k5test::Type(d->SourceFolder, folder + QStringLiteral("/")); // a doubled separator is still the folder
         QTest::mouseClick(d->Button1, Qt::LeftButton);
@@ -545,7 +546,7 @@ private slots:
                             "<A HREF=\"index.htm\"></A>\r\n<A HREF=\"index.htm\"></A>\r\n"
                             "<Title>Tom &amp; Jerry&#8217;s News</Title>\r\n\r\n"
                             "<Abstract>Daily news\r\nCaf\xe9 &#9749;</Abstract>\r\n\r\n"
-                            "<Logo HREF=\"logo.gif\" Style=\"Image\" /> <Logo HREF=\"icon.gif\" Style=\"Icon\" />\r\n"
+                            "<Logo HREF=\"pics/logo.gif\" Style=\"Image\" /> <Logo HREF=\"../icons/icon.gif\" Style=\"Icon\" />\r\n"
                             "<LogTarget HREF=\"index.htm\" Method=\"Post\" Scope=\"Offline\"></LogTarget></Channel>\r\n\r\n"));
         QCOMPARE(ChannelBytes(QStringLiteral("a\U0001F600b")), QByteArray("a&#128512;b"));
     }
@@ -587,6 +588,21 @@ private slots:
         QVERIFY(!QFileInfo::exists(missing));
         QCOMPARE(oks, 0);
         QVERIFY(d->isVisible());
+        // The chooser cancelled at the start can be had again.
+        {
+            k5test::User user;
+            user.Then([site](QWidget *w) {
+                auto *chooser = qobject_cast<platform::FolderDialog *>(w);
+                if (!chooser)
+                    return false;
+                chooser->SetSelection(site);
+                chooser->accept();
+                return true;
+            });
+            QTest::mouseClick(d->Browse, Qt::LeftButton);
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(d->SourceFolder->text(), site);
         // Cancel writes nothing: the file already there stays as it was.
         k5test::Type(d->SourceFolder, site);
         QTest::mouseClick(d->Button2, Qt::LeftButton);
