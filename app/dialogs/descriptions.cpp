@@ -184,7 +184,7 @@ std::vector<TDialogDesc> build()
              color("Background Color", "&Background Color:"), color("Text Color", "Te&xt Color:"),
              color("Link Color", "&Link Color:"), color("Visited Link Color", "&Visited Link Color:"),
              color("Active Link Color", "&Active Link Color:")},
-            "{Document Type}\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>{Title}</TITLE> \r\n</HEAD>\r\n"
+            "{Document Type}\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>{Title|text}</TITLE> \r\n</HEAD>\r\n"
             R"(<BODY BACKGROUND="{Background image|attr}" BGCOLOR="{Background Color|attr}" TEXT="{Text Color|attr}")"
             R"( LINK="{Link Color|attr}" VLINK="{Visited Link Color|attr}" ALINK="{Active Link Color|attr}">)"
             "\r\n\r\n\r\n\r\n\r\n</BODY>\r\n</HTML>",
@@ -395,7 +395,7 @@ std::vector<TDialogDesc> build()
     t.push_back(dialog("TFormTextArea", "Text Area", "Insert a Form Text Area",
                        {edit("Name", "&Name:"), spin("Cols", "&Cols:"), spin("Rows", "&Rows:"),
                         combo("Wrap", "&Wrap:", {"OFF", "VIRTUAL", "PHYSICAL"}), memo("Content", "C&ontent:")},
-                       R"(<TEXTAREA NAME="{Name|attr}" COLS="{Cols|attr}" ROWS="{Rows|attr}" WRAP="{Wrap|attr}">{Content}</TEXTAREA>)",
+                       R"(<TEXTAREA NAME="{Name|attr}" COLS="{Cols|attr}" ROWS="{Rows|attr}" WRAP="{Wrap|attr}">{Content|text}</TEXTAREA>)",
                        "Knap_TextArea"));
     auto simpleInput = [&t](const char *cls, const char *caption, const char *banner, const char *type, const char *button) {
         t.push_back(dialog(cls, caption, banner,

@@ -11,6 +11,7 @@
 #include "platform/folders.h"
 
 #include <QColorDialog>
+#include <algorithm>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -406,6 +407,9 @@ QString TEngineDialog::BuildLinkedFrom(const QString &linkingFile) const
     }
     v.insert(DataValues(desc_.templ));
     QString templ = desc_.templ;
+    for (const auto &[piece, names] : desc_.leftOutBlank)
+        if (std::all_of(names.begin(), names.end(), [&v](const QString &n) { return v.value(n).trimmed().isEmpty(); }))
+            templ.replace(piece, QString());
     for (auto it = desc_.leftOutAt.constBegin(); it != desc_.leftOutAt.constEnd(); ++it)
         if (v.value(it.key()).trimmed() == it.value()) {
             // The whole attribute goes, with the blank before it.

@@ -72,6 +72,9 @@ struct TDialogDesc {
     // Attributes left out of the text while their field holds the value given here: a value at which
     // the element would be hidden or disabled ("0" for a size), or one that makes no sense empty.
     QHash<QString, QString> leftOutAt = {};
+    // Pieces of the template (as they stand in it) left out while every field they name is blank: a row of
+    // a list that the user did not fill in.
+    std::vector<std::pair<QString, QStringList>> leftOutBlank = {};
 };
 
 using TValues = QHash<QString, QString>;
