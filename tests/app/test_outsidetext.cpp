@@ -11,6 +11,7 @@
 #include "controls/zel/explorer.h"
 #include "controls/zel/spinedit.h"
 #include "controls/zel/zelstores.h"
+#include "tools/publish/ie2url.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -175,6 +176,23 @@ private slots:
                            apptest::Settle();
                            return doc->Text();
                        }});
+        // Favourites to a page: a shortcut's name and address.
+        routes.append({QStringLiteral("Favourites"), [this](const QString &v) {
+                           const QString dir = folder + QStringLiteral("/favourites-") + QString::number(v.size());
+                           k5test::WriteFile(dir + QLatin1Char('/') + v + QStringLiteral(".url"),
+                                             (QStringLiteral("[InternetShortcut]\r\nURL=http://a/") + v + QStringLiteral("\r\n")).toUtf8());
+                           return publish::FavouriteLines(dir).join(QStringLiteral("\r\n"));
+                       }});
+        // A page of the history: its address and description.
+        routes.append({QStringLiteral("History"), [](const QString &v) {
+                           publish::TIETOURL history(nullptr, std::make_unique<publish::THistorySource>());
+                           QString inserted;
+                           history.OnInsertText = [&](const QString &t) { inserted = t; };
+                           history.Edit1->setText(v);
+                           history.Edit2->setText(QStringLiteral("http://a/") + v);
+                           history.OkClick();
+                           return inserted;
+                       }});
 
         QStringList texts;
         for (const auto &[name, run] : routes)
@@ -183,7 +201,8 @@ private slots:
         QCOMPARE(read.size(), texts.size());
         QStringList wrong;
         for (qsizetype i = 0; i < routes.size(); ++i)
-            if (typedInto(read.at(2 * i)) != read.at(2 * i + 1)) {
+            if (typedInto(read.at(2 * i)) != read.at(2 * i + 1) ||
+                (!dialogs::FindDescription(routes.at(i).first) && !texts.at(2 * i).contains(plain))) {
                 wrong << routes.at(i).first;
                 qWarning("%s wrote: %s", qPrintable(routes.at(i).first), qPrintable(texts.at(2 * i + 1)));
             }
