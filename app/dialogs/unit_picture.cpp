@@ -25,9 +25,12 @@ TPicture::TPicture(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(des
     connect(url, &QLineEdit::editingFinished, this, [this, url] { LoadPreview(url->text()); });
     auto browse = url->OnButton1Click;
     url->OnButton1Click = [this, url, browse](QObject *sender) {
+        const QString before = url->text();
         if (browse)
             browse(sender);
-        LoadPreview(url->text());
+        // A cancelled chooser leaves the name, and the preview, as they were.
+        if (url->text() != before)
+            LoadPreview(url->text());
     };
     FinishLoading();
 }

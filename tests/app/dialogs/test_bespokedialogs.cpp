@@ -274,6 +274,21 @@ private slots:
         QCOMPARE(user.Texts.size(), 1);
         QVERIFY(d->isVisible());
         QCOMPARE(url->text(), QStringLiteral("none.gif"));
+
+        // The chooser: a picture chosen is shown; a cancelled chooser leaves all as it was, with no message.
+        auto *lookup = qobject_cast<zel::TZELFileLookup *>(url);
+        k5test::User chooser;
+        chooser.Escape().TypeFileName(path);
+        QTest::mouseClick(lookup->EditButton1().Button(), Qt::LeftButton);
+        k5test::Settle();
+        QCOMPARE(url->text(), QStringLiteral("none.gif"));
+        QCOMPARE(chooser.Texts, QStringList());
+        qobject_cast<QLineEdit *>(d->Field(QStringLiteral("Width")))->setText(QStringLiteral("1"));
+        QTest::mouseClick(lookup->EditButton1().Button(), Qt::LeftButton);
+        k5test::Settle();
+        QVERIFY(chooser.Done());
+        QCOMPARE(chooser.Texts, QStringList());
+        QCOMPARE(qobject_cast<QLineEdit *>(d->Field(QStringLiteral("Width")))->text(), QStringLiteral("37"));
     }
 };
 
