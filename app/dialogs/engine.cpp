@@ -11,7 +11,6 @@
 #include "platform/folders.h"
 
 #include <QColorDialog>
-#include <algorithm>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +23,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace dialogs {
 
