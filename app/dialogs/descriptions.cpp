@@ -529,7 +529,7 @@ std::vector<TDialogDesc> build()
           "{@PopUpImage}<IMG SRC=\"{Image URL|attr}\" class=\"popshadow\">\r\n", "Memo1");
     // The span's style holds a script entity whose braces must come through the substitution.
     dhtml("TTextType", "Typing Text ", "Insert a Text that Types Itself", {edit("Text", "&Text:"), hidden("Entity", "&amp;{head};")},
-          "{@TextType}<span id=\"typing\" style=\"visiblity:hidden;height:2\" style=\"{Entity}\">{Text}</span>\r\n", "Memo1");
+          "{@TextType}<span id=\"typing\" style=\"visiblity:hidden;height:2px\" style=\"{Entity}\">{Text}</span>\r\n", "Memo1");
     dhtml("TFullScreen", "Full Screen Window Opener", "Insert a Link that Opens a Full Screen Window",
           {url("URL", "&URL:"), edit("Description", "&Description:")},
           "<script>\r\n<!--\r\nfunction fullwin(){\r\nwindow.open(\"{URL|js}\",\"\",\"fullscreen,scrollbars\")\r\n}\r\n"

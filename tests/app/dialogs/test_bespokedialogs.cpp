@@ -154,13 +154,13 @@ private slots:
         d->OnRelay = [&](const QString &t) { relayed << t; };
         d->OnOk = [&] { built = d->Build(); };
         QTest::mouseClick(d->Button1, Qt::LeftButton);
-        QCOMPARE(built, QStringLiteral("<SPAN STYLE=\"position:relative; width:30; height:10; "
+        QCOMPARE(built, QStringLiteral("<SPAN STYLE=\"position:relative; width:30px; height:10px; "
                                        "filter:blur(Add=1,Direction=135,Strength=4)\">\r\nHi</SPAN>"));
         QVERIFY(relayed.isEmpty());
 
         auto alpha = open<TFilter>("TFilter");
         alpha->Effects.at(3)->setChecked(true);
-        QCOMPARE(alpha->Build(), QStringLiteral("<SPAN STYLE=\"position:relative; width:50; height:10; filter:alpha(opacity=50)\">\r\n</SPAN>"));
+        QCOMPARE(alpha->Build(), QStringLiteral("<SPAN STYLE=\"position:relative; width:50px; height:10px; filter:alpha(opacity=50)\">\r\n</SPAN>"));
 
         auto shadow = open<TFilter>("TFilter");
         shadow->Effects.at(4)->setChecked(true);

@@ -7,6 +7,7 @@
 #include "app/dialogs/unit_about.h"
 #include "app/dialogs/unit_channel.h"
 #include "app/dialogs/unit_dhtml.h"
+#include "app/dialogs/unit_filter.h"
 #include "controls/zel/lookupedit.h"
 #include "platform/shell/folderdialog.h"
 
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -348,7 +350,7 @@ private slots:
         {
             Opened o("TTextType");
             o.fill({{"Text", "Hello {Text}"}});
-            QCOMPARE(o.ok(), tpl("TextType") + QStringLiteral("<span id=\"typing\" style=\"visiblity:hidden;height:2\" "
+            QCOMPARE(o.ok(), tpl("TextType") + QStringLiteral("<span id=\"typing\" style=\"visiblity:hidden;height:2px\" "
                                                               "style=\"&amp;{head};\">Hello {Text}</span>\r\n"));
         }
         {
@@ -428,6 +430,26 @@ private slots:
         const QString built = o.ok();
         QVERIFY(!built.contains(QStringLiteral("<body"), Qt::CaseInsensitive));
         QVERIFY(built.contains(QStringLiteral("window.addEventListener(\"load\", KestrovaAnimation)")));
+    }
+
+    // Outside quirks mode a length without its unit is no length: the declaration is dropped.
+    void everyLengthAnEffectWritesHasItsUnit()
+    {
+        QStringList texts = FilterSpans();
+        for (const TDialogDesc &d : Descriptions())
+            texts << d.templ << d.itemTemplate;
+        for (const QString &name : DataNames())
+            texts << DataText(name);
+        // A length property whose value is a number other than 0 with nothing after it.
+        static const QRegularExpression bare(QStringLiteral("(?:^|[\\s;\"{])((?:width|height|left|top|right|bottom|margin[a-z-]*|"
+                                                            "padding[a-z-]*|font-size|line-height)\\s*:\\s*-?0*[1-9][0-9]*(?:\\.[0-9]+)?)"
+                                                            "\\s*(?:[;\"}!\\\\]|$)"),
+                                             QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
+        QStringList found;
+        for (const QString &t : texts)
+            for (auto it = bare.globalMatch(t); it.hasNext();)
+                found << it.next().captured(1);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral(", "))));
     }
 
     void memoryFiguresAreGroupedByTheLocale()
