@@ -211,7 +211,19 @@ TDialogDesc personalHomepage()
         back[0],
         back[1],
     });
-    return wizard("TWizard2", "Wizard - Personal Homepage", std::move(f), templ, "Knap_wizard2");
+    TDialogDesc d = wizard("TWizard2", "Wizard - Personal Homepage", std::move(f), templ, "Knap_wizard2");
+    // An interest, a hobby or a hot link left blank writes no entry.
+    const QStringList entries[] = {{"First interest", "Description of first interest"},
+                                   {"Second interest", "Description of second interest"},
+                                   {"First hobby", "Description of first hobby"},
+                                   {"Second hobby", "Description of second hobby"}};
+    for (const QStringList &e : entries)
+        d.leftOutBlank.push_back(
+            {QStringLiteral("<DT><STRONG>{%1|text}</STRONG></DT>\r\n<DD>{%2|text}</DD>\r\n").arg(e[0], e[1]), e});
+    for (int i = 1; i <= 3; ++i)
+        d.leftOutBlank.push_back({QStringLiteral("<LI><A HREF=\"{Hot link %1|attr}\">{Description %1|text}</A> </LI>\r\n").arg(i),
+                                  {QStringLiteral("Hot link %1").arg(i), QStringLiteral("Description %1").arg(i)}});
+    return d;
 }
 
 TDialogDesc companyHomepage()

@@ -205,9 +205,8 @@ private slots:
                                         << 13 + 1 + 8; // the six blank pages write no rows
         QTest::newRow("personal") << QStringLiteral("PersonalHomepage1")
                                   << QStringList{"<CENTER><FONT  SIZE=+7 COLOR=#000080><B><h1> - Personal Home Page</h1></B></FONT></CENTER>",
-                                                 "<DT><STRONG></STRONG></DT>", "<LI><A HREF=\"\"></A> </LI>",
-                                                 "<A HREF=\"mailto:\"></A><BR>"}
-                                  << 73;
+                                                 "<DL>", "<UL>", "<A HREF=\"mailto:\"></A><BR>"}
+                                  << 73 - 4 * 2 - 3; // no interest, hobby or hot link
         QTest::newRow("company") << QStringLiteral("CompanyHomepage1")
                                  << QStringList{"<IMG SRC=\"\" ALT=\"Logo\">", "<UL></UL>", "<CENTER><I></I></CENTER>"}
                                  << 41;
@@ -264,6 +263,14 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("<!-- End Table-->\r\n\r\n\r\n<P>\r\n<HR WIDTH=80% SIZE=2>\r\n<H3 ALIGN=CENTER>Bye</H3>")));
 
         QCOMPARE(text.count(QStringLiteral("<IMG SRC=\"\">")), 1);
+
+        // The personal page: only the entries the user filled in.
+        d = runWizard("PersonalHomepage1",
+                      {{"Second hobby", "Chess"}, {"Description of first interest", "Birds"}, {"Hot link 2", "b.htm"}}, true);
+        QVERIFY(d);
+        QVERIFY(d->Text().contains(crlf({"<DL>", "<DT><STRONG></STRONG></DT>", "<DD>Birds</DD>", "<DT><STRONG>Chess</STRONG></DT>",
+                                         "<DD></DD>", "</DL>"})));
+        QVERIFY(d->Text().contains(crlf({"<UL>", "<LI><A HREF=\"b.htm\"></A> </LI>", "</UL>"})));
 
         // Cancel leaves the document as it was, and no other behind.
         d->SetModified(false);
