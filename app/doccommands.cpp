@@ -124,14 +124,12 @@ void TEditForm::buildCommandMenus(QMenu *file)
         wizards->setObjectName(QStringLiteral("Wizards1"));
         wizards->menuAction()->setObjectName(QStringLiteral("Wizards1"));
         file->insertMenu(CloseProject2, wizards);
-        // A wizard writes a whole page: it starts in a document of its own.
+        // A wizard writes a whole page into the document it was chosen in (one undo step), so that the
+        // pictures it links to are linked from that page's folder.
         for (const Item &w : {Item{"HomepageIndex1", "Homepage Index..."}, Item{"PersonalHomepage1", "Personal Homepage..."},
                               Item{"CompanyHomepage1", "Company Homepage..."}}) {
             const QString name = lat(w.name);
-            addItem(wizards, w.name, lat(w.caption), [this, name] {
-                frame_->CreateEditForm();
-                app::Launch(name);
-            })->setEnabled(CanLaunch(name));
+            addItem(wizards, w.name, lat(w.caption), [name] { app::Launch(name); })->setEnabled(CanLaunch(name));
         }
     }
 

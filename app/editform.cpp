@@ -1,6 +1,7 @@
 #include "editform.h"
 
 #include "app/dialogs/dialogbase.h"
+#include "app/dialogs/escape.h"
 #include "app/dialogs/finddialogs.h"
 #include "app/frameform.h"
 #include "app/productlinks.h"
@@ -1248,8 +1249,10 @@ void TEditForm::CalculateWeight()
 void TEditForm::InsertLinkPair(int index, bool email)
 {
     const auto &pair = (email ? EmailPairs : LinkPairs).at(index);
+    // The description is the link's markup, as in the Link dialog; the address is a quoted value.
     InsertText(QStringLiteral("<A HREF=\"%1%2\">%3</A>")
-                   .arg(email ? QStringLiteral("mailto:") : QString(), pair.first->text(), pair.second->text()));
+                   .arg(email ? QStringLiteral("mailto:") : QString(), dialogs::HtmlAttribute(pair.first->text()),
+                        pair.second->text()));
 }
 
 QByteArray TEditForm::ReferenceTree(const QString &name)
@@ -1323,7 +1326,7 @@ void TEditForm::BrowseInsertAsLink()
     if (path.isEmpty())
         return;
     const QString name = QFileInfo(path).fileName();
-    InsertText(QStringLiteral("<A HREF=\"%1\">%1</A>").arg(name));
+    InsertText(QStringLiteral("<A HREF=\"%1\">%2</A>").arg(dialogs::HtmlAttribute(name), dialogs::HtmlText(name)));
 }
 
 void TEditForm::UploadThissite1Click()

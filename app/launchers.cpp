@@ -207,7 +207,7 @@ const TLauncher launchers[] = {
          w->OnStartPage = startPage;
          runModal(w);
      }},
-    // The home-page wizards (their menu items open them in a new document).
+    // The home-page wizards (each writes its page into the document it was chosen in).
     {"HomepageIndex1", "TWizard1"},
     {"PersonalHomepage1", "TWizard2"},
     {"CompanyHomepage1", "TWizard3"},

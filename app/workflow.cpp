@@ -73,10 +73,12 @@ assistants::TTemplates3 *CreateTemplates(QWidget *owner)
             FrameForm->Memo1->SetText(text);
     };
     t->CanRunWizard = [](const QString &className) { return CanLaunchClass(className); };
+    // The templates are offered for the document File > New has just made: the wizard writes its page there.
     t->OnRunWizard = [](const QString &className) {
         if (!FrameForm)
             return;
-        FrameForm->CreateEditForm();
+        if (!FrameForm->ActiveEditForm())
+            FrameForm->CreateEditForm();
         LaunchClass(className);
     };
     t->OnRunFileDialog = runFileDialog;

@@ -184,7 +184,7 @@ std::vector<TDialogDesc> build()
              color("Background Color", "&Background Color:"), color("Text Color", "Te&xt Color:"),
              color("Link Color", "&Link Color:"), color("Visited Link Color", "&Visited Link Color:"),
              color("Active Link Color", "&Active Link Color:")},
-            "{Document Type}\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>{Title}</TITLE> \r\n</HEAD>\r\n"
+            "{Document Type}\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>{Title|text}</TITLE> \r\n</HEAD>\r\n"
             R"(<BODY BACKGROUND="{Background image|attr}" BGCOLOR="{Background Color|attr}" TEXT="{Text Color|attr}")"
             R"( LINK="{Link Color|attr}" VLINK="{Visited Link Color|attr}" ALINK="{Active Link Color|attr}">)"
             "\r\n\r\n\r\n\r\n\r\n</BODY>\r\n</HTML>",
@@ -395,7 +395,7 @@ std::vector<TDialogDesc> build()
     t.push_back(dialog("TFormTextArea", "Text Area", "Insert a Form Text Area",
                        {edit("Name", "&Name:"), spin("Cols", "&Cols:"), spin("Rows", "&Rows:"),
                         combo("Wrap", "&Wrap:", {"OFF", "VIRTUAL", "PHYSICAL"}), memo("Content", "C&ontent:")},
-                       R"(<TEXTAREA NAME="{Name|attr}" COLS="{Cols|attr}" ROWS="{Rows|attr}" WRAP="{Wrap|attr}">{Content}</TEXTAREA>)",
+                       R"(<TEXTAREA NAME="{Name|attr}" COLS="{Cols|attr}" ROWS="{Rows|attr}" WRAP="{Wrap|attr}">{Content|text}</TEXTAREA>)",
                        "Knap_TextArea"));
     auto simpleInput = [&t](const char *cls, const char *caption, const char *banner, const char *type, const char *button) {
         t.push_back(dialog(cls, caption, banner,
@@ -529,7 +529,7 @@ std::vector<TDialogDesc> build()
           "{@PopUpImage}<IMG SRC=\"{Image URL|attr}\" class=\"popshadow\">\r\n", "Memo1");
     // The span's style holds a script entity whose braces must come through the substitution.
     dhtml("TTextType", "Typing Text ", "Insert a Text that Types Itself", {edit("Text", "&Text:"), hidden("Entity", "&amp;{head};")},
-          "{@TextType}<span id=\"typing\" style=\"visiblity:hidden;height:2\" style=\"{Entity}\">{Text}</span>\r\n", "Memo1");
+          "{@TextType}<span id=\"typing\" style=\"visiblity:hidden;height:2px\" style=\"{Entity}\">{Text}</span>\r\n", "Memo1");
     dhtml("TFullScreen", "Full Screen Window Opener", "Insert a Link that Opens a Full Screen Window",
           {url("URL", "&URL:"), edit("Description", "&Description:")},
           "<script>\r\n<!--\r\nfunction fullwin(){\r\nwindow.open(\"{URL|js}\",\"\",\"fullscreen,scrollbars\")\r\n}\r\n"
@@ -557,7 +557,7 @@ std::vector<TDialogDesc> build()
                                        "flyTopLeft", "flyTopRightWord", "flyBottomRightWord", "dropWord", "spiral",
                                        "zoomIn", "zoomOut"})},
                                "<p dynamicanimation=\"{Choose Animation|attr}\" style=\"position: relative !important; "
-                               "left: 10000 !important\">{Text to animate}</p>\r\n",
+                               "left: 10000px !important\">{Text to animate}</p>\r\n",
                                "Memo1");
         d.modeless = true;
     }

@@ -23,6 +23,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace dialogs {
 
@@ -159,7 +160,9 @@ QString LinkAddress(const QString &path, const QString &documentFile)
         return path;
     const QString folder = QDir::cleanPath(QFileInfo(documentFile).absolutePath());
     const QString file = QDir::cleanPath(path);
-    if (!file.startsWith(folder + QLatin1Char('/')))
+    // A file that shares no folder with the page but the root is no part of the site: its full path stays.
+    const QString top = folder.section(QLatin1Char('/'), 1, 1);
+    if (top.isEmpty() || file.section(QLatin1Char('/'), 1, 1) != top)
         return path;
     return QDir(folder).relativeFilePath(file);
 }
@@ -386,14 +389,16 @@ TValues TEngineDialog::Values() const
     return v;
 }
 
-QString TEngineDialog::Build() const
+QString TEngineDialog::Build() const { return BuildLinkedFrom(DocumentFile ? DocumentFile() : QString()); }
+
+QString TEngineDialog::BuildLinkedFrom(const QString &linkingFile) const
 {
     TValues v = Values();
-    // A file beside the saved page is linked so that the link still holds once the site is uploaded.
-    const QString documentFile = DocumentFile ? DocumentFile() : QString();
+    // A file near the file that links to it is linked relatively, so that the link still holds once the
+    // site is uploaded.
     for (const TFieldDesc &f : desc_.fields)
         if (f.kind == TFieldKind::FileLookup)
-            v[f.name] = LinkAddress(v.value(f.name), documentFile);
+            v[f.name] = LinkAddress(v.value(f.name), linkingFile);
     // The items are lines: the last one ends like the others even when the user took its line end away.
     if (!desc_.itemList.isEmpty()) {
         QString &items = v[desc_.itemList];
@@ -402,6 +407,9 @@ QString TEngineDialog::Build() const
     }
     v.insert(DataValues(desc_.templ));
     QString templ = desc_.templ;
+    for (const auto &[piece, names] : desc_.leftOutBlank)
+        if (std::all_of(names.begin(), names.end(), [&v](const QString &n) { return v.value(n).trimmed().isEmpty(); }))
+            templ.replace(piece, QString());
     for (auto it = desc_.leftOutAt.constBegin(); it != desc_.leftOutAt.constEnd(); ++it)
         if (v.value(it.key()).trimmed() == it.value()) {
             // The whole attribute goes, with the blank before it.

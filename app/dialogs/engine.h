@@ -72,6 +72,9 @@ struct TDialogDesc {
     // Attributes left out of the text while their field holds the value given here: a value at which
     // the element would be hidden or disabled ("0" for a size), or one that makes no sense empty.
     QHash<QString, QString> leftOutAt = {};
+    // Pieces of the template (as they stand in it) left out while every field they name is blank: a row of
+    // a list that the user did not fill in.
+    std::vector<std::pair<QString, QStringList>> leftOutBlank = {};
 };
 
 using TValues = QHash<QString, QString>;
@@ -105,7 +108,10 @@ public:
     // The text of every field as the user left it.
     TValues Values() const;
     QWidget *Field(const QString &name) const { return fields_.value(name); }
+    // The text, its files linked from the saved page.
     QString Build() const override;
+    // The text, its files linked from linkingFile (none: as given).
+    QString BuildLinkedFrom(const QString &linkingFile) const;
     // A button on a row of its own under the fields, for dialogs that work on their own widgets.
     QPushButton *AddButton(const QString &name, const QString &caption);
     // Item lists: appends the item of the fields' values and readies the fields for the next one.
@@ -133,8 +139,8 @@ private:
 QString DataText(const QString &name);
 
 // The address by which a page saved as documentFile links to the file at path: relative to the page's
-// folder when the file lies in it or below; anything else (an unsaved page, a file elsewhere, a web
-// address) as given.
+// folder ("../pictures/a.gif" for a folder beside it) when the two share a folder below the root; anything
+// else (an unsaved page, a file elsewhere on the system, a web address) as given.
 QString LinkAddress(const QString &path, const QString &documentFile);
 
 // The text of a field widget the engine made.

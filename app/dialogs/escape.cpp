@@ -68,6 +68,7 @@ QString UrlQueryValue(const QString &value)
         switch (s.at(i).unicode()) {
         case '&': return QStringLiteral("%26");
         case '#': return QStringLiteral("%23");
+        case '%': return QStringLiteral("%25");
         default: return QString();
         }
     });

@@ -12,7 +12,7 @@ QString HtmlAttribute(const QString &value);
 // Text between tags shown as it reads: angle brackets and ampersands become references.
 QString HtmlText(const QString &text);
 // A value in the query of an address: the characters that would end it or start the next value ("&", "#")
-// are percent-encoded; the rest stays as typed.
+// and the percent sign, which would start an escape, are percent-encoded; the rest stays as typed.
 QString UrlQueryValue(const QString &value);
 // The inside of a JavaScript string in single or double quotes: backslashes, quotes and line ends are
 // escaped, and "</" cannot end the script element the string sits in.

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 namespace dialogs {
@@ -36,6 +37,9 @@ TChannel::TChannel(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(des
     const int row = grid_->rowCount();
     grid_->addWidget(BuddyLabel(QStringLiteral("&Source Folder:"), SourceFolder, this), row, 0);
     grid_->addWidget(SourceFolder, row, 1);
+    // The chooser comes up by itself once; after a Cancel this brings it back.
+    Browse = AddButton(QStringLiteral("Browse"), QStringLiteral("&Browse..."));
+    connect(Browse, &QPushButton::clicked, this, [this] { BrowseFolder(); });
     ZELFolderBrowser1 = new zel::TZELFolderBrowser(this);
     ZELFolderBrowser1->setObjectName(QStringLiteral("ZELFolderBrowser1"));
     ZELFolderBrowser1->BrowseCaption = QStringLiteral("Choose the folder for the channel file");
@@ -45,7 +49,8 @@ TChannel::TChannel(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(des
 
 QString TChannel::Build() const { return QStringLiteral("<A HREF=\"qv_channel.cdf\">Channel, Click here</A>"); }
 
-QString TChannel::FileText() const { return TEngineDialog::Build(); }
+// The pictures are linked from the channel file, wherever it goes.
+QString TChannel::FileText() const { return BuildLinkedFrom(SourceFolder->text() + QLatin1Char('/') + FileName()); }
 
 void TChannel::showEvent(QShowEvent *event)
 {

@@ -8,18 +8,19 @@ class TZELFolderBrowser;
 namespace dialogs {
 
 // "Channel": writes a channel definition file (qv_channel.cdf) into a chosen folder and then links it
-// from the document. The folder is asked for once, when the dialog first shows.
+// from the document. The folder is asked for when the dialog first shows, and again with Browse.
 class TChannel : public TEngineDialog {
     Q_OBJECT
 public:
     TChannel(const TDialogDesc &desc, QWidget *parent = nullptr);
     QLineEdit *SourceFolder = nullptr;
     zel::TZELFolderBrowser *ZELFolderBrowser1 = nullptr;
+    QPushButton *Browse = nullptr;
 
     static QString FileName() { return QStringLiteral("qv_channel.cdf"); }
     // The link that goes into the document once the file is written.
     QString Build() const override;
-    // The file's text, lines ended by CR LF.
+    // The file's text, lines ended by CR LF; the pictures linked relative to the folder it goes into.
     QString FileText() const;
     // Writes the file; a missing folder or a failed write is reported and keeps the dialog open.
     bool OkAllowed() override;

@@ -31,9 +31,9 @@ TAnimation::TAnimation(const TDialogDesc &desc, QWidget *parent) : TEngineDialog
 QString TAnimation::Build() const
 {
     const QString paragraph = TEngineDialog::Build();
+    // The script starts the animation when the page has loaded: the page keeps its one BODY start tag.
     if (Max->isChecked())
-        return QStringLiteral("<body onload=\"KestrovaAnimation()\"> \r\n") + paragraph +
-               DataText(QStringLiteral("Animation"));
+        return paragraph + DataText(QStringLiteral("Animation"));
     if (Min->isChecked())
         return paragraph;
     return QString();

@@ -8,14 +8,14 @@ namespace dialogs {
 
 QStringList FilterSpans()
 {
-    return {QStringLiteral(R"x(<SPAN STYLE="position:relative; width:30; height:10; filter:blur(Add=1,Direction=135,Strength=4)">)x"),
-            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30; filter:wave(Add=0,Freq=3,LightStrength=20,Phase=25,Strength=4)">)x"),
-            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30; filter:glow(Color=#ffcc00,Strength=4)">)x"),
-            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:50; height:10; filter:alpha(opacity=50)">)x"),
-            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30; filter:dropshadow(Color=#808080,OffX=3,OffY=3,Positive=1)">)x"),
-            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30; filter:fliph()">)x"),
-            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30; filter:flipv()">)x"),
-            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30; filter:xray()">)x")};
+    return {QStringLiteral(R"x(<SPAN STYLE="position:relative; width:30px; height:10px; filter:blur(Add=1,Direction=135,Strength=4)">)x"),
+            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30px; filter:wave(Add=0,Freq=3,LightStrength=20,Phase=25,Strength=4)">)x"),
+            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30px; filter:glow(Color=#ffcc00,Strength=4)">)x"),
+            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:50px; height:10px; filter:alpha(opacity=50)">)x"),
+            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30px; filter:dropshadow(Color=#808080,OffX=3,OffY=3,Positive=1)">)x"),
+            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30px; filter:fliph()">)x"),
+            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30px; filter:flipv()">)x"),
+            QStringLiteral(R"x(<SPAN STYLE="position:relative; width:100%; height:30px; filter:xray()">)x")};
 }
 
 TFilter::TFilter(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(desc, parent, false)

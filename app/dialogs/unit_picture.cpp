@@ -2,9 +2,12 @@
 
 #include "controls/zel/lookupedit.h"
 #include "graphics/qv/qvgifanimator.h"
+#include "platform/application.h"
 #include "platform/graphics/picture.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace dialogs {
 
@@ -22,9 +25,12 @@ TPicture::TPicture(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(des
     connect(url, &QLineEdit::editingFinished, this, [this, url] { LoadPreview(url->text()); });
     auto browse = url->OnButton1Click;
     url->OnButton1Click = [this, url, browse](QObject *sender) {
+        const QString before = url->text();
         if (browse)
             browse(sender);
-        LoadPreview(url->text());
+        // A cancelled chooser leaves the name, and the preview, as they were.
+        if (url->text() != before)
+            LoadPreview(url->text());
     };
     FinishLoading();
 }
@@ -33,17 +39,30 @@ bool TPicture::LoadPreview(const QString &path)
 {
     Preview->SetAnimate(false);
     Preview->SetImage(nullptr);
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    QString file = path;
+    const QUrl url(path);
+    if (url.isLocalFile())
+        file = url.toLocalFile();
+    else if (url.scheme().size() > 1) // an address on the web; "C:" would be a drive
         return false;
+    if (file.isEmpty())
+        return false;
+    if (QDir::isRelativePath(file)) {
+        const QString page = DocumentFile ? DocumentFile() : QString();
+        if (!QFileInfo(page).isAbsolute())
+            return false;
+        file = QFileInfo(page).absoluteDir().filePath(file);
+    }
     platform::Picture picture;
     try {
-        picture.LoadFromFile(path);
+        picture.LoadFromFile(file);
         if (!picture.GetGraphic() || picture.Width() <= 0 || picture.Height() <= 0)
-            return false;
+            throw platform::InvalidGraphic(QStringLiteral("The picture \"%1\" is empty.").arg(QDir::toNativeSeparators(file)));
         Preview->SetImage(picture.GetGraphic());
-    } catch (const std::exception &) {
-        // Not a picture we can read: the preview stays blank and the fields keep what the user typed.
+    } catch (const std::exception &e) {
+        // The fields keep what the user typed: the dialog stays open for a better name.
         Preview->SetImage(nullptr);
+        platform::Application::HandleException(e);
         return false;
     }
     Preview->SetAnimate(true);

@@ -14,8 +14,9 @@ class TPicture : public TEngineDialog {
 public:
     TPicture(const TDialogDesc &desc, QWidget *parent = nullptr);
     gfx::TQvGIFAnimator *Preview;
-    // Shows the picture at path; a missing or unreadable file leaves the preview blank and the sizes as
-    // they were. True when it was shown.
+    // Shows the picture at path (a name relative to the saved page is found beside it). A file that cannot
+    // be loaded is reported, and leaves the preview blank and the sizes as they were; a web address, or a
+    // relative name while the page is unsaved, is not looked for. True when it was shown.
     bool LoadPreview(const QString &path);
 };
 

@@ -79,8 +79,9 @@ TLinkCombobox::TLinkCombobox(const TDialogDesc &desc, QWidget *parent) : TEngine
 void TLinkCombobox::AddClick()
 {
     const TValues v = Values();
+    // An option shows plain text: markup in it would be dropped, or end the list.
     appendText(Memo1, QStringLiteral("<OPTION VALUE=\"%1\">%2\r\n").arg(HtmlAttribute(v.value(QStringLiteral("URL"))),
-                                                                        v.value(QStringLiteral("Description"))));
+                                                                        HtmlText(v.value(QStringLiteral("Description")))));
     SetFieldText(Field(QStringLiteral("URL")), QString());
     SetFieldText(Field(QStringLiteral("Description")), QString());
 }

@@ -1,5 +1,6 @@
 // The three home-page wizards: questions on tabbed pages, and a page that replaces the whole document
-// (one undo step). Values go in as typed; an empty field leaves an empty attribute or element.
+// (one undo step). The answers are plain text, shown as typed; an empty field leaves an empty attribute or
+// element, but a page of the index left blank writes no row.
 #include "engine.h"
 
 namespace dialogs {
@@ -52,13 +53,14 @@ TDialogDesc homepageIndex()
                            "<TABLE WIDTH=100%>",
                            "<TR>",
                            "<TD ALIGN=CENTER VALIGN=MIDDLE><IMG SRC=\"{Logo|attr}\" ALT=\"Logo\"></TD>",
-                           "<TD VALIGN=MIDDLE><FONT SIZE=6 FACE=\"Tahoma\" COLOR=\"#FF0000\"><B>{Title}</B></FONT></TD>",
+                           "<TD VALIGN=MIDDLE><FONT SIZE=6 FACE=\"Tahoma\" COLOR=\"#FF0000\"><B>{Title|text}</B></FONT></TD>",
                            "</TR>",
                            "</TABLE>",
                            "<!-- End Table-->",
-                           "<H3 ALIGN=CENTER>{Heading for introduction}</H3>",
-                           "<P>{Introduction}</P>",
+                           "<H3 ALIGN=CENTER>{Heading for introduction|text}</H3>",
+                           "<P>{Introduction|text}</P>",
                            ""});
+    std::vector<std::pair<QString, QStringList>> blankRows;
     for (int i = 0; i < 6; ++i) {
         const QString page = QStringLiteral("Page %1").arg(i + 2), nth = QString::fromLatin1(ordinals[i]);
         const QString image = QStringLiteral("Image/Link to %1 page").arg(nth);
@@ -71,20 +73,23 @@ TDialogDesc homepageIndex()
         f.push_back(field(page, about, "Description of &page:", K::Memo));
         f.push_back(field(page, url, "&URL:"));
         f.push_back(field(page, link, "&Description:"));
-        templ += QStringLiteral("<!--Table-->\r\n");
-        templ += i == 0 ? QStringLiteral("<TABLE WIDTH=\"100%\" BORDER=\"1\" CELLSPACING=\"2\" CELLPADDING=\"2\" "
+        QString row = QStringLiteral("<!--Table-->\r\n");
+        row += i == 0 ? QStringLiteral("<TABLE WIDTH=\"100%\" BORDER=\"1\" CELLSPACING=\"2\" CELLPADDING=\"2\" "
                                          "BGCOLOR=\"#48A4FF\" BORDERCOLOR=\"#000000\">\r\n")
                         : QStringLiteral("<TABLE WIDTH=100% BORDER=1 CELLSPACING=2 CELLPADDING=2 BGCOLOR=\"#48A4FF\" "
                                          "BORDERCOLOR=\"#000000\">\r\n");
-        templ += QStringLiteral("<TR>\r\n");
-        templ += QStringLiteral("<TD ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=\"#FFFFD0\" BORDERCOLOR=\"#000000\" WIDTH=\"25%\">"
+        row += QStringLiteral("<TR>\r\n");
+        row += QStringLiteral("<TD ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=\"#FFFFD0\" BORDERCOLOR=\"#000000\" WIDTH=\"25%\">"
                                 "<A HREF=\"{%1|attr}\"><IMG SRC=\"{%2|attr}\"></A></TD>\r\n")
                      .arg(url, image);
         // The page's own description goes under its link (it was asked for, so it is not dropped).
-        templ += QStringLiteral("<TD VALIGN=MIDDLE BGCOLOR=\"#C5FFE2\" BORDERCOLOR=\"#000000\" WIDTH=\"75%\"><FONT "
-                                "COLOR=\"#000000\"><A HREF=\"{%1|attr}\">{%2}</A><BR>{%3}</FONT></TD>\r\n")
+        row += QStringLiteral("<TD VALIGN=MIDDLE BGCOLOR=\"#C5FFE2\" BORDERCOLOR=\"#000000\" WIDTH=\"75%\"><FONT "
+                                "COLOR=\"#000000\"><A HREF=\"{%1|attr}\">{%2|text}</A><BR>{%3|text}</FONT></TD>\r\n")
                      .arg(url, link, about);
-        templ += QStringLiteral("</TR>\r\n</TABLE>\r\n<!-- End Table-->\r\n\r\n");
+        row += QStringLiteral("</TR>\r\n</TABLE>\r\n<!-- End Table-->\r\n\r\n");
+        // A page the user left blank writes no row.
+        blankRows.push_back({row, {image, about, url, link}});
+        templ += row;
         if (i == 5)
             templ += QStringLiteral("\r\n");
     }
@@ -93,10 +98,12 @@ TDialogDesc homepageIndex()
     f.push_back(field(p8, QStringLiteral("Afterword"), "&Afterword:", K::Memo));
     f.push_back(field(p8, QStringLiteral("Email"), "&Email:"));
     f.push_back(field(p8, QStringLiteral("Email Description"), "Email &Description:"));
-    templ += lines({"<P>", "<HR WIDTH=80% SIZE=2>", "<H3 ALIGN=CENTER>{Heading for afterword}</H3>", "<P>{Afterword}</P>",
-                    "<HR WIDTH=80% SIZE=2>", "<CENTER>Email:", "<A HREF=\"mailto:{Email|attr}\">{Email Description}</A></CENTER>",
+    templ += lines({"<P>", "<HR WIDTH=80% SIZE=2>", "<H3 ALIGN=CENTER>{Heading for afterword|text}</H3>", "<P>{Afterword|text}</P>",
+                    "<HR WIDTH=80% SIZE=2>", "<CENTER>Email:", "<A HREF=\"mailto:{Email|attr}\">{Email Description|text}</A></CENTER>",
                     "<HR WIDTH=50% SIZE=2>"});
-    return wizard("TWizard1", "Wizard - Homepage Index", std::move(f), templ, "Knap_wizard1");
+    TDialogDesc d = wizard("TWizard1", "Wizard - Homepage Index", std::move(f), templ, "Knap_wizard1");
+    d.leftOutBlank = std::move(blankRows);
+    return d;
 }
 
 TDialogDesc personalHomepage()
@@ -130,7 +137,7 @@ TDialogDesc personalHomepage()
     };
     const char *const back[] = {"<H5><A HREF=\"#contents\">Back to Contents</A></H5>", "<HR>"};
     QString templ = lines({
-        "<CENTER><FONT  SIZE=+7 COLOR=#000080><B><h1>{Your name} - Personal Home Page</h1></B></FONT></CENTER>",
+        "<CENTER><FONT  SIZE=+7 COLOR=#000080><B><h1>{Your name|text} - Personal Home Page</h1></B></FONT></CENTER>",
         "<HR>",
         "<H2><A NAME=\"contents\">Contents</A> </H2>",
         "<UL>",
@@ -145,7 +152,7 @@ TDialogDesc personalHomepage()
         "<TABLE>",
         "<TR>",
         "<TD>",
-        "<STRONG>{About you}</STRONG>",
+        "<STRONG>{About you|text}</STRONG>",
         "</TD>",
         "<TD>",
         "<IMG SRC=\"{Your photo|attr}\" ALT=\"Photo\" ALIGN=RIGHT>",
@@ -156,14 +163,14 @@ TDialogDesc personalHomepage()
         back[1],
         "<H2><A NAME=\"interests\">Interests and Hobbies</A></H2>",
         "<DL>",
-        "<DT><STRONG>{First interest}</STRONG></DT>",
-        "<DD>{Description of first interest}</DD>",
-        "<DT><STRONG>{Second interest}</STRONG></DT>",
-        "<DD>{Description of second interest}</DD>",
-        "<DT><STRONG>{First hobby}</STRONG></DT>",
-        "<DD>{Description of first hobby}</DD>",
-        "<DT><STRONG>{Second hobby}</STRONG></DT>",
-        "<DD>{Description of second hobby}</DD>",
+        "<DT><STRONG>{First interest|text}</STRONG></DT>",
+        "<DD>{Description of first interest|text}</DD>",
+        "<DT><STRONG>{Second interest|text}</STRONG></DT>",
+        "<DD>{Description of second interest|text}</DD>",
+        "<DT><STRONG>{First hobby|text}</STRONG></DT>",
+        "<DD>{Description of first hobby|text}</DD>",
+        "<DT><STRONG>{Second hobby|text}</STRONG></DT>",
+        "<DD>{Description of second hobby|text}</DD>",
         "</DL>",
         back[0],
         back[1],
@@ -171,19 +178,19 @@ TDialogDesc personalHomepage()
         "<TABLE BORDER=0 CELLSPACING=5>",
         "<H2><A NAME=\"contact\">How To Contact Me</A></H2>",
         "<TD>",
-        "<P><STRONG>{Your address}</STRONG><BR>",
+        "<P><STRONG>{Your address|text}</STRONG><BR>",
         "<BR>",
         "<BR>",
         "<STRONG>Electronic mail address</STRONG><BR>",
-        "<A HREF=\"mailto:{Your Email|attr}\">{Description of email link}</A><BR>",
+        "<A HREF=\"mailto:{Your Email|attr}\">{Description of email link|text}</A><BR>",
         "<BR>",
         "<STRONG>Web address</STRONG><BR>",
-        "<A HREF=\"{Your Homepage|attr}\">{Description of homepage link}</A><BR>",
+        "<A HREF=\"{Your Homepage|attr}\">{Description of homepage link|text}</A><BR>",
         "<BR>",
         "</TD>",
         "</TR>",
         "</TABLE>",
-        "{Comment}",
+        "{Comment|text}",
         "</P>",
         back[0],
         back[1],
@@ -192,9 +199,9 @@ TDialogDesc personalHomepage()
         "<DT>",
         "<DD>",
         "<UL>",
-        "<LI><A HREF=\"{Hot link 1|attr}\">{Description 1}</A> </LI>",
-        "<LI><A HREF=\"{Hot link 2|attr}\">{Description 2}</A> </LI>",
-        "<LI><A HREF=\"{Hot link 3|attr}\">{Description 3}</A> </LI>",
+        "<LI><A HREF=\"{Hot link 1|attr}\">{Description 1|text}</A> </LI>",
+        "<LI><A HREF=\"{Hot link 2|attr}\">{Description 2|text}</A> </LI>",
+        "<LI><A HREF=\"{Hot link 3|attr}\">{Description 3|text}</A> </LI>",
         "</UL>",
         "</DL>",
         back[0],
@@ -204,7 +211,19 @@ TDialogDesc personalHomepage()
         back[0],
         back[1],
     });
-    return wizard("TWizard2", "Wizard - Personal Homepage", std::move(f), templ, "Knap_wizard2");
+    TDialogDesc d = wizard("TWizard2", "Wizard - Personal Homepage", std::move(f), templ, "Knap_wizard2");
+    // An interest, a hobby or a hot link left blank writes no entry.
+    const QStringList entries[] = {{"First interest", "Description of first interest"},
+                                   {"Second interest", "Description of second interest"},
+                                   {"First hobby", "Description of first hobby"},
+                                   {"Second hobby", "Description of second hobby"}};
+    for (const QStringList &e : entries)
+        d.leftOutBlank.push_back(
+            {QStringLiteral("<DT><STRONG>{%1|text}</STRONG></DT>\r\n<DD>{%2|text}</DD>\r\n").arg(e[0], e[1]), e});
+    for (int i = 1; i <= 3; ++i)
+        d.leftOutBlank.push_back({QStringLiteral("<LI><A HREF=\"{Hot link %1|attr}\">{Description %1|text}</A> </LI>\r\n").arg(i),
+                                  {QStringLiteral("Hot link %1").arg(i), QStringLiteral("Description %1").arg(i)}});
+    return d;
 }
 
 TDialogDesc companyHomepage()
@@ -229,7 +248,7 @@ TDialogDesc companyHomepage()
         "<IMG SRC=\"{Logo|attr}\" ALT=\"Logo\">",
         "</CENTER>",
         "<P>",
-        "<CENTER><FONT  SIZE=+3 COLOR=#FF0000>{Company name}</FONT></FONT>",
+        "<CENTER><FONT  SIZE=+3 COLOR=#FF0000>{Company name|text}</FONT></FONT>",
         "<P>",
         "<HR WIDTH=100% SIZE=2></CENTER>",
         "<UL TYPE=circle>",
@@ -241,31 +260,31 @@ TDialogDesc companyHomepage()
         "<P>",
         "<HR WIDTH=100% SIZE=2></CENTER>",
         "<CENTER><FONT  SIZE=+2 COLOR=#0000FF><A NAME=\"Comapny Description\"></A>Company Description</FONT></CENTER>",
-        "<UL>{Company description}</UL>",
+        "<UL>{Company description|text}</UL>",
         "<HR WIDTH=100% SIZE=1>",
         "<CENTER><FONT  SIZE=+2 COLOR=#0000FF><A NAME=\"Product Prices\">Product Prices</A></A></FONT></CENTER>",
         "<P>",
         "<CENTER><TABLE BORDER=1>",
         "<TR><TD ALIGN=MIDDLE>ITEM</TD><TD ALIGN=MIDDLE>PRICE</TD><TD ALIGN=MIDDLE>PRODUCT CODE</TD></TR>",
-        "<TR><TD ALIGN=MIDDLE><A HREF=\"#Prod1\">{Product name}</A></TD><TD ALIGN=MIDDLE>{Price}</TD><TD "
-        "ALIGN=MIDDLE>{Product code}</TD></TR>",
+        "<TR><TD ALIGN=MIDDLE><A HREF=\"#Prod1\">{Product name|text}</A></TD><TD ALIGN=MIDDLE>{Price|text}</TD><TD "
+        "ALIGN=MIDDLE>{Product code|text}</TD></TR>",
         "</TABLE></CENTER>",
         "<P>",
         "<HR WIDTH=100% SIZE=1>",
-        "<CENTER><FONT  SIZE=+2 COLOR=#0000FF><A NAME=\"Product Descriptions\">{Description of product}</A></FONT></CENTER>",
+        "<CENTER><FONT  SIZE=+2 COLOR=#0000FF><A NAME=\"Product Descriptions\">{Description of product|text}</A></FONT></CENTER>",
         "<DD>",
         "<IMG SRC=\"{Image of product|attr}\" ALIGN=\"center\">",
         "<P>",
         "<HR WIDTH=100% SIZE=1>",
         "<CENTER><FONT  SIZE=+2 COLOR=#0000FF><A NAME=\"How to contact the company\">How to contact the "
         "company</A></FONT></CENTER>",
-        "<CENTER><I>{Company address}</I></CENTER>",
+        "<CENTER><I>{Company address|text}</I></CENTER>",
         "<P>",
-        "<CENTER><I>{Telephone number}</I></CENTER>",
+        "<CENTER><I>{Telephone number|text}</I></CENTER>",
         "<P>",
-        "<CENTER><I>{Fax number}</I></CENTER>",
+        "<CENTER><I>{Fax number|text}</I></CENTER>",
         "<P>",
-        "<CENTER><A HREF=\"mailto:{Email address|attr}\"><I>{Email address}</I></A></CENTER>",
+        "<CENTER><A HREF=\"mailto:{Email address|attr}\"><I>{Email address|text}</I></A></CENTER>",
         "<P>",
         "<HR WIDTH=100% SIZE=1>",
     });

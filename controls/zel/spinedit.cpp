@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPalette>
+#include <QValidator>
 #include <climits>
 #include <cmath>
 
@@ -169,6 +170,38 @@ void TZELCustomSpinButton::changeEvent(QEvent *e)
 
 // --- TZELCustomSpinEdit
 
+namespace {
+
+// Whatever reaches the text (a paste, a drop, the middle button) leaves a whole number or nothing:
+// text holding digits is reduced to them (and a sign in front), text holding none is refused.
+class NumberOnly : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override
+    {
+        const QString trimmed = input.trimmed();
+        QString number;
+        if (trimmed.startsWith(QLatin1Char('-')) || trimmed.startsWith(QLatin1Char('+')))
+            number += trimmed.at(0);
+        for (const QChar c : trimmed)
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+                number += c;
+        if (number.isEmpty() || number == QLatin1String("-") || number == QLatin1String("+"))
+            return input == number ? Intermediate : Invalid;
+        if (number != input) {
+            // The caret keeps its place among the characters that stay.
+            int kept = 0;
+            for (int i = 0; i < pos && i < input.size(); ++i)
+                kept += input.at(i).isDigit() && input.at(i).unicode() < 128;
+            input = number;
+            pos = std::min(int(input.size()), kept + (number.at(0).isDigit() ? 0 : 1));
+        }
+        return Acceptable;
+    }
+};
+
+} // namespace
+
 TZELCustomSpinEdit::TZELCustomSpinEdit(QWidget *parent) : QLineEdit(parent)
 {
     holder_ = new QWidget(this);
@@ -178,6 +211,7 @@ TZELCustomSpinEdit::TZELCustomSpinEdit(QWidget *parent) : QLineEdit(parent)
     button_->OnTopClick = [this](QObject *) { UpClick(); };
     button_->OnBottomClick = [this](QObject *) { DownClick(); };
     setText(QStringLiteral("0"));
+    setValidator(new NumberOnly(this));
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (OnChange)
             OnChange(this);

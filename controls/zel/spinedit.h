@@ -1,6 +1,7 @@
 #pragma once
 // An integer edit with a square spin button in its right end; the button is split along its diagonal
-// into an "up" and a "down" triangle.
+// into an "up" and a "down" triangle. What a user puts in holds a number only: pasted or dropped text is
+// reduced to the number it holds, or refused when it holds none.
 #include "controls/zel/systemscomponent.h"
 
 #include <QColor>

@@ -121,7 +121,7 @@ private slots:
         QTest::mouseClick(dialog->Button1, Qt::LeftButton);
         apptest::Settle();
         QCOMPARE(d->Text(), QStringLiteral("<p dynamicanimation=\"\" style=\"position: relative !important; "
-                                           "left: 10000 !important\">Hi</p>\r\n"));
+                                           "left: 10000px !important\">Hi</p>\r\n"));
         QVERIFY(!dialogs::Instance(QStringLiteral("TAnimation")));
     }
 

@@ -251,13 +251,19 @@ private slots:
                  QStringLiteral("0px Fly in words,0px Zoom"));
         QCOMPARE(b.Js(QStringLiteral("document.querySelectorAll('p[dynamicanimation] span').length")).toInt(), 3);
         QCOMPARE(b.page.errors.join(QLatin1Char('\n')), QString());
+
+        // Outside quirks mode too, the place the text flies in from is a length the browser takes.
+        const QString still = effect("TAnimation", {}, {{"Text to animate", "Still"}, {"Choose Animation", "flyLeft"}}, "Min");
+        QVERIFY(b.Load(page(QStringLiteral("standards.htm"), still, QStringLiteral("<!DOCTYPE html>\r\n"))));
+        QCOMPARE(b.Js(QStringLiteral("document.compatMode")).toString(), QStringLiteral("CSS1Compat"));
+        QCOMPARE(b.Js(QStringLiteral("document.querySelector('p[dynamicanimation]').style.left")).toString(), QStringLiteral("10000px"));
     }
 
 private:
-    QUrl page(const QString &file, const QString &body)
+    QUrl page(const QString &file, const QString &body, const QString &doctype = QString())
     {
         k5test::WriteFile(site_ + QLatin1Char('/') + file,
-                          (QStringLiteral("<html><head><title>Test</title></head><body>\r\n") + body +
+                          (doctype + QStringLiteral("<html><head><title>Test</title></head><body>\r\n") + body +
                            QStringLiteral("</body></html>\r\n"))
                               .toUtf8());
         return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(server_.Port()).arg(file));

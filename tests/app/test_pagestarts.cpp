@@ -88,11 +88,12 @@ class TestPageStarts : public QObject {
         TEditForm *d = frame->ActiveEditForm();
         return apptest::DocItem(d, name);
     }
-    // Runs a wizard from the File menu with the given answers (none: every field empty) and OK or Cancel;
-    // returns the document it wrote into, with its text from before in `before`.
+    // Runs a wizard from the active document's File menu with the given answers (none: every field empty) and
+    // OK or Cancel; returns that document (no other comes), with its text from before in `before`.
     TEditForm *runWizard(const char *menuItem, QList<QPair<QString, QString>> values, bool ok, QString *before = nullptr)
     {
         const int documents = frame->MDIChildCount();
+        TEditForm *started = frame->ActiveEditForm();
         apptest::User user;
         QString startText;
         user.Then([&](QWidget *w) {
@@ -102,11 +103,11 @@ class TestPageStarts : public QObject {
         user.Click(ok ? QStringLiteral("Ok") : QStringLiteral("Cancel"));
         item(menuItem)->trigger();
         apptest::Settle();
-        if (!user.Done() || frame->MDIChildCount() != documents + 1)
+        if (!user.Done() || frame->MDIChildCount() != documents || frame->ActiveEditForm() != started)
             return nullptr;
         if (before)
             *before = startText;
-        return frame->ActiveEditForm();
+        return started;
     }
 
 private slots:
@@ -142,12 +143,13 @@ private slots:
                                   {"Email address", "sales@acme.example"}},
                                  true, &before);
         QVERIFY(d);
+        QCOMPARE(before, QStringLiteral("<P>old</P>"));
         const QString expected = crlf({
             " <CENTER>",
             "<IMG SRC=\"logo.gif\" ALT=\"Logo\">",
             "</CENTER>",
             "<P>",
-            "<CENTER><FONT  SIZE=+3 COLOR=#FF0000>Acme & Co</FONT></FONT>",
+            "<CENTER><FONT  SIZE=+3 COLOR=#FF0000>Acme &amp; Co</FONT></FONT>",
             "<P>",
             "<HR WIDTH=100% SIZE=2></CENTER>",
             "<UL TYPE=circle>",
@@ -186,14 +188,12 @@ private slots:
             "<HR WIDTH=100% SIZE=1>",
         });
         QCOMPARE(d->Text(), expected);
-        // One step: Undo gives the new document back as it came.
+        // One step: Undo gives the document back as it was.
         d->RiloMemo1->Undo();
         QCOMPARE(d->Text(), before);
-        // The document it was started from is untouched.
-        QCOMPARE(frame->EditForms().last()->Text(), QStringLiteral("<P>old</P>"));
     }
 
-    void allEmptyStillReplacesTheDocument_data()
+    void allEmptyWritesTheSkeleton_data()
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QStringList>("lines");
@@ -202,17 +202,16 @@ private slots:
                                         << QStringList{"<TD ALIGN=CENTER VALIGN=MIDDLE><IMG SRC=\"\" ALT=\"Logo\"></TD>",
                                                        "<H3 ALIGN=CENTER></H3>", "<P></P>",
                                                        "<A HREF=\"mailto:\"></A></CENTER>"}
-                                        << 13 + 6 * 9 + 1 + 8;
+                                        << 13 + 1 + 8; // the six blank pages write no rows
         QTest::newRow("personal") << QStringLiteral("PersonalHomepage1")
                                   << QStringList{"<CENTER><FONT  SIZE=+7 COLOR=#000080><B><h1> - Personal Home Page</h1></B></FONT></CENTER>",
-                                                 "<DT><STRONG></STRONG></DT>", "<LI><A HREF=\"\"></A> </LI>",
-                                                 "<A HREF=\"mailto:\"></A><BR>"}
-                                  << 73;
+                                                 "<DL>", "<UL>", "<A HREF=\"mailto:\"></A><BR>"}
+                                  << 73 - 4 * 2 - 3; // no interest, hobby or hot link
         QTest::newRow("company") << QStringLiteral("CompanyHomepage1")
                                  << QStringList{"<IMG SRC=\"\" ALT=\"Logo\">", "<UL></UL>", "<CENTER><I></I></CENTER>"}
                                  << 41;
     }
-    void allEmptyStillReplacesTheDocument()
+    void allEmptyWritesTheSkeleton()
     {
         QFETCH(QString, item);
         QFETCH(QStringList, lines);
@@ -250,7 +249,8 @@ private slots:
         QVERIFY(d);
         const QString text = d->Text();
         QVERIFY(text.startsWith(QStringLiteral("<!--")));
-        QCOMPARE(text.count(QStringLiteral("<!--Table-->\r\n")), 7);
+        // The logo's table, then one for each page the user filled in.
+        QCOMPARE(text.count(QStringLiteral("<!--Table-->\r\n")), 3);
         // The first link table quotes its values, the five after it do not.
         QVERIFY(text.contains(crlf({"<!--Table-->",
                                     "<TABLE WIDTH=\"100%\" BORDER=\"1\" CELLSPACING=\"2\" CELLPADDING=\"2\" BGCOLOR=\"#48A4FF\" BORDERCOLOR=\"#000000\">",
@@ -258,16 +258,77 @@ private slots:
                                     "<TD ALIGN=CENTER VALIGN=MIDDLE BGCOLOR=\"#FFFFD0\" BORDERCOLOR=\"#000000\" WIDTH=\"25%\"><A HREF=\"a.htm\"><IMG SRC=\"a.gif\"></A></TD>",
                                     "<TD VALIGN=MIDDLE BGCOLOR=\"#C5FFE2\" BORDERCOLOR=\"#000000\" WIDTH=\"75%\"><FONT COLOR=\"#000000\"><A HREF=\"a.htm\">Page A</A><BR>All about A</FONT></TD>",
                                     "</TR>", "</TABLE>", "<!-- End Table-->", ""})));
-        QCOMPARE(text.count(QStringLiteral("<TABLE WIDTH=100% BORDER=1 CELLSPACING=2 CELLPADDING=2 BGCOLOR=\"#48A4FF\" BORDERCOLOR=\"#000000\">")), 5);
+        QCOMPARE(text.count(QStringLiteral("<TABLE WIDTH=100% BORDER=1 CELLSPACING=2 CELLPADDING=2 BGCOLOR=\"#48A4FF\" BORDERCOLOR=\"#000000\">")), 1);
         QVERIFY(text.contains(QStringLiteral("<A HREF=\"b.htm\"><IMG SRC=\"\"></A></TD>")));
         QVERIFY(text.contains(QStringLiteral("<!-- End Table-->\r\n\r\n\r\n<P>\r\n<HR WIDTH=80% SIZE=2>\r\n<H3 ALIGN=CENTER>Bye</H3>")));
 
-        // Cancel leaves the new document as it came.
+        QCOMPARE(text.count(QStringLiteral("<IMG SRC=\"\">")), 1);
+
+        // The personal page: only the entries the user filled in.
+        d = runWizard("PersonalHomepage1",
+                      {{"Second hobby", "Chess"}, {"Description of first interest", "Birds"}, {"Hot link 2", "b.htm"}}, true);
+        QVERIFY(d);
+        QVERIFY(d->Text().contains(crlf({"<DL>", "<DT><STRONG></STRONG></DT>", "<DD>Birds</DD>", "<DT><STRONG>Chess</STRONG></DT>",
+                                         "<DD></DD>", "</DL>"})));
+        QVERIFY(d->Text().contains(crlf({"<UL>", "<LI><A HREF=\"b.htm\"></A> </LI>", "</UL>"})));
+
+        // Cancel leaves the document as it was, and no other behind.
+        d->SetModified(false);
         QString before;
         TEditForm *c = runWizard("PersonalHomepage1", {{"Your name", "Ann"}}, false, &before);
-        QVERIFY(c);
+        QCOMPARE(c, d);
         QCOMPARE(c->Text(), before);
         QVERIFY(!c->Modified());
+    }
+
+    // Answers are text, shown as typed; pictures chosen beside the saved page are linked from its folder.
+    void wizardAnswersShowAsTypedAndPicturesLinkFromThePage()
+    {
+        const QString site = k5test::Root() + QStringLiteral("/wizard/site");
+        const QString page = k5test::WriteFile(site + QStringLiteral("/index.htm"), "<P>old</P>\r\n");
+        frame->Edit2->SetText(page);
+        frame->Search_Start->click();
+        QCOMPARE(frame->ActiveEditForm()->FileName, page);
+        TEditForm *d = runWizard("HomepageIndex1",
+                                 {{"Title", "Welcome <friends>"},
+                                  {"Logo", site + QStringLiteral("/pics/logo.gif")},
+                                  {"Heading for introduction", "Tom & Jerry"},
+                                  {"Image/Link to 1st page", site + QStringLiteral("2/a.gif")},
+                                  {"URL of 1st page", "a.htm?x=\"1\""}},
+                                 true);
+        QVERIFY(d);
+        const QString text = d->Text();
+        QVERIFY2(text.contains(QStringLiteral("<B>Welcome &lt;friends&gt;</B>")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("<H3 ALIGN=CENTER>Tom &amp; Jerry</H3>")));
+        QVERIFY(text.contains(QStringLiteral("<IMG SRC=\"pics/logo.gif\" ALT=\"Logo\">")));
+        QVERIFY(text.contains(QStringLiteral("<A HREF=\"a.htm?x=&quot;1&quot;\"><IMG SRC=\"../site2/a.gif\"></A>")));
+        QCOMPARE(text.count(QStringLiteral("<!--Table-->\r\n")), 2);
+    }
+
+    // File > New made a document for the templates: a wizard chosen there writes into it.
+    void aWizardFromTheTemplatesWritesIntoTheNewDocument()
+    {
+        apptest::User user;
+        user.Then([](QWidget *w) {
+                auto *t = qobject_cast<assistants::TTemplates3 *>(w);
+                if (!t)
+                    return false;
+                for (int i = 0; i < t->ListView5->count(); ++i)
+                    if (t->ListView5->item(i)->text() == QStringLiteral("Company Homepage")) {
+                        t->ListView5->setCurrentRow(i);
+                        emit t->ListView5->itemDoubleClicked(t->ListView5->item(i));
+                    }
+                return true;
+            })
+            .Then(fills({{"Company name", "Acme"}}))
+            .Click(QStringLiteral("Ok"));
+        app::BindTemplateDialog(frame);
+        frame->New1Click();
+        frame->OnShowTemplates = nullptr;
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(frame->MDIChildCount(), 1);
+        QVERIFY(frame->ActiveEditForm()->Text().contains(QStringLiteral("<CENTER><FONT  SIZE=+3 COLOR=#FF0000>Acme</FONT></FONT>\r\n")));
     }
 
     void theTemplatesWizardPageOpensOneDocument()

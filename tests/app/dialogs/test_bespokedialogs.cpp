@@ -11,6 +11,7 @@
 #include "app/dialogs/unit_search.h"
 #include "controls/zel/lookupedit.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QLabel>
 #include <QSlider>
@@ -153,13 +154,13 @@ private slots:
         d->OnRelay = [&](const QString &t) { relayed << t; };
         d->OnOk = [&] { built = d->Build(); };
         QTest::mouseClick(d->Button1, Qt::LeftButton);
-        QCOMPARE(built, QStringLiteral("<SPAN STYLE=\"position:relative; width:30; height:10; "
+        QCOMPARE(built, QStringLiteral("<SPAN STYLE=\"position:relative; width:30px; height:10px; "
                                        "filter:blur(Add=1,Direction=135,Strength=4)\">\r\nHi</SPAN>"));
         QVERIFY(relayed.isEmpty());
 
         auto alpha = open<TFilter>("TFilter");
         alpha->Effects.at(3)->setChecked(true);
-        QCOMPARE(alpha->Build(), QStringLiteral("<SPAN STYLE=\"position:relative; width:50; height:10; filter:alpha(opacity=50)\">\r\n</SPAN>"));
+        QCOMPARE(alpha->Build(), QStringLiteral("<SPAN STYLE=\"position:relative; width:50px; height:10px; filter:alpha(opacity=50)\">\r\n</SPAN>"));
 
         auto shadow = open<TFilter>("TFilter");
         shadow->Effects.at(4)->setChecked(true);
@@ -228,7 +229,7 @@ private slots:
         QCOMPARE(d->Build(), QString::fromUtf8(bytes));
     }
 
-    void thePicturePreviewFillsTheSizeOrStaysBlank()
+    void thePicturePreviewFillsTheSizeOrSaysWhyNot()
     {
         auto d = open<TPicture>("TPicture");
         QImage image(37, 21, QImage::Format_RGB32);
@@ -238,18 +239,55 @@ private slots:
         QVERIFY(d->LoadPreview(path));
         QCOMPARE(qobject_cast<QLineEdit *>(d->Field(QStringLiteral("Width")))->text(), QStringLiteral("37"));
         QCOMPARE(qobject_cast<QLineEdit *>(d->Field(QStringLiteral("Height")))->text(), QStringLiteral("21"));
-        // Not a picture, or no file: blank, no message, the sizes stay.
+        // Not a picture, or no file: a message each, the preview blank, the sizes as they were.
         const QString junk = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/junk.gif"), "GIF89a\x01");
-        k5test::Answerer answers;
-        QVERIFY(!d->LoadPreview(junk));
-        QVERIFY(!d->LoadPreview(k5test::Root() + QStringLiteral("/tmp/none.gif")));
-        QVERIFY(!d->LoadPreview(QStringLiteral("p")));
-        QCOMPARE(answers.Messages().size(), 0);
-        QCOMPARE(qobject_cast<QLineEdit *>(d->Field(QStringLiteral("Width")))->text(), QStringLiteral("37"));
-        // Typing a name key by key tries nothing until the typing is done.
+        {
+            k5test::Answerer answers;
+            QVERIFY(!d->LoadPreview(junk));
+            QVERIFY(!d->LoadPreview(k5test::Root() + QStringLiteral("/tmp/none.gif")));
+            QCOMPARE(answers.Messages().size(), 2);
+            QVERIFY2(answers.Texts().at(1).contains(QStringLiteral("none.gif")), qPrintable(answers.Texts().at(1)));
+            QCOMPARE(qobject_cast<QLineEdit *>(d->Field(QStringLiteral("Width")))->text(), QStringLiteral("37"));
+            // What cannot be looked for is not: a web address, a name relative to a page never saved.
+            QVERIFY(!d->LoadPreview(QStringLiteral("http://kestrova.example/a.gif")));
+            QVERIFY(!d->LoadPreview(QStringLiteral("p")));
+            QVERIFY(!d->LoadPreview(QString()));
+            QCOMPARE(answers.Messages().size(), 2);
+        }
+        // A name relative to the saved page is found beside it.
+        d->DocumentFile = [] { return k5test::Root() + QStringLiteral("/tmp/page.htm"); };
+        QVERIFY(d->LoadPreview(QStringLiteral("pic.bmp")));
+
+        // Typing a name key by key tries nothing until the typing is done; then a name that is no picture is
+        // reported, and the dialog stays open with the name as typed.
         auto *url = qobject_cast<QLineEdit *>(d->Field(QStringLiteral("URL")));
         url->setFocus();
-        QTest::keyClicks(url, path);
+        QApplication::setActiveWindow(d.get());
+        k5test::User user;
+        user.Click(QStringLiteral("OK"));
+        url->clear();
+        QTest::keyClicks(url, QStringLiteral("none.gif"));
+        QVERIFY(user.Texts.isEmpty());
+        QTest::keyClick(url, Qt::Key_Tab);
+        k5test::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY(d->isVisible());
+        QCOMPARE(url->text(), QStringLiteral("none.gif"));
+
+        // The chooser: a picture chosen is shown; a cancelled chooser leaves all as it was, with no message.
+        auto *lookup = qobject_cast<zel::TZELFileLookup *>(url);
+        k5test::User chooser;
+        chooser.Escape().TypeFileName(path);
+        QTest::mouseClick(lookup->EditButton1().Button(), Qt::LeftButton);
+        k5test::Settle();
+        QCOMPARE(url->text(), QStringLiteral("none.gif"));
+        QCOMPARE(chooser.Texts, QStringList());
+        qobject_cast<QLineEdit *>(d->Field(QStringLiteral("Width")))->setText(QStringLiteral("1"));
+        QTest::mouseClick(lookup->EditButton1().Button(), Qt::LeftButton);
+        k5test::Settle();
+        QVERIFY(chooser.Done());
+        QCOMPARE(chooser.Texts, QStringList());
         QCOMPARE(qobject_cast<QLineEdit *>(d->Field(QStringLiteral("Width")))->text(), QStringLiteral("37"));
     }
 };

@@ -7,6 +7,7 @@
 #include "app/dialogs/unit_about.h"
 #include "app/dialogs/unit_channel.h"
 #include "app/dialogs/unit_dhtml.h"
+#include "app/dialogs/unit_filter.h"
 #include "controls/zel/lookupedit.h"
 #include "platform/shell/folderdialog.h"
 
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -263,7 +265,6 @@ private slots:
         }
         {
             Opened o("TFadeTape");
-            QVERIFY(tpl("FadeTapeOpen").startsWith(QStringLiteral("<body onload=")));
             o.fill({{"Item Caption", "Big news"}, {"Item URL", "news.htm"}});
             o.click("Add");
             o.fill({{"Item Caption", "Small news"}});
@@ -349,7 +350,7 @@ private slots:
         {
             Opened o("TTextType");
             o.fill({{"Text", "Hello {Text}"}});
-            QCOMPARE(o.ok(), tpl("TextType") + QStringLiteral("<span id=\"typing\" style=\"visiblity:hidden;height:2\" "
+            QCOMPARE(o.ok(), tpl("TextType") + QStringLiteral("<span id=\"typing\" style=\"visiblity:hidden;height:2px\" "
                                                               "style=\"&amp;{head};\">Hello {Text}</span>\r\n"));
         }
         {
@@ -371,8 +372,8 @@ private slots:
             Opened o(cls);
             QCOMPARE(o.ok(), tpl(name));
         }
-        QVERIFY(tpl("Clock1").startsWith(QStringLiteral("<body onLoad=\"show5()\">")));
-        QVERIFY(tpl("Clock2").startsWith(QStringLiteral("<body onLoad=\"loadclock()\">")));
+        QVERIFY(tpl("Clock1").contains(QStringLiteral("window.addEventListener(\"load\", show5)")));
+        QVERIFY(tpl("Clock2").contains(QStringLiteral("window.addEventListener(\"load\", loadclock)")));
     }
 
     void cancelHandsNothingOver()
@@ -402,16 +403,53 @@ private slots:
         QVERIFY(o.relayed.isEmpty());
         QVERIFY(o.d->isVisible());
         const QString paragraph = QStringLiteral("<p dynamicanimation=\"spiral\" style=\"position: relative !important; "
-                                                 "left: 10000 !important\">Welcome</p>\r\n");
+                                                 "left: 10000px !important\">Welcome</p>\r\n");
         QTest::mouseClick(anim->Max, Qt::LeftButton);
         const QString script = tpl("Animation");
         QVERIFY(script.contains(QStringLiteral("function KestrovaAnimation(){")));
-        QCOMPARE(o.ok(), QStringLiteral("<body onload=\"KestrovaAnimation()\"> \r\n") + paragraph + script);
+        QCOMPARE(o.ok(), paragraph + script);
 
         Opened again("TAnimation");
         again.fill({{"Text to animate", "Welcome"}, {"Choose Animation", "spiral"}});
         QTest::mouseClick(qobject_cast<TAnimation *>(again.d.get())->Min, Qt::LeftButton);
         QCOMPARE(again.ok(), paragraph);
+    }
+
+    // An effect goes into a page that has its BODY start tag: one that brings its own starts the page anew in
+    // no browser, and its onload never runs. Only a whole page may hold one.
+    void effectsHookOntoThePageRatherThanBringAnotherBody()
+    {
+        for (const QString &name : DataNames()) {
+            const QString text = DataText(name);
+            if (!text.contains(QStringLiteral("<html"), Qt::CaseInsensitive))
+                QVERIFY2(!text.contains(QStringLiteral("<body"), Qt::CaseInsensitive), qPrintable(name));
+        }
+        Opened o("TAnimation");
+        o.fill({{"Text to animate", "Welcome"}});
+        QTest::mouseClick(qobject_cast<TAnimation *>(o.d.get())->Max, Qt::LeftButton);
+        const QString built = o.ok();
+        QVERIFY(!built.contains(QStringLiteral("<body"), Qt::CaseInsensitive));
+        QVERIFY(built.contains(QStringLiteral("window.addEventListener(\"load\", KestrovaAnimation)")));
+    }
+
+    // Outside quirks mode a length without its unit is no length: the declaration is dropped.
+    void everyLengthAnEffectWritesHasItsUnit()
+    {
+        QStringList texts = FilterSpans();
+        for (const TDialogDesc &d : Descriptions())
+            texts << d.templ << d.itemTemplate;
+        for (const QString &name : DataNames())
+            texts << DataText(name);
+        // A length property whose value is a number other than 0 with nothing after it.
+        static const QRegularExpression bare(QStringLiteral("(?:^|[\\s;\"{])((?:width|height|left|top|right|bottom|margin[a-z-]*|"
+                                                            "padding[a-z-]*|font-size|line-height)\\s*:\\s*-?0*[1-9][0-9]*(?:\\.[0-9]+)?)"
+                                                            "\\s*(?:[;\"}!\\\\]|$)"),
+                                             QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
+        QStringList found;
+        for (const QString &t : texts)
+            for (auto it = bare.globalMatch(t); it.hasNext();)
+                found << it.next().captured(1);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral(", "))));
     }
 
     void memoryFiguresAreGroupedByTheLocale()
@@ -516,8 +554,9 @@ private slots:
         k5test::Type(d->findChild<QWidget *>(QStringLiteral("Title")), QStringLiteral("Tom & Jerry’s News"));
         k5test::Type(d->findChild<QWidget *>(QStringLiteral("Abstract")), QStringLiteral("Daily news\nCafé ☕"));
         k5test::Type(d->findChild<QWidget *>(QStringLiteral("Introduction Page")), QStringLiteral("index.htm"));
-        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Logo Image")), QStringLiteral("logo.gif"));
-        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Icon Image")), QStringLiteral("icon.gif"));
+        // The pictures are linked from the folder the file goes into: one below it, one in a folder beside it.
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Logo Image")), folder + QStringLiteral("/pics/logo.gif"));
+        k5test::Type(d->findChild<QWidget *>(QStringLiteral("Icon Image")), k5test::Root() + QStringLiteral("/icons/icon.gif"));
         k5test::Type(d->findChild<QWidget *>(QStringLiteral("Base")), QStringLiteral("http://kestrova.example/"));
         k5test::Type(d->SourceFolder, folder + QStringLiteral("/")); // a doubled separator is still the folder
         QTest::mouseClick(d->Button1, Qt::LeftButton);
@@ -529,7 +568,7 @@ private slots:
                             "<A HREF=\"index.htm\"></A>\r\n<A HREF=\"index.htm\"></A>\r\n"
                             "<Title>Tom &amp; Jerry&#8217;s News</Title>\r\n\r\n"
                             "<Abstract>Daily news\r\nCaf\xe9 &#9749;</Abstract>\r\n\r\n"
-                            "<Logo HREF=\"logo.gif\" Style=\"Image\" /> <Logo HREF=\"icon.gif\" Style=\"Icon\" />\r\n"
+                            "<Logo HREF=\"pics/logo.gif\" Style=\"Image\" /> <Logo HREF=\"../icons/icon.gif\" Style=\"Icon\" />\r\n"
                             "<LogTarget HREF=\"index.htm\" Method=\"Post\" Scope=\"Offline\"></LogTarget></Channel>\r\n\r\n"));
         QCOMPARE(ChannelBytes(QStringLiteral("a\U0001F600b")), QByteArray("a&#128512;b"));
     }
@@ -571,6 +610,21 @@ private slots:
         QVERIFY(!QFileInfo::exists(missing));
         QCOMPARE(oks, 0);
         QVERIFY(d->isVisible());
+        // The chooser cancelled at the start can be had again.
+        {
+            k5test::User user;
+            user.Then([site](QWidget *w) {
+                auto *chooser = qobject_cast<platform::FolderDialog *>(w);
+                if (!chooser)
+                    return false;
+                chooser->SetSelection(site);
+                chooser->accept();
+                return true;
+            });
+            QTest::mouseClick(d->Browse, Qt::LeftButton);
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(d->SourceFolder->text(), site);
         // Cancel writes nothing: the file already there stays as it was.
         k5test::Type(d->SourceFolder, site);
         QTest::mouseClick(d->Button2, Qt::LeftButton);

@@ -1,6 +1,7 @@
 // The link builder's exact text, and the Link dialog reporting its values without any main window.
 #include "k5test.h"
 
+#include "app/dialogs/engine.h"
 #include "app/dialogs/unit_link.h"
 
 #include <QComboBox>
@@ -82,6 +83,32 @@ private slots:
             QCOMPARE(link.result(), int(QDialog::Rejected));
             QVERIFY(!link.isVisible());
         }
+    }
+
+    void filesAreLinkedFromThePagesFolder_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("link");
+        QTest::newRow("beside") << "/home/ann/site/a.gif" << "/home/ann/site/index.htm" << "a.gif";
+        QTest::newRow("below") << "/home/ann/site/img/a.gif" << "/home/ann/site/index.htm" << "img/a.gif";
+        QTest::newRow("a folder whose name starts with the page's") << "/home/ann/site2/a.gif" << "/home/ann/site/index.htm"
+                                                                    << "../site2/a.gif";
+        QTest::newRow("a folder beside") << "/home/ann/pics/a.gif" << "/home/ann/site/index.htm" << "../pics/a.gif";
+        QTest::newRow("above") << "/home/ann/a.gif" << "/home/ann/site/sub/index.htm" << "../../a.gif";
+        QTest::newRow("sharing the root only") << "/opt/pics/a.gif" << "/home/ann/site/index.htm" << "/opt/pics/a.gif";
+        QTest::newRow("a top folder whose name starts with the page's") << "/home2/a.gif" << "/home/ann/site/index.htm"
+                                                                        << "/home2/a.gif";
+        QTest::newRow("unsaved page") << "/home/ann/site/a.gif" << "" << "/home/ann/site/a.gif";
+        QTest::newRow("web address") << "http://a.example/a.gif" << "/home/ann/site/index.htm" << "http://a.example/a.gif";
+        QTest::newRow("typed relative") << "img/a.gif" << "/home/ann/site/index.htm" << "img/a.gif";
+    }
+    void filesAreLinkedFromThePagesFolder()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, page);
+        QFETCH(QString, link);
+        QCOMPARE(dialogs::LinkAddress(file, page), link);
     }
 };
 

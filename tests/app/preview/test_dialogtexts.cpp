@@ -16,6 +16,8 @@
 #include "tests/app/dialogs/dialogtest.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 
@@ -235,15 +237,26 @@ private slots:
             QVERIFY(user.Done());
         }
         QCOMPARE(opened, QFileInfo(site).absoluteFilePath());
-        QCOMPARE(run("Picture2", fill({{"URL", site + QStringLiteral("/img/logo.gif")}})).left(27),
-                 QStringLiteral("<IMG SRC=\"img/logo.gif\" ALT"));
-        // A file elsewhere keeps its full path; so does any file while the page is unsaved.
+        QImage logo(4, 3, QImage::Format_RGB32);
+        logo.fill(Qt::blue);
+        QVERIFY(QDir().mkpath(site + QStringLiteral("/img")) && logo.save(site + QStringLiteral("/img/logo.bmp")));
+        QCOMPARE(run("Picture2", fill({{"URL", site + QStringLiteral("/img/logo.bmp")}})).left(27),
+                 QStringLiteral("<IMG SRC=\"img/logo.bmp\" ALT"));
+        // A folder beside the page's is reached up and across, also one whose name starts with the page
+        // folder's name.
+        for (const QString &beside : {QStringLiteral("/tmp/site2/clip.avi"), QStringLiteral("/tmp/other/clip.avi")}) {
+            saved->ReplaceText(QString());
+            QCOMPARE(run("Movie2", fill({{"URL", k5test::Root() + beside}})).section(QLatin1Char('"'), 0, 1),
+                     QStringLiteral("<IMG DYNSRC=\"..") + beside.mid(4));
+        }
+        // A file that shares no folder with the page but the root keeps its full path; so does any file while
+        // the page is unsaved.
         saved->ReplaceText(QString());
-        const QString elsewhere = k5test::Root() + QStringLiteral("/tmp/other/logo.gif");
-        QVERIFY(run("Picture2", fill({{"URL", elsewhere}})).startsWith(QStringLiteral("<IMG SRC=\"") + elsewhere + QLatin1Char('"')));
+        const QString elsewhere = QStringLiteral("/k5-elsewhere/clip.avi");
+        QVERIFY(run("Movie2", fill({{"URL", elsewhere}})).startsWith(QStringLiteral("<IMG DYNSRC=\"") + elsewhere + QLatin1Char('"')));
         newDocument();
-        QVERIFY(run("Picture2", fill({{"URL", site + QStringLiteral("/img/logo.gif")}}))
-                    .startsWith(QStringLiteral("<IMG SRC=\"") + site + QStringLiteral("/img/logo.gif\"")));
+        QVERIFY(run("Movie2", fill({{"URL", site + QStringLiteral("/img/clip.avi")}}))
+                    .startsWith(QStringLiteral("<IMG DYNSRC=\"") + site + QStringLiteral("/img/clip.avi\"")));
 
         // The file search links the same way, with the name shown as text.
         frame->Edit2->SetText(path);

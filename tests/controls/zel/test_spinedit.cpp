@@ -159,12 +159,29 @@ private slots:
         QTest::keyClick(&edit, Qt::Key_Backspace);
         QCOMPARE(edit.text(), QStringLiteral("-1"));
 
-        // Pasted text is not filtered, and reads as MinValue until corrected.
+        // Pasted text leaves its number, or nothing when it holds none; so does a drop or the middle button.
         QApplication::clipboard()->setText(QStringLiteral("4x"));
         edit.clear();
         QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(edit.text(), QStringLiteral("4x"));
-        QCOMPARE(edit.Value(), 0);
+        QCOMPARE(edit.text(), QStringLiteral("4"));
+        QCOMPARE(edit.Value(), 4);
+        QApplication::clipboard()->setText(QStringLiteral("30\"><b>x"));
+        edit.selectAll();
+        QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit.text(), QStringLiteral("30"));
+        QApplication::clipboard()->setText(QStringLiteral("<b>"));
+        edit.selectAll();
+        QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit.text(), QStringLiteral("30"));
+        edit.setCursorPosition(1);
+        QApplication::clipboard()->setText(QStringLiteral(" 7 "));
+        QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit.text(), QStringLiteral("370"));
+        QApplication::clipboard()->setText(QStringLiteral("-8&"));
+        edit.selectAll();
+        edit.paste();
+        QCOMPARE(edit.text(), QStringLiteral("-8"));
+        QCOMPARE(beeps.count, 2);
     }
 
     void withoutCutAndPasteOnlySpinningChangesTheText()
