@@ -181,6 +181,16 @@ void LineLayout::Walk(const std::function<bool(int, int, std::span<const LineBre
     }
 }
 
+void LineLayout::WalkBlocks(const std::function<bool(int, int, int, const quint32 *, const LineBreak *)> &f) const
+{
+    LineSum(int(blocks_.size()));
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        const Block &bl = *blocks_[b];
+        if (!f(paraCount_[b], lineCount_[b], bl.Count(), bl.brkStart.data(), bl.brk.data()))
+            return;
+    }
+}
+
 void LineLayout::ReplaceParagraphs(int first, int oldCount, int newCount)
 {
     if (oldCount == 1 && newCount == 1) {

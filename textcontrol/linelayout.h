@@ -44,6 +44,10 @@ public:
     // Calls f(p, first line of p, breaks of p) for every paragraph in order, in one pass over the
     // blocks, until it returns false.
     void Walk(const std::function<bool(int, int, std::span<const LineBreak>)> &f) const;
+    // The same a block at a time: f(first paragraph, its first line, paragraph count, where each
+    // paragraph's breaks start in breaks (count + 1 entries), breaks), for walks over every paragraph
+    // that a call per paragraph would slow down.
+    void WalkBlocks(const std::function<bool(int, int, int, const quint32 *, const LineBreak *)> &f) const;
 
     // Paragraphs [first, first + oldCount) became newCount paragraphs of one line each, none laid out.
     void ReplaceParagraphs(int first, int oldCount, int newCount);

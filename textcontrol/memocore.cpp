@@ -191,30 +191,57 @@ void MemoCore::CheckConsistency() const
     const int n = ParagraphCount();
     if (layout_.ParagraphCount() != n)
         throw platform::Error(QStringLiteral("Error 1") + Version());
-    // One pass over the layout's blocks: it runs before every full reformat, on the whole text.
+    // One pass over the blocks of the layout and of the text: it runs before every full reformat, on
+    // the whole text, so nothing is looked up paragraph by paragraph.
     int error = 0;
-    layout_.Walk([&](int p, int first, std::span<const LineBreak> breaks) {
-        if (first != L)
-            error = 1;
-        else if (text_.Start(p) != O)
-            error = 2;
-        if (error)
-            return false;
-        const int len = text_.Length(p);
-        int prev = 0;
-        for (const LineBreak &b : breaks) {
-            if (int(b.pos) <= prev) {
-                error = 3;
-                return false;
+    TextStorage::Run run{0, 0, 0, nullptr};
+    layout_.WalkBlocks([&](int first, int firstLine, int count, const quint32 *brkStart, const LineBreak *brk) {
+        int lines = L, offset = O;
+        for (int k = 0; k < count;) {
+            const int p = first + k;
+            if (p >= run.first + run.count)
+                run = text_.RunOf(p);
+            // The paragraphs that both blocks hold, with the running totals kept in registers.
+            const int local0 = p - run.first, end = std::min(count, k + run.first + run.count - p);
+            const quint32 *starts = run.starts + local0;
+            const int base = run.base + 2 * (local0 - k); // + 2 k: the paragraph ends before it
+            if (brkStart[end] == brkStart[k]) {
+                // Not one line break here (a text loaded, not laid out yet): inside a block each first line
+                // and start offset follows from the one before, so only the first paragraph is checked.
+                if (firstLine + k + int(brkStart[k]) != lines)
+                    error = 1;
+                else if (base + int(starts[0]) + 2 * k != offset)
+                    error = 2;
+                if (error)
+                    return false;
+                lines += end - k;
+                offset += int(starts[end - k] - starts[0]) + 2 * (end - k);
+                k = end;
+                continue;
             }
-            prev = int(b.pos);
+            for (; k < end; ++k, ++starts) {
+                const quint32 b0 = brkStart[k], b1 = brkStart[k + 1];
+                if (firstLine + k + int(b0) != lines)
+                    error = 1;
+                else if (base + int(starts[0]) + 2 * k != offset)
+                    error = 2;
+                const int len = int(starts[1] - starts[0]);
+                int prev = 0;
+                for (quint32 i = b0; i < b1 && !error; ++i) {
+                    if (int(brk[i].pos) <= prev)
+                        error = 3;
+                    prev = int(brk[i].pos);
+                }
+                if (!error && (prev > len || (len == 0 && b1 != b0)))
+                    error = 4;
+                if (error)
+                    return false;
+                lines += 1 + int(b1 - b0);
+                offset += len + 2;
+            }
         }
-        if (prev > len || (len == 0 && !breaks.empty())) {
-            error = 4;
-            return false;
-        }
-        L += 1 + int(breaks.size());
-        O += len + 2;
+        L = lines;
+        O = offset;
         return true;
     });
     if (error == 1)

@@ -374,7 +374,7 @@ private:
     } job_;
     quint64 layoutSerial_ = 0; // changes when the layout is thrown away
     int longChunk_ = 256 * 1024;
-    int sliceMs_ = 6; // one background step: with the paint after it, within one frame
+    int sliceMs_ = 4; // one background step: with the paint after it, within one frame
     // Line counts changed by background steps and not yet reported to the window (-1: none), the time
     // of the last report, and the next block whose spare room is given back once all is formatted.
     int linesPendingFrom_ = -1;

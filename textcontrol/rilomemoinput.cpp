@@ -833,7 +833,8 @@ void TRiloMemo::mouseReleaseEvent(QMouseEvent *e)
         EndDrag(pos, e->modifiers());
         return;
     }
-    if (wasDouble || !wasDown)
+    // A press released outside the text is no click, as in the gutter.
+    if (wasDouble || !wasDown || !viewport()->rect().contains(pos))
         return;
     const int off = OffsetAt(pos);
     if (off == mouseDownOffset_ && OnContext) {

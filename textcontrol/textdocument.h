@@ -338,7 +338,7 @@ private:
     // Background highlighting: no paragraph before hlNext_ waits for it; blocks from compactNext_ on are
     // to give back their spare room (-1: none).
     int hlNext_ = 0, compactNext_ = -1;
-    int sliceMs_ = 6, chunkChars_ = 256 * 1024; // one slice, with the paint after it, within one frame
+    int sliceMs_ = 4, chunkChars_ = 256 * 1024; // one slice, with the paint after it, within one frame
     quint64 highlightCount_ = 0;
 
     // The highlighting of one very long paragraph in chunks: contexts, then keywords.

@@ -589,6 +589,14 @@ int TextStorage::Length(int p) const
     return int(bl.start[size_t(l.local + 1)] - bl.start[size_t(l.local)]);
 }
 
+TextStorage::Run TextStorage::RunOf(int p) const
+{
+    const Loc l = Find(p);
+    const Block &bl = *blocks_[size_t(l.block)];
+    return {paraCount_[size_t(l.block)], paraCount_[size_t(l.block + 1)] - paraCount_[size_t(l.block)], charCount_[size_t(l.block)],
+            bl.start.data()};
+}
+
 int TextStorage::Start(int p) const
 {
     const Loc l = Find(p);

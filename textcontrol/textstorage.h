@@ -150,6 +150,14 @@ public:
 
     // Paragraph holding an offset (the CR and LF of a paragraph end belong to it).
     int ParagraphAt(int offset) const;
+    // The paragraphs stored together with p, for walks over every paragraph: the first of them and how
+    // many; paragraph first + k starts at offset base + starts[k] + 2 k and holds starts[k + 1] - starts[k]
+    // characters.
+    struct Run {
+        int first, count, base;
+        const quint32 *starts;
+    };
+    Run RunOf(int p) const;
 
     std::span<const Transition> Transitions(int p) const;
     // Replaces the transitions with pos >= from by the given ones (positions >= from, ascending).

@@ -390,6 +390,17 @@ void TestRiloGutter::mouseMenuAndDragEvents()
     // The right button is no click.
     QTest::mouseClick(&g, Qt::RightButton, {}, QPoint(4, 9));
     QCOMPARE(seen, QStringList({QStringLiteral("down 2 4,9"), QStringLiteral("up 2")}));
+    // A press released outside the gutter, beside it or above it, is no click.
+    for (QPoint out : {QPoint(g.width() + 30, 9), QPoint(4, -10), QPoint(-3, 9)}) {
+        seen.clear();
+        QTest::mousePress(&g, Qt::LeftButton, {}, QPoint(4, 9));
+        QTest::mouseRelease(&g, Qt::LeftButton, {}, out);
+        QCOMPARE(seen, QStringList({QStringLiteral("down 1 4,9"), QStringLiteral("up 1")}));
+    }
+    seen.clear();
+    QTest::mouseClick(&g, Qt::LeftButton, {}, QPoint(4, 9));
+    QCOMPARE(seen.last(), QStringLiteral("click"));
+    seen.clear();
 
     // The pop-up menu comes up where the pointer is.
     QMenu menu;

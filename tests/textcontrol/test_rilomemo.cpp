@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -148,6 +149,11 @@ private Q_SLOTS:
     void loadedAppliesTheKeys();
     void backgroundSlicesFormatAsImmediateFormattingDoes();
     void measuredWidthsMatchThePaintedText();
+    void replaceAllGoesOnAfterEachMatchAsAStepOfItsOwn();
+    void selectionMovedBackwardsIsRepaintedWhole();
+    void fallbackFontsFollowAFontChange();
+    void manyNewParagraphsToggleStylesAsTypedOnes();
+    void pressReleasedOutsideIsNoClick();
 };
 
 void TestRiloMemo::publishedDefaults()
@@ -1740,6 +1746,185 @@ void TestRiloMemo::loadedAppliesTheKeys()
     m.show();
     QTest::mouseClick(m.viewport(), Qt::LeftButton, {}, QPoint(20, 5));
     QCOMPARE(clicks, 1);
+}
+
+void TestRiloMemo::replaceAllGoesOnAfterEachMatchAsAStepOfItsOwn()
+{
+    Shown s(QStringLiteral("aaaa aaa") + CRLF + QStringLiteral("aaaaa"));
+    TRiloMemo &m = *s.memo;
+    // Matches never overlap: the search goes on after the whole of each, at once and in slices.
+    QCOMPARE(m.ReplaceAll(QStringLiteral("aa"), QStringLiteral("b"), false, true), 5);
+    QCOMPARE(m.Text(), QStringLiteral("bb ba") + CRLF + QStringLiteral("bba"));
+    m.SetTextBuf(QStringLiteral("AAAA aaa") + CRLF + QStringLiteral("aAaAa"));
+    TextDocument::ReplaceSearch search = m.Document().StartReplaceAll(QStringLiteral("aa"), false, false);
+    while (!m.Document().SearchOn(search, 1))
+        ;
+    QCOMPARE(m.ReplaceFound(search, QStringLiteral("b")), 5);
+    QCOMPARE(m.Text(), QStringLiteral("bb ba") + CRLF + QStringLiteral("bba"));
+    TextDocument alone;
+    alone.LoadText(QStringLiteral("aaaa"));
+    QCOMPARE(alone.ReplaceAll(QStringLiteral("aa"), QStringLiteral("b"), false, true), 2);
+    QCOMPARE(alone.Text(), QStringLiteral("bb"));
+
+    // Typing right before the first match and right after the replaced text: three undo steps.
+    m.SetTextBuf(QStringLiteral("aa aa"));
+    m.SetSelStart(0);
+    QTest::keyClicks(&m, QStringLiteral("xy"));
+    QCOMPARE(m.ReplaceAll(QStringLiteral("aa"), QStringLiteral("b"), false, true), 2);
+    QCOMPARE(m.Text(), QStringLiteral("xyb b"));
+    QCOMPARE(m.SelStart(), 5);
+    QTest::keyClicks(&m, QStringLiteral("zw"));
+    QCOMPARE(m.Text(), QStringLiteral("xyb bzw"));
+    m.Undo();
+    QCOMPARE(m.Text(), QStringLiteral("xyb b"));
+    m.Undo();
+    QCOMPARE(m.Text(), QStringLiteral("xyaa aa"));
+    m.Undo();
+    QCOMPARE(m.Text(), QStringLiteral("aa aa"));
+    QVERIFY(!m.CanUndo());
+}
+
+// The selection's end moved back over lines and to their starts, then forward again: after every key
+// what is on screen equals a whole repaint, on every line.
+void TestRiloMemo::selectionMovedBackwardsIsRepaintedWhole()
+{
+    Shown s(Lines(8, QStringLiteral("some words on line ")), QSize(400, 200));
+    TRiloMemo &m = *s.memo;
+    m.SetCaretWidth(2);
+    for (bool winSel : {false, true}) {
+        m.SetOptions(winSel ? m.Options() | rmoWindowsSelColors : m.Options() & ~rmoWindowsSelColors);
+        m.SetSelStart(m.LineStart(5) + 10);
+        OnScreen(s);
+        const std::pair<Qt::Key, const char *> keys[] = {
+            {Qt::Key_Up, "Up"}, {Qt::Key_Home, "Home"}, {Qt::Key_Up, "Up"}, {Qt::Key_Left, "Left"}, {Qt::Key_Home, "Home"},
+            {Qt::Key_Down, "Down"}, {Qt::Key_End, "End"}, {Qt::Key_Down, "Down"}, {Qt::Key_Down, "Down"}, {Qt::Key_Up, "Up"}};
+        for (const auto &[key, name] : keys) {
+            QTest::keyClick(s.vp(), key, Qt::ShiftModifier);
+            const QImage left = OnScreen(s);
+            s.vp()->update();
+            const QImage whole = OnScreen(s);
+            int differ = 0;
+            for (int y = 0; y < left.height(); ++y)
+                for (int x = 0; x < left.width(); ++x)
+                    differ += left.pixel(x, y) != whole.pixel(x, y);
+            QVERIFY2(differ == 0, qPrintable(QStringLiteral("Shift+%1 (Windows colours %2): %3 pixels left unrepainted").arg(QLatin1String(name)).arg(winSel).arg(differ)));
+        }
+        QVERIFY(m.SelLength() != 0);
+    }
+}
+
+// Chinese in DejaVu Sans, which lacks it: a fallback font draws it, at the size of the control's font
+// after the font changed as when the control had that font from the start.
+void TestRiloMemo::fallbackFontsFollowAFontChange()
+{
+    const QString chinese = QStringLiteral("\u4E2D\u6587\u5B57\u7B26");
+    const QString text = QStringLiteral("ab ") + chinese + QStringLiteral(" \x02") + chinese + QStringLiteral("\x02 cd");
+    QFont small(QStringLiteral("DejaVu Sans"));
+    small.setPixelSize(12);
+    QFont big = small;
+    big.setPixelSize(28);
+    if (QRawFont::fromFont(small).supportsCharacter(chinese[0]))
+        QSKIP("skipped: the control's font holds Chinese here, no fallback font is needed");
+    if (QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
+        QSKIP("skipped: no font here holds Chinese characters (the test packages of scripts/packages.txt install one)");
+    auto make = [&](QWidget &window, const QFont &font) {
+        window.resize(600, 120);
+        auto *m = new TRiloMemo(&window);
+        m->setGeometry(0, 0, 600, 120);
+        m->setFont(font);
+        m->SetUpdateMode(TUpdateMode::umImmediate);
+        m->SetTextBuf(text);
+        window.show();
+        return m;
+    };
+    QWidget w1, w2;
+    TRiloMemo &changed = *make(w1, small);
+    QVERIFY(QTest::qWaitForWindowExposed(&w1));
+    const int smallWidth = changed.PosToX(0, 7) - changed.PosToX(0, 3);
+    changed.setFont(big);
+    TRiloMemo &fresh = *make(w2, big);
+    QVERIFY(QTest::qWaitForWindowExposed(&w2));
+    QApplication::processEvents();
+    const int end = int(text.size());
+    for (int k = 0; k <= end; ++k)
+        QCOMPARE(changed.PosToX(0, k), fresh.PosToX(0, k));
+    QVERIFY(changed.PosToX(0, 7) - changed.PosToX(0, 3) > 2 * smallWidth);
+    // The glyphs drawn are as tall as the fresh control's.
+    auto inkRows = [](TRiloMemo &m, int a, int b) {
+        const QImage img = m.viewport()->grab().toImage();
+        int top = -1, bottom = -1;
+        for (int y = 0; y < m.LineHeight(); ++y)
+            for (int x = m.PosToX(0, a); x < m.PosToX(0, b); ++x)
+                if (qGray(img.pixel(x, y)) < 128) {
+                    top = top < 0 ? y : top;
+                    bottom = y;
+                }
+        return bottom - top;
+    };
+    QVERIFY(inkRows(fresh, 3, 7) > 15);
+    QCOMPARE(inkRows(changed, 3, 7), inkRows(fresh, 3, 7));
+    QCOMPARE(inkRows(changed, 9, 13), inkRows(fresh, 9, 13));
+}
+
+// New paragraphs written straight into new blocks (a big paste, a Replace All that makes many paragraphs):
+// every style code in them styles the paragraphs after it as it does in a text loaded or typed.
+void TestRiloMemo::manyNewParagraphsToggleStylesAsTypedOnes()
+{
+    const ushort codes[] = {1, 2, 3, 4, 21};
+    QString paste;
+    for (int i = 0; i < 4000; ++i) {
+        paste += QStringLiteral("paragraph %1 of the pasted text").arg(i);
+        if (i % 700 == 350)
+            paste.insert(paste.size() - 5, QChar(codes[(i / 700) % 5]));
+        paste += CRLF;
+    }
+    auto sameStyles = [](TRiloMemo &m) {
+        Shown fresh(m.Text());
+        for (int p = 0; p < m.ParagraphCount(); ++p) {
+            const int at = m.Storage().Start(p);
+            if (m.StyleAt(at) != fresh.memo->StyleAt(at))
+                return QStringLiteral("paragraph %1: style %2, loaded %3").arg(p).arg(m.StyleAt(at)).arg(fresh.memo->StyleAt(at));
+        }
+        return QString();
+    };
+    Shown s(QStringLiteral("head") + CRLF + QStringLiteral("tail"));
+    TRiloMemo &m = *s.memo;
+    QGuiApplication::clipboard()->setText(paste);
+    m.SetSelStart(2);
+    m.PasteFromClipboard();
+    QCOMPARE(m.ParagraphCount(), 4002);
+    QCOMPARE(int(m.StyleAt(m.Storage().Start(352))), 2);
+    QCOMPARE(int(m.StyleAt(m.Storage().Start(3152))), 2 ^ 1 ^ 16 ^ 32 ^ 4);
+    QCOMPARE(sameStyles(m), QString());
+    // Each new paragraph holding the code of the alternative font.
+    QString line;
+    for (int i = 0; i < 3000; ++i)
+        line += QStringLiteral("word %1|").arg(i);
+    m.SetTextBuf(line);
+    QCOMPARE(m.ReplaceAll(QStringLiteral("|"), QStringLiteral("\x15") + CRLF, false, true), 3000);
+    QCOMPARE(m.ParagraphCount(), 3001);
+    QCOMPARE(sameStyles(m), QString());
+    QCOMPARE(int(m.StyleAt(m.Storage().Start(1))), 4);
+    QCOMPARE(int(m.StyleAt(m.Storage().Start(2))), 0);
+}
+
+// A press of the left button released outside the control is no click, released inside it is one.
+void TestRiloMemo::pressReleasedOutsideIsNoClick()
+{
+    Shown s(QStringLiteral("some text to click on"));
+    TRiloMemo &m = *s.memo;
+    int clicks = 0;
+    m.OnClick = [&](QObject *) { ++clicks; };
+    const QPoint in = s.PointOf(3);
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, in);
+    QCOMPARE(clicks, 1);
+    for (QPoint out : {QPoint(in.x(), -20), QPoint(s.vp()->width() + 20, in.y()), QPoint(-5, in.y())}) {
+        QTest::mousePress(s.vp(), Qt::LeftButton, {}, in);
+        QTest::mouseRelease(s.vp(), Qt::LeftButton, {}, out);
+        QCOMPARE(clicks, 1);
+    }
+    QTest::mouseClick(s.vp(), Qt::LeftButton, {}, in);
+    QCOMPARE(clicks, 2);
 }
 
 K5_TEST_MAIN(TestRiloMemo)
