@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QSaveFile>
 #include <algorithm>
@@ -154,6 +155,10 @@ private:
             return;
         progress_ = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0, std::max(total, 1), op_.owner);
         progress_->setWindowTitle(op_.progressTitle);
+        // It shows file names, which are no markup.
+        auto *label = new QLabel;
+        label->setTextFormat(Qt::PlainText);
+        progress_->setLabel(label);
         progress_->setMinimumDuration(500);
         progress_->setAutoClose(false);
         progress_->setAutoReset(false);

@@ -25,6 +25,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 
@@ -39,6 +40,8 @@ struct Run {
     QElapsedTimer clock;
     qint64 ms = -1;
     QStringList messages;
+    // How each message's label shows its text.
+    QList<Qt::TextFormat> formats;
 };
 
 // What the user sees of the program: the documents and the windows shown.
@@ -95,6 +98,8 @@ class TestNamedFiles : public QObject {
             if (run.ms < 0)
                 run.ms = run.clock.elapsed();
             run.messages << box->text();
+            const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+            run.formats << (label ? label->textFormat() : Qt::AutoText);
             QTest::mouseClick(box->escapeButton(), Qt::LeftButton);
             return true;
         };
@@ -325,6 +330,55 @@ private slots:
                     .Then(closeWindow<media::TConverterWindow>());
                 apptest::DocItem(frame->ActiveEditForm(), item)->trigger();
             });
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // A name holding markup shows as typed in the messages of the document window, the GIF animator and the
+    // vCard editor: nothing of it is taken for bold or an entity.
+    void messagesShowNamesAsTyped()
+    {
+        const QString folder = k5test::Root() + QStringLiteral("/tmp/markup");
+        const QString page = k5test::WriteFile(folder + QStringLiteral("/a <b>&'x.htm"), QByteArray("GIF89a\0\0\x01", 9));
+        const QString picture = k5test::WriteFile(folder + QStringLiteral("/a <b>&'x.gif"), "GIF89a, cut short");
+        const QString card = k5test::WriteFile(folder + QStringLiteral("/a <b>&amp;'x.vcf"), QByteArray("BEGIN:VCARD\r\n\0", 14));
+        auto check = [&](Run &run) {
+            if (run.messages.size() != 1 || !run.messages.first().contains(QDir::toNativeSeparators(run.name)) ||
+                run.formats.value(0) != Qt::PlainText)
+                problems << QStringLiteral("%1: %2 shown as %3").arg(run.way, run.messages.join(QLatin1Char('|'))).arg(int(run.formats.value(0)));
+        };
+        {
+            Run run{QStringLiteral("File > Open"), page};
+            apptest::User user;
+            user.Then(typeName(run)).Then(readMessage(run));
+            apptest::DocItem(frame->ActiveEditForm(), "Open2")->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+            check(run);
+        }
+        {
+            Run run{QStringLiteral("GIF animator Open"), picture};
+            apptest::User user;
+            user.Then(in<media::TAnimatorForm>(run, [](media::TAnimatorForm *w) { w->OpenClick(); }))
+                .Then(typeName(run))
+                .Then(readMessage(run))
+                .Then(closeWindow<media::TAnimatorForm>());
+            apptest::DocItem(frame->ActiveEditForm(), "GifAnimator1")->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+            check(run);
+        }
+        {
+            Run run{QStringLiteral("vCard Open"), card};
+            apptest::User user;
+            user.Then(in<publish::TvCardForm>(run, [](publish::TvCardForm *w) { w->Open1->trigger(); }))
+                .Then(typeName(run))
+                .Then(readMessage(run))
+                .Then(closeWindow<publish::TvCardForm>());
+            apptest::DocItem(frame->ActiveEditForm(), "VCard1")->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+            check(run);
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
