@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <sys/stat.h>
 
 using app::TEditForm;
 using app::TFrameForm;
@@ -132,12 +133,13 @@ class TestNamedFiles : public QObject {
     }
 
     // Runs one way with each name, `how` doing what the user does, and notes what went wrong.
-    void sweep(const QString &way, const QStringList &which, const std::function<void(Run &, apptest::User &)> &how)
+    void sweep(const QString &way, const QStringList &which, const std::function<void(Run &, apptest::User &)> &how,
+               const QString &pipe = QString())
     {
         for (const QString &name : which) {
             Run run{way, name};
             const Scene before = scene();
-            k5test::PipeWatchdog watchdog(names->Pipe);
+            k5test::PipeWatchdog watchdog(pipe.isEmpty() ? names->Pipe : pipe);
             {
                 apptest::User user;
                 how(run, user);
@@ -242,6 +244,15 @@ private slots:
             run.clock.start();
             doc->Edit5->trigger();
         });
+        // Another program's plug-in file, made a pipe: it is taken away and refused as any other.
+        const QString plugin = platform::ProgramFile(QStringLiteral("plugin.qvl"));
+        sweep(QStringLiteral("plug-in file"), {plugin + QStringLiteral(".taken")}, [&](Run &run, apptest::User &user) {
+            user.Then(readMessage(run));
+            QCOMPARE(::mkfifo(QFile::encodeName(plugin).constData(), 0600), 0);
+            run.clock.start(); // it is looked for every 250 ms
+            QTRY_VERIFY_WITH_TIMEOUT(user.Done(), 5000);
+        }, plugin + QStringLiteral(".taken"));
+        QVERIFY(!QFileInfo::exists(plugin) && !QFileInfo::exists(plugin + QStringLiteral(".taken")));
         sweep(QStringLiteral("Insert > File"), picked(), [&](Run &run, apptest::User &user) {
             user.Then(in<dialogs::Tinsert>(run, [](dialogs::Tinsert *w) { QTest::mouseClick(w->SelectFile, Qt::LeftButton); }))
                 .Then(typeName(run))
