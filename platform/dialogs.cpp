@@ -43,6 +43,8 @@ int MessageBox(QWidget *parent, const QString &text, const QString &caption, uns
         return messageAnswerer(MessageRequest{text, caption, flags});
     QMessageBox box(parent ? parent : QApplication::activeWindow());
     box.setWindowTitle(caption.isEmpty() ? title : caption);
+    // Messages quote names as the user typed them: "<b>" in a file name is no markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (flags & 0xF0) {
     case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;

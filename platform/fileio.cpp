@@ -7,15 +7,105 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
+namespace {
+
+QString notAFile(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return QStringLiteral("It is a named pipe, not a file.");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("It is a socket, not a file.");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("It is a device, not a file.");
+    if (S_ISDIR(mode))
+        return QStringLiteral("It is a folder, not a file.");
+    return QStringLiteral("It is not a file.");
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Opens without waiting and hands the descriptor to `file` once it is known to be a regular file; false and
+// the reason otherwise.
+bool openChecked(QFile &file, const QString &path, int flags, QIODevice::OpenMode mode, QString *why)
+{
+    const QByteArray name = QFile::encodeName(path);
+    // Not even opened when it is no file: opening a device can act on it, and opening a pipe can set free
+    // another program waiting at its other end.
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        *why = notAFile(st.st_mode);
+        return false;
+    }
+    const int fd = ::open(name.constData(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        // A pipe put in its place meanwhile refuses a writer that does not wait while it has no reader.
+        if (error == ENXIO && ::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+            *why = notAFile(st.st_mode);
+        else
+            *why = error == ELOOP && (flags & O_NOFOLLOW) ? QStringLiteral("It is a symbolic link.") : systemReason(error);
+        return false;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *why = notAFile(st.st_mode);
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if ((flags & O_ACCMODE) != O_RDONLY && ::ftruncate(fd, 0) != 0) {
+        *why = systemReason(errno);
+        ::close(fd);
+        return false;
+    }
+    file.setFileName(path);
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        *why = file.errorString();
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool TryOpenForReading(QFile &file, const QString &path, QString *why, Links links)
+{
+    QString reason;
+    const bool ok = openChecked(file, path, O_RDONLY | (links == Links::Refuse ? O_NOFOLLOW : 0), QIODevice::ReadOnly, &reason);
+    if (why)
+        *why = reason;
+    return ok;
+}
+
+void OpenForReading(QFile &file, const QString &path)
+{
+    QString why;
+    if (!TryOpenForReading(file, path, &why))
+        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), why));
+}
+
+void OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode)
+{
+    QString why;
+    if (!openChecked(file, path, O_WRONLY | O_CREAT, mode, &why))
+        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), why));
+}
+
 QByteArray ReadWholeFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), f.errorString()));
+    QFile f;
+    OpenForReading(f, path);
     QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(QDir::toNativeSeparators(path), f.errorString()));

@@ -1,10 +1,26 @@
 #pragma once
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+
+class QFile;
 
 namespace platform {
 
-// Reads a whole file; raises FileError when it cannot be opened or read.
+// Every file a user can name is opened through these. The open never waits (a named pipe would hold
+// open() and read() until some writer came), and what is not a regular file (named pipe, socket,
+// device, folder) is refused, checked on the opened descriptor so nothing can be put in its place
+// meanwhile. A symbolic link is followed unless the caller handles links itself.
+enum class Links { Follow, Refuse };
+// Opens `file` for reading; false with `why` set to the reason (one sentence) when it cannot.
+bool TryOpenForReading(QFile &file, const QString &path, QString *why, Links links = Links::Follow);
+// The same, raising FileError ("Cannot open file ...") naming the file.
+void OpenForReading(QFile &file, const QString &path);
+// Opens `file` for writing in place (a stream such as a recording or a download), creating it when it
+// does not exist and emptying it when it does; an existing path that is not a regular file is refused
+// with FileError naming it.
+void OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode = QIODevice::WriteOnly);
+// Reads a whole file through OpenForReading; raises FileError when it cannot be opened or read.
 QByteArray ReadWholeFile(const QString &path);
 // Writes a whole file atomically (a temporary beside it, renamed over the old one); raises FileError,
 // and then the old file is untouched. Creates missing parent folders. A file that existed keeps its

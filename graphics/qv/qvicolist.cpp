@@ -2,6 +2,7 @@
 
 #include "qvanifile.h"
 
+#include "platform/fileio.h"
 #include "platform/formstream.h"
 #include "platform/graphics/bytereader.h"
 
@@ -110,8 +111,8 @@ int TIconList::Add(const TIcon *icon)
 void TIconList::InsertResource(int index, const QString &resourceName)
 {
     checkIndex(index, Count() + 1);
-    QFile file(resourceName);
-    if (resourceName.isEmpty() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (resourceName.isEmpty() || !platform::TryOpenForReading(file, resourceName, nullptr))
         throw platform::Error(QStringLiteral("Resource %1 not found").arg(resourceName));
     auto icon = std::make_unique<TIcon>();
     icon->LoadFromStream(file);

@@ -1,5 +1,7 @@
 #include "localpages.h"
 
+#include "platform/fileio.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -36,8 +38,8 @@ public:
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
-        auto *file = new QFile(path, job);
-        if (!file->open(QIODevice::ReadOnly)) {
+        auto *file = new QFile(job);
+        if (!TryOpenForReading(*file, path, nullptr)) {
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
             return;
         }

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QQuickWindow>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -88,6 +89,9 @@ protected:
         QInputDialog dialog(owner_);
         dialog.setWindowTitle(ApplicationTitle());
         dialog.setLabelText(msg);
+        // A page's question is shown as the page wrote it, never as markup.
+        for (QLabel *label : dialog.findChildren<QLabel *>())
+            label->setTextFormat(Qt::PlainText);
         dialog.setTextValue(defaultValue);
         if (ShowModal(&dialog) != mrOk)
             return false;

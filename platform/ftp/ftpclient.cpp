@@ -1,5 +1,7 @@
 #include "ftpclient.h"
 
+#include "platform/fileio.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -547,10 +549,10 @@ bool FtpConnection::PutFile(const QString &localPath, const QByteArray &remote)
     std::lock_guard<std::mutex> g(lock_);
     if (!validName(remote))
         return false;
-    QFile file(localPath);
+    QFile file;
     if (!QFileInfo(localPath).isFile())
         return fail(ERROR_FILE_NOT_FOUND);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!TryOpenForReading(file, localPath, nullptr))
         return fail(ERROR_ACCESS_DENIED);
     d_->prepare(options_, urlFor(d_->base, absolute(remote), false));
     curl_easy_setopt(d_->curl, CURLOPT_UPLOAD, 1L);

@@ -1,5 +1,7 @@
 #include "mailmessage.h"
 
+#include "platform/fileio.h"
+
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeDatabase>
@@ -97,10 +99,10 @@ std::unique_ptr<QFile> openAttachment(const QString &path, int *error)
         *error = MAPI_E_ATTACHMENT_NOT_FOUND;
         return nullptr;
     }
-    auto file = std::make_unique<QFile>(path);
-    // A file that opens but cannot be read (a folder, a device) fails here rather than mid-send.
+    auto file = std::make_unique<QFile>();
+    // A file that cannot be read fails here rather than mid-send.
     char probe;
-    if (info.isDir() || !file->open(QIODevice::ReadOnly) || file->peek(&probe, 1) < 0) {
+    if (!TryOpenForReading(*file, path, nullptr) || file->peek(&probe, 1) < 0) {
         *error = MAPI_E_ATTACHMENT_OPEN_FAILURE;
         return nullptr;
     }

@@ -1,6 +1,7 @@
 #include "fileops.h"
 
 #include "platform/dialogs.h"
+#include "platform/fileio.h"
 #include "platform/shell/masks.h"
 #include "platform/shell/shell.h"
 
@@ -8,11 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QSaveFile>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -70,19 +70,6 @@ QString resolved(const QString &path)
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
-}
-
-// What a path is when it is neither a plain file, a folder nor a link: reading a named pipe waits for a
-// writer that may never come, and a device or socket has no content to copy.
-QString specialKind(mode_t mode)
-{
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QString();
 }
 
 QFileInfoList entriesOf(const QString &dir)
@@ -220,6 +207,10 @@ private:
             return;
         progress_ = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0, std::max(total, 1), op_.owner);
         progress_->setWindowTitle(op_.progressTitle);
+        // It shows file names, which are no markup.
+        auto *label = new QLabel;
+        label->setTextFormat(Qt::PlainText);
+        progress_->setLabel(label);
         progress_->setMinimumDuration(500);
         progress_->setAutoClose(false);
         progress_->setAutoReset(false);
@@ -656,26 +647,11 @@ private:
 
     bool copyFile(const QString &src, const QString &dst)
     {
-        // Opened without waiting and checked on the open file, so a pipe put in its place meanwhile
-        // cannot hold the copy up either.
-        const QByteArray name = QFile::encodeName(src);
-        struct stat st {};
-        if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
-            return refuseSpecial(src, st.st_mode);
-        const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0) {
-            cannot(src, QString::fromLocal8Bit(std::strerror(errno)));
-            return false;
-        }
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return refuseSpecial(src, st.st_mode);
-        }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        // Links were dealt with before: one put in the file's place meanwhile is refused, not followed.
         QFile in;
-        if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            cannot(src, in.errorString());
+        QString why;
+        if (!TryOpenForReading(in, src, &why, Links::Refuse)) {
+            cannot(src, why);
             return false;
         }
         // Written beside the target and renamed over it, so a failed copy leaves an old file whole.
@@ -709,13 +685,6 @@ private:
         fs::last_write_time(nativePath(dst), fs::last_write_time(nativePath(src), ec), ec);
         QFile::setPermissions(dst, QFile::permissions(src));
         return tick(src);
-    }
-
-    bool refuseSpecial(const QString &src, mode_t mode)
-    {
-        const QString kind = specialKind(mode);
-        cannot(src, kind.isEmpty() ? QStringLiteral("it is not a plain file.") : QStringLiteral("it is %1, not a file.").arg(kind));
-        return false;
     }
 
     bool removePermanently(const QString &path)

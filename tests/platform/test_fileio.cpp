@@ -1,4 +1,5 @@
-// Whole-file reads and the atomic write every save of the program goes through.
+// Whole-file reads, the opening of files a user names, and the atomic write every save of the program goes
+// through.
 #include "k5test.h"
 
 #include "platform/error.h"
@@ -7,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -55,6 +59,84 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(FileError, WriteFileAtomic(folder, "new"));
         QVERIFY(QFileInfo(folder + QStringLiteral("/inside")).isDir());
         QVERIFY_THROWS_EXCEPTION(FileError, ReadWholeFile(path(QStringLiteral("missing.htm"))));
+    }
+
+    // What is no file is refused at once, named, by every way of opening: nothing waits for a writer to
+    // come to a pipe or reads a device without end, and nothing is written into them.
+    void whatIsNoFileIsRefusedAtOnce()
+    {
+        k5test::NotFiles names(path(QStringLiteral("special")), QStringLiteral("x"), QStringLiteral("htm"));
+        QVERIFY2(names.Error.isEmpty(), qPrintable(names.Error));
+        const QString device = path(QStringLiteral("special/zero.htm"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), device));
+        const QList<std::pair<QString, QString>> cases = {{names.Pipe, QStringLiteral("It is a named pipe, not a file.")},
+                                                          {names.Socket, QStringLiteral("It is a socket, not a file.")},
+                                                          {names.Folder, QStringLiteral("It is a folder, not a file.")},
+                                                          {device, QStringLiteral("It is a device, not a file.")}};
+        k5test::PipeWatchdog watchdog(names.Pipe);
+        for (const auto &[name, why] : cases) {
+            const QString shown = QDir::toNativeSeparators(name);
+            try {
+                ReadWholeFile(name);
+                QFAIL(qPrintable(name));
+            } catch (const FileError &e) {
+                QCOMPARE(e.message(), QStringLiteral("Cannot open file \"%1\". %2").arg(shown, why));
+            }
+            QFile file;
+            try {
+                OpenForWriting(file, name);
+                QFAIL(qPrintable(name));
+            } catch (const FileError &e) {
+                QCOMPARE(e.message(), QStringLiteral("Cannot create file \"%1\". %2").arg(shown, why));
+            }
+            QVERIFY(!file.isOpen());
+            QString reason;
+            QVERIFY(!TryOpenForReading(file, name, &reason));
+            QCOMPARE(reason, why);
+        }
+        // A pipe with a reader is no file to write into either.
+        const int reader = ::open(QFile::encodeName(names.Pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+        QFile file;
+        QVERIFY_THROWS_EXCEPTION(FileError, OpenForWriting(file, names.Pipe));
+        ::close(reader);
+        QVERIFY(!watchdog.Fired());
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(names.Pipe).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+        // A link to a file is followed unless links are refused.
+        const QString target = k5test::WriteFile(path(QStringLiteral("special/target.htm")), "target");
+        const QString link = path(QStringLiteral("special/link.htm"));
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(ReadWholeFile(link), QByteArray("target"));
+        QFile linked;
+        QString reason;
+        QVERIFY(!TryOpenForReading(linked, link, &reason, Links::Refuse));
+        QCOMPARE(reason, QStringLiteral("It is a symbolic link."));
+    }
+
+    // A save onto a pipe puts a file in its place: it never waits for a reader.
+    void aSaveOntoAPipeReplacesIt()
+    {
+        k5test::NotFiles names(path(QStringLiteral("saved")), QStringLiteral("x"), QStringLiteral("htm"));
+        QVERIFY2(names.Error.isEmpty(), qPrintable(names.Error));
+        k5test::PipeWatchdog watchdog(names.Pipe);
+        WriteFileAtomic(names.Pipe, "saved page");
+        QVERIFY(!watchdog.Fired());
+        QCOMPARE(ReadWholeFile(names.Pipe), QByteArray("saved page"));
+    }
+
+    // A file opened for writing in place is made when missing and emptied when there.
+    void writingInPlaceMakesOrEmptiesTheFile()
+    {
+        const QString p = path(QStringLiteral("inplace.wav"));
+        for (const QByteArray &bytes : {QByteArray("first, longer"), QByteArray("second")}) {
+            QFile file;
+            OpenForWriting(file, p, QIODevice::WriteOnly | QIODevice::Unbuffered);
+            QCOMPARE(file.write(bytes), bytes.size());
+            file.close();
+            QCOMPARE(ReadWholeFile(p), bytes);
+        }
     }
 };
 

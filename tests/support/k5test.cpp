@@ -19,8 +19,16 @@
 #include <cstdlib>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace k5test {
@@ -372,6 +380,82 @@ QByteArray HardLink::Bytes() const
 {
     return link_.isEmpty() ? QByteArray() : ReadFile(link_);
 }
+
+NotFiles::NotFiles(const QString &dir, const QString &stem, const QString &extension)
+{
+    QDir().mkpath(dir);
+    auto name = [&](const char *kind) { return dir + QLatin1Char('/') + stem + QLatin1Char('.') + QLatin1String(kind) + QLatin1Char('.') + extension; };
+    Pipe = name("pipe");
+    Socket = name("socket");
+    Folder = name("folder");
+    if (::mkfifo(QFile::encodeName(Pipe).constData(), 0600) != 0)
+        Error = QStringLiteral("mkfifo: ") + QString::fromLocal8Bit(std::strerror(errno));
+    if (!QDir().mkpath(Folder))
+        Error = QStringLiteral("cannot make ") + Folder;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray socketName = QFile::encodeName(Socket);
+    if (socketName.size() >= int(sizeof addr.sun_path)) {
+        Error = QStringLiteral("socket name too long: ") + Socket;
+        return;
+    }
+    memcpy(addr.sun_path, socketName.constData(), socketName.size());
+    socket_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(socket_, 1) != 0)
+        Error = QStringLiteral("socket: ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+NotFiles::~NotFiles()
+{
+    if (socket_ >= 0)
+        ::close(socket_);
+}
+
+struct PipeWatchdog::State {
+    std::mutex lock;
+    std::condition_variable wake;
+    bool stop = false;
+    std::atomic<bool> fired{false};
+    std::thread thread;
+};
+
+PipeWatchdog::PipeWatchdog(const QString &pipe, int seconds) : state_(std::make_shared<State>())
+{
+    // A writer set free writes into a pipe whose reader is gone: that must fail, not end the test.
+    ::signal(SIGPIPE, SIG_IGN);
+    state_->thread = std::thread([state = state_.get(), name = QFile::encodeName(pipe), seconds] {
+        std::unique_lock<std::mutex> hold(state->lock);
+        while (!state->wake.wait_for(hold, std::chrono::seconds(seconds), [state] { return state->stop; })) {
+            // A writer opens only while something reads (or waits in open() to): it sees the end of the
+            // data once the writer goes.
+            if (const int w = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); w >= 0) {
+                state->fired = true;
+                ::close(w);
+            }
+            // A reader sets free a writer waiting in open(); with a writer there, a read finds no data
+            // rather than the end of it.
+            if (const int r = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); r >= 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                char c;
+                if (::read(r, &c, 1) != 0)
+                    state->fired = true;
+                ::close(r);
+            }
+        }
+    });
+}
+
+PipeWatchdog::~PipeWatchdog()
+{
+    {
+        std::lock_guard<std::mutex> hold(state_->lock);
+        state_->stop = true;
+    }
+    state_->wake.notify_all();
+    state_->thread.join();
+}
+
+bool PipeWatchdog::Fired() const { return state_->fired; }
 
 QString WriteFile(const QString &path, const QByteArray &bytes)
 {

@@ -177,6 +177,38 @@ private:
 
 // Writes a file (creating folders); returns its path.
 QString WriteFile(const QString &path, const QByteArray &bytes);
+
+// Names in a folder that are no files: a named pipe, a listening socket (closed with the object, its name
+// stays) and a folder, each named "<stem>.<kind>.<extension>" so a file dialog's filter shows them.
+class NotFiles {
+public:
+    NotFiles(const QString &dir, const QString &stem, const QString &extension);
+    ~NotFiles();
+    NotFiles(const NotFiles &) = delete;
+    NotFiles &operator=(const NotFiles &) = delete;
+    QString Pipe, Socket, Folder;
+    // Empty when all three were made, else why not.
+    QString Error;
+    QStringList All() const { return {Pipe, Socket, Folder}; }
+
+private:
+    int socket_ = -1;
+};
+
+// While it lives, something that waits on this named pipe (to read or to write) is set free every
+// `seconds`, so a test goes on and fails instead of hanging for ever. Fired() tells whether it had to.
+class PipeWatchdog {
+public:
+    explicit PipeWatchdog(const QString &pipe, int seconds = 2);
+    ~PipeWatchdog();
+    PipeWatchdog(const PipeWatchdog &) = delete;
+    PipeWatchdog &operator=(const PipeWatchdog &) = delete;
+    bool Fired() const;
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
 QByteArray ReadFile(const QString &path);
 
 // Types into a field the way a user does: a line edit, a combo's edit or a memo is emptied and gets

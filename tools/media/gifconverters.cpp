@@ -4,6 +4,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/error.h"
+#include "platform/fileio.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/shell/filedialogs.h"
 #include "platform/shell/folderdialog.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -127,7 +129,16 @@ void TConverterWindow::addRow(QWidget *widget) { rows_->addWidget(widget); }
 
 void TConverterWindow::tell(const QString &text) { platform::ShowMessage(text); }
 
-void TConverterWindow::tellLoadFailed() { tell(failed("Load", *GIFImage1)); }
+void TConverterWindow::tellLoadFailed()
+{
+    // The status alone does not say which file could not be opened, nor why.
+    QFile input;
+    QString why;
+    if (GIFImage1->Status() == gsFileNotFound && !platform::TryOpenForReading(input, InputEdit->text(), &why))
+        return tell(failed("Load", *GIFImage1) +
+                    QStringLiteral("\nCannot open file \"%1\". %2").arg(QDir::toNativeSeparators(InputEdit->text()), why));
+    tell(failed("Load", *GIFImage1));
+}
 
 // Bitmap to GIF.
 

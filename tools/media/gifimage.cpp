@@ -401,8 +401,8 @@ TGIFImage::~TGIFImage() = default;
 
 bool TGIFImage::LoadFromFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!platform::TryOpenForReading(file, fileName, nullptr)) {
         setStatus(gsFileNotFound);
         return false;
     }

@@ -1,5 +1,7 @@
 #include "wave.h"
 
+#include "platform/fileio.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -308,26 +310,22 @@ void TWaveStream::WriteSizes(qint64 dataSize, qint64 pad)
 
 TWaveFileStream::TWaveFileStream(const QString &fileName, FileMode mode) : TWaveStream(nullptr), fileName_(fileName)
 {
-    const QString shown = QDir::toNativeSeparators(fileName);
-    QIODevice::OpenMode openMode = QIODevice::WriteOnly;
     if (mode == FileMode::Create) {
         auto file = std::make_unique<QSaveFile>(fileName);
         // A failed save must not destroy the file it would replace.
         file->setDirectWriteFallback(false);
+        if (!file->open(QIODevice::WriteOnly))
+            throw platform::FileError(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), file->errorString()));
         file_ = std::move(file);
     } else {
-        file_ = std::make_unique<QFile>(fileName);
+        // Never waits on a named pipe, nor writes into a device.
+        auto file = std::make_unique<QFile>();
         if (mode == FileMode::OpenRead)
-            openMode = QIODevice::ReadOnly;
+            platform::OpenForReading(*file, fileName);
         else
-            openMode = QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
-    }
-    if (!file_->open(openMode)) {
-        const QString text = mode == FileMode::OpenRead ? QStringLiteral("Cannot open file \"%1\". %2")
-                                                        : QStringLiteral("Cannot create file \"%1\". %2");
-        const QString error = file_->errorString();
-        file_.reset();
-        throw platform::FileError(text.arg(shown, error));
+            platform::OpenForWriting(*file, fileName, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        file_ = std::move(file);
     }
     Attach(file_.get());
 }

@@ -8,16 +8,12 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <chrono>
-#include <future>
-#include <thread>
+#include <algorithm>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
+#include <sys/stat.h>
 
 using namespace zel;
 
@@ -42,52 +38,6 @@ struct Events {
 };
 
 int serial = 0;
-
-// A listening unix socket at `path`, closed with the object (the name stays on disk).
-struct UnixSocket {
-    int fd = -1;
-    explicit UnixSocket(const QString &path)
-    {
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        const QByteArray name = QFile::encodeName(path);
-        if (name.size() >= int(sizeof addr.sun_path))
-            return;
-        memcpy(addr.sun_path, name.constData(), name.size());
-        fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (fd >= 0 && (::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(fd, 1) != 0)) {
-            ::close(fd);
-            fd = -1;
-        }
-    }
-    ~UnixSocket()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// Should a copy block on the pipe, a writer comes after a while so the test ends and fails instead of
-// hanging for ever.
-struct PipeWatchdog {
-    std::promise<void> done;
-    std::thread thread;
-    explicit PipeWatchdog(const QString &pipe)
-        : thread([future = done.get_future(), name = QFile::encodeName(pipe)] {
-              if (future.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
-                  return;
-              const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
-              if (fd >= 0)
-                  ::close(fd);
-          })
-    {
-    }
-    ~PipeWatchdog()
-    {
-        done.set_value();
-        thread.join();
-    }
-};
 
 bool writeBytes(const QByteArray &path, const QByteArray &bytes)
 {
@@ -378,42 +328,44 @@ private slots:
     void specialFilesAreRefusedWithoutWaiting()
     {
         const QString folder = src + QStringLiteral("/Folder");
-        const QString pipe = folder + QStringLiteral("/pipe");
-        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        UnixSocket socket(folder + QStringLiteral("/sock"));
-        QVERIFY(socket.fd >= 0);
+        k5test::NotFiles names(folder, QStringLiteral("x"), QStringLiteral("htm"));
+        QVERIFY2(names.Error.isEmpty(), qPrintable(names.Error));
+        QVERIFY(QDir(names.Folder).removeRecursively()); // a folder is copied, not refused
+        const QString pipe = names.Pipe;
         k5test::Answerer answer;
         op.FilesFrom = {QStringLiteral("Folder"), QStringLiteral("a b.htm")};
         {
-            PipeWatchdog watchdog(pipe);
+            k5test::PipeWatchdog watchdog(pipe);
             QVERIFY(!op.Execute());
+            QVERIFY(!watchdog.Fired());
         }
         // Everything else arrived; the pipe and the socket were named and left out.
         QCOMPARE(k5test::ReadFile(dst + QStringLiteral("/Folder/inner.txt")), QByteArray("inner"));
         QCOMPARE(k5test::ReadFile(dst + QStringLiteral("/a b.htm")), QByteArray("page a"));
-        QVERIFY(!QFileInfo::exists(dst + QStringLiteral("/Folder/pipe")));
-        QVERIFY(!QFileInfo::exists(dst + QStringLiteral("/Folder/sock")));
+        QVERIFY(!QFileInfo::exists(dst + QStringLiteral("/Folder/x.pipe.htm")));
+        QVERIFY(!QFileInfo::exists(dst + QStringLiteral("/Folder/x.socket.htm")));
         QCOMPARE(answer.Messages().size(), 2);
-        QVERIFY(answer.Messages()[0].text.contains(QStringLiteral("pipe\": it is a named pipe, not a file.")));
-        QVERIFY(answer.Messages()[1].text.contains(QStringLiteral("sock\": it is a socket, not a file.")));
+        QVERIFY(answer.Messages()[0].text.contains(QStringLiteral("x.pipe.htm\": It is a named pipe, not a file.")));
+        QVERIFY(answer.Messages()[1].text.contains(QStringLiteral("x.socket.htm\": It is a socket, not a file.")));
         QCOMPARE(answer.Messages()[0].caption, QStringLiteral("Error Copying File or Folder"));
         QCOMPARE(events.fired, QStringList({QStringLiteral("Fail Copy"), QStringLiteral("Done")}));
 
         // A pipe named on its own is refused as well, and a move across drives cannot happen to it
         // either way: within one drive it is only renamed.
         answer.Clear();
-        op.FilesFrom = {QStringLiteral("Folder/pipe")};
+        op.FilesFrom = {QStringLiteral("Folder/x.pipe.htm")};
         op.DirTo = dst + QStringLiteral("/second");
         {
-            PipeWatchdog watchdog(pipe);
+            k5test::PipeWatchdog watchdog(pipe);
             QVERIFY(!op.Execute());
+            QVERIFY(!watchdog.Fired());
         }
         QCOMPARE(answer.Messages().size(), 1);
-        QVERIFY(!QFileInfo::exists(op.DirTo + QStringLiteral("/pipe")));
+        QVERIFY(!QFileInfo::exists(op.DirTo + QStringLiteral("/x.pipe.htm")));
         op.Operation = MoveFile;
         QVERIFY(op.Execute());
         struct stat st {};
-        QCOMPARE(::lstat(QFile::encodeName(op.DirTo + QStringLiteral("/pipe")).constData(), &st), 0);
+        QCOMPARE(::lstat(QFile::encodeName(op.DirTo + QStringLiteral("/x.pipe.htm")).constData(), &st), 0);
         QVERIFY(S_ISFIFO(st.st_mode));
     }
 

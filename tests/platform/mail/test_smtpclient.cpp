@@ -215,6 +215,15 @@ private slots:
         QCOMPARE(SmtpSend(account, m), int(MAPI_E_ATTACHMENT_OPEN_FAILURE));
         m.attachments = {{QStringLiteral("/proc/self/mem"), QStringLiteral("mem")}};
         QCOMPARE(SmtpSend(account, m), int(MAPI_E_ATTACHMENT_OPEN_FAILURE));
+        // A pipe or a socket is refused before anything is sent, without waiting for a writer.
+        k5test::NotFiles names(dir.path() + QStringLiteral("/names"), QStringLiteral("x"), QStringLiteral("txt"));
+        QVERIFY2(names.Error.isEmpty(), qPrintable(names.Error));
+        for (const QString &name : {names.Pipe, names.Socket}) {
+            k5test::PipeWatchdog watchdog(names.Pipe);
+            m.attachments = {{name, QFileInfo(name).fileName()}};
+            QCOMPARE(SmtpSend(account, m), int(MAPI_E_ATTACHMENT_OPEN_FAILURE));
+            QVERIFY(!watchdog.Fired());
+        }
 
         QCOMPARE(SmtpSend(account, simpleMessage()), int(SUCCESS_SUCCESS));
         QVERIFY(server.WaitForMessages(1));

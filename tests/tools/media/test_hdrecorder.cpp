@@ -375,6 +375,35 @@ private slots:
         VerifyIdle(w);
     }
 
+    // A name that is no file is refused at once, named, and the device is left closed: nothing waits for a
+    // reader of a pipe or writes into a socket or a folder.
+    void aNameThatIsNoFileIsRefusedAtOnce()
+    {
+        FakeRig rig({SoundFormat{8000, 8, 1}}, Noise(1000));
+        THDRecorder w;
+        w.show();
+        k5test::NotFiles names(WavePath(QStringLiteral("names")), QStringLiteral("x"), QStringLiteral("wav"));
+        QVERIFY2(names.Error.isEmpty(), qPrintable(names.Error));
+        const QStringList why = {QStringLiteral("It is a named pipe, not a file."), QStringLiteral("It is a socket, not a file."),
+                                 QStringLiteral("It is a folder, not a file.")};
+        for (int i = 0; i < 3; ++i) {
+            const QString name = names.All()[i];
+            k5test::PipeWatchdog watchdog(names.Pipe);
+            w.FileNameEdit->setText(QDir::toNativeSeparators(name));
+            User person;
+            person.Click(QStringLiteral("OK"));
+            QTest::mouseClick(w.StartButton, Qt::LeftButton);
+            Settle();
+            QVERIFY(person.Done());
+            QVERIFY(!watchdog.Fired());
+            QCOMPARE(person.Texts, QStringList{QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(name), why[i])});
+            VerifyIdle(w);
+            QVERIFY(!w.Capture()->Opened());
+        }
+        QCOMPARE(QFileInfo(names.Pipe).size(), 0);
+        QVERIFY(!QFileInfo(names.Pipe).isFile() && !QFileInfo(names.Pipe).isDir());
+    }
+
     void aFullDiskStopsAndCompletesTheFile()
     {
         FakeRig rig({SoundFormat{8000, 8, 1}}, Noise(100000));
