@@ -656,8 +656,16 @@ private slots:
         gif.SetComment({QString(300, QLatin1Char('c')), QString(), "end"});
         const QByteArray out = gif.WriteGIF(false);
         QVERIFY(out.startsWith("GIF89a"));
-        QVERIFY(out.endsWith(QByteArray("!\xFE\xFF", 3) + QByteArray(255, 'c') + QByteArray("\x03" "end\x00;", 6)));
-        QCOMPARE(read(out)->Comment(), (QStringList{QString(255, QLatin1Char('c')), "end"}));
+        // A line longer than a block goes on in the next one; nothing of it is lost.
+        QVERIFY(out.endsWith(QByteArray("!\xFE\xFF", 3) + QByteArray(255, 'c') + '\x2D' + QByteArray(45, 'c') +
+                             QByteArray("\x03" "end\x00;", 6)));
+        QCOMPARE(read(out)->Comment(), (QStringList{QString(255, QLatin1Char('c')), QString(45, QLatin1Char('c')), "end"}));
+        // Text beyond ASCII is written as UTF-8, and a block never ends inside a character.
+        const QString euros = QLatin1Char('a') + QString(200, QChar(0x20AC));
+        gif.SetComment({euros});
+        const QByteArray written = gif.WriteGIF(false);
+        QVERIFY(written.contains(QByteArray("!\xFE\xFD" "a", 4) + QString(84, QChar(0x20AC)).toUtf8() + '\xFF'));
+        QCOMPARE(read(written)->Comment().join(QString()), euros);
     }
 
     void loadThenSaveKeepsTheFile()

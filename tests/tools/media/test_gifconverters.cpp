@@ -4,6 +4,7 @@
 #include "tools/media/gifimage.h"
 
 #include "graphics/qv/qvgif.h"
+#include "tests/graphics/qv/giftestsupport.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/shell/folderdialog.h"
 
@@ -284,6 +285,67 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("Frame001.bmp")));
         w.InputEdit->setText(dir.filePath("missing.gif"));
         QCOMPARE(pressOk(w), QString("Load Failed. Error Code = 7 [File not Found]"));
+    }
+
+    // A valid file of 16000 x 16000 pixels in under 100 KB would hold gigabytes once shown: both
+    // converters refuse it with the words the editor uses, and the files already there stay as they were.
+    void aPictureBeyondTheBudgetIsRefusedAndReplacesNothing()
+    {
+        QTemporaryDir dir;
+        const QByteArray huge = giftest::FlatGIF(16000, 16000);
+        QVERIFY(huge.size() < 100 * 1024);
+        const QString in = k5test::WriteFile(dir.filePath("huge.gif"), huge);
+        try {
+            gfx::TGIFImage editor;
+            editor.ReadGIF(huge, false);
+            QFAIL("the editor's reader took it");
+        } catch (const platform::Error &e) {
+            QCOMPARE(e.message(), QString("GIF image too large"));
+        }
+        const QString tooLarge = QStringLiteral("Load Failed. Error Code = 9 [GIF image too large]");
+
+        const QString out = writeBitmap(dir.filePath("out.bmp"), fourColours(3, 2));
+        const QByteArray before = k5test::ReadFile(out);
+        {
+            media::Tgiftobmp w;
+            w.show();
+            w.InputEdit->setText(in);
+            w.OutputEdit->setText(out);
+            QCOMPARE(pressOk(w), tooLarge);
+        }
+        QCOMPARE(k5test::ReadFile(out), before);
+
+        const QString folder = dir.filePath("frames");
+        QVERIFY(QDir().mkpath(folder));
+        const QString frame = writeBitmap(folder + QStringLiteral("/Frame001.bmp"), fourColours(2, 2));
+        const QByteArray frameBefore = k5test::ReadFile(frame);
+        {
+            media::Tdeanimation w;
+            w.show();
+            w.InputEdit->setText(in);
+            w.OutputEdit->setText(folder);
+            QCOMPARE(pressOk(w), tooLarge);
+        }
+        QCOMPARE(k5test::ReadFile(frame), frameBefore);
+        QCOMPARE(filesIn(folder), QStringList{"Frame001.bmp"});
+
+        // The display control says the same and keeps the picture it showed.
+        media::TGIFImage control;
+        QVERIFY(control.LoadFromFile(writeAnimation(dir.filePath("small.gif"), {fourColours(4, 3)})));
+        QVERIFY(!control.LoadFromFile(in));
+        QCOMPARE(control.Status(), 9);
+        QCOMPARE(control.StatusText(), QString("GIF image too large"));
+        QCOMPARE(control.FrameCount(), 1);
+        QCOMPARE(control.ScreenWidth(), 4);
+
+        // The same kind of file at a size the budget holds converts, every pixel black.
+        const QString flat = k5test::WriteFile(dir.filePath("flat.gif"), giftest::FlatGIF(1500, 1000));
+        media::Tgiftobmp w;
+        w.show();
+        w.InputEdit->setText(flat);
+        w.OutputEdit->setText(out);
+        QCOMPARE(pressOk(w), QString("GIF Converted. Success!"));
+        QVERIFY(samePixels(readBitmap(out), solid(1500, 1000, qRgb(0, 0, 0))));
     }
 
     void bitmapsWrittenReplaceOldFilesWhole()
