@@ -2,13 +2,11 @@
 
 #include "platform/graphics/bytereader.h"
 #include "platform/graphics/picture.h"
-#include "platform/textfile.h"
 
 #include <QBuffer>
 #include <QIODevice>
 #include <QMimeData>
 #include <QPainter>
-#include <QStringDecoder>
 
 namespace gfx {
 
@@ -34,17 +32,6 @@ struct Registration {
 } registration;
 
 } // namespace
-
-void GIFTooLarge() { throw platform::InvalidGraphicOperation(QString::fromLatin1(sGIFTooLarge)); }
-
-QString GIFCommentText(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? platform::FromWindows1252(bytes) : text;
-}
-
-QByteArray GIFCommentBytes(const QString &text) { return text.toUtf8(); }
 
 Color GrayOf(Color c)
 {

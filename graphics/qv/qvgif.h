@@ -68,10 +68,6 @@ constexpr qint64 kGIFPixelBytesPerFileByte = 32768;
 // The longest delay a file can hold: 65535 hundredths of a second.
 constexpr int kGIFMaxDelay = 655350;
 
-inline constexpr const char *sGIFTooLarge = "GIF image too large";
-// Raises "GIF image too large".
-[[noreturn]] void GIFTooLarge();
-
 // The budget above for one file: every reader of GIF files spends on it what it holds as it meets the
 // screen and the frames, before it makes them, and is stopped with "GIF image too large" past it.
 class TGIFBudget {
@@ -93,11 +89,6 @@ private:
     qint64 limit_;
     qint64 spent_ = 0;
 };
-
-// A comment's bytes as text: UTF-8 when they are valid UTF-8, else Windows-1252, as older files hold.
-QString GIFCommentText(const QByteArray &bytes);
-// A comment's text as written: UTF-8, so that it reads back as typed.
-QByteArray GIFCommentBytes(const QString &text);
 
 class TGIFImage;
 

@@ -4,7 +4,9 @@
 #include "platform/graphics/bytereader.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/color.h"
+#include "platform/textfile.h"
 
+#include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -16,6 +18,22 @@ namespace gfx {
 bool GIFTolerateCorruptData = true;
 
 void GIFError(const char *message) { throw platform::InvalidGraphicOperation(QString::fromLatin1(message)); }
+
+void GIFTooLarge() { GIFError(sGIFTooLarge); }
+
+QString GIFCommentText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(platform::Windows1252Char(uchar(bytes[i])));
+    return text;
+}
+
+QByteArray GIFCommentBytes(const QString &text) { return text.toUtf8(); }
 
 int TGIFColorTable::IndexOf(uint32_t c) const
 {

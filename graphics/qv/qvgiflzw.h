@@ -23,7 +23,15 @@ inline constexpr const char *sGIFUnknownExtension = "Unrecognized extension bloc
 inline constexpr const char *sGIFNoData = "No GIF Data to write";
 inline constexpr const char *sGIFCannotResize = "Cannot change the Size of a GIF image";
 inline constexpr const char *sGIFDescription = "CompuServe GIF Image";
+inline constexpr const char *sGIFTooLarge = "GIF image too large";
 [[noreturn]] void GIFError(const char *message);
+// Raises "GIF image too large".
+[[noreturn]] void GIFTooLarge();
+
+// A comment's bytes as text: UTF-8 when they are valid UTF-8, else Windows-1252, as older files hold.
+QString GIFCommentText(const QByteArray &bytes);
+// A comment's text as written: UTF-8, so that it reads back as typed.
+QByteArray GIFCommentBytes(const QString &text);
 
 // A GIF colour table: up to 256 RGB triples; triples beyond the count are zero.
 struct TGIFColorTable {
