@@ -15,7 +15,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -340,6 +342,14 @@ private slots:
 
         // The same kind of file at a size the budget holds converts, every pixel black.
         const QString flat = k5test::WriteFile(dir.filePath("flat.gif"), giftest::FlatGIF(1500, 1000));
+        // (ImageMagick decodes every pixel of it too: one colour, no complaint.)
+        if (!QStandardPaths::findExecutable(QStringLiteral("identify")).isEmpty()) {
+            QProcess identify;
+            identify.start(QStringLiteral("identify"), {"-format", "%w %h %k", flat});
+            QVERIFY(identify.waitForFinished(60000));
+            QCOMPARE(identify.readAllStandardOutput(), QByteArray("1500 1000 1"));
+            QCOMPARE(identify.readAllStandardError(), QByteArray());
+        }
         media::Tgiftobmp w;
         w.show();
         w.InputEdit->setText(flat);
