@@ -1,7 +1,7 @@
 // Reads any bytes with the display control's GIF reader: it is either refused (invalid format, no
 // frames, or beyond the GIF budget for a file of its size) or read to 1..256 frames that lie on the
-// screen, each a bitmap of its own size, all of it within that budget; every frame written as a GIF89a
-// file and read back gives the same pixels.
+// screen, each a bitmap of its own size, all of it within that budget; every frame the editor could
+// open is written as a GIF89a file that reads back to the same pixels, and a wider one is not written.
 #include "graphics/qv/qvgif.h"
 #include "tools/media/gifimage.h"
 
@@ -42,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (r.isEmpty() || qint64(f.Width) * f.Height > 64 * 1024)
             continue;
         QByteArray written;
+        if (f.Width > gfx::kGIFMaxFrameSide || f.Height > gfx::kGIFMaxFrameSide) {
+            // Wider than the editor opens: not written.
+            check(media::EncodeBitmapAsGIF(f.Bitmap, f.Interlaced, f.TransparentColor, f.Transparent, written) ==
+                  media::gsTooLarge);
+            continue;
+        }
         check(media::EncodeBitmapAsGIF(f.Bitmap, f.Interlaced, f.TransparentColor, f.Transparent, written) ==
               media::gsNone);
         media::TGIFDisplayData back;

@@ -353,8 +353,11 @@ int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentCol
 {
     const QImage image = bitmap.convertToFormat(QImage::Format_RGB32);
     const int width = image.width(), height = image.height();
-    if (image.isNull() || width > 0xFFFF || height > 0xFFFF)
+    if (image.isNull())
         return gsInternalError;
+    // What is written here opens here, in this control and in the editor, whose frames end at this side.
+    if (width > gfx::kGIFMaxFrameSide || height > gfx::kGIFMaxFrameSide)
+        return gsTooLarge;
     // Distinct colours, in the order met, and each pixel's index.
     QHash<QRgb, int> index;
     QVector<QRgb> table;
@@ -427,6 +430,14 @@ int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentCol
     out.append(credit, sizeof credit - 1);
     out.append('\0');
     out.append('\x3B');
+    // Nor is a picture written whose file would be too small to claim the memory it takes when shown.
+    gfx::TGIFBudget budget(out.size());
+    try {
+        budget.Spend(qint64(width) * height * (interlaced ? 9 : 8));
+    } catch (const platform::Error &) {
+        out.clear();
+        return gsTooLarge;
+    }
     if (progress)
         progress(100);
     return gsNone;

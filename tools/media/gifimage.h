@@ -70,8 +70,9 @@ using TGIFProgress = std::function<void(QObject *sender, qint64 position, bool &
 int ParseGIFDisplay(const QByteArray &bytes, bool firstImageOnly, const std::function<bool(qint64 position)> &proceed,
                     TGIFDisplayData &out);
 
-// A bitmap as a whole GIF89a file (status gsNone), or the status of the failure (gsTooManyColors, or
-// gsCancelled when progress, told the percentage done as the rows are read, answers false).
+// A bitmap as a whole GIF89a file (status gsNone), or the status of the failure (gsTooManyColors,
+// gsTooLarge for a picture that reading the file would refuse, or gsCancelled when progress, told the
+// percentage done as the rows are read, answers false).
 int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentColor, bool transparent, QByteArray &out,
                       const std::function<bool(int percent)> &progress = {});
 

@@ -215,6 +215,15 @@ private slots:
         w.OutputEdit->setText(keep);
         QCOMPARE(pressOk(w), QString("Load Failed. Bitmap image is not valid"));
         QCOMPARE(k5test::ReadFile(keep), QByteArray("kept"));
+        // A picture wider than the editor opens is not written for it to refuse.
+        w.InputEdit->setText(writeBitmap(dir.filePath("wide.bmp"), solid(gfx::kGIFMaxFrameSide + 1, 2, qRgb(1, 2, 3))));
+        QCOMPARE(pressOk(w), QString("Save Failed. Error Code = 9 [GIF image too large]"));
+        QCOMPARE(k5test::ReadFile(keep), QByteArray("kept"));
+        w.InputEdit->setText(writeBitmap(dir.filePath("edge.bmp"), solid(gfx::kGIFMaxFrameSide, 2, qRgb(1, 2, 3))));
+        QCOMPARE(pressOk(w), QString("GIF Saved. Success!"));
+        gfx::TGIFImage editor;
+        editor.ReadGIF(k5test::ReadFile(keep), true);
+        QCOMPARE(editor.Frames(0)->Width(), gfx::kGIFMaxFrameSide);
     }
 
     void gifToBitmapWritesTheFirstFrame()
