@@ -781,13 +781,20 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
     auto onSpin = [this, edit](qv::TQvSpinEdit *s, auto apply) {
         s->OnChange = [f = edit(apply)](QObject *) { f(); };
     };
-    onSpin(Left, [this] {
+    // A frame moved takes the screen with it: its size is shown as it now is.
+    auto showScreen = [this] {
+        AnimationWidth->setText(QString::number(image_->ScreenWidth()));
+        AnimationHeight->setText(QString::number(image_->ScreenHeight()));
+    };
+    onSpin(Left, [this, showScreen] {
         if (current_ >= 0)
             image_->Frames(current_)->SetOrigin(QPoint(int(Left->Value()), image_->Frames(current_)->Origin().y()));
+        showScreen();
     });
-    onSpin(Top, [this] {
+    onSpin(Top, [this, showScreen] {
         if (current_ >= 0)
             image_->Frames(current_)->SetOrigin(QPoint(image_->Frames(current_)->Origin().x(), int(Top->Value())));
+        showScreen();
     });
     onSpin(Duration, [this] {
         if (current_ >= 0)

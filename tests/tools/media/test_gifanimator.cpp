@@ -352,7 +352,9 @@ private slots:
         type(form.Top, 50007);
         QCOMPARE(form.Image().Frames(1)->Origin(), QPoint(0, 50007));
         QCOMPARE(form.Image().ScreenHeight(), 51007);
+        QCOMPARE(form.AnimationHeight->text(), QString("51007"));
         type(form.Top, 5);
+        QCOMPARE(form.AnimationHeight->text(), QString("1005"));
         const QString out = dir.filePath("moved.gif");
         saveAs(form, out);
         {
@@ -369,6 +371,7 @@ private slots:
         type(form.Left, 8000);
         QCOMPARE(form.Image().ScreenWidth(), 9000);
         type(form.Left, 0);
+        QCOMPARE(form.AnimationWidth->text(), QString("1000"));
         form.SaveBtn->ButtonClick();
         QVERIFY(!form.Modified());
         {
