@@ -158,7 +158,11 @@ void TGIFFrame::EncodeFromBitmap()
         file = bitmap_->BitmapFile();
     } else {
         const uint8_t method = grayscaleDone_ ? uint8_t(rmGrayscale) : GIFColorReduction;
-        file = BitmapToStream(*bitmap_, PixelFormat::pf8bit, method);
+        // The reduction of a large picture takes as long as its encoding: it reports too.
+        std::function<void(int)> reducing;
+        if (owner_ && owner_->encodeProgress_)
+            reducing = [this](int percent) { owner_->encodeProgress_(platform::ProgressStage::psRunning, percent, QString()); };
+        file = BitmapToStream(*bitmap_, PixelFormat::pf8bit, method, reducing);
         if (method == rmGrayscale)
             grayscaleDone_ = true;
     }
