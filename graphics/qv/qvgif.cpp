@@ -167,10 +167,7 @@ QStringList TGIFFrame::Comment()
 {
     for (const TExtension &e : extensions_)
         if (e.Kind == TExtension::ekComment) {
-            QStringList lines;
-            for (const QByteArray &l : e.Lines)
-                lines.append(GIFCommentText(l));
-            return lines;
+            return GIFCommentLines(e.Lines);
         }
     TExtension e;
     e.Kind = TExtension::ekComment;
@@ -718,8 +715,7 @@ public:
                         continue;
                     if (!comment.isEmpty())
                         comment.append(QStringLiteral("\r\n\r\n"));
-                    for (const QByteArray &l : e.Lines)
-                        comment.append(GIFCommentText(l));
+                    comment.append(GIFCommentLines(e.Lines));
                 }
                 pending.clear();
             } else if (b != 0 && b != ';') {
