@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         frames += qint64(f->Item().Width) * f->Item().Height;
     }
     const qint64 held = frames + qint64(screen.width()) * screen.height() * 4;
-    if (held > qMin(gfx::kGIFMaxPixelBytes, gfx::kGIFSlackPixelBytes + gfx::kGIFPixelBytesPerFileByte * qint64(size)))
+    if (held > gfx::TGIFBudget(qint64(size)).Limit())
         std::abort();
     // Within the budget every picture could be shown; the biggest would only slow the search.
     if (held > (qint64(1) << 22))
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         written = gif.WriteGIF(false);
     } catch (const platform::Error &) {
-        return 0; // a frame without any data cannot be written
+        return 0; // a frame without any data cannot be written, nor a picture its file could not claim
     }
     gfx::TGIFImage back;
     back.ReadGIF(written, false); // what we write we can read: a failure here ends the run

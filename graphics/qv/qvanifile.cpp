@@ -376,7 +376,7 @@ void TAnimatedCursorImage::assignTo(TGIFImage *gif) const
     for (const auto &f : frames_)
         pixels += qint64(f->Icon()->Width()) * f->Icon()->Height();
     if (4 * pixels > kGIFMaxPixelBytes)
-        throw platform::InvalidGraphicOperation(QStringLiteral("GIF image too large"));
+        GIFTooLarge();
     gif->Clear();
     gif->SetBackgroundColor(platform::clWindow);
     for (const auto &f : frames_) {

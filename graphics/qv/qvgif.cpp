@@ -20,11 +20,6 @@ namespace {
     throw platform::Error(QStringLiteral("List index out of bounds (%1)").arg(index));
 }
 
-[[noreturn]] void tooLarge()
-{
-    throw platform::InvalidGraphicOperation(QStringLiteral("GIF image too large"));
-}
-
 // The picture container knows GIF files and the "GIF Image" clipboard format from start-up on.
 struct Registration {
     Registration()
@@ -161,8 +156,10 @@ void TGIFFrame::SetOrigin(const QPoint &value)
         return;
     // The frame stays within the largest screen a file can hold.
     topLeft_ = QPoint(qBound(0, value.x(), qMax(0, 65535 - Width())), qBound(0, value.y(), qMax(0, 65535 - Height())));
+    // The screen follows the frames where they now lie: a place typed by mistake and then corrected
+    // leaves nothing behind.
     if (owner_)
-        owner_->growScreen(QRect(topLeft_, QSize(Width(), Height())));
+        owner_->fitScreen();
     changed();
 }
 
@@ -170,10 +167,7 @@ QStringList TGIFFrame::Comment()
 {
     for (const TExtension &e : extensions_)
         if (e.Kind == TExtension::ekComment) {
-            QStringList lines;
-            for (const QByteArray &l : e.Lines)
-                lines.append(QString::fromLatin1(l));
-            return lines;
+            return GIFCommentLines(e.Lines);
         }
     TExtension e;
     e.Kind = TExtension::ekComment;
@@ -188,7 +182,7 @@ void TGIFFrame::SetComment(const QStringList &lines)
         if (e.Kind == TExtension::ekComment) {
             e.Lines.clear();
             for (const QString &l : lines)
-                e.Lines.append(l.toLatin1());
+                e.Lines.append(GIFCommentBytes(l));
             break;
         }
     changed();
@@ -280,10 +274,13 @@ void TGIFFrame::Assign(const TGIFFrame *source)
         }
     for (const TExtension &e : source->extensions_)
         if (e.Kind == TExtension::ekComment && !e.Lines.isEmpty()) {
-            QStringList lines;
-            for (const QByteArray &l : e.Lines)
-                lines.append(QString::fromLatin1(l));
-            SetComment(lines);
+            Comment(); // makes sure the extension exists; the bytes are taken as they are
+            for (TExtension &own : extensions_)
+                if (own.Kind == TExtension::ekComment) {
+                    own.Lines = e.Lines;
+                    break;
+                }
+            changed();
             break;
         }
     if (owner_)
@@ -367,6 +364,7 @@ void TGIFImage::NewImage()
     looping_ = false;
     version_ = gvNone;
     screenWidth_ = screenHeight_ = 0;
+    readScreen_ = QSize(0, 0);
 }
 
 TGIFData &TGIFImage::uniqueData()
@@ -452,7 +450,14 @@ void TGIFImage::growScreen(const QRect &r)
 
 void TGIFImage::UpdateScreenSize()
 {
-    screenWidth_ = screenHeight_ = 0;
+    readScreen_ = QSize(0, 0);
+    fitScreen();
+}
+
+void TGIFImage::fitScreen()
+{
+    screenWidth_ = readScreen_.width();
+    screenHeight_ = readScreen_.height();
     for (const auto &f : frames_)
         growScreen(QRect(f->topLeft_, QSize(f->Width(), f->Height())));
 }
@@ -629,6 +634,7 @@ void TGIFImage::Assign(const Graphic *source)
         }
         screenWidth_ = gif->screenWidth_;
         screenHeight_ = gif->screenHeight_;
+        readScreen_ = gif->readScreen_;
         frameIndex_ = gif->frameIndex_;
         Changed();
         return;
@@ -671,8 +677,7 @@ void TGIFImage::LoadFromStream(QIODevice &stream)
 class GIFReader {
 public:
     GIFReader(TGIFImage &image, const QByteArray &bytes)
-        : image_(image), rd_(bytes),
-          limit_(qMin(kGIFMaxPixelBytes, kGIFSlackPixelBytes + kGIFPixelBytesPerFileByte * bytes.size()))
+        : image_(image), rd_(bytes), budget_(bytes.size())
     {
     }
 
@@ -710,8 +715,7 @@ public:
                         continue;
                     if (!comment.isEmpty())
                         comment.append(QStringLiteral("\r\n\r\n"));
-                    for (const QByteArray &l : e.Lines)
-                        comment.append(QString::fromLatin1(l));
+                    comment.append(GIFCommentLines(e.Lines));
                 }
                 pending.clear();
             } else if (b != 0 && b != ';') {
@@ -751,6 +755,7 @@ private:
         TGIFData &data = *image_.data_;
         image_.screenWidth_ = rd_.U16();
         image_.screenHeight_ = rd_.U16();
+        image_.readScreen_ = QSize(image_.screenWidth_, image_.screenHeight_);
         const uint8_t packed = rd_.U8();
         const uint8_t background = rd_.U8();
         data.AspectRatio = rd_.U8();
@@ -871,7 +876,7 @@ private:
         if (height == 0)
             height = image_.screenHeight_;
         if (width > kGIFMaxFrameSide || height > kGIFMaxFrameSide)
-            tooLarge();
+            GIFTooLarge();
         if (width == 0 || height == 0)
             corrupted = true;
         frame.topLeft_ = QPoint(left, top);
@@ -930,17 +935,11 @@ private:
         spend((qint64(image_.screenWidth_) * image_.screenHeight_ - before) * 4);
     }
 
-    void spend(qint64 pixelBytes)
-    {
-        pixelBytes_ += pixelBytes;
-        if (pixelBytes_ > limit_)
-            tooLarge();
-    }
+    void spend(qint64 pixelBytes) { budget_.Spend(pixelBytes); }
 
     TGIFImage &image_;
     platform::ByteReader rd_;
-    const qint64 limit_;
-    qint64 pixelBytes_ = 0;
+    TGIFBudget budget_;
     qint64 largestRestore_ = 0;
 };
 

@@ -11,6 +11,7 @@
 #include <QByteArrayList>
 #include <QList>
 #include <QPoint>
+#include <QSize>
 #include <QStringList>
 #include <memory>
 #include <vector>
@@ -66,6 +67,28 @@ constexpr qint64 kGIFSlackPixelBytes = qint64(64) << 20;
 constexpr qint64 kGIFPixelBytesPerFileByte = 32768;
 // The longest delay a file can hold: 65535 hundredths of a second.
 constexpr int kGIFMaxDelay = 655350;
+
+// The budget above for one file: every reader of GIF files spends on it what it holds as it meets the
+// screen and the frames, before it makes them, and is stopped with "GIF image too large" past it.
+class TGIFBudget {
+public:
+    explicit TGIFBudget(qint64 fileBytes)
+        : limit_(qMin(kGIFMaxPixelBytes, kGIFSlackPixelBytes + kGIFPixelBytesPerFileByte * qMax<qint64>(0, fileBytes)))
+    {
+    }
+    qint64 Limit() const { return limit_; }
+    qint64 Spent() const { return spent_; }
+    void Spend(qint64 pixelBytes)
+    {
+        spent_ += pixelBytes;
+        if (spent_ > limit_)
+            GIFTooLarge();
+    }
+
+private:
+    qint64 limit_;
+    qint64 spent_ = 0;
+};
 
 class TGIFImage;
 
@@ -180,10 +203,14 @@ public:
     void AssignFrame(const TGIFFrame *frame);
     void DeleteFrame(int index);
     void MoveFrame(int current, int newIndex);
+    // Adds a graphic as a new frame, encoded at once (reduced by the chosen method when it has more
+    // colours); progress is told how far the encoding is and may raise platform::Abort. A failure or an
+    // abort leaves the image as it was.
+    int AddEncodedFrame(const platform::Graphic *graphic, const LZWProgress &progress);
     void DecodeAllFrames();
     void EncodeAllFrames() { EncodeFrames(true); }
     void Grayscale(bool forceEncoding);
-    // Resets the screen to 0x0 and grows it over every frame.
+    // Resets the screen to 0x0 and grows it over every frame (the screen the file gave is forgotten).
     void UpdateScreenSize();
 
     bool Empty() const override;
@@ -211,8 +238,10 @@ public:
     // Reads a whole GIF; decodes the current frame when asked. Raises on a bad file, which leaves the
     // image empty.
     void ReadGIF(const QByteArray &bytes, bool decodeCurrent);
-    // The GIF file, preceded by its 32-bit byte count when asked.
-    QByteArray WriteGIF(bool withCount);
+    // The GIF file, preceded by its 32-bit byte count when asked; progress is told the share of frames
+    // written and may raise platform::Abort. Raises "GIF image too large" rather than write a picture
+    // that reading would refuse.
+    QByteArray WriteGIF(bool withCount, const std::function<void(int percent)> &progress = {});
 
     static platform::ClipboardFormat GIFClipboardFormat();
 
@@ -222,6 +251,8 @@ private:
     void NewImage();
     TGIFData &uniqueData();
     void growScreen(const QRect &r);
+    // The screen the file gave, grown over every frame where it lies now.
+    void fitScreen();
     void raiseVersion(int v)
     {
         if (version_ < v)
@@ -239,10 +270,12 @@ private:
     int frameIndex_ = -1;
     int screenWidth_ = 0;
     int screenHeight_ = 0;
+    QSize readScreen_{0, 0}; // as the file gave it; none for a picture made here or recomputed
     Color background_ = clNone;
     bool looping_ = false;
     bool corrupted_ = false;
     int repeatCount_ = 1;
+    LZWProgress encodeProgress_; // while AddEncodedFrame runs
 };
 
 // The gray of a colour: (77 R + 150 G + 29 B) shr 8 in all three channels.

@@ -4,7 +4,10 @@
 #include "platform/graphics/bytereader.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/color.h"
+#include "platform/textfile.h"
 
+#include <QStringDecoder>
+#include <QStringList>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -16,6 +19,50 @@ namespace gfx {
 bool GIFTolerateCorruptData = true;
 
 void GIFError(const char *message) { throw platform::InvalidGraphicOperation(QString::fromLatin1(message)); }
+
+void GIFTooLarge() { GIFError(sGIFTooLarge); }
+
+QString GIFCommentText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(platform::Windows1252Char(uchar(bytes[i])));
+    return text;
+}
+
+QByteArray GIFCommentBytes(const QString &text) { return text.toUtf8(); }
+
+QStringList GIFCommentLines(const QList<QByteArray> &blocks)
+{
+    QByteArray joined;
+    for (const QByteArray &b : blocks)
+        joined.append(b);
+    QStringList lines;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString whole = utf8.decode(joined); // decoded whole only to learn whether it is UTF-8
+    if (utf8.hasError()) {
+        for (const QByteArray &b : blocks)
+            lines.append(GIFCommentText(b));
+        return lines;
+    }
+    auto boundary = [&joined](qsizetype at) {
+        while (at < joined.size() && (uint8_t(joined[at]) & 0xC0) == 0x80)
+            ++at;
+        return at;
+    };
+    qsizetype end = 0;
+    for (const QByteArray &b : blocks) {
+        const qsizetype from = boundary(end);
+        end += b.size();
+        const qsizetype to = boundary(end);
+        lines.append(QString::fromUtf8(joined.constData() + from, to - from));
+    }
+    return lines;
+}
 
 int TGIFColorTable::IndexOf(uint32_t c) const
 {

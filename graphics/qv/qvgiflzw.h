@@ -4,8 +4,10 @@
 #include "platform/graphics/graphic.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QImage>
 #include <QRgb>
+#include <QStringList>
 #include <QVector>
 #include <array>
 #include <cstdint>
@@ -23,7 +25,19 @@ inline constexpr const char *sGIFUnknownExtension = "Unrecognized extension bloc
 inline constexpr const char *sGIFNoData = "No GIF Data to write";
 inline constexpr const char *sGIFCannotResize = "Cannot change the Size of a GIF image";
 inline constexpr const char *sGIFDescription = "CompuServe GIF Image";
+inline constexpr const char *sGIFTooLarge = "GIF image too large";
 [[noreturn]] void GIFError(const char *message);
+// Raises "GIF image too large".
+[[noreturn]] void GIFTooLarge();
+
+// A comment's bytes as text: UTF-8 when they are valid UTF-8, else Windows-1252, as older files hold.
+QString GIFCommentText(const QByteArray &bytes);
+// A comment's text as written: UTF-8, so that it reads back as typed.
+QByteArray GIFCommentBytes(const QString &text);
+// The lines of a comment extension, one per data block. Blocks that together are valid UTF-8 read as
+// UTF-8, a character that another writer split between two blocks going to the line it starts in;
+// otherwise each block reads as Windows-1252.
+QStringList GIFCommentLines(const QList<QByteArray> &blocks);
 
 // A GIF colour table: up to 256 RGB triples; triples beyond the count are zero.
 struct TGIFColorTable {

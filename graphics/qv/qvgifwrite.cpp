@@ -17,24 +17,28 @@ namespace {
 
 [[noreturn]] void noData() { GIFError(sGIFNoData); }
 
-// Each line as one sub-block of at most 255 bytes (empty lines give none), then the terminator.
+// Each line as a sub-block (empty lines give none), then the terminator. A line longer than a block
+// holds goes on in the next ones, split where a character begins, so none of it is lost.
 void writeLines(platform::ByteWriter &wr, const QByteArrayList &lines)
 {
     for (const QByteArray &l : lines) {
-        const qsizetype n = qMin<qsizetype>(l.size(), 255);
-        if (n == 0)
-            continue;
-        wr.U8(unsigned(n));
-        wr.Bytes(l.constData(), n);
+        for (qsizetype at = 0; at < l.size();) {
+            qsizetype n = qMin<qsizetype>(l.size() - at, 255);
+            for (int back = 0; back < 3 && at + n < l.size() && n > 1 && (uint8_t(l[at + n]) & 0xC0) == 0x80; ++back)
+                --n;
+            wr.U8(unsigned(n));
+            wr.Bytes(l.constData() + at, n);
+            at += n;
+        }
     }
     wr.U8(0);
 }
 
-QByteArrayList latin1Lines(const QStringList &lines)
+QByteArrayList commentLines(const QStringList &lines)
 {
     QByteArrayList out;
     for (const QString &l : lines)
-        out.append(l.toLatin1());
+        out.append(GIFCommentBytes(l));
     return out;
 }
 
@@ -111,8 +115,8 @@ void TGIFFrame::encodePixels(int width, int height, int bits, const QVector<QRgb
     interlaced_ = false;
     auto item = std::make_shared<TGIFItem>();
     ColourTableFromPalette(item->ColorTable, palette, colours);
-    LZWProgress progress;
-    if (owner_ && owner_->OnProgress)
+    LZWProgress progress = owner_ ? owner_->encodeProgress_ : LZWProgress();
+    if (!progress && owner_ && owner_->OnProgress)
         progress = [this](platform::ProgressStage s, int p, const QString &m) { owner_->frameProgress(s, p, m); };
     encode(item->Data, progress);
     item->BitsPerPixel = BitsForCount(colours);
@@ -154,7 +158,11 @@ void TGIFFrame::EncodeFromBitmap()
         file = bitmap_->BitmapFile();
     } else {
         const uint8_t method = grayscaleDone_ ? uint8_t(rmGrayscale) : GIFColorReduction;
-        file = BitmapToStream(*bitmap_, PixelFormat::pf8bit, method);
+        // The reduction of a large picture takes as long as its encoding: it reports too.
+        std::function<void(int)> reducing;
+        if (owner_ && owner_->encodeProgress_)
+            reducing = [this](int percent) { owner_->encodeProgress_(platform::ProgressStage::psRunning, percent, QString()); };
+        file = BitmapToStream(*bitmap_, PixelFormat::pf8bit, method, reducing);
         if (method == rmGrayscale)
             grayscaleDone_ = true;
     }
@@ -228,6 +236,48 @@ void TGIFFrame::Grayscale(bool forceEncoding)
 // ---------------------------------------------------------------------------------------------------------
 // The image
 
+int TGIFImage::AddEncodedFrame(const platform::Graphic *graphic, const LZWProgress &progress)
+{
+    // Held here, the shared data is copied before the new frame's table could change it.
+    const std::shared_ptr<TGIFData> data = data_;
+    const uint8_t version = version_;
+    const int index = frameIndex_, width = screenWidth_, height = screenHeight_;
+    const QSize readScreen = readScreen_;
+    const bool corrupted = corrupted_;
+    const qsizetype count = qsizetype(frames_.size());
+    encodeProgress_ = progress;
+    try {
+        if (progress)
+            progress(platform::ProgressStage::psStarting, 0, QString());
+        const int added = AddFrame(graphic);
+        TGIFFrame &f = *frames_[size_t(added)];
+        if (!f.HasEncodedData()) {
+            f.data_ = std::make_shared<TGIFItem>();
+            f.EncodeFromBitmap();
+        }
+        // The frame shows as it will be written: reduced.
+        if (f.bitmap_ && f.bitmap_->ColorTable().isEmpty()) {
+            f.bitmap_.reset();
+            f.Bitmap();
+        }
+        f.RebuildGraphicControl();
+        encodeProgress_ = nullptr;
+        return added;
+    } catch (...) {
+        encodeProgress_ = nullptr;
+        frames_.resize(size_t(count));
+        data_ = data;
+        version_ = version;
+        frameIndex_ = index;
+        screenWidth_ = width;
+        screenHeight_ = height;
+        readScreen_ = readScreen;
+        corrupted_ = corrupted;
+        Changed();
+        throw;
+    }
+}
+
 void TGIFImage::EncodeFrames(bool refresh)
 {
     for (auto &f : frames_) {
@@ -244,7 +294,7 @@ void TGIFImage::EncodeFrames(bool refresh)
         f->RebuildGraphicControl();
 }
 
-QByteArray TGIFImage::WriteGIF(bool withCount)
+QByteArray TGIFImage::WriteGIF(bool withCount, const std::function<void(int percent)> &progress)
 {
     if (frames_.empty())
         noData();
@@ -280,7 +330,10 @@ QByteArray TGIFImage::WriteGIF(bool withCount)
         wr.U16(unsigned(repeatCount_));
         wr.U8(0);
     }
+    int written = 0;
     for (auto &f : frames_) {
+        if (progress)
+            progress(int(qint64(written++) * 100 / Count()));
         // A frame without pixels cannot be written: a size of 0 in a file means the screen's size.
         if (f->data_->Width <= 0 || f->data_->Height <= 0)
             continue;
@@ -316,9 +369,14 @@ QByteArray TGIFImage::WriteGIF(bool withCount)
     if (!data_->Comment.isEmpty()) {
         wr.U8('!');
         wr.U8(0xFE);
-        writeLines(wr, latin1Lines(data_->Comment));
+        writeLines(wr, commentLines(data_->Comment));
     }
     wr.U8(';');
+    // What is written here is opened here: a picture the reader would refuse (its screen beyond the
+    // budget of so small a file) is not written at all.
+    TGIFImage().ReadGIF(out, false);
+    if (progress)
+        progress(100);
     if (!withCount)
         return out;
     QByteArray counted;
@@ -351,7 +409,13 @@ void TGIFImage::SaveToClipboardFormat(QMimeData &data)
     for (const auto &f : frames_)
         if (!f->HasEncodedData())
             return;
-    platform::SetFormatData(data, GIFClipboardFormat(), WriteGIF(true));
+    try {
+        platform::SetFormatData(data, GIFClipboardFormat(), WriteGIF(true));
+    } catch (const platform::InvalidGraphicOperation &e) {
+        // A picture that could not be read back travels as its bitmap alone.
+        if (e.message() != QLatin1String(sGIFTooLarge))
+            throw;
+    }
 }
 
 void TGIFImage::LoadFromClipboardFormat(const QMimeData &data)

@@ -64,17 +64,27 @@ struct Reduced {
     std::vector<uint8_t> pixels;
 };
 
-// The source as rows of QRgb, bottom row first.
+// The source as rows of QRgb, bottom row first. Every pass of a method goes through the rows, so the
+// share of rows reached is what progress is told (each pass counts from 0 again).
 class Source {
 public:
-    explicit Source(const Bitmap &bitmap) : image_(bitmap.Image().convertToFormat(QImage::Format_RGB32)) {}
+    Source(const Bitmap &bitmap, const std::function<void(int percent)> &progress)
+        : image_(bitmap.Image().convertToFormat(QImage::Format_RGB32)), progress_(progress)
+    {
+    }
     int Width() const { return image_.width(); }
     int Height() const { return image_.height(); }
     // Stored row i (0 = bottom).
-    const QRgb *Row(int i) const { return reinterpret_cast<const QRgb *>(image_.constScanLine(image_.height() - 1 - i)); }
+    const QRgb *Row(int i) const
+    {
+        if (progress_ && (i & 63) == 0)
+            progress_(int(qint64(i) * 100 / image_.height()));
+        return reinterpret_cast<const QRgb *>(image_.constScanLine(image_.height() - 1 - i));
+    }
 
 private:
     QImage image_;
+    const std::function<void(int percent)> &progress_;
 };
 
 void fillGray(Reduced &out, int from)
@@ -398,7 +408,8 @@ int NearestLevel(int levels, int value)
     }
 }
 
-QByteArray BitmapToStream(const Bitmap &bitmap, PixelFormat pf, uint8_t method)
+QByteArray BitmapToStream(const Bitmap &bitmap, PixelFormat pf, uint8_t method,
+                          const std::function<void(int percent)> &progress)
 {
     if (!bitmap.HandleAllocated())
         throw platform::InvalidGraphic(QStringLiteral("Bitmap image is not valid"));
@@ -417,7 +428,7 @@ QByteArray BitmapToStream(const Bitmap &bitmap, PixelFormat pf, uint8_t method)
     default:
         qv::ReportNotImplemented();
     }
-    const Source src(bitmap);
+    const Source src(bitmap, progress);
     const qsizetype stride = platform::BytesPerScanline(src.Width(), 8, 32);
     const Reduced r = reduce(src, method, stride);
     if (pf == PixelFormat::pf8bit)

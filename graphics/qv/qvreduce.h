@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace gfx {
 
@@ -24,8 +25,10 @@ extern uint8_t GIFColorReduction;
 // A whole bitmap file in the format. A bitmap already in that format saves itself (unless the method is
 // grayscale); 1- and 4-bit targets map to the nearest colours; an 8-bit target from deeper pixels uses the
 // method; a 24-bit target keeps the pixels (turned gray by the grayscale method). A bitmap that was never
-// given pixels raises "Bitmap image is not valid"; other formats are not implemented.
-QByteArray BitmapToStream(const platform::Bitmap &bitmap, platform::PixelFormat pf, uint8_t method);
+// given pixels raises "Bitmap image is not valid"; other formats are not implemented. Progress, when
+// given, is told how far each pass over the rows is and may raise to stop.
+QByteArray BitmapToStream(const platform::Bitmap &bitmap, platform::PixelFormat pf, uint8_t method,
+                          const std::function<void(int percent)> &progress = {});
 // 1 bit up to 2 colours, 4 up to 16, 8 up to 256, else 24; with the global method.
 QByteArray BitmapToStreamByColours(const platform::Bitmap &bitmap, int colours);
 

@@ -781,13 +781,20 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
     auto onSpin = [this, edit](qv::TQvSpinEdit *s, auto apply) {
         s->OnChange = [f = edit(apply)](QObject *) { f(); };
     };
-    onSpin(Left, [this] {
+    // A frame moved takes the screen with it: its size is shown as it now is.
+    auto showScreen = [this] {
+        AnimationWidth->setText(QString::number(image_->ScreenWidth()));
+        AnimationHeight->setText(QString::number(image_->ScreenHeight()));
+    };
+    onSpin(Left, [this, showScreen] {
         if (current_ >= 0)
             image_->Frames(current_)->SetOrigin(QPoint(int(Left->Value()), image_->Frames(current_)->Origin().y()));
+        showScreen();
     });
-    onSpin(Top, [this] {
+    onSpin(Top, [this, showScreen] {
         if (current_ >= 0)
             image_->Frames(current_)->SetOrigin(QPoint(image_->Frames(current_)->Origin().x(), int(Top->Value())));
+        showScreen();
     });
     onSpin(Duration, [this] {
         if (current_ >= 0)
@@ -1019,11 +1026,23 @@ void TAnimatorForm::progress(int percent, const QString &message)
     if (!message.isEmpty())
         setStatus(message);
     if (loading_) {
-        // Lets Esc through while a file is read.
+        // Lets Esc through while a file is read, inserted or written.
         QCoreApplication::processEvents();
         if (cancel_)
             throw platform::Abort();
     }
+}
+
+void TAnimatorForm::setBusy(bool on)
+{
+    loading_ = on;
+    cancel_ = false;
+    lastProgress_ = 0;
+    ProgressBar1->setValue(0);
+    // What the pages would change must not change under a file being read or written.
+    PageControl1->setEnabled(!on);
+    ScrollBar1->setEnabled(!on && image_->Count() > 0);
+    setStatus(on ? QStringLiteral("Press <Esc> to cancel") : QStringLiteral("Ready"));
 }
 
 bool TAnimatorForm::askSave()
@@ -1099,10 +1118,7 @@ bool TAnimatorForm::OpenFile(const QString &fileName)
         if (stage != platform::ProgressStage::psEnding)
             progress(percent, QString());
     };
-    loading_ = true;
-    cancel_ = false;
-    lastProgress_ = 0;
-    setStatus(QStringLiteral("Press <Esc> to cancel"));
+    setBusy(true);
     bool ok = false;
     QString why;
     try {
@@ -1114,9 +1130,7 @@ bool TAnimatorForm::OpenFile(const QString &fileName)
     } catch (const std::bad_alloc &) {
         why = QStringLiteral("Out of memory");
     }
-    loading_ = false;
-    ProgressBar1->setValue(0);
-    setStatus(QStringLiteral("Ready"));
+    setBusy(false);
     if (!ok) {
         if (!why.isEmpty())
             platform::MessageBox(this, QStringLiteral("Cannot open \"%1\": %2").arg(fileName, why), kTitle,
@@ -1135,18 +1149,27 @@ bool TAnimatorForm::OpenFile(const QString &fileName)
 
 bool TAnimatorForm::SaveTo(const QString &fileName)
 {
-    lastProgress_ = 0;
-    setStatus(QStringLiteral("Saving..."));
+    setBusy(true);
+    QString why;
     try {
-        platform::WriteFileAtomic(fileName, image_->WriteGIF(false));
+        // Cancelled while it is made, the file is never written: the one on disk stays whole.
+        const QByteArray bytes = image_->WriteGIF(false, [this](int percent) { progress(percent, QString()); });
+        platform::WriteFileAtomic(fileName, bytes);
+    } catch (const platform::Abort &) {
+        setBusy(false);
+        return false;
     } catch (const platform::Error &e) {
-        setStatus(QStringLiteral("Ready"));
-        platform::MessageBox(this, QStringLiteral("Cannot save \"%1\": %2").arg(fileName, e.message()), kTitle,
+        why = e.message();
+    } catch (const std::bad_alloc &) {
+        why = QStringLiteral("Out of memory");
+    }
+    setBusy(false);
+    if (!why.isEmpty()) {
+        platform::MessageBox(this, QStringLiteral("Cannot save \"%1\": %2").arg(fileName, why), kTitle,
                              platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     setModified(false);
-    setStatus(QStringLiteral("Ready"));
     return true;
 }
 
@@ -1182,29 +1205,39 @@ void TAnimatorForm::SaveAsClick()
 bool TAnimatorForm::InsertFile(const QString &fileName)
 {
     platform::Picture picture;
-    int added = -1;
+    setBusy(true);
+    QString why;
     try {
         picture.LoadFromFile(fileName);
         if (!picture.GetGraphic() || picture.GetGraphic()->Empty())
             throw platform::Error(QStringLiteral("The picture is empty"));
-        setStatus(QStringLiteral("Inserting..."));
+        if (cancel_)
+            throw platform::Abort();
         gfx::GIFColorReduction = uint8_t(std::clamp(ColorDepth->currentIndex(), 0, int(gfx::rmTripel)));
-        added = image_->AddFrame(picture.GetGraphic());
-        // Reduced now, by the method chosen now: frames are otherwise encoded when the file is written.
-        image_->EncodeAllFrames();
+        // Reduced and encoded now, by the method chosen now; a picture that cannot be encoded, or whose
+        // encoding is cancelled, leaves the animation as it was.
+        current_ = image_->AddEncodedFrame(picture.GetGraphic(), [this](platform::ProgressStage stage, int percent,
+                                                                         const QString &) {
+            if (stage != platform::ProgressStage::psEnding)
+                progress(percent, QString());
+        });
         setModified(true);
-        current_ = added;
+    } catch (const platform::Abort &) {
+        setBusy(false);
+        return false;
     } catch (const platform::Error &e) {
-        if (added >= 0 && added < image_->Count())
-            image_->DeleteFrame(added); // a picture that cannot be encoded is not kept half-made
-        setStatus(QStringLiteral("Ready"));
-        platform::MessageBox(this, QStringLiteral("Cannot insert \"%1\": %2").arg(fileName, e.message()), kTitle,
+        why = e.message();
+    } catch (const std::bad_alloc &) {
+        why = QStringLiteral("Out of memory");
+    }
+    setBusy(false);
+    if (!why.isEmpty()) {
+        platform::MessageBox(this, QStringLiteral("Cannot insert \"%1\": %2").arg(fileName, why), kTitle,
                              platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     image_->UpdateScreenSize();
     imageChanged();
-    setStatus(QStringLiteral("Ready"));
     return true;
 }
 

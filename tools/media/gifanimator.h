@@ -161,6 +161,7 @@ public:
     // The current frame (0-based; -1 when the image is empty) and the first of the four shown.
     int Current() const { return current_; }
     int FirstShown() const { return first_; }
+    // While a file is read, inserted or written (Esc then cancels it).
     bool Loading() const { return loading_; }
     void SelectFrame(int index);
 
@@ -184,9 +185,11 @@ public:
 
     // Opens a file as the edited image (asks nothing); false, after saying why, when it cannot be read.
     bool OpenFile(const QString &fileName);
-    // Adds the picture in a file as a frame after the current one.
+    // Adds the picture in a file as a frame after the last one; false when it cannot be read or encoded
+    // (after saying why) or when Esc cancels it, and then the animation is as it was.
     bool InsertFile(const QString &fileName);
-    // Saves under a name; false, after saying why, when it could not be written.
+    // Saves under a name; false, after saying why, when it could not be written, or when Esc cancels
+    // it; the file there before stays whole either way.
     bool SaveTo(const QString &fileName);
     // Enables the tool-bar buttons for the state of the image and the clipboard.
     void UpdateButtons();
@@ -205,6 +208,8 @@ private:
     void updateThumbs();
     void paintThumb(int slot, QPainter &painter);
     void progress(int percent, const QString &message);
+    // While a file is read, inserted or written: Esc cancels, the pages are out of reach.
+    void setBusy(bool on);
     void setStatus(const QString &text);
     void applyFlat();
     void applyOnTop();

@@ -59,16 +59,26 @@ QString failed(const char *what, const TGIFImage &gif)
 void SaveFrameAsBitmap(const QString &fileName, const QImage &frame)
 {
     // The frame's transparent pixels keep their colour: a bitmap file has no transparency of its own.
-    QImage rgb(frame.isNull() ? QSize(1, 1) : frame.size(), QImage::Format_RGB32);
+    QImage rgb(frame.isNull() ? QSize(1, 1) : frame.size(), QImage::Format_RGB888);
+    if (rgb.isNull())
+        throw std::bad_alloc();
     rgb.fill(Qt::black); // a frame of no size has no pixels: one black pixel stands for it
-    for (int y = 0; y < frame.height(); ++y) {
-        const auto *src = reinterpret_cast<const QRgb *>(frame.constScanLine(y));
-        auto *dst = reinterpret_cast<QRgb *>(rgb.scanLine(y));
-        for (int x = 0; x < frame.width(); ++x)
-            dst[x] = src[x] | 0xFF000000u;
+    const QImage source = frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32
+                              ? frame
+                              : frame.convertToFormat(QImage::Format_ARGB32);
+    if (source.isNull() != frame.isNull())
+        throw std::bad_alloc();
+    for (int y = 0; y < source.height(); ++y) {
+        const auto *src = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+        uchar *dst = rgb.scanLine(y);
+        for (int x = 0; x < source.width(); ++x) {
+            dst[3 * x] = uchar(qRed(src[x]));
+            dst[3 * x + 1] = uchar(qGreen(src[x]));
+            dst[3 * x + 2] = uchar(qBlue(src[x]));
+        }
     }
     platform::Bitmap bmp;
-    bmp.SetImage(rgb.convertToFormat(QImage::Format_RGB888));
+    bmp.SetImage(std::move(rgb));
     bmp.SaveToFile(fileName);
 }
 
@@ -204,6 +214,9 @@ bool Tbmptogif::loadBitmap(QImage &image)
     } catch (const platform::Error &e) {
         tell(QStringLiteral("Load Failed. %1").arg(e.message()));
         return false;
+    } catch (const std::bad_alloc &) {
+        tell(QStringLiteral("Load Failed. Out of memory"));
+        return false;
     }
 }
 
@@ -219,6 +232,7 @@ void Tbmptogif::InputBrowseClick()
             SetTransparentColor(platform::ToQRgb(bmp.TransparentColor()));
     } catch (const platform::Error &) {
         // Said on Ok, when it matters.
+    } catch (const std::bad_alloc &) {
     }
 }
 
@@ -269,6 +283,9 @@ void Tgiftobmp::OkClick()
     } catch (const platform::Error &e) {
         tell(QStringLiteral("Save Failed. %1").arg(e.message()));
         return;
+    } catch (const std::bad_alloc &) {
+        tell(QStringLiteral("Save Failed. Out of memory"));
+        return;
     }
     tell(QStringLiteral("GIF Converted. Success!"));
 }
@@ -317,6 +334,9 @@ void Tdeanimation::OkClick()
             SaveFrameAsBitmap(name, info.Bitmap);
         } catch (const platform::Error &e) {
             tell(QStringLiteral("Save Failed. %1").arg(e.message()));
+            return;
+        } catch (const std::bad_alloc &) {
+            tell(QStringLiteral("Save Failed. Out of memory"));
             return;
         }
     }

@@ -1,5 +1,6 @@
 #include "gifimage.h"
 
+#include "graphics/qv/qvgif.h"
 #include "graphics/qv/qvgiflzw.h"
 #include "platform/fileio.h"
 
@@ -24,7 +25,8 @@ QString GIFStatusText(int code)
                                         "Index out of Bounds",
                                         "Windows GDI Error",
                                         "File not Found",
-                                        "Resource not Found"};
+                                        "Resource not Found",
+                                        gfx::sGIFTooLarge};
     if (code < 0 || code >= int(std::size(texts)))
         return QString();
     return QString::fromLatin1(texts[code]);
@@ -118,10 +120,34 @@ struct GraphicControl {
     int transparentIndex = 0;
 };
 
-enum class FrameResult { Ok, Failed };
+enum class FrameResult { Ok, Failed, TooLarge };
+
+// What the display holds, spent on the budget before it is made: four bytes per pixel of each frame's
+// bitmap and of the screen the frames are shown on (AutoSize sizes the control to it and painting
+// composes it off screen), and a byte per pixel of the largest interlaced frame, decoded first to indices.
+struct Spending {
+    explicit Spending(qint64 fileBytes) : budget(fileBytes) {}
+    gfx::TGIFBudget budget;
+    qint64 screenRight = 0, screenBottom = 0;
+    qint64 scratchPixels = 0;
+
+    void frame(const QRect &r, bool interlaced)
+    {
+        const qint64 pixels = qint64(r.width()) * r.height();
+        budget.Spend(pixels * 4);
+        const qint64 before = screenRight * screenBottom;
+        screenRight = std::max<qint64>(screenRight, qint64(r.left()) + r.width());
+        screenBottom = std::max<qint64>(screenBottom, qint64(r.top()) + r.height());
+        budget.Spend((screenRight * screenBottom - before) * 4);
+        if (interlaced && pixels > scratchPixels) {
+            budget.Spend(pixels - scratchPixels);
+            scratchPixels = pixels;
+        }
+    }
+};
 
 FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData &data, const GraphicControl &gce,
-                      std::vector<uint8_t> &scratch, TGIFDisplayFrame &frame)
+                      Spending &spending, std::vector<uint8_t> &scratch, TGIFDisplayFrame &frame)
 {
     in.Skip(1); // the separator
     const int left = in.Word(), top = in.Word(), width = in.Word(), height = in.Word(), packed = in.Byte();
@@ -170,13 +196,20 @@ FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData
     }
     if (pixels == 0)
         return FrameResult::Ok;
+    try {
+        spending.frame(area, interlaced);
+    } catch (const platform::Error &) {
+        return FrameResult::TooLarge;
+    }
 
     const QByteArray encoded = QByteArray::fromRawData(bytes.constData() + codeAt, in.Pos() - codeAt);
     const QImage::Format format = frame.Transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32;
     if (!interlaced) {
         // A whole frame stored row after row decodes straight into its bitmap, colours and all.
         frame.Bitmap = QImage(width, height, format);
-        if (frame.Bitmap.isNull() || frame.Bitmap.bytesPerLine() != qsizetype(width) * 4)
+        if (frame.Bitmap.isNull())
+            return FrameResult::TooLarge; // within the budget, and still more than could be had
+        if (frame.Bitmap.bytesPerLine() != qsizetype(width) * 4)
             return FrameResult::Failed;
         try {
             if (gfx::DecodeColours(encoded, pixels, colours, gfx::BitsForCount(int(table.size())),
@@ -199,7 +232,7 @@ FrameResult readFrame(const QByteArray &bytes, Cursor &in, const TGIFDisplayData
         return FrameResult::Failed;
     frame.Bitmap = QImage(frame.Width, frame.Height, format);
     if (frame.Bitmap.isNull())
-        return FrameResult::Failed;
+        return FrameResult::TooLarge;
     for (int y = 0; y < frame.Height; ++y) {
         const uint8_t *src = scratch.data() + qsizetype(y) * width;
         auto *dst = reinterpret_cast<QRgb *>(frame.Bitmap.scanLine(y));
@@ -234,6 +267,7 @@ int ParseGIFDisplay(const QByteArray &bytes, bool firstImageOnly, const std::fun
 
     GraphicControl gce;
     QByteArray comment;
+    Spending spending(bytes.size());
     std::vector<uint8_t> scratch;
     while (!in.AtEnd()) {
         if (proceed && !proceed(in.Pos()))
@@ -245,9 +279,17 @@ int ParseGIFDisplay(const QByteArray &bytes, bool firstImageOnly, const std::fun
             if (out.Frames.size() >= size_t(kMaxGIFFrames))
                 break;
             TGIFDisplayFrame frame;
-            if (readFrame(bytes, in, out, gce, scratch, frame) == FrameResult::Failed)
-                return gsInvalidFormat;
-            frame.Comment = QString::fromLatin1(comment);
+            FrameResult result;
+            try {
+                result = readFrame(bytes, in, out, gce, spending, scratch, frame);
+            } catch (const std::bad_alloc &) {
+                result = FrameResult::TooLarge;
+            }
+            if (result != FrameResult::Ok) {
+                out = TGIFDisplayData();
+                return result == FrameResult::TooLarge ? gsTooLarge : gsInvalidFormat;
+            }
+            frame.Comment = gfx::GIFCommentText(comment);
             out.Frames.push_back(std::move(frame));
             gce = GraphicControl();
             comment.clear();
@@ -311,8 +353,11 @@ int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentCol
 {
     const QImage image = bitmap.convertToFormat(QImage::Format_RGB32);
     const int width = image.width(), height = image.height();
-    if (image.isNull() || width > 0xFFFF || height > 0xFFFF)
+    if (image.isNull())
         return gsInternalError;
+    // What is written here opens here, in this control and in the editor, whose frames end at this side.
+    if (width > gfx::kGIFMaxFrameSide || height > gfx::kGIFMaxFrameSide)
+        return gsTooLarge;
     // Distinct colours, in the order met, and each pixel's index.
     QHash<QRgb, int> index;
     QVector<QRgb> table;
@@ -385,6 +430,14 @@ int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentCol
     out.append(credit, sizeof credit - 1);
     out.append('\0');
     out.append('\x3B');
+    // Nor is a picture written whose file would be too small to claim the memory it takes when shown.
+    gfx::TGIFBudget budget(out.size());
+    try {
+        budget.Spend(qint64(width) * height * (interlaced ? 9 : 8));
+    } catch (const platform::Error &) {
+        out.clear();
+        return gsTooLarge;
+    }
     if (progress)
         progress(100);
     return gsNone;
@@ -472,15 +525,15 @@ bool TGIFImage::GetFrameInfo(int index, TGIFFrameInfo &info)
         setStatus(gsIndexOutOfBounds);
         return false;
     }
+    // The bitmap is shared until one side changes it: a copy made now could fail for want of memory.
     info = data_.Frames[size_t(index - 1)];
-    info.Bitmap = info.Bitmap.copy();
     setStatus(gsNone);
     return true;
 }
 
 QImage TGIFImage::ToBitmap() const
 {
-    return Empty() ? QImage() : data_.Frames[size_t(current_)].Bitmap.copy();
+    return Empty() ? QImage() : data_.Frames[size_t(current_)].Bitmap;
 }
 
 bool TGIFImage::SaveBitmapAsGIF(const QString &fileName, const QImage &bitmap, bool interlaced,
@@ -489,12 +542,17 @@ bool TGIFImage::SaveBitmapAsGIF(const QString &fileName, const QImage &bitmap, b
     setStatus(gsInternalError);
     QByteArray bytes;
     const qint64 rows = bitmap.height();
-    const int status = EncodeBitmapAsGIF(bitmap, interlaced, transparentColor, transparent, bytes, [&](int percent) {
-        bool proceed = true;
-        if (OnProgress)
-            OnProgress(this, rows * percent / 100, proceed, percent, rows);
-        return proceed || percent == 100;
-    });
+    int status;
+    try {
+        status = EncodeBitmapAsGIF(bitmap, interlaced, transparentColor, transparent, bytes, [&](int percent) {
+            bool proceed = true;
+            if (OnProgress)
+                OnProgress(this, rows * percent / 100, proceed, percent, rows);
+            return proceed || percent == 100;
+        });
+    } catch (const std::bad_alloc &) {
+        status = gsTooLarge;
+    }
     if (status != gsNone) {
         setStatus(status);
         return false;
@@ -598,6 +656,8 @@ void TGIFImage::paintEvent(QPaintEvent *)
     if (!doubleBuffered_)
         return paint(painter);
     QImage buffer(size() * devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+    if (buffer.isNull())
+        return paint(painter); // no memory for a buffer that size: drawn straight away
     buffer.setDevicePixelRatio(devicePixelRatio());
     buffer.fill(Qt::transparent);
     QPainter offScreen(&buffer);

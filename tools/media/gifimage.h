@@ -28,6 +28,9 @@ enum TGIFStatus {
     gsGDIError = 6,
     gsFileNotFound = 7,
     gsResourceNotFound = 8,
+    // The picture would hold more memory than the GIF budget allows a file of its size (or more than
+    // could be had).
+    gsTooLarge = 9,
 };
 
 // The fixed text of a status code ("" for a code outside the list).
@@ -61,12 +64,15 @@ struct TGIFDisplayData {
 // Position, continue flag, percentage and size; clearing the flag cancels.
 using TGIFProgress = std::function<void(QObject *sender, qint64 position, bool &proceed, int percent, qint64 size)>;
 
-// Parses a whole GIF file into data and gives the status (gsNone, gsInvalidFormat or gsCancelled).
+// Parses a whole GIF file into data and gives the status (gsNone, gsInvalidFormat, gsTooLarge or
+// gsCancelled). What the frames, the screen they are shown on and the decoding hold is spent on the GIF
+// budget (graphics/qv) before it is made.
 int ParseGIFDisplay(const QByteArray &bytes, bool firstImageOnly, const std::function<bool(qint64 position)> &proceed,
                     TGIFDisplayData &out);
 
-// A bitmap as a whole GIF89a file (status gsNone), or the status of the failure (gsTooManyColors, or
-// gsCancelled when progress, told the percentage done as the rows are read, answers false).
+// A bitmap as a whole GIF89a file (status gsNone), or the status of the failure (gsTooManyColors,
+// gsTooLarge for a picture that reading the file would refuse, or gsCancelled when progress, told the
+// percentage done as the rows are read, answers false).
 int EncodeBitmapAsGIF(const QImage &bitmap, bool interlaced, QRgb transparentColor, bool transparent, QByteArray &out,
                       const std::function<bool(int percent)> &progress = {});
 
@@ -103,7 +109,7 @@ public:
     QString Version() const { return data_.Version; }
     // A copy of frame index (1-based); an index outside the frames sets status 5 and gives an empty record.
     bool GetFrameInfo(int index, TGIFFrameInfo &info);
-    // The current frame as a bitmap (null when empty).
+    // The current frame as a bitmap (null when empty or when the frame has no pixels).
     QImage ToBitmap() const;
 
     // Writes one bitmap as a GIF89a file, atomically and only on success; OnProgress follows the rows

@@ -242,6 +242,20 @@ private slots:
         QCOMPARE(gif->Comment(), (QStringList{"one", "two", "\r\n\r\n", "three"}));
     }
 
+    // Comments read as UTF-8 when their blocks together are, a character another writer split between
+    // blocks going to the line it starts in; else each block reads as the Windows-1252 of older files.
+    void commentsReadAsTheyWereMeant()
+    {
+        const QList<QByteArray> split{"Caf\xC3", "\xA9 \xE2\x82", "\xAC" "5"};
+        auto gif = read(header("89a", 2, 2, 1) + comment(split) + image(0, 0, 2, 2, pixels(4, 2)) + comment(split) + ";");
+        QCOMPARE(gif->Frames(0)->Comment(), (QStringList{"Café", " €", "5"}));
+        QCOMPARE(gif->Comment(), (QStringList{"Café", " €", "5"}));
+        gif = read(header("89a", 2, 2, 1) + comment({"Caf\xE9", "\x80" "5"}) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
+        QCOMPARE(gif->Frames(0)->Comment(), (QStringList{"Café", "€5"}));
+        // Written back, the comment reads the same.
+        QCOMPARE(read(gif->WriteGIF(false))->Frames(0)->Comment(), (QStringList{"Café", "€5"}));
+    }
+
     void loopBlocks()
     {
         auto gif = read(header("89a", 2, 2, 1) + loopBlock("NETSCAPE2.0", 0) + image(0, 0, 2, 2, pixels(4, 2)) + ";");
@@ -656,8 +670,16 @@ private slots:
         gif.SetComment({QString(300, QLatin1Char('c')), QString(), "end"});
         const QByteArray out = gif.WriteGIF(false);
         QVERIFY(out.startsWith("GIF89a"));
-        QVERIFY(out.endsWith(QByteArray("!\xFE\xFF", 3) + QByteArray(255, 'c') + QByteArray("\x03" "end\x00;", 6)));
-        QCOMPARE(read(out)->Comment(), (QStringList{QString(255, QLatin1Char('c')), "end"}));
+        // A line longer than a block goes on in the next one; nothing of it is lost.
+        QVERIFY(out.endsWith(QByteArray("!\xFE\xFF", 3) + QByteArray(255, 'c') + '\x2D' + QByteArray(45, 'c') +
+                             QByteArray("\x03" "end\x00;", 6)));
+        QCOMPARE(read(out)->Comment(), (QStringList{QString(255, QLatin1Char('c')), QString(45, QLatin1Char('c')), "end"}));
+        // Text beyond ASCII is written as UTF-8, and a block never ends inside a character.
+        const QString euros = QLatin1Char('a') + QString(200, QChar(0x20AC));
+        gif.SetComment({euros});
+        const QByteArray written = gif.WriteGIF(false);
+        QVERIFY(written.contains(QByteArray("!\xFE\xFD" "a", 4) + QString(84, QChar(0x20AC)).toUtf8() + '\xFF'));
+        QCOMPARE(read(written)->Comment().join(QString()), euros);
     }
 
     void loadThenSaveKeepsTheFile()

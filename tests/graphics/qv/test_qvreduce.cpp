@@ -4,6 +4,7 @@
 #include "k5test.h"
 
 #include <QtTest>
+#include <algorithm>
 
 using namespace gfx;
 using platform::Bitmap;
@@ -194,6 +195,35 @@ private slots:
         QVERIFY(at(r, 0, 0) != at(r, 1, 0));
         QCOMPARE(r.palette[at(r, 1, 0)] & 0xFFFFFF, rgb(0x8F, 15, 15) & 0xFFFFFF);
         QCOMPARE(r.palette[at(r, 2, 0)] & 0xFFFFFF, rgb(0xFF, 15, 15) & 0xFFFFFF);
+    }
+
+    // Every method tells how far it is through the rows and stops when progress raises.
+    void reductionsReportProgressAndStop()
+    {
+        QImage img(300, 700, QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                img.setPixel(x, y, qRgb(x & 255, y & 255, (x * y) & 255));
+        const auto bitmap = deep(img);
+        for (uint8_t method : {rmFrequency, rmQuantize, rmTruncate784, rmTruncate666, rmTripel, rmGrayscale}) {
+            QList<int> seen;
+            const QByteArray whole = BitmapToStream(*bitmap, PixelFormat::pf8bit, method, [&](int p) { seen << p; });
+            QCOMPARE(whole, BitmapToStream(*bitmap, PixelFormat::pf8bit, method));
+            QVERIFY(seen.size() >= 10);
+            QVERIFY(std::all_of(seen.begin(), seen.end(), [](int p) { return p >= 0 && p < 100; }));
+            QVERIFY(std::find(seen.begin(), seen.end(), 91) != seen.end()); // row 640 of 700
+            int calls = 0;
+            try {
+                BitmapToStream(*bitmap, PixelFormat::pf8bit, method, [&](int p) {
+                    ++calls;
+                    if (p >= 50)
+                        throw platform::Abort();
+                });
+                QFAIL("not stopped");
+            } catch (const platform::Abort &) {
+            }
+            QCOMPARE(calls, 7); // rows 0, 64, ..., 384
+        }
     }
 
     void formatsAndShortcuts()

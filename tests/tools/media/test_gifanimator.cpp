@@ -20,8 +20,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -87,6 +89,49 @@ void type(qv::TQvSpinEdit *edit, int value)
 {
     edit->selectAll();
     QTest::keyClicks(edit, QString::number(value));
+}
+
+// gifsicle's --info writes the bytes of a comment beyond ASCII as \ooo escapes: they are turned back.
+QByteArray unescaped(const QByteArray &text)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && QByteArray("0123").contains(text[i + 1])) {
+            out.append(char(text.mid(i + 1, 3).toInt(nullptr, 8)));
+            i += 3;
+        } else {
+            out.append(text[i]);
+        }
+    }
+    return out;
+}
+
+// The logical screen as giflib's, gifsicle's and ImageMagick's tools read it ("" when one is missing
+// or fails).
+QStringList screensSeenBy(const QString &path)
+{
+    QStringList out;
+    const QByteArray text = run("giftext", {path});
+    const QRegularExpression giflib(QStringLiteral("Screen Size - Width = (\\d+), Height = (\\d+)"));
+    const QRegularExpressionMatch m = giflib.match(QString::fromLatin1(text));
+    out << (m.hasMatch() ? m.captured(1) + QLatin1Char('x') + m.captured(2) : QString());
+    const QRegularExpressionMatch g =
+        QRegularExpression(QStringLiteral("logical screen (\\d+x\\d+)")).match(QString::fromLatin1(run("gifsicle", {"--info", path})));
+    out << (g.hasMatch() ? g.captured(1) : QString());
+    out << QString::fromLatin1(run("identify", {"-format", "%Wx%H\n", path + QStringLiteral("[0]")})).trimmed();
+    return out;
+}
+
+// Saves through Save As and the real file dialog.
+void saveAs(TAnimatorForm &form, const QString &path)
+{
+    User user;
+    user.TypeFileName(path);
+    if (QFile::exists(path))
+        user.Click(QStringLiteral("Yes"));
+    form.SaveAsBtn->ButtonClick();
+    k5test::Settle();
+    QVERIFY(user.Done());
 }
 
 } // namespace
@@ -294,6 +339,104 @@ private slots:
         QCOMPARE(back.Frames(1)->AnimateInterval(), 30);
     }
 
+    // A place typed by mistake and then corrected leaves the screen as the frames lie when saved, and
+    // the file opens again here; a frame left so far off that its file would be refused on opening is
+    // not written, and the file on disk stays whole.
+    void theScreenSavedHoldsTheFramesAsTheyAre()
+    {
+        QTemporaryDir dir;
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("flat.gif"), animation(2, 1000, 1000))));
+        form.SelectFrame(1);
+        form.PageControl1->setCurrentWidget(form.ImagePage);
+        type(form.Top, 50007);
+        QCOMPARE(form.Image().Frames(1)->Origin(), QPoint(0, 50007));
+        QCOMPARE(form.Image().ScreenHeight(), 51007);
+        QCOMPARE(form.AnimationHeight->text(), QString("51007"));
+        type(form.Top, 5);
+        QCOMPARE(form.AnimationHeight->text(), QString("1005"));
+        const QString out = dir.filePath("moved.gif");
+        saveAs(form, out);
+        {
+            TAnimatorForm again;
+            again.show();
+            QVERIFY(again.OpenFile(out));
+            QCOMPARE(again.AnimationWidth->text(), QString("1000"));
+            QCOMPARE(again.AnimationHeight->text(), QString("1005"));
+            QCOMPARE(again.Image().Frames(1)->Origin(), QPoint(0, 5));
+        }
+        QCOMPARE(screensSeenBy(out), (QStringList{"1000x1005", "1000x1005", "1000x1005"}));
+
+        form.SelectFrame(1);
+        type(form.Left, 8000);
+        QCOMPARE(form.Image().ScreenWidth(), 9000);
+        type(form.Left, 0);
+        QCOMPARE(form.AnimationWidth->text(), QString("1000"));
+        form.SaveBtn->ButtonClick();
+        QVERIFY(!form.Modified());
+        {
+            TAnimatorForm again;
+            again.show();
+            QVERIFY(again.OpenFile(out));
+            QCOMPARE(again.AnimationWidth->text(), QString("1000"));
+        }
+        QCOMPARE(screensSeenBy(out), (QStringList{"1000x1005", "1000x1005", "1000x1005"}));
+
+        // Left where it cannot be shown from so small a file: the save says so and writes nothing.
+        const QByteArray saved = k5test::ReadFile(out);
+        form.SelectFrame(1);
+        type(form.Left, 60000);
+        k5test::Answerer answers;
+        form.SaveBtn->ButtonClick();
+        QCOMPARE(answers.Texts(), QStringList{QStringLiteral("Cannot save \"%1\": GIF image too large").arg(out)});
+        QVERIFY(form.Modified());
+        QCOMPARE(k5test::ReadFile(out), saved);
+        QCOMPARE(form.StatusLabel->text(), QString("Ready"));
+    }
+
+    // Comments are written so that they read back as typed, here and in gifsicle; older files whose
+    // comments are Windows-1252 bytes read as they were meant.
+    void commentsReadBackAsTyped()
+    {
+        QTemporaryDir dir;
+        const QString typed = QStringLiteral("Café €5");
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("two.gif"), animation(2))));
+        form.PageControl1->setCurrentWidget(form.AnimationPage);
+        k5test::Type(form.TrailingComment, QStringLiteral("Ende – fin"));
+        form.SelectFrame(1);
+        form.PageControl1->setCurrentWidget(form.ImagePage);
+        k5test::Type(form.ImageComment, typed);
+        const QString out = dir.filePath("comments.gif");
+        saveAs(form, out);
+        {
+            TAnimatorForm again;
+            again.show();
+            QVERIFY(again.OpenFile(out));
+            QCOMPARE(again.TrailingComment->toPlainText(), QString("Ende – fin"));
+            again.SelectFrame(1);
+            QCOMPARE(again.ImageComment->toPlainText(), typed);
+        }
+        const QByteArray info = run("gifsicle", {"--info", out});
+        QVERIFY(!info.isNull());
+        QVERIFY2(unescaped(info).contains("comment " + typed.toUtf8()), info.constData());
+        QVERIFY2(unescaped(info).contains("comment " + QStringLiteral("Ende – fin").toUtf8()), info.constData());
+
+        // A comment of Windows-1252 bytes, as older programs wrote them.
+        gfx::TGIFImage old;
+        old.ReadGIF(animation(1), true);
+        QByteArray file = old.WriteGIF(false);
+        const int table = uint8_t(file[10]) & 0x80 ? 3 << ((uint8_t(file[10]) & 7) + 1) : 0;
+        QCOMPARE(file[13 + table], ','); // the one image follows the table
+        file.insert(13 + table, QByteArray("!\xFE\x07" "Caf\xE9 \x80" "5\x00", 11));
+        TAnimatorForm older;
+        older.show();
+        QVERIFY(older.OpenFile(k5test::WriteFile(dir.filePath("old.gif"), file)));
+        QCOMPARE(older.ImageComment->toPlainText(), typed);
+    }
+
     void builtFromOurControls()
     {
         QTemporaryDir dir;
@@ -490,6 +633,76 @@ private slots:
         QVERIFY(form.OpenFile(path));
         QCOMPARE(form.Image().Count(), 1);
         QCOMPARE(form.AnimationWidth->text(), QString("400"));
+    }
+
+    // Esc while a picture is inserted or the animation is written stops the work: the animation stays
+    // as it was, and so does the file on disk.
+    void escapeCancelsAnInsertAndASave()
+    {
+        QTemporaryDir dir;
+        QImage deep(1200, 900, QImage::Format_RGB888);
+        for (int y = 0; y < deep.height(); ++y)
+            for (int x = 0; x < deep.width(); ++x)
+                deep.setPixel(x, y, qRgb((x * 7 + y) & 255, (y * 5 + x * x) & 255, (x * y) & 255));
+        platform::Bitmap bmp;
+        bmp.SetImage(deep);
+        const QString picture = dir.filePath("deep.bmp");
+        bmp.SaveToFile(picture);
+        const QString path = k5test::WriteFile(dir.filePath("three.gif"), animation(3));
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(form.OpenFile(path));
+        form.SelectFrame(2);
+        form.GrayscaleClick();
+        const QByteArray before = form.Image().WriteGIF(false);
+        QStringList status;
+        auto escapeSoon = [&] {
+            QTimer::singleShot(0, &form, [&] {
+                status << form.StatusLabel->text();
+                QVERIFY(form.Loading());
+                QVERIFY(!form.PageControl1->isEnabled());
+                QTest::keyClick(&form, Qt::Key_Escape);
+            });
+        };
+        k5test::Answerer answers;
+        // Esc once the picture is a tenth encoded: the frame is in the image by then.
+        const QMetaObject::Connection midway = connect(form.ProgressBar1, &QProgressBar::valueChanged, &form, [&](int v) {
+            if (v < 10 || !form.Loading())
+                return;
+            status << form.StatusLabel->text();
+            QCOMPARE(form.Image().Count(), 4);
+            QTest::keyClick(&form, Qt::Key_Escape);
+        });
+        QVERIFY(!form.InsertFile(picture));
+        disconnect(midway);
+        QCOMPARE(status, QStringList{"Press <Esc> to cancel"});
+        QCOMPARE(form.Image().Count(), 3);
+        QCOMPARE(form.Current(), 2);
+        QCOMPARE(form.Image().WriteGIF(false), before);
+        QVERIFY(form.Modified());
+
+        const QByteArray onDisk = k5test::ReadFile(path);
+        escapeSoon();
+        form.SaveBtn->ButtonClick();
+        QCOMPARE(status, (QStringList{"Press <Esc> to cancel", "Press <Esc> to cancel"}));
+        QCOMPARE(k5test::ReadFile(path), onDisk);
+        QVERIFY(form.Modified());
+        k5test::Settle();
+        QVERIFY(answers.Messages().isEmpty());
+        QVERIFY(!form.Loading());
+        QVERIFY(form.PageControl1->isEnabled());
+        QCOMPARE(form.StatusLabel->text(), QString("Ready"));
+        QVERIFY(form.isVisible());
+
+        // Left alone, both go through.
+        QVERIFY(form.InsertFile(picture));
+        QCOMPARE(form.Image().Count(), 4);
+        form.SaveBtn->ButtonClick();
+        QVERIFY(!form.Modified());
+        gfx::TGIFImage back;
+        back.ReadGIF(k5test::ReadFile(path), true);
+        QCOMPARE(back.Count(), 4);
+        QCOMPARE(QSize(back.Frames(3)->Width(), back.Frames(3)->Height()), QSize(1200, 900));
     }
 
     void insertsAndPastesFrames()

@@ -4,6 +4,7 @@
 #include "tools/media/gifimage.h"
 
 #include "graphics/qv/qvgif.h"
+#include "tests/graphics/qv/giftestsupport.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/shell/folderdialog.h"
 
@@ -14,7 +15,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -212,6 +215,15 @@ private slots:
         w.OutputEdit->setText(keep);
         QCOMPARE(pressOk(w), QString("Load Failed. Bitmap image is not valid"));
         QCOMPARE(k5test::ReadFile(keep), QByteArray("kept"));
+        // A picture wider than the editor opens is not written for it to refuse.
+        w.InputEdit->setText(writeBitmap(dir.filePath("wide.bmp"), solid(gfx::kGIFMaxFrameSide + 1, 2, qRgb(1, 2, 3))));
+        QCOMPARE(pressOk(w), QString("Save Failed. Error Code = 9 [GIF image too large]"));
+        QCOMPARE(k5test::ReadFile(keep), QByteArray("kept"));
+        w.InputEdit->setText(writeBitmap(dir.filePath("edge.bmp"), solid(gfx::kGIFMaxFrameSide, 2, qRgb(1, 2, 3))));
+        QCOMPARE(pressOk(w), QString("GIF Saved. Success!"));
+        gfx::TGIFImage editor;
+        editor.ReadGIF(k5test::ReadFile(keep), true);
+        QCOMPARE(editor.Frames(0)->Width(), gfx::kGIFMaxFrameSide);
     }
 
     void gifToBitmapWritesTheFirstFrame()
@@ -286,6 +298,75 @@ private slots:
         w.InputEdit->setText(dir.filePath("missing.gif"));
         QCOMPARE(pressOk(w), QString("Load Failed. Error Code = 7 [File not Found]\nCannot open file \"%1\". No such file or directory")
                                  .arg(dir.filePath("missing.gif")));
+    }
+
+    // A valid file of 16000 x 16000 pixels in under 100 KB would hold gigabytes once shown: both
+    // converters refuse it with the words the editor uses, and the files already there stay as they were.
+    void aPictureBeyondTheBudgetIsRefusedAndReplacesNothing()
+    {
+        QTemporaryDir dir;
+        const QByteArray huge = giftest::FlatGIF(16000, 16000);
+        QVERIFY(huge.size() < 100 * 1024);
+        const QString in = k5test::WriteFile(dir.filePath("huge.gif"), huge);
+        try {
+            gfx::TGIFImage editor;
+            editor.ReadGIF(huge, false);
+            QFAIL("the editor's reader took it");
+        } catch (const platform::Error &e) {
+            QCOMPARE(e.message(), QString("GIF image too large"));
+        }
+        const QString tooLarge = QStringLiteral("Load Failed. Error Code = 9 [GIF image too large]");
+
+        const QString out = writeBitmap(dir.filePath("out.bmp"), fourColours(3, 2));
+        const QByteArray before = k5test::ReadFile(out);
+        {
+            media::Tgiftobmp w;
+            w.show();
+            w.InputEdit->setText(in);
+            w.OutputEdit->setText(out);
+            QCOMPARE(pressOk(w), tooLarge);
+        }
+        QCOMPARE(k5test::ReadFile(out), before);
+
+        const QString folder = dir.filePath("frames");
+        QVERIFY(QDir().mkpath(folder));
+        const QString frame = writeBitmap(folder + QStringLiteral("/Frame001.bmp"), fourColours(2, 2));
+        const QByteArray frameBefore = k5test::ReadFile(frame);
+        {
+            media::Tdeanimation w;
+            w.show();
+            w.InputEdit->setText(in);
+            w.OutputEdit->setText(folder);
+            QCOMPARE(pressOk(w), tooLarge);
+        }
+        QCOMPARE(k5test::ReadFile(frame), frameBefore);
+        QCOMPARE(filesIn(folder), QStringList{"Frame001.bmp"});
+
+        // The display control says the same and keeps the picture it showed.
+        media::TGIFImage control;
+        QVERIFY(control.LoadFromFile(writeAnimation(dir.filePath("small.gif"), {fourColours(4, 3)})));
+        QVERIFY(!control.LoadFromFile(in));
+        QCOMPARE(control.Status(), 9);
+        QCOMPARE(control.StatusText(), QString("GIF image too large"));
+        QCOMPARE(control.FrameCount(), 1);
+        QCOMPARE(control.ScreenWidth(), 4);
+
+        // The same kind of file at a size the budget holds converts, every pixel black.
+        const QString flat = k5test::WriteFile(dir.filePath("flat.gif"), giftest::FlatGIF(1500, 1000));
+        // (ImageMagick decodes every pixel of it too: one colour, no complaint.)
+        if (!QStandardPaths::findExecutable(QStringLiteral("identify")).isEmpty()) {
+            QProcess identify;
+            identify.start(QStringLiteral("identify"), {"-format", "%w %h %k", flat});
+            QVERIFY(identify.waitForFinished(60000));
+            QCOMPARE(identify.readAllStandardOutput(), QByteArray("1500 1000 1"));
+            QCOMPARE(identify.readAllStandardError(), QByteArray());
+        }
+        media::Tgiftobmp w;
+        w.show();
+        w.InputEdit->setText(flat);
+        w.OutputEdit->setText(out);
+        QCOMPARE(pressOk(w), QString("GIF Converted. Success!"));
+        QVERIFY(samePixels(readBitmap(out), solid(1500, 1000, qRgb(0, 0, 0))));
     }
 
     void bitmapsWrittenReplaceOldFilesWhole()

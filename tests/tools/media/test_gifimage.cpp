@@ -207,6 +207,18 @@ class TestGifImage : public QObject {
     Q_OBJECT
 
 private slots:
+    // A comment reads as UTF-8 when it is, else as the Windows-1252 bytes older files hold.
+    void commentsReadAsTheyWereMeant()
+    {
+        for (const QByteArray &bytes : {QByteArray("Caf\xC3\xA9 \xE2\x82\xAC" "5"), QByteArray("Caf\xE9 \x80" "5")}) {
+            TGIFImage gif;
+            QVERIFY(gif.LoadFromData(GifBuilder(2, 2).comment(bytes).image(0, 0, 2, 2, pattern(2, 2, 4)).finish()));
+            TGIFFrameInfo info;
+            QVERIFY(gif.GetFrameInfo(1, info));
+            QCOMPARE(info.Comment, QStringLiteral("Café €5"));
+        }
+    }
+
     void readsEveryFrameAsGiflibAndImageMagickDo()
     {
         QTemporaryDir dir;
