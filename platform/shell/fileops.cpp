@@ -558,8 +558,11 @@ private:
             }
             return ok;
         }
-        if (!S_ISREG(st.st_mode))
-            return refuseSpecial(QFile::decodeName(src), st.st_mode);
+        if (!S_ISREG(st.st_mode)) {
+            // A pipe or a device is not opened at all: opening may hang or act on it.
+            cannotBytes(src, QStringLiteral("it is not a plain file."));
+            return false;
+        }
         return copyFileBytes(src, dst, replace);
     }
 
