@@ -75,6 +75,7 @@ QString newPage()
                        QStringLiteral("<HEAD>"),
                        QStringLiteral("<TITLE>Document Title</TITLE>"),
                        QStringLiteral("<META NAME=\"Generator\" CONTENT=\"Kestrova\">"),
+                       QLatin1String(platform::kUtf8Declaration),
                        QStringLiteral("</HEAD>"),
                        QStringLiteral("<BODY>"),
                        QString(),

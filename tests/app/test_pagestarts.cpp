@@ -68,7 +68,8 @@ struct ShellRecorder {
 };
 
 const QString head = QStringLiteral("<HTML>\r\n<HEAD>\r\n<TITLE>Document Title</TITLE>\r\n"
-                                    "<META NAME=\"Generator\" CONTENT=\"Kestrova\">\r\n</HEAD>\r\n<BODY>\r\n\r\n");
+                                    "<META NAME=\"Generator\" CONTENT=\"Kestrova\">\r\n"
+                                    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n</HEAD>\r\n<BODY>\r\n\r\n");
 const QString tableOpen = QStringLiteral("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\" WIDTH=\"100%\">");
 
 } // namespace
@@ -143,6 +144,7 @@ private slots:
                                  true, &before);
         QVERIFY(d);
         const QString expected = crlf({
+            "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">",
             " <CENTER>",
             "<IMG SRC=\"logo.gif\" ALT=\"Logo\">",
             "</CENTER>",
@@ -202,15 +204,15 @@ private slots:
                                         << QStringList{"<TD ALIGN=CENTER VALIGN=MIDDLE><IMG SRC=\"\" ALT=\"Logo\"></TD>",
                                                        "<H3 ALIGN=CENTER></H3>", "<P></P>",
                                                        "<A HREF=\"mailto:\"></A></CENTER>"}
-                                        << 13 + 6 * 9 + 1 + 8;
+                                        << 1 + 13 + 6 * 9 + 1 + 8;
         QTest::newRow("personal") << QStringLiteral("PersonalHomepage1")
                                   << QStringList{"<CENTER><FONT  SIZE=+7 COLOR=#000080><B><h1> - Personal Home Page</h1></B></FONT></CENTER>",
                                                  "<DT><STRONG></STRONG></DT>", "<LI><A HREF=\"\"></A> </LI>",
                                                  "<A HREF=\"mailto:\"></A><BR>"}
-                                  << 73;
+                                  << 1 + 73;
         QTest::newRow("company") << QStringLiteral("CompanyHomepage1")
                                  << QStringList{"<IMG SRC=\"\" ALT=\"Logo\">", "<UL></UL>", "<CENTER><I></I></CENTER>"}
-                                 << 41;
+                                 << 1 + 41;
     }
     void allEmptyStillReplacesTheDocument()
     {
@@ -228,7 +230,8 @@ private slots:
         const QStringList got = text.split(QStringLiteral("\r\n"));
         for (const QString &line : lines)
             QVERIFY2(got.contains(line), qPrintable(line));
-        // A page body only.
+        // A page body only, which says how it is written.
+        QVERIFY(text.startsWith(QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n")));
         for (const char *tag : {"<HTML", "<HEAD", "<BODY"})
             QVERIFY(!text.contains(QLatin1String(tag), Qt::CaseInsensitive));
         d->RiloMemo1->Undo();
@@ -249,7 +252,7 @@ private slots:
                                  true);
         QVERIFY(d);
         const QString text = d->Text();
-        QVERIFY(text.startsWith(QStringLiteral("<!--")));
+        QVERIFY(text.startsWith(QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n<!--")));
         QCOMPARE(text.count(QStringLiteral("<!--Table-->\r\n")), 7);
         // The first link table quotes its values, the five after it do not.
         QVERIFY(text.contains(crlf({"<!--Table-->",
