@@ -151,17 +151,21 @@ namespace {
 QList<TextSpan> charsetDeclarations(QStringView page, bool head)
 {
     QList<TextSpan> out;
-    static const QRegularExpression xml(QStringLiteral(R"re(^\x{FEFF}?<\?xml\b[^>]*?\sencoding\s*=\s*["']([^"']*)["'])re"));
-    if (const QRegularExpressionMatch m = xml.match(page); m.hasMatch() && m.capturedLength(1) > 0) {
-        out << TextSpan{m.capturedStart(1), m.capturedLength(1)};
-        if (head)
-            return out;
+    static const QRegularExpression xml(QStringLiteral(R"re(^\x{FEFF}?<\?xml\b[^>]*?\sencoding\s*=\s*["']([^"'>]*)["'])re"));
+    qsizetype from = 0; // the meta elements come after the declaration
+    if (const QRegularExpressionMatch m = xml.match(page); m.hasMatch()) {
+        from = m.capturedEnd();
+        if (m.capturedLength(1) > 0) {
+            out << TextSpan{m.capturedStart(1), m.capturedLength(1)};
+            if (head)
+                return out;
+        }
     }
     // An unterminated comment or tag runs to the end (as in a browser), so each is scanned once.
     static const QRegularExpression tags(QStringLiteral(R"re(<!--.*?(?:-->|\z)|<meta\b[^>]*+(?:>|\z)|<body\b)re"),
                                          QRegularExpression::CaseInsensitiveOption |
                                              QRegularExpression::DotMatchesEverythingOption);
-    for (auto it = tags.globalMatch(page); it.hasNext();) {
+    for (auto it = tags.globalMatch(page, from); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         const QStringView tag = m.capturedView();
         if (tag.startsWith(u"<!--"))

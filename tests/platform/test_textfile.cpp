@@ -149,6 +149,10 @@ private slots:
                                            << QStringLiteral("<meta http-equiv=\"refresh\" content=\"5; charset=latin1\">");
         QTest::newRow("unterminated comment") << QStringLiteral("<meta charset=a><!-- <meta charset=b>") << QStringLiteral("<meta charset=utf-8><!-- <meta charset=b>");
         QTest::newRow("unterminated tag") << QStringLiteral("<p>\u00e9</p><meta charset=KOI8-R") << QStringLiteral("<p>\u00e9</p><meta charset=UTF-8");
+        // What reads as an XML declaration's name ends at its tag: a meta element after it is one of its own.
+        QTest::newRow("meta element in what looks like an xml declaration")
+            << QStringLiteral("<?xml version=\"1.0\" encoding=\"x <meta charset=latin1>\"?>")
+            << QStringLiteral("<?xml version=\"1.0\" encoding=\"x <meta charset=utf-8>\"?>");
         QTest::newRow("xml declaration not first") << QStringLiteral(" <?xml version=\"1.0\" encoding=\"latin1\"?>")
                                                   << QStringLiteral(" <?xml version=\"1.0\" encoding=\"latin1\"?>");
     }
