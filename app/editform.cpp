@@ -78,6 +78,7 @@ QString newPage()
                        QStringLiteral("<HEAD>"),
                        QStringLiteral("<TITLE>Document Title</TITLE>"),
                        QStringLiteral("<META NAME=\"Generator\" CONTENT=\"Kestrova\">"),
+                       QLatin1String(platform::kUtf8Declaration),
                        QStringLiteral("</HEAD>"),
                        QStringLiteral("<BODY>"),
                        QString(),
@@ -122,8 +123,9 @@ TEditForm::TEditForm(TFrameForm *frame) : frame_(frame)
         if (RiloMemo2->Text().isEmpty())
             return;
         // The server gets what a save would write (UTF-8 when the user agreed to it for this upload).
-        platform::SaveTextDocument(platform::ProgramFile(QStringLiteral("upload.htm")), RiloMemo2->Text(), encoding_,
-                                   bom_, lineEnd_);
+        const QString page = RiloMemo2->Text();
+        platform::SaveTextDocument(platform::ProgramFile(QStringLiteral("upload.htm")), page, targetEncoding(page), bom_,
+                                   lineEnd_);
         if (OnUpload)
             OnUpload(platform::ProgramFile(QStringLiteral("upload.htm")));
     };
@@ -316,7 +318,7 @@ void TEditForm::ReloadClick()
 {
     // The preview shows the user's file: it is written exactly as Save writes it, and then holds the text.
     if (FileName == QLatin1String("Untitled"))
-        platform::WriteFileAtomic(PreviewFile(), savedBytes(nullptr));
+        platform::WriteFileAtomic(PreviewFile(), savedBytes(nullptr, nullptr));
     else if (!Save1Click())
         return;
     if (OnNavigate)
@@ -724,27 +726,38 @@ bool TEditForm::askChangedOnDisk(const QString &path, bool upload)
                                 platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2) == platform::IDYES;
 }
 
-bool TEditForm::askEncodingChange(const QString &path, bool upload)
+bool TEditForm::askEncodingChange(const QString &path, bool upload, platform::TextEncoding target)
 {
     const QString text = Text();
-    const qsizetype at = platform::FirstUnencodable(text, encoding_);
+    const qsizetype at = platform::FirstUnencodable(text, target);
     QString what;
     if (at >= 0) {
         const int par = RiloMemo1->Storage().ParagraphAt(int(at));
         const qsizetype n = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
         what = QStringLiteral(" (the first is \"%1\", in line %2)").arg(text.mid(at, n)).arg(par + 1);
     }
-    QString declared;
+    QString declaredName;
     if (const QList<platform::TextSpan> names = platform::ForeignCharsetDeclarations(text); !names.isEmpty())
-        declared = QStringLiteral(", and the character set the page declares, \"%1\", will read UTF-8")
-                       .arg(text.mid(names.first().start, names.first().length));
-    return platform::MessageBox(this,
-                                QStringLiteral("\"%1\" is a %2 file, and %2 cannot hold every character of the text%3.\n\n"
-                                               "%4 it as UTF-8? Its other characters beyond ASCII will then be written "
-                                               "with other bytes%5.")
-                                    .arg(QDir::toNativeSeparators(path), platform::EncodingName(encoding_), what,
-                                         upload ? QStringLiteral("Upload") : QStringLiteral("Save"), declared),
-                                platform::ApplicationTitle(),
+        declaredName = text.mid(names.first().start, names.first().length);
+    const QString verb = upload ? QStringLiteral("Upload") : QStringLiteral("Save");
+    const QString name = platform::EncodingName(target);
+    QString question;
+    if (target == encoding_) {
+        const QString declared = declaredName.isEmpty()
+            ? QString()
+            : QStringLiteral(", and the character set the page declares, \"%1\", will read UTF-8").arg(declaredName);
+        question = QStringLiteral("\"%1\" is a %2 file, and %2 cannot hold every character of the text%3.\n\n"
+                                  "%4 it as UTF-8? Its other characters beyond ASCII will then be written with other "
+                                  "bytes%5.")
+                       .arg(QDir::toNativeSeparators(path), name, what, verb, declared);
+    } else {
+        // Held in another encoding than the page declares: the declaration decides what a browser reads.
+        question = QStringLiteral("\"%1\" declares the character set \"%2\", and %3 cannot hold every character of "
+                                  "the text%4.\n\n%5 it as UTF-8? The character set the page declares will then read "
+                                  "UTF-8.")
+                       .arg(QDir::toNativeSeparators(path), declaredName, name, what, verb);
+    }
+    return platform::MessageBox(this, question, platform::ApplicationTitle(),
                                 platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2) == platform::IDYES;
 }
 
@@ -752,9 +765,9 @@ bool TEditForm::writeTo(const QString &path)
 {
     if (!askChangedOnDisk(path, false))
         return false;
-    platform::TextEncoding used = encoding_;
-    const QByteArray bytes = savedBytes(&used);
-    if (used != encoding_ && !askEncodingChange(path, false))
+    platform::TextEncoding target = encoding_, used = encoding_;
+    const QByteArray bytes = savedBytes(&target, &used);
+    if (used != target && !askEncodingChange(path, false, target))
         return false;
     try {
         platform::WriteFileAtomic(path, bytes);
@@ -766,8 +779,9 @@ bool TEditForm::writeTo(const QString &path)
     if (used != encoding_) {
         encoding_ = used;
         bom_ = false;
-        declareEncoding();
     }
+    if (used != target)
+        declareEncoding();
     stampPath_ = path;
     stamp_ = platform::StampOf(path);
     return true;
@@ -783,21 +797,31 @@ bool TEditForm::Save1Click()
     return true;
 }
 
-QByteArray TEditForm::savedBytes(platform::TextEncoding *used)
+platform::TextEncoding TEditForm::targetEncoding(QStringView page) const
+{
+    // A declaration further in than this is no browser's; a big page is not read whole for it.
+    constexpr qsizetype head = 1 << 20;
+    return platform::EncodingToWrite(page.left(head), encoding_, bom_);
+}
+
+QByteArray TEditForm::savedBytes(platform::TextEncoding *target, platform::TextEncoding *used)
 {
     // The control's own saved form: paragraphs joined by CR LF, empty style-code pairs dropped. Every
     // paragraph end there is one, whatever ends the inserted text had: it takes the document's ends here.
     const QByteArray form = RiloMemo1->SaveToBytes();
-    platform::TextEncoding wrote = encoding_;
-    QByteArray bytes = platform::EncodeUtf8Text(form, encoding_, bom_, &wrote, lineEnd_);
-    if (wrote != encoding_) {
+    const platform::TextEncoding to = targetEncoding(QString::fromUtf8(form.left(1 << 20)));
+    platform::TextEncoding wrote = to;
+    QByteArray bytes = platform::EncodeUtf8Text(form, to, bom_, &wrote, lineEnd_);
+    if (wrote != to) {
         // Written as UTF-8, the page says so, or a browser reads it in the character set it names. Read
         // byte for byte, the form keeps its offsets.
         const QString page = QString::fromLatin1(form);
         const QList<platform::TextSpan> names = platform::ForeignCharsetDeclarations(page);
         if (!names.isEmpty())
-            bytes = platform::EncodeUtf8Text(platform::DeclaringUtf8(page, names).toLatin1(), encoding_, bom_, &wrote, lineEnd_);
+            bytes = platform::EncodeUtf8Text(platform::DeclaringUtf8(page, names).toLatin1(), to, bom_, &wrote, lineEnd_);
     }
+    if (target)
+        *target = to;
     if (used)
         *used = wrote;
     return bytes;
@@ -1214,7 +1238,7 @@ QString TEditForm::PreviewFile() const
 
 void TEditForm::PageControl2Change()
 {
-    platform::WriteFileAtomic(platform::ProgramFile(QStringLiteral("preview.htm")), savedBytes(nullptr));
+    platform::WriteFileAtomic(platform::ProgramFile(QStringLiteral("preview.htm")), savedBytes(nullptr, nullptr));
     if (OnNavigate)
         OnNavigate(PreviewFile());
     else
@@ -1338,14 +1362,15 @@ void TEditForm::UploadThissite1Click()
     }
     if (!askChangedOnDisk(FileName, true))
         return;
-    if (platform::FirstUnencodable(Text(), encoding_) >= 0 && !askEncodingChange(FileName, true))
+    const platform::TextEncoding target = targetEncoding(Text());
+    if (platform::FirstUnencodable(Text(), target) >= 0 && !askEncodingChange(FileName, true, target))
         return;
     RiloMemo1->SelectAll();
     // A new text each time, so handing the same document over twice uploads it twice.
     RiloMemo2->Clear();
     QString page = RiloMemo1->SelText();
     // Going up as UTF-8, the page says so.
-    if (platform::FirstUnencodable(page, encoding_) >= 0)
+    if (platform::FirstUnencodable(page, target) >= 0)
         page = platform::DeclaringUtf8(page, platform::ForeignCharsetDeclarations(page));
     RiloMemo2->SetText(page);
 }

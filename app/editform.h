@@ -223,13 +223,15 @@ private:
     void buildCommandMenus(QMenu *file);
     void buildSidePanel();
     void buildPreviewTab();
-    // What Save writes, in the document's encoding and line ends (the encoding actually used is returned
-    // in used).
-    QByteArray savedBytes(platform::TextEncoding *used);
+    // What Save writes, with the document's line ends, in the encoding the page declares, else the one it
+    // was read in (returned in target); the encoding actually used is returned in used.
+    QByteArray savedBytes(platform::TextEncoding *target, platform::TextEncoding *used);
+    // The encoding a page text of this window is written in.
+    platform::TextEncoding targetEncoding(QStringView page) const;
     // The questions before text leaves for a file: false when the user refused. `upload`: the text goes
     // to the server rather than over the file.
     bool askChangedOnDisk(const QString &path, bool upload);
-    bool askEncodingChange(const QString &path, bool upload);
+    bool askEncodingChange(const QString &path, bool upload, platform::TextEncoding target);
     bool writeTo(const QString &path);
     // The page's charset declarations say UTF-8 (after it was written so), as one edit.
     void declareEncoding();

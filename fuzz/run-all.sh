@@ -29,7 +29,7 @@ fi
 # fuzzer quick.
 installed() {
   case "$1" in
-    compressor) find /usr/share/doc -type f \( -name '*.html' -o -name '*.htm' \) -size -16k ;;
+    compressor | charset) find /usr/share/doc -type f \( -name '*.html' -o -name '*.htm' \) -size -16k ;;
     ini) find /usr/share/applications /usr/share/xsessions -type f \( -name '*.desktop' -o -name '*.ini' \) \
       -size -16k ;;
     anicursor) find /usr/share /usr/lib -type f \( -name '*.ico' -o -name '*.cur' -o -name '*.ani' \) -size -16k ;;

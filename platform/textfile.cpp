@@ -7,10 +7,10 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#ifdef __SSE2__
-#include <emmintrin.h>
 #include <algorithm>
 #include <optional>
+#ifdef __SSE2__
+#include <emmintrin.h>
 #endif
 
 namespace platform {
@@ -144,28 +144,91 @@ std::optional<TextSpan> metaCharset(QStringView tag)
 
 } // namespace
 
+namespace {
+
+// Every charset declaration of the page in order, UTF-8 ones included; with `head`, only the first, and
+// only before the page's BODY starts (where a browser still takes one).
+QList<TextSpan> charsetDeclarations(QStringView page, bool head)
+{
+    QList<TextSpan> out;
+    static const QRegularExpression xml(QStringLiteral(R"re(^\x{FEFF}?<\?xml\b[^>]*?\sencoding\s*=\s*["']([^"'>]*)["'])re"));
+    qsizetype from = 0; // the meta elements come after the declaration
+    if (const QRegularExpressionMatch m = xml.match(page); m.hasMatch()) {
+        from = m.capturedEnd();
+        if (m.capturedLength(1) > 0) {
+            out << TextSpan{m.capturedStart(1), m.capturedLength(1)};
+            if (head)
+                return out;
+        }
+    }
+    // An unterminated comment or tag runs to the end (as in a browser), so each is scanned once.
+    static const QRegularExpression tags(QStringLiteral(R"re(<!--.*?(?:-->|\z)|<meta\b[^>]*+(?:>|\z)|<body\b)re"),
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = tags.globalMatch(page, from); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QStringView tag = m.capturedView();
+        if (tag.startsWith(u"<!--"))
+            continue;
+        if (!tag.startsWith(u"<m", Qt::CaseInsensitive)) {
+            if (head)
+                break;
+            continue;
+        }
+        if (const std::optional<TextSpan> span = metaCharset(tag); span && span->length > 0) {
+            out << TextSpan{m.capturedStart() + span->start, span->length};
+            if (head)
+                break;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 QList<TextSpan> ForeignCharsetDeclarations(QStringView page)
 {
     QList<TextSpan> out;
-    auto note = [&](const TextSpan &span) {
-        if (span.length > 0 && !namesUtf8(page.mid(span.start, span.length)))
+    for (const TextSpan &span : charsetDeclarations(page, false))
+        if (!namesUtf8(page.mid(span.start, span.length)))
             out << span;
-    };
-    static const QRegularExpression xml(QStringLiteral(R"re(^\x{FEFF}?<\?xml\b[^>]*?\sencoding\s*=\s*["']([^"']*)["'])re"));
-    if (const QRegularExpressionMatch m = xml.match(page); m.hasMatch())
-        note({m.capturedStart(1), m.capturedLength(1)});
-    // An unterminated comment or tag runs to the end (as in a browser), so each is scanned once.
-    static const QRegularExpression tags(QStringLiteral(R"re(<!--.*?(?:-->|\z)|<meta\b[^>]*+(?:>|\z))re"),
-                                         QRegularExpression::CaseInsensitiveOption |
-                                             QRegularExpression::DotMatchesEverythingOption);
-    for (auto it = tags.globalMatch(page); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.capturedView().startsWith(u"<!--"))
-            continue;
-        if (const std::optional<TextSpan> span = metaCharset(m.capturedView()))
-            note({m.capturedStart() + span->start, span->length});
-    }
     return out;
+}
+
+std::optional<TextEncoding> EncodingOfLabel(QStringView label)
+{
+    const QString name = label.trimmed().toString().toLower();
+    // The names browsers read as UTF-8 or as Windows-1252.
+    static const QStringList utf8{QStringLiteral("utf-8"), QStringLiteral("utf8"), QStringLiteral("unicode-1-1-utf-8"),
+                                  QStringLiteral("unicode11utf8"), QStringLiteral("unicode20utf8"),
+                                  QStringLiteral("x-unicode20utf8")};
+    static const QStringList cp1252{
+        QStringLiteral("windows-1252"), QStringLiteral("x-cp1252"), QStringLiteral("cp1252"), QStringLiteral("iso-8859-1"),
+        QStringLiteral("iso8859-1"), QStringLiteral("iso88591"), QStringLiteral("iso_8859-1"), QStringLiteral("iso_8859-1:1987"),
+        QStringLiteral("iso-ir-100"), QStringLiteral("latin1"), QStringLiteral("l1"), QStringLiteral("csisolatin1"),
+        QStringLiteral("cp819"), QStringLiteral("ibm819"), QStringLiteral("us-ascii"), QStringLiteral("ascii"),
+        QStringLiteral("ansi_x3.4-1968")};
+    if (utf8.contains(name))
+        return TextEncoding::Utf8;
+    if (cp1252.contains(name))
+        return TextEncoding::Windows1252;
+    return std::nullopt;
+}
+
+std::optional<TextEncoding> DeclaredEncoding(QStringView page)
+{
+    const QList<TextSpan> first = charsetDeclarations(page, true);
+    if (first.isEmpty())
+        return std::nullopt;
+    return EncodingOfLabel(page.mid(first.first().start, first.first().length));
+}
+
+TextEncoding EncodingToWrite(QStringView page, TextEncoding held, bool bom)
+{
+    // A byte order mark outweighs any declaration in a browser.
+    if (bom || isUtf16(held))
+        return held;
+    return DeclaredEncoding(page).value_or(held);
 }
 
 QString DeclaringUtf8(const QString &page, const QList<TextSpan> &declarations)

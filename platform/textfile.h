@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace platform {
 
@@ -80,6 +81,19 @@ struct TextSpan {
     qsizetype start = 0, length = 0;
 };
 QList<TextSpan> ForeignCharsetDeclarations(QStringView page);
+// The encoding of a character-set name: UTF-8, or Windows-1252 for the names a browser reads as it
+// (ISO-8859-1 and US-ASCII among them); none for another.
+std::optional<TextEncoding> EncodingOfLabel(QStringView label);
+// The encoding the page's first declaration names, looked for where a browser takes one (an XML
+// declaration that opens the page, else a meta element before BODY); none when there is none or it
+// names an encoding other than those two.
+std::optional<TextEncoding> DeclaredEncoding(QStringView page);
+// The encoding a page held in `held` is written in: the one it declares, so that a browser reads it as
+// it was written, unless a byte order mark (which a browser takes first) or UTF-16 says otherwise; else
+// the one it was read in.
+TextEncoding EncodingToWrite(QStringView page, TextEncoding held, bool bom);
+// What a page the program makes declares: that it is written in UTF-8.
+inline constexpr char kUtf8Declaration[] = R"(<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=utf-8">)";
 // The page with each of those names made UTF-8 (in the name's letter case); nothing else changes.
 QString DeclaringUtf8(const QString &page, const QList<TextSpan> &declarations);
 

@@ -69,7 +69,7 @@ void WriteLineList(const QString &path, const QStringList &entries)
 namespace {
 
 // Files of the program folder that hand data between its parts or hold its settings.
-const char *const ownFiles[] = {"kestrova5", "kestrova5.ini", "registry.ini", "preview.htm", "upload.htm"};
+const char *const ownFiles[] = {"kestrova5", "kestrova5.ini", "registry.ini", "preview.htm", "upload.htm", "kestrova_preview.htm"};
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/dialogbase.h"
 #include "controls/zel/formslide.h"
+#include "platform/textfile.h"
 
 #include <QButtonGroup>
 #include <QFont>
@@ -139,7 +140,8 @@ QString LayoutText(int layout, const std::function<QString(TRegion)> &region)
 QString SharedBorderHead()
 {
     return QStringLiteral("<HTML>\r\n<HEAD>\r\n<TITLE>Document Title</TITLE>\r\n"
-                          "<META NAME=\"Generator\" CONTENT=\"Kestrova\">\r\n</HEAD>\r\n<BODY>\r\n\r\n");
+                          "<META NAME=\"Generator\" CONTENT=\"Kestrova\">\r\n") +
+           QLatin1String(platform::kUtf8Declaration) + QStringLiteral("\r\n</HEAD>\r\n<BODY>\r\n\r\n");
 }
 
 QString SharedBorderFoot()

@@ -184,7 +184,8 @@ std::vector<TDialogDesc> build()
              color("Background Color", "&Background Color:"), color("Text Color", "Te&xt Color:"),
              color("Link Color", "&Link Color:"), color("Visited Link Color", "&Visited Link Color:"),
              color("Active Link Color", "&Active Link Color:")},
-            "{Document Type}\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>{Title|text}</TITLE> \r\n</HEAD>\r\n"
+            "{Document Type}\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>{Title|text}</TITLE> \r\n"
+            R"( <META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=utf-8"> )" "\r\n</HEAD>\r\n"
             R"(<BODY BACKGROUND="{Background image|attr}" BGCOLOR="{Background Color|attr}" TEXT="{Text Color|attr}")"
             R"( LINK="{Link Color|attr}" VLINK="{Visited Link Color|attr}" ALINK="{Active Link Color|attr}">)"
             "\r\n\r\n\r\n\r\n\r\n</BODY>\r\n</HTML>",

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace dialogs {
@@ -121,8 +123,14 @@ QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent)
 
 QString MemoText(const QPlainTextEdit *memo)
 {
-    QString t = memo->toPlainText();
-    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    // Line by line rather than toPlainText, which turns a no-break space into a blank. A line break typed
+    // with Shift+Enter is a line break too.
+    QString t;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next()) {
+        if (block != memo->document()->begin())
+            t += QStringLiteral("\r\n");
+        t += block.text().replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    }
     return t;
 }
 

@@ -58,7 +58,8 @@ void SetTabOrder(std::initializer_list<QWidget *> widgets);
 // A label whose "&" marks the mnemonic that moves the focus to buddy.
 QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent);
 
-// A memo's text with its lines joined by CR LF, the line end of every text we insert.
+// A memo's text as the user typed or pasted it, character for character, its lines joined by CR LF (the
+// line end of every text we insert).
 QString MemoText(const QPlainTextEdit *memo);
 
 } // namespace dialogs

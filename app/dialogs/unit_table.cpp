@@ -5,9 +5,10 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/fileio.h"
+#include "platform/folders.h"
+#include "platform/textfile.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -58,7 +59,7 @@ QString ListText(bool ordered, const QString &type, const QStringList &items)
 
 TGridDialog::TGridDialog(const TDialogDesc &desc, const QString &gridTab, QWidget *parent)
     : TEngineDialog(desc, parent, false),
-      PreviewFile(QDir::tempPath() + QStringLiteral("/kestrova_preview.htm"))
+      PreviewFile(platform::ProgramFile(QStringLiteral("kestrova_preview.htm")))
 {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -100,7 +101,8 @@ QList<QStringList> TGridDialog::Cells() const
 bool TGridDialog::UpdatePreview()
 {
     try {
-        platform::WriteFileAtomic(PreviewFile, Build().toUtf8());
+        // The built text is a piece of a page: the file says how it is written, or a browser guesses.
+        platform::WriteFileAtomic(PreviewFile, (QLatin1String(platform::kUtf8Declaration) + QStringLiteral("\r\n") + Build()).toUtf8());
     } catch (const platform::Error &e) {
         platform::MessageBox(this, e.message(), windowTitle(), platform::MB_OK | platform::MB_ICONERROR);
         return false;

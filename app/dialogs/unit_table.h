@@ -31,7 +31,8 @@ public:
     QTabWidget *PageControl1;
     QTableWidget *StringGrid1;
     app::TPreviewHTML *PreviewHTML1;
-    // Where the preview is written; the system's temporary folder unless a test says otherwise.
+    // Where the preview is written: the program's own folder (as the document window's preview), unless a
+    // test says otherwise.
     QString PreviewFile;
     // Writes the preview file and shows it; a file that cannot be written is reported and the preview
     // stays as it was. False then.

@@ -2,6 +2,7 @@
 // (one undo step). The answers are plain text, shown as typed; an empty field leaves an empty attribute or
 // element, but a page of the index left blank writes no row.
 #include "engine.h"
+#include "platform/textfile.h"
 
 namespace dialogs {
 namespace {
@@ -31,7 +32,8 @@ TDialogDesc wizard(const char *cls, const char *caption, std::vector<TFieldDesc>
     d.className = QString::fromLatin1(cls);
     d.caption = QString::fromUtf8(caption);
     d.fields = std::move(fields);
-    d.templ = templ;
+    // The page is the whole document: it says how it is written, or a browser guesses at its letters.
+    d.templ = QLatin1String(platform::kUtf8Declaration) + QStringLiteral("\r\n") + templ;
     d.handOver = QString::fromLatin1(handOver);
     d.route = TRoute::ReplaceAll;
     return d;

@@ -11,6 +11,7 @@
 #include "app/launchers.h"
 #include "app/settingsform.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>
@@ -228,6 +229,44 @@ private slots:
         QCOMPARE(doc->Text(), dialogs::TVBScript::Example(dialogs::TVBScript::Names().at(0)).repeated(2));
         first->close();
         apptest::Settle();
+    }
+
+    // What the user pastes or types into a memo field is inserted character for character: a no-break
+    // space stays one, and so do the other spaces, marks and joiners a plain-text reading changes.
+    void memoFieldsKeepWhatIsPastedAndTyped()
+    {
+        const QString pasted = QStringLiteral("a\u00a0b\u2007c\u202fd\u3000e\u00adf\u200bg\u200dh\ufeffi\tj\r\nline two\u00a0");
+        const QString typed = QStringLiteral("\u00a0k\u00a0");
+        struct Case {
+            const char *item, *cls, *field;
+        };
+        const Case cases[] = {{"Comment2", "TKommentar", "Memo1"},   {"Text1", "Txmltext", "Memo1"},
+                              {"HyperLink1", "TLink", "Description"}, {"Email2", "TEmail", "Description"},
+                              {"NOFrames1", "TNOFRAMES", "Memo1"},    {"Credit1", "Tdhtml_credit", "Text to scroll"}};
+        for (const Case &c : cases) {
+            doc->ReplaceText(QString());
+            apptest::User user;
+            bool filled = false;
+            user.Then([&](QWidget *w) {
+                auto *d = dynamic_cast<dialogs::TTagDialog *>(w);
+                auto *memo = d ? d->findChild<QPlainTextEdit *>(QString::fromLatin1(c.field)) : nullptr;
+                if (!memo)
+                    return false;
+                memo->setFocus();
+                QGuiApplication::clipboard()->setText(pasted);
+                QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+                // A line break typed with Shift+Enter is a line break as well.
+                QTest::keyClick(memo, Qt::Key_Return, Qt::ShiftModifier);
+                QTest::sendKeyEvent(QTest::Click, memo, Qt::Key_unknown, typed, Qt::NoModifier);
+                filled = true;
+                QTest::mouseClick(d->Button1, Qt::LeftButton);
+                return true;
+            });
+            QVERIFY(app::Launch(QString::fromLatin1(c.item)));
+            apptest::Settle();
+            QVERIFY2(user.Done() && filled, c.cls);
+            QVERIFY2(doc->Text().contains(pasted + QStringLiteral("\r\n") + typed), qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(c.cls), doc->Text())));
+        }
     }
 
     // The user's way through Replace: the find text, Tab, the replacement, Alt+A.

@@ -391,6 +391,136 @@ private slots:
         up->SetModified(false);
     }
 
+    // A page is written in the encoding it declares (a browser reads it so), whatever it was read in; a page
+    // that declares nothing, or an encoding we cannot write, keeps the one it was read in, and a byte order
+    // mark (which a browser takes first) keeps its encoding.
+    void aPageIsWrittenInTheEncodingItDeclares_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("saved"); // before the "x" typed at the end
+        QTest::addColumn<int>("encoding");
+        using E = platform::TextEncoding;
+        const QByteArray head = "<HTML><HEAD><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">"
+                                "</HEAD>\r\n<BODY><P>";
+        QTest::newRow("UTF-8 declaring windows-1252") << head + "caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x93</P></BODY>\r\n"
+                                                      << head + "caf\xe9 \x80 \x96</P></BODY>\r\n" << int(E::Windows1252);
+        QTest::newRow("UTF-8 declaring ISO-8859-1") << QByteArray("<meta charset=\"ISO-8859-1\">\n<p>caf\xc3\xa9</p>\n")
+                                                    << QByteArray("<meta charset=\"ISO-8859-1\">\n<p>caf\xe9</p>\n") << int(E::Windows1252);
+        QTest::newRow("UTF-8 in an XML declaration of latin1") << QByteArray("<?xml version=\"1.0\" encoding=\"latin1\"?><p>\xc3\xa9</p>")
+                                                               << QByteArray("<?xml version=\"1.0\" encoding=\"latin1\"?><p>\xe9</p>") << int(E::Windows1252);
+        QTest::newRow("Windows-1252 declaring UTF-8") << QByteArray("<meta charset=utf-8>\r\n<p>caf\xe9 \x80</p>\r\n")
+                                                      << QByteArray("<meta charset=utf-8>\r\n<p>caf\xc3\xa9 \xe2\x82\xac</p>\r\n") << int(E::Utf8);
+        QTest::newRow("UTF-8 declaring nothing") << QByteArray("<p>caf\xc3\xa9</p>\r\n") << QByteArray("<p>caf\xc3\xa9</p>\r\n") << int(E::Utf8);
+        QTest::newRow("Windows-1252 declaring nothing") << QByteArray("<p>caf\xe9</p>\r\n") << QByteArray("<p>caf\xe9</p>\r\n") << int(E::Windows1252);
+        QTest::newRow("UTF-8 with a mark") << QByteArray("\xef\xbb\xbf<meta charset=windows-1252><p>caf\xc3\xa9</p>")
+                                           << QByteArray("\xef\xbb\xbf<meta charset=windows-1252><p>caf\xc3\xa9</p>") << int(E::Utf8);
+        QTest::newRow("declared in a comment or in the body")
+            << QByteArray("<!-- <meta charset=windows-1252> --><BODY><meta charset=windows-1252><p>caf\xc3\xa9</p>")
+            << QByteArray("<!-- <meta charset=windows-1252> --><BODY><meta charset=windows-1252><p>caf\xc3\xa9</p>") << int(E::Utf8);
+        QTest::newRow("declaring an encoding we do not write") << QByteArray("<meta charset=koi8-r><p>caf\xc3\xa9</p>")
+                                                               << QByteArray("<meta charset=koi8-r><p>caf\xc3\xa9</p>") << int(E::Utf8);
+    }
+    void aPageIsWrittenInTheEncodingItDeclares()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, saved);
+        QFETCH(int, encoding);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("declares.htm")), bytes);
+        TEditForm *doc = open(path);
+        const QString text = doc->Text();
+        doc->RiloMemo1->SetSelStart(doc->RiloMemo1->CharCount());
+        doc->InsertText(QStringLiteral("x"));
+        doc->Save1->trigger(); // no question (the watchman would fail it)
+        apptest::Settle();
+        QCOMPARE(k5test::ReadFile(path), saved + "x");
+        QVERIFY(!doc->Modified());
+        QCOMPARE(int(doc->Encoding()), encoding);
+        QCOMPARE(doc->Text(), text + QStringLiteral("x"));
+        // Read again, the file holds what the window held.
+        doc->Close1->trigger();
+        apptest::Settle();
+        QCOMPARE(open(path)->Text(), text + QStringLiteral("x"));
+        apptest::CloseAll(*frame);
+    }
+
+    // A page held as UTF-8 under a Windows-1252 declaration (it became UTF-8 for a character Windows-1252
+    // lacks, then the declaration was taken back) goes back to Windows-1252 once its text fits; while it
+    // does not, the user is asked before anything is written, and No leaves the file whole.
+    void aPageThatCannotBeWrittenAsItDeclaresIsAsked()
+    {
+        const QByteArray bytes = "<HTML><HEAD><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\">"
+                                 "</HEAD>\r\n<BODY><P>caf\xe9 x</P></BODY>\r\n";
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("back.htm")), bytes);
+        TEditForm *doc = open(path);
+        QCOMPARE(doc->Encoding(), platform::TextEncoding::Windows1252);
+        doc->RiloMemo1->SetSelStart(int(doc->Text().lastIndexOf(QLatin1Char('x'))));
+        QTest::sendKeyEvent(QTest::Click, doc->RiloMemo1, Qt::Key_unknown, QStringLiteral("\u03a9"), Qt::NoModifier);
+        {
+            apptest::User user;
+            user.Click(QStringLiteral("&Yes"));
+            doc->Save1->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+        }
+        QCOMPARE(doc->Encoding(), platform::TextEncoding::Utf8);
+        QVERIFY(doc->Text().contains(QStringLiteral("charset=utf-8")));
+        // The declaration taken back: the page is held as UTF-8 and says windows-1252.
+        doc->RiloMemo1->Undo();
+        QVERIFY(doc->Text().contains(QStringLiteral("charset=windows-1252")));
+        QCOMPARE(doc->Encoding(), platform::TextEncoding::Utf8);
+        const QByteArray utf8 = k5test::ReadFile(path);
+
+        // Asked, and No: nothing is written.
+        for (const QString &refusal : {QStringLiteral("&No"), QStringLiteral("Escape")}) {
+            k5test::HardLink old(path);
+            QVERIFY2(old.Error().isEmpty(), qPrintable(old.Error()));
+            apptest::User user;
+            if (refusal == QLatin1String("Escape"))
+                user.Escape();
+            else
+                user.Click(refusal);
+            doc->Save1->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QCOMPARE(user.Texts.size(), 1);
+            const QString asked = user.Texts.first();
+            QVERIFY2(asked.contains(QStringLiteral("back.htm")) && asked.contains(QStringLiteral("\"windows-1252\"")) &&
+                         asked.contains(QStringLiteral("\"\u03a9\", in line 2")) && asked.contains(QStringLiteral("Save it as UTF-8?")),
+                     qPrintable(asked));
+            QCOMPARE(old.Bytes(), utf8);
+            QCOMPARE(k5test::ReadFile(path), utf8);
+            QVERIFY(doc->Modified());
+            QVERIFY(doc->Text().contains(QStringLiteral("charset=windows-1252")));
+        }
+
+        // Yes: UTF-8, and the page says so (one edit, which undo takes back).
+        {
+            apptest::User user;
+            user.Click(QStringLiteral("&Yes"));
+            doc->Save1->trigger();
+            apptest::Settle();
+            QVERIFY(user.Done());
+            QCOMPARE(user.Texts.size(), 1);
+        }
+        QVERIFY(!doc->Modified());
+        const QByteArray declared = k5test::ReadFile(path);
+        QVERIFY(declared.contains("charset=utf-8") && declared.contains("caf\xc3\xa9 \xce\xa9x"));
+        QCOMPARE(doc->Text(), QString::fromUtf8(declared));
+        doc->RiloMemo1->Undo();
+        QVERIFY(doc->Text().contains(QStringLiteral("charset=windows-1252")));
+
+        // The character Windows-1252 lacks taken out, the page is written as it declares, unasked.
+        const int omega = int(doc->Text().indexOf(QChar(0x03a9)));
+        doc->RiloMemo1->Select(omega, 1);
+        doc->RiloMemo1->SetSelText(QString());
+        doc->Save1->trigger();
+        apptest::Settle();
+        QCOMPARE(k5test::ReadFile(path), bytes);
+        QCOMPARE(doc->Encoding(), platform::TextEncoding::Windows1252);
+        QVERIFY(!doc->Modified());
+        apptest::CloseAll(*frame);
+    }
+
     void uploadAsksBeforeChangingTheEncoding()
     {
         const QString path = k5test::WriteFile(tmp(QStringLiteral("cp1252up.htm")), "caf\xe9\r\n");

@@ -68,7 +68,8 @@ struct ShellRecorder {
 };
 
 const QString head = QStringLiteral("<HTML>\r\n<HEAD>\r\n<TITLE>Document Title</TITLE>\r\n"
-                                    "<META NAME=\"Generator\" CONTENT=\"Kestrova\">\r\n</HEAD>\r\n<BODY>\r\n\r\n");
+                                    "<META NAME=\"Generator\" CONTENT=\"Kestrova\">\r\n"
+                                    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n</HEAD>\r\n<BODY>\r\n\r\n");
 const QString tableOpen = QStringLiteral("<TABLE BORDER=\"0\" CELLPADDING=\"0\" CELLSPACING=\"1\" WIDTH=\"100%\">");
 
 } // namespace
@@ -145,6 +146,7 @@ private slots:
         QVERIFY(d);
         QCOMPARE(before, QStringLiteral("<P>old</P>"));
         const QString expected = crlf({
+            "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">",
             " <CENTER>",
             "<IMG SRC=\"logo.gif\" ALT=\"Logo\">",
             "</CENTER>",
@@ -202,14 +204,14 @@ private slots:
                                         << QStringList{"<TD ALIGN=CENTER VALIGN=MIDDLE><IMG SRC=\"\" ALT=\"Logo\"></TD>",
                                                        "<H3 ALIGN=CENTER></H3>", "<P></P>",
                                                        "<A HREF=\"mailto:\"></A></CENTER>"}
-                                        << 13 + 1 + 8; // the six blank pages write no rows
+                                        << 1 + 13 + 1 + 8; // the six blank pages write no rows
         QTest::newRow("personal") << QStringLiteral("PersonalHomepage1")
                                   << QStringList{"<CENTER><FONT  SIZE=+7 COLOR=#000080><B><h1> - Personal Home Page</h1></B></FONT></CENTER>",
                                                  "<DL>", "<UL>", "<A HREF=\"mailto:\"></A><BR>"}
-                                  << 73 - 4 * 2 - 3; // no interest, hobby or hot link
+                                  << 1 + 73 - 4 * 2 - 3; // no interest, hobby or hot link
         QTest::newRow("company") << QStringLiteral("CompanyHomepage1")
                                  << QStringList{"<IMG SRC=\"\" ALT=\"Logo\">", "<UL></UL>", "<CENTER><I></I></CENTER>"}
-                                 << 41;
+                                 << 1 + 41;
     }
     void allEmptyWritesTheSkeleton()
     {
@@ -227,7 +229,8 @@ private slots:
         const QStringList got = text.split(QStringLiteral("\r\n"));
         for (const QString &line : lines)
             QVERIFY2(got.contains(line), qPrintable(line));
-        // A page body only.
+        // A page body only, which says how it is written.
+        QVERIFY(text.startsWith(QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n")));
         for (const char *tag : {"<HTML", "<HEAD", "<BODY"})
             QVERIFY(!text.contains(QLatin1String(tag), Qt::CaseInsensitive));
         d->RiloMemo1->Undo();
@@ -248,7 +251,7 @@ private slots:
                                  true);
         QVERIFY(d);
         const QString text = d->Text();
-        QVERIFY(text.startsWith(QStringLiteral("<!--")));
+        QVERIFY(text.startsWith(QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n<!--")));
         // The logo's table, then one for each page the user filled in.
         QCOMPARE(text.count(QStringLiteral("<!--Table-->\r\n")), 3);
         // The first link table quotes its values, the five after it do not.

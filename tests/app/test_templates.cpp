@@ -229,10 +229,11 @@ private slots:
         TEditForm *doc = frame->ActiveEditForm();
         QCOMPARE(frame->MDIChildCount(), 1);
         const QStringList lines = doc->Text().split(crlf);
-        QCOMPARE(lines.size(), 12);
+        QCOMPARE(lines.size(), 13);
         QCOMPARE(lines[2], QStringLiteral("<TITLE>Document Title </TITLE>"));
         QCOMPARE(lines[3], QStringLiteral("<META NAME=\"Generator\" CONTENT=\"Kestrova\">"));
-        QCOMPARE(lines[7], QStringLiteral("<!-- Begin Here -->"));
+        QCOMPARE(lines[4], QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">"));
+        QCOMPARE(lines[8], QStringLiteral("<!-- Begin Here -->"));
         QCOMPARE(lines.last(), QStringLiteral("</HTML>"));
         QVERIFY(!doc->Modified());
         // Cancelling the dialog keeps the skeleton.
@@ -280,7 +281,9 @@ private slots:
         if (layout != QLatin1String("Contents")) // it starts with the head element
             expected << QStringLiteral("<html>") << QString();
         expected << QStringLiteral("<head>") << QStringLiteral("<title>Document_title_here</title>")
-                 << QStringLiteral("<meta name=\"GENERATOR\" content=\"Kestrova\">") << QStringLiteral("</head>") << QString();
+                 << QStringLiteral("<meta name=\"GENERATOR\" content=\"Kestrova\">")
+                 << QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">") << QStringLiteral("</head>")
+                 << QString();
         expected << frameset;
         expected << QStringLiteral("  <noframes>") << QStringLiteral("  <body>") << QString()
                  << QStringLiteral("  <p>This page uses frames, but your browser doesn't support them.</p>") << QString()

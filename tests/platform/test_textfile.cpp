@@ -149,6 +149,10 @@ private slots:
                                            << QStringLiteral("<meta http-equiv=\"refresh\" content=\"5; charset=latin1\">");
         QTest::newRow("unterminated comment") << QStringLiteral("<meta charset=a><!-- <meta charset=b>") << QStringLiteral("<meta charset=utf-8><!-- <meta charset=b>");
         QTest::newRow("unterminated tag") << QStringLiteral("<p>\u00e9</p><meta charset=KOI8-R") << QStringLiteral("<p>\u00e9</p><meta charset=UTF-8");
+        // What reads as an XML declaration's name ends at its tag: a meta element after it is one of its own.
+        QTest::newRow("meta element in what looks like an xml declaration")
+            << QStringLiteral("<?xml version=\"1.0\" encoding=\"x <meta charset=latin1>\"?>")
+            << QStringLiteral("<?xml version=\"1.0\" encoding=\"x <meta charset=utf-8>\"?>");
         QTest::newRow("xml declaration not first") << QStringLiteral(" <?xml version=\"1.0\" encoding=\"latin1\"?>")
                                                   << QStringLiteral(" <?xml version=\"1.0\" encoding=\"latin1\"?>");
     }
@@ -157,6 +161,37 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QString, declared);
         QCOMPARE(DeclaringUtf8(page, ForeignCharsetDeclarations(page)), declared);
+    }
+
+    // The encoding a page is written in: the one its first declaration names where a browser takes it.
+    void aPageIsWrittenAsItsFirstDeclarationSays_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("held");
+        QTest::addColumn<bool>("bom");
+        QTest::addColumn<int>("written");
+        const int utf8 = int(TextEncoding::Utf8), cp1252 = int(TextEncoding::Windows1252), le = int(TextEncoding::Utf16LE);
+        QTest::newRow("names a browser reads as Windows-1252")
+            << QStringLiteral("<meta charset=US-ASCII><meta charset=utf-8>") << utf8 << false << cp1252;
+        QTest::newRow("Content-Type in any case") << QStringLiteral("<META CONTENT='text/html;CHARSET=Latin1' HTTP-EQUIV=content-type>")
+                                                  << utf8 << false << cp1252;
+        QTest::newRow("UTF-8 under another name") << QStringLiteral("<meta charset=\"unicode-1-1-utf-8\">") << cp1252 << false << utf8;
+        QTest::newRow("the first one counts") << QStringLiteral("<meta charset=utf8><meta charset=windows-1252>") << cp1252 << false << utf8;
+        QTest::newRow("an encoding we do not write") << QStringLiteral("<meta charset=koi8-r><meta charset=utf-8>") << cp1252 << false << cp1252;
+        QTest::newRow("in a comment") << QStringLiteral("<!-- <meta charset=utf-8> --><p>") << cp1252 << false << cp1252;
+        QTest::newRow("after BODY") << QStringLiteral("<head></head><Body><meta charset=utf-8>") << cp1252 << false << cp1252;
+        QTest::newRow("no declaration") << QStringLiteral("<p>caf\u00e9</p>") << utf8 << false << utf8;
+        QTest::newRow("a mark outweighs it") << QStringLiteral("<meta charset=windows-1252>") << utf8 << true << utf8;
+        QTest::newRow("UTF-16 outweighs it") << QStringLiteral("<meta charset=windows-1252>") << le << true << le;
+        QTest::newRow("empty name") << QStringLiteral("<?xml version=\"1.0\" encoding=\"\"?><meta charset=utf-8>") << cp1252 << false << utf8;
+    }
+    void aPageIsWrittenAsItsFirstDeclarationSays()
+    {
+        QFETCH(QString, page);
+        QFETCH(int, held);
+        QFETCH(bool, bom);
+        QFETCH(int, written);
+        QCOMPARE(int(EncodingToWrite(page, TextEncoding(held), bom)), written);
     }
 
     void aWriteCutShortKeepsTheOldFile()

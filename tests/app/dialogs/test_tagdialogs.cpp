@@ -88,7 +88,7 @@ void addDialogRows()
         {{"Document Type", "<!DOCTYPE html>"}, {"Title", "Home"}, {"Background image", "bg.gif"},
          {"Background Color", "#ffffff"}, {"Text Color", "#000000"}, {"Link Color", "#0000ff"},
          {"Visited Link Color", "#800080"}, {"Active Link Color", "#ff0000"}},
-        "<!DOCTYPE html>\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>Home</TITLE> \r\n</HEAD>\r\n"
+        "<!DOCTYPE html>\r\n<HTML>\r\n\r\n<HEAD> \r\n <TITLE>Home</TITLE> \r\n <META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\"> \r\n</HEAD>\r\n"
         "<BODY BACKGROUND=\"bg.gif\" BGCOLOR=\"#ffffff\" TEXT=\"#000000\" LINK=\"#0000ff\" VLINK=\"#800080\" "
         "ALINK=\"#ff0000\">\r\n\r\n\r\n\r\n\r\n</BODY>\r\n</HTML>");
     row("form, empty target", "TForm0", {{"Action", "/cgi"}, {"Method", "POST"}, {"EncType", "multipart/form-data"}},

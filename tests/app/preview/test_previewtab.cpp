@@ -2,8 +2,14 @@
 #include "../apptest.h"
 #include "../../platform/browser/browsertest.h"
 
+#include "app/assistants/unit_tempstart.h"
+#include "app/assistants/unit_theme.h"
+#include "app/dialogs/engine.h"
 #include "app/preview/previewhtml.h"
 #include "platform/folders.h"
+#include "platform/textfile.h"
+
+#include <QDir>
 
 #include <QComboBox>
 #include <QTabWidget>
@@ -61,6 +67,73 @@ private slots:
         saved->ReloadClick();
         QVERIFY(browsertest::WaitUntil([&] { return shownText(saved).contains(QStringLiteral("edited")); }));
         QVERIFY(k5test::ReadFile(path).startsWith("<P>edited</P>"));
+    }
+
+    // Every page the program begins with says how it is written: letters beyond ASCII typed into it show
+    // as typed in the preview, and from the saved file over HTTP.
+    void pagesTheProgramBeginsShowTheirLettersRight()
+    {
+        const QString typed = QStringLiteral("5 \u20ac caf\u00e9 \u4f60\u597d");
+        QList<std::pair<QString, QString>> pages;
+        frame->New1Click();
+        pages.append({QStringLiteral("new page"), frame->ActiveEditForm()->Text()});
+        const QString templates = platform::ProgramFile(QStringLiteral("templates"));
+        const QStringList names = QDir(templates).entryList({QStringLiteral("*.htm")}, QDir::Files, QDir::Name);
+        QCOMPARE(names.size(), 20);
+        for (const QString &name : names)
+            pages.append({name, platform::LoadTextDocument(templates + QLatin1Char('/') + name).text});
+        pages.append({QStringLiteral("shared border"), assistants::SharedBorderHead() + assistants::SharedBorderFoot()});
+        pages.append({QStringLiteral("theme"), assistants::ThemePage(1)});
+        pages.append({QStringLiteral("dark theme"), assistants::ThemePage(5)});
+        for (const char *cls : {"ThtmlStart", "TWizard1", "TWizard2", "TWizard3"}) {
+            std::unique_ptr<dialogs::TTagDialog> d(dialogs::CreateDialog(QString::fromLatin1(cls), nullptr));
+            pages.append({QString::fromLatin1(cls), d->Build()});
+        }
+
+        TEditForm *doc = frame->ActiveEditForm();
+        const QString preview = platform::ProgramFile(QStringLiteral("preview.htm"));
+        const QString shown = QStringLiteral("document.title + ' ' + (document.body ? document.body.innerText : '')");
+        QStringList wrong;
+        for (qsizetype i = 0; i < pages.size(); ++i) {
+            // The page as the template dialog hands it over, and the letters typed into its title (a frame
+            // page shows nothing else), else at its end.
+            doc->PageControl2->setCurrentIndex(0);
+            frame->TempMemo->SetText(pages[i].second);
+            const qsizetype title = doc->Text().indexOf(QStringLiteral("<TITLE>"), 0, Qt::CaseInsensitive);
+            doc->RiloMemo1->SetSelStart(title < 0 ? doc->RiloMemo1->CharCount() : int(title + 7));
+            const QString tag = QStringLiteral("[page %1]").arg(i), mark = typed + tag;
+            QTest::sendKeyEvent(QTest::Click, doc->RiloMemo1, Qt::Key_unknown, mark, Qt::NoModifier);
+            QVERIFY(doc->Text().contains(mark));
+            doc->PageControl2->setCurrentIndex(1);
+            QVERIFY(browsertest::WaitUntil([&] {
+                return QUrl(doc->PreviewHTML1->LocationURL()).toLocalFile() == preview && !doc->PreviewHTML1->Busy() &&
+                       browsertest::RunJavaScript(doc->PreviewHTML1->Browser()->Page(), shown).toString().contains(tag);
+            }));
+            if (!browsertest::RunJavaScript(doc->PreviewHTML1->Browser()->Page(), shown).toString().contains(mark))
+                wrong << pages[i].first;
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
+
+        // The Normal page saved and served as a web server serves it (no character set in its answer).
+        doc->PageControl2->setCurrentIndex(0);
+        frame->TempMemo->SetText(pages[1 + names.indexOf(QStringLiteral("Normal.htm"))].second);
+        doc->RiloMemo1->SetSelStart(int(doc->Text().indexOf(QStringLiteral("<!-- Begin Here -->"))));
+        QTest::sendKeyEvent(QTest::Click, doc->RiloMemo1, Qt::Key_unknown, typed, Qt::NoModifier);
+        const QString site = k5test::Root() + QStringLiteral("/tmp/served");
+        QVERIFY(QDir().mkpath(site));
+        {
+            apptest::User user;
+            user.TypeFileName(site + QStringLiteral("/index.htm"));
+            QVERIFY(doc->Saveas1Click());
+            QVERIFY(user.Done());
+        }
+        k5test::PythonServer server;
+        QVERIFY(browsertest::ServeFolder(server, site));
+        browsertest::ScriptBrowser b;
+        QVERIFY(b.Load(QUrl(QStringLiteral("http://127.0.0.1:%1/index.htm").arg(server.Port()))));
+        QVERIFY2(b.Text().contains(typed), qPrintable(b.Text()));
+        doc->SetModified(false);
+        apptest::CloseAll(*frame);
     }
 
     void previewedScriptsRunButCannotReadTheUsersFiles()

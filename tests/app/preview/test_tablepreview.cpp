@@ -6,6 +6,8 @@
 #include "app/dialogs/unit_table.h"
 #include "app/preview/previewhtml.h"
 #include "platform/fileio.h"
+#include "platform/folders.h"
+#include "platform/textfile.h"
 #include "tests/platform/browser/browsertest.h"
 
 #include <QDir>
@@ -35,16 +37,42 @@ private slots:
         d->PreviewFile = dir.filePath(QStringLiteral("kestrova_preview.htm"));
         dialogtest::FillGrid(d->StringGrid1, {{"cell"}});
         d->PageControl1->setCurrentIndex(1);
-        QCOMPARE(QString::fromUtf8(platform::ReadWholeFile(d->PreviewFile)), d->Build());
+        QCOMPARE(QString::fromUtf8(platform::ReadWholeFile(d->PreviewFile)),
+                 QLatin1String(platform::kUtf8Declaration) + QStringLiteral("\r\n") + d->Build());
         QVERIFY(d->PreviewHTML1->HasBrowser());
         QVERIFY(browsertest::WaitUntil([&] { return d->PreviewHTML1->LocationURL().endsWith(QStringLiteral("kestrova_preview.htm")); }));
         d->PageControl1->setCurrentIndex(0);
         dialogtest::FillGrid(d->StringGrid1, {{"changed"}});
         d->PageControl1->setCurrentIndex(1);
         QVERIFY(QString::fromUtf8(platform::ReadWholeFile(d->PreviewFile)).contains(QStringLiteral("<TD>changed</TD>")));
-        // Unless told otherwise the file goes to the system's temporary folder.
-        auto fresh = dialogtest::OpenDialog<TList>("TList");
-        QCOMPARE(fresh->PreviewFile, QDir::tempPath() + QStringLiteral("/kestrova_preview.htm"));
+    }
+
+    // Unless told otherwise the preview goes to the program's own folder, not the shared temporary one (where
+    // another user's file of that name would block it), and says how it is written: the letters show as typed.
+    void thePreviewIsTheUsersOwnAndShowsItsLettersRight()
+    {
+        const QString foreign = QDir::tempPath() + QStringLiteral("/kestrova_preview.htm");
+        k5test::WriteFile(foreign, "another user's");
+        QVERIFY(QFile::setPermissions(foreign, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QString typed = QStringLiteral("Caf\u00e9 \u2013 ok \u4f60\u597d");
+        auto shown = [](TGridDialog *d) {
+            return browsertest::RunJavaScript(d->PreviewHTML1->Browser()->Page(), QStringLiteral("document.body.innerText")).toString();
+        };
+        auto table = dialogtest::OpenDialog<Ttable>("Ttable");
+        auto list = dialogtest::OpenDialog<TList>("TList");
+        for (TGridDialog *d : {static_cast<TGridDialog *>(table.get()), static_cast<TGridDialog *>(list.get())}) {
+            QCOMPARE(d->PreviewFile, platform::ProgramFile(QStringLiteral("kestrova_preview.htm")));
+            dialogtest::FillGrid(d->StringGrid1, {{typed}});
+            k5test::User watchman; // no error may show
+            d->PageControl1->setCurrentIndex(1);
+            QVERIFY(watchman.Texts.isEmpty());
+            const QByteArray bytes = platform::ReadWholeFile(d->PreviewFile);
+            QVERIFY(bytes.startsWith(QByteArray(platform::kUtf8Declaration) + "\r\n"));
+            QVERIFY(bytes.contains(typed.toUtf8()));
+            QVERIFY(browsertest::WaitUntil([&] { return !d->PreviewHTML1->Busy() && shown(d).contains(QStringLiteral("ok")); }));
+            QVERIFY2(shown(d).contains(typed), qPrintable(shown(d)));
+        }
+        QCOMPARE(k5test::ReadFile(foreign), QByteArray("another user's"));
     }
 
     void aPreviewThatCannotBeWrittenIsReported()
