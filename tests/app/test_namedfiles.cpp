@@ -15,6 +15,7 @@
 #include "app/dialogs/unit_insert.h"
 #include "app/workflow.h"
 #include "platform/folders.h"
+#include "controls/qv/qvclock.h"
 #include "controls/zel/explorer.h"
 #include "controls/zel/folderbrowser.h"
 #include "controls/zel/lookupedit.h"
@@ -249,6 +250,10 @@ private slots:
         sweep(QStringLiteral("plug-in file"), {plugin + QStringLiteral(".taken")}, [&](Run &run, apptest::User &user) {
             user.Then(readMessage(run));
             QCOMPARE(::mkfifo(QFile::encodeName(plugin).constData(), 0600), 0);
+            // Taken once it has rested: the poll sees it, and the clock lets it rest.
+            qv::ManualClock rest;
+            frame->PollPlugin();
+            rest.Advance(TFrameForm::PluginRestMs);
             run.clock.start(); // it is looked for every 250 ms
             QTRY_VERIFY_WITH_TIMEOUT(user.Done(), 5000);
         }, plugin + QStringLiteral(".taken"));
