@@ -141,8 +141,10 @@ TFrameForm::TFrameForm()
     ZELFormSaver1->OnRestore = [this](QObject *) {
         zel::TZELDataStore *store = ZELFormSaver1->FormStore();
         store->ErrorInt = std::numeric_limits<int>::min();
-        const bool stored = store->Enabled && store->ReadInteger(QStringLiteral("TFrameForm_Left")) != store->ErrorInt;
+        const QPoint place(store->ReadInteger(QStringLiteral("TFrameForm_Left")), store->ReadInteger(QStringLiteral("TFrameForm_Top")));
         store->ErrorInt = 0;
+        // A place that could not be shown was not used: the window system places the window then.
+        const bool stored = store->Enabled && place.x() != std::numeric_limits<int>::min() && place == pos();
         if (stored && windowHandle() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
             windowHandle()->setFramePosition(pos());
     };
