@@ -932,10 +932,11 @@ void TEditForm::Find2Click()
 {
     if (!FindDialog1) {
         FindDialog1 = new dialogs::TFindDialog(this);
+        // A find that fails keeps the dialog open for a better text.
         FindDialog1->OnFind = [this] {
             FindText = FindDialog1->FindText();
-            DoFind(FindText, FindDialog1->Down(), FindDialog1->WholeWord(), FindDialog1->MatchCase());
-            FindDialog1->hide();
+            if (DoFind(FindText, FindDialog1->Down(), FindDialog1->WholeWord(), FindDialog1->MatchCase()))
+                FindDialog1->hide();
         };
     }
     const int len = std::abs(RiloMemo1->SelLength());
