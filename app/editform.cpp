@@ -314,6 +314,7 @@ TPreviewHTML *TEditForm::Preview()
         PreviewHTML1->SetSearchpage(QLatin1String(ProductSearchPage));
         previewHost_->layout()->addWidget(PreviewHTML1);
         PreviewHTML1->OnAfterNavigate = [this](QObject *) { AfterNavigate(); };
+        PreviewHTML1->OnHistoryChange = [this](QObject *) { UpdateHistoryButtons(); };
     }
     return PreviewHTML1;
 }
@@ -344,9 +345,6 @@ void TEditForm::GobackClick()
     Preview()->GoBack();
     --BackCount;
     ++ForwardCount;
-    ForwardBtn->setEnabled(true);
-    if (BackCount <= 1)
-        BackBtn->setEnabled(false);
 }
 
 void TEditForm::GoForwardClick()
@@ -355,9 +353,14 @@ void TEditForm::GoForwardClick()
     Preview()->GoForward();
     ++BackCount;
     --ForwardCount;
-    BackBtn->setEnabled(true);
-    if (ForwardCount <= 0)
-        ForwardBtn->setEnabled(false);
+}
+
+void TEditForm::UpdateHistoryButtons()
+{
+    // The browser's own history, not the counts of typed addresses: a link followed in the page is a
+    // page to go back from too.
+    BackBtn->setEnabled(Preview()->CanGoBack());
+    ForwardBtn->setEnabled(Preview()->CanGoForward());
 }
 
 void TEditForm::AfterNavigate()
@@ -373,8 +376,7 @@ void TEditForm::AfterNavigate()
         URLs->insertItem(0, address);
     }
     URLs->setEditText(address);
-    if (BackCount > 1)
-        BackBtn->setEnabled(true);
+    UpdateHistoryButtons();
 }
 
 void TEditForm::UpdateLaterCommands()
