@@ -306,12 +306,12 @@ void TEditForm::buildCommandMenus(QMenu *file)
                 {"ASPElse2", "Else", "<% ELSE ", "%>"},
                 {"ASPEnd2", "End", "<% END ", "%>"}});
     fixed(asp, {{"ASPIncludes2", "Includes", "<!--#INCLUDE FILE=\"\"-->"}});
-    launches(asp, {{"ASPServerVariables2", "Server Variables..."}});
+    launches(asp, {{"ASPServerVariables2", "Server Variables..."}, {"ASPCustomTags1", "ASP Custom Tags..."}});
     QMenu *xml = sub(advanced, "XML1", QStringLiteral("XML"));
     fixed(xml, {{"RootElement1", "Root Element", "<Root_Element=\"\">      </Root_Element>"},
                 {"ChildElement1", "Child Element", "<Child_Element>      </Child_Element>"},
                 {"Comment1", "Comment", "<!--  -->"}});
-    launches(xml, {{"Text1", "Text..."}});
+    launches(xml, {{"Text1", "Text..."}, {"XMLCustomTags1", "XML Custom Tags..."}});
     QMenu *hdml = sub(advanced, "HDML1", QStringLiteral("HDML"));
     fixed(hdml,
           {{"HDML2", "HDML",
@@ -344,7 +344,7 @@ void TEditForm::buildCommandMenus(QMenu *file)
                      {"GIFDeanimation1", "GIF Deanimation..."},
                      {"GifAnimator1", "Gif Animator..."}});
     launches(tools, {{"HDSoundRecorder1", "HD Sound Recorder..."}, {"HTMLCompressor1", "HTML Compressor..."}});
-    launches(tools, {{"ClipBook1", "ClipBook..."}, {"SearchFiles1", "Search Files..."}});
+    launches(tools, {{"ClipBook1", "ClipBook..."}, {"SearchFiles1", "File Search..."}, {"CustomTags1", "Custom Tags..."}});
     launches(tools, {{"FileOperator1", "File Operator..."},
                      {"QuickEmail1", "Quick Email..."},
                      {"FavoriteURLsToHTML1", "Favorite URLs To HTML..."},
@@ -364,9 +364,6 @@ void TEditForm::buildCommandMenus(QMenu *file)
     })->setEnabled(Settings != nullptr);
     launches(settings, {{"FTP2", "FTP Settings..."}});
     launches(settings, {{"TagChooser1", "Tag Chooser"},
-                        {"CustomTags1", "Custom Tags..."},
-                        {"XMLCustomTags1", "XML Custom Tags..."},
-                        {"ASPCustomTags1", "ASP Custom Tags..."},
                         {"Tag1", "Tag Creator..."},
                         {"EditFilelist1", "Edit Filelist..."},
                         {"Signature1", "Signature..."}});

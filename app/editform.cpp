@@ -303,6 +303,7 @@ TPreviewHTML *TEditForm::Preview()
         PreviewHTML1->SetSearchpage(QLatin1String(ProductSearchPage));
         previewHost_->layout()->addWidget(PreviewHTML1);
         PreviewHTML1->OnAfterNavigate = [this](QObject *) { AfterNavigate(); };
+        PreviewHTML1->OnHistoryChange = [this](QObject *) { UpdateHistoryButtons(); };
     }
     return PreviewHTML1;
 }
@@ -333,9 +334,6 @@ void TEditForm::GobackClick()
     Preview()->GoBack();
     --BackCount;
     ++ForwardCount;
-    ForwardBtn->setEnabled(true);
-    if (BackCount <= 1)
-        BackBtn->setEnabled(false);
 }
 
 void TEditForm::GoForwardClick()
@@ -344,9 +342,14 @@ void TEditForm::GoForwardClick()
     Preview()->GoForward();
     ++BackCount;
     --ForwardCount;
-    BackBtn->setEnabled(true);
-    if (ForwardCount <= 0)
-        ForwardBtn->setEnabled(false);
+}
+
+void TEditForm::UpdateHistoryButtons()
+{
+    // The browser's own history, not the counts of typed addresses: a link followed in the page is a
+    // page to go back from too.
+    BackBtn->setEnabled(Preview()->CanGoBack());
+    ForwardBtn->setEnabled(Preview()->CanGoForward());
 }
 
 void TEditForm::AfterNavigate()
@@ -362,8 +365,7 @@ void TEditForm::AfterNavigate()
         URLs->insertItem(0, address);
     }
     URLs->setEditText(address);
-    if (BackCount > 1)
-        BackBtn->setEnabled(true);
+    UpdateHistoryButtons();
 }
 
 void TEditForm::UpdateLaterCommands()
@@ -943,10 +945,11 @@ void TEditForm::Find2Click()
 {
     if (!FindDialog1) {
         FindDialog1 = new dialogs::TFindDialog(this);
+        // A find that fails keeps the dialog open for a better text.
         FindDialog1->OnFind = [this] {
             FindText = FindDialog1->FindText();
-            DoFind(FindText, FindDialog1->Down(), FindDialog1->WholeWord(), FindDialog1->MatchCase());
-            FindDialog1->hide();
+            if (DoFind(FindText, FindDialog1->Down(), FindDialog1->WholeWord(), FindDialog1->MatchCase()))
+                FindDialog1->hide();
         };
     }
     const int len = std::abs(RiloMemo1->SelLength());

@@ -198,6 +198,8 @@ public:
     void GobackClick();
     void GoForwardClick();
     void AfterNavigate();
+    // Goback and GoForward are enabled while the preview has a page to go back or forward to.
+    void UpdateHistoryButtons();
 
     // Side panel.
     void CalculateWeight();

@@ -30,9 +30,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QThread>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <limits>
@@ -142,8 +144,10 @@ TFrameForm::TFrameForm()
     ZELFormSaver1->OnRestore = [this](QObject *) {
         zel::TZELDataStore *store = ZELFormSaver1->FormStore();
         store->ErrorInt = std::numeric_limits<int>::min();
-        const bool stored = store->Enabled && store->ReadInteger(QStringLiteral("TFrameForm_Left")) != store->ErrorInt;
+        const QPoint place(store->ReadInteger(QStringLiteral("TFrameForm_Left")), store->ReadInteger(QStringLiteral("TFrameForm_Top")));
         store->ErrorInt = 0;
+        // A place that could not be shown was not used: the window system places the window then.
+        const bool stored = store->Enabled && place.x() != std::numeric_limits<int>::min() && place == pos();
         if (stored && windowHandle() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
             windowHandle()->setFramePosition(pos());
     };
@@ -153,14 +157,37 @@ TFrameForm::TFrameForm()
     mergeMenus();
     UpdateDocumentCommands();
     RestoreToolBarLayout();
-    // Every document is asked before the frame decides to free itself: Cancel leaves all as it was.
+    // Every document is asked before the frame decides to free itself: Cancel leaves all as it was. The
+    // windows that run loops of their own (a dialog open when SIGTERM comes) close next, and the frame
+    // closes once their loops have returned, so that no document or menu is freed under them.
     OnCloseQuery = [this](QObject *, bool &canClose) {
-        for (const QPointer<TEditForm> &doc : guarded(EditForms())) {
-            if (doc && !doc->CloseQuery()) {
-                canClose = false;
-                return;
+        if (!agreed_) {
+            for (const QPointer<TEditForm> &doc : guarded(EditForms())) {
+                if (doc && !doc->CloseQuery()) {
+                    canClose = false;
+                    return;
+                }
             }
         }
+        int level = std::numeric_limits<int>::max();
+        if (!closeLoopWindows(&level)) {
+            // The user kept a window open: the exit ends here, as with Cancel.
+            agreed_ = false;
+            unwindTo_ = std::numeric_limits<int>::max();
+            unwindTries_ = 0;
+            canClose = false;
+            return;
+        }
+        unwindTo_ = std::min(unwindTo_, level);
+        if (QThread::currentThread()->loopLevel() > unwindTo_) {
+            agreed_ = true;
+            canClose = false;
+            QTimer::singleShot(unwindTries_++ ? 10 : 0, this, [this] { close(); });
+            return;
+        }
+        agreed_ = false;
+        unwindTo_ = std::numeric_limits<int>::max();
+        unwindTries_ = 0;
     };
     FinishLoading();
 }
@@ -688,6 +715,30 @@ void TFrameForm::UpdateDocumentCommands()
         OnDocumentCountChanged(any);
 }
 
+void TFrameForm::noteLoopWindow(QWidget *window)
+{
+    loopWindows_.removeIf([window](const QPair<QPointer<QWidget>, int> &w) { return !w.first || w.first == window || !w.first->isVisible(); });
+    loopWindows_.append({window, QThread::currentThread()->loopLevel()});
+}
+
+bool TFrameForm::closeLoopWindows(int *level)
+{
+    const auto windows = loopWindows_;
+    for (qsizetype i = windows.size() - 1; i >= 0; --i) {
+        const QPointer<QWidget> w = windows[i].first;
+        if (!w || !w->isVisible())
+            continue;
+        *level = std::min(*level, windows[i].second);
+        // As its close button would; a box that has no answer for that is answered as by Escape.
+        w->close();
+        if (auto *box = qobject_cast<QMessageBox *>(w.data()); box && box->isVisible())
+            box->reject();
+        if (w && w->isVisible())
+            return false;
+    }
+    return true;
+}
+
 void TFrameForm::closeEvent(QCloseEvent *event)
 {
     // Reached only once every document agreed (OnCloseQuery).
@@ -721,6 +772,11 @@ void TFrameForm::dropEvent(QDropEvent *event)
 
 bool TFrameForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto *w = static_cast<QWidget *>(watched);
+        if (w->isWindow() && w != this && (w->isModal() || w->windowType() == Qt::Popup))
+            noteLoopWindow(w);
+    }
     if (event->type() == QEvent::StatusTip && Hint_Label) {
         Hint_Label->setText(static_cast<QStatusTipEvent *>(event)->tip());
         return true; // the hint line only: a message of the status bar would cover its labels

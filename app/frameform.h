@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <limits>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -157,6 +158,13 @@ private:
     void mergeMenus();
     void relayInsert(TRelay *relay, bool empty);
     TEditForm *adopt(TEditForm *doc);
+    // Modal windows and pop-up menus run event loops of their own inside the code that opened them (a
+    // menu item's handler, a button's click), which goes on with its windows and menus once the loop
+    // returns. Each is noted with the loop level it was opened from.
+    void noteLoopWindow(QWidget *window);
+    // Closes them, newest first, and lowers *level to the lowest level they were opened from; false
+    // when one stays open (the user kept it).
+    bool closeLoopWindows(int *level);
 
     QMdiArea *mdiArea_ = nullptr;
     QTimer *pluginTimer_ = nullptr;
@@ -167,6 +175,12 @@ private:
     } pluginSeen_;
     QString lastFolder_;
     QList<speedbar::TSpeedItem *> toolItems_; // SpeedItem1 .. SpeedItem101
+    QList<QPair<QPointer<QWidget>, int>> loopWindows_;
+    // A close the documents agreed to that waits until the loops of the windows it closed have returned
+    // (to unwindTo_): nothing is destroyed under code that still runs.
+    bool agreed_ = false;
+    int unwindTo_ = std::numeric_limits<int>::max();
+    int unwindTries_ = 0;
 };
 
 // The single main window.

@@ -51,6 +51,10 @@ TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent, Di
     connect(FindNextButton, &QPushButton::clicked, this, [this] {
         if (OnFind)
             OnFind();
+        // Still open (nothing found, or an owner that keeps it): the user goes on in the field, whose
+        // text is selected so that typing replaces it and never reaches the page.
+        if (isVisible())
+            takeTyping();
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::hide);
     // Sized by its fields: the window manager offers no maximising and no resize edge.
@@ -58,7 +62,27 @@ TFindDialog::TFindDialog(QWidget *parent, bool withReplace) : QDialog(parent, Di
 }
 
 QString TFindDialog::FindText() const { return FindEdit->text(); }
-void TFindDialog::SetFindText(const QString &text) { FindEdit->setText(text); }
+
+void TFindDialog::SetFindText(const QString &text)
+{
+    FindEdit->setText(text);
+    FindEdit->selectAll();
+}
+
+void TFindDialog::takeTyping()
+{
+    activateWindow();
+    FindEdit->setFocus();
+    FindEdit->selectAll();
+}
+
+void TFindDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The text it opens with is selected: what the user types replaces it.
+    takeTyping();
+}
+
 bool TFindDialog::Down() const { return DownButton->isChecked(); }
 bool TFindDialog::WholeWord() const { return WholeWordBox->isChecked(); }
 bool TFindDialog::MatchCase() const { return MatchCaseBox->isChecked(); }

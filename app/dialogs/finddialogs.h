@@ -30,6 +30,9 @@ public:
     std::function<void()> OnFind;
 
 protected:
+    void showEvent(QShowEvent *event) override;
+    // Activates the dialog with the focus in its field, the text selected.
+    void takeTyping();
     QPushButton *cancel_;
     QVBoxLayout *buttons_;
 };

@@ -32,6 +32,10 @@ platform::WebBrowser *TPreviewHTML::Browser()
         if (OnAfterNavigate)
             OnAfterNavigate(this);
     };
+    browser_->OnHistoryChange = [this](platform::WebBrowser *) {
+        if (OnHistoryChange)
+            OnHistoryChange(this);
+    };
     // Busy is reported when it changes, once per change.
     browser_->OnBusyChange = [this](platform::WebBrowser *, bool) { busyChanged(); };
     return browser_;
@@ -85,6 +89,10 @@ void TPreviewHTML::CycleTextSize()
         next = quint16(lowest);
     b->SetTextSize(next);
 }
+
+bool TPreviewHTML::CanGoBack() const { return browser_ && browser_->CanGoBack(); }
+
+bool TPreviewHTML::CanGoForward() const { return browser_ && browser_->CanGoForward(); }
 
 QString TPreviewHTML::LocationURL() const { return browser_ ? browser_->LocationURL() : QString(); }
 

@@ -32,6 +32,9 @@ public:
     // The next text size of the shown page; after the largest comes the smallest.
     void CycleTextSize();
 
+    // Whether there is a page to go back or forward to.
+    bool CanGoBack() const;
+    bool CanGoForward() const;
     QString LocationURL() const;
     QString LocationName() const;
     bool Busy() const;
@@ -51,6 +54,8 @@ public:
     std::function<void(QObject *Sender)> OnBeforeNavigate;
     std::function<void(QObject *Sender)> OnAfterNavigate;
     THTMLStatusBusyChange OnStatusBusyChange;
+    // Back and Forward may have changed (a page loaded, a link followed, a move within the page).
+    std::function<void(QObject *Sender)> OnHistoryChange;
 
 private:
     void busyChanged();

@@ -4,6 +4,8 @@
 #include "controls/qv/qvutils.h"
 
 #include <QGuiApplication>
+#include <algorithm>
+#include <climits>
 #include <QMetaEnum>
 #include <QMetaProperty>
 #include <QRegularExpression>
@@ -61,6 +63,46 @@ QString formReferenceName(const platform::Form *form)
 }
 
 } // namespace
+
+namespace {
+
+// Window sizes beyond what X11 coordinates hold are refused by the window system.
+constexpr int kLargestWindowSide = 32767;
+// How much of a window must lie on a screen: enough of its title bar to drag it.
+constexpr int kGrip = 24;
+
+} // namespace
+
+bool ShowableSize(const QSize &size)
+{
+    return size.width() > 0 && size.height() > 0 && size.width() <= kLargestWindowSide &&
+           size.height() <= kLargestWindowSide;
+}
+
+bool ShowablePlace(const QWidget *window, QPoint place, QSize size)
+{
+    auto far = [](int v) { return v < -kLargestWindowSide || v > kLargestWindowSide; };
+    if (far(place.x()) || far(place.y()))
+        return false;
+    const QRect bounds(place, size.boundedTo(QSize(kLargestWindowSide, kLargestWindowSide)).expandedTo(QSize(1, 1)));
+    const QSize grip = bounds.size().boundedTo(QSize(kGrip, kGrip));
+    auto holds = [&](const QRect &area) {
+        const QRect seen = area.intersected(bounds);
+        return seen.width() >= grip.width() && seen.height() >= grip.height();
+    };
+    if (window && !window->isWindow()) {
+        // A document window lies in its area; an area not laid out yet tells nothing.
+        const QWidget *area = window->parentWidget();
+        return !area || area->size().isEmpty() || holds(QRect(QPoint(0, 0), area->size()));
+    }
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return true;
+    for (const QScreen *s : screens)
+        if (holds(s->availableGeometry()))
+            return true;
+    return false;
+}
 
 bool TWinMinMaxInfo::DefaultMinMaxInfo() const
 {
@@ -128,10 +170,16 @@ void ReadPlacementRecord(platform::Form *form, IniObject *ini, const QString &se
                 minPos = QPoint(m[0], m[1]);
             const QRect b = form->Bounds();
             const QList<int> r = fourIntegers(norm, {b.left(), b.top(), b.left() + b.width(), b.top() + b.height()});
-            QRect rect(QPoint(r[0], r[1]), QSize(r[2] - r[0], r[3] - r[1]));
-            if (!sizeable(frame))
-                rect.setSize(b.size());
-            if (r[2] > r[0]) {
+            auto span = [](int from, int to) { return int(std::clamp<qint64>(qint64(to) - from, INT_MIN, INT_MAX)); };
+            // What cannot be shown gives way to the form's own size or place.
+            QSize size(span(r[0], r[2]), span(r[1], r[3]));
+            if (!sizeable(frame) || !ShowableSize(size))
+                size = b.size();
+            QPoint place(r[0], r[1]);
+            if (!ShowablePlace(frame, place, size))
+                place = b.topLeft();
+            const QRect rect(place, size);
+            if (rect != b) {
                 // The normal rectangle is set without leaving the current state.
                 const Qt::WindowState current = form->State();
                 if (current != Qt::WindowNoState)
@@ -169,7 +217,8 @@ void ReadPlacementRecord(platform::Form *form, IniObject *ini, const QString &se
             return;
         }
         form->SetState(value);
-        if (value == Qt::WindowMinimized && minPos.x() >= 0 && minPos.y() >= 0)
+        if (value == Qt::WindowMinimized && minPos.x() >= 0 && minPos.y() >= 0 &&
+            ShowablePlace(frame, minPos, frame->size()))
             frame->move(minPos);
         frame->update();
     }

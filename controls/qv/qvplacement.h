@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 #include <QStringList>
 #include <functional>
@@ -168,6 +169,13 @@ private:
     bool bound_ = false;
     bool destroying_ = false;
 };
+
+// Whether a stored size or place can be shown, for the form saver and the placement alike: a size must
+// be one the window system can make (a window 0 or fewer pixels wide is never mapped), and a place must
+// leave enough of the window on a screen (a document window: in its area) for the user to take hold of
+// it. A value that fails is not used; the window keeps its designed one.
+bool ShowableSize(const QSize &size);
+bool ShowablePlace(const QWidget *window, QPoint place, QSize size);
 
 // The window-placement record of a form in a section: written whole, read with the position and state
 // switches.

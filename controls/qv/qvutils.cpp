@@ -99,30 +99,26 @@ std::map<std::tuple<int, int, int, int, int>, QPointer<QWidget>> &screenFrames()
 
 class ScreenFrame : public QWidget {
 public:
+    // The window is shaped to the frame itself: a translucent window would need a compositing manager,
+    // without which X11 shows its inside as a black block; a shaped one shows what lies inside on any
+    // display.
     ScreenFrame(const QRect &r, int width)
-        : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput), width_(width)
+        : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput)
     {
-        setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_DeleteOnClose);
         setGeometry(r);
+        const QRect all(QPoint(0, 0), r.size());
+        setMask(QRegion(all).subtracted(QRegion(all.adjusted(width, width, -width, -width))));
     }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
+        // Dots of black and white, as a focus frame drawn inverted: seen on any background.
         QPainter p(this);
-        QPen pen(Qt::black, 1, Qt::DotLine);
-        p.setPen(pen);
-        QRect r = rect().adjusted(0, 0, -1, -1);
-        for (int i = 0; i < width_ && r.width() > 0 && r.height() > 0; ++i) {
-            p.drawRect(r);
-            r.adjust(1, 1, -1, -1);
-        }
+        p.fillRect(rect(), QBrush(MakeCheckerPattern(Qt::black, Qt::white)));
     }
-
-private:
-    int width_;
 };
 
 } // namespace

@@ -1438,8 +1438,11 @@ void TSpeedBar::mouseMoveEvent(QMouseEvent *e)
     }
     if (!dragging_)
         return;
+    // Two statements: the order in which a call's arguments are worked out is not fixed, and the rectangle
+    // needs what the edge found.
     bool applied = false;
-    const QRect target = targetRect(targetAlign(global, &applied), applied);
+    const TAlign align = targetAlign(global, &applied);
+    const QRect target = targetRect(align, applied);
     if (target != frameRect_) {
         qv::DrawScreenFrame(frameRect_, 3);
         QApplication::changeOverrideCursor(qv::ScreenCursor(qv::crQVDrag));

@@ -1,5 +1,6 @@
 #include "zelformsaver.h"
 
+#include "controls/qv/qvplacement.h"
 #include "platform/error.h"
 
 #include <QWindowStateChangeEvent>
@@ -155,23 +156,30 @@ void TZELFormSaver::writeBounds(const QString &name, const QRect &bounds, bool p
     }
 }
 
-void TZELFormSaver::readBounds(const QString &name, QWidget *widget, bool size)
+void TZELFormSaver::readBounds(const QString &name, QWidget *widget, bool size, bool form)
 {
     // Each value is read with the current one as default, one after the other. A value that changes
     // nothing is not applied: a window given a place or size is no longer placed or sized by the window
-    // system when it is first shown (a dialog would no longer be centred).
+    // system when it is first shown (a dialog would no longer be centred). A form's size or place that
+    // cannot be shown is not used either: the form keeps its designed one.
+    QSize wanted = widget->size();
     if (StoreSize && size) {
-        const int width = readInteger(name + QStringLiteral("_Width"), widget->width());
-        const int height = readInteger(name + QStringLiteral("_Height"), widget->height());
-        if (QSize(width, height) != widget->size())
-            widget->resize(width, height);
+        const QSize stored(readInteger(name + QStringLiteral("_Width"), widget->width()),
+                           readInteger(name + QStringLiteral("_Height"), widget->height()));
+        if (!form || qv::ShowableSize(stored))
+            wanted = stored;
     }
+    QPoint place = widget->pos();
     if (StoreLocation) {
-        const int top = readInteger(name + QStringLiteral("_Top"), widget->y());
-        const int left = readInteger(name + QStringLiteral("_Left"), widget->x());
-        if (QPoint(left, top) != widget->pos())
-            widget->move(left, top);
+        const QPoint stored(readInteger(name + QStringLiteral("_Left"), widget->x()),
+                            readInteger(name + QStringLiteral("_Top"), widget->y()));
+        if (!form || qv::ShowablePlace(widget, stored, wanted))
+            place = stored;
     }
+    if (wanted != widget->size())
+        widget->resize(wanted);
+    if (place != widget->pos())
+        widget->move(place);
 }
 
 void TZELFormSaver::storeHandler(QObject *sender, platform::TCloseAction &action)
@@ -253,7 +261,7 @@ void TZELFormSaver::restoreForm(platform::Form *form)
 {
     const QString name = form->ClassName();
     QWidget *frame = form->Frame();
-    readBounds(name, frame, form->State() == Qt::WindowNoState);
+    readBounds(name, frame, form->State() == Qt::WindowNoState, true);
     if (StoreVisible)
         frame->setVisible(readBool(name + QStringLiteral("_Visible"), frame->isVisible()));
     if (StoreState) {
@@ -280,7 +288,7 @@ void TZELFormSaver::restoreControl(QWidget *control)
 {
     const QString name = control->objectName();
     if (!name.isEmpty()) {
-        readBounds(name, control, true);
+        readBounds(name, control, true, false);
         if (StoreVisible)
             control->setVisible(readBool(name + QStringLiteral("_Visible"), control->isVisibleTo(control->parentWidget())));
     }

@@ -74,8 +74,9 @@ private:
     bool normalBounds(platform::Form *form, QRect *bounds) const;
     // place, size: whether the position, the size are the widget's own to write.
     void writeBounds(const QString &name, const QRect &bounds, bool place, bool size);
-    // size: whether the size may be read (a form only in the normal state).
-    void readBounds(const QString &name, QWidget *widget, bool size);
+    // size: whether the size may be read (a form only in the normal state); form: whether the widget is
+    // a form, whose size and place must be ones that can be shown.
+    void readBounds(const QString &name, QWidget *widget, bool size, bool form);
     int readInteger(const QString &name, int def);
     bool readBool(const QString &name, bool def);
 

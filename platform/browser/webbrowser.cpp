@@ -125,6 +125,10 @@ WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent)
 
     connect(page_, &QWebEnginePage::loadStarted, this, [this] { setBusy(true); });
     connect(page_, &QWebEnginePage::loadFinished, this, &WebBrowser::loadFinished);
+    connect(page_, &QWebEnginePage::urlChanged, this, [this] {
+        if (OnHistoryChange)
+            OnHistoryChange(this);
+    });
     connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
         if (OnTitleChange)
             OnTitleChange(this, title);
@@ -148,6 +152,7 @@ WebBrowser::~WebBrowser()
     OnNavigateComplete = nullptr;
     OnBusyChange = nullptr;
     OnTitleChange = nullptr;
+    OnHistoryChange = nullptr;
     page_->disconnect(this);
     // The page goes before the view that shows it.
     delete page_;
@@ -201,6 +206,8 @@ void WebBrowser::loadFinished(bool ok)
     // The engine keeps zoom per site; the chosen text size holds for every page.
     page_->setZoomFactor(kTextSizeFactors[textSize_]);
     setBusy(false);
+    if (OnHistoryChange)
+        OnHistoryChange(this);
     if (OnNavigateComplete)
         OnNavigateComplete(this, LocationURL(), ok);
     freezeIfHidden();

@@ -68,6 +68,9 @@ public:
     std::function<void(WebBrowser *Sender, const QString &URL, bool Success)> OnNavigateComplete;
     std::function<void(WebBrowser *Sender, bool Busy)> OnBusyChange;
     std::function<void(WebBrowser *Sender, const QString &Title)> OnTitleChange;
+    // The pages to go back or forward to may have changed: after every navigation of the main frame, a
+    // link followed in the page or a move within it (no page loads then) included.
+    std::function<void(WebBrowser *Sender)> OnHistoryChange;
 
 protected:
     void showEvent(QShowEvent *e) override;

@@ -90,26 +90,6 @@ int countItems(const QString &path)
     return n;
 }
 
-// The entries of a folder whose names are no text in the file system's encoding: Qt leaves them out of
-// its listings (a decoded name would not find them again), so they are taken by their bytes.
-QList<QByteArray> undecodableEntries(const QByteArray &dir)
-{
-    QList<QByteArray> out;
-    DIR *d = ::opendir(dir.constData());
-    if (!d)
-        return out;
-    while (const dirent *e = ::readdir(d)) {
-        const QByteArray name(e->d_name);
-        if (name == "." || name == "..")
-            continue;
-        if (QFile::encodeName(QFile::decodeName(name)) != name)
-            out << name;
-    }
-    ::closedir(d);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 QList<QByteArray> allEntries(const QByteArray &dir, bool *readable)
 {
     QList<QByteArray> out;
@@ -124,6 +104,16 @@ QList<QByteArray> allEntries(const QByteArray &dir, bool *readable)
     }
     ::closedir(d);
     std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The entries of a folder whose names are no text in the file system's encoding: Qt leaves them out of
+// its listings (a decoded name would not find them again), so they are taken by their bytes.
+QList<QByteArray> undecodableEntries(const QByteArray &dir)
+{
+    bool readable = false;
+    QList<QByteArray> out = allEntries(dir, &readable);
+    out.removeIf([](const QByteArray &name) { return QFile::encodeName(QFile::decodeName(name)) == name; });
     return out;
 }
 

@@ -1,10 +1,13 @@
 // Every way of closing an edited document, answered through the real question box as a user answers it.
 #include "k5test.h"
 #include "apptest.h"
+#include "crawlitems.h"
 
 #include "app/replaceall.h"
 
 #include "app/dialogs/finddialogs.h"
+#include "app/settingsform.h"
+#include "app/workflow.h"
 #include "controls/zel/zelstores.h"
 #include "platform/application.h"
 
@@ -208,6 +211,96 @@ private slots:
         QVERIFY(!doc);
         QVERIFY(!frame);
         QCOMPARE(k5test::ReadFile(file), original);
+    }
+
+    // Every item of the crawl that may open a window, with that window open when SIGTERM comes (a modal
+    // one, a modeless one or none): the question about the edited page comes as at any other exit, the
+    // program ends cleanly (the sanitizers see every write into what was freed) and the file holds what
+    // the answer says; Cancel keeps everything, the window too.
+    void sigtermWithAnyWindowOpenEndsCleanly_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("answer");
+        const char *const answers[] = {"&No", "&Yes", "Cancel"};
+        int n = 0;
+        for (const crawl::Item &i : crawl::items)
+            if ((i.does == crawl::Does::Nothing || i.does == crawl::Does::NewDocument) &&
+                (i.enabled == crawl::On::Always || i.enabled == crawl::On::WithDocument))
+                QTest::newRow(i.name) << QString::fromLatin1(i.name) << QString::fromLatin1(answers[n++ % 3]);
+    }
+    void sigtermWithAnyWindowOpenEndsCleanly()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, answer);
+        // As at start-up: the settings window and the template dialog of File > New.
+        new app::TSettings(frame);
+        app::BindTemplateDialog(frame);
+        QPointer<TEditForm> doc = openEdited(QStringLiteral("close.htm"));
+        platform::Application::CloseOnTerminationSignal(frame);
+        QList<QMenu *> menus = doc->Menus();
+        for (const char *popup : {"PopupMenu1", "PopupMenu2"})
+            if (auto *m = doc->findChild<QMenu *>(QLatin1String(popup)))
+                menus << m;
+        menus << frame->File1 << frame->Window1;
+        const crawl::Item *row = crawl::rowOf(item.toLatin1().constData());
+        QAction *action = nullptr;
+        for (const auto &[key, a] : crawl::itemsOf(menus))
+            if (!action && crawl::rowOf(key) == row)
+                action = a;
+        QVERIFY2(action && action->isEnabled(), qPrintable(item));
+
+        // The first modal window the item opens gets SIGTERM, and the save question is answered, not the
+        // windows that were open when it came. After Cancel the program goes on, and the user closes
+        // what is open and what comes next.
+        auto signaller = std::make_unique<apptest::User>();
+        auto user = std::make_unique<apptest::User>();
+        bool edited = false;
+        QString text;
+        QByteArray before;
+        auto terminate = [&] {
+            edited = doc && doc->Modified();
+            text = doc ? doc->Text() : QString();
+            before = k5test::ReadFile(file);
+            ::kill(::getpid(), SIGTERM);
+        };
+        signaller->Then([&](QWidget *) {
+            terminate();
+            return true;
+        });
+        QStringList asked;
+        user->Then([&](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            if (!box || !box->text().startsWith(QLatin1String("Save changes")))
+                return false;
+            asked << box->text();
+            for (QAbstractButton *b : box->buttons())
+                if (b->text() == answer)
+                    b->click();
+            return true;
+        });
+        action->trigger();
+        const bool modal = signaller->Done();
+        signaller.reset();
+        if (!modal) {
+            terminate(); // a modeless window is open, or none
+            if (edited)
+                QTRY_VERIFY(!asked.isEmpty());
+        }
+        apptest::Settle();
+        QCOMPARE(asked, edited ? QStringList{QStringLiteral("Save changes to %1?").arg(file)} : QStringList());
+        const bool kept = edited && answer == QLatin1String("Cancel");
+        for (const QString &t : user->Texts)
+            QVERIFY2(kept && t.startsWith(QLatin1String("unexpected: ")), qPrintable(t));
+        if (kept) {
+            QVERIFY(frame && frame->isVisible());
+            QVERIFY(doc && doc->Modified());
+            QCOMPARE(doc->Text(), text);
+            QCOMPARE(k5test::ReadFile(file), before);
+            return;
+        }
+        QTRY_VERIFY(!frame);
+        QVERIFY(!doc);
+        QCOMPARE(k5test::ReadFile(file), edited && answer == QLatin1String("&Yes") ? text.toUtf8() : before);
     }
 
     // Cancel on the first document asked ends the shutdown: the others are not asked.

@@ -110,6 +110,22 @@ class TestCustomTags : public QObject {
         QVERIFY2(a && a->isEnabled(), item);
         a->trigger();
     }
+    // The menus that hold an item, from the outermost: "Advanced1/XML1".
+    static QString menuPath(QAction *item)
+    {
+        QStringList path;
+        while (item) {
+            QMenu *holder = nullptr;
+            for (QObject *o : item->associatedObjects())
+                if ((holder = qobject_cast<QMenu *>(o)))
+                    break;
+            if (!holder)
+                break;
+            path.prepend(holder->objectName());
+            item = holder->menuAction();
+        }
+        return path.join(QLatin1Char('/'));
+    }
     void freshDocument()
     {
         doc->ReplaceText(QString());
@@ -431,15 +447,21 @@ private slots:
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("HTML") << "CustomTags2" << "customtags.qvl" << "Custom Tags";
-        QTest::newRow("XML") << "XMLCustomTags1" << "customtags_xml.qvl" << "XML Custom Tags";
-        QTest::newRow("ASP") << "ASPCustomTags1" << "customtags_asp.qvl" << "ASP Custom Tags";
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("HTML, Tools") << "CustomTags1" << "customtags.qvl" << "Custom Tags" << "Tools1";
+        QTest::newRow("HTML, pop-up") << "CustomTags2" << "customtags.qvl" << "Custom Tags" << "PopupMenu1/Tags1";
+        QTest::newRow("XML") << "XMLCustomTags1" << "customtags_xml.qvl" << "XML Custom Tags" << "Advanced1/XML1";
+        QTest::newRow("ASP") << "ASPCustomTags1" << "customtags_asp.qvl" << "ASP Custom Tags" << "Advanced1/ASP1";
     }
     void pickersInsertTheChosenItem()
     {
         QFETCH(QString, item);
         QFETCH(QString, file);
         QFETCH(QString, caption);
+        QFETCH(QString, menu);
+        // Each picker is where the user looks for it: the HTML one under Tools, the others beside their
+        // family's commands.
+        QCOMPARE(menuPath(doc->findChild<QAction *>(item)), menu);
         k5test::WriteFile(platform::ProgramFile(file), "Outer\r\n\t<%= x %>\r\n");
         trigger(item.toLatin1().constData());
         auto *picker = qobject_cast<assistants::TCustomTagPicker *>(QApplication::activeWindow());

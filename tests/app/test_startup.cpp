@@ -8,6 +8,7 @@
 #include "app/splash.h"
 #include "app/startup.h"
 #include "controls/qv/qvexceptiondialog.h"
+#include "controls/zel/zelstores.h"
 #include "graphics/qv/qvgifanimator.h"
 #include "tools/publish/ftpsettings.h"
 
@@ -16,7 +17,9 @@
 #include "platform/shell/shell.h"
 #include "tools/publish/vcmain.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
@@ -122,6 +125,66 @@ private slots:
             s.frame->close();
             QTRY_VERIFY(!app::FrameForm);
         }
+    }
+
+    // A stored size or place that cannot be shown (none, negative, beyond what a window can be, off every
+    // screen) is not used, for any form: each starts in its designed size, the main window shows on the
+    // screen, and the exit writes what was shown, so the next start is right again.
+    void storedBoundsThatCannotBeShownAreNotUsed_data()
+    {
+        QTest::addColumn<QStringList>("values"); // width, height, left, top; empty: not written
+        QTest::newRow("no width") << QStringList{"0", "", "", ""};
+        QTest::newRow("negative width") << QStringList{"-847", "", "", ""};
+        QTest::newRow("negative height") << QStringList{"", "-40", "", ""};
+        QTest::newRow("no size") << QStringList{"0", "0", "", ""};
+        QTest::newRow("wider than a window can be") << QStringList{"100000", "", "", ""};
+        QTest::newRow("above and left of every screen") << QStringList{"", "", "-5000", "-5000"};
+        QTest::newRow("right of every screen") << QStringList{"", "", "5000", "100"};
+        QTest::newRow("below every screen") << QStringList{"", "", "100", "9000"};
+        QTest::newRow("beyond what a place can be") << QStringList{"", "", "2147483647", "2147483647"};
+    }
+    void storedBoundsThatCannotBeShownAreNotUsed()
+    {
+        QFETCH(QStringList, values);
+        k5test::ResetEnvironment();
+        zel::TZELDataStore store;
+        store.Registry.Path = QStringLiteral("Kestrova 5");
+        store.Registry.Section = QStringLiteral("Formsaver");
+        QHash<QString, QSize> designed;
+        {
+            const app::StartedApplication s = app::StartUp();
+            QVERIFY(QTest::qWaitForWindowExposed(s.frame));
+            for (platform::Form *f : platform::Form::Forms())
+                designed.insert(f->ClassName(), f->Frame()->size());
+            s.frame->close();
+            QTRY_VERIFY(!app::FrameForm);
+        }
+        const char *const keys[] = {"_Width", "_Height", "_Left", "_Top"};
+        for (const QString &name : designed.keys())
+            for (int i = 0; i < 4; ++i)
+                if (!values[i].isEmpty())
+                    store.WriteString(name + QLatin1String(keys[i]), values[i]);
+
+        const app::StartedApplication s = app::StartUp();
+        QVERIFY(QTest::qWaitForWindowExposed(s.frame));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.intersected(s.frame->frameGeometry()).width() >= 24,
+                 qPrintable(QStringLiteral("main window at %1,%2").arg(s.frame->x()).arg(s.frame->y())));
+        for (platform::Form *f : platform::Form::Forms())
+            if (designed.contains(f->ClassName()))
+                QVERIFY2(f->Frame()->size() == designed.value(f->ClassName()),
+                         qPrintable(QStringLiteral("%1: %2 x %3").arg(f->ClassName()).arg(f->Frame()->width()).arg(f->Frame()->height())));
+        // A service window shown now opens where it can be seen.
+        s.frame->EditFilelist1->trigger();
+        auto *list = s.frame->findChild<assistants::TFilelist *>();
+        QVERIFY(list && QTest::qWaitForWindowExposed(list));
+        QVERIFY(screen.contains(list->frameGeometry().center()));
+        list->close();
+        s.frame->close();
+        QTRY_VERIFY(!app::FrameForm);
+        store.ErrorInt = -1;
+        QCOMPARE(store.ReadInteger(QStringLiteral("TFrameForm_Width")), designed.value(QStringLiteral("TFrameForm")).width());
+        QCOMPARE(store.ReadInteger(QStringLiteral("TFrameForm_Height")), designed.value(QStringLiteral("TFrameForm")).height());
     }
 
     // The program's errors point at its help page: F1 in the error window opens it through the shell.

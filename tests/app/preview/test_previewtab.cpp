@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
+#include <QWebEngineView>
 
 using app::TEditForm;
 
@@ -167,6 +168,59 @@ private slots:
         saved->PageControl2->setCurrentIndex(1);
         QVERIFY(browsertest::WaitUntil([&] { return saved->PreviewHTML1->LocationName() == shown; }));
         QCOMPARE(QUrl(saved->PreviewHTML1->LocationURL()).toLocalFile(), path);
+    }
+
+    // Back and Forward follow the pages the preview went through, links the user followed in the page
+    // included (one to another file, one to a place in the same page).
+    void backAndForwardFollowTheLinksFollowed()
+    {
+        const QByteArray link = "STYLE=\"display: block; width: 300px; height: 120px\"";
+        const QString folder = k5test::Root() + QStringLiteral("/tmp/linked");
+        k5test::WriteFile(folder + QStringLiteral("/second.htm"),
+                          "<HTML><HEAD><TITLE>second</TITLE></HEAD><BODY><A HREF=\"#end\" " + link + ">down</A>"
+                          "<P STYLE=\"margin-top: 3000px\"><A NAME=\"end\">end</A></P></BODY></HTML>");
+        const QString path = k5test::WriteFile(folder + QStringLiteral("/first.htm"),
+                                               "<HTML><HEAD><TITLE>first</TITLE></HEAD><BODY>"
+                                               "<A HREF=\"second.htm\" " + link + ">on</A></BODY></HTML>");
+        frame->Edit2->SetText(path);
+        frame->Search_Start->click();
+        TEditForm *doc = frame->ActiveEditForm();
+        doc->PageControl2->setCurrentIndex(1);
+        app::TPreviewHTML *preview = doc->Preview();
+        auto shows = [&](const char *title) {
+            return browsertest::WaitUntil([&] { return preview->LocationName() == QLatin1String(title) && !preview->Busy(); });
+        };
+        // A click on the page's first link, as the user's mouse gives it.
+        auto followLink = [&] {
+            const QVariantList at = browsertest::RunJavaScript(preview->Browser()->Page(),
+                QStringLiteral("var r = document.links[0].getBoundingClientRect(); [r.left + 20, r.top + 20]")).toList();
+            QCOMPARE(at.size(), 2);
+            QWidget *surface = preview->Browser()->View()->focusProxy();
+            QVERIFY(surface);
+            QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(at[0].toInt(), at[1].toInt()));
+        };
+        QVERIFY(shows("first"));
+        QVERIFY(!doc->BackBtn->isEnabled() && !doc->ForwardBtn->isEnabled());
+
+        followLink();
+        QVERIFY(shows("second"));
+        QVERIFY(browsertest::WaitUntil([&] { return doc->BackBtn->isEnabled(); }));
+        QVERIFY(!doc->ForwardBtn->isEnabled());
+
+        QTest::mouseClick(doc->BackBtn, Qt::LeftButton);
+        QVERIFY(shows("first"));
+        QVERIFY(browsertest::WaitUntil([&] { return !doc->BackBtn->isEnabled() && doc->ForwardBtn->isEnabled(); }));
+        QTest::mouseClick(doc->ForwardBtn, Qt::LeftButton);
+        QVERIFY(shows("second"));
+        QVERIFY(browsertest::WaitUntil([&] { return doc->BackBtn->isEnabled() && !doc->ForwardBtn->isEnabled(); }));
+
+        // A place in the same page: no page loads, and Back returns to the top of the page.
+        followLink();
+        QVERIFY(browsertest::WaitUntil([&] { return preview->LocationURL().endsWith(QLatin1String("#end")); }));
+        QTest::mouseClick(doc->BackBtn, Qt::LeftButton);
+        QVERIFY(browsertest::WaitUntil([&] { return !preview->LocationURL().endsWith(QLatin1String("#end")); }));
+        QVERIFY(browsertest::WaitUntil([&] { return doc->BackBtn->isEnabled() && doc->ForwardBtn->isEnabled(); }));
+        QCOMPARE(preview->LocationName(), QStringLiteral("second"));
     }
 
     // Stop stops the page that is loading (no reload); Search goes to the product's search page.

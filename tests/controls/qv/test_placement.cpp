@@ -269,6 +269,74 @@ private slots:
         QCOMPARE(form.Bounds(), QRect(5, 6, 150, 90));
     }
 
+    // A stored size or place that cannot be shown is not used: the form keeps its own; what can be shown
+    // of the record still is.
+    void recordThatCannotBeShown_data()
+    {
+        QTest::addColumn<QString>("norm");
+        QTest::addColumn<bool>("placeUsed");
+        QTest::addColumn<bool>("sizeUsed");
+        QTest::newRow("no width") << "60,70,60,170" << true << false;
+        QTest::newRow("negative size") << "60,70,10,20" << true << false;
+        QTest::newRow("no height") << "60,70,260,70" << true << false;
+        QTest::newRow("wider than a window can be") << "0,0,100000,300" << true << false;
+        QTest::newRow("left of every screen") << "-5000,70,-4800,170" << false << true;
+        QTest::newRow("below every screen") << "60,9000,260,9100" << false << true;
+        QTest::newRow("beyond what a place can be") << "2147483000,2147483000,2147483600,2147483600" << false << true;
+        // Enough of it to take hold of lies on the screen.
+        QTest::newRow("a corner on the screen") << "right-30,bottom-30,right+170,bottom+70" << true << true;
+    }
+    void recordThatCannotBeShown()
+    {
+        QFETCH(QString, norm);
+        QFETCH(bool, placeUsed);
+        QFETCH(bool, sizeUsed);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        norm.replace(QStringLiteral("right"), QString::number(screen.right() + 1)).replace(QStringLiteral("bottom"), QString::number(screen.bottom() + 1));
+        QList<qint64> n;
+        for (const QString &part : norm.split(QLatin1Char(','))) {
+            qint64 v = 0;
+            for (const QString &term : QString(part).replace(QLatin1Char('-'), QStringLiteral("+-")).split(QLatin1Char('+'), Qt::SkipEmptyParts))
+                v += term.toLongLong();
+            n << v;
+        }
+        norm = QStringLiteral("%1,%2,%3,%4").arg(n[0]).arg(n[1]).arg(n[2]).arg(n[3]);
+        QRect designed;
+        {
+            TPlacementTestForm plain;
+            plain.FinishLoading();
+            showAndWait(&plain);
+            designed = plain.Bounds();
+        }
+        writeIni(QStringLiteral("[TPlacementTestForm]\r\nNormPos=%1\r\nShowCmd=1\r\n").arg(norm));
+        TPlacementTestForm form;
+        form.FinishLoading();
+        showAndWait(&form);
+        const QSize size = sizeUsed ? QSize(int(n[2] - n[0]), int(n[3] - n[1])) : designed.size();
+        QCOMPARE(form.Bounds(), QRect(placeUsed ? QPoint(int(n[0]), int(n[1])) : designed.topLeft(), size));
+    }
+
+    // A document window's stored place outside its area, or its icon's, is not used either.
+    void documentWindowOutsideItsArea()
+    {
+        platform::FormOf<QMainWindow> frame;
+        auto *area = new QMdiArea(&frame);
+        frame.setCentralWidget(area);
+        frame.resize(600, 400);
+        showAndWait(&frame);
+        writeIni(QStringLiteral("[TPlacementTestForm]\r\nNormPos=3000,3000,3200,3100\r\nShowCmd=1\r\n"));
+        auto *form = new TPlacementTestForm;
+        form->FinishLoading();
+        QMdiSubWindow *sub = area->addSubWindow(form);
+        sub->move(10, 20);
+        showAndWait(sub);
+        QCOMPARE(sub->pos(), QPoint(10, 20));
+        writeIni(QStringLiteral("[TPlacementTestForm]\r\nFlags=1\r\nShowCmd=2\r\nMinMaxPos=-900,-900,-1,-1\r\n"));
+        form->placement->RestorePlacement();
+        QVERIFY(sub->isMinimized());
+        QVERIFY(QRect(QPoint(0, 0), area->viewport()->size()).intersects(sub->geometry()));
+    }
+
     void state()
     {
         TPlacementTestForm form;

@@ -251,6 +251,51 @@ private slots:
         QVERIFY(!bar->Dragging());
     }
 
+    // While the bar is dragged a frame 3 pixels wide shows where it would go. Only the frame is drawn:
+    // what lies inside shows through without a compositing manager (a translucent window would show
+    // a black block there); it follows the mouse and goes when the drag ends.
+    void theDragFrameIsAFrameOnly()
+    {
+        ShownBar f;
+        TSpeedBar *bar = f.bar;
+        auto frames = [&] {
+            QList<QWidget *> out;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w != f.form.get() && w->isVisible())
+                    out << w;
+            return out;
+        };
+        const QPoint p = freePoint(bar);
+        press(bar, p);
+        move(bar, p + QPoint(0, 6));
+        QVERIFY(bar->Dragging());
+        QList<QWidget *> shown = frames();
+        QCOMPARE(shown.size(), 1);
+        QWidget *frame = shown.first();
+        const QRect barOnScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+        QCOMPARE(frame->geometry(), barOnScreen);
+        QVERIFY(!frame->testAttribute(Qt::WA_TranslucentBackground));
+        const QRect all(QPoint(0, 0), barOnScreen.size());
+        QCOMPARE(frame->mask(), QRegion(all).subtracted(QRegion(all.adjusted(3, 3, -3, -3))));
+        // Seen on any background: both black and white dots.
+        const QImage drawn = frame->grab().toImage();
+        QVERIFY(rowHas(drawn, 1, qRgb(0, 0, 0), 0, drawn.width()) && rowHas(drawn, 1, qRgb(255, 255, 255), 0, drawn.width()));
+
+        // Towards the bottom edge: the frame goes there with the mouse, one frame at a time.
+        QWidget *parent = bar->parentWidget();
+        const QPoint start = bar->mapTo(parent, p + QPoint(0, 6)), bottom(200, 290);
+        for (int i = 1; i <= 4; ++i)
+            move(parent, start + (bottom - start) * i / 4);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        shown = frames();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first()->geometry(), QRect(parent->mapToGlobal(QPoint(0, 300 - 29)), QSize(400, 29)));
+        release(parent, bottom);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(frames().isEmpty());
+        QCOMPARE(bar->Align(), alBottom);
+    }
+
     void dragStartsAtFivePixels()
     {
         ShownBar f;
