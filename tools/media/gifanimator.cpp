@@ -17,6 +17,7 @@
 #include "platform/graphics/clipboard.h"
 #include "platform/graphics/picture.h"
 #include "platform/meminfo.h"
+#include "platform/memotext.h"
 #include "platform/shell/filedialogs.h"
 #include "platform/shell/shell.h"
 
@@ -773,10 +774,10 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
         };
     };
     connect(TrailingComment, &QPlainTextEdit::textChanged, this,
-            edit([this] { image_->SetComment(TrailingComment->toPlainText().split(QLatin1Char('\n'))); }));
+            edit([this] { image_->SetComment(platform::MemoLines(TrailingComment->document())); }));
     connect(ImageComment, &QPlainTextEdit::textChanged, this, edit([this] {
                 if (current_ >= 0)
-                    image_->Frames(current_)->SetComment(ImageComment->toPlainText().split(QLatin1Char('\n')));
+                    image_->Frames(current_)->SetComment(platform::MemoLines(ImageComment->document()));
             }));
     auto onSpin = [this, edit](qv::TQvSpinEdit *s, auto apply) {
         s->OnChange = [f = edit(apply)](QObject *) { f(); };

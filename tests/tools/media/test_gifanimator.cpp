@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
+#include <QClipboard>
 #include <QtTest>
 
 using k5test::User;
@@ -435,6 +436,31 @@ private slots:
         older.show();
         QVERIFY(older.OpenFile(k5test::WriteFile(dir.filePath("old.gif"), file)));
         QCOMPARE(older.ImageComment->toPlainText(), typed);
+    }
+
+    // Odd spaces pasted into either comment are saved as they were pasted, not as blanks.
+    void pastedSpacesInCommentsAreSavedAsPasted()
+    {
+        QTemporaryDir dir;
+        const QString pasted = QStringLiteral("1\u00A0000\u2007km\u202Fh\u3000end\ntwo\u00A0lines");
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("two.gif"), animation(2))));
+        QApplication::clipboard()->setText(pasted);
+        form.PageControl1->setCurrentWidget(form.AnimationPage);
+        form.TrailingComment->setFocus();
+        QTest::keyClick(form.TrailingComment, Qt::Key_V, Qt::ControlModifier);
+        form.SelectFrame(1);
+        form.PageControl1->setCurrentWidget(form.ImagePage);
+        form.ImageComment->setFocus();
+        QTest::keyClick(form.ImageComment, Qt::Key_V, Qt::ControlModifier);
+        const QString out = dir.filePath("spaces.gif");
+        saveAs(form, out);
+        gfx::TGIFImage read;
+        read.ReadGIF(k5test::ReadFile(out), true);
+        QCOMPARE(read.Comment(), pasted.split(QLatin1Char('\n')));
+        QCOMPARE(read.Frames(1)->Comment(), pasted.split(QLatin1Char('\n')));
     }
 
     void builtFromOurControls()

@@ -128,6 +128,25 @@ private slots:
                  QStringList({QStringLiteral("a@example.org"), QStringLiteral("b@example.org")}));
     }
 
+    // Odd spaces pasted into the body reach the server as they were pasted, not as blanks.
+    void pastedSpacesAreSentAsPasted()
+    {
+        k5test::SmtpServer server;
+        QVERIFY(server.Start());
+        k5test::UseMailServer(server.Port());
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("a@example.org"));
+        const QString pasted = QStringLiteral("1\u00A0000\u2007km\u202Fh\u3000end\ntwo\u00A0lines");
+        QApplication::clipboard()->setText(pasted);
+        f.MessageText->setFocus();
+        QTest::keyClick(f.MessageText, Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(server.WaitForMessages(1));
+        QCOMPARE(server.Messages().at(0).Body(), QString(pasted).replace(QStringLiteral("\n"), QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    }
+
     // A server that is down, or one that refuses the login: the message says why, beside the failure.
     void aFailedSendSaysWhy()
     {

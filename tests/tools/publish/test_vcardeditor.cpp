@@ -5,12 +5,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 
 using namespace publish;
 using k5test::User;
@@ -271,6 +273,30 @@ private slots:
         QCOMPARE(k5test::ReadFile(path), noted);
         open();
         QCOMPARE(form.CommentsMemo->toPlainText(), QStringLiteral("First line\nSecond line\nThird\nFourth; with a semicolon"));
+    }
+
+    // Odd spaces pasted into the note are saved as they were pasted, not as blanks.
+    void pastedSpacesInTheNoteAreSavedAsPasted()
+    {
+        TvCardForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.FormattedNameEdit->setText(QStringLiteral("Ann Lee"));
+        const QString pasted = QStringLiteral("1\u00A0000\u2007km\u202Fh\u3000end\ntwo\u00A0lines");
+        QApplication::clipboard()->setText(pasted);
+        form.PageControl1->setCurrentIndex(form.PageControl1->indexOf(form.CommentsMemo->parentWidget()));
+        form.CommentsMemo->setFocus();
+        QTest::keyClick(form.CommentsMemo, Qt::Key_V, Qt::ControlModifier);
+        const QString path = Folder() + QStringLiteral("/spaces.vcf");
+        User person;
+        person.TypeFileName(path);
+        QVERIFY(form.SaveAs1Click());
+        QVERIFY(person.Done());
+        k5test::Settle();
+        TmsVCard read;
+        read.LoadFromFile(path);
+        QCOMPARE(read.ExplanatoryInfo.Comment, pasted.split(QLatin1Char('\n')));
+        QVERIFY(k5test::ReadFile(path).contains("1=C2=A0000=E2=80=87km"));
     }
 
     void openingAnUnreadableFileKeepsTheForm()
