@@ -299,6 +299,63 @@ private slots:
         QVERIFY(k5test::ReadFile(path).contains("1=C2=A0000=E2=80=87km"));
     }
 
+    // A card read as Windows-1252 is written back in it: only the lines changed differ, and a new line
+    // holding other letters is ASCII that names its own character set.
+    void aWindows1252CardIsSavedInIt()
+    {
+        const QByteArray head = "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=WINDOWS-1252:M\xfcller;J\xf6rg;;;\r\n"
+                                "FN;CHARSET=WINDOWS-1252:J\xf6rg M\xfcller\r\n";
+        const QByteArray rest = "NOTE;CHARSET=WINDOWS-1252:Gr\xfc\xdf" "e \x80" "5\r\nEND:VCARD\r\n";
+        const QByteArray original = head + "TEL;HOME:+45 2222\r\n" + rest;
+        const QString path = k5test::WriteFile(Folder() + QStringLiteral("/ansi.vcf"), original);
+        TvCardForm form;
+        form.show();
+        User person;
+        auto open = [&](const QString &file) {
+            form.New1Click();
+            person.TypeFileName(file);
+            form.Open1->trigger();
+            QVERIFY(person.Done());
+        };
+        auto saveOver = [&](const QString &file) {
+            person.TypeFileName(file).Click(QStringLiteral("Yes"));
+            form.SaveAs1Click();
+            QVERIFY(person.Done());
+            k5test::Settle();
+        };
+        open(path);
+        QCOMPARE(form.FormattedNameEdit->text(), QStringLiteral("J\u00f6rg M\u00fcller"));
+        QCOMPARE(form.CommentsMemo->toPlainText(), QStringLiteral("Gr\u00fc\u00dfe \u20ac5"));
+        form.PhoneNumber1Edit->setText(QStringLiteral("+45 9999"));
+        form.TitleEdit->setText(QStringLiteral("Zo\u00eb \u6771"));
+        saveOver(path);
+        QCOMPARE(k5test::ReadFile(path),
+                 head + "TEL;HOME:+45 9999\r\n" + "NOTE;CHARSET=WINDOWS-1252:Gr\xfc\xdf" "e \x80" "5\r\n" +
+                     "TITLE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Zo=C3=AB =E6=9D=B1\r\nEND:VCARD\r\n");
+        open(path);
+        QCOMPARE(form.TitleEdit->text(), QStringLiteral("Zo\u00eb \u6771"));
+        QCOMPARE(form.GivenNameEdit->text(), QStringLiteral("J\u00f6rg"));
+
+        // A later version has no way to name another character set for one line: the user is told and
+        // the file stays as it was.
+        const QByteArray modern = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xf6rg\r\nEND:VCARD\r\n";
+        const QString modernPath = k5test::WriteFile(Folder() + QStringLiteral("/ansi3.vcf"), modern);
+        open(modernPath);
+        form.TitleEdit->setText(QStringLiteral("Boss \u00e9"));
+        saveOver(modernPath);
+        QCOMPARE(k5test::ReadFile(modernPath),
+                 QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xf6rg\r\nTITLE:Boss \xe9\r\nEND:VCARD\r\n"));
+        open(modernPath);
+        form.TitleEdit->setText(QStringLiteral("\u6771"));
+        const QByteArray before = k5test::ReadFile(modernPath);
+        person.TypeFileName(modernPath).Click(QStringLiteral("Yes")).Click(QStringLiteral("OK"));
+        QVERIFY(!form.SaveAs1Click());
+        QVERIFY(person.Done());
+        k5test::Settle();
+        QVERIFY2(person.Texts.last().contains(QStringLiteral("\u6771")), qPrintable(person.Texts.last()));
+        QCOMPARE(k5test::ReadFile(modernPath), before);
+    }
+
     void openingAnUnreadableFileKeepsTheForm()
     {
         const QString bad = k5test::WriteFile(Folder() + QStringLiteral("/bad.vcf"), QByteArray("FN:\0\0x\0", 7));
