@@ -492,7 +492,8 @@ QString PropertyLine(const QString &name, const QStringList &types, const QStrin
         encode = encode || NeedsQuotedPrintable(v);
     }
     const QString value = escaped.join(QLatin1Char(';'));
-    // Without a character set a version 2.1 value is ASCII; the file is written as UTF-8.
+    // Without a character set a version 2.1 value is ASCII. A UTF-8 card takes other letters as they are;
+    // in a Windows-1252 card they go quoted-printable, so the file keeps to one encoding.
     const bool ascii = std::all_of(value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x80; });
     if (encode || (asciiOnly && !ascii))
         return head + QStringLiteral(";ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:") + QuotedPrintable(value);
@@ -593,6 +594,9 @@ void TmsVCard::DropOtherCards()
     read_.clear();
     lineEnd_ = QStringLiteral("\r\n");
     modern_ = false;
+    // A new card is a new file: UTF-8.
+    encoding_ = platform::TextEncoding::Utf8;
+    bom_ = false;
     upgrade_ = false;
     unclosed_ = 0;
 }
@@ -740,8 +744,6 @@ QString TmsVCard::Text() const
 void TmsVCard::SetText(const QString &text)
 {
     Clear();
-    encoding_ = platform::TextEncoding::Utf8;
-    bom_ = false;
     DropOtherCards();
     QList<qsizetype> starts, firsts;
     const QStringList raw = SplitLines(text, &starts);
@@ -877,8 +879,8 @@ QByteArray TmsVCard::bytes() const
     QByteArray out;
     if (platform::ToWindows1252(text, &out))
         return out;
-    // Only a card of a later version can hold a character its encoding cannot: such a card has no way to
-    // declare another encoding line by line. The file is left as it is and the user told which character.
+    // A card of a later version cannot name a character set line by line: a character its encoding cannot
+    // hold leaves the file as it is, and the user is told which one.
     const qsizetype at = platform::FirstUnencodable(text, encoding_);
     const char32_t c = QStringView(text).mid(at).toUcs4().value(0);
     throw platform::FileError(QStringLiteral("The card was read as %1, which cannot hold the character \"%2\" (U+%3). "

@@ -354,6 +354,15 @@ private slots:
         k5test::Settle();
         QVERIFY2(person.Texts.last().contains(QStringLiteral("\u6771")), qPrintable(person.Texts.last()));
         QCOMPARE(k5test::ReadFile(modernPath), before);
+
+        // A new card after it is a new file, in UTF-8.
+        form.New1Click();
+        form.FormattedNameEdit->setText(QStringLiteral("J\u00f6rg"));
+        const QString fresh = Folder() + QStringLiteral("/fresh.vcf");
+        person.TypeFileName(fresh);
+        QVERIFY(form.SaveAs1Click());
+        QVERIFY(person.Done());
+        QCOMPARE(k5test::ReadFile(fresh), QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=UTF-8:J\xc3\xb6rg\r\nEND:VCARD\r\n"));
     }
 
     void openingAnUnreadableFileKeepsTheForm()
