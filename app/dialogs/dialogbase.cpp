@@ -6,8 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace dialogs {
@@ -119,19 +117,6 @@ QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent)
     auto *l = new QLabel(text, parent);
     l->setBuddy(buddy);
     return l;
-}
-
-QString MemoText(const QPlainTextEdit *memo)
-{
-    // Line by line rather than toPlainText, which turns a no-break space into a blank. A line break typed
-    // with Shift+Enter is a line break too.
-    QString t;
-    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next()) {
-        if (block != memo->document()->begin())
-            t += QStringLiteral("\r\n");
-        t += block.text().replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    }
-    return t;
 }
 
 } // namespace dialogs

@@ -3,6 +3,7 @@
 // windows that use it: OK reports through OnOk (whoever opened the dialog reads its values there) and then
 // closes.
 #include "platform/form.h"
+#include "platform/memotext.h"
 
 #include <QDialog>
 #include <QGridLayout>
@@ -58,8 +59,7 @@ void SetTabOrder(std::initializer_list<QWidget *> widgets);
 // A label whose "&" marks the mnemonic that moves the focus to buddy.
 QLabel *BuddyLabel(const QString &text, QWidget *buddy, QWidget *parent);
 
-// A memo's text as the user typed or pasted it, character for character, its lines joined by CR LF (the
-// line end of every text we insert).
-QString MemoText(const QPlainTextEdit *memo);
+// A memo's text as the user typed or pasted it (see platform/memotext.h).
+using platform::MemoText;
 
 } // namespace dialogs

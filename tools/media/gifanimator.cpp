@@ -17,6 +17,7 @@
 #include "platform/graphics/clipboard.h"
 #include "platform/graphics/picture.h"
 #include "platform/meminfo.h"
+#include "platform/memotext.h"
 #include "platform/shell/filedialogs.h"
 #include "platform/shell/shell.h"
 
@@ -504,6 +505,14 @@ void TPreviewForm::showEvent(QShowEvent *event)
 
 namespace {
 
+// What failed on a file, naming the file once: the file reader's own message already names it.
+QString FailedOn(const QString &what, const QString &fileName, const platform::Error &e)
+{
+    if (dynamic_cast<const platform::FileError *>(&e))
+        return e.message();
+    return QStringLiteral("Cannot %1 \"%2\": %3").arg(what, fileName, e.message());
+}
+
 class TGifAboutBox : public QDialog {
 public:
     explicit TGifAboutBox(QWidget *owner) : QDialog(owner)
@@ -773,10 +782,10 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
         };
     };
     connect(TrailingComment, &QPlainTextEdit::textChanged, this,
-            edit([this] { image_->SetComment(TrailingComment->toPlainText().split(QLatin1Char('\n'))); }));
+            edit([this] { image_->SetComment(platform::MemoLines(TrailingComment->document())); }));
     connect(ImageComment, &QPlainTextEdit::textChanged, this, edit([this] {
                 if (current_ >= 0)
-                    image_->Frames(current_)->SetComment(ImageComment->toPlainText().split(QLatin1Char('\n')));
+                    image_->Frames(current_)->SetComment(platform::MemoLines(ImageComment->document()));
             }));
     auto onSpin = [this, edit](qv::TQvSpinEdit *s, auto apply) {
         s->OnChange = [f = edit(apply)](QObject *) { f(); };
@@ -1126,15 +1135,14 @@ bool TAnimatorForm::OpenFile(const QString &fileName)
         ok = true;
     } catch (const platform::Abort &) {
     } catch (const platform::Error &e) {
-        why = e.message();
+        why = FailedOn(QStringLiteral("open"), fileName, e);
     } catch (const std::bad_alloc &) {
-        why = QStringLiteral("Out of memory");
+        why = QStringLiteral("Cannot open \"%1\": Out of memory").arg(fileName);
     }
     setBusy(false);
     if (!ok) {
         if (!why.isEmpty())
-            platform::MessageBox(this, QStringLiteral("Cannot open \"%1\": %2").arg(fileName, why), kTitle,
-                                 platform::MB_OK | platform::MB_ICONERROR);
+            platform::MessageBox(this, why, kTitle, platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     read->OnProgress = nullptr;
@@ -1159,14 +1167,13 @@ bool TAnimatorForm::SaveTo(const QString &fileName)
         setBusy(false);
         return false;
     } catch (const platform::Error &e) {
-        why = e.message();
+        why = FailedOn(QStringLiteral("save"), fileName, e);
     } catch (const std::bad_alloc &) {
-        why = QStringLiteral("Out of memory");
+        why = QStringLiteral("Cannot save \"%1\": Out of memory").arg(fileName);
     }
     setBusy(false);
     if (!why.isEmpty()) {
-        platform::MessageBox(this, QStringLiteral("Cannot save \"%1\": %2").arg(fileName, why), kTitle,
-                             platform::MB_OK | platform::MB_ICONERROR);
+        platform::MessageBox(this, why, kTitle, platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     setModified(false);
@@ -1226,14 +1233,13 @@ bool TAnimatorForm::InsertFile(const QString &fileName)
         setBusy(false);
         return false;
     } catch (const platform::Error &e) {
-        why = e.message();
+        why = FailedOn(QStringLiteral("insert"), fileName, e);
     } catch (const std::bad_alloc &) {
-        why = QStringLiteral("Out of memory");
+        why = QStringLiteral("Cannot insert \"%1\": Out of memory").arg(fileName);
     }
     setBusy(false);
     if (!why.isEmpty()) {
-        platform::MessageBox(this, QStringLiteral("Cannot insert \"%1\": %2").arg(fileName, why), kTitle,
-                             platform::MB_OK | platform::MB_ICONERROR);
+        platform::MessageBox(this, why, kTitle, platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     image_->UpdateScreenSize();

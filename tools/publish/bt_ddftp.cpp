@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/error.h"
+#include "platform/fileio.h"
 #include "platform/registry.h"
 #include "platform/textfile.h"
 
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -254,10 +256,23 @@ void TUploadThread::run()
         const QString name = QFileInfo(path).fileName();
         if (!connection_->Aborted())
             emit Report(QStringLiteral("Uploading \"%1\"").arg(name), false);
-        if (!connection_->PutFile(path, name.toUtf8())) {
+        // The local file is opened by the named-file reader first: its message names the file and says why.
+        QString unreadable;
+        {
+            QFile file;
+            try {
+                platform::OpenForReading(file, path);
+            } catch (const platform::FileError &e) {
+                unreadable = e.message();
+            }
+        }
+        if (!unreadable.isEmpty()) {
+            emit Report(unreadable, true);
+            emit Failed(unreadable);
+        } else if (!connection_->PutFile(path, name.toUtf8())) {
             const unsigned error = FtpLastError();
             emit Report(QStringLiteral("Could not upload %1 (Win32 Error %2)").arg(name).arg(error), true);
-            emit Failed(name, FtpErrorText(error, FtpLastResponse()));
+            emit Failed(name + QStringLiteral(": ") + FtpErrorText(error, FtpLastResponse()));
         }
     }
     emit Done();
@@ -713,7 +728,7 @@ bool TBTDragDropFTP::Upload(const QString &files)
     connect(thread_.get(), &TUploadThread::Report, this, &TBTDragDropFTP::uploadReport, Qt::QueuedConnection);
     connect(
         thread_.get(), &TUploadThread::Failed, this,
-        [this](const QString &name, const QString &why) { failures_ << name + QStringLiteral(": ") + why; },
+        [this](const QString &line) { failures_ << line; },
         Qt::QueuedConnection);
     connect(thread_.get(), &TUploadThread::Done, this, &TBTDragDropFTP::UploadDone, Qt::QueuedConnection);
     thread_->start();

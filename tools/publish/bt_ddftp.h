@@ -39,8 +39,8 @@ public:
 
 signals:
     void Report(const QString &text, bool isError);
-    // A file that did not arrive, and why in words.
-    void Failed(const QString &name, const QString &why);
+    // A file that did not arrive, named, and why in words.
+    void Failed(const QString &line);
     void Done();
 
 protected:

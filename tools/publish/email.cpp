@@ -2,11 +2,14 @@
 
 #include "maildialogs.h"
 #include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/fileio.h"
 #include "platform/folders.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSaveFile>
@@ -246,6 +249,22 @@ QString ServerText(int code, const SmtpServer &server, const QString &reply)
     return text;
 }
 
+// An attachment that cannot be sent, named, with the file reader's own reason.
+QString AttachmentText(const QString &path, int code)
+{
+    QFile file;
+    try {
+        platform::OpenForReading(file, path);
+    } catch (const platform::FileError &e) {
+        return e.message();
+    }
+    char probe;
+    if (file.peek(&probe, 1) < 0)
+        return QStringLiteral("Cannot read file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    // Readable by now: it changed since the check.
+    return QStringLiteral("%1 (\"%2\")").arg(CodeText(code), QDir::toNativeSeparators(path));
+}
+
 } // namespace
 
 int TEmail::failed(int code)
@@ -327,7 +346,9 @@ int TEmail::composeMail(bool save)
         m.attachments << MailAttachment{path, TruncAttFN ? ShortFileName(name) : name};
     }
     // Every attachment is checked before anything is sent.
-    if (const int code = CheckAttachments(m.attachments)) {
+    int refusedAt = -1;
+    if (const int code = CheckAttachments(m.attachments, &refusedAt)) {
+        failure_ = AttachmentText(m.attachments.value(refusedAt).path, code);
         DoMapiError(code);
         return code;
     }

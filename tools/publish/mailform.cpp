@@ -1,6 +1,7 @@
 #include "mailform.h"
 
 #include "platform/dialogs.h"
+#include "platform/memotext.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -274,7 +275,7 @@ void TfrmMail::btnSendClick()
     }
     Email1->Recipient = SplitRecipients(txtRecipient->text());
     Email1->CC = SplitRecipients(txtCC->text());
-    Email1->SetLongText(MessageText->toPlainText().toUtf8().constData());
+    Email1->SetLongText(platform::MemoLines(MessageText->document()).join(QLatin1Char('\n')).toUtf8().constData());
     Email1->SetSubject(txtSubject->text().left(255));
     // The list is filled afresh, so a second attempt does not attach the files twice.
     Email1->Attachment.clear();

@@ -6,6 +6,7 @@
 
 #include <QIODevice>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <algorithm>
 
 namespace publish {
@@ -471,7 +472,8 @@ QString QuotedPrintable(const QString &text)
 
 // A property line (without its line end) in the form of the card's version: for 2.1 the type words bare,
 // quoted-printable only when a line cannot hold the values; for later versions a TYPE= list and escapes.
-QString PropertyLine(const QString &name, const QStringList &types, const QStringList &values, bool modern)
+QString PropertyLine(const QString &name, const QStringList &types, const QStringList &values, bool modern,
+                     bool asciiOnly)
 {
     if (modern) {
         QStringList escaped;
@@ -490,10 +492,11 @@ QString PropertyLine(const QString &name, const QStringList &types, const QStrin
         encode = encode || NeedsQuotedPrintable(v);
     }
     const QString value = escaped.join(QLatin1Char(';'));
-    if (encode)
-        return head + QStringLiteral(";ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:") + QuotedPrintable(value);
-    // Without a character set a version 2.1 value is ASCII; the file is written as UTF-8.
+    // Without a character set a version 2.1 value is ASCII. A UTF-8 card takes other letters as they are;
+    // in a Windows-1252 card they go quoted-printable, so the file keeps to one encoding.
     const bool ascii = std::all_of(value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (encode || (asciiOnly && !ascii))
+        return head + QStringLiteral(";ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:") + QuotedPrintable(value);
     return head + (ascii ? QStringLiteral(":") : QStringLiteral(";CHARSET=UTF-8:")) + value;
 }
 
@@ -573,6 +576,8 @@ void TmsVCard::Assign(const TmsVCard &source)
     read_ = source.read_;
     lineEnd_ = source.lineEnd_;
     modern_ = source.modern_;
+    encoding_ = source.encoding_;
+    bom_ = source.bom_;
     upgrade_ = source.upgrade_;
     unclosed_ = source.unclosed_;
     readIdentification_ = source.readIdentification_;
@@ -589,6 +594,9 @@ void TmsVCard::DropOtherCards()
     read_.clear();
     lineEnd_ = QStringLiteral("\r\n");
     modern_ = false;
+    // A new card is a new file: UTF-8.
+    encoding_ = platform::TextEncoding::Utf8;
+    bom_ = false;
     upgrade_ = false;
     unclosed_ = 0;
 }
@@ -627,8 +635,9 @@ bool TmsVCard::sameAsRead(int slot) const
 
 QString TmsVCard::slotLine(int slot, bool modern) const
 {
-    auto line = [modern](const char *name, const QStringList &values, const QStringList &types = {}) {
-        return PropertyLine(QLatin1String(name), types, values, modern);
+    const bool asciiOnly = encoding_ == platform::TextEncoding::Windows1252;
+    auto line = [modern, asciiOnly](const char *name, const QStringList &values, const QStringList &types = {}) {
+        return PropertyLine(QLatin1String(name), types, values, modern, asciiOnly);
     };
     const TmsNameRec &n = Identification.Name;
     const TmsTelecomInfo &t = TelecomInfo;
@@ -854,9 +863,35 @@ void TmsVCard::SetText(const QString &text)
     readExplanatoryInfo_ = ExplanatoryInfo;
 }
 
+QByteArray TmsVCard::bytes() const
+{
+    const QString text = Text();
+    switch (encoding_) {
+    case platform::TextEncoding::Utf8: return (bom_ ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
+    case platform::TextEncoding::Utf16LE:
+    case platform::TextEncoding::Utf16BE: {
+        QStringEncoder encoder(encoding_ == platform::TextEncoding::Utf16LE ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
+                               bom_ ? QStringEncoder::Flag::WriteBom : QStringEncoder::Flag::Default);
+        return encoder(text);
+    }
+    case platform::TextEncoding::Windows1252: break;
+    }
+    QByteArray out;
+    if (platform::ToWindows1252(text, &out))
+        return out;
+    // A card of a later version cannot name a character set line by line: a character its encoding cannot
+    // hold leaves the file as it is, and the user is told which one.
+    const qsizetype at = platform::FirstUnencodable(text, encoding_);
+    const char32_t c = QStringView(text).mid(at).toUcs4().value(0);
+    throw platform::FileError(QStringLiteral("The card was read as %1, which cannot hold the character \"%2\" (U+%3). "
+                                             "The card was not saved.")
+                                  .arg(platform::EncodingName(encoding_), QString::fromUcs4(&c, 1),
+                                       QStringLiteral("%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper()));
+}
+
 void TmsVCard::SaveToStream(QIODevice &stream) const
 {
-    const QByteArray bytes = Text().toUtf8();
+    const QByteArray bytes = this->bytes();
     if (stream.write(bytes) != bytes.size())
         throw platform::FileError(QStringLiteral("Cannot write the card. %1").arg(stream.errorString()));
 }
@@ -865,17 +900,23 @@ void TmsVCard::LoadFromStream(QIODevice &stream)
 {
     if (!stream.isSequential())
         stream.seek(0);
-    SetText(platform::DecodeText(stream.readAll()).text);
+    const platform::TextDocument read = platform::DecodeText(stream.readAll());
+    SetText(read.text);
+    encoding_ = read.encoding;
+    bom_ = read.bom;
 }
 
 void TmsVCard::SaveToFile(const QString &fileName) const
 {
-    platform::WriteFileAtomic(fileName, Text().toUtf8());
+    platform::WriteFileAtomic(fileName, bytes());
 }
 
 void TmsVCard::LoadFromFile(const QString &fileName)
 {
-    SetText(platform::DecodeText(platform::ReadWholeFile(fileName), fileName).text);
+    const platform::TextDocument read = platform::DecodeText(platform::ReadWholeFile(fileName), fileName);
+    SetText(read.text);
+    encoding_ = read.encoding;
+    bom_ = read.bom;
 }
 
 } // namespace publish

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/textfile.h"
 // One electronic business card in five groups, read and written as vCard text (written as version 2.1;
 // the versions 1.2, 2.1 and 3.0 are read).
 #include <QObject>
@@ -182,6 +183,11 @@ private:
     QList<ReadLine> read_; // the card's lines; empty for a new card
     QString lineEnd_ = QStringLiteral("\r\n");
     bool modern_ = false;  // version 3.0 or later: no quoted-printable, types as TYPE= lists
+    // The encoding the card was read in, and so is written back in. New lines of a Windows-1252 card of
+    // version 2.1 stay ASCII (quoted-printable UTF-8), so the file never mixes two encodings.
+    platform::TextEncoding encoding_ = platform::TextEncoding::Utf8;
+    bool bom_ = false;
+    QByteArray bytes() const;
     bool upgrade_ = false; // a card of a version before 2.1 (as written here before): its fields are written anew
     int unclosed_ = 0;     // cards (the one read and those nested in it) that the text left open
     TmsIdentification readIdentification_;

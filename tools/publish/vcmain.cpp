@@ -3,6 +3,7 @@
 #include "msvcard.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
+#include "platform/memotext.h"
 #include "platform/shell/filedialogs.h"
 
 #include <QCheckBox>
@@ -67,14 +68,15 @@ std::array<QString *, 7> AddressTexts(TmsAddressRec &a)
     return {&a.POAddress, &a.ExtendedAddress, &a.Street, &a.Locality, &a.Region, &a.PostalCode, &a.Country};
 }
 
+// The note's lines as typed; a last line left empty is no line of the note.
 QStringList MemoLines(const QPlainTextEdit *memo)
 {
-    QString text = memo->toPlainText();
-    if (text.isEmpty())
+    QStringList lines = platform::MemoLines(memo->document());
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines == QStringList{QString()})
         return {};
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text.split(QLatin1Char('\n'));
+    return lines;
 }
 
 } // namespace

@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
+#include <QClipboard>
 #include <QtTest>
 
 using k5test::User;
@@ -437,6 +438,31 @@ private slots:
         QCOMPARE(older.ImageComment->toPlainText(), typed);
     }
 
+    // Odd spaces pasted into either comment are saved as they were pasted, not as blanks.
+    void pastedSpacesInCommentsAreSavedAsPasted()
+    {
+        QTemporaryDir dir;
+        const QString pasted = QStringLiteral("1\u00A0000\u2007km\u202Fh\u3000end\ntwo\u00A0lines");
+        TAnimatorForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.OpenFile(k5test::WriteFile(dir.filePath("two.gif"), animation(2))));
+        QApplication::clipboard()->setText(pasted);
+        form.PageControl1->setCurrentWidget(form.AnimationPage);
+        form.TrailingComment->setFocus();
+        QTest::keyClick(form.TrailingComment, Qt::Key_V, Qt::ControlModifier);
+        form.SelectFrame(1);
+        form.PageControl1->setCurrentWidget(form.ImagePage);
+        form.ImageComment->setFocus();
+        QTest::keyClick(form.ImageComment, Qt::Key_V, Qt::ControlModifier);
+        const QString out = dir.filePath("spaces.gif");
+        saveAs(form, out);
+        gfx::TGIFImage read;
+        read.ReadGIF(k5test::ReadFile(out), true);
+        QCOMPARE(read.Comment(), pasted.split(QLatin1Char('\n')));
+        QCOMPARE(read.Frames(1)->Comment(), pasted.split(QLatin1Char('\n')));
+    }
+
     void builtFromOurControls()
     {
         QTemporaryDir dir;
@@ -584,13 +610,24 @@ private slots:
         QVERIFY(!form.OpenFile(k5test::WriteFile(dir.filePath("bad.gif"), bad)));
         QCOMPARE(answers.Messages().size(), 1);
         QVERIFY(answers.Texts().value(0).startsWith(QStringLiteral("Cannot open \"%1\": ").arg(dir.filePath("bad.gif"))));
+        QCOMPARE(answers.Texts().value(0).count(dir.filePath("bad.gif")), 1);
+        // A file that cannot be read at all is named once, with the reason.
+        QVERIFY(!form.OpenFile(dir.filePath("missing.gif")));
+        QCOMPARE(answers.Messages().size(), 2);
+        QVERIFY(answers.Texts().value(1).contains(QStringLiteral("No such file")));
+        QCOMPARE(answers.Texts().value(1).count(dir.filePath("missing.gif")), 1);
         QCOMPARE(form.Image().Count(), 2);
         QVERIFY(form.Modified());
         QCOMPARE(form.FileName(), dir.filePath("good.gif"));
         QVERIFY(!form.InsertFile(k5test::WriteFile(dir.filePath("bad.bmp"), "BM no picture")));
+        QCOMPARE(answers.Texts().value(2).count(dir.filePath("bad.bmp")), 1);
+        QVERIFY(!form.InsertFile(dir.filePath("missing.bmp")));
+        QCOMPARE(answers.Texts().value(3).count(dir.filePath("missing.bmp")), 1);
         QCOMPARE(form.Image().Count(), 2);
         // A write that fails leaves the animation marked and the file whole.
-        QVERIFY(!form.SaveTo(k5test::WriteFile(dir.filePath("blocker"), "x") + QStringLiteral("/x.gif")));
+        const QString blocked = k5test::WriteFile(dir.filePath("blocker"), "x") + QStringLiteral("/x.gif");
+        QVERIFY(!form.SaveTo(blocked));
+        QCOMPARE(answers.Texts().value(4).count(blocked), 1);
         QVERIFY(form.Modified());
         QCOMPARE(form.Image().Count(), 2);
     }

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QUrl>
+#include <QDir>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -309,7 +310,8 @@ private slots:
         user.Click(QStringLiteral("OK"));
         good->Button1->click();
         QVERIFY(user.Done());
-        QCOMPARE(user.Texts.last(), QStringLiteral("The file was not uploaded.\ngone.htm: the file was not found"));
+        QCOMPARE(user.Texts.last(),
+                 QStringLiteral("The file was not uploaded.\nCannot open file \"%1\". No such file or directory").arg(missing));
         QVERIFY(serverFiles(server_).isEmpty());
     }
 
@@ -482,6 +484,25 @@ private slots:
                  qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("\ntwo.htm: the server answered: 553")));
         QVERIFY(!QFile::exists(refusing_.Path(QStringLiteral("one.htm"))));
+
+        // A dropped file gone before it is sent, or no file at all, is named with the reason.
+        QTest::mouseClick(w.DisconnectButton, Qt::LeftButton);
+        w.Ftp->SetPort(server_.Port());
+        QVERIFY(w.Ftp->Connect());
+        const QString gone = k5test::Root() + QStringLiteral("/drop/gone.htm");
+        const QString folder = k5test::Root() + QStringLiteral("/drop/folder.htm");
+        QVERIFY(QDir().mkpath(folder));
+        user.Click(QStringLiteral("OK"));
+        drop(w.Ftp, {gone, folder});
+        QTRY_VERIFY(user.Done());
+        const QStringList lines = user.Texts.last().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QStringLiteral("These files were not uploaded:"));
+        QVERIFY2(lines[1].startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(gone)) && lines[1].size() > gone.size() + 20,
+                 qPrintable(lines[1]));
+        QVERIFY2(lines[2].startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(folder)) && lines[2].size() > folder.size() + 20,
+                 qPrintable(lines[2]));
+        QVERIFY(!QFile::exists(server_.Path(QStringLiteral("folder.htm"))));
     }
 
     // While an upload runs the window stays; Disconnect cancels it, and then it closes.

@@ -128,6 +128,57 @@ private slots:
                  QStringList({QStringLiteral("a@example.org"), QStringLiteral("b@example.org")}));
     }
 
+    // Odd spaces pasted into the body reach the server as they were pasted, not as blanks.
+    void pastedSpacesAreSentAsPasted()
+    {
+        k5test::SmtpServer server;
+        QVERIFY(server.Start());
+        k5test::UseMailServer(server.Port());
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("a@example.org"));
+        const QString pasted = QStringLiteral("1\u00A0000\u2007km\u202Fh\u3000end\ntwo\u00A0lines");
+        QApplication::clipboard()->setText(pasted);
+        f.MessageText->setFocus();
+        QTest::keyClick(f.MessageText, Qt::Key_V, Qt::ControlModifier);
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QVERIFY(server.WaitForMessages(1));
+        QCOMPARE(server.Messages().at(0).Body(), QString(pasted).replace(QStringLiteral("\n"), QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    }
+
+    // An attachment gone or unreadable by the time of sending is named in the message, with the reason.
+    void aRefusedAttachmentIsNamed()
+    {
+        QTemporaryDir dir;
+        const QString gone = k5test::WriteFile(dir.path() + QStringLiteral("/gone.txt"), "1");
+        k5test::SmtpServer server;
+        QVERIFY(server.Start());
+        k5test::UseMailServer(server.Port());
+        TfrmMail f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("a@example.org"));
+        f.AddAttachment(gone);
+        QVERIFY(QFile::remove(gone));
+        k5test::ModalHand hand;
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QCOMPARE(hand.Seen.size(), 1);
+        QVERIFY2(hand.Seen[0].startsWith(QStringLiteral("MAPI Sendmail failed.\n\nCannot open file \"%1\". ").arg(gone)),
+                 qPrintable(hand.Seen[0]));
+        QVERIFY(f.isVisible());
+
+        // A folder put where the file was cannot be read either.
+        QVERIFY(QDir().mkdir(gone));
+        hand.Seen.clear();
+        hand.Click(QStringLiteral("OK"));
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QCOMPARE(hand.Seen.size(), 1);
+        QVERIFY2(hand.Seen[0].contains(QStringLiteral("\"%1\". ").arg(gone)), qPrintable(hand.Seen[0]));
+        QVERIFY(server.Messages().isEmpty());
+    }
+
     // A server that is down, or one that refuses the login: the message says why, beside the failure.
     void aFailedSendSaysWhy()
     {
@@ -190,7 +241,8 @@ private slots:
         QTest::mouseClick(f.btnSend, Qt::LeftButton);
         QVERIFY(hand.Done());
         QCOMPARE(hand.Seen.size(), 2);
-        QCOMPARE(hand.Seen[1], QStringLiteral("MAPI Sendmail failed.\n\nAn attachment was not found."));
+        QCOMPARE(hand.Seen[1],
+                 QStringLiteral("MAPI Sendmail failed.\n\nCannot open file \"%1\". No such file or directory").arg(gone));
         QVERIFY(f.isVisible());
     }
 

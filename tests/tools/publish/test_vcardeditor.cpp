@@ -5,12 +5,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 
 using namespace publish;
 using k5test::User;
@@ -271,6 +273,96 @@ private slots:
         QCOMPARE(k5test::ReadFile(path), noted);
         open();
         QCOMPARE(form.CommentsMemo->toPlainText(), QStringLiteral("First line\nSecond line\nThird\nFourth; with a semicolon"));
+    }
+
+    // Odd spaces pasted into the note are saved as they were pasted, not as blanks.
+    void pastedSpacesInTheNoteAreSavedAsPasted()
+    {
+        TvCardForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.FormattedNameEdit->setText(QStringLiteral("Ann Lee"));
+        const QString pasted = QStringLiteral("1\u00A0000\u2007km\u202Fh\u3000end\ntwo\u00A0lines");
+        QApplication::clipboard()->setText(pasted);
+        form.PageControl1->setCurrentIndex(form.PageControl1->indexOf(form.CommentsMemo->parentWidget()));
+        form.CommentsMemo->setFocus();
+        QTest::keyClick(form.CommentsMemo, Qt::Key_V, Qt::ControlModifier);
+        const QString path = Folder() + QStringLiteral("/spaces.vcf");
+        User person;
+        person.TypeFileName(path);
+        QVERIFY(form.SaveAs1Click());
+        QVERIFY(person.Done());
+        k5test::Settle();
+        TmsVCard read;
+        read.LoadFromFile(path);
+        QCOMPARE(read.ExplanatoryInfo.Comment, pasted.split(QLatin1Char('\n')));
+        QVERIFY(k5test::ReadFile(path).contains("1=C2=A0000=E2=80=87km"));
+    }
+
+    // A card read as Windows-1252 is written back in it: only the lines changed differ, and a new line
+    // holding other letters is ASCII that names its own character set.
+    void aWindows1252CardIsSavedInIt()
+    {
+        const QByteArray head = "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=WINDOWS-1252:M\xfcller;J\xf6rg;;;\r\n"
+                                "FN;CHARSET=WINDOWS-1252:J\xf6rg M\xfcller\r\n";
+        const QByteArray rest = "NOTE;CHARSET=WINDOWS-1252:Gr\xfc\xdf" "e \x80" "5\r\nEND:VCARD\r\n";
+        const QByteArray original = head + "TEL;HOME:+45 2222\r\n" + rest;
+        const QString path = k5test::WriteFile(Folder() + QStringLiteral("/ansi.vcf"), original);
+        TvCardForm form;
+        form.show();
+        User person;
+        auto open = [&](const QString &file) {
+            form.New1Click();
+            person.TypeFileName(file);
+            form.Open1->trigger();
+            QVERIFY(person.Done());
+        };
+        auto saveOver = [&](const QString &file) {
+            person.TypeFileName(file).Click(QStringLiteral("Yes"));
+            form.SaveAs1Click();
+            QVERIFY(person.Done());
+            k5test::Settle();
+        };
+        open(path);
+        QCOMPARE(form.FormattedNameEdit->text(), QStringLiteral("J\u00f6rg M\u00fcller"));
+        QCOMPARE(form.CommentsMemo->toPlainText(), QStringLiteral("Gr\u00fc\u00dfe \u20ac5"));
+        form.PhoneNumber1Edit->setText(QStringLiteral("+45 9999"));
+        form.TitleEdit->setText(QStringLiteral("Zo\u00eb \u6771"));
+        saveOver(path);
+        QCOMPARE(k5test::ReadFile(path),
+                 head + "TEL;HOME:+45 9999\r\n" + "NOTE;CHARSET=WINDOWS-1252:Gr\xfc\xdf" "e \x80" "5\r\n" +
+                     "TITLE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Zo=C3=AB =E6=9D=B1\r\nEND:VCARD\r\n");
+        open(path);
+        QCOMPARE(form.TitleEdit->text(), QStringLiteral("Zo\u00eb \u6771"));
+        QCOMPARE(form.GivenNameEdit->text(), QStringLiteral("J\u00f6rg"));
+
+        // A later version has no way to name another character set for one line: the user is told and
+        // the file stays as it was.
+        const QByteArray modern = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xf6rg\r\nEND:VCARD\r\n";
+        const QString modernPath = k5test::WriteFile(Folder() + QStringLiteral("/ansi3.vcf"), modern);
+        open(modernPath);
+        form.TitleEdit->setText(QStringLiteral("Boss \u00e9"));
+        saveOver(modernPath);
+        QCOMPARE(k5test::ReadFile(modernPath),
+                 QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xf6rg\r\nTITLE:Boss \xe9\r\nEND:VCARD\r\n"));
+        open(modernPath);
+        form.TitleEdit->setText(QStringLiteral("\u6771"));
+        const QByteArray before = k5test::ReadFile(modernPath);
+        person.TypeFileName(modernPath).Click(QStringLiteral("Yes")).Click(QStringLiteral("OK"));
+        QVERIFY(!form.SaveAs1Click());
+        QVERIFY(person.Done());
+        k5test::Settle();
+        QVERIFY2(person.Texts.last().contains(QStringLiteral("\u6771")), qPrintable(person.Texts.last()));
+        QCOMPARE(k5test::ReadFile(modernPath), before);
+
+        // A new card after it is a new file, in UTF-8.
+        form.New1Click();
+        form.FormattedNameEdit->setText(QStringLiteral("J\u00f6rg"));
+        const QString fresh = Folder() + QStringLiteral("/fresh.vcf");
+        person.TypeFileName(fresh);
+        QVERIFY(form.SaveAs1Click());
+        QVERIFY(person.Done());
+        QCOMPARE(k5test::ReadFile(fresh), QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=UTF-8:J\xc3\xb6rg\r\nEND:VCARD\r\n"));
     }
 
     void openingAnUnreadableFileKeepsTheForm()
