@@ -718,11 +718,11 @@ QString TmsVCard::Text() const
         if (l.slot == kEnd) {
             putNew();
             ended = true;
-            put(l.text);
+            put(upgrade_ ? l.unfolded : l.text);
         } else if (l.slot == kVersion && upgrade_) {
             put(QStringLiteral("VERSION:2.1") + lineEnd_);
         } else if (l.slot < 0) {
-            put(l.text);
+            put(upgrade_ ? l.unfolded : l.text);
         } else {
             present[l.slot] = true;
             if (sameAsRead(l.slot) && !upgrade_)
@@ -845,7 +845,11 @@ void TmsVCard::SetText(const QString &text)
         if (card) {
             const qsizetype at = starts.at(firsts.at(k));
             const qsizetype next = k + 1 < firsts.size() ? starts.at(firsts.at(k + 1)) : text.size();
-            read_ << ReadLine{text.mid(at, next - at), slot};
+            const QString raw = text.mid(at, next - at);
+            qsizetype body = raw.size();
+            while (body > 0 && (raw.at(body - 1) == QLatin1Char('\r') || raw.at(body - 1) == QLatin1Char('\n')))
+                --body;
+            read_ << ReadLine{raw, slot, line + raw.mid(body)};
         }
     }
     unclosed_ = card ? depth : 0;

@@ -175,6 +175,9 @@ private:
     struct ReadLine {
         QString text; // as it stood, its line break included
         int slot;     // the field it holds, or one of the marks below
+        // Its logical line with the same line break: a card whose version changes on save reads folds
+        // another way, so its folded lines are written whole then.
+        QString unfolded;
     };
     bool sameAsRead(int slot) const;
     QString slotLine(int slot, bool modern) const;

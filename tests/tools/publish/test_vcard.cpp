@@ -400,6 +400,20 @@ private slots:
         QCOMPARE(c.Identification.FormattedName, QStringLiteral("Jane Doe"));
     }
 
+    // A card of an older version is saved as 2.1, whose reader keeps the blank of a fold: the folded lines it
+    // keeps are written whole, so they read back as they were meant, the card's end included.
+    void foldedLinesOfAnOlderCardReadTheSameAfterSave()
+    {
+        TmsVCard c;
+        c.SetText(QStringLiteral("BEGIN:VCARD\rVERSION:1.2\rFN:Ann\rX-TAG:ab\r cd\rEND:\r VCARD\r"));
+        c.Identification.FormattedName = QStringLiteral("Ann Lee");
+        const QString saved = c.Text();
+        QCOMPARE(saved, QStringLiteral("BEGIN:VCARD\rVERSION:2.1\rFN:Ann Lee\rX-TAG:abcd\rEND:VCARD\r"));
+        TmsVCard again;
+        again.SetText(saved);
+        QCOMPARE(again.Text(), saved);
+    }
+
     // ";" in any text is written escaped (version 2.1 knows no other escape), and every field reads back as it was.
     void separatorsAreEscapedSoTheyComeBack()
     {
