@@ -99,7 +99,8 @@ private slots:
                         continue;
                     const QChar key = l->text().at(amp + 1).toUpper();
                     w->activateWindow();
-                    QTest::qWaitForWindowActive(w);
+                    if (!QTest::qWaitForWindowActive(w))
+                        problems << QStringLiteral("%1 is not the active window").arg(w->objectName());
                     QTest::keyClick(w, Qt::Key(key.unicode()), Qt::AltModifier);
                     const auto reached = [&] {
                         QWidget *focus = QApplication::focusWidget();

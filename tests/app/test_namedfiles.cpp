@@ -38,6 +38,7 @@ namespace {
 
 // One name sent one way.
 struct Run {
+    Run(const QString &way, const QString &name) : way(way), name(name) {}
     QString way, name;
     QElapsedTimer clock;
     qint64 ms = -1;

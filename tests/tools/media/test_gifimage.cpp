@@ -347,7 +347,7 @@ private slots:
         QVERIFY(gif.LoadFromData(GifBuilder(2, 2).image(0, 0, 2, 2, px).raw("\x55garbage").image(0, 0, 2, 2, px).finish()));
         QCOMPARE(gif.FrameCount(), 1);
         // So does an extension cut short.
-        QVERIFY(gif.LoadFromData(GifBuilder(2, 2).image(0, 0, 2, 2, px).raw("\x21\xFE\x30abc").bytes()));
+        QVERIFY(gif.LoadFromData(GifBuilder(2, 2).image(0, 0, 2, 2, px).raw("\x21\xFE\x30" "abc").bytes()));
         QCOMPARE(gif.FrameCount(), 1);
     }
 
