@@ -5,6 +5,7 @@
 #include "platform/textfile.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <QtEndian>
 #include <utility>
 #include <vector>
@@ -158,6 +159,29 @@ QString DecodeNodeText(const QByteArray &bytes)
     return platform::FromWindows1252(bytes);
 }
 
+namespace {
+
+// A record holds at most 255 bytes of text. The text is cut by characters and the shorter text encoded
+// anew: cut bytes of one byte a character could read back as UTF-8 once the bytes that made them
+// invalid UTF-8 are gone, and then the node would come back with other text.
+QByteArray EncodeRecordText(const QString &text)
+{
+    QByteArray bytes = EncodeNodeText(text);
+    // Every character takes a byte at least.
+    qsizetype n = std::min<qsizetype>(text.size(), 255);
+    while (bytes.size() > 255) {
+        // Never half a surrogate pair.
+        if (n > 0 && text[n - 1].isHighSurrogate())
+            --n;
+        bytes = EncodeNodeText(text.left(n));
+        // A character takes four bytes at most: drop no more than the excess needs.
+        n = std::min(n - 1, n - (bytes.size() - 255) / 4);
+    }
+    return bytes;
+}
+
+} // namespace
+
 qint32 TTreeRecordReader::ReadInt32()
 {
     const qint32 v = getInt32(data_.constData() + pos_);
@@ -182,16 +206,7 @@ QByteArray TTreeRecordReader::ReadBytes(qsizetype n)
 
 void TZozeZONode::WriteData(QByteArray &stream) const
 {
-    bool singleByte = true;
-    QByteArray text = EncodeNodeText(text_, &singleByte);
-    if (text.size() > 255) {
-        qsizetype n = 255;
-        // Never half a UTF-8 character.
-        if (!singleByte)
-            while (n > 0 && (quint8(text[n]) & 0xC0) == 0x80)
-                --n;
-        text.truncate(n);
-    }
+    const QByteArray text = EncodeRecordText(text_);
     const int length = MinRecord + int(text.size());
     char rec[MaxRecord] = {};
     putInt32(rec + 0, imageIndex_);
