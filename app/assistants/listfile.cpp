@@ -58,6 +58,10 @@ QString UnlistableMessage(const QStringList &paths)
 void WriteLineList(const QString &path, const QStringList &entries)
 {
     QByteArray bytes;
+    // Marks at the very start are taken for byte order marks: a first name that begins with one goes
+    // after a blank line, which the reader skips, so that it reads back whole.
+    if (!entries.isEmpty() && entries.first().startsWith(QChar(0xFEFF)))
+        bytes = "\r\n";
     for (const QString &e : entries) {
         if (const QString why = UnlistableName(e); !why.isEmpty())
             throw platform::FileError(QStringLiteral("Cannot write \"%1\": %2").arg(path, why));

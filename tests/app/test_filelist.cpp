@@ -238,6 +238,15 @@ private slots:
         QCOMPARE(filelist()->Files(), QStringList{QStringLiteral("/x/a.htm")});
         filelist()->AddFiles({QStringLiteral("/x/b.htm")});
         QCOMPARE(k5test::ReadFile(listFile()), QByteArray("/x/a.htm\r\n/x/b.htm\r\n"));
+        // A name that itself begins with such marks, after a line that holds none, is written so that
+        // it reads back whole.
+        for (const QByteArray &bytes : {QByteArray("\xFE\xFF\x00\n\xFE\xFF\xFE\xFF", 8), QByteArray("\r\n\xEF\xBB\xBFx\r\ny\r\n")}) {
+            k5test::WriteFile(listFile(), bytes);
+            const QStringList names = assistants::ReadLineList(listFile());
+            QVERIFY(!names.isEmpty() && names.first().startsWith(QChar(0xFEFF)));
+            assistants::WriteLineList(listFile(), names);
+            QCOMPARE(assistants::ReadLineList(listFile()), names);
+        }
     }
 
     // A name with a line break would read back as two paths: such a file is refused with a message, the
