@@ -138,7 +138,7 @@ StateId &PushSlot(std::vector<std::vector<StateId>> &cache, StateId s, int key, 
 
 } // namespace
 
-StateId TextDocument::PushPair(StateId s, int pair)
+StateId TextDocument::PushPairNew(StateId s, int pair)
 {
     StateId &slot = PushSlot(pushCache_, s, pair, startStop_.Count(), states_.Count());
     if (slot != StateId(-1))
@@ -163,10 +163,8 @@ StateId TextDocument::PushKeyword(StateId s, int keyword)
     return slot;
 }
 
-StateId TextDocument::Pop(StateId s)
+StateId TextDocument::PopNew(StateId s)
 {
-    if (popCache_.size() > s && popCache_[s] != StateId(-1))
-        return popCache_[s];
     const TContextState st = states_.Get(s);
     StateId result = 0;
     if (st.IsContext() && st.depth > 0) {

@@ -235,9 +235,20 @@ public:
     TContextState StateAt(int offset) const;
     const StateTable &States() const { return states_; }
     // State of a pair context opened on top of s (or of a keyword, for keyword >= 0 entries).
-    StateId PushPair(StateId s, int pair);
+    // The walks push and pop at nearly every tag: a state met before is found without a call.
+    StateId PushPair(StateId s, int pair)
+    {
+        if (s < pushCache_.size()) {
+            const std::vector<StateId> &row = pushCache_[s];
+            if (size_t(pair) < row.size() && row[size_t(pair)] != StateId(-1) && row.size() == size_t(startStop_.Count()))
+                return row[size_t(pair)];
+        }
+        return PushPairNew(s, pair);
+    }
     StateId PushKeyword(StateId s, int keyword);
-    StateId Pop(StateId s);
+    StateId Pop(StateId s) { return s < popCache_.size() && popCache_[s] != StateId(-1) ? popCache_[s] : PopNew(s); }
+    StateId PushPairNew(StateId s, int pair);
+    StateId PopNew(StateId s);
     // Range of the context around an offset: [start, stop) and its number; false outside contexts.
     bool ContextAt(int offset, qint16 &context, int &start, int &stop) const;
 

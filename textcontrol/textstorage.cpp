@@ -553,18 +553,16 @@ void TextStorage::ReindexBlock(int b)
     }
 }
 
-TextStorage::Loc TextStorage::Find(int p) const
+TextStorage::Loc TextStorage::FindElsewhere(int p) const
 {
     if (p < 0 || p >= ParagraphCount())
         throw platform::Error(QStringLiteral("List index out of bounds"));
     int b = hint_;
-    if (!(paraCount_[size_t(b)] <= p && p < paraCount_[size_t(b + 1)])) {
-        if (b + 1 < int(blocks_.size()) && paraCount_[size_t(b + 1)] <= p && p < paraCount_[size_t(b + 2)])
-            ++b;
-        else
-            b = int(std::upper_bound(paraCount_.begin(), paraCount_.end(), p) - paraCount_.begin()) - 1;
-        hint_ = b;
-    }
+    if (b + 1 < int(blocks_.size()) && paraCount_[size_t(b + 1)] <= p && p < paraCount_[size_t(b + 2)])
+        ++b;
+    else
+        b = int(std::upper_bound(paraCount_.begin(), paraCount_.end(), p) - paraCount_.begin()) - 1;
+    hint_ = b;
     return {b, p - paraCount_[size_t(b)]};
 }
 

@@ -192,7 +192,15 @@ private:
     struct Loc {
         int block, local;
     };
-    Loc Find(int p) const;
+    // Most calls ask for the paragraph of the call before: that is found without a call.
+    Loc Find(int p) const
+    {
+        const int b = hint_;
+        if (paraCount_[size_t(b)] <= p && p < paraCount_[size_t(b + 1)])
+            return {b, p - paraCount_[size_t(b)]};
+        return FindElsewhere(p);
+    }
+    Loc FindElsewhere(int p) const;
     void Reindex(int fromBlock);
     void ReindexBlock(int b);
     void SplitIfLarge(int b);
