@@ -116,6 +116,12 @@ public:
             return;
         if (In(name, {"caption", "colgroup", "thead", "tbody", "tfoot", "tr", "td", "th"}) && Count("table") == 0)
             return; // dropped outside a table
+        // A row or cell without the parts that hold it gets them, unwritten: an end tag of the row then
+        // ends the cell too, and a table started after that ends the table.
+        if (In(name, {"tr", "td", "th"}) && !open_.empty() && open_.back().name == "table")
+            open_.push_back({"tbody", false});
+        if (In(name, {"td", "th"}) && !open_.empty() && In(open_.back().name, {"tbody", "thead", "tfoot"}))
+            open_.push_back({"tr", false});
         open_.push_back({name, block});
         pre_ += name == "pre" || name == "listing";
     }
