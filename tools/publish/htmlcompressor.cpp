@@ -573,13 +573,14 @@ private:
         }
     }
 
-    // The table whose cells hold none of the open elements, or npos.
+    // The table whose cells hold none of the open elements, or npos. Only a cell or a template stands
+    // between: a marquee or an object right in a table leaves the browser reading the table's own tags.
     size_t BareTable() const
     {
         for (size_t i = open_.size(), n = 0; i-- > 0 && n < kReach; ++n) {
             if (open_[i].classes & kTable)
                 return i;
-            if (open_[i].classes & kScopeEdge)
+            if ((open_[i].classes & kCell) || open_[i].name == "template")
                 return npos;
         }
         return npos;

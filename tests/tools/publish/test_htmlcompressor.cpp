@@ -409,6 +409,8 @@ private slots:
             {"a<p hidden>x<td>y</p>\nz", "a<p hidden>x<td>y</p> z"},
             // A row's end tag ends its cell, so the table after it ends the first one and a later row is dropped.
             {"b<table><tr><td></tr><table></table>e\n<tr>\nf", "b<table><tr><td></tr><table></table>e <tr> f"},
+            // A table started right in a table ends it, even with a marquee between them.
+            {"<table><marquee><table></table>e\n<tr>\nf", "<table><marquee><table></table>e <tr> f"},
             // The same with the row left to the browser, which adds it: the preformatted text ends with its tag.
             {"<pre><table><td></tr><table></table></pre>\nx", "<pre><table><td></tr><table></table></pre> x"},
             // A ">" or "<" in text is no tag.
