@@ -79,15 +79,19 @@ count=0
 more_windows() { (( $(windows | wc -l) > count )); }
 templates=""
 template_dialog() { templates="$(xdotool search --all --onlyvisible --pid "$pid" --name '^Templates\.\.\.$' 2>/dev/null | head -n 1)"; [[ -n "$templates" ]]; }
-for attempt in 1 2 3; do
-  xdotool windowfocus "$wid" 2>/dev/null
-  waitfor 10 focused "$wid" || continue
-  count=$(windows | wc -l)
-  xdotool key --clearmodifiers alt+f
-  waitfor 10 more_windows || continue
-  xdotool key --clearmodifiers n
-  waitfor 20 template_dialog && break
-done
+# File > New, by the keys a user presses, until the template dialog shows.
+open_templates() {
+  for attempt in 1 2 3; do
+    xdotool windowfocus "$wid" 2>/dev/null
+    waitfor 10 focused "$wid" || continue
+    count=$(windows | wc -l)
+    xdotool key --clearmodifiers alt+f
+    waitfor 10 more_windows || continue
+    xdotool key --clearmodifiers n
+    waitfor 20 template_dialog && return
+  done
+}
+open_templates
 template_dialog || fail "File > New showed no template dialog"
 echo "template dialog $templates"
 no_templates() { ! template_dialog; }
@@ -102,15 +106,7 @@ echo "template dialog closed"
 
 # File > New again, and SIGTERM while the template dialog is open: the dialog's own event loop ends
 # before anything it was opened from goes away.
-for attempt in 1 2 3; do
-  xdotool windowfocus "$wid" 2>/dev/null
-  waitfor 10 focused "$wid" || continue
-  count=$(windows | wc -l)
-  xdotool key --clearmodifiers alt+f
-  waitfor 10 more_windows || continue
-  xdotool key --clearmodifiers n
-  waitfor 20 template_dialog && break
-done
+open_templates
 template_dialog || fail "File > New showed no template dialog the second time"
 echo "template dialog $templates open when SIGTERM comes"
 
