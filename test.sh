@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh build test
 jobs=$(nproc)
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON -DKESTROVA_TESTS=ON >/dev/null
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON -DKESTROVA_TESTS=ON -DKESTROVA_SHARED_LIBS=ON >/dev/null
 # No library may link another in a circle.
 scripts/check-cycles.sh build/test
 cmake --build build/test -j "$jobs"
