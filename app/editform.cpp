@@ -1,6 +1,7 @@
 #include "editform.h"
 
 #include "app/dialogs/dialogbase.h"
+#include "app/dialogs/engine.h"
 #include "app/dialogs/escape.h"
 #include "app/dialogs/finddialogs.h"
 #include "app/frameform.h"
@@ -1353,7 +1354,10 @@ void TEditForm::BrowseInsertAsLink()
     if (path.isEmpty())
         return;
     const QString name = QFileInfo(path).fileName();
-    InsertText(QStringLiteral("<A HREF=\"%1\">%2</A>").arg(dialogs::HtmlAttribute(name), dialogs::HtmlText(name)));
+    // From a saved page the link reaches the file wherever it is; an unsaved one links the name.
+    const bool saved = FileName != QLatin1String("Untitled");
+    const QString address = saved ? dialogs::LinkAddress(path, FileName) : dialogs::UrlPath(name);
+    InsertText(QStringLiteral("<A HREF=\"%1\">%2</A>").arg(dialogs::HtmlAttribute(address), dialogs::HtmlText(name)));
 }
 
 void TEditForm::UploadThissite1Click()

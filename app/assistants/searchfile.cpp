@@ -136,8 +136,10 @@ void TSearchFile::InsertAsLinkClick()
     QListWidgetItem *item = ListBox1->currentItem();
     if (!item || !item->isSelected() || !OnRelay)
         return;
-    const QString address = dialogs::LinkAddress(item->text(), DocumentFile ? DocumentFile() : QString());
-    OnRelay(QStringLiteral("<A HREF=\"%1\">%2</A>").arg(dialogs::HtmlAttribute(address), dialogs::HtmlText(address)));
+    const QString page = DocumentFile ? DocumentFile() : QString();
+    OnRelay(QStringLiteral("<A HREF=\"%1\">%2</A>")
+                .arg(dialogs::HtmlAttribute(dialogs::LinkAddress(item->text(), page)),
+                     dialogs::HtmlText(dialogs::LinkPath(item->text(), page))));
 }
 
 void TSearchFile::done(int result)

@@ -154,7 +154,7 @@ const TDialogDesc *FindDescription(const QString &className)
 
 bool HasDialog(const QString &className) { return FindDescription(className) != nullptr; }
 
-QString LinkAddress(const QString &path, const QString &documentFile)
+QString LinkPath(const QString &path, const QString &documentFile)
 {
     if (documentFile.isEmpty() || !QDir::isAbsolutePath(path))
         return path;
@@ -165,6 +165,23 @@ QString LinkAddress(const QString &path, const QString &documentFile)
     if (top.isEmpty() || file.section(QLatin1Char('/'), 1, 1) != top)
         return path;
     return QDir(folder).relativeFilePath(file);
+}
+
+QString LinkAddress(const QString &path, const QString &documentFile)
+{
+    if (!QDir::isAbsolutePath(path))
+        return path;
+    return UrlPath(LinkPath(path, documentFile));
+}
+
+QString TypedLinkAddress(const QString &text, const QString &documentFile)
+{
+    static const QRegularExpression escape(QStringLiteral("%[0-9A-Fa-f]{2}"));
+    if (!QDir::isAbsolutePath(text))
+        return text;
+    if (text.contains(escape) && !QFileInfo::exists(text))
+        return LinkPath(text, documentFile);
+    return LinkAddress(text, documentFile);
 }
 
 QString FieldText(const QWidget *field)
@@ -288,6 +305,8 @@ QWidget *TEngineDialog::addField(const TFieldDesc &f)
         auto *l = new zel::TZELFileLookup(this);
         if (!f.filter.isEmpty())
             l->Filter = f.filter;
+        // The field shows what the page gets.
+        l->TextOfFile = [this](const QString &file) { return LinkAddress(file, LinkingFile()); };
         // The chooser opens beside a saved page, where the files it links to usually are.
         l->OnButton1Click = [this, l](QObject *sender) {
             const QString page = DocumentFile ? DocumentFile() : QString();
@@ -389,16 +408,29 @@ TValues TEngineDialog::Values() const
     return v;
 }
 
-QString TEngineDialog::Build() const { return BuildLinkedFrom(DocumentFile ? DocumentFile() : QString()); }
+QString TEngineDialog::Build() const { return BuildLinkedFrom(LinkingFile()); }
+
+QString TEngineDialog::LinkingFile() const { return DocumentFile ? DocumentFile() : QString(); }
+
+void TEngineDialog::ShowChosenFiles()
+{
+    for (QWidget *field : std::as_const(fields_))
+        if (auto *lookup = qobject_cast<zel::TZELFileLookup *>(field))
+            lookup->ShowChosenFile();
+}
 
 QString TEngineDialog::BuildLinkedFrom(const QString &linkingFile) const
 {
     TValues v = Values();
     // A file near the file that links to it is linked relatively, so that the link still holds once the
     // site is uploaded.
-    for (const TFieldDesc &f : desc_.fields)
-        if (f.kind == TFieldKind::FileLookup)
-            v[f.name] = LinkAddress(v.value(f.name), linkingFile);
+    for (const TFieldDesc &f : desc_.fields) {
+        if (f.kind != TFieldKind::FileLookup)
+            continue;
+        const auto *lookup = qobject_cast<const zel::TZELFileLookup *>(fields_.value(f.name));
+        const QString chosen = lookup ? lookup->ChosenFile() : QString();
+        v[f.name] = chosen.isEmpty() ? TypedLinkAddress(v.value(f.name), linkingFile) : LinkAddress(chosen, linkingFile);
+    }
     // The items are lines: the last one ends like the others even when the user took its line end away.
     if (!desc_.itemList.isEmpty()) {
         QString &items = v[desc_.itemList];

@@ -112,6 +112,10 @@ public:
     QString Build() const override;
     // The text, its files linked from linkingFile (none: as given).
     QString BuildLinkedFrom(const QString &linkingFile) const;
+    // The file the built text's files are linked from: the saved page, unless the text goes elsewhere.
+    virtual QString LinkingFile() const;
+    // Shows each file chosen in a file field anew as the address it becomes (after LinkingFile changed).
+    void ShowChosenFiles();
     // A button on a row of its own under the fields, for dialogs that work on their own widgets.
     QPushButton *AddButton(const QString &name, const QString &caption);
     // Item lists: appends the item of the fields' values and readies the fields for the next one.
@@ -138,10 +142,18 @@ private:
 // once; empty when the file is missing.
 QString DataText(const QString &name);
 
-// The address by which a page saved as documentFile links to the file at path: relative to the page's
-// folder ("../pictures/a.gif" for a folder beside it) when the two share a folder below the root; anything
-// else (an unsaved page, a file elsewhere on the system, a web address) as given.
+// The file at path as a page saved as documentFile reaches it: relative to the page's folder
+// ("../pictures/a.gif" for a folder beside it) when the two share a folder below the root, else (an unsaved
+// page, a file elsewhere on the system) the full path; anything that is no full path (a web address) as given.
+QString LinkPath(const QString &path, const QString &documentFile);
+// The address by which that page links to the file: LinkPath made an address (UrlPath), so that a browser
+// asks for the file by its name. Every file the program names in a page (chosen in a file chooser, a
+// folder tree or a list) becomes an address here, once.
 QString LinkAddress(const QString &path, const QString &documentFile);
+// The address a file field's typed text stands for: a full path names a file and is linked as LinkAddress
+// links it, unless it names no file and holds a "%xx" escape (an address already: only made relative);
+// anything else (a relative address, a web address) as typed.
+QString TypedLinkAddress(const QString &text, const QString &documentFile);
 
 // The text of a field widget the engine made.
 QString FieldText(const QWidget *field);

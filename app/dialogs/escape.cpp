@@ -74,6 +74,18 @@ QString UrlQueryValue(const QString &value)
     });
 }
 
+QString UrlPath(const QString &path)
+{
+    static const QLatin1String kept("!$&'()*+,-./=@[]_~");
+    return eachCharacter(path, [](const QString &s, qsizetype i) {
+        const char16_t c = s.at(i).unicode();
+        if (c > 0x7f || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+            kept.contains(QLatin1Char(char(c))))
+            return QString();
+        return QStringLiteral("%%1").arg(int(c), 2, 16, QLatin1Char('0')).toUpper();
+    });
+}
+
 QString JsString(const QString &value)
 {
     return eachCharacter(value, [](const QString &s, qsizetype i) {

@@ -1,4 +1,5 @@
 #include "unit_channel.h"
+#include "escape.h"
 
 #include "controls/zel/folderbrowser.h"
 #include "platform/application.h"
@@ -44,13 +45,26 @@ TChannel::TChannel(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(des
     ZELFolderBrowser1->setObjectName(QStringLiteral("ZELFolderBrowser1"));
     ZELFolderBrowser1->BrowseCaption = QStringLiteral("Choose the folder for the channel file");
     ZELFolderBrowser1->OnPathChanged = [this](QObject *) { SourceFolder->setText(ZELFolderBrowser1->CurrentPath()); };
+    // The pictures chosen are shown as the file in its new folder will link them.
+    connect(SourceFolder, &QLineEdit::textChanged, this, [this] { ShowChosenFiles(); });
     FinishLoading();
 }
 
-QString TChannel::Build() const { return QStringLiteral("<A HREF=\"qv_channel.cdf\">Channel, Click here</A>"); }
+QString TChannel::Build() const
+{
+    const QString page = DocumentFile ? DocumentFile() : QString();
+    const QString file = LinkingFile();
+    const QString address = page.isEmpty() || file.isEmpty() ? FileName() : LinkAddress(file, page);
+    return QStringLiteral("<A HREF=\"%1\">Channel, Click here</A>").arg(HtmlAttribute(address));
+}
+
+QString TChannel::LinkingFile() const
+{
+    return SourceFolder->text().isEmpty() ? QString() : SourceFolder->text() + QLatin1Char('/') + FileName();
+}
 
 // The pictures are linked from the channel file, wherever it goes.
-QString TChannel::FileText() const { return BuildLinkedFrom(SourceFolder->text() + QLatin1Char('/') + FileName()); }
+QString TChannel::FileText() const { return BuildLinkedFrom(LinkingFile()); }
 
 void TChannel::showEvent(QShowEvent *event)
 {

@@ -18,10 +18,13 @@ public:
     QPushButton *Browse = nullptr;
 
     static QString FileName() { return QStringLiteral("qv_channel.cdf"); }
-    // The link that goes into the document once the file is written.
+    // The link that goes into the document once the file is written: from the saved page's folder to the
+    // file, else by the file's name.
     QString Build() const override;
     // The file's text, lines ended by CR LF; the pictures linked relative to the folder it goes into.
     QString FileText() const;
+    // The channel file in the Source Folder: its pictures are linked from there.
+    QString LinkingFile() const override;
     // Writes the file; a missing folder or a failed write is reported and keeps the dialog open.
     bool OkAllowed() override;
     // Runs the folder chooser; every folder highlighted in it becomes the Source Folder.

@@ -63,7 +63,8 @@ void TClipart::FileChosen()
     if (name.isEmpty())
         return;
     const QString path = QDir(CategoryFolder(ComboBox1->currentText())).filePath(name);
-    SetFieldText(Field(QStringLiteral("Edit1")), path);
+    // The pictures stay in the program folder: linked by their full path, as an address.
+    SetFieldText(Field(QStringLiteral("Edit1")), LinkAddress(path, QString()));
     Image1->SetAnimate(false);
     Image1->SetImage(nullptr);
     platform::Picture picture;

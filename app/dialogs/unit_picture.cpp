@@ -39,20 +39,24 @@ bool TPicture::LoadPreview(const QString &path)
 {
     Preview->SetAnimate(false);
     Preview->SetImage(nullptr);
-    QString file = path;
+    QString file;
     const QUrl url(path);
-    if (url.isLocalFile())
+    if (url.isLocalFile()) {
         file = url.toLocalFile();
-    else if (url.scheme().size() > 1) // an address on the web; "C:" would be a drive
+    } else if (url.scheme().size() > 1) { // an address on the web; "C:" would be a drive
         return false;
+    } else if (QDir::isAbsolutePath(path) && QFileInfo::exists(path)) {
+        file = path; // a full path typed
+    } else {
+        // An address, as the page's browser resolves it: from the saved page, or from the root.
+        const QString page = DocumentFile ? DocumentFile() : QString();
+        if (!QDir::isAbsolutePath(path) && !QFileInfo(page).isAbsolute())
+            return false;
+        const QUrl base = QUrl::fromLocalFile(QDir::isAbsolutePath(path) ? QStringLiteral("/") : page);
+        file = base.resolved(url).toLocalFile();
+    }
     if (file.isEmpty())
         return false;
-    if (QDir::isRelativePath(file)) {
-        const QString page = DocumentFile ? DocumentFile() : QString();
-        if (!QFileInfo(page).isAbsolute())
-            return false;
-        file = QFileInfo(page).absoluteDir().filePath(file);
-    }
     platform::Picture picture;
     try {
         picture.LoadFromFile(file);

@@ -14,9 +14,10 @@ class TPicture : public TEngineDialog {
 public:
     TPicture(const TDialogDesc &desc, QWidget *parent = nullptr);
     gfx::TQvGIFAnimator *Preview;
-    // Shows the picture at path (a name relative to the saved page is found beside it). A file that cannot
-    // be loaded is reported, and leaves the preview blank and the sizes as they were; a web address, or a
-    // relative name while the page is unsaved, is not looked for. True when it was shown.
+    // Shows the picture that path names: a full path, or an address as the page has it (one relative to
+    // the saved page is resolved from there, as a browser does). A file that cannot be loaded is reported,
+    // and leaves the preview blank and the sizes as they were; a web address, or a relative name while the
+    // page is unsaved, is not looked for. True when it was shown.
     bool LoadPreview(const QString &path);
 };
 

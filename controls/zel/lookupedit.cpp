@@ -233,11 +233,25 @@ void TZELFileLookup::FileLookup(QObject *)
     r.defaultExt = DefaultExt;
     r.initialDir = InitialDir;
     r.filter = Filter;
-    r.fileName = Filename();
+    // The dialog starts at the file chosen before, not at the text it became.
+    const QString chosen = ChosenFile();
+    r.fileName = chosen.isEmpty() ? Filename() : chosen;
     r.options = Options;
     r.title = Title;
-    if (platform::ExecuteFileDialog(this, r))
-        SetFilename(r.fileName);
+    if (!platform::ExecuteFileDialog(this, r))
+        return;
+    chosen_ = r.fileName;
+    SetFilename(TextOfFile ? TextOfFile(chosen_) : chosen_);
+    shown_ = text(); // in the edit's letter case
+}
+
+void TZELFileLookup::ShowChosenFile()
+{
+    const QString chosen = ChosenFile();
+    if (chosen.isEmpty())
+        return;
+    SetFilename(TextOfFile ? TextOfFile(chosen) : chosen);
+    shown_ = text();
 }
 
 } // namespace zel

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QToolButton>
+#include <functional>
 
 namespace zel {
 
@@ -114,6 +115,17 @@ public:
 
     // The lookup of button B: an open dialog; a confirmed choice becomes the text.
     void FileLookup(QObject *sender);
+
+    // What a confirmed file becomes in the edit (the address of it, say); unset: its name as chosen.
+    std::function<QString(const QString &file)> TextOfFile;
+    // The file last confirmed in the dialog while the edit still shows what it became; else empty (the
+    // user typed since, or never chose).
+    QString ChosenFile() const { return !chosen_.isEmpty() && text() == shown_ ? chosen_ : QString(); }
+    // Shows the chosen file anew through TextOfFile (what it depends on changed).
+    void ShowChosenFile();
+
+private:
+    QString chosen_, shown_;
 };
 
 } // namespace zel

@@ -645,7 +645,7 @@ private slots:
         origin->FileListBox1->setCurrentRow(0);
         origin->RiloMemo1->SetSelStart(0);
         origin->BrowseInsertAsLink();
-        QVERIFY(origin->Text().startsWith(QStringLiteral("<A HREF=\"Page One.htm\">Page One.htm</A>")));
+        QVERIFY(origin->Text().startsWith(QStringLiteral("<A HREF=\"Page%20One.htm\">Page One.htm</A>")));
         origin->BrowseEdit();
         TEditForm *opened = frame->ActiveEditForm();
         QVERIFY(opened != origin);

@@ -102,6 +102,11 @@ private slots:
         QTest::newRow("unsaved page") << "/home/ann/site/a.gif" << "" << "/home/ann/site/a.gif";
         QTest::newRow("web address") << "http://a.example/a.gif" << "/home/ann/site/index.htm" << "http://a.example/a.gif";
         QTest::newRow("typed relative") << "img/a.gif" << "/home/ann/site/index.htm" << "img/a.gif";
+        // What an address would read otherwise is percent-encoded; letters beyond ASCII stay.
+        QTest::newRow("awkward name") << "/home/ann/site/my pics/a b#1?%41;\n\t\\:é.gif" << "/home/ann/site/index.htm"
+                                      << "my%20pics/a%20b%231%3F%2541%3B%0A%09%5C%3Aé.gif";
+        QTest::newRow("awkward name, unsaved page") << "/home/ann/site/\"<q>\".gif" << "" << "/home/ann/site/%22%3Cq%3E%22.gif";
+        QTest::newRow("awkward folder above") << "/home/ann/a#b/c.gif" << "/home/ann/site/index.htm" << "../a%23b/c.gif";
     }
     void filesAreLinkedFromThePagesFolder()
     {
@@ -109,6 +114,23 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QString, link);
         QCOMPARE(dialogs::LinkAddress(file, page), link);
+    }
+
+    // A full path typed into a file field names a file, unless it already is an address; any other text
+    // is an address as typed, never encoded again.
+    void typedTextIsEncodedOnlyWhenItNamesAFile()
+    {
+        const QString site = k5test::Root() + QStringLiteral("/typed");
+        const QString page = site + QStringLiteral("/index.htm");
+        const QString escaped = k5test::WriteFile(site + QStringLiteral("/100%25.gif"), "GIF89a");
+        QCOMPARE(dialogs::TypedLinkAddress(site + QStringLiteral("/a b#1.gif"), page), QStringLiteral("a%20b%231.gif"));
+        QCOMPARE(dialogs::TypedLinkAddress(site + QStringLiteral("/img/a%20b.gif"), page), QStringLiteral("img/a%20b.gif"));
+        QCOMPARE(dialogs::TypedLinkAddress(escaped, page), QStringLiteral("100%2525.gif"));
+        QCOMPARE(dialogs::TypedLinkAddress(QStringLiteral("a%20b.gif"), page), QStringLiteral("a%20b.gif"));
+        QCOMPARE(dialogs::TypedLinkAddress(QStringLiteral("a b.gif"), page), QStringLiteral("a b.gif"));
+        QCOMPARE(dialogs::TypedLinkAddress(QStringLiteral("http://a.example/a%20b?x=1#y"), page),
+                 QStringLiteral("http://a.example/a%20b?x=1#y"));
+        QCOMPARE(dialogs::TypedLinkAddress(QString(), page), QString());
     }
 };
 

@@ -10,6 +10,7 @@
 
 #include "app/assistants/searchfile.h"
 #include "app/dialogs/engine.h"
+#include "app/dialogs/escape.h"
 #include "app/launchers.h"
 #include "app/scripteditor.h"
 #include "app/workflow.h"
@@ -270,6 +271,30 @@ private slots:
         QCOMPARE(again->Text(), QStringLiteral("<A HREF=\"sub/a&amp;b.htm\">sub/a&amp;b.htm</A>"));
         search->close();
         apptest::Settle();
+    }
+
+    // The browser engine itself finds files of awkward names by the addresses the program writes for them.
+    void theEngineFindsFilesByTheirAddresses()
+    {
+        const QString site = k5test::Root() + QStringLiteral("/tmp/awkward site");
+        const QString page = site + QStringLiteral("/page.htm");
+        QImage dot(3, 2, QImage::Format_RGB32);
+        dot.fill(Qt::green);
+        QString html;
+        const QStringList names{"q?x.png", "h#1.png", "p%41.png", " lead.png", "line\nend.png", "ünï€ 2.png",
+                                "c:d.png", "r&amp;s.png", "b\\s.png", "sub #?/in.png"};
+        for (const QString &name : names) {
+            QVERIFY(QDir().mkpath(QFileInfo(site + QLatin1Char('/') + name).absolutePath()));
+            QVERIFY(dot.save(site + QLatin1Char('/') + name, "PNG"));
+            html += QStringLiteral("<IMG SRC=\"%1\">\r\n").arg(dialogs::HtmlAttribute(dialogs::LinkAddress(site + QLatin1Char('/') + name, page)));
+        }
+        k5test::WriteFile(page, html.toUtf8());
+        browsertest::ScriptBrowser b;
+        b.page.keepLocal = false;
+        QVERIFY(b.Load(QUrl::fromLocalFile(page)));
+        QVERIFY(b.WaitFor(QStringLiteral("Array.from(document.images).every(i => i.complete)")));
+        QCOMPARE(b.Js(QStringLiteral("Array.from(document.images).map(i => i.naturalWidth).join(',')")).toString(),
+                 QStringList(names.size(), QStringLiteral("3")).join(QLatin1Char(',')));
     }
 
     void typedValuesStayWholeInsideQuotes()

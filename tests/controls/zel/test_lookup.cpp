@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -223,6 +224,42 @@ private slots:
         QTest::mouseClick(buttonB(&edit), Qt::LeftButton);
         QCOMPARE(edit.Filename(), file);
         QCOMPARE(answer.ModalCount(), 2);
+    }
+
+    // A confirmed file may become another text (an address of it): the edit shows that text, the chosen
+    // file is kept while it does, and the dialog starts at the file again.
+    void aChosenFileIsShownAsItsText()
+    {
+        const QString file = k5test::WriteFile(k5test::Root() + QStringLiteral("/shown/a b.gif"), "GIF89a");
+        TZELFileLookup edit;
+        QString prefix = QStringLiteral("one/");
+        edit.TextOfFile = [&](const QString &f) { return prefix + QFileInfo(f).fileName(); };
+        QCOMPARE(edit.ChosenFile(), QString());
+        k5test::Answerer answer;
+        QString offered;
+        answer.OnModal([&](QDialog *d) {
+            auto *fd = qobject_cast<QFileDialog *>(d);
+            if (!fd)
+                return int(platform::mrCancel);
+            offered = fd->selectedFiles().value(0);
+            fd->selectFile(file);
+            return int(platform::mrOk);
+        });
+        QTest::mouseClick(buttonB(&edit), Qt::LeftButton);
+        QCOMPARE(edit.text(), QStringLiteral("one/a b.gif"));
+        QCOMPARE(edit.ChosenFile(), file);
+        QTest::mouseClick(buttonB(&edit), Qt::LeftButton);
+        QCOMPARE(offered, file);
+        // Shown anew once what the text depends on changed.
+        prefix = QStringLiteral("two/");
+        edit.ShowChosenFile();
+        QCOMPARE(edit.text(), QStringLiteral("two/a b.gif"));
+        QCOMPARE(edit.ChosenFile(), file);
+        // Typing over it leaves a text of the user's.
+        QTest::keyClick(&edit, Qt::Key_X);
+        QCOMPARE(edit.ChosenFile(), QString());
+        edit.ShowChosenFile();
+        QVERIFY(edit.text().endsWith(QLatin1Char('x')));
     }
 };
 
