@@ -43,7 +43,6 @@ public:
     // What a click hands to the shell: the prefix and CaptionValue; empty when the click raises RunEvent
     // (runEVENT, unless the Caption begins with "event": then CaptionValue is opened as it stands).
     QString Address() const;
-    bool RaisesEvent() const;
 
     platform::TNotifyEvent RunEvent;
     // A left press and release inside the label, after what the press opened; or Click() called.
@@ -61,6 +60,7 @@ protected:
 
 private:
     QString EffectivePrefix() const;
+    bool RaisesEvent() const;
 
     TZELCommand command_ = runURL;
     QColor followedColor_;
