@@ -19,6 +19,9 @@ namespace {
 
 constexpr QRgb kKey = 0xFFFF00FF;
 
+// A whole number is one the text reads back as: an int, so a value beyond that range ends at its ends.
+double wholeNumber(double v) { return double(ClampToInt(RoundHalfEven(v))); }
+
 // The built-in arrows, 5 x 4 with a blank bottom row so that the corner pixel is the transparent one.
 QImage arrowGlyph(bool up)
 {
@@ -393,7 +396,7 @@ double TQvSpinEdit::Value() const
     bool ok = false;
     if (valueType_ == vtInteger) {
         const int v = t.toInt(&ok, 10);
-        return ok ? v : std::trunc(minValue_);
+        return ok ? v : wholeNumber(std::trunc(minValue_));
     }
     const QChar sep = decimalSeparator();
     QString s = t;
@@ -414,7 +417,7 @@ void TQvSpinEdit::SetValue(double value)
     if (valueType_ == vtFloat)
         setText(FloatToStrFixed(value, 15, decimal_, decimalSeparator()));
     else
-        setText(QString::number(RoundHalfEven(value)));
+        setText(QString::number(ClampToInt(RoundHalfEven(value))));
 }
 
 void TQvSpinEdit::SetDecimal(int places)

@@ -145,9 +145,11 @@ public:
     void SetButtonKind(TSpinButtonKind kind);
     bool AutoSelect = true;
 
-    // The text as a number; text that is no number gives MinValue (truncated for vtInteger).
+    // The text as a number; text that is no number gives MinValue (truncated for vtInteger). A whole
+    // number is an int.
     double Value() const;
-    // Shows the checked value; a value that is not finite is refused (the text stays).
+    // Shows the checked value, for vtInteger rounded and held to the range of an int; a value that is
+    // not finite is refused (the text stays).
     void SetValue(double value);
     // Clamped to MinValue..MaxValue unless both are equal (no limits then).
     double CheckValue(double value) const;

@@ -161,21 +161,22 @@ QString DecodeNodeText(const QByteArray &bytes)
 
 namespace {
 
-// A record holds at most 255 bytes of text. The text is cut by characters and the shorter text encoded
-// anew: cut bytes of one byte a character could read back as UTF-8 once the bytes that made them
-// invalid UTF-8 are gone, and then the node would come back with other text.
-QByteArray EncodeRecordText(const QString &text)
+// A record holds at most 255 bytes of a node's text and 31 of its font's name. A text is cut by
+// characters and the shorter text encoded anew: cut bytes of one byte a character could read back as
+// UTF-8 once the bytes that made them invalid UTF-8 are gone, and cut UTF-8 would not read back as
+// UTF-8 at all, and then the node would come back with other text.
+QByteArray EncodeRecordText(const QString &text, qsizetype limit)
 {
     QByteArray bytes = EncodeNodeText(text);
     // Every character takes a byte at least.
-    qsizetype n = std::min<qsizetype>(text.size(), 255);
-    while (bytes.size() > 255) {
+    qsizetype n = std::min<qsizetype>(text.size(), limit);
+    while (bytes.size() > limit) {
         // Never half a surrogate pair.
         if (n > 0 && text[n - 1].isHighSurrogate())
             --n;
         bytes = EncodeNodeText(text.left(n));
         // A character takes four bytes at most: drop no more than the excess needs.
-        n = std::min(n - 1, n - (bytes.size() - 255) / 4);
+        n = std::min(n - 1, n - (bytes.size() - limit) / 4);
     }
     return bytes;
 }
@@ -206,7 +207,7 @@ QByteArray TTreeRecordReader::ReadBytes(qsizetype n)
 
 void TZozeZONode::WriteData(QByteArray &stream) const
 {
-    const QByteArray text = EncodeRecordText(text_);
+    const QByteArray text = EncodeRecordText(text_, 255);
     const int length = MinRecord + int(text.size());
     char rec[MaxRecord] = {};
     putInt32(rec + 0, imageIndex_);
@@ -229,7 +230,7 @@ void TZozeZONode::WriteData(QByteArray &stream) const
         rec[47] = char(font_->fixedPitch() ? 2 : 0);
         rec[48] = char((font_->bold() ? 1 : 0) | (font_->italic() ? 2 : 0) | (font_->underline() ? 4 : 0) |
                        (font_->strikeOut() ? 8 : 0));
-        QByteArray name = EncodeNodeText(font_->family()).left(31);
+        const QByteArray name = EncodeRecordText(font_->family(), 31);
         rec[50] = char(name.size());
         memcpy(rec + 51, name.constData(), size_t(name.size()));
         putInt32(rec + 83, fontColor_);

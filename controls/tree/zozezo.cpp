@@ -1693,7 +1693,12 @@ void TCustomZozeZO::helpRequested()
 
 void TCustomZozeZO::focusInEvent(QFocusEvent *event)
 {
+    // Focus alone selects nothing, though the view makes its first row current when none is.
+    caretGuard_ = true;
     QTreeView::focusInEvent(event);
+    if (model_->Live() && currentIndex() != indexOf(caret_))
+        selectionModel()->setCurrentIndex(indexOf(caret_), QItemSelectionModel::NoUpdate);
+    caretGuard_ = false;
     viewport()->update();
     if (!anchor_)
         anchor_ = Selected();

@@ -50,11 +50,25 @@ void TZELCommandLabel::Loaded()
     normalColor_ = FontColor();
 }
 
+QString TZELCommandLabel::EffectivePrefix() const
+{
+    // A caption that shows the prefix itself says the address needs none.
+    const QString prefix = CommandPrefix(command_);
+    return text().startsWith(prefix) ? QString() : prefix;
+}
+
+bool TZELCommandLabel::RaisesEvent() const
+{
+    return EffectivePrefix() == QLatin1String("event");
+}
+
 QString TZELCommandLabel::Address() const
 {
-    if (command_ == runEVENT)
+    if (RaisesEvent())
         return {};
-    const QString prefix = CommandPrefix(command_);
+    const QString prefix = EffectivePrefix();
+    if (prefix.isEmpty())
+        return captionValue_;
     // An address that already carries its scheme keeps it once.
     if (captionValue_.startsWith(prefix, Qt::CaseInsensitive))
         return captionValue_;
@@ -76,7 +90,7 @@ void TZELCommandLabel::mousePressEvent(QMouseEvent *event)
     SetFontColor(normalColor_);
     followed_ = true;
     QLabel::mousePressEvent(event);
-    if (command_ == runEVENT) {
+    if (RaisesEvent()) {
         if (RunEvent)
             RunEvent(this);
         return;

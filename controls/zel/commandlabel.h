@@ -23,8 +23,8 @@ public:
     void SetCaption(const QString &value) { setText(value); }
     TZELCommand Command() const { return command_; }
     void SetCommand(TZELCommand value) { command_ = value; }
-    // The address a click opens (its prefix is added unless it already begins with it, or, for web and
-    // FTP addresses, with a scheme of its own).
+    // The address a click opens. The command's prefix goes before it unless the Caption begins with that
+    // prefix, or the address begins with it or, for web and FTP addresses, with a scheme of its own.
     QString CaptionValue() const { return captionValue_; }
     void SetCaptionValue(const QString &value) { captionValue_ = value; }
     QColor FollowedColor() const { return followedColor_; }
@@ -40,7 +40,8 @@ public:
     bool Pressed() const { return pressed_; }
     bool Inside() const { return inside_; }
 
-    // What a click hands to the shell: the prefix and CaptionValue; empty for runEVENT.
+    // What a click hands to the shell: the prefix and CaptionValue; empty when the click raises RunEvent
+    // (runEVENT, unless the Caption begins with "event": then CaptionValue is opened as it stands).
     QString Address() const;
 
     platform::TNotifyEvent RunEvent;
@@ -58,6 +59,9 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    QString EffectivePrefix() const;
+    bool RaisesEvent() const;
+
     TZELCommand command_ = runURL;
     QColor followedColor_;
     QColor normalColor_;

@@ -677,7 +677,7 @@ void TGIFImage::LoadFromStream(QIODevice &stream)
 class GIFReader {
 public:
     GIFReader(TGIFImage &image, const QByteArray &bytes)
-        : image_(image), rd_(bytes), budget_(bytes.size())
+        : image_(image), rd_(bytes)
     {
     }
 
@@ -722,6 +722,7 @@ public:
                 throw platform::StreamError(QStringLiteral("Stream read error"));
             }
         }
+        chargeMemory();
     }
 
 private:
@@ -759,7 +760,6 @@ private:
         const uint8_t packed = rd_.U8();
         const uint8_t background = rd_.U8();
         data.AspectRatio = rd_.U8();
-        spend(qint64(image_.screenWidth_) * image_.screenHeight_ * 4);
         data.BitsPerPixel = (packed & 7) + 1;
         data.ColorResolution = ((packed & 0x70) >> 4) + 1;
         if (packed & 0x80) {
@@ -875,8 +875,6 @@ private:
             width = image_.screenWidth_;
         if (height == 0)
             height = image_.screenHeight_;
-        if (width > kGIFMaxFrameSide || height > kGIFMaxFrameSide)
-            GIFTooLarge();
         if (width == 0 || height == 0)
             corrupted = true;
         frame.topLeft_ = QPoint(left, top);
@@ -901,15 +899,31 @@ private:
             frame.delay_ = qMax((gc[2] | gc[3] << 8) * 10, frame.delay_);
             frame.disposal_ = (gc[1] & 0x1C) >> 2;
         }
-        const qint64 pixels = qint64(width) * height;
-        spend(pixels);
-        if (frame.disposal_ == 3 && pixels > largestRestore_) {
-            // The part of the picture such a frame covers is saved while it shows.
-            spend((pixels - largestRestore_) * 4);
-            largestRestore_ = pixels;
-        }
-        cover(QRect(frame.topLeft_, QSize(item.Width, item.Height)));
+        // The screen grows to hold a frame that reaches beyond it: cutting the frame would lose its
+        // pixels the next time the picture is saved.
+        image_.growScreen(QRect(frame.topLeft_, QSize(item.Width, item.Height)));
         frame.corrupted_ = corrupted;
+    }
+
+    // What the picture will hold, charged once the whole stream has read, so that a damaged file is told
+    // as damaged whatever its sizes claim, and before any of it is made.
+    void chargeMemory()
+    {
+        TGIFBudget budget(rd_.Size());
+        qint64 largestRestore = 0;
+        for (const auto &frame : image_.frames_) {
+            const TGIFItem &item = *frame->data_;
+            if (item.Width > kGIFMaxFrameSide || item.Height > kGIFMaxFrameSide)
+                GIFTooLarge();
+            const qint64 pixels = qint64(item.Width) * item.Height;
+            budget.Spend(pixels);
+            if (frame->disposal_ == 3 && pixels > largestRestore) {
+                // The part of the picture such a frame covers is saved while it shows.
+                budget.Spend((pixels - largestRestore) * 4);
+                largestRestore = pixels;
+            }
+        }
+        budget.Spend(qint64(image_.screenWidth_) * image_.screenHeight_ * 4);
     }
 
     // A file may leave out every colour table: its frames are shown in grays, one for each value the
@@ -926,21 +940,8 @@ private:
         }
     }
 
-    // The screen grows to hold a frame that reaches beyond it: cutting the frame would lose its pixels
-    // the next time the picture is saved.
-    void cover(const QRect &frame)
-    {
-        const qint64 before = qint64(image_.screenWidth_) * image_.screenHeight_;
-        image_.growScreen(frame);
-        spend((qint64(image_.screenWidth_) * image_.screenHeight_ - before) * 4);
-    }
-
-    void spend(qint64 pixelBytes) { budget_.Spend(pixelBytes); }
-
     TGIFImage &image_;
     platform::ByteReader rd_;
-    TGIFBudget budget_;
-    qint64 largestRestore_ = 0;
 };
 
 void TGIFImage::ReadGIF(const QByteArray &bytes, bool decodeCurrent)

@@ -68,8 +68,9 @@ constexpr qint64 kGIFPixelBytesPerFileByte = 32768;
 // The longest delay a file can hold: 65535 hundredths of a second.
 constexpr int kGIFMaxDelay = 655350;
 
-// The budget above for one file: every reader of GIF files spends on it what it holds as it meets the
-// screen and the frames, before it makes them, and is stopped with "GIF image too large" past it.
+// The budget above for one file: every reader of GIF files spends on it what it will hold of the screen
+// and the frames once it has read the blocks that give their sizes, before it makes them, and is stopped
+// with "GIF image too large" past it (a file whose blocks do not read is told as such first).
 class TGIFBudget {
 public:
     explicit TGIFBudget(qint64 fileBytes)

@@ -233,6 +233,34 @@ private slots:
         QCOMPARE(e.Value(), 3.25);
     }
 
+    // A whole number is shown as one that reads back: beyond the range of an int it ends at its ends.
+    void wholeNumbersStayInTheRangeTheyReadBackIn()
+    {
+        constexpr double kMin = -2147483648.0, kMax = 2147483647.0;
+        TQvSpinEdit e;
+        e.SetValue(-1e30);
+        QCOMPARE(e.text(), QStringLiteral("-2147483648"));
+        QCOMPARE(e.Value(), kMin);
+        e.DownClick();
+        QCOMPARE(e.text(), QStringLiteral("-2147483648"));
+        e.SetValue(1e30);
+        QCOMPARE(e.text(), QStringLiteral("2147483647"));
+        QCOMPARE(e.Value(), kMax);
+        e.UpClick();
+        QCOMPARE(e.text(), QStringLiteral("2147483647"));
+        e.SetValue(-2147483648.6);
+        QCOMPARE(e.text(), QStringLiteral("-2147483648"));
+        e.SetValue(2147483646.5);
+        QCOMPARE(e.text(), QStringLiteral("2147483646"));
+        // So with limits beyond it, and for text that reads as the minimum.
+        e.SetMinValue(-1e30);
+        e.SetMaxValue(1e30);
+        e.SetValue(-1e31);
+        QCOMPARE(e.text(), QStringLiteral("-2147483648"));
+        e.setText(QStringLiteral("abc"));
+        QCOMPARE(e.Value(), kMin);
+    }
+
     void decimalsRoundAsTheyShow()
     {
         TQvSpinEdit e;

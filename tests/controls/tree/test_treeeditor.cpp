@@ -99,6 +99,33 @@ private slots:
         QCOMPARE(tree.SaveToBytes(true), before);
     }
 
+    // Shown for real, the editor opens with no node selected, also once its tree has taken the focus.
+    void opensWithNoNodeSelected()
+    {
+        TZozeZO tree;
+        TZozeZONode *a = tree.Items()->Add(nullptr, QStringLiteral("A"));
+        tree.Items()->AddChild(a, QStringLiteral("A1"));
+        tree.Items()->Add(nullptr, QStringLiteral("B"));
+        QString seen;
+        k5test::User user;
+        user.Then([&](QWidget *w) {
+                auto *editor = qobject_cast<TZozeZOEditor *>(w);
+                if (!editor || !editor->isActiveWindow() || !editor->Tree->hasFocus())
+                    return false;
+                seen = QStringLiteral("%1 selected, %2, %3")
+                           .arg(editor->Tree->Items()->SelectionCount())
+                           .arg(editor->Tree->Selected() ? editor->Tree->Selected()->Text() : QStringLiteral("none"),
+                                editor->Panel3->text());
+                return true;
+            })
+            .Click(QStringLiteral("&Cancel"));
+        QVERIFY(!EditZozeZOItems(tree.Items()));
+        k5test::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(seen, QStringLiteral("0 selected, none, selected nodes:  0"));
+        QVERIFY(user.Texts.isEmpty());
+    }
+
     void okWritesTheCopyBack()
     {
         TZozeZO tree;

@@ -267,6 +267,30 @@ private slots:
             QVERIFY(!back.isEmpty() && !back.back().isHighSurrogate());
             QCOMPARE(copy.SaveToBytes(true), saved);
         }
+
+        // Characters of four bytes each: the cut leaves whole characters, none halved or replaced.
+        QString faces;
+        for (int i = 0; i < 64; ++i)
+            faces += QStringLiteral("\U0001F600");
+        tree.Items()->GetFirstNode()->SetText(faces);
+        const QByteArray cutFaces = tree.Items()->WriteData();
+        QCOMPARE(quint8(cutFaces[5 + 4 + 87]), quint8(63 * 4));
+        copy.Items()->ReadData(cutFaces);
+        QCOMPARE(copy.Items()->GetFirstNode()->Text(), faces.left(2 * 63));
+
+        // So is a font name beyond the 31 bytes its record holds.
+        QFont font = tree.font();
+        const QString names[][2] = {
+            {QStringLiteral("AB") + QString(20, u'\u03a9'), QStringLiteral("AB") + QString(14, u'\u03a9')},
+            {faces.left(2 * 8), faces.left(2 * 7)},
+            {QString(40, u'\u00e9'), QString(31, u'\u00e9')},
+        };
+        for (const auto &[name, kept] : names) {
+            font.setFamily(name);
+            tree.Items()->GetFirstNode()->SetFont(font, clRed);
+            copy.Items()->ReadData(tree.Items()->WriteData());
+            QCOMPARE(copy.Items()->GetFirstNode()->Font().family(), kept);
+        }
     }
 
     void nodeTextEncodings()

@@ -230,11 +230,35 @@ private slots:
         QCOMPARE(f.tree.SearchString(), QStringLiteral("c"));
     }
 
+    // Focus alone selects no node, however it comes; the keys then start from the first node.
+    void focusSelectsNothing()
+    {
+        for (const Qt::FocusReason reason : {Qt::OtherFocusReason, Qt::TabFocusReason, Qt::ActiveWindowFocusReason}) {
+            Fixture f(toMultiSelect);
+            QList<TZozeZONode *> changes;
+            f.tree.OnChange = [&](TCustomZozeZO *, TZozeZONode *n) { changes << n; };
+            f.tree.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&f.tree));
+            f.tree.clearFocus();
+            f.tree.setFocus(reason);
+            QTRY_VERIFY(f.tree.hasFocus());
+            k5test::Settle();
+            QCOMPARE(f.tree.Selected(), nullptr);
+            QCOMPARE(f.tree.Items()->SelectionCount(), 0);
+            QVERIFY(changes.isEmpty());
+            key(f.tree, Qt::Key_Down);
+            QCOMPARE(f.tree.Selected(), f("A"));
+            QCOMPARE(selected(f.tree.Items()), QStringList({"A"}));
+        }
+    }
+
     void returnMovesOn()
     {
         Fixture f(toWantReturn);
         f.tree.setFocus();
-        // Focus with no selection selects the first node, as the view always has.
+        QCOMPARE(f.tree.Selected(), nullptr);
+        // With no node selected, Return selects the first one.
+        key(f.tree, Qt::Key_Return);
         QCOMPARE(f.tree.Selected(), f("A"));
         key(f.tree, Qt::Key_Return);
         QCOMPARE(f.tree.Selected(), f("A1"));

@@ -107,12 +107,48 @@ private slots:
         QCOMPARE(events, 0);
     }
 
+    // A caption that begins with the command's prefix shows the address: the prefix is not put before it,
+    // and an event label whose caption begins with "event" opens its address instead of raising RunEvent.
+    void aCaptionBeginningWithThePrefixDropsIt_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("mail, plain caption") << int(runMAIL) << "Write to Joe" << "joe@a.org" << "mailto:joe@a.org";
+        QTest::newRow("mail") << int(runMAIL) << "mailto:joe@a.org" << "joe@a.org" << "joe@a.org";
+        QTest::newRow("web") << int(runURL) << "http://www.a.org" << "www.b.org/x" << "www.b.org/x";
+        QTest::newRow("ftp") << int(runFTP) << "ftp://ftp.a.org" << "ftp.a.org/pub" << "ftp.a.org/pub";
+        QTest::newRow("file") << int(runFILE) << "file:page.htm" << "/home/joe/page.htm" << "/home/joe/page.htm";
+        QTest::newRow("event") << int(runEVENT) << "events of the week" << "www.a.org/week" << "www.a.org/week";
+        QTest::newRow("event, the prefix alone") << int(runEVENT) << "event" << "www.a.org" << "www.a.org";
+    }
+    void aCaptionBeginningWithThePrefixDropsIt()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, caption);
+        QFETCH(QString, value);
+        QFETCH(QString, opened);
+        ShellRecorder shell;
+        Window w;
+        w.label->SetCommand(TZELCommand(command));
+        w.label->SetCaption(caption);
+        w.label->SetCaptionValue(value);
+        int events = 0;
+        w.label->RunEvent = [&](QObject *) { ++events; };
+        QVERIFY(showActive(w));
+        press(w.label);
+        release(w.label);
+        QCOMPARE(shell.opened, QStringList{opened});
+        QCOMPARE(events, 0);
+    }
+
     void eventCommandRaisesRunEventAndOpensNothing()
     {
         ShellRecorder shell;
         Window w;
         w.label->SetCommand(runEVENT);
-        w.label->SetCaption(QStringLiteral("events"));
+        w.label->SetCaption(QStringLiteral("Run the event"));
         w.label->SetCaptionValue(QStringLiteral("www.a.org"));
         QCOMPARE(w.label->Address(), QString());
         QObject *sender = nullptr;

@@ -4,6 +4,7 @@
 #include "graphics/qv/qvgifanimator.h"
 #include "graphics/qv/qvreduce.h"
 
+#include "platform/graphics/bytereader.h"
 #include "platform/graphics/picture.h"
 
 #include "giftestsupport.h"
@@ -417,6 +418,68 @@ private slots:
         // A screen that could not be composed in memory, even for a tiny frame.
         QCOMPARE(errorOf(header("89a", 65535, 65535, 1) + image(0, 0, 1, 1, "\x01") + ";"),
                  QStringLiteral("GIF image too large"));
+    }
+
+    // A file is read through before its sizes are weighed, on every route to the reader: a damaged one
+    // is told as damaged whatever its screen and frames claim, a sound one as too large.
+    void aDamagedFileIsToldBeforeItsSizes()
+    {
+        const auto counted = [](const QByteArray &file) {
+            QByteArray b;
+            platform::ByteWriter(b).U32(uint32_t(file.size()));
+            return b + file;
+        };
+        const std::function<void(TGIFImage &, const QByteArray &)> routes[] = {
+            [](TGIFImage &gif, const QByteArray &file) { gif.ReadGIF(file, true); },
+            [](TGIFImage &gif, const QByteArray &file) {
+                QBuffer in;
+                in.setData(file);
+                in.open(QIODevice::ReadOnly);
+                gif.LoadFromStream(in);
+            },
+            [&](TGIFImage &gif, const QByteArray &file) {
+                QBuffer in;
+                in.setData(counted(file));
+                in.open(QIODevice::ReadOnly);
+                gif.ReadData(in);
+            },
+            [&](TGIFImage &gif, const QByteArray &file) {
+                QMimeData data;
+                platform::SetFormatData(data, TGIFImage::GIFClipboardFormat(), counted(file));
+                gif.LoadFromClipboardFormat(data);
+            },
+        };
+        const QByteArray stub = QByteArray("\x00\x02\x01\x04\x00", 5);
+        QByteArray fiveHuge = header("89a", 16384, 16384, 1);
+        for (int i = 0; i < 5; ++i)
+            fiveHuge += QByteArray(",") + u16(0) + u16(0) + u16(16384) + u16(16384) + stub;
+        const struct {
+            QByteArray file;
+            QString error;
+        } cases[] = {
+            // A screen of 29728 x 26984 read from the text, then no block at all.
+            {"GIF89a this is not a picture at all", QStringLiteral("Stream read error")},
+            {header("89a", 65535, 65535, 1) + "X" + image(0, 0, 1, 1, "\x01"), QStringLiteral("Stream read error")},
+            {fiveHuge + QByteArray("!\xF9\x04", 3), QStringLiteral("Stream read error")},
+            {header("89a", 20000, 10, 1) + image(0, 0, 20000, 1, QByteArray(20000, '\0')) + QByteArray("!\x3A\x00", 3),
+             QStringLiteral("Unrecognized extension block: 3A")},
+            // The bound stays for a screen and frames that read.
+            {header("89a", 65535, 65535, 1) + image(0, 0, 1, 1, "\x01") + ";", QStringLiteral("GIF image too large")},
+            {fiveHuge + ";", QStringLiteral("GIF image too large")},
+        };
+        for (const auto &c : cases) {
+            for (const auto &route : routes) {
+                auto gif = read(kTwoFrames);
+                QString error;
+                try {
+                    route(*gif, c.file);
+                } catch (const platform::Error &e) {
+                    error = e.message();
+                }
+                QCOMPARE(error, c.error);
+                QCOMPARE(gif->Count(), 0);
+            }
+        }
     }
 
     void tinyFilesCannotClaimHugePictures()

@@ -239,6 +239,37 @@ private slots:
         QCOMPARE(list.Count(), 2);
     }
 
+    // A name that is no file (a named pipe above all, which would hold a plain open until a writer came)
+    // is refused at once by both resource routes, and the list stays as it was.
+    void whatIsNoFileIsNoResource()
+    {
+        QTemporaryDir dir;
+        k5test::NotFiles names(dir.path(), QStringLiteral("x"), QStringLiteral("ico"));
+        QVERIFY2(names.Error.isEmpty(), qPrintable(names.Error));
+        TIconList list;
+        list.Add(icon(14).get());
+        Counter counter(list);
+        k5test::PipeWatchdog watchdog(names.Pipe);
+        for (const QString &name : names.All()) {
+            const QString refused = QStringLiteral("Resource %1 not found").arg(name);
+            try {
+                list.AddResource(name);
+                QFAIL(qPrintable(name));
+            } catch (const platform::Error &e) {
+                QCOMPARE(e.message(), refused);
+            }
+            try {
+                list.InsertResource(0, name);
+                QFAIL(qPrintable(name));
+            } catch (const platform::Error &e) {
+                QCOMPARE(e.message(), refused);
+            }
+        }
+        QVERIFY(!watchdog.Fired());
+        QCOMPARE(list.Count(), 1);
+        QCOMPARE(counter.changes, 0);
+    }
+
     void assignsListsAndIcons()
     {
         TIconList a, b;

@@ -452,6 +452,39 @@ private slots:
         QCOMPARE(back.Text(), c.Text());
     }
 
+    // A version 3.0 card keeps its escapes in the lines written anew for the fields that changed and for
+    // those it had no line for: a comma in a value is "\,", as that version reads it.
+    void aModernCardEscapesTheCommasOfWhatChanged()
+    {
+        TmsVCard c;
+        c.SetText(QString::fromUtf8(kExport30));
+        QCOMPARE(c.BusinessInfo.Company.Name, QStringLiteral("Acme, Inc."));
+        c.Identification.FormattedName = QStringLiteral("Lee, Ann");
+        c.Identification.Name.Suffix = QStringLiteral("Jr., PhD");
+        c.BusinessInfo.Company.Name = QStringLiteral("Acme, Inc. and Sons");
+        c.BusinessInfo.Title = QStringLiteral("Head, R&D; Europe");
+        c.BusinessInfo.Role = QStringLiteral("Buyer, tools");
+        c.DeliveryInfo.Address2.Street = QStringLiteral("3, Elm Road");
+        c.ExplanatoryInfo.Comment = QStringList{QStringLiteral("Met at the fair, booth 12."), QStringLiteral("Mail, not calls")};
+        QCOMPARE(WrittenLine(c, QStringLiteral("VERSION")), QStringLiteral("VERSION:3.0"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("FN")), QStringLiteral("FN:Lee\\, Ann"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("N:")), QStringLiteral("N:Lee;Ann;Marie;Dr.;Jr.\\, PhD"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("ORG")), QStringLiteral("ORG:Acme\\, Inc. and Sons;Research & Development"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("TITLE")), QStringLiteral("TITLE:Head\\, R&D\\; Europe"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("ROLE")), QStringLiteral("ROLE:Buyer\\, tools"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("ADR;TYPE=HOME")), QStringLiteral("ADR;TYPE=HOME:;;3\\, Elm Road;Shelbyville;IL;62565;USA"));
+        QCOMPARE(WrittenLine(c, QStringLiteral("NOTE")), QStringLiteral("NOTE:Met at the fair\\, booth 12.\\nMail\\, not calls"));
+        // What did not change stands as it was read.
+        QCOMPARE(WrittenLine(c, QStringLiteral("item2.ADR")),
+                 QStringLiteral("item2.ADR;type=WORK;type=pref:;;Apt 5\\; Bldg 2\\n12 Long Street;Springfield;IL;62701;USA"));
+        TmsVCard back;
+        back.SetText(c.Text());
+        QCOMPARE(back.Identification, c.Identification);
+        QCOMPARE(back.DeliveryInfo, c.DeliveryInfo);
+        QCOMPARE(back.BusinessInfo, c.BusinessInfo);
+        QCOMPARE(back.ExplanatoryInfo.Comment, c.ExplanatoryInfo.Comment);
+    }
+
     // Saving over a card replaces the file whole: a second name made before the save keeps the old bytes.
     void savingOverACardReplacesIt()
     {
