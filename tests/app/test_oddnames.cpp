@@ -1,6 +1,7 @@
 // Names the program meets that are awkward for it: a file whose name is no UTF-8 (bytes from an older
 // system's disk) is listed by every file view and opened, saved, copied, moved, renamed and deleted by its
-// bytes, or the user is told that its name is not text.
+// bytes, or the user is told that its name is not text; and a name typed into a save dialog holding
+// quotes is saved as that one name.
 #include "k5test.h"
 #include "apptest.h"
 
@@ -14,6 +15,7 @@
 #include "tools/publish/fileoperatorform.h"
 #include "tools/publish/vcmain.h"
 
+#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QListWidget>
 #include <filesystem>
@@ -65,6 +67,28 @@ QListWidgetItem *itemShown(QListWidget *list, const QString &text)
 {
     const auto found = list->findItems(text, Qt::MatchExactly);
     return found.size() == 1 ? found.first() : nullptr;
+}
+
+// Opens a folder in a save dialog, types a name into its name box and presses its Save button, as a user
+// does.
+k5test::User::Step typeAndSave(const QString &folder, const QString &name)
+{
+    return [folder, name](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        auto *edit = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+        auto *box = dialog ? dialog->findChild<QDialogButtonBox *>() : nullptr;
+        if (!edit || !edit->isVisible() || !box)
+            return false;
+        dialog->setDirectory(folder);
+        edit->setFocus();
+        edit->setText(name); // pasted: the completion list that typing opens would cover the button
+        QTimer::singleShot(0, dialog, [box] {
+            for (QAbstractButton *b : box->buttons())
+                if (b->text().remove(QLatin1Char('&')) == QLatin1String("Save"))
+                    QTest::mouseClick(b, Qt::LeftButton);
+        });
+        return true;
+    };
 }
 
 } // namespace
@@ -283,6 +307,58 @@ private slots:
             problems << QStringLiteral("delete: not moved to the trash");
         if (itemShown(form.FileListBox2, Shown) || !itemShown(form.FileListBox2, QStringLiteral("renamed.htm")))
             problems << QStringLiteral("the source list is not read again");
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // The document window's Save As, the vCard editor's and a script editor's: the name typed into the
+    // real dialog, quotes, markup and percent sign included, is the name written.
+    void everySaveDialogTakesAQuotedNameWhole()
+    {
+        const QString name = QStringLiteral("R&D \"q\" <b>%x");
+        auto written = [&](const QString &ext) { return dir + QLatin1Char('/') + name + ext; };
+        auto check = [&](const QString &way, const QString &ext, k5test::User &user) {
+            k5test::Settle();
+            if (!user.Done() || !user.Texts.isEmpty())
+                problems << QStringLiteral("%1: the windows were not as expected %2").arg(way, user.Texts.join(QLatin1Char('|')));
+            const QStringList files = QDir(dir).entryList(QDir::Files);
+            if (!QFileInfo::exists(written(ext)))
+                problems << QStringLiteral("%1: wrote %2").arg(way, files.join(QLatin1Char('|')));
+            QFile::remove(written(ext));
+            QFile::remove(dir + QStringLiteral("/q") + ext);
+        };
+        {
+            TEditForm *doc = frame->ActiveEditForm();
+            k5test::User user;
+            user.Then(typeAndSave(dir, name));
+            doc->Saveas1->trigger();
+            check(QStringLiteral("document Save As"), QStringLiteral(".htm"), user);
+        }
+        {
+            publish::TvCardForm card(frame);
+            k5test::User user;
+            user.Then(typeAndSave(dir, name));
+            card.SaveAs1->trigger();
+            check(QStringLiteral("vCard Save As"), QStringLiteral(".vcf"), user);
+            // Once more onto the file now there: the user is asked, and Yes replaces it.
+            k5test::WriteFile(written(QStringLiteral(".vcf")), "old");
+            k5test::User again;
+            again.Then(typeAndSave(dir, name)).Click(QStringLiteral("Yes"));
+            card.SaveAs1->trigger();
+            k5test::Settle();
+            if (!again.Done() || again.Texts.size() != 1 || !again.Texts.first().contains(QLatin1String("already exists")))
+                problems << QStringLiteral("vCard Save As over a file: %1").arg(again.Texts.join(QLatin1Char('|')));
+            if (platform::ReadWholeFile(written(QStringLiteral(".vcf"))) == "old")
+                problems << QStringLiteral("vCard Save As over a file: not replaced");
+            QFile::remove(written(QStringLiteral(".vcf")));
+        }
+        {
+            app::TJavaScript script;
+            script.show();
+            k5test::User user;
+            user.Then(typeAndSave(dir, name));
+            script.SaveAs1->trigger();
+            check(QStringLiteral("script Save As"), QStringLiteral(".js"), user);
+        }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 };
