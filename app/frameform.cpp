@@ -766,7 +766,7 @@ void TFrameForm::dropEvent(QDropEvent *event)
     QStringList paths;
     for (const QUrl &u : event->mimeData()->urls())
         if (u.isLocalFile())
-            paths << u.toLocalFile();
+            paths << platform::LocalFileName(u);
     event->acceptProposedAction();
     DropFiles(paths);
 }

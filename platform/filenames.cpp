@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 #include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -149,6 +150,15 @@ NameStat StatName(const QString &path, bool lstat)
     out.link = S_ISLNK(st.st_mode);
     out.size = st.st_size;
     return out;
+}
+
+QString LocalFileName(const QUrl &url)
+{
+    const QString path = url.toLocalFile();
+    if (path.isEmpty() || !path.contains(QChar::ReplacementCharacter))
+        return path;
+    // Bytes that are no UTF-8 stay percent-encoded in the address.
+    return DecodeName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
 
 QString CanonicalName(const QString &path)

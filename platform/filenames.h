@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 
+class QUrl;
+
 namespace platform {
 
 // A name or path from its bytes, and back: EncodeName(DecodeName(b)) == b for any bytes.
@@ -45,6 +47,8 @@ struct NameStat {
     qint64 size = 0;
 };
 NameStat StatName(const QString &path, bool lstat = false);
+// The local file a file: address names, its bytes kept (QUrl::toLocalFile turns a "%FF" into U+FFFD).
+QString LocalFileName(const QUrl &url);
 // The path with every link and "." or ".." resolved, by its bytes; empty when it names nothing.
 QString CanonicalName(const QString &path);
 

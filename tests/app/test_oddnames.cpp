@@ -18,6 +18,7 @@
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QListWidget>
+#include <QMimeData>
 #include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -166,8 +167,8 @@ private slots:
     }
     void cleanup() { apptest::CloseAll(*frame); }
 
-    // The Browse tab's tree and list, both lists of the File Operator, the file search and the file
-    // collector's two ways of searching.
+    // The Browse tab's tree and list, a drop on the main window, the file search and the file collector's
+    // two ways of searching.
     void everyFileViewListsAndHandlesANameThatIsNoText()
     {
         TEditForm *doc = frame->ActiveEditForm();
@@ -207,6 +208,20 @@ private slots:
             checkToldNotText(QStringLiteral("Browse tab, Insert as link"), answers);
         } else {
             problems << QStringLiteral("Browse tab: not listed");
+        }
+
+        {
+            // Dropped from a file manager, which gives the name's stray bytes percent-encoded.
+            k5test::Answerer answers;
+            const QList<TEditForm *> before = frame->EditForms();
+            QMimeData data;
+            data.setUrls({QUrl::fromEncoded("file://" + at(Bad).toPercentEncoding("/"))});
+            QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(frame, &enter);
+            QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(frame, &drop);
+            k5test::Settle();
+            checkOpened(QStringLiteral("drop"), before, answers);
         }
 
         apptest::DocItem(doc, "SearchFiles1")->trigger();

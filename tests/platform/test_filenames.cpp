@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 #include <QtTest>
 #include <filesystem>
 #include <fcntl.h>
@@ -75,6 +76,7 @@ private slots:
         QVERIFY(StatName(path).file);
         QCOMPARE(StatName(path).size, 3);
         QCOMPARE(CanonicalName(path), path);
+        QCOMPARE(LocalFileName(QUrl::fromEncoded("file://" + bad.toPercentEncoding("/"))), path);
         QCOMPARE(ReadWholeFile(path), QByteArray("old"));
         QVERIFY(StampOf(path).exists);
 
