@@ -152,13 +152,28 @@ NameStat StatName(const QString &path, bool lstat)
     return out;
 }
 
-QString LocalFileName(const QUrl &url)
+QString PathOfUrl(const QUrl &url)
 {
-    const QString path = url.toLocalFile();
-    if (path.isEmpty() || !path.contains(QChar::ReplacementCharacter))
+    const QString path = url.path(QUrl::FullyDecoded);
+    if (!path.contains(QChar::ReplacementCharacter))
         return path;
     // Bytes that are no UTF-8 stay percent-encoded in the address.
     return DecodeName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+}
+
+QString LocalFileName(const QUrl &url)
+{
+    return url.isLocalFile() && url.host().isEmpty() ? PathOfUrl(url) : url.toLocalFile();
+}
+
+QUrl FileUrlOf(const QString &path)
+{
+    if (IsTextName(path))
+        return QUrl::fromLocalFile(path);
+    QUrl url;
+    url.setScheme(QStringLiteral("file"));
+    url.setPath(QString::fromLatin1(EncodeName(path).toPercentEncoding("/")), QUrl::TolerantMode);
+    return url;
 }
 
 QString CanonicalName(const QString &path)

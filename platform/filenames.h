@@ -49,6 +49,11 @@ struct NameStat {
 NameStat StatName(const QString &path, bool lstat = false);
 // The local file a file: address names, its bytes kept (QUrl::toLocalFile turns a "%FF" into U+FFFD).
 QString LocalFileName(const QUrl &url);
+// The file: address of a path; a name that is no text is percent-encoded by its bytes (QUrl::fromLocalFile
+// would encode the escapes as text, which names another file).
+QUrl FileUrlOf(const QString &path);
+// The path of a file: (or other path-like) address, its bytes kept.
+QString PathOfUrl(const QUrl &url);
 // The path with every link and "." or ".." resolved, by its bytes; empty when it names nothing.
 QString CanonicalName(const QString &path);
 
