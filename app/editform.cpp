@@ -19,6 +19,7 @@
 #include "controls/zel/zelstores.h"
 #include "platform/dialogs.h"
 #include "platform/fileio.h"
+#include "platform/filenames.h"
 #include "platform/error.h"
 #include "platform/folders.h"
 #include "platform/shell/filedialogs.h"
@@ -652,7 +653,7 @@ void TEditForm::LoadFile(const QString &path)
 {
     // Raises before anything changes. The size is checked before a byte is read: offsets in the text
     // control are ints.
-    if (const qint64 size = QFileInfo(path).size(); size > MaxFileSize)
+    if (const qint64 size = platform::StatName(path).size; size > MaxFileSize)
         throw platform::FileError(QStringLiteral("\"%1\" is too large to edit: it holds %2 bytes, and the editor "
                                                  "opens files of at most %3 bytes (1 GiB).")
                                       .arg(QDir::toNativeSeparators(path))
@@ -905,9 +906,10 @@ void TEditForm::SetModified(bool modified)
 
 void TEditForm::SetCaption(const QString &caption)
 {
-    setWindowTitle(caption);
+    // A file name that is no text shows its stray bytes as U+FFFD.
+    setWindowTitle(platform::ShownName(caption));
     if (QWidget *f = Frame(); f && f != this)
-        f->setWindowTitle(caption);
+        f->setWindowTitle(platform::ShownName(caption));
 }
 
 bool TEditForm::ToggleOverwrite()
@@ -1257,10 +1259,10 @@ void TEditForm::CalculateWeight()
         Fejl->Clear();
         return;
     }
-    const QFileInfo info(FileName);
-    if (!info.exists())
-        throw platform::FileError(QStringLiteral("Cannot open file \"%1\".").arg(FileName));
-    const qint64 size = info.size();
+    const platform::NameStat info = platform::StatName(FileName);
+    if (!info.exists)
+        throw platform::FileError(QStringLiteral("Cannot open file \"%1\".").arg(platform::ShownName(FileName)));
+    const qint64 size = info.size;
     const double kb = double(size) / 1000.0;
     // Fifteen significant digits: exact enough for any size, without binary noise in the last places.
     auto num = [](double v) { return QString::number(v, 'g', 15); };
@@ -1353,6 +1355,11 @@ void TEditForm::BrowseInsertAsLink()
     const QString path = FileListBox1->FileName();
     if (path.isEmpty())
         return;
+    if (!platform::IsTextName(path)) {
+        platform::MessageBox(this, platform::NotTextMessage(path, QStringLiteral("linked")), platform::ApplicationTitle(),
+                             platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
     const QString name = QFileInfo(path).fileName();
     // From a saved page the link reaches the file wherever it is; an unsaved one links the name.
     const bool saved = FileName != QLatin1String("Untitled");

@@ -12,6 +12,7 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/fileio.h"
+#include "platform/filenames.h"
 #include "platform/folders.h"
 #include "platform/shell/filedialogs.h"
 #include "platform/textfile.h"
@@ -448,11 +449,11 @@ TEditForm *TFrameForm::adopt(TEditForm *doc)
 
 TEditForm *TFrameForm::DocumentOf(const QString &path) const
 {
-    const QString wanted = QFileInfo(path).canonicalFilePath();
+    const QString wanted = platform::CanonicalName(path);
     if (wanted.isEmpty())
         return nullptr;
     for (TEditForm *doc : EditForms())
-        if (doc->FileName != QLatin1String("Untitled") && QFileInfo(doc->FileName).canonicalFilePath() == wanted)
+        if (doc->FileName != QLatin1String("Untitled") && platform::CanonicalName(doc->FileName) == wanted)
             return doc;
     return nullptr;
 }
@@ -765,7 +766,7 @@ void TFrameForm::dropEvent(QDropEvent *event)
     QStringList paths;
     for (const QUrl &u : event->mimeData()->urls())
         if (u.isLocalFile())
-            paths << u.toLocalFile();
+            paths << platform::LocalFileName(u);
     event->acceptProposedAction();
     DropFiles(paths);
 }

@@ -1,6 +1,7 @@
 #include "fileio.h"
 
 #include "error.h"
+#include "filenames.h"
 #include "folders.h"
 
 #include <QDir>
@@ -39,7 +40,7 @@ QString systemReason(int error)
 // the reason otherwise.
 bool openChecked(QFile &file, const QString &path, int flags, QIODevice::OpenMode mode, QString *why)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = EncodeName(path);
     // Not even opened when it is no file: opening a device can act on it, and opening a pipe can set free
     // another program waiting at its other end.
     struct stat st {};
@@ -77,6 +78,47 @@ bool openChecked(QFile &file, const QString &path, int flags, QIODevice::OpenMod
     return true;
 }
 
+// A file whose name is no text, written as QSaveFile writes (a temporary beside it, renamed over it), by the
+// name's bytes: QSaveFile would write to the name with U+FFFD in place of those bytes. It lies in a folder
+// that exists, as such a name only comes from a listing.
+void writeByBytes(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray target = EncodeName(QFileInfo(path).absoluteFilePath());
+    const QString shown = QDir::toNativeSeparators(ShownName(path));
+    QByteArray temp = target.left(target.lastIndexOf('/') + 1) + ".k5save-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(shown, systemReason(errno)));
+    // The old file's mode, else what a new file gets.
+    struct stat st {};
+    mode_t mode = 0;
+    if (::stat(target.constData(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    QString why;
+    for (qsizetype done = 0; why.isEmpty() && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n == 0 || errno != EINTR)
+            why = n == 0 ? QStringLiteral("Nothing more could be written.") : systemReason(errno);
+    }
+    if (why.isEmpty() && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0))
+        why = systemReason(errno);
+    if (::close(fd) != 0 && why.isEmpty())
+        why = systemReason(errno);
+    if (why.isEmpty() && ::rename(temp.constData(), target.constData()) != 0)
+        why = systemReason(errno);
+    if (!why.isEmpty()) {
+        ::unlink(temp.constData());
+        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(shown, why));
+    }
+}
+
 } // namespace
 
 bool TryOpenForReading(QFile &file, const QString &path, QString *why, Links links)
@@ -92,14 +134,14 @@ void OpenForReading(QFile &file, const QString &path)
 {
     QString why;
     if (!TryOpenForReading(file, path, &why))
-        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), why));
+        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), why));
 }
 
 void OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode)
 {
     QString why;
     if (!openChecked(file, path, O_WRONLY | O_CREAT, mode, &why))
-        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), why));
+        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), why));
 }
 
 QByteArray ReadWholeFile(const QString &path)
@@ -108,12 +150,16 @@ QByteArray ReadWholeFile(const QString &path)
     OpenForReading(f, path);
     QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(QDir::toNativeSeparators(path), f.errorString()));
+        throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), f.errorString()));
     return bytes;
 }
 
 void WriteFileAtomic(const QString &path, const QByteArray &bytes)
 {
+    if (!IsTextName(path)) {
+        writeByBytes(path, bytes);
+        return;
+    }
     const QFileInfo info(path);
     const bool secret = IsInConfigFolder(info.absoluteFilePath());
     if (secret)
@@ -126,13 +172,13 @@ void WriteFileAtomic(const QString &path, const QByteArray &bytes)
     // Unbuffered: a disk that takes only part of the bytes (full, or past a size limit) answers with a
     // short count, which a buffered write would lose when flushing, and the cut file would be committed.
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), f.errorString()));
+        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), f.errorString()));
     // The temporary is made private before a byte of it is written.
     const QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     if (secret && !f.setPermissions(f.permissions() & owner)) {
         const QString why = f.errorString();
         f.cancelWriting();
-        throw FileError(QStringLiteral("Cannot make file \"%1\" private. %2").arg(QDir::toNativeSeparators(path), why));
+        throw FileError(QStringLiteral("Cannot make file \"%1\" private. %2").arg(QDir::toNativeSeparators(ShownName(path)), why));
     }
     qint64 done = 0;
     while (done < bytes.size()) {
@@ -144,16 +190,16 @@ void WriteFileAtomic(const QString &path, const QByteArray &bytes)
     if (done != bytes.size()) {
         const QString why = f.errorString();
         f.cancelWriting();
-        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(path), why));
+        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), why));
     }
     if (!f.commit())
-        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(path), f.errorString()));
+        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), f.errorString()));
 }
 
 FileStamp StampOf(const QString &path)
 {
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(EncodeName(path).constData(), &st) != 0)
         return {};
     return {true, qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }

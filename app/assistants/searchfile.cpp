@@ -5,6 +5,7 @@
 #include "controls/zel/filecollector.h"
 #include "controls/zel/folderbrowser.h"
 #include "platform/dialogs.h"
+#include "platform/filenames.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,6 +30,16 @@ QPushButton *button(const QString &caption, QWidget *parent, QBoxLayout *row)
     b->setAutoDefault(false);
     row->addWidget(b);
     return b;
+}
+
+// The path an item stands for: its text shows a name that is no text with U+FFFD, the path keeps its bytes.
+// An item given as text alone stands for that text.
+constexpr int PathRole = Qt::UserRole + 1;
+
+QString pathOf(const QListWidgetItem *item)
+{
+    const QVariant path = item->data(PathRole);
+    return path.isValid() ? path.toString() : item->text();
 }
 
 } // namespace
@@ -69,7 +80,12 @@ TSearchFile::TSearchFile(QWidget *parent) : FormOf<QDialog>(parent)
     FileCollector1 = new zel::TZELFileCollector(this);
     FileCollector1->setObjectName(QStringLiteral("FileCollector1"));
     FileCollector1->FollowLinks = false; // a linked folder can lead anywhere, or round in a circle
-    FileCollector1->OnFilesFound = [this](QObject *, const QStringList &files) { ListBox1->addItems(files); };
+    FileCollector1->OnFilesFound = [this](QObject *, const QStringList &files) {
+        for (const QString &f : files) {
+            auto *item = new QListWidgetItem(platform::ShownName(f), ListBox1);
+            item->setData(PathRole, f);
+        }
+    };
     FileCollector1->OnDone = [this](QObject *) { searchEnded(); };
 
     connect(SearchButton, &QPushButton::clicked, this, &TSearchFile::SearchClick);
@@ -80,7 +96,7 @@ TSearchFile::TSearchFile(QWidget *parent) : FormOf<QDialog>(parent)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { EditClick(); });
     connect(ListBox1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
         if (item && OnSelect)
-            OnSelect(item->text());
+            OnSelect(pathOf(item));
     });
     FinishLoading();
 }
@@ -126,7 +142,7 @@ void TSearchFile::EditClick()
     if (!item || !item->isSelected())
         return;
     if (OnSelect)
-        OnSelect(item->text());
+        OnSelect(pathOf(item));
     if (OnOpen)
         OnOpen();
 }
@@ -136,10 +152,15 @@ void TSearchFile::InsertAsLinkClick()
     QListWidgetItem *item = ListBox1->currentItem();
     if (!item || !item->isSelected() || !OnRelay)
         return;
+    const QString path = pathOf(item);
+    if (!platform::IsTextName(path)) {
+        platform::MessageBox(this, platform::NotTextMessage(path, QStringLiteral("linked")), platform::ApplicationTitle(),
+                             platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
     const QString page = DocumentFile ? DocumentFile() : QString();
     OnRelay(QStringLiteral("<A HREF=\"%1\">%2</A>")
-                .arg(dialogs::HtmlAttribute(dialogs::LinkAddress(item->text(), page)),
-                     dialogs::HtmlText(dialogs::LinkPath(item->text(), page))));
+                .arg(dialogs::HtmlAttribute(dialogs::LinkAddress(path, page)), dialogs::HtmlText(dialogs::LinkPath(path, page))));
 }
 
 void TSearchFile::done(int result)

@@ -1,12 +1,12 @@
 #include "explorer.h"
 
 #include "platform/error.h"
+#include "platform/filenames.h"
 #include "platform/shell/masks.h"
 #include "platform/shell/volumes.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QScopeGuard>
@@ -185,21 +185,20 @@ bool TZELExplorerTree::passesFilter(const QString &path)
 QStringList TZELExplorerTree::subfolders(const QString &path, bool firstOnly)
 {
     QStringList names;
-    QDirIterator it(path, QDir::Dirs | QDir::NoDotAndDotDot);
     bool first = true;
-    while (it.hasNext()) {
-        const QString child = it.next();
+    for (const platform::FolderEntry &e : platform::ReadFolder(path)) {
+        if (!e.folder || e.hidden)
+            continue;
         if (OnFindDirectory) {
             int result = 0;
-            OnFindDirectory(this, child, result, first);
+            OnFindDirectory(this, path + e.name, result, first);
             first = false;
             if (result != 0)
                 break;
         }
-        const QString name = it.fileName();
-        if (!passesFilter(path + name + QLatin1Char('/')))
+        if (!passesFilter(path + e.name + QLatin1Char('/')))
             continue;
-        names << name;
+        names << e.name;
         if (firstOnly)
             break;
     }
@@ -264,7 +263,7 @@ void TZELExplorerTree::LoadChildren(QTreeWidgetItem *node)
     if (node->parent() && loopsBack(NodePath(node->parent()), path))
         return;
     for (const QString &name : subfolders(path, false))
-        addFolderNode(node, path + name + QLatin1Char('/'), name);
+        addFolderNode(node, path + name + QLatin1Char('/'), platform::ShownName(name));
 }
 
 void TZELExplorerTree::reload()
@@ -385,13 +384,12 @@ void TZELExplorerView::Update()
         return;
     const QDir dir(directory_);
     const QStringList masks = platform::SplitMasks(mask_);
-    QDir::Filters filters = QDir::Files | QDir::NoDotAndDotDot;
-    if (fileType_ & ftHidden)
-        filters |= QDir::Hidden;
-    if (fileType_ & ftDirectory)
-        filters |= QDir::Dirs;
-    QFileInfoList entries = dir.entryInfoList(filters, QDir::NoSort);
-    std::sort(entries.begin(), entries.end(), [](const QFileInfo &a, const QFileInfo &b) { return platform::NameLess(a.fileName(), b.fileName()); });
+    // Read by bytes: a name that is no text is listed too (Qt's listings leave it out), and kept whole.
+    QList<platform::FolderEntry> entries = platform::ReadFolder(directory_);
+    entries.removeIf([this](const platform::FolderEntry &e) {
+        return (e.hidden && !(fileType_ & ftHidden)) || (e.folder ? !(fileType_ & ftDirectory) : !e.file);
+    });
+    std::sort(entries.begin(), entries.end(), [](const platform::FolderEntry &a, const platform::FolderEntry &b) { return platform::NameLess(a.name, b.name); });
     auto shown = [this](const QString &name) {
         return charCase_ == ecLowerCase ? name.toLower() : charCase_ == ecUpperCase ? name.toUpper() : name;
     };
@@ -401,19 +399,19 @@ void TZELExplorerView::Update()
         up->setData(NameRole, QStringLiteral(".."));
         up->setData(FolderRole, true);
     }
-    for (const QFileInfo &e : entries) {
+    for (const platform::FolderEntry &e : entries) {
         QListWidgetItem *item = nullptr;
-        if (e.isDir()) {
-            item = new QListWidgetItem(folder, QLatin1Char('[') + shown(e.fileName()) + QLatin1Char(']'), this);
+        if (e.folder) {
+            item = new QListWidgetItem(folder, QLatin1Char('[') + shown(e.Shown()) + QLatin1Char(']'), this);
             item->setData(FolderRole, true);
         } else {
-            if (!platform::MatchesAnyMask(e.fileName(), masks))
+            if (!platform::MatchesAnyMask(e.name, masks))
                 continue;
-            item = new QListWidgetItem(platform::FileIcon(e.filePath()), shown(e.fileName()), this);
+            item = new QListWidgetItem(platform::FileIcon(withSlash(directory_) + e.Shown()), shown(e.Shown()), this);
         }
-        item->setData(NameRole, e.fileName());
+        item->setData(NameRole, e.name);
         item->setSizeHint(QSize(item->sizeHint().width(), 18));
-        if (e.fileName() == selected)
+        if (e.name == selected)
             setCurrentItem(item);
     }
 }

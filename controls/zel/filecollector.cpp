@@ -1,5 +1,6 @@
 #include "filecollector.h"
 
+#include "platform/filenames.h"
 #include "platform/shell/masks.h"
 
 #include <QCoreApplication>
@@ -51,7 +52,7 @@ bool TZELFileCollector::Execute()
 void TZELFileCollector::collect(const QString &dir)
 {
     QCoreApplication::processEvents();
-    const QString real = QFileInfo(dir).canonicalFilePath();
+    const QString real = platform::CanonicalName(dir);
     if (real.isEmpty() || visited_.contains(real))
         return;
     visited_ << real;
@@ -59,15 +60,13 @@ void TZELFileCollector::collect(const QString &dir)
         OnDirectoryFound(this);
 
     QStringList folders, files;
-    const QFileInfoList entries = QDir(dir).entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo &e : entries) {
-        if (e.isDir() && e.isSymLink() && !FollowLinks)
+    for (const platform::FolderEntry &e : platform::ReadFolder(dir)) {
+        if (e.folder && e.link && !FollowLinks)
             continue;
-        if (e.isDir())
-            folders << dir + e.fileName() + QLatin1Char('/');
-        else if (platform::MatchesMask(e.fileName(), FileMask))
-            files << dir + e.fileName();
+        if (e.folder)
+            folders << dir + e.name + QLatin1Char('/');
+        else if (platform::MatchesMask(e.name, FileMask))
+            files << dir + e.name;
     }
     std::sort(files.begin(), files.end(), platform::NameLess);
     std::sort(folders.begin(), folders.end(), platform::NameLess);
@@ -151,7 +150,7 @@ struct TZELFileCollector::Walk {
                     folder = S_ISDIR(st.st_mode);
                 }
             }
-            const QString qname = QFile::decodeName(name);
+            const QString qname = platform::DecodeName(name);
             if (folder)
                 folders.emplace_back(qname, dir + name + '/');
             else if (platform::MatchesMask(qname, mask))
@@ -161,7 +160,7 @@ struct TZELFileCollector::Walk {
         if (stop)
             return;
         std::sort(files.begin(), files.end(), platform::NameLess);
-        const QString prefix = QFile::decodeName(dir);
+        const QString prefix = platform::DecodeName(dir);
         for (const QString &f : files)
             pending << prefix + f;
         post(false);
@@ -196,7 +195,7 @@ bool TZELFileCollector::Start()
     walk->owner = this;
     walk->self = walk;
     walk_ = walk;
-    const QByteArray root = QFile::encodeName(InitialDirectory);
+    const QByteArray root = platform::EncodeName(InitialDirectory);
     worker_ = std::thread([walk, root] {
         walk->walk(root);
         walk->post(true);

@@ -1,6 +1,7 @@
 #include "localpages.h"
 
 #include "platform/fileio.h"
+#include "platform/filenames.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -32,9 +33,9 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob *job) override
     {
-        const QString path = job->requestUrl().path(QUrl::FullyDecoded);
+        const QString path = PathOfUrl(job->requestUrl());
         const QFileInfo info(path);
-        if (!info.isAbsolute() || !info.isFile()) {
+        if (!info.isAbsolute() || !StatName(path).file) {
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
@@ -103,13 +104,16 @@ QUrl LocalPageAddress(const QUrl &url)
 {
     if (!registered() || !url.isLocalFile() || !url.host().isEmpty())
         return url;
-    const QString path = url.toLocalFile();
+    const QString path = LocalFileName(url);
     // A folder's listing is the engine's own page; it stays a file: address.
-    if (QFileInfo(path).isDir())
+    if (StatName(path).folder)
         return url;
     QUrl page;
     page.setScheme(QString::fromLatin1(kScheme));
-    page.setPath(path, QUrl::DecodedMode);
+    if (IsTextName(path))
+        page.setPath(path, QUrl::DecodedMode);
+    else // by its bytes, percent-encoded
+        page.setPath(FileUrlOf(path).path(QUrl::FullyEncoded), QUrl::TolerantMode);
     page.setQuery(url.query());
     page.setFragment(url.fragment());
     return page;
@@ -119,7 +123,7 @@ QUrl FileAddress(const QUrl &url)
 {
     if (url.scheme() != QLatin1String(kScheme))
         return url;
-    QUrl file = QUrl::fromLocalFile(url.path(QUrl::FullyDecoded));
+    QUrl file = FileUrlOf(PathOfUrl(url));
     file.setQuery(url.query());
     file.setFragment(url.fragment());
     return file;

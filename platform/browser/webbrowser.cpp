@@ -3,6 +3,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/error.h"
+#include "platform/filenames.h"
 #include "platform/folders.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,7 @@ QUrl BrowserAddress(const QString &address)
     if (a.isEmpty())
         return QUrl();
     if (QFileInfo(a).isAbsolute())
-        return QUrl::fromLocalFile(a);
+        return FileUrlOf(a);
     return QUrl::fromUserInput(a);
 }
 

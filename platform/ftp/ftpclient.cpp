@@ -1,6 +1,7 @@
 #include "ftpclient.h"
 
 #include "platform/fileio.h"
+#include "platform/filenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -550,7 +551,7 @@ bool FtpConnection::PutFile(const QString &localPath, const QByteArray &remote)
     if (!validName(remote))
         return false;
     QFile file;
-    if (!QFileInfo(localPath).isFile())
+    if (!StatName(localPath).file)
         return fail(ERROR_FILE_NOT_FOUND);
     if (!TryOpenForReading(file, localPath, nullptr))
         return fail(ERROR_ACCESS_DENIED);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <algorithm>
 
 namespace platform {
@@ -17,9 +18,18 @@ class FileDialog : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
     QString openSuffix;
+    // The file a save takes when the typed name holds quotes.
+    QString typedWhole;
 
     void accept() override
     {
+        if (acceptMode() == AcceptSave) {
+            const auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (edit && edit->text().contains(QLatin1Char('"'))) {
+                acceptWhole(edit->text());
+                return;
+            }
+        }
         if (!openSuffix.isEmpty()) {
             setDefaultSuffix(QString());
             const QStringList typed = selectedFiles();
@@ -30,6 +40,29 @@ public:
             setDefaultSuffix(asTyped ? QString() : openSuffix);
         }
         QFileDialog::accept();
+    }
+
+private:
+    // Qt reads the name box's quotes as marking several names ("a" "b") and would save under the first
+    // quoted part; a save names one file, so the name is the whole text, quotes and all.
+    void acceptWhole(const QString &typed)
+    {
+        QString path = QDir(directory().absolutePath()).absoluteFilePath(typed);
+        if (QFileInfo(path).isDir()) {
+            setDirectory(path);
+            if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                edit->clear();
+            return;
+        }
+        if (!defaultSuffix().isEmpty() && !QFileInfo(path).fileName().contains(QLatin1Char('.')))
+            path += QLatin1Char('.') + defaultSuffix();
+        const QFileInfo info(path);
+        if (info.exists() && !testOption(DontConfirmOverwrite) &&
+            MessageBox(this, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(info.fileName()), windowTitle(),
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return;
+        typedWhole = path;
+        QDialog::accept();
     }
 };
 
@@ -81,7 +114,7 @@ bool ExecuteFileDialog(QWidget *parent, FileDialogRequest &r)
 
     if (ShowModal(&dialog) != QDialog::Accepted)
         return false;
-    QStringList files = dialog.selectedFiles();
+    QStringList files = dialog.typedWhole.isEmpty() ? dialog.selectedFiles() : QStringList{dialog.typedWhole};
     if (files.isEmpty())
         return false;
     if (!r.defaultExt.isEmpty()) {

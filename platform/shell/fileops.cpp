@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/fileio.h"
+#include "platform/filenames.h"
 #include "platform/shell/masks.h"
 #include "platform/shell/shell.h"
 
@@ -38,20 +39,20 @@ QStringList SplitNulList(const QString &list)
 
 namespace {
 
+// By the name's bytes, so that a name that is no text is found too.
 bool present(const QString &path)
 {
-    const QFileInfo fi(path);
-    return fi.exists() || fi.isSymLink();
+    return StatName(path, true).exists;
 }
 
 bool isRealDir(const QFileInfo &fi)
 {
-    return fi.isDir() && !fi.isSymLink();
+    return StatName(fi.filePath(), true).folder;
 }
 
 fs::path nativePath(const QString &path)
 {
-    return fs::path(QFile::encodeName(path).toStdString());
+    return fs::path(EncodeName(path).toStdString());
 }
 
 QString absolute(const QString &path)
@@ -63,13 +64,13 @@ QString absolute(const QString &path)
 QString resolved(const QString &path)
 {
     const QFileInfo fi(path);
-    const QString dir = QFileInfo(fi.absolutePath()).canonicalFilePath();
+    const QString dir = CanonicalName(fi.absolutePath());
     return dir.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : QDir::cleanPath(dir + QLatin1Char('/') + fi.fileName());
 }
 
 QString shown(const QString &path)
 {
-    return QDir::toNativeSeparators(path);
+    return QDir::toNativeSeparators(ShownName(path));
 }
 
 QFileInfoList entriesOf(const QString &dir)
@@ -213,7 +214,7 @@ private:
         done_ += items;
         if (progress_) {
             if (!(op_.flags & FOF_SIMPLEPROGRESS))
-                progress_->setLabelText(QFileInfo(path).fileName());
+                progress_->setLabelText(ShownName(QFileInfo(path).fileName()));
             progress_->setValue(std::min(done_, progress_->maximum()));
             if (progress_->isVisible())
                 QCoreApplication::processEvents();
@@ -329,12 +330,15 @@ private:
             cannot(src, QStringLiteral("the destination folder is inside the source folder."));
             return false;
         }
+        if (realSrc == realDst && (move || !(op_.flags & FOF_RENAMEONCOLLISION))) {
+            cannot(src, QStringLiteral("the source and the destination are the same."));
+            return false;
+        }
+        // A name that is no text goes across by its bytes, under the same rules.
+        if (!IsTextName(src) || !IsTextName(dst))
+            return transferBytes(EncodeName(src), EncodeName(dst), move);
         bool replace = false;
         if (realSrc == realDst) {
-            if (move || !(op_.flags & FOF_RENAMEONCOLLISION)) {
-                cannot(src, QStringLiteral("the source and the destination are the same."));
-                return false;
-            }
             dst = renamed(dst);
         } else if (present(dst)) {
             if (op_.flags & FOF_RENAMEONCOLLISION) {
@@ -683,7 +687,7 @@ private:
     bool removePermanently(const QString &path)
     {
         const QFileInfo fi(path);
-        const bool ok = isRealDir(fi) ? erase(QFile::encodeName(path)) : QFile::remove(path);
+        const bool ok = isRealDir(fi) || !IsTextName(path) ? erase(EncodeName(path)) : QFile::remove(path);
         if (!ok)
             cannot(path, QStringLiteral("it could not be removed."));
         return ok;
@@ -758,7 +762,7 @@ private:
             if (resolved(src) == resolved(dst))
                 continue;
             // A name that differs only in case may find the file itself on a case-blind file system.
-            if (present(dst) && QFileInfo(dst).canonicalFilePath() != QFileInfo(src).canonicalFilePath()) {
+            if (present(dst) && CanonicalName(dst) != CanonicalName(src)) {
                 cannot(src, QStringLiteral("\"%1\" already exists.").arg(shown(dst)));
                 continue;
             }

@@ -41,6 +41,8 @@ def main():
             return super().ftp_STOR(file, mode)
 
     Handler.authorizer = authorizer
+    # Names are bytes: one that is no UTF-8 is kept as it came, not turned into U+FFFD.
+    Handler.unicode_errors = "surrogateescape"
     Handler.timeout = 60
     Handler.auth_failed_timeout = 0  # answer a wrong password at once
     if args.no_mlsd:

@@ -1,5 +1,6 @@
 #include "k5test.h"
 
+#include "platform/filenames.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
 
@@ -364,7 +365,7 @@ HardLink::HardLink(const QString &path)
     QDir().mkpath(folder);
     link_ = folder + QStringLiteral("/%1-%2").arg(++made).arg(QFileInfo(path).fileName());
     QFile::remove(link_);
-    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(link_).constData()) != 0) {
+    if (::link(platform::EncodeName(path).constData(), QFile::encodeName(link_).constData()) != 0) {
         error_ = QStringLiteral("cannot link %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
         link_.clear();
     }

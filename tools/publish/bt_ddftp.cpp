@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/fileio.h"
+#include "platform/filenames.h"
 #include "platform/registry.h"
 #include "platform/textfile.h"
 
@@ -253,7 +254,9 @@ void TUploadThread::Cancel()
 void TUploadThread::run()
 {
     for (const QString &path : std::as_const(files_)) {
-        const QString name = QFileInfo(path).fileName();
+        // A name that is no text goes up as the bytes it has; it shows with U+FFFD for them.
+        const QString name = platform::ShownName(QFileInfo(path).fileName());
+        const QByteArray remote = platform::EncodeName(QFileInfo(path).fileName());
         if (!connection_->Aborted())
             emit Report(QStringLiteral("Uploading \"%1\"").arg(name), false);
         // The local file is opened by the named-file reader first: its message names the file and says why.
@@ -269,7 +272,7 @@ void TUploadThread::run()
         if (!unreadable.isEmpty()) {
             emit Report(unreadable, true);
             emit Failed(unreadable);
-        } else if (!connection_->PutFile(path, name.toUtf8())) {
+        } else if (!connection_->PutFile(path, remote)) {
             const unsigned error = FtpLastError();
             emit Report(QStringLiteral("Could not upload %1 (Win32 Error %2)").arg(name).arg(error), true);
             emit Failed(name + QStringLiteral(": ") + FtpErrorText(error, FtpLastResponse()));
@@ -774,7 +777,7 @@ void TBTDragDropFTP::dropEvent(QDropEvent *event)
     QString files;
     for (const QUrl &url : event->mimeData()->urls())
         if (url.isLocalFile())
-            files += url.toLocalFile() + QStringLiteral("\r\n");
+            files += platform::LocalFileName(url) + QStringLiteral("\r\n");
     if (files.isEmpty())
         return;
     event->acceptProposedAction();

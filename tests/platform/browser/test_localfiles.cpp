@@ -6,6 +6,7 @@
 
 #include "platform/browser/localpages.h"
 #include "platform/browser/webbrowser.h"
+#include "platform/filenames.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -14,6 +15,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QWebEnginePage>
+#include <fcntl.h>
+#include <unistd.h>
 
 using platform::WebBrowser;
 
@@ -283,6 +286,24 @@ private slots:
         b.Navigate(file.toString());
         QVERIFY2(waitTitle(b, QStringLiteral("odd sub ?x=1&y=%C3%A4#part")), qPrintable(b.LocationName()));
         QCOMPARE(QUrl(b.LocationURL()), file);
+    }
+
+    // A page whose name is no UTF-8 is shown from its own bytes, with its side files, and its address keeps
+    // them.
+    void aPageWhoseNameIsNoTextIsShown()
+    {
+        const QByteArray bytes = QFile::encodeName(site()) + "/bad\xff.htm";
+        const QByteArray page = "<html><head><script src=\"js/sub.js\"></script></head><body>"
+                                "<script>document.title = 'bytes ' + fromSub;</script></body></html>";
+        const int fd = ::open(bytes.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, page.constData(), size_t(page.size())), ssize_t(page.size()));
+        ::close(fd);
+        WebBrowser b;
+        b.show();
+        b.Navigate(platform::DecodeName(bytes));
+        QVERIFY2(waitTitle(b, QStringLiteral("bytes sub")), qPrintable(b.LocationName()));
+        QCOMPARE(QUrl(b.LocationURL()).toEncoded(), "file://" + bytes.toPercentEncoding("/"));
     }
 
     void linksToFileAddressesShowThePageTheSameWay()

@@ -19,6 +19,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QtTest>
+#include <fcntl.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -660,6 +661,36 @@ private slots:
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("second.htm"))), QByteArray("<B>"));
         f->SetActive(false);
         QVERIFY(!f->acceptDrops());
+    }
+
+    // A file whose name is no UTF-8, dropped from a file manager (which percent-encodes its stray bytes), goes
+    // up by its bytes under the very name it has.
+    void takesADroppedFileWhoseNameIsNoText()
+    {
+        const QByteArray local = QFile::encodeName(k5test::Root()) + "/local/bad\xff.htm";
+        QDir().mkpath(k5test::Root() + QStringLiteral("/local"));
+        const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "<I>", 3), ssize_t(3));
+        ::close(fd);
+        auto f = make();
+        QVERIFY(f->Connect());
+        f->SetActive(true);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromEncoded("file://" + local.toPercentEncoding("/"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.get(), &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.get(), &drop);
+        waitIdle(*f);
+        const QByteArray remote = QFile::encodeName(server_.Path(QString())) + "bad\xff.htm";
+        const int in = ::open(remote.constData(), O_RDONLY);
+        QVERIFY2(in >= 0, "not uploaded under its own name");
+        char buffer[8] = {};
+        QCOMPARE(::read(in, buffer, sizeof buffer), ssize_t(3));
+        ::close(in);
+        QCOMPARE(QByteArray(buffer), QByteArray("<I>"));
+        f->SetActive(false);
     }
 
     // A transfer the throttled server would take over a minute, caught while it runs.
