@@ -4,6 +4,7 @@
 #include "platform/error.h"
 #include "platform/fileio.h"
 #include "platform/registry.h"
+#include "platform/shell/volumes.h"
 #include "platform/textfile.h"
 
 #include <QAbstractTableModel>
@@ -563,7 +564,7 @@ void TBTDragDropFTP::Refresh()
             } else {
                 auto it = icons.find(ext);
                 if (it == icons.end())
-                    it = icons.insert(ext, provider.icon(QFileInfo(e.caption)));
+                    it = icons.insert(ext, platform::FileTypeIcon(e.caption));
                 e.icon = *it;
                 e.size = found.size;
                 e.sizeText = QString::number(found.size);
