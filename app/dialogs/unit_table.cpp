@@ -117,8 +117,8 @@ TGridDialog::TGridDialog(const TDialogDesc &desc, const QString &gridTab, QWidge
 
 TGridDialog::~TGridDialog()
 {
-    // A count box that loses the focus as the window goes puts its count right: the grid is not there
-    // to follow it any more.
+    // A count box that loses the focus as the window goes (hidden by the dialog's own destructor) finishes
+    // its typing and puts its count right: the grid and its held cells are gone by then.
     for (const QMetaObject::Connection &c : std::as_const(follows_))
         disconnect(c);
 }
@@ -346,7 +346,7 @@ void TGridDialog::Follow(QWidget *countBox, std::function<bool(int)> resize, std
         const QSignalBlocker quiet(edit);
         edit->setText(QString::number(count()));
     });
-    connect(edit, &QLineEdit::editingFinished, this, [this] { held_.clear(); });
+    follows_ << connect(edit, &QLineEdit::editingFinished, this, [this] { held_.clear(); });
 }
 
 Ttable::Ttable(const TDialogDesc &desc, QWidget *parent) : TGridDialog(desc, QStringLiteral("Table"), parent)

@@ -216,6 +216,36 @@ private slots:
         QVERIFY(text.endsWith(QStringLiteral("</TR>\r\n</TABLE>")));
     }
 
+    // The dialog hides as it is destroyed, and the count box with the focus then ends its typing.
+    void aCountBoxWithTheFocusLetsItsDialogGo_data()
+    {
+        QTest::addColumn<QString>("cls");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("table") << "Ttable" << "How many rows ?";
+        QTest::newRow("list") << "TList" << "How many Items do you want ?";
+    }
+    void aCountBoxWithTheFocusLetsItsDialogGo()
+    {
+        QFETCH(QString, cls);
+        QFETCH(QString, count);
+        auto d = dialogtest::OpenDialog<TGridDialog>(cls.toLatin1().constData());
+        QApplication::setActiveWindow(d.get());
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+        auto *box = qobject_cast<QLineEdit *>(d->Field(count));
+        box->setFocus();
+        k5test::Settle();
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("2"));
+        d->StringGrid1->setItem(1, 0, new QTableWidgetItem(QStringLiteral("held")));
+        // On its way to another count: the cell is held while the typing goes on.
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("1"));
+        QCOMPARE(d->StringGrid1->rowCount(), 1);
+        QVERIFY(box->hasFocus());
+        d.reset();
+        k5test::Settle();
+    }
+
     void orderedAndUnorderedLists()
     {
         auto d = dialogtest::OpenDialog<TList>("TList");
