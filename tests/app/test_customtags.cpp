@@ -535,6 +535,7 @@ private slots:
         const QString partial = k5test::WriteFile(dir + QStringLiteral("/t"), "top\r\n\t\tskips a level\r\n");
         const QString meant = k5test::WriteFile(dir + QStringLiteral("/t2.qvl"), "Mine\r\n");
         const QString other = k5test::WriteFile(dir + QStringLiteral("/t3.qvl"), "Other\r\n");
+        const QString chosen = k5test::WriteFile(dir + QStringLiteral("/chosen.qvl"), "Chosen\r\n");
         trigger("TagChooser1");
         TTagchooser *c = app::TagChooser();
         TZozeZONode *custom = find(c->Treeview1->Items(), QStringLiteral("Custom"));
@@ -573,10 +574,19 @@ private slots:
         QVERIFY2(user.Texts.first().contains(partial), qPrintable(user.Texts.first()));
         QCOMPARE(c->LookUp1->text(), partial);
         QCOMPARE(c->Page1->Items()->Count(), 0);
-        // A name put there whole, as the browse button puts its choice, is read at once.
-        c->LookUp1->SetFilename(meant);
-        QCOMPARE(c->LookUp1->text(), meant);
-        QCOMPARE(shape(c->Page1->Items()), QStringList{"Mine"});
+        // A name of no file yet reads as no tags, without a word; the browse button's choice is read at once.
+        c->LookUp1->selectAll();
+        QTest::keyClicks(c->LookUp1, dir + QStringLiteral("/new.qvl"));
+        QTest::keyClick(c->LookUp1, Qt::Key_Return);
+        QCOMPARE(c->Page1->Items()->Count(), 0);
+        k5test::User browser;
+        browser.TypeFileName(chosen);
+        QTest::mouseClick(c->LookUp1->EditButton1().Button(), Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(browser.Done());
+        QCOMPARE(browser.Texts, QStringList());
+        QCOMPARE(c->LookUp1->text(), chosen);
+        QCOMPARE(shape(c->Page1->Items()), QStringList{"Chosen"});
         c->LookUp1->setText(programFile("customtags.qvl"));
     }
 
