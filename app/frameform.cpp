@@ -13,6 +13,7 @@
 #include "platform/error.h"
 #include "platform/fileio.h"
 #include "platform/filenames.h"
+#include "platform/finishedfiles.h"
 #include "platform/folders.h"
 #include "platform/shell/filedialogs.h"
 #include "platform/textfile.h"
@@ -133,6 +134,20 @@ TFrameForm::TFrameForm()
     pluginTimer_->setInterval(250);
     connect(pluginTimer_, &QTimer::timeout, this, [this] { PollPlugin(); });
     pluginTimer_->start();
+    // A writer that closes the file need not wait for it to rest.
+    auto *finished = new platform::FinishedFiles(platform::ProgramFolder(), this);
+    finished->setObjectName(QStringLiteral("PluginWatch"));
+    const QString pluginName = QStringLiteral("plugin.qvl");
+    finished->OnFinished = [this, pluginName](const QString &name) {
+        if (name != pluginName)
+            return;
+        pluginFinished_ = platform::StampOf(platform::ProgramFile(pluginName));
+        PollPlugin();
+    };
+    finished->OnWritten = [this, pluginName](const QString &name) {
+        if (name == pluginName)
+            pluginFinished_ = {};
+    };
 
     ZELFormSaver1 = new zel::TZELFormSaver(this);
     ZELFormSaver1->setObjectName(QStringLiteral("ZELFormSaver1"));
@@ -663,15 +678,19 @@ void TFrameForm::PollPlugin()
     const platform::FileStamp stamp = platform::StampOf(path);
     if (!stamp.exists) {
         pluginSeen_ = {};
+        pluginFinished_ = {};
         return;
     }
-    if (!(stamp == pluginSeen_.stamp)) {
-        pluginSeen_ = {stamp, qv::TickCount()};
-        return;
+    if (!(pluginFinished_.exists && stamp == pluginFinished_)) {
+        if (!(stamp == pluginSeen_.stamp)) {
+            pluginSeen_ = {stamp, qv::TickCount()};
+            return;
+        }
+        if (qv::TickCount() - pluginSeen_.since < PluginRestMs)
+            return;
     }
-    if (qv::TickCount() - pluginSeen_.since < PluginRestMs)
-        return;
     pluginSeen_ = {};
+    pluginFinished_ = {};
     // Taken away first: whatever happens next, the text is never inserted twice.
     const QString taken = path + QStringLiteral(".taken");
     QFile::remove(taken);

@@ -124,8 +124,10 @@ public:
     // Opens the files of a drop (those whose extension is listed in Memo4); a file that cannot be opened
     // is reported and ends the drop.
     void DropFiles(const QStringList &paths);
-    // One tick of the plug-in poll (also run by its timer). The file is taken once its size and time
-    // have stayed the same for PluginRestMs (by qv::TickCount).
+    // One tick of the plug-in poll (also run by its timer). The file is taken as soon as its writer has
+    // finished it (closed it, or renamed it into place) and nothing was written since; a file whose
+    // finish was not seen (a writer that keeps it open) once its size and time have stayed the same for
+    // PluginRestMs (by qv::TickCount).
     void PollPlugin();
     static constexpr qint64 PluginRestMs = 2000;
     // Enables the window commands while a document is open.
@@ -173,6 +175,7 @@ private:
         platform::FileStamp stamp;
         qint64 since = 0;
     } pluginSeen_;
+    platform::FileStamp pluginFinished_; // the plug-in file as its writer finished it
     QString lastFolder_;
     QList<speedbar::TSpeedItem *> toolItems_; // SpeedItem1 .. SpeedItem101
     QList<QPair<QPointer<QWidget>, int>> loopWindows_;

@@ -161,6 +161,7 @@ TTagchooser::TTagchooser(QWidget *parent)
     LookUp1->Filter = QStringLiteral("All Files|*.*");
     // The user's own tags are there from the start.
     LookUp1->setText(platform::ProgramFile(QStringLiteral("customtags.qvl")));
+    typedShown_ = LookUp1->text();
     Button1 = new QPushButton(QStringLiteral("&Apply"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button2 = new QPushButton(QStringLiteral("&Close"), this);
@@ -210,10 +211,13 @@ TTagchooser::TTagchooser(QWidget *parent)
     connect(LookUp1, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (OnLookUpChange)
             OnLookUpChange(text);
-        // A list saved while "Custom" is shown is shown at once.
-        if (shown_ == QLatin1String(customCategory))
-            ShowCategory(shown_);
+        // A name put there whole (browsed to, a list just saved) is shown at once; a name being typed is
+        // read only when it is complete, or its first letters would name other files on the way.
+        if (!LookUp1->isModified())
+            showTypedFile(false);
     });
+    connect(LookUp1, &QLineEdit::returnPressed, this, [this] { showTypedFile(true); });
+    connect(LookUp1, &QLineEdit::editingFinished, this, [this] { showTypedFile(false); });
     FinishLoading();
 }
 
@@ -249,6 +253,17 @@ void TTagchooser::ShowCategory(const QString &category)
     }
     pageFile_->SetPath(scratch);
     pageFile_->Load();
+}
+
+void TTagchooser::showTypedFile(bool again)
+{
+    if (!again && !LookUp1->isModified() && LookUp1->text() == typedShown_)
+        return;
+    // Marked as read first: a message about the file takes the focus, which finishes the editing again.
+    LookUp1->setModified(false);
+    typedShown_ = LookUp1->text();
+    if (shown_ == QLatin1String(customCategory))
+        ShowCategory(shown_);
 }
 
 void TTagchooser::SetCustomFile(const QString &path)

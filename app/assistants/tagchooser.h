@@ -67,8 +67,11 @@ public:
     QString SelectedText() const;
 
 private:
+    // Shows the named file when its name is new since the last showing, or always when asked again.
+    void showTypedFile(bool again);
     std::unique_ptr<tree::TTreeFile> pageFile_;
     QString shown_;
+    QString typedShown_; // the name last shown
 };
 
 } // namespace assistants

@@ -295,6 +295,8 @@ QWidget *TEngineDialog::addField(const TFieldDesc &f)
     }
     case TFieldKind::Spin: {
         auto *s = new zel::TZELSpinEdit(this);
+        // The text is what the dialog writes: it never holds a number the limits would change.
+        s->LimitTyping = true;
         s->SetMinValue(f.min);
         s->SetMaxValue(f.max == 0 && f.min == 0 ? 10000 : f.max);
         s->setText(QString::number(f.min));

@@ -21,6 +21,7 @@ TFrameset::TFrameset(const TDialogDesc &desc, QWidget *parent) : TEngineDialog(d
         radio->setObjectName(QString::fromLatin1(name));
         spin = new zel::TZELSpinEdit(this);
         spin->setObjectName(QString::fromLatin1(spinName));
+        spin->LimitTyping = true;
         spin->SetMinValue(0);
         spin->SetMaxValue(100);
         spin->setText(QStringLiteral("0"));

@@ -176,8 +176,37 @@ namespace {
 // text holding digits is reduced to them (and a sign in front), text holding none is refused.
 class NumberOnly : public QValidator {
 public:
-    using QValidator::QValidator;
+    explicit NumberOnly(TZELCustomSpinEdit *edit) : QValidator(edit), edit_(edit) {}
     State validate(QString &input, int &pos) const override
+    {
+        const State state = reduce(input, pos);
+        return state == Acceptable ? withinLimits(input) : state;
+    }
+    void fixup(QString &input) const override
+    {
+        if (!limited())
+            return;
+        bool ok = false;
+        const qint64 v = input.toLongLong(&ok);
+        input = QString::number(ok ? std::clamp<qint64>(v, edit_->MinValue(), edit_->MaxValue()) : edit_->MinValue());
+    }
+
+private:
+    bool limited() const { return edit_->LimitTyping && edit_->MinValue() != edit_->MaxValue(); }
+    State withinLimits(const QString &number) const
+    {
+        if (!limited())
+            return Acceptable;
+        bool ok = false;
+        const qint64 v = number.toLongLong(&ok);
+        if (!ok || v > edit_->MaxValue())
+            return Invalid;
+        if (v >= edit_->MinValue())
+            return Acceptable;
+        // Under the least: more digits raise a number that has no sign, and only lower one that has.
+        return number.at(0).isDigit() && v >= 0 ? Intermediate : Invalid;
+    }
+    State reduce(QString &input, int &pos) const
     {
         const QString trimmed = input.trimmed();
         QString number;
@@ -186,8 +215,11 @@ public:
         for (const QChar c : trimmed)
             if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
                 number += c;
-        if (number.isEmpty() || number == QLatin1String("-") || number == QLatin1String("+"))
+        if (number.isEmpty() || number == QLatin1String("-") || number == QLatin1String("+")) {
+            if (number == QLatin1String("-") && limited() && edit_->MinValue() >= 0)
+                return Invalid;
             return input == number ? Intermediate : Invalid;
+        }
         if (number != input) {
             // The caret keeps its place among the characters that stay.
             int kept = 0;
@@ -198,6 +230,7 @@ public:
         }
         return Acceptable;
     }
+    TZELCustomSpinEdit *edit_;
 };
 
 } // namespace

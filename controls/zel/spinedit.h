@@ -60,6 +60,10 @@ public:
     int MultipleLineSize = 10;
     bool CutandPaste = true;
     bool AutoSelect = true;
+    // When set, what is typed, pasted or dropped never leaves a number beyond the limits in the text: it
+    // is refused, as a letter is. A number under MinValue that more digits could raise stays until the
+    // typing ends (Enter, leaving the field), which brings it to MinValue.
+    bool LimitTyping = false;
 
     // Reads the text (setting it to MinValue when empty); text that is no integer reads as MinValue.
     int Value();

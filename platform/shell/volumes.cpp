@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileIconProvider>
+#include <QMimeDatabase>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <algorithm>
@@ -117,7 +118,23 @@ QIcon FileIcon(const QString &path, bool open)
         const QIcon themed = QIcon::fromTheme(QStringLiteral("folder-open"));
         return themed.isNull() ? closed : themed;
     }
-    return icons.icon(fi);
+    const QIcon own = icons.icon(fi);
+    return own.isNull() ? FileTypeIcon(fi.fileName()) : own;
+}
+
+QIcon FileTypeIcon(const QString &name)
+{
+    static const QMimeDatabase types;
+    const QMimeType type = types.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    for (const QString &iconName : {type.iconName(), type.genericIconName()}) {
+        if (iconName.isEmpty())
+            continue;
+        const QIcon themed = QIcon::fromTheme(iconName);
+        if (!themed.isNull())
+            return themed;
+    }
+    static QFileIconProvider icons;
+    return icons.icon(QFileIconProvider::File);
 }
 
 } // namespace platform

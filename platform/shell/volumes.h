@@ -33,5 +33,8 @@ QString SystemFolder();
 QString DisplayName(const QString &path);
 // The desktop's small icon of a file or folder; folders may be asked for open.
 QIcon FileIcon(const QString &path, bool open = false);
+// The desktop's icon for files of the type a name says (by its extension), where no such file need
+// exist: a file on a server.
+QIcon FileTypeIcon(const QString &name);
 
 } // namespace platform

@@ -512,10 +512,10 @@ private slots:
         TZozeZONode *custom = find(c->Treeview1->Items(), QStringLiteral("Custom"));
         custom->MakeVisible();
         QTest::mouseClick(c->Treeview1->viewport(), Qt::LeftButton, {}, c->Treeview1->NodeRect(custom, true).center());
-        // Typed while "Custom" is shown: the folders the name passes on its way are no lists to complain of.
+        // Typed while "Custom" is shown, and read once Enter ends it.
         k5test::User user;
         user.Click(QStringLiteral("OK"));
-        k5test::Type(c->LookUp1, file);
+        k5test::Type(c->LookUp1, file + QLatin1Char('\n'));
         apptest::Settle();
         QVERIFY(user.Done());
         QCOMPARE(user.Texts.size(), 1);
@@ -525,6 +525,68 @@ private slots:
         QCOMPARE(k5test::ReadFile(own), QByteArray("the user's own"));
         QCOMPARE(k5test::ReadFile(file), picture);
         QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), (QStringList{"logo.png", "logo.png.bak"}));
+        c->LookUp1->setText(programFile("customtags.qvl"));
+    }
+
+    void aTypedFileIsReadWhenItsNameIsComplete()
+    {
+        // The name typed passes through a file that is no tree on its way to the one the user means.
+        const QString dir = k5test::Root() + QStringLiteral("/tmp/typed");
+        const QString partial = k5test::WriteFile(dir + QStringLiteral("/t"), "top\r\n\t\tskips a level\r\n");
+        const QString meant = k5test::WriteFile(dir + QStringLiteral("/t2.qvl"), "Mine\r\n");
+        const QString other = k5test::WriteFile(dir + QStringLiteral("/t3.qvl"), "Other\r\n");
+        const QString chosen = k5test::WriteFile(dir + QStringLiteral("/chosen.qvl"), "Chosen\r\n");
+        trigger("TagChooser1");
+        TTagchooser *c = app::TagChooser();
+        TZozeZONode *custom = find(c->Treeview1->Items(), QStringLiteral("Custom"));
+        custom->MakeVisible();
+        QTest::mouseClick(c->Treeview1->viewport(), Qt::LeftButton, {}, c->Treeview1->NodeRect(custom, true).center());
+        QCOMPARE(c->ShownCategory(), QStringLiteral("Custom"));
+        k5test::User user;
+        user.Click(QStringLiteral("OK")); // there only for a read on the way
+        c->LookUp1->setFocus();
+        c->LookUp1->selectAll();
+        QTest::keyClicks(c->LookUp1, meant);
+        apptest::Settle();
+        QCOMPARE(user.Texts, QStringList());
+        QCOMPARE(c->LookUp1->text(), meant);
+        QVERIFY(c->LookUp1->hasFocus());
+        // Enter reads it.
+        QTest::keyClick(c->LookUp1, Qt::Key_Return);
+        apptest::Settle();
+        QCOMPARE(shape(c->Page1->Items()), QStringList{"Mine"});
+        QCOMPARE(user.Texts, QStringList());
+        // So does leaving the field.
+        c->LookUp1->selectAll();
+        QTest::keyClicks(c->LookUp1, other);
+        QCOMPARE(shape(c->Page1->Items()), QStringList{"Mine"});
+        c->Button1->setFocus();
+        apptest::Settle();
+        QCOMPARE(shape(c->Page1->Items()), QStringList{"Other"});
+        // A complete name that fails is said once, and the field keeps what was typed.
+        c->LookUp1->setFocus();
+        c->LookUp1->selectAll();
+        QTest::keyClicks(c->LookUp1, partial);
+        QTest::keyClick(c->LookUp1, Qt::Key_Return);
+        apptest::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(partial), qPrintable(user.Texts.first()));
+        QCOMPARE(c->LookUp1->text(), partial);
+        QCOMPARE(c->Page1->Items()->Count(), 0);
+        // A name of no file yet reads as no tags, without a word; the browse button's choice is read at once.
+        c->LookUp1->selectAll();
+        QTest::keyClicks(c->LookUp1, dir + QStringLiteral("/new.qvl"));
+        QTest::keyClick(c->LookUp1, Qt::Key_Return);
+        QCOMPARE(c->Page1->Items()->Count(), 0);
+        k5test::User browser;
+        browser.TypeFileName(chosen);
+        QTest::mouseClick(c->LookUp1->EditButton1().Button(), Qt::LeftButton);
+        apptest::Settle();
+        QVERIFY(browser.Done());
+        QCOMPARE(browser.Texts, QStringList());
+        QCOMPARE(c->LookUp1->text(), chosen);
+        QCOMPARE(shape(c->Page1->Items()), QStringList{"Chosen"});
         c->LookUp1->setText(programFile("customtags.qvl"));
     }
 

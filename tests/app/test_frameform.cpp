@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -198,6 +199,54 @@ private slots:
         frame->PollPlugin(); // gone: nothing is inserted twice
         QVERIFY(doc->Text().startsWith(taken));
         QVERIFY(!doc->Text().mid(taken.size()).contains(QStringLiteral("line")));
+    }
+
+    // A writer that closes the file is done with it: the text comes at once, without the rest, and a
+    // file written again after that comes too. One that keeps it open still waits for the rest.
+    void aClosedPluginFileIsTakenAtOnce()
+    {
+        const QString plugin = platform::ProgramFile(QStringLiteral("plugin.qvl"));
+        frame->New1Click();
+        TEditForm *doc = frame->ActiveEditForm();
+        QElapsedTimer waited;
+        waited.start();
+        {
+            QFile file(plugin);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("first");
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(doc->Text().startsWith(QStringLiteral("first")), 1000);
+        QVERIFY2(waited.elapsed() < TFrameForm::PluginRestMs / 2, qPrintable(QString::number(waited.elapsed())));
+        QVERIFY(!QFile::exists(plugin));
+        doc->RiloMemo1->SetSelStart(0);
+        {
+            QFile file(plugin);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("second");
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(doc->Text().startsWith(QStringLiteral("second\r\nfirst")), 1000);
+        // Closed, then opened again and written to: the one still writing is waited for.
+        qv::ManualClock clock;
+        doc->RiloMemo1->SetSelStart(0);
+        QFile again(plugin);
+        {
+            QFile file(plugin);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("third ");
+        }
+        QVERIFY(again.open(QIODevice::Append));
+        again.write("and more");
+        again.flush();
+        apptest::Settle();
+        frame->PollPlugin();
+        QVERIFY(QFile::exists(plugin));
+        clock.Advance(TFrameForm::PluginRestMs);
+        frame->PollPlugin();
+        QVERIFY(!QFile::exists(plugin));
+        QVERIFY2(doc->Text().startsWith(QStringLiteral("third and more\r\nsecond\r\nfirst")), qPrintable(doc->Text().left(60)));
+        again.close();
+        apptest::Settle();
+        QVERIFY(!QFile::exists(plugin));
     }
 
     void closeAllAsksEveryDocumentActiveLast()

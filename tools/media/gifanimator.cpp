@@ -8,6 +8,7 @@
 #include "controls/speedbar/speedbar.h"
 #include "controls/qv/qvhint.h"
 #include "controls/qv/qvspin.h"
+#include "controls/qv/qvstoppable.h"
 #include "graphics/qv/qvgif.h"
 #include "graphics/qv/qvgifanimator.h"
 #include "graphics/qv/qvreduce.h"
@@ -554,6 +555,7 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
     setParent(owner, Qt::Dialog);
     setObjectName(QStringLiteral("AnimatorForm"));
     setWindowTitle(kTitle);
+    work_ = new qv::TStoppableWork(this);
     // The editor's hints, and from now on every hint of the program, come in our hint window.
     qv::SetHintStyle(qv::hsRectangle, 3, false, qv::taCenter);
 
@@ -577,7 +579,7 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
         it->SetGlyph(AnimatorGlyph(caption));
         it->SetNumGlyphs(2);
         it->OnClick = [this, click](QObject *) {
-            if (!loading_)
+            if (!work_->Busy())
                 (this->*click)();
         };
         SpeedBar1->AddItem(SpeedBar1->SearchSection(QString::fromLatin1(section)), it);
@@ -618,7 +620,7 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
         box->setMinimumSize(96, 80);
         box->OnPaint = [this, i](QPainter &p) { paintThumb(i, p); };
         box->OnClick = [this, i] {
-            if (!loading_ && first_ + i < image_->Count())
+            if (!work_->Busy() && first_ + i < image_->Count())
                 SelectFrame(first_ + i);
         };
         Thumbs[i] = box;
@@ -637,7 +639,7 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
     ScrollBar1->setPageStep(4);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int v) {
-        if (!updating_ && !loading_ && v >= 0 && v < image_->Count())
+        if (!updating_ && !work_->Busy() && v >= 0 && v < image_->Count())
             SelectFrame(v);
     });
     ProgressBar1 = new QProgressBar(this);
@@ -645,6 +647,7 @@ TAnimatorForm::TAnimatorForm(QWidget *owner) : image_(std::make_unique<gfx::TGIF
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
+    work_->OnProgress = [this](int percent) { ProgressBar1->setValue(percent); };
     StatusLabel = label(this, QStringLiteral("Ready"), QStringLiteral("StatusLabel"));
     auto *status = new QHBoxLayout;
     status->addWidget(ProgressBar1, 1);
@@ -1028,26 +1031,20 @@ void TAnimatorForm::UpdateButtons()
 
 void TAnimatorForm::progress(int percent, const QString &message)
 {
-    if (percent >= lastProgress_ + 10 || percent < lastProgress_) {
-        lastProgress_ = percent;
-        ProgressBar1->setValue(std::clamp(percent, 0, 100));
-    }
     if (!message.isEmpty())
         setStatus(message);
-    if (loading_) {
-        // Lets Esc through while a file is read, inserted or written.
-        QCoreApplication::processEvents();
-        if (cancel_)
-            throw platform::Abort();
-    }
+    // Lets Esc through while a file is read, inserted or written.
+    work_->Step(percent);
 }
+
+bool TAnimatorForm::Loading() const { return work_->Busy(); }
 
 void TAnimatorForm::setBusy(bool on)
 {
-    loading_ = on;
-    cancel_ = false;
-    lastProgress_ = 0;
-    ProgressBar1->setValue(0);
+    if (on)
+        work_->Start();
+    else
+        work_->Finish();
     // What the pages would change must not change under a file being read or written.
     PageControl1->setEnabled(!on);
     ScrollBar1->setEnabled(!on && image_->Count() > 0);
@@ -1072,9 +1069,9 @@ bool TAnimatorForm::askSave()
 
 void TAnimatorForm::keyPressEvent(QKeyEvent *event)
 {
-    if (loading_) {
+    if (work_->Busy()) {
         if (event->key() == Qt::Key_Escape)
-            cancel_ = true;
+            work_->Stop();
         return;
     }
     platform::FormOf<QDialog>::keyPressEvent(event);
@@ -1082,8 +1079,8 @@ void TAnimatorForm::keyPressEvent(QKeyEvent *event)
 
 void TAnimatorForm::reject()
 {
-    if (loading_) {
-        cancel_ = true;
+    if (work_->Busy()) {
+        work_->Stop();
         return;
     }
     if (askSave())
@@ -1218,7 +1215,7 @@ bool TAnimatorForm::InsertFile(const QString &fileName)
         picture.LoadFromFile(fileName);
         if (!picture.GetGraphic() || picture.GetGraphic()->Empty())
             throw platform::Error(QStringLiteral("The picture is empty"));
-        if (cancel_)
+        if (work_->Stopped())
             throw platform::Abort();
         gfx::GIFColorReduction = uint8_t(std::clamp(ColorDepth->currentIndex(), 0, int(gfx::rmTripel)));
         // Reduced and encoded now, by the method chosen now; a picture that cannot be encoded, or whose

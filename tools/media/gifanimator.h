@@ -25,6 +25,7 @@ class TGIFImage;
 class TQvGIFAnimator;
 } // namespace gfx
 namespace qv {
+class TStoppableWork;
 class TComboEdit;
 class TQvDrawGrid;
 class TFormStorage;
@@ -162,7 +163,7 @@ public:
     int Current() const { return current_; }
     int FirstShown() const { return first_; }
     // While a file is read, inserted or written (Esc then cancels it).
-    bool Loading() const { return loading_; }
+    bool Loading() const;
     void SelectFrame(int index);
 
     // The commands; each does what its tool-bar button does.
@@ -220,10 +221,8 @@ private:
     bool modified_ = false;
     int current_ = -1;
     int first_ = 0;
-    bool loading_ = false;
-    bool cancel_ = false;
+    qv::TStoppableWork *work_;
     bool updating_ = false;
-    int lastProgress_ = 0;
 };
 
 } // namespace media

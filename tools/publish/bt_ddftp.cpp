@@ -5,6 +5,7 @@
 #include "platform/fileio.h"
 #include "platform/filenames.h"
 #include "platform/registry.h"
+#include "platform/shell/volumes.h"
 #include "platform/textfile.h"
 
 #include <QAbstractTableModel>
@@ -566,7 +567,7 @@ void TBTDragDropFTP::Refresh()
             } else {
                 auto it = icons.find(ext);
                 if (it == icons.end())
-                    it = icons.insert(ext, provider.icon(QFileInfo(e.caption)));
+                    it = icons.insert(ext, platform::FileTypeIcon(e.caption));
                 e.icon = *it;
                 e.size = found.size;
                 e.sizeText = QString::number(found.size);

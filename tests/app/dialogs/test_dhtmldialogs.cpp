@@ -9,6 +9,7 @@
 #include "app/dialogs/unit_dhtml.h"
 #include "app/dialogs/unit_filter.h"
 #include "controls/zel/lookupedit.h"
+#include "controls/zel/spinedit.h"
 #include "platform/shell/folderdialog.h"
 
 #include <QComboBox>
@@ -146,6 +147,55 @@ private slots:
                                         "var marqueeheight=20\r\nvar speed=6\r\n"
                                         "var marqueecontents='<font face=\"verdana\"><b>Sale today</b></font>'\r\n") +
                              rest);
+    }
+
+    void aNumberFieldHoldsOnlyWhatItsDialogWrites()
+    {
+        // The marquee's speed as typed with a sign: the sign is refused, as a letter is.
+        {
+            Opened o("TDHTML_Marquee");
+            auto *speed = qobject_cast<QLineEdit *>(o.field("Scroll speed"));
+            speed->setFocus();
+            k5test::Settle();
+            speed->selectAll();
+            QTest::keyClicks(speed, QStringLiteral("-5"));
+            QCOMPARE(o.text("Scroll speed"), QStringLiteral("5"));
+            k5test::Type(o.field("Width"), QStringLiteral("1234567"));
+            // Digits that would pass the largest width are refused too.
+            QCOMPARE(o.text("Width"), QStringLiteral("12345"));
+            const QString written = o.ok();
+            QVERIFY2(written.contains(QStringLiteral("\r\nvar speed=5\r\n")), qPrintable(written));
+            QVERIFY2(written.contains(QStringLiteral("\r\nvar marqueewidth=12345\r\n")), qPrintable(written));
+            QCOMPARE(o.text("Scroll speed"), QStringLiteral("5"));
+        }
+        // Every number field of the dialogs (the grids' counts aside, which their own tests sweep).
+        QStringList classes{QStringLiteral("TFrameset")};
+        for (const TDialogDesc &d : Descriptions())
+            if (d.className != QLatin1String("Ttable") && d.className != QLatin1String("TList") &&
+                std::any_of(d.fields.begin(), d.fields.end(), [](const TFieldDesc &f) { return f.kind == TFieldKind::Spin; }))
+                classes << d.className;
+        QVERIFY(classes.contains(QStringLiteral("TDHTML_Marquee")));
+        int swept = 0;
+        for (const QString &cls : classes) {
+            std::unique_ptr<TTagDialog> d(CreateDialog(cls, nullptr));
+            QVERIFY2(d, qPrintable(cls));
+            d->show();
+            for (zel::TZELSpinEdit *spin : d->findChildren<zel::TZELSpinEdit *>()) {
+                const QString where = cls + QLatin1Char('/') + spin->objectName();
+                spin->setVisible(true);
+                for (const QString &typed : {QStringLiteral("-5"), QStringLiteral("99999999"), QStringLiteral("7")}) {
+                    spin->setFocus();
+                    spin->selectAll();
+                    QTest::keyClicks(spin, typed);
+                    bool ok = false;
+                    const int shown = spin->text().toInt(&ok);
+                    QVERIFY2(ok && shown >= spin->MinValue() && shown <= spin->MaxValue(),
+                             qPrintable(where + QStringLiteral(": ") + spin->text()));
+                    ++swept;
+                }
+            }
+        }
+        QVERIFY(swept > 3 * 10);
     }
 
     void menuBuilder()

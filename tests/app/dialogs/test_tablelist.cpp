@@ -4,13 +4,20 @@
 
 #include "app/dialogs/unit_table.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <utility>
 
 using namespace dialogs;
 
@@ -112,6 +119,131 @@ private slots:
         cols->setText(QStringLiteral("-2"));
         QCOMPARE(d->StringGrid1->columnCount(), 1);
         QVERIFY(dialogtest::OkText(d.get()).contains(QStringLiteral("<TD></TD>")));
+    }
+
+    void aTableNoPageCouldHoldIsRefusedAtOnce()
+    {
+        auto d = dialogtest::OpenDialog<Ttable>("Ttable");
+        k5test::Type(d->Field(QStringLiteral("How many cols ?")), QStringLiteral("10000"));
+        QCOMPARE(d->StringGrid1->columnCount(), 10000);
+        auto *rows = qobject_cast<QLineEdit *>(d->Field(QStringLiteral("How many rows ?")));
+        QApplication::clipboard()->setText(QStringLiteral("9999"));
+        rows->setFocus();
+        rows->selectAll();
+        k5test::User user;
+        user.Click(QStringLiteral("OK"));
+        QTest::keyClick(rows, Qt::Key_V, Qt::ControlModifier);
+        k5test::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(QStringLiteral("10000 columns by 9999 rows is too large")), qPrintable(user.Texts.first()));
+        // The grid stays as it was, and the box says so.
+        QCOMPARE(d->StringGrid1->rowCount(), 1);
+        QCOMPARE(rows->text(), QStringLiteral("1"));
+        QVERIFY(d->isVisible());
+        // The largest table a page holds is not refused, and one row more is.
+        const qint64 most = (MaxTableText - EmptyTableLength(0, 10000)) / (EmptyTableLength(1, 10000) - EmptyTableLength(0, 10000));
+        QVERIFY(EmptyTableLength(most, 10000) <= MaxTableText && EmptyTableLength(most + 1, 10000) > MaxTableText);
+        QCOMPARE(EmptyTableLength(2, 3), qint64(TableText({}, {{"", "", ""}, {"", "", ""}}).size()));
+        // A list's items never come near.
+        QVERIFY(EmptyTableLength(10000, 1) < MaxTableText / 1000);
+    }
+
+    void aLargeGridShowsItsProgressAndEscStopsIt()
+    {
+        auto d = dialogtest::OpenDialog<Ttable>("Ttable");
+        QVERIFY(!d->ProgressBar1->isVisible() && !d->StatusLabel->isVisible());
+        k5test::Type(d->Field(QStringLiteral("How many cols ?")), QStringLiteral("1000"));
+        auto *rows = qobject_cast<QLineEdit *>(d->Field(QStringLiteral("How many rows ?")));
+        k5test::Type(rows, QStringLiteral("100"));
+        k5test::Settle();
+        rows->end(false);
+        QCOMPARE(d->StringGrid1->rowCount(), 100);
+        d->StringGrid1->setItem(99, 999, new QTableWidgetItem(QStringLiteral("corner")));
+        // Esc once the work is a tenth done; what was shown meanwhile is noted.
+        bool armed = false;
+        QStringList seen;
+        connect(d->ProgressBar1, &QProgressBar::valueChanged, d.get(), [&](int v) {
+            if (v < 10 || !d->Busy())
+                return;
+            seen << d->StatusLabel->text() + (d->StatusLabel->isVisible() ? QString() : QStringLiteral(" (hidden)"));
+            if (std::exchange(armed, false))
+                QTest::keyClick(d.get(), Qt::Key_Escape);
+        });
+        armed = true;
+        QTest::keyClicks(rows, QStringLiteral("0"));
+        k5test::Settle();
+        QVERIFY(!armed);
+        QCOMPARE(seen.value(0), QStringLiteral("Press <Esc> to cancel"));
+        QCOMPARE(d->StringGrid1->rowCount(), 100);
+        QCOMPARE(rows->text(), QStringLiteral("100"));
+        QCOMPARE(d->StringGrid1->item(99, 999)->text(), QStringLiteral("corner"));
+        QVERIFY(d->isVisible() && !d->Busy() && !d->ProgressBar1->isVisible());
+        // Left alone, it is made; the cells typed stay where they were.
+        QTest::keyClicks(rows, QStringLiteral("0"));
+        QCOMPARE(d->StringGrid1->rowCount(), 1000);
+        QCOMPARE(d->StringGrid1->item(99, 999)->text(), QStringLiteral("corner"));
+        // Its columns too, fewer and more again.
+        auto *cols = qobject_cast<QLineEdit *>(d->Field(QStringLiteral("How many cols ?")));
+        cols->setFocus();
+        cols->setCursorPosition(4);
+        QTest::keyClick(cols, Qt::Key_Backspace);
+        QCOMPARE(d->StringGrid1->columnCount(), 100);
+        QTest::keyClicks(cols, QStringLiteral("0"));
+        QCOMPARE(d->StringGrid1->columnCount(), 1000);
+        QCOMPARE(d->StringGrid1->rowCount(), 1000);
+        QCOMPARE(d->StringGrid1->item(99, 999)->text(), QStringLiteral("corner"));
+        // The preview's text, stopped: no file is written.
+        QTemporaryDir dir;
+        d->PreviewFile = dir.filePath(QStringLiteral("kestrova_preview.htm"));
+        seen.clear();
+        armed = true;
+        QVERIFY(!d->UpdatePreview());
+        QVERIFY(!armed);
+        QCOMPARE(seen.value(0), QStringLiteral("Press <Esc> to cancel"));
+        QVERIFY(!QFile::exists(d->PreviewFile));
+        // OK, stopped: nothing is handed over and the dialog stays.
+        armed = true;
+        QCOMPARE(dialogtest::OkText(d.get()), QString());
+        QVERIFY(!armed);
+        QVERIFY(d->isVisible());
+        // OK left alone hands the whole table over.
+        const QString text = dialogtest::OkText(d.get());
+        QVERIFY(!d->isVisible());
+        QCOMPARE(text.count(QStringLiteral("<tr>")), 1000);
+        QCOMPARE(text.count(QStringLiteral("<TD></TD>")), 1000 * 1000 - 1);
+        QVERIFY(text.contains(QStringLiteral("<TD>corner</TD>\r\n</TR>\r\n<tr>")));
+        QVERIFY(text.endsWith(QStringLiteral("</TR>\r\n</TABLE>")));
+    }
+
+    // The dialog hides as it is destroyed, and the count box with the focus then ends its typing.
+    void aCountBoxWithTheFocusLetsItsDialogGo_data()
+    {
+        QTest::addColumn<QString>("cls");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("table") << "Ttable" << "How many rows ?";
+        QTest::newRow("list") << "TList" << "How many Items do you want ?";
+    }
+    void aCountBoxWithTheFocusLetsItsDialogGo()
+    {
+        QFETCH(QString, cls);
+        QFETCH(QString, count);
+        auto d = dialogtest::OpenDialog<TGridDialog>(cls.toLatin1().constData());
+        QApplication::setActiveWindow(d.get());
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+        auto *box = qobject_cast<QLineEdit *>(d->Field(count));
+        box->setFocus();
+        k5test::Settle();
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("2"));
+        d->StringGrid1->setItem(1, 0, new QTableWidgetItem(QStringLiteral("held")));
+        // On its way to another count: the cell is held while the typing goes on.
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("1"));
+        QCOMPARE(d->StringGrid1->rowCount(), 1);
+        QVERIFY(box->hasFocus());
+        d.reset();
+        k5test::Settle();
     }
 
     void orderedAndUnorderedLists()

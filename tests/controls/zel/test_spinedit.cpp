@@ -184,6 +184,37 @@ private slots:
         QCOMPARE(beeps.count, 2);
     }
 
+    void limitedTypingNeverLeavesANumberBeyondTheLimits()
+    {
+        QDialog dialog;
+        auto *edit = new TZELSpinEdit(&dialog);
+        auto *layout = new QVBoxLayout(&dialog);
+        layout->addWidget(edit);
+        edit->LimitTyping = true;
+        edit->SetMaxValue(50);
+        edit->SetMinValue(5);
+        dialog.show();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("-60"));
+        QCOMPARE(edit->text(), QStringLiteral("6"));
+        // A number under the least may still grow; Enter brings it up.
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("1"));
+        QCOMPARE(edit->text(), QStringLiteral("1"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(edit->text(), QStringLiteral("5"));
+        // A paste is held to the limits as well.
+        QApplication::clipboard()->setText(QStringLiteral("75"));
+        edit->selectAll();
+        edit->paste();
+        QCOMPARE(edit->text(), QStringLiteral("5"));
+        QApplication::clipboard()->setText(QStringLiteral("x42"));
+        edit->selectAll();
+        edit->paste();
+        QCOMPARE(edit->text(), QStringLiteral("42"));
+    }
+
     void withoutCutAndPasteOnlySpinningChangesTheText()
     {
         Beeps beeps;

@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 #include "platform/registry.h"
+#include "platform/shell/volumes.h"
 
 #include "k5ftpserver.h"
 
@@ -233,6 +234,12 @@ private slots:
         QCOMPARE(cell(*f, 0, 2), QString());
         QVERIFY(!cell(*f, 1, 2).isEmpty());
         QVERIFY(!model(*f)->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+        // Each file shows the desktop's icon for its type, whatever the type.
+        for (int row = 2; row < 5; ++row) {
+            const QIcon icon = model(*f)->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+            QVERIFY2(!icon.isNull(), qPrintable(cell(*f, row, 0)));
+            QCOMPARE(icon.pixmap(16, 16).toImage(), platform::FileTypeIcon(cell(*f, row, 0)).pixmap(16, 16).toImage());
+        }
     }
 
     void connectToRemoteDir()
