@@ -19,6 +19,11 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
 
 int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool keepCodes, const QString *knownRemoved)
 {
+    // Places outside the text are its ends.
+    lower = std::clamp(lower, 0, CharCount());
+    upper = std::clamp(upper, 0, CharCount());
+    if (upper < lower)
+        std::swap(lower, upper);
     int p0 = text_.ParagraphAt(lower), p1 = text_.ParagraphAt(upper);
     int i0 = lower - text_.Start(p0), i1 = upper - text_.Start(p1);
     // A range never splits a paragraph end: an end between CR and LF takes in the whole of it, and a

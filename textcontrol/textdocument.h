@@ -146,7 +146,7 @@ public:
     bool CanRedo() const { return undoIndex_ < int(undo_.size()); }
     int UndoIndex() const { return undoIndex_; }
     int UndoCount() const { return int(undo_.size()); }
-    const UndoRecord &UndoRecordAt(int i) const { return undo_.at(size_t(i)); }
+    const UndoRecord &UndoRecordAt(int i) const;
     qint64 UndoTotal() const { return undoTotal_; }
     int UndoMaxSpace() const { return undoMaxSpace_; }
     void SetUndoMaxSpace(int value);
