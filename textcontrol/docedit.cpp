@@ -57,12 +57,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
         t = owned;
     }
     quint8 toggle = 0;
-    // Style codes and 5 lie below 22: everything else is passed over at once.
-    auto toggleIn = [&toggle](const auto *s, qsizetype a, qsizetype e) {
-        for (qsizetype i = a; i < e; ++i)
-            if (ushort(s[i]) <= 21)
-                toggle = ToggleCode(toggle, ushort(s[i]));
-    };
+    auto toggleIn = [&toggle](const auto *s, qsizetype a, qsizetype e) { toggle = CodesToggled(toggle, s, a, e); };
     if (t.contains(QChar(5))) {
         if (owned.isEmpty())
             owned = t.toString();
@@ -88,10 +83,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
     if (!keepCodes && toggle) {
         if (owned.isEmpty() || t.data() != owned.constData())
             owned = t.toString();
-        static const ushort order[] = {21, 1, 2, 3, 4};
-        for (ushort code : order)
-            if (ToggleCode(0, code) & toggle)
-                owned += QChar(code);
+        CloseStyleCodes(owned, toggle);
         t = owned;
     }
     if (qint64(CharCount()) - (upper - lower) + t.size() > maxLength_)

@@ -1,6 +1,7 @@
 #pragma once
 // Limits and small text helpers shared by the memo's core files.
 #include "textcontrol/casefold.h"
+#include "textcontrol/textstorage.h"
 
 #include <QEvent>
 #include <QString>
@@ -42,6 +43,24 @@ bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool need
     if (needBefore && i > 0 && !isSep(ushort(s[i - 1])))
         return false;
     return !(needAfter && i + m < len && !isSep(ushort(s[i + m])));
+}
+
+// The style bits the codes of a text toggle (style codes and 5 lie below 22: the rest is passed over at once).
+template <class Ch> quint8 CodesToggled(quint8 toggle, const Ch *s, qsizetype from, qsizetype to)
+{
+    for (qsizetype i = from; i < to; ++i)
+        if (ushort(s[i]) <= 21)
+            toggle = ToggleCode(toggle, ushort(s[i]));
+    return toggle;
+}
+
+// Appends the codes that close what `toggle` leaves open, so that the text after an edit keeps its style.
+inline void CloseStyleCodes(QString &text, quint8 toggle)
+{
+    static const ushort order[] = {21, 1, 2, 3, 4};
+    for (ushort code : order)
+        if (ToggleCode(0, code) & toggle)
+            text += QChar(code);
 }
 
 // Whether every paragraph end of a text is CR LF already (EndsAsCrLf would give it back unchanged).

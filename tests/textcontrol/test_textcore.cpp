@@ -1205,6 +1205,51 @@ private slots:
         QCOMPARE(int(m.StyleAt(m.ParagraphStart(1))), int(fsBold));
     }
 
+    // Replace All replaces each match as the edit core replaces a selection holding it: the style the
+    // text after each match had stays, whatever codes the replacement or the match hold.
+    void replaceAllKeepsTheStyleAfterEachMatch()
+    {
+        struct Case {
+            QString text, find, by;
+            bool matchCase;
+        };
+        const Case cases[] = {
+            {QStringLiteral("x A\r\nx B\r\nC"), QStringLiteral("x"), QStringLiteral("y\x15"), true},
+            {QStringLiteral("X A\r\nx B\r\nC"), QStringLiteral("x"), QStringLiteral("\x02y\x01"), false},
+            {QStringLiteral("\x02x A\x02 \x02x B\r\nC"), QStringLiteral("\x02x"), QStringLiteral("y"), true},
+            {QStringLiteral("\x15x\x15 A \x15x\x15 B"), QStringLiteral("\x15x"), QStringLiteral("\x15y\x02"), true},
+        };
+        for (const Case &c : cases) {
+            Memo byHand(c.text);
+            while (byHand.FindText(c.find, true, false, c.matchCase))
+                byHand.SetSelText(c.by);
+            Memo all(c.text);
+            QCOMPARE(all.ReplaceAll(c.find, c.by, false, c.matchCase), 2);
+            QCOMPARE(all.Text(), byHand.Text());
+            // The letters after the matches have the style they had.
+            Memo before(c.text);
+            for (const QChar letter : {QLatin1Char('A'), QLatin1Char('B'), QLatin1Char('C')}) {
+                const int was = int(before.Text().indexOf(letter)), is = int(all.Text().indexOf(letter));
+                if (was >= 0)
+                    QCOMPARE(int(all.StyleAt(is)), int(before.StyleAt(was)));
+            }
+            // In slices on the document alone the same, and one undo gives the text back.
+            TextDocument alone;
+            alone.LoadText(c.text);
+            TextDocument::ReplaceSearch search = alone.StartReplaceAll(c.find, false, c.matchCase);
+            while (!alone.SearchOn(search, 1))
+                ;
+            QCOMPARE(alone.ReplaceFound(search, c.by), 2);
+            QCOMPARE(alone.Text(), byHand.Text());
+            all.Undo();
+            QCOMPARE(all.Text(), c.text);
+        }
+        Memo m(QStringLiteral("x A\r\nx B\r\nC"));
+        m.ReplaceAll(QStringLiteral("x"), QStringLiteral("y\x15"), false, true);
+        QCOMPARE(m.Text(), QStringLiteral("y\x15\x15 A\r\ny\x15\x15 B\r\nC"));
+        QCOMPARE(int(m.StyleAt(int(m.Text().indexOf(QLatin1Char('A'))))), 0);
+    }
+
     void paragraphEndsOfEveryKindAsLoadingReadsThem()
     {
         // CR LF, LF CR, a lone CR and a lone LF each end one paragraph, typed or inserted, and each
