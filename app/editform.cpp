@@ -1017,7 +1017,7 @@ int TEditForm::ReplaceAll(const QString &find, const QString &replacement, bool 
     if (find.isEmpty())
         return 0;
     // One edit, however many matches: one undo step takes it back.
-    const int count = RiloMemo1->ReplaceAll(find, VisibleText(replacement), wholeWord, matchCase);
+    const int count = RiloMemo1->ReplaceAll(find, PageText(replacement), wholeWord, matchCase);
     if (count == 0)
         NotFound(find);
     return count;

@@ -23,6 +23,28 @@ QString VisibleText(QStringView text)
     return out;
 }
 
+namespace {
+
+// Whether a text enters a page as it stands: nothing invisible in it, and every line end CR LF.
+bool IsPageText(QStringView text)
+{
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const QChar c = text[k];
+        if (c == QLatin1Char('\r') && k + 1 < text.size() && text[k + 1] == QLatin1Char('\n'))
+            ++k;
+        else if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || IsInvisible(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString PageText(QStringView text)
+{
+    return IsPageText(text) ? text.toString() : textcontrol::EndsAsLoaded(VisibleText(text));
+}
+
 TPageMemo::TPageMemo(QWidget *parent) : TRiloMemo(parent)
 {
     OnKeyDown = [](QObject *, int &key, Qt::KeyboardModifiers mods) {
@@ -40,11 +62,12 @@ TPageMemo::TPageMemo(QWidget *parent) : TRiloMemo(parent)
 
 void TPageMemo::SetSelTextBuf(QStringView text)
 {
-    if (ownText_ || Document().Undoing() || std::none_of(text.begin(), text.end(), IsInvisible)) {
+    // What the page held goes back as it was.
+    if (ownText_ || Document().Undoing() || IsPageText(text)) {
         TRiloMemo::SetSelTextBuf(text);
         return;
     }
-    TRiloMemo::SetSelTextBuf(VisibleText(text));
+    TRiloMemo::SetSelTextBuf(PageText(text));
 }
 
 void TPageMemo::mouseReleaseEvent(QMouseEvent *e)

@@ -13,6 +13,10 @@ bool IsInvisible(QChar c);
 // The text without them.
 QString VisibleText(QStringView text);
 
+// The text as it enters a page: without invisible characters, and every kind of line end (CR LF, LF CR, a
+// lone CR or LF) one paragraph end, as a page's file is read.
+QString PageText(QStringView text);
+
 class TPageMemo : public textcontrol::TRiloMemo {
 public:
     // No key puts a style code or a control character in: the control's style-code hot keys and Ctrl+P (a

@@ -37,8 +37,8 @@ void TReplaceAll::Start(const QString &find, const QString &replacement, bool wh
     running_ = std::make_unique<Run>();
     running_->search = memo_->Document().StartReplaceAll(find, wholeWord, matchCase);
     running_->find = find;
-    // The one edit goes past the control's edit core, where text entering a page is made visible.
-    running_->by = VisibleText(replacement);
+    // The one edit goes past the control's edit core, where text entering a page is made page text.
+    running_->by = PageText(replacement);
     slice(); // a text searched within one slice is replaced at once, without the window
 }
 

@@ -10,6 +10,8 @@ namespace textcontrol {
 
 using namespace memo_detail;
 
+QString EndsAsLoaded(QStringView text) { return EndsAreCrLf(text) ? text.toString() : EndsAsCrLf(text); }
+
 // ---- edit primitive -------------------------------------------------------------------------------------
 
 int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool keepCodes)
@@ -49,11 +51,12 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
     if (!hadSelection && textIn.isEmpty())
         return -1;
 
-    // The text is copied only when something in it must change.
+    // The text is copied only when something in it must change. A CR ends a paragraph (with the LF right
+    // after it); a LF alone is a character of its paragraph.
     QString owned;
     QStringView t = textIn;
-    if (!EndsAreCrLf(t)) {
-        owned = EndsAsCrLf(t);
+    if (HasLoneCr(t)) {
+        owned = LoneCrAsCrLf(t);
         t = owned;
     }
     quint8 toggle = 0;

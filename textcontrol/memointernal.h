@@ -63,6 +63,29 @@ inline void CloseStyleCodes(QString &text, quint8 toggle)
             text += QChar(code);
 }
 
+// Whether a text holds a CR without the LF of its pair right after it.
+inline bool HasLoneCr(QStringView in)
+{
+    for (qsizetype k = in.indexOf(QLatin1Char('\r')); k >= 0; k = in.indexOf(QLatin1Char('\r'), k + 1))
+        if (k + 1 == in.size() || in[k + 1] != QLatin1Char('\n'))
+            return true;
+    return false;
+}
+
+// Each CR made a CR LF pair, so that offsets count the paragraph end it makes as two characters; a LF
+// that is no CR's partner stays a character.
+inline QString LoneCrAsCrLf(QStringView in)
+{
+    QString out;
+    out.reserve(in.size() + 16);
+    for (qsizetype k = 0; k < in.size(); ++k) {
+        out += in[k];
+        if (in[k] == QLatin1Char('\r') && (k + 1 == in.size() || in[k + 1] != QLatin1Char('\n')))
+            out += QLatin1Char('\n');
+    }
+    return out;
+}
+
 // Whether every paragraph end of a text is CR LF already (EndsAsCrLf would give it back unchanged).
 inline bool EndsAreCrLf(QStringView in)
 {

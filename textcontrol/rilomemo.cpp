@@ -1232,8 +1232,9 @@ void TRiloMemo::PasteFromClipboard()
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
     if (!mime || !mime->hasText())
         return;
-    // The edit core reads paragraph ends of every kind.
-    const QString text = mime->text();
+    // The system's clipboard ends lines with LF (or whatever the program that put the text there used):
+    // each kind of line end in it ends a paragraph, as loading reads it.
+    const QString text = EndsAsLoaded(mime->text());
     if (text.isEmpty())
         return;
     ForceNewRecord();

@@ -40,6 +40,11 @@ private:
 constexpr int kMaxTextLength = 2147483547;
 inline const char *const kTextTooLong = "Text too long";
 
+// A text's line ends as loading reads them (CR LF, LF CR, a lone CR, a lone LF: one paragraph end each),
+// each made CR LF: inserted, the text ends the paragraphs that loading it would end. (The edit core ends a
+// paragraph at a CR only; a lone LF stays a character of its paragraph.)
+QString EndsAsLoaded(QStringView text);
+
 struct UndoRecord {
     int start = 0, end = 0;
     bool grouped = false;

@@ -1250,36 +1250,61 @@ private slots:
         QCOMPARE(int(m.StyleAt(int(m.Text().indexOf(QLatin1Char('A'))))), 0);
     }
 
-    void paragraphEndsOfEveryKindAsLoadingReadsThem()
+    void paragraphEndsInsertedAndLoaded()
     {
-        // CR LF, LF CR, a lone CR and a lone LF each end one paragraph, typed or inserted, and each
-        // counts two characters for the caret and the undo record.
-        const QString cases[] = {QStringLiteral("a\r\nb"), QStringLiteral("a\n\rb"), QStringLiteral("a\rb"), QStringLiteral("a\nb")};
-        for (const QString &ins : cases) {
+        // Inserted, a CR ends a paragraph (with the LF right after it) and counts two characters for the
+        // caret and the undo record; a LF alone is a character of its paragraph. Loaded, CR LF, LF CR, a
+        // lone CR and a lone LF each end one paragraph, and EndsAsLoaded reads a text to insert so.
+        struct Case {
+            QString insert, text;
+            int paragraphs;
+        };
+        const Case cases[] = {{QStringLiteral("a\r\nb"), QStringLiteral("xa\r\nby"), 2},
+                              {QStringLiteral("a\rb"), QStringLiteral("xa\r\nby"), 2},
+                              {QStringLiteral("a\nb"), QStringLiteral("xa\nby"), 1},
+                              {QStringLiteral("a\n\rb"), QStringLiteral("xa\n\r\nby"), 2}};
+        for (const Case &c : cases) {
             Memo m(QStringLiteral("xy"));
             m.Select(1, 0);
-            m.SetSelText(ins);
-            QCOMPARE(m.Text(), QStringLiteral("xa\r\nby"));
-            QCOMPARE(m.ParagraphCount(), 2);
-            QCOMPARE(m.SelStart(), 5);
+            m.SetSelText(c.insert);
+            QCOMPARE(m.Text(), c.text);
+            QCOMPARE(m.ParagraphCount(), c.paragraphs);
+            QCOMPARE(m.SelStart(), int(c.text.size()) - 1);
             m.CheckConsistency();
             m.Undo();
             QCOMPARE(m.Text(), QStringLiteral("xy"));
+            m.Redo();
+            QCOMPARE(m.Text(), c.text);
             Memo loaded;
-            QCOMPARE(Load(loaded, ins.toLatin1()), QStringLiteral("a\r\nb"));
+            QCOMPARE(Load(loaded, c.insert.toLatin1()), QStringLiteral("a\r\nb"));
+            m.SetTextBuf(QStringLiteral("xy"));
+            m.Select(1, 0);
+            m.SetSelText(EndsAsLoaded(c.insert));
+            QCOMPARE(m.Text(), QStringLiteral("xa\r\nby"));
         }
         Memo m;
         m.Type(QStringLiteral("a\nb"));
-        QCOMPARE(m.Text(), QStringLiteral("a\r\nb"));
-        // Mixed runs: LF CR LF is two ends, CR CR two, LF LF two.
+        QCOMPARE(m.Text(), QStringLiteral("a\nb"));
+        QCOMPARE(m.ParagraphCount(), 1);
+        // Mixed runs: LF CR LF is a LF and an end, CR CR two ends, LF LF two characters.
         m.SetTextBuf(QString());
         m.SetSelText(QStringLiteral("1\n\r\n2\r\r3\n\n4"));
+        QCOMPARE(m.Text(), QStringLiteral("1\n\r\n2\r\n\r\n3\n\n4"));
+        QCOMPARE(m.ParagraphCount(), 4);
+        QCOMPARE(m.ParagraphText(0), QStringLiteral("1\n"));
+        QCOMPARE(m.ParagraphText(3), QStringLiteral("3\n\n4"));
+        QCOMPARE(m.SelStart(), m.CharCount());
+        m.CheckConsistency();
+        // What the text holds goes back as it was: selected and put in again, it is the same text.
+        m.SelectAll();
+        const QString all = m.SelText();
+        m.SetSelText(all);
+        QCOMPARE(m.Text(), all);
+        QCOMPARE(m.ParagraphCount(), 4);
+        m.SetTextBuf(QString());
+        m.SetSelText(EndsAsLoaded(QStringLiteral("1\n\r\n2\r\r3\n\n4")));
         QCOMPARE(m.Text(), QStringLiteral("1\r\n\r\n2\r\n\r\n3\r\n\r\n4"));
         QCOMPARE(m.ParagraphCount(), 7);
-        QCOMPARE(m.SelStart(), m.CharCount());
-        // Nowhere does a paragraph hold a CR or LF.
-        for (int p = 0; p < m.ParagraphCount(); ++p)
-            QVERIFY(!m.ParagraphText(p).contains(QLatin1Char('\n')) && !m.ParagraphText(p).contains(QLatin1Char('\r')));
     }
 
     void undoGroupsTyping()
@@ -1400,7 +1425,7 @@ private slots:
         };
         QVERIFY(refused([&] { m.SetSelText(QStringLiteral("123456")); }));
         QVERIFY(unchanged());
-        QVERIFY(refused([&] { m.SetSelText(QStringLiteral("123\n4")); })); // the LF counts two
+        QVERIFY(refused([&] { m.SetSelText(QStringLiteral("123\r4")); })); // the CR ends a paragraph: two
         QVERIFY(unchanged());
         QVERIFY(refused([&] { m.SetTextBuf(QStringLiteral("0123456789a")); }));
         QVERIFY(unchanged());
