@@ -1,5 +1,6 @@
 #include "pagememo.h"
 
+#include "platform/dialogs.h"
 #include "textcontrol/textdocument.h"
 
 #include <QScopedValueRollback>
@@ -45,6 +46,8 @@ QString PageText(QStringView text)
     return IsPageText(text) ? text.toString() : textcontrol::EndsAsLoaded(VisibleText(text));
 }
 
+TPageMemo::UndoRoom TPageMemo::Room;
+
 TPageMemo::TPageMemo(QWidget *parent) : TRiloMemo(parent)
 {
     OnKeyDown = [](QObject *, int &key, Qt::KeyboardModifiers mods) {
@@ -62,12 +65,44 @@ TPageMemo::TPageMemo(QWidget *parent) : TRiloMemo(parent)
 
 void TPageMemo::SetSelTextBuf(QStringView text)
 {
+    if (!MayReplace(SelLower(), SelUpper()))
+        return;
     // What the page held goes back as it was.
-    if (ownText_ || Document().Undoing() || IsPageText(text)) {
+    if (ownText_ || Document().Undoing()) {
         TRiloMemo::SetSelTextBuf(text);
         return;
     }
-    TRiloMemo::SetSelTextBuf(PageText(text));
+    if (IsPageText(text))
+        TRiloMemo::SetSelTextBuf(text);
+    else
+        TRiloMemo::SetSelTextBuf(PageText(text));
+}
+
+bool TPageMemo::MayReplace(int lower, int upper)
+{
+    if (Document().Undoing() || upper <= lower)
+        return true;
+    const qint64 room = std::clamp(qint64(Room.perChar) * CharCount(), qint64(Room.least), qint64(Room.most));
+    if (room > UndoMaxSpace())
+        SetUndoMaxSpace(int(room));
+    if (Document().KeepsForUndo(upper - lower))
+        return true;
+    const QString question =
+        QStringLiteral("This change replaces %L1 characters, more than Undo can keep: it cannot be undone, and "
+                       "neither can the changes made before it.\n\nMake the change all the same?")
+            .arg(upper - lower);
+    return platform::MessageBox(this, question, platform::ApplicationTitle(),
+                                platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2) == platform::IDYES;
+}
+
+int TPageMemo::ReplaceAllFound(const textcontrol::TextDocument::ReplaceSearch &search, const QString &replacement)
+{
+    if (search.at.empty())
+        return 0;
+    if (!MayReplace(search.at.front(), search.at.back() + int(search.pattern.size())))
+        return -1;
+    // The one edit goes past the edit core, where text entering a page is made page text.
+    return ReplaceFound(search, PageText(replacement));
 }
 
 void TPageMemo::mouseReleaseEvent(QMouseEvent *e)

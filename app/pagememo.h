@@ -25,6 +25,25 @@ public:
     explicit TPageMemo(QWidget *parent = nullptr);
     void SetSelTextBuf(QStringView text) override;
 
+    // Room for undo, in characters: `perChar` times the text, at least `least`, at most `most` (a few
+    // times the page, so that an edit of all of it, a Replace All or a paste over a selection of everything,
+    // can be taken back on any page that opens quickly, within memory). Never lowered while the control
+    // lives, so what undo holds is not thrown away when the text shrinks. Tests make it small.
+    struct UndoRoom {
+        int least = 4 << 20;
+        int perChar = 3;
+        int most = 256 << 20;
+    };
+    static UndoRoom Room;
+    // Whether an edit replacing the characters [lower, upper) may go ahead: undo can keep it (the room
+    // made to fit the text first), or the user, asked, agreed to make it all the same. Every edit of the
+    // control asks here, and so does Replace All.
+    bool MayReplace(int lower, int upper);
+    // Replace All's one edit of a finished search, past the edit core: the replacement as text entering
+    // the page, asked about as the core asks. Returns how many matches were replaced, -1 when the user
+    // would not have it.
+    int ReplaceAllFound(const textcontrol::TextDocument::ReplaceSearch &search, const QString &replacement);
+
 protected:
     // Text dragged within the control is the page's own.
     void mouseReleaseEvent(QMouseEvent *e) override;

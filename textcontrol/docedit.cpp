@@ -68,7 +68,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
         t = owned;
     }
     toggleIn(t.utf16(), 0, t.size());
-    const bool keepText = undoing_ || (upper - lower) + 13 <= undoMaxSpace_;
+    const bool keepText = KeepsForUndo(upper - lower);
     QString removed;
     if (keepText) {
         removed = knownRemoved && knownRemoved->size() == upper - lower ? *knownRemoved : text_.Copy(lower, upper);

@@ -10,7 +10,6 @@
 namespace textcontrol::memo_detail {
 
 inline constexpr int kProgressMs = 300;
-inline constexpr int kMaxUndoRecord = 2147483547;
 inline constexpr int kIncrementalLength = 4096; // longer paragraphs are re-highlighted and re-wrapped around an edit
 // An edit that makes more paragraphs than this highlights and lays out the rest in the background, as a load does.
 inline constexpr int kEditAtOnce = 256;
