@@ -51,6 +51,14 @@ void Load(MemoCore &m, const QByteArray &bytes)
     m.LoadFromStream(b);
 }
 
+// A text put into an empty memo as a memo holds it: through the edit core, which keeps a lone LF a
+// character of its paragraph as the edits did (loading would end a paragraph there).
+void PutInto(MemoCore &m, const QString &text)
+{
+    m.SetSelText(text);
+    m.FormatAll();
+}
+
 // The posted background steps, run without an event loop.
 void Background(MemoCore &m, int steps)
 {
@@ -142,7 +150,7 @@ void SameAsFresh(MemoCore &m, int width, const QString &loaded)
     m.CheckConsistency();
     MemoCore fresh;
     Prepare(fresh, width);
-    fresh.SetTextBuf(m.Text());
+    PutInto(fresh, m.Text());
     Check(fresh.Text() == m.Text());
     Check(fresh.LineCount() == m.LineCount());
     for (int o = 0; o <= m.CharCount(); ++o) {
@@ -220,7 +228,7 @@ void Documents(const uint8_t *data, size_t size, int width)
     DocumentEdits(alone, data, size, split + 1);
     MemoCore view;
     Prepare(view, width);
-    view.SetTextBuf(alone.Text());
+    PutInto(view, alone.Text());
     for (int o = 0; o <= alone.CharCount(); ++o) {
         const TContextState a = alone.StateAt(o), b = view.StateAt(o);
         Check(a.IsContext() == b.IsContext());
