@@ -2061,8 +2061,8 @@ void TestRiloMemo::measuredWidthsMatchThePaintedText()
 
 // Every operation of the control, its view and its document that takes a display line, a paragraph or an
 // offset, given places before the start and past the end of a three-line text: each either limits the
-// place to the text or refuses it with an error, and the text is left as it was or changed as a valid
-// place would change it.
+// place to the text or refuses it with an error, and leaves the control whole: consistent, its caret,
+// selection and top line inside the text, and painted.
 void TestRiloMemo::placesOutsideTheTextAreLimitedOrRefused()
 {
     Shown s(QStringLiteral("one <B>two</B>") + CRLF + QStringLiteral("three") + CRLF + QStringLiteral("four"));
@@ -2082,10 +2082,10 @@ void TestRiloMemo::placesOutsideTheTextAreLimitedOrRefused()
         (void)n.Column();
     };
     const std::vector<std::pair<const char *, Op>> ops = {
-        {"PosToX line", [&](int v) { m.PosToX(v, 1); }},
+        {"PosToX line", [&](int v) { m.PosToX(v, 1); m.PosToX(v, 99); }},
         {"PosToX column", [&](int v) { m.PosToX(1, v); }},
         {"PosToX both", [&](int v) { m.PosToX(v, v); }},
-        {"XToPos line", [&](int v) { m.XToPos(v, 10); }},
+        {"XToPos line", [&](int v) { m.XToPos(v, 10); m.XToPos(v, -5); }},
         {"XToPos x", [&](int v) { m.XToPos(1, v); }},
         {"XToPos both", [&](int v) { m.XToPos(v, v); }},
         {"LineStart", [&](int v) { m.LineStart(v); }},
