@@ -51,11 +51,12 @@ void Load(MemoCore &m, const QByteArray &bytes)
     m.LoadFromStream(b);
 }
 
-// A text put into an empty memo as a memo holds it: through the edit core, which keeps a lone LF a
-// character of its paragraph as the edits did (loading would end a paragraph there).
+// A text put into an empty memo as a memo holds it: through the edit primitive, which keeps a lone LF a
+// character of its paragraph as the edits did (loading would end a paragraph there), its style codes as
+// they stand.
 void PutInto(MemoCore &m, const QString &text)
 {
-    m.SetSelText(text);
+    m.Document().ReplaceRange(0, m.CharCount(), text, true);
     m.FormatAll();
 }
 
@@ -143,7 +144,7 @@ void DocumentEdits(TextDocument &d, const uint8_t *data, size_t size, size_t fro
     HighlightChunks(d, std::numeric_limits<int>::max());
 }
 
-// The edited memo against a fresh load of its text: same text, lines and highlighting; undoing
+// The edited memo against its text put into a fresh one: same text, lines and highlighting; undoing
 // everything gives back what was loaded.
 void SameAsFresh(MemoCore &m, int width, const QString &loaded)
 {
