@@ -183,7 +183,8 @@ void TEditForm::buildEditor()
     auto *row = new QHBoxLayout(TabEditor);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    RiloMemo1 = new TPageMemo(TabEditor);
+    auto *page = new TPageMemo(TabEditor);
+    RiloMemo1 = page;
     RiloMemo1->setObjectName(QStringLiteral("RiloMemo1"));
     RiloGutter1 = new textcontrol::TRiloGutter(TabEditor);
     RiloGutter1->setObjectName(QStringLiteral("RiloGutter1"));
@@ -219,7 +220,7 @@ void TEditForm::buildEditor()
     RiloMemo1->ClearUndo();
     RiloMemo1->ReApplyKeys();
     RiloMemo1->OnSelMove = [this](textcontrol::MemoCore *) { UpdateStatus(); };
-    Replacer = new TReplaceAll(RiloMemo1, this);
+    Replacer = new TReplaceAll(page, this);
     Replacer->OnNotFound = [this](const QString &find) { NotFound(find); };
     // The Insert key switches overwrite mode and reports it as a style change.
     RiloMemo1->OnStyleChange = [this](textcontrol::MemoCore *) { UpdateStatus(); };
@@ -883,10 +884,13 @@ void TEditForm::InsertText(const QString &text)
 
 void TEditForm::ReplaceText(const QString &page)
 {
+    // One edit, which one undo step takes back; refused (an edit that could not be undone, which the user
+    // would not have), the page stays as it was, modified or not.
+    const quint64 serial = RiloMemo1->Document().TextSerial();
     RiloMemo1->SelectAll();
-    RiloMemo1->ClearSelection();
     RiloMemo1->SetSelText(page);
-    SetModified(false);
+    if (RiloMemo1->Document().TextSerial() != serial || RiloMemo1->CharCount() == 0)
+        SetModified(false);
 }
 
 QString TEditForm::Text() const
@@ -1020,10 +1024,10 @@ int TEditForm::ReplaceAll(const QString &find, const QString &replacement, bool 
     if (find.isEmpty())
         return 0;
     // One edit, however many matches: one undo step takes it back.
-    const int count = RiloMemo1->ReplaceAll(find, VisibleText(replacement), wholeWord, matchCase);
+    const int count = Replacer->ReplaceNow(find, replacement, wholeWord, matchCase);
     if (count == 0)
         NotFound(find);
-    return count;
+    return std::max(count, 0);
 }
 
 void TEditForm::StartReplaceAll(const QString &find, const QString &replacement, bool wholeWord, bool matchCase)

@@ -13,6 +13,10 @@ bool IsInvisible(QChar c);
 // The text without them.
 QString VisibleText(QStringView text);
 
+// The text as it enters a page: without invisible characters, and every kind of line end (CR LF, LF CR, a
+// lone CR or LF) one paragraph end, as a page's file is read.
+QString PageText(QStringView text);
+
 class TPageMemo : public textcontrol::TRiloMemo {
 public:
     // No key puts a style code or a control character in: the control's style-code hot keys and Ctrl+P (a
@@ -20,6 +24,25 @@ public:
     // stay.
     explicit TPageMemo(QWidget *parent = nullptr);
     void SetSelTextBuf(QStringView text) override;
+
+    // Room for undo, in characters: `perChar` times the text, at least `least`, at most `most` (a few
+    // times the page, so that an edit of all of it, a Replace All or a paste over a selection of everything,
+    // can be taken back on any page that opens quickly, within memory). Never lowered while the control
+    // lives, so what undo holds is not thrown away when the text shrinks. Tests make it small.
+    struct UndoRoom {
+        int least = 4 << 20;
+        int perChar = 3;
+        int most = 256 << 20;
+    };
+    static UndoRoom Room;
+    // Whether an edit replacing the characters [lower, upper) may go ahead: undo can keep it (the room
+    // made to fit the text first), or the user, asked, agreed to make it all the same. Every edit of the
+    // control asks here, and so does Replace All.
+    bool MayReplace(int lower, int upper);
+    // Replace All's one edit of a finished search, past the edit core: the replacement as text entering
+    // the page, asked about as the core asks. Returns how many matches were replaced, -1 when the user
+    // would not have it.
+    int ReplaceAllFound(const textcontrol::TextDocument::ReplaceSearch &search, const QString &replacement);
 
 protected:
     // Text dragged within the control is the page's own.

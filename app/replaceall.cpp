@@ -18,7 +18,7 @@ struct TReplaceAll::Run {
     QString find, by;
 };
 
-TReplaceAll::TReplaceAll(textcontrol::TRiloMemo *memo, QWidget *window) : QObject(window), memo_(memo), window_(window)
+TReplaceAll::TReplaceAll(TPageMemo *memo, QWidget *window) : QObject(window), memo_(memo), window_(window)
 {
     next_ = new QTimer(this);
     next_->setSingleShot(true);
@@ -37,8 +37,7 @@ void TReplaceAll::Start(const QString &find, const QString &replacement, bool wh
     running_ = std::make_unique<Run>();
     running_->search = memo_->Document().StartReplaceAll(find, wholeWord, matchCase);
     running_->find = find;
-    // The one edit goes past the control's edit core, where text entering a page is made visible.
-    running_->by = VisibleText(replacement);
+    running_->by = replacement;
     slice(); // a text searched within one slice is replaced at once, without the window
 }
 
@@ -84,8 +83,17 @@ void TReplaceAll::slice()
     if (Progress)
         Progress->hide();
     // One edit, however many matches: one undo step takes it back.
-    if (memo_->ReplaceFound(finished->search, finished->by) == 0 && OnNotFound)
+    if (memo_->ReplaceAllFound(finished->search, finished->by) == 0 && OnNotFound)
         OnNotFound(finished->find);
+}
+
+int TReplaceAll::ReplaceNow(const QString &find, const QString &replacement, bool wholeWord, bool matchCase)
+{
+    if (find.isEmpty())
+        return 0;
+    textcontrol::TextDocument::ReplaceSearch search = memo_->Document().StartReplaceAll(find, wholeWord, matchCase);
+    memo_->Document().SearchOn(search, 0);
+    return memo_->ReplaceAllFound(search, replacement);
 }
 
 void TReplaceAll::Stop()

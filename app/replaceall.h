@@ -14,22 +14,23 @@ class QProgressBar;
 class QTimer;
 class QWidget;
 
-namespace textcontrol {
-class TRiloMemo;
-}
-
 namespace app {
+
+class TPageMemo;
 
 class TReplaceAll : public QObject {
 public:
     // The progress window belongs to `window`.
-    TReplaceAll(textcontrol::TRiloMemo *memo, QWidget *window);
+    TReplaceAll(TPageMemo *memo, QWidget *window);
     ~TReplaceAll() override;
 
     // A search under way goes on; an empty find text does nothing.
     void Start(const QString &find, const QString &replacement, bool wholeWord, bool matchCase);
     // The text stays as it was.
     void Stop();
+    // The whole search at once, then the edit; returns how many matches were replaced (-1: the user would
+    // not have an edit that cannot be undone).
+    int ReplaceNow(const QString &find, const QString &replacement, bool wholeWord, bool matchCase);
     bool Running() const { return running_ != nullptr; }
 
     // A slice looks through `chars` characters at a time for up to `ms` milliseconds (tests make both small).
@@ -45,7 +46,7 @@ public:
 private:
     struct Run;
     void slice();
-    textcontrol::TRiloMemo *memo_;
+    TPageMemo *memo_;
     QWidget *window_;
     std::unique_ptr<Run> running_;
     QProgressBar *bar_ = nullptr;

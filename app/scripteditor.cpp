@@ -51,13 +51,14 @@ TScriptEditor::TScriptEditor(const QString &className, const QString &caption, c
     auto *row = new QHBoxLayout(editor);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    RiloMemo1 = new TPageMemo(editor);
+    auto *page = new TPageMemo(editor);
+    RiloMemo1 = page;
     RiloMemo1->setObjectName(QStringLiteral("RiloMemo1"));
     RiloGutter1 = new textcontrol::TRiloGutter(editor);
     RiloGutter1->setObjectName(QStringLiteral("RiloGutter1"));
     RiloGutter1->SetMemo(RiloMemo1);
     RiloMemo1->SetScrollBars(textcontrol::TScrollStyle::ssBoth);
-    Replacer = new TReplaceAll(RiloMemo1, this);
+    Replacer = new TReplaceAll(page, this);
     Replacer->OnNotFound = [this](const QString &find) { NotFound(find); };
     // A search under way ends with the window, the script untouched.
     connect(this, &QDialog::finished, Replacer, &TReplaceAll::Stop);

@@ -10,6 +10,8 @@ namespace textcontrol {
 
 using namespace memo_detail;
 
+QString EndsAsLoaded(QStringView text) { return EndsAreCrLf(text) ? text.toString() : EndsAsCrLf(text); }
+
 // ---- edit primitive -------------------------------------------------------------------------------------
 
 int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool keepCodes)
@@ -19,6 +21,11 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
 
 int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool keepCodes, const QString *knownRemoved)
 {
+    // Places outside the text are its ends.
+    lower = std::clamp(lower, 0, CharCount());
+    upper = std::clamp(upper, 0, CharCount());
+    if (upper < lower)
+        std::swap(lower, upper);
     int p0 = text_.ParagraphAt(lower), p1 = text_.ParagraphAt(upper);
     int i0 = lower - text_.Start(p0), i1 = upper - text_.Start(p1);
     // A range never splits a paragraph end: an end between CR and LF takes in the whole of it, and a
@@ -44,20 +51,16 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
     if (!hadSelection && textIn.isEmpty())
         return -1;
 
-    // The text is copied only when something in it must change.
+    // The text is copied only when something in it must change. A CR ends a paragraph (with the LF right
+    // after it); a LF alone is a character of its paragraph.
     QString owned;
     QStringView t = textIn;
-    if (!EndsAreCrLf(t)) {
-        owned = EndsAsCrLf(t);
+    if (HasLoneCr(t)) {
+        owned = LoneCrAsCrLf(t);
         t = owned;
     }
     quint8 toggle = 0;
-    // Style codes and 5 lie below 22: everything else is passed over at once.
-    auto toggleIn = [&toggle](const auto *s, qsizetype a, qsizetype e) {
-        for (qsizetype i = a; i < e; ++i)
-            if (ushort(s[i]) <= 21)
-                toggle = ToggleCode(toggle, ushort(s[i]));
-    };
+    auto toggleIn = [&toggle](const auto *s, qsizetype a, qsizetype e) { toggle = CodesToggled(toggle, s, a, e); };
     if (t.contains(QChar(5))) {
         if (owned.isEmpty())
             owned = t.toString();
@@ -65,7 +68,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
         t = owned;
     }
     toggleIn(t.utf16(), 0, t.size());
-    const bool keepText = undoing_ || (upper - lower) + 13 <= undoMaxSpace_;
+    const bool keepText = KeepsForUndo(upper - lower);
     QString removed;
     if (keepText) {
         removed = knownRemoved && knownRemoved->size() == upper - lower ? *knownRemoved : text_.Copy(lower, upper);
@@ -83,10 +86,7 @@ int TextDocument::ReplaceRange(int lower, int upper, QStringView textIn, bool ke
     if (!keepCodes && toggle) {
         if (owned.isEmpty() || t.data() != owned.constData())
             owned = t.toString();
-        static const ushort order[] = {21, 1, 2, 3, 4};
-        for (ushort code : order)
-            if (ToggleCode(0, code) & toggle)
-                owned += QChar(code);
+        CloseStyleCodes(owned, toggle);
         t = owned;
     }
     if (qint64(CharCount()) - (upper - lower) + t.size() > maxLength_)

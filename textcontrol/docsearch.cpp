@@ -153,12 +153,16 @@ int TextDocument::ReplaceFound(const ReplaceSearch &s, const QString &replacemen
     // The span from the first match to the end of the last one becomes its new text in one edit.
     const int lower = at.front(), upper = at.back() + m;
     const QString old = text_.Copy(lower, upper);
+    // Each match is replaced as the edit core replaces a selection: the codes the replacement leaves open
+    // against the match are closed after it, so the text after each keeps its style.
+    QString by = replacement;
+    CloseStyleCodes(by, CodesToggled(CodesToggled(0, replacement.utf16(), 0, replacement.size()), s.pattern.utf16(), 0, m));
     QString out;
-    out.reserve(old.size() + qsizetype(at.size()) * (replacement.size() - m));
+    out.reserve(old.size() + qsizetype(at.size()) * (by.size() - m));
     int from = 0;
     for (int a : at) {
         out.append(QStringView(old).mid(from, a - lower - from));
-        out.append(replacement);
+        out.append(by);
         from = a - lower + m;
     }
     forceNewRecord_ = true;

@@ -45,6 +45,13 @@ void TextDocument::RecordUndo(int lower, int upper, int inserted, const QString 
     TrimUndo();
 }
 
+const UndoRecord &TextDocument::UndoRecordAt(int i) const
+{
+    if (i < 0 || i >= int(undo_.size()))
+        throw platform::Error(QStringLiteral("List index out of bounds"));
+    return undo_[size_t(i)];
+}
+
 void TextDocument::DeleteRecord(int i)
 {
     undoTotal_ -= undo_[size_t(i)].Size();

@@ -130,7 +130,9 @@ public:
     int SelPar() const { return text_.ParagraphAt(SelStart()); }
     void SetSelPar(int par);
     int VirtualSpaces() const { return view_.virtualSpaces; }
-    void SetVirtualSpaces(int n) { view_.virtualSpaces = std::max(0, n); }
+    // A caret this far past its paragraph's end is out of any view; the pixel it stands at stays an int.
+    static constexpr int kMostVirtualSpaces = 1 << 16;
+    void SetVirtualSpaces(int n) { view_.virtualSpaces = std::clamp(n, 0, kMostVirtualSpaces); }
     void ToggleBold() { WrapSelection(2); }
     void ToggleItalic() { WrapSelection(1); }
     void ToggleUnderline() { WrapSelection(21); }

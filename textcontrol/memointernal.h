@@ -1,6 +1,7 @@
 #pragma once
 // Limits and small text helpers shared by the memo's core files.
 #include "textcontrol/casefold.h"
+#include "textcontrol/textstorage.h"
 
 #include <QEvent>
 #include <QString>
@@ -9,7 +10,6 @@
 namespace textcontrol::memo_detail {
 
 inline constexpr int kProgressMs = 300;
-inline constexpr int kMaxUndoRecord = 2147483547;
 inline constexpr int kIncrementalLength = 4096; // longer paragraphs are re-highlighted and re-wrapped around an edit
 // An edit that makes more paragraphs than this highlights and lays out the rest in the background, as a load does.
 inline constexpr int kEditAtOnce = 256;
@@ -42,6 +42,47 @@ bool MatchAt(const Ch *s, int len, int i, const QString &key, bool cs, bool need
     if (needBefore && i > 0 && !isSep(ushort(s[i - 1])))
         return false;
     return !(needAfter && i + m < len && !isSep(ushort(s[i + m])));
+}
+
+// The style bits the codes of a text toggle (style codes and 5 lie below 22: the rest is passed over at once).
+template <class Ch> quint8 CodesToggled(quint8 toggle, const Ch *s, qsizetype from, qsizetype to)
+{
+    for (qsizetype i = from; i < to; ++i)
+        if (ushort(s[i]) <= 21)
+            toggle = ToggleCode(toggle, ushort(s[i]));
+    return toggle;
+}
+
+// Appends the codes that close what `toggle` leaves open, so that the text after an edit keeps its style.
+inline void CloseStyleCodes(QString &text, quint8 toggle)
+{
+    static const ushort order[] = {21, 1, 2, 3, 4};
+    for (ushort code : order)
+        if (ToggleCode(0, code) & toggle)
+            text += QChar(code);
+}
+
+// Whether a text holds a CR without the LF of its pair right after it.
+inline bool HasLoneCr(QStringView in)
+{
+    for (qsizetype k = in.indexOf(QLatin1Char('\r')); k >= 0; k = in.indexOf(QLatin1Char('\r'), k + 1))
+        if (k + 1 == in.size() || in[k + 1] != QLatin1Char('\n'))
+            return true;
+    return false;
+}
+
+// Each CR made a CR LF pair, so that offsets count the paragraph end it makes as two characters; a LF
+// that is no CR's partner stays a character.
+inline QString LoneCrAsCrLf(QStringView in)
+{
+    QString out;
+    out.reserve(in.size() + 16);
+    for (qsizetype k = 0; k < in.size(); ++k) {
+        out += in[k];
+        if (in[k] == QLatin1Char('\r') && (k + 1 == in.size() || in[k + 1] != QLatin1Char('\n')))
+            out += QLatin1Char('\n');
+    }
+    return out;
 }
 
 // Whether every paragraph end of a text is CR LF already (EndsAsCrLf would give it back unchanged).

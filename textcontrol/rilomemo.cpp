@@ -836,12 +836,14 @@ void TRiloMemo::MakeGeom(int line, LineGeom &g, Measurer &m, int clientWidth)
 {
     const TextStorage &t = Storage();
     const int start = LineStart(line);
+    // A line outside the text is its first or last one, as for LineStart (which formats up to it first).
+    line = std::clamp(line, 0, LineCount() - 1);
     g.para = t.ParagraphAt(start);
     const int ps = t.Start(g.para);
     g.a = start - ps;
     g.start = start;
-    const int k = line - Layout().FirstLine(g.para);
     const auto br = Layout().Breaks(g.para);
+    const int k = std::clamp(line - Layout().FirstLine(g.para), 0, int(br.size()));
     g.last = k >= int(br.size());
     g.b = g.last ? t.Length(g.para) : int(br[size_t(k)].pos);
     g.style = k <= 0 ? t.Style(g.para) : br[size_t(k - 1)].style;
@@ -938,7 +940,7 @@ int TRiloMemo::XToPos(int line, int x)
     LineGeom g;
     MakeGeom(line, g, Measure(), ClientWidth());
     const int n = g.b - g.a;
-    const int rel = x - g.origin;
+    const qint64 rel = qint64(x) - g.origin;
     int col = 0;
     while (col < n && rel >= (g.x[size_t(col)] + g.x[size_t(col + 1)] + 1) / 2)
         ++col;
@@ -1230,8 +1232,9 @@ void TRiloMemo::PasteFromClipboard()
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
     if (!mime || !mime->hasText())
         return;
-    // The edit core reads paragraph ends of every kind.
-    const QString text = mime->text();
+    // The system's clipboard ends lines with LF (or whatever the program that put the text there used):
+    // each kind of line end in it ends a paragraph, as loading reads it.
+    const QString text = EndsAsLoaded(mime->text());
     if (text.isEmpty())
         return;
     ForceNewRecord();

@@ -299,7 +299,10 @@ public:
     // ---- geometry ----
     virtual int PosToX(int line, int column);
     virtual int XToPos(int line, int x);
-    virtual int LinesToPixels(int n) const { return n * LineHeight(); }
+    virtual int LinesToPixels(int n) const
+    {
+        return int(std::clamp(qint64(n) * LineHeight(), qint64(INT_MIN), qint64(INT_MAX))); // far lines stay far
+    }
     virtual int PixelsToLines(int p) const { return p / std::max(1, LineHeight()); }
     int TopPixel() const { return TopLine() * LineHeight(); }
     void SetTopLine(int line);

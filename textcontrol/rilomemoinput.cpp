@@ -864,22 +864,39 @@ void TRiloMemo::EndDrag(const QPoint &pos, Qt::KeyboardModifiers mods)
         return;
     }
     const bool copy = (mods & Qt::ControlModifier) || dragCopy_;
+    // Held while the text moves; let go however the edits end (one refused as too long throws).
     Lines().BeginUpdate();
+    struct Release {
+        TRiloMemo &memo;
+        ~Release()
+        {
+            memo.Lines().EndUpdate();
+            memo.ScrollInView();
+            memo.DirtyAll();
+        }
+    } release{*this};
     const QString text = SelText();
-    if (copy)
+    bool deletionKept = true;
+    if (copy) {
         Select(SelStart(), 0);
-    else
+    } else {
+        // A move whose deletion the edit core did not make (a derived control may refuse an edit) is no move.
+        const quint64 serial = Document().TextSerial();
         ClearSelection();
+        if (Document().TextSerial() == serial)
+            return;
+        deletionKept = CanUndo();
+    }
     Select(drop_.Offset(), 0);
     ForceNewRecord();
     SetSelText(text);
-    if (!copy)
+    // A move is undone whole or not at all: its insertion undone alone would lose the text it moved.
+    if (!copy && deletionKept)
         GroupLastRecord();
+    else if (!copy)
+        ClearUndo();
     const int end = SelStart();
     Select(end, -int(text.size()));
-    Lines().EndUpdate();
-    ScrollInView();
-    DirtyAll();
 }
 
 void TRiloMemo::mouseDoubleClickEvent(QMouseEvent *e)

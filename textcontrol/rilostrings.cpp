@@ -166,9 +166,13 @@ void TRiloParaStrings::Put(int i, const QString &s)
 {
     if (i < 0)
         throw platform::Error(QStringLiteral("List index out of bounds"));
-    while (i >= memo_.ParagraphCount()) {
+    if (i >= memo_.ParagraphCount()) {
+        // The empty paragraphs up to i in one edit; more than a text may hold are refused before any is made.
+        const qint64 missing = qint64(i) - memo_.ParagraphCount() + 1;
+        if (memo_.CharCount() + 2 * missing > memo_.Document().MaxLength())
+            throw platform::Error(QString::fromLatin1(kTextTooLong));
         memo_.Select(memo_.CharCount(), 0);
-        memo_.SetSelText(kCrLf);
+        memo_.SetSelText(kCrLf.repeated(missing));
     }
     const int caret = memo_.SelStart(), len = memo_.SelLength();
     const int cp = memo_.Storage().ParagraphAt(caret);

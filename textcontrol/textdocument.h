@@ -39,6 +39,13 @@ private:
 // room to spare. A load or an edit that would pass it is refused with kTextTooLong.
 constexpr int kMaxTextLength = 2147483547;
 inline const char *const kTextTooLong = "Text too long";
+// The largest undo record, text and head (13) together.
+constexpr int kMaxUndoRecord = 2147483547;
+
+// A text's line ends as loading reads them (CR LF, LF CR, a lone CR, a lone LF: one paragraph end each),
+// each made CR LF: inserted, the text ends the paragraphs that loading it would end. (The edit core ends a
+// paragraph at a CR only; a lone LF stays a character of its paragraph.)
+QString EndsAsLoaded(QStringView text);
 
 struct UndoRecord {
     int start = 0, end = 0;
@@ -146,13 +153,15 @@ public:
     bool CanRedo() const { return undoIndex_ < int(undo_.size()); }
     int UndoIndex() const { return undoIndex_; }
     int UndoCount() const { return int(undo_.size()); }
-    const UndoRecord &UndoRecordAt(int i) const { return undo_.at(size_t(i)); }
+    const UndoRecord &UndoRecordAt(int i) const;
     qint64 UndoTotal() const { return undoTotal_; }
     int UndoMaxSpace() const { return undoMaxSpace_; }
     void SetUndoMaxSpace(int value);
     int UndoMaxLevel() const { return undoMaxLevel_; }
     void SetUndoMaxLevel(int value);
     void ForceNewRecord() { forceNewRecord_ = true; }
+    // Whether an edit that takes `chars` characters away is kept for undo; one that is not clears the history.
+    bool KeepsForUndo(qint64 chars) const { return undoing_ || chars + 13 <= std::min(qint64(undoMaxSpace_), qint64(kMaxUndoRecord)); }
     // Marks the newest record as one step with the one before (drag moves).
     void GroupLastRecord();
 

@@ -1206,7 +1206,7 @@ void TextStorage::CompactTransitions()
 int TextStorage::CompactBlocks(int from, int count)
 {
     const int n = int(blocks_.size());
-    const int to = std::min(n, std::max(0, from) + count);
+    const int to = int(std::min<qint64>(n, qint64(std::max(0, from)) + std::max(0, count)));
     for (int b = std::max(0, from); b < to; ++b)
         blocks_[size_t(b)]->Shrink();
     return to < n ? to : -1;

@@ -51,6 +51,15 @@ void Load(MemoCore &m, const QByteArray &bytes)
     m.LoadFromStream(b);
 }
 
+// A text put into an empty memo as a memo holds it: through the edit primitive, which keeps a lone LF a
+// character of its paragraph as the edits did (loading would end a paragraph there), its style codes as
+// they stand.
+void PutInto(MemoCore &m, const QString &text)
+{
+    m.Document().ReplaceRange(0, m.CharCount(), text, true);
+    m.FormatAll();
+}
+
 // The posted background steps, run without an event loop.
 void Background(MemoCore &m, int steps)
 {
@@ -135,14 +144,14 @@ void DocumentEdits(TextDocument &d, const uint8_t *data, size_t size, size_t fro
     HighlightChunks(d, std::numeric_limits<int>::max());
 }
 
-// The edited memo against a fresh load of its text: same text, lines and highlighting; undoing
+// The edited memo against its text put into a fresh one: same text, lines and highlighting; undoing
 // everything gives back what was loaded.
 void SameAsFresh(MemoCore &m, int width, const QString &loaded)
 {
     m.CheckConsistency();
     MemoCore fresh;
     Prepare(fresh, width);
-    fresh.SetTextBuf(m.Text());
+    PutInto(fresh, m.Text());
     Check(fresh.Text() == m.Text());
     Check(fresh.LineCount() == m.LineCount());
     for (int o = 0; o <= m.CharCount(); ++o) {
@@ -220,7 +229,7 @@ void Documents(const uint8_t *data, size_t size, int width)
     DocumentEdits(alone, data, size, split + 1);
     MemoCore view;
     Prepare(view, width);
-    view.SetTextBuf(alone.Text());
+    PutInto(view, alone.Text());
     for (int o = 0; o <= alone.CharCount(); ++o) {
         const TContextState a = alone.StateAt(o), b = view.StateAt(o);
         Check(a.IsContext() == b.IsContext());

@@ -1,6 +1,7 @@
 #include "k5test.h"
 #include "apptest.h"
 
+#include "app/pagememo.h"
 #include "app/replaceall.h"
 
 #include "app/dialogs/finddialogs.h"
@@ -13,6 +14,7 @@
 #include "textcontrol/rilomemo.h"
 #include "tools/publish/vcmain.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFile>
@@ -24,6 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
@@ -43,6 +46,44 @@ class TestEditForm : public QObject {
         return frame->ActiveEditForm();
     }
     QString tmp(const QString &name) const { return k5test::Root() + QStringLiteral("/tmp/") + name; }
+
+    // A page of about `chars` characters, "cat" on every line.
+    static QString catPage(int chars)
+    {
+        QString s = QStringLiteral("<HTML>\r\n");
+        for (int i = 0; s.size() < chars; ++i)
+            s += QStringLiteral("<P>cat %1 sat on the mat</P>\r\n").arg(i);
+        return s;
+    }
+    // The client point of a text offset in a document's control (its line shown).
+    static QPoint pointOf(textcontrol::TRiloMemo *m, int offset)
+    {
+        const int line = m->LineOfOffset(offset);
+        const int x = m->PosToX(line, offset - m->LineStart(line));
+        return QPoint(x + 1, (line - m->TopLine()) * m->LineHeight() + m->LineHeight() / 2);
+    }
+    // Text dragged with the mouse from one offset to another, as a user drags it.
+    static void drag(textcontrol::TRiloMemo *m, int from, int to)
+    {
+        QWidget *vp = m->viewport();
+        QMouseEvent hover(QEvent::MouseMove, pointOf(m, from), vp->mapToGlobal(pointOf(m, from)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &hover);
+        QTest::mousePress(vp, Qt::LeftButton, {}, pointOf(m, from));
+        QMouseEvent move(QEvent::MouseMove, pointOf(m, to), vp->mapToGlobal(pointOf(m, to)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &move);
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, pointOf(m, to));
+    }
+    // The Replace dialog's Replace All, as a user fills it in and clicks it.
+    void replaceAllInTheDialog(TEditForm *doc, const QString &find, const QString &by)
+    {
+        apptest::DocItem(doc, "Replace1")->trigger();
+        dialogs::TReplaceDialog *d = doc->ReplaceDialog1;
+        d->FindEdit->setText(find);
+        d->ReplaceEdit->setText(by);
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QTRY_VERIFY(!doc->Replacing());
+        d->hide();
+    }
 
     // A file dropped on the main window, as the window system delivers it.
     void drop(const QString &path)
@@ -745,6 +786,120 @@ private slots:
         doc->UploadThissite1Click();
         QCOMPARE(handed, (QStringList{QStringLiteral("<P>upload me</P>\r\n"), QStringLiteral("<P>upload me</P>\r\n")}));
         QCOMPARE(doc->RiloMemo1->SelText(), doc->Text()); // the whole text stays selected
+    }
+
+    // The edits that take in a whole page, on a page of a megabyte: each is one undo step, which gives the
+    // page back byte for byte, and none asks first.
+    void bigEditsOfAPageAreEachOneUndoStep()
+    {
+        const QString page = catPage(1 << 20);
+        const QString path = k5test::WriteFile(tmp(QStringLiteral("big.htm")), page.toLatin1());
+        TEditForm *doc = open(path);
+        QVERIFY(doc);
+        QVERIFY(doc->Text() == page);
+        textcontrol::TRiloMemo *m = doc->RiloMemo1;
+        k5test::Answerer a;
+        auto undoneWhole = [&] {
+            apptest::DocItem(doc, "Undo1")->trigger();
+            return doc->Text() == page && m->SaveToBytes() == page.toLatin1();
+        };
+        replaceAllInTheDialog(doc, QStringLiteral("cat"), QStringLiteral("dog"));
+        QVERIFY(doc->Text().count(QStringLiteral("dog")) > 30000 && !doc->Text().contains(QStringLiteral("cat")));
+        QVERIFY(undoneWhole());
+        // A paste over all of it, typing over all of it, deleting all of it.
+        m->SelectAll();
+        QGuiApplication::clipboard()->setText(QStringLiteral("short"));
+        QTest::keyClick(m, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(doc->Text(), QStringLiteral("short"));
+        QVERIFY(undoneWhole());
+        m->SelectAll();
+        QTest::keyClick(m, Qt::Key_X);
+        QCOMPARE(doc->Text(), QStringLiteral("x"));
+        QVERIFY(undoneWhole());
+        m->SelectAll();
+        apptest::DocItem(doc, "Delete1")->trigger();
+        QCOMPARE(doc->Text(), QString());
+        QVERIFY(undoneWhole());
+        // The whole page handed over by the main window's relay.
+        frame->TempMemo->SetText(QStringLiteral("<P>new</P>"));
+        QCOMPARE(doc->Text(), QStringLiteral("<P>new</P>"));
+        QVERIFY(undoneWhole());
+        // All but the first line dragged before it.
+        m->SetTopLine(0);
+        const int second = m->ParagraphStart(1);
+        m->Select(m->CharCount(), second - m->CharCount());
+        drag(m, second + 3, 2);
+        QVERIFY(doc->Text().startsWith(QStringLiteral("<H<P>cat 0")));
+        QVERIFY(undoneWhole());
+        QCOMPARE(a.Texts(), QStringList());
+    }
+
+    // An edit too big for undo to keep is asked about first, by every route of such an edit: No leaves
+    // the page as it was, with what undo could take back; Yes makes the edit, and nothing is left to undo.
+    void anEditUndoCannotKeepIsAskedAboutFirst_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<bool>("yes");
+        for (const char *r : {"Replace All", "Ctrl+V", "typed", "Delete", "Cut", "TempMemo", "drag"})
+            QTest::newRow(r) << QString::fromLatin1(r) << false;
+        QTest::newRow("Replace All, yes") << "Replace All" << true;
+        QTest::newRow("drag, yes") << "drag" << true;
+    }
+    void anEditUndoCannotKeepIsAskedAboutFirst()
+    {
+        QFETCH(QString, route);
+        QFETCH(bool, yes);
+        const app::TPageMemo::UndoRoom room = app::TPageMemo::Room;
+        const auto restore = qScopeGuard([room] { app::TPageMemo::Room = room; });
+        app::TPageMemo::Room = {1000, 1, 2000};
+        const QString page = catPage(80000); // more than the room the window starts with
+        TEditForm *doc = apptest::DocWith(*frame, page);
+        textcontrol::TRiloMemo *m = doc->RiloMemo1;
+        m->setFocus();
+        m->SetTopLine(0);
+        m->Select(0, 0);
+        QTest::keyClicks(m, QStringLiteral("q"));
+        const QString before = doc->Text();
+        k5test::User user;
+        user.Click(yes ? QStringLiteral("&Yes") : QStringLiteral("&No"));
+        if (route == QLatin1String("Replace All")) {
+            replaceAllInTheDialog(doc, QStringLiteral("cat"), QStringLiteral("dog"));
+        } else if (route == QLatin1String("Ctrl+V")) {
+            m->SelectAll();
+            QGuiApplication::clipboard()->setText(QStringLiteral("short"));
+            QTest::keyClick(m, Qt::Key_V, Qt::ControlModifier);
+        } else if (route == QLatin1String("typed")) {
+            m->SelectAll();
+            QTest::keyClick(m, Qt::Key_X);
+        } else if (route == QLatin1String("Delete")) {
+            m->SelectAll();
+            QTest::keyClick(m, Qt::Key_Delete);
+        } else if (route == QLatin1String("Cut")) {
+            m->SelectAll();
+            apptest::DocItem(doc, "Cut1")->trigger();
+        } else if (route == QLatin1String("TempMemo")) {
+            frame->TempMemo->SetText(QStringLiteral("<P>new</P>"));
+            QCOMPARE(frame->TempMemo->Text(), QString()); // taken, whatever the answer
+        } else if (route == QLatin1String("drag")) {
+            const int second = m->ParagraphStart(1);
+            m->Select(m->CharCount(), second - m->CharCount());
+            drag(m, second + 3, 2);
+        } else {
+            QFAIL(qPrintable(route));
+        }
+        k5test::Settle();
+        QVERIFY2(user.Done(), qPrintable(user.Texts.join(QLatin1Char('\n'))));
+        QCOMPARE(user.Texts.size(), 1);
+        QVERIFY2(user.Texts.first().contains(QStringLiteral("cannot be undone")), qPrintable(user.Texts.first()));
+        if (yes) {
+            QVERIFY(doc->Text() != before);
+            QVERIFY(!m->CanUndo());
+            return;
+        }
+        QVERIFY(doc->Text() == before);
+        QVERIFY(doc->Modified());
+        m->Undo();
+        QVERIFY(doc->Text() == page);
     }
 
     void printsToPdf()

@@ -7,6 +7,7 @@
 
 #include "app/dialogs/finddialogs.h"
 
+#include "app/pagememo.h"
 #include "app/scripteditor.h"
 #include "controls/tree/zozezo.h"
 #include "controls/tree/zozezonode.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 using app::TJavaScript;
@@ -165,6 +167,62 @@ private slots:
             QCOMPARE(user.Texts, QStringList{QStringLiteral("Could not find \"zz\"")});
             QCOMPARE(e->RiloMemo1->Text(), QStringLiteral("a a a a\r\nbb"));
             d->hide();
+        }
+    }
+
+    // Replace All over a script of a megabyte, in both editors, is one undo step that gives the script back;
+    // one that undo could not keep is asked about first, and No leaves the script as it was.
+    void bigReplaceAllIsOneStepOrAskedAboutFirst()
+    {
+        auto scriptOf = [](int chars) {
+            QString s;
+            for (int i = 0; s.size() < chars; ++i)
+                s += QStringLiteral("var v%1 = a;\r\n").arg(i);
+            return s;
+        };
+        auto replaceAll = [](app::TScriptEditor *e) {
+            item(e, "Replace1")->trigger();
+            dialogs::TReplaceDialog *d = e->findChild<dialogs::TReplaceDialog *>();
+            d->FindEdit->setText(QStringLiteral("= a;"));
+            d->ReplaceEdit->setText(QStringLiteral("= b;"));
+            QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+            QTRY_VERIFY(!e->Replacing());
+            d->hide();
+        };
+        const QString big = scriptOf(1 << 20);
+        {
+            app::TJavaScript js;
+            app::TVBScriptEditor vb;
+            for (app::TScriptEditor *e : {static_cast<app::TScriptEditor *>(&js), static_cast<app::TScriptEditor *>(&vb)}) {
+                e->show();
+                e->RiloMemo1->SetSelText(big);
+                e->RiloMemo1->ForceNewRecord();
+                replaceAll(e);
+                QVERIFY(!e->RiloMemo1->Text().contains(QStringLiteral("= a;")));
+                item(e, "Undo1")->trigger();
+                QVERIFY(e->RiloMemo1->Text() == big);
+            }
+        }
+        const app::TPageMemo::UndoRoom room = app::TPageMemo::Room;
+        const auto restore = qScopeGuard([room] { app::TPageMemo::Room = room; });
+        app::TPageMemo::Room = {1000, 1, 2000};
+        const QString script = scriptOf(80000); // more than the room an editor starts with
+        app::TJavaScript js;
+        app::TVBScriptEditor vb;
+        for (app::TScriptEditor *e : {static_cast<app::TScriptEditor *>(&js), static_cast<app::TScriptEditor *>(&vb)}) {
+            e->show();
+            e->RiloMemo1->SetSelText(script);
+            e->RiloMemo1->ForceNewRecord();
+            apptest::User user;
+            user.Click(QStringLiteral("&No"));
+            replaceAll(e);
+            apptest::Settle();
+            QVERIFY2(user.Done(), qPrintable(user.Texts.join(QLatin1Char('\n'))));
+            QCOMPARE(user.Texts.size(), 1);
+            QVERIFY(user.Texts.first().contains(QStringLiteral("cannot be undone")));
+            QVERIFY(e->RiloMemo1->Text() == script);
+            item(e, "Undo1")->trigger(); // what undo held is still there
+            QCOMPARE(e->RiloMemo1->Text(), QString());
         }
     }
 

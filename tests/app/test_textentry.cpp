@@ -29,7 +29,11 @@ namespace {
 const QString Payload = QString::fromLatin1("a\0b\x01" "c\x02" "d\x03" "e\x04" "f\x10" "g\x15" "h", 15);
 const QString Clean = QStringLiteral("abcdefgh");
 // Files holding NUL are refused by their readers before anything enters: they carry the rest.
-QByteArray fileBytes() { return QString(Payload).remove(QChar(0)).toLatin1(); }
+QByteArray fileBytes(const QString &payload = Payload) { return QString(payload).remove(QChar(0)).toLatin1(); }
+// Lines ended in every way a text from elsewhere ends them: each ends one paragraph of the page, as reading
+// the page's file would end it.
+const QString LinesPayload = QStringLiteral("1\n2\r3\r\n4");
+const QString LinesClean = QStringLiteral("1\r\n2\r\n3\r\n4");
 
 QString program(const char *name) { return platform::ProgramFile(QString::fromLatin1(name)); }
 
@@ -84,53 +88,62 @@ private slots:
     void noRouteBringsAnInvisibleByteIntoAPage_data()
     {
         QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("payload");
         QTest::addColumn<QString>("expected");
         for (const char *r : {"typed", "Ctrl+V", "Edit > Paste", "pop-up Paste", "tree drop", "tree double click",
                               "Memo1", "DHTML_Memo", "Tag", "Tag1", "Tag2", "TempMemo"})
-            QTest::newRow(r) << QString::fromLatin1(r) << Clean;
-        QTest::newRow("Memo_Project1 page") << "Memo_Project1" << Clean;
-        QTest::newRow("Insert > File...") << "File4" << Clean;
-        QTest::newRow("plugin.qvl") << "plugin" << Clean + QStringLiteral("\r\n");
-        QTest::newRow("custom template") << "template" << Clean;
-        QTest::newRow("signature.qvl") << "signature" << Clean;
-        QTest::newRow("clip book") << "clips" << Clean;
-        QTest::newRow("Comment field paste") << "Comment2" << QStringLiteral("<!--abcdefgh-->");
-        QTest::newRow("JavaScript editor paste") << "JavaScriptEditor2" << Clean;
-        QTest::newRow("VBScript editor paste") << "VBScriptEditor1" << Clean;
-        QTest::newRow("Replace") << "Replace" << Clean;
-        QTest::newRow("Replace All") << "Replace All" << Clean + QLatin1Char(' ') + Clean;
+            QTest::newRow(r) << QString::fromLatin1(r) << Payload << Clean;
+        QTest::newRow("Memo_Project1 page") << "Memo_Project1" << Payload << Clean;
+        QTest::newRow("Insert > File...") << "File4" << Payload << Clean;
+        QTest::newRow("plugin.qvl") << "plugin" << Payload << Clean + QStringLiteral("\r\n");
+        QTest::newRow("custom template") << "template" << Payload << Clean;
+        QTest::newRow("signature.qvl") << "signature" << Payload << Clean;
+        QTest::newRow("clip book") << "clips" << Payload << Clean;
+        QTest::newRow("Comment field paste") << "Comment2" << Payload << QStringLiteral("<!--abcdefgh-->");
+        QTest::newRow("JavaScript editor paste") << "JavaScriptEditor2" << Payload << Clean;
+        QTest::newRow("VBScript editor paste") << "VBScriptEditor1" << Payload << Clean;
+        QTest::newRow("Replace") << "Replace" << Payload << Clean;
+        QTest::newRow("Replace All") << "Replace All" << Payload << Clean + QLatin1Char(' ') + Clean;
+        // Lines ended with a lone LF or CR: every route that carries lines makes each end one paragraph end.
+        for (const char *r : {"Ctrl+V", "Edit > Paste", "pop-up Paste", "tree drop", "tree double click", "Memo1",
+                              "DHTML_Memo", "Tag", "Tag1", "Tag2", "TempMemo", "Memo_Project1", "File4", "template",
+                              "signature", "clips", "JavaScriptEditor2", "VBScriptEditor1"})
+            QTest::newRow(qPrintable(QStringLiteral("%1, lines").arg(QString::fromLatin1(r)))) << QString::fromLatin1(r) << LinesPayload << LinesClean;
+        QTest::newRow("plugin, lines") << "plugin" << LinesPayload << LinesClean + QStringLiteral("\r\n");
     }
     void noRouteBringsAnInvisibleByteIntoAPage()
     {
         QFETCH(QString, route);
+        QFETCH(QString, payload);
         QFETCH(QString, expected);
+        const QByteArray bytes = fileBytes(payload);
         TEditForm *doc = empty();
         textcontrol::TRiloMemo *memo = doc->RiloMemo1;
         apptest::User user;
         if (route == QLatin1String("typed")) {
-            for (QChar c : Payload)
+            for (QChar c : payload)
                 QTest::sendKeyEvent(QTest::Click, memo, Qt::Key_unknown, QString(c), Qt::NoModifier);
         } else if (route == QLatin1String("Ctrl+V")) {
-            QGuiApplication::clipboard()->setText(Payload);
+            QGuiApplication::clipboard()->setText(payload);
             QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
         } else if (route.endsWith(QLatin1String("Paste"))) {
-            QGuiApplication::clipboard()->setText(Payload);
+            QGuiApplication::clipboard()->setText(payload);
             apptest::DocItem(doc, route.startsWith(QLatin1String("Edit")) ? "Paste1" : "Paste2")->trigger();
         } else if (route.startsWith(QLatin1String("tree"))) {
             tree::TZozeZO *tree = doc->TreeView1;
-            tree->SetSelected(tree->Items()->Add(nullptr, Payload));
+            tree->SetSelected(tree->Items()->Add(nullptr, payload));
             if (route.endsWith(QLatin1String("drop")))
                 QVERIFY(doc->DropTreeNode(tree, memo->mapToGlobal(memo->rect().center())));
             else
                 doc->TreeDblClick(tree);
         } else if (route == QLatin1String("Memo_Project1")) {
-            frame->Memo_Project1->SetText(Payload);
+            frame->Memo_Project1->SetText(payload);
             frame->Start2->click();
             doc = frame->ActiveEditForm();
         } else if (auto *relay = frame->findChild<app::TRelay *>(route, Qt::FindDirectChildrenOnly)) {
-            relay->SetText(Payload);
+            relay->SetText(payload);
         } else if (route == QLatin1String("File4")) {
-            const QString path = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/part.htm"), fileBytes());
+            const QString path = k5test::WriteFile(k5test::Root() + QStringLiteral("/tmp/part.htm"), bytes);
             user.Then([&](QWidget *w) {
                     auto *select = w->findChild<QPushButton *>(QStringLiteral("SelectFile"));
                     if (!select)
@@ -143,13 +156,13 @@ private slots:
             apptest::DocItem(doc, "File4")->trigger();
         } else if (route == QLatin1String("plugin")) {
             qv::ManualClock clock;
-            k5test::WriteFile(program("plugin.qvl"), fileBytes());
+            k5test::WriteFile(program("plugin.qvl"), bytes);
             frame->PollPlugin();
             clock.Advance(10000);
             frame->PollPlugin();
             QVERIFY(!QFile::exists(program("plugin.qvl")));
         } else if (route == QLatin1String("template")) {
-            k5test::WriteFile(program("sweep.htm"), fileBytes());
+            k5test::WriteFile(program("sweep.htm"), bytes);
             k5test::WriteFile(program("customtemplates.qvl"), "sweep.htm\r\n");
             std::unique_ptr<assistants::TTemplates3> t(app::CreateTemplates(frame));
             t->show();
@@ -161,11 +174,11 @@ private slots:
             QTest::mouseClick(t->ListView4->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(t->ListView4->viewport(), Qt::LeftButton, {}, at);
         } else if (route == QLatin1String("signature")) {
-            k5test::WriteFile(assistants::TSignature::FilePath(), fileBytes());
+            k5test::WriteFile(assistants::TSignature::FilePath(), bytes);
             delete app::Signature();
             apptest::DocItem(doc, "Signature2")->trigger();
         } else if (route == QLatin1String("clips")) {
-            k5test::WriteFile(assistants::TClipBook::FilePath(), fileBytes());
+            k5test::WriteFile(assistants::TClipBook::FilePath(), bytes);
             assistants::TClipBook *book = app::OpenClipBook(frame);
             QTest::mouseClick(book->InsertAll, Qt::LeftButton);
             book->close();
@@ -178,7 +191,7 @@ private slots:
                 auto *editor = qobject_cast<app::TScriptEditor *>(w);
                 if (!editor)
                     return false;
-                QGuiApplication::clipboard()->setText(Payload);
+                QGuiApplication::clipboard()->setText(payload);
                 editor->RiloMemo1->setFocus();
                 editor->Paste1->trigger();
                 script = editor->RiloMemo1->Text();
@@ -188,7 +201,7 @@ private slots:
             apptest::DocItem(doc, route)->trigger();
             apptest::Settle();
             // The script itself holds nothing a reader cannot see, before it reaches the page.
-            QCOMPARE(script, Clean);
+            QCOMPARE(script, expected);
         } else if (route.startsWith(QLatin1String("Replace"))) {
             const bool all = route.endsWith(QLatin1String("All"));
             doc->ReplaceText(all ? QStringLiteral("x x") : QStringLiteral("x"));
@@ -196,7 +209,7 @@ private slots:
             dialogs::TReplaceDialog *d = doc->ReplaceDialog1;
             d->FindEdit->setText(QStringLiteral("x"));
             d->ReplaceEdit->clear();
-            QGuiApplication::clipboard()->setText(Payload);
+            QGuiApplication::clipboard()->setText(payload);
             d->ReplaceEdit->setFocus();
             QTest::keyClick(d->ReplaceEdit, Qt::Key_V, Qt::ControlModifier);
             QTest::mouseClick(all ? d->ReplaceAllButton : d->ReplaceButton, Qt::LeftButton);

@@ -5,7 +5,9 @@
 #include "platform/error.h"
 #include "platform/formstream.h"
 #include "textcontrol/htmlrules.h"
+#include "textcontrol/rilogutter.h"
 #include "textcontrol/rilomemo.h"
+#include "textcontrol/rilostrings.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -154,6 +156,7 @@ private Q_SLOTS:
     void fallbackFontsFollowAFontChange();
     void manyNewParagraphsToggleStylesAsTypedOnes();
     void pressReleasedOutsideIsNoClick();
+    void placesOutsideTheTextAreLimitedOrRefused();
 };
 
 void TestRiloMemo::publishedDefaults()
@@ -1904,8 +1907,10 @@ void TestRiloMemo::manyNewParagraphsToggleStylesAsTypedOnes()
     QCOMPARE(m.ReplaceAll(QStringLiteral("|"), QStringLiteral("\x15") + CRLF, false, true), 3000);
     QCOMPARE(m.ParagraphCount(), 3001);
     QCOMPARE(sameStyles(m), QString());
+    // Each replacement closes the code it opened, as the edit core closes it: the code ends where it began.
     QCOMPARE(int(m.StyleAt(m.Storage().Start(1))), 4);
-    QCOMPARE(int(m.StyleAt(m.Storage().Start(2))), 0);
+    QCOMPARE(int(m.StyleAt(m.Storage().Start(1) + 1)), 0);
+    QCOMPARE(int(m.StyleAt(m.Storage().Start(2))), 4);
 }
 
 // A press of the left button released outside the control is no click, released inside it is one.
@@ -2052,4 +2057,169 @@ void TestRiloMemo::measuredWidthsMatchThePaintedText()
     m.SetTextBuf(QStringLiteral("\u00e9\u201c\tx"));
     const int tab = 8 * fm.horizontalAdvance(QLatin1Char(' '));
     QCOMPARE(m.PosToX(0, 3) - m.PosToX(0, 0), tab);
+}
+
+// Every operation of the control, its view and its document that takes a display line, a paragraph or an
+// offset, given places before the start and past the end of a three-line text: each either limits the
+// place to the text or refuses it with an error, and leaves the control whole: consistent, its caret,
+// selection and top line inside the text, and painted.
+void TestRiloMemo::placesOutsideTheTextAreLimitedOrRefused()
+{
+    Shown s(QStringLiteral("one <B>two</B>") + CRLF + QStringLiteral("three") + CRLF + QStringLiteral("four"));
+    TRiloMemo &m = *s.memo;
+    FillHtmlRules(m.Keywords(), m.StartStopKeys());
+    m.ReApplyKeys();
+    TRiloGutter gutter(&s.window);
+    gutter.SetMemo(&m);
+    const QString original = m.Text();
+    QImage page(400, 300, QImage::Format_RGB32);
+
+    using Op = std::function<void(int)>;
+    auto nav = [&m](int at) {
+        TRiloNavigator n(&m.View());
+        n.SetOffset(at);
+        (void)n.Paragraph();
+        (void)n.Column();
+    };
+    const std::vector<std::pair<const char *, Op>> ops = {
+        {"PosToX line", [&](int v) { m.PosToX(v, 1); m.PosToX(v, 99); }},
+        {"PosToX column", [&](int v) { m.PosToX(1, v); }},
+        {"PosToX both", [&](int v) { m.PosToX(v, v); }},
+        {"XToPos line", [&](int v) { m.XToPos(v, 10); m.XToPos(v, -5); }},
+        {"XToPos x", [&](int v) { m.XToPos(1, v); }},
+        {"XToPos both", [&](int v) { m.XToPos(v, v); }},
+        {"LineStart", [&](int v) { m.LineStart(v); }},
+        {"LineEnd", [&](int v) { m.LineEnd(v); }},
+        {"LineText", [&](int v) { m.LineText(v); }},
+        {"LineStyle", [&](int v) { m.LineStyle(v); }},
+        {"LineOfOffset", [&](int v) { m.LineOfOffset(v); }},
+        {"SetSelLine", [&](int v) { m.SetSelLine(v); }},
+        {"SetSelPar", [&](int v) { m.SetSelPar(v); }},
+        {"SetSelStart", [&](int v) { m.SetSelStart(v); }},
+        {"SetSelLength", [&](int v) { m.SetSelLength(v); }},
+        {"Select caret", [&](int v) { m.Select(v, 0); }},
+        {"Select length", [&](int v) { m.Select(2, v); }},
+        {"Select both", [&](int v) { m.Select(v, v); }},
+        {"SetVirtualSpaces", [&](int v) {
+             m.Select(4, 0);
+             m.SetVirtualSpaces(v);
+             m.UpdateCaret();
+             m.ScrollInView();
+             m.SetOptions(m.Options() | rmoPutExtraSpaces);
+             m.SetSelText(QStringLiteral("x"));
+             m.SetOptions(m.Options() & ~rmoPutExtraSpaces);
+         }},
+        {"Snap", [&](int v) { m.Snap(v, true); m.Snap(v, false); }},
+        {"ParagraphStart", [&](int v) { m.ParagraphStart(v); }},
+        {"ParagraphText", [&](int v) { m.ParagraphText(v); }},
+        {"GetTextPart start", [&](int v) { m.GetTextPart(v, 4); }},
+        {"GetTextPart stop", [&](int v) { m.GetTextPart(2, v); }},
+        {"GetTextPart both", [&](int v) { m.GetTextPart(v, v); }},
+        {"CharAt", [&](int v) { m.CharAt(v); }},
+        {"StyleAt", [&](int v) { m.StyleAt(v); }},
+        {"StateAt", [&](int v) { m.StateAt(v); }},
+        {"ContextAt", [&](int v) { qint16 c = 0; int a = 0, b = 0; m.ContextAt(v, c, a, b); }},
+        {"HighlightUpTo", [&](int v) { m.HighlightUpTo(v); }},
+        {"FormatRange first", [&](int v) { m.FormatRange(v, 1); }},
+        {"FormatRange last", [&](int v) { m.FormatRange(0, v); }},
+        {"FormatParagraph", [&](int v) { m.FormatParagraph(v); }},
+        {"IsVisibleParagraph", [&](int v) { m.View().IsVisibleParagraph(v); }},
+        {"SetTopOffset", [&](int v) { m.View().SetTopOffset(v); m.TopLine(); }},
+        {"SetTopLine", [&](int v) { m.SetTopLine(v); }},
+        {"LinesToPixels", [&](int v) { m.LinesToPixels(v); m.PixelsToLines(v); }},
+        {"SetHorzOffset", [&](int v) { m.SetHorzOffset(v); }},
+        {"PaintOnCanvas", [&](int v) {
+             QPainter p(&page);
+             m.FormatForCanvas(&p, page.width());
+             m.PaintOnCanvas(v, page.rect());
+             m.FormatForCanvas(nullptr, 0);
+         }},
+        {"UndoRecordAt", [&](int v) { m.UndoRecordAt(v); }},
+        {"SetUndoMaxSpace", [&](int v) { m.SetUndoMaxSpace(v); m.SetUndoMaxSpace(65536); }},
+        {"SetUndoMaxLevel", [&](int v) { m.SetUndoMaxLevel(v); m.SetUndoMaxLevel(256); }},
+        {"GetSelTextBuf", [&](int v) {
+             m.Select(0, 5);
+             QChar buffer[8];
+             m.GetSelTextBuf(buffer, std::min(v, 8));
+         }},
+        {"navigator", [&](int v) { nav(v); }},
+        {"HighlightRange", [&](int v) {
+             TRiloNavigator a(&m.View()), b(&m.View());
+             a.SetOffset(v);
+             b.SetOffset(2);
+             m.HighlightRange(a, b);
+             m.HighlightRange(b, a);
+             m.ApplyKeys(a, b);
+             m.ApplyKeys(b, a);
+         }},
+        {"Lines.Get", [&](int v) { m.Lines().Get(v); }},
+        {"Lines.Put", [&](int v) { m.Lines().Put(v, QStringLiteral("x")); }},
+        {"Lines.Delete", [&](int v) { m.Lines().Delete(v); }},
+        {"Lines.Insert", [&](int v) { m.Lines().Insert(v, QStringLiteral("x")); }},
+        {"Paragraphs.Get", [&](int v) { m.Paragraphs().Get(v); }},
+        {"Paragraphs.Put", [&](int v) { m.Paragraphs().Put(v, QStringLiteral("x")); }},
+        {"Paragraphs.Delete", [&](int v) { m.Paragraphs().Delete(v); }},
+        {"Paragraphs.Insert", [&](int v) { m.Paragraphs().Insert(v, QStringLiteral("x")); }},
+        {"Document.ReplaceRange lower", [&](int v) { m.Document().ReplaceRange(v, 3, QStringLiteral("x")); }},
+        {"Document.ReplaceRange upper", [&](int v) { m.Document().ReplaceRange(3, v, QStringLiteral("x")); }},
+        {"Document.ReplaceRange both", [&](int v) { m.Document().ReplaceRange(v, v, QStringLiteral("x")); }},
+        {"Document.Find", [&](int v) { m.Document().Find(QStringLiteral("o"), v, true, false, false); m.Document().Find(QStringLiteral("o"), v, false, false, false); }},
+        {"Document.WordAt", [&](int v) { m.Document().WordAt(v); }},
+        {"Document.HighlightParagraph", [&](int v) { m.Document().HighlightParagraph(v); }},
+        {"Document.HighlightChunk", [&](int v) { m.Document().HighlightChunk(v, 4); }},
+        {"Document.Highlighted", [&](int v) { m.Document().Highlighted(v); }},
+        {"Document.CompactBlocks", [&](int v) { m.Document().CompactBlocks(v, 1); m.Document().CompactBlocks(0, v); }},
+        {"Storage", [&](int v) {
+             const TextStorage &t = m.Storage();
+             t.ParagraphAt(v);
+             t.Copy(v, 5);
+             t.Copy(1, v);
+             t.Text(v);
+         }},
+        {"Storage of a paragraph", [&](int v) {
+             const TextStorage &t = m.Storage();
+             t.Length(v);
+             t.Start(v);
+             t.Style(v);
+             t.State(v);
+             t.Flags(v);
+             t.Info(v);
+             t.Transitions(v);
+             t.RunOf(v);
+         }},
+        {"Storage StateAt", [&](int v) { m.Storage().StateAt(1, v); m.Storage().StateAt(v, 1); }},
+        {"Layout", [&](int v) {
+             const LineLayout &l = m.Layout();
+             l.ParagraphOfLine(v);
+             l.FirstLine(v);
+             l.Lines(v);
+             l.Breaks(v);
+             l.Wrapped(v);
+         }},
+        {"Gutter", [&](int v) {
+             gutter.BookmarkAtLine(v);
+             gutter.BookmarkLine(v);
+             gutter.SetBookmark(v, 1);
+             gutter.SetBookmark(1, v);
+         }},
+    };
+    // Just past each kind of end, far past it and before the start.
+    const int values[] = {-1, -5, INT_MIN, INT_MIN + 1, m.LineCount(), m.ParagraphCount(), m.CharCount() + 1,
+                          m.CharCount() + 2, 99, 1 << 20, INT_MAX - 1, INT_MAX};
+    for (const auto &[name, op] : ops) {
+        for (const int v : values) {
+            m.SetTextBuf(original);
+            m.Select(3, 2);
+            try {
+                op(v);
+            } catch (const platform::Error &) {
+                // A refusal is an answer too.
+            }
+            m.CheckConsistency();
+            QVERIFY2(m.SelStart() >= 0 && m.SelStart() <= m.CharCount(), name);
+            QVERIFY2(m.SelLower() >= 0 && m.SelUpper() <= m.CharCount() && m.SelLower() <= m.SelUpper(), name);
+            QVERIFY2(m.TopLine() >= 0 && m.TopLine() < m.LineCount(), name);
+            QApplication::processEvents(); // the paint of what the operation left
+        }
+    }
 }

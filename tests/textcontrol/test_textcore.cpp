@@ -1205,36 +1205,106 @@ private slots:
         QCOMPARE(int(m.StyleAt(m.ParagraphStart(1))), int(fsBold));
     }
 
-    void paragraphEndsOfEveryKindAsLoadingReadsThem()
+    // Replace All replaces each match as the edit core replaces a selection holding it: the style the
+    // text after each match had stays, whatever codes the replacement or the match hold.
+    void replaceAllKeepsTheStyleAfterEachMatch()
     {
-        // CR LF, LF CR, a lone CR and a lone LF each end one paragraph, typed or inserted, and each
-        // counts two characters for the caret and the undo record.
-        const QString cases[] = {QStringLiteral("a\r\nb"), QStringLiteral("a\n\rb"), QStringLiteral("a\rb"), QStringLiteral("a\nb")};
-        for (const QString &ins : cases) {
+        struct Case {
+            QString text, find, by;
+            bool matchCase;
+        };
+        const Case cases[] = {
+            {QStringLiteral("x A\r\nx B\r\nC"), QStringLiteral("x"), QStringLiteral("y\x15"), true},
+            {QStringLiteral("X A\r\nx B\r\nC"), QStringLiteral("x"), QStringLiteral("\x02y\x01"), false},
+            {QStringLiteral("\x02x A\x02 \x02x B\r\nC"), QStringLiteral("\x02x"), QStringLiteral("y"), true},
+            {QStringLiteral("\x15x\x15 A \x15x\x15 B"), QStringLiteral("\x15x"), QStringLiteral("\x15y\x02"), true},
+        };
+        for (const Case &c : cases) {
+            Memo byHand(c.text);
+            while (byHand.FindText(c.find, true, false, c.matchCase))
+                byHand.SetSelText(c.by);
+            Memo all(c.text);
+            QCOMPARE(all.ReplaceAll(c.find, c.by, false, c.matchCase), 2);
+            QCOMPARE(all.Text(), byHand.Text());
+            // The letters after the matches have the style they had.
+            Memo before(c.text);
+            for (const QChar letter : {QLatin1Char('A'), QLatin1Char('B'), QLatin1Char('C')}) {
+                const int was = int(before.Text().indexOf(letter)), is = int(all.Text().indexOf(letter));
+                if (was >= 0)
+                    QCOMPARE(int(all.StyleAt(is)), int(before.StyleAt(was)));
+            }
+            // In slices on the document alone the same, and one undo gives the text back.
+            TextDocument alone;
+            alone.LoadText(c.text);
+            TextDocument::ReplaceSearch search = alone.StartReplaceAll(c.find, false, c.matchCase);
+            while (!alone.SearchOn(search, 1))
+                ;
+            QCOMPARE(alone.ReplaceFound(search, c.by), 2);
+            QCOMPARE(alone.Text(), byHand.Text());
+            all.Undo();
+            QCOMPARE(all.Text(), c.text);
+        }
+        Memo m(QStringLiteral("x A\r\nx B\r\nC"));
+        m.ReplaceAll(QStringLiteral("x"), QStringLiteral("y\x15"), false, true);
+        QCOMPARE(m.Text(), QStringLiteral("y\x15\x15 A\r\ny\x15\x15 B\r\nC"));
+        QCOMPARE(int(m.StyleAt(int(m.Text().indexOf(QLatin1Char('A'))))), 0);
+    }
+
+    void paragraphEndsInsertedAndLoaded()
+    {
+        // Inserted, a CR ends a paragraph (with the LF right after it) and counts two characters for the
+        // caret and the undo record; a LF alone is a character of its paragraph. Loaded, CR LF, LF CR, a
+        // lone CR and a lone LF each end one paragraph, and EndsAsLoaded reads a text to insert so.
+        struct Case {
+            QString insert, text;
+            int paragraphs;
+        };
+        const Case cases[] = {{QStringLiteral("a\r\nb"), QStringLiteral("xa\r\nby"), 2},
+                              {QStringLiteral("a\rb"), QStringLiteral("xa\r\nby"), 2},
+                              {QStringLiteral("a\nb"), QStringLiteral("xa\nby"), 1},
+                              {QStringLiteral("a\n\rb"), QStringLiteral("xa\n\r\nby"), 2}};
+        for (const Case &c : cases) {
             Memo m(QStringLiteral("xy"));
             m.Select(1, 0);
-            m.SetSelText(ins);
-            QCOMPARE(m.Text(), QStringLiteral("xa\r\nby"));
-            QCOMPARE(m.ParagraphCount(), 2);
-            QCOMPARE(m.SelStart(), 5);
+            m.SetSelText(c.insert);
+            QCOMPARE(m.Text(), c.text);
+            QCOMPARE(m.ParagraphCount(), c.paragraphs);
+            QCOMPARE(m.SelStart(), int(c.text.size()) - 1);
             m.CheckConsistency();
             m.Undo();
             QCOMPARE(m.Text(), QStringLiteral("xy"));
+            m.Redo();
+            QCOMPARE(m.Text(), c.text);
             Memo loaded;
-            QCOMPARE(Load(loaded, ins.toLatin1()), QStringLiteral("a\r\nb"));
+            QCOMPARE(Load(loaded, c.insert.toLatin1()), QStringLiteral("a\r\nb"));
+            m.SetTextBuf(QStringLiteral("xy"));
+            m.Select(1, 0);
+            m.SetSelText(EndsAsLoaded(c.insert));
+            QCOMPARE(m.Text(), QStringLiteral("xa\r\nby"));
         }
         Memo m;
         m.Type(QStringLiteral("a\nb"));
-        QCOMPARE(m.Text(), QStringLiteral("a\r\nb"));
-        // Mixed runs: LF CR LF is two ends, CR CR two, LF LF two.
+        QCOMPARE(m.Text(), QStringLiteral("a\nb"));
+        QCOMPARE(m.ParagraphCount(), 1);
+        // Mixed runs: LF CR LF is a LF and an end, CR CR two ends, LF LF two characters.
         m.SetTextBuf(QString());
         m.SetSelText(QStringLiteral("1\n\r\n2\r\r3\n\n4"));
+        QCOMPARE(m.Text(), QStringLiteral("1\n\r\n2\r\n\r\n3\n\n4"));
+        QCOMPARE(m.ParagraphCount(), 4);
+        QCOMPARE(m.ParagraphText(0), QStringLiteral("1\n"));
+        QCOMPARE(m.ParagraphText(3), QStringLiteral("3\n\n4"));
+        QCOMPARE(m.SelStart(), m.CharCount());
+        m.CheckConsistency();
+        // What the text holds goes back as it was: selected and put in again, it is the same text.
+        m.SelectAll();
+        const QString all = m.SelText();
+        m.SetSelText(all);
+        QCOMPARE(m.Text(), all);
+        QCOMPARE(m.ParagraphCount(), 4);
+        m.SetTextBuf(QString());
+        m.SetSelText(EndsAsLoaded(QStringLiteral("1\n\r\n2\r\r3\n\n4")));
         QCOMPARE(m.Text(), QStringLiteral("1\r\n\r\n2\r\n\r\n3\r\n\r\n4"));
         QCOMPARE(m.ParagraphCount(), 7);
-        QCOMPARE(m.SelStart(), m.CharCount());
-        // Nowhere does a paragraph hold a CR or LF.
-        for (int p = 0; p < m.ParagraphCount(); ++p)
-            QVERIFY(!m.ParagraphText(p).contains(QLatin1Char('\n')) && !m.ParagraphText(p).contains(QLatin1Char('\r')));
     }
 
     void undoGroupsTyping()
@@ -1355,7 +1425,7 @@ private slots:
         };
         QVERIFY(refused([&] { m.SetSelText(QStringLiteral("123456")); }));
         QVERIFY(unchanged());
-        QVERIFY(refused([&] { m.SetSelText(QStringLiteral("123\n4")); })); // the LF counts two
+        QVERIFY(refused([&] { m.SetSelText(QStringLiteral("123\r4")); })); // the CR ends a paragraph: two
         QVERIFY(unchanged());
         QVERIFY(refused([&] { m.SetTextBuf(QStringLiteral("0123456789a")); }));
         QVERIFY(unchanged());

@@ -260,6 +260,56 @@ private slots:
 
     // Many blocks of paragraphs of both widths: the storage holds what the decoded text gives; bytes
     // that stop being UTF-8 only at the very end leave the text that was there whole.
+    // A lookup right after one in another block: from a paragraph of each block, the last paragraph of the
+    // block before, the first of the next block and the first of the block two on are read whole, as they
+    // are after a lookup far away. Paragraphs of both widths and of many lengths, so that no two blocks
+    // hold the same count.
+    void lookupsNextToTheBlockOfTheLastOne()
+    {
+        QStringList paras;
+        for (int i = 0; i < 9000; ++i)
+            paras << QStringLiteral("%1 %2").arg(i).arg(QString(i % 7 == 0 ? QChar(0x2014) : QChar('w')), i % 113);
+        Checked c(paras);
+        auto blockStarts = [&c] {
+            std::vector<int> firsts;
+            for (int p = 0; p < c.s.ParagraphCount(); p += c.s.RunOf(p).count)
+                firsts.push_back(p);
+            return firsts;
+        };
+        QStringList model;
+        std::vector<int> starts;
+        auto readsWhole = [&](int from, int p) {
+            c.s.Text(from); // the lookup before
+            const ParaText t = c.s.Text(p);
+            c.s.Text(from);
+            const int length = c.s.Length(p);
+            c.s.Text(from);
+            const int start = c.s.Start(p);
+            return t.Mid(0, t.length) == model[p] && length == model[p].size() && start == starts[size_t(p)];
+        };
+        for (int round = 0; round < 2; ++round) {
+            model = c.model.split(CRLF);
+            starts.assign(1, 0);
+            for (const QString &para : model)
+                starts.push_back(starts.back() + int(para.size()) + 2);
+            const std::vector<int> firsts = blockStarts();
+            QVERIFY(firsts.size() >= 6);
+            for (size_t b = 0; b < firsts.size(); ++b) {
+                const int inside = firsts[b] + c.s.RunOf(firsts[b]).count / 2;
+                if (b > 0)
+                    QVERIFY2(readsWhole(inside, firsts[b] - 1), qPrintable(QString::number(b)));
+                if (b + 1 < firsts.size())
+                    QVERIFY2(readsWhole(inside, firsts[b + 1]), qPrintable(QString::number(b)));
+                if (b + 2 < firsts.size())
+                    QVERIFY2(readsWhole(inside, firsts[b + 2]), qPrintable(QString::number(b)));
+                QVERIFY2(readsWhole(firsts[b], c.s.ParagraphCount() - 1), qPrintable(QString::number(b)));
+            }
+            // Blocks made by an edit, of other sizes, the same way.
+            c.Replace(c.s.Start(100), c.s.Start(4000), QString(20, QLatin1Char('e')) + CRLF + QStringLiteral("new"));
+            QVERIFY(c.Same());
+        }
+    }
+
     void largeTextsAcrossBlocks()
     {
         QByteArray bytes;
