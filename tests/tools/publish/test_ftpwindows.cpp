@@ -544,6 +544,22 @@ private slots:
         QCOMPARE(answers.Messages()[1].text, QStringLiteral("The file was not uploaded.\n") + said);
     }
 
+    // The help line names the desktop's own file manager, as its entry names it, shown as written.
+    void theHelpLineNamesTheDesktopsFileManager()
+    {
+        const QString config = k5test::Root() + QStringLiteral("/config/mimeapps.list");
+        const QString entry = k5test::Root() + QStringLiteral("/data/applications/k5-files.desktop");
+        k5test::WriteFile(config, "[Default Applications]\ninode/directory=k5-files.desktop;\n");
+        k5test::WriteFile(entry, "[Desktop Entry]\nType=Application\nName=Files <&> Folders\nExec=files %U\n");
+        TFtpUpload w;
+        QFile::remove(config);
+        QFile::remove(entry);
+        auto *hint = w.findChild<QLabel *>(QStringLiteral("Label5"));
+        QVERIFY(hint);
+        QCOMPARE(hint->text(), QStringLiteral("Start Files <&> Folders and drag all the files you want to upload over the FTP area."));
+        QCOMPARE(hint->textFormat(), Qt::PlainText);
+    }
+
     // While an upload runs the window stays; Disconnect cancels it, and then it closes.
     void ftpWindowStaysWhileUploading()
     {
