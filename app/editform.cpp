@@ -1265,7 +1265,7 @@ void TEditForm::CalculateWeight()
     }
     const platform::NameStat info = platform::StatName(FileName);
     if (!info.exists)
-        throw platform::FileError(QStringLiteral("Cannot open file \"%1\".").arg(platform::ShownName(FileName)));
+        throw platform::FileError(platform::FileErrorText(QStringLiteral("open"), FileName, QStringLiteral("It does not exist.")));
     const qint64 size = info.size;
     const double kb = double(size) / 1000.0;
     // Fifteen significant digits: exact enough for any size, without binary noise in the last places.

@@ -140,14 +140,10 @@ assistants::TFilelist *CreateFilelist(QWidget *owner)
     if (!filelist) {
         filelist = new assistants::TFilelist(owner);
         filelist->OnRunFileDialog = runFileDialog;
+        // A file that cannot be read is said in a plain box, as on every other way of opening one.
         filelist->OnEdit = [](const QString &path) {
-            if (!FrameForm)
-                return;
-            try {
-                FrameForm->OpenDocument(path, true);
-            } catch (const platform::Error &e) {
-                platform::Application::HandleException(e);
-            }
+            if (FrameForm)
+                FrameForm->OpenFile(path, true);
         };
     }
     return filelist;

@@ -28,14 +28,24 @@ struct MessageRequest {
     QString text;
     QString caption;
     unsigned flags = MB_OK;
+    // The window the box stands above and is modal to (MessageParent); null when no window is shown.
+    QWidget *parent = nullptr;
 };
 
-// Shows a message box (parent may be null) and returns the button pressed.
-int MessageBox(QWidget *parent, const QString &text, const QString &caption, unsigned flags = MB_OK);
+// The window a message goes above: the modal window the user is answering, else the window the user is in,
+// else the window of `raiser` (the widget that raised it), else the main window; only shown windows count.
+// A box over another window could be hidden by a window that stays on top, and would block it unseen.
+QWidget *MessageParent(QWidget *raiser = nullptr);
+
+// Shows a message box above MessageParent(raiser) and returns the button pressed.
+int MessageBox(QWidget *raiser, const QString &text, const QString &caption, unsigned flags = MB_OK);
 // A plain notice: the text with an OK button, captioned with the application title.
 void ShowMessage(const QString &text);
 // Runs a dialog modally and returns its result (QDialog::exec or what the answerer says).
 int ShowModal(QDialog *dialog);
+
+// A sentence of a message with one stop at its end: "." is added unless it ends in ".", "!" or "?".
+QString Punctuated(const QString &sentence);
 
 // Test seams: when set, they answer instead of a window being shown.
 using MessageAnswerer = std::function<int(const MessageRequest &)>;

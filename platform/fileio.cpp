@@ -1,5 +1,6 @@
 #include "fileio.h"
 
+#include "dialogs.h"
 #include "error.h"
 #include "filenames.h"
 #include "folders.h"
@@ -84,11 +85,10 @@ bool openChecked(QFile &file, const QString &path, int flags, QIODevice::OpenMod
 void writeByBytes(const QString &path, const QByteArray &bytes)
 {
     const QByteArray target = EncodeName(QFileInfo(path).absoluteFilePath());
-    const QString shown = QDir::toNativeSeparators(ShownName(path));
     QByteArray temp = target.left(target.lastIndexOf('/') + 1) + ".k5save-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
-        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(shown, systemReason(errno)));
+        throw FileError(FileErrorText(QStringLiteral("create"), path, systemReason(errno)));
     // The old file's mode, else what a new file gets.
     struct stat st {};
     mode_t mode = 0;
@@ -115,11 +115,16 @@ void writeByBytes(const QString &path, const QByteArray &bytes)
         why = systemReason(errno);
     if (!why.isEmpty()) {
         ::unlink(temp.constData());
-        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(shown, why));
+        throw FileError(FileErrorText(QStringLiteral("write"), path, why));
     }
 }
 
 } // namespace
+
+QString FileErrorText(const QString &verb, const QString &path, const QString &why)
+{
+    return QStringLiteral("Cannot %1 file \"%2\". %3").arg(verb, QDir::toNativeSeparators(ShownName(path)), Punctuated(why));
+}
 
 bool TryOpenForReading(QFile &file, const QString &path, QString *why, Links links)
 {
@@ -134,14 +139,14 @@ void OpenForReading(QFile &file, const QString &path)
 {
     QString why;
     if (!TryOpenForReading(file, path, &why))
-        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), why));
+        throw FileError(FileErrorText(QStringLiteral("open"), path, why));
 }
 
 void OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode)
 {
     QString why;
     if (!openChecked(file, path, O_WRONLY | O_CREAT, mode, &why))
-        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), why));
+        throw FileError(FileErrorText(QStringLiteral("create"), path, why));
 }
 
 QByteArray ReadWholeFile(const QString &path)
@@ -150,7 +155,7 @@ QByteArray ReadWholeFile(const QString &path)
     OpenForReading(f, path);
     QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("Cannot read file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), f.errorString()));
+        throw FileError(FileErrorText(QStringLiteral("read"), path, f.errorString()));
     return bytes;
 }
 
@@ -172,13 +177,13 @@ void WriteFileAtomic(const QString &path, const QByteArray &bytes)
     // Unbuffered: a disk that takes only part of the bytes (full, or past a size limit) answers with a
     // short count, which a buffered write would lose when flushing, and the cut file would be committed.
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), f.errorString()));
+        throw FileError(FileErrorText(QStringLiteral("create"), path, f.errorString()));
     // The temporary is made private before a byte of it is written.
     const QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     if (secret && !f.setPermissions(f.permissions() & owner)) {
         const QString why = f.errorString();
         f.cancelWriting();
-        throw FileError(QStringLiteral("Cannot make file \"%1\" private. %2").arg(QDir::toNativeSeparators(ShownName(path)), why));
+        throw FileError(QStringLiteral("Cannot make file \"%1\" private. %2").arg(QDir::toNativeSeparators(ShownName(path)), Punctuated(why)));
     }
     qint64 done = 0;
     while (done < bytes.size()) {
@@ -190,10 +195,10 @@ void WriteFileAtomic(const QString &path, const QByteArray &bytes)
     if (done != bytes.size()) {
         const QString why = f.errorString();
         f.cancelWriting();
-        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), why));
+        throw FileError(FileErrorText(QStringLiteral("write"), path, why));
     }
     if (!f.commit())
-        throw FileError(QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(ShownName(path)), f.errorString()));
+        throw FileError(FileErrorText(QStringLiteral("write"), path, f.errorString()));
 }
 
 FileStamp StampOf(const QString &path)

@@ -12,6 +12,10 @@ namespace platform {
 // device, folder) is refused, checked on the opened descriptor so nothing can be put in its place
 // meanwhile. A symbolic link is followed unless the caller handles links itself.
 enum class Links { Follow, Refuse };
+// The one text that says a file could not be opened, read, created or written: Cannot <verb> file "<name>".
+// <why>, the name as the system writes it and the reason ending in one full stop.
+QString FileErrorText(const QString &verb, const QString &path, const QString &why);
+
 // Opens `file` for reading; false with `why` set to the reason (one sentence) when it cannot.
 bool TryOpenForReading(QFile &file, const QString &path, QString *why, Links links = Links::Follow);
 // The same, raising FileError ("Cannot open file ...") naming the file.

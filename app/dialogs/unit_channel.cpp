@@ -104,11 +104,10 @@ bool TChannel::OkAllowed()
     const QString path = folder + QLatin1Char('/') + FileName();
     try {
         if (!QFileInfo(folder).isDir())
-            throw platform::FileError(QStringLiteral("Cannot create file \"%1\". The folder does not exist.")
-                                          .arg(QDir::toNativeSeparators(path)));
+            throw platform::FileError(platform::FileErrorText(QStringLiteral("create"), path, QStringLiteral("The folder does not exist.")));
         platform::WriteFileAtomic(path, ChannelBytes(FileText()));
     } catch (const platform::Error &e) {
-        platform::Application::HandleException(e);
+        platform::MessageBox(this, e.message(), windowTitle(), platform::MB_OK | platform::MB_ICONERROR);
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include "controls/zel/lookupedit.h"
 #include "graphics/qv/qvgifanimator.h"
 #include "platform/application.h"
+#include "platform/dialogs.h"
 #include "platform/graphics/picture.h"
 
 #include <QDir>
@@ -63,8 +64,13 @@ bool TPicture::LoadPreview(const QString &path)
         if (!picture.GetGraphic() || picture.Width() <= 0 || picture.Height() <= 0)
             throw platform::InvalidGraphic(QStringLiteral("The picture \"%1\" is empty.").arg(QDir::toNativeSeparators(file)));
         Preview->SetImage(picture.GetGraphic());
+    } catch (const platform::Error &e) {
+        // A picture that cannot be read is no fault of the program: said in a plain box, as everywhere. The
+        // fields keep what the user typed: the dialog stays open for a better name.
+        Preview->SetImage(nullptr);
+        platform::MessageBox(this, e.message(), platform::ApplicationTitle(), platform::MB_OK | platform::MB_ICONERROR);
+        return false;
     } catch (const std::exception &e) {
-        // The fields keep what the user typed: the dialog stays open for a better name.
         Preview->SetImage(nullptr);
         platform::Application::HandleException(e);
         return false;

@@ -115,7 +115,7 @@ QString FormatAddress(quintptr address)
 
 QString ErrorHeadline(const QString &message)
 {
-    QString text = message.trimmed() + QLatin1Char('.');
+    QString text = platform::Punctuated(message.trimmed());
     const qsizetype lineEnd = text.indexOf(kCrLf);
     if (lineEnd >= 0)
         text.truncate(lineEnd);
@@ -133,14 +133,14 @@ QString ErrorDetails(const TErrorInfo &error, const QString &module)
         text = QStringLiteral("%1.\r\nError Code: %2 (%3).")
                    .arg(message, QStringLiteral("%1").arg(code, 8, 16, QLatin1Char('0')), QString::number(*error.errorCode));
     } else {
-        text = message + QLatin1Char('.');
+        text = platform::Punctuated(message);
     }
     return QStringLiteral("Exception in module %1.\r\n%2").arg(module, text);
 }
 
 QString PlainErrorText(const QString &message)
 {
-    return message.trimmed() + QLatin1Char('.');
+    return platform::Punctuated(message.trimmed());
 }
 
 // ---- the dialog ----
@@ -277,7 +277,18 @@ void TQvErrorDialog::report(const std::exception &e, const TErrorInfo &info)
     }
     if (!shown_ && !QCoreApplication::closingDown()) {
         shown_ = info;
-        const auto done = qScopeGuard([this] { shown_.reset(); });
+        // Above the window the user is in and modal to it, and free of it again afterwards: that window may
+        // go while the dialog stays for the next exception.
+        QPointer<TQvErrorDialog> self(this);
+        const auto done = qScopeGuard([self] {
+            if (!self)
+                return;
+            self->shown_.reset();
+            if (self->parentWidget())
+                self->setParent(nullptr, self->windowFlags());
+        });
+        if (QWidget *over = platform::MessageParent(); over && over != this)
+            setParent(over, windowFlags());
         FormShow();
         platform::ShowModal(this);
         return;

@@ -56,14 +56,12 @@ QString keepCopy(const QString &path, const QByteArray &bytes)
         }
         QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
         if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush())
-            throw platform::FileError(
-                QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(name), temp.errorString()));
+            throw platform::FileError(platform::FileErrorText(QStringLiteral("write"), name, temp.errorString()));
         // A link, unlike a rename, fails when the name was taken meanwhile.
         if (::link(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(name).constData()) == 0)
             return name;
         if (errno != EEXIST)
-            throw platform::FileError(QStringLiteral("Cannot create file \"%1\". %2")
-                                          .arg(QDir::toNativeSeparators(name), QString::fromLocal8Bit(std::strerror(errno))));
+            throw platform::FileError(platform::FileErrorText(QStringLiteral("create"), name, QString::fromLocal8Bit(std::strerror(errno))));
     }
     throw platform::FileError(QStringLiteral("Every backup name beside \"%1\" is taken.").arg(QDir::toNativeSeparators(path)));
 }

@@ -21,6 +21,10 @@ void SetOpenHook(std::function<bool(const QString &)> hook);
 // The same, saying so in a message box over parent when nothing took it.
 bool OpenWithShellOrSay(QWidget *parent, const QString &fileOrUrl);
 
+// The name the desktop gives the program that opens folders by default (its file manager), as its entry
+// names it; "your file manager" when the desktop names none.
+QString FileManagerName();
+
 // Moves a file or folder to the desktop's trash; false (and the item untouched) when that fails.
 bool MoveToTrash(const QString &path);
 

@@ -20,6 +20,25 @@ class TestFileIo : public QObject {
     QString path(const QString &name) const { return k5test::Root() + QStringLiteral("/tmp/fileio/") + name; }
 
 private slots:
+    // "Cannot read this file" has one form, whoever gives the reason, and ends in one full stop.
+    void aFileThatCannotBeOpenedIsSaidInOneForm()
+    {
+        const QString missing = path(QStringLiteral("missing.htm"));
+        try {
+            ReadWholeFile(missing);
+            QFAIL("read");
+        } catch (const FileError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(QDir::toNativeSeparators(missing)));
+        }
+        QFile file;
+        QString why;
+        QVERIFY(!TryOpenForReading(file, missing, &why));
+        QCOMPARE(FileErrorText(QStringLiteral("open"), missing, why),
+                 QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(QDir::toNativeSeparators(missing)));
+        QCOMPARE(FileErrorText(QStringLiteral("read"), missing, QStringLiteral("It is a named pipe, not a file.")),
+                 QStringLiteral("Cannot read file \"%1\". It is a named pipe, not a file.").arg(QDir::toNativeSeparators(missing)));
+    }
+
     // A write over a file replaces it whole: a second name made before keeps the old bytes, and the
     // file keeps no temporary beside it.
     void writesReplaceTheFile()

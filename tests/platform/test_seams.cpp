@@ -9,7 +9,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 using namespace platform;
 
@@ -38,6 +41,85 @@ private slots:
         QCOMPARE(a.Texts(), (QStringList{QStringLiteral("Save?"), QStringLiteral("Done"), QStringLiteral("Hello")}));
         QCOMPARE(a.Messages().at(0).flags, unsigned(MB_YESNOCANCEL));
         QCOMPARE(a.Messages().at(2).caption, QStringLiteral("Kestrova 5"));
+    }
+
+    // A box stands above the window the user is in, whichever widget raised it, and above a modal window
+    // that waits for an answer; the request names that window.
+    void aMessageStandsAboveTheWindowTheUserIsIn()
+    {
+        QWidget main;
+        auto *inMain = new QPushButton(&main);
+        main.show();
+        QWidget tool(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+        auto *inTool = new QPushButton(&tool);
+        tool.show();
+        tool.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&tool));
+        k5test::Answerer a;
+        MessageBox(inMain, QStringLiteral("raised in the main window"), QString());
+        MessageBox(nullptr, QStringLiteral("raised by nothing"), QString());
+        ShowMessage(QStringLiteral("a notice"));
+        for (const MessageRequest &m : a.Messages())
+            QCOMPARE(m.parent, &tool);
+        QDialog waiting(&main);
+        waiting.setModal(true);
+        waiting.show();
+        QTRY_COMPARE(QApplication::activeModalWidget(), &waiting);
+        MessageBox(inTool, QStringLiteral("while a modal window waits"), QString());
+        QCOMPARE(a.Messages().last().parent, &waiting);
+        waiting.hide();
+        QCOMPARE(MessageParent(inMain), &tool);
+    }
+
+    // The real box over a window that stays on top: on top as well, modal, the window's own; once answered
+    // the window is free and whole.
+    void theRealBoxIsAboveAWindowOnTopAndModalToIt()
+    {
+        QWidget tool(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+        auto *button = new QPushButton(QStringLiteral("Edit"), &tool);
+        tool.show();
+        tool.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&tool));
+        QWidget *parent = nullptr;
+        bool onTop = false, modal = false, transient = false;
+        k5test::User user;
+        user.Then([&](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            if (!box)
+                return false;
+            parent = box->parentWidget();
+            onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            modal = box->isModal() && QApplication::activeModalWidget() == box;
+            transient = box->windowHandle() && box->windowHandle()->transientParent() == tool.windowHandle();
+            QTest::mouseClick(box->escapeButton(), Qt::LeftButton);
+            return true;
+        });
+        QCOMPARE(MessageBox(nullptr, QStringLiteral("It is a named pipe, not a file."), QString(), MB_OK | MB_ICONERROR), int(IDOK));
+        k5test::Settle();
+        QVERIFY(user.Done());
+        QCOMPARE(parent, &tool);
+        QVERIFY(onTop && modal && transient);
+        QVERIFY(tool.isVisible() && !QApplication::activeModalWidget());
+        QCOMPARE(tool.findChildren<QDialog *>().size(), 0);
+        QVERIFY(button->isEnabled());
+    }
+
+    void sentencesEndInOneStop_data()
+    {
+        QTest::addColumn<QString>("sentence");
+        QTest::addColumn<QString>("punctuated");
+        QTest::newRow("bare") << "No such file or directory" << "No such file or directory.";
+        QTest::newRow("stop") << "It is a named pipe, not a file." << "It is a named pipe, not a file.";
+        QTest::newRow("exclamation") << "Search string not found!" << "Search string not found!";
+        QTest::newRow("question") << "Replace it?" << "Replace it?";
+        QTest::newRow("spaces after") << "Disk full.  " << "Disk full.";
+        QTest::newRow("empty") << "" << ".";
+    }
+    void sentencesEndInOneStop()
+    {
+        QFETCH(QString, sentence);
+        QFETCH(QString, punctuated);
+        QCOMPARE(Punctuated(sentence), punctuated);
     }
 
     void modalDialogsAreAnsweredByTheCallback()

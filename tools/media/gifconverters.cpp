@@ -145,8 +145,7 @@ void TConverterWindow::tellLoadFailed()
     QFile input;
     QString why;
     if (GIFImage1->Status() == gsFileNotFound && !platform::TryOpenForReading(input, InputEdit->text(), &why))
-        return tell(failed("Load", *GIFImage1) +
-                    QStringLiteral("\nCannot open file \"%1\". %2").arg(QDir::toNativeSeparators(InputEdit->text()), why));
+        return tell(failed("Load", *GIFImage1) + QLatin1Char('\n') + platform::FileErrorText(QStringLiteral("open"), InputEdit->text(), why));
     tell(failed("Load", *GIFImage1));
 }
 

@@ -315,8 +315,7 @@ TWaveFileStream::TWaveFileStream(const QString &fileName, FileMode mode) : TWave
         // A failed save must not destroy the file it would replace.
         file->setDirectWriteFallback(false);
         if (!file->open(QIODevice::WriteOnly))
-            throw platform::FileError(
-                QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), file->errorString()));
+            throw platform::FileError(platform::FileErrorText(QStringLiteral("create"), fileName, file->errorString()));
         file_ = std::move(file);
     } else {
         // Never waits on a named pipe, nor writes into a device.
@@ -346,8 +345,7 @@ void TWaveFileStream::Complete()
         return;
     TWaveStream::Complete();
     if (auto *save = qobject_cast<QSaveFile *>(file_.get()); save && !save->commit())
-        throw platform::FileError(QStringLiteral("Cannot write file \"%1\". %2")
-                                      .arg(QDir::toNativeSeparators(fileName_), save->errorString()));
+        throw platform::FileError(platform::FileErrorText(QStringLiteral("write"), fileName_, save->errorString()));
 }
 
 } // namespace media

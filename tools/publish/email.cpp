@@ -260,7 +260,7 @@ QString AttachmentText(const QString &path, int code)
     }
     char probe;
     if (file.peek(&probe, 1) < 0)
-        return QStringLiteral("Cannot read file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return platform::FileErrorText(QStringLiteral("read"), path, file.errorString());
     // Readable by now: it changed since the check.
     return QStringLiteral("%1 (\"%2\")").arg(CodeText(code), QDir::toNativeSeparators(path));
 }

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/ftp/ftpclient.h"
+#include "platform/shell/shell.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -85,10 +86,14 @@ TFtpUpload::TFtpUpload(QWidget *owner)
     Status = new QLabel(this);
     Status->setObjectName(QStringLiteral("Status"));
     Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Status->setTextFormat(Qt::PlainText); // it names files, which are no markup
 
-    auto *hint = new QLabel(
-        QStringLiteral("Start Windows Explorer and drag all the files you want to upload over the FTP area."), this);
+    // The file manager is named as this desktop names its own.
+    auto *hint = new QLabel(QStringLiteral("Start %1 and drag all the files you want to upload over the FTP area.")
+                                .arg(platform::FileManagerName()),
+                            this);
     hint->setObjectName(QStringLiteral("Label5"));
+    hint->setTextFormat(Qt::PlainText);
     hint->setWordWrap(true);
     hint->setAutoFillBackground(true);
     hint->setStyleSheet(QStringLiteral("background-color: #808080; color: #ffffff; padding: 6px;"));

@@ -125,6 +125,46 @@ private slots:
         QCOMPARE(PlainErrorText(QStringLiteral(" Second failure ")), QStringLiteral("Second failure."));
     }
 
+    // A message that ends in its own stop gets no second one: not in the line, the details or the plain box.
+    void aStopIsNeverDoubled()
+    {
+        const QString pipe = QStringLiteral("Cannot open file \"/tmp/x.htm\". It is a named pipe, not a file.");
+        QCOMPARE(ErrorHeadline(pipe), pipe);
+        QCOMPARE(PlainErrorText(pipe), pipe);
+        QCOMPARE(ErrorHeadline(QStringLiteral("Search string not found!")), QStringLiteral("Search string not found!"));
+        TErrorInfo e;
+        e.message = pipe;
+        QCOMPARE(ErrorDetails(e, QStringLiteral("k5")), QStringLiteral("Exception in module k5.\r\n") + pipe);
+    }
+
+    // The dialog stands above the window the user is in, modal to it, and leaves that window when it closes:
+    // the window may go while the dialog stays for the next exception.
+    void theDialogStandsAboveTheWindowTheUserIsIn()
+    {
+        InstallExceptionDialog();
+        QList<QWidget *> parents;
+        User user;
+        for (int i = 0; i < 2; ++i)
+            user.Then(onDialog([&parents](TQvErrorDialog *d) {
+                parents << d->parentWidget();
+                if (!d->isModal() || !d->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                    parents << nullptr;
+                QTest::mouseClick(d->OKBtn, Qt::LeftButton);
+            }));
+        for (int i = 0; i < 2; ++i) {
+            auto tool = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+            tool->show();
+            tool->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(tool.get()));
+            escapeFromHandler([] { throwFileError(QStringLiteral("It is a named pipe, not a file.")); });
+            k5test::Settle();
+            QCOMPARE(parents.size(), i + 1);
+            QVERIFY2(parents[i] == tool.get(), "not above the window the user is in");
+            QVERIFY(ExceptionDialog() && !ExceptionDialog()->parentWidget());
+        }
+        QVERIFY(user.Done());
+    }
+
     void detailsTextsAndFormats()
     {
         TErrorInfo e;

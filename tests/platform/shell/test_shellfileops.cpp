@@ -2,9 +2,13 @@
 
 #include "platform/shell/fileops.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QProgressDialog>
 
 using namespace platform;
 
@@ -118,6 +122,48 @@ private slots:
         QCOMPARE(old.Bytes(), QByteArray("old two"));
         QCOMPARE(k5test::ReadFile(dst), QByteArray("2"));
         QVERIFY(answer.Messages().isEmpty());
+    }
+
+    // The progress window shows a name as it is: markup in it is no markup.
+    void theProgressShowsANameAsTyped()
+    {
+        const QString name = QStringLiteral("a <b>bold & co.htm");
+        const QString marked = k5test::WriteFile(base + QStringLiteral("/src/") + name, "b");
+        k5test::WriteFile(base + QStringLiteral("/dst/two.htm"), "old two");
+        auto rendered = [](QLabel *label) {
+            QImage image(label->size(), QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            label->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            return image;
+        };
+        QString shown;
+        bool asTyped = false;
+        // Asked about the second file, the window still names the first one.
+        platform::SetMessageAnswerer([&](const MessageRequest &) {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *progress = qobject_cast<QProgressDialog *>(w))
+                    if (auto *label = progress->findChild<QLabel *>()) {
+                        QLabel typed;
+                        typed.setTextFormat(Qt::PlainText);
+                        typed.setText(name);
+                        typed.setFont(label->font());
+                        typed.setAlignment(label->alignment());
+                        typed.setWordWrap(label->wordWrap());
+                        typed.resize(label->size());
+                        shown = label->text();
+                        asTyped = rendered(label) == rendered(&typed);
+                    }
+            return int(IDYES);
+        });
+        FileOperation op;
+        op.func = FO_COPY;
+        op.from = list({marked, base + QStringLiteral("/src/two.htm")});
+        op.to = list({base + QStringLiteral("/dst")});
+        const int result = ShellFileOperation(op);
+        platform::SetMessageAnswerer(nullptr);
+        QCOMPARE(result, int(FileOpOk));
+        QCOMPARE(shown, name);
+        QVERIFY(asTyped);
     }
 
     void linksAreCopiedAsLinks()

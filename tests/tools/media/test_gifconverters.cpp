@@ -245,7 +245,7 @@ private slots:
         QVERIFY(samePixels(readBitmap(out), first));
         // A missing or damaged GIF leaves the bitmap written before alone.
         w.InputEdit->setText(dir.filePath("missing.gif"));
-        QCOMPARE(pressOk(w), QString("Load Failed. Error Code = 7 [File not Found]\nCannot open file \"%1\". No such file or directory")
+        QCOMPARE(pressOk(w), QString("Load Failed. Error Code = 7 [File not Found]\nCannot open file \"%1\". No such file or directory.")
                                  .arg(dir.filePath("missing.gif")));
         w.InputEdit->setText(k5test::WriteFile(dir.filePath("bad.gif"), "GIF89a\x01"));
         QCOMPARE(pressOk(w), QString("Load Failed. Error Code = 3 [Invalid File Format]"));
@@ -296,7 +296,7 @@ private slots:
         QVERIFY(pressOk(w).startsWith("Save Failed."));
         QVERIFY(!QFile::exists(dir.filePath("Frame001.bmp")));
         w.InputEdit->setText(dir.filePath("missing.gif"));
-        QCOMPARE(pressOk(w), QString("Load Failed. Error Code = 7 [File not Found]\nCannot open file \"%1\". No such file or directory")
+        QCOMPARE(pressOk(w), QString("Load Failed. Error Code = 7 [File not Found]\nCannot open file \"%1\". No such file or directory.")
                                  .arg(dir.filePath("missing.gif")));
     }
 

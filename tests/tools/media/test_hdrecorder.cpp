@@ -361,7 +361,7 @@ private slots:
         QVERIFY(person.Done());
         QCOMPARE(person.Texts.size(), 1);
         QVERIFY2(person.Texts[0].startsWith(QStringLiteral("Cannot create file \"")), qPrintable(person.Texts[0]));
-        QVERIFY2(person.Texts[0].contains(QStringLiteral("No such file or directory")), qPrintable(person.Texts[0]));
+        QVERIFY2(person.Texts[0].contains(QStringLiteral("No such file or directory.")), qPrintable(person.Texts[0]));
         VerifyIdle(w);
         QVERIFY(!w.Capture()->Opened());
         // A device that refuses to start leaves an existing file as it was.

@@ -578,13 +578,13 @@ private slots:
         QCOMPARE(texts().mid(0, 3), QStringList(3, QStringLiteral("File upload in progress!")));
         QCOMPARE(texts().mid(3), (QStringList{QStringLiteral("Uploading \"one.html\""),
                                               QStringLiteral("Uploading \"missing.txt\""),
-                                              QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(missing),
+                                              QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(missing),
                                               QStringLiteral("Uploading \"two words.txt\""), QString(),
                                               QStringLiteral("Transferring data for /sub dir"),
                                               QStringLiteral("Transfer completed (2,507 bytes in 3 files)")}));
         QCOMPARE(errors().size(), 1);
         QCOMPARE(f->UploadFailures(),
-                 QStringList{QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(missing)});
+                 QStringList{QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(missing)});
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("sub dir/one.html"))), k5test::ReadFile(one));
         QCOMPARE(k5test::ReadFile(server_.Path(QStringLiteral("sub dir/two words.txt"))), QByteArray(1000, 'y'));
         QVERIFY(names(*f).contains(QStringLiteral("two words.txt")));

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTreeView>
 #include <QUrl>
 #include <QDir>
@@ -311,7 +312,7 @@ private slots:
         good->Button1->click();
         QVERIFY(user.Done());
         QCOMPARE(user.Texts.last(),
-                 QStringLiteral("The file was not uploaded.\nCannot open file \"%1\". No such file or directory").arg(missing));
+                 QStringLiteral("The file was not uploaded.\nCannot open file \"%1\". No such file or directory.").arg(missing));
         QVERIFY(serverFiles(server_).isEmpty());
     }
 
@@ -503,6 +504,60 @@ private slots:
         QVERIFY2(lines[2].startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(folder)) && lines[2].size() > folder.size() + 20,
                  qPrintable(lines[2]));
         QVERIFY(!QFile::exists(server_.Path(QStringLiteral("folder.htm"))));
+    }
+
+    // A file that cannot be read is said above the window it was dropped on, and above the window the user
+    // asked for the one-step upload from (the settings window is hidden then); in one form, one full stop.
+    void messagesStandAboveTheWindowAtWork()
+    {
+        k5test::NotFiles names(k5test::Root() + QStringLiteral("/drop/names"), QStringLiteral("x"), QStringLiteral("htm"));
+        QVERIFY2(names.Error.isEmpty(), qPrintable(names.Error));
+        const QString said = QStringLiteral("Cannot open file \"%1\". It is a named pipe, not a file.").arg(names.Pipe);
+        TFtpUpload w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.Host->setText(QStringLiteral("127.0.0.1"));
+        w.loginName->setText(server_.user);
+        w.Password->setText(server_.password);
+        w.Ftp->SetPort(server_.Port());
+        k5test::Answerer answers;
+        drop(w.Ftp, {names.Pipe});
+        QTRY_COMPARE(answers.Messages().size(), 1);
+        QCOMPARE(answers.Messages()[0].parent, &w);
+        QCOMPARE(answers.Messages()[0].text, QStringLiteral("These files were not uploaded:\n") + said);
+        QTest::mouseClick(w.DisconnectButton, Qt::LeftButton);
+        w.hide();
+
+        QWidget manager(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+        manager.show();
+        manager.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&manager));
+        auto settingsWindow = settings(server_, server_.password);
+        settingsWindow->SelectedProjectNode = [&names] { return names.Pipe; };
+        // The wait window is left once the upload has ended, as it leaves itself.
+        QSignalSpy ended(settingsWindow->FTP, &TBTDragDropFTP::UploadEnded);
+        answers.OnModal([&ended](QDialog *) { return ended.count() || ended.wait(10000) ? int(platform::mrOk) : int(platform::mrCancel); });
+        settingsWindow->Button1->click();
+        QCOMPARE(answers.Messages().size(), 2);
+        QCOMPARE(answers.Messages()[1].parent, &manager);
+        QCOMPARE(answers.Messages()[1].text, QStringLiteral("The file was not uploaded.\n") + said);
+    }
+
+    // The help line names the desktop's own file manager, as its entry names it, shown as written.
+    void theHelpLineNamesTheDesktopsFileManager()
+    {
+        const QString config = k5test::Root() + QStringLiteral("/config/mimeapps.list");
+        const QString entry = k5test::Root() + QStringLiteral("/data/applications/k5-files.desktop");
+        k5test::WriteFile(config, "[Default Applications]\ninode/directory=k5-files.desktop;\n");
+        k5test::WriteFile(entry, "[Desktop Entry]\nType=Application\nName=Files <&> Folders\nExec=files %U\n");
+        TFtpUpload w;
+        QFile::remove(config);
+        QFile::remove(entry);
+        auto *hint = w.findChild<QLabel *>(QStringLiteral("Label5"));
+        QVERIFY(hint);
+        QCOMPARE(hint->text(), QStringLiteral("Start Files <&> Folders and drag all the files you want to upload over the FTP area."));
+        QCOMPARE(hint->textFormat(), Qt::PlainText);
     }
 
     // While an upload runs the window stays; Disconnect cancels it, and then it closes.

@@ -714,7 +714,7 @@ private slots:
             QTest::mouseClick(w.Button1, Qt::LeftButton);
             k5test::Settle();
             QVERIFY(person.Done());
-            QCOMPARE(person.Texts, QStringList{QStringLiteral("Cannot open file \"%1\". No such file or directory")
+            QCOMPARE(person.Texts, QStringList{QStringLiteral("Cannot open file \"%1\". No such file or directory.")
                                                    .arg(QDir::toNativeSeparators(dir + QStringLiteral("/missing.htm")))});
         }
         QVERIFY(!QFile::exists(dir + QStringLiteral("/none.htm")));

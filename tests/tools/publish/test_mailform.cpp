@@ -179,6 +179,28 @@ private slots:
         QVERIFY(server.Messages().isEmpty());
     }
 
+    // An attachment that is no file is said above the mail window, in one form with one full stop.
+    void aRefusedAttachmentIsSaidAboveTheMailWindow()
+    {
+        QTemporaryDir dir;
+        k5test::NotFiles names(dir.path(), QStringLiteral("x"), QStringLiteral("txt"));
+        QVERIFY2(names.Error.isEmpty(), qPrintable(names.Error));
+        const k5test::ClosedPort closed;
+        k5test::UseMailServer(closed.Port());
+        TfrmMail f;
+        f.show();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClicks(f.txtRecipient, QStringLiteral("a@example.org"));
+        f.AddAttachment(names.Pipe);
+        k5test::Answerer answers;
+        QTest::mouseClick(f.btnSend, Qt::LeftButton);
+        QCOMPARE(answers.Messages().size(), 1);
+        QCOMPARE(answers.Messages()[0].parent, &f);
+        QCOMPARE(answers.Messages()[0].text,
+                 QStringLiteral("MAPI Sendmail failed.\n\nCannot open file \"%1\". It is a named pipe, not a file.").arg(names.Pipe));
+    }
+
     // A server that is down, or one that refuses the login: the message says why, beside the failure.
     void aFailedSendSaysWhy()
     {
@@ -242,7 +264,7 @@ private slots:
         QVERIFY(hand.Done());
         QCOMPARE(hand.Seen.size(), 2);
         QCOMPARE(hand.Seen[1],
-                 QStringLiteral("MAPI Sendmail failed.\n\nCannot open file \"%1\". No such file or directory").arg(gone));
+                 QStringLiteral("MAPI Sendmail failed.\n\nCannot open file \"%1\". No such file or directory.").arg(gone));
         QVERIFY(f.isVisible());
     }
 
