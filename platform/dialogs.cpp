@@ -66,16 +66,6 @@ QWidget *MessageParent(QWidget *raiser)
     return shownWindow(Form::MainForm() ? Form::MainForm()->Widget() : nullptr);
 }
 
-QString Punctuated(const QString &sentence)
-{
-    QString s = sentence;
-    while (!s.isEmpty() && s.back().isSpace())
-        s.chop(1);
-    if (s.endsWith(QLatin1Char('.')) || s.endsWith(QLatin1Char('!')) || s.endsWith(QLatin1Char('?')))
-        return s;
-    return s + QLatin1Char('.');
-}
-
 int MessageBox(QWidget *raiser, const QString &text, const QString &caption, unsigned flags)
 {
     QWidget *parent = MessageParent(raiser);

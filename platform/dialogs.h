@@ -44,9 +44,6 @@ void ShowMessage(const QString &text);
 // Runs a dialog modally and returns its result (QDialog::exec or what the answerer says).
 int ShowModal(QDialog *dialog);
 
-// A sentence of a message with one stop at its end: "." is added unless it ends in ".", "!" or "?".
-QString Punctuated(const QString &sentence);
-
 // Test seams: when set, they answer instead of a window being shown.
 using MessageAnswerer = std::function<int(const MessageRequest &)>;
 using ModalAnswerer = std::function<int(QDialog *)>;

@@ -6,6 +6,18 @@
 
 namespace platform {
 
+// A sentence of a message with one stop at its end: "." is added unless it ends in ".", "!" or "?".
+// Here rather than beside the message boxes, so that readers without windows can word their errors.
+inline QString Punctuated(const QString &sentence)
+{
+    QString s = sentence;
+    while (!s.isEmpty() && s.back().isSpace())
+        s.chop(1);
+    if (s.endsWith(QLatin1Char('.')) || s.endsWith(QLatin1Char('!')) || s.endsWith(QLatin1Char('?')))
+        return s;
+    return s + QLatin1Char('.');
+}
+
 class Error : public std::exception {
 public:
     explicit Error(QString message) : message_(std::move(message)), utf8_(message_.toStdString()) {}

@@ -1,6 +1,5 @@
 #include "fileio.h"
 
-#include "dialogs.h"
 #include "error.h"
 #include "filenames.h"
 #include "folders.h"
