@@ -154,20 +154,6 @@ TFrameForm::TFrameForm()
     ZELFormSaver1->StoreControls = false;
     ZELFormSaver1->FormStore()->Registry.Path = QStringLiteral("Kestrova 5");
     ZELFormSaver1->FormStore()->Registry.Section = QStringLiteral("Formsaver");
-    // The stored place is where the window's frame goes. Before the window system has framed the window
-    // its frame is unknown, so the place is handed on as a frame position, or each start would shift
-    // the window by its title bar.
-    ZELFormSaver1->OnRestore = [this](QObject *) {
-        zel::TZELDataStore *store = ZELFormSaver1->FormStore();
-        store->ErrorInt = std::numeric_limits<int>::min();
-        const QPoint place(store->ReadInteger(QStringLiteral("TFrameForm_Left")), store->ReadInteger(QStringLiteral("TFrameForm_Top")));
-        store->ErrorInt = 0;
-        // A place that could not be shown was not used: the window system places the window then.
-        const bool stored = store->Enabled && place.x() != std::numeric_limits<int>::min() && place == pos();
-        if (stored && windowHandle() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-            windowHandle()->setFramePosition(pos());
-    };
-
     qApp->installEventFilter(this); // status tips become the hint line
     BindWorkflowWindows(this);
     mergeMenus();

@@ -12,6 +12,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Kestrova 5"));
     const app::StartedApplication started = app::StartUp();
     platform::Application::CloseOnTerminationSignal(started.frame);
+    platform::Application::EndWith(started.frame);
     const int rc = app.exec();
     // Forms still open are destroyed while whole, so that they can store their state.
     platform::Form::DestroyForms();

@@ -44,6 +44,12 @@ void Application::CloseOnTerminationSignal(QWidget *window)
     sigaction(SIGINT, &sa, nullptr);
 }
 
+void Application::EndWith(QWidget *window)
+{
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(window, &QObject::destroyed, qApp, [] { QCoreApplication::quit(); });
+}
+
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -22,6 +22,9 @@ public:
     static void HandleException(const std::exception &e);
     // SIGTERM and SIGINT close this window the way the user would (so documents are asked about).
     static void CloseOnTerminationSignal(QWidget *window);
+    // The event loop ends once this window is gone, whatever other windows are shown or hidden then (a
+    // window left open must not keep the program alive once its main window has closed).
+    static void EndWith(QWidget *window);
 };
 
 } // namespace platform

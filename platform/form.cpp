@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMetaObject>
+#include <QWindow>
 
 namespace platform {
 namespace {
@@ -78,8 +79,16 @@ QRect Form::Bounds() const
 void Form::SetBounds(const QRect &bounds)
 {
     QWidget *f = Frame();
-    f->move(bounds.topLeft());
+    MoveFrame(f, bounds.topLeft());
     f->resize(bounds.size());
+}
+
+void MoveFrame(QWidget *window, QPoint place)
+{
+    window->move(place);
+    QWindow *handle = window->isWindow() ? window->windowHandle() : nullptr;
+    if (handle && !(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        handle->setFramePosition(place);
 }
 
 bool Form::NormalBounds(QRect *bounds) const

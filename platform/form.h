@@ -149,4 +149,9 @@ protected:
 // A class name without its namespace.
 QString ClassName(const QObject *object);
 
+// Puts a window's frame (decoration included) at place, as Form::Bounds() reads it; another widget is
+// moved as it is. Qt takes a place given to a window that exists but is not framed yet for its client
+// area's, so each start would shift the window by its title bar.
+void MoveFrame(QWidget *window, QPoint place);
+
 } // namespace platform

@@ -86,9 +86,12 @@ bool ShowablePlace(const QWidget *window, QPoint place, QSize size)
         return false;
     const QRect bounds(place, size.boundedTo(QSize(kLargestWindowSide, kLargestWindowSide)).expandedTo(QSize(1, 1)));
     const QSize grip = bounds.size().boundedTo(QSize(kGrip, kGrip));
+    // The title bar is the top of the frame: it must lie in the area, never above it, with enough of it
+    // to take hold of.
+    const QRect title(bounds.topLeft(), QSize(bounds.width(), grip.height()));
     auto holds = [&](const QRect &area) {
-        const QRect seen = area.intersected(bounds);
-        return seen.width() >= grip.width() && seen.height() >= grip.height();
+        const QRect seen = area.intersected(title);
+        return bounds.top() >= area.top() && seen.width() >= grip.width() && seen.height() >= grip.height();
     };
     if (window && !window->isWindow()) {
         // A document window lies in its area; an area not laid out yet tells nothing.

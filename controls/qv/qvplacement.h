@@ -172,8 +172,9 @@ private:
 
 // Whether a stored size or place can be shown, for the form saver and the placement alike: a size must
 // be one the window system can make (a window 0 or fewer pixels wide is never mapped), and a place must
-// leave enough of the window on a screen (a document window: in its area) for the user to take hold of
-// it. A value that fails is not used; the window keeps its designed one.
+// leave enough of the window's title bar on a screen (a document window: in its area) for the user to
+// take hold of it; a title bar above the screen's top is out of reach. A value that fails is not used;
+// the window keeps its designed one.
 bool ShowableSize(const QSize &size);
 bool ShowablePlace(const QWidget *window, QPoint place, QSize size);
 

@@ -5,10 +5,12 @@
 #include "controls/speedbar/speedbarsetup.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -94,7 +96,10 @@ void TSpeedbarButton::SetBounds(int left, int top, int width, int height)
         else
             left = std::max(left, bar->BtnOffsetHorz());
     }
-    setGeometry(left, top, std::max(0, width), std::max(0, height));
+    // A place from a stored layout can be any number: held to what a window's coordinates hold, so that
+    // its far edge is still a number.
+    constexpr int far = 32767;
+    setGeometry(std::clamp(left, -far, far), std::clamp(top, -far, far), std::clamp(width, 0, far), std::clamp(height, 0, far));
 }
 
 bool TSpeedbarButton::customising() const
@@ -1090,6 +1095,8 @@ void TSpeedBar::RestoreLayout(qv::IniObject *ini, const QString &section)
                 keys.append({n, key});
         }
         std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        QList<QRect> taken;
+        QList<TSpeedItem *> misplaced;
         int last = 0;
         for (const auto &[n, key] : std::as_const(keys)) {
             if (n == last)
@@ -1105,10 +1112,74 @@ void TSpeedBar::RestoreLayout(qv::IniObject *ini, const QString &section)
             const int left = std::max(qv::StrToIntDef(qv::NthWord(2, value, blankComma), it->Left()), offsetHorz_);
             const int top = std::max(qv::StrToIntDef(qv::NthWord(3, value, blankComma), it->Top()), offsetVert_);
             it->button_->SetBounds(left, top, it->button_->width(), it->button_->height());
+            const QRect place = it->button_->geometry();
+            if (!showableButton(place) || taken.contains(place)) {
+                misplaced.append(it);
+                continue;
+            }
+            taken.append(place);
+            it->SetVisible(true);
+        }
+        // An item that cannot be shown where it was stored (beyond what the bar can ever be, on a place
+        // another item holds) goes where it can be, or off the bar, where customising offers it again.
+        for (TSpeedItem *it : std::as_const(misplaced)) {
+            const QRect place = freeButtonPlace(taken);
+            if (place.isEmpty())
+                continue;
+            it->button_->SetBounds(place.left(), place.top(), it->button_->width(), it->button_->height());
+            taken.append(it->button_->geometry());
             it->SetVisible(true);
         }
     }
     update();
+}
+
+int TSpeedBar::reachAlong() const
+{
+    // The bar can be no longer than the screens hold, or than it is now.
+    const bool horizontal = orientation_ == boHorizontal;
+    int reach = horizontal ? width() : height();
+    if (const QScreen *s = QGuiApplication::primaryScreen()) {
+        const QRect desk = s->availableVirtualGeometry();
+        reach = std::max(reach, horizontal ? desk.width() : desk.height());
+    }
+    return reach;
+}
+
+int TSpeedBar::reachAcross() const
+{
+    return orientation_ == boHorizontal ? std::max(height(), btnHeight_ + 2 * offsetVert_)
+                                        : std::max(width(), btnWidth_ + 2 * offsetHorz_);
+}
+
+bool TSpeedBar::showableButton(const QRect &place) const
+{
+    // Half of a button is enough to see and take hold of it.
+    const bool horizontal = orientation_ == boHorizontal;
+    const QPoint centre = place.center();
+    const int along = horizontal ? centre.x() : centre.y();
+    const int across = horizontal ? centre.y() : centre.x();
+    return along < reachAlong() && across < reachAcross();
+}
+
+QRect TSpeedBar::freeButtonPlace(const QList<QRect> &taken) const
+{
+    const bool horizontal = orientation_ == boHorizontal;
+    const int stepAlong = std::max(1, horizontal ? btnWidth_ : btnHeight_);
+    const int stepAcross = std::max(1, horizontal ? btnHeight_ : btnWidth_);
+    const int startAlong = horizontal ? offsetHorz_ : offsetVert_;
+    const int startAcross = horizontal ? offsetVert_ : offsetHorz_;
+    const int across = reachAcross();
+    // First where the bar shows now, then as far as it can reach.
+    const int now = horizontal ? width() : height();
+    for (const int reach : {now, reachAlong()})
+        for (int b = startAcross; b + stepAcross <= across; b += stepAcross)
+            for (int a = startAlong; a + stepAlong <= reach; a += stepAlong) {
+                const QRect r = horizontal ? QRect(a, b, btnWidth_, btnHeight_) : QRect(b, a, btnWidth_, btnHeight_);
+                if (std::none_of(taken.begin(), taken.end(), [&r](const QRect &t) { return t.intersects(r); }))
+                    return r;
+            }
+    return QRect();
 }
 
 // Customising

@@ -403,6 +403,12 @@ private:
     QRect targetRect(TAlign align, bool applied) const;
     void resizeTo(QPoint point);
     void setThickness(int thickness);
+    // Where a restored button can be shown: within what the bar can reach along and across it.
+    int reachAlong() const;
+    int reachAcross() const;
+    bool showableButton(const QRect &place) const;
+    // The first place of a button's size that no taken place overlaps; empty when the bar is full.
+    QRect freeButtonPlace(const QList<QRect> &taken) const;
     void ensureRoom();
     void endDrag(QPoint global);
 

@@ -170,16 +170,23 @@ void TZELFormSaver::readBounds(const QString &name, QWidget *widget, bool size, 
             wanted = stored;
     }
     QPoint place = widget->pos();
+    bool pin = false;
     if (StoreLocation) {
-        const QPoint stored(readInteger(name + QStringLiteral("_Left"), widget->x()),
-                            readInteger(name + QStringLiteral("_Top"), widget->y()));
-        if (!form || qv::ShowablePlace(widget, stored, wanted))
+        const QString left = name + QStringLiteral("_Left"), top = name + QStringLiteral("_Top");
+        const QPoint stored(readInteger(left, widget->x()), readInteger(top, widget->y()));
+        if (!form || qv::ShowablePlace(widget, stored, wanted)) {
             place = stored;
+            // A form being shown, which the window system has not placed yet, reports a stand-in place; a
+            // stored place equal to it is still the form's, or the window system would put it elsewhere.
+            QString text;
+            pin = form && widget->testAttribute(Qt::WA_WState_Created) && !widget->testAttribute(Qt::WA_Moved) &&
+                  store_.ReadStored(left, &text) && store_.ReadStored(top, &text);
+        }
     }
     if (wanted != widget->size())
         widget->resize(wanted);
-    if (place != widget->pos())
-        widget->move(place);
+    if (place != widget->pos() || pin)
+        platform::MoveFrame(widget, place);
 }
 
 void TZELFormSaver::storeHandler(QObject *sender, platform::TCloseAction &action)
@@ -262,7 +269,9 @@ void TZELFormSaver::restoreForm(platform::Form *form)
     const QString name = form->ClassName();
     QWidget *frame = form->Frame();
     readBounds(name, frame, form->State() == Qt::WindowNoState, true);
-    if (StoreVisible)
+    // A stored visibility applies only to windows that may start hidden: the main window, and the form
+    // being shown now, are shown whatever was stored, or the program would have no window to use or end.
+    if (StoreVisible && form != platform::Form::MainForm() && form != form_)
         frame->setVisible(readBool(name + QStringLiteral("_Visible"), frame->isVisible()));
     if (StoreState) {
         switch (readInteger(name + QStringLiteral("_WindowState"), 2)) {

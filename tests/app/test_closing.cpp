@@ -11,7 +11,10 @@
 #include "controls/zel/zelstores.h"
 #include "platform/application.h"
 
+#include <QDialog>
+#include <QEventLoop>
 #include <QLineEdit>
+#include <QTimer>
 #include <QMenu>
 #include <QTabWidget>
 #include <csignal>
@@ -301,6 +304,41 @@ private slots:
         QTRY_VERIFY(!frame);
         QVERIFY(!doc);
         QCOMPARE(k5test::ReadFile(file), edited && answer == QLatin1String("&Yes") ? text.toUtf8() : before);
+    }
+
+    // SIGTERM while a modal window runs a loop of its own inside its own (as a transfer's wait does): the
+    // window closes, and the main window waits, retry after retry, until both loops have returned, so
+    // that it is whole when the inner loop returns; then it closes.
+    void sigtermWaitsForTheLoopsOfAModalWindow()
+    {
+        QPointer<TEditForm> doc = openEdited(QStringLiteral("close.htm"));
+        platform::Application::CloseOnTerminationSignal(frame);
+        apptest::User user;
+        user.Click(QStringLiteral("&No"));
+        QPointer<QDialog> wait = new QDialog(frame);
+        wait->setObjectName(QStringLiteral("Wait"));
+        bool wholeWhenInnerReturned = false;
+        int retries = 0;
+        QTimer::singleShot(0, wait, [&] {
+            QEventLoop inner;
+            // The transfer goes on for a while after the signal: the main window tries again meanwhile.
+            QTimer::singleShot(0, &inner, [] { ::kill(::getpid(), SIGTERM); });
+            QTimer counter;
+            connect(&counter, &QTimer::timeout, &inner, [&] {
+                if ((!wait || !wait->isVisible()) && ++retries >= 30)
+                    inner.quit();
+            });
+            counter.start(5);
+            inner.exec();
+            wholeWhenInnerReturned = frame && frame->isVisible() && !doc.isNull();
+        });
+        wait->exec();
+        QVERIFY(wholeWhenInnerReturned);
+        QTRY_VERIFY(!frame);
+        apptest::Settle();
+        QVERIFY(!doc);
+        QCOMPARE(user.Texts, QStringList{QStringLiteral("Save changes to %1?").arg(file)});
+        QCOMPARE(k5test::ReadFile(file), original);
     }
 
     // Cancel on the first document asked ends the shutdown: the others are not asked.

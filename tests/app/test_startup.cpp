@@ -1,17 +1,26 @@
 #include "k5test.h"
 
+#include "apptest.h"
+
 #include "app/assistants/filelist.h"
+#include "app/assistants/startdialog.h"
 #include "app/dialogs/unit_about.h"
+#include "app/editform.h"
 #include "app/frameform.h"
 #include "app/launchers.h"
 #include "app/settingsform.h"
 #include "app/splash.h"
 #include "app/startup.h"
+#include "app/workflow.h"
 #include "controls/qv/qvexceptiondialog.h"
+#include "controls/qv/qvinifiles.h"
+#include "controls/speedbar/speedbar.h"
 #include "controls/zel/zelstores.h"
 #include "graphics/qv/qvgifanimator.h"
+#include "tools/media/gifanimator.h"
 #include "tools/publish/ftpsettings.h"
 
+#include "platform/application.h"
 #include "platform/error.h"
 #include "platform/folders.h"
 #include "platform/shell/shell.h"
@@ -25,6 +34,52 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// The lines of the sections of an ini file whose names end with one of the suffixes, in file order.
+QStringList sectionLines(const QString &file, const QStringList &suffixes)
+{
+    QStringList out;
+    bool in = false;
+    for (const QString &line : QString::fromUtf8(k5test::ReadFile(file)).split(QLatin1Char('\n'))) {
+        const QString l = line.trimmed();
+        if (l.startsWith(QLatin1Char('['))) {
+            in = std::any_of(suffixes.begin(), suffixes.end(), [&l](const QString &s) { return l.endsWith(s + QLatin1Char(']')); });
+            if (in)
+                out << l;
+        } else if (in && !l.isEmpty()) {
+            out << l;
+        }
+    }
+    return out;
+}
+
+// What the exit wrote of the forms' places and the tool bar's layout.
+QStringList storedState()
+{
+    const QString folder = platform::ConfigFolder();
+    return sectionLines(folder + QStringLiteral("/registry.ini"), {QStringLiteral("\\Formsaver"), QStringLiteral("\\TAnimatorForm")}) +
+           sectionLines(folder + QStringLiteral("/kestrova5.ini"), {QStringLiteral("TFrameFormSpeedBar1")});
+}
+
+// A user can take hold of the window: its title bar lies on a screen.
+bool titleBarOnScreen(const QWidget *w)
+{
+    const QRect frame = w->frameGeometry();
+    for (const QScreen *s : QGuiApplication::screens()) {
+        const QRect area = s->availableGeometry();
+        const QRect title = area.intersected(QRect(frame.topLeft(), QSize(frame.width(), 24)));
+        if (frame.top() >= area.top() && title.width() >= 24 && title.height() >= 24)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 class TestStartUp : public QObject {
     Q_OBJECT
@@ -185,6 +240,156 @@ private slots:
         store.ErrorInt = -1;
         QCOMPARE(store.ReadInteger(QStringLiteral("TFrameForm_Width")), designed.value(QStringLiteral("TFrameForm")).width());
         QCOMPARE(store.ReadInteger(QStringLiteral("TFrameForm_Height")), designed.value(QStringLiteral("TFrameForm")).height());
+    }
+
+    // Stored places, sizes, visibility and tool-bar places that are none, negative, huge or hidden, for
+    // every form the form saver and the placement restore and for the tool bar: the main window is shown
+    // with its title bar on the screen, every form shown is on the screen, every item of the bar lies on
+    // it, and a start after the exit writes what that exit wrote.
+    void storedStateNeverMakesTheProgramUnusable_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("visible");
+        QTest::addColumn<QString>("button"); // a place along and across the bar
+        QTest::newRow("zero") << "0" << "0" << "" << "0";
+        QTest::newRow("negative") << "-20" << "-20" << "-20" << "-20";
+        QTest::newRow("far negative") << "-100000" << "-100000" << "" << "-100000";
+        QTest::newRow("huge") << "2147483647" << "2147483647" << "2147483647" << "2147483647";
+        QTest::newRow("beyond the screen") << "" << "5000" << "" << "5000";
+        QTest::newRow("hidden") << "" << "" << "0" << "2000";
+    }
+    void storedStateNeverMakesTheProgramUnusable()
+    {
+        QFETCH(QString, size);
+        QFETCH(QString, place);
+        QFETCH(QString, visible);
+        QFETCH(QString, button);
+        k5test::ResetEnvironment();
+        QHash<QString, QSize> designed;
+        {
+            const app::StartedApplication s = app::StartUp();
+            QVERIFY(QTest::qWaitForWindowExposed(s.frame));
+            for (platform::Form *f : platform::Form::Forms())
+                designed.insert(f->ClassName(), f->Frame()->size());
+            s.frame->close();
+            QTRY_VERIFY(!app::FrameForm);
+        }
+        designed.insert(QStringLiteral("TAnimatorForm"), QSize());
+        zel::TZELDataStore store;
+        store.Registry.Path = QStringLiteral("Kestrova 5");
+        store.Registry.Section = QStringLiteral("Formsaver");
+        qv::RegIniObject animator(QStringLiteral("Software\\QV\\Kestrova 5"));
+        for (const QString &name : designed.keys()) {
+            for (const char *key : {"_Width", "_Height"})
+                if (!size.isEmpty())
+                    store.WriteString(name + QLatin1String(key), size);
+            for (const char *key : {"_Left", "_Top"})
+                if (!place.isEmpty())
+                    store.WriteString(name + QLatin1String(key), place);
+            if (!visible.isEmpty())
+                store.WriteString(name + QStringLiteral("_Visible"), visible);
+        }
+        const QString norm = QStringList(4, place.isEmpty() ? QStringLiteral("10") : place).join(QLatin1Char(','));
+        animator.WriteString(QStringLiteral("TAnimatorForm"), QStringLiteral("NormPos"), norm);
+        animator.WriteString(QStringLiteral("TAnimatorForm"), QStringLiteral("ShowCmd"), visible.isEmpty() ? place : QStringLiteral("0"));
+        animator.WriteString(QStringLiteral("TAnimatorForm"), QStringLiteral("Visible"), visible.isEmpty() ? place : visible);
+        {
+            qv::IniFileObject bar(QStringLiteral("kestrova5.ini"));
+            const QString section = QStringLiteral("TFrameFormSpeedBar1");
+            bar.WriteString(section, QStringLiteral("Position"), QStringLiteral("1"));
+            bar.WriteString(section, QStringLiteral("Width"), button);
+            bar.WriteString(section, QStringLiteral("PixelsPerInch"),
+                            QString::number(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch())));
+            bar.WriteString(section, QStringLiteral("Button1"), QStringLiteral("SpeedItem1,%1,3").arg(button));
+            bar.WriteString(section, QStringLiteral("Button2"), QStringLiteral("SpeedItem2,3,%1").arg(button));
+            bar.WriteString(section, QStringLiteral("Button3"), QStringLiteral("SpeedItem3,%1,%1").arg(button));
+            bar.WriteString(section, QStringLiteral("Button4"), QStringLiteral("SpeedItem4,27,3"));
+            bar.WriteString(section, QStringLiteral("Count"), QStringLiteral("4"));
+        }
+
+        QStringList written;
+        for (int start = 0; start < 2; ++start) {
+            const app::StartedApplication s = app::StartUp();
+            QVERIFY(QTest::qWaitForWindowExposed(s.frame));
+            QVERIFY(s.frame->isVisible());
+            QVERIFY2(titleBarOnScreen(s.frame), qPrintable(QStringLiteral("main window at %1,%2").arg(s.frame->x()).arg(s.frame->y())));
+            for (platform::Form *f : platform::Form::Forms()) {
+                QWidget *w = f->Frame();
+                if (!w->isVisible())
+                    continue;
+                QVERIFY2(QTest::qWaitForWindowExposed(w), qPrintable(f->ClassName()));
+                QVERIFY2(titleBarOnScreen(w), qPrintable(f->ClassName()));
+                QVERIFY2(w->width() > 0 && w->height() > 0 && w->width() <= 32767, qPrintable(f->ClassName()));
+            }
+            // Every item of the bar lies on it, none on another, and customising counts them there.
+            speedbar::TSpeedBar *bar = s.frame->SpeedBar1;
+            QVERIFY(bar->isVisible() && bar->height() >= bar->BtnHeight());
+            QList<QRect> seen;
+            for (int n = 1; n <= 4; ++n) {
+                speedbar::TSpeedItem *it = bar->FindItemByName(QStringLiteral("SpeedItem%1").arg(n));
+                QVERIFY(it);
+                QVERIFY2(it->Visible() && it->Button()->isVisible(), qPrintable(it->objectName()));
+                const QRect r = it->Button()->geometry();
+                QVERIFY2(bar->rect().contains(r.center()),
+                         qPrintable(QStringLiteral("%1 at %2,%3").arg(it->objectName()).arg(r.x()).arg(r.y())));
+                for (const QRect &other : std::as_const(seen))
+                    QVERIFY2(!other.intersects(r), qPrintable(it->objectName()));
+                seen << r;
+            }
+            // The placement's form opens where it can be used.
+            auto *gif = new media::TAnimatorForm(s.frame);
+            gif->setAttribute(Qt::WA_DeleteOnClose);
+            gif->show();
+            QVERIFY(QTest::qWaitForWindowExposed(gif));
+            QVERIFY(titleBarOnScreen(gif));
+            gif->close();
+            s.frame->close();
+            QTRY_VERIFY(!app::FrameForm);
+            if (start == 0)
+                written = storedState();
+        }
+        QCOMPARE(storedState(), written);
+    }
+
+    // The program ends on SIGTERM whatever is shown or hidden, after the question about an edited page.
+    void sigtermEndsTheProgramWhateverIsShown_data()
+    {
+        QTest::addColumn<QString>("shown");
+        for (const char *shown : {"everything", "the main window hidden", "the main window minimised"})
+            QTest::newRow(shown) << QString::fromLatin1(shown);
+    }
+    void sigtermEndsTheProgramWhateverIsShown()
+    {
+        QFETCH(QString, shown);
+        k5test::ResetEnvironment();
+        const app::StartedApplication s = app::StartUp();
+        QPointer<app::TFrameForm> frame = s.frame;
+        platform::Application::CloseOnTerminationSignal(frame);
+        platform::Application::EndWith(frame);
+        const auto restore = qScopeGuard([] { QGuiApplication::setQuitOnLastWindowClosed(true); });
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        app::TEditForm *doc = frame->CreateEditForm();
+        doc->InsertText(QStringLiteral("edited"));
+        QPointer<assistants::TStartup> start = app::ShowStartDialog();
+        QVERIFY(start && QTest::qWaitForWindowExposed(start));
+        if (shown == QLatin1String("the main window hidden"))
+            frame->hide();
+        else if (shown == QLatin1String("the main window minimised"))
+            frame->showMinimized();
+        apptest::User user;
+        user.Click(QStringLiteral("&No"));
+        // The program's own loop, as main() runs it, ended at the latest by the watchdog.
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(3); });
+        watchdog.start(20000);
+        QTimer::singleShot(0, qApp, [] { ::kill(::getpid(), SIGTERM); });
+        const int rc = QCoreApplication::exec();
+        QCOMPARE(rc, 0);
+        QCOMPARE(user.Texts, QStringList{QStringLiteral("Save changes to Untitled?")});
+        apptest::Settle();
+        QVERIFY(!frame);
     }
 
     // The program's errors point at its help page: F1 in the error window opens it through the shell.

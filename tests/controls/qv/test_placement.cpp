@@ -283,6 +283,9 @@ private slots:
         QTest::newRow("left of every screen") << "-5000,70,-4800,170" << false << true;
         QTest::newRow("below every screen") << "60,9000,260,9100" << false << true;
         QTest::newRow("beyond what a place can be") << "2147483000,2147483000,2147483600,2147483600" << false << true;
+        // The title bar is the top of the frame: above the screen it cannot be taken hold of.
+        QTest::newRow("title bar above the screen") << "60,-20,260,80" << false << true;
+        QTest::newRow("title bar at the top edge") << "60,0,260,100" << true << true;
         // Enough of it to take hold of lies on the screen.
         QTest::newRow("a corner on the screen") << "right-30,bottom-30,right+170,bottom+70" << true << true;
     }

@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 
 using namespace speedbar;
 
@@ -225,6 +227,66 @@ private slots:
         QVERIFY(f.item(3)->Visible());
         QCOMPARE(QPoint(f.item(3)->Left(), f.item(3)->Top()), QPoint(27, 3)); // top raised to the offset
         QVERIFY(!f.item(4)->Visible());
+    }
+
+    // An item stored where the bar cannot show it (beyond every screen, across the bar's thickness, on the
+    // place an item already holds) is put where it can be seen: it is on the bar, Customize counts it
+    // there, and the next save writes the place it has, which a later start keeps.
+    void anItemThatCannotBeShownWhereStoredIsPutWhereItCan()
+    {
+        BarFixture f(5);
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        const int beyond = QGuiApplication::primaryScreen()->availableVirtualGeometry().width() + 400;
+        const int ppi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch());
+        restoreFrom(f, QStringLiteral("PixelsPerInch=%1\r\nButton1=SpeedItem1,3,3\r\nButton2=SpeedItem2,%2,3\r\n"
+                                      "Button3=SpeedItem3,3,3\r\nButton4=SpeedItem4,27,2000\r\n"
+                                      "Button5=SpeedItem5,51,3\r\nCount=5\r\n")
+                           .arg(ppi)
+                           .arg(beyond)
+                           .toUtf8());
+        QList<QRect> seen;
+        for (int n = 1; n <= 5; ++n) {
+            TSpeedItem *it = f.item(n);
+            QVERIFY2(it->Visible() && it->Button()->isVisible(), qPrintable(it->objectName()));
+            const QRect r = it->Button()->geometry();
+            QVERIFY2(f.bar->rect().contains(r.center()), qPrintable(QStringLiteral("%1 at %2,%3").arg(it->objectName()).arg(r.x()).arg(r.y())));
+            for (const QRect &other : std::as_const(seen))
+                QVERIFY2(!other.intersects(r), qPrintable(it->objectName()));
+            seen << r;
+        }
+        QCOMPARE(QPoint(f.item(1)->Left(), f.item(1)->Top()), QPoint(3, 3)); // where it was stored
+        QCOMPARE(QPoint(f.item(5)->Left(), f.item(5)->Top()), QPoint(51, 3));
+        const QByteArray saved = savedRecord(f);
+        QVERIFY(!saved.contains(QByteArray::number(beyond)));
+        BarFixture g(5);
+        g.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(g.form.get()));
+        restoreFrom(g, saved.mid(saved.indexOf('\n') + 1));
+        QCOMPARE(savedRecord(g), saved);
+    }
+
+    // With no free place left, such an item goes off the bar, where Customize offers it again.
+    void anItemWithNoPlaceLeftGoesOffTheBar()
+    {
+        BarFixture f(40);
+        f.form->resize(100, 300);
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.bar->SetAlign(alLeft); // one column, as long as the screens are high
+        const int rows = (QGuiApplication::primaryScreen()->availableVirtualGeometry().height() - f.bar->BtnOffsetVert()) / f.bar->BtnHeight();
+        QVERIFY(rows < 40);
+        QByteArray record = "PixelsPerInch=" + QByteArray::number(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch())) + "\r\n";
+        for (int n = 1; n <= 40; ++n)
+            record += "Button" + QByteArray::number(n) + "=SpeedItem" + QByteArray::number(n) + ",3,3\r\n";
+        record += "Count=40\r\n";
+        restoreFrom(f, record);
+        int on = 0;
+        for (TSpeedItem *it : f.items)
+            on += it->Visible() ? 1 : 0;
+        QCOMPARE(on, rows);
+        QVERIFY(f.item(1)->Visible());
+        QVERIFY(!f.item(40)->Visible());
     }
 
     void damagedCountVisitsOnlyKeysThatExist()
