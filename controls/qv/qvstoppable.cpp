@@ -23,6 +23,7 @@ void TStoppableWork::Start()
     busy_ = true;
     stopped_ = false;
     shown_ = 0;
+    polled_ = -1;
     if (OnProgress)
         OnProgress(0);
 }
@@ -53,7 +54,13 @@ void TStoppableWork::Step(int percent)
     }
     if (!busy_)
         return;
-    QCoreApplication::processEvents();
+    // Steps may come a million times (a row each): the loop is let run when the work moved on a per cent
+    // or a frame's time went by, often enough to repaint and see Esc, seldom enough to cost nothing.
+    if (percent != polled_ || !sincePoll_.isValid() || sincePoll_.elapsed() >= 16) {
+        polled_ = percent;
+        sincePoll_.start();
+        QCoreApplication::processEvents();
+    }
     if (stopped_)
         throw platform::Abort();
 }

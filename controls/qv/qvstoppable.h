@@ -4,6 +4,7 @@
 // other keys or clicks meanwhile (they would change what the work is working on), and asking it to close
 // stops the work instead. The step after Esc throws platform::Abort, which the work's caller catches to
 // leave everything as it was.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -37,6 +38,8 @@ private:
     bool busy_ = false;
     bool stopped_ = false;
     int shown_ = 0;
+    int polled_ = -1;
+    QElapsedTimer sincePoll_;
 };
 
 } // namespace qv
