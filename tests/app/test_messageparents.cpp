@@ -160,6 +160,21 @@ class TestMessageParents : public QObject {
         return out;
     }
 
+    // The file search, having searched the folder, with the pipe it found selected (null when it found none).
+    assistants::TSearchFile *searchFindingThePipe()
+    {
+        auto *search = app::ShowSearchFile(frame);
+        search->Dir->setText(dir);
+        QTest::mouseClick(search->SearchButton, Qt::LeftButton);
+        if (!QTest::qWaitFor([&] { return !search->Searching(); }))
+            return nullptr;
+        const auto found = search->ListBox1->findItems(names->Pipe, Qt::MatchExactly);
+        if (found.isEmpty())
+            return nullptr;
+        search->ListBox1->setCurrentItem(found.first());
+        return search;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -188,11 +203,8 @@ private slots:
     void fileMessagesStandAboveTheWindowThatRaisedThem()
     {
         const QString pipe = names->Pipe;
-        auto *search = app::ShowSearchFile(frame);
-        search->Dir->setText(dir);
-        QTest::mouseClick(search->SearchButton, Qt::LeftButton);
-        QTRY_VERIFY(!search->Searching());
-        search->ListBox1->setCurrentItem(search->ListBox1->findItems(pipe, Qt::MatchExactly).value(0));
+        auto *search = searchFindingThePipe();
+        QVERIFY(search);
         expectAbove(QStringLiteral("file search"), search, pipe, [&] { QTest::mouseClick(search->EditButton, Qt::LeftButton); });
         search->close();
 
@@ -278,11 +290,8 @@ private slots:
     void aBoxFromAWindowOnTopIsAboveItAndModalToIt()
     {
         const QString pipe = names->Pipe;
-        auto *search = app::ShowSearchFile(frame);
-        search->Dir->setText(dir);
-        QTest::mouseClick(search->SearchButton, Qt::LeftButton);
-        QTRY_VERIFY(!search->Searching());
-        search->ListBox1->setCurrentItem(search->ListBox1->findItems(pipe, Qt::MatchExactly).value(0));
+        auto *search = searchFindingThePipe();
+        QVERIFY(search);
         editTwiceFrom(QStringLiteral("file search"), search, [&] { QTest::mouseClick(search->EditButton, Qt::LeftButton); }, [&] {
             QStringList found;
             for (int i = 0; i < search->ListBox1->count(); ++i)

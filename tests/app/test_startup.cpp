@@ -79,6 +79,22 @@ bool titleBarOnScreen(const QWidget *w)
     return false;
 }
 
+// Each form's size as the program makes it, seen in a start with nothing stored (empty when the main window
+// did not show or did not close).
+QHash<QString, QSize> designedSizes()
+{
+    QHash<QString, QSize> designed;
+    const app::StartedApplication s = app::StartUp();
+    if (!QTest::qWaitForWindowExposed(s.frame))
+        return {};
+    for (platform::Form *f : platform::Form::Forms())
+        designed.insert(f->ClassName(), f->Frame()->size());
+    s.frame->close();
+    if (!QTest::qWaitFor([] { return !app::FrameForm; }))
+        return {};
+    return designed;
+}
+
 } // namespace
 
 class TestStartUp : public QObject {
@@ -205,15 +221,8 @@ private slots:
         zel::TZELDataStore store;
         store.Registry.Path = QStringLiteral("Kestrova 5");
         store.Registry.Section = QStringLiteral("Formsaver");
-        QHash<QString, QSize> designed;
-        {
-            const app::StartedApplication s = app::StartUp();
-            QVERIFY(QTest::qWaitForWindowExposed(s.frame));
-            for (platform::Form *f : platform::Form::Forms())
-                designed.insert(f->ClassName(), f->Frame()->size());
-            s.frame->close();
-            QTRY_VERIFY(!app::FrameForm);
-        }
+        const QHash<QString, QSize> designed = designedSizes();
+        QVERIFY(!designed.isEmpty());
         const char *const keys[] = {"_Width", "_Height", "_Left", "_Top"};
         for (const QString &name : designed.keys())
             for (int i = 0; i < 4; ++i)
@@ -266,15 +275,8 @@ private slots:
         QFETCH(QString, visible);
         QFETCH(QString, button);
         k5test::ResetEnvironment();
-        QHash<QString, QSize> designed;
-        {
-            const app::StartedApplication s = app::StartUp();
-            QVERIFY(QTest::qWaitForWindowExposed(s.frame));
-            for (platform::Form *f : platform::Form::Forms())
-                designed.insert(f->ClassName(), f->Frame()->size());
-            s.frame->close();
-            QTRY_VERIFY(!app::FrameForm);
-        }
+        QHash<QString, QSize> designed = designedSizes();
+        QVERIFY(!designed.isEmpty());
         designed.insert(QStringLiteral("TAnimatorForm"), QSize());
         zel::TZELDataStore store;
         store.Registry.Path = QStringLiteral("Kestrova 5");
